@@ -1,0 +1,20 @@
+#pragma once
+// The application object: creates and shows the main frame.
+#include <QApplication>
+
+#include <memory>
+
+class CMainFrame;
+
+class CKeltoApp : public QApplication {
+    Q_OBJECT
+public:
+    CKeltoApp(int& argc, char** argv);
+    ~CKeltoApp() override;
+    // Creates the main frame on `commandLine` (the notebook folder, or empty) and shows it.
+    bool InitInstance(const std::string& commandLine);
+    CMainFrame* frame() const { return m_frame.get(); }
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+};

@@ -1,0 +1,135 @@
+#include "app/CNoteView.h"
+
+#include "app/CMainFrame.h"
+#include "app/CNotebook.h"
+#include "platform/Files.h"
+#include "store/DataFolders.h"
+#include "app/KeltoIni.h"
+
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QUrl>
+
+CNoteView::CNoteView(CMainFrame* frame, const std::string& programFolder, const std::string& commandLine,
+                     Prompt* prompt, const std::string& lockName)
+    : QWidget(frame), m_frame(frame), m_ownPrompt(frame), m_prompt(prompt ? prompt : &m_ownPrompt),
+      m_notebook(std::make_unique<CNotebook>(programFolder, *m_prompt, lockName))
+{
+    m_notebook->SetCommandLineNotebook(commandLine);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+CNoteView::~CNoteView()
+{
+    m_notebook->Shutdown();
+}
+
+void CNoteView::startIfNeeded()
+{
+    if (m_notebook->ViewWindow || m_startQueued)
+        return;
+    m_startQueued = true;
+    m_notebook->Initialize(this);
+}
+
+void CNoteView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().window());
+    if (!m_screen.isNull())
+        p.drawImage(0, 0, m_screen);
+    // The start (with its dialogs) runs after this first paint, not inside it.
+    if (!m_startQueued)
+        QTimer::singleShot(0, this, &CNoteView::startIfNeeded);
+}
+
+void CNoteView::Present(const QImage& page)
+{
+    m_screen = page.copy();
+    update();
+}
+
+void CNoteView::DrawOnWindow(const std::function<void(QPainter&)>& paint)
+{
+    if (m_screen.isNull())
+        return;
+    QPainter p(&m_screen);
+    paint(p);
+    p.end();
+    update();
+}
+
+void CNoteView::SetCursor(PageCursor cursor)
+{
+    setCursor(cursor == PageCursor::Hand ? Qt::PointingHandCursor
+              : cursor == PageCursor::Animation ? Qt::SizeAllCursor
+                                                : Qt::ArrowCursor);
+}
+
+void CNoteView::PostCommand(int commandId)
+{
+    QTimer::singleShot(0, m_frame, [this, commandId] { m_frame->runCommand(commandId); });
+}
+
+void CNoteView::CloseFrame()
+{
+    QTimer::singleShot(0, m_frame, [this] { m_frame->close(); });
+}
+
+void CNoteView::SetTitle(const std::string& title)
+{
+    m_frame->setWindowTitle(QString::fromStdString(title));
+}
+
+int CNoteView::RunDialog(int dialogId, int mode)
+{
+    return m_frame->runDialog(dialogId, mode);
+}
+
+StartChoice CNoteView::RunStartDialog()
+{
+    return m_frame->runStartDialog();
+}
+
+bool CNoteView::OpenDocument(const std::string& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void CNoteView::routeMouse(int action, QMouseEvent* event)
+{
+    int mode = m_notebook->ViewMode;
+    if (mode >= 1 && mode <= 4 && (action != 4 || mode == 1)) {
+        m_notebook->pages().HandleMouse(action, event->position().toPoint());
+        if (action != 4)
+            return;
+    }
+    event->ignore();
+}
+
+void CNoteView::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        routeMouse(1, e);
+}
+
+void CNoteView::mouseMoveEvent(QMouseEvent* e)
+{
+    routeMouse(2, e);
+}
+
+void CNoteView::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        routeMouse(3, e);
+}
+
+void CNoteView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        routeMouse(4, e);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The main client window: it owns the controller, presents its page buffer, passes mouse
+// events to the page shown and runs the dialogs the controller asks for.
+#include "app/ViewHost.h"
+#include "platform/QtPrompt.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+
+class CNotebook;
+class CMainFrame;
+
+class CNoteView : public QWidget, public ViewHost {
+    Q_OBJECT
+public:
+    CNoteView(CMainFrame* frame, const std::string& programFolder, const std::string& commandLine,
+              Prompt* prompt = nullptr, const std::string& lockName = "QuillaneKelto");
+    ~CNoteView() override;
+
+    CNotebook& notebook() { return *m_notebook; }
+    CMainFrame* frame() const { return m_frame; }
+    // The image the window shows now: the last presented page plus press feedback.
+    const QImage& screen() const { return m_screen; }
+
+    // ViewHost
+    void Present(const QImage& page) override;
+    void DrawOnWindow(const std::function<void(QPainter&)>& paint) override;
+    void SetCursor(PageCursor cursor) override;
+    void PostCommand(int commandId) override;
+    void CloseFrame() override;
+    void SetTitle(const std::string& title) override;
+    int RunDialog(int dialogId, int mode) override;
+    StartChoice RunStartDialog() override;
+    bool OpenDocument(const std::string& path) override;
+
+    // Runs the controller's start once the window is on screen.
+    void startIfNeeded();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void routeMouse(int action, QMouseEvent* event);
+
+    CMainFrame* m_frame;
+    QtPrompt m_ownPrompt;
+    Prompt* m_prompt;
+    std::unique_ptr<CNotebook> m_notebook;
+    QImage m_screen;
+    bool m_startQueued = false;
+};

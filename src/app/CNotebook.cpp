@@ -1,0 +1,184 @@
+#include "app/CNotebook.h"
+
+#include "app/KeltoIni.h"
+#include "app/ViewHost.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "platform/Prompt.h"
+#include "res/Strings.h"
+#include "store/DataFolders.h"
+
+#include <cctype>
+
+std::atomic<bool> SkipExitConfirmation{true};
+
+QColor ColorFromRef(int ref)
+{
+    if (ref < 0)
+        return QColor(Qt::black);
+    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+}
+
+CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
+    : InstanceMutex(std::move(lockName)), m_prompt(prompt), m_store(*this), m_pages(*this)
+{
+    while (programFolder.size() > 1 && programFolder.back() == '/')
+        programFolder.pop_back();
+    ProgramFolder = programFolder;
+    SettingsFile = JoinPath(ProgramFolder, "Kelto.ini");
+    LayoutFile = JoinPath(ProgramFolder, "Layout.ini");
+    PrintSettingsFile = JoinPath(ProgramFolder, "Print.ini");
+    InternetEnabled = ReadSettingInt(SettingsFile, KeltoIni::EnableInternet);
+    ViewWidth = ReadSettingInt(SettingsFile, KeltoIni::ViewWidth);
+    ViewHeight = ReadSettingInt(SettingsFile, KeltoIni::ViewHeight);
+    // A hand-edited size must not make an unusable or huge page buffer.
+    if (ViewWidth < 100 || ViewWidth > 8000)
+        ViewWidth = KeltoIni::ViewWidth.def;
+    if (ViewHeight < 100 || ViewHeight > 8000)
+        ViewHeight = KeltoIni::ViewHeight.def;
+    int width = ReadSettingInt(SettingsFile, KeltoIni::CursorWidth);
+    QColor colour = ColorFromRef(ReadColor(KeltoIni::CursorColor.section, KeltoIni::CursorColor.key,
+                                           KeltoIni::CursorColor.def));
+    HighlightPen = QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    ViewMode = ViewNone;
+}
+
+CNotebook::~CNotebook()
+{
+    Shutdown();
+}
+
+std::string CNotebook::ReadSetting(const char* section, const char* key, const char* def, const std::string* file) const
+{
+    return IniFile::ReadString(file ? *file : SettingsFile, section, key, def);
+}
+
+int CNotebook::ReadColor(const char* section, const char* key, const char* def, const std::string* file)
+{
+    std::string v = ReadSetting(section, key, def, file);
+    bool ok = v.size() == 7 && v[0] == '#';
+    for (size_t i = 1; ok && i < 7; ++i)
+        ok = std::isxdigit(static_cast<unsigned char>(v[i]));
+    if (!ok) {
+        m_prompt.tell(134, Icon::Exclamation);
+        return -1;
+    }
+    int rgb = std::stoi(v.substr(1), nullptr, 16);
+    int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    return r | (g << 8) | (b << 16);
+}
+
+void CNotebook::Initialize(ViewHost* view)
+{
+    if (!ViewWindow && !m_shutDown && view) {
+        if (!InstanceMutex.acquire()) {
+            m_prompt.tell(177, Icon::Stop);
+            m_shutDown = true;  // never initialise after refusing the start
+            view->CloseFrame();
+            return;
+        }
+        ViewWindow = view;
+        PageBuffer = QImage(ViewWidth, ViewHeight, QImage::Format_RGB32);
+        PageBuffer.fill(Qt::white);
+
+        m_pages.LoadSettings();
+        Pictures.PictureWidth = ReadSettingInt(SettingsFile, KeltoIni::PictureWidth);
+        Pictures.PictureHeight = ReadSettingInt(SettingsFile, KeltoIni::PictureHeight);
+        Pictures.JpegQuality = ReadSettingInt(SettingsFile, KeltoIni::JpegQuality);
+        // Sizes outside what a photo can be fall back to the defaults instead of failing every save.
+        if (Pictures.PictureWidth < 16 || Pictures.PictureWidth > 8000)
+            Pictures.PictureWidth = KeltoIni::PictureWidth.def;
+        if (Pictures.PictureHeight < 16 || Pictures.PictureHeight > 8000)
+            Pictures.PictureHeight = KeltoIni::PictureHeight.def;
+        if (Pictures.JpegQuality < 1 || Pictures.JpegQuality > 100)
+            Pictures.JpegQuality = KeltoIni::JpegQuality.def;
+        TrimingWidth = ReadSettingInt(SettingsFile, KeltoIni::TrimingWidth);
+        TrimingHeight = ReadSettingInt(SettingsFile, KeltoIni::TrimingHeight);
+        QDate today = Clock::Today();
+        CurrentYear = today.year();
+        CurrentMonth = today.month();
+        CurrentDay = today.day();
+
+        OpenNotebookAtStart();
+    }
+    if (ViewWindow)
+        PresentPage();
+}
+
+void CNotebook::OpenNotebookAtStart()
+{
+    SkipExitConfirmation = false;
+    m_store.Reset();
+    m_store.Day.date = Clock::Today();
+
+    if (!m_commandLine.empty()) {
+        std::string folder = m_commandLine;
+        while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+            folder.pop_back();
+        NotebookFolder = folder;
+        DataRoot = ParentFolder(folder);
+    } else {
+        DataRoot = ResolveDataRoot(ProgramFolder, ReadSettingText(SettingsFile, KeltoIni::FolderPath));
+        NotebookFolder = JoinPath(DataRoot, ReadSettingText(SettingsFile, KeltoIni::DataName));
+        StartChoice choice = ViewWindow->RunStartDialog();
+        if (choice == StartChoice::NewNotebook && ViewWindow->RunDialog(DialogId::Define, 1) != 1)
+            choice = StartChoice::EndProgram;
+        if (choice == StartChoice::EndProgram) {
+            SkipExitConfirmation = true;
+            ViewWindow->CloseFrame();
+            return;
+        }
+    }
+    OpenNotebook(NotebookFolder);
+}
+
+void CNotebook::OpenNotebook(const std::string& folder)
+{
+    NotebookFolder = folder;
+    ViewWindow->SetTitle(std::string(LoadString(kAppName)) + "[" + LastComponent(NotebookFolder) + "]");
+    m_store.ReadStartDate();
+    if (!m_store.StartDate)
+        ViewWindow->PostCommand(32813);
+    m_pages.LoadDetailBackground();
+    m_store.ScanDays(false, false);
+    SetViewMode(ViewCalendar);
+    CurrentPrefecture = ReadSettingInt(SettingsFile, KeltoIni::Pref);
+}
+
+void CNotebook::SetViewMode(int mode)
+{
+    m_store.FlushDayRecord();
+    ViewMode = mode;
+    m_pages.DrawPage(mode);
+    PresentPage();
+}
+
+void CNotebook::PresentPage()
+{
+    if (ViewWindow)
+        ViewWindow->Present(PageBuffer);
+}
+
+void CNotebook::ShowHelpDocument()
+{
+    std::string path = JoinPath(ProgramFolder, "doc/index.html");
+    bool ok = FileExists(path) && ViewWindow && ViewWindow->OpenDocument(path);
+    if (!ok)
+        m_prompt.tell(144, Icon::Stop);
+}
+
+void CNotebook::Shutdown()
+{
+    if (m_shutDown && !ViewWindow)
+        return;
+    if (ViewWindow) {
+        m_store.FlushDayRecord();
+        m_pages.Release();
+        m_store.Day.picture = QImage();
+        PageBuffer = QImage();
+        ViewWindow = nullptr;
+    }
+    InstanceMutex.release();
+    m_shutDown = true;
+}

@@ -1,0 +1,78 @@
+#include "app/CommandLine.h"
+
+const char* CommandLineHelp()
+{
+    return "使い方 / Usage:\n"
+           "  kelto [NOTEBOOK_FOLDER]\n"
+           "      ウィンドウを開きます。フォルダーを指定するとそのノートを開きます。\n"
+           "      Opens the window; with a folder, opens that notebook.\n"
+           "  kelto --export-csv FILE [--notebook DIR]\n"
+           "      観察データをCSVファイルに書き出します (UTF-8)。\n"
+           "      Writes the notebook's day records to a CSV file (UTF-8 with BOM).\n"
+           "  kelto --render calendar|detail --date YYYY-MM-DD --out FILE.png [--notebook DIR]\n"
+           "      カレンダーまたは日のページをPNG画像に描きます。\n"
+           "      Draws the month calendar or a day page into a PNG file.\n"
+           "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
+           "  kelto --help\n";
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args)
+{
+    CommandLine c;
+    if (args.empty())
+        return c;
+    if (args[0].rfind("--", 0) != 0) {
+        // Not an option: the whole text is the notebook folder (spaces included).
+        std::string folder;
+        for (size_t i = 0; i < args.size(); ++i)
+            folder += (i ? " " : "") + args[i];
+        c.notebook = folder;
+        return c;
+    }
+    auto fail = [&](const std::string& why) {
+        c.action = CommandLine::Action::Error;
+        c.error = why;
+        return c;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        if (a == "--help" || a == "-h") {
+            c.action = CommandLine::Action::Help;
+            return c;
+        } else if (a == "--export-csv") {
+            if (c.action != CommandLine::Action::Window || !value(c.outPath))
+                return fail("--export-csv needs one output file");
+            c.action = CommandLine::Action::ExportCsv;
+        } else if (a == "--render") {
+            if (c.action != CommandLine::Action::Window || !value(c.page))
+                return fail("--render needs calendar or detail");
+            if (c.page != "calendar" && c.page != "detail")
+                return fail("--render takes calendar or detail, not " + c.page);
+            c.action = CommandLine::Action::Render;
+        } else if (a == "--notebook") {
+            if (!value(c.notebook))
+                return fail("--notebook needs a folder");
+        } else if (a == "--out") {
+            if (!value(c.outPath))
+                return fail("--out needs a file");
+        } else if (a == "--date") {
+            if (!value(c.date))
+                return fail("--date needs YYYY-MM-DD");
+        } else {
+            return fail("unknown option: " + a);
+        }
+    }
+    if (c.action == CommandLine::Action::Window)
+        return fail("--notebook, --out and --date go with --export-csv or --render");
+    if (c.action == CommandLine::Action::Render && (c.outPath.empty() || c.date.empty()))
+        return fail("--render needs --date YYYY-MM-DD and --out FILE.png");
+    if (c.action == CommandLine::Action::ExportCsv && (!c.date.empty()))
+        return fail("--date goes with --render");
+    return c;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The program's command line: options for work without a window, or else the whole text is
+// the notebook folder to open.
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    enum class Action { Window, Help, ExportCsv, Render, Error };
+    Action action = Action::Window;
+    std::string notebook;  // --notebook DIR, or the folder to open in the window
+    std::string outPath;   // --export-csv FILE / --out FILE
+    std::string page;      // --render calendar|detail
+    std::string date;      // --date YYYY-MM-DD
+    std::string error;     // what was wrong, for Action::Error
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+const char* CommandLineHelp();

@@ -1,0 +1,43 @@
+#pragma once
+// The keys of Kelto.ini, the user's preferences beside the program: one table, readers never
+// scatter literals. Area-specific keys (graph, list, animation, print) live in their areas.
+#include <string>
+
+struct IntSetting {
+    const char* section;
+    const char* key;
+    int def;
+};
+struct TextSetting {
+    const char* section;
+    const char* key;
+    const char* def;
+};
+
+namespace KeltoIni {
+inline constexpr TextSetting FolderPath{"Data", "FolderPath", "data"};
+inline constexpr TextSetting DataName{"Data", "DataName", ""};
+inline constexpr IntSetting EnableInternet{"Data", "EnableInternet", 0};
+inline constexpr IntSetting Pref{"Data", "Pref", 0};
+inline constexpr IntSetting Place{"Data", "Place", 0};
+inline constexpr TextSetting CursorColor{"Data", "CursorColor", "#00FF00"};
+inline constexpr IntSetting CursorWidth{"Data", "CursorWidth", 2};
+inline constexpr IntSetting ViewWidth{"View", "Width", 780};
+inline constexpr IntSetting ViewHeight{"View", "Height", 496};
+inline constexpr IntSetting PictureWidth{"Picture", "Width", 640};
+inline constexpr IntSetting PictureHeight{"Picture", "Height", 480};
+inline constexpr IntSetting JpegQuality{"Picture", "JpegQuality", 80};
+inline constexpr IntSetting TrimingWidth{"Triming", "Width", 320};
+inline constexpr IntSetting TrimingHeight{"Triming", "Height", 240};
+inline constexpr TextSetting TrimingPosition{"Triming", "Position", "160,120"};
+inline constexpr TextSetting TrimingSize{"Triming", "Size", "160,120"};
+inline constexpr IntSetting AnimationSpeed{"Animation", "Speed", 1};
+inline constexpr IntSetting ListMode{"List", "ListMode", 0};
+inline constexpr TextSetting FontName{"Font", "FontName", ""};
+inline constexpr IntSetting FontSize{"Font", "FontSize", 16};
+} // namespace KeltoIni
+
+int ReadSettingInt(const std::string& file, const IntSetting& s);
+std::string ReadSettingText(const std::string& file, const TextSetting& s);
+bool WriteSettingInt(const std::string& file, const IntSetting& s, int value);
+bool WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value);

@@ -1,0 +1,54 @@
+#pragma once
+// What the controller needs from the windows: the main client window presents the page
+// buffer, draws press feedback, sets the cursor, posts commands and runs the modal dialogs.
+// Tests supply their own host, so every operation runs without a display.
+#include <QImage>
+
+#include <functional>
+#include <string>
+
+class QPainter;
+
+enum class PageCursor { Arrow, Hand, Animation };
+
+// Dialog identifiers of the resource table (the ids the dialogs carry).
+namespace DialogId {
+inline constexpr int About = 100;
+inline constexpr int Animation = 132;
+inline constexpr int Data = 134;
+inline constexpr int Print = 135;
+inline constexpr int Define = 136;
+inline constexpr int Weather = 137;
+inline constexpr int Preview = 138;
+inline constexpr int Font = 139;
+inline constexpr int Graph = 141;
+inline constexpr int Start = 143;
+inline constexpr int Note = 144;
+inline constexpr int Rotate = 145;
+inline constexpr int Entry = 147;
+inline constexpr int Progress = 148;
+inline constexpr int List = 149;
+} // namespace DialogId
+
+// Results of the start dialog.
+enum class StartChoice { Open, NewNotebook, EndProgram };
+
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+    // Copies the page buffer 1:1 to the window at (0, 0).
+    virtual void Present(const QImage& page) = 0;
+    // Paints straight onto the window (not the page buffer); stays until the next Present.
+    virtual void DrawOnWindow(const std::function<void(QPainter&)>& paint) = 0;
+    virtual void SetCursor(PageCursor cursor) = 0;
+    // Queues a command to the main frame; it runs after the current operation.
+    virtual void PostCommand(int commandId) = 0;
+    // Asks the main frame to close (the close request honours SkipExitConfirmation).
+    virtual void CloseFrame() = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    // Runs a modal dialog; returns 1 for OK, 0 for Cancel, or the dialog's own result.
+    virtual int RunDialog(int dialogId, int mode) = 0;
+    virtual StartChoice RunStartDialog() = 0;
+    // Opens a document with the desktop's associated program; false when that failed.
+    virtual bool OpenDocument(const std::string& path) = 0;
+};

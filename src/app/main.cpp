@@ -1,0 +1,22 @@
+#include "app/CKeltoApp.h"
+#include "app/CliTools.h"
+#include "app/CommandLine.h"
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (command.action != CommandLine::Action::Window) {
+        // Work without a window draws offscreen, whatever display there is.
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QGuiApplication app(argc, argv);
+        return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
+    }
+    CKeltoApp app(argc, argv);
+    if (!app.InitInstance(command.notebook))
+        return 1;
+    return app.exec();
+}

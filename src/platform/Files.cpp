@@ -1,0 +1,191 @@
+#include "platform/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <mutex>
+
+namespace {
+std::mutex g_hookMutex;
+std::function<bool(const std::string&)> g_writeFault;
+} // namespace
+
+void SetWriteFaultHook(std::function<bool(const std::string&)> hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_writeFault = std::move(hook);
+}
+
+bool WriteFaultFor(const std::string& path)
+{
+    std::lock_guard lock(g_hookMutex);
+    return g_writeFault && g_writeFault(path);
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name)
+{
+    std::string r(folder);
+    if (!r.empty() && r.back() != '/')
+        r += '/';
+    r += name;
+    return r;
+}
+
+std::string ParentFolder(std::string_view path)
+{
+    size_t p = path.find_last_of('/');
+    if (p == std::string_view::npos)
+        return {};
+    return std::string(path.substr(0, p == 0 ? 1 : p));
+}
+
+std::string LastComponent(std::string_view path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    size_t p = path.find_last_of('/');
+    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FolderExists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name)
+{
+    size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+namespace {
+template <typename Keep>
+std::vector<std::string> listFolder(const std::string& folder, Keep keep)
+{
+    std::vector<std::string> out;
+    DIR* d = opendir(folder.c_str());
+    if (!d)
+        return out;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat st;
+        if (stat(JoinPath(folder, name).c_str(), &st) != 0)
+            continue;
+        if (keep(name, st))
+            out.push_back(name);
+    }
+    closedir(d);
+    return out;
+}
+} // namespace
+
+std::vector<std::string> FindFiles(const std::string& folder, std::string_view pattern)
+{
+    return listFolder(folder, [&](const std::string& name, const struct stat& st) {
+        return S_ISREG(st.st_mode) && WildcardMatch(pattern, name);
+    });
+}
+
+std::vector<std::string> ListSubfolders(const std::string& folder)
+{
+    return listFolder(folder, [](const std::string&, const struct stat& st) { return S_ISDIR(st.st_mode); });
+}
+
+int DeleteFiles(const std::string& folder, std::string_view pattern)
+{
+    int n = 0;
+    for (const auto& name : FindFiles(folder, pattern))
+        if (unlink(JoinPath(folder, name).c_str()) == 0)
+            ++n;
+    return n;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& out)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    out.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes)
+{
+    std::string tmp = path + ".tmpXXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0)
+        return false;
+    bool fault = WriteFaultFor(path);
+    size_t want = fault ? bytes.size() / 2 : bytes.size();
+    size_t done = 0;
+    while (done < want) {
+        ssize_t w = ::write(fd, bytes.data() + done, want - done);
+        if (w <= 0)
+            break;
+        done += static_cast<size_t>(w);
+    }
+    bool ok = !fault && done == bytes.size() && fsync(fd) == 0;
+    // Keep the permissions an existing file had; new files get the usual 0644 less the umask.
+    struct stat st;
+    mode_t mode = 0666;
+    if (stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode &= ~mask;
+    }
+    fchmod(fd, mode);
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok && std::rename(tmp.c_str(), path.c_str()) == 0)
+        return true;
+    unlink(tmp.c_str());
+    return false;
+}
+
+bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists)
+{
+    if (failIfExists && FileExists(to))
+        return false;
+    std::string bytes;
+    if (!ReadFileBytes(from, bytes))
+        return false;
+    return WriteFileAtomic(to, bytes);
+}

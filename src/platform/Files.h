@@ -1,0 +1,30 @@
+#pragma once
+// File helpers over the file system's own names (UTF-8).
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+std::string JoinPath(std::string_view folder, std::string_view name);
+std::string ParentFolder(std::string_view path);   // text before the last separator
+std::string LastComponent(std::string_view path);  // text after the last separator
+bool FileExists(const std::string& path);          // a regular file
+bool FolderExists(const std::string& path);
+// Names (not paths) of the regular files in `folder` whose names match `pattern`
+// ('*' and '?', case-insensitive), in the order the file system returns them.
+std::vector<std::string> FindFiles(const std::string& folder, std::string_view pattern);
+std::vector<std::string> ListSubfolders(const std::string& folder);
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+// Deletes every file of `folder` matching `pattern`; returns how many went.
+int DeleteFiles(const std::string& folder, std::string_view pattern);
+bool ReadFileBytes(const std::string& path, std::string& out);
+// Writes a new file beside the target and renames it over the target only once complete,
+// so an interrupted write leaves the old file whole.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+// Copies through WriteFileAtomic; with failIfExists an existing target is kept and false returned.
+bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists);
+
+// Tests make writes fail: the hook sees the target path and returns true to fail it
+// after part of the new file was written.
+void SetWriteFaultHook(std::function<bool(const std::string&)> hook);
+bool WriteFaultFor(const std::string& path);

@@ -1,0 +1,286 @@
+#include "platform/IniFile.h"
+
+#include "platform/Files.h"
+#include "platform/TextCodec.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace {
+
+struct Parsed {
+    std::vector<std::string> lines;
+    TextEncoding encoding = TextEncoding::Cp932;
+    bool crlf = true;
+};
+
+std::mutex g_mutex;
+
+// Parsed files by path, valid while modification time and size are unchanged.
+struct CacheEntry {
+    timespec mtime{};
+    off_t size = -1;
+    std::shared_ptr<const Parsed> parsed;
+};
+std::map<std::string, CacheEntry> g_cache;
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::shared_ptr<const Parsed> parse(const std::string& bytes)
+{
+    auto p = std::make_shared<Parsed>();
+    std::string text = DecodeFileText(bytes, &p->encoding);
+    p->crlf = bytes.empty() || bytes.find("\r\n") != std::string::npos;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        p->lines.push_back(std::move(line));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return p;
+}
+
+// Caller holds g_mutex. Null when the file cannot be read.
+std::shared_ptr<const Parsed> load(const std::string& path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        g_cache.erase(path);
+        return nullptr;
+    }
+    auto it = g_cache.find(path);
+    if (it != g_cache.end() && it->second.size == st.st_size && it->second.mtime.tv_sec == st.st_mtim.tv_sec &&
+        it->second.mtime.tv_nsec == st.st_mtim.tv_nsec)
+        return it->second.parsed;
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes))
+        return nullptr;
+    auto parsed = parse(bytes);
+    // A file changed within the last two seconds may change again inside the file system's
+    // timestamp granularity: such a file is not cached (it is simply read again next time).
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (st.st_mtim.tv_sec + 2 < now.tv_sec) {
+        if (g_cache.size() > 512)
+            g_cache.clear();
+        g_cache[path] = CacheEntry{st.st_mtim, st.st_size, parsed};
+    }
+    return parsed;
+}
+
+bool sectionHeader(std::string_view line, std::string_view* name)
+{
+    line = trim(line);
+    if (line.size() < 2 || line.front() != '[')
+        return false;
+    size_t close = line.find(']');
+    if (close == std::string_view::npos)
+        return false;
+    *name = trim(line.substr(1, close - 1));
+    return true;
+}
+
+bool keyLine(std::string_view line, std::string_view* key, std::string_view* value)
+{
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    *key = trim(line.substr(0, eq));
+    *value = trim(line.substr(eq + 1));
+    return true;
+}
+
+std::optional<std::string> find(const Parsed& p, std::string_view section, std::string_view key)
+{
+    bool in = false;
+    for (const auto& line : p.lines) {
+        std::string_view name, k, v;
+        if (sectionHeader(line, &name)) {
+            in = equalsNoCase(name, section);
+            continue;
+        }
+        if (in && keyLine(line, &k, &v) && equalsNoCase(k, key)) {
+            // A value quoted at both ends reads without its quotes.
+            if (v.size() >= 2 && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
+                v = v.substr(1, v.size() - 2);
+            return std::string(v);
+        }
+    }
+    return std::nullopt;
+}
+
+// Applies the changes to a copy of the lines; value null deletes the key.
+std::vector<std::string> apply(std::vector<std::string> lines, std::string_view section,
+                               const std::vector<std::pair<std::string, const std::string*>>& keys)
+{
+    for (const auto& [key, value] : keys) {
+        bool in = false;
+        bool sectionSeen = false;
+        size_t insertAt = lines.size();
+        bool done = false;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            std::string_view name, k, v;
+            if (sectionHeader(lines[i], &name)) {
+                if (in)
+                    break;
+                in = equalsNoCase(name, section);
+                if (in) {
+                    sectionSeen = true;
+                    insertAt = i + 1;
+                }
+                continue;
+            }
+            if (!in)
+                continue;
+            if (keyLine(lines[i], &k, &v) && equalsNoCase(k, key)) {
+                if (value)
+                    lines[i] = std::string(k) + "=" + *value;
+                else
+                    lines.erase(lines.begin() + static_cast<long>(i));
+                done = true;
+                break;
+            }
+            if (!trim(lines[i]).empty())
+                insertAt = i + 1;
+        }
+        if (done || !value)
+            continue;
+        if (!sectionSeen) {
+            lines.push_back("[" + std::string(section) + "]");
+            insertAt = lines.size();
+        }
+        lines.insert(lines.begin() + static_cast<long>(insertAt), key + "=" + *value);
+    }
+    return lines;
+}
+
+bool writeKeys(const std::string& path, std::string_view section,
+               const std::vector<std::pair<std::string, const std::string*>>& keys)
+{
+    std::lock_guard lock(g_mutex);
+    auto old = load(path);
+    if (!old && FileExists(path))
+        return false;  // unreadable: never replace what could not be read
+    Parsed p = old ? *old : Parsed{};
+    p.lines = apply(std::move(p.lines), section, keys);
+    std::string text;
+    const char* eol = p.crlf ? "\r\n" : "\n";
+    for (const auto& l : p.lines) {
+        text += l;
+        text += eol;
+    }
+    bool ok = true;
+    std::string bytes = EncodeFileText(text, p.encoding, &ok);
+    if (!ok)
+        return false;
+    if (!WriteFileAtomic(path, bytes)) {
+        g_cache.erase(path);
+        return false;
+    }
+    g_cache.erase(path);
+    return true;
+}
+
+} // namespace
+
+namespace IniFile {
+
+int ParseInt(std::string_view text)
+{
+    text = trim(text);
+    bool neg = false;
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        neg = text[i] == '-';
+        ++i;
+    }
+    long long v = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        v = v * 10 + (text[i] - '0');
+        if (v > 2147483647LL)
+            v = 2147483647LL;  // clamp instead of overflowing on hand-edited values
+    }
+    return static_cast<int>(neg ? -v : v);
+}
+
+std::string ReadString(const std::string& path, std::string_view section, std::string_view key, std::string_view def)
+{
+    std::lock_guard lock(g_mutex);
+    auto p = load(path);
+    if (!p)
+        return std::string(def);
+    auto v = find(*p, section, key);
+    return v ? *v : std::string(def);
+}
+
+int ReadInt(const std::string& path, std::string_view section, std::string_view key, int def)
+{
+    std::lock_guard lock(g_mutex);
+    auto p = load(path);
+    if (!p)
+        return def;
+    auto v = find(*p, section, key);
+    return v ? ParseInt(*v) : def;
+}
+
+bool HasKey(const std::string& path, std::string_view section, std::string_view key)
+{
+    std::lock_guard lock(g_mutex);
+    auto p = load(path);
+    return p && find(*p, section, key).has_value();
+}
+
+bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value)
+{
+    std::string v(value);
+    return writeKeys(path, section, {{std::string(key), &v}});
+}
+
+bool WriteInt(const std::string& path, std::string_view section, std::string_view key, int value)
+{
+    return WriteString(path, section, key, std::to_string(value));
+}
+
+bool WriteKeys(const std::string& path, std::string_view section,
+               const std::vector<std::pair<std::string, std::string>>& keys)
+{
+    std::vector<std::pair<std::string, const std::string*>> refs;
+    for (const auto& [k, v] : keys)
+        refs.emplace_back(k, &v);
+    return writeKeys(path, section, refs);
+}
+
+bool DeleteKey(const std::string& path, std::string_view section, std::string_view key)
+{
+    return writeKeys(path, section, {{std::string(key), nullptr}});
+}
+
+} // namespace IniFile

@@ -1,0 +1,31 @@
+#pragma once
+// Private-profile (INI) files: [Section] and Key=Value lines, names compared without regard
+// to case, read key by key with a default, written key by key (file and section created when
+// missing, every other line kept). Files are CP932 on disk (UTF-8 tolerated on read and kept
+// on write); writes are crash-safe and serialised process-wide.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace IniFile {
+
+// The value, or `def` when the file, section or key is missing.
+std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
+                       std::string_view def = {});
+// Optional minus sign and leading decimal digits; 0 when there are none; `def` when missing.
+int ReadInt(const std::string& path, std::string_view section, std::string_view key, int def);
+bool HasKey(const std::string& path, std::string_view section, std::string_view key);
+// False when the file cannot be written or `value` holds a character the file's encoding
+// cannot hold; the file is then unchanged.
+bool WriteString(const std::string& path, std::string_view section, std::string_view key,
+                 std::string_view value);
+bool WriteInt(const std::string& path, std::string_view section, std::string_view key, int value);
+// Writes several keys of one section with one file replacement.
+bool WriteKeys(const std::string& path, std::string_view section,
+               const std::vector<std::pair<std::string, std::string>>& keys);
+bool DeleteKey(const std::string& path, std::string_view section, std::string_view key);
+
+// The integer rule of the format, shared with readers of text values.
+int ParseInt(std::string_view text);
+
+} // namespace IniFile

@@ -1,0 +1,16 @@
+#include "platform/Prompt.h"
+
+#include "res/Strings.h"
+
+Answer ScriptedPrompt::ask(int id, Buttons buttons, Icon, const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    m_asked.push_back(id);
+    m_texts.push_back(text.empty() ? std::string(LoadString(id)) : text);
+    if (!m_answers.empty()) {
+        Answer a = m_answers.front();
+        m_answers.pop_front();
+        return a;
+    }
+    return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes : Answer::Ok;
+}

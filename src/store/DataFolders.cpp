@@ -1,0 +1,85 @@
+#include "store/DataFolders.h"
+
+#include "platform/Files.h"
+#include "store/NotebookFile.h"
+
+#include <algorithm>
+
+namespace {
+std::string trimSeparators(std::string p)
+{
+    std::replace(p.begin(), p.end(), '\\', '/');
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
+    return p;
+}
+} // namespace
+
+bool IsAbsoluteFolderPath(const std::string& path)
+{
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\'))
+        return true;
+#ifdef _WIN32
+    return path.size() >= 2 && path[1] == ':';
+#else
+    return false;
+#endif
+}
+
+std::string ResolveDataRoot(const std::string& programFolder, std::string folderPath)
+{
+    folderPath = trimSeparators(folderPath);
+    if (IsAbsoluteFolderPath(folderPath))
+        return folderPath;
+    // An empty value means the program folder itself.
+    if (folderPath.empty())
+        return trimSeparators(programFolder);
+    return JoinPath(trimSeparators(programFolder), folderPath);
+}
+
+bool IsInsideProgramFolder(const std::string& programFolder, const std::string& dataRoot)
+{
+    // File names on this platform are case-sensitive: a folder differing only in case is
+    // another folder, so the comparison keeps case.
+    std::string prog = trimSeparators(programFolder);
+    std::string root = trimSeparators(dataRoot);
+    return root == prog || (root.size() > prog.size() && root.compare(0, prog.size(), prog) == 0 &&
+                            (root[prog.size()] == '/' || prog == "/"));
+}
+
+std::string StoredFolderPath(const std::string& programFolder, const std::string& dataRoot)
+{
+    std::string prog = trimSeparators(programFolder);
+    std::string root = trimSeparators(dataRoot);
+    if (!IsInsideProgramFolder(prog, root))
+        return root;
+    if (root == prog)
+        return {};
+    return root.substr(prog == "/" ? 1 : prog.size() + 1);
+}
+
+bool IsSafeFolderName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+bool IsNotebookFolder(const std::string& folder)
+{
+    return FileExists(JoinPath(folder, kNotebookFileName));
+}
+
+std::vector<NotebookListRow> ListNotebooks(const std::string& dataRoot)
+{
+    std::vector<NotebookListRow> rows;
+    for (const auto& name : ListSubfolders(dataRoot)) {
+        if (name.empty() || name[0] == '.')
+            continue;
+        std::string folder = JoinPath(dataRoot, name);
+        if (!IsNotebookFolder(folder))
+            continue;
+        NotebookInfo info = ReadNotebookInfo(folder);
+        rows.push_back({name, info.KindName, info.StartDate});
+    }
+    return rows;
+}

@@ -1,0 +1,138 @@
+#include "store/DayRecord.h"
+
+#include "photos/PictureFile.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "store/NotebookFile.h"
+
+#include <charconv>
+#include <cmath>
+
+std::string DayFilePath(const std::string& folder, const QDate& date, const char* extension)
+{
+    return JoinPath(folder, DayFileStem(date) + "." + extension);
+}
+
+std::string FormatMeasure(float value)
+{
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::fixed, 1);
+    return std::string(buf, r.ptr);
+}
+
+float ParseMeasure(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && text[i] == '+')
+        ++i;
+    double v = 0;
+    auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
+    if (r.ec != std::errc() || !std::isfinite(v))
+        return 0.0f;
+    return static_cast<float>(v);
+}
+
+namespace {
+
+float readValue(const std::string& path, const char* section, const char* key, float unset)
+{
+    std::string v = IniFile::ReadString(path, section, key, "");
+    return v.empty() ? unset : ParseMeasure(v);
+}
+
+std::string lengthText(float v)
+{
+    return v >= 0 ? FormatMeasure(v) : std::string();
+}
+
+std::string temperatureText(float v)
+{
+    return v > kUnsetTemperature ? FormatMeasure(v) : std::string();
+}
+
+} // namespace
+
+bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<DayWeather>* weather,
+                   std::optional<Measurements>* measurements)
+{
+    std::string path = DayFilePath(folder, date, "dat");
+    if (!FileExists(path)) {
+        if (weather)
+            weather->reset();
+        if (measurements)
+            measurements->reset();
+        return false;
+    }
+    if (weather) {
+        DayWeather w;
+        w.Weather = IniFile::ReadString(path, "Weather", "Weather", "");
+        w.LowTemp = readValue(path, "Weather", "LowTemp", kUnsetTemperature);
+        w.HighTemp = readValue(path, "Weather", "HighTemp", kUnsetTemperature);
+        w.Daylight = readValue(path, "Weather", "Daylight", kUnsetLength);
+        *weather = w;
+    }
+    if (measurements) {
+        Measurements m;
+        m.height = readValue(path, "Growth", "DataHeight", kUnsetLength);
+        m.leafSize = readValue(path, "Growth", "DataWidth", kUnsetLength);
+        std::string count = IniFile::ReadString(path, "Growth", "DataCount", "");
+        m.leaves = count.empty() ? -1 : IniFile::ParseInt(count);
+        m.solution = readValue(path, "Growth", "DataFuel", kUnsetLength);
+        m.roomTemp = readValue(path, "Growth", "Temperature", kUnsetTemperature);
+        m.free1 = readValue(path, "Growth", "Option1", kUnsetTemperature);
+        m.free2 = readValue(path, "Growth", "Option2", kUnsetTemperature);
+        m.flags = IniFile::ReadInt(path, "Growth", "DataGraph", 1) ? kShowInGraph : 0;
+        *measurements = m;
+    }
+    return true;
+}
+
+void ReadDayFiles(const std::string& folder, const QDate& date, DayRecord& day)
+{
+    day = DayRecord{};
+    day.date = date;
+    QImage picture;
+    if (LoadPictureFile(DayFilePath(folder, date, "jpg"), picture))
+        day.picture = std::move(picture);
+    ReadDayValues(folder, date, &day.weather, &day.measurements);
+}
+
+bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& w)
+{
+    return IniFile::WriteKeys(DayFilePath(folder, date, "dat"), "Weather",
+                              {{"Weather", w.Weather},
+                               {"LowTemp", temperatureText(w.LowTemp)},
+                               {"HighTemp", temperatureText(w.HighTemp)},
+                               {"Daylight", lengthText(w.Daylight)}});
+}
+
+bool WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings, Prompt* prompt)
+{
+    std::string path = DayFilePath(folder, day.date, "dat");
+    bool ok = true;
+    if (!day.picture.isNull()) {
+        if (!SavePictureFile(DayFilePath(folder, day.date, "jpg"), day.picture, settings.PictureWidth,
+                             settings.PictureHeight, settings.JpegQuality, prompt))
+            return false;
+        if (!day.sourcePath.empty())
+            ok = IniFile::WriteString(path, "Picture", "SourcePath", day.sourcePath) && ok;
+    }
+    if (day.weather)
+        ok = WriteDayWeather(folder, day.date, *day.weather) && ok;
+    if (day.measurements) {
+        const Measurements& m = *day.measurements;
+        ok = IniFile::WriteKeys(path, "Growth",
+                                {{"DataHeight", lengthText(m.height)},
+                                 {"DataWidth", lengthText(m.leafSize)},
+                                 {"DataCount", m.leaves >= 0 ? std::to_string(m.leaves) : std::string()},
+                                 {"DataFuel", lengthText(m.solution)},
+                                 {"Temperature", temperatureText(m.roomTemp)},
+                                 {"DataGraph", m.showInGraph() ? "1" : "0"},
+                                 {"Option1", temperatureText(m.free1)},
+                                 {"Option2", temperatureText(m.free2)}}) &&
+             ok;
+    }
+    return ok;
+}

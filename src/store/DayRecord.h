@@ -1,0 +1,75 @@
+#pragma once
+// One observation day: YYYYMMDD.dat (INI), YYYYMMDD.jpg and YYYYMMDD.txt in the notebook folder.
+// The day is a value: the controller's current day is one, a bulk worker keeps its own.
+#include <QDate>
+#include <QImage>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class Prompt;
+
+inline constexpr float kUnsetLength = -1.0f;        // lengths, counts, sunshine
+inline constexpr float kUnsetTemperature = -100.0f;  // temperatures, free items
+inline constexpr uint32_t kDayExists = 0x01;        // flags bit 0: a record exists (graph)
+inline constexpr uint32_t kShowInGraph = 0x10;      // flags bit 4: DataGraph
+
+struct DayWeather {
+    float LowTemp = kUnsetTemperature;
+    float HighTemp = kUnsetTemperature;
+    float Daylight = kUnsetLength;
+    std::string Weather;  // at most 31 CP932 bytes when typed in
+};
+
+// The measurements of a day; also the values of a DayTable entry.
+struct Measurements {
+    uint32_t flags = kShowInGraph;
+    float height = kUnsetLength;       // DataHeight
+    int leaves = -1;                   // DataCount
+    float leafSize = kUnsetLength;     // DataWidth
+    float solution = kUnsetLength;     // DataFuel
+    float roomTemp = kUnsetTemperature;  // Temperature
+    float free1 = kUnsetTemperature;   // Option1
+    float free2 = kUnsetTemperature;   // Option2
+    bool showInGraph() const { return flags & kShowInGraph; }
+};
+
+struct DayTableEntry {
+    int date = 0;  // YYYYMMDD
+    Measurements values;
+};
+
+struct PictureSettings {
+    int PictureWidth = 640;
+    int PictureHeight = 480;
+    int JpegQuality = 80;
+};
+
+struct DayRecord {
+    QDate date;  // CurrentDate for the controller's day
+    std::optional<DayWeather> weather;
+    std::optional<Measurements> measurements;
+    QImage picture;          // DayPicture; null when the day has no photo
+    std::string sourcePath;  // PhotoSourcePath
+    bool dirty = false;      // RecordDirty
+};
+
+std::string DayFilePath(const std::string& folder, const QDate& date, const char* extension);
+
+// Reads the day's photo and INI file into `day` (date set, not dirty).
+void ReadDayFiles(const std::string& folder, const QDate& date, DayRecord& day);
+// Reads only the INI values (no photo): weather and measurements, absent when no .dat exists.
+bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<DayWeather>* weather,
+                   std::optional<Measurements>* measurements);
+// Writes the photo first (replaced only once complete), then the INI keys. False when the photo
+// or the INI file could not be written; message 133 is shown for the photo.
+bool WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings,
+                   Prompt* prompt);
+// Writes only the Weather section of a day file (bulk weather fetch).
+bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& weather);
+
+// Number formats of the day file: "%.01f" (one decimal, '.' whatever the locale), empty for unset.
+std::string FormatMeasure(float value);
+// The C library's leading-number conversion, locale-independent; 0 for text without a number.
+float ParseMeasure(const std::string& text);

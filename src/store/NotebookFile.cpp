@@ -1,0 +1,121 @@
+#include "store/NotebookFile.h"
+
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+
+#include <cstdio>
+
+namespace {
+constexpr const char* kSection = "Data";
+}
+
+std::string NotebookFilePath(const std::string& notebookFolder)
+{
+    return JoinPath(notebookFolder, kNotebookFileName);
+}
+
+std::string ReadNotebookKey(const std::string& notebookFolder, const char* key)
+{
+    return IniFile::ReadString(NotebookFilePath(notebookFolder), kSection, key, "");
+}
+
+bool WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value)
+{
+    return IniFile::WriteString(NotebookFilePath(notebookFolder), kSection, key, value);
+}
+
+NotebookInfo ReadNotebookInfo(const std::string& notebookFolder)
+{
+    std::string path = NotebookFilePath(notebookFolder);
+    auto rd = [&](const char* key) { return IniFile::ReadString(path, kSection, key, ""); };
+    NotebookInfo i;
+    i.StartDate = rd("StartDate");
+    i.KindName = rd("KindName");
+    i.SchoolName = rd("SchoolName");
+    i.GradeNo = rd("GradeNo");
+    i.ClassName = rd("ClassName");
+    i.StudentNo = rd("StudentNo");
+    i.StudentName = rd("StudentName");
+    i.hasOption1 = IniFile::HasKey(path, kSection, "Option1");
+    i.hasOption2 = IniFile::HasKey(path, kSection, "Option2");
+    i.Option1 = rd("Option1");
+    i.Option2 = rd("Option2");
+    return i;
+}
+
+bool WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& i)
+{
+    return IniFile::WriteKeys(NotebookFilePath(notebookFolder), kSection,
+                              {{"StartDate", i.StartDate},
+                               {"KindName", i.KindName},
+                               {"SchoolName", i.SchoolName},
+                               {"GradeNo", i.GradeNo},
+                               {"ClassName", i.ClassName},
+                               {"StudentNo", i.StudentNo},
+                               {"StudentName", i.StudentName},
+                               {"Option1", i.Option1},
+                               {"Option2", i.Option2}});
+}
+
+std::optional<QDate> ParseStartDate(const std::string& text)
+{
+    int v[3] = {0, 0, 0};
+    size_t start = 0;
+    for (int k = 0; k < 3; ++k) {
+        if (start > text.size())
+            return std::nullopt;
+        size_t slash = text.find('/', start);
+        std::string part = text.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        size_t d = 0;
+        while (d < part.size() && (part[d] == ' ' || part[d] == '\t'))
+            ++d;
+        if (d >= part.size() || part[d] < '0' || part[d] > '9')
+            return std::nullopt;
+        v[k] = IniFile::ParseInt(part);
+        if (slash == std::string::npos) {
+            if (k < 2)
+                return std::nullopt;
+            start = text.size() + 1;
+        } else {
+            start = slash + 1;
+        }
+    }
+    QDate d(v[0], v[1], v[2]);
+    if (!d.isValid() || v[0] < 1900 || v[0] > 9999)
+        return std::nullopt;
+    return d;
+}
+
+std::string FormatIniDate(const QDate& date)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", date.year(), date.month(), date.day());
+    return buf;
+}
+
+std::string DayFileStem(const QDate& date)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", date.year(), date.month(), date.day());
+    return buf;
+}
+
+int DateToInt(const QDate& date)
+{
+    return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+QDate IntToDate(int v)
+{
+    return QDate(v / 10000, (v / 100) % 100, v % 100);
+}
+
+FreeItemCaption SplitFreeItemCaption(const std::string& caption)
+{
+    size_t open = caption.find('(');
+    if (open == std::string::npos)
+        return {caption, {}};
+    size_t close = caption.find(')', open + 1);
+    return {caption.substr(0, open),
+            caption.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1)};
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Kelto.dat, the notebook file: one [Data] section of texts; absent keys read empty.
+#include <QDate>
+
+#include <optional>
+#include <string>
+
+inline constexpr const char* kNotebookFileName = "Kelto.dat";
+
+struct NotebookInfo {
+    std::string StartDate;  // "%04d/%02d/%02d", empty until first set
+    std::string KindName;
+    std::string SchoolName;
+    std::string GradeNo;
+    std::string ClassName;
+    std::string StudentNo;
+    std::string StudentName;
+    std::string Option1;
+    std::string Option2;
+    bool hasOption1 = false;  // the settings dialog offers a default name when absent
+    bool hasOption2 = false;
+};
+
+std::string NotebookFilePath(const std::string& notebookFolder);
+NotebookInfo ReadNotebookInfo(const std::string& notebookFolder);
+// Writes every key (StartDate included) with one replacement of the file; false when the
+// file could not be written or a text cannot be stored.
+bool WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& info);
+std::string ReadNotebookKey(const std::string& notebookFolder, const char* key);
+bool WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value);
+
+// A text that does not hold three numbers separated by "/" forming a real date reads as not set.
+std::optional<QDate> ParseStartDate(const std::string& text);
+std::string FormatIniDate(const QDate& date);   // "%04d/%02d/%02d"
+std::string DayFileStem(const QDate& date);     // "%04d%02d%02d"
+int DateToInt(const QDate& date);               // YYYYMMDD
+QDate IntToDate(int yyyymmdd);                  // invalid when not a real date
+
+// A free-item caption "name(unit)": the name before the first "(", the unit up to ")".
+struct FreeItemCaption {
+    std::string name;
+    std::string unit;
+};
+FreeItemCaption SplitFreeItemCaption(const std::string& caption);
