@@ -1,0 +1,6 @@
+#include "views/CFontDlg.h"
+
+int RunFontDialog(CNotebook&, QWidget*)
+{
+    return 0;
+}
