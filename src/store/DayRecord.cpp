@@ -113,8 +113,13 @@ bool WriteDayFiles(const std::string& folder, const DayRecord& day, const Pictur
     std::string path = DayFilePath(folder, day.date, "dat");
     bool ok = true;
     if (!day.picture.isNull()) {
-        if (!SavePictureFile(DayFilePath(folder, day.date, "jpg"), day.picture, settings.PictureWidth,
-                             settings.PictureHeight, settings.JpegQuality, prompt))
+        // A photo of another size than the settings (they were changed by hand) is kept at its
+        // own size rather than cut or padded.
+        bool configured = day.picture.width() >= settings.PictureWidth && day.picture.height() >= settings.PictureHeight;
+        int width = configured ? settings.PictureWidth : day.picture.width();
+        int height = configured ? settings.PictureHeight : day.picture.height();
+        if (!SavePictureFile(DayFilePath(folder, day.date, "jpg"), day.picture, width, height, settings.JpegQuality,
+                             prompt))
             return false;
         if (!day.sourcePath.empty())
             ok = IniFile::WriteString(path, "Picture", "SourcePath", day.sourcePath) && ok;

@@ -1,0 +1,154 @@
+#include "app/KeltoIni.h"
+#include "support/NotebookFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+std::string lockName()
+{
+    return "KeltoTest-" + QUuid::createUuid().toString(QUuid::Id128).toStdString();
+}
+} // namespace
+
+TEST(CNotebookStart, CommandLineNotebookOpensWithoutTouchingSettings)
+{
+    NotebookFixture f;
+    std::string ini = JoinPath(f.program, "Kelto.ini");
+    IniFile::WriteString(ini, "Data", "DataName", "other");
+    CNotebook& nb = f.open();
+    EXPECT_EQ(nb.NotebookFolder, f.notebook);
+    EXPECT_EQ(nb.DataRoot, JoinPath(f.program, "data"));
+    EXPECT_EQ(f.host.startDialogs, 0);
+    EXPECT_EQ(nb.ViewMode, ViewCalendar);
+    EXPECT_FALSE(SkipExitConfirmation);
+    EXPECT_TRUE(f.host.posted.empty());  // a start date is set: no settings dialog
+    EXPECT_EQ(nb.PageBuffer.size(), QSize(780, 496));
+    EXPECT_EQ(IniFile::ReadString(ini, "Data", "DataName"), "other");
+    EXPECT_FALSE(IniFile::HasKey(ini, "Data", "FolderPath"));
+    EXPECT_GT(f.host.presents, 0);
+}
+
+TEST(CNotebookStart, MissingStartDateAsksForTheSettings)
+{
+    for (const char* text : {"", "someday", "2013/02/30"}) {
+        NotebookFixture f(text);
+        f.open();
+        EXPECT_EQ(f.host.posted, std::vector<int>{32813}) << text;
+    }
+}
+
+TEST(CNotebookStart, SecondInstanceIsRefusedOnceAndClosesSilently)
+{
+    TempDir dir;
+    std::string lock = lockName();
+    ScriptedPrompt p1, p2;
+    FakeViewHost h1, h2;
+    CNotebook first(dir.path(), p1, lock);
+    ASSERT_TRUE(first.InstanceMutex.acquire());
+    CNotebook second(dir.path(), p2, lock);
+    SkipExitConfirmation = true;
+    second.Initialize(&h2);
+    second.Initialize(&h2);  // later paints do nothing more
+    EXPECT_EQ(p2.asked(), std::vector<int>{177});
+    EXPECT_EQ(h2.closeRequests, 1);
+    EXPECT_EQ(second.ViewWindow, nullptr);
+    EXPECT_TRUE(SkipExitConfirmation);
+    first.InstanceMutex.release();
+}
+
+TEST(CNotebookStart, FirstRunUsesTheDataFolderAndEndingAtTheStartDialogClosesWithoutAsking)
+{
+    TempDir dir;
+    ScriptedPrompt prompt;
+    FakeViewHost host;
+    host.startChoice = StartChoice::EndProgram;
+    CNotebook nb(dir.path(), prompt, lockName());
+    nb.Initialize(&host);
+    EXPECT_EQ(nb.DataRoot, JoinPath(dir.path(), "data"));
+    EXPECT_EQ(nb.NotebookFolder, JoinPath(dir.path(), "data") + "/");
+    EXPECT_EQ(host.startDialogs, 1);
+    EXPECT_EQ(host.closeRequests, 1);
+    EXPECT_TRUE(SkipExitConfirmation);
+    EXPECT_EQ(nb.ViewMode, ViewNone);
+}
+
+TEST(CNotebookStart, CancellingTheNewNotebookEndsTheProgram)
+{
+    TempDir dir;
+    ScriptedPrompt prompt;
+    FakeViewHost host;
+    host.startChoice = StartChoice::NewNotebook;
+    host.dialogResults = {0};
+    CNotebook nb(dir.path(), prompt, lockName());
+    nb.Initialize(&host);
+    ASSERT_EQ(host.dialogs.size(), 1u);
+    EXPECT_EQ(host.dialogs[0], std::make_pair(DialogId::Define, 1));
+    EXPECT_EQ(host.closeRequests, 1);
+    EXPECT_TRUE(SkipExitConfirmation);
+}
+
+TEST(CNotebookStart, RemembersTheNotebookOfKeltoIni)
+{
+    TempDir dir;
+    std::string notebook = dir.mkdir("elsewhere/トマト");
+    WriteNotebookKey(notebook, "StartDate", "2013/04/01");
+    std::string ini = JoinPath(dir.path(), "Kelto.ini");
+    IniFile::WriteString(ini, "Data", "FolderPath", dir.file("elsewhere"));
+    IniFile::WriteString(ini, "Data", "DataName", "トマト");
+    ScriptedPrompt prompt;
+    FakeViewHost host;
+    CNotebook nb(dir.path(), prompt, lockName());
+    nb.Initialize(&host);
+    EXPECT_EQ(nb.NotebookFolder, notebook);
+    EXPECT_EQ(host.title, "Kelto[トマト]");
+    EXPECT_EQ(nb.ViewMode, ViewCalendar);
+}
+
+TEST(CNotebookSettings, ReadColor)
+{
+    TempDir dir;
+    std::string ini = JoinPath(dir.path(), "Kelto.ini");
+    ScriptedPrompt prompt;
+    CNotebook nb(dir.path(), prompt, lockName());
+    struct Case {
+        const char* value;
+        int ref;
+    } cases[] = {{"#00ff00", 0x00FF00}, {"#00FF00", 0x00FF00}, {"#FF0000", 0x0000FF}, {"#0000fF", 0xFF0000},
+                 {"00FF00", -1},        {"#0F0", -1},         {"#00GG00", -1},      {"#00FF000", -1}};
+    for (const auto& c : cases) {
+        prompt.clear();
+        IniFile::WriteString(ini, "Data", "CursorColor", c.value);
+        EXPECT_EQ(nb.ReadColor("Data", "CursorColor", "#00FF00"), c.ref) << c.value;
+        EXPECT_EQ(prompt.asked(), c.ref < 0 ? std::vector<int>{134} : std::vector<int>{}) << c.value;
+    }
+    EXPECT_EQ(ColorFromRef(0x0000FF), QColor(255, 0, 0));
+}
+
+TEST(CNotebookSettings, HighlightPenAndViewSizeFromKeltoIni)
+{
+    TempDir dir;
+    std::string ini = JoinPath(dir.path(), "Kelto.ini");
+    IniFile::WriteKeys(ini, "Data", {{"CursorColor", "#FF8000"}, {"CursorWidth", "3"}});
+    IniFile::WriteKeys(ini, "View", {{"Width", "800"}, {"Height", "abc"}});
+    ScriptedPrompt prompt;
+    CNotebook nb(dir.path(), prompt, lockName());
+    EXPECT_EQ(nb.HighlightPen.color(), QColor(255, 128, 0));
+    EXPECT_EQ(nb.HighlightPen.width(), 3);
+    EXPECT_EQ(nb.ViewWidth, 800);
+    EXPECT_EQ(nb.ViewHeight, 496);  // an unusable size falls back to the default
+}
+
+TEST(CNotebookHelp, OpensTheDocumentOrSays144)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    nb.ShowHelpDocument();
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{144});  // no doc/index.html in this program folder
+    QDir().mkpath(QString::fromStdString(JoinPath(f.program, "doc")));
+    WriteFileAtomic(JoinPath(f.program, "doc/index.html"), "<html></html>");
+    nb.ShowHelpDocument();
+    EXPECT_EQ(f.host.opened, std::vector<std::string>{JoinPath(f.program, "doc/index.html")});
+    f.host.openResult = false;
+    nb.ShowHelpDocument();
+    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{144, 144}));
+}

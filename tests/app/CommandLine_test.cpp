@@ -1,0 +1,42 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, Parsing)
+{
+    struct Case {
+        std::vector<std::string> args;
+        Action action;
+        std::string notebook;
+        std::string out;
+    } cases[] = {
+        {{}, Action::Window, "", ""},
+        {{"/data/my notes"}, Action::Window, "/data/my notes", ""},
+        {{"/data/my", "notes"}, Action::Window, "/data/my notes", ""},  // the whole text is the folder
+        {{"--help"}, Action::Help, "", ""},
+        {{"--export-csv", "out.csv"}, Action::ExportCsv, "", "out.csv"},
+        {{"--export-csv", "out.csv", "--notebook", "/n"}, Action::ExportCsv, "/n", "out.csv"},
+        {{"--notebook", "/n", "--export-csv", "o.csv"}, Action::ExportCsv, "/n", "o.csv"},
+        {{"--export-csv"}, Action::Error, "", ""},
+        {{"--bogus"}, Action::Error, "", ""},
+        {{"--notebook", "/n"}, Action::Error, "/n", ""},
+        {{"--render", "calendar", "--date", "2013-05-01", "--out", "a.png"}, Action::Render, "", "a.png"},
+        {{"--render", "graph", "--date", "2013-05-01", "--out", "a.png"}, Action::Error, "", ""},
+        {{"--render", "detail", "--out", "a.png"}, Action::Error, "", "a.png"},
+    };
+    for (const auto& c : cases) {
+        CommandLine cl = ParseCommandLine(c.args);
+        std::string joined;
+        for (const auto& a : c.args)
+            joined += a + " ";
+        EXPECT_EQ(cl.action, c.action) << joined;
+        if (c.action != Action::Error) {
+            EXPECT_EQ(cl.notebook, c.notebook) << joined;
+            EXPECT_EQ(cl.outPath, c.out) << joined;
+        } else {
+            EXPECT_FALSE(cl.error.empty()) << joined;
+        }
+    }
+}

@@ -1,0 +1,132 @@
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "platform/TextCodec.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string readAll(const std::string& path)
+{
+    std::string s;
+    ReadFileBytes(path, s);
+    return s;
+}
+
+void writeRaw(const std::string& path, const std::string& bytes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+} // namespace
+
+TEST(IniFile, ReadsWithDefaultsAndIgnoresCase)
+{
+    TempDir dir;
+    std::string ini = dir.file("a.ini");
+    writeRaw(ini, "[Data]\r\nFolderPath = data\\class1 \r\nWidth=640\r\n[view]\r\nwidth=-12abc\r\nheight=x\r\n");
+    EXPECT_EQ(IniFile::ReadString(ini, "DATA", "folderpath", "d"), "data\\class1");
+    EXPECT_EQ(IniFile::ReadString(ini, "Data", "Missing", "dflt"), "dflt");
+    EXPECT_EQ(IniFile::ReadString(dir.file("none.ini"), "Data", "X", "dflt"), "dflt");
+    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Width", 780), -12);   // leading digits
+    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Height", 496), 0);    // present but no number
+    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Depth", 24), 24);     // missing key
+    EXPECT_EQ(IniFile::ReadInt(ini, "Nope", "Width", 7), 7);       // missing section
+    EXPECT_EQ(IniFile::ReadInt(ini, "Data", "Width", 0), 640);     // key of another section
+}
+
+TEST(IniFile, ParseIntRule)
+{
+    struct Case {
+        const char* text;
+        int value;
+    } cases[] = {{"42", 42}, {"-7", -7}, {" 12 ", 12}, {"5x", 5}, {"abc", 0}, {"", 0}, {"-", 0},
+                 {"99999999999", 2147483647}};
+    for (const auto& c : cases)
+        EXPECT_EQ(IniFile::ParseInt(c.text), c.value) << c.text;
+}
+
+TEST(IniFile, WriteCreatesFileAndSectionAndKeepsOtherLines)
+{
+    TempDir dir;
+    std::string ini = dir.file("k.ini");
+    ASSERT_TRUE(IniFile::WriteString(ini, "Data", "DataName", "観察1"));
+    ASSERT_TRUE(IniFile::WriteString(ini, "View", "Width", "800"));
+    ASSERT_TRUE(IniFile::WriteString(ini, "data", "FolderPath", "data"));
+    ASSERT_TRUE(IniFile::WriteString(ini, "DATA", "dataname", "観察2"));
+    EXPECT_EQ(IniFile::ReadString(ini, "Data", "DataName"), "観察2");
+    EXPECT_EQ(IniFile::ReadString(ini, "Data", "FolderPath"), "data");
+    // The new key joins its section, the replaced key keeps its place and spelling.
+    std::string text = FromCp932(readAll(ini));
+    EXPECT_EQ(text, "[Data]\r\nDataName=観察2\r\nFolderPath=data\r\n[View]\r\nWidth=800\r\n");
+}
+
+TEST(IniFile, KeepsCommentsUnknownKeysAndBlankLines)
+{
+    TempDir dir;
+    std::string ini = dir.file("c.ini");
+    writeRaw(ini, "; comment\n[A]\nx=1\n\n[B]\ny=2\n");
+    ASSERT_TRUE(IniFile::WriteString(ini, "A", "z", "3"));
+    ASSERT_TRUE(IniFile::DeleteKey(ini, "B", "y"));
+    EXPECT_EQ(readAll(ini), "; comment\n[A]\nx=1\nz=3\n\n[B]\n");
+}
+
+TEST(IniFile, Cp932OnDiskUtf8Tolerated)
+{
+    TempDir dir;
+    std::string sjis = dir.file("s.ini");
+    ASSERT_TRUE(IniFile::WriteString(sjis, "Data", "KindName", "トマト"));
+    EXPECT_EQ(readAll(sjis), "[Data]\r\nKindName=" + ToCp932("トマト") + "\r\n");
+
+    // A file saved by a Linux editor in UTF-8 is read as UTF-8 and written back as UTF-8.
+    std::string utf = dir.file("u.ini");
+    writeRaw(utf, "[Data]\nKindName=ミニトマト\n");
+    EXPECT_EQ(IniFile::ReadString(utf, "Data", "KindName"), "ミニトマト");
+    ASSERT_TRUE(IniFile::WriteString(utf, "Data", "SchoolName", "北小学校"));
+    EXPECT_EQ(readAll(utf), "[Data]\nKindName=ミニトマト\nSchoolName=北小学校\n");
+
+    // A character CP932 cannot hold is refused and the file stays as it was.
+    std::string before = readAll(sjis);
+    EXPECT_FALSE(IniFile::WriteString(sjis, "Data", "KindName", "🍅"));
+    EXPECT_EQ(readAll(sjis), before);
+}
+
+TEST(IniFile, InterruptedWriteLeavesOldFileWhole)
+{
+    TempDir dir;
+    std::string ini = dir.file("day.dat");
+    ASSERT_TRUE(IniFile::WriteKeys(ini, "Growth", {{"DataHeight", "12.0"}, {"DataCount", "4"}}));
+    std::string before = readAll(ini);
+    SetWriteFaultHook([&](const std::string& p) { return p == ini; });
+    EXPECT_FALSE(IniFile::WriteString(ini, "Growth", "DataHeight", "13.0"));
+    SetWriteFaultHook(nullptr);
+    EXPECT_EQ(readAll(ini), before);
+    EXPECT_EQ(IniFile::ReadString(ini, "Growth", "DataHeight"), "12.0");
+    EXPECT_EQ(FindFiles(dir.path(), "*tmp*").size(), 0u);  // no temporary left behind
+}
+
+TEST(IniFile, SeesChangesMadeBehindItsBack)
+{
+    TempDir dir;
+    std::string ini = dir.file("x.ini");
+    writeRaw(ini, "[A]\nk=1\n");
+    EXPECT_EQ(IniFile::ReadString(ini, "A", "k"), "1");
+    writeRaw(ini, "[A]\nk=2\n");  // same size, same second
+    EXPECT_EQ(IniFile::ReadString(ini, "A", "k"), "2");
+    std::remove(ini.c_str());
+    EXPECT_EQ(IniFile::ReadString(ini, "A", "k", "gone"), "gone");
+}
+
+TEST(IniFile, QuotedValuesAndHostileLines)
+{
+    TempDir dir;
+    std::string ini = dir.file("h.ini");
+    writeRaw(ini, std::string("[A]\nq=\"quoted text\"\n=novalue\n[\nbroken\nk") + '\0' + "=v\n[B\n");
+    EXPECT_EQ(IniFile::ReadString(ini, "A", "q"), "quoted text");
+    EXPECT_EQ(IniFile::ReadString(ini, "A", "", "d"), "novalue");
+    EXPECT_TRUE(IniFile::WriteString(ini, "A", "new", "1"));
+    EXPECT_EQ(IniFile::ReadString(ini, "A", "new"), "1");
+}

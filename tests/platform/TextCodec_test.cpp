@@ -1,0 +1,72 @@
+#include "platform/SafeFormat.h"
+#include "platform/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+TEST(TextCodec, RoundTripsJapanese)
+{
+    std::string s = "観察ﾃﾞｰﾀ①～㈱ABC";
+    bool ok = false;
+    std::string sjis = ToCp932(s, &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(FromCp932(sjis), s);
+    EXPECT_EQ(sjis.size(), 4u + 4 + 6 + 3);  // kanji and circled digits 2 bytes, half-width kana 1
+}
+
+TEST(TextCodec, RefusesWhatCp932CannotHold)
+{
+    EXPECT_TRUE(FitsCp932("トマトの芽"));
+    EXPECT_FALSE(FitsCp932("🌱"));
+    EXPECT_FALSE(FitsCp932("한국"));
+    bool ok = true;
+    EXPECT_EQ(ToCp932("a🌱b", &ok), "ab");
+    EXPECT_FALSE(ok);
+}
+
+TEST(TextCodec, CutNeverSplitsACharacter)
+{
+    struct Case {
+        const char* text;
+        size_t limit;
+        const char* expected;
+    } cases[] = {
+        {"晴れ時々曇り", 5, "晴れ"},       // 4 bytes fit, the third kanji would need 6
+        {"晴れ時々曇り", 6, "晴れ時"},
+        {"abcｱｲｳ", 5, "abcｱｲ"},         // half-width kana is one byte
+        {"", 3, ""},
+        {"abc", 0, ""},
+        {"くもり", 31, "くもり"},
+    };
+    for (const auto& c : cases) {
+        std::string cut = CutCp932(c.text, c.limit);
+        EXPECT_EQ(cut, c.expected) << c.text << " " << c.limit;
+        EXPECT_LE(Cp932Length(cut), c.limit);
+    }
+}
+
+TEST(TextCodec, FileTextEncodingRule)
+{
+    TextEncoding enc;
+    EXPECT_EQ(DecodeFileText(ToCp932("メモ"), &enc), "メモ");
+    EXPECT_EQ(enc, TextEncoding::Cp932);
+    EXPECT_EQ(DecodeFileText("メモ", &enc), "メモ");
+    EXPECT_EQ(enc, TextEncoding::Utf8);
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBFplain", &enc), "plain");
+    EXPECT_EQ(enc, TextEncoding::Utf8);
+    EXPECT_EQ(DecodeFileText("plain", &enc), "plain");
+    EXPECT_EQ(enc, TextEncoding::Cp932);  // pure ASCII: new writes stay CP932
+    // Truncated Shift-JIS (a lead byte at the end) decodes without reading past the end.
+    std::string broken = ToCp932("観察");
+    broken.pop_back();
+    EXPECT_FALSE(DecodeFileText(broken).empty());
+}
+
+TEST(SafeFormat, FillsOnlyIntegerConversions)
+{
+    EXPECT_EQ(FormatInts("%d年%d月", {2013, 5}), "2013年5月");
+    EXPECT_EQ(FormatInts("%04d/%02d", {7, 3}), "0007/03");
+    EXPECT_EQ(FormatInts("%s %n %p %d", {9}), "%s %n %p 9");
+    EXPECT_EQ(FormatInts("100%% %d%", {1}), "100% 1%");
+    EXPECT_EQ(FormatInts("%d %d %d", {1}), "1 0 0");
+    EXPECT_LT(FormatInts("%999999999d", {1}).size(), 200u);
+}

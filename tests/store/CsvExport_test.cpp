@@ -1,0 +1,46 @@
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "store/CsvExport.h"
+#include "store/NotebookFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+TEST(CsvExport, OneRowPerDayInDateOrder)
+{
+    TempDir dir;
+    std::string nb = dir.mkdir("nb");
+    WriteNotebookKey(nb, "StartDate", "2013/04/01");
+    WriteNotebookKey(nb, "Option1", "茎の太さ(mm)");
+    IniFile::WriteKeys(JoinPath(nb, "20130405.dat"), "Weather",
+                       {{"Weather", "晴れ, のち\"くもり\""}, {"LowTemp", "8.5"}, {"HighTemp", "20.0"}, {"Daylight", ""}});
+    IniFile::WriteKeys(JoinPath(nb, "20130405.dat"), "Growth",
+                       {{"DataHeight", "12.3"}, {"DataCount", "4"}, {"DataGraph", "0"}, {"Option1", "-1.5"}});
+    IniFile::WriteKeys(JoinPath(nb, "20130402.dat"), "Growth", {{"DataHeight", "10.0"}});
+    WriteFileAtomic(JoinPath(nb, "20130403.jpg"), "not a day record");
+    std::string out = dir.file("out.csv");
+    std::string error;
+    ASSERT_TRUE(ExportNotebookCsv(nb, out, &error)) << error;
+    std::string csv;
+    ReadFileBytes(out, csv);
+    EXPECT_EQ(csv,
+              "\xEF\xBB\xBF"
+              "日付,日数,天気,最低気温,最高気温,日照時間,草たけ,葉の枚数,葉の大きさ,養液面,室温,茎の太さ(mm),フリー項目2,グラフ表示\r\n"
+              "2013-04-02,2,,,,,10.0,,,,,,,1\r\n"
+              "2013-04-05,5,\"晴れ, のち\"\"くもり\"\"\",8.5,20.0,,12.3,4,,,,-1.5,,0\r\n");
+}
+
+TEST(CsvExport, BadFolderOrFileIsAnErrorAndWritesNothing)
+{
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(ExportNotebookCsv(dir.file("missing"), dir.file("a.csv"), &error));
+    EXPECT_NE(error.find("notebook"), std::string::npos);
+    EXPECT_FALSE(FileExists(dir.file("a.csv")));
+
+    std::string nb = dir.mkdir("nb");
+    WriteNotebookKey(nb, "KindName", "x");
+    error.clear();
+    EXPECT_FALSE(ExportNotebookCsv(nb, dir.file("no/such/folder/a.csv"), &error));
+    EXPECT_FALSE(error.empty());
+}
