@@ -21,14 +21,16 @@ QImage photoLike(int w, int h)
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const int n = static_cast<int>(random() % 16);
-            row[x] = qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255, ((x + y) * 128 / (w + h) + n) & 255);
+            row[x] =
+                qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255, ((x + y) * 128 / (w + h) + n) & 255);
         }
     }
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < 40; ++i) {
         painter.setBrush(QColor::fromHsv(i * 9, 160, 200));
-        painter.drawEllipse(QPoint(static_cast<int>(random() % w), static_cast<int>(random() % h)), w / 12, h / 12);
+        painter.drawEllipse(QPoint(static_cast<int>(random() % w), static_cast<int>(random() % h)), w / 12,
+                            h / 12);
     }
     return image;
 }
@@ -70,7 +72,8 @@ void BM_LoadJpeg(benchmark::State& state)
             state.SkipWithError("load failed");
         benchmark::DoNotOptimize(picture.constBits());
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0) * heightFor(static_cast<int>(state.range(0))));
+    state.SetItemsProcessed(state.iterations() * state.range(0)
+                            * heightFor(static_cast<int>(state.range(0))));
 }
 
 void BM_LoadThumbnail80x60(benchmark::State& state)
@@ -119,7 +122,7 @@ void BM_SaveBmp(benchmark::State& state)
     savePicture(state, "bmp");
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_LoadJpeg)->Arg(640)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadThumbnail80x60)->Arg(640)->Arg(4000)->Unit(benchmark::kMillisecond);

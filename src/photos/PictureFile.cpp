@@ -38,7 +38,7 @@ using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
 bool sizeAllowed(long long width, long long height)
 {
     return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide
-        && width * height <= kMaxPicturePixels;
+           && width * height <= kMaxPicturePixels;
 }
 
 bool endsWithNoCase(const std::string& text, const char* tail)
@@ -228,8 +228,7 @@ bool decodeJpeg(FILE* file, int targetWidth, int targetHeight, JpegDecodeTarget*
     return complete;
 }
 
-bool loadJpeg(FILE* file, int targetWidth, int targetHeight, QImage& picture, int* fullWidth,
-              int* fullHeight)
+bool loadJpeg(FILE* file, int targetWidth, int targetHeight, QImage& picture, int* fullWidth, int* fullHeight)
 {
     JpegDecodeTarget target;
     if (!decodeJpeg(file, targetWidth, targetHeight, &target))
@@ -320,7 +319,7 @@ constexpr int kBmpHeaders = kBmpFileHeader + kBmpInfoHeader;
 bool readAt(FILE* file, long long offset, void* buffer, size_t size)
 {
     return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0
-        && std::fread(buffer, 1, size, file) == size;
+           && std::fread(buffer, 1, size, file) == size;
 }
 
 bool loadBmp(FILE* file, QImage& picture, int* outWidth, int* outHeight)
@@ -422,12 +421,12 @@ bool writeBmp(QIODevice& device, const QImage& pixels, int width, int height)
     qToLittleEndian<quint32>(kBmpHeaders, head + 10);              // bfOffBits
     qToLittleEndian<quint32>(kBmpInfoHeader, head + 14);           // biSize
     qToLittleEndian<qint32>(width, head + 18);
-    qToLittleEndian<qint32>(height, head + 22);                    // positive: bottom-up
-    qToLittleEndian<quint16>(1, head + 26);                        // biPlanes
-    qToLittleEndian<quint16>(24, head + 28);                       // biBitCount
-    // biCompression, biSizeImage and the resolutions stay 0.
-    qToLittleEndian<quint32>(0x1000000, head + 46);                // biClrUsed
-    qToLittleEndian<quint32>(0x1000000, head + 50);                // biClrImportant
+    qToLittleEndian<qint32>(height, head + 22);  // positive: bottom-up
+    qToLittleEndian<quint16>(1, head + 26);      // biPlanes
+    qToLittleEndian<quint16>(24, head + 28);     // biBitCount
+    // biCompression, biSizeImage, the resolutions and the colour counts stay 0: a non-zero
+    // biClrUsed announces a colour table that is not there, and readers such as ImageMagick
+    // then refuse the file.
     if (device.write(reinterpret_cast<const char*>(head), sizeof head) != sizeof head)
         return false;
     std::vector<uint8_t> row(static_cast<size_t>(stride), 0);
@@ -441,8 +440,8 @@ bool writeBmp(QIODevice& device, const QImage& pixels, int width, int height)
 
 // ---- Files ---------------------------------------------------------------------------------
 
-bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
-                 int* outWidth, int* outHeight)
+bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QImage& picture, int* outWidth,
+                 int* outHeight)
 {
     if (path.empty())
         return false;
@@ -453,8 +452,8 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QIm
     int height = 0;
     const char last = path.back();
     const bool ok = (last == 'g' || last == 'G')
-        ? loadJpeg(file.get(), targetWidth, targetHeight, picture, &width, &height)
-        : loadBmp(file.get(), picture, &width, &height);
+                        ? loadJpeg(file.get(), targetWidth, targetHeight, picture, &width, &height)
+                        : loadBmp(file.get(), picture, &width, &height);
     if (!ok)
         return false;
     if (outWidth)
@@ -477,8 +476,8 @@ bool writePicture(const std::string& path, const QImage& picture, int width, int
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const bool jpeg = endsWithNoCase(path, "jpg") || endsWithNoCase(path, "jpeg");
-    const bool written = jpeg ? writeJpeg(file, pixels, width, height, quality)
-                              : writeBmp(file, pixels, width, height);
+    const bool written =
+        jpeg ? writeJpeg(file, pixels, width, height, quality) : writeBmp(file, pixels, width, height);
     if (!written) {
         file.cancelWriting();
         return false;
@@ -486,7 +485,7 @@ bool writePicture(const std::string& path, const QImage& picture, int width, int
     return file.commit();
 }
 
-} // namespace
+}  // namespace
 
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth, int* outHeight)
 {
@@ -500,8 +499,8 @@ bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeigh
                        outHeight);
 }
 
-bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height,
-                     int jpegQuality, Prompt* prompt)
+bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height, int jpegQuality,
+                     Prompt* prompt)
 {
     const bool ok = writePicture(path, picture, width, height, jpegQuality);
     if (!ok && prompt)

@@ -32,8 +32,8 @@ bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeigh
 // Writes the top-left width x height pixels of `picture`: JPEG when the path ends in "jpg" or
 // "jpeg" (any case), else 24-bit BMP. The old file is replaced only once the new one is
 // complete. On any failure shows message 133 (when prompt is given) and returns false.
-bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height,
-                     int jpegQuality, Prompt* prompt);
+bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height, int jpegQuality,
+                     Prompt* prompt);
 
 // Bytes per DibRows row: ((width * 3 + 3) / 4) * 4; 0 for a width out of range.
 int DibStride(int width);
