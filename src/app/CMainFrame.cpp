@@ -1,25 +1,231 @@
 #include "app/CMainFrame.h"
 
 #include "app/CNoteView.h"
-#include "app/Dialogs.h"
 #include "app/CNotebook.h"
+#include "app/Dialogs.h"
 #include "platform/Prompt.h"
+#include "res/Icons.h"
 #include "res/Strings.h"
+#include "views/CFontDlg.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <dlfcn.h>
+
+namespace {
+constexpr int kFrameWidth = 799;
+constexpr int kFrameHeight = 599;
+constexpr int kIdleMs = 250;
+constexpr const char* kVersion = "1.0.0";
+
+QIcon ToolIcon(int commandId)
+{
+    QIcon icon;
+    for (int size : {16, 24, 32})
+        icon.addPixmap(QPixmap::fromImage(ToolBarPicture(commandId, size)));
+    return icon;
+}
+
+QIcon AppIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(AppIconPicture(size)));
+    return icon;
+}
+
+// Lock-key states for the status-bar indicators: bit 0 caps, 1 num, 2 scroll; -1 when the
+// display cannot tell (no X11 display, e.g. offscreen). Xlib is looked up at run time so the
+// program needs no X11 development files to build.
+int LockKeyStates()
+{
+#if QT_CONFIG(xcb)
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display* display = x11 ? x11->display() : nullptr;
+    if (!display)
+        return -1;
+    using InternAtom = unsigned long (*)(Display*, const char*, int);
+    using GetNamedIndicator = int (*)(Display*, unsigned long, int*, int*, void*, int*);
+    static void* lib = dlopen("libX11.so.6", RTLD_LAZY);
+    static auto intern = lib ? reinterpret_cast<InternAtom>(dlsym(lib, "XInternAtom")) : nullptr;
+    static auto getIndicator = lib ? reinterpret_cast<GetNamedIndicator>(dlsym(lib, "XkbGetNamedIndicator")) : nullptr;
+    if (!intern || !getIndicator)
+        return -1;
+    static const unsigned long atoms[3] = {intern(display, "Caps Lock", 0), intern(display, "Num Lock", 0),
+                                           intern(display, "Scroll Lock", 0)};
+    int bits = 0;
+    for (int i = 0; i < 3; ++i) {
+        int on = 0;
+        if (getIndicator(display, atoms[i], nullptr, &on, nullptr, nullptr) && on)
+            bits |= 1 << i;
+    }
+    return bits;
+#else
+    return -1;
+#endif
+}
+
+QLabel* Indicator(const char* text)
+{
+    auto* label = new QLabel(QString::fromLatin1(text));
+    label->setObjectName(QString::fromLatin1(text));
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
+    label->setEnabled(false);
+    return label;
+}
+} // namespace
 
 CMainFrame::CMainFrame(const std::string& programFolder, const std::string& commandLine, Prompt* prompt,
                        const std::string& lockName)
 {
     setWindowTitle(QString::fromUtf8(LoadString(kAppName)));
+    setWindowIcon(AppIcon());
+    // An overlapped window without the maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
     m_view = new CNoteView(this, programFolder, commandLine, prompt, lockName);
     m_prompt = &m_view->notebook().prompt();
-    setCentralWidget(m_view);
-    resize(799, 599);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // The sunken edge sits around the client window, so page coordinates start inside it.
+    auto* edge = new QFrame(this);
+    edge->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto* layout = new QVBoxLayout(edge);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setCentralWidget(edge);
+
+    buildMenu();
+    buildToolBar();
+    buildStatusBar();
+    resize(kFrameWidth, kFrameHeight);
+    updateCommandStates();
+
+    // Toolbar buttons follow the rules between commands, as the menu does when it opens.
+    m_idleTimer.setInterval(kIdleMs);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CMainFrame::onIdle);
+    m_idleTimer.start();
 }
 
 CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::buildMenu()
+{
+    QMenu* popups[PopupCount] = {};
+    for (int i = 0; i < PopupCount; ++i) {
+        popups[i] = menuBar()->addMenu(QString::fromUtf8(kMenuPopups[i]));
+        popups[i]->setObjectName(QStringLiteral("popup%1").arg(i));
+        connect(popups[i], &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+    }
+    for (const MenuCommand& c : MenuCommands()) {
+        auto* a = new QAction(this);
+        a->setObjectName(QString::number(c.id));
+        if (c.caption)
+            a->setText(QString::fromUtf8(c.caption));
+        a->setStatusTip(StatusText(c));
+        a->setToolTip(ToolTipText(c));
+        a->setIconVisibleInMenu(false);
+        if (c.toolbar)
+            a->setIcon(ToolIcon(c.id));
+        int id = c.id;
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+        m_actions.insert(c.id, a);
+        if (c.popup != PopupNone) {
+            popups[c.popup]->addAction(a);
+            if (c.separatorAfter)
+                popups[c.popup]->addSeparator();
+        } else {
+            addAction(a);  // no menu item, but still a command of the frame
+        }
+    }
+}
+
+void CMainFrame::buildToolBar()
+{
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolbar128"));
+    m_toolBar->setWindowTitle(QString::fromUtf8("ツール バー"));
+    m_toolBar->setMovable(true);
+    m_toolBar->setFloatable(true);
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_toolBar->setIconSize(QSize(24, 24));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (size_t i = 0; i < kToolBarOrder.size(); ++i) {
+        if (i > 0)
+            m_toolBar->addSeparator();
+        m_toolBar->addAction(m_actions.value(kToolBarOrder[i]));
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusbar"));
+    m_capsIndicator = Indicator("CAP");
+    m_numIndicator = Indicator("NUM");
+    m_scrollIndicator = Indicator("SCRL");
+    bar->addPermanentWidget(m_capsIndicator);
+    bar->addPermanentWidget(m_numIndicator);
+    bar->addPermanentWidget(m_scrollIndicator);
+}
+
+void CMainFrame::onIdle()
+{
+    updateCommandStates();
+    updateIndicators();
+}
+
+void CMainFrame::updateIndicators()
+{
+    int bits = LockKeyStates();
+    if (bits < 0)
+        return;
+    m_capsIndicator->setEnabled(bits & 1);
+    m_numIndicator->setEnabled(bits & 2);
+    m_scrollIndicator->setEnabled(bits & 4);
+}
+
+CommandContext CMainFrame::commandContext() const
+{
+    CNotebook& nb = m_view->notebook();
+    CommandContext c;
+    c.viewMode = nb.ViewMode;
+    c.dayCount = nb.store().DayCount;
+    c.internetEnabled = nb.InternetEnabled;
+    c.toolBarShown = !m_toolBar->isHidden();
+    c.statusBarShown = !statusBar()->isHidden();
+    return c;
+}
+
+void CMainFrame::updateCommandStates()
+{
+    CommandContext context = commandContext();
+    for (const MenuCommand& c : MenuCommands()) {
+        QAction* a = m_actions.value(c.id);
+        CommandState s = EvaluateCommand(c.rule, context);
+        // Only a checked item is checkable, so unchecked items show no empty box.
+        a->setCheckable(s.checkable && s.checked);
+        a->setChecked(s.checked);
+        a->setEnabled(s.enabled);
+    }
+}
 
 void CMainFrame::focusInEvent(QFocusEvent*)
 {
@@ -32,18 +238,59 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_idleTimer.stop();
     event->accept();
 }
 
 void CMainFrame::runCommand(int commandId)
 {
+    const MenuCommand* command = FindCommand(commandId);
+    if (!command || !EvaluateCommand(command->rule, commandContext()).enabled)
+        return;
     CNotebook& nb = m_view->notebook();
+    // Page commands need the page buffer, which exists once the start has run.
+    bool started = nb.ViewWindow != nullptr;
     switch (commandId) {
-    case 32792: nb.SetViewMode(ViewCalendar); break;
-    case 32821: nb.ShowHelpDocument(); break;
-    case 57665: close(); break;
-    default: RunStoreCommand(*this, commandId); break;
+    case Cmd::Calendar:
+        if (started)
+            nb.SetViewMode(ViewCalendar);
+        break;
+    case Cmd::Graph:
+        if (started)
+            nb.SetViewMode(ViewGraph);
+        break;
+    case Cmd::List:
+        if (started)
+            nb.SetViewMode(ViewList);
+        break;
+    case Cmd::PreviousDay: nb.store().StepDay(-1); break;
+    case Cmd::NextDay: nb.store().StepDay(+1); break;
+    case Cmd::Help: nb.ShowHelpDocument(); break;
+    case Cmd::About: {
+        QDialog* about = createAboutDialog(this);
+        about->exec();
+        delete about;
+        break;
     }
+    case Cmd::Exit: close(); break;
+    case Cmd::ToolBar: m_toolBar->setVisible(m_toolBar->isHidden()); break;
+    case Cmd::StatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
+    case Cmd::PrintFont: RunFontDialog(nb, this); break;
+    case Cmd::NotebookSettings:
+    case Cmd::Entry:
+    case Cmd::ChangeData:
+    case Cmd::FetchWeather:
+    case Cmd::EditMemo:
+    case Cmd::DeleteDay:
+    case Cmd::Save:
+        RunStoreCommand(*this, commandId);
+        break;
+    default:
+        // Photo import, bulk commands, animation, printing and the settings of the internet,
+        // graph and list pages have their menu places and rules already; their work is not here.
+        break;
+    }
+    updateCommandStates();
 }
 
 int CMainFrame::runDialog(int dialogId, int mode)
@@ -54,4 +301,31 @@ int CMainFrame::runDialog(int dialogId, int mode)
 StartChoice CMainFrame::runStartDialog()
 {
     return RunStartDialog(*this);
+}
+
+QDialog* CMainFrame::createAboutDialog(QWidget* parent)
+{
+    auto* dlg = new QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    dlg->setObjectName(QString::number(DialogId::About));
+    dlg->setWindowTitle(QString::fromUtf8("Keltoのバージョン情報"));
+    auto* icon = new QLabel(dlg);
+    icon->setPixmap(QPixmap::fromImage(AppIconPicture(32)));
+    icon->setAlignment(Qt::AlignTop);
+    auto* name = new QLabel(QString::fromUtf8("Kelto バージョン %1").arg(QLatin1String(kVersion)), dlg);
+    name->setObjectName(QStringLiteral("version"));
+    auto* maker = new QLabel(QString::fromUtf8("学校の植物観察ノート"), dlg);
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(name);
+    texts->addWidget(maker);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addSpacing(12);
+    row->addLayout(texts, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dlg);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dlg, &QDialog::accept);
+    auto* layout = new QVBoxLayout(dlg);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return dlg;
 }

@@ -18,14 +18,24 @@ CNoteView::CNoteView(CMainFrame* frame, const std::string& programFolder, const 
       m_notebook(std::make_unique<CNotebook>(programFolder, *m_prompt, lockName))
 {
     m_notebook->SetCommandLineNotebook(commandLine);
+    setObjectName(QStringLiteral("noteview"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::ArrowCursor);
+    m_pageMouse = [this](int action, QPoint point) { m_notebook->pages().HandleMouse(action, point); };
+    connect(&m_animationTimer, &QTimer::timeout, this, &CNoteView::animationTick);
 }
 
 CNoteView::~CNoteView()
 {
+    m_animationTimer.stop();
     m_notebook->Shutdown();
+}
+
+void CNoteView::animationTick()
+{
+    // The animation player advances its frame here once it is playing.
 }
 
 void CNoteView::startIfNeeded()
@@ -100,13 +110,18 @@ bool CNoteView::OpenDocument(const std::string& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
+// Press, move and release go to the page shown and stop there; a double-click reaches only
+// the detail page and is then processed as usual; before a page is shown nothing is handled.
 void CNoteView::routeMouse(int action, QMouseEvent* event)
 {
     int mode = m_notebook->ViewMode;
-    if (mode >= 1 && mode <= 4 && (action != 4 || mode == 1)) {
-        m_notebook->pages().HandleMouse(action, event->position().toPoint());
-        if (action != 4)
+    bool pageShown = mode >= ViewDetail && mode <= ViewCalendar;
+    if (pageShown && (action != 4 || mode == ViewDetail)) {
+        m_pageMouse(action, event->position().toPoint());
+        if (action != 4) {
+            event->accept();
             return;
+        }
     }
     event->ignore();
 }

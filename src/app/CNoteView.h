@@ -5,7 +5,11 @@
 #include "platform/QtPrompt.h"
 
 #include <QImage>
+#include <QPoint>
+#include <QTimer>
 #include <QWidget>
+
+#include <functional>
 
 #include <memory>
 
@@ -38,6 +42,14 @@ public:
     // Runs the controller's start once the window is on screen.
     void startIfNeeded();
 
+    // Window timer 1: while it runs, each tick advances the animation by one frame.
+    QTimer& animationTimer() { return m_animationTimer; }
+    // Where page mouse actions go (the pages of the controller); tests watch the routing here.
+    void setPageMouseHandler(std::function<void(int action, QPoint point)> handler)
+    {
+        m_pageMouse = std::move(handler);
+    }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -47,6 +59,7 @@ protected:
 
 private:
     void routeMouse(int action, QMouseEvent* event);
+    void animationTick();
 
     CMainFrame* m_frame;
     QtPrompt m_ownPrompt;
@@ -54,4 +67,6 @@ private:
     std::unique_ptr<CNotebook> m_notebook;
     QImage m_screen;
     bool m_startQueued = false;
+    QTimer m_animationTimer;
+    std::function<void(int, QPoint)> m_pageMouse;
 };
