@@ -1,5 +1,7 @@
 #include "photos/PictureFile.h"
 
+#include "platform/Files.h"
+
 #include "platform/Prompt.h"
 
 #include <QFile>
@@ -424,9 +426,10 @@ bool writeBmp(QIODevice& device, const QImage& pixels, int width, int height)
     qToLittleEndian<qint32>(height, head + 22);  // positive: bottom-up
     qToLittleEndian<quint16>(1, head + 26);      // biPlanes
     qToLittleEndian<quint16>(24, head + 28);     // biBitCount
-    // biCompression, biSizeImage, the resolutions and the colour counts stay 0: a non-zero
-    // biClrUsed announces a colour table that is not there, and readers such as ImageMagick
-    // then refuse the file.
+    // biCompression, biSizeImage and the resolutions stay 0. The colour counts hold 2^24, the
+    // value the notebook format has always written; no colour table follows.
+    qToLittleEndian<quint32>(0x1000000, head + 46);  // biClrUsed
+    qToLittleEndian<quint32>(0x1000000, head + 50);  // biClrImportant
     if (device.write(reinterpret_cast<const char*>(head), sizeof head) != sizeof head)
         return false;
     std::vector<uint8_t> row(static_cast<size_t>(stride), 0);
@@ -478,7 +481,7 @@ bool writePicture(const std::string& path, const QImage& picture, int width, int
     const bool jpeg = endsWithNoCase(path, "jpg") || endsWithNoCase(path, "jpeg");
     const bool written =
         jpeg ? writeJpeg(file, pixels, width, height, quality) : writeBmp(file, pixels, width, height);
-    if (!written) {
+    if (!written || WriteFaultFor(path)) {
         file.cancelWriting();
         return false;
     }

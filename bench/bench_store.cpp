@@ -1,0 +1,69 @@
+// Day table scans and day record loads over a notebook of 256 day files.
+#include "app/CNotebook.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "platform/Prompt.h"
+#include "store/NotebookFile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Notebook {
+    Notebook()
+    {
+        folder = dir.path().toStdString() + "/nb";
+        QDir().mkpath(QString::fromStdString(folder));
+        WriteNotebookKey(folder, "StartDate", "2012/01/01");
+        QDate d(2012, 1, 1);
+        for (int i = 0; i < 256; ++i) {
+            std::string path = JoinPath(folder, DayFileStem(d.addDays(i)) + ".dat");
+            IniFile::WriteKeys(path, "Weather", {{"Weather", "晴れ"}, {"LowTemp", "10.5"}, {"HighTemp", "21.0"}, {"Daylight", "6.2"}});
+            IniFile::WriteKeys(path, "Growth", {{"DataHeight", "12.5"}, {"DataCount", "6"}, {"DataGraph", "1"}});
+        }
+        nb = std::make_unique<CNotebook>(dir.path().toStdString(), prompt, "KeltoBench");
+        nb->NotebookFolder = folder;
+        nb->store().ReadStartDate();
+    }
+    QTemporaryDir dir;
+    std::string folder;
+    ScriptedPrompt prompt;
+    std::unique_ptr<CNotebook> nb;
+};
+
+Notebook& notebook()
+{
+    static Notebook n;
+    return n;
+}
+
+void BM_ScanDays256(benchmark::State& state)
+{
+    Notebook& n = notebook();
+    for (auto _ : state) {
+        n.nb->store().ScanDays(false, false);
+        benchmark::DoNotOptimize(n.nb->store().DayCount);
+    }
+}
+BENCHMARK(BM_ScanDays256)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadDayValues(benchmark::State& state)
+{
+    Notebook& n = notebook();
+    QDate d(2012, 1, 1);
+    int i = 0;
+    for (auto _ : state) {
+        std::optional<DayWeather> w;
+        std::optional<Measurements> m;
+        ReadDayValues(n.folder, d.addDays(i++ % 256), &w, &m);
+        benchmark::DoNotOptimize(m);
+    }
+}
+BENCHMARK(BM_ReadDayValues)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
