@@ -4,27 +4,74 @@
 #include "app/CNoteView.h"
 #include "app/CNotebook.h"
 #include "platform/Prompt.h"
-#include "store/DataFolders.h"
+#include "store/CDataDlg.h"
+#include "store/CDefineDlg.h"
+#include "store/CEntryDlg.h"
+#include "store/CStartDlg.h"
+#include "store/DayOperations.h"
+#include "store/NotebookSettings.h"
 
-int RunStoreDialog(CMainFrame&, int, int)
+int RunStoreDialog(CMainFrame& frame, int dialogId, int mode)
 {
-    return 0;
+    CNotebook& nb = frame.view()->notebook();
+    switch (dialogId) {
+    case DialogId::Define: {
+        CDefineDlg dlg(nb, mode, &frame);
+        return dlg.exec() == QDialog::Accepted ? 1 : 0;
+    }
+    case DialogId::Entry: {
+        CEntryDlg dlg(nb, &frame);
+        return dlg.exec() == QDialog::Accepted ? 1 : 0;
+    }
+    case DialogId::Data: {
+        CDataDlg dlg(nb, &frame);
+        return dlg.exec() == QDialog::Accepted ? 1 : 0;
+    }
+    default:
+        return 0;
+    }
 }
 
 StartChoice RunStartDialog(CMainFrame& frame)
 {
-    // Opens the notebook remembered in Kelto.ini.
-    CNotebook& nb = frame.view()->notebook();
-    if (!IsNotebookFolder(nb.NotebookFolder)) {
-        nb.prompt().ask(0, Buttons::Ok, Icon::Stop,
-                        "開くデータがありません。データフォルダーを指定して起動してください。\n"
-                        "No notebook to open: start Kelto with a notebook folder.");
+    CStartDlg dlg(frame.view()->notebook(), &frame);
+    if (dlg.exec() != QDialog::Accepted)
         return StartChoice::EndProgram;
-    }
-    return StartChoice::Open;
+    return dlg.NewNotebookRequested() ? StartChoice::NewNotebook : StartChoice::Open;
 }
 
-bool RunStoreCommand(CMainFrame&, int)
+bool RunStoreCommand(CMainFrame& frame, int commandId)
 {
-    return false;
+    CNotebook& nb = frame.view()->notebook();
+    // The day commands act on the day shown: only on the detail page.
+    bool detail = nb.ViewMode == ViewDetail && nb.store().Day.date.isValid();
+    switch (commandId) {
+    case 32813:
+        if (nb.ViewWindow)
+            EditNotebookSettings(nb, kSettingsEdit);
+        return true;
+    case 32849:
+        if (detail)
+            EnterMeasurements(nb);
+        return true;
+    case 32806:
+    case 32780:
+        if (detail)
+            EditDayData(nb);
+        return true;
+    case 32822:
+        if (detail)
+            EditMemo(nb);
+        return true;
+    case 32817:
+        if (detail)
+            DeleteCurrentDay(nb);
+        return true;
+    case 57603:
+        if (detail)
+            nb.store().SaveDayRecord(true);
+        return true;
+    default:
+        return false;
+    }
 }

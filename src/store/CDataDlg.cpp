@@ -1,0 +1,120 @@
+#include "store/CDataDlg.h"
+
+#include "app/CNotebook.h"
+#include "store/DayOperations.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
+{
+    setWindowTitle(QString::fromUtf8("気象データ入力ダイアログ"));
+    setObjectName("134");
+
+    auto* grid = new QGridLayout;
+    m_date = new QDateEdit(this);
+    m_date->setObjectName("1002");
+    m_date->setCalendarPopup(true);
+    m_date->setDisplayFormat("yyyy/MM/dd");
+    m_date->setMinimumDate(QDate(1970, 1, 1));
+    m_date->setMaximumDate(QDate(2099, 12, 31));
+    auto* dateLabel = new QLabel(QString::fromUtf8("日付"), this);
+    dateLabel->setBuddy(m_date);
+    grid->addWidget(dateLabel, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(m_date, 0, 1, 1, 2, Qt::AlignLeft);
+
+    struct Row {
+        int id;
+        const char* label;
+        const char* unit;
+    };
+    const Row rows[] = {{DayDataId::LowTemp, "最低気温", "℃"},
+                        {DayDataId::HighTemp, "最高気温", "℃"},
+                        {DayDataId::Daylight, "日照時間", "時間"},
+                        {DayDataId::Weather, "天気", ""}};
+    QWidget* previous = m_date;
+    int row = 1;
+    for (const Row& r : rows) {
+        auto* label = new QLabel(QString::fromUtf8(r.label), this);
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::number(r.id));
+        label->setBuddy(e);
+        if (r.id == DayDataId::Weather) {
+            e->setMaxLength(kWeatherFieldChars);
+            e->setMinimumWidth(240);
+            grid->addWidget(e, row, 1, 1, 2);
+        } else {
+            e->setMaxLength(kEntryFieldChars);
+            e->setFixedWidth(80);
+            e->setAlignment(Qt::AlignRight);
+            grid->addWidget(e, row, 1);
+            grid->addWidget(new QLabel(QString::fromUtf8(r.unit), this), row, 2, Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignVCenter);
+        m_edits[r.id] = e;
+        setTabOrder(previous, e);
+        previous = e;
+        ++row;
+    }
+    grid->setColumnStretch(2, 1);
+
+    m_fetch = new QPushButton(QString::fromUtf8("気象データ取得"), this);
+    m_fetch->setObjectName("3");
+    m_fetch->setEnabled(false);
+    m_fetch->setAutoDefault(false);
+    auto* ok = new QPushButton(QString::fromUtf8("OK"), this);
+    ok->setObjectName("1");
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
+    cancel->setObjectName("2");
+    connect(ok, &QPushButton::clicked, this, &CDataDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CDataDlg::reject);
+    setTabOrder(previous, m_fetch);
+    setTabOrder(m_fetch, ok);
+    setTabOrder(ok, cancel);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_fetch);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+
+    DayDataFields f = FillDayDataDialog(m_nb);
+    if (f.date.isValid())
+        m_date->setDate(f.date);
+    edit(DayDataId::LowTemp)->setText(QString::fromStdString(f.lowTemp));
+    edit(DayDataId::HighTemp)->setText(QString::fromStdString(f.highTemp));
+    edit(DayDataId::Daylight)->setText(QString::fromStdString(f.daylight));
+    edit(DayDataId::Weather)->setText(QString::fromStdString(f.weather));
+    // The weather fetch is not part of this dialog yet: the button stays off.
+    m_fetch->setEnabled(false);
+    m_date->setFocus();
+}
+
+void CDataDlg::accept()
+{
+    DayDataFields f;
+    f.date = m_date->date();
+    f.lowTemp = edit(DayDataId::LowTemp)->text().toStdString();
+    f.highTemp = edit(DayDataId::HighTemp)->text().toStdString();
+    f.daylight = edit(DayDataId::Daylight)->text().toStdString();
+    f.weather = edit(DayDataId::Weather)->text().toStdString();
+    int focus = 0;
+    if (ApplyDayDataDialog(m_nb, f, &focus)) {
+        QDialog::accept();
+        return;
+    }
+    if (QLineEdit* bad = m_edits.count(focus) ? edit(focus) : nullptr) {
+        bad->setFocus();
+        bad->selectAll();
+    }
+}

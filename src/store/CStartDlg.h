@@ -1,0 +1,39 @@
+#pragma once
+// Dialog 143 "データ選択": pick a notebook of the data root, or ask for a new one.
+#include "store/NotebookSettings.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class CNotebook;
+class QTableWidget;
+class QPushButton;
+
+class CStartDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `browser` answers the folder change (null: the desktop's folder dialog).
+    CStartDlg(CNotebook& nb, QWidget* parent = nullptr, FolderBrowser* browser = nullptr);
+    ~CStartDlg() override;
+
+    // Set by "新規データ"; cleared when the dialog is made and by OK.
+    bool NewNotebookRequested() const { return m_newNotebook; }
+    // The list's rows: fills it from the data root; the remembered notebook's row is selected.
+    int FillNotebookList();
+
+    void accept() override;
+
+private:
+    void InitStartDialog();
+    void newNotebook();
+    void changeDataRoot();
+
+    CNotebook& m_nb;
+    std::unique_ptr<FolderBrowser> m_ownBrowser;
+    FolderBrowser* m_browser;
+    QTableWidget* m_list = nullptr;
+    QPushButton* m_newButton = nullptr;
+    QPushButton* m_folderButton = nullptr;
+    bool m_newNotebook = false;
+};

@@ -1,0 +1,460 @@
+#include "store/DayOperations.h"
+
+#include "app/CNotebook.h"
+#include "app/ViewHost.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "platform/Prompt.h"
+#include "platform/TextCodec.h"
+#include "store/NotebookFile.h"
+#include "store/NotebookSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// A number field: empty gives `unset`; the first character must be a digit, "." or (when allowed)
+// "-", the rest is read as the C library reads a leading number. False for anything else.
+bool readDecimal(const std::string& text, float unset, bool allowMinus, float& value, bool& extraDecimals)
+{
+    if (text.empty()) {
+        value = unset;
+        return true;
+    }
+    char c = text[0];
+    if (!isDigit(c) && c != '.' && !(allowMinus && c == '-'))
+        return false;
+    value = ParseMeasure(text);
+    // A value too large for the record would be written as text no reader takes back.
+    if (!std::isfinite(value))
+        return false;
+    size_t dot = text.rfind('.');
+    if (dot != std::string::npos && text.size() - dot > 2)
+        extraDecimals = true;
+    return true;
+}
+
+std::string lengthText(float v)
+{
+    return v >= 0 ? FormatMeasure(v) : std::string();
+}
+
+std::string temperatureText(float v)
+{
+    return v > kUnsetTemperature ? FormatMeasure(v) : std::string();
+}
+
+void setCurrentDate(CNotebook& nb, const QDate& date)
+{
+    nb.store().Day.date = date;
+    nb.CurrentYear = date.year();
+    nb.CurrentMonth = date.month();
+    nb.CurrentDay = date.day();
+}
+
+void drawDetailPage(CNotebook& nb)
+{
+    if (nb.PageBuffer.isNull())
+        return;
+    nb.pages().DrawPage(ViewDetail);
+    nb.PresentPage();
+}
+
+} // namespace
+
+EntryFields FillEntryDialog(CNotebook& nb)
+{
+    EntryFields f;
+    // The captions come from the notebook file whether or not the day has measurements yet.
+    std::string option1 = ReadNotebookKey(nb.NotebookFolder, "Option1");
+    std::string option2 = ReadNotebookKey(nb.NotebookFolder, "Option2");
+    if (!option1.empty()) {
+        FreeItemCaption c = SplitFreeItemCaption(option1);
+        f.free1Caption = c.name;
+        f.free1Unit = c.unit;
+    }
+    if (!option2.empty()) {
+        FreeItemCaption c = SplitFreeItemCaption(option2);
+        f.free2Caption = c.name;
+        f.free2Unit = c.unit;
+    }
+    const auto& m = nb.store().Day.measurements;
+    if (!m) {
+        f.showInGraph = true;
+        return f;
+    }
+    f.height = lengthText(m->height);
+    f.leafSize = lengthText(m->leafSize);
+    f.solution = lengthText(m->solution);
+    f.leaves = m->leaves >= 0 ? std::to_string(m->leaves) : std::string();
+    f.roomTemp = temperatureText(m->roomTemp);
+    f.free1 = temperatureText(m->free1);
+    f.free2 = temperatureText(m->free2);
+    f.showInGraph = m->showInGraph();
+    return f;
+}
+
+int ApplyEntryDialog(CNotebook& nb, const EntryFields& f, int* focusId)
+{
+    Prompt& prompt = nb.prompt();
+    Measurements m;
+    bool extraDecimals = false;
+    auto bad = [&](int id, int message) {
+        if (focusId)
+            *focusId = id;
+        prompt.tell(message, Icon::Exclamation);
+        return 0;
+    };
+
+    if (!readDecimal(f.height, kUnsetLength, false, m.height, extraDecimals))
+        return bad(EntryId::Height, 174);
+    if (f.leaves.empty()) {
+        m.leaves = -1;
+    } else {
+        int count = IniFile::ParseInt(f.leaves);
+        if (!isDigit(f.leaves[0]) || count < 0 || count >= 100)
+            return bad(EntryId::Leaves, count != 0 ? 173 : 174);
+        m.leaves = count;
+    }
+    if (!readDecimal(f.leafSize, kUnsetLength, false, m.leafSize, extraDecimals))
+        return bad(EntryId::LeafSize, 174);
+    if (!readDecimal(f.solution, kUnsetLength, false, m.solution, extraDecimals))
+        return bad(EntryId::Solution, 174);
+    if (!readDecimal(f.roomTemp, kUnsetTemperature, true, m.roomTemp, extraDecimals))
+        return bad(EntryId::RoomTemp, 174);
+    if (!readDecimal(f.free1, kUnsetTemperature, true, m.free1, extraDecimals))
+        return bad(EntryId::Free1, 174);
+    if (!readDecimal(f.free2, kUnsetTemperature, true, m.free2, extraDecimals))
+        return bad(EntryId::Free2, 174);
+    m.flags = f.showInGraph ? kShowInGraph : 0;
+
+    nb.store().Day.measurements = m;
+    if (extraDecimals)
+        prompt.tell(184, Icon::Information);
+    return 1;
+}
+
+int EnterMeasurements(CNotebook& nb)
+{
+    if (!nb.host() || nb.host()->RunDialog(DialogId::Entry, 0) != 1)
+        return 0;
+    nb.store().Day.dirty = true;
+    drawDetailPage(nb);
+    return 1;
+}
+
+DayDataFields FillDayDataDialog(CNotebook& nb)
+{
+    nb.RedatedToCalendar = 0;
+    DayDataFields f;
+    const DayRecord& day = nb.store().Day;
+    f.date = day.date;
+    if (day.weather) {
+        f.weather = day.weather->Weather;
+        f.lowTemp = temperatureText(day.weather->LowTemp);
+        f.highTemp = temperatureText(day.weather->HighTemp);
+        f.daylight = lengthText(day.weather->Daylight);
+    }
+    f.fetchEnabled = nb.InternetEnabled != 0;
+    return f;
+}
+
+int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
+{
+    Prompt& prompt = nb.prompt();
+    DayStore& store = nb.store();
+    DayRecord& day = store.Day;
+    auto bad = [&](int id) {
+        if (focusId)
+            *focusId = id;
+        prompt.tell(174, Icon::Exclamation);
+        return 0;
+    };
+    bool ignored = false;
+    DayWeather w;
+    if (!readDecimal(f.lowTemp, kUnsetTemperature, true, w.LowTemp, ignored))
+        return bad(DayDataId::LowTemp);
+    if (!readDecimal(f.highTemp, kUnsetTemperature, true, w.HighTemp, ignored))
+        return bad(DayDataId::HighTemp);
+    if (f.lowTemp.empty() != f.highTemp.empty()) {
+        if (f.lowTemp.empty())
+            w.LowTemp = w.HighTemp;
+        else
+            w.HighTemp = w.LowTemp;
+    }
+    if (!readDecimal(f.daylight, kUnsetLength, false, w.Daylight, ignored))
+        return bad(DayDataId::Daylight);
+    // The day file is Shift-JIS: refuse what it cannot hold rather than write it garbled.
+    if (!FitsCp932(f.weather)) {
+        if (focusId)
+            *focusId = DayDataId::Weather;
+        prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
+        return 0;
+    }
+    w.Weather = CutCp932(f.weather, kWeatherBytes);
+
+    QDate oldDate = day.date;
+    QDate newDate = f.date.isValid() ? f.date : oldDate;
+    bool moveRecord = false;
+    const std::string& folder = nb.NotebookFolder;
+    if (newDate != oldDate && oldDate.isValid() && FileExists(DayFilePath(folder, oldDate, "dat"))) {
+        std::string oldMemo = DayFilePath(folder, oldDate, "txt");
+        if (FileExists(oldMemo))
+            CopyFileSafe(oldMemo, DayFilePath(folder, newDate, "txt"), false);
+        moveRecord = prompt.ask(142, Buttons::YesNo, Icon::Question) == Answer::Yes;
+    }
+    setCurrentDate(nb, newDate);
+    day.weather = w;
+
+    if (moveRecord) {
+        // The day is written under its new date before the old files go, so a failed write
+        // (a full disk, say) leaves the record where it was instead of losing it.
+        day.dirty = true;
+        if (store.SaveDayRecord(false)) {
+            DeleteFiles(folder, DayFileStem(oldDate) + ".*");
+            store.ScanDays(false, false);
+            nb.RedatedToCalendar = 1;
+        }
+    }
+    return 1;
+}
+
+int EditDayData(CNotebook& nb)
+{
+    if (!nb.host() || nb.host()->RunDialog(DialogId::Data, 0) != 1)
+        return 0;
+    nb.store().Day.dirty = true;
+    drawDetailPage(nb);
+    if (nb.RedatedToCalendar)
+        nb.SetViewMode(ViewCalendar);
+    else
+        nb.PresentPage();
+    return 1;
+}
+
+void DeleteDayFiles(CNotebook& nb)
+{
+    DayStore& store = nb.store();
+    DayRecord& day = store.Day;
+    if (day.date.isValid())
+        DeleteFiles(nb.NotebookFolder, DayFileStem(day.date) + ".*");
+    // The deleted day's values must not come back at the next flush.
+    day.dirty = false;
+    day.weather.reset();
+    day.measurements.reset();
+    day.picture = QImage();
+    day.sourcePath.clear();
+    // Scanned after the files went, so the day table no longer lists the day.
+    store.ScanDays(false, false);
+    nb.SetViewMode(ViewCalendar);
+}
+
+bool DeleteCurrentDay(CNotebook& nb)
+{
+    if (nb.prompt().ask(141, Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return false;
+    DeleteDayFiles(nb);
+    return true;
+}
+
+std::string MemoPath(const CNotebook& nb)
+{
+    return DayFilePath(nb.NotebookFolder, nb.store().Day.date, "txt");
+}
+
+void EditMemo(CNotebook& nb)
+{
+    std::string memo = MemoPath(nb);
+    if (!FileExists(memo)) {
+        std::string templ = JoinPath(nb.ProgramFolder, "Kelto.txt");
+        if (FileExists(templ))
+            CopyFileSafe(templ, memo, true);
+    }
+    std::vector<std::string> editor = FindMemoEditor();
+    if (editor.empty() || !RunEditor(editor, memo)) {
+        nb.prompt().tell(132, Icon::Stop);
+        return;
+    }
+    WaitForEditor();
+    drawDetailPage(nb);
+}
+
+// ---- the external editor -------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<QProcess>& editorProcess()
+{
+    static std::unique_ptr<QProcess> process;
+    return process;
+}
+
+bool executable(const QString& program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty() ||
+           (program.contains('/') && QFileInfo(program).isExecutable());
+}
+
+std::vector<std::string> toStd(const QStringList& list)
+{
+    std::vector<std::string> out;
+    for (const QString& s : list)
+        out.push_back(s.toStdString());
+    return out;
+}
+
+// The Exec line of a desktop entry without its field codes (the memo path is appended instead).
+QStringList desktopExec(const QString& desktopFile, bool* terminal)
+{
+    QStringList dirs;
+    QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    dirs << (home.isEmpty() ? QDir::homePath() + "/.local/share" : home);
+    QString data = qEnvironmentVariable("XDG_DATA_DIRS");
+    dirs << (data.isEmpty() ? QString("/usr/local/share:/usr/share") : data).split(':', Qt::SkipEmptyParts);
+    for (const QString& dir : dirs) {
+        std::string bytes;
+        if (!ReadFileBytes((dir + "/applications/" + desktopFile).toStdString(), bytes))
+            continue;
+        QString exec;
+        bool inEntry = false;
+        *terminal = false;
+        for (const QString& raw : QString::fromUtf8(bytes.data(), bytes.size()).split('\n')) {
+            QString line = raw.trimmed();
+            if (line.startsWith('['))
+                inEntry = line == "[Desktop Entry]";
+            else if (inEntry && line.startsWith("Exec=") && exec.isEmpty())
+                exec = line.mid(5);
+            else if (inEntry && line.startsWith("Terminal="))
+                *terminal = line.mid(9).trimmed() == "true";
+        }
+        QStringList parts;
+        for (QString arg : QProcess::splitCommand(exec)) {
+            if (arg.size() == 2 && arg[0] == '%' && arg[1] != '%')
+                continue;
+            arg.replace("%%", "%");
+            parts << arg;
+        }
+        return parts;
+    }
+    return {};
+}
+
+} // namespace
+
+std::vector<std::string> FindMemoEditor()
+{
+    QString configured = qEnvironmentVariable("KELTO_EDITOR").trimmed();
+    if (!configured.isEmpty()) {
+        if (QFileInfo(configured).isFile())
+            return {configured.toStdString()};
+        return toStd(QProcess::splitCommand(configured));
+    }
+    if (executable("xdg-mime")) {
+        QProcess query;
+        query.start("xdg-mime", {"query", "default", "text/plain"});
+        if (query.waitForFinished(3000)) {
+            QString desktop = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+            bool terminal = false;
+            QStringList command = desktop.isEmpty() ? QStringList() : desktopExec(desktop, &terminal);
+            if (!command.isEmpty() && executable(command.first())) {
+                if (!terminal)
+                    return toStd(command);
+                if (executable("xterm"))
+                    return toStd(QStringList{"xterm", "-e"} + command);
+            }
+        } else {
+            query.kill();
+            query.waitForFinished(1000);
+        }
+    }
+    // Options that make an editor wait for its window instead of handing the file to a
+    // running instance and returning at once.
+    const QStringList candidates[] = {{"gedit", "--wait"}, {"mousepad"}, {"kate", "-b"}, {"xed"}, {"pluma"},
+                                      {"leafpad"},         {"geany", "-i"}};
+    for (const QStringList& c : candidates)
+        if (executable(c.first()))
+            return toStd(c);
+    if (executable("xterm") && executable("nano"))
+        return {"xterm", "-e", "nano"};
+    return {};
+}
+
+bool RunEditor(const std::vector<std::string>& editor, const std::string& memoPath)
+{
+    if (editor.empty())
+        return false;
+    auto process = std::make_unique<QProcess>();
+    QStringList args;
+    for (size_t i = 1; i < editor.size(); ++i)
+        args << QString::fromStdString(editor[i]);
+    args << QString::fromStdString(memoPath);
+    process->setProgram(QString::fromStdString(editor[0]));
+    process->setArguments(args);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start();
+    if (!process->waitForStarted(10000))
+        return false;
+    editorProcess() = std::move(process);
+    return true;
+}
+
+namespace {
+// Swallows the clicks and keys that arrived while the editor ran.
+class InputDiscarder : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+} // namespace
+
+int WaitForEditor()
+{
+    auto& process = editorProcess();
+    if (!process)
+        return -1;
+    while (process->state() != QProcess::NotRunning) {
+        process->waitForFinished(100);
+        // Repaints go on; clicks, keys and commands wait outside the queue until the editor ends.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    process.reset();
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        InputDiscarder discarder;
+        app->installEventFilter(&discarder);
+        QCoreApplication::processEvents();
+        app->removeEventFilter(&discarder);
+    }
+    return code;
+}

@@ -1,0 +1,217 @@
+#include "store/NotebookSettings.h"
+
+#include "app/CNotebook.h"
+#include "app/KeltoIni.h"
+#include "app/ViewHost.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Prompt.h"
+#include "platform/TextCodec.h"
+#include "res/Strings.h"
+#include "store/NotebookFile.h"
+
+#include <QDir>
+#include <QString>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+const char* const kNotCp932Message =
+    "入力した文字の中に、保存できない文字（機種依存文字や絵文字など）が含まれています。\n"
+    "別の文字に置き換えてください。";
+
+namespace {
+
+constexpr size_t kFieldLimit = 259;  // characters of one settings field
+
+bool sameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+std::string limited(const std::string& text)
+{
+    QString s = QString::fromStdString(text);
+    return s.size() > static_cast<qsizetype>(kFieldLimit) ? s.left(kFieldLimit).toStdString() : text;
+}
+
+bool pathExists(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// Renames without ever replacing an existing entry; errno EEXIST when the name is taken.
+bool renameNoReplace(const std::string& from, const std::string& to)
+{
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // File systems without the flag: check first (rename would replace an empty folder).
+    if (pathExists(to)) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void setTitle(CNotebook& nb)
+{
+    if (nb.host())
+        nb.host()->SetTitle(std::string(LoadString(kAppName)) + "[" + LastComponent(nb.NotebookFolder) + "]");
+}
+
+} // namespace
+
+NotebookList FillNotebookList(const CNotebook& nb)
+{
+    NotebookList list;
+    list.rows = ListNotebooks(nb.DataRoot);
+    // The exact folder wins; otherwise one that differs only in letter case.
+    for (size_t i = 0; i < list.rows.size(); ++i) {
+        std::string folder = JoinPath(nb.DataRoot, list.rows[i].name);
+        if (folder == nb.NotebookFolder) {
+            list.selected = static_cast<int>(i);
+            break;
+        }
+        if (list.selected < 0 && sameIgnoringCase(folder, nb.NotebookFolder))
+            list.selected = static_cast<int>(i);
+    }
+    return list;
+}
+
+int SelectNotebook(CNotebook& nb, const std::string* dataName)
+{
+    if (!dataName || dataName->empty()) {
+        nb.prompt().tell(157, Icon::Exclamation);
+        return 0;
+    }
+    WriteSettingText(nb.SettingsFile, KeltoIni::FolderPath, StoredFolderPath(nb.ProgramFolder, nb.DataRoot));
+    WriteSettingText(nb.SettingsFile, KeltoIni::DataName, *dataName);
+    nb.NotebookFolder = JoinPath(nb.DataRoot, *dataName);
+    return 1;
+}
+
+NotebookSettingsFields FillSettingsDialog(const CNotebook& nb, int mode)
+{
+    NotebookInfo info = ReadNotebookInfo(nb.NotebookFolder);
+    NotebookSettingsFields f;
+    f.SchoolName = info.SchoolName;
+    f.GradeNo = info.GradeNo;
+    f.ClassName = info.ClassName;
+    f.StudentNo = info.StudentNo;
+    f.StudentName = info.StudentName;
+    f.KindName = info.KindName;
+    f.Option1 = info.hasOption1 ? info.Option1 : "フリー項目1";
+    f.Option2 = info.hasOption2 ? info.Option2 : "フリー項目2";
+    if (mode == kSettingsEdit)
+        f.DataName = LastComponent(nb.NotebookFolder);
+    const auto& start = nb.store().StartDate;
+    f.StartDate = (mode == kSettingsEdit && start) ? *start : Clock::Today();
+    return f;
+}
+
+int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& fields)
+{
+    Prompt& prompt = nb.prompt();
+    std::string name = limited(fields.DataName);
+    if (name.empty()) {
+        prompt.tell(158, Icon::Exclamation);
+        return 0;
+    }
+    // A separator or a dot name would reach outside the data root.
+    if (!IsSafeFolderName(name)) {
+        prompt.tell(159, Icon::Exclamation);
+        return 0;
+    }
+    NotebookInfo info;
+    info.KindName = limited(fields.KindName);
+    info.SchoolName = limited(fields.SchoolName);
+    info.GradeNo = limited(fields.GradeNo);
+    info.ClassName = limited(fields.ClassName);
+    info.StudentNo = limited(fields.StudentNo);
+    info.StudentName = limited(fields.StudentName);
+    info.Option1 = limited(fields.Option1);
+    info.Option2 = limited(fields.Option2);
+    // Kelto.dat and Kelto.ini are Shift-JIS: refuse what they cannot hold before touching anything.
+    for (const std::string* text : {&name, &info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName,
+                                    &info.StudentNo, &info.StudentName, &info.Option1, &info.Option2}) {
+        if (!FitsCp932(*text)) {
+            prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
+            return 0;
+        }
+    }
+    QDate start = fields.StartDate.isValid() ? fields.StartDate : Clock::Today();
+    info.StartDate = FormatIniDate(start);
+
+    std::string previousFolder = nb.NotebookFolder;
+    std::string target = JoinPath(nb.DataRoot, name);
+    bool created = false, renamed = false;
+    if (mode == kSettingsNew) {
+        if (!FolderExists(nb.DataRoot)) {
+            prompt.tell(159, Icon::Exclamation);
+            return 0;
+        }
+        if (::mkdir(target.c_str(), 0777) != 0) {
+            prompt.tell(errno == EEXIST || pathExists(target) ? 163 : 159, Icon::Exclamation);
+            return 0;
+        }
+        created = true;
+    } else if (!sameIgnoringCase(name, LastComponent(nb.NotebookFolder))) {
+        // Renaming onto an existing name would merge two notebooks: never.
+        if (!renameNoReplace(nb.NotebookFolder, target)) {
+            prompt.tell(errno == EEXIST || errno == ENOTEMPTY ? 163 : 161, Icon::Exclamation);
+            return 0;
+        }
+        renamed = true;
+    } else {
+        target = nb.NotebookFolder;
+    }
+
+    if (!WriteNotebookInfo(target, info)) {
+        // Undo the folder change so a failed OK leaves things as they were.
+        if (created)
+            QDir().rmdir(QString::fromStdString(target));
+        if (renamed)
+            renameNoReplace(target, previousFolder);
+        prompt.ask(0, Buttons::Ok, Icon::Exclamation, "観察データファイルの書き込みに失敗しました。");
+        return 0;
+    }
+    nb.NotebookFolder = target;
+    if (created)
+        WriteSettingText(nb.SettingsFile, KeltoIni::FolderPath, StoredFolderPath(nb.ProgramFolder, nb.DataRoot));
+    if (created || renamed)
+        WriteSettingText(nb.SettingsFile, KeltoIni::DataName, name);
+    nb.store().StartDate = start;
+    return 1;
+}
+
+int EditNotebookSettings(CNotebook& nb, int mode)
+{
+    if (!nb.host() || nb.host()->RunDialog(DialogId::Define, mode) != 1)
+        return 0;
+    // A rename shows in the title at once, not only at the next start.
+    setTitle(nb);
+    if (nb.ViewMode != ViewNone)
+        nb.SetViewMode(nb.ViewMode);
+    return 1;
+}
+
+bool ChangeDataRoot(CNotebook& nb, FolderBrowser& browser)
+{
+    std::string chosen;
+    if (browser.BrowseForFolder(nb.DataRoot, LoadString(138), true, chosen) != 1 || chosen.empty())
+        return false;
+    while (chosen.size() > 1 && chosen.back() == '/')
+        chosen.pop_back();
+    if (!IsInsideProgramFolder(nb.ProgramFolder, chosen) &&
+        nb.prompt().ask(179, Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return false;
+    nb.DataRoot = chosen;
+    return true;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// Choosing, creating and renaming notebooks: the logic behind the selection dialog and the
+// observation data settings dialog, as operations on the controller's state.
+#include "store/DataFolders.h"
+
+#include <QDate>
+
+#include <string>
+#include <vector>
+
+class CNotebook;
+
+// Settings dialog modes.
+inline constexpr int kSettingsEdit = 0;
+inline constexpr int kSettingsNew = 1;
+
+// The fields of the settings dialog.
+struct NotebookSettingsFields {
+    std::string SchoolName;   // 1015
+    std::string GradeNo;      // 1016
+    std::string ClassName;    // 1017
+    std::string StudentNo;    // 1019
+    std::string StudentName;  // 1018
+    std::string DataName;     // 1020, the notebook folder's name
+    std::string KindName;     // 1021
+    QDate StartDate;          // 1002
+    std::string Option1;      // 1004
+    std::string Option2;      // 1006
+};
+
+// The rows of the selection list and the row to select (-1: none).
+struct NotebookList {
+    std::vector<NotebookListRow> rows;
+    int selected = -1;
+};
+
+// The notebooks of DataRoot; the row of NotebookFolder is selected.
+NotebookList FillNotebookList(const CNotebook& nb);
+// OK of the selection dialog with the chosen row's data name (null: no row chosen, message 157).
+// Remembers the choice in Kelto.ini; 1 to close, 0 to stay.
+int SelectNotebook(CNotebook& nb, const std::string* dataName);
+
+// The fields as the settings dialog opens in `mode`: both modes start from the notebook file
+// of NotebookFolder, so a new notebook inherits the pupil data.
+NotebookSettingsFields FillSettingsDialog(const CNotebook& nb, int mode);
+// OK of the settings dialog: creates or renames the folder, writes Kelto.dat and Kelto.ini.
+// 1 to close; 0 to stay (a message was shown and nothing was changed).
+int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& fields);
+// Runs the settings dialog; on OK redraws the page and retitles the window. 1 on OK.
+int EditNotebookSettings(CNotebook& nb, int mode);
+
+// The folder chooser behind an interface so tests can answer it.
+class FolderBrowser {
+public:
+    virtual ~FolderBrowser() = default;
+    // 1 with `chosen` set on OK, 2 when cancelled. `initial` may be empty.
+    virtual int BrowseForFolder(const std::string& initial, const std::string& title, bool newStyle,
+                                std::string& chosen) = 0;
+};
+
+// Lets the user pick another data root (message 179 for one outside the program folder).
+// True when DataRoot changed; the caller refills the list.
+bool ChangeDataRoot(CNotebook& nb, FolderBrowser& browser);
+
+// The message shown for text that Shift-JIS files cannot hold.
+extern const char* const kNotCp932Message;
