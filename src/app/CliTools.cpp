@@ -1,11 +1,19 @@
 #include "app/CliTools.h"
 
+#include "app/CNotebook.h"
 #include "app/KeltoIni.h"
+#include "app/ViewHost.h"
 #include "platform/Files.h"
+#include "platform/Prompt.h"
+#include "res/Strings.h"
 #include "store/CsvExport.h"
 #include "store/DataFolders.h"
 
+#include <QDate>
+#include <QImageWriter>
+
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 // --notebook, or the notebook remembered in Kelto.ini.
@@ -18,6 +26,80 @@ std::string notebookFolder(const CommandLine& c, const std::string& programFolde
     if (name.empty())
         return {};
     return JoinPath(ResolveDataRoot(programFolder, ReadSettingText(settings, KeltoIni::FolderPath)), name);
+}
+// A window that is never shown: the page buffer is all that is wanted.
+class HeadlessHost : public ViewHost {
+public:
+    void Present(const QImage&) override {}
+    void DrawOnWindow(const std::function<void(QPainter&)>&) override {}
+    void SetCursor(PageCursor) override {}
+    void PostCommand(int) override {}
+    void CloseFrame() override {}
+    void SetTitle(const std::string&) override {}
+    int RunDialog(int, int) override { return 0; }
+    StartChoice RunStartDialog() override { return StartChoice::Open; }
+    bool OpenDocument(const std::string&) override { return false; }
+};
+
+// Questions get the answer that changes nothing; messages go to stderr.
+class StderrPrompt : public Prompt {
+public:
+    Answer ask(int id, Buttons buttons, Icon, const std::string& text) override
+    {
+        std::fprintf(stderr, "kelto: %s\n", text.empty() ? LoadString(id) : text.c_str());
+        switch (buttons) {
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::OkCancel:
+            return Answer::Cancel;
+        default:
+            return Answer::No;
+        }
+    }
+};
+
+int renderPage(const CommandLine& c, const std::string& programFolder)
+{
+    QDate date = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
+    if (!date.isValid() || c.date.size() != 10) {
+        std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n", c.date.c_str());
+        return 1;
+    }
+    std::string folder = notebookFolder(c, programFolder);
+    if (folder.empty()) {
+        std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
+        return 1;
+    }
+    if (!IsNotebookFolder(folder)) {
+        std::fprintf(stderr, "kelto: %s is not a notebook folder\n", folder.c_str());
+        return 1;
+    }
+    StderrPrompt prompt;
+    HeadlessHost host;
+    // Its own lock name: drawing a page must work while the window is open.
+    CNotebook nb(programFolder, prompt, "KeltoRender-" + std::to_string(::getpid()));
+    nb.SetCommandLineNotebook(folder);
+    nb.Initialize(&host);
+    if (!nb.host()) {
+        std::fprintf(stderr, "kelto: the notebook could not be opened\n");
+        return 1;
+    }
+    if (c.page == "calendar") {
+        nb.CurrentYear = date.year();
+        nb.CurrentMonth = date.month();
+        nb.CurrentDay = date.day();
+        nb.SetViewMode(ViewCalendar);
+    } else {
+        nb.store().LoadDayRecord(date.year(), date.month(), date.day());
+        nb.SetViewMode(ViewDetail);
+    }
+    QImageWriter writer(QString::fromStdString(c.outPath), "png");
+    if (!writer.write(nb.PageBuffer)) {
+        std::fprintf(stderr, "kelto: cannot write %s: %s\n", c.outPath.c_str(),
+                     writer.errorString().toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
 }
 } // namespace
 
@@ -43,6 +125,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         }
         return 0;
     }
+    case CommandLine::Action::Render:
+        return renderPage(c, programFolder);
     default:
         std::fprintf(stderr, "kelto: this option is not available\n");
         return 1;

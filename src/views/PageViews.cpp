@@ -1,18 +1,241 @@
 #include "views/PageViews.h"
 
 #include "app/CNotebook.h"
+#include "app/ViewHost.h"
+#include "photos/PictureFile.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/SafeFormat.h"
+#include "platform/TextCodec.h"
+#include "views/LayoutIni.h"
+#include "views/PageDraw.h"
+
+#include <QPainter>
 
 PageViews::PageViews(CNotebook& notebook) : m_nb(notebook) {}
 
-void PageViews::LoadSettings() {}
-
-void PageViews::LoadDetailBackground() {}
-
-void PageViews::DrawPage(int)
+void PageViews::LoadSettings()
 {
-    m_nb.PageBuffer.fill(Qt::white);
+    const std::string& layout = m_nb.LayoutFile;
+    Calendar.X = ReadLayoutInt(layout, LayoutIni::CalX);
+    Calendar.Y = ReadLayoutInt(layout, LayoutIni::CalY);
+    Calendar.Width = ReadLayoutInt(layout, LayoutIni::CalWidth);
+    Calendar.Height = ReadLayoutInt(layout, LayoutIni::CalHeight);
+    Calendar.PicWidth = ReadLayoutInt(layout, LayoutIni::CalPicWidth);
+    Calendar.PicHeight = ReadLayoutInt(layout, LayoutIni::CalPicHeight);
+    // A zero cell distance would divide by zero in the hit test; such a grid is not clickable.
+    QDate today = Clock::Today();
+    m_nb.CurrentYear = today.year();
+    m_nb.CurrentMonth = today.month();
+    m_nb.CurrentDay = today.day();
+    CalendarBackground = LoadPageBackground(LayoutIni::Calender);
+    GraphBackground = LoadPageBackground("Graph");
+    ListBackground = LoadPageBackground("List");
+    Thumbnails.Clear();
 }
 
-void PageViews::HandleMouse(int, QPoint) {}
+void PageViews::LoadDetailBackground()
+{
+    DetailBackground = LoadPageBackground(LayoutIni::Data);
+}
 
-void PageViews::Release() {}
+QImage PageViews::LoadPageBackground(const char* section) const
+{
+    std::string name = ReadLayoutText(m_nb.LayoutFile, section, LayoutIni::BackGround, "", 259);
+    if (name.empty())
+        return {};
+    for (char& c : name)
+        if (c == '\\')
+            c = '/';
+    QImage picture;
+    if (!LoadPictureFile(JoinPath(m_nb.ProgramFolder, name), picture))
+        return {};
+    return picture.convertToFormat(QImage::Format_RGB32);
+}
+
+void PageViews::DrawPage(int mode)
+{
+    if (m_nb.PageBuffer.isNull())
+        return;
+    m_pressedCell = -1;
+    QPainter p(&m_nb.PageBuffer);
+    PreparePagePainter(p);
+    switch (mode) {
+    case 1:
+        DrawDetailPage(p, 0, 0);
+        break;
+    case 4:
+        DrawCalendarPage(p);
+        break;
+    case 2:
+    case 3: {
+        // The graph and the list draw their own pages; until then the header shows the month.
+        const QImage& bg = mode == 2 ? GraphBackground : ListBackground;
+        p.fillRect(0, 0, m_nb.ViewWidth, m_nb.ViewHeight, Qt::white);
+        DrawPicture(p, 0, 0, bg);
+        DrawPageHeader(p, 0, 0, -1, -1, mode == 2 ? LayoutIni::Calender : "List");
+        break;
+    }
+    default:
+        p.fillRect(0, 0, m_nb.ViewWidth, m_nb.ViewHeight, Qt::white);
+        break;
+    }
+}
+
+void PageViews::HandleMouse(int action, QPoint point)
+{
+    switch (m_nb.ViewMode) {
+    case 1:
+        HandleDetailMouse(action, point);
+        break;
+    case 4:
+        if (action != MouseDoubleClick)
+            HandleCalendarMouse(action, point);
+        break;
+    case 2:
+    case 3:
+        if (action != MouseDoubleClick)
+            HandleHeaderMouse(action, point);
+        break;
+    default:
+        break;
+    }
+}
+
+void PageViews::Release()
+{
+    CalendarBackground = QImage();
+    GraphBackground = QImage();
+    ListBackground = QImage();
+    DetailBackground = QImage();
+    Thumbnails.Clear();
+}
+
+void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int nextMode, const char* section)
+{
+    const std::string& layout = m_nb.LayoutFile;
+    if (auto title = ParseCaption(ReadLayoutText(layout, section, LayoutIni::Title, "", LayoutIni::kHeaderValueBytes))) {
+        std::string text = CutCp932(FormatInts(title->text, {m_nb.CurrentYear, m_nb.CurrentMonth}),
+                                    LayoutIni::kHeaderValueBytes);
+        DrawPageText(p, title->x + ox, title->y + oy, text, PageColors::Black);
+    }
+    if (Printing != PrintingScreen)
+        return;
+
+    QPen oldPen = p.pen();
+    p.setPen(QPen(PageColors::Blue, 1));
+    const int shown = m_nb.CurrentYear * 12 + m_nb.CurrentMonth;
+    for (int which = 0; which < 2; ++which) {
+        const char* key = which == 0 ? LayoutIni::PrevMonth : LayoutIni::NextMonth;
+        auto link = ParseCaption(ReadLayoutText(layout, section, key, "", LayoutIni::kHeaderValueBytes));
+        if (!link)
+            continue;
+        const int x = link->x + ox, y = link->y + oy;
+        int mode = which == 0 ? prevMode : nextMode;
+        bool enabled = mode != 0;
+        if (mode == -1 && which == 0) {
+            const auto& start = m_nb.store().StartDate;
+            const int first = m_nb.store().FirstDayDate;
+            if (start && first != 0) {
+                int startMonth = start->year() * 12 + start->month();
+                int firstMonth = (first / 10000) * 12 + (first / 100) % 100;
+                enabled = !(startMonth >= shown && firstMonth >= shown);
+            }
+        } else if (mode == -1) {
+            QDate today = Clock::Today();
+            enabled = !(m_nb.CurrentYear >= today.year() && m_nb.CurrentMonth >= today.month());
+        }
+        const bool background = !CalendarBackground.isNull();
+        if (enabled) {
+            if (!background) {
+                p.drawLine(x, y + 18, x + 50, y + 18);
+                DrawPageText(p, x, y, link->text, PageColors::Blue);
+            }
+            HeaderLinks[which] = QPoint(x, y);
+        } else {
+            if (!background) {
+                DrawPageText(p, x, y, link->text, PageColors::Grey);
+            } else {
+                // Hide the link the background picture shows under the colour around it.
+                QColor around = PageColors::White;
+                if (auto* image = dynamic_cast<QImage*>(p.device()); image && image->valid(x, y))
+                    around = image->pixelColor(x, y);
+                p.fillRect(x, y, 54, 20, around);
+            }
+            HeaderLinks[which] = QPoint(kLinkDisabled, kLinkDisabled);
+        }
+    }
+    p.setPen(oldPen);
+}
+
+bool PageViews::HandleHeaderMouse(int action, QPoint point)
+{
+    auto hits = [&](const QPoint& c) {
+        return c.x() <= point.x() && point.x() <= c.x() + 50 && c.y() <= point.y() && point.y() <= c.y() + 18;
+    };
+    if (!hits(HeaderLinks[0]) && !hits(HeaderLinks[1]))
+        return false;
+    const int which = point.x() < HeaderLinks[1].x() ? 0 : 1;
+    const QPoint corner = HeaderLinks[which];
+    ViewHost* host = m_nb.host();
+    switch (action) {
+    case MouseMove:
+        if (host)
+            host->SetCursor(PageCursor::Hand);
+        break;
+    case MousePress:
+        if (!host)
+            break;
+        if (!CalendarBackground.isNull()) {
+            const QImage& source = m_nb.ViewMode == 3 && !ListBackground.isNull() ? ListBackground : CalendarBackground;
+            QImage piece = source.copy(corner.x() - 4, corner.y() - 2, 54, 20);
+            host->DrawOnWindow([piece, corner](QPainter& w) { w.drawImage(corner, piece); });
+        } else {
+            QPen pen = m_nb.HighlightPen;
+            host->DrawOnWindow([pen, corner](QPainter& w) {
+                w.setPen(pen);
+                w.setBrush(Qt::NoBrush);
+                w.drawRect(corner.x(), corner.y(), 49, 17);
+            });
+        }
+        break;
+    case MouseRelease:
+        if (m_nb.ViewMode == 3) {
+            if (ListHeaderStep)
+                ListHeaderStep(which == 0 ? -1 : 1);
+        } else {
+            stepMonth(which == 0 ? -1 : 1);
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void PageViews::stepMonth(int direction)
+{
+    int month = m_nb.CurrentMonth + direction;
+    int year = m_nb.CurrentYear;
+    if (month < 1) {
+        month = 12;
+        --year;
+    } else if (month > 12) {
+        month = 1;
+        ++year;
+    }
+    m_nb.CurrentYear = year;
+    m_nb.CurrentMonth = month;
+    // The day must exist in the new month for anything that builds a date from it.
+    int length = CalendarMonthLength(year, month);
+    if (m_nb.CurrentDay > length)
+        m_nb.CurrentDay = length;
+    DrawPage(m_nb.ViewMode);
+    m_nb.PresentPage();
+}
+
+int CalendarMonthLength(int year, int month)
+{
+    QDate d(year, month, 1);
+    return d.isValid() ? d.daysInMonth() : 31;
+}

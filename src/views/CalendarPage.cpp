@@ -1,0 +1,167 @@
+// The calendar page: six weeks of the shown month with photo thumbnails and day numbers.
+#include "app/CNotebook.h"
+#include "app/ViewHost.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Prompt.h"
+#include "store/DayRecord.h"
+#include "views/LayoutIni.h"
+#include "views/PageDraw.h"
+#include "views/PageViews.h"
+
+#include <QPainter>
+
+#include <cstdlib>
+
+void PageViews::FillMonthCells()
+{
+    MonthCells.fill(0);
+    QDate day(m_nb.CurrentYear, m_nb.CurrentMonth, 1);
+    if (!day.isValid())
+        return;
+    const QDate today = Clock::Today();
+    int i = day.dayOfWeek() % 7;  // Qt: Monday 1 ... Sunday 7
+    for (int d = 1; d <= 31 && i < 42; ++d, ++i) {
+        bool recorded = FileExists(DayFilePath(m_nb.NotebookFolder, day, "dat"));
+        MonthCells[i] = recorded ? d : -d;
+        day = day.addDays(1);
+        // Day 1 is always filled; later days only once they have begun.
+        if (day > today || day.month() != m_nb.CurrentMonth)
+            break;
+    }
+}
+
+void PageViews::DrawCalendarCell(QPainter& p, int x, int y, int value)
+{
+    const int w = Calendar.PicWidth, h = Calendar.PicHeight;
+    if (value > 0) {
+        QDate date(m_nb.CurrentYear, m_nb.CurrentMonth, value);
+        std::string path = DayFilePath(m_nb.NotebookFolder, date, "jpg");
+        if (FileExists(path)) {
+            QImage thumb = Thumbnails.Get(path, w, h);
+            if (!thumb.isNull())
+                StretchPicture(p, x, y, w, h, thumb);
+        } else {
+            p.fillRect(x, y, w, h, PageColors::White);
+        }
+    }
+    OutlineRect(p, x, y, w, h);
+}
+
+void PageViews::DrawCalendarPage(QPainter& p)
+{
+    FillMonthCells();
+    const int vw = m_nb.ViewWidth, vh = m_nb.ViewHeight;
+    p.fillRect(0, 0, vw, vh, PageColors::White);
+    DrawPicture(p, 0, 0, CalendarBackground);
+    DrawPageHeader(p, 0, 0, -1, -1, LayoutIni::Calender);
+
+    const CalendarLayout& c = Calendar;
+    const int weekOffset = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::CalWeekOffset);
+    const int dayOffset = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::CalDayOffset);
+    static const char* const names[7] = {"日", "月", "火", "水", "木", "金", "土"};
+    for (int i = 0; i < 7; ++i) {
+        const QColor& color = i == 0 ? PageColors::Red : i == 6 ? PageColors::Blue : PageColors::Black;
+        DrawPageText(p, c.X + i * c.Width + c.PicWidth / 2 - 8, c.Y - weekOffset, names[i], color);
+    }
+
+    const int monthLength = CalendarMonthLength(m_nb.CurrentYear, m_nb.CurrentMonth);
+    int n = 0;
+    for (int w = 0; w < 6; ++w) {
+        for (int d = 0; d < 7; ++d) {
+            const int v = MonthCells[w * 7 + d];
+            const int x = c.X + d * c.Width, y = c.Y + w * c.Height;
+            if (v != 0) {
+                DrawCalendarCell(p, x, y, v);
+                const int day = std::abs(v);
+                int tx = x + c.PicWidth - 8 - (day >= 10 ? 8 : 0);
+                DrawPageText(p, tx, y + c.PicHeight - dayOffset, std::to_string(day),
+                             v > 0 ? PageColors::Blue : PageColors::Grey);
+                ++n;
+            } else if (n > 0) {
+                ++n;
+                if (n > monthLength)
+                    break;
+                OutlineRect(p, x, y, c.PicWidth, c.PicHeight);
+            }
+        }
+    }
+}
+
+bool PageViews::OnCalendarGrid(QPoint pt) const
+{
+    const CalendarLayout& c = Calendar;
+    return pt.x() >= c.X && pt.x() <= c.X + 7 * c.Width && pt.y() >= c.Y && pt.y() <= c.Y + 6 * c.Height;
+}
+
+int PageViews::CalendarCellAt(QPoint pt) const
+{
+    const CalendarLayout& c = Calendar;
+    if (c.Width <= 0 || c.Height <= 0 || !OnCalendarGrid(pt))
+        return -1;
+    const int column = (pt.x() - c.X) / c.Width, row = (pt.y() - c.Y) / c.Height;
+    // The grid's right and bottom edges belong to the grid but to no cell.
+    if (column > 6 || row > 5)
+        return -1;
+    return row * 7 + column;
+}
+
+void PageViews::HandleCalendarMouse(int action, QPoint point)
+{
+    const CalendarLayout& c = Calendar;
+    if (!OnCalendarGrid(point)) {
+        HandleHeaderMouse(action, point);
+        return;
+    }
+    const int k = CalendarCellAt(point);
+    if (k < 0 || MonthCells[k] == 0) {
+        if (action == MouseRelease && m_pressedCell >= 0) {
+            m_pressedCell = -1;
+            m_nb.PresentPage();
+        }
+        return;
+    }
+    const int v = MonthCells[k];
+    ViewHost* host = m_nb.host();
+    switch (action) {
+    case MouseMove:
+        if (host)
+            host->SetCursor(PageCursor::Hand);
+        break;
+    case MousePress: {
+        m_nb.CurrentDay = std::abs(v);
+        m_pressedCell = k;
+        if (host) {
+            QPen pen = m_nb.HighlightPen;
+            QRect frame(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight);
+            host->DrawOnWindow([pen, frame](QPainter& w) {
+                w.setPen(pen);
+                w.setBrush(Qt::NoBrush);
+                w.drawRect(frame.x(), frame.y(), frame.width() - 1, frame.height() - 1);
+            });
+        }
+        break;
+    }
+    case MouseRelease: {
+        // A click is a press and a release on the same day; releasing elsewhere only drops the
+        // press outline.
+        const bool sameCell = k == m_pressedCell;
+        m_pressedCell = -1;
+        if (!sameCell) {
+            m_nb.PresentPage();
+            break;
+        }
+        if (v > 0) {
+            m_nb.store().LoadDayRecord(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
+            m_nb.SetViewMode(1);
+        } else if (m_nb.prompt().ask(151, Buttons::YesNo, Icon::Question) == Answer::Yes) {
+            m_nb.store().NewDayRecord();
+        } else {
+            m_nb.PresentPage();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}

@@ -1,0 +1,262 @@
+// The detail page: the current day's photo, its data table and its memo, over the background.
+#include "app/CNotebook.h"
+#include "app/ViewHost.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "platform/TextCodec.h"
+#include "store/DayRecord.h"
+#include "store/NotebookFile.h"
+#include "views/LayoutIni.h"
+#include "views/PageDraw.h"
+#include "views/PageViews.h"
+
+#include <QPainter>
+
+namespace {
+// The memo template's line that tells how to close the editor; it is not part of the memo.
+constexpr const char* kEditorExitLine = "メモ帳の終了コマンド";
+
+std::string oneDecimal(float v)
+{
+    return FormatMeasure(v);
+}
+
+bool temperatureSet(float v)
+{
+    return v > kUnsetTemperature;
+}
+
+struct Geometry {
+    int X, Y, W, H;
+};
+
+Geometry memoBox(const std::string& layout)
+{
+    return {ReadLayoutInt(layout, LayoutIni::MemoX), ReadLayoutInt(layout, LayoutIni::MemoY),
+            ReadLayoutInt(layout, LayoutIni::MemoWidth), ReadLayoutInt(layout, LayoutIni::MemoHeight)};
+}
+} // namespace
+
+std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, int maxLines,
+                                     const std::function<int(const QString&)>& measure)
+{
+    std::vector<QString> rows;
+    if (maxLines <= 0)
+        return rows;
+    const QString text = QString::fromStdString(utf8Text);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QString exitLine = QString::fromUtf8(kEditorExitLine);
+    for (qsizetype li = 0; li < lines.size() && static_cast<int>(rows.size()) < maxLines; ++li) {
+        QString line = lines[li];
+        // A final line end does not start another (empty) line.
+        if (li == lines.size() - 1 && line.isEmpty())
+            break;
+        if (line.contains(exitLine))
+            continue;
+        while (!line.isEmpty() && line.back().unicode() < 32)
+            line.chop(1);
+        while (static_cast<int>(rows.size()) < maxLines) {
+            if (measure(line) <= maxWidth) {
+                rows.push_back(line);
+                break;
+            }
+            // The longest head that fits, cut between characters (a surrogate pair is one).
+            qsizetype fit = 0;
+            for (qsizetype k = 1; k <= line.size(); ++k) {
+                if (k < line.size() && line[k].isLowSurrogate())
+                    continue;
+                if (measure(line.left(k)) > maxWidth)
+                    break;
+                fit = k;
+            }
+            rows.push_back(line.left(fit));
+            line = line.mid(fit);
+        }
+    }
+    return rows;
+}
+
+void PageViews::DrawDetailPage(QPainter& p, int ox, int oy)
+{
+    const int vw = m_nb.ViewWidth, vh = m_nb.ViewHeight;
+    if (Printing == PrintingScreen && !DetailBackground.isNull()) {
+        p.fillRect(0, 0, vw, vh, PageColors::White);
+        DrawPicture(p, 0, 0, DetailBackground);
+    } else if (Printing != PrintingPrinter) {
+        p.fillRect(ox, oy, vw, vh, PageColors::White);
+    }
+    DrawPictureArea(p, ox, oy);
+    DrawDataTable(p, ox, oy);
+    DrawMemoBox(p, ox, oy);
+}
+
+void PageViews::DrawPictureArea(QPainter& p, int ox, int oy)
+{
+    const int x = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::PictureX) + ox;
+    const int y = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::PictureY) + oy;
+    const int w = m_nb.TrimingWidth, h = m_nb.TrimingHeight;
+    const QImage& picture = m_nb.store().Day.picture;
+    if (!picture.isNull()) {
+        StretchPicture(p, x, y, w, h, picture);
+    } else if (Printing != PrintingScreen || DetailBackground.isNull()) {
+        OutlineRect(p, x, y, w, h);
+    } else {
+        // An empty photo area stands out from the background as a white box.
+        FilledRect(p, x, y, w, h, PageColors::White);
+    }
+}
+
+void PageViews::DrawDataTable(QPainter& p, int ox, int oy)
+{
+    const std::string& layout = m_nb.LayoutFile;
+    if (auto title = ParseCaption(ReadLayoutText(layout, "Data1", LayoutIni::Title, "", LayoutIni::kHeaderValueBytes)))
+        DrawPageText(p, title->x + ox, title->y + oy, title->text, PageColors::Black);
+
+    const int X = ReadLayoutInt(layout, LayoutIni::Data1X) + ox;
+    const int Y = ReadLayoutInt(layout, LayoutIni::Data1Y) + oy;
+    const int W = ReadLayoutInt(layout, LayoutIni::Data1Width);
+    const int pitch = ReadLayoutInt(layout, LayoutIni::Data1LinePitch);
+    const int col = ReadLayoutInt(layout, LayoutIni::Data1ColumnWidth);
+    if (Printing == PrintingScreen && !DetailBackground.isNull())
+        p.fillRect(X, Y, W, 11 * pitch, PageColors::White);
+
+    // Row captions; an empty one of rows 0-8 ends the table.
+    static const std::pair<const char*, const char*> captionKeys[9] = {
+        {"Data1", "Title1"}, {"Data2", "Title1"}, {"Data2", "Title2"}, {"Data2", "Title3"}, {"Data3", "Title1"},
+        {"Data3", "Title2"}, {"Data3", "Title3"}, {"Data3", "Title4"}, {"Data3", "Title5"}};
+    FreeItemCaption free[2] = {SplitFreeItemCaption(ReadNotebookKey(m_nb.NotebookFolder, "Option1")),
+                               SplitFreeItemCaption(ReadNotebookKey(m_nb.NotebookFolder, "Option2"))};
+    int rows = 0;
+    for (int i = 0; i < 11; ++i) {
+        std::string caption;
+        if (i < 9) {
+            caption = ReadLayoutText(layout, captionKeys[i].first, captionKeys[i].second);
+            if (caption.empty())
+                break;
+        } else {
+            caption = free[i - 9].name;
+        }
+        DrawPageText(p, X + 4, Y + i * pitch + 4, caption, PageColors::Black);
+        p.drawLine(X, Y + (i + 1) * pitch, X + W, Y + (i + 1) * pitch);
+        rows = i + 1;
+    }
+    p.drawLine(X, Y, X + W, Y);
+    p.drawLine(X + W, Y, X + W, Y + rows * pitch);
+    p.drawLine(X, Y + rows * pitch, X, Y);
+    p.drawLine(X + col, Y, X + col, Y + rows * pitch);
+
+    const DayRecord& day = m_nb.store().Day;
+    auto value = [&](int row, const std::string& text) {
+        DrawPageText(p, X + col + 4, Y + row * pitch + 4, text, PageColors::Black);
+    };
+    QDate date = day.date.isValid() ? day.date : QDate(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
+    if (date.isValid()) {
+        std::string text = std::to_string(date.year()) + "/" + std::to_string(date.month()) + "/" +
+                           std::to_string(date.day());
+        if (auto n = m_nb.store().DayNumber(date))
+            text += "(" + std::to_string(*n) + "日目)";
+        value(0, text);
+    }
+    if (day.weather) {
+        const DayWeather& w = *day.weather;
+        if (temperatureSet(w.LowTemp) && temperatureSet(w.HighTemp))
+            value(1, oneDecimal(w.LowTemp) + "/" + oneDecimal(w.HighTemp) + " ℃");
+        if (w.Daylight >= 0)
+            value(2, oneDecimal(w.Daylight) + " 時間");
+        value(3, CutCp932(w.Weather, 18));
+    }
+    if (day.measurements) {
+        const Measurements& m = *day.measurements;
+        if (m.height >= 0)
+            value(4, oneDecimal(m.height) + " cm");
+        if (m.leaves >= 0)
+            value(5, std::to_string(m.leaves) + " 枚");
+        if (m.leafSize >= 0)
+            value(6, oneDecimal(m.leafSize) + " cm");
+        if (m.solution >= 0)
+            value(7, oneDecimal(m.solution) + " cm");
+        if (temperatureSet(m.roomTemp))
+            value(8, oneDecimal(m.roomTemp) + " ℃");
+        if (temperatureSet(m.free1))
+            value(9, oneDecimal(m.free1) + " " + free[0].unit);
+        if (temperatureSet(m.free2))
+            value(10, oneDecimal(m.free2) + " " + free[1].unit);
+    }
+}
+
+void PageViews::DrawMemoBox(QPainter& p, int ox, int oy)
+{
+    const std::string& layout = m_nb.LayoutFile;
+    if (auto title = ParseCaption(ReadLayoutText(layout, "Memo", LayoutIni::Title, "", LayoutIni::kMemoTitleBytes)))
+        DrawPageText(p, title->x + ox, title->y + oy, title->text, PageColors::Black);
+    Geometry box = memoBox(layout);
+    const int X = box.X + ox, Y = box.Y + oy;
+    if (Printing == PrintingScreen && !DetailBackground.isNull())
+        p.fillRect(X, Y, box.W, box.H, PageColors::White);
+
+    const QDate date = m_nb.store().Day.date;
+    std::string bytes;
+    const int pitch = ReadLayoutInt(layout, LayoutIni::MemoLinePitch);
+    if (date.isValid() && pitch > 0 && ReadFileBytes(DayFilePath(m_nb.NotebookFolder, date, "txt"), bytes)) {
+        auto measure = [&p](const QString& s) { return PageTextWidth(p, s); };
+        const auto rows = LayoutMemoLines(DecodeFileText(bytes), box.W - 8, box.H / pitch, measure);
+        for (size_t i = 0; i < rows.size(); ++i)
+            DrawPageText(p, X + 4, Y + 4 + static_cast<int>(i) * pitch, rows[i].toStdString(), PageColors::Black);
+    }
+    OutlineRect(p, X, Y, box.W, box.H);
+}
+
+void PageViews::HandleDetailMouse(int action, QPoint pt)
+{
+    const std::string& layout = m_nb.LayoutFile;
+    ViewHost* host = m_nb.host();
+    const int px = pt.x(), py = pt.y();
+    if (action == MouseDoubleClick) {
+        if (!host)
+            return;
+        const int picX = ReadLayoutInt(layout, LayoutIni::PictureX), picY = ReadLayoutInt(layout, LayoutIni::PictureY);
+        if (picX < px && px < picX + m_nb.TrimingWidth && picY < py && py < picY + m_nb.TrimingHeight) {
+            host->PostCommand(PageCommand::ImportPhoto);
+            return;
+        }
+        Geometry memo = memoBox(layout);
+        if (memo.X < px && px < memo.X + memo.W && memo.Y < py && py < memo.Y + memo.H) {
+            host->PostCommand(PageCommand::EditMemo);
+            return;
+        }
+        const int tx = ReadLayoutInt(layout, LayoutIni::Data1X), ty = ReadLayoutInt(layout, LayoutIni::Data1Y);
+        if (tx < px && px < tx + ReadLayoutInt(layout, LayoutIni::Data1Width) && py > ty) {
+            // The [Data3] caption's y divides the weather rows from the growth rows; without one
+            // the whole table belongs to the weather.
+            int divide = 999;
+            std::string v = ReadLayoutText(layout, "Data3", LayoutIni::Title, LayoutIni::Data3Title.def);
+            if (size_t comma = v.find(','); comma != std::string::npos)
+                divide = IniFile::ParseInt(v.substr(comma + 1));
+            host->PostCommand(py > divide ? PageCommand::EntryData : PageCommand::EditWeather);
+        }
+        return;
+    }
+    if (DetailBackground.isNull() || py < DetailArrows::Top || py > DetailArrows::Bottom)
+        return;
+    int direction = px <= DetailArrows::LeftMaxX ? -1 : px >= DetailArrows::RightMinX ? 1 : 0;
+    if (direction == 0)
+        return;
+    switch (action) {
+    case MouseMove:
+        if (host)
+            host->SetCursor(PageCursor::Hand);
+        break;
+    case MousePress:
+        if (host) {
+            QImage piece = DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34);
+            QPoint at(direction < 0 ? 4 : 718, 24);
+            host->DrawOnWindow([piece, at](QPainter& w) { w.drawImage(at, piece); });
+        }
+        break;
+    case MouseRelease:
+        m_nb.store().StepDay(direction);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,95 @@
+#include "views/PageDraw.h"
+
+#include <QFontMetrics>
+
+QFont DefaultPageFont()
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP")});
+    f.setPixelSize(16);
+    f.setWeight(QFont::Normal);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+std::optional<QFont> CreatePageFont(const std::string& face, int size)
+{
+    if (face.empty())
+        return std::nullopt;
+    QFont f;
+    // The face first, then a Japanese face for characters the chosen face lacks.
+    f.setFamilies({QString::fromStdString(face), QStringLiteral("IPAGothic"),
+                   QStringLiteral("Noto Sans CJK JP")});
+    f.setPixelSize(size > 0 ? size : 1);
+    f.setWeight(QFont::Normal);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+void PreparePagePainter(QPainter& p)
+{
+    p.setFont(DefaultPageFont());
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::NoBrush);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+}
+
+void DrawPageText(QPainter& p, int x, int y, const std::string& text, const QColor& color)
+{
+    if (text.empty())
+        return;
+    QPen old = p.pen();
+    p.setPen(color);
+    QFontMetrics fm(p.font(), p.device());
+    p.drawText(QPoint(x, y + fm.ascent()), QString::fromStdString(text));
+    p.setPen(old);
+}
+
+int PageTextWidth(const QPainter& p, const QString& text)
+{
+    return QFontMetrics(p.font(), p.device()).horizontalAdvance(text);
+}
+
+void OutlineRect(QPainter& p, int x, int y, int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    QBrush old = p.brush();
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(x, y, w - 1, h - 1);
+    p.setBrush(old);
+}
+
+void FilledRect(QPainter& p, int x, int y, int w, int h, const QColor& fill)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    p.fillRect(x, y, w, h, fill);
+    OutlineRect(p, x, y, w, h);
+}
+
+void DrawPicture(QPainter& p, int x, int y, const QImage& source)
+{
+    if (!source.isNull())
+        p.drawImage(QPoint(x, y), source);
+}
+
+void StretchPicture(QPainter& p, int x, int y, int w, int h, const QImage& source)
+{
+    if (source.isNull() || w <= 0 || h <= 0)
+        return;
+    if (source.width() == w && source.height() == h) {
+        p.drawImage(QPoint(x, y), source);
+        return;
+    }
+    // Large reductions look better pre-scaled than sampled by the painter.
+    if (source.width() > 2 * w || source.height() > 2 * h) {
+        p.drawImage(QPoint(x, y), source.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        return;
+    }
+    p.drawImage(QRect(x, y, w, h), source);
+}
