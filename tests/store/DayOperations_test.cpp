@@ -1,0 +1,334 @@
+#include "store/DayOperations.h"
+#include "platform/TextCodec.h"
+#include "store/NotebookSettings.h"
+#include "support/NotebookFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace {
+
+std::string key(const std::string& path, const char* section, const char* k)
+{
+    return IniFile::ReadString(path, section, k, "<absent>");
+}
+
+// A notebook opened on a new, empty day 2013/04/20.
+struct DayFixture : NotebookFixture {
+    DayFixture()
+    {
+        open();
+        nb->CurrentYear = 2013;
+        nb->CurrentMonth = 4;
+        nb->CurrentDay = 20;
+        nb->store().NewDayRecord();
+        prompt.clear();
+    }
+    DayRecord& day() { return nb->store().Day; }
+    EntryFields entry(const char* height, const char* leaves = "")
+    {
+        EntryFields e;
+        e.height = height;
+        e.leaves = leaves;
+        return e;
+    }
+};
+
+QImage photo()
+{
+    QImage img(640, 480, QImage::Format_RGB32);
+    img.fill(QColor(30, 160, 60));
+    return img;
+}
+
+} // namespace
+
+TEST(EntryDialog, FieldRules)
+{
+    struct Case {
+        const char* field;  // which field gets the text
+        const char* text;
+        std::vector<int> asked;
+        int focus;  // 0: accepted
+        float value;
+    } cases[] = {
+        {"leaves", "99", {}, 0, 99},         {"leaves", "0", {}, 0, 0},
+        {"leaves", "5x", {}, 0, 5},          {"leaves", "100", {173}, 1002, 0},
+        {"leaves", "150", {173}, 1002, 0},   {"leaves", "-5", {173}, 1002, 0},
+        {"leaves", "abc", {174}, 1002, 0},   {"leaves", "-0", {174}, 1002, 0},
+        {"height", "-3", {174}, 1000, 0},    {"height", "12.5cm", {184}, 0, 12.5f},
+        {"height", ".5", {}, 0, 0.5f},       {"height", "x", {174}, 1000, 0},
+        {"height", "9e99", {174}, 1000, 0},  {"roomTemp", "-3.5", {}, 0, -3.5f},
+        {"roomTemp", "+3", {174}, 1005, 0},  {"free2", "-12", {}, 0, -12},
+        {"solution", "-1", {174}, 1003, 0},  {"free1", "abc", {174}, 1004, 0},
+    };
+    for (const Case& c : cases) {
+        DayFixture f;
+        EntryFields e;
+        std::string field = c.field;
+        (field == "leaves"     ? e.leaves
+         : field == "height"   ? e.height
+         : field == "roomTemp" ? e.roomTemp
+         : field == "solution" ? e.solution
+         : field == "free1"    ? e.free1
+                               : e.free2) = c.text;
+        int focus = 0;
+        int closed = ApplyEntryDialog(*f.nb, e, &focus);
+        EXPECT_EQ(closed, c.focus == 0 ? 1 : 0) << c.field << " " << c.text;
+        EXPECT_EQ(focus, c.focus) << c.field << " " << c.text;
+        EXPECT_EQ(f.prompt.asked(), c.asked) << c.field << " " << c.text;
+        if (c.focus)
+            EXPECT_FALSE(f.day().measurements) << "a refused entry stores nothing";
+        else {
+            const Measurements& m = *f.day().measurements;
+            float got = field == "leaves" ? m.leaves : field == "height" ? m.height : field == "roomTemp" ? m.roomTemp
+                                                   : field == "free2" ? m.free2 : m.free1;
+            EXPECT_FLOAT_EQ(got, c.value) << c.field << " " << c.text;
+        }
+    }
+}
+
+TEST(EntryDialog, FirstBadFieldInDialogOrderWins)
+{
+    DayFixture f;
+    EntryFields e;
+    e.leafSize = "x";  // 1001 is checked after 1002
+    e.leaves = "200";
+    int focus = 0;
+    EXPECT_EQ(ApplyEntryDialog(*f.nb, e, &focus), 0);
+    EXPECT_EQ(focus, 1002);
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{173});
+}
+
+TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
+{
+    DayFixture f;
+    EntryFields e;
+    e.height = "12.34";
+    e.leafSize = "3.456";
+    e.roomTemp = "21.5";
+    e.showInGraph = false;
+    f.host.dialogHandler = [&](int id, int) {
+        EXPECT_EQ(id, DialogId::Entry);
+        return ApplyEntryDialog(*f.nb, e);
+    };
+    ASSERT_EQ(EnterMeasurements(*f.nb), 1);
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{184});
+    EXPECT_FLOAT_EQ(f.day().measurements->height, 12.34f);  // in memory as typed
+    EXPECT_TRUE(f.day().dirty);
+    f.nb->SetViewMode(ViewCalendar);  // a flush point
+    std::string dat = f.dayPath(20130420, "dat");
+    EXPECT_EQ(key(dat, "Growth", "DataHeight"), "12.3");
+    EXPECT_EQ(key(dat, "Growth", "DataWidth"), "3.5");
+    EXPECT_EQ(key(dat, "Growth", "Temperature"), "21.5");
+    EXPECT_EQ(key(dat, "Growth", "DataCount"), "");  // empty fields: empty keys
+    EXPECT_EQ(key(dat, "Growth", "Option1"), "");
+    EXPECT_EQ(key(dat, "Growth", "DataGraph"), "0");
+}
+
+TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
+{
+    DayFixture f;
+    WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)");
+    WriteNotebookKey(f.notebook, "Option2", "花の数");
+    EntryFields empty = FillEntryDialog(*f.nb);
+    EXPECT_EQ(empty.free1Caption, "茎の太さ");
+    EXPECT_EQ(empty.free1Unit, "mm");
+    EXPECT_EQ(empty.free2Caption, "花の数");
+    EXPECT_EQ(empty.free2Unit, "");
+    EXPECT_TRUE(empty.showInGraph);
+    EXPECT_EQ(empty.height, "");
+
+    Measurements m;
+    m.height = 12.34f;
+    m.leaves = 0;
+    m.roomTemp = -100;
+    m.free1 = -99.5f;
+    m.flags = 0;
+    f.day().measurements = m;
+    EntryFields filled = FillEntryDialog(*f.nb);
+    EXPECT_EQ(filled.height, "12.3");
+    EXPECT_EQ(filled.leaves, "0");
+    EXPECT_EQ(filled.roomTemp, "");
+    EXPECT_EQ(filled.free1, "-99.5");
+    EXPECT_FALSE(filled.showInGraph);
+    EXPECT_EQ(filled.free1Caption, "茎の太さ");
+}
+
+TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
+{
+    DayFixture f;
+    f.nb->InternetEnabled = 1;
+    DayDataFields fill = FillDayDataDialog(*f.nb);
+    EXPECT_EQ(fill.date, QDate(2013, 4, 20));
+    EXPECT_TRUE(fill.fetchEnabled);
+
+    DayDataFields d = fill;
+    d.highTemp = "25.0";
+    d.daylight = "0";
+    // 16 two-byte characters: only 15 fit the 31 bytes of the day file.
+    d.weather = "晴れのち曇り一時雨所により雷を伴う";
+    ASSERT_EQ(ApplyDayDataDialog(*f.nb, d), 1);
+    const DayWeather& w = *f.day().weather;
+    EXPECT_FLOAT_EQ(w.LowTemp, 25.0f);
+    EXPECT_FLOAT_EQ(w.HighTemp, 25.0f);
+    EXPECT_FLOAT_EQ(w.Daylight, 0.0f);
+    EXPECT_EQ(w.Weather, "晴れのち曇り一時雨所により雷を");
+    EXPECT_LE(Cp932Length(w.Weather), 31u);
+
+    struct Bad {
+        const char* low;
+        const char* high;
+        const char* daylight;
+        const char* weather;
+        int focus;
+        int message;
+    } bad[] = {{"x", "", "", "", 1007, 174}, {"", "a1", "", "", 1017, 174}, {"", "", "-1", "", 1006, 174},
+               {"", "", "", "晴れ☀️", 1009, 0}};
+    for (const Bad& b : bad) {
+        DayFixture g;
+        DayDataFields e = FillDayDataDialog(*g.nb);
+        e.lowTemp = b.low;
+        e.highTemp = b.high;
+        e.daylight = b.daylight;
+        e.weather = b.weather;
+        int focus = 0;
+        EXPECT_EQ(ApplyDayDataDialog(*g.nb, e, &focus), 0) << b.weather;
+        EXPECT_EQ(focus, b.focus);
+        EXPECT_EQ(g.prompt.asked(), std::vector<int>{b.message});
+        EXPECT_FALSE(g.day().weather);
+    }
+}
+
+TEST(DayDataDialog, MovingAWrittenDay)
+{
+    for (Answer answer : {Answer::Yes, Answer::No}) {
+        DayFixture f;
+        f.day().picture = photo();
+        Measurements m;
+        m.height = 7.5f;
+        f.day().measurements = m;
+        f.day().dirty = true;
+        ASSERT_TRUE(f.nb->store().SaveDayRecord(true));
+        IniFile::WriteString(f.dayPath(20130420, "dat"), "Triming", "Position", "1,2");
+        { std::ofstream(f.dayPath(20130420, "txt")) << "memo\n"; }
+        // The target date has a record of its own: memo and photo are replaced, other keys stay.
+        IniFile::WriteKeys(f.dayPath(20130422, "dat"), "Growth", {{"DataHeight", "1.0"}, {"Extra", "keep"}});
+        { std::ofstream(f.dayPath(20130422, "txt")) << "old memo\n"; }
+
+        f.prompt.queue(answer);
+        f.host.dialogHandler = [&](int id, int) {
+            EXPECT_EQ(id, DialogId::Data);
+            DayDataFields d = FillDayDataDialog(*f.nb);
+            d.date = QDate(2013, 4, 22);
+            return ApplyDayDataDialog(*f.nb, d);
+        };
+        ASSERT_EQ(EditDayData(*f.nb), 1);
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>{142});
+        std::string memo;
+        ReadFileBytes(f.dayPath(20130422, "txt"), memo);
+        EXPECT_EQ(memo, "memo\n");
+        EXPECT_EQ(f.day().date, QDate(2013, 4, 22));
+        if (answer == Answer::Yes) {
+            EXPECT_EQ(f.nb->ViewMode, ViewCalendar);
+            EXPECT_TRUE(FindFiles(f.notebook, "20130420.*").empty());
+        } else {
+            EXPECT_EQ(f.nb->ViewMode, ViewDetail);
+            EXPECT_TRUE(f.day().dirty);
+            EXPECT_TRUE(FileExists(f.dayPath(20130420, "jpg")));
+            f.nb->SetViewMode(ViewCalendar);
+        }
+        std::string moved = f.dayPath(20130422, "dat");
+        EXPECT_EQ(key(moved, "Growth", "DataHeight"), "7.5");
+        EXPECT_EQ(key(moved, "Growth", "Extra"), "keep");
+        EXPECT_EQ(key(moved, "Triming", "Position"), "<absent>");
+        EXPECT_TRUE(FileExists(f.dayPath(20130422, "jpg")));
+    }
+}
+
+TEST(DayDataDialog, AFailedWriteUnderTheNewDateKeepsTheOldRecord)
+{
+    DayFixture f;
+    f.day().picture = photo();
+    f.day().measurements = Measurements{};
+    f.day().dirty = true;
+    ASSERT_TRUE(f.nb->store().SaveDayRecord(true));
+    f.prompt.queue(Answer::Yes);
+    std::string target = f.dayPath(20130425, "jpg");
+    SetWriteFaultHook([&](const std::string& path) { return path == target; });
+    DayDataFields d = FillDayDataDialog(*f.nb);
+    d.date = QDate(2013, 4, 25);
+    EXPECT_EQ(ApplyDayDataDialog(*f.nb, d), 1);
+    SetWriteFaultHook(nullptr);
+    EXPECT_TRUE(FileExists(f.dayPath(20130420, "jpg")));
+    EXPECT_TRUE(FileExists(f.dayPath(20130420, "dat")));
+    EXPECT_EQ(f.nb->RedatedToCalendar, 0);
+}
+
+TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
+{
+    // Entered but never written: nothing is left behind.
+    DayFixture f;
+    Measurements m;
+    m.height = 3;
+    f.day().measurements = m;
+    f.day().dirty = true;
+    f.prompt.queue(Answer::Yes);
+    EXPECT_TRUE(DeleteCurrentDay(*f.nb));
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{141});
+    EXPECT_EQ(f.nb->ViewMode, ViewCalendar);
+    EXPECT_TRUE(FindFiles(f.notebook, "20130420.*").empty());
+
+    // A written day with photo and memo; the day table no longer lists it afterwards.
+    DayFixture g;
+    g.addDay(20130410);
+    g.day().picture = photo();
+    g.day().weather = DayWeather{};
+    g.day().dirty = true;
+    ASSERT_TRUE(g.nb->store().SaveDayRecord(true));
+    { std::ofstream(g.dayPath(20130420, "txt")) << "memo\n"; }
+    ASSERT_EQ(g.nb->store().DayCount, 2);
+    g.prompt.queue(Answer::No);
+    EXPECT_FALSE(DeleteCurrentDay(*g.nb));
+    EXPECT_EQ(FindFiles(g.notebook, "20130420.*").size(), 3u);
+    g.prompt.queue(Answer::Yes);
+    EXPECT_TRUE(DeleteCurrentDay(*g.nb));
+    EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
+    EXPECT_EQ(g.nb->store().DayCount, 1);
+    g.nb->store().FlushDayRecord();
+    EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
+}
+
+TEST(DayMemo, EditorAppendsToTheMemoMadeFromTheTemplate)
+{
+    DayFixture f;
+    std::ofstream(JoinPath(f.program, "Kelto.txt")) << "template\n";
+    std::string script = f.temp.file("editor.sh");
+    std::ofstream(script) << "#!/bin/sh\necho \"added by editor\" >> \"$1\"\n";
+    chmod(script.c_str(), 0755);
+    setenv("KELTO_EDITOR", script.c_str(), 1);
+    EditMemo(*f.nb);
+    std::string memo;
+    ReadFileBytes(f.dayPath(20130420, "txt"), memo);
+    EXPECT_EQ(memo, "template\nadded by editor\n");
+    EXPECT_TRUE(f.prompt.asked().empty());
+
+    // An existing memo is edited as it is; a missing editor shows message 132.
+    EditMemo(*f.nb);
+    ReadFileBytes(f.dayPath(20130420, "txt"), memo);
+    EXPECT_EQ(memo, "template\nadded by editor\nadded by editor\n");
+    setenv("KELTO_EDITOR", f.temp.file("no-such-editor").c_str(), 1);
+    EditMemo(*f.nb);
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{132});
+    unsetenv("KELTO_EDITOR");
+}
+
+TEST(DayMemo, EditorCommandFromTheEnvironment)
+{
+    setenv("KELTO_EDITOR", "xterm -e \"nano -w\"", 1);
+    EXPECT_EQ(FindMemoEditor(), (std::vector<std::string>{"xterm", "-e", "nano -w"}));
+    unsetenv("KELTO_EDITOR");
+}

@@ -1,0 +1,253 @@
+#include "app/KeltoIni.h"
+#include "store/NotebookSettings.h"
+#include "support/NotebookFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AnsweringBrowser : public FolderBrowser {
+public:
+    int BrowseForFolder(const std::string& initial, const std::string& title, bool, std::string& chosen) override
+    {
+        seenInitial = initial;
+        seenTitle = title;
+        if (answer.empty())
+            return 2;
+        chosen = answer;
+        return 1;
+    }
+    std::string answer, seenInitial, seenTitle;
+};
+
+NotebookSettingsFields fieldsNamed(const std::string& name)
+{
+    NotebookSettingsFields f;
+    f.DataName = name;
+    f.KindName = "ミニトマト";
+    f.SchoolName = "第一小学校";
+    f.StartDate = QDate(2013, 5, 10);
+    f.Option1 = "茎の太さ(mm)";
+    f.Option2 = "フリー項目2";
+    return f;
+}
+
+std::string settings(const NotebookFixture& f, const char* key)
+{
+    return IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", key, "<absent>");
+}
+
+} // namespace
+
+TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    std::string other = f.temp.mkdir("program/data/ひまわり");
+    WriteNotebookKey(other, "KindName", "ひまわり");
+    f.temp.mkdir("program/data/not-a-notebook");
+
+    NotebookList list = FillNotebookList(nb);
+    ASSERT_EQ(list.rows.size(), 2u);
+    ASSERT_GE(list.selected, 0);
+    EXPECT_EQ(list.rows[list.selected].name, "観察");
+    EXPECT_EQ(list.rows[list.selected].kindName, "トマト");
+    EXPECT_EQ(list.rows[list.selected].startDate, "2013/04/01");
+
+    f.prompt.clear();
+    EXPECT_EQ(SelectNotebook(nb, nullptr), 0);
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{157});
+    EXPECT_EQ(settings(f, "DataName"), "<absent>");
+
+    std::string name = "ひまわり";
+    EXPECT_EQ(SelectNotebook(nb, &name), 1);
+    EXPECT_EQ(nb.NotebookFolder, other);
+    EXPECT_EQ(settings(f, "DataName"), "ひまわり");
+    EXPECT_EQ(settings(f, "FolderPath"), "data");  // relative: the data lies in the program folder
+}
+
+TEST(NotebookSettings, NewNotebookStartsFromThePreviousPupilDataAndToday)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    WriteNotebookKey(f.notebook, "SchoolName", "第一小学校");
+    WriteNotebookKey(f.notebook, "Option2", "");
+    Clock::SetToday(QDate(2014, 6, 3));
+    NotebookSettingsFields created = FillSettingsDialog(nb, kSettingsNew);
+    NotebookSettingsFields edited = FillSettingsDialog(nb, kSettingsEdit);
+    Clock::SetToday(QDate());
+    EXPECT_EQ(created.SchoolName, "第一小学校");
+    EXPECT_EQ(created.DataName, "");
+    EXPECT_EQ(created.StartDate, QDate(2014, 6, 3));
+    EXPECT_EQ(created.Option1, "フリー項目1");  // absent key: the default name is offered
+    EXPECT_EQ(created.Option2, "");             // present but empty: kept
+    EXPECT_EQ(edited.DataName, "観察");
+    EXPECT_EQ(edited.StartDate, QDate(2013, 4, 1));
+}
+
+TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    ASSERT_EQ(ApplySettingsDialog(nb, kSettingsNew, fieldsNamed("トマト2組")), 1);
+    std::string folder = JoinPath(nb.DataRoot, "トマト2組");
+    EXPECT_EQ(nb.NotebookFolder, folder);
+    NotebookInfo info = ReadNotebookInfo(folder);
+    EXPECT_EQ(info.StartDate, "2013/05/10");
+    EXPECT_EQ(info.KindName, "ミニトマト");
+    EXPECT_EQ(info.SchoolName, "第一小学校");
+    EXPECT_EQ(info.Option1, "茎の太さ(mm)");
+    EXPECT_EQ(settings(f, "DataName"), "トマト2組");
+    EXPECT_EQ(settings(f, "FolderPath"), "data");
+    EXPECT_EQ(nb.store().StartDate, QDate(2013, 5, 10));
+    // Kelto.dat is Shift-JIS on disk.
+    std::string bytes;
+    ReadFileBytes(JoinPath(folder, "Kelto.dat"), bytes);
+    EXPECT_NE(bytes.find("\x83\x7E\x83\x6A\x83\x67\x83\x7D\x83\x67"), std::string::npos);  // ミニトマト
+}
+
+TEST(NotebookSettings, RefusedNamesChangeNothing)
+{
+    struct Case {
+        const char* name;
+        int mode;
+        int message;
+    } cases[] = {
+        {"", kSettingsNew, 158},          {"", kSettingsEdit, 158},
+        {"/tmp/evil", kSettingsNew, 159}, {"\\evil", kSettingsNew, 159},
+        {"../escape", kSettingsNew, 159}, {"a/b", kSettingsEdit, 159},
+        {"..", kSettingsNew, 159},        {".", kSettingsEdit, 159},
+        {"観察", kSettingsNew, 163},      // an existing notebook is never merged into
+        {"sub\\dir", kSettingsEdit, 159},
+    };
+    for (const Case& c : cases) {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        std::string existing = f.temp.mkdir("program/data/other");
+        f.prompt.clear();
+        EXPECT_EQ(ApplySettingsDialog(nb, c.mode, fieldsNamed(c.name)), 0) << c.name;
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>{c.message}) << c.name;
+        EXPECT_EQ(nb.NotebookFolder, f.notebook) << c.name;
+        EXPECT_EQ(ListSubfolders(nb.DataRoot).size(), 2u) << c.name;
+        EXPECT_FALSE(FolderExists(JoinPath(f.program, "escape"))) << c.name;
+        EXPECT_EQ(ReadNotebookKey(f.notebook, "KindName"), "トマト") << c.name;
+        EXPECT_EQ(settings(f, "DataName"), "<absent>") << c.name;
+    }
+}
+
+TEST(NotebookSettings, RenamingOntoAnotherFolderNeverMergesIt)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    std::string other = f.temp.mkdir("program/data/other");  // empty: a plain rename would replace it
+    f.prompt.clear();
+    EXPECT_EQ(ApplySettingsDialog(nb, kSettingsEdit, fieldsNamed("other")), 0);
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{163});
+    EXPECT_TRUE(IsNotebookFolder(f.notebook));
+    EXPECT_FALSE(IsNotebookFolder(other));
+}
+
+TEST(NotebookSettings, TextShiftJisCannotHoldIsRefusedBeforeAnythingIsWritten)
+{
+    for (int field = 0; field < 3; ++field) {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        NotebookSettingsFields fields = fieldsNamed("新しい");
+        if (field == 0)
+            fields.DataName = "トマト🍅";
+        else if (field == 1)
+            fields.KindName = "한국어";
+        else
+            fields.Option1 = "高さ(㎝)🌱";
+        f.prompt.clear();
+        EXPECT_EQ(ApplySettingsDialog(nb, kSettingsNew, fields), 0);
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>{0});
+        EXPECT_EQ(f.prompt.texts().at(0), kNotCp932Message);
+        EXPECT_EQ(ListSubfolders(nb.DataRoot).size(), 1u);
+    }
+}
+
+TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDate)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    f.addDay(20130405);
+    // Same name in other letter case: nothing is renamed, the start date is still written.
+    WriteNotebookKey(f.notebook, "StartDate", "2013/4/1");
+    NotebookSettingsFields same = FillSettingsDialog(nb, kSettingsEdit);
+    same.DataName = "観察";
+    ASSERT_EQ(ApplySettingsDialog(nb, kSettingsEdit, same), 1);
+    EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/01");
+    EXPECT_EQ(settings(f, "DataName"), "<absent>");
+
+    NotebookFixture g;
+    std::string upper = g.temp.mkdir("program/data/Tomato");
+    WriteNotebookKey(upper, "StartDate", "2013/04/01");
+    g.nb = std::make_unique<CNotebook>(g.program, g.prompt, "KeltoTest-rename");
+    g.nb->SetCommandLineNotebook(upper);
+    g.nb->Initialize(&g.host);
+    NotebookSettingsFields lower = FillSettingsDialog(*g.nb, kSettingsEdit);
+    lower.DataName = "tomato";
+    ASSERT_EQ(ApplySettingsDialog(*g.nb, kSettingsEdit, lower), 1);
+    EXPECT_TRUE(FolderExists(upper));
+    EXPECT_FALSE(FolderExists(JoinPath(g.nb->DataRoot, "tomato")));
+
+    // A real rename through the command: the folder, Kelto.ini and the window title follow.
+    f.host.dialogHandler = [&](int id, int mode) {
+        EXPECT_EQ(id, DialogId::Define);
+        EXPECT_EQ(mode, kSettingsEdit);
+        NotebookSettingsFields r = FillSettingsDialog(nb, mode);
+        r.DataName = "観察2013";
+        return ApplySettingsDialog(nb, mode, r);
+    };
+    ASSERT_EQ(EditNotebookSettings(nb, kSettingsEdit), 1);
+    std::string renamed = JoinPath(nb.DataRoot, "観察2013");
+    EXPECT_EQ(nb.NotebookFolder, renamed);
+    EXPECT_FALSE(FolderExists(f.notebook));
+    EXPECT_TRUE(FileExists(JoinPath(renamed, "20130405.dat")));
+    EXPECT_EQ(settings(f, "DataName"), "観察2013");
+    EXPECT_EQ(f.host.title, "Kelto[観察2013]");
+    EXPECT_EQ(nb.ViewMode, ViewCalendar);
+}
+
+TEST(NotebookSettings, NewNotebookNeedsAnExistingDataRoot)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    nb.DataRoot = JoinPath(f.program, "missing");
+    f.prompt.clear();
+    EXPECT_EQ(ApplySettingsDialog(nb, kSettingsNew, fieldsNamed("x")), 0);
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{159});
+    EXPECT_FALSE(FolderExists(nb.DataRoot));
+}
+
+TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
+{
+    struct Case {
+        const char* chosen;  // relative to the temp folder; "" cancels
+        Answer answer;
+        bool changes;
+        std::vector<int> asked;
+    } cases[] = {
+        {"", Answer::Yes, false, {}},
+        {"program/data2", Answer::Yes, true, {}},
+        {"elsewhere", Answer::No, false, {179}},
+        {"elsewhere", Answer::Yes, true, {179}},
+    };
+    for (const Case& c : cases) {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        f.prompt.clear();
+        f.prompt.queue(c.answer);
+        AnsweringBrowser browser;
+        if (*c.chosen)
+            browser.answer = f.temp.mkdir(c.chosen);
+        std::string before = nb.DataRoot;
+        EXPECT_EQ(ChangeDataRoot(nb, browser), c.changes) << c.chosen;
+        EXPECT_EQ(browser.seenInitial, before);
+        EXPECT_EQ(browser.seenTitle, "データフォルダーの選択");
+        EXPECT_EQ(nb.DataRoot, c.changes ? browser.answer : before) << c.chosen;
+        EXPECT_EQ(f.prompt.asked(), c.asked) << c.chosen;
+        EXPECT_EQ(settings(f, "FolderPath"), "<absent>");  // written only once a notebook is chosen
+    }
+}
