@@ -1,0 +1,237 @@
+// The store's dialogs driven through their controls, as a user would: fields are filled and
+// buttons pressed by control id, message boxes are answered by a scripted prompt.
+#include "store/CDataDlg.h"
+#include "store/CDefineDlg.h"
+#include "store/CEntryDlg.h"
+#include "store/CStartDlg.h"
+#include "store/DayOperations.h"
+#include "support/NotebookFixture.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+template <class T>
+T* control(QWidget& dlg, const char* id)
+{
+    T* w = dlg.findChild<T*>(id);
+    if (!w)
+        qFatal("control %s missing", id);
+    return w;
+}
+
+void type(QWidget& dlg, const char* id, const QString& text)
+{
+    QLineEdit* e = control<QLineEdit>(dlg, id);
+    e->clear();
+    // Key clicks carry Latin-1 only; Japanese text arrives as an input method would commit it.
+    bool latin = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (latin)
+        QTest::keyClicks(e, text);
+    else
+        e->insert(text);
+}
+
+void press(QWidget& dlg, const char* id)
+{
+    QTest::mouseClick(control<QPushButton>(dlg, id), Qt::LeftButton);
+}
+
+// Saves what the dialog looks like when KELTO_SHOT_DIR names a folder.
+void shoot(QWidget& dlg, const char* name)
+{
+    QString dir = qEnvironmentVariable("KELTO_SHOT_DIR");
+    if (!dir.isEmpty())
+        dlg.grab().save(dir + "/" + name + ".png");
+}
+
+} // namespace
+
+class StoreDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startDialogSelectsTheRememberedNotebook()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        std::string other = f.temp.mkdir("program/data/ひまわり");
+        WriteNotebookKey(other, "KindName", "ひまわり");
+        WriteNotebookKey(other, "StartDate", "2013/05/01");
+        f.prompt.clear();
+
+        CStartDlg dlg(nb);
+        dlg.show();
+        QTableWidget* list = control<QTableWidget>(dlg, "1033");
+        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(list->horizontalHeaderItem(0)->text(), QString("データ名"));
+        QCOMPARE(list->columnWidth(0), 128);
+        QCOMPARE(list->columnWidth(1), 100);
+        QVERIFY(!control<QPushButton>(dlg, "4")->isVisible());
+        QVERIFY(!control<QPushButton>(dlg, "4")->isEnabled());
+        QCOMPARE(list->selectedItems().size(), 3);
+        QCOMPARE(list->selectedItems().first()->text(), QString("観察"));
+        shoot(dlg, "start");
+
+        list->clearSelection();
+        press(dlg, "1");
+        QCOMPARE(f.prompt.asked(), std::vector<int>{157});
+        QVERIFY(dlg.isVisible());
+
+        int row = list->item(0, 0)->text() == "ひまわり" ? 0 : 1;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row, 1)).center());
+        press(dlg, "1");
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(!dlg.NewNotebookRequested());
+        QCOMPARE(nb.NotebookFolder, other);
+        QCOMPARE(IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", "DataName"), std::string("ひまわり"));
+    }
+
+    void startDialogOnAnEmptyDataRootGoesStraightToANewNotebook()
+    {
+        TempDir dir;
+        dir.mkdir("data");
+        ScriptedPrompt prompt;
+        CNotebook nb(dir.path(), prompt, "KeltoTest-empty-root");
+        nb.DataRoot = dir.file("data");
+        CStartDlg dlg(nb);
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QVERIFY(dlg.NewNotebookRequested());
+        QVERIFY(prompt.asked().empty());
+    }
+
+    void settingsDialogCreatesANotebook()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        WriteNotebookKey(f.notebook, "StudentName", "山田花子");
+        Clock::SetToday(QDate(2014, 5, 7));
+        CDefineDlg dlg(nb, 1);
+        Clock::SetToday(QDate());
+        dlg.show();
+        QCOMPARE(control<QLineEdit>(dlg, "1018")->text(), QString("山田花子"));
+        QCOMPARE(control<QLineEdit>(dlg, "1020")->text(), QString());
+        QCOMPARE(control<QLineEdit>(dlg, "1004")->text(), QString("フリー項目1"));
+        QCOMPARE(control<QDateEdit>(dlg, "1002")->date(), QDate(2014, 5, 7));
+        QVERIFY(control<QDateEdit>(dlg, "1002")->calendarPopup());
+        QVERIFY(!control<QPushButton>(dlg, "4")->isVisible());
+        shoot(dlg, "define");
+
+        press(dlg, "1");
+        QCOMPARE(f.prompt.asked(), std::vector<int>{158});
+        type(dlg, "1020", "../外");
+        press(dlg, "1");
+        QCOMPARE(f.prompt.asked().back(), 159);
+        QVERIFY(dlg.isVisible());
+
+        type(dlg, "1020", "ミニトマト");
+        type(dlg, "1021", "ミニトマト");
+        control<QDateEdit>(dlg, "1002")->setDate(QDate(2014, 5, 1));
+        press(dlg, "1");
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        std::string folder = JoinPath(nb.DataRoot, "ミニトマト");
+        QCOMPARE(nb.NotebookFolder, folder);
+        NotebookInfo info = ReadNotebookInfo(folder);
+        QCOMPARE(info.StartDate, std::string("2014/05/01"));
+        QCOMPARE(info.StudentName, std::string("山田花子"));
+        QCOMPARE(info.Option1, std::string("フリー項目1"));
+        QVERIFY(!QDir(QString::fromStdString(JoinPath(f.program, "外"))).exists());
+    }
+
+    void entryDialogChecksFieldsAndKeepsTheUsersText()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)");
+        nb.CurrentYear = 2013, nb.CurrentMonth = 4, nb.CurrentDay = 20;
+        nb.store().NewDayRecord();
+        f.prompt.clear();
+
+        CEntryDlg dlg(nb);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(control<QLabel>(dlg, "1051")->text(), QString("茎の太さ"));
+        QCOMPARE(control<QLabel>(dlg, "1053")->text(), QString("mm"));
+        QCOMPARE(control<QLabel>(dlg, "1052")->text(), QString("フリー項目2"));
+        QVERIFY(control<QCheckBox>(dlg, "1007")->isChecked());
+        QCOMPARE(control<QLineEdit>(dlg, "1000")->maxLength(), 7);
+        type(dlg, "1000", "12.34");
+        type(dlg, "1002", "150");
+        type(dlg, "1004", "4.5");
+        shoot(dlg, "entry");
+        press(dlg, "1");
+        QCOMPARE(f.prompt.asked(), std::vector<int>{173});
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(dlg, "1002"));
+        QCOMPARE(control<QLineEdit>(dlg, "1002")->text(), QString("150"));
+
+        type(dlg, "1002", "12");
+        control<QCheckBox>(dlg, "1007")->setChecked(false);
+        press(dlg, "1");
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(f.prompt.asked(), (std::vector<int>{173, 184}));
+        nb.store().Day.dirty = true;
+        nb.store().FlushDayRecord();
+        std::string dat = f.dayPath(20130420, "dat");
+        QCOMPARE(IniFile::ReadString(dat, "Growth", "DataHeight"), std::string("12.3"));
+        QCOMPARE(IniFile::ReadString(dat, "Growth", "DataCount"), std::string("12"));
+        QCOMPARE(IniFile::ReadString(dat, "Growth", "Option1"), std::string("4.5"));
+        QCOMPARE(IniFile::ReadString(dat, "Growth", "DataGraph"), std::string("0"));
+    }
+
+    void dataDialogMovesTheDay()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        f.addDay(20130420, "8.0");
+        std::ofstream(f.dayPath(20130420, "txt")) << "memo\n";
+        nb.store().LoadDayRecord(2013, 4, 20);
+        nb.SetViewMode(ViewDetail);
+        nb.InternetEnabled = 1;
+        f.prompt.clear();
+        f.prompt.queue(Answer::Yes);
+
+        bool fetchEnabled = true;
+        QDate shown;
+        int weatherLimit = 0;
+        f.host.dialogHandler = [&](int, int) -> int {
+            CDataDlg dlg(nb);
+            dlg.show();
+            fetchEnabled = control<QPushButton>(dlg, "3")->isEnabled();
+            shown = control<QDateEdit>(dlg, "1002")->date();
+            weatherLimit = control<QLineEdit>(dlg, "1009")->maxLength();
+            type(dlg, "1017", "25.0");
+            type(dlg, "1009", "晴れ");
+            control<QDateEdit>(dlg, "1002")->setDate(QDate(2013, 4, 21));
+            shoot(dlg, "data");
+            press(dlg, "1");
+            return dlg.result() == QDialog::Accepted ? 1 : 0;
+        };
+        QCOMPARE(EditDayData(nb), 1);
+        QCOMPARE(f.host.dialogs.back().first, DialogId::Data);
+        QVERIFY(!fetchEnabled);
+        QCOMPARE(shown, QDate(2013, 4, 20));
+        QCOMPARE(weatherLimit, 29);
+        QCOMPARE(f.prompt.asked(), std::vector<int>{142});
+        QCOMPARE(nb.ViewMode, int(ViewCalendar));
+        QVERIFY(FindFiles(f.notebook, "20130420.*").empty());
+        std::string dat = f.dayPath(20130421, "dat");
+        QCOMPARE(IniFile::ReadString(dat, "Weather", "LowTemp"), std::string("25.0"));
+        QCOMPARE(IniFile::ReadString(dat, "Weather", "HighTemp"), std::string("25.0"));
+        QCOMPARE(IniFile::ReadString(dat, "Weather", "Weather"), std::string("晴れ"));
+        QCOMPARE(IniFile::ReadString(dat, "Growth", "DataHeight"), std::string("8.0"));
+        QVERIFY(FileExists(f.dayPath(20130421, "txt")));
+    }
+};
+
+QTEST_MAIN(StoreDialogsTest)
+#include "StoreDialogs_qtest.moc"
