@@ -58,7 +58,7 @@ void linkButton(QPainter& p, int x, int y, const QString& text)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(kButtonEdge, 1));
     p.setBrush(kButton);
-    p.drawRoundedRect(QRectF(x + 0.5, y + 0.5, 49, 17), 5, 5);
+    p.drawRoundedRect(QRectF(x + 2.5, y + 1.5, 45, 15), 5, 5);
     p.setPen(kInk);
     p.setFont(font(12, true));
     p.drawText(QRect(x, y, 50, 18), Qt::AlignCenter, text);
@@ -131,7 +131,7 @@ QImage detailPage()
 bool save(const std::string& folder, const char* name, const QImage& img)
 {
     std::string path = JoinPath(folder, name);
-    if (!SavePictureFile(path, img, img.width(), img.height(), 95, nullptr)) {
+    if (!SavePictureFile(path, img, img.width(), img.height(), 98, nullptr)) {
         std::fprintf(stderr, "make_backgrounds: cannot write %s\n", path.c_str());
         return false;
     }

@@ -76,6 +76,43 @@ std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, 
     return rows;
 }
 
+std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date, std::optional<int> dayNumber,
+                                             const std::string& unit1, const std::string& unit2)
+{
+    std::array<std::string, 11> v;
+    if (date.isValid()) {
+        v[0] = std::to_string(date.year()) + "/" + std::to_string(date.month()) + "/" + std::to_string(date.day());
+        if (dayNumber)
+            v[0] += "(" + std::to_string(*dayNumber) + "日目)";
+    }
+    if (day.weather) {
+        const DayWeather& w = *day.weather;
+        if (temperatureSet(w.LowTemp) && temperatureSet(w.HighTemp))
+            v[1] = oneDecimal(w.LowTemp) + "/" + oneDecimal(w.HighTemp) + " ℃";
+        if (w.Daylight >= 0)
+            v[2] = oneDecimal(w.Daylight) + " 時間";
+        v[3] = CutCp932(w.Weather, 18);
+    }
+    if (day.measurements) {
+        const Measurements& m = *day.measurements;
+        if (m.height >= 0)
+            v[4] = oneDecimal(m.height) + " cm";
+        if (m.leaves >= 0)
+            v[5] = std::to_string(m.leaves) + " 枚";
+        if (m.leafSize >= 0)
+            v[6] = oneDecimal(m.leafSize) + " cm";
+        if (m.solution >= 0)
+            v[7] = oneDecimal(m.solution) + " cm";
+        if (temperatureSet(m.roomTemp))
+            v[8] = oneDecimal(m.roomTemp) + " ℃";
+        if (temperatureSet(m.free1))
+            v[9] = oneDecimal(m.free1) + " " + unit1;
+        if (temperatureSet(m.free2))
+            v[10] = oneDecimal(m.free2) + " " + unit2;
+    }
+    return v;
+}
+
 void PageViews::DrawDetailPage(QPainter& p, int ox, int oy)
 {
     const int vw = m_nb.ViewWidth, vh = m_nb.ViewHeight;
@@ -146,42 +183,10 @@ void PageViews::DrawDataTable(QPainter& p, int ox, int oy)
     p.drawLine(X + col, Y, X + col, Y + rows * pitch);
 
     const DayRecord& day = m_nb.store().Day;
-    auto value = [&](int row, const std::string& text) {
-        DrawPageText(p, X + col + 4, Y + row * pitch + 4, text, PageColors::Black);
-    };
     QDate date = day.date.isValid() ? day.date : QDate(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
-    if (date.isValid()) {
-        std::string text = std::to_string(date.year()) + "/" + std::to_string(date.month()) + "/" +
-                           std::to_string(date.day());
-        if (auto n = m_nb.store().DayNumber(date))
-            text += "(" + std::to_string(*n) + "日目)";
-        value(0, text);
-    }
-    if (day.weather) {
-        const DayWeather& w = *day.weather;
-        if (temperatureSet(w.LowTemp) && temperatureSet(w.HighTemp))
-            value(1, oneDecimal(w.LowTemp) + "/" + oneDecimal(w.HighTemp) + " ℃");
-        if (w.Daylight >= 0)
-            value(2, oneDecimal(w.Daylight) + " 時間");
-        value(3, CutCp932(w.Weather, 18));
-    }
-    if (day.measurements) {
-        const Measurements& m = *day.measurements;
-        if (m.height >= 0)
-            value(4, oneDecimal(m.height) + " cm");
-        if (m.leaves >= 0)
-            value(5, std::to_string(m.leaves) + " 枚");
-        if (m.leafSize >= 0)
-            value(6, oneDecimal(m.leafSize) + " cm");
-        if (m.solution >= 0)
-            value(7, oneDecimal(m.solution) + " cm");
-        if (temperatureSet(m.roomTemp))
-            value(8, oneDecimal(m.roomTemp) + " ℃");
-        if (temperatureSet(m.free1))
-            value(9, oneDecimal(m.free1) + " " + free[0].unit);
-        if (temperatureSet(m.free2))
-            value(10, oneDecimal(m.free2) + " " + free[1].unit);
-    }
+    const auto values = DetailValueTexts(day, date, m_nb.store().DayNumber(date), free[0].unit, free[1].unit);
+    for (int i = 0; i < 11; ++i)
+        DrawPageText(p, X + col + 4, Y + i * pitch + 4, values[i], PageColors::Black);
 }
 
 void PageViews::DrawMemoBox(QPainter& p, int ox, int oy)

@@ -7,13 +7,17 @@
 #include <QImage>
 #include <QPoint>
 
+#include <QDate>
+
 #include <array>
+#include <optional>
 #include <functional>
 #include <string>
 #include <vector>
 
 class CNotebook;
 class QPainter;
+struct DayRecord;
 
 enum MouseAction { MousePress = 1, MouseMove = 2, MouseRelease = 3, MouseDoubleClick = 4 };
 
@@ -106,6 +110,10 @@ private:
 // says) continues on the next row, cut between characters. At most `maxLines` rows.
 std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, int maxLines,
                                      const std::function<int(const QString&)>& measure);
+
+// The value column of the detail page's data table, row by row; empty where nothing is drawn.
+std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date, std::optional<int> dayNumber,
+                                             const std::string& unit1, const std::string& unit2);
 
 // Month length by the calendar's rule (every fourth year is a leap year).
 int CalendarMonthLength(int year, int month);

@@ -1,0 +1,122 @@
+#include "views/LayoutIni.h"
+#include "views/PageViews.h"
+#include "views/PageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(ParseCaption, NeedsTwoCommas)
+{
+    EXPECT_FALSE(ParseCaption(""));
+    EXPECT_FALSE(ParseCaption("10,5"));
+    auto c = ParseCaption("10,5,%d年%d月");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->x, 10);
+    EXPECT_EQ(c->y, 5);
+    EXPECT_EQ(c->text, "%d年%d月");
+    auto empty = ParseCaption("7,8,");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->text, "");
+}
+
+TEST(PageHeader, TitleDrawnOnlyWithItsText)
+{
+    struct Case {
+        const char* title;
+        bool drawn;
+    } cases[] = {{"300,10", false}, {"300,10,%d年%d月", true}, {"300,10,%s%s%n%x", true}, {"", false}};
+    for (const Case& c : cases) {
+        PageFixture f("2013/04/01", {std::string("Calender/Title=") + c.title});
+        f.openOn(QDate(2013, 5, 20));
+        f.showMonth(2013, 5);
+        int dark = countPixels(f.nb->PageBuffer, QRect(300, 10, 120, 20), isDark);
+        EXPECT_EQ(dark > 0, c.drawn) << c.title;
+    }
+}
+
+TEST(PageHeader, LinkStatesFollowTheData)
+{
+    struct Case {
+        const char* start;
+        std::vector<int> days;
+        int year, month;
+        bool prev, next;
+    } cases[] = {
+        {"2013/05/01", {20130502}, 2013, 5, false, false},  // start and oldest record in the shown month
+        {"2013/04/01", {20130402}, 2013, 4, false, true},   // an earlier month with both
+        {"2013/05/01", {}, 2013, 5, true, false},           // no records: previous stays enabled
+        {"2013/04/01", {20130402}, 2013, 5, true, false},   // both before the shown month
+        {"", {20130502}, 2013, 5, true, false},             // no start date
+        {"2013/05/01", {20130502}, 2012, 12, false, true},  // shown month before the start
+    };
+    for (const Case& c : cases) {
+        PageFixture f(c.start);
+        for (int d : c.days)
+            f.addDay(d);
+        f.openOn(QDate(2013, 5, 20));
+        f.showMonth(c.year, c.month);
+        const auto& links = f.nb->pages().HeaderLinks;
+        EXPECT_EQ(links[0] != QPoint(999, 999), c.prev) << c.start << " " << c.year << "/" << c.month;
+        EXPECT_EQ(links[1] != QPoint(999, 999), c.next) << c.start << " " << c.year << "/" << c.month;
+        if (c.prev)
+            EXPECT_EQ(links[0], QPoint(20, 10));
+        // Without a background, an enabled link is blue text and a disabled one grey.
+        const QImage& page = f.nb->PageBuffer;
+        EXPECT_EQ(countPixels(page, QRect(20, 10, 50, 18), isBlue) > 0, c.prev);
+        EXPECT_EQ(countPixels(page, QRect(20, 10, 50, 18), isGrey) > 0, !c.prev);
+    }
+}
+
+TEST(PageHeader, MonthLinksStepAcrossYears)
+{
+    PageFixture f("");
+    f.openOn(QDate(2013, 5, 20));
+    f.showMonth(2013, 1);
+    f.click(QPoint(20 + 50, 10 + 18));  // the bottom-right corner still hits
+    EXPECT_EQ(f.nb->CurrentYear, 2012);
+    EXPECT_EQ(f.nb->CurrentMonth, 12);
+    f.click(QPoint(600, 10));
+    EXPECT_EQ(f.nb->CurrentYear, 2013);
+    EXPECT_EQ(f.nb->CurrentMonth, 1);
+    f.showMonth(2012, 12);
+    f.click(QPoint(650, 28));
+    EXPECT_EQ(f.nb->CurrentYear, 2013);
+    EXPECT_EQ(f.nb->CurrentMonth, 1);
+    // One pixel beyond either edge misses.
+    f.click(QPoint(71, 15));
+    f.click(QPoint(30, 29));
+    EXPECT_EQ(f.nb->CurrentMonth, 1);
+}
+
+TEST(PageHeader, PressFeedbackAndCursor)
+{
+    PageFixture f("");
+    f.openOn(QDate(2013, 5, 20));
+    f.showMonth(2013, 3);
+    f.nb->pages().HandleMouse(2, QPoint(30, 15));
+    EXPECT_EQ(f.host.cursor, PageCursor::Hand);
+    f.nb->pages().HandleMouse(1, QPoint(30, 15));
+    // The highlight pen (green) outlines the link on the window, not in the page buffer.
+    auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
+    EXPECT_GT(countPixels(f.host.screen, QRect(19, 9, 53, 21), green), 50);
+    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(19, 9, 53, 21), green), 0);
+    EXPECT_EQ(f.nb->CurrentMonth, 3);  // a press alone does not step
+}
+
+TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
+{
+    PageFixture f("", {"Calender/BackGround=calendar.jpg", "Calender/PrevMonth=40,16,x", "Calender/NextMonth=690,16,x"});
+    CopyFileSafe(std::string(KELTO_KIT_DIR) + "/calendar.jpg", JoinPath(f.program, "calendar.jpg"), false);
+    f.openOn(QDate(2013, 5, 20));
+    ASSERT_FALSE(f.nb->pages().CalendarBackground.isNull());
+    f.showMonth(2013, 5);
+    const QImage& page = f.nb->PageBuffer;
+    // The next link (this month) is covered; the previous link's button stays as the picture shows it.
+    EXPECT_EQ(countPixels(page, QRect(690, 16, 50, 18), isDark), 0);
+    EXPECT_GT(countPixels(page, QRect(40, 16, 50, 18), [](QColor c) { return c.green() < 140; }), 10);
+    EXPECT_EQ(f.nb->pages().HeaderLinks[1], QPoint(999, 999));
+    // Pressing shows the link's piece of the background shifted 4 right and 2 down.
+    f.nb->pages().HandleMouse(1, QPoint(50, 20));
+    QImage expected = f.nb->pages().CalendarBackground.copy(36, 14, 54, 20);
+    EXPECT_EQ(f.host.screen.copy(40, 16, 54, 20).convertToFormat(QImage::Format_RGB32),
+              expected.convertToFormat(QImage::Format_RGB32));
+}
