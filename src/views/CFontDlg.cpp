@@ -128,6 +128,6 @@ int RunFontDialog(CNotebook& notebook, QWidget* parent)
     CFontDlg dialog(notebook, parent);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
-    WriteFontSettings(notebook, dialog.result());
+    WriteFontSettings(notebook, dialog.chosen());
     return 1;
 }

@@ -17,7 +17,7 @@ public:
 
     CFontDlg(CNotebook& notebook, QWidget* parent = nullptr);
     // The face and size chosen; valid after the dialog ended with OK.
-    FontSettings result() const { return m_result; }
+    FontSettings chosen() const { return m_result; }
 
     void accept() override;
 

@@ -1,0 +1,122 @@
+#include "app/KeltoIni.h"
+#include "platform/IniFile.h"
+#include "support/NotebookFixture.h"
+#include "views/CFontDlg.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+class CFontDlgTest : public QObject {
+    Q_OBJECT
+private:
+    template <typename T>
+    static T* control(QDialog& d, int id)
+    {
+        return d.findChild<T*>(QString::number(id));
+    }
+    static QString someFace()
+    {
+        for (const QString& f : QFontDatabase::families())
+            if (!f.startsWith('@'))
+                return f;
+        return {};
+    }
+
+private slots:
+    void sizesOutsideTheRangeAreRefused_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("11") << "11" << false;
+        QTest::newRow("25") << "25" << false;
+        QTest::newRow("not a number") << "abc" << false;
+        QTest::newRow("12") << "12" << true;
+        QTest::newRow("24") << "24" << true;
+    }
+    void sizesOutsideTheRangeAreRefused()
+    {
+        QFETCH(QString, size);
+        QFETCH(bool, accepted);
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        const QString face = someFace();
+        QVERIFY(!face.isEmpty());
+        CFontDlg dlg(nb);
+        auto* ok = control<QPushButton>(dlg, CFontDlg::IdOk);
+        QVERIFY(ok && !ok->isEnabled());  // no face chosen yet
+        auto* combo = control<QComboBox>(dlg, CFontDlg::IdFace);
+        combo->setCurrentIndex(combo->findText(face));
+        QVERIFY(ok->isEnabled());
+        control<QLineEdit>(dlg, CFontDlg::IdSize)->setText(size);
+        f.prompt.clear();
+        ok->click();
+        QCOMPARE(dlg.result() == QDialog::Accepted, accepted);
+        if (accepted) {
+            QVERIFY(f.prompt.asked().empty());
+            QCOMPARE(dlg.chosen().FontSize, size.toInt());
+        } else {
+            QCOMPARE(f.prompt.asked(), std::vector<int>{143});
+            const QString text = QString::fromStdString(f.prompt.texts().front());
+            QVERIFY(text.contains("12") && text.contains("24"));
+        }
+    }
+
+    void storedFaceIsSelectedAndOkEnabled()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        const QString face = someFace();
+        IniFile::WriteString(nb.SettingsFile, "Font", "FontName", face.toStdString());
+        IniFile::WriteString(nb.SettingsFile, "Font", "FontSize", "20");
+        CFontDlg dlg(nb);
+        QCOMPARE(control<QComboBox>(dlg, CFontDlg::IdFace)->currentText(), face);
+        QVERIFY(control<QPushButton>(dlg, CFontDlg::IdOk)->isEnabled());
+        auto* size = control<QLineEdit>(dlg, CFontDlg::IdSize);
+        QCOMPARE(size->text(), QString("20"));
+        // The up-down control keeps the number inside the range.
+        auto* up = control<QWidget>(dlg, CFontDlg::IdUpDown)->findChild<QToolButton*>("up");
+        for (int i = 0; i < 10; ++i)
+            up->click();
+        QCOMPARE(size->text(), QString("24"));
+        QTest::keyClick(size, Qt::Key_Down);
+        QCOMPARE(size->text(), QString("23"));
+    }
+
+    void okWritesTheSettings()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        const QString face = someFace();
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CFontDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            auto* combo = control<QComboBox>(*dlg, CFontDlg::IdFace);
+            combo->setCurrentIndex(combo->findText(face));
+            control<QLineEdit>(*dlg, CFontDlg::IdSize)->setText("18");
+            control<QPushButton>(*dlg, CFontDlg::IdOk)->click();
+        });
+        QCOMPARE(RunFontDialog(nb, nullptr), 1);
+        QCOMPARE(QString::fromStdString(IniFile::ReadString(nb.SettingsFile, "Font", "FontName")), face);
+        QCOMPARE(IniFile::ReadInt(nb.SettingsFile, "Font", "FontSize", 0), 18);
+    }
+
+    void cancelLeavesTheSettings()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CFontDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            control<QPushButton>(*dlg, CFontDlg::IdCancel)->click();
+        });
+        QCOMPARE(RunFontDialog(nb, nullptr), 0);
+        QVERIFY(!IniFile::HasKey(nb.SettingsFile, "Font", "FontSize"));
+    }
+};
+
+QTEST_MAIN(CFontDlgTest)
+#include "CFontDlg_qtest.moc"
