@@ -1,0 +1,141 @@
+// Page redraws: the calendar of a month with 31 photo days (thumbnail cache cold and warm),
+// decoding 31 full photos for comparison, and one detail page.
+#include "app/CNotebook.h"
+#include "app/ViewHost.h"
+#include "photos/PictureFile.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "platform/Prompt.h"
+#include "store/DayRecord.h"
+#include "store/NotebookFile.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+class NullHost : public ViewHost {
+public:
+    void Present(const QImage&) override {}
+    void DrawOnWindow(const std::function<void(QPainter&)>&) override {}
+    void SetCursor(PageCursor) override {}
+    void PostCommand(int) override {}
+    void CloseFrame() override {}
+    void SetTitle(const std::string&) override {}
+    int RunDialog(int, int) override { return 0; }
+    StartChoice RunStartDialog() override { return StartChoice::Open; }
+    bool OpenDocument(const std::string&) override { return false; }
+};
+
+struct World {
+    QTemporaryDir dir;
+    std::string program, notebook;
+    ScriptedPrompt prompt;
+    NullHost host;
+    std::unique_ptr<CNotebook> nb;
+
+    World()
+    {
+        program = dir.path().toStdString() + "/program";
+        notebook = program + "/data/bench";
+        QDir().mkpath(QString::fromStdString(notebook));
+        // The shipped layout's geometry, with backgrounds, so their copying is counted too.
+        WriteFileAtomic(program + "/Layout.ini",
+                        "[Calender]\nBackGround=bg.jpg\nTitle=354,17,%d/%d\nPrevMonth=40,16,<\nNextMonth=690,16,>\n"
+                        "X=38\nY=84\nWidth=104\nHeight=68\nPicWidth=80\nPicHeight=60\nWeekOffset=24\nDayOffset=18\n"
+                        "[Data]\nBackGround=bg.jpg\n[Picture]\nX=36\nY=84\n"
+                        "[Data1]\nX=384\nY=84\nWidth=360\nLinePitch=22\nColumnWidth=128\nTitle1=date\n"
+                        "[Data2]\nTitle1=t\nTitle2=s\nTitle3=w\n[Data3]\nTitle=384,172\nTitle1=h\nTitle2=n\n"
+                        "Title3=l\nTitle4=f\nTitle5=r\n[Memo]\nX=36\nY=354\nWidth=708\nHeight=132\nLinePitch=22\n");
+        QImage bg(780, 496, QImage::Format_RGB32);
+        bg.fill(QColor(250, 248, 240));
+        SavePictureFile(program + "/bg.jpg", bg, 780, 496, 95, nullptr);
+        WriteNotebookKey(notebook, "StartDate", "2013/05/01");
+        QImage photo(640, 480, QImage::Format_RGB32);
+        for (int d = 1; d <= 31; ++d) {
+            QPainter p(&photo);
+            p.fillRect(photo.rect(), QColor(40 + d * 5, 120, 200 - d * 4));
+            p.setPen(Qt::darkGreen);
+            for (int i = 0; i < 40; ++i)
+                p.drawLine(320, 480, 100 + i * 12, 100 + (i * d) % 200);
+            p.end();
+            QDate date(2013, 5, d);
+            SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80, nullptr);
+            IniFile::WriteString(DayFilePath(notebook, date, "dat"), "Growth", "DataHeight", "10.0");
+        }
+        WriteFileAtomic(DayFilePath(notebook, QDate(2013, 5, 20), "txt"), "memo line one\nmemo line two\n");
+        Clock::SetToday(QDate(2013, 6, 10));
+        nb = std::make_unique<CNotebook>(program, prompt, "KeltoBench-" + std::to_string(::getpid()));
+        nb->SetCommandLineNotebook(notebook);
+        nb->Initialize(&host);
+        nb->CurrentYear = 2013;
+        nb->CurrentMonth = 5;
+    }
+};
+
+World& world()
+{
+    static World w;
+    return w;
+}
+
+void CalendarColdCache(benchmark::State& state)
+{
+    World& w = world();
+    for (auto _ : state) {
+        w.nb->pages().Thumbnails.Clear();
+        w.nb->pages().DrawPage(4);
+    }
+}
+BENCHMARK(CalendarColdCache)->Unit(benchmark::kMillisecond);
+
+void CalendarWarmCache(benchmark::State& state)
+{
+    World& w = world();
+    w.nb->pages().DrawPage(4);
+    for (auto _ : state)
+        w.nb->pages().DrawPage(4);
+}
+BENCHMARK(CalendarWarmCache)->Unit(benchmark::kMillisecond);
+
+// What the calendar would cost decoding every photo at full size.
+void Decode31FullPhotos(benchmark::State& state)
+{
+    World& w = world();
+    for (auto _ : state) {
+        for (int d = 1; d <= 31; ++d) {
+            QImage img;
+            LoadPictureFile(DayFilePath(w.notebook, QDate(2013, 5, d), "jpg"), img);
+            benchmark::DoNotOptimize(img);
+        }
+    }
+}
+BENCHMARK(Decode31FullPhotos)->Unit(benchmark::kMillisecond);
+
+void DetailPage(benchmark::State& state)
+{
+    World& w = world();
+    w.nb->store().LoadDayRecord(2013, 5, 20);
+    for (auto _ : state)
+        w.nb->pages().DrawPage(1);
+}
+BENCHMARK(DetailPage)->Unit(benchmark::kMillisecond);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Clock::SetToday(QDate());
+    return 0;
+}
