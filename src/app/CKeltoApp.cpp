@@ -4,10 +4,17 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Kelto");
+    setApplicationVersion("1.0.0");
+    // The interface is Japanese whatever the locale: Qt's own buttons (はい/いいえ, キャンセル) too.
+    auto* qtTexts = new QTranslator(this);
+    if (qtTexts->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qtTexts);
     // Japanese glyphs come from IPA Gothic where it is installed.
     for (const char* family : {"IPAGothic", "IPAPGothic", "Noto Sans CJK JP"}) {
         if (QFontDatabase::hasFamily(family)) {
