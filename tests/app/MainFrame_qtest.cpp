@@ -7,11 +7,9 @@
 
 #include <QAction>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -61,7 +59,6 @@ private slots:
     void closeAsksOnceNotebookIsOpen();
     void secondInstanceRefusedSilently();
     void leavingAtStartClosesWithoutQuestion();
-    void aboutBox();
 };
 
 void MainFrameTest::menuAndToolbarFollowTheTable()
@@ -291,18 +288,6 @@ void MainFrameTest::leavingAtStartClosesWithoutQuestion()
     for (int id : f.prompt.asked())
         QVERIFY(id != 178);
     QCOMPARE(f.nb().ViewMode, int(ViewNone));
-}
-
-void MainFrameTest::aboutBox()
-{
-    std::unique_ptr<QDialog> about(CMainFrame::createAboutDialog(nullptr));
-    QCOMPARE(about->objectName(), QString("100"));
-    auto* version = about->findChild<QLabel*>("version");
-    QVERIFY(version && version->text().contains("Kelto") && version->text().contains("1.0.0"));
-    auto* buttons = about->findChild<QDialogButtonBox*>();
-    QVERIFY(buttons && buttons->button(QDialogButtonBox::Ok));
-    QTimer::singleShot(0, about.get(), [&] { buttons->button(QDialogButtonBox::Ok)->click(); });
-    QCOMPARE(about->exec(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(MainFrameTest)

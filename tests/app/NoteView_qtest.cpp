@@ -1,5 +1,5 @@
 // The client window: which mouse actions reach the page shown, and which go on to the usual
-// processing; the page buffer reaches the window 1:1.
+// processing.
 #include "FrameFixture.h"
 
 #include <QMouseEvent>
@@ -25,8 +25,6 @@ class NoteViewTest : public QObject {
 private slots:
     void mouseRouting_data();
     void mouseRouting();
-    void pagePresentedAsIs();
-    void animationTimerIsTimerOne();
 };
 
 void NoteViewTest::mouseRouting_data()
@@ -64,32 +62,6 @@ void NoteViewTest::mouseRouting()
     QCOMPARE(pressKept, page);
     QCOMPARE(releaseKept, page);
     QVERIFY(!doubleKept);
-}
-
-void NoteViewTest::pagePresentedAsIs()
-{
-    FrameFixture f;
-    f.start();
-    CNotebook& nb = f.nb();
-    nb.PageBuffer.fill(QColor(10, 200, 30));
-    nb.PageBuffer.setPixel(5, 7, qRgb(255, 0, 0));
-    nb.PresentPage();
-    const QImage& screen = f.frame->view()->screen();
-    QCOMPARE(screen.size(), QSize(nb.ViewWidth, nb.ViewHeight));
-    QCOMPARE(screen.pixel(5, 7), qRgb(255, 0, 0));
-    QCOMPARE(screen.pixel(100, 100), qRgb(10, 200, 30));
-}
-
-void NoteViewTest::animationTimerIsTimerOne()
-{
-    FrameFixture f;
-    QTimer& timer = f.frame->view()->animationTimer();
-    QVERIFY(!timer.isActive());
-    QVERIFY(timer.parent() == nullptr || timer.parent() == f.frame->view());
-    // Ticks must be harmless before the animation fills them.
-    timer.start(1);
-    QTest::qWait(20);
-    timer.stop();
 }
 
 QTEST_MAIN(NoteViewTest)
