@@ -139,7 +139,13 @@ int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& f
     info.Option1 = limited(fields.Option1);
     info.Option2 = limited(fields.Option2);
     // Kelto.dat and Kelto.ini are Shift-JIS: refuse what they cannot hold before touching anything.
-    for (const std::string* text : {&name, &info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName,
+    // An unchanged folder name is not written anywhere, so it may stay as the file system has it.
+    bool nameWritten = mode == kSettingsNew || !sameIgnoringCase(name, LastComponent(nb.NotebookFolder));
+    if (nameWritten && !FitsCp932(name)) {
+        prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
+        return 0;
+    }
+    for (const std::string* text : {&info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName,
                                     &info.StudentNo, &info.StudentName, &info.Option1, &info.Option2}) {
         if (!FitsCp932(*text)) {
             prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
@@ -162,7 +168,7 @@ int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& f
             return 0;
         }
         created = true;
-    } else if (!sameIgnoringCase(name, LastComponent(nb.NotebookFolder))) {
+    } else if (nameWritten) {
         // Renaming onto an existing name would merge two notebooks: never.
         if (!renameNoReplace(nb.NotebookFolder, target)) {
             prompt.tell(errno == EEXIST || errno == ENOTEMPTY ? 163 : 161, Icon::Exclamation);
