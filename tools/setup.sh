@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake g++ ninja-build qt6-base-dev libjpeg62-turbo-dev libopencv-videoio-dev
-  fonts-ipafont-gothic fonts-noto-cjk libgtest-dev libbenchmark-dev xvfb xdotool x11-apps ffmpeg
+  fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n libgtest-dev libbenchmark-dev xvfb xdotool x11-apps ffmpeg
   poppler-utils libimage-exiftool-perl imagemagick xdg-utils python3)
 
 missing=()

@@ -23,8 +23,13 @@ bool InstanceLock::acquire()
     if (m_fd >= 0)
         return true;
     int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 && m_path.rfind("/tmp/", 0) != 0) {
+        // A runtime folder we cannot write to must not pass for "already running".
+        m_path = "/tmp/" + m_path.substr(m_path.find_last_of('/') + 1);
+        fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    }
     if (fd < 0)
-        return false;
+        return true;  // no lock can be taken anywhere: let the program run
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
