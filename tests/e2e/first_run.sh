@@ -32,8 +32,16 @@ fail() {
 }
 step() { echo "first_run.sh: $*"; }
 
-# Never more than three minutes, whatever hangs.
-( sleep 180; echo "first_run.sh: timed out"; kill -TERM $$ ) &
+# Never more than three minutes, whatever hangs. The watchdog takes its sleep with it when it
+# is stopped, so no stray process keeps the test's output open.
+trap 'echo "first_run.sh: timed out"; exit 1' TERM
+(
+  exec </dev/null >/dev/null 2>&1
+  trap 'kill "$SLEEP_PID" 2>/dev/null; exit 0' TERM
+  sleep 180 &
+  SLEEP_PID=$!
+  wait "$SLEEP_PID" && kill -TERM $$
+) &
 WATCHDOG_PID=$!
 
 # A copy of the program folder with an empty data root: the real one is never written.
