@@ -68,8 +68,8 @@ mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
 # Waits for a visible window whose title matches, gives it the keyboard and prints its id.
 focus() {
-  local id=""
-  for _ in $(seq 1 60); do
+  local id="" tries=${2:-60}
+  for _ in $(seq 1 "$tries"); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true)
     [ -n "$id" ] && break
     sleep 0.25
@@ -147,12 +147,21 @@ xdotool key Return
 sleep 1
 
 step "entering measurements"
-xdotool windowfocus "$MAIN" 2>/dev/null || true
-sleep 0.3
-xdotool key alt+e
-sleep 0.5
-xdotool key e
-focus '観察データ入力ダイアログ' >/dev/null || fail "the entry dialog did not open from the Edit menu"
+# A menu command by its mnemonics; tried again when a slow machine dropped the keys.
+menu() {
+  xdotool windowfocus "$MAIN" 2>/dev/null || true
+  sleep 0.3
+  xdotool key "alt+$1"
+  sleep 0.5
+  xdotool key "$2"
+}
+opened=""
+for _ in 1 2 3; do
+  menu e e
+  focus '観察データ入力ダイアログ' 20 >/dev/null && { opened=1; break; }
+  xdotool key Escape
+done
+[ -n "$opened" ] || fail "the entry dialog did not open from the Edit menu"
 # Field order: 草たけ, 葉の枚数, 葉の大きさ.
 xdotool type --delay 40 '12.5'
 xdotool key Tab
@@ -163,13 +172,12 @@ xdotool key Return
 sleep 1
 
 step "switching to the calendar"
-xdotool windowfocus "$MAIN" 2>/dev/null || true
-sleep 0.3
-xdotool key alt+v
-sleep 0.5
-xdotool key c
 STEM=$(date +%Y%m%d)
-for _ in $(seq 1 40); do [ -f "$NOTEBOOK/$STEM.dat" ] && break; sleep 0.25; done
+for _ in 1 2 3; do
+  menu v c
+  for _ in $(seq 1 20); do [ -f "$NOTEBOOK/$STEM.dat" ] && break 2; sleep 0.25; done
+  xdotool key Escape
+done
 [ -f "$NOTEBOOK/$STEM.dat" ] || fail "the day file $STEM.dat was not written"
 tr -d '\r' <"$NOTEBOOK/$STEM.dat" >"$WORK/day.txt"
 for expected in DataHeight=12.5 DataCount=7 DataWidth=3.2 DataGraph=1; do
@@ -182,12 +190,11 @@ xdotool mousemove "$X" "$Y"
 sleep 0.3
 xdotool click 1
 sleep 1
-xdotool windowfocus "$MAIN" 2>/dev/null || true
-sleep 0.3
-xdotool key alt+e
-sleep 0.5
-xdotool key o
-for _ in $(seq 1 40); do [ -f "$NOTEBOOK/$STEM.txt" ] && grep -q 'written by the editor' "$NOTEBOOK/$STEM.txt" && break; sleep 0.25; done
+for _ in 1 2 3; do
+  menu e o
+  for _ in $(seq 1 20); do grep -q 'written by the editor' "$NOTEBOOK/$STEM.txt" 2>/dev/null && break 2; sleep 0.25; done
+  xdotool key Escape
+done
 grep -q 'template line' "$NOTEBOOK/$STEM.txt" 2>/dev/null || fail "the memo was not made from Kelto.txt"
 grep -q 'written by the editor' "$NOTEBOOK/$STEM.txt" || fail "the editor did not run on the memo"
 sleep 0.5
