@@ -1,6 +1,7 @@
 #include "store/CDataDlg.h"
 
 #include "app/CNotebook.h"
+#include "platform/QtDialogButtons.h"
 #include "store/DayOperations.h"
 
 #include <QDateEdit>
@@ -67,26 +68,7 @@ CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
     m_fetch->setObjectName("3");
     m_fetch->setEnabled(false);
     m_fetch->setAutoDefault(false);
-    auto* ok = new QPushButton(QString::fromUtf8("OK"), this);
-    ok->setObjectName("1");
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    cancel->setObjectName("2");
-    connect(ok, &QPushButton::clicked, this, &CDataDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CDataDlg::reject);
-    setTabOrder(previous, m_fetch);
-    setTabOrder(m_fetch, ok);
-    setTabOrder(ok, cancel);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_fetch);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, grid, previous, m_fetch);
 
     DayDataFields f = FillDayDataDialog(m_nb);
     if (f.date.isValid())

@@ -1,6 +1,7 @@
 #include "store/CDefineDlg.h"
 
 #include "app/CNotebook.h"
+#include "platform/QtDialogButtons.h"
 #include "store/NotebookSettings.h"
 
 #include <QDateEdit>
@@ -65,25 +66,7 @@ CDefineDlg::CDefineDlg(CNotebook& nb, int mode, QWidget* parent) : QDialog(paren
     folder->setObjectName("4");
     folder->setEnabled(false);
     folder->setVisible(false);
-    auto* ok = new QPushButton(QString::fromUtf8("OK"), this);
-    ok->setObjectName("1");
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    cancel->setObjectName("2");
-    connect(ok, &QPushButton::clicked, this, &CDefineDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CDefineDlg::reject);
-    setTabOrder(previous, ok);
-    setTabOrder(ok, cancel);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(folder);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, grid, previous, folder);
 
     NotebookSettingsFields f = FillSettingsDialog(m_nb, m_mode);
     edit(1015)->setText(QString::fromStdString(f.SchoolName));

@@ -1,6 +1,7 @@
 #include "store/CEntryDlg.h"
 
 #include "app/CNotebook.h"
+#include "platform/QtDialogButtons.h"
 #include "store/DayOperations.h"
 
 #include <QCheckBox>
@@ -68,24 +69,7 @@ CEntryDlg::CEntryDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
     grid->addWidget(m_graph, row, 1, 1, 2);
     setTabOrder(previous, m_graph);
 
-    auto* ok = new QPushButton(QString::fromUtf8("OK"), this);
-    ok->setObjectName("1");
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    cancel->setObjectName("2");
-    connect(ok, &QPushButton::clicked, this, &CEntryDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CEntryDlg::reject);
-    setTabOrder(m_graph, ok);
-    setTabOrder(ok, cancel);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, grid, m_graph);
 
     EntryFields f = FillEntryDialog(m_nb);
     m_captions[EntryId::Free1Caption]->setText(QString::fromStdString(f.free1Caption));

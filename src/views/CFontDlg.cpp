@@ -1,5 +1,7 @@
 #include "views/CFontDlg.h"
 
+#include "platform/QtDialogButtons.h"
+
 #include "app/CNotebook.h"
 #include "platform/IniFile.h"
 #include "platform/Prompt.h"
@@ -51,14 +53,6 @@ CFontDlg::CFontDlg(CNotebook& notebook, QWidget* parent) : QDialog(parent), m_nb
     connect(up, &QToolButton::clicked, this, [this] { stepSize(1); });
     connect(down, &QToolButton::clicked, this, [this] { stepSize(-1); });
 
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
-    m_ok->setObjectName(QString::number(IdOk));
-    m_ok->setEnabled(false);
-    m_ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancel->setObjectName(QString::number(IdCancel));
-    connect(m_ok, &QPushButton::clicked, this, &CFontDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CFontDlg::reject);
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("フォント名"), this), 0, 0);
@@ -69,13 +63,8 @@ CFontDlg::CFontDlg(CNotebook& notebook, QWidget* parent) : QDialog(parent), m_nb
     sizeRow->addWidget(upDown);
     sizeRow->addStretch();
     grid->addLayout(sizeRow, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    m_ok = AddDialogButtons(*this, grid, upDown).ok;
+    m_ok->setEnabled(false);
 
     // The stored face is selected when the list has it (exact, case-sensitive).
     if (!current.FontName.empty()) {
