@@ -136,7 +136,7 @@ void CNotebook::OpenNotebookAtStart()
 void CNotebook::OpenNotebook(const std::string& folder)
 {
     NotebookFolder = folder;
-    ViewWindow->SetTitle(std::string(LoadString(kAppName)) + "[" + LastComponent(NotebookFolder) + "]");
+    UpdateTitle();
     m_store.ReadStartDate();
     if (!m_store.StartDate)
         ViewWindow->PostCommand(32813);
@@ -144,6 +144,12 @@ void CNotebook::OpenNotebook(const std::string& folder)
     m_store.ScanDays(false, false);
     SetViewMode(ViewCalendar);
     CurrentPrefecture = ReadSettingInt(SettingsFile, KeltoIni::Pref);
+}
+
+void CNotebook::UpdateTitle()
+{
+    if (ViewWindow)
+        ViewWindow->SetTitle(std::string(LoadString(kAppName)) + "[" + LastComponent(NotebookFolder) + "]");
 }
 
 void CNotebook::SetViewMode(int mode)

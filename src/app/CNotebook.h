@@ -39,6 +39,8 @@ public:
     void OpenNotebookAtStart();
     // Opens `folder` as the notebook: title, start date, background, days, calendar.
     void OpenNotebook(const std::string& folder);
+    // Window title: the application name and the notebook folder's name, "Kelto[name]".
+    void UpdateTitle();
     std::string ReadSetting(const char* section, const char* key, const char* def, const std::string* file = nullptr) const;
     // "#RRGGBB" -> 0x00BBGGRR; anything else shows message 134 and gives -1.
     int ReadColor(const char* section, const char* key, const char* def, const std::string* file = nullptr);

@@ -24,16 +24,6 @@ std::string cell(const std::string& text)
     return q + "\"";
 }
 
-std::string length(float v)
-{
-    return v >= 0 ? FormatMeasure(v) : std::string();
-}
-
-std::string temperature(float v)
-{
-    return v > kUnsetTemperature ? FormatMeasure(v) : std::string();
-}
-
 } // namespace
 
 bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, std::string* error)
@@ -76,16 +66,16 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
             date.toString("yyyy-MM-dd").toStdString(),
             start ? std::to_string(start->daysTo(date) + 1) : std::string(),
             weather.Weather,
-            temperature(weather.LowTemp),
-            temperature(weather.HighTemp),
-            length(weather.Daylight),
-            length(values.height),
+            TemperatureText(weather.LowTemp),
+            TemperatureText(weather.HighTemp),
+            LengthText(weather.Daylight),
+            LengthText(values.height),
             values.leaves >= 0 ? std::to_string(values.leaves) : std::string(),
-            length(values.leafSize),
-            length(values.solution),
-            temperature(values.roomTemp),
-            temperature(values.free1),
-            temperature(values.free2),
+            LengthText(values.leafSize),
+            LengthText(values.solution),
+            TemperatureText(values.roomTemp),
+            TemperatureText(values.free1),
+            TemperatureText(values.free2),
             values.showInGraph() ? "1" : "0",
         };
         for (size_t i = 0; i < row.size(); ++i)

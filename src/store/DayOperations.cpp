@@ -50,16 +50,6 @@ bool readDecimal(const std::string& text, float unset, bool allowMinus, float& v
     return true;
 }
 
-std::string lengthText(float v)
-{
-    return v >= 0 ? FormatMeasure(v) : std::string();
-}
-
-std::string temperatureText(float v)
-{
-    return v > kUnsetTemperature ? FormatMeasure(v) : std::string();
-}
-
 void setCurrentDate(CNotebook& nb, const QDate& date)
 {
     nb.store().Day.date = date;
@@ -99,13 +89,13 @@ EntryFields FillEntryDialog(CNotebook& nb)
         f.showInGraph = true;
         return f;
     }
-    f.height = lengthText(m->height);
-    f.leafSize = lengthText(m->leafSize);
-    f.solution = lengthText(m->solution);
+    f.height = LengthText(m->height);
+    f.leafSize = LengthText(m->leafSize);
+    f.solution = LengthText(m->solution);
     f.leaves = m->leaves >= 0 ? std::to_string(m->leaves) : std::string();
-    f.roomTemp = temperatureText(m->roomTemp);
-    f.free1 = temperatureText(m->free1);
-    f.free2 = temperatureText(m->free2);
+    f.roomTemp = TemperatureText(m->roomTemp);
+    f.free1 = TemperatureText(m->free1);
+    f.free2 = TemperatureText(m->free2);
     f.showInGraph = m->showInGraph();
     return f;
 }
@@ -167,9 +157,9 @@ DayDataFields FillDayDataDialog(CNotebook& nb)
     f.date = day.date;
     if (day.weather) {
         f.weather = day.weather->Weather;
-        f.lowTemp = temperatureText(day.weather->LowTemp);
-        f.highTemp = temperatureText(day.weather->HighTemp);
-        f.daylight = lengthText(day.weather->Daylight);
+        f.lowTemp = TemperatureText(day.weather->LowTemp);
+        f.highTemp = TemperatureText(day.weather->HighTemp);
+        f.daylight = LengthText(day.weather->Daylight);
     }
     f.fetchEnabled = nb.InternetEnabled != 0;
     return f;

@@ -20,6 +20,16 @@ std::string FormatMeasure(float value)
     return std::string(buf, r.ptr);
 }
 
+std::string LengthText(float v)
+{
+    return v >= 0 ? FormatMeasure(v) : std::string();
+}
+
+std::string TemperatureText(float v)
+{
+    return v > kUnsetTemperature ? FormatMeasure(v) : std::string();
+}
+
 float ParseMeasure(const std::string& text)
 {
     size_t i = 0;
@@ -40,16 +50,6 @@ float readValue(const std::string& path, const char* section, const char* key, f
 {
     std::string v = IniFile::ReadString(path, section, key, "");
     return v.empty() ? unset : ParseMeasure(v);
-}
-
-std::string lengthText(float v)
-{
-    return v >= 0 ? FormatMeasure(v) : std::string();
-}
-
-std::string temperatureText(float v)
-{
-    return v > kUnsetTemperature ? FormatMeasure(v) : std::string();
 }
 
 } // namespace
@@ -103,9 +103,9 @@ bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeat
 {
     return IniFile::WriteKeys(DayFilePath(folder, date, "dat"), "Weather",
                               {{"Weather", w.Weather},
-                               {"LowTemp", temperatureText(w.LowTemp)},
-                               {"HighTemp", temperatureText(w.HighTemp)},
-                               {"Daylight", lengthText(w.Daylight)}});
+                               {"LowTemp", TemperatureText(w.LowTemp)},
+                               {"HighTemp", TemperatureText(w.HighTemp)},
+                               {"Daylight", LengthText(w.Daylight)}});
 }
 
 bool WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings, Prompt* prompt)
@@ -129,14 +129,14 @@ bool WriteDayFiles(const std::string& folder, const DayRecord& day, const Pictur
     if (day.measurements) {
         const Measurements& m = *day.measurements;
         ok = IniFile::WriteKeys(path, "Growth",
-                                {{"DataHeight", lengthText(m.height)},
-                                 {"DataWidth", lengthText(m.leafSize)},
+                                {{"DataHeight", LengthText(m.height)},
+                                 {"DataWidth", LengthText(m.leafSize)},
                                  {"DataCount", m.leaves >= 0 ? std::to_string(m.leaves) : std::string()},
-                                 {"DataFuel", lengthText(m.solution)},
-                                 {"Temperature", temperatureText(m.roomTemp)},
+                                 {"DataFuel", LengthText(m.solution)},
+                                 {"Temperature", TemperatureText(m.roomTemp)},
                                  {"DataGraph", m.showInGraph() ? "1" : "0"},
-                                 {"Option1", temperatureText(m.free1)},
-                                 {"Option2", temperatureText(m.free2)}}) &&
+                                 {"Option1", TemperatureText(m.free1)},
+                                 {"Option2", TemperatureText(m.free2)}}) &&
              ok;
     }
     return ok;

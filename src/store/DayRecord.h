@@ -71,5 +71,9 @@ bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeat
 
 // Number formats of the day file: "%.01f" (one decimal, '.' whatever the locale), empty for unset.
 std::string FormatMeasure(float value);
+// A value as the day file and the dialogs show it: "%.01f", or empty when not set (below 0 for
+// lengths, counts and sunshine; -100 or below for temperatures and free items).
+std::string LengthText(float value);
+std::string TemperatureText(float value);
 // The C library's leading-number conversion, locale-independent; 0 for text without a number.
 float ParseMeasure(const std::string& text);

@@ -60,12 +60,6 @@ bool renameNoReplace(const std::string& from, const std::string& to)
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-void setTitle(CNotebook& nb)
-{
-    if (nb.host())
-        nb.host()->SetTitle(std::string(LoadString(kAppName)) + "[" + LastComponent(nb.NotebookFolder) + "]");
-}
-
 } // namespace
 
 NotebookList FillNotebookList(const CNotebook& nb)
@@ -202,7 +196,7 @@ int EditNotebookSettings(CNotebook& nb, int mode)
     if (!nb.host() || nb.host()->RunDialog(DialogId::Define, mode) != 1)
         return 0;
     // A rename shows in the title at once, not only at the next start.
-    setTitle(nb);
+    nb.UpdateTitle();
     if (nb.ViewMode != ViewNone)
         nb.SetViewMode(nb.ViewMode);
     return 1;
