@@ -63,6 +63,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/displayfd" >"$WOR
 XVFB_PID=$!
 read -r -t 20 DISPLAY_NO <"$WORK/displayfd" || fail "Xvfb did not start"
 export DISPLAY=":$DISPLAY_NO"
+# The real window on that display, whatever platform the caller asked for.
+export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$WORK/run"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
