@@ -1,6 +1,7 @@
 // Page redraws: the calendar of a month with 31 photo days (thumbnail cache cold and warm),
 // decoding 31 full photos for comparison, and one detail page.
 #include "app/CNotebook.h"
+#include "app/HeadlessHost.h"
 #include "app/ViewHost.h"
 #include "photos/PictureFile.h"
 #include "platform/Clock.h"
@@ -21,24 +22,11 @@
 #include <memory>
 
 namespace {
-class NullHost : public ViewHost {
-public:
-    void Present(const QImage&) override {}
-    void DrawOnWindow(const std::function<void(QPainter&)>&) override {}
-    void SetCursor(PageCursor) override {}
-    void PostCommand(int) override {}
-    void CloseFrame() override {}
-    void SetTitle(const std::string&) override {}
-    int RunDialog(int, int) override { return 0; }
-    StartChoice RunStartDialog() override { return StartChoice::Open; }
-    bool OpenDocument(const std::string&) override { return false; }
-};
-
 struct World {
     QTemporaryDir dir;
     std::string program, notebook;
     ScriptedPrompt prompt;
-    NullHost host;
+    HeadlessHost host;
     std::unique_ptr<CNotebook> nb;
 
     World()

@@ -1,5 +1,7 @@
 #include "app/CliTools.h"
 
+#include "app/HeadlessHost.h"
+
 #include "app/CNotebook.h"
 #include "app/KeltoIni.h"
 #include "app/ViewHost.h"
@@ -27,20 +29,6 @@ std::string notebookFolder(const CommandLine& c, const std::string& programFolde
         return {};
     return JoinPath(ResolveDataRoot(programFolder, ReadSettingText(settings, KeltoIni::FolderPath)), name);
 }
-// A window that is never shown: the page buffer is all that is wanted.
-class HeadlessHost : public ViewHost {
-public:
-    void Present(const QImage&) override {}
-    void DrawOnWindow(const std::function<void(QPainter&)>&) override {}
-    void SetCursor(PageCursor) override {}
-    void PostCommand(int) override {}
-    void CloseFrame() override {}
-    void SetTitle(const std::string&) override {}
-    int RunDialog(int, int) override { return 0; }
-    StartChoice RunStartDialog() override { return StartChoice::Open; }
-    bool OpenDocument(const std::string&) override { return false; }
-};
-
 // Questions get the answer that changes nothing; messages go to stderr.
 class StderrPrompt : public Prompt {
 public:
