@@ -5,7 +5,22 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
+#include <QSocketNotifier>
 #include <QTranslator>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+} // namespace
 
 CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -24,6 +39,28 @@ CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
             break;
         }
     }
+    watchTerminationSignals();
+}
+
+void CKeltoApp::watchTerminationSignals()
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [] {
+        char c;
+        while (::read(g_signalPipe[0], &c, 1) > 0) {
+        }
+        // Leaves every event loop, open dialogs included, without the close question (quit()
+        // would ask it); the frame is then destroyed and the controller's shutdown writes the day.
+        QCoreApplication::exit(0);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(sig, &sa, nullptr);
 }
 
 CKeltoApp::~CKeltoApp() = default;

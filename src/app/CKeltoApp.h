@@ -16,5 +16,9 @@ public:
     CMainFrame* frame() const { return m_frame.get(); }
 
 private:
+    // A session that ends, or a kill, closes the program the orderly way, so the day being
+    // edited is written like at any other exit.
+    void watchTerminationSignals();
+
     std::unique_ptr<CMainFrame> m_frame;
 };

@@ -165,4 +165,36 @@ echo "window.sh: after the click the screen fits the detail page $DETAIL_FIT, th
 python3 -c "import sys; sys.exit(0 if $DETAIL_FIT > 0.97 and $DETAIL_FIT > $CALENDAR_FIT + 0.05 else 1)" ||
   fail "the detail page of $DATE is not shown (screenshot $SHOT_OUT)"
 kill -0 "$KELTO_PID" 2>/dev/null || fail "the program ended"
+
+# Enter a height through the entry dialog (a double-click on the growth rows of the table), then
+# end the program with a signal, as a closing session does: the day must still be written.
+DAT="$NOTEBOOK/$(date +%Y%m)$(printf %02d "$DAY").dat"
+layout_in() {
+  awk -F= -v want="$1" -v key="$2" '
+    /^\[/ { sec = tolower($0); gsub(/[\[\]\r ]/, "", sec); next }
+    sec == tolower(want) && tolower($1) == tolower(key) { v = $2; gsub(/\r/, "", v); print v; exit }
+  ' "$WORK/prog/Layout.ini"
+}
+TX=$(layout_in Data1 X); TY=$(layout_in Data1 Y); PITCH=$(layout_in Data1 LinePitch)
+: "${TX:=384}" "${TY:=84}" "${PITCH:=22}"
+# Row 5 of the table is the plant height, the first of the growth rows.
+EX=$((OX + TX + 200)); EY=$((OY + TY + 4 * PITCH + PITCH / 2))
+timeout 10 xdotool mousemove "$EX" "$EY"
+sleep 0.3
+timeout 10 xdotool click --repeat 2 --delay 60 1
+for _ in $(seq 1 20); do
+  timeout 5 xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | grep -q . && break
+  sleep 0.2
+done
+sleep 1
+timeout 10 xdotool key ctrl+a
+timeout 10 xdotool type --delay 40 "77.7"
+timeout 10 xdotool key Return
+sleep 1
+grep -q 'DataHeight=77.7' "$DAT" && fail "the day was written before a flush point"
+kill -TERM "$KELTO_PID"
+for _ in $(seq 1 50); do kill -0 "$KELTO_PID" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$KELTO_PID" 2>/dev/null && fail "the program did not end on SIGTERM"
+KELTO_PID=""
+grep -q 'DataHeight=77.7' "$DAT" || { import -window root "$SHOT_OUT" 2>/dev/null; fail "the entered height was lost at SIGTERM: $(tr -d '\r' <"$DAT" | tr '\n' ' ')"; }
 echo "window.sh: PASS (screenshot $SHOT_OUT)"
