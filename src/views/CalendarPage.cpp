@@ -110,6 +110,10 @@ void PageViews::HandleCalendarMouse(int action, QPoint point)
 {
     const CalendarLayout& c = Calendar;
     if (!OnCalendarGrid(point)) {
+        if (action == MouseRelease && m_pressedCell >= 0) {
+            m_pressedCell = -1;  // a press on a day is over once the button comes up anywhere
+            m_nb.PresentPage();
+        }
         HandleHeaderMouse(action, point);
         return;
     }
@@ -143,15 +147,14 @@ void PageViews::HandleCalendarMouse(int action, QPoint point)
         break;
     }
     case MouseRelease: {
-        // A click is a press and a release on the same day; releasing elsewhere only drops the
-        // press outline.
-        const bool sameCell = k == m_pressedCell;
-        m_pressedCell = -1;
-        if (!sameCell) {
-            m_nb.PresentPage();
+        // The day acted on is the pressed one, wherever on the days the button comes up. Whether
+        // it is opened or created follows that day's own record, so a day that exists is never
+        // replaced by a new empty one.
+        if (m_pressedCell < 0)
             break;
-        }
-        if (v > 0) {
+        const int pressed = MonthCells[m_pressedCell];
+        m_pressedCell = -1;
+        if (pressed > 0) {
             m_nb.store().LoadDayRecord(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
             m_nb.SetViewMode(1);
         } else if (m_nb.prompt().ask(151, Buttons::YesNo, Icon::Question) == Answer::Yes) {

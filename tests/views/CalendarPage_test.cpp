@@ -133,9 +133,27 @@ TEST(CalendarPage, ClickProtocol)
     f.showMonth(2014, 3);
     auto& pages = f.nb->pages();
 
-    // Press on one day and release on another: nothing opens.
+    // Press on one day and release on another: the pressed day is the one opened, and whether
+    // it is opened or created follows its own record, not the cell under the release.
+    pages.HandleMouse(1, cellCentre(15));  // the 10th, recorded
+    pages.HandleMouse(3, cellCentre(16));  // the 11th, recorded
+    EXPECT_EQ(f.nb->ViewMode, 1);
+    EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
+    f.showMonth(2014, 3);
+    pages.HandleMouse(1, cellCentre(16));  // the 11th
+    pages.HandleMouse(3, cellCentre(20));  // the 15th, no record
+    EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 11));
+    EXPECT_TRUE(f.prompt.asked().empty());
+    f.showMonth(2014, 3);
+    f.prompt.queue(Answer::No);
+    pages.HandleMouse(1, cellCentre(20));  // the 15th, no record
+    pages.HandleMouse(3, cellCentre(15));  // released on a recorded day
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{151});
+    EXPECT_EQ(f.nb->ViewMode, 4);
+    // Released on no day (before day 1): nothing happens.
+    f.prompt.clear();
     pages.HandleMouse(1, cellCentre(15));
-    pages.HandleMouse(3, cellCentre(16));
+    pages.HandleMouse(3, cellCentre(0));
     EXPECT_EQ(f.nb->ViewMode, 4);
     EXPECT_TRUE(f.prompt.asked().empty());
 
