@@ -12,5 +12,11 @@ Answer ScriptedPrompt::ask(int id, Buttons buttons, Icon, const std::string& tex
         m_answers.pop_front();
         return a;
     }
-    return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes : Answer::Ok;
+    // With an empty queue the default button is pressed.
+    switch (buttons) {
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel: return Answer::Yes;
+    case Buttons::YesNoDefaultNo: return Answer::No;
+    default: return Answer::Ok;
+    }
 }

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No as the default button, for questions where Enter must not agree.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class Icon { None, Stop, Exclamation, Question, Information };
 enum class Answer { Ok, Cancel, Yes, No };
 

@@ -210,7 +210,7 @@ bool ChangeDataRoot(CNotebook& nb, FolderBrowser& browser)
     while (chosen.size() > 1 && chosen.back() == '/')
         chosen.pop_back();
     if (!IsInsideProgramFolder(nb.ProgramFolder, chosen) &&
-        nb.prompt().ask(179, Buttons::YesNo, Icon::Question) != Answer::Yes)
+        nb.prompt().ask(179, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
         return false;
     nb.DataRoot = chosen;
     return true;

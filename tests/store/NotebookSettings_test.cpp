@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 class AnsweringBrowser : public FolderBrowser {
@@ -225,7 +227,7 @@ TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
 {
     struct Case {
         const char* chosen;  // relative to the temp folder; "" cancels
-        Answer answer;
+        std::optional<Answer> answer;  // none: the default button (Enter)
         bool changes;
         std::vector<int> asked;
     } cases[] = {
@@ -233,12 +235,14 @@ TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
         {"program/data2", Answer::Yes, true, {}},
         {"elsewhere", Answer::No, false, {179}},
         {"elsewhere", Answer::Yes, true, {179}},
+        {"elsewhere", std::nullopt, false, {179}},  // No is the default button
     };
     for (const Case& c : cases) {
         NotebookFixture f;
         CNotebook& nb = f.open();
         f.prompt.clear();
-        f.prompt.queue(c.answer);
+        if (c.answer)
+            f.prompt.queue(*c.answer);
         AnsweringBrowser browser;
         if (*c.chosen)
             browser.answer = f.temp.mkdir(c.chosen);
