@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFrame>
@@ -154,6 +155,8 @@ void CMainFrame::buildMenu()
             addAction(a);  // no menu item, but still a command of the frame
         }
     }
+    // The frame's accelerator: Ctrl+S writes the day being edited.
+    m_actions.value(57603)->setShortcut(QKeySequence::Save);
 }
 
 void CMainFrame::buildToolBar()

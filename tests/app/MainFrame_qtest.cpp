@@ -55,6 +55,7 @@ private slots:
     void toolbarFollowsRulesWhileIdle();
     void viewCommandsAndDisabledCommands();
     void calendarWritesChangedDayFirst();
+    void ctrlSWritesTheDay();
     void barsShowAndHide();
     void closeAsksOnceNotebookIsOpen();
     void secondInstanceRefusedSilently();
@@ -208,6 +209,27 @@ void MainFrameTest::calendarWritesChangedDayFirst()
     QVERIFY(!nb.store().Day.dirty);
     QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240502.dat", "Growth", "DataHeight", ""),
              std::string("7.5"));
+}
+
+void MainFrameTest::ctrlSWritesTheDay()
+{
+    FrameFixture f;
+    f.start();
+    CNotebook& nb = f.nb();
+    nb.store().LoadDayRecord(2024, 5, 2);
+    nb.SetViewMode(ViewDetail);
+    nb.store().Day.measurements->height = 9.5f;
+    nb.store().Day.dirty = true;
+    QAction* save = f.frame->findChild<QAction*>("57603");
+    QVERIFY(save);
+    QCOMPARE(save->shortcut(), QKeySequence(QKeySequence::Save));
+    f.frame->updateCommandStates();
+    QVERIFY(save->isEnabled());
+    save->trigger();
+    QVERIFY(!nb.store().Day.dirty);
+    QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240502.dat", "Growth", "DataHeight", ""),
+             std::string("9.5"));
+    QCOMPARE(nb.ViewMode, int(ViewDetail));
 }
 
 void MainFrameTest::barsShowAndHide()
