@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <mutex>
@@ -130,7 +131,7 @@ int DeleteFiles(const std::string& folder, std::string_view pattern)
     return n;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& out)
+bool ReadFileBytes(const std::string& path, std::string& out, size_t limit)
 {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
@@ -138,7 +139,7 @@ bool ReadFileBytes(const std::string& path, std::string& out)
     out.clear();
     char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    while (out.size() < limit && (n = std::fread(buf, 1, std::min(sizeof buf, limit - out.size()), f)) > 0)
         out.append(buf, n);
     bool ok = !std::ferror(f);
     std::fclose(f);

@@ -1,5 +1,6 @@
 #pragma once
 // File helpers over the file system's own names (UTF-8).
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,7 +18,8 @@ std::vector<std::string> ListSubfolders(const std::string& folder);
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 // Deletes every file of `folder` matching `pattern`; returns how many went.
 int DeleteFiles(const std::string& folder, std::string_view pattern);
-bool ReadFileBytes(const std::string& path, std::string& out);
+// Reads at most `limit` bytes from the start of the file.
+bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZE_MAX);
 // Writes a new file beside the target and renames it over the target only once complete,
 // so an interrupted write leaves the old file whole.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);

@@ -21,6 +21,7 @@ struct Parsed {
 };
 
 std::mutex g_mutex;
+constexpr off_t kMaxIniBytes = 4 << 20;
 
 // Parsed files by path, valid while modification time and size are unchanged.
 struct CacheEntry {
@@ -72,7 +73,9 @@ std::shared_ptr<const Parsed> parse(const std::string& bytes)
 std::shared_ptr<const Parsed> load(const std::string& path)
 {
     struct stat st;
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    // A settings or day file is a few hundred bytes; anything huge is not one of ours and is
+    // neither read into memory nor rewritten.
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxIniBytes) {
         g_cache.erase(path);
         return nullptr;
     }

@@ -13,6 +13,9 @@
 #include <QPainter>
 
 namespace {
+// The box shows a few lines: the head of a memo file is all that is read.
+constexpr size_t kMemoReadBytes = 256 * 1024;
+
 // The memo template's line that tells how to close the editor; it is not part of the memo.
 constexpr const char* kEditorExitLine = "メモ帳の終了コマンド";
 
@@ -202,7 +205,10 @@ void PageViews::DrawMemoBox(QPainter& p, int ox, int oy)
     const QDate date = m_nb.store().Day.date;
     std::string bytes;
     const int pitch = ReadLayoutInt(layout, LayoutIni::MemoLinePitch);
-    if (date.isValid() && pitch > 0 && ReadFileBytes(DayFilePath(m_nb.NotebookFolder, date, "txt"), bytes)) {
+    if (date.isValid() && pitch > 0 && ReadFileBytes(DayFilePath(m_nb.NotebookFolder, date, "txt"), bytes, kMemoReadBytes)) {
+        // A head cut mid-character would decode wrongly: keep whole lines.
+        if (bytes.size() == kMemoReadBytes && bytes.find('\n') != std::string::npos)
+            bytes.erase(bytes.rfind('\n') + 1);
         auto measure = [&p](const QString& s) { return PageTextWidth(p, s); };
         const auto rows = LayoutMemoLines(DecodeFileText(bytes), box.W - 8, box.H / pitch, measure);
         for (size_t i = 0; i < rows.size(); ++i)

@@ -130,3 +130,14 @@ TEST(IniFile, QuotedValuesAndHostileLines)
     EXPECT_TRUE(IniFile::WriteString(ini, "A", "new", "1"));
     EXPECT_EQ(IniFile::ReadString(ini, "A", "new"), "1");
 }
+
+TEST(IniFile, HugeFilesAreNeitherReadNorRewritten)
+{
+    TempDir dir;
+    std::string ini = dir.file("big.ini");
+    std::string text = "[A]\nk=1\n" + std::string(5 << 20, ';');
+    writeRaw(ini, text);
+    EXPECT_EQ(IniFile::ReadString(ini, "A", "k", "default"), "default");
+    EXPECT_FALSE(IniFile::WriteString(ini, "A", "k", "2"));
+    EXPECT_EQ(readAll(ini).size(), text.size());
+}
