@@ -23,20 +23,20 @@ std::string FormatInts(std::string_view format, std::initializer_list<long long>
         }
         // %[flags][width][.precision][length]conversion, widths bounded to keep output small.
         size_t j = i + 1;
-        std::string spec = "%";
+        std::string conversion = "%";
         while (j < format.size() && std::string_view("-+ #0").find(format[j]) != std::string_view::npos)
-            spec += format[j++];
+            conversion += format[j++];
         int width = 0;
         while (j < format.size() && format[j] >= '0' && format[j] <= '9' && width < 100)
             width = width * 10 + (format[j++] - '0');
         if (width)
-            spec += std::to_string(width);
+            conversion += std::to_string(width);
         if (j < format.size() && format[j] == '.') {
             int prec = 0;
             ++j;
             while (j < format.size() && format[j] >= '0' && format[j] <= '9' && prec < 100)
                 prec = prec * 10 + (format[j++] - '0');
-            spec += "." + std::to_string(prec);
+            conversion += "." + std::to_string(prec);
         }
         while (j < format.size() && (format[j] == 'l' || format[j] == 'h'))
             ++j;
@@ -48,10 +48,10 @@ std::string FormatInts(std::string_view format, std::initializer_list<long long>
         }
         long long v = next < values.size() ? values[next] : 0;
         ++next;
-        spec += "ll";
-        spec += conv;
+        conversion += "ll";
+        conversion += conv;
         char buf[256];
-        std::snprintf(buf, sizeof buf, spec.c_str(), v);
+        std::snprintf(buf, sizeof buf, conversion.c_str(), v);
         out += buf;
         i = j + 1;
     }

@@ -28,7 +28,7 @@ inline void WriteText(const std::string& path, const std::string& text)
     f.write(text.data(), qint64(text.size()));
 }
 
-struct NotebookSpec {
+struct NotebookSetup {
     int days = 2;          // day files 2024-05-01, 2024-05-02, ...
     int internet = 0;      // Kelto.ini [Data] EnableInternet
     bool commandLine = true;  // open it from the command line (no start dialog)
@@ -36,18 +36,18 @@ struct NotebookSpec {
 
 class FrameFixture {
 public:
-    explicit FrameFixture(const NotebookSpec& spec = {}, const std::string& lockName = UniqueLockName())
+    explicit FrameFixture(const NotebookSetup& setup = {}, const std::string& lockName = UniqueLockName())
     {
         WriteText(program.file("Kelto.ini"),
-                  "[Data]\r\nEnableInternet=" + std::to_string(spec.internet) + "\r\nDataName=nb\r\n");
+                  "[Data]\r\nEnableInternet=" + std::to_string(setup.internet) + "\r\nDataName=nb\r\n");
         notebookFolder = program.mkdir("data/nb");
         WriteText(notebookFolder + "/Kelto.dat", "[Data]\r\nStartDate=2024/05/01\r\nKindName=test\r\n");
-        for (int i = 0; i < spec.days; ++i) {
+        for (int i = 0; i < setup.days; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "/202405%02d.dat", i + 1);
             WriteText(notebookFolder + name, "[Growth]\r\nDataHeight=1.5\r\n");
         }
-        frame = std::make_unique<CMainFrame>(program.path(), spec.commandLine ? notebookFolder : std::string(),
+        frame = std::make_unique<CMainFrame>(program.path(), setup.commandLine ? notebookFolder : std::string(),
                                              &prompt, lockName);
     }
     ~FrameFixture()
