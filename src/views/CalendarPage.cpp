@@ -126,24 +126,14 @@ void PageViews::HandleCalendarMouse(int action, QPoint point)
         return;
     }
     const int v = MonthCells[k];
-    ViewHost* host = m_nb.host();
     switch (action) {
     case MouseMove:
-        if (host)
-            host->SetCursor(PageCursor::Hand);
+        showHandCursor();
         break;
     case MousePress: {
         m_nb.CurrentDay = std::abs(v);
         m_pressedCell = k;
-        if (host) {
-            QPen pen = m_nb.HighlightPen;
-            QRect frame(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight);
-            host->DrawOnWindow([pen, frame](QPainter& w) {
-                w.setPen(pen);
-                w.setBrush(Qt::NoBrush);
-                w.drawRect(frame.x(), frame.y(), frame.width() - 1, frame.height() - 1);
-            });
-        }
+        showPressedFrame(QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight));
         break;
     }
     case MouseRelease: {

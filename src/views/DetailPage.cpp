@@ -254,15 +254,10 @@ void PageViews::HandleDetailMouse(int action, QPoint pt)
         return;
     switch (action) {
     case MouseMove:
-        if (host)
-            host->SetCursor(PageCursor::Hand);
+        showHandCursor();
         break;
     case MousePress:
-        if (host) {
-            QImage piece = DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34);
-            QPoint at(direction < 0 ? 4 : 718, 24);
-            host->DrawOnWindow([piece, at](QPainter& w) { w.drawImage(at, piece); });
-        }
+        showPressedPiece(DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34), QPoint(direction < 0 ? 4 : 718, 24));
         break;
     case MouseRelease:
         m_nb.store().StepDay(direction);

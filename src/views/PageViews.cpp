@@ -168,6 +168,30 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
     p.setPen(oldPen);
 }
 
+void PageViews::showHandCursor()
+{
+    if (ViewHost* host = m_nb.host())
+        host->SetCursor(PageCursor::Hand);
+}
+
+void PageViews::showPressedPiece(const QImage& piece, QPoint at)
+{
+    if (ViewHost* host = m_nb.host())
+        host->DrawOnWindow([piece, at](QPainter& w) { w.drawImage(at, piece); });
+}
+
+void PageViews::showPressedFrame(QRect frame)
+{
+    if (ViewHost* host = m_nb.host()) {
+        QPen pen = m_nb.HighlightPen;
+        host->DrawOnWindow([pen, frame](QPainter& w) {
+            w.setPen(pen);
+            w.setBrush(Qt::NoBrush);
+            w.drawRect(frame.x(), frame.y(), frame.width() - 1, frame.height() - 1);
+        });
+    }
+}
+
 bool PageViews::HandleHeaderMouse(int action, QPoint point)
 {
     auto hits = [&](const QPoint& c) {
@@ -177,26 +201,16 @@ bool PageViews::HandleHeaderMouse(int action, QPoint point)
         return false;
     const int which = point.x() < HeaderLinks[1].x() ? 0 : 1;
     const QPoint corner = HeaderLinks[which];
-    ViewHost* host = m_nb.host();
     switch (action) {
     case MouseMove:
-        if (host)
-            host->SetCursor(PageCursor::Hand);
+        showHandCursor();
         break;
     case MousePress:
-        if (!host)
-            break;
         if (!CalendarBackground.isNull()) {
             const QImage& source = m_nb.ViewMode == 3 && !ListBackground.isNull() ? ListBackground : CalendarBackground;
-            QImage piece = source.copy(corner.x() - 4, corner.y() - 2, 54, 20);
-            host->DrawOnWindow([piece, corner](QPainter& w) { w.drawImage(corner, piece); });
+            showPressedPiece(source.copy(corner.x() - 4, corner.y() - 2, 54, 20), corner);
         } else {
-            QPen pen = m_nb.HighlightPen;
-            host->DrawOnWindow([pen, corner](QPainter& w) {
-                w.setPen(pen);
-                w.setBrush(Qt::NoBrush);
-                w.drawRect(corner.x(), corner.y(), 49, 17);
-            });
+            showPressedFrame(QRect(corner, QSize(50, 18)));
         }
         break;
     case MouseRelease:

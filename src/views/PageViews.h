@@ -99,6 +99,10 @@ public:
 
 private:
     void stepMonth(int direction);
+    // Mouse feedback, drawn straight on the window until the next present.
+    void showHandCursor();
+    void showPressedPiece(const QImage& piece, QPoint at);
+    void showPressedFrame(QRect frame);  // outline with HighlightPen
     int pressedCell() const { return m_pressedCell; }
 
     CNotebook& m_nb;
