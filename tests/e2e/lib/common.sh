@@ -1,0 +1,113 @@
+# Shared by the end-to-end scripts: a work folder, a watchdog, an X display of the test's own,
+# a copy of the program folder, Layout.ini reading and finding the page on the screen.
+# Source it, then call e2e_begin NAME SECONDS.
+
+E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+XVFB_PID=""
+KELTO_PID=""
+WATCHDOG_PID=""
+
+step() { echo "$E2E_NAME: $*"; }
+
+fail() {
+  echo "$E2E_NAME: FAIL: $*"
+  [ -n "${DISPLAY:-}" ] && import -window root "$SHOT_OUT" 2>/dev/null && echo "  screenshot: $SHOT_OUT"
+  [ -f "$WORK/kelto.log" ] && sed 's/^/  kelto: /' "$WORK/kelto.log" | tail -20
+  exit 1
+}
+
+e2e_cleanup() {
+  [ -n "$KELTO_PID" ] && kill "$KELTO_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  [ -n "$WATCHDOG_PID" ] && kill "$WATCHDOG_PID" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+
+# e2e_begin NAME SECONDS: the work folder, the clean-up and a limit on the whole run.
+e2e_begin() {
+  E2E_NAME=$1
+  SHOT_OUT=${KELTO_E2E_SHOT:-/tmp/kelto-e2e-$1.png}
+  for tool in Xvfb xdotool convert import identify python3 iconv; do
+    command -v "$tool" >/dev/null || { echo "$E2E_NAME: $tool is missing"; exit 1; }
+  done
+  WORK=$(mktemp -d "/tmp/kelto-e2e-$1.XXXXXX")
+  trap e2e_cleanup EXIT
+  trap 'echo "$E2E_NAME: timed out"; exit 1' TERM
+  # The watchdog takes its sleep with it when stopped, so no stray process keeps output open.
+  (
+    exec </dev/null >/dev/null 2>&1
+    trap 'kill "$SLEEP_PID" 2>/dev/null; exit 0' TERM
+    sleep "$2" &
+    SLEEP_PID=$!
+    wait "$SLEEP_PID" && kill -TERM $$
+  ) &
+  WATCHDOG_PID=$!
+}
+
+# A copy of the program folder without the user's Kelto.ini: the real one is never written.
+e2e_copy_program() {
+  cp -r "$1" "$WORK/prog"
+  rm -f "$WORK/prog/Kelto.ini"
+}
+
+# An X display of the test's own; -displayfd picks a free number once the server is up.
+e2e_start_display() {
+  mkfifo "$WORK/displayfd"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/displayfd" >"$WORK/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  read -r -t 20 DISPLAY_NO <"$WORK/displayfd" || fail "Xvfb did not start"
+  export DISPLAY=":$DISPLAY_NO"
+  # The real window on that display, whatever platform the caller asked for.
+  export QT_QPA_PLATFORM=xcb
+  # A runtime folder of its own, so the single-instance lock never meets a copy the user runs.
+  export XDG_RUNTIME_DIR="$WORK/run"
+  mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+}
+
+# layout SECTION KEY: a value of the copied program's Layout.ini (Shift-JIS).
+layout() {
+  iconv -f CP932 -t UTF-8 "$WORK/prog/Layout.ini" | awk -F= -v want="$1" -v key="$2" '
+    /^\[/ { sec = tolower($0); gsub(/[\[\]\r ]/, "", sec); next }
+    sec == tolower(want) && tolower($1) == tolower(key) { v = $2; gsub(/\r/, "", v); print v; exit }'
+}
+
+# e2e_locate PAGE.png: where the page drawn headless lies on the screen; sets OX, OY.
+e2e_locate() {
+  import -window root "$WORK/screen.png"
+  local fit
+  read -r OX OY fit < <(timeout 60 python3 "$E2E_LIB/match.py" locate "$WORK/screen.png" "$1")
+  python3 -c "import sys; sys.exit(0 if float('$fit') > 0.9 else 1)" ||
+    fail "the page is not on the screen (best fit $fit at $OX,$OY)"
+  step "page at $OX,$OY (fit $fit)"
+}
+
+# e2e_fit SCREEN.png PAGE.png: how well the page drawn headless matches the screen at OX, OY.
+e2e_fit() {
+  timeout 60 python3 "$E2E_LIB/match.py" compare "$1" "$2" "$OX" "$OY"
+}
+
+# calendar_cell DAY: sets X, Y to the centre of DAY's thumbnail in this month's calendar.
+calendar_cell() {
+  local cx cy cw ch pw ph cell
+  cx=$(layout Calender X); cy=$(layout Calender Y); cw=$(layout Calender Width); ch=$(layout Calender Height)
+  pw=$(layout Calender PicWidth); ph=$(layout Calender PicHeight)
+  : "${cx:=10}" "${cy:=10}" "${cw:=80}" "${ch:=60}" "${pw:=80}" "${ph:=60}"
+  cell=$(($(date -d "$(date +%Y-%m-01)" +%w) + $1 - 1))
+  X=$((OX + cx + (cell % 7) * cw + pw / 2))
+  Y=$((OY + cy + (cell / 7) * ch + ph / 2))
+}
+
+# focus TITLE [TRIES]: waits for a visible window whose title matches, focuses it, prints its id.
+focus() {
+  local id="" tries=${2:-60}
+  for _ in $(seq 1 "$tries"); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true)
+    [ -n "$id" ] && break
+    sleep 0.25
+  done
+  [ -n "$id" ] || return 1
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  sleep 0.4
+  echo "$id"
+}
