@@ -31,22 +31,26 @@ std::optional<int> DayStore::DayNumber(const QDate& date) const
     return static_cast<int>(StartDate->daysTo(date)) + 1;
 }
 
-void DayStore::LoadDayRecord(int year, int month, int day)
+bool DayStore::LoadDayRecord(int year, int month, int day)
 {
-    FlushDayRecord();
+    if (!FlushDayRecord())
+        return false;
     m_nb.CurrentYear = year;
     m_nb.CurrentMonth = month;
     m_nb.CurrentDay = day;
     ReadDayFiles(m_nb.NotebookFolder, QDate(year, month, day), Day);
+    return true;
 }
 
-void DayStore::NewDayRecord()
+bool DayStore::NewDayRecord()
 {
     // The day shown before may hold unsaved changes: they belong to that day, not this one.
-    FlushDayRecord();
+    if (!FlushDayRecord())
+        return false;
     Day = DayRecord{};
     Day.date = QDate(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
     m_nb.SetViewMode(1);
+    return true;
 }
 
 bool DayStore::SaveDayRecord(bool rescan)
@@ -120,6 +124,6 @@ void DayStore::StepDay(int direction)
         return;
     }
     QDate d = IntToDate(DayTable[pos].date);
-    LoadDayRecord(d.year(), d.month(), d.day());
-    m_nb.SetViewMode(1);
+    if (LoadDayRecord(d.year(), d.month(), d.day()))
+        m_nb.SetViewMode(1);
 }

@@ -29,10 +29,12 @@ public:
     // Whole days since StartDate plus one; none without a start date.
     std::optional<int> DayNumber(const QDate& date) const;
 
-    void LoadDayRecord(int year, int month, int day);
+    // Both first write the day held now; when that fails (message 133 was shown) they change
+    // nothing and return false, so unsaved changes are never dropped.
+    bool LoadDayRecord(int year, int month, int day);
     // An empty day for CurrentYear/CurrentMonth/CurrentDay, shown on the detail page. No file
     // is written until something is entered and flushed.
-    void NewDayRecord();
+    bool NewDayRecord();
     // Writes the current day; with `rescan` the days are scanned afterwards. The dirty flag
     // is cleared only when everything was written.
     bool SaveDayRecord(bool rescan);

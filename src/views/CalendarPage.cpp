@@ -145,10 +145,13 @@ void PageViews::HandleCalendarMouse(int action, QPoint point)
         const int pressed = MonthCells[m_pressedCell];
         m_pressedCell = -1;
         if (pressed > 0) {
-            m_nb.store().LoadDayRecord(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
-            m_nb.SetViewMode(1);
+            if (m_nb.store().LoadDayRecord(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay))
+                m_nb.SetViewMode(1);
+            else
+                m_nb.PresentPage();
         } else if (m_nb.prompt().ask(151, Buttons::YesNo, Icon::Question) == Answer::Yes) {
-            m_nb.store().NewDayRecord();
+            if (!m_nb.store().NewDayRecord())
+                m_nb.PresentPage();
         } else {
             m_nb.PresentPage();
         }

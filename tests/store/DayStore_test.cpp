@@ -203,8 +203,13 @@ TEST(DayStore, FailedPhotoWriteKeepsTheDayDirtyAndTheOldFiles)
     std::string jpg = f.dayPath(20130402, "jpg");
     SetWriteFaultHook([&](const std::string& p) { return p == jpg; });
     EXPECT_FALSE(s.FlushDayRecord());
+    // Opening or starting another day must not drop the unsaved one either.
+    EXPECT_FALSE(s.LoadDayRecord(2013, 4, 5));
+    nb.CurrentDay = 6;
+    EXPECT_FALSE(s.NewDayRecord());
+    EXPECT_EQ(s.Day.date, QDate(2013, 4, 2));
     SetWriteFaultHook(nullptr);
-    EXPECT_EQ(f.prompt.asked(), std::vector<int>{133});
+    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{133, 133, 133}));
     EXPECT_TRUE(s.Day.dirty);  // nothing lost: the next flush tries again
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "10.0");
     EXPECT_FALSE(FileExists(jpg));
