@@ -3,6 +3,8 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -108,6 +110,37 @@ int DateToInt(const QDate& date)
 QDate IntToDate(int v)
 {
     return QDate(v / 10000, (v / 100) % 100, v % 100);
+}
+
+QDate DayFileDate(std::string_view name, std::string_view extension)
+{
+    if (name.size() != 9 + extension.size() || name[8] != '.')
+        return {};
+    int value = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return {};
+        value = value * 10 + (name[i] - '0');
+    }
+    for (size_t i = 0; i < extension.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[9 + i])) !=
+            std::tolower(static_cast<unsigned char>(extension[i])))
+            return {};
+    return IntToDate(value);
+}
+
+std::vector<QDate> ListDayFileDates(const std::string& folder, std::string_view extension)
+{
+    std::vector<QDate> dates;
+    std::string pattern = "????????." + std::string(extension);
+    for (const auto& name : FindFiles(folder, pattern)) {
+        QDate d = DayFileDate(name, extension);
+        if (d.isValid())
+            dates.push_back(d);
+    }
+    std::sort(dates.begin(), dates.end());
+    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+    return dates;
 }
 
 FreeItemCaption SplitFreeItemCaption(const std::string& caption)

@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 inline constexpr const char* kNotebookFileName = "Kelto.dat";
 
@@ -35,6 +37,14 @@ std::string FormatIniDate(const QDate& date);   // "%04d/%02d/%02d"
 std::string DayFileStem(const QDate& date);     // "%04d%02d%02d"
 int DateToInt(const QDate& date);               // YYYYMMDD
 QDate IntToDate(int yyyymmdd);                  // invalid when not a real date
+
+// The one rule for day files: a name is a day's file only when it is exactly "YYYYMMDD.ext"
+// (the extension without regard to case) and the eight digits are a real date. Copies such as
+// "20261105 - コピー.dat" are not days. Returns the date, invalid otherwise.
+QDate DayFileDate(std::string_view fileName, std::string_view extension);
+// The dates of the day files with `extension` ("dat", "jpg") in `folder`, sorted, each once.
+// Only regular files count.
+std::vector<QDate> ListDayFileDates(const std::string& folder, std::string_view extension);
 
 // A free-item caption "name(unit)": the name before the first "(", the unit up to ")".
 struct FreeItemCaption {
