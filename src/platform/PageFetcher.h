@@ -1,0 +1,23 @@
+#pragma once
+// Fetching one web page, behind an interface: the program plugs in an HTTP client, tests a
+// local server or a fake. A fetch blocks its thread, so the weather workers call it from
+// their own threads; an implementation must allow calls from any thread.
+#include <string>
+
+struct FetchResult {
+    int status = 0;       // HTTP status of the final response; 0 when none arrived
+    std::string headers;  // of the final response, as received
+    std::string body;
+    std::string finalUrl; // after redirects
+    std::string error;    // why no usable response arrived (time-out, refused, TLS ...)
+
+    // Scrapers read a page only when it came back whole and successful.
+    bool ok() const { return error.empty() && status >= 200 && status < 300; }
+};
+
+class PageFetcher {
+public:
+    virtual ~PageFetcher() = default;
+    // Gives up after `timeoutSeconds` for the whole fetch, so no fetch can hang its thread.
+    virtual FetchResult fetch(const std::string& url, int timeoutSeconds) = 0;
+};
