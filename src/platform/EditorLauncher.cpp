@@ -1,0 +1,187 @@
+#include "platform/EditorLauncher.h"
+
+#include "platform/Files.h"
+#include "platform/UiThread.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace {
+
+bool executable(const QString& program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty() ||
+           (program.contains('/') && QFileInfo(program).isExecutable());
+}
+
+std::vector<std::string> toStd(const QStringList& list)
+{
+    std::vector<std::string> out;
+    for (const QString& s : list)
+        out.push_back(s.toStdString());
+    return out;
+}
+
+// The Exec line of a desktop entry without its field codes (the memo path is appended instead).
+QStringList desktopExec(const QString& desktopFile, bool* terminal)
+{
+    QStringList dirs;
+    QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    dirs << (home.isEmpty() ? QDir::homePath() + "/.local/share" : home);
+    QString data = qEnvironmentVariable("XDG_DATA_DIRS");
+    dirs << (data.isEmpty() ? QString("/usr/local/share:/usr/share") : data).split(':', Qt::SkipEmptyParts);
+    for (const QString& dir : dirs) {
+        std::string bytes;
+        if (!ReadFileBytes((dir + "/applications/" + desktopFile).toStdString(), bytes))
+            continue;
+        QString exec;
+        bool inEntry = false;
+        *terminal = false;
+        for (const QString& raw : QString::fromUtf8(bytes.data(), bytes.size()).split('\n')) {
+            QString line = raw.trimmed();
+            if (line.startsWith('['))
+                inEntry = line == "[Desktop Entry]";
+            else if (inEntry && line.startsWith("Exec=") && exec.isEmpty())
+                exec = line.mid(5);
+            else if (inEntry && line.startsWith("Terminal="))
+                *terminal = line.mid(9).trimmed() == "true";
+        }
+        QStringList parts;
+        for (QString arg : QProcess::splitCommand(exec)) {
+            if (arg.size() == 2 && arg[0] == '%' && arg[1] != '%')
+                continue;
+            arg.replace("%%", "%");
+            parts << arg;
+        }
+        return parts;
+    }
+    return {};
+}
+
+// Swallows the clicks and keys that arrived while the editor ran.
+class InputDiscarder : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
+ProcessEditorLauncher::ProcessEditorLauncher() = default;
+
+ProcessEditorLauncher::~ProcessEditorLauncher()
+{
+    if (m_process)
+        waitForFinish();
+}
+
+std::vector<std::string> ProcessEditorLauncher::findEditor()
+{
+    QString configured = qEnvironmentVariable("KELTO_EDITOR").trimmed();
+    if (!configured.isEmpty()) {
+        if (QFileInfo(configured).isFile())
+            return {configured.toStdString()};
+        return toStd(QProcess::splitCommand(configured));
+    }
+    if (executable("xdg-mime")) {
+        QProcess query;
+        query.start("xdg-mime", {"query", "default", "text/plain"});
+        if (query.waitForFinished(3000)) {
+            QString desktop = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+            bool terminal = false;
+            QStringList command = desktop.isEmpty() ? QStringList() : desktopExec(desktop, &terminal);
+            if (!command.isEmpty() && executable(command.first())) {
+                if (!terminal)
+                    return toStd(command);
+                if (executable("xterm"))
+                    return toStd(QStringList{"xterm", "-e"} + command);
+            }
+        } else {
+            query.kill();
+            query.waitForFinished(1000);
+        }
+    }
+    // Options that make an editor wait for its window instead of handing the file to a
+    // running instance and returning at once.
+    const QStringList candidates[] = {{"gedit", "--wait"}, {"mousepad"}, {"kate", "-b"}, {"xed"}, {"pluma"},
+                                      {"leafpad"},         {"geany", "-i"}};
+    for (const QStringList& c : candidates)
+        if (executable(c.first()))
+            return toStd(c);
+    if (executable("xterm") && executable("nano"))
+        return {"xterm", "-e", "nano"};
+    return {};
+}
+
+bool ProcessEditorLauncher::start(const std::string& path)
+{
+    // One editor at a time: a second start would orphan the first one's wait.
+    if (m_process)
+        return false;
+    std::vector<std::string> editor = findEditor();
+    if (editor.empty())
+        return false;
+    auto process = std::make_unique<QProcess>();
+    QStringList args;
+    for (size_t i = 1; i < editor.size(); ++i)
+        args << QString::fromStdString(editor[i]);
+    args << QString::fromStdString(path);
+    process->setProgram(QString::fromStdString(editor[0]));
+    process->setArguments(args);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start();
+    if (!process->waitForStarted(10000))
+        return false;
+    m_process = std::move(process);
+    return true;
+}
+
+int ProcessEditorLauncher::waitForFinish()
+{
+    if (!m_process)
+        return -1;
+    {
+        // Work that workers queued for this thread would otherwise run inside the wait, in
+        // the middle of the operation that opened the editor.
+        UiThread::DeferCalls defer;
+        if (QCoreApplication::instance() && UiThread::isCurrent()) {
+            // Repaints go on; clicks, keys and commands wait outside the queue until the editor ends.
+            QEventLoop loop;
+            QObject::connect(m_process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
+            if (m_process->state() != QProcess::NotRunning)
+                loop.exec(QEventLoop::ExcludeUserInputEvents);
+        } else {
+            m_process->waitForFinished(-1);
+        }
+        if (QCoreApplication* app = QCoreApplication::instance(); app && UiThread::isCurrent()) {
+            InputDiscarder discarder;
+            app->installEventFilter(&discarder);
+            QCoreApplication::processEvents();
+            app->removeEventFilter(&discarder);
+        }
+    }
+    int code = m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
+    m_process.reset();
+    return code;
+}
