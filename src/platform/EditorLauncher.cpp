@@ -16,8 +16,8 @@ namespace {
 
 bool executable(const QString& program)
 {
-    return !QStandardPaths::findExecutable(program).isEmpty() ||
-           (program.contains('/') && QFileInfo(program).isExecutable());
+    return !QStandardPaths::findExecutable(program).isEmpty()
+           || (program.contains('/') && QFileInfo(program).isExecutable());
 }
 
 std::vector<std::string> toStd(const QStringList& list)
@@ -85,7 +85,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 ProcessEditorLauncher::ProcessEditorLauncher() = default;
 
@@ -123,8 +123,8 @@ std::vector<std::string> ProcessEditorLauncher::findEditor()
     }
     // Options that make an editor wait for its window instead of handing the file to a
     // running instance and returning at once.
-    const QStringList candidates[] = {{"gedit", "--wait"}, {"mousepad"}, {"kate", "-b"}, {"xed"}, {"pluma"},
-                                      {"leafpad"},         {"geany", "-i"}};
+    const QStringList candidates[] = {{"gedit", "--wait"}, {"mousepad"}, {"kate", "-b"}, {"xed"},
+                                      {"pluma"},           {"leafpad"},  {"geany", "-i"}};
     for (const QStringList& c : candidates)
         if (executable(c.first()))
             return toStd(c);

@@ -17,7 +17,7 @@ void onInterrupt(int)
         p->cancel();
 }
 
-} // namespace
+}  // namespace
 
 ConsoleProgress::ConsoleProgress() : ConsoleProgress(std::cerr, isatty(STDERR_FILENO) == 1) {}
 
@@ -69,7 +69,8 @@ void ConsoleProgress::show(bool force)
     if (m_maximum > 0) {
         if (!line.empty())
             line += "  ";
-        line += std::to_string(value) + "/" + std::to_string(m_maximum) + " (" + std::to_string(percent) + "%)";
+        line +=
+            std::to_string(value) + "/" + std::to_string(m_maximum) + " (" + std::to_string(percent) + "%)";
     }
     if (m_terminal) {
         // Back to the line's start and clear what a longer line left behind.

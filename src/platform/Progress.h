@@ -44,7 +44,7 @@ public:
     void cancelOnInterrupt();
 
 private:
-    void show(bool force); // with m_mutex held
+    void show(bool force);  // with m_mutex held
 
     std::mutex m_mutex;
     std::ostream& m_out;

@@ -14,7 +14,7 @@ struct Queue {
     std::deque<std::function<void()>> work;
     int deferDepth = 0;
     bool drainPosted = false;
-    QCoreApplication* watchedApp = nullptr; // the application whose end drops the queue
+    QCoreApplication* watchedApp = nullptr;  // the application whose end drops the queue
 };
 
 Queue& queue()
@@ -31,7 +31,7 @@ void postDrain(Queue& q, QCoreApplication* app)
     if (q.drainPosted)
         return;
     q.drainPosted = true;
-    QMetaObject::invokeMethod(app, [] { drain(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(app, &drain, Qt::QueuedConnection);
 }
 
 void drain()
@@ -69,7 +69,7 @@ void dropQueue()
     }
 }
 
-} // namespace
+}  // namespace
 
 bool UiThread::isCurrent()
 {
@@ -126,10 +126,13 @@ Answer UiThreadPrompt::ask(int id, Buttons buttons, Icon icon, const std::string
         return UiThread::call([&] { return m_ui.ask(id, buttons, icon, text); });
     } catch (const std::future_error&) {
         switch (buttons) {
-        case Buttons::Ok: return Answer::Ok;
+        case Buttons::Ok:
+            return Answer::Ok;
         case Buttons::OkCancel:
-        case Buttons::YesNoCancel: return Answer::Cancel;
-        default: return Answer::No;
+        case Buttons::YesNoCancel:
+            return Answer::Cancel;
+        default:
+            return Answer::No;
         }
     }
 }

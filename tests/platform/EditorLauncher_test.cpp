@@ -29,7 +29,7 @@ std::string WriteScript(const TempDir& temp, const std::string& name, const std:
     return path;
 }
 
-} // namespace
+}  // namespace
 
 TEST(EditorLauncher, ScriptEditorWritesTheFileAndItsExitCodeComesBack)
 {
@@ -38,12 +38,12 @@ TEST(EditorLauncher, ScriptEditorWritesTheFileAndItsExitCodeComesBack)
     std::string memo = temp.file("20130420.txt");
     ProcessEditorLauncher launcher;
     ASSERT_TRUE(launcher.start(memo));
-    EXPECT_FALSE(launcher.start(memo)); // one editor at a time
+    EXPECT_FALSE(launcher.start(memo));  // one editor at a time
     EXPECT_EQ(launcher.waitForFinish(), 3);
     std::string text;
     ASSERT_TRUE(ReadFileBytes(memo, text));
     EXPECT_EQ(text, "added by editor\n");
-    EXPECT_EQ(launcher.waitForFinish(), -1); // nothing runs any more
+    EXPECT_EQ(launcher.waitForFinish(), -1);  // nothing runs any more
 
     // The launcher serves the next memo.
     ASSERT_TRUE(launcher.start(memo));

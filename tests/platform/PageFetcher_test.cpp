@@ -14,9 +14,13 @@ TEST(PageFetcher, OnlyAWholeSuccessfulResponseIsOk)
         bool ok;
     };
     const Case cases[] = {
-        {200, "", true},   {204, "", true},           {301, "", false},
-        {404, "", false},  {500, "", false},          {0, "timed out", false},
-        {200, "connection reset", false}, // a body cut short is no page
+        {200, "", true},
+        {204, "", true},
+        {301, "", false},
+        {404, "", false},
+        {500, "", false},
+        {0, "timed out", false},
+        {200, "connection reset", false},  // a body cut short is no page
     };
     for (const Case& c : cases) {
         FetchResult r;

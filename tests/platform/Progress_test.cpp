@@ -38,7 +38,7 @@ TEST(Progress, ConsoleLogWritesOneLinePerPercent)
     for (int i = 0; i <= 8; ++i)
         progress.setValue(i);
     progress.setText("20130420.jpg");
-    progress.setValue(900); // beyond the range: shown as complete
+    progress.setValue(900);  // beyond the range: shown as complete
     EXPECT_EQ(out.str(), "写真を読み込み中\n"
                          "写真を読み込み中  0/400 (0%)\n"
                          "写真を読み込み中  4/400 (1%)\n"

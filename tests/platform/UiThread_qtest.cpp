@@ -59,7 +59,7 @@ public:
     std::vector<std::string> texts;
 };
 
-} // namespace
+}  // namespace
 
 class UiThreadTest : public QObject {
     Q_OBJECT

@@ -17,9 +17,11 @@ public:
             result.finalUrl = url;
         m_pages[url] = std::move(result);
     }
+    static constexpr const char* kHtmlHeaders =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n\r\n";
+
     // A plain 200 answer with a body.
-    void putPage(const std::string& url, const std::string& body,
-                 const std::string& headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n\r\n")
+    void putPage(const std::string& url, const std::string& body, const std::string& headers = kHtmlHeaders)
     {
         FetchResult r;
         r.status = 200;
