@@ -68,19 +68,6 @@ TEST(EditorLauncher, CrashedOrMissingEditor)
     }
 }
 
-TEST(EditorLauncher, CommandFromTheEnvironment)
-{
-    TempDir temp;
-    {
-        EditorVariable editor("xterm -e \"nano -w\"");
-        EXPECT_EQ(ProcessEditorLauncher::findEditor(), (std::vector<std::string>{"xterm", "-e", "nano -w"}));
-    }
-    // A program path with a space is one program, not a command line.
-    std::string spaced = WriteScript(temp, "my editor.sh", "exit 0\n");
-    EditorVariable editor(spaced);
-    EXPECT_EQ(ProcessEditorLauncher::findEditor(), std::vector<std::string>{spaced});
-}
-
 TEST(EditorLauncher, WorkQueuedForTheUiThreadWaitsUntilTheEditorEnds)
 {
     TempDir temp;

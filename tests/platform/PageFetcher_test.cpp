@@ -6,30 +6,6 @@
 
 #include <thread>
 
-TEST(PageFetcher, OnlyAWholeSuccessfulResponseIsOk)
-{
-    struct Case {
-        int status;
-        std::string error;
-        bool ok;
-    };
-    const Case cases[] = {
-        {200, "", true},
-        {204, "", true},
-        {301, "", false},
-        {404, "", false},
-        {500, "", false},
-        {0, "timed out", false},
-        {200, "connection reset", false},  // a body cut short is no page
-    };
-    for (const Case& c : cases) {
-        FetchResult r;
-        r.status = c.status;
-        r.error = c.error;
-        EXPECT_EQ(r.ok(), c.ok) << c.status << " " << c.error;
-    }
-}
-
 TEST(PageFetcher, FakeAnswersFromItsTableOnAnyThread)
 {
     FakePageFetcher fetcher;
