@@ -1,6 +1,7 @@
 #include "app/CKeltoApp.h"
 
 #include "app/CMainFrame.h"
+#include "app/CNotebook.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -53,6 +54,8 @@ void CKeltoApp::watchTerminationSignals()
         }
         // Leaves every event loop, open dialogs included, without the close question (quit()
         // would ask it); the frame is then destroyed and the controller's shutdown writes the day.
+        // Nothing asks anything from here on: no dialog may keep the process waiting.
+        TerminationRequested = true;
         QCoreApplication::exit(0);
     });
     struct sigaction sa {};

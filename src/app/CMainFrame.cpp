@@ -241,6 +241,11 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // The day is written while the window is still there to say what went wrong.
+    if (!m_view->notebook().PrepareToClose()) {
+        event->ignore();
+        return;
+    }
     m_idleTimer.stop();
     event->accept();
 }

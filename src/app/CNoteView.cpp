@@ -6,9 +6,11 @@
 #include "store/DataFolders.h"
 #include "app/KeltoIni.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -29,6 +31,8 @@ CNoteView::CNoteView(CMainFrame* frame, const std::string& programFolder, const 
 
 CNoteView::~CNoteView()
 {
+    if (m_busy)
+        QApplication::restoreOverrideCursor();
     m_animationTimer.stop();
     m_notebook->Shutdown();
 }
@@ -108,6 +112,22 @@ StartChoice CNoteView::RunStartDialog()
 bool CNoteView::OpenDocument(const std::string& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void CNoteView::SetBusy(const std::string& status)
+{
+    bool busy = !status.empty();
+    if (busy != m_busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+        m_busy = busy;
+    }
+    if (busy)
+        m_frame->statusBar()->showMessage(QString::fromStdString(status));
+    else
+        m_frame->statusBar()->clearMessage();
 }
 
 // Press, move and release go to the page shown and stop there; a double-click reaches only

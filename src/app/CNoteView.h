@@ -38,6 +38,7 @@ public:
     int RunDialog(int dialogId, int mode) override;
     StartChoice RunStartDialog() override;
     bool OpenDocument(const std::string& path) override;
+    void SetBusy(const std::string& status) override;
 
     // Runs the controller's start once the window is on screen.
     void startIfNeeded();
@@ -67,6 +68,7 @@ private:
     std::unique_ptr<CNotebook> m_notebook;
     QImage m_screen;
     bool m_startQueued = false;
+    bool m_busy = false;
     QTimer m_animationTimer;
     std::function<void(int, QPoint)> m_pageMouse;
 };

@@ -10,8 +10,10 @@
 #include "store/DataFolders.h"
 
 #include <cctype>
+#include <cstdio>
 
 std::atomic<bool> SkipExitConfirmation{true};
+std::atomic<bool> TerminationRequested{false};
 
 QColor ColorFromRef(int ref)
 {
@@ -154,7 +156,10 @@ void CNotebook::UpdateTitle()
 
 void CNotebook::SetViewMode(int mode)
 {
-    m_store.FlushDayRecord();
+    if (!m_store.FlushDayRecord()) {
+        PresentPage();
+        return;
+    }
     ViewMode = mode;
     m_pages.DrawPage(mode);
     PresentPage();
@@ -174,12 +179,21 @@ void CNotebook::ShowHelpDocument()
         m_prompt.tell(144, Icon::Stop);
 }
 
+bool CNotebook::PrepareToClose()
+{
+    if (!ViewWindow)
+        return true;
+    return m_store.FlushDayRecord(true).ok();
+}
+
 void CNotebook::Shutdown()
 {
     if (m_shutDown && !ViewWindow)
         return;
     if (ViewWindow) {
-        m_store.FlushDayRecord();
+        m_store.SetQuiet(true);
+        if (DayResult r = m_store.FlushDayRecord(); !r)
+            std::fprintf(stderr, "Kelto: %s\n", DayResultText(r).c_str());
         m_pages.Release();
         m_store.Day.picture = QImage();
         PageBuffer = QImage();

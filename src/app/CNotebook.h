@@ -18,6 +18,9 @@ class ViewHost;
 
 // Closing the main window asks first only while this is clear (set until a notebook is open).
 extern std::atomic<bool> SkipExitConfirmation;
+// Set when the process was told to end (a termination signal): from then on nothing waits for
+// an answer, since nobody may be there to give it.
+extern std::atomic<bool> TerminationRequested;
 
 enum ViewModeId { ViewNone = 0, ViewDetail = 1, ViewGraph = 2, ViewList = 3, ViewCalendar = 4 };
 
@@ -45,8 +48,13 @@ public:
     // "#RRGGBB" -> 0x00BBGGRR; anything else shows message 134 and gives -1.
     int ReadColor(const char* section, const char* key, const char* def, const std::string* file = nullptr);
     void ShowHelpDocument();
+    // Before the main window closes: writes the day; when it cannot be written the user
+    // chooses to retry, to quit without the change or to stay (false: do not close).
+    bool PrepareToClose();
+    // Writes what it can and asks nothing: the windows are going.
     void Shutdown();
 
+    // Flushes the day first; when the user keeps an unwritable change the page stays as it is.
     void SetViewMode(int mode);
     void PresentPage();
 

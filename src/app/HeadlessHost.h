@@ -14,4 +14,5 @@ public:
     int RunDialog(int, int) override { return 0; }
     StartChoice RunStartDialog() override { return StartChoice::Open; }
     bool OpenDocument(const std::string&) override { return false; }
+    void SetBusy(const std::string&) override {}
 };

@@ -51,4 +51,7 @@ public:
     virtual StartChoice RunStartDialog() = 0;
     // Opens a document with the desktop's associated program; false when that failed.
     virtual bool OpenDocument(const std::string& path) = 0;
+    // While the program waits for something outside it (the memo editor) and takes no input:
+    // a busy cursor and `status` in the status bar. An empty text ends the busy state.
+    virtual void SetBusy(const std::string& status) = 0;
 };

@@ -2,10 +2,13 @@
 
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/Prompt.h"
+#include "platform/SafeFormat.h"
 #include "platform/TextCodec.h"
+#include "res/Strings.h"
 #include "store/NotebookFile.h"
 #include "store/NotebookSettings.h"
 
@@ -19,7 +22,10 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -29,25 +35,109 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// A number field: empty gives `unset`; the first character must be a digit, "." or (when allowed)
-// "-", the rest is read as the C library reads a leading number. False for anything else.
-bool readDecimal(const std::string& text, float unset, bool allowMinus, float& value, bool& extraDecimals)
+// What a number field may hold. The lower ends stay above the "not set" values (-1, -100)
+// even after rounding to one decimal, so a typed value never reads back as not set.
+struct FieldRange {
+    double min, max;
+};
+constexpr FieldRange kLengthRange{0, 99999};
+constexpr FieldRange kTemperatureRange{-99.9, 99.9};
+constexpr FieldRange kFreeItemRange{-99.9, 99999};
+constexpr FieldRange kSunshineRange{0, 24};
+
+// A plain decimal number: an optional minus sign (when allowed), digits, at most one '.', and
+// at least one digit. No exponent, no sign alone, nothing after the number.
+bool plainDecimal(const std::string& text, bool allowMinus)
+{
+    size_t i = allowMinus && !text.empty() && text[0] == '-' ? 1 : 0;
+    int digits = 0;
+    bool dot = false;
+    for (; i < text.size(); ++i) {
+        if (isDigit(text[i]))
+            ++digits;
+        else if (text[i] == '.' && !dot)
+            dot = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
+// A number field: empty gives `unset`; otherwise a plain decimal number within `range`.
+// False for anything else.
+bool readDecimal(const std::string& text, float unset, FieldRange range, float& value, bool& extraDecimals)
 {
     if (text.empty()) {
         value = unset;
         return true;
     }
-    char c = text[0];
-    if (!isDigit(c) && c != '.' && !(allowMinus && c == '-'))
+    if (!plainDecimal(text, range.min < 0))
         return false;
-    value = ParseMeasure(text);
-    // A value too large for the record would be written as text no reader takes back.
-    if (!std::isfinite(value))
+    double v = 0;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || !(v >= range.min && v <= range.max))
         return false;
+    value = static_cast<float>(v);
     size_t dot = text.rfind('.');
     if (dot != std::string::npos && text.size() - dot > 2)
         extraDecimals = true;
     return true;
+}
+
+const char* const kDayExtensions[] = {"dat", "jpg", "txt"};
+
+bool dayHasFiles(const std::string& folder, const QDate& date)
+{
+    for (const char* ext : kDayExtensions)
+        if (FileExists(DayFilePath(folder, date, ext)))
+            return true;
+    return false;
+}
+
+// Removing a file changes its folder: the write-fault hook of tests stands for a folder that
+// cannot be written. A file that is not there is no failure.
+DayResult removeDayFile(const std::string& path)
+{
+    if (WriteFaultFor(path) || (std::remove(path.c_str()) != 0 && errno != ENOENT))
+        return DayResult::Failed(kMsgDayDeleteFailed, path);
+    return {};
+}
+
+// Copies the day's files byte for byte to another date (a photo that could not be decoded
+// goes with them unchanged). On failure the copies made so far are removed again.
+DayResult copyDayFiles(const std::string& folder, const QDate& from, const QDate& to)
+{
+    std::vector<std::string> made;
+    for (const char* ext : kDayExtensions) {
+        std::string source = DayFilePath(folder, from, ext);
+        if (!FileExists(source))
+            continue;
+        std::string target = DayFilePath(folder, to, ext);
+        if (!CopyFileSafe(source, target, true)) {
+            for (const std::string& path : made)
+                std::remove(path.c_str());
+            return DayResult::Failed(kMsgDayMoveFailed, target);
+        }
+        made.push_back(target);
+    }
+    // Frame alignment belongs to the old date's place in the animation.
+    std::string dat = DayFilePath(folder, to, "dat");
+    if (FileExists(dat)) {
+        IniFile::DeleteKey(dat, "Triming", "Position");
+        IniFile::DeleteKey(dat, "Triming", "Size");
+    }
+    return {};
+}
+
+DayResult removeDayFiles(const std::string& folder, const QDate& date)
+{
+    DayResult failed;
+    for (const char* ext : kDayExtensions) {
+        DayResult r = removeDayFile(DayFilePath(folder, date, ext));
+        if (!r && failed)
+            failed = r;
+    }
+    return failed;
 }
 
 void setCurrentDate(CNotebook& nb, const QDate& date)
@@ -112,25 +202,27 @@ int ApplyEntryDialog(CNotebook& nb, const EntryFields& f, int* focusId)
         return 0;
     };
 
-    if (!readDecimal(f.height, kUnsetLength, false, m.height, extraDecimals))
+    if (!readDecimal(f.height, kUnsetLength, kLengthRange, m.height, extraDecimals))
         return bad(EntryId::Height, 174);
     if (f.leaves.empty()) {
         m.leaves = -1;
     } else {
-        int count = IniFile::ParseInt(f.leaves);
-        if (!isDigit(f.leaves[0]) || count < 0 || count >= 100)
-            return bad(EntryId::Leaves, count != 0 ? 173 : 174);
+        // Whole numbers only; a negative or too large count says so (173), other text 174.
+        bool number = plainDecimal(f.leaves, true) && f.leaves.find('.') == std::string::npos;
+        int count = number ? IniFile::ParseInt(f.leaves) : 0;
+        if (!number || count < 0 || count >= 100 || f.leaves[0] == '-')
+            return bad(EntryId::Leaves, number && count != 0 ? 173 : 174);
         m.leaves = count;
     }
-    if (!readDecimal(f.leafSize, kUnsetLength, false, m.leafSize, extraDecimals))
+    if (!readDecimal(f.leafSize, kUnsetLength, kLengthRange, m.leafSize, extraDecimals))
         return bad(EntryId::LeafSize, 174);
-    if (!readDecimal(f.solution, kUnsetLength, false, m.solution, extraDecimals))
+    if (!readDecimal(f.solution, kUnsetLength, kLengthRange, m.solution, extraDecimals))
         return bad(EntryId::Solution, 174);
-    if (!readDecimal(f.roomTemp, kUnsetTemperature, true, m.roomTemp, extraDecimals))
+    if (!readDecimal(f.roomTemp, kUnsetTemperature, kTemperatureRange, m.roomTemp, extraDecimals))
         return bad(EntryId::RoomTemp, 174);
-    if (!readDecimal(f.free1, kUnsetTemperature, true, m.free1, extraDecimals))
+    if (!readDecimal(f.free1, kUnsetTemperature, kFreeItemRange, m.free1, extraDecimals))
         return bad(EntryId::Free1, 174);
-    if (!readDecimal(f.free2, kUnsetTemperature, true, m.free2, extraDecimals))
+    if (!readDecimal(f.free2, kUnsetTemperature, kFreeItemRange, m.free2, extraDecimals))
         return bad(EntryId::Free2, 174);
     m.flags = f.showInGraph ? kShowInGraph : 0;
 
@@ -178,9 +270,9 @@ int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
     };
     bool ignored = false;
     DayWeather w;
-    if (!readDecimal(f.lowTemp, kUnsetTemperature, true, w.LowTemp, ignored))
+    if (!readDecimal(f.lowTemp, kUnsetTemperature, kTemperatureRange, w.LowTemp, ignored))
         return bad(DayDataId::LowTemp);
-    if (!readDecimal(f.highTemp, kUnsetTemperature, true, w.HighTemp, ignored))
+    if (!readDecimal(f.highTemp, kUnsetTemperature, kTemperatureRange, w.HighTemp, ignored))
         return bad(DayDataId::HighTemp);
     if (f.lowTemp.empty() != f.highTemp.empty()) {
         if (f.lowTemp.empty())
@@ -188,7 +280,7 @@ int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
         else
             w.HighTemp = w.LowTemp;
     }
-    if (!readDecimal(f.daylight, kUnsetLength, false, w.Daylight, ignored))
+    if (!readDecimal(f.daylight, kUnsetLength, kSunshineRange, w.Daylight, ignored))
         return bad(DayDataId::Daylight);
     // The day file is Shift-JIS: refuse what it cannot hold rather than write it garbled.
     if (!FitsCp932(f.weather)) {
@@ -201,26 +293,46 @@ int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
 
     QDate oldDate = day.date;
     QDate newDate = f.date.isValid() ? f.date : oldDate;
-    bool moveRecord = false;
     const std::string& folder = nb.NotebookFolder;
-    if (newDate != oldDate && oldDate.isValid() && FileExists(DayFilePath(folder, oldDate, "dat"))) {
-        std::string oldMemo = DayFilePath(folder, oldDate, "txt");
-        if (FileExists(oldMemo))
-            CopyFileSafe(oldMemo, DayFilePath(folder, newDate, "txt"), false);
-        moveRecord = prompt.ask(142, Buttons::YesNo, Icon::Question) == Answer::Yes;
+    auto refuseDate = [&](int message, const std::string& text) {
+        if (focusId)
+            *focusId = DayDataId::Date;
+        prompt.ask(message, Buttons::Ok, Icon::Exclamation, text);
+        return 0;
+    };
+    bool redated = newDate != oldDate && oldDate.isValid();
+    if (redated) {
+        // Days are records of the past.
+        if (newDate > Clock::Today())
+            return refuseDate(204, {});
+        // Another day's record is never overwritten: the user picks a free date instead.
+        if (dayHasFiles(folder, newDate))
+            return refuseDate(203, FormatInts(LoadString(203), {newDate.year(), newDate.month(), newDate.day()}));
+    }
+
+    bool moveRecord = false;
+    if (redated) {
+        bool written = FileExists(DayFilePath(folder, oldDate, "dat"));
+        bool keepOld = written && prompt.ask(142, Buttons::YesNo, Icon::Question) != Answer::Yes;
+        // The files go to the new date as they are; the old ones are removed only once every
+        // copy is complete, so a failure leaves the day where it was.
+        if (DayResult r = copyDayFiles(folder, oldDate, newDate); !r) {
+            prompt.tell(r.message, Icon::Stop, DayResultText(r));
+            return 0;
+        }
+        if (!keepOld) {
+            if (DayResult r = removeDayFiles(folder, oldDate); !r)
+                prompt.tell(r.message, Icon::Exclamation, DayResultText(r));
+        }
+        moveRecord = written && !keepOld;
     }
     setCurrentDate(nb, newDate);
     day.weather = w;
-
     if (moveRecord) {
-        // The day is written under its new date before the old files go, so a failed write
-        // (a full disk, say) leaves the record where it was instead of losing it.
+        // The day is written under its new date when the calendar is shown.
         day.dirty = true;
-        if (store.SaveDayRecord(false)) {
-            DeleteFiles(folder, DayFileStem(oldDate) + ".*");
-            store.ScanDays(false, false);
-            nb.RedatedToCalendar = 1;
-        }
+        store.ScanDays(false, false);
+        nb.RedatedToCalendar = 1;
     }
     return 1;
 }
@@ -238,14 +350,35 @@ int EditDayData(CNotebook& nb)
     return 1;
 }
 
-void DeleteDayFiles(CNotebook& nb)
+DayResult DeleteDayFiles(CNotebook& nb)
 {
     DayStore& store = nb.store();
     DayRecord& day = store.Day;
-    if (day.date.isValid())
-        DeleteFiles(nb.NotebookFolder, DayFileStem(day.date) + ".*");
+    const std::string& folder = nb.NotebookFolder;
+    if (day.date.isValid()) {
+        // Only files named exactly after the day are its files; a copy such as
+        // "20261105 - コピー.dat" is left alone.
+        std::string stem = DayFileStem(day.date);
+        std::vector<std::string> files;
+        for (const std::string& name : FindFiles(folder, stem + ".*"))
+            if (DayFileDate(name, std::string_view(name).substr(stem.size() + 1)) == day.date)
+                files.push_back(JoinPath(folder, name));
+        DayResult failed;
+        // A folder that cannot be changed keeps the whole day, not a part of it.
+        if (!files.empty() && !QFileInfo(QString::fromStdString(folder)).isWritable())
+            failed = DayResult::Failed(kMsgDayDeleteFailed, folder);
+        for (size_t i = 0; failed && i < files.size(); ++i)
+            failed = removeDayFile(files[i]);
+        if (!failed) {
+            nb.prompt().tell(failed.message, Icon::Stop, DayResultText(failed));
+            store.ScanDays(false, false);
+            nb.PresentPage();
+            return failed;
+        }
+    }
     // The deleted day's values must not come back at the next flush.
     day.dirty = false;
+    day.pictureChanged = false;
     day.weather.reset();
     day.measurements.reset();
     day.picture = QImage();
@@ -253,14 +386,14 @@ void DeleteDayFiles(CNotebook& nb)
     // Scanned after the files went, so the day table no longer lists the day.
     store.ScanDays(false, false);
     nb.SetViewMode(ViewCalendar);
+    return {};
 }
 
 bool DeleteCurrentDay(CNotebook& nb)
 {
     if (nb.prompt().ask(141, Buttons::YesNo, Icon::Question) != Answer::Yes)
         return false;
-    DeleteDayFiles(nb);
-    return true;
+    return DeleteDayFiles(nb).ok();
 }
 
 std::string MemoPath(const CNotebook& nb)
@@ -271,17 +404,38 @@ std::string MemoPath(const CNotebook& nb)
 void EditMemo(CNotebook& nb)
 {
     std::string memo = MemoPath(nb);
-    if (!FileExists(memo)) {
-        std::string templ = JoinPath(nb.ProgramFolder, "Kelto.txt");
-        if (FileExists(templ))
-            CopyFileSafe(templ, memo, true);
+    std::string templ = JoinPath(nb.ProgramFolder, "Kelto.txt");
+    if (!FileExists(memo) && FileExists(templ) && !CopyFileSafe(templ, memo, true)) {
+        DayResult r = DayResult::Failed(kMsgDayWriteFailed, memo);
+        nb.prompt().tell(r.message, Icon::Stop, DayResultText(r));
+        return;
     }
     std::vector<std::string> editor = FindMemoEditor();
     if (editor.empty() || !RunEditor(editor, memo)) {
         nb.prompt().tell(132, Icon::Stop);
         return;
     }
+    ViewHost* host = nb.host();
+    if (host)
+        host->SetBusy(LoadString(207));
     WaitForEditor();
+    if (host)
+        host->SetBusy({});
+
+    // A new day whose memo was written is a record from now on: its day file is written, so
+    // the calendar shows it. A memo left as the template made it is not writing.
+    DayRecord& day = nb.store().Day;
+    if (day.date.isValid() && !FileExists(DayFilePath(nb.NotebookFolder, day.date, "dat")) && FileExists(memo)) {
+        std::string text, blank;
+        ReadFileBytes(memo, text);
+        bool fromTemplate = FileExists(templ) && ReadFileBytes(templ, blank) && text == blank;
+        if (!text.empty() && !fromTemplate) {
+            if (!day.weather && !day.measurements)
+                day.measurements = Measurements{};
+            day.dirty = true;
+            nb.store().SaveDayRecord(true);
+        }
+    }
     drawDetailPage(nb);
 }
 

@@ -2,6 +2,8 @@
 // The operations that change the current day: observation entry, data change (date and typed-in
 // weather), delete and the memo. Dialogs read their controls into the field structs below and
 // call the apply operations; nothing here needs a widget.
+#include "store/DayRecord.h"
+
 #include <QDate>
 
 #include <string>
@@ -47,12 +49,15 @@ int ApplyEntryDialog(CNotebook& nb, const EntryFields& fields, int* focusId = nu
 int EnterMeasurements(CNotebook& nb);
 
 DayDataFields FillDayDataDialog(CNotebook& nb);
+// A new date after today, or one that already has files of a day, is refused (focus on the
+// date). Moving a day copies its files byte for byte to the new date before the old ones go.
 int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& fields, int* focusId = nullptr);
 // Commands 32806 and 32780: the data change dialog; after a moved date the calendar is shown.
 int EditDayData(CNotebook& nb);
 
-// Deletes every file of the current day and shows the calendar (no question asked).
-void DeleteDayFiles(CNotebook& nb);
+// Deletes every file of the current day and shows the calendar (no question asked). When a
+// file cannot be deleted the user is told which, and the day stays shown.
+DayResult DeleteDayFiles(CNotebook& nb);
 // Command 32817: asks message 141 first. True when the day was deleted.
 bool DeleteCurrentDay(CNotebook& nb);
 

@@ -3,8 +3,10 @@
 #include "photos/PictureFile.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "res/Strings.h"
 #include "store/NotebookFile.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 
@@ -13,11 +15,25 @@ std::string DayFilePath(const std::string& folder, const QDate& date, const char
     return JoinPath(folder, DayFileStem(date) + "." + extension);
 }
 
+std::string DayResultText(const DayResult& result)
+{
+    std::string text = LoadString(result.message);
+    if (!result.path.empty())
+        text += "\n" + result.path;
+    return text;
+}
+
 std::string FormatMeasure(float value)
 {
+    if (!std::isfinite(value))
+        return std::string();
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::fixed, 1);
-    return std::string(buf, r.ptr);
+    std::string text(buf, r.ptr);
+    // A small negative value rounds to "-0.0"; the page and the file show it as 0.0.
+    if (text == "-0.0")
+        text = "0.0";
+    return text;
 }
 
 std::string LengthText(float v)
@@ -44,12 +60,27 @@ float ParseMeasure(const std::string& text)
     return static_cast<float>(v);
 }
 
+float ParseDayValue(const std::string& text, float unset)
+{
+    if (text.empty())
+        return unset;
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && text[i] == '+')
+        ++i;
+    double v = 0;
+    auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
+    if (r.ec == std::errc::result_out_of_range || (r.ec == std::errc() && (!std::isfinite(v) || std::fabs(v) > FLT_MAX)))
+        return unset;
+    return r.ec == std::errc() ? static_cast<float>(v) : 0.0f;
+}
+
 namespace {
 
 float readValue(const std::string& path, const char* section, const char* key, float unset)
 {
-    std::string v = IniFile::ReadString(path, section, key, "");
-    return v.empty() ? unset : ParseMeasure(v);
+    return ParseDayValue(IniFile::ReadString(path, section, key, ""), unset);
 }
 
 } // namespace
@@ -108,27 +139,24 @@ bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeat
                                {"Daylight", LengthText(w.Daylight)}});
 }
 
-bool WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings, Prompt* prompt)
+DayResult WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings)
 {
     std::string path = DayFilePath(folder, day.date, "dat");
-    bool ok = true;
-    if (!day.picture.isNull()) {
-        // A photo of another size than the settings (they were changed by hand) is kept at its
-        // own size rather than cut or padded.
-        bool configured = day.picture.width() >= settings.PictureWidth && day.picture.height() >= settings.PictureHeight;
-        int width = configured ? settings.PictureWidth : day.picture.width();
-        int height = configured ? settings.PictureHeight : day.picture.height();
-        if (!SavePictureFile(DayFilePath(folder, day.date, "jpg"), day.picture, width, height, settings.JpegQuality,
-                             prompt))
-            return false;
-        if (!day.sourcePath.empty())
-            ok = IniFile::WriteString(path, "Picture", "SourcePath", day.sourcePath) && ok;
+    if (day.pictureChanged && !day.picture.isNull()) {
+        // Written at the picture's own size: an import made it the notebook's size, and a
+        // picture of another size is kept whole rather than cut to a corner.
+        std::string photo = DayFilePath(folder, day.date, "jpg");
+        if (!SavePictureFile(photo, day.picture, day.picture.width(), day.picture.height(), settings.JpegQuality,
+                             nullptr))
+            return DayResult::Failed(kMsgPhotoWriteFailed, photo);
+        if (!day.sourcePath.empty() && !IniFile::WriteString(path, "Picture", "SourcePath", day.sourcePath))
+            return DayResult::Failed(kMsgDayWriteFailed, path);
     }
-    if (day.weather)
-        ok = WriteDayWeather(folder, day.date, *day.weather) && ok;
+    if (day.weather && !WriteDayWeather(folder, day.date, *day.weather))
+        return DayResult::Failed(kMsgDayWriteFailed, path);
     if (day.measurements) {
         const Measurements& m = *day.measurements;
-        ok = IniFile::WriteKeys(path, "Growth",
+        if (!IniFile::WriteKeys(path, "Growth",
                                 {{"DataHeight", LengthText(m.height)},
                                  {"DataWidth", LengthText(m.leafSize)},
                                  {"DataCount", m.leaves >= 0 ? std::to_string(m.leaves) : std::string()},
@@ -136,8 +164,8 @@ bool WriteDayFiles(const std::string& folder, const DayRecord& day, const Pictur
                                  {"Temperature", TemperatureText(m.roomTemp)},
                                  {"DataGraph", m.showInGraph() ? "1" : "0"},
                                  {"Option1", TemperatureText(m.free1)},
-                                 {"Option2", TemperatureText(m.free2)}}) &&
-             ok;
+                                 {"Option2", TemperatureText(m.free2)}}))
+            return DayResult::Failed(kMsgDayWriteFailed, path);
     }
-    return ok;
+    return DayResult{};
 }

@@ -8,8 +8,6 @@
 #include <optional>
 #include <string>
 
-class Prompt;
-
 inline constexpr float kUnsetLength = -1.0f;        // lengths, counts, sunshine
 inline constexpr float kUnsetTemperature = -100.0f;  // temperatures, free items
 inline constexpr uint32_t kDayExists = 0x01;        // flags bit 0: a record exists (graph)
@@ -53,7 +51,29 @@ struct DayRecord {
     QImage picture;          // DayPicture; null when the day has no photo
     std::string sourcePath;  // PhotoSourcePath
     bool dirty = false;      // RecordDirty
+    // Set by whoever replaces the picture (an import): only then is the photo file written.
+    // A photo loaded from its file is never re-encoded, so it keeps its size, quality and EXIF.
+    bool pictureChanged = false;
 };
+
+// Messages for what could not be done to a day's files (with the path they concern).
+inline constexpr int kMsgPhotoWriteFailed = 133;   // the photo file
+inline constexpr int kMsgDayWriteFailed = 200;     // the day's INI or memo file
+inline constexpr int kMsgDayDeleteFailed = 205;
+inline constexpr int kMsgDayMoveFailed = 208;
+
+// What an operation on a day's files came to: message 0 when it succeeded, else the message
+// that says what failed and the file it failed on.
+struct DayResult {
+    int message = 0;
+    std::string path;
+    bool ok() const { return message == 0; }
+    explicit operator bool() const { return ok(); }
+    static DayResult Failed(int message, std::string path) { return DayResult{message, std::move(path)}; }
+};
+
+// The message of a failed result followed by its path, for a message box.
+std::string DayResultText(const DayResult& result);
 
 std::string DayFilePath(const std::string& folder, const QDate& date, const char* extension);
 
@@ -62,18 +82,20 @@ void ReadDayFiles(const std::string& folder, const QDate& date, DayRecord& day);
 // Reads only the INI values (no photo): weather and measurements, absent when no .dat exists.
 bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<DayWeather>* weather,
                    std::optional<Measurements>* measurements);
-// Writes the photo first (replaced only once complete), then the INI keys. False when the photo
-// or the INI file could not be written; message 133 is shown for the photo.
-bool WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings,
-                   Prompt* prompt);
+// Writes the photo first when it changed (replaced only once complete, at its own size), then
+// the INI keys. Shows nothing: the result names the file that could not be written.
+DayResult WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings);
 // Writes only the Weather section of a day file (bulk weather fetch).
 bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& weather);
 
 // Number formats of the day file: "%.01f" (one decimal, '.' whatever the locale), empty for unset.
 std::string FormatMeasure(float value);
 // A value as the day file and the dialogs show it: "%.01f", or empty when not set (below 0 for
-// lengths, counts and sunshine; -100 or below for temperatures and free items).
+// lengths, counts and sunshine; -100 or below for temperatures and free items). Never "inf",
+// "nan" or "-0.0": a value that is not a number shows nothing, a negative zero shows 0.0.
 std::string LengthText(float value);
 std::string TemperatureText(float value);
 // The C library's leading-number conversion, locale-independent; 0 for text without a number.
 float ParseMeasure(const std::string& text);
+// A day-file value: empty, non-finite or beyond the float range reads as `unset`.
+float ParseDayValue(const std::string& text, float unset);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <set>
 #include <string>
 
 class CNotebook;
@@ -29,16 +30,25 @@ public:
     // Whole days since StartDate plus one; none without a start date.
     std::optional<int> DayNumber(const QDate& date) const;
 
-    // Both first write the day held now; when that fails (message 133 was shown) they change
-    // nothing and return false, so unsaved changes are never dropped.
-    bool LoadDayRecord(int year, int month, int day);
+    // Both first flush the day held now; when it cannot be written and the user keeps it
+    // (see FlushDayRecord) they change nothing and return that failure.
+    DayResult LoadDayRecord(int year, int month, int day);
     // An empty day for CurrentYear/CurrentMonth/CurrentDay, shown on the detail page. No file
     // is written until something is entered and flushed.
-    bool NewDayRecord();
+    DayResult NewDayRecord();
     // Writes the current day; with `rescan` the days are scanned afterwards. The dirty flag
-    // is cleared only when everything was written.
-    bool SaveDayRecord(bool rescan);
-    bool FlushDayRecord();
+    // is cleared only when everything was written; a failure is told with the file's path.
+    DayResult SaveDayRecord(bool rescan);
+    // Writes the day when it is dirty. When that fails the user chooses: write again, discard
+    // the change (the day is read back from its files and the result is success), or keep it
+    // (the failure is returned and the caller stays where it is). `closing`: the program is
+    // about to end, so discarding means quitting without the change.
+    DayResult FlushDayRecord(bool closing = false);
+    // While quiet nothing is asked or told (the windows are gone or the process was told to
+    // end): shutdown writes what it can and reports nothing.
+    void SetQuiet(bool quiet) { m_quiet = quiet; }
+    // Lists the days by date. With more days than the table holds, the newest are kept (never
+    // a gap between two listed days) and the user is told once that older ones are not shown.
     void ScanDays(bool pictures, bool monthOnly);
     void StepDay(int direction);
 
@@ -46,5 +56,12 @@ public:
     int FindDay(int yyyymmdd) const;
 
 private:
+    DayResult WriteCurrentDay(bool rescan);
+    bool mayAsk() const;
+
     CNotebook& m_nb;
+    bool m_quiet = false;
+    bool m_closing = false;
+    bool m_toldHiddenDays = false;
+    std::set<int> m_keptStartDateFor;  // earliest days for which question 162 was answered No
 };

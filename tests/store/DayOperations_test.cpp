@@ -1,5 +1,6 @@
 #include "store/DayOperations.h"
 #include "platform/TextCodec.h"
+#include "res/Strings.h"
 #include "store/NotebookSettings.h"
 #include "support/NotebookFixture.h"
 
@@ -56,14 +57,21 @@ TEST(EntryDialog, FieldRules)
         float value;
     } cases[] = {
         {"leaves", "99", {}, 0, 99},         {"leaves", "0", {}, 0, 0},
-        {"leaves", "5x", {}, 0, 5},          {"leaves", "100", {173}, 1002, 0},
+        {"leaves", "5x", {174}, 1002, 0},    {"leaves", "100", {173}, 1002, 0},
         {"leaves", "150", {173}, 1002, 0},   {"leaves", "-5", {173}, 1002, 0},
         {"leaves", "abc", {174}, 1002, 0},   {"leaves", "-0", {174}, 1002, 0},
-        {"height", "-3", {174}, 1000, 0},    {"height", "12.5cm", {184}, 0, 12.5f},
+        {"height", "-3", {174}, 1000, 0},    {"height", "12.5cm", {174}, 1000, 0},
         {"height", ".5", {}, 0, 0.5f},       {"height", "x", {174}, 1000, 0},
         {"height", "9e99", {174}, 1000, 0},  {"roomTemp", "-3.5", {}, 0, -3.5f},
         {"roomTemp", "+3", {174}, 1005, 0},  {"free2", "-12", {}, 0, -12},
         {"solution", "-1", {174}, 1003, 0},  {"free1", "abc", {174}, 1004, 0},
+        // Only plain decimal numbers within what the value can be, never a "not set" value.
+        {"height", "1e38", {174}, 1000, 0},  {"height", ".", {174}, 1000, 0},
+        {"roomTemp", "-", {174}, 1005, 0},   {"roomTemp", "-.e", {174}, 1005, 0},
+        {"free1", "-99.96", {174}, 1004, 0}, {"free1", "-99.9", {}, 0, -99.9f},
+        {"roomTemp", "100", {174}, 1005, 0}, {"roomTemp", "-0", {}, 0, 0},
+        {"height", "99999", {}, 0, 99999},   {"height", "100000", {174}, 1000, 0},
+        {"height", "1.2.3", {174}, 1000, 0}, {"free2", "5000", {}, 0, 5000},
     };
     for (const Case& c : cases) {
         DayFixture f;
@@ -203,68 +211,131 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
     }
 }
 
-TEST(DayDataDialog, MovingAWrittenDay)
+TEST(DayDataDialog, NumberRangesOfTheWeather)
+{
+    struct Case {
+        const char* low;
+        const char* high;
+        const char* daylight;
+        int focus;  // 0: accepted
+    } cases[] = {{"-99.9", "99.9", "24", 0}, {"-100", "", "", 1007}, {"", "1e2", "", 1017},
+                 {"", "", "24.1", 1006},     {"", "", ".", 1006},    {"-", "", "", 1007}};
+    for (const Case& c : cases) {
+        DayFixture f;
+        DayDataFields d = FillDayDataDialog(*f.nb);
+        d.lowTemp = c.low, d.highTemp = c.high, d.daylight = c.daylight;
+        int focus = 0;
+        EXPECT_EQ(ApplyDayDataDialog(*f.nb, d, &focus), c.focus == 0 ? 1 : 0) << c.low << c.high << c.daylight;
+        EXPECT_EQ(focus, c.focus);
+    }
+}
+
+namespace {
+// A written day 2013/04/20 with measurements, a photo file that is no JPEG at all (it cannot
+// be decoded, so it must travel untouched), a memo and alignment values.
+struct WrittenDay : DayFixture {
+    WrittenDay()
+    {
+        IniFile::WriteKeys(dayPath(20130420, "dat"), "Growth", {{"DataHeight", "7.5"}});
+        IniFile::WriteString(dayPath(20130420, "dat"), "Triming", "Position", "1,2");
+        std::ofstream(dayPath(20130420, "jpg")) << "\x89PNG not a jpeg";
+        std::ofstream(dayPath(20130420, "txt")) << "memo\n";
+        nb->store().LoadDayRecord(2013, 4, 20);
+        prompt.clear();
+    }
+    int redate(const QDate& to, int* focus = nullptr)
+    {
+        DayDataFields d = FillDayDataDialog(*nb);
+        d.date = to;
+        return ApplyDayDataDialog(*nb, d, focus);
+    }
+    std::string bytes(int day, const char* ext)
+    {
+        std::string b;
+        ReadFileBytes(dayPath(day, ext), b);
+        return b;
+    }
+};
+} // namespace
+
+TEST(DayDataDialog, MovingADayMovesItsFilesAsTheyAre)
 {
     for (Answer answer : {Answer::Yes, Answer::No}) {
-        DayFixture f;
-        f.day().picture = photo();
-        Measurements m;
-        m.height = 7.5f;
-        f.day().measurements = m;
-        f.day().dirty = true;
-        ASSERT_TRUE(f.nb->store().SaveDayRecord(true));
-        IniFile::WriteString(f.dayPath(20130420, "dat"), "Triming", "Position", "1,2");
-        { std::ofstream(f.dayPath(20130420, "txt")) << "memo\n"; }
-        // The target date has a record of its own: memo and photo are replaced, other keys stay.
-        IniFile::WriteKeys(f.dayPath(20130422, "dat"), "Growth", {{"DataHeight", "1.0"}, {"Extra", "keep"}});
-        { std::ofstream(f.dayPath(20130422, "txt")) << "old memo\n"; }
-
+        WrittenDay f;
         f.prompt.queue(answer);
-        f.host.dialogHandler = [&](int id, int) {
-            EXPECT_EQ(id, DialogId::Data);
-            DayDataFields d = FillDayDataDialog(*f.nb);
-            d.date = QDate(2013, 4, 22);
-            return ApplyDayDataDialog(*f.nb, d);
-        };
+        f.host.dialogHandler = [&](int, int) { return f.redate(QDate(2013, 4, 22)); };
         ASSERT_EQ(EditDayData(*f.nb), 1);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{142});
-        std::string memo;
-        ReadFileBytes(f.dayPath(20130422, "txt"), memo);
-        EXPECT_EQ(memo, "memo\n");
         EXPECT_EQ(f.day().date, QDate(2013, 4, 22));
+        EXPECT_EQ(f.bytes(20130422, "jpg"), "\x89PNG not a jpeg");
+        EXPECT_EQ(f.bytes(20130422, "txt"), "memo\n");
+        std::string moved = f.dayPath(20130422, "dat");
+        EXPECT_EQ(key(moved, "Growth", "DataHeight"), "7.5");
+        EXPECT_EQ(key(moved, "Triming", "Position"), "<absent>");
         if (answer == Answer::Yes) {
             EXPECT_EQ(f.nb->ViewMode, ViewCalendar);
             EXPECT_TRUE(FindFiles(f.notebook, "20130420.*").empty());
         } else {
             EXPECT_EQ(f.nb->ViewMode, ViewDetail);
-            EXPECT_TRUE(f.day().dirty);
-            EXPECT_TRUE(FileExists(f.dayPath(20130420, "jpg")));
-            f.nb->SetViewMode(ViewCalendar);
+            EXPECT_EQ(f.bytes(20130420, "jpg"), "\x89PNG not a jpeg");
+            EXPECT_EQ(key(f.dayPath(20130420, "dat"), "Triming", "Position"), "1,2");
         }
-        std::string moved = f.dayPath(20130422, "dat");
-        EXPECT_EQ(key(moved, "Growth", "DataHeight"), "7.5");
-        EXPECT_EQ(key(moved, "Growth", "Extra"), "keep");
-        EXPECT_EQ(key(moved, "Triming", "Position"), "<absent>");
-        EXPECT_TRUE(FileExists(f.dayPath(20130422, "jpg")));
     }
 }
 
-TEST(DayDataDialog, AFailedWriteUnderTheNewDateKeepsTheOldRecord)
+TEST(DayDataDialog, RefusedDatesChangeNothing)
 {
-    DayFixture f;
-    f.day().picture = photo();
-    f.day().measurements = Measurements{};
-    f.day().dirty = true;
-    ASSERT_TRUE(f.nb->store().SaveDayRecord(true));
+    Clock::SetToday(QDate(2013, 4, 25));
+    struct Case {
+        const char* targetFile;  // a file the target date has already ("": none)
+        QDate to;
+        int message;
+        bool written;            // the re-dated day has its day file
+    } cases[] = {{"dat", QDate(2013, 4, 22), 203, true},
+                 {"txt", QDate(2013, 4, 22), 203, true},
+                 {"dat", QDate(2013, 4, 22), 203, false},
+                 {"", QDate(2013, 4, 26), 204, true},
+                 {"", QDate(2014, 4, 20), 204, false}};
+    for (const Case& c : cases) {
+        WrittenDay f;
+        if (!c.written) {
+            std::remove(f.dayPath(20130420, "dat").c_str());
+            f.nb->store().LoadDayRecord(2013, 4, 20);
+        }
+        std::string target = c.targetFile[0] ? f.dayPath(20130422, c.targetFile) : std::string();
+        if (!target.empty())
+            std::ofstream(target) << "the other day\n";
+        int focus = 0;
+        EXPECT_EQ(f.redate(c.to, &focus), 0);
+        EXPECT_EQ(focus, DayDataId::Date);
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>{c.message});
+        if (c.message == 203)
+            EXPECT_NE(f.prompt.texts()[0].find("2013年4月22日"), std::string::npos) << f.prompt.texts()[0];
+        EXPECT_EQ(f.day().date, QDate(2013, 4, 20));
+        EXPECT_FALSE(f.day().dirty);
+        if (!target.empty()) {
+            std::string b;
+            ReadFileBytes(target, b);
+            EXPECT_EQ(b, "the other day\n");
+        }
+        EXPECT_EQ(f.bytes(20130420, "jpg"), "\x89PNG not a jpeg");
+    }
+    Clock::SetToday(QDate());
+}
+
+TEST(DayDataDialog, AFailedMoveKeepsTheDayWhereItWas)
+{
+    WrittenDay f;
     f.prompt.queue(Answer::Yes);
     std::string target = f.dayPath(20130425, "jpg");
     SetWriteFaultHook([&](const std::string& path) { return path == target; });
-    DayDataFields d = FillDayDataDialog(*f.nb);
-    d.date = QDate(2013, 4, 25);
-    EXPECT_EQ(ApplyDayDataDialog(*f.nb, d), 1);
+    EXPECT_EQ(f.redate(QDate(2013, 4, 25)), 0);
     SetWriteFaultHook(nullptr);
-    EXPECT_TRUE(FileExists(f.dayPath(20130420, "jpg")));
-    EXPECT_TRUE(FileExists(f.dayPath(20130420, "dat")));
+    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{142, 208}));
+    EXPECT_NE(f.prompt.texts()[1].find(target), std::string::npos);
+    EXPECT_EQ(FindFiles(f.notebook, "20130420.*").size(), 3u);
+    EXPECT_TRUE(FindFiles(f.notebook, "20130425.*").empty());
+    EXPECT_EQ(f.day().date, QDate(2013, 4, 20));
     EXPECT_EQ(f.nb->RedatedToCalendar, 0);
 }
 
@@ -282,14 +353,18 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     EXPECT_EQ(f.nb->ViewMode, ViewCalendar);
     EXPECT_TRUE(FindFiles(f.notebook, "20130420.*").empty());
 
-    // A written day with photo and memo; the day table no longer lists it afterwards.
+    // A written day with photo and memo; the day table no longer lists it afterwards, and a
+    // stray copy of its day file is not one of its files.
     DayFixture g;
     g.addDay(20130410);
     g.day().picture = photo();
+    g.day().pictureChanged = true;
     g.day().weather = DayWeather{};
     g.day().dirty = true;
     ASSERT_TRUE(g.nb->store().SaveDayRecord(true));
     { std::ofstream(g.dayPath(20130420, "txt")) << "memo\n"; }
+    std::string copy = JoinPath(g.notebook, "20130420 - コピー.dat");
+    { std::ofstream(copy) << "[Growth]\n"; }
     ASSERT_EQ(g.nb->store().DayCount, 2);
     g.prompt.queue(Answer::No);
     EXPECT_FALSE(DeleteCurrentDay(*g.nb));
@@ -297,9 +372,26 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     g.prompt.queue(Answer::Yes);
     EXPECT_TRUE(DeleteCurrentDay(*g.nb));
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
+    EXPECT_TRUE(FileExists(copy));
     EXPECT_EQ(g.nb->store().DayCount, 1);
     g.nb->store().FlushDayRecord();
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
+}
+
+TEST(DayDelete, ADayThatCannotBeDeletedIsSaidAndStays)
+{
+    WrittenDay f;
+    f.nb->SetViewMode(ViewDetail);
+    std::string dat = f.dayPath(20130420, "dat");
+    SetWriteFaultHook([&](const std::string& path) { return path == dat; });
+    f.prompt.queue(Answer::Yes);
+    EXPECT_FALSE(DeleteCurrentDay(*f.nb));
+    SetWriteFaultHook(nullptr);
+    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{141, 205}));
+    EXPECT_NE(f.prompt.texts()[1].find(dat), std::string::npos);
+    EXPECT_TRUE(FileExists(dat));
+    EXPECT_EQ(f.nb->ViewMode, ViewDetail);
+    EXPECT_TRUE(f.day().measurements);
 }
 
 TEST(DayMemo, EditorAppendsToTheMemoMadeFromTheTemplate)
@@ -324,6 +416,28 @@ TEST(DayMemo, EditorAppendsToTheMemoMadeFromTheTemplate)
     EditMemo(*f.nb);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{132});
     unsetenv("KELTO_EDITOR");
+}
+
+TEST(DayMemo, AWrittenMemoMakesANewDayARecord)
+{
+    std::string script;
+    for (bool edits : {true, false}) {
+        DayFixture f;
+        std::ofstream(JoinPath(f.program, "Kelto.txt")) << "template\n";
+        script = f.temp.file("editor.sh");
+        std::ofstream(script) << (edits ? "#!/bin/sh\necho \"tall\" >> \"$1\"\n" : "#!/bin/sh\nexit 0\n");
+        chmod(script.c_str(), 0755);
+        setenv("KELTO_EDITOR", script.c_str(), 1);
+        EditMemo(*f.nb);
+        unsetenv("KELTO_EDITOR");
+        // A memo left as the template made it is not a record.
+        EXPECT_EQ(FileExists(f.dayPath(20130420, "dat")), edits);
+        EXPECT_FALSE(f.day().dirty);
+        // The window showed it was waiting, and stopped showing it.
+        EXPECT_EQ(f.host.busy, (std::vector<std::string>{LoadString(207), ""}));
+        f.nb->store().ScanDays(false, false);
+        EXPECT_EQ(f.nb->store().FindDay(20130420) < f.nb->store().DayCount, edits);
+    }
 }
 
 TEST(DayMemo, EditorCommandFromTheEnvironment)

@@ -1,8 +1,12 @@
 #include "photos/PictureFile.h"
+#include "res/Strings.h"
 #include "store/DayRecord.h"
 #include "support/NotebookFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 std::string key(const std::string& path, const char* section, const char* k)
@@ -25,6 +29,21 @@ TEST(DayRecordFormat, NumbersAndSentinels)
     EXPECT_FLOAT_EQ(ParseMeasure("1e999"), 0.0f);  // no infinity from a hand-edited file
 }
 
+TEST(DayRecordFormat, HandEditedValuesNeverShowAsInfinityOrMinusZero)
+{
+    struct Case {
+        const char* text;  // as found in a day file
+        const char* shown; // TemperatureText of what was read
+    } cases[] = {{"1e39", ""},    {"3.5e38", ""},  {"1e308", ""},   {"inf", ""},      {"nan", ""},
+                 {"-0", "0.0"},   {"-0.04", "0.0"}, {"", ""},        {"abc", "0.0"},   {"12.34", "12.3"},
+                 {"-99.5", "-99.5"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(TemperatureText(ParseDayValue(c.text, kUnsetTemperature)), c.shown) << c.text;
+    EXPECT_EQ(FormatMeasure(std::numeric_limits<float>::infinity()), "");
+    EXPECT_EQ(FormatMeasure(std::nanf("")), "");
+    EXPECT_EQ(LengthText(-0.0f), "0.0");
+}
+
 TEST(DayRecordFiles, LoadAndSaveKeepTheSentinels)
 {
     TempDir dir;
@@ -43,7 +62,7 @@ TEST(DayRecordFiles, LoadAndSaveKeepTheSentinels)
     day.weather->Daylight = 0.0f;
     day.measurements->roomTemp = -99.5f;
     day.measurements->leaves = 0;
-    ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{}, nullptr));
+    ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{}));
     EXPECT_EQ(key(dat, "Weather", "LowTemp"), "");
     EXPECT_EQ(key(dat, "Weather", "HighTemp"), "28.0");
     EXPECT_EQ(key(dat, "Weather", "Daylight"), "0.0");
@@ -59,11 +78,11 @@ TEST(DayRecordFiles, EmptyDayWritesNothingAndEmptyMeasurementsWriteEmptyKeys)
     TempDir dir;
     DayRecord day;
     day.date = QDate(2013, 5, 1);
-    ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{}, nullptr));
+    ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{}));
     EXPECT_TRUE(FindFiles(dir.path(), "*").empty());
 
     day.measurements = Measurements{};
-    ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{}, nullptr));
+    ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{}));
     std::string dat = JoinPath(dir.path(), "20130501.dat");
     for (const char* k : {"DataHeight", "DataWidth", "DataCount", "DataFuel", "Temperature", "Option1", "Option2"})
         EXPECT_EQ(key(dat, "Growth", k), "") << k;
@@ -77,7 +96,9 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     f.addDay(20130501);
     f.addDay(20130415);
     f.addDay(20130420);
-    IniFile::WriteString(JoinPath(f.notebook, "19991231.dat"), "Growth", "DataHeight", "1");  // not above 20000000
+    // Copies and near misses are not days: only "YYYYMMDD.dat" of a real date is one.
+    IniFile::WriteString(JoinPath(f.notebook, "20130415 - コピー.dat"), "Growth", "DataHeight", "1");
+    IniFile::WriteString(JoinPath(f.notebook, "2013041.dat"), "Growth", "DataHeight", "1");
     IniFile::WriteString(JoinPath(f.notebook, "20131345.dat"), "Growth", "DataHeight", "1");  // no such date
     IniFile::WriteString(JoinPath(f.notebook, "notes.dat"), "Growth", "DataHeight", "1");
     CNotebook& nb = f.open();
@@ -99,33 +120,64 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     EXPECT_EQ(s.FirstDayDate, 0);
 }
 
-TEST(DayStore, At256DaysTheTableIsFull)
+TEST(DayStore, MoreThan256DaysListTheNewestWithoutGaps)
 {
     NotebookFixture f("2012/01/01");
     QDate d(2012, 1, 1);
     for (int i = 0; i < 300; ++i)
         f.addDay(DateToInt(d.addDays(i)));
     CNotebook& nb = f.open();
-    EXPECT_EQ(nb.store().DayCount, 256);
-    for (int i = 1; i < 256; ++i)
-        ASSERT_LT(nb.store().DayTable[i - 1].date, nb.store().DayTable[i].date);
+    DayStore& s = nb.store();
+    ASSERT_EQ(s.DayCount, 256);
+    // The newest 256, one after another: the first listed is day 45 of the 300.
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(s.DayTable[i].date, DateToInt(d.addDays(44 + i)));
+    EXPECT_EQ(s.FirstDayDate, 20120101);  // the notebook's earliest record
+    ASSERT_EQ(f.prompt.asked(), std::vector<int>{206});
+    EXPECT_NE(f.prompt.texts()[0].find("2012年2月14日"), std::string::npos) << f.prompt.texts()[0];
+    // Told once; stepping back from the first listed day reports the end instead of jumping.
+    QDate first = d.addDays(44);
+    s.LoadDayRecord(first.year(), first.month(), first.day());
+    s.StepDay(-1);
+    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{206, 145}));
+    s.StepDay(+1);
+    EXPECT_EQ(s.Day.date, first.addDays(1));
 }
 
-TEST(DayStore, StartDateMovesBackOnlyOnYes)
+TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
 {
     NotebookFixture f("2013/04/04");
-    f.addDay(20130401);
+    f.addDay(20130402);
     f.prompt.queue(Answer::No);
     CNotebook& nb = f.open();
+    DayStore& s = nb.store();
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{162});
+    s.ScanDays(false, false);
+    s.StepDay(+1);
+    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{162, 146}));  // not asked again for that day
     EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/04");
+
+    // A day that was not there when the user said No is asked about; Yes moves the start.
+    f.addDay(20130401);
     f.prompt.queue(Answer::Yes);
-    nb.store().ScanDays(false, false);
-    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{162, 162}));
+    s.ScanDays(false, false);
+    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{162, 146, 162}));
     EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/01");
-    EXPECT_EQ(*nb.store().StartDate, QDate(2013, 4, 1));
-    nb.store().ScanDays(false, false);
-    EXPECT_EQ(f.prompt.asked().size(), 2u);  // settled: no more questions
+    EXPECT_EQ(*s.StartDate, QDate(2013, 4, 1));
+
+    // A termination signal, closing, and shutdown ask nothing.
+    f.addDay(20130330);
+    TerminationRequested = true;
+    s.ScanDays(false, false);
+    TerminationRequested = false;
+    s.LoadDayRecord(2013, 4, 2);
+    s.Day.measurements->height = 4.0f;
+    s.Day.dirty = true;
+    EXPECT_TRUE(nb.PrepareToClose());
+    s.Day.dirty = true;
+    nb.Shutdown();
+    EXPECT_EQ(f.prompt.asked().size(), 3u);
+    EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "4.0");
 }
 
 TEST(DayStore, DayNumbers)
@@ -188,34 +240,108 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     EXPECT_FALSE(FileExists(f.dayPath(20130409, "dat")));
 }
 
-TEST(DayStore, FailedPhotoWriteKeepsTheDayDirtyAndTheOldFiles)
+TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
 {
     NotebookFixture f;
     f.addDay(20130402);
+    // A photo bigger than the picture size, copied in by hand.
+    QImage big(800, 600, QImage::Format_RGB32);
+    big.fill(Qt::blue);
+    std::string jpg = f.dayPath(20130402, "jpg");
+    ASSERT_TRUE(SavePictureFile(jpg, big, 800, 600, 95, nullptr));
+    std::string before, after;
+    ReadFileBytes(jpg, before);
     CNotebook& nb = f.open();
     DayStore& s = nb.store();
     s.LoadDayRecord(2013, 4, 2);
-    QImage photo(640, 480, QImage::Format_RGB32);
-    photo.fill(Qt::green);
-    s.Day.picture = photo;
-    s.Day.measurements->height = 5.0f;
+    s.Day.measurements->leaves = 4;
     s.Day.dirty = true;
-    std::string jpg = f.dayPath(20130402, "jpg");
-    SetWriteFaultHook([&](const std::string& p) { return p == jpg; });
-    EXPECT_FALSE(s.FlushDayRecord());
-    // Opening or starting another day must not drop the unsaved one either.
-    EXPECT_FALSE(s.LoadDayRecord(2013, 4, 5));
-    nb.CurrentDay = 6;
-    EXPECT_FALSE(s.NewDayRecord());
-    EXPECT_EQ(s.Day.date, QDate(2013, 4, 2));
-    SetWriteFaultHook(nullptr);
-    EXPECT_EQ(f.prompt.asked(), (std::vector<int>{133, 133, 133}));
-    EXPECT_TRUE(s.Day.dirty);  // nothing lost: the next flush tries again
-    EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "10.0");
-    EXPECT_FALSE(FileExists(jpg));
-    EXPECT_TRUE(s.FlushDayRecord());
-    EXPECT_TRUE(FileExists(jpg));
-    EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "5.0");
+    ASSERT_TRUE(s.FlushDayRecord());
+    ReadFileBytes(jpg, after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataCount"), "4");
+
+    // A replaced picture is written, whole, and only once.
+    s.Day.picture = big.scaled(700, 500);
+    s.Day.pictureChanged = true;
+    s.Day.dirty = true;
+    ASSERT_TRUE(s.FlushDayRecord());
+    EXPECT_FALSE(s.Day.pictureChanged);
+    QImage back;
+    ASSERT_TRUE(LoadPictureFile(jpg, back));
+    EXPECT_EQ(back.size(), QSize(700, 500));
+}
+
+TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
+{
+    struct Case {
+        bool photo;               // the picture changed (else only a number)
+        std::vector<Answer> answers;
+        bool loaded;              // the other day was opened
+        const char* height;       // what the day file holds afterwards
+    } cases[] = {
+        {false, {Answer::Cancel}, false, "10.0"},             // stay: the edit is kept
+        {true, {Answer::Cancel}, false, "10.0"},
+        {false, {Answer::No}, true, "10.0"},                  // discard knowingly
+        {false, {Answer::Yes, Answer::Cancel}, false, "10.0"}, // retry fails again, then stay
+    };
+    for (const Case& c : cases) {
+        NotebookFixture f;
+        f.addDay(20130402);
+        f.addDay(20130405);
+        CNotebook& nb = f.open();
+        DayStore& s = nb.store();
+        s.LoadDayRecord(2013, 4, 2);
+        s.Day.measurements->height = 5.0f;
+        if (c.photo) {
+            s.Day.picture = QImage(640, 480, QImage::Format_RGB32);
+            s.Day.picture.fill(Qt::green);
+            s.Day.pictureChanged = true;
+        }
+        s.Day.dirty = true;
+        std::string failing = f.dayPath(20130402, c.photo ? "jpg" : "dat");
+        SetWriteFaultHook([&](const std::string& p) { return p == failing; });
+        for (Answer a : c.answers)
+            f.prompt.queue(a);
+        DayResult r = s.LoadDayRecord(2013, 4, 5);
+        SetWriteFaultHook(nullptr);
+        EXPECT_EQ(r.ok(), c.loaded);
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>(c.answers.size(), 201));
+        // The message names the file: 133 only for the photo itself.
+        std::string text = f.prompt.texts()[0];
+        EXPECT_NE(text.find(failing), std::string::npos) << text;
+        EXPECT_NE(text.find(LoadString(c.photo ? 133 : 200)), std::string::npos) << text;
+        EXPECT_EQ(s.Day.date, c.loaded ? QDate(2013, 4, 5) : QDate(2013, 4, 2));
+        EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), c.height);
+        if (!c.loaded) {
+            // Kept in memory: once the folder takes it again the next flush writes it.
+            EXPECT_TRUE(s.Day.dirty);
+            ASSERT_TRUE(s.LoadDayRecord(2013, 4, 5));
+            EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "5.0");
+        }
+    }
+}
+
+TEST(DayStore, QuittingWithAnUnwritableDayAsksFirst)
+{
+    for (Answer a : {Answer::Cancel, Answer::No}) {
+        NotebookFixture f;
+        f.addDay(20130402);
+        CNotebook& nb = f.open();
+        nb.store().LoadDayRecord(2013, 4, 2);
+        nb.store().Day.measurements->height = 5.0f;
+        nb.store().Day.dirty = true;
+        std::string dat = f.dayPath(20130402, "dat");
+        SetWriteFaultHook([&](const std::string& p) { return p == dat; });
+        f.prompt.queue(a);
+        EXPECT_EQ(nb.PrepareToClose(), a == Answer::No);
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>{202});
+        // Shutdown itself never waits for an answer.
+        nb.Shutdown();
+        SetWriteFaultHook(nullptr);
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>{202});
+        EXPECT_EQ(key(dat, "Growth", "DataHeight"), "10.0");
+    }
 }
 
 TEST(DayStore, ShutdownWritesTheDirtyDay)

@@ -46,6 +46,8 @@ public:
         return openResult;
     }
 
+    void SetBusy(const std::string& status) override { busy.push_back(status); }
+
     QImage screen;
     int presents = 0;
     PageCursor cursor = PageCursor::Arrow;
@@ -59,4 +61,5 @@ public:
     StartChoice startChoice = StartChoice::Open;
     std::vector<std::string> opened;
     bool openResult = true;
+    std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
 };
