@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 TEST(DataFolders, FolderPathRule)
 {
@@ -61,12 +62,23 @@ TEST(DataFolders, ListsOnlyFoldersWithNotebookFile)
     EXPECT_TRUE(ListNotebooks(root.file("missing")).empty());
 }
 
+// QTemporaryDir cannot remove a folder whose name is not UTF-8: the test removes its own.
+struct RawFolderGuard {
+    std::string path;
+    ~RawFolderGuard()
+    {
+        DeleteFiles(path, "*");
+        ::rmdir(path.c_str());
+    }
+};
+
 TEST(DataFolders, ListIsSortedAndShowsWindowsNamesDecoded)
 {
     TempDir root;
     // A folder unpacked from a Windows archive: its name is Shift-JIS bytes, not UTF-8.
     std::string sjis = ToCp932("ひまわり観察");
     ASSERT_EQ(::mkdir(root.file(sjis).c_str(), 0777), 0);
+    RawFolderGuard guard{root.file(sjis)};
     ASSERT_TRUE(WriteNotebookKey(root.file(sjis), "KindName", "ひまわり"));
     for (const char* name : {"cucumber", "Basil", "トマト", "apple"})
         ASSERT_TRUE(WriteNotebookKey(root.mkdir(name), "KindName", "x"));
@@ -86,6 +98,7 @@ TEST(DataFolders, RememberedNameFindsItsFolder)
     TempDir root;
     std::string sjis = ToCp932("ひまわり");
     ASSERT_EQ(::mkdir(root.file(sjis).c_str(), 0777), 0);
+    RawFolderGuard guard{root.file(sjis)};
     root.mkdir("トマト");
     root.mkdir("なす〜1");  // made by hand with the wave dash Kelto.ini cannot hold
     root.mkdir("a〜b");

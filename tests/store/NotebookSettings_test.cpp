@@ -9,6 +9,7 @@
 #include <optional>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -296,6 +297,16 @@ TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
     }
 }
 
+// QTemporaryDir cannot remove a folder whose name is not UTF-8: the test removes its own.
+struct RawFolderGuard {
+    std::string path;
+    ~RawFolderGuard()
+    {
+        DeleteFiles(path, "*");
+        ::rmdir(path.c_str());
+    }
+};
+
 TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
 {
     NotebookFixture f;
@@ -303,6 +314,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     std::string raw = ToCp932("ひまわり");
     std::string folder = JoinPath(nb.DataRoot, raw);
     ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+    RawFolderGuard guard{folder};
     WriteNotebookKey(folder, "StartDate", "2013/05/01");
     IniFile::WriteString(JoinPath(folder, "20130502.dat"), "Growth", "DataHeight", "3.0");
 
