@@ -8,6 +8,7 @@
 #include "platform/Prompt.h"
 #include "res/Strings.h"
 #include "store/DataFolders.h"
+#include "store/NotebookSettings.h"
 
 #include <cctype>
 #include <cstdio>
@@ -120,9 +121,15 @@ void CNotebook::OpenNotebookAtStart()
             folder.pop_back();
         NotebookFolder = folder;
         DataRoot = ParentFolder(folder);
+        // Kelto.ini is left as it is; but a name it could never hold would also be lost when
+        // the notebook is later chosen in the selection list: the user hears it now.
+        std::string dataName = DataNameOfFolder(LastComponent(folder));
+        if (!CanRememberDataName(dataName))
+            TellDataNameNotRemembered(m_prompt, dataName);
     } else {
         DataRoot = ResolveDataRoot(ProgramFolder, ReadSettingText(SettingsFile, KeltoIni::FolderPath));
-        NotebookFolder = JoinPath(DataRoot, ReadSettingText(SettingsFile, KeltoIni::DataName));
+        NotebookFolder =
+            JoinPath(DataRoot, FindNotebookFolderName(DataRoot, ReadSettingText(SettingsFile, KeltoIni::DataName)));
         StartChoice choice = ViewWindow->RunStartDialog();
         if (choice == StartChoice::NewNotebook && ViewWindow->RunDialog(DialogId::Define, 1) != 1)
             choice = StartChoice::EndProgram;
@@ -151,7 +158,8 @@ void CNotebook::OpenNotebook(const std::string& folder)
 void CNotebook::UpdateTitle()
 {
     if (ViewWindow)
-        ViewWindow->SetTitle(std::string(LoadString(kAppName)) + "[" + LastComponent(NotebookFolder) + "]");
+        ViewWindow->SetTitle(std::string(LoadString(kAppName)) + "[" + DataNameOfFolder(LastComponent(NotebookFolder)) +
+                             "]");
 }
 
 void CNotebook::SetViewMode(int mode)

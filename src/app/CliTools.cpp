@@ -27,7 +27,8 @@ std::string notebookFolder(const CommandLine& c, const std::string& programFolde
     std::string name = ReadSettingText(settings, KeltoIni::DataName);
     if (name.empty())
         return {};
-    return JoinPath(ResolveDataRoot(programFolder, ReadSettingText(settings, KeltoIni::FolderPath)), name);
+    std::string root = ResolveDataRoot(programFolder, ReadSettingText(settings, KeltoIni::FolderPath));
+    return JoinPath(root, FindNotebookFolderName(root, name));
 }
 // Questions get the answer that changes nothing; messages go to stderr.
 class StderrPrompt : public Prompt {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <mutex>
 
@@ -133,16 +134,32 @@ int DeleteFiles(const std::string& folder, std::string_view pattern)
 
 bool ReadFileBytes(const std::string& path, std::string& out, size_t limit)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    // Without O_NONBLOCK opening a FIFO waits for a writer; and only a regular file is read,
+    // so a FIFO, device or socket under a day file's name can never hang or flood the reader.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     out.clear();
     char buf[65536];
-    size_t n;
-    while (out.size() < limit && (n = std::fread(buf, 1, std::min(sizeof buf, limit - out.size()), f)) > 0)
-        out.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
+    bool ok = true;
+    while (out.size() < limit) {
+        ssize_t n = ::read(fd, buf, std::min(sizeof buf, limit - out.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
     return ok;
 }
 

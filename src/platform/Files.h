@@ -18,7 +18,8 @@ std::vector<std::string> ListSubfolders(const std::string& folder);
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 // Deletes every file of `folder` matching `pattern`; returns how many went.
 int DeleteFiles(const std::string& folder, std::string_view pattern);
-// Reads at most `limit` bytes from the start of the file.
+// Reads at most `limit` bytes from the start of a regular file; anything else (a FIFO, a
+// device, a folder) is refused at once without blocking.
 bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZE_MAX);
 // Writes a new file beside the target and renames it over the target only once complete,
 // so an interrupted write leaves the old file whole.

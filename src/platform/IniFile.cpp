@@ -16,6 +16,10 @@ namespace {
 
 struct Parsed {
     std::vector<std::string> lines;
+    // Each line's bytes as read: a line the program does not change is written back exactly
+    // as it was, even when it holds bytes that could not be decoded.
+    std::vector<std::optional<std::string>> raw;
+    bool bom = false;
     TextEncoding encoding = TextEncoding::Cp932;
     bool crlf = true;
 };
@@ -53,16 +57,23 @@ std::string_view trim(std::string_view s)
 std::shared_ptr<const Parsed> parse(const std::string& bytes)
 {
     auto p = std::make_shared<Parsed>();
-    std::string text = DecodeFileText(bytes, &p->encoding);
+    size_t bom = 0;
+    p->encoding = DetectFileEncoding(bytes, &bom);
+    p->bom = bom > 0;
     p->crlf = bytes.empty() || bytes.find("\r\n") != std::string::npos;
+    // Lines are split on the raw bytes and decoded one by one: whatever a line holds, a bad
+    // byte can never join it to the next.
+    std::string_view raw(bytes);
+    raw.remove_prefix(bom);
     size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    while (start < raw.size()) {
+        size_t end = raw.find('\n', start);
+        std::string_view line = raw.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        p->lines.push_back(std::move(line));
-        if (end == std::string::npos)
+            line.remove_suffix(1);
+        p->lines.push_back(DecodeText(line, p->encoding));
+        p->raw.emplace_back(std::string(line));
+        if (end == std::string_view::npos)
             break;
         start = end + 1;
     }
@@ -140,10 +151,12 @@ std::optional<std::string> find(const Parsed& p, std::string_view section, std::
     return std::nullopt;
 }
 
-// Applies the changes to a copy of the lines; value null deletes the key.
-std::vector<std::string> apply(std::vector<std::string> lines, std::string_view section,
+// Applies the changes to the lines; value null deletes the key.
+void apply(Parsed& p, std::string_view section,
                                const std::vector<std::pair<std::string, const std::string*>>& keys)
 {
+    std::vector<std::string>& lines = p.lines;
+    auto& raw = p.raw;
     for (const auto& [key, value] : keys) {
         bool in = false;
         bool sectionSeen = false;
@@ -164,10 +177,13 @@ std::vector<std::string> apply(std::vector<std::string> lines, std::string_view 
             if (!in)
                 continue;
             if (keyLine(lines[i], &k, &v) && equalsNoCase(k, key)) {
-                if (value)
+                if (value) {
                     lines[i] = std::string(k) + "=" + *value;
-                else
+                    raw[i].reset();
+                } else {
                     lines.erase(lines.begin() + static_cast<long>(i));
+                    raw.erase(raw.begin() + static_cast<long>(i));
+                }
                 done = true;
                 break;
             }
@@ -178,11 +194,12 @@ std::vector<std::string> apply(std::vector<std::string> lines, std::string_view 
             continue;
         if (!sectionSeen) {
             lines.push_back("[" + std::string(section) + "]");
+            raw.emplace_back();
             insertAt = lines.size();
         }
         lines.insert(lines.begin() + static_cast<long>(insertAt), key + "=" + *value);
+        raw.insert(raw.begin() + static_cast<long>(insertAt), std::nullopt);
     }
-    return lines;
 }
 
 bool writeKeys(const std::string& path, std::string_view section,
@@ -193,17 +210,20 @@ bool writeKeys(const std::string& path, std::string_view section,
     if (!old && FileExists(path))
         return false;  // unreadable: never replace what could not be read
     Parsed p = old ? *old : Parsed{};
-    p.lines = apply(std::move(p.lines), section, keys);
-    std::string text;
+    apply(p, section, keys);
     const char* eol = p.crlf ? "\r\n" : "\n";
-    for (const auto& l : p.lines) {
-        text += l;
-        text += eol;
+    std::string bytes = p.bom ? "\xEF\xBB\xBF" : "";
+    for (size_t i = 0; i < p.lines.size(); ++i) {
+        if (p.raw[i]) {
+            bytes += *p.raw[i];
+        } else {
+            bool ok = true;
+            bytes += EncodeFileText(p.lines[i], p.encoding, &ok);
+            if (!ok)
+                return false;
+        }
+        bytes += eol;
     }
-    bool ok = true;
-    std::string bytes = EncodeFileText(text, p.encoding, &ok);
-    if (!ok)
-        return false;
     if (!WriteFileAtomic(path, bytes)) {
         g_cache.erase(path);
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 // The single-instance lock: an exclusive lock on a file named after the program in the user's
-// runtime folder. The lock goes with the process, so a crashed copy never blocks the next.
+// runtime folder. The lock goes with the process, so a crashed copy never blocks the next; the
+// holder removes the file when it releases the lock.
 #include <string>
 
 class InstanceLock {

@@ -38,7 +38,11 @@ public:
             } else {
                 unsigned char c = static_cast<unsigned char>(in[i]);
                 bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-                step = (lead && i + 1 < in.size()) ? 2 : 1;
+                // A lead byte takes the next byte only when that one can be a trail byte, so
+                // a stray lead byte never swallows a line break or any other ASCII control.
+                unsigned char t = i + 1 < in.size() ? static_cast<unsigned char>(in[i + 1]) : 0;
+                bool trail = (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC);
+                step = (lead && trail) ? 2 : 1;
             }
             left = step;
             size_t r = iconv(m_cd, &src, &left, &dst, &room);
@@ -91,9 +95,9 @@ std::string ToCp932(std::string_view utf8, bool* ok)
     return toCp932().run(utf8, ok, true, "");
 }
 
-std::string FromCp932(std::string_view cp932)
+std::string FromCp932(std::string_view cp932, bool* ok)
 {
-    return fromCp932().run(cp932, nullptr, false, "\xEF\xBF\xBD");
+    return fromCp932().run(cp932, ok, false, "\xEF\xBF\xBD");
 }
 
 bool IsValidUtf8(std::string_view s)
@@ -116,27 +120,94 @@ bool FitsCp932(std::string_view utf8)
     return ok;
 }
 
-std::string DecodeFileText(std::string_view bytes, TextEncoding* encoding)
+TextEncoding DetectFileEncoding(std::string_view bytes, size_t* bomLength)
 {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        if (encoding)
-            *encoding = TextEncoding::Utf8;
-        return std::string(bytes.substr(3));
-    }
+    bool bom = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    std::string_view body = bom ? bytes.substr(3) : bytes;
+    if (bomLength)
+        *bomLength = bom ? 3 : 0;
     bool nonAscii = false;
-    for (char c : bytes)
+    for (char c : body)
         if (static_cast<unsigned char>(c) >= 0x80) {
             nonAscii = true;
             break;
         }
-    if (nonAscii && IsValidUtf8(bytes)) {
-        if (encoding)
-            *encoding = TextEncoding::Utf8;
-        return std::string(bytes);
-    }
+    // A byte-order mark in front of text that is not UTF-8 (a Shift-JIS file that an editor
+    // prefixed) does not make it UTF-8: the text decides.
+    if (!nonAscii)
+        return bom ? TextEncoding::Utf8 : TextEncoding::Cp932;
+    return IsValidUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Cp932;
+}
+
+std::string DecodeText(std::string_view body, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Utf8)
+        return std::string(body);
+    for (char c : body)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return FromCp932(body);
+    return std::string(body);
+}
+
+std::string DecodeFileText(std::string_view bytes, TextEncoding* encoding)
+{
+    size_t bom = 0;
+    TextEncoding e = DetectFileEncoding(bytes, &bom);
     if (encoding)
-        *encoding = TextEncoding::Cp932;
-    return nonAscii ? FromCp932(bytes) : std::string(bytes);
+        *encoding = e;
+    return DecodeText(bytes.substr(bom), e);
+}
+
+std::string NormaliseForCp932(std::string_view utf8, bool* ok)
+{
+    if (ok)
+        *ok = true;
+    std::string out;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        size_t n = Utf8CharLength(utf8, i);
+        std::string_view ch = utf8.substr(i, n);
+        i += n;
+        bool fits = true;
+        std::string back = FromCp932(ToCp932(ch, &fits));
+        if (!fits || back.empty() || back.find("\xEF\xBF\xBD") != std::string::npos) {
+            if (ok)
+                *ok = false;
+            continue;
+        }
+        // A non-ASCII sign that the code page stores as an ASCII byte (the yen sign becomes a
+        // backslash) takes its full-width form instead, which the code page keeps.
+        unsigned char b = static_cast<unsigned char>(back[0]);
+        if (back.size() == 1 && static_cast<unsigned char>(ch[0]) >= 0x80 && b >= 0x21 && b <= 0x7E) {
+            char32_t wide = ch == "\xC2\xA5" ? 0xFFE5 : ch == "\xE2\x80\xBE" ? 0xFFE3 : 0xFF01 + (b - 0x21);
+            back = {static_cast<char>(0xE0 | (wide >> 12)), static_cast<char>(0x80 | ((wide >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (wide & 0x3F))};
+        }
+        out += back;
+    }
+    return out;
+}
+
+bool RoundTripsCp932(std::string_view utf8)
+{
+    bool ok = true;
+    return NormaliseForCp932(utf8, &ok) == utf8 && ok;
+}
+
+std::string DecodeFileName(std::string_view raw)
+{
+    if (IsValidUtf8(raw))
+        return std::string(raw);
+    return FromCp932(raw);
+}
+
+bool IsCp932FileName(std::string_view raw)
+{
+    if (IsValidUtf8(raw))
+        return false;
+    bool ok = true;
+    FromCp932(raw, &ok);
+    return ok;
 }
 
 std::string EncodeFileText(std::string_view utf8, TextEncoding encoding, bool* ok)

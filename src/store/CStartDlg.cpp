@@ -108,6 +108,10 @@ int CStartDlg::FillNotebookList()
         for (int c = 0; c < 3; ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(*texts[c]));
             item->setTextAlignment(Qt::AlignCenter);
+            // The folder's own bytes ride with the row: a name made on Windows is shown
+            // decoded, but opened as the file system holds it.
+            if (c == 0)
+                item->setData(Qt::UserRole, QByteArray::fromStdString(row.folderName));
             m_list->setItem(r, c, item);
         }
     }
@@ -125,7 +129,7 @@ void CStartDlg::accept()
     const QList<QTableWidgetItem*> selected = m_list->selectedItems();
     for (QTableWidgetItem* item : selected) {
         if (item->column() == 0) {
-            name = m_list->item(item->row(), 0)->text().toStdString();
+            name = m_list->item(item->row(), 0)->data(Qt::UserRole).toByteArray().toStdString();
             break;
         }
     }

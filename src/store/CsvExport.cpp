@@ -7,12 +7,15 @@
 #include "store/NotebookFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
 
-std::string cell(const std::string& text)
+std::string cell(std::string text)
 {
+    // A NUL byte (a damaged or hand-edited file) ends a cell in many readers: never copied.
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string q = "\"";
@@ -22,6 +25,29 @@ std::string cell(const std::string& text)
         q += c;
     }
     return q + "\"";
+}
+
+// A measured value for the sheet. A value no single-precision number can hold (a hand-edited
+// 1e39 reads as infinity) is not a measurement: the cell stays empty as for a value not set.
+// A negative zero, or a small negative value that rounds to zero, is written "0.0".
+std::string number(float v, bool isSet)
+{
+    if (!isSet || !std::isfinite(v))
+        return {};
+    std::string text = FormatMeasure(v);
+    if (text == "-0.0")
+        text = "0.0";
+    return text;
+}
+
+std::string length(float v)
+{
+    return number(v, v >= 0);
+}
+
+std::string temperature(float v)
+{
+    return number(v, v > kUnsetTemperature);
 }
 
 } // namespace
@@ -36,14 +62,8 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
     NotebookInfo info = ReadNotebookInfo(folder);
     std::optional<QDate> start = ParseStartDate(info.StartDate);
 
-    std::vector<int> dates;
-    for (const auto& name : FindFiles(folder, "*.dat")) {
-        int v = IniFile::ParseInt(name);
-        if (!name.empty() && name[0] >= '0' && name[0] <= '9' && v > 20000000 && IntToDate(v).isValid())
-            dates.push_back(v);
-    }
-    std::sort(dates.begin(), dates.end());
-    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+    // Only files named exactly as a day count: a copy such as "20261101 copy.dat" adds no row.
+    const std::vector<QDate> dates = ListDayFileDates(folder, "dat");
 
     std::string free1 = info.Option1.empty() ? "フリー項目1" : info.Option1;
     std::string free2 = info.Option2.empty() ? "フリー項目2" : info.Option2;
@@ -55,8 +75,7 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
         out += (i ? "," : "") + cell(headers[i]);
     out += "\r\n";
 
-    for (int v : dates) {
-        QDate date = IntToDate(v);
+    for (const QDate& date : dates) {
         std::optional<DayWeather> w;
         std::optional<Measurements> m;
         ReadDayValues(folder, date, &w, &m);
@@ -66,16 +85,16 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
             date.toString("yyyy-MM-dd").toStdString(),
             start ? std::to_string(start->daysTo(date) + 1) : std::string(),
             weather.Weather,
-            TemperatureText(weather.LowTemp),
-            TemperatureText(weather.HighTemp),
-            LengthText(weather.Daylight),
-            LengthText(values.height),
+            temperature(weather.LowTemp),
+            temperature(weather.HighTemp),
+            length(weather.Daylight),
+            length(values.height),
             values.leaves >= 0 ? std::to_string(values.leaves) : std::string(),
-            LengthText(values.leafSize),
-            LengthText(values.solution),
-            TemperatureText(values.roomTemp),
-            TemperatureText(values.free1),
-            TemperatureText(values.free2),
+            length(values.leafSize),
+            length(values.solution),
+            temperature(values.roomTemp),
+            temperature(values.free1),
+            temperature(values.free2),
             values.showInGraph() ? "1" : "0",
         };
         for (size_t i = 0; i < row.size(); ++i)

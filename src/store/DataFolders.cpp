@@ -1,7 +1,10 @@
 #include "store/DataFolders.h"
 
 #include "platform/Files.h"
+#include "platform/TextCodec.h"
 #include "store/NotebookFile.h"
+
+#include <QString>
 
 #include <algorithm>
 
@@ -69,17 +72,51 @@ bool IsNotebookFolder(const std::string& folder)
     return FileExists(JoinPath(folder, kNotebookFileName));
 }
 
+std::string DataNameOfFolder(const std::string& folderName)
+{
+    return DecodeFileName(folderName);
+}
+
+bool CanRememberDataName(const std::string& dataName)
+{
+    return !dataName.empty() && FitsCp932(dataName);
+}
+
+std::string FindNotebookFolderName(const std::string& dataRoot, const std::string& dataName)
+{
+    if (dataName.empty() || FolderExists(JoinPath(dataRoot, dataName)))
+        return dataName;
+    bool fits = true;
+    std::string cp932 = ToCp932(dataName, &fits);
+    if (fits && FolderExists(JoinPath(dataRoot, cp932)))
+        return cp932;
+    std::string wanted = NormaliseForCp932(dataName);
+    std::string found;
+    int matches = 0;
+    for (const auto& folderName : ListSubfolders(dataRoot)) {
+        if (NormaliseForCp932(DataNameOfFolder(folderName)) == wanted) {
+            found = folderName;
+            ++matches;
+        }
+    }
+    return matches == 1 ? found : dataName;
+}
+
 std::vector<NotebookListRow> ListNotebooks(const std::string& dataRoot)
 {
     std::vector<NotebookListRow> rows;
-    for (const auto& name : ListSubfolders(dataRoot)) {
-        if (name.empty() || name[0] == '.')
+    for (const auto& folderName : ListSubfolders(dataRoot)) {
+        if (folderName.empty() || folderName[0] == '.')
             continue;
-        std::string folder = JoinPath(dataRoot, name);
+        std::string folder = JoinPath(dataRoot, folderName);
         if (!IsNotebookFolder(folder))
             continue;
         NotebookInfo info = ReadNotebookInfo(folder);
-        rows.push_back({name, info.KindName, info.StartDate});
+        rows.push_back({DataNameOfFolder(folderName), folderName, info.KindName, info.StartDate});
     }
+    std::sort(rows.begin(), rows.end(), [](const NotebookListRow& a, const NotebookListRow& b) {
+        int c = QString::fromStdString(a.name).compare(QString::fromStdString(b.name), Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.folderName < b.folderName;
+    });
     return rows;
 }

@@ -16,9 +16,21 @@ bool IsSafeFolderName(const std::string& name);
 bool IsNotebookFolder(const std::string& folder);
 
 struct NotebookListRow {
-    std::string name;       // folder name = data name
-    std::string kindName;   // KindName as stored
-    std::string startDate;  // StartDate as stored
+    std::string name;        // data name as text (a folder name made on Windows decoded from CP932)
+    std::string folderName;  // the folder's name as the file system holds it
+    std::string kindName;    // KindName as stored
+    std::string startDate;   // StartDate as stored
 };
-// The notebooks of a data root in the order the file system returns them.
+// The notebooks of a data root, sorted by data name.
 std::vector<NotebookListRow> ListNotebooks(const std::string& dataRoot);
+
+// The data name of a notebook folder name (the file system's bytes): names that are not UTF-8
+// were made on Windows and are decoded from CP932.
+std::string DataNameOfFolder(const std::string& folderName);
+// True when Kelto.ini (Shift-JIS) can remember the data name so that it finds the folder again.
+bool CanRememberDataName(const std::string& dataName);
+// The folder of the data root that a data name remembered in Kelto.ini stands for: the folder of
+// that name; else the one whose name is the CP932 form of it (unpacked from a Windows archive);
+// else the single one whose name reads as the same text after a trip through CP932. When none
+// matches, the name itself.
+std::string FindNotebookFolderName(const std::string& dataRoot, const std::string& dataName);

@@ -68,7 +68,7 @@ NotebookList FillNotebookList(const CNotebook& nb)
     list.rows = ListNotebooks(nb.DataRoot);
     // The exact folder wins; otherwise one that differs only in letter case.
     for (size_t i = 0; i < list.rows.size(); ++i) {
-        std::string folder = JoinPath(nb.DataRoot, list.rows[i].name);
+        std::string folder = JoinPath(nb.DataRoot, list.rows[i].folderName);
         if (folder == nb.NotebookFolder) {
             list.selected = static_cast<int>(i);
             break;
@@ -79,16 +79,29 @@ NotebookList FillNotebookList(const CNotebook& nb)
     return list;
 }
 
-int SelectNotebook(CNotebook& nb, const std::string* dataName)
+int SelectNotebook(CNotebook& nb, const std::string* folderName)
 {
-    if (!dataName || dataName->empty()) {
+    if (!folderName || folderName->empty()) {
         nb.prompt().tell(157, Icon::Exclamation);
         return 0;
     }
+    // Kelto.ini keeps the data name as text; a folder made on Windows is found again by the
+    // CP932 form of that text.
+    std::string dataName = DataNameOfFolder(*folderName);
     WriteSettingText(nb.SettingsFile, KeltoIni::FolderPath, StoredFolderPath(nb.ProgramFolder, nb.DataRoot));
-    WriteSettingText(nb.SettingsFile, KeltoIni::DataName, *dataName);
-    nb.NotebookFolder = JoinPath(nb.DataRoot, *dataName);
+    if (!CanRememberDataName(dataName) || !WriteSettingText(nb.SettingsFile, KeltoIni::DataName, dataName))
+        TellDataNameNotRemembered(nb.prompt(), dataName);
+    nb.NotebookFolder = JoinPath(nb.DataRoot, *folderName);
     return 1;
+}
+
+void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName)
+{
+    std::string text = LoadString(210);
+    size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, dataName);
+    prompt.ask(0, Buttons::Ok, Icon::Exclamation, text);
 }
 
 NotebookSettingsFields FillSettingsDialog(const CNotebook& nb, int mode)
@@ -104,7 +117,7 @@ NotebookSettingsFields FillSettingsDialog(const CNotebook& nb, int mode)
     f.Option1 = info.hasOption1 ? info.Option1 : "フリー項目1";
     f.Option2 = info.hasOption2 ? info.Option2 : "フリー項目2";
     if (mode == kSettingsEdit)
-        f.DataName = LastComponent(nb.NotebookFolder);
+        f.DataName = DataNameOfFolder(LastComponent(nb.NotebookFolder));
     const auto& start = nb.store().StartDate;
     f.StartDate = (mode == kSettingsEdit && start) ? *start : Clock::Today();
     return f;
@@ -132,19 +145,37 @@ int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& f
     info.StudentName = limited(fields.StudentName);
     info.Option1 = limited(fields.Option1);
     info.Option2 = limited(fields.Option2);
-    // Kelto.dat and Kelto.ini are Shift-JIS: refuse what they cannot hold before touching anything.
+    // Kelto.dat and Kelto.ini are Shift-JIS: refuse what they cannot hold before touching anything,
+    // and take every text as it will read back (〜 U+301C, which Japanese input here produces,
+    // reads back as ～ U+FF5E), so the folder's name and the name Kelto.ini remembers are equal.
     // An unchanged folder name is not written anywhere, so it may stay as the file system has it.
-    bool nameWritten = mode == kSettingsNew || !sameIgnoringCase(name, LastComponent(nb.NotebookFolder));
-    if (nameWritten && !FitsCp932(name)) {
-        prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
-        return 0;
-    }
-    for (const std::string* text : {&info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName,
-                                    &info.StudentNo, &info.StudentName, &info.Option1, &info.Option2}) {
-        if (!FitsCp932(*text)) {
-            prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
+    std::string currentName = DataNameOfFolder(LastComponent(nb.NotebookFolder));
+    bool nameWritten = mode == kSettingsNew || !sameIgnoringCase(name, currentName);
+    bool fits = true;
+    if (nameWritten) {
+        name = NormaliseForCp932(name, &fits);
+        // A folder whose name starts with "." is hidden and never listed: refused with its reason.
+        if (!name.empty() && name[0] == '.') {
+            prompt.ask(0, Buttons::Ok, Icon::Exclamation, LoadString(211));
             return 0;
         }
+        if (fits && !IsSafeFolderName(name)) {
+            prompt.tell(159, Icon::Exclamation);
+            return 0;
+        }
+        // Only a change of letter case or of look-alike characters: nothing to rename.
+        if (mode == kSettingsEdit && name == currentName)
+            nameWritten = false;
+    }
+    for (std::string* text : {&info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName, &info.StudentNo,
+                              &info.StudentName, &info.Option1, &info.Option2}) {
+        bool ok = true;
+        *text = NormaliseForCp932(*text, &ok);
+        fits = fits && ok;
+    }
+    if (!fits) {
+        prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
+        return 0;
     }
     QDate start = fields.StartDate.isValid() ? fields.StartDate : Clock::Today();
     info.StartDate = FormatIniDate(start);

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CNotebook;
+class Prompt;
 
 // Settings dialog modes.
 inline constexpr int kSettingsEdit = 0;
@@ -36,9 +37,12 @@ struct NotebookList {
 
 // The notebooks of DataRoot; the row of NotebookFolder is selected.
 NotebookList FillNotebookList(const CNotebook& nb);
-// OK of the selection dialog with the chosen row's data name (null: no row chosen, message 157).
-// Remembers the choice in Kelto.ini; 1 to close, 0 to stay.
-int SelectNotebook(CNotebook& nb, const std::string* dataName);
+// OK of the selection dialog with the chosen row's folder name as the file system holds it
+// (null: no row chosen, message 157). Remembers the choice in Kelto.ini, telling the user when
+// it cannot be remembered; 1 to close, 0 to stay.
+int SelectNotebook(CNotebook& nb, const std::string* folderName);
+// Tells the user that the notebook `dataName` cannot be remembered for the next start.
+void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName);
 
 // The fields as the settings dialog opens in `mode`: both modes start from the notebook file
 // of NotebookFolder, so a new notebook inherits the pupil data.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::string readAll(const std::string& path)
@@ -140,4 +142,42 @@ TEST(IniFile, HugeFilesAreNeitherReadNorRewritten)
     EXPECT_EQ(IniFile::ReadString(ini, "A", "k", "default"), "default");
     EXPECT_FALSE(IniFile::WriteString(ini, "A", "k", "2"));
     EXPECT_EQ(readAll(ini).size(), text.size());
+}
+
+TEST(IniFile, StrayLeadByteKeepsTheNextLine)
+{
+    for (const char* eol : {"\n", "\r\n"}) {
+        TempDir dir;
+        std::string path = dir.file("20261101.dat");
+        ASSERT_TRUE(WriteFileAtomic(path, std::string("[Weather]") + eol + "Weather=\x81" + eol + "LowTemp=9.7" + eol));
+        EXPECT_EQ(IniFile::ReadString(path, "Weather", "LowTemp"), "9.7") << eol;
+        ASSERT_TRUE(IniFile::WriteString(path, "Weather", "HighTemp", "20.0"));
+        EXPECT_EQ(IniFile::ReadString(path, "Weather", "LowTemp"), "9.7") << eol;
+        EXPECT_EQ(IniFile::ReadString(path, "Weather", "HighTemp"), "20.0") << eol;
+        // The line the save did not change keeps its bytes.
+        EXPECT_NE(readAll(path).find(std::string("Weather=\x81") + eol + "LowTemp=9.7"), std::string::npos) << eol;
+    }
+}
+
+TEST(IniFile, ByteOrderMarkInFrontOfShiftJis)
+{
+    TempDir dir;
+    std::string path = dir.file("a.dat");
+    ASSERT_TRUE(WriteFileAtomic(path, "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") + "\r\n"));
+    EXPECT_EQ(IniFile::ReadString(path, "Weather", "Weather"), "晴れ");
+}
+
+TEST(Files, OnlyRegularFilesAreRead)
+{
+    TempDir dir;
+    std::string fifo = dir.file("20261101.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string bytes = "untouched";
+    // Each of these returns at once, refused: no FIFO wait, no endless device.
+    for (const std::string& path : {fifo, dir.path(), std::string("/dev/null"), std::string("/dev/zero")})
+        EXPECT_FALSE(ReadFileBytes(path, bytes)) << path;
+    EXPECT_EQ(IniFile::ReadString(fifo, "Memo", "x", "def"), "def");
+    ASSERT_TRUE(WriteFileAtomic(dir.file("a.txt"), "memo"));
+    ASSERT_TRUE(ReadFileBytes(dir.file("a.txt"), bytes));
+    EXPECT_EQ(bytes, "memo");
 }

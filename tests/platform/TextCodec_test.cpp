@@ -61,6 +61,67 @@ TEST(TextCodec, FileTextEncodingRule)
     EXPECT_FALSE(DecodeFileText(broken).empty());
 }
 
+TEST(TextCodec, ByteOrderMarkInFrontOfShiftJisIsNotTakenForUtf8)
+{
+    TextEncoding enc;
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" + ToCp932("くもり"), &enc), "くもり");
+    EXPECT_EQ(enc, TextEncoding::Cp932);
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" "くもり", &enc), "くもり");
+    EXPECT_EQ(enc, TextEncoding::Utf8);
+}
+
+TEST(TextCodec, StrayLeadByteNeverSwallowsALineBreak)
+{
+    struct Case {
+        std::string bytes;
+        std::string text;
+    } cases[] = {
+        {"\x81\n" "b", "\xEF\xBF\xBD\n" "b"},
+        {"\x81\r\n" "b", "\xEF\xBF\xBD\r\n" "b"},
+        {"\xE0\t" "b", "\xEF\xBF\xBD\t" "b"},
+        {ToCp932("晴") + "\n", "晴\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FromCp932(c.bytes), c.text) << c.text;
+}
+
+TEST(TextCodec, NormalisingForCp932GivesWhatReadsBack)
+{
+    struct Case {
+        const char* in;
+        const char* out;
+        bool ok;
+    } cases[] = {
+        {"トマト〜1", "トマト～1", true},  // U+301C WAVE DASH -> U+FF5E
+        {"a−b", "a－b", true},           // U+2212 -> U+FF0D
+        {"a—b", "a―b", true},            // U+2014 -> U+2015
+        {"a‖b", "a∥b", true},
+        {"¢¬", "￠￢", true},
+        {"¥100", "￥100", true},  // never a backslash
+        {"観察～", "観察～", true},
+        {"トマト🍅", "トマト", false},
+    };
+    for (const Case& c : cases) {
+        bool ok = !c.ok;
+        std::string n = NormaliseForCp932(c.in, &ok);
+        EXPECT_EQ(n, c.out) << c.in;
+        EXPECT_EQ(ok, c.ok) << c.in;
+        EXPECT_EQ(RoundTripsCp932(c.in), c.ok && std::string(c.in) == c.out) << c.in;
+        if (c.ok)
+            EXPECT_EQ(FromCp932(ToCp932(n)), n) << c.in;
+    }
+}
+
+TEST(TextCodec, FileNamesMadeOnWindowsAreDecoded)
+{
+    std::string raw = ToCp932("トマト観察");
+    EXPECT_TRUE(IsCp932FileName(raw));
+    EXPECT_EQ(DecodeFileName(raw), "トマト観察");
+    EXPECT_FALSE(IsCp932FileName("トマト観察"));
+    EXPECT_EQ(DecodeFileName("トマト観察"), "トマト観察");
+    EXPECT_FALSE(IsCp932FileName("\xFF\xFF"));
+}
+
 TEST(SafeFormat, FillsOnlyIntegerConversions)
 {
     EXPECT_EQ(FormatInts("%d年%d月", {2013, 5}), "2013年5月");

@@ -2,9 +2,12 @@
 #include "platform/IniFile.h"
 #include "store/CsvExport.h"
 #include "store/NotebookFile.h"
+#include "platform/TextCodec.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 TEST(CsvExport, OneRowPerDayInDateOrder)
 {
@@ -43,4 +46,46 @@ TEST(CsvExport, BadFolderOrFileIsAnErrorAndWritesNothing)
     error.clear();
     EXPECT_FALSE(ExportNotebookCsv(nb, dir.file("no/such/folder/a.csv"), &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
+{
+    TempDir dir;
+    std::string nb = dir.mkdir("nb");
+    WriteNotebookKey(nb, "StartDate", "2026/11/01");
+    struct Case {
+        const char* text;
+        const char* temperature;
+        const char* length;  // a negative length is a length not set
+    } cases[] = {
+        {"1e39", "", ""},        {"3.5e38", "", ""},       {"1e308", "", ""},        {"-1e39", "", ""},
+        {"-0", "0.0", "0.0"},    {"-0.0", "0.0", "0.0"},   {"-0.04", "0.0", ""},     {"12.3", "12.3", "12.3"},
+    };
+    std::string expected;
+    int day = 1;
+    for (const Case& c : cases) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "202611%02d", day);
+        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather", {{"LowTemp", c.text}});
+        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Growth", {{"DataHeight", c.text}});
+        expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + ",," + c.temperature + ",,," + c.length +
+                    ",,,,,,,1\r\n";
+        ++day;
+    }
+    // A UTF-8 byte-order mark in front of a Shift-JIS file, and a NUL in a value.
+    WriteFileAtomic(JoinPath(nb, "20261120.dat"), "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") +
+                                                      std::string("\0!", 2) + "\r\n");
+    expected += "2026-11-20,20,晴れ!,,,,,,,,,,,1\r\n";
+    // Copies are not days.
+    WriteFileAtomic(JoinPath(nb, "20261101 copy.dat"), "[Growth]\r\nDataHeight=1.0\r\n");
+    WriteFileAtomic(JoinPath(nb, "20261121 - コピー.dat"), "[Growth]\r\nDataHeight=1.0\r\n");
+
+    std::string out = dir.file("out.csv");
+    std::string error;
+    ASSERT_TRUE(ExportNotebookCsv(nb, out, &error)) << error;
+    std::string csv;
+    ReadFileBytes(out, csv);
+    csv = csv.substr(csv.find("\r\n") + 2);
+    EXPECT_EQ(csv, expected);
+    EXPECT_TRUE(IsValidUtf8(csv));
 }

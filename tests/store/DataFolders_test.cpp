@@ -1,9 +1,13 @@
 #include "platform/Files.h"
+#include "platform/TextCodec.h"
 #include "store/DataFolders.h"
 #include "store/NotebookFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(DataFolders, FolderPathRule)
 {
@@ -56,6 +60,64 @@ TEST(DataFolders, ListsOnlyFoldersWithNotebookFile)
     EXPECT_EQ(rows[0].kindName, "ミニトマト");
     EXPECT_EQ(rows[0].startDate, "2013/04/05");
     EXPECT_TRUE(ListNotebooks(root.file("missing")).empty());
+}
+
+// QTemporaryDir cannot remove a folder whose name is not UTF-8: the test removes its own.
+struct RawFolderGuard {
+    std::string path;
+    ~RawFolderGuard()
+    {
+        DeleteFiles(path, "*");
+        ::rmdir(path.c_str());
+    }
+};
+
+TEST(DataFolders, ListIsSortedAndShowsWindowsNamesDecoded)
+{
+    TempDir root;
+    // A folder unpacked from a Windows archive: its name is Shift-JIS bytes, not UTF-8.
+    std::string sjis = ToCp932("ひまわり観察");
+    ASSERT_EQ(::mkdir(root.file(sjis).c_str(), 0777), 0);
+    RawFolderGuard guard{root.file(sjis)};
+    ASSERT_TRUE(WriteNotebookKey(root.file(sjis), "KindName", "ひまわり"));
+    for (const char* name : {"cucumber", "Basil", "トマト", "apple"})
+        ASSERT_TRUE(WriteNotebookKey(root.mkdir(name), "KindName", "x"));
+    auto rows = ListNotebooks(root.path());
+    std::vector<std::string> names, folders;
+    for (const auto& r : rows) {
+        names.push_back(r.name);
+        folders.push_back(r.folderName);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"apple", "Basil", "cucumber", "ひまわり観察", "トマト"}));
+    EXPECT_EQ(folders[3], sjis);
+    EXPECT_EQ(rows[3].kindName, "ひまわり");
+}
+
+TEST(DataFolders, RememberedNameFindsItsFolder)
+{
+    TempDir root;
+    std::string sjis = ToCp932("ひまわり");
+    ASSERT_EQ(::mkdir(root.file(sjis).c_str(), 0777), 0);
+    RawFolderGuard guard{root.file(sjis)};
+    root.mkdir("トマト");
+    root.mkdir("なす〜1");  // made by hand with the wave dash Kelto.ini cannot hold
+    root.mkdir("a〜b");
+    root.mkdir("a～b");     // two folders that read alike: neither is guessed
+    struct Case {
+        const char* stored;
+        std::string folder;
+    } cases[] = {
+        {"トマト", "トマト"},
+        {"ひまわり", sjis},
+        {"なす～1", "なす〜1"},
+        {"a～b", "a～b"},
+        {"a-b", "a-b"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FindNotebookFolderName(root.path(), c.stored), c.folder) << c.stored;
+    EXPECT_TRUE(CanRememberDataName("なす〜1"));
+    EXPECT_FALSE(CanRememberDataName("トマト🍅"));
 }
 
 TEST(NotebookFile, StartDateParsing)

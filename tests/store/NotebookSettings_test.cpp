@@ -1,10 +1,15 @@
 #include "app/KeltoIni.h"
 #include "store/NotebookSettings.h"
+#include "platform/TextCodec.h"
+#include "res/Strings.h"
 #include "support/NotebookFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -254,4 +259,113 @@ TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
         EXPECT_EQ(f.prompt.asked(), c.asked) << c.chosen;
         EXPECT_EQ(settings(f, "FolderPath"), "<absent>");  // written only once a notebook is chosen
     }
+}
+
+TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
+{
+    struct Case {
+        const char* typed;
+        int mode;
+        const char* folder;  // "": refused
+        int message;         // 0 with text 211 for a dot name
+    } cases[] = {
+        {"トマト〜1", kSettingsNew, "トマト～1", -1},  // the wave dash Japanese input gives here
+        {"なす−2", kSettingsEdit, "なす－2", -1},
+        {"¥組", kSettingsNew, "￥組", -1},
+        {".hidden", kSettingsNew, "", 0},
+        {".観察", kSettingsEdit, "", 0},
+    };
+    for (const Case& c : cases) {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        f.prompt.clear();
+        int result = ApplySettingsDialog(nb, c.mode, fieldsNamed(c.typed));
+        if (!*c.folder) {
+            EXPECT_EQ(result, 0) << c.typed;
+            EXPECT_EQ(f.prompt.asked(), std::vector<int>{0}) << c.typed;
+            EXPECT_EQ(f.prompt.texts().at(0), LoadString(211)) << c.typed;
+            EXPECT_EQ(ListSubfolders(nb.DataRoot), std::vector<std::string>{"観察"}) << c.typed;
+            continue;
+        }
+        ASSERT_EQ(result, 1) << c.typed;
+        EXPECT_TRUE(f.prompt.asked().empty()) << c.typed;
+        EXPECT_EQ(nb.NotebookFolder, JoinPath(nb.DataRoot, c.folder)) << c.typed;
+        EXPECT_TRUE(IsNotebookFolder(nb.NotebookFolder)) << c.typed;
+        // What Kelto.ini remembers is exactly the folder's name.
+        EXPECT_EQ(settings(f, "DataName"), c.folder) << c.typed;
+        EXPECT_EQ(FindNotebookFolderName(nb.DataRoot, settings(f, "DataName")), c.folder) << c.typed;
+    }
+}
+
+// QTemporaryDir cannot remove a folder whose name is not UTF-8: the test removes its own.
+struct RawFolderGuard {
+    std::string path;
+    ~RawFolderGuard()
+    {
+        DeleteFiles(path, "*");
+        ::rmdir(path.c_str());
+    }
+};
+
+TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    std::string raw = ToCp932("ひまわり");
+    std::string folder = JoinPath(nb.DataRoot, raw);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+    RawFolderGuard guard{folder};
+    WriteNotebookKey(folder, "StartDate", "2013/05/01");
+    IniFile::WriteString(JoinPath(folder, "20130502.dat"), "Growth", "DataHeight", "3.0");
+
+    NotebookList list = FillNotebookList(nb);
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_EQ(list.rows[0].name, "ひまわり");
+    ASSERT_EQ(list.rows[0].folderName, raw);
+    f.prompt.clear();
+    ASSERT_EQ(SelectNotebook(nb, &list.rows[0].folderName), 1);
+    EXPECT_TRUE(f.prompt.asked().empty());
+    EXPECT_EQ(nb.NotebookFolder, folder);
+    EXPECT_EQ(settings(f, "DataName"), "ひまわり");
+    EXPECT_EQ(FillSettingsDialog(nb, kSettingsEdit).DataName, "ひまわり");
+
+    // The next start finds the folder again from what Kelto.ini remembers, and opens its days.
+    CNotebook next(f.program, f.prompt, "KeltoTest-next-start");
+    FakeViewHost host;
+    host.startChoice = StartChoice::Open;
+    next.Initialize(&host);
+    EXPECT_EQ(next.NotebookFolder, folder);
+    EXPECT_EQ(host.title, "Kelto[ひまわり]");
+    EXPECT_EQ(next.store().StartDate, QDate(2013, 5, 1));
+
+    // Saving the settings unchanged keeps the folder as it is.
+    NotebookSettingsFields same = FillSettingsDialog(nb, kSettingsEdit);
+    ASSERT_EQ(ApplySettingsDialog(nb, kSettingsEdit, same), 1);
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_EQ(nb.NotebookFolder, folder);
+}
+
+TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
+{
+    NotebookFixture f;
+    std::string odd = f.temp.mkdir("program/data/トマト🍅");
+    WriteNotebookKey(odd, "StartDate", "2013/04/01");
+    std::string expected = LoadString(210);
+    expected.replace(expected.find("%s"), 2, "トマト🍅");
+
+    // Opened from the command line.
+    CNotebook nb(f.program, f.prompt, "KeltoTest-odd-name");
+    nb.SetCommandLineNotebook(odd);
+    nb.Initialize(&f.host);
+    EXPECT_EQ(nb.NotebookFolder, odd);
+    ASSERT_EQ(f.prompt.texts().size(), 1u);
+    EXPECT_EQ(f.prompt.texts().at(0), expected);
+
+    // Chosen in the list: opened, and the user hears that it will not be remembered.
+    f.prompt.clear();
+    std::string name = "トマト🍅";
+    EXPECT_EQ(SelectNotebook(nb, &name), 1);
+    EXPECT_EQ(nb.NotebookFolder, odd);
+    ASSERT_EQ(f.prompt.texts().size(), 1u);
+    EXPECT_EQ(f.prompt.texts().at(0), expected);
 }
