@@ -5,6 +5,8 @@
 #include "app/CKeltoApp.h"
 #include "app/MenuTable.h"
 #include "platform/IniFile.h"
+#include "platform/TextCodec.h"
+#include "views/PageViews.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -70,6 +72,7 @@ private slots:
     void helpSays144WhenNothingCanShowIt_data();
     void helpSays144WhenNothingCanShowIt();
     void datePickersAreJapaneseSundayFirst();
+    void shippedMemoTemplate();
 };
 
 void MainFrameTest::menuAndToolbarFollowTheTable()
@@ -393,6 +396,27 @@ void MainFrameTest::datePickersAreJapaneseSundayFirst()
     QCOMPARE(picker.locale().language(), QLocale::Japanese);
     QCOMPARE(picker.calendarWidget()->firstDayOfWeek(), Qt::Sunday);
     QLocale::setDefault(QLocale::system());
+}
+
+void MainFrameTest::shippedMemoTemplate()
+{
+    QFile file(QStringLiteral(KELTO_KIT_DIR "/Kelto.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::string text = DecodeFileText(std::string_view(bytes.constData(), size_t(bytes.size())), &encoding);
+    QCOMPARE(int(encoding), int(TextEncoding::Cp932));  // notebooks are Shift-JIS on disk
+    QStringList lines = QString::fromStdString(text).split(QStringLiteral("\r\n"));
+    QVERIFY(lines.size() > 2);
+    // The first line tells how to finish with the editors here and is not drawn on the page;
+    // the rest is the pupil's outline and is.
+    QVERIFY(lines[0].contains(QString::fromUtf8("エディターを閉じて")));
+    QVERIFY(!QString::fromStdString(text).contains(QString::fromUtf8("ファイル→終了")));
+    std::vector<QString> drawn = LayoutMemoLines(text, 100000, 100, [](const QString& s) { return int(s.size()); });
+    QVERIFY(!drawn.empty());
+    QCOMPARE(drawn.front(), lines[1]);
+    QVERIFY(std::find(drawn.begin(), drawn.end(), lines[0]) == drawn.end());
+    QVERIFY(std::find(drawn.begin(), drawn.end(), lines[2]) != drawn.end());
 }
 
 QTEST_MAIN(MainFrameTest)
