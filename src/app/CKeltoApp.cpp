@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
 #include <QTranslator>
 
@@ -27,6 +28,7 @@ CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Kelto");
     setApplicationVersion("1.0.0");
+    UseJapaneseConventions();
     // The interface is Japanese whatever the locale: Qt's own buttons (はい/いいえ, キャンセル) too.
     auto* qtTexts = new QTranslator(this);
     if (qtTexts->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -41,6 +43,13 @@ CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
         }
     }
     watchTerminationSignals();
+}
+
+void CKeltoApp::UseJapaneseConventions()
+{
+    // Dates, calendars and numbers of every widget made afterwards follow Japanese conventions
+    // (weeks start on Sunday), whatever the system locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
 void CKeltoApp::watchTerminationSignals()

@@ -14,6 +14,8 @@ public:
     // Creates the main frame on `commandLine` (the notebook folder, or empty) and shows it.
     bool InitInstance(const std::string& commandLine);
     CMainFrame* frame() const { return m_frame.get(); }
+    // The program is Japanese whatever the system locale: date pickers, calendars, numbers.
+    static void UseJapaneseConventions();
 
 private:
     // A session that ends, or a kill, closes the program the orderly way, so the day being

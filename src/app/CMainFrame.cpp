@@ -168,11 +168,14 @@ void CMainFrame::buildToolBar()
     m_toolBar->setFloatable(true);
     m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
     m_toolBar->setIconSize(QSize(24, 24));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // Words under the icons: a pupil should not have to hover to learn what a button does.
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     for (size_t i = 0; i < kToolBarOrder.size(); ++i) {
         if (i > 0)
             m_toolBar->addSeparator();
-        m_toolBar->addAction(m_actions.value(kToolBarOrder[i]));
+        QAction* a = m_actions.value(kToolBarOrder[i]);
+        a->setIconText(QString::fromUtf8(kToolBarCaptions[i]));
+        m_toolBar->addAction(a);
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
 }

@@ -10,6 +10,10 @@
 #include "store/DataFolders.h"
 #include "store/NotebookSettings.h"
 
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+
 #include <cctype>
 #include <cstdio>
 
@@ -64,7 +68,9 @@ int CNotebook::ReadColor(const char* section, const char* key, const char* def, 
     for (size_t i = 1; ok && i < 7; ++i)
         ok = std::isxdigit(static_cast<unsigned char>(v[i]));
     if (!ok) {
-        m_prompt.tell(134, Icon::Exclamation);
+        // Name the file and the key, so the user knows what to correct.
+        std::string where = (file ? *file : SettingsFile) + "\n[" + section + "] " + key + "=" + v;
+        m_prompt.tell(134, Icon::Exclamation, std::string(LoadString(134)) + "\n" + where);
         return -1;
     }
     int rgb = std::stoi(v.substr(1), nullptr, 16);
@@ -182,9 +188,38 @@ void CNotebook::PresentPage()
 void CNotebook::ShowHelpDocument()
 {
     std::string path = JoinPath(ProgramFolder, "doc/index.html");
-    bool ok = FileExists(path) && ViewWindow && ViewWindow->OpenDocument(path);
-    if (!ok)
+    if (!FileExists(path) || !ViewWindow) {
         m_prompt.tell(144, Icon::Stop);
+        return;
+    }
+    // The desktop's opener says whether anything could show the document only by its exit
+    // status, which may come long after (it can wait for the browser): watch it without
+    // blocking the window. Without it, the window's own lookup of a browser decides.
+    QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        if (!ViewWindow->OpenDocument(path))
+            m_prompt.tell(144, Icon::Stop);
+        return;
+    }
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    // The answer is shown only while the window that asked still exists.
+    auto* window = dynamic_cast<QObject*>(ViewWindow);
+    QObject* context = window ? window : process;
+    Prompt* prompt = &m_prompt;
+    QObject::connect(process, &QProcess::finished, context, [process, prompt](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        if (status != QProcess::NormalExit || code != 0)
+            prompt->tell(144, Icon::Stop);
+    });
+    QObject::connect(process, &QProcess::errorOccurred, context, [process, prompt](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;  // a crash or the like also ends in finished()
+        process->deleteLater();
+        prompt->tell(144, Icon::Stop);
+    });
+    process->start(opener, {QString::fromStdString(path)});
 }
 
 bool CNotebook::PrepareToClose()

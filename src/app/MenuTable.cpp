@@ -9,6 +9,11 @@ const std::array<int, 8> kToolBarOrder = {
     Cmd::Graph,       Cmd::List,         Cmd::Animation, Cmd::Print,
 };
 
+// Short words a child reads at a glance; the tooltip and status bar keep the full prompt.
+const std::array<const char*, 8> kToolBarCaptions = {
+    "写真取込", "気象データ", "観察データ", "カレンダー", "グラフ", "一覧表", "アニメーション", "印刷",
+};
+
 namespace {
 using R = EnableRule;
 constexpr bool TB = true, SEP = true, no = false;

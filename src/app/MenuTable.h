@@ -69,8 +69,9 @@ inline constexpr int PrintFont = 32819;
 extern const std::array<const char*, PopupCount> kMenuPopups;
 // Every command in menu order (the commands without a menu item last).
 std::span<const MenuCommand> MenuCommands();
-// The toolbar buttons from left to right.
+// The toolbar buttons from left to right, and the caption under each button's icon.
 extern const std::array<int, 8> kToolBarOrder;
+extern const std::array<const char*, 8> kToolBarCaptions;
 // Null when the id is not a command of the table.
 const MenuCommand* FindCommand(int id);
 

@@ -1,16 +1,36 @@
 #include "store/CDataDlg.h"
 
 #include "app/CNotebook.h"
+#include "platform/Clock.h"
 #include "platform/QtDialogButtons.h"
+#include "platform/TextCodec.h"
 #include "store/DayOperations.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 #include <QVBoxLayout>
+
+namespace {
+// The day file keeps the weather text to a number of Shift-JIS bytes: the field refuses what
+// would not fit, so the user sees the limit while typing instead of losing the tail on saving.
+class Cp932LimitValidator : public QValidator {
+public:
+    Cp932LimitValidator(size_t maxBytes, QObject* parent) : QValidator(parent), m_maxBytes(maxBytes) {}
+    State validate(QString& input, int&) const override
+    {
+        return Cp932Length(input.toStdString()) <= m_maxBytes ? Acceptable : Invalid;
+    }
+
+private:
+    size_t m_maxBytes;
+};
+} // namespace
 
 CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
 {
@@ -23,7 +43,13 @@ CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat("yyyy/MM/dd");
     m_date->setMinimumDate(QDate(1970, 1, 1));
-    m_date->setMaximumDate(QDate(2099, 12, 31));
+    // Days are records of the past: the picker offers no day after today.
+    m_date->setMaximumDate(Clock::Today());
+    // A Japanese calendar whatever the system locale: Japanese names, weeks from Sunday.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    m_date->setLocale(japanese);
+    m_date->calendarWidget()->setLocale(japanese);
+    m_date->calendarWidget()->setFirstDayOfWeek(Qt::Sunday);
     auto* dateLabel = new QLabel(QString::fromUtf8("日付"), this);
     dateLabel->setBuddy(m_date);
     grid->addWidget(dateLabel, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
@@ -47,6 +73,7 @@ CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
         label->setBuddy(e);
         if (r.id == DayDataId::Weather) {
             e->setMaxLength(kWeatherFieldChars);
+            e->setValidator(new Cp932LimitValidator(kWeatherBytes, e));
             e->setMinimumWidth(240);
             grid->addWidget(e, row, 1, 1, 2);
         } else {
@@ -71,8 +98,13 @@ CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
     AddDialogButtons(*this, grid, previous, m_fetch);
 
     DayDataFields f = FillDayDataDialog(m_nb);
-    if (f.date.isValid())
+    if (f.date.isValid()) {
+        // A day already dated after today (a wrong clock) keeps its date rather than being
+        // moved to the picker's limit without the user asking.
+        if (f.date > m_date->maximumDate())
+            m_date->setMaximumDate(f.date);
         m_date->setDate(f.date);
+    }
     edit(DayDataId::LowTemp)->setText(QString::fromStdString(f.lowTemp));
     edit(DayDataId::HighTemp)->setText(QString::fromStdString(f.highTemp));
     edit(DayDataId::Daylight)->setText(QString::fromStdString(f.daylight));

@@ -120,6 +120,10 @@ TEST(CNotebookSettings, ReadColor)
         IniFile::WriteString(ini, "Data", "CursorColor", c.value);
         EXPECT_EQ(nb.ReadColor("Data", "CursorColor", "#00FF00"), c.ref) << c.value;
         EXPECT_EQ(prompt.asked(), c.ref < 0 ? std::vector<int>{134} : std::vector<int>{}) << c.value;
+        // The message says which file and key to correct.
+        if (c.ref < 0)
+            EXPECT_NE(prompt.texts().back().find(ini + "\n[Data] CursorColor=" + c.value), std::string::npos)
+                << prompt.texts().back();
     }
     EXPECT_EQ(ColorFromRef(0x0000FF), QColor(255, 0, 0));
 }
@@ -140,6 +144,15 @@ TEST(CNotebookSettings, HighlightPenAndViewSizeFromKeltoIni)
 
 TEST(CNotebookHelp, OpensTheDocumentOrSays144)
 {
+    // No desktop opener on PATH: the host's own opening decides (the opener is tested with
+    // the real window).
+    TempDir emptyBin;
+    QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(emptyBin.path()));
+    struct RestorePath {
+        QByteArray path;
+        ~RestorePath() { qputenv("PATH", path); }
+    } restore{oldPath};
     NotebookFixture f;
     CNotebook& nb = f.open();
     nb.ShowHelpDocument();

@@ -2,10 +2,18 @@
 // command routing, the close question and the single-instance start.
 #include "FrameFixture.h"
 
+#include "app/CKeltoApp.h"
 #include "app/MenuTable.h"
 #include "platform/IniFile.h"
+#include "platform/TextCodec.h"
+#include "views/PageViews.h"
 
 #include <QAction>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QFile>
+#include <QProcess>
+#include <QToolButton>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -60,6 +68,11 @@ private slots:
     void closeAsksOnceNotebookIsOpen();
     void secondInstanceRefusedSilently();
     void leavingAtStartClosesWithoutQuestion();
+    void toolbarButtonsShowTheirWords();
+    void helpSays144WhenNothingCanShowIt_data();
+    void helpSays144WhenNothingCanShowIt();
+    void datePickersAreJapaneseSundayFirst();
+    void shippedMemoTemplate();
 };
 
 void MainFrameTest::menuAndToolbarFollowTheTable()
@@ -310,6 +323,100 @@ void MainFrameTest::leavingAtStartClosesWithoutQuestion()
     for (int id : f.prompt.asked())
         QVERIFY(id != 178);
     QCOMPARE(f.nb().ViewMode, int(ViewNone));
+}
+
+void MainFrameTest::toolbarButtonsShowTheirWords()
+{
+    FrameFixture f;
+    CMainFrame& frame = *f.frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(frame.toolBar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    QStringList words;
+    int right = 0;
+    for (size_t i = 0; i < kToolBarOrder.size(); ++i) {
+        auto* button = qobject_cast<QToolButton*>(frame.toolBar()->widgetForAction(frame.action(kToolBarOrder[i])));
+        QVERIFY(button);
+        QCOMPARE(button->text(), QString::fromUtf8(kToolBarCaptions[i]));
+        QVERIFY(!button->text().isEmpty());
+        // Every button is on the toolbar itself, none hidden behind its extension arrow.
+        QVERIFY2(button->isVisible(), kToolBarCaptions[i]);
+        right = std::max(right, button->geometry().right());
+        words << button->text();
+    }
+    QVERIFY(right < frame.width());
+    words.removeDuplicates();
+    QCOMPARE(words.size(), int(kToolBarOrder.size()));  // no two buttons read alike
+    // The menu keeps its captions with their mnemonics.
+    QCOMPARE(frame.action(32774)->text(), QString::fromUtf8("写真画像取込(&O)"));
+}
+
+void MainFrameTest::helpSays144WhenNothingCanShowIt_data()
+{
+    QTest::addColumn<QString>("opener");  // the desktop opener's script; empty: none on PATH
+    QTest::addColumn<bool>("says144");
+    QTest::newRow("opener shows it") << "exit 0" << false;
+    QTest::newRow("opener finds no program") << "exit 3" << true;
+    QTest::newRow("opener dies") << "kill -KILL $$" << true;
+}
+
+void MainFrameTest::helpSays144WhenNothingCanShowIt()
+{
+    QFETCH(QString, opener);
+    QFETCH(bool, says144);
+    FrameFixture f;
+    QDir().mkpath(QString::fromStdString(f.program.file("doc")));
+    WriteText(f.program.file("doc/index.html"), "<html></html>");
+    TempDir bin;
+    std::string marker = bin.file("opened");
+    WriteText(bin.file("xdg-open"), "#!/bin/sh\necho \"$1\" > '" + marker + "'\n" + opener.toStdString() + "\n");
+    QFile::setPermissions(QString::fromStdString(bin.file("xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+    QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.path()) + ":" + oldPath);
+    f.start();
+    f.frame->runCommand(Cmd::Help);
+    qputenv("PATH", oldPath);
+    // The window does not wait for the opener: the answer comes once it has ended.
+    QTRY_VERIFY_WITH_TIMEOUT(qApp->findChildren<QProcess*>().isEmpty(), 20000);
+    QTRY_VERIFY(QFile::exists(QString::fromStdString(marker)));
+    QFile opened(QString::fromStdString(marker));
+    QVERIFY(opened.open(QIODevice::ReadOnly));
+    QCOMPARE(opened.readAll().trimmed().toStdString(), f.program.file("doc/index.html"));
+    QCOMPARE(f.prompt.asked(), says144 ? std::vector<int>{144} : std::vector<int>{});
+}
+
+void MainFrameTest::datePickersAreJapaneseSundayFirst()
+{
+    // Whatever the system locale (here British: weeks from Monday), the program's date pickers
+    // are Japanese and start their weeks on Sunday.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    CKeltoApp::UseJapaneseConventions();
+    QDateEdit picker;
+    picker.setCalendarPopup(true);
+    QCOMPARE(picker.locale().language(), QLocale::Japanese);
+    QCOMPARE(picker.calendarWidget()->firstDayOfWeek(), Qt::Sunday);
+    QLocale::setDefault(QLocale::system());
+}
+
+void MainFrameTest::shippedMemoTemplate()
+{
+    QFile file(QStringLiteral(KELTO_KIT_DIR "/Kelto.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::string text = DecodeFileText(std::string_view(bytes.constData(), size_t(bytes.size())), &encoding);
+    QCOMPARE(int(encoding), int(TextEncoding::Cp932));  // notebooks are Shift-JIS on disk
+    QStringList lines = QString::fromStdString(text).split(QStringLiteral("\r\n"));
+    QVERIFY(lines.size() > 2);
+    // The first line tells how to finish with the editors here and is not drawn on the page;
+    // the rest is the pupil's outline and is.
+    QVERIFY(lines[0].contains(QString::fromUtf8("エディターを閉じて")));
+    QVERIFY(!QString::fromStdString(text).contains(QString::fromUtf8("ファイル→終了")));
+    std::vector<QString> drawn = LayoutMemoLines(text, 100000, 100, [](const QString& s) { return int(s.size()); });
+    QVERIFY(!drawn.empty());
+    QCOMPARE(drawn.front(), lines[1]);
+    QVERIFY(std::find(drawn.begin(), drawn.end(), lines[0]) == drawn.end());
+    QVERIFY(std::find(drawn.begin(), drawn.end(), lines[2]) != drawn.end());
 }
 
 QTEST_MAIN(MainFrameTest)

@@ -34,7 +34,6 @@ KELTO_PID=$!
 timeout 20 xdotool search --sync --onlyvisible --name Kelto >/dev/null || fail "no Kelto window"
 # The start runs after the first paint: wait for the notebook's name in the title.
 focus 'Kelto\[sample\]' 50 >/dev/null || fail "the notebook did not open"
-sleep 1
 
 TODAY=$(date +%F)
 (cd "$WORK/prog" && timeout 30 ./kelto --render calendar --date "$TODAY" --notebook "$NOTEBOOK" --out "$WORK/calendar.png") ||
@@ -48,21 +47,23 @@ DAY=$(ls "$NOTEBOOK" | grep -E "^$(date +%Y%m)[0-9]{2}\.dat$" | cut -c7-8 | sort
 DAY=$((10#$DAY))
 calendar_cell "$DAY"
 step "clicking day $DAY at $X,$Y"
-timeout 10 xdotool mousemove "$X" "$Y"
-sleep 0.3
-timeout 10 xdotool click 1
-sleep 1.5
-timeout 20 import -window root "$WORK/after.png"
-cp "$WORK/after.png" "$SHOT_OUT"
-
 DATE=$(date +%Y-%m)-$(printf %02d "$DAY")
 (cd "$WORK/prog" && timeout 30 ./kelto --render detail --date "$DATE" --notebook "$NOTEBOOK" --out "$WORK/detail.png") ||
   fail "cannot render the detail page"
-DETAIL_FIT=$(e2e_fit "$WORK/after.png" "$WORK/detail.png")
-CALENDAR_FIT=$(e2e_fit "$WORK/after.png" "$WORK/calendar.png")
+timeout 10 xdotool mousemove --sync "$X" "$Y" click 1
+# The screen shows the detail page, clearly better than the calendar.
+detail_shown() {
+  timeout 20 import -window root "$WORK/after.png"
+  DETAIL_FIT=$(e2e_fit "$WORK/after.png" "$WORK/detail.png")
+  CALENDAR_FIT=$(e2e_fit "$WORK/after.png" "$WORK/calendar.png")
+  python3 -c "import sys; sys.exit(0 if $DETAIL_FIT > 0.97 and $DETAIL_FIT > $CALENDAR_FIT + 0.05 else 1)"
+}
+wait_until 20 detail_shown || {
+  cp "$WORK/after.png" "$SHOT_OUT"
+  fail "the detail page of $DATE is not shown (fit $DETAIL_FIT, calendar $CALENDAR_FIT; screenshot $SHOT_OUT)"
+}
+cp "$WORK/after.png" "$SHOT_OUT"
 step "after the click the screen fits the detail page $DETAIL_FIT, the calendar $CALENDAR_FIT"
-python3 -c "import sys; sys.exit(0 if $DETAIL_FIT > 0.97 and $DETAIL_FIT > $CALENDAR_FIT + 0.05 else 1)" ||
-  fail "the detail page of $DATE is not shown (screenshot $SHOT_OUT)"
 kill -0 "$KELTO_PID" 2>/dev/null || fail "the program ended"
 
 # Enter a height through the entry dialog (a double-click on the growth rows of the table), then
@@ -71,18 +72,17 @@ DAT="$NOTEBOOK/$(date +%Y%m)$(printf %02d "$DAY").dat"
 TX=$(layout Data1 X); TY=$(layout Data1 Y); PITCH=$(layout Data1 LinePitch)
 : "${TX:=384}" "${TY:=84}" "${PITCH:=22}"
 # Row 5 of the table is the plant height, the first of the growth rows.
-timeout 10 xdotool mousemove $((OX + TX + 200)) $((OY + TY + 4 * PITCH + PITCH / 2))
-sleep 0.3
+timeout 10 xdotool mousemove --sync $((OX + TX + 200)) $((OY + TY + 4 * PITCH + PITCH / 2))
 timeout 10 xdotool click --repeat 2 --delay 60 1
 focus '観察データ入力ダイアログ' 40 >/dev/null || fail "the entry dialog did not open on a double-click"
 timeout 10 xdotool key ctrl+a
 timeout 10 xdotool type --delay 40 "77.7"
 timeout 10 xdotool key Return
-sleep 1
+wait_until 20 gone '観察データ入力ダイアログ' || fail "the entry dialog did not close on OK"
 grep -q 'DataHeight=77.7' "$DAT" && fail "the day was written before a flush point"
 kill -TERM "$KELTO_PID"
-for _ in $(seq 1 50); do kill -0 "$KELTO_PID" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$KELTO_PID" 2>/dev/null && fail "the program did not end on SIGTERM"
+ended() { ! kill -0 "$KELTO_PID" 2>/dev/null; }
+wait_until 10 ended || fail "the program did not end on SIGTERM"
 KELTO_PID=""
 grep -q 'DataHeight=77.7' "$DAT" || fail "the entered height was lost at SIGTERM: $(tr -d '\r' <"$DAT" | tr '\n' ' ')"
 step "PASS (screenshot $SHOT_OUT)"

@@ -72,14 +72,17 @@ layout() {
     sec == tolower(want) && tolower($1) == tolower(key) { v = $2; gsub(/\r/, "", v); print v; exit }'
 }
 
-# e2e_locate PAGE.png: where the page drawn headless lies on the screen; sets OX, OY.
-e2e_locate() {
+# page_found PAGE.png: the page drawn headless is on the screen now; sets OX, OY and FIT.
+page_found() {
   import -window root "$WORK/screen.png"
-  local fit
-  read -r OX OY fit < <(timeout 60 python3 "$E2E_LIB/match.py" locate "$WORK/screen.png" "$1")
-  python3 -c "import sys; sys.exit(0 if float('$fit') > 0.9 else 1)" ||
-    fail "the page is not on the screen (best fit $fit at $OX,$OY)"
-  step "page at $OX,$OY (fit $fit)"
+  read -r OX OY FIT < <(timeout 60 python3 "$E2E_LIB/match.py" locate "$WORK/screen.png" "$1")
+  python3 -c "import sys; sys.exit(0 if float('${FIT:-0}') > 0.9 else 1)"
+}
+
+# e2e_locate PAGE.png: waits until the page drawn headless is on the screen; sets OX, OY.
+e2e_locate() {
+  wait_until 30 page_found "$1" || fail "the page is not on the screen (best fit ${FIT:-none} at ${OX:-?},${OY:-?})"
+  step "page at $OX,$OY (fit $FIT)"
 }
 
 # e2e_fit SCREEN.png PAGE.png: how well the page drawn headless matches the screen at OX, OY.
@@ -98,16 +101,47 @@ calendar_cell() {
   Y=$((OY + cy + (cell / 7) * ch + ph / 2))
 }
 
-# focus TITLE [TRIES]: waits for a visible window whose title matches, focuses it, prints its id.
-focus() {
-  local id="" tries=${2:-60}
-  for _ in $(seq 1 "$tries"); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.25
+# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds; fails after SECONDS.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
   done
-  [ -n "$id" ] || return 1
-  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-  sleep 0.4
+}
+
+# shown TITLE: a visible window whose title matches is on the screen.
+shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+gone() { ! shown "$1"; }
+
+# The visible windows of the program (menus and message boxes included), sorted.
+e2e_windows() { xdotool search --onlyvisible --classname kelto 2>/dev/null | sort || true; }
+new_window_since() { [ -n "$(comm -13 <(printf '%s\n' "$1") <(e2e_windows))" ]; }
+
+# focus_window ID: gives ID the keyboard focus and waits until it has it.
+focus_window() {
+  xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+  xdotool windowfocus "$1" 2>/dev/null || true
+  wait_until 10 bash -c '[ "$(xdotool getwindowfocus)" = "$1" ]' _ "$1"
+}
+
+# focus TITLE [SECONDS]: waits for a visible window whose title matches, focuses it, prints its id.
+focus() {
+  local id
+  wait_until "${2:-15}" shown "$1" || return 1
+  id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
+  focus_window "$id" || return 1
   echo "$id"
+}
+
+# menu_command WINDOW MENU_KEY ITEM_KEY: opens a menu of WINDOW by its mnemonic, waits until the
+# popup is on the screen, then chooses the item by its mnemonic.
+menu_command() {
+  local before
+  focus_window "$1" || fail "cannot focus window $1"
+  before=$(e2e_windows)
+  xdotool key "alt+$2"
+  wait_until 20 new_window_since "$before" || fail "the menu alt+$2 did not open"
+  xdotool key "$3"
 }

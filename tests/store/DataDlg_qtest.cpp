@@ -1,0 +1,122 @@
+// The data dialog's controls as the user meets them: the weather field's Shift-JIS byte limit
+// while typing, and a date picker that is Japanese, starts its weeks on Sunday and offers no
+// day after today.
+#include "platform/Clock.h"
+#include "platform/TextCodec.h"
+#include "store/CDataDlg.h"
+#include "store/DayOperations.h"
+#include "support/NotebookFixture.h"
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+// Japanese text arrives from an input method as committed strings.
+void commit(QLineEdit* e, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(e, &event);
+}
+
+struct TodayFixed {
+    explicit TodayFixed(QDate d) { Clock::SetToday(d); }
+    ~TodayFixed() { Clock::SetToday(QDate()); }
+};
+} // namespace
+
+class DataDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void weatherFieldRefusesWhatTheDayFileCannotKeep_data();
+    void weatherFieldRefusesWhatTheDayFileCannotKeep();
+    void typedWeatherIsSavedWhole();
+    void datePickerIsJapaneseAndEndsToday();
+};
+
+void DataDlgTest::weatherFieldRefusesWhatTheDayFileCannotKeep_data()
+{
+    QTest::addColumn<QStringList>("commits");
+    QTest::addColumn<QString>("shown");
+    const QString kanji15 = QString::fromUtf8("晴").repeated(15);  // 30 bytes
+    QTest::newRow("sixteenth kanji refused") << QStringList(QString::fromUtf8("晴").repeated(16)) << QString();
+    QTest::newRow("one kanji at a time") << QStringList(16, QString::fromUtf8("晴")) << kanji15;
+    QTest::newRow("one byte still fits") << QStringList{kanji15, "a"} << kanji15 + "a";
+    QTest::newRow("a kanji after 30 bytes does not") << QStringList{kanji15, QString::fromUtf8("曇")} << kanji15;
+    // Half-width katakana are one byte each.
+    QTest::newRow("half-width kana") << QStringList{QString::fromUtf8("ﾊﾚ").repeated(14)}
+                                     << QString::fromUtf8("ﾊﾚ").repeated(14);
+}
+
+void DataDlgTest::weatherFieldRefusesWhatTheDayFileCannotKeep()
+{
+    QFETCH(QStringList, commits);
+    QFETCH(QString, shown);
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    f.addDay(20130420);
+    nb.store().LoadDayRecord(2013, 4, 20);
+    CDataDlg dlg(nb);
+    dlg.show();
+    auto* weather = dlg.findChild<QLineEdit*>("1009");
+    QVERIFY(weather);
+    weather->setFocus();
+    for (const QString& text : commits)
+        commit(weather, text);
+    QCOMPARE(weather->text(), shown);
+    QVERIFY(Cp932Length(weather->text().toStdString()) <= kWeatherBytes);
+}
+
+void DataDlgTest::typedWeatherIsSavedWhole()
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    f.addDay(20130420);
+    nb.store().LoadDayRecord(2013, 4, 20);
+    nb.SetViewMode(ViewDetail);
+    QString typed;
+    f.host.dialogHandler = [&](int, int) -> int {
+        CDataDlg dlg(nb);
+        dlg.show();
+        auto* weather = dlg.findChild<QLineEdit*>("1009");
+        weather->setFocus();
+        commit(weather, QString::fromUtf8("晴のち曇").repeated(4));  // 32 bytes: refused whole
+        commit(weather, QString::fromUtf8("晴のち曇").repeated(3));
+        QTest::keyClicks(weather, "abcdefgh");  // 24 + 7 = 31 bytes; the h would be the 32nd
+        typed = weather->text();
+        QTest::mouseClick(dlg.findChild<QPushButton*>("1"), Qt::LeftButton);
+        return dlg.result() == QDialog::Accepted ? 1 : 0;
+    };
+    QCOMPARE(EditDayData(nb), 1);
+    QCOMPARE(typed, QString::fromUtf8("晴のち曇晴のち曇晴のち曇abcdefg"));
+    nb.store().FlushDayRecord();
+    QCOMPARE(IniFile::ReadString(f.dayPath(20130420, "dat"), "Weather", "Weather"), typed.toStdString());
+}
+
+void DataDlgTest::datePickerIsJapaneseAndEndsToday()
+{
+    TodayFixed today(QDate(2013, 5, 10));
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    f.addDay(20130420);
+    f.addDay(20130601);  // dated after today, e.g. by a wrong clock
+    for (auto [day, max] : {std::pair{QDate(2013, 4, 20), QDate(2013, 5, 10)}, {QDate(2013, 6, 1), QDate(2013, 6, 1)}}) {
+        nb.store().LoadDayRecord(day.year(), day.month(), day.day());
+        CDataDlg dlg(nb);
+        auto* date = dlg.findChild<QDateEdit*>("1002");
+        QVERIFY(date);
+        QCOMPARE(date->date(), day);  // never moved to the limit behind the user's back
+        QCOMPARE(date->maximumDate(), max);
+        QCOMPARE(date->locale().language(), QLocale::Japanese);
+        QVERIFY(date->calendarPopup());
+        QCOMPARE(date->calendarWidget()->firstDayOfWeek(), Qt::Sunday);
+        QCOMPARE(date->calendarWidget()->locale().language(), QLocale::Japanese);
+    }
+}
+
+QTEST_MAIN(DataDlgTest)
+#include "DataDlg_qtest.moc"
