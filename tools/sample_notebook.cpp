@@ -251,9 +251,10 @@ int main(int argc, char** argv)
         m.free2 = static_cast<float>(std::round((1.2 + 0.3 * std::abs(noise(rng))) * 10) / 10);
         day.measurements = m;
         day.picture = plantPhoto(i, date, height, leaves, leafSize, cloudy, rng);
+        day.pictureChanged = true;
 
         PictureSettings settings;
-        if (!WriteDayFiles(folder, day, settings, nullptr)) {
+        if (!WriteDayFiles(folder, day, settings)) {
             std::fprintf(stderr, "sample_notebook: cannot write the day %s\n", DayFileStem(date).c_str());
             return 1;
         }
