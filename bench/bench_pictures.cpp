@@ -82,6 +82,50 @@ void writeDamagedProgressive(const std::string& path)
     std::fclose(f);
 }
 
+// A hostile file that passes every size check: one flat grey 4000 x 3000 picture, coded as
+// tightly as possible, followed by hundreds of copies of a cheap scan that covers every block.
+void writeManyScans(const std::string& path)
+{
+    static const jpeg_scan_info script[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* data = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &data, &size);
+    c.image_width = 4000;
+    c.image_height = 3000;
+    c.input_components = 1;
+    c.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    c.optimize_coding = TRUE;
+    c.scan_info = script;
+    c.num_scans = 2;
+    jpeg_start_compress(&c, TRUE);
+    std::vector<JSAMPLE> row(4000, 90);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::vector<unsigned char> bytes(data, data + size);
+    std::free(data);
+    size_t lastScan = bytes.size() - 2;
+    while (!(bytes[lastScan] == 0xFF && bytes[lastScan + 1] == 0xDA))
+        --lastScan;
+    const std::vector<unsigned char> scan(bytes.begin() + static_cast<long>(lastScan), bytes.end() - 2);
+    bytes.resize(bytes.size() - 2);
+    for (int i = 0; i < 450; ++i)
+        bytes.insert(bytes.end(), scan.begin(), scan.end());
+    bytes.insert(bytes.end(), {0xFF, 0xD9});
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        std::abort();
+    std::fclose(f);
+}
+
 struct Files {
     QTemporaryDir dir;
     std::string path(int w, const char* ext) const
@@ -97,7 +141,9 @@ struct Files {
                 std::abort();
         }
         writeDamagedProgressive(damaged());
+        writeManyScans(manyScans());
     }
+    std::string manyScans() const { return dir.filePath("scans.jpg").toStdString(); }
     std::string damaged() const { return dir.filePath("damaged.jpg").toStdString(); }
 };
 
@@ -149,6 +195,16 @@ void BM_RefuseDamagedProgressive(benchmark::State& state)
     }
 }
 
+void BM_RefuseManyScans(benchmark::State& state)
+{
+    const std::string path = files().manyScans();
+    for (auto _ : state) {
+        QImage picture;
+        state.counters["loaded"] = LoadPictureScaled(path, 80, 60, picture);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
 void BM_LoadBmp(benchmark::State& state)
 {
     const std::string path = files().path(static_cast<int>(state.range(0)), "bmp");
@@ -189,6 +245,7 @@ void BM_SaveBmp(benchmark::State& state)
 BENCHMARK(BM_LoadJpeg)->Arg(640)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadThumbnail80x60)->Arg(640)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefuseDamagedProgressive)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseManyScans)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadBmp)->Arg(640)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveJpeg)->Arg(640)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveBmp)->Arg(640)->Arg(4000)->Unit(benchmark::kMillisecond);

@@ -39,13 +39,17 @@ constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_XRGB;
 constexpr int kMaxJpegScans = 500;
 constexpr size_t kJpegSinkSize = 64 * 1024;
 // What the codec itself may allocate (the whole-image coefficient buffer of a progressive file
-// is the big one): a 100-megapixel colour photo fits, a header that lies does not.
+// is the big one): a 100-megapixel photo with the usual halved colour fits.
 constexpr long kJpegMemoryBudget = 384L * 1024 * 1024;
 // Huffman coding spends at least one bit on every 8 x 8 block of every component, so a file
 // cannot hold more blocks than 8 per byte. Arithmetic coding can go below a bit per block, so
 // its files get a looser bound.
 constexpr long long kMaxBlocksPerByteHuffman = 8;
 constexpr long long kMaxBlocksPerByteArithmetic = 512;
+// Each scan visits every block of its components, however few bytes it has. Real progressive
+// files make about ten passes over their blocks, and those blocks fill their bytes far more
+// thinly than the densest coding assumed here.
+constexpr long long kMaxBlockPassesPerFile = 16;
 
 using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -127,6 +131,9 @@ void jpegOutputMessage(j_common_ptr) {}
 struct JpegProgress {
     jpeg_progress_mgr mgr;
     unsigned componentsScanned;  // bit i: component i appeared in a scan
+    int scanCounted;             // the last scan whose blocks were added to blockVisits
+    long long blockVisits;
+    long long maxBlockVisits;
 };
 
 void jpegProgress(j_common_ptr common)
@@ -137,9 +144,20 @@ void jpegProgress(j_common_ptr common)
     if (cinfo->input_scan_number > kMaxJpegScans)
         ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
     auto* progress = reinterpret_cast<JpegProgress*>(cinfo->progress);
-    for (int i = 0; i < cinfo->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i)
-        if (cinfo->cur_comp_info[i] && cinfo->cur_comp_info[i]->component_index < 32)
-            progress->componentsScanned |= 1u << cinfo->cur_comp_info[i]->component_index;
+    if (cinfo->input_scan_number == progress->scanCounted)
+        return;
+    progress->scanCounted = cinfo->input_scan_number;
+    for (int i = 0; i < cinfo->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
+        const jpeg_component_info* component = cinfo->cur_comp_info[i];
+        if (!component)
+            continue;
+        if (component->component_index < 32)
+            progress->componentsScanned |= 1u << component->component_index;
+        progress->blockVisits += static_cast<long long>(component->width_in_blocks) * component->height_in_blocks;
+    }
+    // A file of endless cheap scans is refused before it keeps the page busy.
+    if (progress->blockVisits > progress->maxBlockVisits)
+        ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
 }
 
 void installErrors(jpeg_common_struct* cinfo, JpegErrors* errors)
@@ -248,6 +266,8 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     jpeg_create_decompress(&cinfo);
     cinfo.mem->max_memory_to_use = kJpegMemoryBudget;
     progress.mgr.progress_monitor = jpegProgress;
+    progress.scanCounted = -1;
+    progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteArithmetic * std::max(fileSize, 1LL);
     cinfo.progress = &progress.mgr;
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
@@ -256,6 +276,8 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    if (!cinfo.arith_code)
+        progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteHuffman * fileSize;
     target->fullWidth = static_cast<int>(cinfo.image_width);
     target->fullHeight = static_cast<int>(cinfo.image_height);
 

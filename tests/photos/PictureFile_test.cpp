@@ -411,6 +411,22 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
     for (int i = 0; i < 600; ++i)
         manyScans.insert(manyScans.end(), prog.begin() + static_cast<long>(lastScan), prog.end() - 2);
     manyScans.insert(manyScans.end(), {0xFF, 0xD9});
+    // Far fewer scans, each cheap in bytes but visiting every block of a flat 2000 x 1500
+    // picture: the work would be out of all proportion to the file's size.
+    static const jpeg_scan_info flatScript[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    const Bytes flat = encodeJpeg(
+        2000, 1500, 1, JCS_GRAYSCALE,
+        [](jpeg_compress_struct& c) {
+            c.optimize_coding = TRUE;
+            c.scan_info = flatScript;
+            c.num_scans = 2;
+        },
+        [](int, int, int) { return JSAMPLE{90}; });
+    const size_t flatLastScan = markerAt(flat, 0xDA, 1);
+    Bytes cheapScans(flat.begin(), flat.end() - 2);
+    for (int i = 0; i < 400; ++i)
+        cheapScans.insert(cheapScans.end(), flat.begin() + static_cast<long>(flatLastScan), flat.end() - 2);
+    cheapScans.insert(cheapScans.end(), {0xFF, 0xD9});
     size_t sof = 2;
     while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0))
         ++sof;
@@ -426,6 +442,8 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
         {"width 0", "x.jpg", patched(jpeg, sof + 7, {0, 0})},
         {"60000 x 60000", "x.jpg", patched(jpeg, sof + 5, {0xEA, 0x60, 0xEA, 0x60})},
         {"600 scans", "x.jpg", manyScans},
+        {"400 cheap scans", "x.jpg", cheapScans},
+        {"claims 100 megapixels", "x.jpg", damagedProgressiveCmyk()},
         {"bmp empty", "x.bmp", {}},
         {"bmp bad magic", "x.bmp", patched(bmp, 0, {'M', 'B'})},
         {"bmp core header", "x.bmp", le32(14, 12)},
