@@ -556,10 +556,20 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
         EXPECT_FALSE(thumbnail ? LoadPictureScaled(path("damaged.jpg"), 80, 60, picture)
                                : LoadPictureFile(path("damaged.jpg"), picture));
     }
+    // Padded with comments to a size that could hold the claimed blocks, it still cannot make
+    // the codec take more than its share of memory.
+    Bytes padded = damagedProgressiveCmyk();
+    Bytes comment(65537, 'x');
+    comment[0] = 0xFF, comment[1] = 0xFE, comment[2] = 0xFF, comment[3] = 0xFF;
+    for (int i = 0; i < 13; ++i)
+        padded.insert(padded.begin() + 2, comment.begin(), comment.end());
+    writeBytes(path("padded.jpg"), padded);
+    QImage picture;
+    EXPECT_FALSE(LoadPictureFile(path("padded.jpg"), picture));
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     // Decoding the claimed 100 megapixels would need well over a gigabyte (ru_maxrss is in KB).
-    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "the damaged file was decoded";
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "a damaged file was decoded";
 
     // One flat colour over 2000 x 1500, coded as tightly as the encoder can: about one bit
     // per block in the DC scan.
