@@ -16,6 +16,10 @@
 #include <memory>
 #include <new>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
 #include <jpeglib.h>
@@ -34,6 +38,18 @@ constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_XRGB;
 // A hostile progressive file can hold endless tiny scans; real ones have a dozen or so.
 constexpr int kMaxJpegScans = 500;
 constexpr size_t kJpegSinkSize = 64 * 1024;
+// What the codec itself may allocate (the whole-image coefficient buffer of a progressive file
+// is the big one): a 100-megapixel photo with the usual halved colour fits.
+constexpr long kJpegMemoryBudget = 384L * 1024 * 1024;
+// Huffman coding spends at least one bit on every 8 x 8 block of every component, so a file
+// cannot hold more blocks than 8 per byte. Arithmetic coding can go below a bit per block, so
+// its files get a looser bound.
+constexpr long long kMaxBlocksPerByteHuffman = 8;
+constexpr long long kMaxBlocksPerByteArithmetic = 512;
+// Each scan visits every block of its components, however few bytes it has. Real progressive
+// files make about ten passes over their blocks, and those blocks fill their bytes far more
+// thinly than the densest coding assumed here.
+constexpr long long kMaxBlockPassesPerFile = 16;
 
 using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -87,7 +103,8 @@ void packDibRow(const QRgb* src, int width, uint8_t* dst)
 struct JpegErrors {
     jpeg_error_mgr mgr;
     jmp_buf jump;
-    bool ranOutOfData;
+    bool ranOutOfData;  // the file ended before its end marker
+    bool dataMissing;   // a scan needed bits the file did not hold
 };
 
 // A fatal codec error returns to the function that started the coding instead of ending the process.
@@ -104,15 +121,42 @@ void jpegEmitMessage(j_common_ptr cinfo, int level)
     auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
     if (cinfo->err->msg_code == JWRN_JPEG_EOF)
         errors->ranOutOfData = true;
+    else if (cinfo->err->msg_code == JWRN_HIT_MARKER)
+        errors->dataMissing = true;
     cinfo->err->num_warnings++;
 }
 
 void jpegOutputMessage(j_common_ptr) {}
 
-void jpegProgress(j_common_ptr cinfo)
+struct JpegProgress {
+    jpeg_progress_mgr mgr;
+    unsigned componentsScanned;  // bit i: component i appeared in a scan
+    int scanCounted;             // the last scan whose blocks were added to blockVisits
+    long long blockVisits;
+    long long maxBlockVisits;
+};
+
+void jpegProgress(j_common_ptr common)
 {
-    if (cinfo->is_decompressor
-        && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
+    if (!common->is_decompressor)
+        return;
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number > kMaxJpegScans)
+        ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
+    auto* progress = reinterpret_cast<JpegProgress*>(cinfo->progress);
+    if (cinfo->input_scan_number == progress->scanCounted)
+        return;
+    progress->scanCounted = cinfo->input_scan_number;
+    for (int i = 0; i < cinfo->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
+        const jpeg_component_info* component = cinfo->cur_comp_info[i];
+        if (!component)
+            continue;
+        if (component->component_index < 32)
+            progress->componentsScanned |= 1u << component->component_index;
+        progress->blockVisits += static_cast<long long>(component->width_in_blocks) * component->height_in_blocks;
+    }
+    // A file of endless cheap scans is refused before it keeps the page busy.
+    if (progress->blockVisits > progress->maxBlockVisits)
         ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
 }
 
@@ -123,6 +167,48 @@ void installErrors(jpeg_common_struct* cinfo, JpegErrors* errors)
     errors->mgr.emit_message = jpegEmitMessage;
     errors->mgr.output_message = jpegOutputMessage;
     errors->ranOutOfData = false;
+    errors->dataMissing = false;
+}
+
+long long jpegBlocks(const jpeg_decompress_struct& cinfo)
+{
+    long long blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks += static_cast<long long>(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+    return blocks;
+}
+
+// Whether every block of the picture can be in a file of this size (see the bounds above).
+bool jpegFitsFile(const jpeg_decompress_struct& cinfo, long long fileSize)
+{
+    const long long perByte = cinfo.arith_code ? kMaxBlocksPerByteArithmetic : kMaxBlocksPerByteHuffman;
+    return jpegBlocks(cinfo) <= fileSize * perByte;
+}
+
+// Called once the input is consumed up to the file's end: the picture is whole when every
+// scan had its data and every component (in a progressive file, every coefficient to its last
+// bit) was coded. A file that merely lacks its end marker is whole.
+bool jpegInputWhole(const jpeg_decompress_struct& cinfo, const JpegErrors& errors, unsigned componentsScanned)
+{
+    if (!errors.ranOutOfData)
+        return true;
+    // The arithmetic decoder pads a cut scan silently, so a cut cannot be told from a whole one.
+    if (errors.dataMissing || cinfo.arith_code)
+        return false;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        if (cinfo.comp_info[i].component_index >= 32
+            || !(componentsScanned & (1u << cinfo.comp_info[i].component_index)))
+            return false;
+    }
+    if (cinfo.progressive_mode) {
+        if (!cinfo.coef_bits)
+            return false;
+        for (int i = 0; i < cinfo.num_components; ++i)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (cinfo.coef_bits[i][k] != 0)
+                    return false;
+    }
+    return true;
 }
 
 // Everything with a destructor lives here, in the caller's frame, so a longjmp skips none.
@@ -164,12 +250,13 @@ void cmykToRgb(const uint8_t* cmyk, QRgb* out, int width, bool inverted)
 }
 
 // A target of 0 x 0 decodes at full size; otherwise at the smallest scale still covering it.
-bool decodeJpeg(FILE* file, int targetWidth, int targetHeight, JpegDecodeTarget* target)
+// Every size is checked before the codec or this function allocates for it.
+bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, JpegDecodeTarget* target)
 {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     JpegErrors errors;
-    jpeg_progress_mgr progress;
+    JpegProgress progress;
     std::memset(&progress, 0, sizeof progress);
     installErrors(reinterpret_cast<j_common_ptr>(&cinfo), &errors);
     if (setjmp(errors.jump)) {
@@ -177,15 +264,20 @@ bool decodeJpeg(FILE* file, int targetWidth, int targetHeight, JpegDecodeTarget*
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    progress.progress_monitor = jpegProgress;
-    cinfo.progress = &progress;
+    cinfo.mem->max_memory_to_use = kJpegMemoryBudget;
+    progress.mgr.progress_monitor = jpegProgress;
+    progress.scanCounted = -1;
+    progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteArithmetic * std::max(fileSize, 1LL);
+    cinfo.progress = &progress.mgr;
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
 
-    if (!sizeAllowed(cinfo.image_width, cinfo.image_height)) {
+    if (!sizeAllowed(cinfo.image_width, cinfo.image_height) || !jpegFitsFile(cinfo, fileSize)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    if (!cinfo.arith_code)
+        progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteHuffman * fileSize;
     target->fullWidth = static_cast<int>(cinfo.image_width);
     target->fullHeight = static_cast<int>(cinfo.image_height);
 
@@ -204,10 +296,18 @@ bool decodeJpeg(FILE* file, int targetWidth, int targetHeight, JpegDecodeTarget*
         }
     }
 
-    jpeg_start_decompress(&cinfo);
-    if (errors.ranOutOfData || cinfo.output_components != 4
+    jpeg_calc_output_dimensions(&cinfo);
+    if (cinfo.output_components != 4
         || !prepareDecodeTarget(target, static_cast<int>(cinfo.output_width),
                                 static_cast<int>(cinfo.output_height), cmyk)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+
+    // A file of several scans is read to its end here, before any row is produced, so a cut
+    // one is refused before the work of producing rows.
+    jpeg_start_decompress(&cinfo);
+    if (jpeg_has_multiple_scans(&cinfo) && !jpegInputWhole(cinfo, errors, progress.componentsScanned)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -222,18 +322,22 @@ bool decodeJpeg(FILE* file, int targetWidth, int targetHeight, JpegDecodeTarget*
         if (cmyk)
             cmykToRgb(row, reinterpret_cast<QRgb*>(target->image.scanLine(y)), width, inverted);
     }
-    // A file that ends inside the picture would come back with a grey band: refuse it.
-    const bool complete = cinfo.output_scanline == cinfo.output_height && !errors.ranOutOfData;
-    if (complete)
-        jpeg_finish_decompress(&cinfo);
+    if (cinfo.output_scanline != cinfo.output_height) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    // Reads on to the end marker; a file that ends inside the picture would show a grey band.
+    jpeg_finish_decompress(&cinfo);
+    const bool whole = jpegInputWhole(cinfo, errors, progress.componentsScanned);
     jpeg_destroy_decompress(&cinfo);
-    return complete;
+    return whole;
 }
 
-bool loadJpeg(FILE* file, int targetWidth, int targetHeight, QImage& picture, int* fullWidth, int* fullHeight)
+bool loadJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, QImage& picture,
+              int* fullWidth, int* fullHeight)
 {
     JpegDecodeTarget target;
-    if (!decodeJpeg(file, targetWidth, targetHeight, &target))
+    if (!decodeJpeg(file, fileSize, targetWidth, targetHeight, &target))
         return false;
     picture = std::move(target.image);
     *fullWidth = target.fullWidth;
@@ -443,19 +547,42 @@ bool writeBmp(QIODevice& device, const QImage& pixels, int width, int height)
 
 // ---- Files ---------------------------------------------------------------------------------
 
+// Opens only a regular file: a FIFO or device named like a photo must not block or stream.
+// The type is checked on the opened descriptor, so a swap after the check cannot slip through.
+FilePtr openRegularFile(const std::string& path, long long* size)
+{
+    FilePtr none(nullptr, std::fclose);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return none;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return none;
+    }
+    FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        return none;
+    }
+    *size = st.st_size;
+    return FilePtr(file, std::fclose);
+}
+
 bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QImage& picture, int* outWidth,
                  int* outHeight)
 {
     if (path.empty())
         return false;
-    FilePtr file(std::fopen(path.c_str(), "rb"), std::fclose);
+    long long fileSize = 0;
+    FilePtr file = openRegularFile(path, &fileSize);
     if (!file)
         return false;
     int width = 0;
     int height = 0;
     const char last = path.back();
     const bool ok = (last == 'g' || last == 'G')
-                        ? loadJpeg(file.get(), targetWidth, targetHeight, picture, &width, &height)
+                        ? loadJpeg(file.get(), fileSize, targetWidth, targetHeight, picture, &width, &height)
                         : loadBmp(file.get(), picture, &width, &height);
     if (!ok)
         return false;

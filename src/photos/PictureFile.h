@@ -18,7 +18,9 @@ constexpr long long kMaxPicturePixels = 100'000'000;
 constexpr int kMsgPictureSaveFailed = 133;
 
 // Reads a JPEG (path's last character g or G) or a BMP (anything else). On failure returns
-// false and leaves `picture` untouched; shows no message.
+// false and leaves `picture` untouched; shows no message. Only regular files are read (a FIFO
+// fails at once). A JPEG is refused when its header claims more than its file size could hold
+// or when rows, components or refinements are missing; one that lacks only its end marker loads.
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth = nullptr,
                      int* outHeight = nullptr);
 

@@ -5,15 +5,40 @@
 #include <sys/stat.h>
 
 namespace {
-// More than two months of calendar cells; beyond that the cache starts over.
-constexpr size_t kMaxEntries = 96;
-} // namespace
+size_t imageBytes(const QImage& image)
+{
+    return image.isNull() ? 0 : static_cast<size_t>(image.sizeInBytes());
+}
+}  // namespace
+
+void ThumbnailCache::Clear()
+{
+    m_entries.clear();
+    m_uses.clear();
+    m_bytes = 0;
+}
+
+void ThumbnailCache::erase(const std::string& path)
+{
+    auto it = m_entries.find(path);
+    if (it == m_entries.end())
+        return;
+    m_bytes -= imageBytes(it->second.image);
+    m_uses.erase(it->second.use);
+    m_entries.erase(it);
+}
+
+void ThumbnailCache::makeRoomFor(size_t bytes)
+{
+    while (!m_uses.empty() && (m_entries.size() >= kMaxEntries || m_bytes + bytes > m_maxBytes))
+        erase(m_uses.front());
+}
 
 QImage ThumbnailCache::Get(const std::string& path, int width, int height)
 {
     struct stat st {};
     if (width <= 0 || height <= 0 || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        m_entries.erase(path);
+        erase(path);
         return {};
     }
     Identity id;
@@ -24,20 +49,30 @@ QImage ThumbnailCache::Get(const std::string& path, int width, int height)
     id.width = width;
     id.height = height;
     auto it = m_entries.find(path);
-    if (it != m_entries.end() && it->second.id == id)
+    if (it != m_entries.end() && it->second.id == id) {
+        m_uses.splice(m_uses.end(), m_uses, it->second.use);
         return it->second.image;
+    }
+    erase(path);
 
     ++m_decodes;
     QImage picture;
     QImage thumb;
+    // JPEGs come back already reduced close to the frame; only a larger picture is smoothed down.
     if (LoadPictureScaled(path, width, height, picture) && !picture.isNull()) {
-        thumb = (picture.width() == width && picture.height() == height)
-                    ? picture
-                    : picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (picture.width() > width || picture.height() > height)
+            thumb = picture.scaled(std::min(width, picture.width()), std::min(height, picture.height()),
+                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        else
+            thumb = picture;
         thumb = thumb.convertToFormat(QImage::Format_RGB32);
     }
-    if (m_entries.size() >= kMaxEntries && it == m_entries.end())
-        m_entries.clear();
-    m_entries[path] = Entry{id, thumb};
+    const size_t bytes = imageBytes(thumb);
+    if (bytes > m_maxBytes)
+        return thumb;  // too big to keep; the caller draws it once
+    makeRoomFor(bytes);
+    m_uses.push_back(path);
+    m_entries[path] = Entry{id, thumb, std::prev(m_uses.end())};
+    m_bytes += bytes;
     return thumb;
 }

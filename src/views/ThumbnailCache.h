@@ -1,20 +1,29 @@
 #pragma once
 // Small copies of day photos for the calendar. An entry is used only while the file is the same
 // file (inode, size and modification time), so every draw shows the photo as it is on disk.
+// The cache is bounded by the bytes of its pictures as well as by their number.
 #include <QImage>
 
 #include <cstdint>
+#include <list>
 #include <string>
 #include <unordered_map>
 
 class ThumbnailCache {
 public:
-    // The photo at `path` stretched to width x height; a null image when the file is missing or
-    // cannot be decoded.
+    explicit ThumbnailCache(size_t maxBytes = kDefaultMaxBytes) : m_maxBytes(maxBytes) {}
+
+    // The photo at `path` for a width x height frame: reduced to that size, or at the photo's
+    // own size when the photo is smaller (the painter stretches it; nothing is enlarged here).
+    // A null image when the file is missing, not a regular file or cannot be decoded.
     QImage Get(const std::string& path, int width, int height);
-    void Clear() { m_entries.clear(); }
+    void Clear();
     size_t size() const { return m_entries.size(); }
+    size_t bytes() const { return m_bytes; }
     int decodes() const { return m_decodes; }
+
+    static constexpr size_t kDefaultMaxBytes = 64u * 1024 * 1024;
+    static constexpr size_t kMaxEntries = 96;  // more than two months of calendar cells
 
 private:
     struct Identity {
@@ -26,7 +35,14 @@ private:
     struct Entry {
         Identity id;
         QImage image;  // null: the file could not be decoded (not tried again until it changes)
+        std::list<std::string>::iterator use;
     };
+    void erase(const std::string& path);
+    void makeRoomFor(size_t bytes);
+
     std::unordered_map<std::string, Entry> m_entries;
+    std::list<std::string> m_uses;  // least recently used first
+    size_t m_maxBytes;
+    size_t m_bytes = 0;
     int m_decodes = 0;
 };

@@ -13,6 +13,7 @@
 #include <functional>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <jpeglib.h>
 
@@ -99,6 +100,69 @@ void writeJpeg(const std::string& path, int w, int h, int components, J_COLOR_SP
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
     std::fclose(f);
+}
+
+// A JPEG in memory; `setup` runs after the defaults and may set a scan script or coding options.
+// pixel(x, y, component) gives the samples.
+Bytes encodeJpeg(int w, int h, int components, J_COLOR_SPACE in,
+                 const std::function<void(jpeg_compress_struct&)>& setup,
+                 const std::function<JSAMPLE(int, int, int)>& pixel)
+{
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* data = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &data, &size);
+    c.image_width = w;
+    c.image_height = h;
+    c.input_components = components;
+    c.in_color_space = in;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    setup(c);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(w) * components);
+    while (c.next_scanline < c.image_height) {
+        for (int x = 0; x < w; ++x)
+            for (int i = 0; i < components; ++i)
+                row[static_cast<size_t>(x) * components + i] = pixel(x, static_cast<int>(c.next_scanline), i);
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    Bytes bytes(data, data + size);
+    std::free(data);
+    return bytes;
+}
+
+// Offset of the n-th (0-based) marker `code` in a JPEG, or the size when there are fewer.
+size_t markerAt(const Bytes& jpeg, uint8_t code, int n = 0)
+{
+    for (size_t i = 2; i + 1 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == code && n-- == 0)
+            return i;
+    return jpeg.size();
+}
+
+Bytes cut(const Bytes& b, size_t size)
+{
+    return Bytes(b.begin(), b.begin() + static_cast<long>(std::min(size, b.size())));
+}
+
+// A damaged camera file: a short progressive CMYK JPEG (about 30 KB) whose frame header
+// claims 10000 x 10000 pixels.
+Bytes damagedProgressiveCmyk()
+{
+    std::mt19937 random(3);
+    Bytes b = encodeJpeg(160, 120, 4, JCS_CMYK, [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); },
+                         [&](int, int, int) { return static_cast<JSAMPLE>(random()); });
+    const size_t sof = markerAt(b, 0xC2);
+    const uint8_t claim[] = {0x27, 0x10, 0x27, 0x10};
+    std::copy(std::begin(claim), std::end(claim), b.begin() + static_cast<long>(sof + 5));
+    return cut(b, 30200);
 }
 
 // A BMP of any depth; value(x, y) is a palette index or a QRgb, y counted from the top; h < 0 is top-down.
@@ -347,6 +411,22 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
     for (int i = 0; i < 600; ++i)
         manyScans.insert(manyScans.end(), prog.begin() + static_cast<long>(lastScan), prog.end() - 2);
     manyScans.insert(manyScans.end(), {0xFF, 0xD9});
+    // Far fewer scans, each cheap in bytes but visiting every block of a flat 2000 x 1500
+    // picture: the work would be out of all proportion to the file's size.
+    static const jpeg_scan_info flatScript[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    const Bytes flat = encodeJpeg(
+        2000, 1500, 1, JCS_GRAYSCALE,
+        [](jpeg_compress_struct& c) {
+            c.optimize_coding = TRUE;
+            c.scan_info = flatScript;
+            c.num_scans = 2;
+        },
+        [](int, int, int) { return JSAMPLE{90}; });
+    const size_t flatLastScan = markerAt(flat, 0xDA, 1);
+    Bytes cheapScans(flat.begin(), flat.end() - 2);
+    for (int i = 0; i < 400; ++i)
+        cheapScans.insert(cheapScans.end(), flat.begin() + static_cast<long>(flatLastScan), flat.end() - 2);
+    cheapScans.insert(cheapScans.end(), {0xFF, 0xD9});
     size_t sof = 2;
     while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0))
         ++sof;
@@ -362,6 +442,8 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
         {"width 0", "x.jpg", patched(jpeg, sof + 7, {0, 0})},
         {"60000 x 60000", "x.jpg", patched(jpeg, sof + 5, {0xEA, 0x60, 0xEA, 0x60})},
         {"600 scans", "x.jpg", manyScans},
+        {"400 cheap scans", "x.jpg", cheapScans},
+        {"claims 100 megapixels", "x.jpg", damagedProgressiveCmyk()},
         {"bmp empty", "x.bmp", {}},
         {"bmp bad magic", "x.bmp", patched(bmp, 0, {'M', 'B'})},
         {"bmp core header", "x.bmp", le32(14, 12)},
@@ -403,6 +485,124 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
             if (!LoadPictureFile(path(file), p))
                 ASSERT_EQ(p, sentinel);
         }
+    }
+}
+
+// Some writers (and some copies) end a file without its end marker. All rows there: the photo
+// loads. Any row, component or progressive refinement missing: it is refused.
+TEST_F(PictureFileTest, FileWithoutItsEndMarkerLoadsOnlyWhenNothingIsMissing)
+{
+    const auto gradient = [](int x, int y, int i) { return static_cast<JSAMPLE>((x * 3 + y * 5 + i * 80) & 255); };
+    const auto rgb = [&](std::function<void(jpeg_compress_struct&)> setup) {
+        return encodeJpeg(96, 64, 3, JCS_RGB, setup, gradient);
+    };
+    const Bytes baseline = rgb([](jpeg_compress_struct&) {});
+    const Bytes restarts = rgb([](jpeg_compress_struct& c) { c.restart_interval = 2; });
+    const Bytes progressive = rgb([](jpeg_compress_struct& c) { jpeg_simple_progression(&c); });
+    // One sequential scan per component.
+    static const jpeg_scan_info perComponent[] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+    const Bytes separate = rgb([](jpeg_compress_struct& c) {
+        c.scan_info = perComponent;
+        c.num_scans = 3;
+    });
+    const Bytes arithmetic = rgb([](jpeg_compress_struct& c) { c.arith_code = TRUE; });
+    const size_t sosCount = 10;  // scans of the simple progression for three components
+    ASSERT_LT(markerAt(progressive, 0xDA, sosCount - 1), progressive.size());
+
+    // clang-format off
+    const std::tuple<const char*, Bytes, bool> cases[] = {
+        {"baseline",                       cut(baseline, baseline.size() - 2),              true},
+        {"restart intervals",              cut(restarts, restarts.size() - 2),              true},
+        {"progressive",                    cut(progressive, progressive.size() - 2),        true},
+        {"scan per component",             cut(separate, separate.size() - 2),              true},
+        {"baseline, last bytes cut",       cut(baseline, baseline.size() - 12),             false},
+        {"restarts, cut before a restart", cut(restarts, markerAt(restarts, 0xD3)),         false},
+        {"progressive, last scan missing", cut(progressive, markerAt(progressive, 0xDA, sosCount - 1)), false},
+        {"progressive, inside last scan",  cut(progressive, progressive.size() - 12),       false},
+        {"progressive, AC scans missing",  cut(progressive, markerAt(progressive, 0xDA, 1)), false},
+        {"third component missing",        cut(separate, markerAt(separate, 0xDA, 2)),      false},
+        {"arithmetic, cannot tell",        cut(arithmetic, arithmetic.size() - 2),          false},
+        {"arithmetic, whole",              arithmetic,                                      true},
+    };
+    // clang-format on
+    const QImage sentinel = quadrants(3, 3);
+    for (const auto& [name, bytes, loads] : cases) {
+        writeBytes(path("e.jpg"), bytes);
+        QImage picture = sentinel;
+        ASSERT_EQ(LoadPictureFile(path("e.jpg"), picture), loads) << name;
+        if (!loads) {
+            EXPECT_EQ(picture, sentinel) << name;
+            continue;
+        }
+        ASSERT_EQ(picture.size(), QSize(96, 64)) << name;
+        for (auto [x, y] : {std::pair{5, 5}, {90, 60}, {48, 63}})
+            expectNear(picture.pixel(x, y), qRgb(gradient(x, y, 0), gradient(x, y, 1), gradient(x, y, 2)), 24,
+                       std::string(name) + " at " + std::to_string(x) + "," + std::to_string(y));
+        QImage small = sentinel;
+        EXPECT_TRUE(LoadPictureScaled(path("e.jpg"), 24, 16, small)) << name;
+        EXPECT_EQ(small.size(), QSize(24, 16)) << name;
+    }
+}
+
+// A header may claim far more pixels than the file could ever hold: such a file is refused
+// before the codec allocates for them. Real pictures that compress extremely well still load.
+TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
+{
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    writeBytes(path("damaged.jpg"), damagedProgressiveCmyk());
+    for (bool thumbnail : {false, true}) {
+        QImage picture;
+        EXPECT_FALSE(thumbnail ? LoadPictureScaled(path("damaged.jpg"), 80, 60, picture)
+                               : LoadPictureFile(path("damaged.jpg"), picture));
+    }
+    // Padded with comments to a size that could hold the claimed blocks, it still cannot make
+    // the codec take more than its share of memory.
+    Bytes padded = damagedProgressiveCmyk();
+    Bytes comment(65537, 'x');
+    comment[0] = 0xFF, comment[1] = 0xFE, comment[2] = 0xFF, comment[3] = 0xFF;
+    for (int i = 0; i < 13; ++i)
+        padded.insert(padded.begin() + 2, comment.begin(), comment.end());
+    writeBytes(path("padded.jpg"), padded);
+    QImage picture;
+    EXPECT_FALSE(LoadPictureFile(path("padded.jpg"), picture));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    // Decoding the claimed 100 megapixels would need well over a gigabyte (ru_maxrss is in KB).
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "a damaged file was decoded";
+
+    // One flat colour over 2000 x 1500, coded as tightly as the encoder can: about one bit
+    // per block in the DC scan.
+    static const jpeg_scan_info dcWhole[] = {{3, {0, 1, 2}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0},
+                                             {1, {1}, 1, 63, 0, 0},       {1, {2}, 1, 63, 0, 0}};
+    const auto flat = [](int, int, int i) { return static_cast<JSAMPLE>(i == 0 ? 40 : 200); };
+    // clang-format off
+    const std::tuple<const char*, std::function<void(jpeg_compress_struct&)>, QRgb> tight[] = {
+        {"baseline", [](jpeg_compress_struct& c) { c.optimize_coding = TRUE; }, qRgb(40, 200, 200)},
+        {"progressive", [](jpeg_compress_struct& c) { c.optimize_coding = TRUE; c.scan_info = dcWhole; c.num_scans = 4; }, qRgb(40, 200, 200)},
+        {"grey progressive", [](jpeg_compress_struct& c) { jpeg_set_colorspace(&c, JCS_GRAYSCALE); c.optimize_coding = TRUE; jpeg_simple_progression(&c); }, qRgb(152, 152, 152)},
+    };
+    // clang-format on
+    for (const auto& [name, setup, colour] : tight) {
+        writeBytes(path("flat.jpg"), encodeJpeg(2000, 1500, 3, JCS_RGB, setup, flat));
+        QImage picture;
+        ASSERT_TRUE(LoadPictureFile(path("flat.jpg"), picture)) << name;
+        expectNear(picture.pixel(1999, 1499), colour, 4, name);
+    }
+}
+
+// A FIFO, a device or a folder named like a photo is not read: nothing may block on it.
+TEST_F(PictureFileTest, OnlyRegularFilesAreOpened)
+{
+    ASSERT_EQ(::mkfifo(path("20260105.jpg").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(path("20260105.bmp").c_str(), 0600), 0);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.jpg"));
+    for (const std::string& name : {path("20260105.jpg"), path("20260105.bmp"), path("folder.jpg"),
+                                    std::string("/dev/zero"), std::string("/dev/null")}) {
+        QImage picture;
+        EXPECT_FALSE(LoadPictureFile(name, picture)) << name;
+        EXPECT_FALSE(LoadPictureScaled(name, 80, 60, picture)) << name;
+        EXPECT_TRUE(picture.isNull()) << name;
     }
 }
 
