@@ -5,7 +5,7 @@
 #include "platform/Prompt.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QtEndian>
 
 #include <algorithm>
@@ -601,18 +601,17 @@ bool writePicture(const std::string& path, const QImage& picture, int width, int
     const QImage pixels = asRgbPixels(picture);
     if (pixels.isNull())
         return false;
-    // Written beside the target and renamed over it only when complete.
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    // Encoded in memory, then written beside the target and renamed over it only when complete.
+    // The path keeps its own bytes: a notebook folder named in Shift-JIS stays reachable.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     const bool jpeg = endsWithNoCase(path, "jpg") || endsWithNoCase(path, "jpeg");
     const bool written =
-        jpeg ? writeJpeg(file, pixels, width, height, quality) : writeBmp(file, pixels, width, height);
-    if (!written || WriteFaultFor(path)) {
-        file.cancelWriting();
+        jpeg ? writeJpeg(buffer, pixels, width, height, quality) : writeBmp(buffer, pixels, width, height);
+    if (!written)
         return false;
-    }
-    return file.commit();
+    const QByteArray& bytes = buffer.data();
+    return WriteFileAtomic(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "photos/PictureFile.h"
 
 #include "platform/Prompt.h"
+#include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <jpeglib.h>
 
@@ -672,3 +674,19 @@ TEST_F(PictureFileTest, FailedSaveReportsAndKeepsTheOldFile)
 }
 
 }  // namespace
+
+TEST_F(PictureFileTest, SavesIntoAFolderNamedInShiftJis)
+{
+    // A notebook unpacked from a Windows archive keeps its Shift-JIS folder name on disk.
+    const std::string folder = path("") + "/" + ToCp932("ひまわり観察");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+    const std::string file = folder + "/20261105.jpg";
+    EXPECT_TRUE(SavePictureFile(file, quadrants(40, 30), 40, 30, 90, nullptr));
+    QImage loaded;
+    int w = 0, h = 0;
+    EXPECT_TRUE(LoadPictureFile(file, loaded, &w, &h));
+    EXPECT_EQ(w, 40);
+    EXPECT_EQ(h, 30);
+    ::unlink(file.c_str());
+    ::rmdir(folder.c_str());
+}
