@@ -12,6 +12,10 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <cstdlib>
+
+#include <unistd.h>
+
 namespace {
 
 bool executable(const QString& program)
@@ -133,6 +137,34 @@ std::vector<std::string> ProcessEditorLauncher::findEditor()
     return {};
 }
 
+std::string ProcessEditorLauncher::reachableName(const std::string& path)
+{
+    removeLink();
+    if (QString::fromStdString(path).toStdString() == path)
+        return path;
+    // A folder named in Shift-JIS (a notebook from a Windows archive) has no UTF-8 name to pass
+    // to the editor: it gets a link with a plain name for as long as the editor runs.
+    std::string dir = QDir::tempPath().toStdString() + "/kelto-memo-XXXXXX";
+    if (!mkdtemp(dir.data()))
+        return path;
+    std::string link = dir + "/notebook";
+    if (::symlink(ParentFolder(path).c_str(), link.c_str()) != 0) {
+        ::rmdir(dir.c_str());
+        return path;
+    }
+    m_linkFolder = dir;
+    return JoinPath(link, LastComponent(path));
+}
+
+void ProcessEditorLauncher::removeLink()
+{
+    if (m_linkFolder.empty())
+        return;
+    ::unlink((m_linkFolder + "/notebook").c_str());
+    ::rmdir(m_linkFolder.c_str());
+    m_linkFolder.clear();
+}
+
 bool ProcessEditorLauncher::start(const std::string& path)
 {
     // One editor at a time: a second start would orphan the first one's wait.
@@ -145,14 +177,16 @@ bool ProcessEditorLauncher::start(const std::string& path)
     QStringList args;
     for (size_t i = 1; i < editor.size(); ++i)
         args << QString::fromStdString(editor[i]);
-    args << QString::fromStdString(path);
+    args << QString::fromStdString(reachableName(path));
     process->setProgram(QString::fromStdString(editor[0]));
     process->setArguments(args);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start();
-    if (!process->waitForStarted(10000))
+    if (!process->waitForStarted(10000)) {
+        removeLink();
         return false;
+    }
     m_process = std::move(process);
     return true;
 }
@@ -183,5 +217,6 @@ int ProcessEditorLauncher::waitForFinish()
     }
     int code = m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
     m_process.reset();
+    removeLink();
     return code;
 }

@@ -34,5 +34,11 @@ public:
     static std::vector<std::string> findEditor();
 
 private:
+    // The name the editor gets for `path`: the path itself, or one through a link in the
+    // temporary folder when the path is not UTF-8.
+    std::string reachableName(const std::string& path);
+    void removeLink();
+
     std::unique_ptr<QProcess> m_process;
+    std::string m_linkFolder;
 };

@@ -3,6 +3,7 @@
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
+#include "platform/EditorLauncher.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/Prompt.h"
@@ -12,21 +13,14 @@
 #include "store/NotebookFile.h"
 #include "store/NotebookSettings.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QEvent>
-#include <QEventLoop>
-#include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStandardPaths>
-#include <QStringList>
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -365,7 +359,7 @@ DayResult DeleteDayFiles(CNotebook& nb)
                 files.push_back(JoinPath(folder, name));
         DayResult failed;
         // A folder that cannot be changed keeps the whole day, not a part of it.
-        if (!files.empty() && !QFileInfo(QString::fromStdString(folder)).isWritable())
+        if (!files.empty() && ::access(folder.c_str(), W_OK) != 0)
             failed = DayResult::Failed(kMsgDayDeleteFailed, folder);
         for (size_t i = 0; failed && i < files.size(); ++i)
             failed = removeDayFile(files[i]);
@@ -401,7 +395,7 @@ std::string MemoPath(const CNotebook& nb)
     return DayFilePath(nb.NotebookFolder, nb.store().Day.date, "txt");
 }
 
-void EditMemo(CNotebook& nb)
+void EditMemo(CNotebook& nb, EditorLauncher* launcher)
 {
     std::string memo = MemoPath(nb);
     std::string templ = JoinPath(nb.ProgramFolder, "Kelto.txt");
@@ -410,15 +404,16 @@ void EditMemo(CNotebook& nb)
         nb.prompt().tell(r.message, Icon::Stop, DayResultText(r));
         return;
     }
-    std::vector<std::string> editor = FindMemoEditor();
-    if (editor.empty() || !RunEditor(editor, memo)) {
+    ProcessEditorLauncher processEditor;
+    EditorLauncher& editor = launcher ? *launcher : processEditor;
+    if (!editor.start(memo)) {
         nb.prompt().tell(132, Icon::Stop);
         return;
     }
     ViewHost* host = nb.host();
     if (host)
         host->SetBusy(LoadString(207));
-    WaitForEditor();
+    editor.waitForFinish();
     if (host)
         host->SetBusy({});
 
@@ -437,168 +432,4 @@ void EditMemo(CNotebook& nb)
         }
     }
     drawDetailPage(nb);
-}
-
-// ---- the external editor -------------------------------------------------------------------
-
-namespace {
-
-std::unique_ptr<QProcess>& editorProcess()
-{
-    static std::unique_ptr<QProcess> process;
-    return process;
-}
-
-bool executable(const QString& program)
-{
-    return !QStandardPaths::findExecutable(program).isEmpty() ||
-           (program.contains('/') && QFileInfo(program).isExecutable());
-}
-
-std::vector<std::string> toStd(const QStringList& list)
-{
-    std::vector<std::string> out;
-    for (const QString& s : list)
-        out.push_back(s.toStdString());
-    return out;
-}
-
-// The Exec line of a desktop entry without its field codes (the memo path is appended instead).
-QStringList desktopExec(const QString& desktopFile, bool* terminal)
-{
-    QStringList dirs;
-    QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    dirs << (home.isEmpty() ? QDir::homePath() + "/.local/share" : home);
-    QString data = qEnvironmentVariable("XDG_DATA_DIRS");
-    dirs << (data.isEmpty() ? QString("/usr/local/share:/usr/share") : data).split(':', Qt::SkipEmptyParts);
-    for (const QString& dir : dirs) {
-        std::string bytes;
-        if (!ReadFileBytes((dir + "/applications/" + desktopFile).toStdString(), bytes))
-            continue;
-        QString exec;
-        bool inEntry = false;
-        *terminal = false;
-        for (const QString& raw : QString::fromUtf8(bytes.data(), bytes.size()).split('\n')) {
-            QString line = raw.trimmed();
-            if (line.startsWith('['))
-                inEntry = line == "[Desktop Entry]";
-            else if (inEntry && line.startsWith("Exec=") && exec.isEmpty())
-                exec = line.mid(5);
-            else if (inEntry && line.startsWith("Terminal="))
-                *terminal = line.mid(9).trimmed() == "true";
-        }
-        QStringList parts;
-        for (QString arg : QProcess::splitCommand(exec)) {
-            if (arg.size() == 2 && arg[0] == '%' && arg[1] != '%')
-                continue;
-            arg.replace("%%", "%");
-            parts << arg;
-        }
-        return parts;
-    }
-    return {};
-}
-
-} // namespace
-
-std::vector<std::string> FindMemoEditor()
-{
-    QString configured = qEnvironmentVariable("KELTO_EDITOR").trimmed();
-    if (!configured.isEmpty()) {
-        if (QFileInfo(configured).isFile())
-            return {configured.toStdString()};
-        return toStd(QProcess::splitCommand(configured));
-    }
-    if (executable("xdg-mime")) {
-        QProcess query;
-        query.start("xdg-mime", {"query", "default", "text/plain"});
-        if (query.waitForFinished(3000)) {
-            QString desktop = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
-            bool terminal = false;
-            QStringList command = desktop.isEmpty() ? QStringList() : desktopExec(desktop, &terminal);
-            if (!command.isEmpty() && executable(command.first())) {
-                if (!terminal)
-                    return toStd(command);
-                if (executable("xterm"))
-                    return toStd(QStringList{"xterm", "-e"} + command);
-            }
-        } else {
-            query.kill();
-            query.waitForFinished(1000);
-        }
-    }
-    // Options that make an editor wait for its window instead of handing the file to a
-    // running instance and returning at once.
-    const QStringList candidates[] = {{"gedit", "--wait"}, {"mousepad"}, {"kate", "-b"}, {"xed"}, {"pluma"},
-                                      {"leafpad"},         {"geany", "-i"}};
-    for (const QStringList& c : candidates)
-        if (executable(c.first()))
-            return toStd(c);
-    if (executable("xterm") && executable("nano"))
-        return {"xterm", "-e", "nano"};
-    return {};
-}
-
-bool RunEditor(const std::vector<std::string>& editor, const std::string& memoPath)
-{
-    if (editor.empty())
-        return false;
-    auto process = std::make_unique<QProcess>();
-    QStringList args;
-    for (size_t i = 1; i < editor.size(); ++i)
-        args << QString::fromStdString(editor[i]);
-    args << QString::fromStdString(memoPath);
-    process->setProgram(QString::fromStdString(editor[0]));
-    process->setArguments(args);
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start();
-    if (!process->waitForStarted(10000))
-        return false;
-    editorProcess() = std::move(process);
-    return true;
-}
-
-namespace {
-// Swallows the clicks and keys that arrived while the editor ran.
-class InputDiscarder : public QObject {
-public:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        switch (e->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Wheel:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-            return true;
-        default:
-            return false;
-        }
-    }
-};
-} // namespace
-
-int WaitForEditor()
-{
-    auto& process = editorProcess();
-    if (!process)
-        return -1;
-    while (process->state() != QProcess::NotRunning) {
-        process->waitForFinished(100);
-        // Repaints go on; clicks, keys and commands wait outside the queue until the editor ends.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
-    process.reset();
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-        InputDiscarder discarder;
-        app->installEventFilter(&discarder);
-        QCoreApplication::processEvents();
-        app->removeEventFilter(&discarder);
-    }
-    return code;
 }

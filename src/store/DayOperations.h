@@ -10,6 +10,7 @@
 #include <vector>
 
 class CNotebook;
+class EditorLauncher;
 
 // Control ids of the observation entry dialog.
 namespace EntryId {
@@ -62,13 +63,7 @@ DayResult DeleteDayFiles(CNotebook& nb);
 bool DeleteCurrentDay(CNotebook& nb);
 
 // Command 32822: the day's memo in an external editor; the program waits for it to end.
-void EditMemo(CNotebook& nb);
+// `launcher` runs the editor; without one the desktop's editor is started as a process.
+void EditMemo(CNotebook& nb, EditorLauncher* launcher = nullptr);
 std::string MemoPath(const CNotebook& nb);
 
-// The editor command (program and leading arguments): env KELTO_EDITOR, else the desktop's
-// default for text/plain, else the first common editor found on PATH. Empty when none.
-std::vector<std::string> FindMemoEditor();
-// Starts the editor on `memoPath`; false when it could not be started.
-bool RunEditor(const std::vector<std::string>& editor, const std::string& memoPath);
-// Waits for the editor started last, repainting meanwhile but taking no user input; its exit code.
-int WaitForEditor();

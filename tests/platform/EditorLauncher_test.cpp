@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,4 +81,28 @@ TEST(EditorLauncher, WorkQueuedForTheUiThreadWaitsUntilTheEditorEnds)
     EXPECT_FALSE(ran);
     QCoreApplication::processEvents();
     EXPECT_TRUE(ran);
+}
+
+TEST(EditorLauncher, CommandFromTheEnvironment)
+{
+    EditorVariable editor("xterm -e \"nano -w\"");
+    EXPECT_EQ(ProcessEditorLauncher::findEditor(), (std::vector<std::string>{"xterm", "-e", "nano -w"}));
+}
+
+TEST(EditorLauncher, MemoInAShiftJisNamedFolderReachesTheEditor)
+{
+    TempDir temp;
+    // Bytes of a folder name from a Windows archive: not UTF-8, so no QString can carry them.
+    const std::string folder = temp.file("\x82\xd0\x82\xdc\x82\xed\x82\xe8");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+    const std::string memo = folder + "/20130420.txt";
+    EditorVariable editor(WriteScript(temp, "editor.sh", "echo \"tall\" >> \"$1\"\n"));
+    ProcessEditorLauncher launcher;
+    ASSERT_TRUE(launcher.start(memo));
+    EXPECT_EQ(launcher.waitForFinish(), 0);
+    std::string text;
+    EXPECT_TRUE(ReadFileBytes(memo, text));
+    EXPECT_EQ(text, "tall\n");
+    ::unlink(memo.c_str());
+    ::rmdir(folder.c_str());
 }

@@ -439,10 +439,3 @@ TEST(DayMemo, AWrittenMemoMakesANewDayARecord)
         EXPECT_EQ(f.nb->store().FindDay(20130420) < f.nb->store().DayCount, edits);
     }
 }
-
-TEST(DayMemo, EditorCommandFromTheEnvironment)
-{
-    setenv("KELTO_EDITOR", "xterm -e \"nano -w\"", 1);
-    EXPECT_EQ(FindMemoEditor(), (std::vector<std::string>{"xterm", "-e", "nano -w"}));
-    unsetenv("KELTO_EDITOR");
-}
