@@ -73,13 +73,54 @@ TEST(DetailPage, MemoLines)
             got.push_back(r.toStdString());
         EXPECT_EQ(got, c.rows) << c.text;
     }
-    // A character wider than the box yields empty rows until the box is full, never a hang.
-    auto wide = LayoutMemoLines("abc", 5, 3, measure);
-    EXPECT_EQ(wide.size(), 3u);
     // Characters outside the basic plane are never split.
     auto emoji = LayoutMemoLines("𠮷𠮷𠮷", 25, 5, [](const QString& s) { return static_cast<int>(s.size()) * 5; });
     ASSERT_EQ(emoji.size(), 2u);
     EXPECT_EQ(emoji[0], QString::fromUtf8("𠮷𠮷"));
+}
+
+TEST(DetailPage, MemoRowsAlwaysMoveOn)
+{
+    auto measure = [](const QString& s) { return static_cast<int>(s.size()) * 10; };
+    struct Case {
+        std::string text;
+        int maxWidth, maxLines;
+        std::vector<std::string> rows;
+    } cases[] = {
+        // A box narrower than one character (a zero Width gives -8): one character a row, and the
+        // rows end with the text, not with a huge box.
+        {"abc", 5, 3, {"a", "b", "c"}},
+        {"abc\nde", -8, 1000, {"a", "b", "c", "d", "e"}},
+        {"abcdef", 5, 2, {"a", "b"}},
+        // A letter and its combining accent stay together (each pair is 20 pixels).
+        {"a\u0301e\u0301i\u0301", 35, 5, {"a\u0301", "e\u0301", "i\u0301"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> got;
+        for (const QString& r : LayoutMemoLines(c.text, c.maxWidth, c.maxLines, measure))
+            got.push_back(r.toStdString());
+        EXPECT_EQ(got, c.rows) << c.text << " in " << c.maxWidth;
+    }
+}
+
+TEST(DetailPage, LongMemoLineIsNotMeasuredPrefixByPrefix)
+{
+    // 20,000 characters of a twenty-fifth of a pixel each (zero-width spaces in a font that gives
+    // them a sliver): a row holds 17,500 of them. Count the characters measured.
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "\u200b";
+    long long measured = 0;
+    auto measure = [&measured](const QString& s) {
+        measured += s.size();
+        return static_cast<int>(s.size() / 25);
+    };
+    auto rows = LayoutMemoLines(text, 700, 5, measure);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].size(), 17524);  // 700 pixels and 24 characters of rounding
+    EXPECT_EQ(rows[0].size() + rows[1].size(), 20000);
+    // Prefix by prefix would measure about 150 million characters.
+    EXPECT_LT(measured, 2000000);
 }
 
 TEST(DetailPage, MemoIsDrawnInTheBoxInEitherEncoding)
