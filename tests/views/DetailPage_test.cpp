@@ -203,6 +203,10 @@ TEST(DetailPage, ArrowsStepBetweenDays)
 
     pages.HandleMouse(2, QPoint(30, 40));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
+    pages.HandleMouse(2, QPoint(400, 40));  // off the arrows: the arrow cursor again
+    EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
+    pages.HandleMouse(2, QPoint(30, 40));
+    EXPECT_EQ(f.host.cursor, PageCursor::Hand);
     pages.HandleMouse(1, QPoint(30, 40));
     // The arrow's piece of the background, shifted 4 right and 2 down, on the window only.
     EXPECT_EQ(f.host.screen.copy(4, 24, 62, 34), pages.DetailBackground.copy(0, 22, 62, 34));
