@@ -34,6 +34,14 @@ struct Geometry {
     int X, Y, W, H;
 };
 
+// The photo area: the layout's corner and the trimming size of Kelto.ini, bounded like every
+// layout size so a hand-edited size never scales a picture to gigabytes.
+Geometry pictureArea(const std::string& layout, const CNotebook& nb)
+{
+    return {ReadLayoutInt(layout, LayoutIni::PictureX), ReadLayoutInt(layout, LayoutIni::PictureY),
+            ClampLayout(nb.TrimingWidth, 0), ClampLayout(nb.TrimingHeight, 0)};
+}
+
 Geometry memoBox(const std::string& layout)
 {
     return {ReadLayoutInt(layout, LayoutIni::MemoX), ReadLayoutInt(layout, LayoutIni::MemoY),
@@ -170,9 +178,8 @@ void PageViews::DrawDetailPage(QPainter& p, int ox, int oy)
 
 void PageViews::DrawPictureArea(QPainter& p, int ox, int oy)
 {
-    const int x = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::PictureX) + ox;
-    const int y = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::PictureY) + oy;
-    const int w = m_nb.TrimingWidth, h = m_nb.TrimingHeight;
+    const Geometry area = pictureArea(m_nb.LayoutFile, m_nb);
+    const int x = area.X + ox, y = area.Y + oy, w = area.W, h = area.H;
     const QImage& picture = m_nb.store().Day.picture;
     if (!picture.isNull()) {
         StretchPicture(p, x, y, w, h, picture);
@@ -263,8 +270,8 @@ void PageViews::HandleDetailMouse(int action, QPoint pt)
     if (action == MouseDoubleClick) {
         if (!host)
             return;
-        const int picX = ReadLayoutInt(layout, LayoutIni::PictureX), picY = ReadLayoutInt(layout, LayoutIni::PictureY);
-        if (picX < px && px < picX + m_nb.TrimingWidth && picY < py && py < picY + m_nb.TrimingHeight) {
+        const Geometry pic = pictureArea(layout, m_nb);
+        if (pic.X < px && px < pic.X + pic.W && pic.Y < py && py < pic.Y + pic.H) {
             host->PostCommand(PageCommand::ImportPhoto);
             return;
         }

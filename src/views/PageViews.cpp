@@ -21,8 +21,9 @@ void PageViews::LoadSettings()
     Calendar.Y = ReadLayoutInt(layout, LayoutIni::CalY);
     Calendar.Width = ReadLayoutInt(layout, LayoutIni::CalWidth);
     Calendar.Height = ReadLayoutInt(layout, LayoutIni::CalHeight);
-    Calendar.PicWidth = ReadLayoutInt(layout, LayoutIni::CalPicWidth);
-    Calendar.PicHeight = ReadLayoutInt(layout, LayoutIni::CalPicHeight);
+    // The frame sizes the thumbnails: one larger than the page could never be seen whole.
+    Calendar.PicWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicWidth), 0, m_nb.ViewWidth);
+    Calendar.PicHeight = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicHeight), 0, m_nb.ViewHeight);
     QDate today = Clock::Today();
     m_nb.CurrentYear = today.year();
     m_nb.CurrentMonth = today.month();

@@ -191,3 +191,28 @@ TEST(CalendarPage, DayWithoutRecordAsksFirst)
         EXPECT_FALSE(FileExists(f.dayPath(20140315, "dat")));  // nothing is written until data is entered
     }
 }
+
+TEST(CalendarPage, HugeFrameSizesAreBoundedByThePage)
+{
+    struct Case {
+        const char* width;
+        const char* height;
+        int picWidth, picHeight;
+    } cases[] = {
+        {"2147483647", "60", 780, 60},
+        {"80", "4294967296", 80, 496},
+        {"-5", "60", 0, 60},
+        {"80", "60", 80, 60},
+    };
+    for (const Case& c : cases) {
+        PageFixture f("", {std::string("Calender/PicWidth=") + c.width, std::string("Calender/PicHeight=") + c.height});
+        f.addDay(20140312);
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(Qt::red);
+        ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), photo, 64, 48, 90, nullptr));
+        f.openOn(QDate(2014, 4, 30));
+        f.showMonth(2014, 3);  // a thumbnail is made at the frame size
+        EXPECT_EQ(f.nb->pages().Calendar.PicWidth, c.picWidth) << c.width << " x " << c.height;
+        EXPECT_EQ(f.nb->pages().Calendar.PicHeight, c.picHeight) << c.width << " x " << c.height;
+    }
+}

@@ -250,3 +250,43 @@ TEST(DetailPage, EmptyPhotoAreaAndPrinting)
     EXPECT_TRUE(isDark(sheet.pixelColor(120 + 100, 90)));
     EXPECT_FALSE(isDark(sheet.pixelColor(120 + 100, 40)));
 }
+
+TEST(DetailPage, HugePhotoAreaIsDrawnAsFarAsThePageReaches)
+{
+    struct Case {
+        int width, height;
+        QPoint red, notRed;  // a point the photo covers, one it does not
+    } cases[] = {
+        {2147483647, 240, {770, 100}, {770, 290}},
+        {320, 2147483647, {100, 490}, {350, 100}},
+        {1, 100000000, {20, 490}, {22, 100}},
+        {-320, -240, {0, 0}, {100, 100}},
+    };
+    for (const Case& c : cases) {
+        PageFixture f;
+        f.addDay(20130510);
+        f.openOn(QDate(2013, 6, 1));
+        f.nb->store().LoadDayRecord(2013, 5, 10);
+        QImage photo(320, 240, QImage::Format_RGB32);
+        photo.fill(Qt::red);
+        f.nb->store().Day.picture = photo;
+        f.nb->TrimingWidth = c.width;
+        f.nb->TrimingHeight = c.height;
+        f.nb->SetViewMode(1);  // the photo area is at (20, 40)
+        const QImage& page = f.nb->PageBuffer;
+        if (c.width > 0)
+            EXPECT_TRUE(isRed(page.pixelColor(c.red))) << c.width << " x " << c.height;
+        EXPECT_FALSE(isRed(page.pixelColor(c.notRed))) << c.width << " x " << c.height;
+    }
+}
+
+TEST(DetailPage, HugeLinePitchDrawsNothingAboveTheTable)
+{
+    PageFixture f("2013/04/01", {"Data1/LinePitch=2147483647"});
+    f.openOn(QDate(2013, 6, 1));
+    f.nb->store().LoadDayRecord(2013, 5, 10);
+    f.nb->SetViewMode(1);
+    // Table at (400, 40): its first row's caption is drawn, and no row line lands above it.
+    EXPECT_GT(countPixels(f.nb->PageBuffer, QRect(404, 44, 60, 16), isDark), 5);
+    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(400, 0, 300, 39), isDark), 0);
+}

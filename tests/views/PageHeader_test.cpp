@@ -18,6 +18,25 @@ TEST(ParseCaption, NeedsTwoCommas)
     EXPECT_EQ(empty->text, "");
 }
 
+TEST(ParseCaption, CoordinatesStayOnAPageScale)
+{
+    struct Case {
+        const char* value;
+        int x, y;
+    } cases[] = {
+        {"10,2147483647,t", 10, 32767},
+        {"-2147483648,5,t", -32767, 5},
+        {"4294967296,-99999,t", 32767, -32767},
+        {"32767,-32767,t", 32767, -32767},
+    };
+    for (const Case& c : cases) {
+        auto caption = ParseCaption(c.value);
+        ASSERT_TRUE(caption) << c.value;
+        EXPECT_EQ(caption->x, c.x) << c.value;
+        EXPECT_EQ(caption->y, c.y) << c.value;
+    }
+}
+
 TEST(PageHeader, TitleDrawnOnlyWithItsText)
 {
     struct Case {
