@@ -216,3 +216,49 @@ TEST(CalendarPage, HugeFrameSizesAreBoundedByThePage)
         EXPECT_EQ(f.nb->pages().Calendar.PicHeight, c.picHeight) << c.width << " x " << c.height;
     }
 }
+
+TEST(CalendarPage, DayNumbersReadableOnDarkPhotos)
+{
+    PageFixture f("");
+    f.addDay(20140312);
+    QImage dark(640, 480, QImage::Format_RGB32);
+    dark.fill(QColor(10, 10, 10));
+    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), dark, 640, 480, 90, nullptr));
+    f.openOn(QDate(2014, 4, 30));
+    f.showMonth(2014, 3);
+    // The 12th's number (cell 17) keeps its blue, on a light ground inside the dark thumbnail.
+    QPoint c = cellCorner(17);
+    QRect number(c.x() + 80 - 16, c.y() + 42, 16, 16);
+    auto light = [](QColor q) { return q.lightness() > 180; };
+    EXPECT_GT(countPixels(f.nb->PageBuffer, number, isBlue), 5);
+    EXPECT_GT(countPixels(f.nb->PageBuffer, number, light), 60);
+    EXPECT_TRUE(isDark(f.nb->PageBuffer.pixelColor(c + QPoint(20, 20))));  // the photo itself stays
+}
+
+TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
+{
+    auto orange = [](QColor q) { return q.red() > 200 && q.green() > 80 && q.green() < 170 && q.blue() < 60; };
+    PageFixture f("");
+    f.openOn(QDate(2014, 3, 15));  // cell 20
+    f.showMonth(2014, 3);
+    auto frame = [](int k) { return QRect(cellCorner(k) - QPoint(2, 2), QSize(84, 64)); };
+    EXPECT_GT(countPixels(f.nb->PageBuffer, frame(20), orange), 200);
+    EXPECT_EQ(countPixels(f.nb->PageBuffer, frame(19), orange), 0);
+    // Another month shows no mark.
+    f.showMonth(2014, 2);
+    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(0, 0, 780, 496), orange), 0);
+    // Drawn for the printer or the preview, no mark either.
+    f.showMonth(2014, 3);
+    for (int printing : {PrintingPrinter, PrintingPreview}) {
+        QImage sheet(780, 496, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        QPainter p(&sheet);
+        PreparePagePainter(p);
+        f.nb->pages().Printing = printing;
+        f.nb->pages().DrawCalendarPage(p);
+        f.nb->pages().Printing = PrintingScreen;
+        p.end();
+        EXPECT_EQ(countPixels(sheet, QRect(0, 0, 780, 496), orange), 0) << printing;
+        EXPECT_TRUE(framed(sheet, 20)) << printing;
+    }
+}
