@@ -20,13 +20,13 @@ const QColor kTodayFrame{255, 120, 0};
 
 // A light box under a day number, inside the frame, so blue and grey stay readable on a dark
 // photo; on white it cannot be seen.
-void drawNumberBacking(QPainter& p, const QRect& frame, int x, int y, const std::string& number)
+// `digit`: the advance of one digit and the line height (digits share one width).
+void drawNumberBacking(QPainter& p, QSize digit, const QRect& frame, int x, int y, size_t digits)
 {
-    const QFontMetrics fm(p.font(), p.device());
-    const QRect text(x - 2, y, fm.horizontalAdvance(QString::fromStdString(number)) + 4, fm.height());
+    const QRect text(x - 2, y, digit.width() * static_cast<int>(digits) + 4, digit.height());
     const QRect inside = frame.adjusted(1, 1, -1, -1) & text;
     if (!inside.isEmpty())
-        p.fillRect(inside, QColor(255, 255, 255, 200));
+        p.fillRect(inside, QColor(248, 248, 248));
 }
 
 // A thick frame over the cell's outline marks today (on the screen only).
@@ -97,6 +97,8 @@ void PageViews::DrawCalendarPage(QPainter& p)
     const int monthLength = CalendarMonthLength(m_nb.CurrentYear, m_nb.CurrentMonth);
     const QDate today = Clock::Today();
     const bool todayShown = today.year() == m_nb.CurrentYear && today.month() == m_nb.CurrentMonth;
+    const QFontMetrics fm(p.font(), p.device());
+    const QSize digit(fm.horizontalAdvance(QLatin1Char('0')), fm.height());
     int n = 0;
     for (int w = 0; w < 6; ++w) {
         for (int d = 0; d < 7; ++d) {
@@ -107,7 +109,7 @@ void PageViews::DrawCalendarPage(QPainter& p)
                 const int day = std::abs(v);
                 const int tx = x + c.PicWidth - 8 - (day >= 10 ? 8 : 0), ty = y + c.PicHeight - dayOffset;
                 const std::string number = std::to_string(day);
-                drawNumberBacking(p, QRect(x, y, c.PicWidth, c.PicHeight), tx, ty, number);
+                drawNumberBacking(p, digit, QRect(x, y, c.PicWidth, c.PicHeight), tx, ty, number.size());
                 DrawPageText(p, tx, ty, number, v > 0 ? PageColors::Blue : PageColors::Grey);
                 if (todayShown && day == today.day() && Printing == PrintingScreen)
                     drawTodayMark(p, x, y, c.PicWidth, c.PicHeight);
