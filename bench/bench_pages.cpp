@@ -10,6 +10,8 @@
 #include "platform/Prompt.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
+#include "views/PageDraw.h"
+#include "views/PageViews.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -115,6 +117,33 @@ void DetailPage(benchmark::State& state)
         w.nb->pages().DrawPage(1);
 }
 BENCHMARK(DetailPage)->Unit(benchmark::kMillisecond);
+
+// The memo box of the shipped layout (708 x 132, pitch 22) measured with the page font, for a
+// memo of 20,000 zero-width spaces and for an ordinary memo of a few short lines.
+// `sliver`: extra width per character, as a font whose zero-width space has a little advance
+// (20,000 of them then no longer fit one row, which is where a quadratic layout shows).
+void MemoLayout(benchmark::State& state, const std::string& text, int sliverPer1000 = 0)
+{
+    QImage page(780, 496, QImage::Format_RGB32);
+    QPainter p(&page);
+    PreparePagePainter(p);
+    auto measure = [&p, sliverPer1000](const QString& s) {
+        return PageTextWidth(p, s) + static_cast<int>(s.size() * sliverPer1000 / 1000);
+    };
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LayoutMemoLines(text, 708 - 8, 132 / 22, measure));
+}
+std::string repeated(const char* piece, int n)
+{
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += piece;
+    return s;
+}
+BENCHMARK_CAPTURE(MemoLayout, ZeroWidth20000, repeated("\u200b", 20000))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MemoLayout, ZeroWidth20000Sliver, repeated("\u200b", 20000), 40)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MemoLayout, OrdinaryMemo, repeated("きょうは はっぱが 2まい ふえた。くきも のびた。\n", 6))
+    ->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv)

@@ -9,9 +9,38 @@
 #include "views/PageDraw.h"
 #include "views/PageViews.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <cstdlib>
+
+namespace {
+// Today's cell is framed in this colour, apart from the highlight pen's green of a press.
+const QColor kTodayFrame{255, 120, 0};
+
+// A light box under a day number, inside the frame, so blue and grey stay readable on a dark
+// photo; on white it cannot be seen.
+// `digit`: the advance of one digit and the line height (digits share one width).
+void drawNumberBacking(QPainter& p, QSize digit, const QRect& frame, int x, int y, size_t digits)
+{
+    const QRect text(x - 2, y, digit.width() * static_cast<int>(digits) + 4, digit.height());
+    const QRect inside = frame.adjusted(1, 1, -1, -1) & text;
+    if (!inside.isEmpty())
+        p.fillRect(inside, QColor(248, 248, 248));
+}
+
+// A thick frame over the cell's outline marks today (on the screen only).
+void drawTodayMark(QPainter& p, int x, int y, int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    p.save();
+    p.setPen(QPen(kTodayFrame, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(x, y, w - 1, h - 1);
+    p.restore();
+}
+} // namespace
 
 void PageViews::FillMonthCells()
 {
@@ -66,6 +95,10 @@ void PageViews::DrawCalendarPage(QPainter& p)
     }
 
     const int monthLength = CalendarMonthLength(m_nb.CurrentYear, m_nb.CurrentMonth);
+    const QDate today = Clock::Today();
+    const bool todayShown = today.year() == m_nb.CurrentYear && today.month() == m_nb.CurrentMonth;
+    const QFontMetrics fm(p.font(), p.device());
+    const QSize digit(fm.horizontalAdvance(QLatin1Char('0')), fm.height());
     int n = 0;
     for (int w = 0; w < 6; ++w) {
         for (int d = 0; d < 7; ++d) {
@@ -74,9 +107,12 @@ void PageViews::DrawCalendarPage(QPainter& p)
             if (v != 0) {
                 DrawCalendarCell(p, x, y, v);
                 const int day = std::abs(v);
-                int tx = x + c.PicWidth - 8 - (day >= 10 ? 8 : 0);
-                DrawPageText(p, tx, y + c.PicHeight - dayOffset, std::to_string(day),
-                             v > 0 ? PageColors::Blue : PageColors::Grey);
+                const int tx = x + c.PicWidth - 8 - (day >= 10 ? 8 : 0), ty = y + c.PicHeight - dayOffset;
+                const std::string number = std::to_string(day);
+                drawNumberBacking(p, digit, QRect(x, y, c.PicWidth, c.PicHeight), tx, ty, number.size());
+                DrawPageText(p, tx, ty, number, v > 0 ? PageColors::Blue : PageColors::Grey);
+                if (todayShown && day == today.day() && Printing == PrintingScreen)
+                    drawTodayMark(p, x, y, c.PicWidth, c.PicHeight);
                 ++n;
             } else if (n > 0) {
                 ++n;

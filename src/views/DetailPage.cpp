@@ -11,6 +11,7 @@
 #include "views/PageViews.h"
 
 #include <QPainter>
+#include <QTextBoundaryFinder>
 
 namespace {
 // The box shows a few lines: the head of a memo file is all that is read.
@@ -33,10 +34,59 @@ struct Geometry {
     int X, Y, W, H;
 };
 
+// The photo area: the layout's corner and the trimming size of Kelto.ini, bounded like every
+// layout size so a hand-edited size never scales a picture to gigabytes.
+Geometry pictureArea(const std::string& layout, const CNotebook& nb)
+{
+    return {ReadLayoutInt(layout, LayoutIni::PictureX), ReadLayoutInt(layout, LayoutIni::PictureY),
+            ClampLayout(nb.TrimingWidth, 0), ClampLayout(nb.TrimingHeight, 0)};
+}
+
 Geometry memoBox(const std::string& layout)
 {
     return {ReadLayoutInt(layout, LayoutIni::MemoX), ReadLayoutInt(layout, LayoutIni::MemoY),
             ReadLayoutInt(layout, LayoutIni::MemoWidth), ReadLayoutInt(layout, LayoutIni::MemoHeight)};
+}
+
+// Where a row may end in `line`: after each whole character (grapheme), in order.
+std::vector<qsizetype> characterEnds(const QString& line)
+{
+    std::vector<qsizetype> ends;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line);
+    while (finder.toNextBoundary() > 0)
+        ends.push_back(finder.position());
+    return ends;
+}
+
+// The row of `line` that starts after character `first` (at `offset`): the number of whole
+// characters that fit in `maxWidth`, at least one. A row is measured as a whole, so kerning and
+// shaping count as drawn; the search gallops and then halves, so a row costs about its length
+// times log(its length), never the length of the rest of the line.
+size_t fittingCharacters(const QString& line, const std::vector<qsizetype>& ends, size_t first, int maxWidth,
+                         const std::function<int(const QString&)>& measure)
+{
+    const qsizetype offset = first == 0 ? 0 : ends[first - 1];
+    const size_t available = ends.size() - first;
+    auto fits = [&](size_t n) { return measure(line.mid(offset, ends[first + n - 1] - offset)) <= maxWidth; };
+    size_t good = 0, bad = 0;  // fits(good) holds (or good is 0), fits(bad) does not (or bad is 0)
+    for (size_t probe = 1; probe < available; probe *= 2) {
+        if (!fits(probe)) {
+            bad = probe;
+            break;
+        }
+        good = probe;
+    }
+    if (bad == 0) {
+        if (fits(available))
+            return available;
+        bad = available;
+    }
+    while (bad - good > 1) {
+        const size_t mid = good + (bad - good) / 2;
+        (fits(mid) ? good : bad) = mid;
+    }
+    // A character wider than the whole row still takes the row, so every row moves on.
+    return good > 0 ? good : 1;
 }
 } // namespace
 
@@ -49,7 +99,8 @@ std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, 
     const QString text = QString::fromStdString(utf8Text);
     const QStringList lines = text.split(QLatin1Char('\n'));
     const QString exitLine = QString::fromUtf8(kEditorExitLine);
-    for (qsizetype li = 0; li < lines.size() && static_cast<int>(rows.size()) < maxLines; ++li) {
+    const size_t limit = static_cast<size_t>(maxLines);
+    for (qsizetype li = 0; li < lines.size() && rows.size() < limit; ++li) {
         QString line = lines[li];
         // A final line end does not start another (empty) line.
         if (li == lines.size() - 1 && line.isEmpty())
@@ -58,22 +109,17 @@ std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, 
             continue;
         while (!line.isEmpty() && line.back().unicode() < 32)
             line.chop(1);
-        while (static_cast<int>(rows.size()) < maxLines) {
-            if (measure(line) <= maxWidth) {
-                rows.push_back(line);
-                break;
-            }
-            // The longest head that fits, cut between characters (a surrogate pair is one).
-            qsizetype fit = 0;
-            for (qsizetype k = 1; k <= line.size(); ++k) {
-                if (k < line.size() && line[k].isLowSurrogate())
-                    continue;
-                if (measure(line.left(k)) > maxWidth)
-                    break;
-                fit = k;
-            }
-            rows.push_back(line.left(fit));
-            line = line.mid(fit);
+        if (measure(line) <= maxWidth) {
+            rows.push_back(line);
+            continue;
+        }
+        const std::vector<qsizetype> ends = characterEnds(line);
+        size_t first = 0;  // characters already placed
+        while (first < ends.size() && rows.size() < limit) {
+            const qsizetype offset = first == 0 ? 0 : ends[first - 1];
+            const size_t n = fittingCharacters(line, ends, first, maxWidth, measure);
+            rows.push_back(line.mid(offset, ends[first + n - 1] - offset));
+            first += n;
         }
     }
     return rows;
@@ -132,9 +178,8 @@ void PageViews::DrawDetailPage(QPainter& p, int ox, int oy)
 
 void PageViews::DrawPictureArea(QPainter& p, int ox, int oy)
 {
-    const int x = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::PictureX) + ox;
-    const int y = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::PictureY) + oy;
-    const int w = m_nb.TrimingWidth, h = m_nb.TrimingHeight;
+    const Geometry area = pictureArea(m_nb.LayoutFile, m_nb);
+    const int x = area.X + ox, y = area.Y + oy, w = area.W, h = area.H;
     const QImage& picture = m_nb.store().Day.picture;
     if (!picture.isNull()) {
         StretchPicture(p, x, y, w, h, picture);
@@ -225,8 +270,8 @@ void PageViews::HandleDetailMouse(int action, QPoint pt)
     if (action == MouseDoubleClick) {
         if (!host)
             return;
-        const int picX = ReadLayoutInt(layout, LayoutIni::PictureX), picY = ReadLayoutInt(layout, LayoutIni::PictureY);
-        if (picX < px && px < picX + m_nb.TrimingWidth && picY < py && py < picY + m_nb.TrimingHeight) {
+        const Geometry pic = pictureArea(layout, m_nb);
+        if (pic.X < px && px < pic.X + pic.W && pic.Y < py && py < pic.Y + pic.H) {
             host->PostCommand(PageCommand::ImportPhoto);
             return;
         }

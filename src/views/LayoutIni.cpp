@@ -3,6 +3,12 @@
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 
+#include <algorithm>
+int ClampLayout(long long value, int low, int high)
+{
+    return static_cast<int>(std::clamp<long long>(value, low, high));
+}
+
 std::optional<Caption> ParseCaption(const std::string& value)
 {
     size_t first = value.find(',');
@@ -12,15 +18,15 @@ std::optional<Caption> ParseCaption(const std::string& value)
     if (second == std::string::npos)
         return std::nullopt;
     Caption c;
-    c.x = IniFile::ParseInt(value.substr(0, first));
-    c.y = IniFile::ParseInt(value.substr(first + 1, second - first - 1));
+    c.x = ClampLayout(IniFile::ParseInt(value.substr(0, first)));
+    c.y = ClampLayout(IniFile::ParseInt(value.substr(first + 1, second - first - 1)));
     c.text = value.substr(second + 1);
     return c;
 }
 
 int ReadLayoutInt(const std::string& layoutFile, const IntSetting& key)
 {
-    return IniFile::ReadInt(layoutFile, key.section, key.key, key.def);
+    return ClampLayout(IniFile::ReadInt(layoutFile, key.section, key.key, key.def));
 }
 
 std::string ReadLayoutText(const std::string& layoutFile, const char* section, const char* key,

@@ -48,15 +48,22 @@ inline constexpr size_t kCaptionValueBytes = 259;
 inline constexpr size_t kMemoTitleBytes = 511;
 } // namespace LayoutIni
 
+// Every number of the layout is a position, size, distance or offset on a page: values beyond
+// this many pixels either way are taken as this bound, so sums of a few of them never overflow
+// and nothing is sized from a hand-edited 2147483647.
+inline constexpr int kLayoutLimit = 32767;
+int ClampLayout(long long value, int low = -kLayoutLimit, int high = kLayoutLimit);
+
 // A caption value "x,y,text": two decimal integers and the text after the second comma.
 struct Caption {
     int x = 0;
     int y = 0;
     std::string text;
 };
-// None for an empty value or one without its second comma.
+// None for an empty value or one without its second comma. x and y within kLayoutLimit.
 std::optional<Caption> ParseCaption(const std::string& value);
 
+// The value within kLayoutLimit.
 int ReadLayoutInt(const std::string& layoutFile, const IntSetting& key);
 // The value cut to `maxBytes` CP932 bytes (never inside a character).
 std::string ReadLayoutText(const std::string& layoutFile, const char* section, const char* key,

@@ -86,8 +86,11 @@ void StretchPicture(QPainter& p, int x, int y, int w, int h, const QImage& sourc
         p.drawImage(QPoint(x, y), source);
         return;
     }
-    // Large reductions look better pre-scaled than sampled by the painter.
-    if (source.width() > 2 * w || source.height() > 2 * h) {
+    // Large reductions look better pre-scaled than sampled by the painter. Only a reduction in
+    // both directions is pre-scaled, so the copy is never larger than the source; the painter
+    // enlarges without a copy, drawing only what lies inside the device.
+    const bool reduces = w <= source.width() && h <= source.height();
+    if (reduces && (source.width() > 2LL * w || source.height() > 2LL * h)) {
         p.drawImage(QPoint(x, y), source.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         return;
     }

@@ -21,9 +21,9 @@ void PageViews::LoadSettings()
     Calendar.Y = ReadLayoutInt(layout, LayoutIni::CalY);
     Calendar.Width = ReadLayoutInt(layout, LayoutIni::CalWidth);
     Calendar.Height = ReadLayoutInt(layout, LayoutIni::CalHeight);
-    Calendar.PicWidth = ReadLayoutInt(layout, LayoutIni::CalPicWidth);
-    Calendar.PicHeight = ReadLayoutInt(layout, LayoutIni::CalPicHeight);
-    // A zero cell distance would divide by zero in the hit test; such a grid is not clickable.
+    // The frame sizes the thumbnails: one larger than the page could never be seen whole.
+    Calendar.PicWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicWidth), 0, m_nb.ViewWidth);
+    Calendar.PicHeight = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicHeight), 0, m_nb.ViewHeight);
     QDate today = Clock::Today();
     m_nb.CurrentYear = today.year();
     m_nb.CurrentMonth = today.month();
@@ -84,6 +84,8 @@ void PageViews::DrawPage(int mode)
 
 void PageViews::HandleMouse(int action, QPoint point)
 {
+    // A move decides the cursor afresh: the hand only while a handler finds something to click.
+    m_handWanted = false;
     switch (m_nb.ViewMode) {
     case 1:
         HandleDetailMouse(action, point);
@@ -100,6 +102,9 @@ void PageViews::HandleMouse(int action, QPoint point)
     default:
         break;
     }
+    if (action == MouseMove)
+        if (ViewHost* host = m_nb.host())
+            host->SetCursor(m_handWanted ? PageCursor::Hand : PageCursor::Arrow);
 }
 
 void PageViews::Release()
@@ -142,8 +147,9 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
                 enabled = !(startMonth >= shown && firstMonth >= shown);
             }
         } else if (mode == -1) {
-            QDate today = Clock::Today();
-            enabled = !(m_nb.CurrentYear >= today.year() && m_nb.CurrentMonth >= today.month());
+            // Months after today's hold no days yet.
+            const QDate today = Clock::Today();
+            enabled = shown < today.year() * 12 + today.month();
         }
         const bool background = !CalendarBackground.isNull();
         if (enabled) {
@@ -170,8 +176,7 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
 
 void PageViews::showHandCursor()
 {
-    if (ViewHost* host = m_nb.host())
-        host->SetCursor(PageCursor::Hand);
+    m_handWanted = true;
 }
 
 void PageViews::showPressedPiece(const QImage& piece, QPoint at)

@@ -99,7 +99,8 @@ public:
 
 private:
     void stepMonth(int direction);
-    // Mouse feedback, drawn straight on the window until the next present.
+    // Mouse feedback, drawn straight on the window until the next present. The hand is asked
+    // for by the handlers during one move; HandleMouse then sets the hand or the arrow.
     void showHandCursor();
     void showPressedPiece(const QImage& piece, QPoint at);
     void showPressedFrame(QRect frame);  // outline with HighlightPen
@@ -107,6 +108,7 @@ private:
 
     CNotebook& m_nb;
     int m_pressedCell = -1;  // calendar cell of the last press, -1 when none
+    bool m_handWanted = false;
 };
 
 // Lines of a memo text as they fill a box: the editor's exit-command line is left out, line ends

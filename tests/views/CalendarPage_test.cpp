@@ -191,3 +191,74 @@ TEST(CalendarPage, DayWithoutRecordAsksFirst)
         EXPECT_FALSE(FileExists(f.dayPath(20140315, "dat")));  // nothing is written until data is entered
     }
 }
+
+TEST(CalendarPage, HugeFrameSizesAreBoundedByThePage)
+{
+    struct Case {
+        const char* width;
+        const char* height;
+        int picWidth, picHeight;
+    } cases[] = {
+        {"2147483647", "60", 780, 60},
+        {"80", "4294967296", 80, 496},
+        {"-5", "60", 0, 60},
+        {"80", "60", 80, 60},
+    };
+    for (const Case& c : cases) {
+        PageFixture f("", {std::string("Calender/PicWidth=") + c.width, std::string("Calender/PicHeight=") + c.height});
+        f.addDay(20140312);
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(Qt::red);
+        ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), photo, 64, 48, 90, nullptr));
+        f.openOn(QDate(2014, 4, 30));
+        f.showMonth(2014, 3);  // a thumbnail is made at the frame size
+        EXPECT_EQ(f.nb->pages().Calendar.PicWidth, c.picWidth) << c.width << " x " << c.height;
+        EXPECT_EQ(f.nb->pages().Calendar.PicHeight, c.picHeight) << c.width << " x " << c.height;
+    }
+}
+
+TEST(CalendarPage, DayNumbersReadableOnDarkPhotos)
+{
+    PageFixture f("");
+    f.addDay(20140312);
+    QImage dark(640, 480, QImage::Format_RGB32);
+    dark.fill(QColor(10, 10, 10));
+    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), dark, 640, 480, 90, nullptr));
+    f.openOn(QDate(2014, 4, 30));
+    f.showMonth(2014, 3);
+    // The 12th's number (cell 17) keeps its blue, on a light ground inside the dark thumbnail.
+    QPoint c = cellCorner(17);
+    QRect number(c.x() + 80 - 16, c.y() + 42, 16, 16);
+    auto light = [](QColor q) { return q.lightness() > 180; };
+    EXPECT_GT(countPixels(f.nb->PageBuffer, number, isBlue), 5);
+    EXPECT_GT(countPixels(f.nb->PageBuffer, number, light), 60);
+    EXPECT_TRUE(isDark(f.nb->PageBuffer.pixelColor(c + QPoint(20, 20))));  // the photo itself stays
+}
+
+TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
+{
+    auto orange = [](QColor q) { return q.red() > 200 && q.green() > 80 && q.green() < 170 && q.blue() < 60; };
+    PageFixture f("");
+    f.openOn(QDate(2014, 3, 15));  // cell 20
+    f.showMonth(2014, 3);
+    auto frame = [](int k) { return QRect(cellCorner(k) - QPoint(2, 2), QSize(84, 64)); };
+    EXPECT_GT(countPixels(f.nb->PageBuffer, frame(20), orange), 200);
+    EXPECT_EQ(countPixels(f.nb->PageBuffer, frame(19), orange), 0);
+    // Another month shows no mark.
+    f.showMonth(2014, 2);
+    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(0, 0, 780, 496), orange), 0);
+    // Drawn for the printer or the preview, no mark either.
+    f.showMonth(2014, 3);
+    for (int printing : {PrintingPrinter, PrintingPreview}) {
+        QImage sheet(780, 496, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        QPainter p(&sheet);
+        PreparePagePainter(p);
+        f.nb->pages().Printing = printing;
+        f.nb->pages().DrawCalendarPage(p);
+        f.nb->pages().Printing = PrintingScreen;
+        p.end();
+        EXPECT_EQ(countPixels(sheet, QRect(0, 0, 780, 496), orange), 0) << printing;
+        EXPECT_TRUE(framed(sheet, 20)) << printing;
+    }
+}

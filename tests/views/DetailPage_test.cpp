@@ -73,13 +73,54 @@ TEST(DetailPage, MemoLines)
             got.push_back(r.toStdString());
         EXPECT_EQ(got, c.rows) << c.text;
     }
-    // A character wider than the box yields empty rows until the box is full, never a hang.
-    auto wide = LayoutMemoLines("abc", 5, 3, measure);
-    EXPECT_EQ(wide.size(), 3u);
     // Characters outside the basic plane are never split.
     auto emoji = LayoutMemoLines("𠮷𠮷𠮷", 25, 5, [](const QString& s) { return static_cast<int>(s.size()) * 5; });
     ASSERT_EQ(emoji.size(), 2u);
     EXPECT_EQ(emoji[0], QString::fromUtf8("𠮷𠮷"));
+}
+
+TEST(DetailPage, MemoRowsAlwaysMoveOn)
+{
+    auto measure = [](const QString& s) { return static_cast<int>(s.size()) * 10; };
+    struct Case {
+        std::string text;
+        int maxWidth, maxLines;
+        std::vector<std::string> rows;
+    } cases[] = {
+        // A box narrower than one character (a zero Width gives -8): one character a row, and the
+        // rows end with the text, not with a huge box.
+        {"abc", 5, 3, {"a", "b", "c"}},
+        {"abc\nde", -8, 1000, {"a", "b", "c", "d", "e"}},
+        {"abcdef", 5, 2, {"a", "b"}},
+        // A letter and its combining accent stay together (each pair is 20 pixels).
+        {"a\u0301e\u0301i\u0301", 35, 5, {"a\u0301", "e\u0301", "i\u0301"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> got;
+        for (const QString& r : LayoutMemoLines(c.text, c.maxWidth, c.maxLines, measure))
+            got.push_back(r.toStdString());
+        EXPECT_EQ(got, c.rows) << c.text << " in " << c.maxWidth;
+    }
+}
+
+TEST(DetailPage, LongMemoLineIsNotMeasuredPrefixByPrefix)
+{
+    // 20,000 characters of a twenty-fifth of a pixel each (zero-width spaces in a font that gives
+    // them a sliver): a row holds 17,500 of them. Count the characters measured.
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "\u200b";
+    long long measured = 0;
+    auto measure = [&measured](const QString& s) {
+        measured += s.size();
+        return static_cast<int>(s.size() / 25);
+    };
+    auto rows = LayoutMemoLines(text, 700, 5, measure);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].size(), 17524);  // 700 pixels and 24 characters of rounding
+    EXPECT_EQ(rows[0].size() + rows[1].size(), 20000);
+    // Prefix by prefix would measure about 150 million characters.
+    EXPECT_LT(measured, 2000000);
 }
 
 TEST(DetailPage, MemoIsDrawnInTheBoxInEitherEncoding)
@@ -162,6 +203,10 @@ TEST(DetailPage, ArrowsStepBetweenDays)
 
     pages.HandleMouse(2, QPoint(30, 40));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
+    pages.HandleMouse(2, QPoint(400, 40));  // off the arrows: the arrow cursor again
+    EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
+    pages.HandleMouse(2, QPoint(30, 40));
+    EXPECT_EQ(f.host.cursor, PageCursor::Hand);
     pages.HandleMouse(1, QPoint(30, 40));
     // The arrow's piece of the background, shifted 4 right and 2 down, on the window only.
     EXPECT_EQ(f.host.screen.copy(4, 24, 62, 34), pages.DetailBackground.copy(0, 22, 62, 34));
@@ -204,4 +249,44 @@ TEST(DetailPage, EmptyPhotoAreaAndPrinting)
     EXPECT_EQ(sheet.pixelColor(700, 450), QColor(Qt::yellow));
     EXPECT_TRUE(isDark(sheet.pixelColor(120 + 100, 90)));
     EXPECT_FALSE(isDark(sheet.pixelColor(120 + 100, 40)));
+}
+
+TEST(DetailPage, HugePhotoAreaIsDrawnAsFarAsThePageReaches)
+{
+    struct Case {
+        int width, height;
+        QPoint red, notRed;  // a point the photo covers, one it does not
+    } cases[] = {
+        {2147483647, 240, {770, 100}, {770, 290}},
+        {320, 2147483647, {100, 490}, {350, 100}},
+        {1, 100000000, {20, 490}, {22, 100}},
+        {-320, -240, {0, 0}, {100, 100}},
+    };
+    for (const Case& c : cases) {
+        PageFixture f;
+        f.addDay(20130510);
+        f.openOn(QDate(2013, 6, 1));
+        f.nb->store().LoadDayRecord(2013, 5, 10);
+        QImage photo(320, 240, QImage::Format_RGB32);
+        photo.fill(Qt::red);
+        f.nb->store().Day.picture = photo;
+        f.nb->TrimingWidth = c.width;
+        f.nb->TrimingHeight = c.height;
+        f.nb->SetViewMode(1);  // the photo area is at (20, 40)
+        const QImage& page = f.nb->PageBuffer;
+        if (c.width > 0)
+            EXPECT_TRUE(isRed(page.pixelColor(c.red))) << c.width << " x " << c.height;
+        EXPECT_FALSE(isRed(page.pixelColor(c.notRed))) << c.width << " x " << c.height;
+    }
+}
+
+TEST(DetailPage, HugeLinePitchDrawsNothingAboveTheTable)
+{
+    PageFixture f("2013/04/01", {"Data1/LinePitch=2147483647"});
+    f.openOn(QDate(2013, 6, 1));
+    f.nb->store().LoadDayRecord(2013, 5, 10);
+    f.nb->SetViewMode(1);
+    // Table at (400, 40): its first row's caption is drawn, and no row line lands above it.
+    EXPECT_GT(countPixels(f.nb->PageBuffer, QRect(404, 44, 60, 16), isDark), 5);
+    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(400, 0, 300, 39), isDark), 0);
 }

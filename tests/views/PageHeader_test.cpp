@@ -18,6 +18,25 @@ TEST(ParseCaption, NeedsTwoCommas)
     EXPECT_EQ(empty->text, "");
 }
 
+TEST(ParseCaption, CoordinatesStayOnAPageScale)
+{
+    struct Case {
+        const char* value;
+        int x, y;
+    } cases[] = {
+        {"10,2147483647,t", 10, 32767},
+        {"-2147483648,5,t", -32767, 5},
+        {"4294967296,-99999,t", 32767, -32767},
+        {"32767,-32767,t", 32767, -32767},
+    };
+    for (const Case& c : cases) {
+        auto caption = ParseCaption(c.value);
+        ASSERT_TRUE(caption) << c.value;
+        EXPECT_EQ(caption->x, c.x) << c.value;
+        EXPECT_EQ(caption->y, c.y) << c.value;
+    }
+}
+
 TEST(PageHeader, TitleDrawnOnlyWithItsText)
 {
     struct Case {
@@ -47,6 +66,10 @@ TEST(PageHeader, LinkStatesFollowTheData)
         {"2013/04/01", {20130402}, 2013, 5, true, false},   // both before the shown month
         {"", {20130502}, 2013, 5, true, false},             // no start date
         {"2013/05/01", {20130502}, 2012, 12, false, true},  // shown month before the start
+        // Months after today's: a later year's early months too.
+        {"", {}, 2014, 1, true, false},
+        {"", {}, 2014, 4, true, false},
+        {"", {}, 2013, 4, true, true},
     };
     for (const Case& c : cases) {
         PageFixture f(c.start);
@@ -119,4 +142,29 @@ TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
     QImage expected = f.nb->pages().CalendarBackground.copy(36, 14, 54, 20);
     EXPECT_EQ(f.host.screen.copy(40, 16, 54, 20).convertToFormat(QImage::Format_RGB32),
               expected.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(PageHeader, HandOnlyOverWhatCanBeClicked)
+{
+    PageFixture f("");
+    f.addDay(20130310);
+    f.openOn(QDate(2013, 5, 20));
+    f.showMonth(2013, 5);  // the next link (600, 10) is disabled: this month is shown
+    struct Step {
+        QPoint at;
+        PageCursor cursor;
+    } steps[] = {
+        {{30, 15}, PageCursor::Hand},     // previous link
+        {{400, 470}, PageCursor::Arrow},  // nothing
+        {{610, 15}, PageCursor::Arrow},   // disabled next link
+        {{30, 15}, PageCursor::Hand},
+        {{360, 90}, PageCursor::Hand},    // 2013/5/1 is a Wednesday: cell 3 at (320, 60) ...
+        {{160, 90}, PageCursor::Arrow},   // ... and the cells before it hold no day
+        {{360, 90}, PageCursor::Hand},
+        {{750, 480}, PageCursor::Arrow},  // below the grid
+    };
+    for (const Step& s : steps) {
+        f.nb->pages().HandleMouse(2, s.at);
+        EXPECT_EQ(f.host.cursor, s.cursor) << s.at.x() << "," << s.at.y();
+    }
 }
