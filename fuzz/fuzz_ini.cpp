@@ -1,8 +1,9 @@
 // INI reader: arbitrary bytes as a settings file, read key by key, then one write-back.
-// Properties: the lookups agree with each other, a written key reads back as written, and a
+// Properties: decoding keeps the line ends, the lookups agree with each other, a written key reads back as written, and a
 // write leaves every other key's value as it was.
 #include "FuzzSupport.h"
 #include "platform/IniFile.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,7 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string path = fuzz::ScratchDir() + "/fuzz.ini";
     fuzz::WriteFile(path, data, size);
-    const auto names = namesIn(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const auto names = namesIn(bytes);
+    // Whatever the bytes, decoding keeps every line end, so no key is swallowed by the line
+    // before it.
+    const std::string text = DecodeFileText(bytes);
+    if (std::count(text.begin(), text.end(), '\n') != std::count(bytes.begin(), bytes.end(), '\n'))
+        fuzz::Fail("decoding lost or added a line end");
 
     std::vector<std::string> before;
     for (const auto& [section, key] : names) {
