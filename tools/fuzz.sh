@@ -66,7 +66,9 @@ if [ $smoke -eq 1 ]; then
     grep -q "^$t/" "$src/fuzz/regressions/OPEN" 2>/dev/null && runs=0
     if ! "$build/fuzz/fuzz_$t" "${common[@]}" -rss_limit_mb="$(rss_limit "$t")" -seed=1 -runs=$runs -max_len=4096 \
       -artifact_prefix="$work/" "$work/$t" >"$work/$t.log" 2>&1; then
-      echo "fuzz_$t: finding" >&2
+      mkdir -p "$build/findings/$t"
+      cp "$work"/crash-* "$work"/timeout-* "$work"/oom-* "$work"/slow-unit-* "$build/findings/$t/" 2>/dev/null || true
+      echo "fuzz_$t: finding (kept in $build/findings/$t)" >&2
       tail -40 "$work/$t.log" >&2
       status=1
     else

@@ -307,7 +307,8 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     // A file of several scans is read to its end here, before any row is produced, so a cut
     // one is refused before the work of producing rows.
     jpeg_start_decompress(&cinfo);
-    if (jpeg_has_multiple_scans(&cinfo) && !jpegInputWhole(cinfo, errors, progress.componentsScanned)) {
+    const bool multipleScans = jpeg_has_multiple_scans(&cinfo);
+    if (multipleScans && !jpegInputWhole(cinfo, errors, progress.componentsScanned)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -328,7 +329,9 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     }
     // Reads on to the end marker; a file that ends inside the picture would show a grey band.
     jpeg_finish_decompress(&cinfo);
-    const bool whole = jpegInputWhole(cinfo, errors, progress.componentsScanned);
+    // A file of several scans was found whole before its rows were made; what that check read
+    // (the coefficient state) is freed by now.
+    const bool whole = multipleScans || jpegInputWhole(cinfo, errors, progress.componentsScanned);
     jpeg_destroy_decompress(&cinfo);
     return whole;
 }
