@@ -6,7 +6,7 @@
 #include "platform/Prompt.h"
 #include "res/Icons.h"
 #include "res/Strings.h"
-#include "views/CFontDlg.h"
+#include "app/dialogs/CFontDlg.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "views/CFontDlg.h"
+#include "app/dialogs/CFontDlg.h"
 
 #include "platform/QtDialogButtons.h"
 

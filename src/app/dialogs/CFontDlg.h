@@ -1,6 +1,6 @@
 #pragma once
 // The print font dialog (face and size of Kelto.ini [Font]).
-#include "views/FontSettings.h"
+#include "app/dialogs/FontSettings.h"
 
 #include <QDialog>
 

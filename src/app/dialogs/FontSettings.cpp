@@ -1,4 +1,4 @@
-#include "views/FontSettings.h"
+#include "app/dialogs/FontSettings.h"
 
 #include "app/CNotebook.h"
 #include "app/KeltoIni.h"

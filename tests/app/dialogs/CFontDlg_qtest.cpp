@@ -1,7 +1,7 @@
 #include "app/KeltoIni.h"
 #include "platform/IniFile.h"
 #include "support/NotebookFixture.h"
-#include "views/CFontDlg.h"
+#include "app/dialogs/CFontDlg.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
