@@ -1,18 +1,9 @@
 #pragma once
 // The keys of Kelto.ini, the user's preferences beside the program: one table, readers never
 // scatter literals. Area-specific keys (graph, list, animation, print) live in their areas.
-#include <string>
+#include "platform/SettingKey.h"
 
-struct IntSetting {
-    const char* section;
-    const char* key;
-    int def;
-};
-struct TextSetting {
-    const char* section;
-    const char* key;
-    const char* def;
-};
+#include <string>
 
 namespace KeltoIni {
 inline constexpr TextSetting FolderPath{"Data", "FolderPath", "data"};
