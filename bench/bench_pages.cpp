@@ -81,7 +81,7 @@ void CalendarColdCache(benchmark::State& state)
     World& w = world();
     for (auto _ : state) {
         w.nb->pages().Thumbnails.Clear();
-        w.nb->pages().DrawPage(4);
+        w.nb->DrawPage(4);
     }
 }
 BENCHMARK(CalendarColdCache)->Unit(benchmark::kMillisecond);
@@ -89,9 +89,9 @@ BENCHMARK(CalendarColdCache)->Unit(benchmark::kMillisecond);
 void CalendarWarmCache(benchmark::State& state)
 {
     World& w = world();
-    w.nb->pages().DrawPage(4);
+    w.nb->DrawPage(4);
     for (auto _ : state)
-        w.nb->pages().DrawPage(4);
+        w.nb->DrawPage(4);
 }
 BENCHMARK(CalendarWarmCache)->Unit(benchmark::kMillisecond);
 
@@ -114,7 +114,7 @@ void DetailPage(benchmark::State& state)
     World& w = world();
     w.nb->store().LoadDayRecord(2013, 5, 20);
     for (auto _ : state)
-        w.nb->pages().DrawPage(1);
+        w.nb->DrawPage(1);
 }
 BENCHMARK(DetailPage)->Unit(benchmark::kMillisecond);
 

@@ -25,7 +25,7 @@ CNoteView::CNoteView(CMainFrame* frame, const std::string& programFolder, const 
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::ArrowCursor);
-    m_pageMouse = [this](int action, QPoint point) { m_notebook->pages().HandleMouse(action, point); };
+    m_pageMouse = [this](int action, QPoint point) { m_notebook->HandleMouse(action, point); };
     connect(&m_animationTimer, &QTimer::timeout, this, &CNoteView::animationTick);
 }
 

@@ -28,7 +28,7 @@ QColor ColorFromRef(int ref)
 }
 
 CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
-    : InstanceMutex(std::move(lockName)), m_prompt(prompt), m_store(*this), m_pages(*this)
+    : InstanceMutex(std::move(lockName)), m_prompt(prompt), m_store(*this)
 {
     while (programFolder.size() > 1 && programFolder.back() == '/')
         programFolder.pop_back();
@@ -91,7 +91,7 @@ void CNotebook::Initialize(ViewHost* view)
         PageBuffer = QImage(ViewWidth, ViewHeight, QImage::Format_RGB32);
         PageBuffer.fill(Qt::white);
 
-        m_pages.LoadSettings();
+        m_pages.LoadSettings(LayoutFile, ProgramFolder, QSize(ViewWidth, ViewHeight));
         Pictures.PictureWidth = ReadSettingInt(SettingsFile, KeltoIni::PictureWidth);
         Pictures.PictureHeight = ReadSettingInt(SettingsFile, KeltoIni::PictureHeight);
         Pictures.JpegQuality = ReadSettingInt(SettingsFile, KeltoIni::JpegQuality);
@@ -155,7 +155,7 @@ void CNotebook::OpenNotebook(const std::string& folder)
     m_store.ReadStartDate();
     if (!m_store.StartDate)
         ViewWindow->PostCommand(32813);
-    m_pages.LoadDetailBackground();
+    m_pages.LoadDetailBackground(LayoutFile, ProgramFolder);
     m_store.ScanDays(false, false);
     SetViewMode(ViewCalendar);
     CurrentPrefecture = ReadSettingInt(SettingsFile, KeltoIni::Pref);
@@ -175,7 +175,7 @@ void CNotebook::SetViewMode(int mode)
         return;
     }
     ViewMode = mode;
-    m_pages.DrawPage(mode);
+    DrawPage(mode);
     PresentPage();
 }
 

@@ -57,6 +57,12 @@ public:
     // Flushes the day first; when the user keeps an unwritable change the page stays as it is.
     void SetViewMode(int mode);
     void PresentPage();
+    // Pages (NotebookPages.cpp): what a page is drawn from now; drawing `mode` into the page
+    // buffer; a mouse event on the window and the request a page makes of it.
+    PageSnapshot PageSnapshotNow() const;
+    void DrawPage(int mode);
+    void HandleMouse(int action, QPoint point);
+    void RunPageAction(const PageAction& action);
 
     Prompt& prompt() { return m_prompt; }
     ViewHost* host() const { return ViewWindow; }

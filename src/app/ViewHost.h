@@ -2,14 +2,14 @@
 // What the controller needs from the windows: the main client window presents the page
 // buffer, draws press feedback, sets the cursor, posts commands and runs the modal dialogs.
 // Tests supply their own host, so every operation runs without a display.
+#include "views/PageMouse.h"
+
 #include <QImage>
 
 #include <functional>
 #include <string>
 
 class QPainter;
-
-enum class PageCursor { Arrow, Hand, Animation };
 
 // Dialog identifiers of the resource table (the ids the dialogs carry).
 namespace DialogId {

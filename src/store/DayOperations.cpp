@@ -146,7 +146,7 @@ void drawDetailPage(CNotebook& nb)
 {
     if (nb.PageBuffer.isNull())
         return;
-    nb.pages().DrawPage(ViewDetail);
+    nb.DrawPage(ViewDetail);
     nb.PresentPage();
 }
 

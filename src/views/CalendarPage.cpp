@@ -1,9 +1,5 @@
 // The calendar page: six weeks of the shown month with photo thumbnails and day numbers.
-#include "app/CNotebook.h"
-#include "app/ViewHost.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
-#include "platform/Prompt.h"
 #include "store/DayRecord.h"
 #include "views/LayoutIni.h"
 #include "views/PageDraw.h"
@@ -42,30 +38,29 @@ void drawTodayMark(QPainter& p, int x, int y, int w, int h)
 }
 } // namespace
 
-void PageViews::FillMonthCells()
+MonthCellValues FillMonthCells(const PageSnapshot& s)
 {
-    MonthCells.fill(0);
-    QDate day(m_nb.CurrentYear, m_nb.CurrentMonth, 1);
+    MonthCellValues cells{};
+    QDate day(s.shownYear, s.shownMonth, 1);
     if (!day.isValid())
-        return;
-    const QDate today = Clock::Today();
+        return cells;
     int i = day.dayOfWeek() % 7;  // Qt: Monday 1 ... Sunday 7
     for (int d = 1; d <= 31 && i < 42; ++d, ++i) {
-        bool recorded = FileExists(DayFilePath(m_nb.NotebookFolder, day, "dat"));
-        MonthCells[i] = recorded ? d : -d;
+        bool recorded = FileExists(DayFilePath(s.notebookFolder, day, "dat"));
+        cells[i] = recorded ? d : -d;
         day = day.addDays(1);
         // Day 1 is always filled; later days only once they have begun.
-        if (day > today || day.month() != m_nb.CurrentMonth)
+        if (day > s.today || day.month() != s.shownMonth)
             break;
     }
+    return cells;
 }
 
-void PageViews::DrawCalendarCell(QPainter& p, int x, int y, int value)
+void PageViews::DrawCalendarCell(QPainter& p, int x, int y, const QDate& recorded, const PageSnapshot& s)
 {
     const int w = Calendar.PicWidth, h = Calendar.PicHeight;
-    if (value > 0) {
-        QDate date(m_nb.CurrentYear, m_nb.CurrentMonth, value);
-        std::string path = DayFilePath(m_nb.NotebookFolder, date, "jpg");
+    if (recorded.isValid()) {
+        std::string path = DayFilePath(s.notebookFolder, recorded, "jpg");
         if (FileExists(path)) {
             QImage thumb = Thumbnails.Get(path, w, h);
             if (!thumb.isNull())
@@ -77,41 +72,43 @@ void PageViews::DrawCalendarCell(QPainter& p, int x, int y, int value)
     OutlineRect(p, x, y, w, h);
 }
 
-void PageViews::DrawCalendarPage(QPainter& p)
+void PageViews::DrawCalendarPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
-    FillMonthCells();
-    const int vw = m_nb.ViewWidth, vh = m_nb.ViewHeight;
-    p.fillRect(0, 0, vw, vh, PageColors::White);
-    DrawPicture(p, 0, 0, CalendarBackground);
-    DrawPageHeader(p, 0, 0, -1, -1, LayoutIni::Calender);
+    const MonthCellValues cells = FillMonthCells(s);
+    if (s.printing == PrintingScreen)
+        MonthCells = cells;
+    const int vw = s.viewSize.width(), vh = s.viewSize.height();
+    p.fillRect(ox, oy, vw, vh, PageColors::White);
+    DrawPicture(p, ox, oy, CalendarBackground);
+    DrawPageHeader(p, ox, oy, -1, -1, LayoutIni::Calender, s);
 
     const CalendarLayout& c = Calendar;
-    const int weekOffset = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::CalWeekOffset);
-    const int dayOffset = ReadLayoutInt(m_nb.LayoutFile, LayoutIni::CalDayOffset);
+    const int weekOffset = ReadLayoutInt(s.layoutFile, LayoutIni::CalWeekOffset);
+    const int dayOffset = ReadLayoutInt(s.layoutFile, LayoutIni::CalDayOffset);
     static const char* const names[7] = {"日", "月", "火", "水", "木", "金", "土"};
     for (int i = 0; i < 7; ++i) {
         const QColor& color = i == 0 ? PageColors::Red : i == 6 ? PageColors::Blue : PageColors::Black;
-        DrawPageText(p, c.X + i * c.Width + c.PicWidth / 2 - 8, c.Y - weekOffset, names[i], color);
+        DrawPageText(p, ox + c.X + i * c.Width + c.PicWidth / 2 - 8, oy + c.Y - weekOffset, names[i], color);
     }
 
-    const int monthLength = CalendarMonthLength(m_nb.CurrentYear, m_nb.CurrentMonth);
-    const QDate today = Clock::Today();
-    const bool todayShown = today.year() == m_nb.CurrentYear && today.month() == m_nb.CurrentMonth;
+    const int monthLength = CalendarMonthLength(s.shownYear, s.shownMonth);
+    const QDate today = s.today;
+    const bool todayShown = today.year() == s.shownYear && today.month() == s.shownMonth;
     const QFontMetrics fm(p.font(), p.device());
     const QSize digit(fm.horizontalAdvance(QLatin1Char('0')), fm.height());
     int n = 0;
     for (int w = 0; w < 6; ++w) {
         for (int d = 0; d < 7; ++d) {
-            const int v = MonthCells[w * 7 + d];
-            const int x = c.X + d * c.Width, y = c.Y + w * c.Height;
+            const int v = cells[w * 7 + d];
+            const int x = ox + c.X + d * c.Width, y = oy + c.Y + w * c.Height;
             if (v != 0) {
-                DrawCalendarCell(p, x, y, v);
                 const int day = std::abs(v);
+                DrawCalendarCell(p, x, y, v > 0 ? QDate(s.shownYear, s.shownMonth, day) : QDate(), s);
                 const int tx = x + c.PicWidth - 8 - (day >= 10 ? 8 : 0), ty = y + c.PicHeight - dayOffset;
                 const std::string number = std::to_string(day);
                 drawNumberBacking(p, digit, QRect(x, y, c.PicWidth, c.PicHeight), tx, ty, number.size());
                 DrawPageText(p, tx, ty, number, v > 0 ? PageColors::Blue : PageColors::Grey);
-                if (todayShown && day == today.day() && Printing == PrintingScreen)
+                if (todayShown && day == today.day() && s.printing == PrintingScreen)
                     drawTodayMark(p, x, y, c.PicWidth, c.PicHeight);
                 ++n;
             } else if (n > 0) {
@@ -142,36 +139,34 @@ int PageViews::CalendarCellAt(QPoint pt) const
     return row * 7 + column;
 }
 
-void PageViews::HandleCalendarMouse(int action, QPoint point)
+void PageViews::HandleCalendarMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r)
 {
     const CalendarLayout& c = Calendar;
     if (!OnCalendarGrid(point)) {
         if (action == MouseRelease && m_pressedCell >= 0) {
             m_pressedCell = -1;  // a press on a day is over once the button comes up anywhere
-            m_nb.PresentPage();
+            r.erasePress = true;
         }
-        HandleHeaderMouse(action, point);
+        HandleHeaderMouse(action, point, s, r);
         return;
     }
     const int k = CalendarCellAt(point);
     if (k < 0 || MonthCells[k] == 0) {
         if (action == MouseRelease && m_pressedCell >= 0) {
             m_pressedCell = -1;
-            m_nb.PresentPage();
+            r.erasePress = true;
         }
         return;
     }
-    const int v = MonthCells[k];
     switch (action) {
     case MouseMove:
-        showHandCursor();
+        r.cursor = PageCursor::Hand;
         break;
-    case MousePress: {
-        m_nb.CurrentDay = std::abs(v);
+    case MousePress:
         m_pressedCell = k;
-        showPressedFrame(QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight));
+        r.feedback =
+            PressFeedback{{}, {}, QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight)};
         break;
-    }
     case MouseRelease: {
         // The day acted on is the pressed one, wherever on the days the button comes up. Whether
         // it is opened or created follows that day's own record, so a day that exists is never
@@ -180,17 +175,8 @@ void PageViews::HandleCalendarMouse(int action, QPoint point)
             break;
         const int pressed = MonthCells[m_pressedCell];
         m_pressedCell = -1;
-        if (pressed > 0) {
-            if (m_nb.store().LoadDayRecord(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay))
-                m_nb.SetViewMode(1);
-            else
-                m_nb.PresentPage();
-        } else if (m_nb.prompt().ask(151, Buttons::YesNo, Icon::Question) == Answer::Yes) {
-            if (!m_nb.store().NewDayRecord())
-                m_nb.PresentPage();
-        } else {
-            m_nb.PresentPage();
-        }
+        const QDate date(s.shownYear, s.shownMonth, std::abs(pressed));
+        r.action = PageAction{pressed > 0 ? PageAction::OpenDay : PageAction::AskCreateDay, date};
         break;
     }
     default:

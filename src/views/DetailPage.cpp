@@ -1,6 +1,4 @@
 // The detail page: the current day's photo, its data table and its memo, over the background.
-#include "app/CNotebook.h"
-#include "app/ViewHost.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
@@ -36,10 +34,10 @@ struct Geometry {
 
 // The photo area: the layout's corner and the trimming size of Kelto.ini, bounded like every
 // layout size so a hand-edited size never scales a picture to gigabytes.
-Geometry pictureArea(const std::string& layout, const CNotebook& nb)
+Geometry pictureArea(const PageSnapshot& s)
 {
-    return {ReadLayoutInt(layout, LayoutIni::PictureX), ReadLayoutInt(layout, LayoutIni::PictureY),
-            ClampLayout(nb.TrimingWidth, 0), ClampLayout(nb.TrimingHeight, 0)};
+    return {ReadLayoutInt(s.layoutFile, LayoutIni::PictureX), ReadLayoutInt(s.layoutFile, LayoutIni::PictureY),
+            ClampLayout(s.pictureArea.width(), 0), ClampLayout(s.pictureArea.height(), 0)};
 }
 
 Geometry memoBox(const std::string& layout)
@@ -162,28 +160,28 @@ std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& 
     return v;
 }
 
-void PageViews::DrawDetailPage(QPainter& p, int ox, int oy)
+void PageViews::DrawDetailPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
-    const int vw = m_nb.ViewWidth, vh = m_nb.ViewHeight;
-    if (Printing == PrintingScreen && !DetailBackground.isNull()) {
+    const int vw = s.viewSize.width(), vh = s.viewSize.height();
+    if (s.printing == PrintingScreen && !DetailBackground.isNull()) {
         p.fillRect(0, 0, vw, vh, PageColors::White);
         DrawPicture(p, 0, 0, DetailBackground);
-    } else if (Printing != PrintingPrinter) {
+    } else if (s.printing != PrintingPrinter) {
         p.fillRect(ox, oy, vw, vh, PageColors::White);
     }
-    DrawPictureArea(p, ox, oy);
-    DrawDataTable(p, ox, oy);
-    DrawMemoBox(p, ox, oy);
+    DrawPictureArea(p, ox, oy, s);
+    DrawDataTable(p, ox, oy, s);
+    DrawMemoBox(p, ox, oy, s);
 }
 
-void PageViews::DrawPictureArea(QPainter& p, int ox, int oy)
+void PageViews::DrawPictureArea(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
-    const Geometry area = pictureArea(m_nb.LayoutFile, m_nb);
+    const Geometry area = pictureArea(s);
     const int x = area.X + ox, y = area.Y + oy, w = area.W, h = area.H;
-    const QImage& picture = m_nb.store().Day.picture;
+    const QImage& picture = s.day.picture;
     if (!picture.isNull()) {
         StretchPicture(p, x, y, w, h, picture);
-    } else if (Printing != PrintingScreen || DetailBackground.isNull()) {
+    } else if (s.printing != PrintingScreen || DetailBackground.isNull()) {
         OutlineRect(p, x, y, w, h);
     } else {
         // An empty photo area stands out from the background as a white box.
@@ -191,9 +189,9 @@ void PageViews::DrawPictureArea(QPainter& p, int ox, int oy)
     }
 }
 
-void PageViews::DrawDataTable(QPainter& p, int ox, int oy)
+void PageViews::DrawDataTable(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
-    const std::string& layout = m_nb.LayoutFile;
+    const std::string& layout = s.layoutFile;
     if (auto title = ParseCaption(ReadLayoutText(layout, "Data1", LayoutIni::Title, "", LayoutIni::kHeaderValueBytes)))
         DrawPageText(p, title->x + ox, title->y + oy, title->text, PageColors::Black);
 
@@ -202,15 +200,15 @@ void PageViews::DrawDataTable(QPainter& p, int ox, int oy)
     const int W = ReadLayoutInt(layout, LayoutIni::Data1Width);
     const int pitch = ReadLayoutInt(layout, LayoutIni::Data1LinePitch);
     const int col = ReadLayoutInt(layout, LayoutIni::Data1ColumnWidth);
-    if (Printing == PrintingScreen && !DetailBackground.isNull())
+    if (s.printing == PrintingScreen && !DetailBackground.isNull())
         p.fillRect(X, Y, W, 11 * pitch, PageColors::White);
 
     // Row captions; an empty one of rows 0-8 ends the table.
     static const std::pair<const char*, const char*> captionKeys[9] = {
         {"Data1", "Title1"}, {"Data2", "Title1"}, {"Data2", "Title2"}, {"Data2", "Title3"}, {"Data3", "Title1"},
         {"Data3", "Title2"}, {"Data3", "Title3"}, {"Data3", "Title4"}, {"Data3", "Title5"}};
-    FreeItemCaption free[2] = {SplitFreeItemCaption(ReadNotebookKey(m_nb.NotebookFolder, "Option1")),
-                               SplitFreeItemCaption(ReadNotebookKey(m_nb.NotebookFolder, "Option2"))};
+    FreeItemCaption free[2] = {SplitFreeItemCaption(ReadNotebookKey(s.notebookFolder, "Option1")),
+                               SplitFreeItemCaption(ReadNotebookKey(s.notebookFolder, "Option2"))};
     int rows = 0;
     for (int i = 0; i < 11; ++i) {
         std::string caption;
@@ -230,27 +228,27 @@ void PageViews::DrawDataTable(QPainter& p, int ox, int oy)
     p.drawLine(X, Y + rows * pitch, X, Y);
     p.drawLine(X + col, Y, X + col, Y + rows * pitch);
 
-    const DayRecord& day = m_nb.store().Day;
-    QDate date = day.date.isValid() ? day.date : QDate(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
-    const auto values = DetailValueTexts(day, date, m_nb.store().DayNumber(date), free[0].unit, free[1].unit);
+    const DayRecord& day = s.day;
+    const QDate date = day.date.isValid() ? day.date : s.currentDate;
+    const auto values = DetailValueTexts(day, date, s.dayNumber, free[0].unit, free[1].unit);
     for (int i = 0; i < 11; ++i)
         DrawPageText(p, X + col + 4, Y + i * pitch + 4, values[i], PageColors::Black);
 }
 
-void PageViews::DrawMemoBox(QPainter& p, int ox, int oy)
+void PageViews::DrawMemoBox(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
-    const std::string& layout = m_nb.LayoutFile;
+    const std::string& layout = s.layoutFile;
     if (auto title = ParseCaption(ReadLayoutText(layout, "Memo", LayoutIni::Title, "", LayoutIni::kMemoTitleBytes)))
         DrawPageText(p, title->x + ox, title->y + oy, title->text, PageColors::Black);
     Geometry box = memoBox(layout);
     const int X = box.X + ox, Y = box.Y + oy;
-    if (Printing == PrintingScreen && !DetailBackground.isNull())
+    if (s.printing == PrintingScreen && !DetailBackground.isNull())
         p.fillRect(X, Y, box.W, box.H, PageColors::White);
 
-    const QDate date = m_nb.store().Day.date;
+    const QDate date = s.day.date;
     std::string bytes;
     const int pitch = ReadLayoutInt(layout, LayoutIni::MemoLinePitch);
-    if (date.isValid() && pitch > 0 && ReadFileBytes(DayFilePath(m_nb.NotebookFolder, date, "txt"), bytes, kMemoReadBytes)) {
+    if (date.isValid() && pitch > 0 && ReadFileBytes(DayFilePath(s.notebookFolder, date, "txt"), bytes, kMemoReadBytes)) {
         // A head cut mid-character would decode wrongly: keep whole lines.
         if (bytes.size() == kMemoReadBytes && bytes.find('\n') != std::string::npos)
             bytes.erase(bytes.rfind('\n') + 1);
@@ -262,22 +260,20 @@ void PageViews::DrawMemoBox(QPainter& p, int ox, int oy)
     OutlineRect(p, X, Y, box.W, box.H);
 }
 
-void PageViews::HandleDetailMouse(int action, QPoint pt)
+void PageViews::HandleDetailMouse(int action, QPoint pt, const PageSnapshot& s, PageMouseResult& r) const
 {
-    const std::string& layout = m_nb.LayoutFile;
-    ViewHost* host = m_nb.host();
+    const std::string& layout = s.layoutFile;
     const int px = pt.x(), py = pt.y();
+    auto run = [&r](int command) { r.action = PageAction{PageAction::RunCommand, {}, 0, command}; };
     if (action == MouseDoubleClick) {
-        if (!host)
-            return;
-        const Geometry pic = pictureArea(layout, m_nb);
+        const Geometry pic = pictureArea(s);
         if (pic.X < px && px < pic.X + pic.W && pic.Y < py && py < pic.Y + pic.H) {
-            host->PostCommand(PageCommand::ImportPhoto);
+            run(PageCommand::ImportPhoto);
             return;
         }
         Geometry memo = memoBox(layout);
         if (memo.X < px && px < memo.X + memo.W && memo.Y < py && py < memo.Y + memo.H) {
-            host->PostCommand(PageCommand::EditMemo);
+            run(PageCommand::EditMemo);
             return;
         }
         const int tx = ReadLayoutInt(layout, LayoutIni::Data1X), ty = ReadLayoutInt(layout, LayoutIni::Data1Y);
@@ -288,7 +284,7 @@ void PageViews::HandleDetailMouse(int action, QPoint pt)
             std::string v = ReadLayoutText(layout, "Data3", LayoutIni::Title, LayoutIni::Data3Title.def);
             if (size_t comma = v.find(','); comma != std::string::npos)
                 divide = IniFile::ParseInt(v.substr(comma + 1));
-            host->PostCommand(py > divide ? PageCommand::EntryData : PageCommand::EditWeather);
+            run(py > divide ? PageCommand::EntryData : PageCommand::EditWeather);
         }
         return;
     }
@@ -299,13 +295,14 @@ void PageViews::HandleDetailMouse(int action, QPoint pt)
         return;
     switch (action) {
     case MouseMove:
-        showHandCursor();
+        r.cursor = PageCursor::Hand;
         break;
     case MousePress:
-        showPressedPiece(DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34), QPoint(direction < 0 ? 4 : 718, 24));
+        r.feedback = PressFeedback{DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34),
+                                   QPoint(direction < 0 ? 4 : 718, 24), {}};
         break;
     case MouseRelease:
-        m_nb.store().StepDay(direction);
+        r.action = PageAction{PageAction::StepDay, {}, direction};
         break;
     default:
         break;

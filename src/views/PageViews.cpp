@@ -1,9 +1,6 @@
 #include "views/PageViews.h"
 
-#include "app/CNotebook.h"
-#include "app/ViewHost.h"
 #include "photos/PictureFile.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/SafeFormat.h"
 #include "platform/TextCodec.h"
@@ -12,99 +9,92 @@
 
 #include <QPainter>
 
-PageViews::PageViews(CNotebook& notebook) : m_nb(notebook) {}
-
-void PageViews::LoadSettings()
+void PageViews::LoadSettings(const std::string& layout, const std::string& programFolder, QSize viewSize)
 {
-    const std::string& layout = m_nb.LayoutFile;
     Calendar.X = ReadLayoutInt(layout, LayoutIni::CalX);
     Calendar.Y = ReadLayoutInt(layout, LayoutIni::CalY);
     Calendar.Width = ReadLayoutInt(layout, LayoutIni::CalWidth);
     Calendar.Height = ReadLayoutInt(layout, LayoutIni::CalHeight);
     // The frame sizes the thumbnails: one larger than the page could never be seen whole.
-    Calendar.PicWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicWidth), 0, m_nb.ViewWidth);
-    Calendar.PicHeight = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicHeight), 0, m_nb.ViewHeight);
-    QDate today = Clock::Today();
-    m_nb.CurrentYear = today.year();
-    m_nb.CurrentMonth = today.month();
-    m_nb.CurrentDay = today.day();
-    CalendarBackground = LoadPageBackground(LayoutIni::Calender);
-    GraphBackground = LoadPageBackground("Graph");
-    ListBackground = LoadPageBackground("List");
+    Calendar.PicWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicWidth), 0, viewSize.width());
+    Calendar.PicHeight = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicHeight), 0, viewSize.height());
+    CalendarBackground = LoadPageBackground(layout, programFolder, LayoutIni::Calender);
+    GraphBackground = LoadPageBackground(layout, programFolder, "Graph");
+    ListBackground = LoadPageBackground(layout, programFolder, "List");
     Thumbnails.Clear();
 }
 
-void PageViews::LoadDetailBackground()
+void PageViews::LoadDetailBackground(const std::string& layoutFile, const std::string& programFolder)
 {
-    DetailBackground = LoadPageBackground(LayoutIni::Data);
+    DetailBackground = LoadPageBackground(layoutFile, programFolder, LayoutIni::Data);
 }
 
-QImage PageViews::LoadPageBackground(const char* section) const
+QImage PageViews::LoadPageBackground(const std::string& layoutFile, const std::string& programFolder,
+                                     const char* section)
 {
-    std::string name = ReadLayoutText(m_nb.LayoutFile, section, LayoutIni::BackGround, "", 259);
+    std::string name = ReadLayoutText(layoutFile, section, LayoutIni::BackGround, "", 259);
     if (name.empty())
         return {};
     for (char& c : name)
         if (c == '\\')
             c = '/';
     QImage picture;
-    if (!LoadPictureFile(JoinPath(m_nb.ProgramFolder, name), picture))
+    if (!LoadPictureFile(JoinPath(programFolder, name), picture))
         return {};
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
-void PageViews::DrawPage(int mode)
+void PageViews::DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s)
 {
-    if (m_nb.PageBuffer.isNull())
-        return;
-    m_pressedCell = -1;
-    QPainter p(&m_nb.PageBuffer);
-    PreparePagePainter(p);
-    switch (mode) {
+    if (s.printing == PrintingScreen)
+        m_pressedCell = -1;
+    const int ox = origin.x(), oy = origin.y();
+    const int vw = s.viewSize.width(), vh = s.viewSize.height();
+    switch (s.mode) {
     case 1:
-        DrawDetailPage(p, 0, 0);
+        DrawDetailPage(p, ox, oy, s);
         break;
     case 4:
-        DrawCalendarPage(p);
+        DrawCalendarPage(p, ox, oy, s);
         break;
     case 2:
     case 3: {
         // The graph and the list draw their own pages; until then the header shows the month.
-        const QImage& bg = mode == 2 ? GraphBackground : ListBackground;
-        p.fillRect(0, 0, m_nb.ViewWidth, m_nb.ViewHeight, Qt::white);
-        DrawPicture(p, 0, 0, bg);
-        DrawPageHeader(p, 0, 0, -1, -1, mode == 2 ? LayoutIni::Calender : "List");
+        const QImage& bg = s.mode == 2 ? GraphBackground : ListBackground;
+        p.fillRect(ox, oy, vw, vh, Qt::white);
+        DrawPicture(p, ox, oy, bg);
+        DrawPageHeader(p, ox, oy, -1, -1, s.mode == 2 ? LayoutIni::Calender : "List", s);
         break;
     }
     default:
-        p.fillRect(0, 0, m_nb.ViewWidth, m_nb.ViewHeight, Qt::white);
+        p.fillRect(ox, oy, vw, vh, Qt::white);
         break;
     }
 }
 
-void PageViews::HandleMouse(int action, QPoint point)
+PageMouseResult PageViews::HandleMouse(int action, QPoint point, const PageSnapshot& s)
 {
-    // A move decides the cursor afresh: the hand only while a handler finds something to click.
-    m_handWanted = false;
-    switch (m_nb.ViewMode) {
+    PageMouseResult r;
+    switch (s.mode) {
     case 1:
-        HandleDetailMouse(action, point);
+        HandleDetailMouse(action, point, s, r);
         break;
     case 4:
         if (action != MouseDoubleClick)
-            HandleCalendarMouse(action, point);
+            HandleCalendarMouse(action, point, s, r);
         break;
     case 2:
     case 3:
         if (action != MouseDoubleClick)
-            HandleHeaderMouse(action, point);
+            HandleHeaderMouse(action, point, s, r);
         break;
     default:
         break;
     }
-    if (action == MouseMove)
-        if (ViewHost* host = m_nb.host())
-            host->SetCursor(m_handWanted ? PageCursor::Hand : PageCursor::Arrow);
+    // A move decides the cursor afresh: the hand only while a handler found something to click.
+    if (action == MouseMove && !r.cursor)
+        r.cursor = PageCursor::Arrow;
+    return r;
 }
 
 void PageViews::Release()
@@ -116,20 +106,21 @@ void PageViews::Release()
     Thumbnails.Clear();
 }
 
-void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int nextMode, const char* section)
+void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int nextMode, const char* section,
+                               const PageSnapshot& s)
 {
-    const std::string& layout = m_nb.LayoutFile;
+    const std::string& layout = s.layoutFile;
     if (auto title = ParseCaption(ReadLayoutText(layout, section, LayoutIni::Title, "", LayoutIni::kHeaderValueBytes))) {
-        std::string text = CutCp932(FormatInts(title->text, {m_nb.CurrentYear, m_nb.CurrentMonth}),
-                                    LayoutIni::kHeaderValueBytes);
+        std::string text =
+            CutCp932(FormatInts(title->text, {s.shownYear, s.shownMonth}), LayoutIni::kHeaderValueBytes);
         DrawPageText(p, title->x + ox, title->y + oy, text, PageColors::Black);
     }
-    if (Printing != PrintingScreen)
+    if (s.printing != PrintingScreen)
         return;
 
     QPen oldPen = p.pen();
     p.setPen(QPen(PageColors::Blue, 1));
-    const int shown = m_nb.CurrentYear * 12 + m_nb.CurrentMonth;
+    const int shown = s.shownYear * 12 + s.shownMonth;
     for (int which = 0; which < 2; ++which) {
         const char* key = which == 0 ? LayoutIni::PrevMonth : LayoutIni::NextMonth;
         auto link = ParseCaption(ReadLayoutText(layout, section, key, "", LayoutIni::kHeaderValueBytes));
@@ -139,17 +130,15 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
         int mode = which == 0 ? prevMode : nextMode;
         bool enabled = mode != 0;
         if (mode == -1 && which == 0) {
-            const auto& start = m_nb.store().StartDate;
-            const int first = m_nb.store().FirstDayDate;
-            if (start && first != 0) {
-                int startMonth = start->year() * 12 + start->month();
+            const int first = s.firstDayDate;
+            if (s.startDate && first != 0) {
+                int startMonth = s.startDate->year() * 12 + s.startDate->month();
                 int firstMonth = (first / 10000) * 12 + (first / 100) % 100;
                 enabled = !(startMonth >= shown && firstMonth >= shown);
             }
         } else if (mode == -1) {
             // Months after today's hold no days yet.
-            const QDate today = Clock::Today();
-            enabled = shown < today.year() * 12 + today.month();
+            enabled = shown < s.today.year() * 12 + s.today.month();
         }
         const bool background = !CalendarBackground.isNull();
         if (enabled) {
@@ -174,30 +163,7 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
     p.setPen(oldPen);
 }
 
-void PageViews::showHandCursor()
-{
-    m_handWanted = true;
-}
-
-void PageViews::showPressedPiece(const QImage& piece, QPoint at)
-{
-    if (ViewHost* host = m_nb.host())
-        host->DrawOnWindow([piece, at](QPainter& w) { w.drawImage(at, piece); });
-}
-
-void PageViews::showPressedFrame(QRect frame)
-{
-    if (ViewHost* host = m_nb.host()) {
-        QPen pen = m_nb.HighlightPen;
-        host->DrawOnWindow([pen, frame](QPainter& w) {
-            w.setPen(pen);
-            w.setBrush(Qt::NoBrush);
-            w.drawRect(frame.x(), frame.y(), frame.width() - 1, frame.height() - 1);
-        });
-    }
-}
-
-bool PageViews::HandleHeaderMouse(int action, QPoint point)
+bool PageViews::HandleHeaderMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const
 {
     auto hits = [&](const QPoint& c) {
         return c.x() <= point.x() && point.x() <= c.x() + 50 && c.y() <= point.y() && point.y() <= c.y() + 18;
@@ -205,52 +171,27 @@ bool PageViews::HandleHeaderMouse(int action, QPoint point)
     if (!hits(HeaderLinks[0]) && !hits(HeaderLinks[1]))
         return false;
     const int which = point.x() < HeaderLinks[1].x() ? 0 : 1;
+    const int direction = which == 0 ? -1 : 1;
     const QPoint corner = HeaderLinks[which];
     switch (action) {
     case MouseMove:
-        showHandCursor();
+        r.cursor = PageCursor::Hand;
         break;
     case MousePress:
         if (!CalendarBackground.isNull()) {
-            const QImage& source = m_nb.ViewMode == 3 && !ListBackground.isNull() ? ListBackground : CalendarBackground;
-            showPressedPiece(source.copy(corner.x() - 4, corner.y() - 2, 54, 20), corner);
+            const QImage& source = s.mode == 3 && !ListBackground.isNull() ? ListBackground : CalendarBackground;
+            r.feedback = PressFeedback{source.copy(corner.x() - 4, corner.y() - 2, 54, 20), corner, {}};
         } else {
-            showPressedFrame(QRect(corner, QSize(50, 18)));
+            r.feedback = PressFeedback{{}, {}, QRect(corner, QSize(50, 18))};
         }
         break;
     case MouseRelease:
-        if (m_nb.ViewMode == 3) {
-            if (ListHeaderStep)
-                ListHeaderStep(which == 0 ? -1 : 1);
-        } else {
-            stepMonth(which == 0 ? -1 : 1);
-        }
+        r.action = PageAction{s.mode == 3 ? PageAction::StepListPage : PageAction::StepMonth, {}, direction};
         break;
     default:
         break;
     }
     return true;
-}
-
-void PageViews::stepMonth(int direction)
-{
-    int month = m_nb.CurrentMonth + direction;
-    int year = m_nb.CurrentYear;
-    if (month < 1) {
-        month = 12;
-        --year;
-    } else if (month > 12) {
-        month = 1;
-        ++year;
-    }
-    m_nb.CurrentYear = year;
-    m_nb.CurrentMonth = month;
-    // The day must exist in the new month for anything that builds a date from it.
-    int length = CalendarMonthLength(year, month);
-    if (m_nb.CurrentDay > length)
-        m_nb.CurrentDay = length;
-    DrawPage(m_nb.ViewMode);
-    m_nb.PresentPage();
 }
 
 int CalendarMonthLength(int year, int month)

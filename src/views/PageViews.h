@@ -1,11 +1,14 @@
 #pragma once
 // The pages of the main window: layout, backgrounds, the page header and the painters and mouse
-// handlers of the calendar and the detail page. Painters take a QPainter and an origin, so the
-// same drawing serves the screen, the printer and images made without a display.
+// handlers of the calendar and the detail page. Painters take a QPainter, an origin and a
+// snapshot, so the same drawing serves the screen, the printer and images made without a display.
+#include "views/PageMouse.h"
+#include "views/PageSnapshot.h"
 #include "views/ThumbnailCache.h"
 
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 
 #include <QDate>
 
@@ -15,14 +18,8 @@
 #include <string>
 #include <vector>
 
-class CNotebook;
 class QPainter;
 struct DayRecord;
-
-enum MouseAction { MousePress = 1, MouseMove = 2, MouseRelease = 3, MouseDoubleClick = 4 };
-
-// Where Printing says a page is drawn for.
-enum PrintingTarget { PrintingScreen = 0, PrintingPrinter = 1, PrintingPreview = 2 };
 
 // The calendar grid of Layout.ini [Calender], read once when the page buffer is made.
 struct CalendarLayout {
@@ -48,67 +45,62 @@ inline constexpr int LeftMaxX = 58, RightMinX = 714;
 // A disabled header link's corner.
 inline constexpr int kLinkDisabled = 999;
 
+// week * 7 + weekday: d > 0 recorded day d, -d day without record up to today, 0 no day.
+using MonthCellValues = std::array<int, 42>;
+// The cells of the snapshot's shown month, from the day files of its notebook folder.
+MonthCellValues FillMonthCells(const PageSnapshot& s);
+
+// The pictures and grid a layout names, and what the mouse needs of the page last drawn on the
+// screen. Drawing for the printer or the preview leaves the screen's state alone.
 class PageViews {
 public:
-    explicit PageViews(CNotebook& notebook);
-
-    // Page settings read when the page buffer is created: the calendar layout (which also sets
-    // the current date to today) and the calendar, graph and list backgrounds.
-    void LoadSettings();
+    // Page settings read when the page buffer is created: the calendar layout and the calendar,
+    // graph and list backgrounds. Frames are bounded by `viewSize`.
+    void LoadSettings(const std::string& layoutFile, const std::string& programFolder, QSize viewSize);
     // The detail page's background, loaded when a notebook is opened.
-    void LoadDetailBackground();
-    // Draws the page of `mode` into the page buffer at (0, 0).
-    void DrawPage(int mode);
-    // Mouse action (1 press, 2 move, 3 release, 4 double-click) in client coordinates.
-    void HandleMouse(int action, QPoint point);
+    void LoadDetailBackground(const std::string& layoutFile, const std::string& programFolder);
+    // Draws the snapshot's page with its corner at `origin`.
+    void DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s);
+    // Mouse action (1 press, 2 move, 3 release, 4 double-click) in client coordinates, on the
+    // page last drawn for the screen from `s`.
+    PageMouseResult HandleMouse(int action, QPoint point, const PageSnapshot& s);
     void Release();
 
     // The section's BackGround picture at its own size; null when there is none or it fails.
-    QImage LoadPageBackground(const char* section) const;
+    static QImage LoadPageBackground(const std::string& layoutFile, const std::string& programFolder,
+                                     const char* section);
 
     // Page header: title and previous/next links. Modes: 0 disabled, -1 from the data, else enabled.
-    void DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int nextMode, const char* section);
-    bool HandleHeaderMouse(int action, QPoint point);
+    void DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int nextMode, const char* section,
+                        const PageSnapshot& s);
+    bool HandleHeaderMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const;
 
     // Calendar.
-    void FillMonthCells();
-    void DrawCalendarPage(QPainter& p);
-    void DrawCalendarCell(QPainter& p, int x, int y, int value);
-    void HandleCalendarMouse(int action, QPoint point);
+    void DrawCalendarPage(QPainter& p, int ox, int oy, const PageSnapshot& s);
+    void DrawCalendarCell(QPainter& p, int x, int y, const QDate& date, const PageSnapshot& s);
+    void HandleCalendarMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
     // Cell index under a point, or -1 when the point is off the grid.
     int CalendarCellAt(QPoint point) const;
     bool OnCalendarGrid(QPoint point) const;
 
     // Detail page.
-    void DrawDetailPage(QPainter& p, int ox, int oy);
-    void DrawPictureArea(QPainter& p, int ox, int oy);
-    void DrawDataTable(QPainter& p, int ox, int oy);
-    void DrawMemoBox(QPainter& p, int ox, int oy);
-    void HandleDetailMouse(int action, QPoint point);
+    void DrawDetailPage(QPainter& p, int ox, int oy, const PageSnapshot& s);
+    void DrawPictureArea(QPainter& p, int ox, int oy, const PageSnapshot& s);
+    void DrawDataTable(QPainter& p, int ox, int oy, const PageSnapshot& s);
+    void DrawMemoBox(QPainter& p, int ox, int oy, const PageSnapshot& s);
+    void HandleDetailMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const;
 
-    int Printing = PrintingScreen;
-    // Top-left corners of the previous and next links as last drawn; (999, 999) when disabled.
+    // Top-left corners of the previous and next links as last drawn on the screen; (999, 999)
+    // when disabled.
     std::array<QPoint, 2> HeaderLinks{QPoint(kLinkDisabled, kLinkDisabled), QPoint(kLinkDisabled, kLinkDisabled)};
     CalendarLayout Calendar;
-    // week * 7 + weekday: d > 0 recorded day d, -d day without record up to today, 0 no day.
-    std::array<int, 42> MonthCells{};
+    // The cells of the calendar last drawn on the screen.
+    MonthCellValues MonthCells{};
     QImage CalendarBackground, GraphBackground, ListBackground, DetailBackground;
     ThumbnailCache Thumbnails;
-    // The list page turns its pages itself (direction -1 or +1); the header calls it in list mode.
-    std::function<void(int direction)> ListHeaderStep;
 
 private:
-    void stepMonth(int direction);
-    // Mouse feedback, drawn straight on the window until the next present. The hand is asked
-    // for by the handlers during one move; HandleMouse then sets the hand or the arrow.
-    void showHandCursor();
-    void showPressedPiece(const QImage& piece, QPoint at);
-    void showPressedFrame(QRect frame);  // outline with HighlightPen
-    int pressedCell() const { return m_pressedCell; }
-
-    CNotebook& m_nb;
     int m_pressedCell = -1;  // calendar cell of the last press, -1 when none
-    bool m_handWanted = false;
 };
 
 // Lines of a memo text as they fill a box: the editor's exit-command line is left out, line ends

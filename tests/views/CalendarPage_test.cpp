@@ -131,46 +131,45 @@ TEST(CalendarPage, ClickProtocol)
     f.addDay(20140311);
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
-    auto& pages = f.nb->pages();
 
     // Press on one day and release on another: the pressed day is the one opened, and whether
     // it is opened or created follows its own record, not the cell under the release.
-    pages.HandleMouse(1, cellCentre(15));  // the 10th, recorded
-    pages.HandleMouse(3, cellCentre(16));  // the 11th, recorded
+    f.nb->HandleMouse(1, cellCentre(15));  // the 10th, recorded
+    f.nb->HandleMouse(3, cellCentre(16));  // the 11th, recorded
     EXPECT_EQ(f.nb->ViewMode, 1);
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
     f.showMonth(2014, 3);
-    pages.HandleMouse(1, cellCentre(16));  // the 11th
-    pages.HandleMouse(3, cellCentre(20));  // the 15th, no record
+    f.nb->HandleMouse(1, cellCentre(16));  // the 11th
+    f.nb->HandleMouse(3, cellCentre(20));  // the 15th, no record
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 11));
     EXPECT_TRUE(f.prompt.asked().empty());
     f.showMonth(2014, 3);
     f.prompt.queue(Answer::No);
-    pages.HandleMouse(1, cellCentre(20));  // the 15th, no record
-    pages.HandleMouse(3, cellCentre(15));  // released on a recorded day
+    f.nb->HandleMouse(1, cellCentre(20));  // the 15th, no record
+    f.nb->HandleMouse(3, cellCentre(15));  // released on a recorded day
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{151});
     EXPECT_EQ(f.nb->ViewMode, 4);
     // Released on no day (before day 1): nothing happens.
     f.prompt.clear();
-    pages.HandleMouse(1, cellCentre(15));
-    pages.HandleMouse(3, cellCentre(0));
+    f.nb->HandleMouse(1, cellCentre(15));
+    f.nb->HandleMouse(3, cellCentre(0));
     EXPECT_EQ(f.nb->ViewMode, 4);
     EXPECT_TRUE(f.prompt.asked().empty());
 
     // A cell before day 1 does nothing and is not taken for a header link.
-    pages.HandleMouse(2, cellCentre(0));
+    f.nb->HandleMouse(2, cellCentre(0));
     EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
     f.click(cellCentre(0));
     EXPECT_EQ(f.nb->CurrentMonth, 3);
     EXPECT_EQ(f.nb->ViewMode, 4);
 
     // Moving over a day shows the hand; pressing outlines its frame on the window.
-    pages.HandleMouse(2, cellCentre(15));
+    f.nb->HandleMouse(2, cellCentre(15));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
-    pages.HandleMouse(1, cellCentre(15));
+    f.nb->HandleMouse(1, cellCentre(15));
     auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
     EXPECT_GT(countPixels(f.host.screen, QRect(cellCorner(15), QSize(80, 60)), green), 100);
-    pages.HandleMouse(3, cellCentre(15));
+    f.nb->HandleMouse(3, cellCentre(15));
     EXPECT_EQ(f.nb->ViewMode, 1);
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
 }
@@ -254,9 +253,9 @@ TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
         sheet.fill(Qt::white);
         QPainter p(&sheet);
         PreparePagePainter(p);
-        f.nb->pages().Printing = printing;
-        f.nb->pages().DrawCalendarPage(p);
-        f.nb->pages().Printing = PrintingScreen;
+        PageSnapshot s = f.nb->PageSnapshotNow();
+        s.printing = static_cast<PrintingTarget>(printing);
+        f.nb->pages().DrawCalendarPage(p, 0, 0, s);
         p.end();
         EXPECT_EQ(countPixels(sheet, QRect(0, 0, 780, 496), orange), 0) << printing;
         EXPECT_TRUE(framed(sheet, 20)) << printing;

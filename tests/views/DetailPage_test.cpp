@@ -181,7 +181,7 @@ TEST(DetailPage, DoubleClickAreas)
         f.openOn(QDate(2013, 6, 1));
         f.nb->SetViewMode(1);
         f.host.posted.clear();
-        f.nb->pages().HandleMouse(4, c.at);
+        f.nb->HandleMouse(4, c.at);
         std::vector<int> expected;
         if (c.command)
             expected.push_back(c.command);
@@ -201,16 +201,16 @@ TEST(DetailPage, ArrowsStepBetweenDays)
     f.nb->SetViewMode(1);
     auto& pages = f.nb->pages();
 
-    pages.HandleMouse(2, QPoint(30, 40));
+    f.nb->HandleMouse(2, QPoint(30, 40));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
-    pages.HandleMouse(2, QPoint(400, 40));  // off the arrows: the arrow cursor again
+    f.nb->HandleMouse(2, QPoint(400, 40));  // off the arrows: the arrow cursor again
     EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
-    pages.HandleMouse(2, QPoint(30, 40));
+    f.nb->HandleMouse(2, QPoint(30, 40));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
-    pages.HandleMouse(1, QPoint(30, 40));
+    f.nb->HandleMouse(1, QPoint(30, 40));
     // The arrow's piece of the background, shifted 4 right and 2 down, on the window only.
     EXPECT_EQ(f.host.screen.copy(4, 24, 62, 34), pages.DetailBackground.copy(0, 22, 62, 34));
-    pages.HandleMouse(3, QPoint(30, 40));
+    f.nb->HandleMouse(3, QPoint(30, 40));
     EXPECT_EQ(f.nb->store().Day.date, QDate(2013, 5, 3));
     f.click(QPoint(714, 56));  // the right arrow's corner
     EXPECT_EQ(f.nb->store().Day.date, QDate(2013, 5, 7));
@@ -241,9 +241,9 @@ TEST(DetailPage, EmptyPhotoAreaAndPrinting)
     {
         QPainter p(&sheet);
         PreparePagePainter(p);
-        f.nb->pages().Printing = PrintingPrinter;
-        f.nb->pages().DrawDetailPage(p, 100, 50);
-        f.nb->pages().Printing = PrintingScreen;
+        PageSnapshot s = f.nb->PageSnapshotNow();
+        s.printing = PrintingPrinter;
+        f.nb->pages().DrawDetailPage(p, 100, 50, s);
     }
     // The printer gets no fill; the photo outline moves with the origin.
     EXPECT_EQ(sheet.pixelColor(700, 450), QColor(Qt::yellow));

@@ -49,8 +49,8 @@ public:
     // Mouse press then release at one point.
     void click(QPoint at)
     {
-        nb->pages().HandleMouse(1, at);
-        nb->pages().HandleMouse(3, at);
+        nb->HandleMouse(1, at);
+        nb->HandleMouse(3, at);
     }
 };
 

@@ -1,0 +1,113 @@
+// The controller's side of the pages: it hands the painters a snapshot, and carries out what a
+// page asks for after a mouse event.
+#include "app/CNotebook.h"
+
+#include "app/ViewHost.h"
+#include "platform/Clock.h"
+#include "platform/Prompt.h"
+#include "views/PageDraw.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+PageSnapshot CNotebook::PageSnapshotNow() const
+{
+    PageSnapshot s;
+    s.mode = ViewMode;
+    s.layoutFile = LayoutFile;
+    s.programFolder = ProgramFolder;
+    s.notebookFolder = NotebookFolder;
+    s.viewSize = QSize(ViewWidth, ViewHeight);
+    s.pictureArea = QSize(TrimingWidth, TrimingHeight);
+    s.shownYear = CurrentYear;
+    s.shownMonth = CurrentMonth;
+    s.currentDate = QDate(CurrentYear, CurrentMonth, CurrentDay);
+    s.today = Clock::Today();
+    s.day = m_store.Day;
+    s.dayNumber = m_store.DayNumber(s.day.date.isValid() ? s.day.date : s.currentDate);
+    s.startDate = m_store.StartDate;
+    s.firstDayDate = m_store.FirstDayDate;
+    return s;
+}
+
+void CNotebook::DrawPage(int mode)
+{
+    if (PageBuffer.isNull())
+        return;
+    PageSnapshot s = PageSnapshotNow();
+    s.mode = mode;
+    QPainter p(&PageBuffer);
+    PreparePagePainter(p);
+    m_pages.DrawPage(p, QPoint(0, 0), s);
+}
+
+void CNotebook::HandleMouse(int action, QPoint point)
+{
+    const PageMouseResult r = m_pages.HandleMouse(action, point, PageSnapshotNow());
+    if (ViewWindow) {
+        if (r.cursor)
+            ViewWindow->SetCursor(*r.cursor);
+        if (r.feedback) {
+            const PressFeedback f = *r.feedback;
+            const QPen pen = HighlightPen;
+            ViewWindow->DrawOnWindow([f, pen](QPainter& w) {
+                if (!f.piece.isNull()) {
+                    w.drawImage(f.at, f.piece);
+                    return;
+                }
+                w.setPen(pen);
+                w.setBrush(Qt::NoBrush);
+                w.drawRect(f.frame.x(), f.frame.y(), f.frame.width() - 1, f.frame.height() - 1);
+            });
+        }
+    }
+    if (r.erasePress)
+        PresentPage();
+    if (r.action)
+        RunPageAction(*r.action);
+}
+
+void CNotebook::RunPageAction(const PageAction& a)
+{
+    switch (a.kind) {
+    case PageAction::OpenDay:
+    case PageAction::AskCreateDay:
+        CurrentYear = a.date.year();
+        CurrentMonth = a.date.month();
+        CurrentDay = a.date.day();
+        if (a.kind == PageAction::OpenDay) {
+            if (m_store.LoadDayRecord(CurrentYear, CurrentMonth, CurrentDay))
+                SetViewMode(ViewDetail);
+            else
+                PresentPage();
+        } else if (m_prompt.ask(151, Buttons::YesNo, Icon::Question) != Answer::Yes || !m_store.NewDayRecord()) {
+            PresentPage();
+        }
+        break;
+    case PageAction::StepMonth: {
+        CurrentMonth += a.step;
+        if (CurrentMonth < 1) {
+            CurrentMonth = 12;
+            --CurrentYear;
+        } else if (CurrentMonth > 12) {
+            CurrentMonth = 1;
+            ++CurrentYear;
+        }
+        // The day must exist in the new month for anything that builds a date from it.
+        CurrentDay = std::min(CurrentDay, CalendarMonthLength(CurrentYear, CurrentMonth));
+        DrawPage(ViewMode);
+        PresentPage();
+        break;
+    }
+    case PageAction::StepDay:
+        m_store.StepDay(a.step);
+        break;
+    case PageAction::StepListPage:
+        break;  // the list page turns its own pages once it is drawn
+    case PageAction::RunCommand:
+        if (ViewWindow)
+            ViewWindow->PostCommand(a.command);
+        break;
+    }
+}

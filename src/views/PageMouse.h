@@ -1,0 +1,45 @@
+#pragma once
+// What a page makes of the mouse: the cursor to show, press feedback to draw on the window and
+// a request the controller carries out. Pages never act on the notebook themselves.
+#include <QDate>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <optional>
+
+enum class PageCursor { Arrow, Hand, Animation };
+
+enum MouseAction { MousePress = 1, MouseMove = 2, MouseRelease = 3, MouseDoubleClick = 4 };
+
+struct PageAction {
+    enum Kind {
+        OpenDay,       // load `date` (it has a record) and show its detail page
+        AskCreateDay,  // `date` has no record: ask whether to begin it
+        StepMonth,     // show the month `step` (-1 or +1) away
+        StepDay,       // show the recorded day `step` away from the current one
+        StepListPage,  // the list page turns its page by `step`
+        RunCommand,    // run menu command `command` after this event
+    };
+    Kind kind;
+    QDate date;
+    int step = 0;
+    int command = 0;
+
+    bool operator==(const PageAction&) const = default;
+};
+
+// Drawn straight on the window until the next present: a piece of a picture at `at`, or else
+// an outline of `frame` in the highlight pen.
+struct PressFeedback {
+    QImage piece;
+    QPoint at;
+    QRect frame;
+};
+
+struct PageMouseResult {
+    std::optional<PageCursor> cursor;  // set on a move: the hand while something can be clicked
+    std::optional<PressFeedback> feedback;
+    std::optional<PageAction> action;
+    bool erasePress = false;  // the press feedback on the window is stale: present the page again
+};
