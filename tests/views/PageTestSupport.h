@@ -4,8 +4,10 @@
 #include "platform/TextCodec.h"
 #include "support/NotebookFixture.h"
 #include "views/PageDraw.h"
+#include "views/PageViews.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 
 #include <functional>
@@ -46,6 +48,39 @@ public:
         nb->CurrentMonth = month;
         nb->SetViewMode(4);
     }
+    // What a page of `mode` showing `year`/`month` is drawn from, made without a controller.
+    PageSnapshot snapshot(int mode, int year, int month, const QDate& today) const
+    {
+        PageSnapshot s;
+        s.mode = mode;
+        s.layoutFile = JoinPath(program, "Layout.ini");
+        s.programFolder = program;
+        s.notebookFolder = notebook;
+        s.shownYear = year;
+        s.shownMonth = month;
+        s.currentDate = QDate(year, month, 1);
+        s.today = today;
+        return s;
+    }
+    // Page objects loaded from the fixture's layout, as the controller loads its own.
+    PageViews loadedPages() const
+    {
+        PageViews pages;
+        const std::string layout = JoinPath(program, "Layout.ini");
+        pages.LoadSettings(layout, program, QSize(780, 496));
+        pages.LoadDetailBackground(layout, program);
+        return pages;
+    }
+    static QImage draw(PageViews& pages, const PageSnapshot& s, QPoint origin = {}, QSize size = {780, 496})
+    {
+        QImage page(size, QImage::Format_RGB32);
+        page.fill(Qt::yellow);
+        QPainter p(&page);
+        PreparePagePainter(p);
+        pages.DrawPage(p, origin, s);
+        return page;
+    }
+
     // Mouse press then release at one point.
     void click(QPoint at)
     {
