@@ -4,6 +4,7 @@
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
 #include "platform/Prompt.h"
+#include "res/AppIdentity.h"
 #include "res/Icons.h"
 #include "res/Strings.h"
 #include "views/CFontDlg.h"
@@ -32,7 +33,6 @@ namespace {
 constexpr int kFrameWidth = 799;
 constexpr int kFrameHeight = 599;
 constexpr int kIdleMs = 250;
-constexpr const char* kVersion = "1.0.0";
 
 QIcon ToolIcon(Command command)
 {
@@ -342,7 +342,7 @@ QDialog* CMainFrame::createAboutDialog(QWidget* parent)
     auto* icon = new QLabel(dlg);
     icon->setPixmap(QPixmap::fromImage(AppIconPicture(32)));
     icon->setAlignment(Qt::AlignTop);
-    auto* name = new QLabel(QString::fromUtf8("Kelto バージョン %1").arg(QLatin1String(kVersion)), dlg);
+    auto* name = new QLabel(QString::fromUtf8("Kelto バージョン %1").arg(QLatin1String(kKeltoVersion)), dlg);
     name->setObjectName(QStringLiteral("version"));
     auto* maker = new QLabel(QString::fromUtf8("学校の植物観察ノート"), dlg);
     auto* texts = new QVBoxLayout;

@@ -2,6 +2,7 @@
 // The main frame: menu, toolbar, status bar and the client window.
 #include "app/MenuTable.h"
 #include "app/ViewHost.h"
+#include "res/AppIdentity.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -18,7 +19,7 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     CMainFrame(const std::string& programFolder, const std::string& commandLine, Prompt* prompt = nullptr,
-               const std::string& lockName = "QuillaneKelto");
+               const std::string& lockName = kInstanceLockName);
     ~CMainFrame() override;
 
     CNoteView* view() const { return m_view; }

@@ -6,6 +6,7 @@
 #include "app/MenuTable.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
+#include "support/ModalWatcher.h"
 #include "views/PageViews.h"
 
 #include <QAction>
@@ -101,6 +102,7 @@ private slots:
     void secondInstanceRefusedSilently();
     void leavingAtStartClosesWithoutQuestion();
     void toolbarButtonsShowTheirWords();
+    void aboutShowsTheBuildVersion();
     void helpSays144WhenNothingCanShowIt_data();
     void helpSays144WhenNothingCanShowIt();
     void datePickersAreJapaneseSundayFirst();
@@ -445,6 +447,23 @@ void MainFrameTest::toolbarButtonsShowTheirWords()
     QCOMPARE(words.size(), int(kToolBarOrder.size()));  // no two buttons read alike
     // The menu keeps its captions with their mnemonics.
     QCOMPARE(frame.action(Command::ImportPhoto)->text(), QString::fromUtf8("写真画像取込(&O)"));
+}
+
+void MainFrameTest::aboutShowsTheBuildVersion()
+{
+    FrameFixture f;
+    QString title, version;
+    ModalWatcher watcher([&](QDialog& dlg) {
+        title = dlg.windowTitle();
+        if (auto* label = dlg.findChild<QLabel*>("version"))
+            version = label->text();
+        dlg.accept();
+    });
+    f.frame->runCommand(Command::About);
+    QVERIFY2(watcher.ok(), watcher.failure());
+    QCOMPARE(title, QString::fromUtf8("Keltoのバージョン情報"));
+    // The project's version as CMake has it, not a copy in the source.
+    QCOMPARE(version, QString::fromUtf8("Kelto バージョン " KELTO_PROJECT_VERSION));
 }
 
 void MainFrameTest::helpSays144WhenNothingCanShowIt_data()
