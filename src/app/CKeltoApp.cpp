@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CNotebook.h"
+#include "res/AppIdentity.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -27,7 +28,7 @@ void onTerminationSignal(int)
 CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Kelto");
-    setApplicationVersion("1.0.0");
+    setApplicationVersion(QString::fromLatin1(kKeltoVersion));
     UseJapaneseConventions();
     // The interface is Japanese whatever the locale: Qt's own buttons (はい/いいえ, キャンセル) too.
     auto* qtTexts = new QTranslator(this);

@@ -4,6 +4,7 @@
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
 #include "platform/Prompt.h"
+#include "res/AppIdentity.h"
 #include "res/Icons.h"
 #include "res/Strings.h"
 #include "app/dialogs/CFontDlg.h"
@@ -32,13 +33,12 @@ namespace {
 constexpr int kFrameWidth = 799;
 constexpr int kFrameHeight = 599;
 constexpr int kIdleMs = 250;
-constexpr const char* kVersion = "1.0.0";
 
-QIcon ToolIcon(int commandId)
+QIcon ToolIcon(Command command)
 {
     QIcon icon;
     for (int size : {16, 24, 32})
-        icon.addPixmap(QPixmap::fromImage(ToolBarPicture(commandId, size)));
+        icon.addPixmap(QPixmap::fromImage(ToolBarPicture(CommandId(command), size)));
     return icon;
 }
 
@@ -136,7 +136,7 @@ void CMainFrame::buildMenu()
     }
     for (const MenuCommand& c : MenuCommands()) {
         auto* a = new QAction(this);
-        a->setObjectName(QString::number(c.id));
+        a->setObjectName(QString::number(CommandId(c.id)));
         if (c.caption)
             a->setText(QString::fromUtf8(c.caption));
         a->setStatusTip(StatusText(c));
@@ -144,7 +144,7 @@ void CMainFrame::buildMenu()
         a->setIconVisibleInMenu(false);
         if (c.toolbar)
             a->setIcon(ToolIcon(c.id));
-        int id = c.id;
+        Command id = c.id;
         connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
         m_actions.insert(c.id, a);
         if (c.popup != PopupNone) {
@@ -156,7 +156,7 @@ void CMainFrame::buildMenu()
         }
     }
     // The frame's accelerator: Ctrl+S writes the day being edited.
-    m_actions.value(57603)->setShortcut(QKeySequence::Save);
+    m_actions.value(Command::Save)->setShortcut(QKeySequence::Save);
 }
 
 void CMainFrame::buildToolBar()
@@ -212,7 +212,7 @@ CommandContext CMainFrame::commandContext() const
 {
     CNotebook& nb = m_view->notebook();
     CommandContext c;
-    c.viewMode = nb.ViewMode;
+    c.viewMode = static_cast<ViewModeId>(nb.ViewMode);
     c.dayCount = nb.store().DayCount;
     c.internetEnabled = nb.InternetEnabled;
     c.toolBarShown = !m_toolBar->isHidden();
@@ -255,48 +255,68 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::runCommand(int commandId)
 {
-    const MenuCommand* command = FindCommand(commandId);
-    if (!command || !EvaluateCommand(command->rule, commandContext()).enabled)
+    if (std::optional<Command> command = CommandFromId(commandId))
+        runCommand(*command);
+}
+
+void CMainFrame::postCommand(Command command)
+{
+    QTimer::singleShot(0, this, [this, command] { runCommand(command); });
+}
+
+void CMainFrame::runCommand(Command command)
+{
+    if (!EvaluateCommand(FindCommand(command).rule, commandContext()).enabled)
         return;
     CNotebook& nb = m_view->notebook();
     // Page commands need the page buffer, which exists once the start has run.
     bool started = nb.ViewWindow != nullptr;
-    switch (commandId) {
-    case Cmd::Calendar:
+    switch (command) {
+    case Command::Calendar:
         if (started)
             nb.SetViewMode(ViewCalendar);
         break;
-    case Cmd::Graph:
+    case Command::Graph:
         if (started)
             nb.SetViewMode(ViewGraph);
         break;
-    case Cmd::List:
+    case Command::List:
         if (started)
             nb.SetViewMode(ViewList);
         break;
-    case Cmd::PreviousDay: nb.store().StepDay(-1); break;
-    case Cmd::NextDay: nb.store().StepDay(+1); break;
-    case Cmd::Help: nb.ShowHelpDocument(); break;
-    case Cmd::About: {
+    case Command::PreviousDay: nb.store().StepDay(-1); break;
+    case Command::NextDay: nb.store().StepDay(+1); break;
+    case Command::Help: nb.ShowHelpDocument(); break;
+    case Command::About: {
         QDialog* about = createAboutDialog(this);
         about->exec();
         delete about;
         break;
     }
-    case Cmd::Exit: close(); break;
-    case Cmd::ToolBar: m_toolBar->setVisible(m_toolBar->isHidden()); break;
-    case Cmd::StatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
-    case Cmd::PrintFont: RunFontDialog(nb, this); break;
-    case Cmd::NotebookSettings:
-    case Cmd::Entry:
-    case Cmd::ChangeData:
-    case Cmd::FetchWeather:
-    case Cmd::EditMemo:
-    case Cmd::DeleteDay:
-    case Cmd::Save:
-        RunStoreCommand(*this, commandId);
+    case Command::Exit: close(); break;
+    case Command::ToolBar: m_toolBar->setVisible(m_toolBar->isHidden()); break;
+    case Command::StatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
+    case Command::PrintFont: RunFontDialog(nb, this); break;
+    case Command::NotebookSettings:
+    case Command::Entry:
+    case Command::ChangeData:
+    case Command::FetchWeather:
+    case Command::EditMemo:
+    case Command::DeleteDay:
+    case Command::Save:
+        RunStoreCommand(*this, CommandId(command));
         break;
-    default:
+    case Command::ImportPhoto:
+    case Command::ImportPhotoRotated:
+    case Command::BulkImport:
+    case Command::ExportAvi:
+    case Command::Print:
+    case Command::EditAnimation:
+    case Command::BulkWeather:
+    case Command::Animation:
+    case Command::InternetSettings:
+    case Command::GraphSettings:
+    case Command::ListSettings:
         // Photo import, bulk commands, animation, printing and the settings of the internet,
         // graph and list pages have their menu places and rules already; their work is not here.
         break;
@@ -322,7 +342,7 @@ QDialog* CMainFrame::createAboutDialog(QWidget* parent)
     auto* icon = new QLabel(dlg);
     icon->setPixmap(QPixmap::fromImage(AppIconPicture(32)));
     icon->setAlignment(Qt::AlignTop);
-    auto* name = new QLabel(QString::fromUtf8("Kelto バージョン %1").arg(QLatin1String(kVersion)), dlg);
+    auto* name = new QLabel(QString::fromUtf8("Kelto バージョン %1").arg(QLatin1String(kKeltoVersion)), dlg);
     name->setObjectName(QStringLiteral("version"));
     auto* maker = new QLabel(QString::fromUtf8("学校の植物観察ノート"), dlg);
     auto* texts = new QVBoxLayout;

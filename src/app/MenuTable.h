@@ -1,9 +1,12 @@
 #pragma once
 // The command table of the main window: every command's menu place, caption, prompt, toolbar
 // place and the rule that enables and checks it. The frame builds its menu and toolbar from it.
+#include "app/CNotebook.h"
+
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <span>
 
 // When a command is enabled (and, for the view commands, checked).
@@ -23,9 +26,50 @@ enum class EnableRule {
 
 enum MenuPopup { PopupNone = -1, PopupFile, PopupEdit, PopupView, PopupSettings, PopupHelp, PopupCount };
 
+// The commands of the main window. The values are the ids the resource table gives them; an
+// action's objectName is its id.
+enum class Command : int {
+    ImportPhoto = 32774,
+    ImportPhotoRotated = 32847,
+    BulkImport = 32846,
+    ExportAvi = 32809,
+    Print = 57607,
+    Exit = 57665,
+    FetchWeather = 32780,
+    Entry = 32849,
+    EditMemo = 32822,
+    ChangeData = 32806,
+    DeleteDay = 32817,
+    EditAnimation = 32843,
+    BulkWeather = 32851,
+    Calendar = 32792,
+    Graph = 32800,
+    List = 59410,
+    PreviousDay = 32824,
+    NextDay = 32826,
+    Animation = 32803,
+    ToolBar = 59392,
+    StatusBar = 59393,
+    NotebookSettings = 32813,
+    InternetSettings = 32815,
+    GraphSettings = 32833,
+    ListSettings = 32853,
+    Help = 32821,
+    About = 57664,
+    Save = 57603,
+    PrintFont = 32819,
+};
+
+constexpr int CommandId(Command command)
+{
+    return static_cast<int>(command);
+}
+// The command with id `id`; none when the table has no such command.
+std::optional<Command> CommandFromId(int id);
+
 struct MenuCommand {
-    int id;
-    int popup;             // MenuPopup; PopupNone for commands without a menu item
+    Command id;
+    MenuPopup popup;       // PopupNone for commands without a menu item
     const char* caption;   // menu caption, null without a menu item
     const char* prompt;    // status-bar text, then "\n" and the tooltip
     bool toolbar;          // has a toolbar button
@@ -33,51 +77,19 @@ struct MenuCommand {
     EnableRule rule;
 };
 
-namespace Cmd {
-inline constexpr int ImportPhoto = 32774;
-inline constexpr int ImportPhotoRotated = 32847;
-inline constexpr int BulkImport = 32846;
-inline constexpr int ExportAvi = 32809;
-inline constexpr int Print = 57607;
-inline constexpr int Exit = 57665;
-inline constexpr int FetchWeather = 32780;
-inline constexpr int Entry = 32849;
-inline constexpr int EditMemo = 32822;
-inline constexpr int ChangeData = 32806;
-inline constexpr int DeleteDay = 32817;
-inline constexpr int EditAnimation = 32843;
-inline constexpr int BulkWeather = 32851;
-inline constexpr int Calendar = 32792;
-inline constexpr int Graph = 32800;
-inline constexpr int List = 59410;
-inline constexpr int PreviousDay = 32824;
-inline constexpr int NextDay = 32826;
-inline constexpr int Animation = 32803;
-inline constexpr int ToolBar = 59392;
-inline constexpr int StatusBar = 59393;
-inline constexpr int NotebookSettings = 32813;
-inline constexpr int InternetSettings = 32815;
-inline constexpr int GraphSettings = 32833;
-inline constexpr int ListSettings = 32853;
-inline constexpr int Help = 32821;
-inline constexpr int About = 57664;
-inline constexpr int Save = 57603;
-inline constexpr int PrintFont = 32819;
-} // namespace Cmd
-
 // Popup captions, indexed by MenuPopup.
 extern const std::array<const char*, PopupCount> kMenuPopups;
 // Every command in menu order (the commands without a menu item last).
 std::span<const MenuCommand> MenuCommands();
 // The toolbar buttons from left to right, and the caption under each button's icon.
-extern const std::array<int, 8> kToolBarOrder;
+extern const std::array<Command, 8> kToolBarOrder;
 extern const std::array<const char*, 8> kToolBarCaptions;
-// Null when the id is not a command of the table.
-const MenuCommand* FindCommand(int id);
+// The row of `command`; every command has one.
+const MenuCommand& FindCommand(Command command);
 
 // What the rules look at.
 struct CommandContext {
-    int viewMode = 0;
+    ViewModeId viewMode = ViewNone;
     int dayCount = 0;
     int internetEnabled = 0;
     bool toolBarShown = true;

@@ -6,6 +6,7 @@
 #include "app/MenuTable.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
+#include "support/ModalWatcher.h"
 #include "views/PageViews.h"
 
 #include <QAction>
@@ -22,29 +23,13 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 int ActionId(const QAction* a)
 {
     return a->isSeparator() ? -1 : a->objectName().toInt();
-}
-
-// The command rules as the user sees them: enabled, checked.
-std::pair<bool, bool> Expected(int id, int mode, int days, int internet)
-{
-    bool detail = mode == 1;
-    switch (id) {
-    case 32774: case 32847: case 32780: case 32849: case 32822: case 32806: case 32817: case 57603:
-        return {detail, false};
-    case 32809: case 32843: case 32803: return {days > 1, false};
-    case 57607: return {days > 0, false};
-    case 32851: return {internet != 0, false};
-    case 32792: return {mode != 4, mode == 4};
-    case 32800: return {mode != 2, mode == 2};
-    case 59410: return {mode != 3, mode == 3};
-    case 32824: case 32826: return {detail && days > 1, false};
-    case 59392: case 59393: return {true, true};
-    default: return {true, false};
-    }
 }
 
 void OpenEveryMenu(CMainFrame& frame)
@@ -52,7 +37,55 @@ void OpenEveryMenu(CMainFrame& frame)
     for (QMenu* menu : frame.menuBar()->findChildren<QMenu*>())
         QMetaObject::invokeMethod(menu, "aboutToShow");
 }
+
+using Commands = std::vector<Command>;
+
+// The commands that work on the day shown, and those that need two days to compare.
+const Commands kDayCommands = {Command::ImportPhoto, Command::ImportPhotoRotated, Command::FetchWeather,
+                               Command::Entry,       Command::EditMemo,           Command::ChangeData,
+                               Command::DeleteDay,   Command::Save};
+const Commands kStepCommands = {Command::PreviousDay, Command::NextDay};
+const Commands kTwoDayCommands = {Command::ExportAvi, Command::EditAnimation, Command::Animation};
+
+Commands operator+(Commands a, const Commands& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// What the user sees of one command: its menu item (the popup opened first, as a click does)
+// and, when it has one, its toolbar button.
+struct Seen {
+    bool enabled;
+    bool checked;
+};
+
+std::optional<Seen> MenuItem(CMainFrame& frame, Command command)
+{
+    const QString name = QString::number(CommandId(command));
+    for (QAction* popup : frame.menuBar()->actions()) {
+        QMenu* menu = popup->menu();
+        emit menu->aboutToShow();
+        for (QAction* a : menu->actions())
+            if (a->objectName() == name)
+                return Seen{a->isEnabled(), a->isChecked()};
+    }
+    // A command without a menu item (the Ctrl+S save) is seen through its shortcut's action.
+    if (auto* a = frame.findChild<QAction*>(name))
+        return Seen{a->isEnabled(), a->isChecked()};
+    return std::nullopt;
+}
+
+QToolButton* ToolButton(CMainFrame& frame, Command command)
+{
+    for (QAction* a : frame.toolBar()->actions())
+        if (a->objectName() == QString::number(CommandId(command)))
+            return qobject_cast<QToolButton*>(frame.toolBar()->widgetForAction(a));
+    return nullptr;
+}
 } // namespace
+
+Q_DECLARE_METATYPE(Commands)
 
 class MainFrameTest : public QObject {
     Q_OBJECT
@@ -69,6 +102,7 @@ private slots:
     void secondInstanceRefusedSilently();
     void leavingAtStartClosesWithoutQuestion();
     void toolbarButtonsShowTheirWords();
+    void aboutShowsTheBuildVersion();
     void helpSays144WhenNothingCanShowIt_data();
     void helpSays144WhenNothingCanShowIt();
     void datePickersAreJapaneseSundayFirst();
@@ -103,8 +137,8 @@ void MainFrameTest::menuAndToolbarFollowTheTable()
     // Every command: caption, status prompt, tooltip, and no stray menu place.
     for (const MenuCommand& c : MenuCommands()) {
         QAction* a = frame.action(c.id);
-        QVERIFY2(a, qPrintable(QString::number(c.id)));
-        QCOMPARE(a->objectName(), QString::number(c.id));
+        QVERIFY2(a, qPrintable(QString::number(CommandId(c.id))));
+        QCOMPARE(a->objectName(), QString::number(CommandId(c.id)));
         QString prompt = QString::fromUtf8(c.prompt);
         QCOMPARE(a->statusTip() + "\n" + a->toolTip(), prompt);
         QCOMPARE(a->text(), c.caption ? QString::fromUtf8(c.caption) : QString());
@@ -113,8 +147,8 @@ void MainFrameTest::menuAndToolbarFollowTheTable()
             inMenu = inMenu || popup->menu()->actions().contains(a);
         QCOMPARE(inMenu, c.caption != nullptr);
     }
-    QCOMPARE(frame.action(32792)->text(), QString::fromUtf8("カレンダー(&C)..."));
-    QCOMPARE(frame.action(32809)->statusTip(), QString::fromUtf8("成長ｱﾆﾒｰｼｮﾝのAVIﾌｧｲﾙを作成"));
+    QCOMPARE(frame.action(Command::Calendar)->text(), QString::fromUtf8("カレンダー(&C)..."));
+    QCOMPARE(frame.action(Command::ExportAvi)->statusTip(), QString::fromUtf8("成長ｱﾆﾒｰｼｮﾝのAVIﾌｧｲﾙを作成"));
 
     // Toolbar: eight buttons, each separated from the next, with icons and tooltips.
     std::vector<int> buttons;
@@ -125,7 +159,7 @@ void MainFrameTest::menuAndToolbarFollowTheTable()
     QCOMPARE(buttons, expected);
     for (QAction* a : frame.toolBar()->actions())
         QVERIFY(a->isSeparator() || !a->icon().isNull());
-    QCOMPARE(frame.action(57607)->toolTip(), QString::fromUtf8("印刷"));
+    QCOMPARE(frame.action(Command::Print)->toolTip(), QString::fromUtf8("印刷"));
     QVERIFY(frame.toolBar()->isMovable());
     QCOMPARE(frame.toolBar()->allowedAreas(), Qt::AllToolBarAreas);
 
@@ -137,28 +171,88 @@ void MainFrameTest::enableAndCheckRules_data()
 {
     QTest::addColumn<int>("days");
     QTest::addColumn<int>("internet");
-    for (int days : {0, 1, 2})
-        for (int internet : {0, 1})
-            QTest::addRow("days%d-internet%d", days, internet) << days << internet;
+    QTest::addColumn<int>("page");  // ViewNone: the start has not run, no notebook is open
+    QTest::addColumn<Commands>("disabled");
+    QTest::addColumn<Commands>("checked");
+    const Commands bars = {Command::ToolBar, Command::StatusBar};
+    const Commands bulkWeather = {Command::BulkWeather};
+    const Commands print = {Command::Print};
+
+    // Before a notebook is open there are no days, whatever the folder holds.
+    QTest::newRow("no notebook, offline") << 2 << 0 << int(ViewNone)
+        << kDayCommands + kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
+    QTest::newRow("no notebook, online") << 2 << 1 << int(ViewNone)
+        << kDayCommands + kStepCommands + kTwoDayCommands + print << bars;
+
+    const Commands calendar = {Command::Calendar};
+    QTest::newRow("calendar, 0 days, offline") << 0 << 0 << int(ViewCalendar)
+        << kDayCommands + kStepCommands + kTwoDayCommands + print + bulkWeather + calendar << bars + calendar;
+    QTest::newRow("calendar, 1 day, online") << 1 << 1 << int(ViewCalendar)
+        << kDayCommands + kStepCommands + kTwoDayCommands + calendar << bars + calendar;
+    QTest::newRow("calendar, 2 days, offline") << 2 << 0 << int(ViewCalendar)
+        << kDayCommands + kStepCommands + bulkWeather + calendar << bars + calendar;
+    QTest::newRow("calendar, 2 days, online") << 2 << 1 << int(ViewCalendar)
+        << kDayCommands + kStepCommands + calendar << bars + calendar;
+
+    QTest::newRow("detail, 0 days, offline") << 0 << 0 << int(ViewDetail)
+        << kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
+    QTest::newRow("detail, 1 day, online") << 1 << 1 << int(ViewDetail)
+        << kStepCommands + kTwoDayCommands << bars;
+    QTest::newRow("detail, 2 days, offline") << 2 << 0 << int(ViewDetail) << bulkWeather << bars;
+    QTest::newRow("detail, 2 days, online") << 2 << 1 << int(ViewDetail) << Commands{} << bars;
+
+    const Commands graph = {Command::Graph}, list = {Command::List};
+    QTest::newRow("graph, 1 day, offline") << 1 << 0 << int(ViewGraph)
+        << kDayCommands + kStepCommands + kTwoDayCommands + bulkWeather + graph << bars + graph;
+    QTest::newRow("graph, 2 days, online") << 2 << 1 << int(ViewGraph)
+        << kDayCommands + kStepCommands + graph << bars + graph;
+    QTest::newRow("list, 0 days, online") << 0 << 1 << int(ViewList)
+        << kDayCommands + kStepCommands + kTwoDayCommands + print + list << bars + list;
+    QTest::newRow("list, 2 days, offline") << 2 << 0 << int(ViewList)
+        << kDayCommands + kStepCommands + bulkWeather + list << bars + list;
 }
 
+// Every command of the menu and the toolbar, read from the real window in each state the
+// program can be in.
 void MainFrameTest::enableAndCheckRules()
 {
     QFETCH(int, days);
     QFETCH(int, internet);
+    QFETCH(int, page);
+    QFETCH(Commands, disabled);
+    QFETCH(Commands, checked);
     FrameFixture f({days, internet});
-    f.start();
-    QCOMPARE(f.nb().ViewMode, int(ViewCalendar));
-    QCOMPARE(f.nb().store().DayCount, days);
-    for (int mode : {1, 2, 3, 4}) {
-        f.nb().ViewMode = mode;
-        OpenEveryMenu(*f.frame);
-        for (const MenuCommand& c : MenuCommands()) {
-            auto [enabled, checked] = Expected(c.id, mode, days, internet);
-            QAction* a = f.frame->action(c.id);
-            QString where = QStringLiteral("command %1 in mode %2").arg(c.id).arg(mode);
-            QVERIFY2(a->isEnabled() == enabled, qPrintable(where));
-            QVERIFY2(a->isChecked() == checked, qPrintable(where));
+    CMainFrame& frame = *f.frame;
+    if (page != ViewNone) {
+        f.start();
+        QCOMPARE(f.nb().store().DayCount, days);
+        if (page == ViewDetail) {
+            // As a click on the calendar does: the first day (a new one without records).
+            f.nb().store().LoadDayRecord(2024, 5, 1);
+            f.nb().SetViewMode(ViewDetail);
+        } else if (page == ViewGraph) {
+            frame.runCommand(Command::Graph);
+        } else if (page == ViewList) {
+            frame.runCommand(Command::List);
+        }
+    }
+    QCOMPARE(f.nb().ViewMode, page);
+
+    auto contains = [](const Commands& set, Command c) { return std::find(set.begin(), set.end(), c) != set.end(); };
+    for (const MenuCommand& c : MenuCommands()) {
+        const bool enabled = !contains(disabled, c.id);
+        const bool isChecked = contains(checked, c.id);
+        const QByteArray where = QByteArray::number(CommandId(c.id));
+        std::optional<Seen> item = MenuItem(frame, c.id);
+        QVERIFY2(item, where);
+        QVERIFY2(item->enabled == enabled, where);
+        QVERIFY2(item->checked == isChecked, where);
+        // The toolbar follows the rules between commands, without a menu being opened.
+        if (c.toolbar) {
+            QToolButton* button = ToolButton(frame, c.id);
+            QVERIFY2(button, where);
+            QTRY_VERIFY2(button->isEnabled() == enabled, where);
+            QVERIFY2(button->isChecked() == isChecked, where);
         }
     }
 }
@@ -167,10 +261,14 @@ void MainFrameTest::toolbarFollowsRulesWhileIdle()
 {
     FrameFixture f;
     f.start();
-    QVERIFY(!f.frame->action(32774)->isEnabled());
-    f.nb().ViewMode = ViewDetail;  // as if a page changed it behind the frame's back
-    QTRY_VERIFY_WITH_TIMEOUT(f.frame->action(32774)->isEnabled(), 2000);
-    QVERIFY(f.frame->action(32792)->isEnabled());
+    QToolButton* photo = ToolButton(*f.frame, Command::ImportPhoto);
+    QVERIFY(photo);
+    QVERIFY(!photo->isEnabled());
+    // A page changes the mode behind the frame's back; no menu is opened, no command runs.
+    f.nb().store().LoadDayRecord(2024, 5, 1);
+    f.nb().SetViewMode(ViewDetail);
+    QTRY_VERIFY_WITH_TIMEOUT(photo->isEnabled(), 5000);
+    QVERIFY(ToolButton(*f.frame, Command::Calendar)->isEnabled());
 }
 
 void MainFrameTest::viewCommandsAndDisabledCommands()
@@ -178,31 +276,31 @@ void MainFrameTest::viewCommandsAndDisabledCommands()
     FrameFixture f;
     f.start();
     CNotebook& nb = f.nb();
-    f.frame->runCommand(32800);
+    f.frame->runCommand(Command::Graph);
     QCOMPARE(nb.ViewMode, int(ViewGraph));
-    QVERIFY(f.frame->action(32800)->isChecked());
-    f.frame->runCommand(59410);
+    QVERIFY(f.frame->action(Command::Graph)->isChecked());
+    f.frame->runCommand(Command::List);
     QCOMPARE(nb.ViewMode, int(ViewList));
-    f.frame->runCommand(32792);
+    f.frame->runCommand(Command::Calendar);
     QCOMPARE(nb.ViewMode, int(ViewCalendar));
 
     // Day stepping and the day commands are refused away from the detail page.
-    f.frame->runCommand(32824);
-    f.frame->runCommand(32826);
-    f.frame->runCommand(32817);
+    f.frame->runCommand(Command::PreviousDay);
+    f.frame->runCommand(Command::NextDay);
+    f.frame->runCommand(Command::DeleteDay);
     QCOMPARE(nb.ViewMode, int(ViewCalendar));
     QVERIFY(f.prompt.asked().empty());
 
     // On the detail page "next" moves to the next day record.
     nb.store().LoadDayRecord(2024, 5, 1);
     nb.SetViewMode(ViewDetail);
-    f.frame->runCommand(32826);
+    f.frame->runCommand(Command::NextDay);
     QCOMPARE(nb.store().Day.date, QDate(2024, 5, 2));
     QCOMPARE(nb.ViewMode, int(ViewDetail));
 
     // Unknown ids and commands whose work is elsewhere change nothing.
     f.frame->runCommand(12345);
-    f.frame->runCommand(32846);
+    f.frame->runCommand(Command::BulkImport);
     QCOMPARE(nb.ViewMode, int(ViewDetail));
     QVERIFY(f.prompt.asked().empty());
 }
@@ -217,7 +315,7 @@ void MainFrameTest::calendarWritesChangedDayFirst()
     QVERIFY(nb.store().Day.measurements);
     nb.store().Day.measurements->height = 7.5f;
     nb.store().Day.dirty = true;
-    f.frame->runCommand(32792);
+    f.frame->runCommand(Command::Calendar);
     QCOMPARE(nb.ViewMode, int(ViewCalendar));
     QVERIFY(!nb.store().Day.dirty);
     QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240502.dat", "Growth", "DataHeight", ""),
@@ -249,18 +347,18 @@ void MainFrameTest::barsShowAndHide()
 {
     FrameFixture f;
     CMainFrame& frame = *f.frame;
-    frame.runCommand(59392);
+    frame.runCommand(Command::ToolBar);
     QVERIFY(frame.toolBar()->isHidden());
-    frame.runCommand(59393);
+    frame.runCommand(Command::StatusBar);
     QVERIFY(frame.statusBar()->isHidden());
     OpenEveryMenu(frame);
-    QVERIFY(!frame.action(59392)->isChecked());
-    QVERIFY(!frame.action(59393)->isChecked());
-    frame.runCommand(59392);
-    frame.runCommand(59393);
+    QVERIFY(!frame.action(Command::ToolBar)->isChecked());
+    QVERIFY(!frame.action(Command::StatusBar)->isChecked());
+    frame.runCommand(Command::ToolBar);
+    frame.runCommand(Command::StatusBar);
     OpenEveryMenu(frame);
     QVERIFY(!frame.toolBar()->isHidden() && !frame.statusBar()->isHidden());
-    QVERIFY(frame.action(59392)->isChecked() && frame.action(59393)->isChecked());
+    QVERIFY(frame.action(Command::ToolBar)->isChecked() && frame.action(Command::StatusBar)->isChecked());
 }
 
 void MainFrameTest::closeAsksOnceNotebookIsOpen()
@@ -275,7 +373,7 @@ void MainFrameTest::closeAsksOnceNotebookIsOpen()
         QVERIFY(f.frame->isVisible());
         QCOMPARE(f.prompt.asked(), std::vector<int>{178});
         f.prompt.queue(Answer::Yes);
-        f.frame->runCommand(57665);
+        f.frame->runCommand(Command::Exit);
         QVERIFY(!f.frame->isVisible());
         QCOMPARE(f.prompt.asked(), (std::vector<int>{178, 178}));
     }
@@ -348,7 +446,24 @@ void MainFrameTest::toolbarButtonsShowTheirWords()
     words.removeDuplicates();
     QCOMPARE(words.size(), int(kToolBarOrder.size()));  // no two buttons read alike
     // The menu keeps its captions with their mnemonics.
-    QCOMPARE(frame.action(32774)->text(), QString::fromUtf8("写真画像取込(&O)"));
+    QCOMPARE(frame.action(Command::ImportPhoto)->text(), QString::fromUtf8("写真画像取込(&O)"));
+}
+
+void MainFrameTest::aboutShowsTheBuildVersion()
+{
+    FrameFixture f;
+    QString title, version;
+    ModalWatcher watcher([&](QDialog& dlg) {
+        title = dlg.windowTitle();
+        if (auto* label = dlg.findChild<QLabel*>("version"))
+            version = label->text();
+        dlg.accept();
+    });
+    f.frame->runCommand(Command::About);
+    QVERIFY2(watcher.ok(), watcher.failure());
+    QCOMPARE(title, QString::fromUtf8("Keltoのバージョン情報"));
+    // The project's version as CMake has it, not a copy in the source.
+    QCOMPARE(version, QString::fromUtf8("Kelto バージョン " KELTO_PROJECT_VERSION));
 }
 
 void MainFrameTest::helpSays144WhenNothingCanShowIt_data()
@@ -374,7 +489,7 @@ void MainFrameTest::helpSays144WhenNothingCanShowIt()
     QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin.path()) + ":" + oldPath);
     f.start();
-    f.frame->runCommand(Cmd::Help);
+    f.frame->runCommand(Command::Help);
     qputenv("PATH", oldPath);
     // The window does not wait for the opener: the answer comes once it has ended.
     QTRY_VERIFY_WITH_TIMEOUT(qApp->findChildren<QProcess*>().isEmpty(), 20000);

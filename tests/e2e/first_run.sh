@@ -36,17 +36,17 @@ xdotool type --delay 40 'e2enote'
 xdotool key Return
 NOTEBOOK="$WORK/prog/data/e2enote"
 wait_until 20 test -f "$NOTEBOOK/Kelto.dat" || fail "no notebook folder was created"
-grep -q "StartDate=$(date +%Y/%m/%d)" "$NOTEBOOK/Kelto.dat" || fail "Kelto.dat has no start date of today"
+grep -q "StartDate=$(today_as %Y/%m/%d)" "$NOTEBOOK/Kelto.dat" || fail "Kelto.dat has no start date of today ($KELTO_TODAY)"
 # Kelto.ini is written after the notebook file.
 remembered() { [ -f "$WORK/prog/Kelto.ini" ] && iconv -f CP932 -t UTF-8 "$WORK/prog/Kelto.ini" | grep -q '^DataName=e2enote'; }
 wait_until 20 remembered || fail "Kelto.ini does not remember the notebook"
 MAIN=$(focus 'Kelto\[e2enote\]' 20) || fail "the main window does not show the notebook"
 
 # Where the page lies on the screen: match the calendar as the program draws it headless.
-(cd "$WORK/prog" && ./kelto --render calendar --date "$(date +%F)" --notebook "$NOTEBOOK" --out "$WORK/calendar.png") ||
+(cd "$WORK/prog" && ./kelto --render calendar --date "$KELTO_TODAY" --notebook "$NOTEBOOK" --out "$WORK/calendar.png") ||
   fail "cannot render the calendar"
 e2e_locate "$WORK/calendar.png"
-calendar_cell $((10#$(date +%d)))
+calendar_cell $((10#$(today_as %d)))
 
 step "creating today's day from the calendar"
 xdotool mousemove --sync "$X" "$Y" click 1
@@ -67,7 +67,7 @@ xdotool key Return
 wait_until 20 gone '観察データ入力ダイアログ' || fail "the entry dialog did not close on OK"
 
 step "switching to the calendar"
-STEM=$(date +%Y%m%d)
+STEM=$(today_as %Y%m%d)
 menu_command "$MAIN" v c
 wait_until 20 test -f "$NOTEBOOK/$STEM.dat" || fail "the day file $STEM.dat was not written"
 tr -d '\r' <"$NOTEBOOK/$STEM.dat" >"$WORK/day.txt"
@@ -76,8 +76,11 @@ for expected in DataHeight=12.5 DataCount=7 DataWidth=3.2 DataGraph=1; do
 done
 
 step "editing the memo"
-# The click opens the day's detail page; the menu keys that follow reach the window after it.
+(cd "$WORK/prog" && ./kelto --render detail --date "$KELTO_TODAY" --notebook "$NOTEBOOK" --out "$WORK/detail.png") ||
+  fail "cannot render the detail page"
 xdotool mousemove --sync "$X" "$Y" click 1
+# The memo command is there on the detail page only: wait until the click has shown it.
+wait_until 30 page_shown "$WORK/detail.png" || fail "the click on the calendar did not show the day's detail page"
 menu_command "$MAIN" e o
 wait_until 20 grep -q 'written by the editor' "$NOTEBOOK/$STEM.txt" || fail "the editor did not run on the memo"
 # The memo starts as a byte-for-byte copy of the shipped template.

@@ -3,6 +3,8 @@
 # checked for size and content, and the errors for a bad date and an unwritable file.
 # Usage: render_pages.sh <programFolder> <toolsDir>
 set -euo pipefail
+# Only the pinned day and the helpers: no display is needed here.
+source "$(dirname "$0")/lib/common.sh"
 
 PROGRAM_DIR=${1:?program folder}
 TOOLS_DIR=${2:?tools folder}
@@ -12,8 +14,8 @@ fail() { echo "render_pages.sh: FAIL: $*"; exit 1; }
 
 NOTE="$WORK/観察ノート"
 "$TOOLS_DIR/sample_notebook" "$NOTE" >/dev/null 2>&1 || fail "sample_notebook"
-LAST=$(ls "$NOTE" | grep -E '^[0-9]{8}\.dat$' | sort | tail -1)
-DAY="${LAST:0:4}-${LAST:4:2}-${LAST:6:2}"
+DAY=$(notebook_days "$PROGRAM_DIR/kelto" "$NOTE" | tail -1)
+[ -n "$DAY" ] || fail "the sample notebook has no days"
 
 for page in calendar detail; do
   "$PROGRAM_DIR/kelto" --render "$page" --date "$DAY" --out "$WORK/$page.png" --notebook "$NOTE" 2>"$WORK/err" \

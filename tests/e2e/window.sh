@@ -17,15 +17,15 @@ if [ -x "$TOOLS_DIR/sample_notebook" ]; then
 else
   # A few days of this month without photos, enough to click one.
   mkdir -p "$NOTEBOOK"
-  printf '[Data]\r\nStartDate=%s\r\nKindName=sample\r\n' "$(date +%Y/%m/01)" >"$NOTEBOOK/Kelto.dat"
+  printf '[Data]\r\nStartDate=%s\r\nKindName=sample\r\n' "$(today_as %Y/%m/01)" >"$NOTEBOOK/Kelto.dat"
   for d in 01 02 03; do
-    printf '[Growth]\r\nDataHeight=%d.5\r\n' "${d#0}" >"$NOTEBOOK/$(date +%Y%m)$d.dat"
+    printf '[Growth]\r\nDataHeight=%d.5\r\n' "${d#0}" >"$NOTEBOOK/$(today_as %Y%m)$d.dat"
   done
 fi
 [ -f "$NOTEBOOK/Kelto.dat" ] || fail "no sample notebook"
 # The calendar opens on this month: make sure it has a recorded day (on a Sunday the 1st it may not).
-if ! ls "$NOTEBOOK" | grep -qE "^$(date +%Y%m)[0-9]{2}\.dat$"; then
-  printf '[Growth]\r\nDataHeight=1.5\r\n' >"$NOTEBOOK/$(date +%Y%m)01.dat"
+if ! notebook_days "$WORK/prog/kelto" "$NOTEBOOK" | grep -q "^$(today_as %Y-%m)-"; then
+  printf '[Growth]\r\nDataHeight=1.5\r\n' >"$NOTEBOOK/$(today_as %Y%m)01.dat"
 fi
 
 e2e_start_display
@@ -35,19 +35,18 @@ timeout 20 xdotool search --sync --onlyvisible --name Kelto >/dev/null || fail "
 # The start runs after the first paint: wait for the notebook's name in the title.
 focus 'Kelto\[sample\]' 50 >/dev/null || fail "the notebook did not open"
 
-TODAY=$(date +%F)
-(cd "$WORK/prog" && timeout 30 ./kelto --render calendar --date "$TODAY" --notebook "$NOTEBOOK" --out "$WORK/calendar.png") ||
+(cd "$WORK/prog" && timeout 30 ./kelto --render calendar --date "$KELTO_TODAY" --notebook "$NOTEBOOK" --out "$WORK/calendar.png") ||
   fail "cannot render the calendar"
 e2e_locate "$WORK/calendar.png"
 
 # The latest recorded day of this month up to today (later days have no cell yet).
-DAY=$(ls "$NOTEBOOK" | grep -E "^$(date +%Y%m)[0-9]{2}\.dat$" | cut -c7-8 | sort |
-  awk -v today="$(date +%d)" '$1 + 0 <= today + 0' | tail -1 || true)
+DAY=$(notebook_days "$WORK/prog/kelto" "$NOTEBOOK" | grep "^$(today_as %Y-%m)-" |
+  awk -v today="$KELTO_TODAY" '$1 <= today' | tail -1 | cut -c9-10 || true)
 [ -n "$DAY" ] || fail "the sample notebook has no day this month"
 DAY=$((10#$DAY))
 calendar_cell "$DAY"
 step "clicking day $DAY at $X,$Y"
-DATE=$(date +%Y-%m)-$(printf %02d "$DAY")
+DATE=$(today_as %Y-%m)-$(printf %02d "$DAY")
 (cd "$WORK/prog" && timeout 30 ./kelto --render detail --date "$DATE" --notebook "$NOTEBOOK" --out "$WORK/detail.png") ||
   fail "cannot render the detail page"
 timeout 10 xdotool mousemove --sync "$X" "$Y" click 1
@@ -68,7 +67,7 @@ kill -0 "$KELTO_PID" 2>/dev/null || fail "the program ended"
 
 # Enter a height through the entry dialog (a double-click on the growth rows of the table), then
 # end the program with a signal, as a closing session does: the day must still be written.
-DAT="$NOTEBOOK/$(date +%Y%m)$(printf %02d "$DAY").dat"
+DAT="$NOTEBOOK/$(today_as %Y%m)$(printf %02d "$DAY").dat"
 TX=$(layout Data1 X); TY=$(layout Data1 Y); PITCH=$(layout Data1 LinePitch)
 : "${TX:=384}" "${TY:=84}" "${PITCH:=22}"
 # Row 5 of the table is the plant height, the first of the growth rows.

@@ -3,6 +3,13 @@
 # Source it, then call e2e_begin NAME SECONDS.
 
 E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# The day the program and the sample notebook maker take as today, through the clock's test
+# seam: a run never depends on the machine's date. KELTO_E2E_TODAY picks another day (a month
+# end, a Sunday the 1st) to try the scripts on it.
+export KELTO_TODAY=${KELTO_E2E_TODAY:-2024-05-15}
+# today_as FORMAT: that day in a date(1) format, e.g. today_as %Y%m%d.
+today_as() { date -d "$KELTO_TODAY" "+$1"; }
 XVFB_PID=""
 KELTO_PID=""
 WATCHDOG_PID=""
@@ -85,6 +92,19 @@ e2e_locate() {
   step "page at $OX,$OY (fit $FIT)"
 }
 
+# page_shown PAGE.png: the screen shows PAGE at OX, OY now (set by e2e_locate).
+page_shown() {
+  import -window root "$WORK/now.png"
+  python3 -c "import sys; sys.exit(0 if float(sys.argv[1]) > 0.97 else 1)" "$(e2e_fit "$WORK/now.png" "$1")"
+}
+
+# notebook_days PROGRAM NOTEBOOK: the notebook's days, YYYY-MM-DD in order, as the program
+# itself tells a day file from any other file (through its CSV export).
+notebook_days() {
+  "$1" --export-csv "$WORK/days.csv" --notebook "$2" >/dev/null 2>&1 || return 1
+  tail -n +2 "$WORK/days.csv" | cut -d, -f1
+}
+
 # e2e_fit SCREEN.png PAGE.png: how well the page drawn headless matches the screen at OX, OY.
 e2e_fit() {
   timeout 60 python3 "$E2E_LIB/match.py" compare "$1" "$2" "$OX" "$OY"
@@ -96,7 +116,7 @@ calendar_cell() {
   cx=$(layout Calender X); cy=$(layout Calender Y); cw=$(layout Calender Width); ch=$(layout Calender Height)
   pw=$(layout Calender PicWidth); ph=$(layout Calender PicHeight)
   : "${cx:=10}" "${cy:=10}" "${cw:=80}" "${ch:=60}" "${pw:=80}" "${ph:=60}"
-  cell=$(($(date -d "$(date +%Y-%m-01)" +%w) + $1 - 1))
+  cell=$(($(date -d "$(today_as %Y-%m-01)" +%w) + $1 - 1))
   X=$((OX + cx + (cell % 7) * cw + pw / 2))
   Y=$((OY + cy + (cell / 7) * ch + ph / 2))
 }
