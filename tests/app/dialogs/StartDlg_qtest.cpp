@@ -1,7 +1,7 @@
 // The selection dialog with notebooks a user brings from elsewhere: folders unpacked from a
 // Windows archive (Shift-JIS names) and several notebooks to choose from.
 #include "platform/TextCodec.h"
-#include "store/CStartDlg.h"
+#include "app/dialogs/CStartDlg.h"
 #include "support/NotebookFixture.h"
 
 #include <QPushButton>

@@ -1,9 +1,9 @@
 // The store's dialogs driven through their controls, as a user would: fields are filled and
 // buttons pressed by control id, message boxes are answered by a scripted prompt.
-#include "store/CDataDlg.h"
-#include "store/CDefineDlg.h"
-#include "store/CEntryDlg.h"
-#include "store/CStartDlg.h"
+#include "app/dialogs/CDataDlg.h"
+#include "app/dialogs/CDefineDlg.h"
+#include "app/dialogs/CEntryDlg.h"
+#include "app/dialogs/CStartDlg.h"
 #include "store/DayOperations.h"
 #include "support/NotebookFixture.h"
 

@@ -3,7 +3,7 @@
 // day after today.
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
-#include "store/CDataDlg.h"
+#include "app/dialogs/CDataDlg.h"
 #include "store/DayOperations.h"
 #include "support/NotebookFixture.h"
 

@@ -1,4 +1,4 @@
-#include "store/CEntryDlg.h"
+#include "app/dialogs/CEntryDlg.h"
 
 #include "app/CNotebook.h"
 #include "platform/QtDialogButtons.h"

@@ -1,4 +1,4 @@
-#include "store/CDefineDlg.h"
+#include "app/dialogs/CDefineDlg.h"
 
 #include "app/CNotebook.h"
 #include "platform/QtDialogButtons.h"

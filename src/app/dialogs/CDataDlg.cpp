@@ -1,4 +1,4 @@
-#include "store/CDataDlg.h"
+#include "app/dialogs/CDataDlg.h"
 
 #include "app/CNotebook.h"
 #include "platform/Clock.h"

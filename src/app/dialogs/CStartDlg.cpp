@@ -1,4 +1,4 @@
-#include "store/CStartDlg.h"
+#include "app/dialogs/CStartDlg.h"
 
 #include "app/CNotebook.h"
 #include "platform/QtFolderDialog.h"
