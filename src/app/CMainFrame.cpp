@@ -213,7 +213,7 @@ CommandContext CMainFrame::commandContext() const
     CNotebook& nb = m_view->notebook();
     CommandContext c;
     c.viewMode = nb.ViewMode;
-    c.dayCount = nb.store().DayCount;
+    c.dayCount = nb.DayCount();
     c.internetEnabled = nb.InternetEnabled;
     c.toolBarShown = !m_toolBar->isHidden();
     c.statusBarShown = !statusBar()->isHidden();
@@ -274,8 +274,8 @@ void CMainFrame::runCommand(int commandId)
         if (started)
             nb.SetViewMode(ViewList);
         break;
-    case Cmd::PreviousDay: nb.store().StepDay(-1); break;
-    case Cmd::NextDay: nb.store().StepDay(+1); break;
+    case Cmd::PreviousDay: nb.StepDay(-1); break;
+    case Cmd::NextDay: nb.StepDay(+1); break;
     case Cmd::Help: nb.ShowHelpDocument(); break;
     case Cmd::About: {
         QDialog* about = createAboutDialog(this);
@@ -302,16 +302,6 @@ void CMainFrame::runCommand(int commandId)
         break;
     }
     updateCommandStates();
-}
-
-int CMainFrame::runDialog(int dialogId, int mode)
-{
-    return RunStoreDialog(*this, dialogId, mode);
-}
-
-StartChoice CMainFrame::runStartDialog()
-{
-    return RunStartDialog(*this);
 }
 
 QDialog* CMainFrame::createAboutDialog(QWidget* parent)

@@ -45,7 +45,7 @@ void drawTodayMark(QPainter& p, int x, int y, int w, int h)
 void PageViews::FillMonthCells()
 {
     MonthCells.fill(0);
-    QDate day(m_nb.CurrentYear, m_nb.CurrentMonth, 1);
+    QDate day = m_nb.CalendarMonth();
     if (!day.isValid())
         return;
     const QDate today = Clock::Today();
@@ -55,7 +55,7 @@ void PageViews::FillMonthCells()
         MonthCells[i] = recorded ? d : -d;
         day = day.addDays(1);
         // Day 1 is always filled; later days only once they have begun.
-        if (day > today || day.month() != m_nb.CurrentMonth)
+        if (day > today || day.month() != m_nb.CalendarMonth().month())
             break;
     }
 }
@@ -64,7 +64,7 @@ void PageViews::DrawCalendarCell(QPainter& p, int x, int y, int value)
 {
     const int w = Calendar.PicWidth, h = Calendar.PicHeight;
     if (value > 0) {
-        QDate date(m_nb.CurrentYear, m_nb.CurrentMonth, value);
+        QDate date(m_nb.CalendarMonth().year(), m_nb.CalendarMonth().month(), value);
         std::string path = DayFilePath(m_nb.NotebookFolder, date, "jpg");
         if (FileExists(path)) {
             QImage thumb = Thumbnails.Get(path, w, h);
@@ -94,9 +94,9 @@ void PageViews::DrawCalendarPage(QPainter& p)
         DrawPageText(p, c.X + i * c.Width + c.PicWidth / 2 - 8, c.Y - weekOffset, names[i], color);
     }
 
-    const int monthLength = CalendarMonthLength(m_nb.CurrentYear, m_nb.CurrentMonth);
+    const int monthLength = CalendarMonthLength(m_nb.CalendarMonth().year(), m_nb.CalendarMonth().month());
     const QDate today = Clock::Today();
-    const bool todayShown = today.year() == m_nb.CurrentYear && today.month() == m_nb.CurrentMonth;
+    const bool todayShown = today.year() == m_nb.CalendarMonth().year() && today.month() == m_nb.CalendarMonth().month();
     const QFontMetrics fm(p.font(), p.device());
     const QSize digit(fm.horizontalAdvance(QLatin1Char('0')), fm.height());
     int n = 0;
@@ -161,13 +161,11 @@ void PageViews::HandleCalendarMouse(int action, QPoint point)
         }
         return;
     }
-    const int v = MonthCells[k];
     switch (action) {
     case MouseMove:
         showHandCursor();
         break;
     case MousePress: {
-        m_nb.CurrentDay = std::abs(v);
         m_pressedCell = k;
         showPressedFrame(QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight));
         break;
@@ -180,14 +178,11 @@ void PageViews::HandleCalendarMouse(int action, QPoint point)
             break;
         const int pressed = MonthCells[m_pressedCell];
         m_pressedCell = -1;
+        const QDate date = m_nb.CalendarMonth().addDays(std::abs(pressed) - 1);
         if (pressed > 0) {
-            if (m_nb.store().LoadDayRecord(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay))
-                m_nb.SetViewMode(1);
-            else
-                m_nb.PresentPage();
+            m_nb.OpenDay(date);
         } else if (m_nb.prompt().ask(151, Buttons::YesNo, Icon::Question) == Answer::Yes) {
-            if (!m_nb.store().NewDayRecord())
-                m_nb.PresentPage();
+            m_nb.NewDay(date);
         } else {
             m_nb.PresentPage();
         }

@@ -231,7 +231,7 @@ void PageViews::DrawDataTable(QPainter& p, int ox, int oy)
     p.drawLine(X + col, Y, X + col, Y + rows * pitch);
 
     const DayRecord& day = m_nb.store().Day;
-    QDate date = day.date.isValid() ? day.date : QDate(m_nb.CurrentYear, m_nb.CurrentMonth, m_nb.CurrentDay);
+    QDate date = m_nb.CurrentDate();
     const auto values = DetailValueTexts(day, date, m_nb.store().DayNumber(date), free[0].unit, free[1].unit);
     for (int i = 0; i < 11; ++i)
         DrawPageText(p, X + col + 4, Y + i * pitch + 4, values[i], PageColors::Black);
@@ -305,7 +305,7 @@ void PageViews::HandleDetailMouse(int action, QPoint pt)
         showPressedPiece(DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34), QPoint(direction < 0 ? 4 : 718, 24));
         break;
     case MouseRelease:
-        m_nb.store().StepDay(direction);
+        m_nb.StepDay(direction);
         break;
     default:
         break;

@@ -1,7 +1,7 @@
 #pragma once
 // The keys of Layout.ini, the page layout beside the program: one table, painters never
 // scatter literals. The program only reads this file.
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 
 #include <optional>
 #include <string>

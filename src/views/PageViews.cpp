@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/SafeFormat.h"
 #include "platform/TextCodec.h"
+#include "store/NotebookFile.h"
 #include "views/LayoutIni.h"
 #include "views/PageDraw.h"
 
@@ -25,9 +26,7 @@ void PageViews::LoadSettings()
     Calendar.PicWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicWidth), 0, m_nb.ViewWidth);
     Calendar.PicHeight = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicHeight), 0, m_nb.ViewHeight);
     QDate today = Clock::Today();
-    m_nb.CurrentYear = today.year();
-    m_nb.CurrentMonth = today.month();
-    m_nb.CurrentDay = today.day();
+    m_nb.SetCalendarMonth(today.year(), today.month());
     CalendarBackground = LoadPageBackground(LayoutIni::Calender);
     GraphBackground = LoadPageBackground("Graph");
     ListBackground = LoadPageBackground("List");
@@ -120,7 +119,7 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
 {
     const std::string& layout = m_nb.LayoutFile;
     if (auto title = ParseCaption(ReadLayoutText(layout, section, LayoutIni::Title, "", LayoutIni::kHeaderValueBytes))) {
-        std::string text = CutCp932(FormatInts(title->text, {m_nb.CurrentYear, m_nb.CurrentMonth}),
+        std::string text = CutCp932(FormatInts(title->text, {m_nb.CalendarMonth().year(), m_nb.CalendarMonth().month()}),
                                     LayoutIni::kHeaderValueBytes);
         DrawPageText(p, title->x + ox, title->y + oy, text, PageColors::Black);
     }
@@ -129,7 +128,7 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
 
     QPen oldPen = p.pen();
     p.setPen(QPen(PageColors::Blue, 1));
-    const int shown = m_nb.CurrentYear * 12 + m_nb.CurrentMonth;
+    const int shown = m_nb.CalendarMonth().year() * 12 + m_nb.CalendarMonth().month();
     for (int which = 0; which < 2; ++which) {
         const char* key = which == 0 ? LayoutIni::PrevMonth : LayoutIni::NextMonth;
         auto link = ParseCaption(ReadLayoutText(layout, section, key, "", LayoutIni::kHeaderValueBytes));
@@ -140,7 +139,7 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
         bool enabled = mode != 0;
         if (mode == -1 && which == 0) {
             const auto& start = m_nb.store().StartDate;
-            const int first = m_nb.store().FirstDayDate;
+            const int first = m_nb.Days().first.isValid() ? DateToInt(m_nb.Days().first) : 0;
             if (start && first != 0) {
                 int startMonth = start->year() * 12 + start->month();
                 int firstMonth = (first / 10000) * 12 + (first / 100) % 100;
@@ -234,8 +233,8 @@ bool PageViews::HandleHeaderMouse(int action, QPoint point)
 
 void PageViews::stepMonth(int direction)
 {
-    int month = m_nb.CurrentMonth + direction;
-    int year = m_nb.CurrentYear;
+    int month = m_nb.CalendarMonth().month() + direction;
+    int year = m_nb.CalendarMonth().year();
     if (month < 1) {
         month = 12;
         --year;
@@ -243,12 +242,7 @@ void PageViews::stepMonth(int direction)
         month = 1;
         ++year;
     }
-    m_nb.CurrentYear = year;
-    m_nb.CurrentMonth = month;
-    // The day must exist in the new month for anything that builds a date from it.
-    int length = CalendarMonthLength(year, month);
-    if (m_nb.CurrentDay > length)
-        m_nb.CurrentDay = length;
+    m_nb.SetCalendarMonth(year, month);
     DrawPage(m_nb.ViewMode);
     m_nb.PresentPage();
 }

@@ -149,7 +149,7 @@ void MainFrameTest::enableAndCheckRules()
     FrameFixture f({days, internet});
     f.start();
     QCOMPARE(f.nb().ViewMode, int(ViewCalendar));
-    QCOMPARE(f.nb().store().DayCount, days);
+    QCOMPARE(f.nb().DayCount(), days);
     for (int mode : {1, 2, 3, 4}) {
         f.nb().ViewMode = mode;
         OpenEveryMenu(*f.frame);
@@ -194,7 +194,7 @@ void MainFrameTest::viewCommandsAndDisabledCommands()
     QVERIFY(f.prompt.asked().empty());
 
     // On the detail page "next" moves to the next day record.
-    nb.store().LoadDayRecord(2024, 5, 1);
+    nb.LoadDay(QDate(2024, 5, 1));
     nb.SetViewMode(ViewDetail);
     f.frame->runCommand(32826);
     QCOMPARE(nb.store().Day.date, QDate(2024, 5, 2));
@@ -212,7 +212,7 @@ void MainFrameTest::calendarWritesChangedDayFirst()
     FrameFixture f;
     f.start();
     CNotebook& nb = f.nb();
-    nb.store().LoadDayRecord(2024, 5, 2);
+    nb.LoadDay(QDate(2024, 5, 2));
     nb.SetViewMode(ViewDetail);
     QVERIFY(nb.store().Day.measurements);
     nb.store().Day.measurements->height = 7.5f;
@@ -229,7 +229,7 @@ void MainFrameTest::ctrlSWritesTheDay()
     FrameFixture f;
     f.start();
     CNotebook& nb = f.nb();
-    nb.store().LoadDayRecord(2024, 5, 2);
+    nb.LoadDay(QDate(2024, 5, 2));
     nb.SetViewMode(ViewDetail);
     nb.store().Day.measurements->height = 9.5f;
     nb.store().Day.dirty = true;

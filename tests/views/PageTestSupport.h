@@ -42,8 +42,7 @@ public:
     }
     void showMonth(int year, int month)
     {
-        nb->CurrentYear = year;
-        nb->CurrentMonth = month;
+        nb->SetCalendarMonth(year, month);
         nb->SetViewMode(4);
     }
     // Mouse press then release at one point.
