@@ -369,3 +369,26 @@ TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
     ASSERT_EQ(f.prompt.texts().size(), 1u);
     EXPECT_EQ(f.prompt.texts().at(0), expected);
 }
+
+TEST(NotebookSelection, AChoiceKeltoIniCannotKeepIsReported)
+{
+    // Either key lost means the next start does not find the notebook: the user hears it, and
+    // the notebook is opened all the same.
+    for (const char* lost : {"FolderPath", "DataName"}) {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        std::string ini = JoinPath(f.program, "Kelto.ini");
+        std::string other = f.temp.mkdir("program/data/ひまわり");
+        WriteNotebookKey(other, "KindName", "ひまわり");
+        f.prompt.clear();
+        bool failFolderPath = std::string(lost) == "FolderPath";
+        int writes = 0;
+        SetWriteFaultHook([&](const std::string& p) { return p == ini && (++writes == 1) == failFolderPath; });
+        std::string name = "ひまわり";
+        EXPECT_TRUE(nb.SelectNotebook(&name)) << lost;
+        SetWriteFaultHook(nullptr);
+        EXPECT_EQ(nb.NotebookFolder, other) << lost;
+        ASSERT_EQ(f.prompt.texts().size(), 1u) << lost;
+        EXPECT_NE(f.prompt.texts()[0].find("ひまわり"), std::string::npos) << lost;
+    }
+}
