@@ -65,8 +65,7 @@ struct World {
         nb = std::make_unique<CNotebook>(program, prompt, "KeltoBench-" + std::to_string(::getpid()));
         nb->SetCommandLineNotebook(notebook);
         nb->Initialize(&host);
-        nb->CurrentYear = 2013;
-        nb->CurrentMonth = 5;
+        nb->SetCalendarMonth(2013, 5);
     }
 };
 
@@ -112,7 +111,7 @@ BENCHMARK(Decode31FullPhotos)->Unit(benchmark::kMillisecond);
 void DetailPage(benchmark::State& state)
 {
     World& w = world();
-    w.nb->store().LoadDayRecord(2013, 5, 20);
+    w.nb->LoadDay(QDate(2013, 5, 20));
     for (auto _ : state)
         w.nb->DrawPage(1);
 }

@@ -26,7 +26,7 @@ struct Notebook {
         }
         nb = std::make_unique<CNotebook>(dir.path().toStdString(), prompt, "KeltoBench");
         nb->NotebookFolder = folder;
-        nb->store().ReadStartDate();
+        nb->store().ReadStartDate(folder);
     }
     QTemporaryDir dir;
     std::string folder;
@@ -44,8 +44,8 @@ void BM_ScanDays256(benchmark::State& state)
 {
     Notebook& n = notebook();
     for (auto _ : state) {
-        n.nb->store().ScanDays(false, false);
-        benchmark::DoNotOptimize(n.nb->store().DayCount);
+        n.nb->RescanDays();
+        benchmark::DoNotOptimize(n.nb->DayCount());
     }
 }
 BENCHMARK(BM_ScanDays256)->Unit(benchmark::kMicrosecond);

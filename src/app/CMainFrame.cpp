@@ -213,7 +213,7 @@ CommandContext CMainFrame::commandContext() const
     CNotebook& nb = m_view->notebook();
     CommandContext c;
     c.viewMode = static_cast<ViewModeId>(nb.ViewMode);
-    c.dayCount = nb.store().DayCount;
+    c.dayCount = nb.DayCount();
     c.internetEnabled = nb.InternetEnabled;
     c.toolBarShown = !m_toolBar->isHidden();
     c.statusBarShown = !statusBar()->isHidden();
@@ -284,8 +284,8 @@ void CMainFrame::runCommand(Command command)
         if (started)
             nb.SetViewMode(ViewList);
         break;
-    case Command::PreviousDay: nb.store().StepDay(-1); break;
-    case Command::NextDay: nb.store().StepDay(+1); break;
+    case Command::PreviousDay: nb.StepDay(-1); break;
+    case Command::NextDay: nb.StepDay(+1); break;
     case Command::Help: nb.ShowHelpDocument(); break;
     case Command::About: {
         QDialog* about = createAboutDialog(this);
@@ -322,16 +322,6 @@ void CMainFrame::runCommand(Command command)
         break;
     }
     updateCommandStates();
-}
-
-int CMainFrame::runDialog(int dialogId, int mode)
-{
-    return RunStoreDialog(*this, dialogId, mode);
-}
-
-StartChoice CMainFrame::runStartDialog()
-{
-    return RunStartDialog(*this);
 }
 
 QDialog* CMainFrame::createAboutDialog(QWidget* parent)

@@ -38,9 +38,6 @@ public:
     void updateCommandStates();
     CommandContext commandContext() const;
 
-    int runDialog(int dialogId, int mode);
-    StartChoice runStartDialog();
-
     // The about box (dialog 100); the caller runs it.
     static QDialog* createAboutDialog(QWidget* parent);
 

@@ -2,9 +2,10 @@
 
 #include "app/CMainFrame.h"
 #include "app/CNotebook.h"
+#include "app/Dialogs.h"
 #include "platform/Files.h"
 #include "store/DataFolders.h"
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -99,14 +100,25 @@ void CNoteView::SetTitle(const std::string& title)
     m_frame->setWindowTitle(QString::fromStdString(title));
 }
 
-int CNoteView::RunDialog(int dialogId, int mode)
+bool CNoteView::RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply)
 {
-    return m_frame->runDialog(dialogId, mode);
+    return ::RunEntryDialog(*m_frame, fields, apply);
 }
 
-StartChoice CNoteView::RunStartDialog()
+bool CNoteView::RunDayDataDialog(const DayDataFields& fields, const DialogApply<DayDataFields>& apply)
 {
-    return m_frame->runStartDialog();
+    return ::RunDayDataDialog(*m_frame, fields, apply);
+}
+
+bool CNoteView::RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+                                  const DialogApply<NotebookSettingsFields>& apply)
+{
+    return ::RunSettingsDialog(*m_frame, fields, mode, apply);
+}
+
+StartChoice CNoteView::RunStartDialog(NotebookPlace& place)
+{
+    return ::RunStartDialog(*m_frame, place, *m_prompt);
 }
 
 bool CNoteView::OpenDocument(const std::string& path)

@@ -35,8 +35,11 @@ public:
     void PostCommand(int commandId) override;
     void CloseFrame() override;
     void SetTitle(const std::string& title) override;
-    int RunDialog(int dialogId, int mode) override;
-    StartChoice RunStartDialog() override;
+    bool RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply) override;
+    bool RunDayDataDialog(const DayDataFields& fields, const DialogApply<DayDataFields>& apply) override;
+    bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+                           const DialogApply<NotebookSettingsFields>& apply) override;
+    StartChoice RunStartDialog(NotebookPlace& place) override;
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
 

@@ -1,6 +1,6 @@
 #include "app/CNotebook.h"
 
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -28,7 +28,7 @@ QColor ColorFromRef(int ref)
 }
 
 CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
-    : InstanceMutex(std::move(lockName)), m_prompt(prompt), m_store(*this)
+    : InstanceMutex(std::move(lockName)), m_prompt(prompt)
 {
     while (programFolder.size() > 1 && programFolder.back() == '/')
         programFolder.pop_back();
@@ -104,10 +104,7 @@ void CNotebook::Initialize(ViewHost* view)
             Pictures.JpegQuality = KeltoIni::JpegQuality.def;
         TrimingWidth = ReadSettingInt(SettingsFile, KeltoIni::TrimingWidth);
         TrimingHeight = ReadSettingInt(SettingsFile, KeltoIni::TrimingHeight);
-        QDate today = Clock::Today();
-        CurrentYear = today.year();
-        CurrentMonth = today.month();
-        CurrentDay = today.day();
+        SetCurrentDate(Clock::Today());
 
         OpenNotebookAtStart();
     }
@@ -119,7 +116,10 @@ void CNotebook::OpenNotebookAtStart()
 {
     SkipExitConfirmation = false;
     m_store.Reset();
-    m_store.Day.date = Clock::Today();
+    m_days = DayList{};
+    m_toldHiddenDays = false;
+    m_keptStartDateFor.clear();
+    SetCurrentDate(Clock::Today());
 
     if (!m_commandLine.empty()) {
         std::string folder = m_commandLine;
@@ -136,8 +136,10 @@ void CNotebook::OpenNotebookAtStart()
         DataRoot = ResolveDataRoot(ProgramFolder, ReadSettingText(SettingsFile, KeltoIni::FolderPath));
         NotebookFolder =
             JoinPath(DataRoot, FindNotebookFolderName(DataRoot, ReadSettingText(SettingsFile, KeltoIni::DataName)));
-        StartChoice choice = ViewWindow->RunStartDialog();
-        if (choice == StartChoice::NewNotebook && ViewWindow->RunDialog(DialogId::Define, 1) != 1)
+        NotebookPlace place = Place();
+        StartChoice choice = ViewWindow->RunStartDialog(place);
+        SetPlace(place);
+        if (choice == StartChoice::NewNotebook && !runSettingsDialog(kSettingsNew))
             choice = StartChoice::EndProgram;
         if (choice == StartChoice::EndProgram) {
             SkipExitConfirmation = true;
@@ -152,11 +154,11 @@ void CNotebook::OpenNotebook(const std::string& folder)
 {
     NotebookFolder = folder;
     UpdateTitle();
-    m_store.ReadStartDate();
+    m_store.ReadStartDate(NotebookFolder);
     if (!m_store.StartDate)
         ViewWindow->PostCommand(32813);
     m_pages.LoadDetailBackground(LayoutFile, ProgramFolder);
-    m_store.ScanDays(false, false);
+    RescanDays();
     SetViewMode(ViewCalendar);
     CurrentPrefecture = ReadSettingInt(SettingsFile, KeltoIni::Pref);
 }
@@ -170,7 +172,7 @@ void CNotebook::UpdateTitle()
 
 void CNotebook::SetViewMode(int mode)
 {
-    if (!m_store.FlushDayRecord()) {
+    if (!FlushDay()) {
         PresentPage();
         return;
     }
@@ -226,7 +228,7 @@ bool CNotebook::PrepareToClose()
 {
     if (!ViewWindow)
         return true;
-    return m_store.FlushDayRecord(true).ok();
+    return FlushDay(true).ok();
 }
 
 void CNotebook::Shutdown()
@@ -234,8 +236,8 @@ void CNotebook::Shutdown()
     if (m_shutDown && !ViewWindow)
         return;
     if (ViewWindow) {
-        m_store.SetQuiet(true);
-        if (DayResult r = m_store.FlushDayRecord(); !r)
+        m_quiet = true;
+        if (DayResult r = FlushDay(); !r)
             std::fprintf(stderr, "Kelto: %s\n", DayResultText(r).c_str());
         m_pages.Release();
         m_store.Day.picture = QImage();

@@ -2,8 +2,11 @@
 // The one controller: it holds the program's shared state and owns one object per area for
 // the state that area adds. Windows hold no data; dialogs call its operations.
 #include "platform/InstanceLock.h"
+#include "store/DayList.h"
+#include "store/DayOperations.h"
 #include "store/DayRecord.h"
 #include "store/DayStore.h"
+#include "store/NotebookSettings.h"
 #include "views/PageViews.h"
 
 #include <QImage>
@@ -11,8 +14,11 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
 #include <string>
 
+class EditorLauncher;
+class FolderBrowser;
 class Prompt;
 class ViewHost;
 
@@ -64,6 +70,70 @@ public:
     void HandleMouse(int action, QPoint point);
     void RunPageAction(const PageAction& action);
 
+    // The current day and the days of the notebook. The current date is the current day's
+    // date; the calendar shows its month until the month is stepped.
+    QDate CurrentDate() const { return m_store.Day.date; }
+    void SetCurrentDate(const QDate& date);
+    // First day of the month the calendar shows.
+    QDate CalendarMonth() const { return m_calendarMonth; }
+    void SetCalendarMonth(int year, int month);
+    // The controller's own list of the notebook's days, as of the last scan.
+    const DayList& Days() const { return m_days; }
+    int DayCount() const { return m_days.count(); }
+    // Scans the days again. With more days than are listed the user is told once that older
+    // ones are not shown; a record before the start date offers to move the start (asked once
+    // per such day, never while closing or when nobody can answer).
+    void RescanDays();
+
+    // These three first flush the day held now; when it cannot be written and the user keeps
+    // it they change nothing and return that failure. LoadDay makes `date` the current day;
+    // OpenDay and NewDay then show it on the detail page.
+    DayResult LoadDay(const QDate& date);
+    DayResult OpenDay(const QDate& date);
+    // An empty day for `date`; no file is written until something is entered and flushed.
+    DayResult NewDay(const QDate& date);
+    // Writes the current day and scans the days; a failure is told with the file's path.
+    DayResult SaveDay();
+    // Writes the day when it is dirty. When that fails the user chooses: write again, discard
+    // the change (the day is read back from its files and the result is success), or keep it
+    // (the failure is returned and the caller stays where it is). `closing`: the program is
+    // about to end, so discarding means quitting without the change.
+    DayResult FlushDay(bool closing = false);
+    // The previous (-1) or next (+1) listed day; at either end the user is told so.
+    void StepDay(int direction);
+
+    // The day commands (the detail page shows the current day).
+    EntryFields EntryDialogFields() const;
+    // What the entry dialog's OK does: false with *focusId the field to correct.
+    bool ApplyEntry(const EntryFields& fields, int* focusId = nullptr);
+    // Command 32849: the entry dialog, then the detail page is redrawn. True on OK.
+    bool EnterMeasurements();
+    DayDataFields DayDataDialogFields() const;
+    // What the data change dialog's OK does; false to stay with *focusId the field to correct.
+    bool ApplyDayData(const DayDataFields& fields, int* focusId = nullptr);
+    // Commands 32806 and 32780: the data change dialog; after a moved record the calendar shows.
+    bool EditDayData();
+    // Deletes every file of the current day and shows the calendar (no question asked). When a
+    // file cannot be deleted the user is told which, and the day stays shown.
+    DayResult DeleteDayFiles();
+    // Command 32817: asks message 141 first. True when the day was deleted.
+    bool DeleteCurrentDay();
+    // Command 32822: the day's memo in an external editor; the program waits for it to end.
+    // `launcher` runs the editor; without one the desktop's editor is started as a process.
+    void EditMemo(EditorLauncher* launcher = nullptr);
+    std::string MemoPath() const;
+
+    // Notebooks: the place of the program, the data root and the open notebook.
+    NotebookPlace Place() const;
+    void SetPlace(const NotebookPlace& place);
+    NotebookList NotebookListRows() const { return FillNotebookList(Place()); }
+    bool SelectNotebook(const std::string* folderName);
+    bool ChangeDataRoot(FolderBrowser& browser);
+    NotebookSettingsFields SettingsDialogFields(int mode) const;
+    bool ApplySettings(int mode, const NotebookSettingsFields& fields);
+    // Runs the settings dialog; on OK redraws the page and retitles the window. True on OK.
+    bool EditNotebookSettings(int mode);
+
     Prompt& prompt() { return m_prompt; }
     ViewHost* host() const { return ViewWindow; }
     DayStore& store() { return m_store; }
@@ -81,19 +151,29 @@ public:
     std::string SettingsFile, LayoutFile, PrintSettingsFile;
     std::string ProgramFolder, DataRoot, NotebookFolder;
     QPen HighlightPen;
-    int RedatedToCalendar = 0;
-    int CurrentYear = 0, CurrentMonth = 0, CurrentDay = 0;
     int CurrentPrefecture = 0;
     PictureSettings Pictures;        // [Picture] Width, Height, JpegQuality
     int TrimingWidth = 320;          // photo area of the detail page
     int TrimingHeight = 240;
 
 private:
+    void drawDetailPage();
+    bool runSettingsDialog(int mode);
+    DayDataOutcome applyDayData(const DayDataFields& fields, int* focusId);
+    DayResult writeDay();
+    bool mayAsk() const;
+
     Prompt& m_prompt;
     std::string m_commandLine;
     DayStore m_store;
+    DayList m_days;
+    QDate m_calendarMonth;
     PageViews m_pages;
     bool m_shutDown = false;
+    bool m_quiet = false;     // set at shutdown: nothing is asked or told
+    bool m_closing = false;   // while the last write before closing runs
+    bool m_toldHiddenDays = false;
+    std::set<QDate> m_keptStartDateFor;  // earliest days for which question 162 was answered No
 };
 
 QColor ColorFromRef(int colorRef);

@@ -3,7 +3,7 @@
 #include "app/HeadlessHost.h"
 
 #include "app/CNotebook.h"
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 #include "app/ViewHost.h"
 #include "platform/Files.h"
 #include "platform/Prompt.h"
@@ -74,12 +74,10 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
         return 1;
     }
     if (c.page == "calendar") {
-        nb.CurrentYear = date.year();
-        nb.CurrentMonth = date.month();
-        nb.CurrentDay = date.day();
+        nb.SetCurrentDate(date);
         nb.SetViewMode(ViewCalendar);
     } else {
-        nb.store().LoadDayRecord(date.year(), date.month(), date.day());
+        nb.LoadDay(date);
         nb.SetViewMode(ViewDetail);
     }
     QImageWriter writer(QString::fromStdString(c.outPath), "png");

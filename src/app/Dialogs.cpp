@@ -3,38 +3,34 @@
 #include "app/CMainFrame.h"
 #include "app/CNoteView.h"
 #include "app/CNotebook.h"
+#include "app/dialogs/CDataDlg.h"
+#include "app/dialogs/CDefineDlg.h"
+#include "app/dialogs/CEntryDlg.h"
+#include "app/dialogs/CStartDlg.h"
 #include "platform/Prompt.h"
-#include "store/CDataDlg.h"
-#include "store/CDefineDlg.h"
-#include "store/CEntryDlg.h"
-#include "store/CStartDlg.h"
-#include "store/DayOperations.h"
-#include "store/NotebookSettings.h"
 
-int RunStoreDialog(CMainFrame& frame, int dialogId, int mode)
+bool RunEntryDialog(CMainFrame& frame, const EntryFields& fields, const DialogApply<EntryFields>& apply)
 {
-    CNotebook& nb = frame.view()->notebook();
-    switch (dialogId) {
-    case DialogId::Define: {
-        CDefineDlg dlg(nb, mode, &frame);
-        return dlg.exec() == QDialog::Accepted ? 1 : 0;
-    }
-    case DialogId::Entry: {
-        CEntryDlg dlg(nb, &frame);
-        return dlg.exec() == QDialog::Accepted ? 1 : 0;
-    }
-    case DialogId::Data: {
-        CDataDlg dlg(nb, &frame);
-        return dlg.exec() == QDialog::Accepted ? 1 : 0;
-    }
-    default:
-        return 0;
-    }
+    CEntryDlg dlg(fields, apply, &frame);
+    return dlg.exec() == QDialog::Accepted;
 }
 
-StartChoice RunStartDialog(CMainFrame& frame)
+bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields, const DialogApply<DayDataFields>& apply)
 {
-    CStartDlg dlg(frame.view()->notebook(), &frame);
+    CDataDlg dlg(fields, apply, &frame);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, int mode,
+                       const DialogApply<NotebookSettingsFields>& apply)
+{
+    CDefineDlg dlg(fields, mode, apply, &frame);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+StartChoice RunStartDialog(CMainFrame& frame, NotebookPlace& place, Prompt& prompt)
+{
+    CStartDlg dlg(place, prompt, &frame);
     if (dlg.exec() != QDialog::Accepted)
         return StartChoice::EndProgram;
     return dlg.NewNotebookRequested() ? StartChoice::NewNotebook : StartChoice::Open;
@@ -44,32 +40,32 @@ bool RunStoreCommand(CMainFrame& frame, int commandId)
 {
     CNotebook& nb = frame.view()->notebook();
     // The day commands act on the day shown: only on the detail page.
-    bool detail = nb.ViewMode == ViewDetail && nb.store().Day.date.isValid();
+    bool detail = nb.ViewMode == ViewDetail && nb.CurrentDate().isValid();
     switch (commandId) {
     case 32813:
         if (nb.ViewWindow)
-            EditNotebookSettings(nb, kSettingsEdit);
+            nb.EditNotebookSettings(kSettingsEdit);
         return true;
     case 32849:
         if (detail)
-            EnterMeasurements(nb);
+            nb.EnterMeasurements();
         return true;
     case 32806:
     case 32780:
         if (detail)
-            EditDayData(nb);
+            nb.EditDayData();
         return true;
     case 32822:
         if (detail)
-            EditMemo(nb);
+            nb.EditMemo();
         return true;
     case 32817:
         if (detail)
-            DeleteCurrentDay(nb);
+            nb.DeleteCurrentDay();
         return true;
     case 57603:
         if (detail)
-            nb.store().SaveDayRecord(true);
+            nb.SaveDay();
         return true;
     default:
         return false;

@@ -4,10 +4,13 @@
 #include "app/ViewHost.h"
 
 class CMainFrame;
+class Prompt;
 
-// Runs dialog `dialogId` modally; 1 for OK, 0 for Cancel.
-int RunStoreDialog(CMainFrame& frame, int dialogId, int mode);
-StartChoice RunStartDialog(CMainFrame& frame);
+bool RunEntryDialog(CMainFrame& frame, const EntryFields& fields, const DialogApply<EntryFields>& apply);
+bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields, const DialogApply<DayDataFields>& apply);
+bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, int mode,
+                       const DialogApply<NotebookSettingsFields>& apply);
+StartChoice RunStartDialog(CMainFrame& frame, NotebookPlace& place, Prompt& prompt);
 // Handles a store command (32813, 32849, 32806, 32780, 32822, 32817, 57603); false when the
 // command is not one of them.
 bool RunStoreCommand(CMainFrame& frame, int commandId);

@@ -11,8 +11,13 @@ public:
     void PostCommand(int) override {}
     void CloseFrame() override {}
     void SetTitle(const std::string&) override {}
-    int RunDialog(int, int) override { return 0; }
-    StartChoice RunStartDialog() override { return StartChoice::Open; }
+    bool RunEntryDialog(const EntryFields&, const DialogApply<EntryFields>&) override { return false; }
+    bool RunDayDataDialog(const DayDataFields&, const DialogApply<DayDataFields>&) override { return false; }
+    bool RunSettingsDialog(const NotebookSettingsFields&, int, const DialogApply<NotebookSettingsFields>&) override
+    {
+        return false;
+    }
+    StartChoice RunStartDialog(NotebookPlace&) override { return StartChoice::Open; }
     bool OpenDocument(const std::string&) override { return false; }
     void SetBusy(const std::string&) override {}
 };

@@ -5,11 +5,11 @@
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
+#include "store/NotebookFile.h"
 #include "views/PageDraw.h"
 
 #include <QPainter>
 
-#include <algorithm>
 
 PageSnapshot CNotebook::PageSnapshotNow() const
 {
@@ -20,14 +20,14 @@ PageSnapshot CNotebook::PageSnapshotNow() const
     s.notebookFolder = NotebookFolder;
     s.viewSize = QSize(ViewWidth, ViewHeight);
     s.pictureArea = QSize(TrimingWidth, TrimingHeight);
-    s.shownYear = CurrentYear;
-    s.shownMonth = CurrentMonth;
-    s.currentDate = QDate(CurrentYear, CurrentMonth, CurrentDay);
+    s.shownYear = m_calendarMonth.year();
+    s.shownMonth = m_calendarMonth.month();
+    s.currentDate = CurrentDate();
     s.today = Clock::Today();
     s.day = m_store.Day;
     s.dayNumber = m_store.DayNumber(s.day.date.isValid() ? s.day.date : s.currentDate);
     s.startDate = m_store.StartDate;
-    s.firstDayDate = m_store.FirstDayDate;
+    s.firstDayDate = m_days.first.isValid() ? DateToInt(m_days.first) : 0;
     return s;
 }
 
@@ -72,36 +72,23 @@ void CNotebook::RunPageAction(const PageAction& a)
 {
     switch (a.kind) {
     case PageAction::OpenDay:
+        OpenDay(a.date);
+        break;
     case PageAction::AskCreateDay:
-        CurrentYear = a.date.year();
-        CurrentMonth = a.date.month();
-        CurrentDay = a.date.day();
-        if (a.kind == PageAction::OpenDay) {
-            if (m_store.LoadDayRecord(CurrentYear, CurrentMonth, CurrentDay))
-                SetViewMode(ViewDetail);
-            else
-                PresentPage();
-        } else if (m_prompt.ask(151, Buttons::YesNo, Icon::Question) != Answer::Yes || !m_store.NewDayRecord()) {
+        if (m_prompt.ask(151, Buttons::YesNo, Icon::Question) == Answer::Yes)
+            NewDay(a.date);
+        else
             PresentPage();
-        }
         break;
     case PageAction::StepMonth: {
-        CurrentMonth += a.step;
-        if (CurrentMonth < 1) {
-            CurrentMonth = 12;
-            --CurrentYear;
-        } else if (CurrentMonth > 12) {
-            CurrentMonth = 1;
-            ++CurrentYear;
-        }
-        // The day must exist in the new month for anything that builds a date from it.
-        CurrentDay = std::min(CurrentDay, CalendarMonthLength(CurrentYear, CurrentMonth));
+        const QDate month = m_calendarMonth.addMonths(a.step);
+        SetCalendarMonth(month.year(), month.month());
         DrawPage(ViewMode);
         PresentPage();
         break;
     }
     case PageAction::StepDay:
-        m_store.StepDay(a.step);
+        StepDay(a.step);
         break;
     case PageAction::StepListPage:
         break;  // the list page turns its own pages once it is drawn

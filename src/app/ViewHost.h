@@ -3,6 +3,8 @@
 // buffer, draws press feedback, sets the cursor, posts commands and runs the modal dialogs.
 // Tests supply their own host, so every operation runs without a display.
 #include "views/PageMouse.h"
+#include "store/DayOperations.h"
+#include "store/NotebookSettings.h"
 
 #include <QImage>
 
@@ -10,6 +12,8 @@
 #include <string>
 
 class QPainter;
+
+template <class Fields> using DialogApply = std::function<int(const Fields&)>;
 
 // Dialog identifiers of the resource table (the ids the dialogs carry).
 namespace DialogId {
@@ -46,9 +50,15 @@ public:
     // Asks the main frame to close (the close request honours SkipExitConfirmation).
     virtual void CloseFrame() = 0;
     virtual void SetTitle(const std::string& title) = 0;
-    // Runs a modal dialog; returns 1 for OK, 0 for Cancel, or the dialog's own result.
-    virtual int RunDialog(int dialogId, int mode) = 0;
-    virtual StartChoice RunStartDialog() = 0;
+    // The modal dialogs take the values they open with. On OK they call `apply` with what the
+    // user entered: 0 closes the dialog, anything else is the control to correct (the user was
+    // told why) and the dialog stays. True when the dialog was closed by OK.
+    virtual bool RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply) = 0;
+    virtual bool RunDayDataDialog(const DayDataFields& fields, const DialogApply<DayDataFields>& apply) = 0;
+    virtual bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+                                   const DialogApply<NotebookSettingsFields>& apply) = 0;
+    // The selection dialog works on `place`: a chosen notebook becomes its notebook folder.
+    virtual StartChoice RunStartDialog(NotebookPlace& place) = 0;
     // Opens a document with the desktop's associated program; false when that failed.
     virtual bool OpenDocument(const std::string& path) = 0;
     // While the program waits for something outside it (the memo editor) and takes no input:

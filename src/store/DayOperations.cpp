@@ -1,9 +1,6 @@
 #include "store/DayOperations.h"
 
-#include "app/CNotebook.h"
-#include "app/ViewHost.h"
 #include "platform/Clock.h"
-#include "platform/EditorLauncher.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/Prompt.h"
@@ -12,7 +9,6 @@
 #include "res/Strings.h"
 #include "store/NotebookFile.h"
 #include "store/NotebookSettings.h"
-
 
 #include <cerrno>
 #include <charconv>
@@ -116,9 +112,11 @@ DayResult copyDayFiles(const std::string& folder, const QDate& from, const QDate
     }
     // Frame alignment belongs to the old date's place in the animation.
     std::string dat = DayFilePath(folder, to, "dat");
-    if (FileExists(dat)) {
-        IniFile::DeleteKey(dat, "Triming", "Position");
-        IniFile::DeleteKey(dat, "Triming", "Size");
+    if (FileExists(dat) &&
+        (!IniFile::DeleteKey(dat, "Triming", "Position") || !IniFile::DeleteKey(dat, "Triming", "Size"))) {
+        for (const std::string& path : made)
+            std::remove(path.c_str());
+        return DayResult::Failed(kMsgDayMoveFailed, dat);
     }
     return {};
 }
@@ -134,30 +132,14 @@ DayResult removeDayFiles(const std::string& folder, const QDate& date)
     return failed;
 }
 
-void setCurrentDate(CNotebook& nb, const QDate& date)
-{
-    nb.store().Day.date = date;
-    nb.CurrentYear = date.year();
-    nb.CurrentMonth = date.month();
-    nb.CurrentDay = date.day();
-}
-
-void drawDetailPage(CNotebook& nb)
-{
-    if (nb.PageBuffer.isNull())
-        return;
-    nb.DrawPage(ViewDetail);
-    nb.PresentPage();
-}
-
 } // namespace
 
-EntryFields FillEntryDialog(CNotebook& nb)
+EntryFields FillEntryDialog(const std::string& folder, const DayRecord& day)
 {
     EntryFields f;
     // The captions come from the notebook file whether or not the day has measurements yet.
-    std::string option1 = ReadNotebookKey(nb.NotebookFolder, "Option1");
-    std::string option2 = ReadNotebookKey(nb.NotebookFolder, "Option2");
+    std::string option1 = ReadNotebookKey(folder, "Option1");
+    std::string option2 = ReadNotebookKey(folder, "Option2");
     if (!option1.empty()) {
         FreeItemCaption c = SplitFreeItemCaption(option1);
         f.free1Caption = c.name;
@@ -168,7 +150,7 @@ EntryFields FillEntryDialog(CNotebook& nb)
         f.free2Caption = c.name;
         f.free2Unit = c.unit;
     }
-    const auto& m = nb.store().Day.measurements;
+    const auto& m = day.measurements;
     if (!m) {
         f.showInGraph = true;
         return f;
@@ -184,16 +166,15 @@ EntryFields FillEntryDialog(CNotebook& nb)
     return f;
 }
 
-int ApplyEntryDialog(CNotebook& nb, const EntryFields& f, int* focusId)
+std::optional<Measurements> ReadEntryFields(const EntryFields& f, Prompt& prompt, int* focusId)
 {
-    Prompt& prompt = nb.prompt();
     Measurements m;
     bool extraDecimals = false;
-    auto bad = [&](int id, int message) {
+    auto bad = [&](int id, int message) -> std::optional<Measurements> {
         if (focusId)
             *focusId = id;
         prompt.tell(message, Icon::Exclamation);
-        return 0;
+        return std::nullopt;
     };
 
     if (!readDecimal(f.height, kUnsetLength, kLengthRange, m.height, extraDecimals))
@@ -219,27 +200,14 @@ int ApplyEntryDialog(CNotebook& nb, const EntryFields& f, int* focusId)
     if (!readDecimal(f.free2, kUnsetTemperature, kFreeItemRange, m.free2, extraDecimals))
         return bad(EntryId::Free2, 174);
     m.flags = f.showInGraph ? kShowInGraph : 0;
-
-    nb.store().Day.measurements = m;
     if (extraDecimals)
         prompt.tell(184, Icon::Information);
-    return 1;
+    return m;
 }
 
-int EnterMeasurements(CNotebook& nb)
+DayDataFields FillDayDataDialog(const DayRecord& day, bool internetEnabled)
 {
-    if (!nb.host() || nb.host()->RunDialog(DialogId::Entry, 0) != 1)
-        return 0;
-    nb.store().Day.dirty = true;
-    drawDetailPage(nb);
-    return 1;
-}
-
-DayDataFields FillDayDataDialog(CNotebook& nb)
-{
-    nb.RedatedToCalendar = 0;
     DayDataFields f;
-    const DayRecord& day = nb.store().Day;
     f.date = day.date;
     if (day.weather) {
         f.weather = day.weather->Weather;
@@ -247,20 +215,18 @@ DayDataFields FillDayDataDialog(CNotebook& nb)
         f.highTemp = TemperatureText(day.weather->HighTemp);
         f.daylight = LengthText(day.weather->Daylight);
     }
-    f.fetchEnabled = nb.InternetEnabled != 0;
+    f.fetchEnabled = internetEnabled;
     return f;
 }
 
-int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
+DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& prompt, const DayDataFields& f,
+                            int* focusId)
 {
-    Prompt& prompt = nb.prompt();
-    DayStore& store = nb.store();
-    DayRecord& day = store.Day;
     auto bad = [&](int id) {
         if (focusId)
             *focusId = id;
         prompt.tell(174, Icon::Exclamation);
-        return 0;
+        return DayDataOutcome::Refused;
     };
     bool ignored = false;
     DayWeather w;
@@ -281,18 +247,17 @@ int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
         if (focusId)
             *focusId = DayDataId::Weather;
         prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
-        return 0;
+        return DayDataOutcome::Refused;
     }
     w.Weather = CutCp932(f.weather, kWeatherBytes);
 
     QDate oldDate = day.date;
     QDate newDate = f.date.isValid() ? f.date : oldDate;
-    const std::string& folder = nb.NotebookFolder;
     auto refuseDate = [&](int message, const std::string& text) {
         if (focusId)
             *focusId = DayDataId::Date;
         prompt.ask(message, Buttons::Ok, Icon::Exclamation, text);
-        return 0;
+        return DayDataOutcome::Refused;
     };
     bool redated = newDate != oldDate && oldDate.isValid();
     if (redated) {
@@ -312,7 +277,7 @@ int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
         // copy is complete, so a failure leaves the day where it was.
         if (DayResult r = copyDayFiles(folder, oldDate, newDate); !r) {
             prompt.tell(r.message, Icon::Stop, DayResultText(r));
-            return 0;
+            return DayDataOutcome::Refused;
         }
         if (!keepOld) {
             if (DayResult r = removeDayFiles(folder, oldDate); !r)
@@ -320,116 +285,60 @@ int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& f, int* focusId)
         }
         moveRecord = written && !keepOld;
     }
-    setCurrentDate(nb, newDate);
+    day.date = newDate;
     day.weather = w;
-    if (moveRecord) {
-        // The day is written under its new date when the calendar is shown.
-        day.dirty = true;
-        store.ScanDays(false, false);
-        nb.RedatedToCalendar = 1;
-    }
-    return 1;
+    if (!moveRecord)
+        return DayDataOutcome::Applied;
+    // The day is written under its new date when the calendar is shown.
+    day.dirty = true;
+    return DayDataOutcome::Moved;
 }
 
-int EditDayData(CNotebook& nb)
+DayResult RemoveDayFiles(const std::string& folder, const QDate& date)
 {
-    if (!nb.host() || nb.host()->RunDialog(DialogId::Data, 0) != 1)
-        return 0;
-    nb.store().Day.dirty = true;
-    drawDetailPage(nb);
-    if (nb.RedatedToCalendar)
-        nb.SetViewMode(ViewCalendar);
-    else
-        nb.PresentPage();
-    return 1;
+    if (!date.isValid())
+        return {};
+    // Only files named exactly after the day are its files.
+    std::string stem = DayFileStem(date);
+    std::vector<std::string> files;
+    for (const std::string& name : FindFiles(folder, stem + ".*"))
+        if (DayFileDate(name, std::string_view(name).substr(stem.size() + 1)) == date)
+            files.push_back(JoinPath(folder, name));
+    DayResult failed;
+    if (!files.empty() && ::access(folder.c_str(), W_OK) != 0)
+        failed = DayResult::Failed(kMsgDayDeleteFailed, folder);
+    for (size_t i = 0; failed && i < files.size(); ++i)
+        failed = removeDayFile(files[i]);
+    return failed;
 }
 
-DayResult DeleteDayFiles(CNotebook& nb)
+void ClearDayValues(DayRecord& day)
 {
-    DayStore& store = nb.store();
-    DayRecord& day = store.Day;
-    const std::string& folder = nb.NotebookFolder;
-    if (day.date.isValid()) {
-        // Only files named exactly after the day are its files; a copy such as
-        // "20261105 - コピー.dat" is left alone.
-        std::string stem = DayFileStem(day.date);
-        std::vector<std::string> files;
-        for (const std::string& name : FindFiles(folder, stem + ".*"))
-            if (DayFileDate(name, std::string_view(name).substr(stem.size() + 1)) == day.date)
-                files.push_back(JoinPath(folder, name));
-        DayResult failed;
-        // A folder that cannot be changed keeps the whole day, not a part of it.
-        if (!files.empty() && ::access(folder.c_str(), W_OK) != 0)
-            failed = DayResult::Failed(kMsgDayDeleteFailed, folder);
-        for (size_t i = 0; failed && i < files.size(); ++i)
-            failed = removeDayFile(files[i]);
-        if (!failed) {
-            nb.prompt().tell(failed.message, Icon::Stop, DayResultText(failed));
-            store.ScanDays(false, false);
-            nb.PresentPage();
-            return failed;
-        }
-    }
-    // The deleted day's values must not come back at the next flush.
     day.dirty = false;
     day.pictureChanged = false;
     day.weather.reset();
     day.measurements.reset();
     day.picture = QImage();
     day.sourcePath.clear();
-    // Scanned after the files went, so the day table no longer lists the day.
-    store.ScanDays(false, false);
-    nb.SetViewMode(ViewCalendar);
+}
+
+std::string MemoPath(const std::string& folder, const QDate& date)
+{
+    return DayFilePath(folder, date, "txt");
+}
+
+DayResult PrepareMemo(const std::string& memo, const std::string& templ)
+{
+    if (!FileExists(memo) && FileExists(templ) && !CopyFileSafe(templ, memo, true))
+        return DayResult::Failed(kMsgDayWriteFailed, memo);
     return {};
 }
 
-bool DeleteCurrentDay(CNotebook& nb)
+bool MemoHasWriting(const std::string& memo, const std::string& templ)
 {
-    if (nb.prompt().ask(141, Buttons::YesNo, Icon::Question) != Answer::Yes)
+    std::string text, blank;
+    if (!ReadFileBytes(memo, text) || text.empty())
         return false;
-    return DeleteDayFiles(nb).ok();
-}
-
-std::string MemoPath(const CNotebook& nb)
-{
-    return DayFilePath(nb.NotebookFolder, nb.store().Day.date, "txt");
-}
-
-void EditMemo(CNotebook& nb, EditorLauncher* launcher)
-{
-    std::string memo = MemoPath(nb);
-    std::string templ = JoinPath(nb.ProgramFolder, "Kelto.txt");
-    if (!FileExists(memo) && FileExists(templ) && !CopyFileSafe(templ, memo, true)) {
-        DayResult r = DayResult::Failed(kMsgDayWriteFailed, memo);
-        nb.prompt().tell(r.message, Icon::Stop, DayResultText(r));
-        return;
-    }
-    ProcessEditorLauncher processEditor;
-    EditorLauncher& editor = launcher ? *launcher : processEditor;
-    if (!editor.start(memo)) {
-        nb.prompt().tell(132, Icon::Stop);
-        return;
-    }
-    ViewHost* host = nb.host();
-    if (host)
-        host->SetBusy(LoadString(207));
-    editor.waitForFinish();
-    if (host)
-        host->SetBusy({});
-
-    // A new day whose memo was written is a record from now on: its day file is written, so
-    // the calendar shows it. A memo left as the template made it is not writing.
-    DayRecord& day = nb.store().Day;
-    if (day.date.isValid() && !FileExists(DayFilePath(nb.NotebookFolder, day.date, "dat")) && FileExists(memo)) {
-        std::string text, blank;
-        ReadFileBytes(memo, text);
-        bool fromTemplate = FileExists(templ) && ReadFileBytes(templ, blank) && text == blank;
-        if (!text.empty() && !fromTemplate) {
-            if (!day.weather && !day.measurements)
-                day.measurements = Measurements{};
-            day.dirty = true;
-            nb.store().SaveDayRecord(true);
-        }
-    }
-    drawDetailPage(nb);
+    bool fromTemplate = FileExists(templ) && ReadFileBytes(templ, blank) && text == blank;
+    return !fromTemplate;
 }

@@ -6,11 +6,11 @@
 
 #include <QDate>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-class CNotebook;
-class EditorLauncher;
+class Prompt;
 
 // Control ids of the observation entry dialog.
 namespace EntryId {
@@ -43,27 +43,30 @@ struct DayDataFields {
     bool fetchEnabled = false;  // button 3
 };
 
-EntryFields FillEntryDialog(CNotebook& nb);
-// 1 to close; 0 to stay with *focusId set to the field to correct (a message was shown).
-int ApplyEntryDialog(CNotebook& nb, const EntryFields& fields, int* focusId = nullptr);
-// Command 32849: the entry dialog, then the detail page is redrawn. 1 on OK.
-int EnterMeasurements(CNotebook& nb);
+// The fields as the entry dialog opens: the free items' captions from the notebook file in
+// `folder`, the values of `day`.
+EntryFields FillEntryDialog(const std::string& folder, const DayRecord& day);
+// The measurements the fields stand for; none when a field must be corrected: then *focusId
+// is that field and the user was told why.
+std::optional<Measurements> ReadEntryFields(const EntryFields& fields, Prompt& prompt, int* focusId = nullptr);
 
-DayDataFields FillDayDataDialog(CNotebook& nb);
-// A new date after today, or one that already has files of a day, is refused (focus on the
-// date). Moving a day copies its files byte for byte to the new date before the old ones go.
-int ApplyDayDataDialog(CNotebook& nb, const DayDataFields& fields, int* focusId = nullptr);
-// Commands 32806 and 32780: the data change dialog; after a moved date the calendar is shown.
-int EditDayData(CNotebook& nb);
+DayDataFields FillDayDataDialog(const DayRecord& day, bool internetEnabled);
+enum class DayDataOutcome { Refused, Applied, Moved };
+// Applies the data change dialog to `day`: its date and typed-in weather. A new date after
+// today, or one that already has files of a day, is refused (focus on the date). Moving a day
+// copies its files byte for byte to the new date before the old ones go; Moved: a written
+// record went to the new date and the day is dirty, to be written there.
+DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& prompt, const DayDataFields& fields,
+                            int* focusId = nullptr);
 
-// Deletes every file of the current day and shows the calendar (no question asked). When a
-// file cannot be deleted the user is told which, and the day stays shown.
-DayResult DeleteDayFiles(CNotebook& nb);
-// Command 32817: asks message 141 first. True when the day was deleted.
-bool DeleteCurrentDay(CNotebook& nb);
+// Deletes every file of the day `date` in `folder`; a copy such as "20261105 - コピー.dat" is
+// left alone. A folder that cannot be changed keeps the whole day.
+DayResult RemoveDayFiles(const std::string& folder, const QDate& date);
+// The day's values after its files went: nothing comes back at the next flush.
+void ClearDayValues(DayRecord& day);
 
-// Command 32822: the day's memo in an external editor; the program waits for it to end.
-// `launcher` runs the editor; without one the desktop's editor is started as a process.
-void EditMemo(CNotebook& nb, EditorLauncher* launcher = nullptr);
-std::string MemoPath(const CNotebook& nb);
-
+std::string MemoPath(const std::string& folder, const QDate& date);
+// Before the editor opens: a memo that does not exist yet starts as the template, when there is one.
+DayResult PrepareMemo(const std::string& memo, const std::string& templ);
+// After the editor: a memo that holds writing (not only the template's text) makes the day a record.
+bool MemoHasWriting(const std::string& memo, const std::string& templ);

@@ -10,7 +10,6 @@
 
 inline constexpr float kUnsetLength = -1.0f;        // lengths, counts, sunshine
 inline constexpr float kUnsetTemperature = -100.0f;  // temperatures, free items
-inline constexpr uint32_t kDayExists = 0x01;        // flags bit 0: a record exists (graph)
 inline constexpr uint32_t kShowInGraph = 0x10;      // flags bit 4: DataGraph
 
 struct DayWeather {
@@ -20,7 +19,7 @@ struct DayWeather {
     std::string Weather;  // at most 31 CP932 bytes when typed in
 };
 
-// The measurements of a day; also the values of a DayTable entry.
+// The measurements of a day.
 struct Measurements {
     uint32_t flags = kShowInGraph;
     float height = kUnsetLength;       // DataHeight
@@ -31,11 +30,6 @@ struct Measurements {
     float free1 = kUnsetTemperature;   // Option1
     float free2 = kUnsetTemperature;   // Option2
     bool showInGraph() const { return flags & kShowInGraph; }
-};
-
-struct DayTableEntry {
-    int date = 0;  // YYYYMMDD
-    Measurements values;
 };
 
 struct PictureSettings {

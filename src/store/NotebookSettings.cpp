@@ -1,13 +1,11 @@
 #include "store/NotebookSettings.h"
 
-#include "app/CNotebook.h"
-#include "app/KeltoIni.h"
-#include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Prompt.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
+#include "store/KeltoIni.h"
 #include "store/NotebookFile.h"
 
 #include <QDir>
@@ -62,37 +60,42 @@ bool renameNoReplace(const std::string& from, const std::string& to)
 
 } // namespace
 
-NotebookList FillNotebookList(const CNotebook& nb)
+NotebookList FillNotebookList(const NotebookPlace& place)
 {
     NotebookList list;
-    list.rows = ListNotebooks(nb.DataRoot);
+    list.rows = ListNotebooks(place.dataRoot);
     // The exact folder wins; otherwise one that differs only in letter case.
     for (size_t i = 0; i < list.rows.size(); ++i) {
-        std::string folder = JoinPath(nb.DataRoot, list.rows[i].folderName);
-        if (folder == nb.NotebookFolder) {
+        std::string folder = JoinPath(place.dataRoot, list.rows[i].folderName);
+        if (folder == place.notebookFolder) {
             list.selected = static_cast<int>(i);
             break;
         }
-        if (list.selected < 0 && sameIgnoringCase(folder, nb.NotebookFolder))
+        if (list.selected < 0 && sameIgnoringCase(folder, place.notebookFolder))
             list.selected = static_cast<int>(i);
     }
     return list;
 }
 
-int SelectNotebook(CNotebook& nb, const std::string* folderName)
+bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* folderName)
 {
     if (!folderName || folderName->empty()) {
-        nb.prompt().tell(157, Icon::Exclamation);
-        return 0;
+        prompt.tell(157, Icon::Exclamation);
+        return false;
     }
     // Kelto.ini keeps the data name as text; a folder made on Windows is found again by the
     // CP932 form of that text.
     std::string dataName = DataNameOfFolder(*folderName);
-    WriteSettingText(nb.SettingsFile, KeltoIni::FolderPath, StoredFolderPath(nb.ProgramFolder, nb.DataRoot));
-    if (!CanRememberDataName(dataName) || !WriteSettingText(nb.SettingsFile, KeltoIni::DataName, dataName))
-        TellDataNameNotRemembered(nb.prompt(), dataName);
-    nb.NotebookFolder = JoinPath(nb.DataRoot, *folderName);
-    return 1;
+    // Both keys together find the notebook again: when either is not written the choice is
+    // not remembered, and the user hears it.
+    bool remembered =
+        WriteSettingText(place.settingsFile, KeltoIni::FolderPath, StoredFolderPath(place.programFolder, place.dataRoot));
+    remembered = CanRememberDataName(dataName) && remembered &&
+                 WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName);
+    if (!remembered)
+        TellDataNameNotRemembered(prompt, dataName);
+    place.notebookFolder = JoinPath(place.dataRoot, *folderName);
+    return true;
 }
 
 void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName)
@@ -104,9 +107,9 @@ void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName)
     prompt.ask(0, Buttons::Ok, Icon::Exclamation, text);
 }
 
-NotebookSettingsFields FillSettingsDialog(const CNotebook& nb, int mode)
+NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& start, int mode)
 {
-    NotebookInfo info = ReadNotebookInfo(nb.NotebookFolder);
+    NotebookInfo info = ReadNotebookInfo(place.notebookFolder);
     NotebookSettingsFields f;
     f.SchoolName = info.SchoolName;
     f.GradeNo = info.GradeNo;
@@ -117,24 +120,23 @@ NotebookSettingsFields FillSettingsDialog(const CNotebook& nb, int mode)
     f.Option1 = info.hasOption1 ? info.Option1 : "フリー項目1";
     f.Option2 = info.hasOption2 ? info.Option2 : "フリー項目2";
     if (mode == kSettingsEdit)
-        f.DataName = DataNameOfFolder(LastComponent(nb.NotebookFolder));
-    const auto& start = nb.store().StartDate;
+        f.DataName = DataNameOfFolder(LastComponent(place.notebookFolder));
     f.StartDate = (mode == kSettingsEdit && start) ? *start : Clock::Today();
     return f;
 }
 
-int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& fields)
+bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, Prompt& prompt, int mode,
+                         const NotebookSettingsFields& fields)
 {
-    Prompt& prompt = nb.prompt();
     std::string name = limited(fields.DataName);
     if (name.empty()) {
         prompt.tell(158, Icon::Exclamation);
-        return 0;
+        return false;
     }
     // A separator or a dot name would reach outside the data root.
     if (!IsSafeFolderName(name)) {
         prompt.tell(159, Icon::Exclamation);
-        return 0;
+        return false;
     }
     NotebookInfo info;
     info.KindName = limited(fields.KindName);
@@ -149,7 +151,7 @@ int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& f
     // and take every text as it will read back (〜 U+301C, which Japanese input here produces,
     // reads back as ～ U+FF5E), so the folder's name and the name Kelto.ini remembers are equal.
     // An unchanged folder name is not written anywhere, so it may stay as the file system has it.
-    std::string currentName = DataNameOfFolder(LastComponent(nb.NotebookFolder));
+    std::string currentName = DataNameOfFolder(LastComponent(place.notebookFolder));
     bool nameWritten = mode == kSettingsNew || !sameIgnoringCase(name, currentName);
     bool fits = true;
     if (nameWritten) {
@@ -157,11 +159,11 @@ int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& f
         // A folder whose name starts with "." is hidden and never listed: refused with its reason.
         if (!name.empty() && name[0] == '.') {
             prompt.ask(0, Buttons::Ok, Icon::Exclamation, LoadString(211));
-            return 0;
+            return false;
         }
         if (fits && !IsSafeFolderName(name)) {
             prompt.tell(159, Icon::Exclamation);
-            return 0;
+            return false;
         }
         // Only a change of letter case or of look-alike characters: nothing to rename.
         if (mode == kSettingsEdit && name == currentName)
@@ -175,33 +177,33 @@ int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& f
     }
     if (!fits) {
         prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
-        return 0;
+        return false;
     }
     QDate start = fields.StartDate.isValid() ? fields.StartDate : Clock::Today();
     info.StartDate = FormatIniDate(start);
 
-    std::string previousFolder = nb.NotebookFolder;
-    std::string target = JoinPath(nb.DataRoot, name);
+    std::string previousFolder = place.notebookFolder;
+    std::string target = JoinPath(place.dataRoot, name);
     bool created = false, renamed = false;
     if (mode == kSettingsNew) {
-        if (!FolderExists(nb.DataRoot)) {
+        if (!FolderExists(place.dataRoot)) {
             prompt.tell(159, Icon::Exclamation);
-            return 0;
+            return false;
         }
         if (::mkdir(target.c_str(), 0777) != 0) {
             prompt.tell(errno == EEXIST || pathExists(target) ? 163 : 159, Icon::Exclamation);
-            return 0;
+            return false;
         }
         created = true;
     } else if (nameWritten) {
         // Renaming onto an existing name would merge two notebooks: never.
-        if (!renameNoReplace(nb.NotebookFolder, target)) {
+        if (!renameNoReplace(place.notebookFolder, target)) {
             prompt.tell(errno == EEXIST || errno == ENOTEMPTY ? 163 : 161, Icon::Exclamation);
-            return 0;
+            return false;
         }
         renamed = true;
     } else {
-        target = nb.NotebookFolder;
+        target = place.notebookFolder;
     }
 
     if (!WriteNotebookInfo(target, info)) {
@@ -211,38 +213,33 @@ int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& f
         if (renamed)
             renameNoReplace(target, previousFolder);
         prompt.ask(0, Buttons::Ok, Icon::Exclamation, "観察データファイルの書き込みに失敗しました。");
-        return 0;
+        return false;
     }
-    nb.NotebookFolder = target;
+    place.notebookFolder = target;
+    // The notebook is made or renamed either way; when Kelto.ini cannot keep it the user hears
+    // that the next start will not find it by itself.
+    bool remembered = true;
     if (created)
-        WriteSettingText(nb.SettingsFile, KeltoIni::FolderPath, StoredFolderPath(nb.ProgramFolder, nb.DataRoot));
+        remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
+                                      StoredFolderPath(place.programFolder, place.dataRoot));
     if (created || renamed)
-        WriteSettingText(nb.SettingsFile, KeltoIni::DataName, name);
-    nb.store().StartDate = start;
-    return 1;
+        remembered = WriteSettingText(place.settingsFile, KeltoIni::DataName, name) && remembered;
+    if (!remembered)
+        TellDataNameNotRemembered(prompt, name);
+    startDate = start;
+    return true;
 }
 
-int EditNotebookSettings(CNotebook& nb, int mode)
-{
-    if (!nb.host() || nb.host()->RunDialog(DialogId::Define, mode) != 1)
-        return 0;
-    // A rename shows in the title at once, not only at the next start.
-    nb.UpdateTitle();
-    if (nb.ViewMode != ViewNone)
-        nb.SetViewMode(nb.ViewMode);
-    return 1;
-}
-
-bool ChangeDataRoot(CNotebook& nb, FolderBrowser& browser)
+bool ChangeDataRoot(NotebookPlace& place, Prompt& prompt, FolderBrowser& browser)
 {
     std::string chosen;
-    if (browser.BrowseForFolder(nb.DataRoot, LoadString(138), true, chosen) != 1 || chosen.empty())
+    if (browser.BrowseForFolder(place.dataRoot, LoadString(138), true, chosen) != 1 || chosen.empty())
         return false;
     while (chosen.size() > 1 && chosen.back() == '/')
         chosen.pop_back();
-    if (!IsInsideProgramFolder(nb.ProgramFolder, chosen) &&
-        nb.prompt().ask(179, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
+    if (!IsInsideProgramFolder(place.programFolder, chosen) &&
+        prompt.ask(179, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
         return false;
-    nb.DataRoot = chosen;
+    place.dataRoot = chosen;
     return true;
 }

@@ -1,15 +1,23 @@
 #pragma once
 // Choosing, creating and renaming notebooks: the logic behind the selection dialog and the
-// observation data settings dialog, as operations on the controller's state.
+// observation data settings dialog. They work on a NotebookPlace value the caller keeps.
 #include "store/DataFolders.h"
 
 #include <QDate>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-class CNotebook;
 class Prompt;
+
+// Where the program, its settings and the open notebook are.
+struct NotebookPlace {
+    std::string programFolder;
+    std::string settingsFile;    // Kelto.ini
+    std::string dataRoot;
+    std::string notebookFolder;
+};
 
 // Settings dialog modes.
 inline constexpr int kSettingsEdit = 0;
@@ -35,23 +43,23 @@ struct NotebookList {
     int selected = -1;
 };
 
-// The notebooks of DataRoot; the row of NotebookFolder is selected.
-NotebookList FillNotebookList(const CNotebook& nb);
+// The notebooks of the data root; the row of the notebook folder is selected.
+NotebookList FillNotebookList(const NotebookPlace& place);
 // OK of the selection dialog with the chosen row's folder name as the file system holds it
-// (null: no row chosen, message 157). Remembers the choice in Kelto.ini, telling the user when
-// it cannot be remembered; 1 to close, 0 to stay.
-int SelectNotebook(CNotebook& nb, const std::string* folderName);
+// (null: no row chosen, message 157, false). The choice becomes the place's notebook and is
+// remembered in Kelto.ini; the user is told when it cannot be remembered.
+bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* folderName);
 // Tells the user that the notebook `dataName` cannot be remembered for the next start.
 void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName);
 
 // The fields as the settings dialog opens in `mode`: both modes start from the notebook file
-// of NotebookFolder, so a new notebook inherits the pupil data.
-NotebookSettingsFields FillSettingsDialog(const CNotebook& nb, int mode);
-// OK of the settings dialog: creates or renames the folder, writes Kelto.dat and Kelto.ini.
-// 1 to close; 0 to stay (a message was shown and nothing was changed).
-int ApplySettingsDialog(CNotebook& nb, int mode, const NotebookSettingsFields& fields);
-// Runs the settings dialog; on OK redraws the page and retitles the window. 1 on OK.
-int EditNotebookSettings(CNotebook& nb, int mode);
+// of the notebook folder, so a new notebook inherits the pupil data.
+NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& startDate, int mode);
+// OK of the settings dialog: creates or renames the folder, writes Kelto.dat and Kelto.ini, and
+// sets the place's notebook folder and `startDate`. False to stay: a message was shown and
+// nothing was changed.
+bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, Prompt& prompt, int mode,
+                         const NotebookSettingsFields& fields);
 
 // The folder chooser behind an interface so tests can answer it.
 class FolderBrowser {
@@ -63,8 +71,8 @@ public:
 };
 
 // Lets the user pick another data root (message 179 for one outside the program folder).
-// True when DataRoot changed; the caller refills the list.
-bool ChangeDataRoot(CNotebook& nb, FolderBrowser& browser);
+// True when the place's data root changed; the caller refills the list.
+bool ChangeDataRoot(NotebookPlace& place, Prompt& prompt, FolderBrowser& browser);
 
 // The message shown for text that Shift-JIS files cannot hold.
 extern const char* const kNotCp932Message;

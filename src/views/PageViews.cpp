@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/SafeFormat.h"
 #include "platform/TextCodec.h"
+#include "store/NotebookFile.h"
 #include "views/LayoutIni.h"
 #include "views/PageDraw.h"
 

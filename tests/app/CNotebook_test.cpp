@@ -1,4 +1,4 @@
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
 
 #include <gtest/gtest.h>

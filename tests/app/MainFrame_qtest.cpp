@@ -225,10 +225,10 @@ void MainFrameTest::enableAndCheckRules()
     CMainFrame& frame = *f.frame;
     if (page != ViewNone) {
         f.start();
-        QCOMPARE(f.nb().store().DayCount, days);
+        QCOMPARE(f.nb().DayCount(), days);
         if (page == ViewDetail) {
             // As a click on the calendar does: the first day (a new one without records).
-            f.nb().store().LoadDayRecord(2024, 5, 1);
+            f.nb().LoadDay(QDate(2024, 5, 1));
             f.nb().SetViewMode(ViewDetail);
         } else if (page == ViewGraph) {
             frame.runCommand(Command::Graph);
@@ -265,7 +265,7 @@ void MainFrameTest::toolbarFollowsRulesWhileIdle()
     QVERIFY(photo);
     QVERIFY(!photo->isEnabled());
     // A page changes the mode behind the frame's back; no menu is opened, no command runs.
-    f.nb().store().LoadDayRecord(2024, 5, 1);
+    f.nb().LoadDay(QDate(2024, 5, 1));
     f.nb().SetViewMode(ViewDetail);
     QTRY_VERIFY_WITH_TIMEOUT(photo->isEnabled(), 5000);
     QVERIFY(ToolButton(*f.frame, Command::Calendar)->isEnabled());
@@ -292,7 +292,7 @@ void MainFrameTest::viewCommandsAndDisabledCommands()
     QVERIFY(f.prompt.asked().empty());
 
     // On the detail page "next" moves to the next day record.
-    nb.store().LoadDayRecord(2024, 5, 1);
+    nb.LoadDay(QDate(2024, 5, 1));
     nb.SetViewMode(ViewDetail);
     f.frame->runCommand(Command::NextDay);
     QCOMPARE(nb.store().Day.date, QDate(2024, 5, 2));
@@ -310,7 +310,7 @@ void MainFrameTest::calendarWritesChangedDayFirst()
     FrameFixture f;
     f.start();
     CNotebook& nb = f.nb();
-    nb.store().LoadDayRecord(2024, 5, 2);
+    nb.LoadDay(QDate(2024, 5, 2));
     nb.SetViewMode(ViewDetail);
     QVERIFY(nb.store().Day.measurements);
     nb.store().Day.measurements->height = 7.5f;
@@ -327,7 +327,7 @@ void MainFrameTest::ctrlSWritesTheDay()
     FrameFixture f;
     f.start();
     CNotebook& nb = f.nb();
-    nb.store().LoadDayRecord(2024, 5, 2);
+    nb.LoadDay(QDate(2024, 5, 2));
     nb.SetViewMode(ViewDetail);
     nb.store().Day.measurements->height = 9.5f;
     nb.store().Day.dirty = true;

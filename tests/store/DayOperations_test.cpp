@@ -22,10 +22,8 @@ struct DayFixture : NotebookFixture {
     DayFixture()
     {
         open();
-        nb->CurrentYear = 2013;
-        nb->CurrentMonth = 4;
-        nb->CurrentDay = 20;
-        nb->store().NewDayRecord();
+        nb->SetCurrentDate(QDate(2013, 4, 20));
+        nb->NewDay(nb->CurrentDate());
         prompt.clear();
     }
     DayRecord& day() { return nb->store().Day; }
@@ -84,7 +82,7 @@ TEST(EntryDialog, FieldRules)
          : field == "free1"    ? e.free1
                                : e.free2) = c.text;
         int focus = 0;
-        int closed = ApplyEntryDialog(*f.nb, e, &focus);
+        int closed = f.nb->ApplyEntry(e, &focus);
         EXPECT_EQ(closed, c.focus == 0 ? 1 : 0) << c.field << " " << c.text;
         EXPECT_EQ(focus, c.focus) << c.field << " " << c.text;
         EXPECT_EQ(f.prompt.asked(), c.asked) << c.field << " " << c.text;
@@ -106,7 +104,7 @@ TEST(EntryDialog, FirstBadFieldInDialogOrderWins)
     e.leafSize = "x";  // 1001 is checked after 1002
     e.leaves = "200";
     int focus = 0;
-    EXPECT_EQ(ApplyEntryDialog(*f.nb, e, &focus), 0);
+    EXPECT_EQ(f.nb->ApplyEntry(e, &focus), 0);
     EXPECT_EQ(focus, 1002);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{173});
 }
@@ -119,11 +117,9 @@ TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
     e.leafSize = "3.456";
     e.roomTemp = "21.5";
     e.showInGraph = false;
-    f.host.dialogHandler = [&](int id, int) {
-        EXPECT_EQ(id, DialogId::Entry);
-        return ApplyEntryDialog(*f.nb, e);
-    };
-    ASSERT_EQ(EnterMeasurements(*f.nb), 1);
+    f.host.entryDialog = [&](const EntryFields&, const DialogApply<EntryFields>& apply) { return apply(e) == 0; };
+    ASSERT_EQ(f.nb->EnterMeasurements(), 1);
+    EXPECT_EQ(f.host.dialogs.back().first, DialogId::Entry);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{184});
     EXPECT_FLOAT_EQ(f.day().measurements->height, 12.34f);  // in memory as typed
     EXPECT_TRUE(f.day().dirty);
@@ -142,7 +138,7 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
     DayFixture f;
     WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)");
     WriteNotebookKey(f.notebook, "Option2", "花の数");
-    EntryFields empty = FillEntryDialog(*f.nb);
+    EntryFields empty = f.nb->EntryDialogFields();
     EXPECT_EQ(empty.free1Caption, "茎の太さ");
     EXPECT_EQ(empty.free1Unit, "mm");
     EXPECT_EQ(empty.free2Caption, "花の数");
@@ -157,7 +153,7 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
     m.free1 = -99.5f;
     m.flags = 0;
     f.day().measurements = m;
-    EntryFields filled = FillEntryDialog(*f.nb);
+    EntryFields filled = f.nb->EntryDialogFields();
     EXPECT_EQ(filled.height, "12.3");
     EXPECT_EQ(filled.leaves, "0");
     EXPECT_EQ(filled.roomTemp, "");
@@ -170,7 +166,7 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
 {
     DayFixture f;
     f.nb->InternetEnabled = 1;
-    DayDataFields fill = FillDayDataDialog(*f.nb);
+    DayDataFields fill = f.nb->DayDataDialogFields();
     EXPECT_EQ(fill.date, QDate(2013, 4, 20));
     EXPECT_TRUE(fill.fetchEnabled);
 
@@ -179,7 +175,7 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
     d.daylight = "0";
     // 16 two-byte characters: only 15 fit the 31 bytes of the day file.
     d.weather = "晴れのち曇り一時雨所により雷を伴う";
-    ASSERT_EQ(ApplyDayDataDialog(*f.nb, d), 1);
+    ASSERT_EQ(f.nb->ApplyDayData(d), 1);
     const DayWeather& w = *f.day().weather;
     EXPECT_FLOAT_EQ(w.LowTemp, 25.0f);
     EXPECT_FLOAT_EQ(w.HighTemp, 25.0f);
@@ -198,13 +194,13 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
                {"", "", "", "晴れ☀️", 1009, 0}};
     for (const Bad& b : bad) {
         DayFixture g;
-        DayDataFields e = FillDayDataDialog(*g.nb);
+        DayDataFields e = g.nb->DayDataDialogFields();
         e.lowTemp = b.low;
         e.highTemp = b.high;
         e.daylight = b.daylight;
         e.weather = b.weather;
         int focus = 0;
-        EXPECT_EQ(ApplyDayDataDialog(*g.nb, e, &focus), 0) << b.weather;
+        EXPECT_EQ(g.nb->ApplyDayData(e, &focus), 0) << b.weather;
         EXPECT_EQ(focus, b.focus);
         EXPECT_EQ(g.prompt.asked(), std::vector<int>{b.message});
         EXPECT_FALSE(g.day().weather);
@@ -222,10 +218,10 @@ TEST(DayDataDialog, NumberRangesOfTheWeather)
                  {"", "", "24.1", 1006},     {"", "", ".", 1006},    {"-", "", "", 1007}};
     for (const Case& c : cases) {
         DayFixture f;
-        DayDataFields d = FillDayDataDialog(*f.nb);
+        DayDataFields d = f.nb->DayDataDialogFields();
         d.lowTemp = c.low, d.highTemp = c.high, d.daylight = c.daylight;
         int focus = 0;
-        EXPECT_EQ(ApplyDayDataDialog(*f.nb, d, &focus), c.focus == 0 ? 1 : 0) << c.low << c.high << c.daylight;
+        EXPECT_EQ(f.nb->ApplyDayData(d, &focus), c.focus == 0 ? 1 : 0) << c.low << c.high << c.daylight;
         EXPECT_EQ(focus, c.focus);
     }
 }
@@ -240,14 +236,14 @@ struct WrittenDay : DayFixture {
         IniFile::WriteString(dayPath(20130420, "dat"), "Triming", "Position", "1,2");
         std::ofstream(dayPath(20130420, "jpg")) << "\x89PNG not a jpeg";
         std::ofstream(dayPath(20130420, "txt")) << "memo\n";
-        nb->store().LoadDayRecord(2013, 4, 20);
+        nb->LoadDay(QDate(2013, 4, 20));
         prompt.clear();
     }
     int redate(const QDate& to, int* focus = nullptr)
     {
-        DayDataFields d = FillDayDataDialog(*nb);
+        DayDataFields d = nb->DayDataDialogFields();
         d.date = to;
-        return ApplyDayDataDialog(*nb, d, focus);
+        return nb->ApplyDayData(d, focus);
     }
     std::string bytes(int day, const char* ext)
     {
@@ -263,8 +259,12 @@ TEST(DayDataDialog, MovingADayMovesItsFilesAsTheyAre)
     for (Answer answer : {Answer::Yes, Answer::No}) {
         WrittenDay f;
         f.prompt.queue(answer);
-        f.host.dialogHandler = [&](int, int) { return f.redate(QDate(2013, 4, 22)); };
-        ASSERT_EQ(EditDayData(*f.nb), 1);
+        f.host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) {
+            DayDataFields d = fields;
+            d.date = QDate(2013, 4, 22);
+            return apply(d) == 0;
+        };
+        ASSERT_EQ(f.nb->EditDayData(), 1);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{142});
         EXPECT_EQ(f.day().date, QDate(2013, 4, 22));
         EXPECT_EQ(f.bytes(20130422, "jpg"), "\x89PNG not a jpeg");
@@ -300,7 +300,7 @@ TEST(DayDataDialog, RefusedDatesChangeNothing)
         WrittenDay f;
         if (!c.written) {
             std::remove(f.dayPath(20130420, "dat").c_str());
-            f.nb->store().LoadDayRecord(2013, 4, 20);
+            f.nb->LoadDay(QDate(2013, 4, 20));
         }
         std::string target = c.targetFile[0] ? f.dayPath(20130422, c.targetFile) : std::string();
         if (!target.empty())
@@ -336,7 +336,7 @@ TEST(DayDataDialog, AFailedMoveKeepsTheDayWhereItWas)
     EXPECT_EQ(FindFiles(f.notebook, "20130420.*").size(), 3u);
     EXPECT_TRUE(FindFiles(f.notebook, "20130425.*").empty());
     EXPECT_EQ(f.day().date, QDate(2013, 4, 20));
-    EXPECT_EQ(f.nb->RedatedToCalendar, 0);
+    EXPECT_FALSE(f.day().dirty);  // nothing waits to be written under another date
 }
 
 TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
@@ -348,7 +348,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     f.day().measurements = m;
     f.day().dirty = true;
     f.prompt.queue(Answer::Yes);
-    EXPECT_TRUE(DeleteCurrentDay(*f.nb));
+    EXPECT_TRUE(f.nb->DeleteCurrentDay());
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{141});
     EXPECT_EQ(f.nb->ViewMode, ViewCalendar);
     EXPECT_TRUE(FindFiles(f.notebook, "20130420.*").empty());
@@ -361,20 +361,20 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     g.day().pictureChanged = true;
     g.day().weather = DayWeather{};
     g.day().dirty = true;
-    ASSERT_TRUE(g.nb->store().SaveDayRecord(true));
+    ASSERT_TRUE(g.nb->SaveDay());
     { std::ofstream(g.dayPath(20130420, "txt")) << "memo\n"; }
     std::string copy = JoinPath(g.notebook, "20130420 - コピー.dat");
     { std::ofstream(copy) << "[Growth]\n"; }
-    ASSERT_EQ(g.nb->store().DayCount, 2);
+    ASSERT_EQ(g.nb->DayCount(), 2);
     g.prompt.queue(Answer::No);
-    EXPECT_FALSE(DeleteCurrentDay(*g.nb));
+    EXPECT_FALSE(g.nb->DeleteCurrentDay());
     EXPECT_EQ(FindFiles(g.notebook, "20130420.*").size(), 3u);
     g.prompt.queue(Answer::Yes);
-    EXPECT_TRUE(DeleteCurrentDay(*g.nb));
+    EXPECT_TRUE(g.nb->DeleteCurrentDay());
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
     EXPECT_TRUE(FileExists(copy));
-    EXPECT_EQ(g.nb->store().DayCount, 1);
-    g.nb->store().FlushDayRecord();
+    EXPECT_EQ(g.nb->DayCount(), 1);
+    g.nb->FlushDay();
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
 }
 
@@ -385,7 +385,7 @@ TEST(DayDelete, ADayThatCannotBeDeletedIsSaidAndStays)
     std::string dat = f.dayPath(20130420, "dat");
     SetWriteFaultHook([&](const std::string& path) { return path == dat; });
     f.prompt.queue(Answer::Yes);
-    EXPECT_FALSE(DeleteCurrentDay(*f.nb));
+    EXPECT_FALSE(f.nb->DeleteCurrentDay());
     SetWriteFaultHook(nullptr);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{141, 205}));
     EXPECT_NE(f.prompt.texts()[1].find(dat), std::string::npos);
@@ -402,18 +402,18 @@ TEST(DayMemo, EditorAppendsToTheMemoMadeFromTheTemplate)
     std::ofstream(script) << "#!/bin/sh\necho \"added by editor\" >> \"$1\"\n";
     chmod(script.c_str(), 0755);
     setenv("KELTO_EDITOR", script.c_str(), 1);
-    EditMemo(*f.nb);
+    f.nb->EditMemo();
     std::string memo;
     ReadFileBytes(f.dayPath(20130420, "txt"), memo);
     EXPECT_EQ(memo, "template\nadded by editor\n");
     EXPECT_TRUE(f.prompt.asked().empty());
 
     // An existing memo is edited as it is; a missing editor shows message 132.
-    EditMemo(*f.nb);
+    f.nb->EditMemo();
     ReadFileBytes(f.dayPath(20130420, "txt"), memo);
     EXPECT_EQ(memo, "template\nadded by editor\nadded by editor\n");
     setenv("KELTO_EDITOR", f.temp.file("no-such-editor").c_str(), 1);
-    EditMemo(*f.nb);
+    f.nb->EditMemo();
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{132});
     unsetenv("KELTO_EDITOR");
 }
@@ -428,14 +428,14 @@ TEST(DayMemo, AWrittenMemoMakesANewDayARecord)
         std::ofstream(script) << (edits ? "#!/bin/sh\necho \"tall\" >> \"$1\"\n" : "#!/bin/sh\nexit 0\n");
         chmod(script.c_str(), 0755);
         setenv("KELTO_EDITOR", script.c_str(), 1);
-        EditMemo(*f.nb);
+        f.nb->EditMemo();
         unsetenv("KELTO_EDITOR");
         // A memo left as the template made it is not a record.
         EXPECT_EQ(FileExists(f.dayPath(20130420, "dat")), edits);
         EXPECT_FALSE(f.day().dirty);
         // The window showed it was waiting, and stopped showing it.
         EXPECT_EQ(f.host.busy, (std::vector<std::string>{LoadString(207), ""}));
-        f.nb->store().ScanDays(false, false);
-        EXPECT_EQ(f.nb->store().FindDay(20130420) < f.nb->store().DayCount, edits);
+        f.nb->RescanDays();
+        EXPECT_EQ(f.nb->Days().contains(QDate(2013, 4, 20)), edits);
     }
 }

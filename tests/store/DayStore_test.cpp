@@ -103,21 +103,18 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     IniFile::WriteString(JoinPath(f.notebook, "notes.dat"), "Growth", "DataHeight", "1");
     CNotebook& nb = f.open();
     DayStore& s = nb.store();
-    ASSERT_EQ(s.DayCount, 3);
-    EXPECT_EQ(s.DayTable[0].date, 20130415);
-    EXPECT_EQ(s.DayTable[1].date, 20130420);
-    EXPECT_EQ(s.DayTable[2].date, 20130501);
-    EXPECT_EQ(s.FirstDayDate, 20130415);
+    ASSERT_EQ(nb.DayCount(), 3);
+    EXPECT_EQ(DateToInt(nb.Days().dates[0]), 20130415);
+    EXPECT_EQ(DateToInt(nb.Days().dates[1]), 20130420);
+    EXPECT_EQ(DateToInt(nb.Days().dates[2]), 20130501);
+    EXPECT_EQ(DateToInt(nb.Days().first), 20130415);
     EXPECT_EQ(nb.ViewMode, ViewCalendar);
     EXPECT_EQ(f.host.title, "Kelto[観察]");
 
-    nb.CurrentYear = 2013;
-    nb.CurrentMonth = 4;
-    s.ScanDays(false, true);
-    EXPECT_EQ(s.DayCount, 2);
-    s.ScanDays(true, false);
-    EXPECT_EQ(s.DayCount, 0);
-    EXPECT_EQ(s.FirstDayDate, 0);
+    EXPECT_EQ(ScanDayList(f.notebook, {"dat", 2013, 4}).count(), 2);
+    DayList photos = ScanDayList(f.notebook, {"jpg"});
+    EXPECT_EQ(photos.count(), 0);
+    EXPECT_FALSE(photos.first.isValid());
 }
 
 TEST(DayStore, MoreThan256DaysListTheNewestWithoutGaps)
@@ -128,19 +125,19 @@ TEST(DayStore, MoreThan256DaysListTheNewestWithoutGaps)
         f.addDay(DateToInt(d.addDays(i)));
     CNotebook& nb = f.open();
     DayStore& s = nb.store();
-    ASSERT_EQ(s.DayCount, 256);
+    ASSERT_EQ(nb.DayCount(), 256);
     // The newest 256, one after another: the first listed is day 45 of the 300.
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(s.DayTable[i].date, DateToInt(d.addDays(44 + i)));
-    EXPECT_EQ(s.FirstDayDate, 20120101);  // the notebook's earliest record
+        ASSERT_EQ(DateToInt(nb.Days().dates[i]), DateToInt(d.addDays(44 + i)));
+    EXPECT_EQ(DateToInt(nb.Days().first), 20120101);  // the notebook's earliest record
     ASSERT_EQ(f.prompt.asked(), std::vector<int>{206});
     EXPECT_NE(f.prompt.texts()[0].find("2012年2月14日"), std::string::npos) << f.prompt.texts()[0];
     // Told once; stepping back from the first listed day reports the end instead of jumping.
     QDate first = d.addDays(44);
-    s.LoadDayRecord(first.year(), first.month(), first.day());
-    s.StepDay(-1);
+    nb.LoadDay(first);
+    nb.StepDay(-1);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{206, 145}));
-    s.StepDay(+1);
+    nb.StepDay(+1);
     EXPECT_EQ(s.Day.date, first.addDays(1));
 }
 
@@ -152,15 +149,15 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     CNotebook& nb = f.open();
     DayStore& s = nb.store();
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{162});
-    s.ScanDays(false, false);
-    s.StepDay(+1);
+    nb.RescanDays();
+    nb.StepDay(+1);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{162, 146}));  // not asked again for that day
     EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/04");
 
     // A day that was not there when the user said No is asked about; Yes moves the start.
     f.addDay(20130401);
     f.prompt.queue(Answer::Yes);
-    s.ScanDays(false, false);
+    nb.RescanDays();
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{162, 146, 162}));
     EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/01");
     EXPECT_EQ(*s.StartDate, QDate(2013, 4, 1));
@@ -168,9 +165,9 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     // A termination signal, closing, and shutdown ask nothing.
     f.addDay(20130330);
     TerminationRequested = true;
-    s.ScanDays(false, false);
+    nb.RescanDays();
     TerminationRequested = false;
-    s.LoadDayRecord(2013, 4, 2);
+    nb.LoadDay(QDate(2013, 4, 2));
     s.Day.measurements->height = 4.0f;
     s.Day.dirty = true;
     EXPECT_TRUE(nb.PrepareToClose());
@@ -199,22 +196,22 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
     f.addDay(20130405, "2.0");
     CNotebook& nb = f.open();
     DayStore& s = nb.store();
-    s.LoadDayRecord(2013, 4, 2);
-    s.StepDay(-1);
+    nb.LoadDay(QDate(2013, 4, 2));
+    nb.StepDay(-1);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{145});
-    s.StepDay(+1);
+    nb.StepDay(+1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
     EXPECT_EQ(nb.ViewMode, ViewDetail);
     EXPECT_FLOAT_EQ(s.Day.measurements->height, 2.0f);
-    s.StepDay(+1);
+    nb.StepDay(+1);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{145, 146}));
 
     // From a new day not yet written, back goes to the latest day and forward reports 146.
-    nb.CurrentYear = 2013, nb.CurrentMonth = 4, nb.CurrentDay = 20;
-    s.NewDayRecord();
-    s.StepDay(+1);
+    nb.SetCurrentDate(QDate(2013, 4, 20));
+    nb.NewDay(nb.CurrentDate());
+    nb.StepDay(+1);
     EXPECT_EQ(f.prompt.asked().back(), 146);
-    s.StepDay(-1);
+    nb.StepDay(-1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
 }
 
@@ -224,7 +221,7 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     f.addDay(20130402, "1.0");
     CNotebook& nb = f.open();
     DayStore& s = nb.store();
-    s.LoadDayRecord(2013, 4, 2);
+    nb.LoadDay(QDate(2013, 4, 2));
     s.Day.measurements->height = 3.25f;
     s.Day.dirty = true;
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "1.0");
@@ -233,8 +230,8 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     EXPECT_FALSE(s.Day.dirty);
 
     // A new day left empty creates no file.
-    nb.CurrentYear = 2013, nb.CurrentMonth = 4, nb.CurrentDay = 9;
-    s.NewDayRecord();
+    nb.SetCurrentDate(QDate(2013, 4, 9));
+    nb.NewDay(nb.CurrentDate());
     EXPECT_EQ(nb.ViewMode, ViewDetail);
     nb.SetViewMode(ViewCalendar);
     EXPECT_FALSE(FileExists(f.dayPath(20130409, "dat")));
@@ -253,10 +250,10 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
     ReadFileBytes(jpg, before);
     CNotebook& nb = f.open();
     DayStore& s = nb.store();
-    s.LoadDayRecord(2013, 4, 2);
+    nb.LoadDay(QDate(2013, 4, 2));
     s.Day.measurements->leaves = 4;
     s.Day.dirty = true;
-    ASSERT_TRUE(s.FlushDayRecord());
+    ASSERT_TRUE(nb.FlushDay());
     ReadFileBytes(jpg, after);
     EXPECT_EQ(after, before);
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataCount"), "4");
@@ -265,7 +262,7 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
     s.Day.picture = big.scaled(700, 500);
     s.Day.pictureChanged = true;
     s.Day.dirty = true;
-    ASSERT_TRUE(s.FlushDayRecord());
+    ASSERT_TRUE(nb.FlushDay());
     EXPECT_FALSE(s.Day.pictureChanged);
     QImage back;
     ASSERT_TRUE(LoadPictureFile(jpg, back));
@@ -291,7 +288,7 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         f.addDay(20130405);
         CNotebook& nb = f.open();
         DayStore& s = nb.store();
-        s.LoadDayRecord(2013, 4, 2);
+        nb.LoadDay(QDate(2013, 4, 2));
         s.Day.measurements->height = 5.0f;
         if (c.photo) {
             s.Day.picture = QImage(640, 480, QImage::Format_RGB32);
@@ -303,7 +300,7 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
         for (Answer a : c.answers)
             f.prompt.queue(a);
-        DayResult r = s.LoadDayRecord(2013, 4, 5);
+        DayResult r = nb.LoadDay(QDate(2013, 4, 5));
         SetWriteFaultHook(nullptr);
         EXPECT_EQ(r.ok(), c.loaded);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>(c.answers.size(), 201));
@@ -316,7 +313,7 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         if (!c.loaded) {
             // Kept in memory: once the folder takes it again the next flush writes it.
             EXPECT_TRUE(s.Day.dirty);
-            ASSERT_TRUE(s.LoadDayRecord(2013, 4, 5));
+            ASSERT_TRUE(nb.LoadDay(QDate(2013, 4, 5)));
             EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "5.0");
         }
     }
@@ -328,7 +325,7 @@ TEST(DayStore, QuittingWithAnUnwritableDayAsksFirst)
         NotebookFixture f;
         f.addDay(20130402);
         CNotebook& nb = f.open();
-        nb.store().LoadDayRecord(2013, 4, 2);
+        nb.LoadDay(QDate(2013, 4, 2));
         nb.store().Day.measurements->height = 5.0f;
         nb.store().Day.dirty = true;
         std::string dat = f.dayPath(20130402, "dat");
@@ -348,8 +345,8 @@ TEST(DayStore, ShutdownWritesTheDirtyDay)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    nb.CurrentYear = 2013, nb.CurrentMonth = 4, nb.CurrentDay = 3;
-    nb.store().NewDayRecord();
+    nb.SetCurrentDate(QDate(2013, 4, 3));
+    nb.NewDay(nb.CurrentDate());
     nb.store().Day.weather = DayWeather{};
     nb.store().Day.weather->Weather = "くもり";
     nb.store().Day.dirty = true;

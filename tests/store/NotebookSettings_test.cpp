@@ -1,4 +1,4 @@
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 #include "store/NotebookSettings.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
@@ -54,7 +54,7 @@ TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
     WriteNotebookKey(other, "KindName", "ひまわり");
     f.temp.mkdir("program/data/not-a-notebook");
 
-    NotebookList list = FillNotebookList(nb);
+    NotebookList list = nb.NotebookListRows();
     ASSERT_EQ(list.rows.size(), 2u);
     ASSERT_GE(list.selected, 0);
     EXPECT_EQ(list.rows[list.selected].name, "観察");
@@ -62,12 +62,12 @@ TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
     EXPECT_EQ(list.rows[list.selected].startDate, "2013/04/01");
 
     f.prompt.clear();
-    EXPECT_EQ(SelectNotebook(nb, nullptr), 0);
+    EXPECT_EQ(nb.SelectNotebook(nullptr), 0);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{157});
     EXPECT_EQ(settings(f, "DataName"), "<absent>");
 
     std::string name = "ひまわり";
-    EXPECT_EQ(SelectNotebook(nb, &name), 1);
+    EXPECT_EQ(nb.SelectNotebook(&name), 1);
     EXPECT_EQ(nb.NotebookFolder, other);
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
     EXPECT_EQ(settings(f, "FolderPath"), "data");  // relative: the data lies in the program folder
@@ -80,8 +80,8 @@ TEST(NotebookSettings, NewNotebookStartsFromThePreviousPupilDataAndToday)
     WriteNotebookKey(f.notebook, "SchoolName", "第一小学校");
     WriteNotebookKey(f.notebook, "Option2", "");
     Clock::SetToday(QDate(2014, 6, 3));
-    NotebookSettingsFields created = FillSettingsDialog(nb, kSettingsNew);
-    NotebookSettingsFields edited = FillSettingsDialog(nb, kSettingsEdit);
+    NotebookSettingsFields created = nb.SettingsDialogFields(kSettingsNew);
+    NotebookSettingsFields edited = nb.SettingsDialogFields(kSettingsEdit);
     Clock::SetToday(QDate());
     EXPECT_EQ(created.SchoolName, "第一小学校");
     EXPECT_EQ(created.DataName, "");
@@ -96,7 +96,7 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    ASSERT_EQ(ApplySettingsDialog(nb, kSettingsNew, fieldsNamed("トマト2組")), 1);
+    ASSERT_EQ(nb.ApplySettings(kSettingsNew, fieldsNamed("トマト2組")), 1);
     std::string folder = JoinPath(nb.DataRoot, "トマト2組");
     EXPECT_EQ(nb.NotebookFolder, folder);
     NotebookInfo info = ReadNotebookInfo(folder);
@@ -132,7 +132,7 @@ TEST(NotebookSettings, RefusedNamesChangeNothing)
         CNotebook& nb = f.open();
         std::string existing = f.temp.mkdir("program/data/other");
         f.prompt.clear();
-        EXPECT_EQ(ApplySettingsDialog(nb, c.mode, fieldsNamed(c.name)), 0) << c.name;
+        EXPECT_EQ(nb.ApplySettings(c.mode, fieldsNamed(c.name)), 0) << c.name;
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{c.message}) << c.name;
         EXPECT_EQ(nb.NotebookFolder, f.notebook) << c.name;
         EXPECT_EQ(ListSubfolders(nb.DataRoot).size(), 2u) << c.name;
@@ -148,7 +148,7 @@ TEST(NotebookSettings, RenamingOntoAnotherFolderNeverMergesIt)
     CNotebook& nb = f.open();
     std::string other = f.temp.mkdir("program/data/other");  // empty: a plain rename would replace it
     f.prompt.clear();
-    EXPECT_EQ(ApplySettingsDialog(nb, kSettingsEdit, fieldsNamed("other")), 0);
+    EXPECT_EQ(nb.ApplySettings(kSettingsEdit, fieldsNamed("other")), 0);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{163});
     EXPECT_TRUE(IsNotebookFolder(f.notebook));
     EXPECT_FALSE(IsNotebookFolder(other));
@@ -167,7 +167,7 @@ TEST(NotebookSettings, TextShiftJisCannotHoldIsRefusedBeforeAnythingIsWritten)
         else
             fields.Option1 = "高さ(㎝)🌱";
         f.prompt.clear();
-        EXPECT_EQ(ApplySettingsDialog(nb, kSettingsNew, fields), 0);
+        EXPECT_EQ(nb.ApplySettings(kSettingsNew, fields), 0);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{0});
         EXPECT_EQ(f.prompt.texts().at(0), kNotCp932Message);
         EXPECT_EQ(ListSubfolders(nb.DataRoot).size(), 1u);
@@ -181,9 +181,9 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     f.addDay(20130405);
     // Same name in other letter case: nothing is renamed, the start date is still written.
     WriteNotebookKey(f.notebook, "StartDate", "2013/4/1");
-    NotebookSettingsFields same = FillSettingsDialog(nb, kSettingsEdit);
+    NotebookSettingsFields same = nb.SettingsDialogFields(kSettingsEdit);
     same.DataName = "観察";
-    ASSERT_EQ(ApplySettingsDialog(nb, kSettingsEdit, same), 1);
+    ASSERT_EQ(nb.ApplySettings(kSettingsEdit, same), 1);
     EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/01");
     EXPECT_EQ(settings(f, "DataName"), "<absent>");
 
@@ -193,21 +193,21 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     g.nb = std::make_unique<CNotebook>(g.program, g.prompt, "KeltoTest-rename");
     g.nb->SetCommandLineNotebook(upper);
     g.nb->Initialize(&g.host);
-    NotebookSettingsFields lower = FillSettingsDialog(*g.nb, kSettingsEdit);
+    NotebookSettingsFields lower = g.nb->SettingsDialogFields(kSettingsEdit);
     lower.DataName = "tomato";
-    ASSERT_EQ(ApplySettingsDialog(*g.nb, kSettingsEdit, lower), 1);
+    ASSERT_EQ(g.nb->ApplySettings(kSettingsEdit, lower), 1);
     EXPECT_TRUE(FolderExists(upper));
     EXPECT_FALSE(FolderExists(JoinPath(g.nb->DataRoot, "tomato")));
 
     // A real rename through the command: the folder, Kelto.ini and the window title follow.
-    f.host.dialogHandler = [&](int id, int mode) {
-        EXPECT_EQ(id, DialogId::Define);
+    f.host.settingsDialog = [&](const NotebookSettingsFields& fields, int mode,
+                                const DialogApply<NotebookSettingsFields>& apply) {
         EXPECT_EQ(mode, kSettingsEdit);
-        NotebookSettingsFields r = FillSettingsDialog(nb, mode);
+        NotebookSettingsFields r = fields;
         r.DataName = "観察2013";
-        return ApplySettingsDialog(nb, mode, r);
+        return apply(r) == 0;
     };
-    ASSERT_EQ(EditNotebookSettings(nb, kSettingsEdit), 1);
+    ASSERT_EQ(nb.EditNotebookSettings(kSettingsEdit), 1);
     std::string renamed = JoinPath(nb.DataRoot, "観察2013");
     EXPECT_EQ(nb.NotebookFolder, renamed);
     EXPECT_FALSE(FolderExists(f.notebook));
@@ -223,7 +223,7 @@ TEST(NotebookSettings, NewNotebookNeedsAnExistingDataRoot)
     CNotebook& nb = f.open();
     nb.DataRoot = JoinPath(f.program, "missing");
     f.prompt.clear();
-    EXPECT_EQ(ApplySettingsDialog(nb, kSettingsNew, fieldsNamed("x")), 0);
+    EXPECT_EQ(nb.ApplySettings(kSettingsNew, fieldsNamed("x")), 0);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{159});
     EXPECT_FALSE(FolderExists(nb.DataRoot));
 }
@@ -252,7 +252,7 @@ TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
         if (*c.chosen)
             browser.answer = f.temp.mkdir(c.chosen);
         std::string before = nb.DataRoot;
-        EXPECT_EQ(ChangeDataRoot(nb, browser), c.changes) << c.chosen;
+        EXPECT_EQ(nb.ChangeDataRoot(browser), c.changes) << c.chosen;
         EXPECT_EQ(browser.seenInitial, before);
         EXPECT_EQ(browser.seenTitle, "データフォルダーの選択");
         EXPECT_EQ(nb.DataRoot, c.changes ? browser.answer : before) << c.chosen;
@@ -279,7 +279,7 @@ TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
         NotebookFixture f;
         CNotebook& nb = f.open();
         f.prompt.clear();
-        int result = ApplySettingsDialog(nb, c.mode, fieldsNamed(c.typed));
+        int result = nb.ApplySettings(c.mode, fieldsNamed(c.typed));
         if (!*c.folder) {
             EXPECT_EQ(result, 0) << c.typed;
             EXPECT_EQ(f.prompt.asked(), std::vector<int>{0}) << c.typed;
@@ -318,16 +318,16 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     WriteNotebookKey(folder, "StartDate", "2013/05/01");
     IniFile::WriteString(JoinPath(folder, "20130502.dat"), "Growth", "DataHeight", "3.0");
 
-    NotebookList list = FillNotebookList(nb);
+    NotebookList list = nb.NotebookListRows();
     ASSERT_EQ(list.rows.size(), 2u);
     EXPECT_EQ(list.rows[0].name, "ひまわり");
     ASSERT_EQ(list.rows[0].folderName, raw);
     f.prompt.clear();
-    ASSERT_EQ(SelectNotebook(nb, &list.rows[0].folderName), 1);
+    ASSERT_EQ(nb.SelectNotebook(&list.rows[0].folderName), 1);
     EXPECT_TRUE(f.prompt.asked().empty());
     EXPECT_EQ(nb.NotebookFolder, folder);
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
-    EXPECT_EQ(FillSettingsDialog(nb, kSettingsEdit).DataName, "ひまわり");
+    EXPECT_EQ(nb.SettingsDialogFields(kSettingsEdit).DataName, "ひまわり");
 
     // The next start finds the folder again from what Kelto.ini remembers, and opens its days.
     CNotebook next(f.program, f.prompt, "KeltoTest-next-start");
@@ -339,8 +339,8 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     EXPECT_EQ(next.store().StartDate, QDate(2013, 5, 1));
 
     // Saving the settings unchanged keeps the folder as it is.
-    NotebookSettingsFields same = FillSettingsDialog(nb, kSettingsEdit);
-    ASSERT_EQ(ApplySettingsDialog(nb, kSettingsEdit, same), 1);
+    NotebookSettingsFields same = nb.SettingsDialogFields(kSettingsEdit);
+    ASSERT_EQ(nb.ApplySettings(kSettingsEdit, same), 1);
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_EQ(nb.NotebookFolder, folder);
 }
@@ -364,8 +364,31 @@ TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
     // Chosen in the list: opened, and the user hears that it will not be remembered.
     f.prompt.clear();
     std::string name = "トマト🍅";
-    EXPECT_EQ(SelectNotebook(nb, &name), 1);
+    EXPECT_EQ(nb.SelectNotebook(&name), 1);
     EXPECT_EQ(nb.NotebookFolder, odd);
     ASSERT_EQ(f.prompt.texts().size(), 1u);
     EXPECT_EQ(f.prompt.texts().at(0), expected);
+}
+
+TEST(NotebookSelection, AChoiceKeltoIniCannotKeepIsReported)
+{
+    // Either key lost means the next start does not find the notebook: the user hears it, and
+    // the notebook is opened all the same.
+    for (const char* lost : {"FolderPath", "DataName"}) {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        std::string ini = JoinPath(f.program, "Kelto.ini");
+        std::string other = f.temp.mkdir("program/data/ひまわり");
+        WriteNotebookKey(other, "KindName", "ひまわり");
+        f.prompt.clear();
+        bool failFolderPath = std::string(lost) == "FolderPath";
+        int writes = 0;
+        SetWriteFaultHook([&](const std::string& p) { return p == ini && (++writes == 1) == failFolderPath; });
+        std::string name = "ひまわり";
+        EXPECT_TRUE(nb.SelectNotebook(&name)) << lost;
+        SetWriteFaultHook(nullptr);
+        EXPECT_EQ(nb.NotebookFolder, other) << lost;
+        ASSERT_EQ(f.prompt.texts().size(), 1u) << lost;
+        EXPECT_NE(f.prompt.texts()[0].find("ひまわり"), std::string::npos) << lost;
+    }
 }

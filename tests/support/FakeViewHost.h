@@ -25,17 +25,23 @@ public:
     void PostCommand(int id) override { posted.push_back(id); }
     void CloseFrame() override { ++closeRequests; }
     void SetTitle(const std::string& t) override { title = t; }
-    int RunDialog(int id, int mode) override
+    bool RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply) override
     {
-        dialogs.emplace_back(id, mode);
-        if (dialogHandler)
-            return dialogHandler(id, mode);
-        int r = dialogResults.empty() ? 0 : dialogResults.front();
-        if (!dialogResults.empty())
-            dialogResults.pop_front();
-        return r;
+        dialogs.emplace_back(DialogId::Entry, 0);
+        return entryDialog ? entryDialog(fields, apply) : nextResult();
     }
-    StartChoice RunStartDialog() override
+    bool RunDayDataDialog(const DayDataFields& fields, const DialogApply<DayDataFields>& apply) override
+    {
+        dialogs.emplace_back(DialogId::Data, 0);
+        return dataDialog ? dataDialog(fields, apply) : nextResult();
+    }
+    bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+                           const DialogApply<NotebookSettingsFields>& apply) override
+    {
+        dialogs.emplace_back(DialogId::Define, mode);
+        return settingsDialog ? settingsDialog(fields, mode, apply) : nextResult();
+    }
+    StartChoice RunStartDialog(NotebookPlace&) override
     {
         ++startDialogs;
         return startChoice;
@@ -48,15 +54,28 @@ public:
 
     void SetBusy(const std::string& status) override { busy.push_back(status); }
 
+    bool nextResult()
+    {
+        int r = dialogResults.empty() ? 0 : dialogResults.front();
+        if (!dialogResults.empty())
+            dialogResults.pop_front();
+        return r == 1;
+    }
+
     QImage screen;
     int presents = 0;
     PageCursor cursor = PageCursor::Arrow;
     std::vector<int> posted;
     int closeRequests = 0;
     std::string title;
-    std::vector<std::pair<int, int>> dialogs;
+    std::vector<std::pair<int, int>> dialogs;  // (dialog id, mode) of every dialog run
+    // A dialog's handler plays the user: it may hand values to `apply` and says whether the
+    // dialog closed by OK. Without one the next of dialogResults (1 OK, 0 Cancel; Cancel when
+    // none is left) closes it without applying anything.
     std::deque<int> dialogResults;
-    std::function<int(int, int)> dialogHandler;
+    std::function<bool(const EntryFields&, const DialogApply<EntryFields>&)> entryDialog;
+    std::function<bool(const DayDataFields&, const DialogApply<DayDataFields>&)> dataDialog;
+    std::function<bool(const NotebookSettingsFields&, int, const DialogApply<NotebookSettingsFields>&)> settingsDialog;
     int startDialogs = 0;
     StartChoice startChoice = StartChoice::Open;
     std::vector<std::string> opened;

@@ -160,7 +160,7 @@ TEST(CalendarPage, ClickProtocol)
     f.nb->HandleMouse(2, cellCentre(0));
     EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
     f.click(cellCentre(0));
-    EXPECT_EQ(f.nb->CurrentMonth, 3);
+    EXPECT_EQ(f.nb->CalendarMonth().month(), 3);
     EXPECT_EQ(f.nb->ViewMode, 4);
 
     // Moving over a day shows the hand; pressing outlines its frame on the window.

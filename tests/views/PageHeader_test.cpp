@@ -95,19 +95,19 @@ TEST(PageHeader, MonthLinksStepAcrossYears)
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 1);
     f.click(QPoint(20 + 50, 10 + 18));  // the bottom-right corner still hits
-    EXPECT_EQ(f.nb->CurrentYear, 2012);
-    EXPECT_EQ(f.nb->CurrentMonth, 12);
+    EXPECT_EQ(f.nb->CalendarMonth().year(), 2012);
+    EXPECT_EQ(f.nb->CalendarMonth().month(), 12);
     f.click(QPoint(600, 10));
-    EXPECT_EQ(f.nb->CurrentYear, 2013);
-    EXPECT_EQ(f.nb->CurrentMonth, 1);
+    EXPECT_EQ(f.nb->CalendarMonth().year(), 2013);
+    EXPECT_EQ(f.nb->CalendarMonth().month(), 1);
     f.showMonth(2012, 12);
     f.click(QPoint(650, 28));
-    EXPECT_EQ(f.nb->CurrentYear, 2013);
-    EXPECT_EQ(f.nb->CurrentMonth, 1);
+    EXPECT_EQ(f.nb->CalendarMonth().year(), 2013);
+    EXPECT_EQ(f.nb->CalendarMonth().month(), 1);
     // One pixel beyond either edge misses.
     f.click(QPoint(71, 15));
     f.click(QPoint(30, 29));
-    EXPECT_EQ(f.nb->CurrentMonth, 1);
+    EXPECT_EQ(f.nb->CalendarMonth().month(), 1);
 }
 
 TEST(PageHeader, PressFeedbackAndCursor)
@@ -122,7 +122,7 @@ TEST(PageHeader, PressFeedbackAndCursor)
     auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
     EXPECT_GT(countPixels(f.host.screen, QRect(19, 9, 53, 21), green), 50);
     EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(19, 9, 53, 21), green), 0);
-    EXPECT_EQ(f.nb->CurrentMonth, 3);  // a press alone does not step
+    EXPECT_EQ(f.nb->CalendarMonth().month(), 3);  // a press alone does not step
 }
 
 TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)

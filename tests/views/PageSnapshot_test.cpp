@@ -22,7 +22,7 @@ TEST(PageSnapshot, PagesDrawnWithoutTheControllerMatchTheScreen)
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 5);
     const QImage screenCalendar = f.nb->PageBuffer.copy();
-    f.nb->store().LoadDayRecord(2013, 5, 7);
+    f.nb->LoadDay(QDate(2013, 5, 7));
     f.nb->SetViewMode(1);
     const QImage screenDetail = f.nb->PageBuffer.copy();
 
@@ -113,9 +113,9 @@ TEST(PageSnapshot, AbandonedPressKeepsTheCurrentDay)
     f.addDay(20140310);
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
-    f.nb->CurrentDay = 20;
+    f.nb->SetCurrentDate(QDate(2014, 3, 20));
     f.nb->HandleMouse(MousePress, cellCentre(15));   // the 10th
     f.nb->HandleMouse(MouseRelease, cellCentre(0));  // not on a day
-    EXPECT_EQ(f.nb->CurrentDay, 20);
+    EXPECT_EQ(f.nb->CurrentDate(), QDate(2014, 3, 20));
     EXPECT_EQ(f.nb->ViewMode, 4);
 }

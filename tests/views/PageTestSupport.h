@@ -44,8 +44,7 @@ public:
     }
     void showMonth(int year, int month)
     {
-        nb->CurrentYear = year;
-        nb->CurrentMonth = month;
+        nb->SetCalendarMonth(year, month);
         nb->SetViewMode(4);
     }
     // What a page of `mode` showing `year`/`month` is drawn from, made without a controller.

@@ -1,7 +1,7 @@
 #include "app/dialogs/FontSettings.h"
 
 #include "app/CNotebook.h"
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 #include "platform/SafeFormat.h"
 #include "res/Strings.h"
 

@@ -1,4 +1,4 @@
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 #include "platform/IniFile.h"
 #include "support/NotebookFixture.h"
 #include "app/dialogs/CFontDlg.h"

@@ -1,4 +1,4 @@
-#include "app/KeltoIni.h"
+#include "store/KeltoIni.h"
 
 #include "platform/IniFile.h"
 

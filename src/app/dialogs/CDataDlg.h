@@ -1,10 +1,11 @@
 #pragma once
 // Dialog 134 "気象データ入力ダイアログ": the day's date and its typed-in weather.
+#include "app/ViewHost.h"
+
 #include <QDialog>
 
 #include <map>
 
-class CNotebook;
 class QDateEdit;
 class QLineEdit;
 class QPushButton;
@@ -12,14 +13,15 @@ class QPushButton;
 class CDataDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CDataDlg(CNotebook& nb, QWidget* parent = nullptr);
+    // Opens with `fields`; OK hands what was entered to `apply` (see ViewHost).
+    CDataDlg(const DayDataFields& fields, DialogApply<DayDataFields> apply, QWidget* parent = nullptr);
 
     void accept() override;
 
 private:
     QLineEdit* edit(int id) const { return m_edits.at(id); }
 
-    CNotebook& m_nb;
+    DialogApply<DayDataFields> m_apply;
     std::map<int, QLineEdit*> m_edits;
     QDateEdit* m_date = nullptr;
     QPushButton* m_fetch = nullptr;

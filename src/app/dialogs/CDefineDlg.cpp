@@ -1,6 +1,5 @@
-#include "store/CDefineDlg.h"
+#include "app/dialogs/CDefineDlg.h"
 
-#include "app/CNotebook.h"
 #include "platform/QtDialogButtons.h"
 #include "store/NotebookSettings.h"
 
@@ -23,7 +22,9 @@ constexpr FieldRow kRows[] = {{1015, "学校名"}, {1016, "学年"},   {1017, "�
                               {1004, "フリー項目1"}, {1006, "フリー項目2"}};
 } // namespace
 
-CDefineDlg::CDefineDlg(CNotebook& nb, int mode, QWidget* parent) : QDialog(parent), m_nb(nb), m_mode(mode)
+CDefineDlg::CDefineDlg(const NotebookSettingsFields& f, int mode, DialogApply<NotebookSettingsFields> apply,
+                       QWidget* parent)
+    : QDialog(parent), m_apply(std::move(apply)), m_mode(mode)
 {
     setWindowTitle(QString::fromUtf8("観察データ設定ダイアログ"));
     setObjectName("136");
@@ -68,7 +69,6 @@ CDefineDlg::CDefineDlg(CNotebook& nb, int mode, QWidget* parent) : QDialog(paren
     folder->setVisible(false);
     AddDialogButtons(*this, grid, previous, folder);
 
-    NotebookSettingsFields f = FillSettingsDialog(m_nb, m_mode);
     edit(1015)->setText(QString::fromStdString(f.SchoolName));
     edit(1016)->setText(QString::fromStdString(f.GradeNo));
     edit(1017)->setText(QString::fromStdString(f.ClassName));
@@ -96,7 +96,7 @@ void CDefineDlg::accept()
     f.StartDate = m_date->date();
     f.Option1 = edit(1004)->text().toStdString();
     f.Option2 = edit(1006)->text().toStdString();
-    if (ApplySettingsDialog(m_nb, m_mode, f)) {
+    if (m_apply(f) == 0) {
         QDialog::accept();
         return;
     }

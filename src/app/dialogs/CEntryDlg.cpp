@@ -1,6 +1,5 @@
-#include "store/CEntryDlg.h"
+#include "app/dialogs/CEntryDlg.h"
 
-#include "app/CNotebook.h"
 #include "platform/QtDialogButtons.h"
 #include "store/DayOperations.h"
 
@@ -31,7 +30,8 @@ constexpr EntryRow kRows[] = {
 };
 } // namespace
 
-CEntryDlg::CEntryDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
+CEntryDlg::CEntryDlg(const EntryFields& f, DialogApply<EntryFields> apply, QWidget* parent)
+    : QDialog(parent), m_apply(std::move(apply))
 {
     setWindowTitle(QString::fromUtf8("観察データ入力ダイアログ"));
     setObjectName("147");
@@ -71,7 +71,6 @@ CEntryDlg::CEntryDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
 
     AddDialogButtons(*this, grid, m_graph);
 
-    EntryFields f = FillEntryDialog(m_nb);
     m_captions[EntryId::Free1Caption]->setText(QString::fromStdString(f.free1Caption));
     m_captions[EntryId::Free2Caption]->setText(QString::fromStdString(f.free2Caption));
     m_captions[EntryId::Free1Unit]->setText(QString::fromStdString(f.free1Unit));
@@ -98,8 +97,8 @@ void CEntryDlg::accept()
     f.free1 = edit(EntryId::Free1)->text().toStdString();
     f.free2 = edit(EntryId::Free2)->text().toStdString();
     f.showInGraph = m_graph->isChecked();
-    int focus = 0;
-    if (ApplyEntryDialog(m_nb, f, &focus)) {
+    int focus = m_apply(f);
+    if (focus == 0) {
         QDialog::accept();
         return;
     }

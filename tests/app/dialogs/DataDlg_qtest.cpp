@@ -3,8 +3,9 @@
 // day after today.
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
-#include "store/CDataDlg.h"
+#include "app/dialogs/CDataDlg.h"
 #include "store/DayOperations.h"
+#include "support/DialogAppliers.h"
 #include "support/NotebookFixture.h"
 
 #include <QCalendarWidget>
@@ -59,8 +60,8 @@ void DataDlgTest::weatherFieldRefusesWhatTheDayFileCannotKeep()
     NotebookFixture f;
     CNotebook& nb = f.open();
     f.addDay(20130420);
-    nb.store().LoadDayRecord(2013, 4, 20);
-    CDataDlg dlg(nb);
+    nb.LoadDay(QDate(2013, 4, 20));
+    CDataDlg dlg(nb.DayDataDialogFields(), DayDataApply(nb));
     dlg.show();
     auto* weather = dlg.findChild<QLineEdit*>("1009");
     QVERIFY(weather);
@@ -76,11 +77,11 @@ void DataDlgTest::typedWeatherIsSavedWhole()
     NotebookFixture f;
     CNotebook& nb = f.open();
     f.addDay(20130420);
-    nb.store().LoadDayRecord(2013, 4, 20);
+    nb.LoadDay(QDate(2013, 4, 20));
     nb.SetViewMode(ViewDetail);
     QString typed;
-    f.host.dialogHandler = [&](int, int) -> int {
-        CDataDlg dlg(nb);
+    f.host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) -> bool {
+        CDataDlg dlg(fields, apply);
         dlg.show();
         auto* weather = dlg.findChild<QLineEdit*>("1009");
         weather->setFocus();
@@ -89,11 +90,11 @@ void DataDlgTest::typedWeatherIsSavedWhole()
         QTest::keyClicks(weather, "abcdefgh");  // 24 + 7 = 31 bytes; the h would be the 32nd
         typed = weather->text();
         QTest::mouseClick(dlg.findChild<QPushButton*>("1"), Qt::LeftButton);
-        return dlg.result() == QDialog::Accepted ? 1 : 0;
+        return dlg.result() == QDialog::Accepted;
     };
-    QCOMPARE(EditDayData(nb), 1);
+    QCOMPARE(nb.EditDayData(), 1);
     QCOMPARE(typed, QString::fromUtf8("晴のち曇晴のち曇晴のち曇abcdefg"));
-    nb.store().FlushDayRecord();
+    nb.FlushDay();
     QCOMPARE(IniFile::ReadString(f.dayPath(20130420, "dat"), "Weather", "Weather"), typed.toStdString());
 }
 
@@ -105,8 +106,8 @@ void DataDlgTest::datePickerIsJapaneseAndEndsToday()
     f.addDay(20130420);
     f.addDay(20130601);  // dated after today, e.g. by a wrong clock
     for (auto [day, max] : {std::pair{QDate(2013, 4, 20), QDate(2013, 5, 10)}, {QDate(2013, 6, 1), QDate(2013, 6, 1)}}) {
-        nb.store().LoadDayRecord(day.year(), day.month(), day.day());
-        CDataDlg dlg(nb);
+        nb.LoadDay(day);
+        CDataDlg dlg(nb.DayDataDialogFields(), DayDataApply(nb));
         auto* date = dlg.findChild<QDateEdit*>("1002");
         QVERIFY(date);
         QCOMPARE(date->date(), day);  // never moved to the limit behind the user's back

@@ -1,6 +1,5 @@
-#include "store/CStartDlg.h"
+#include "app/dialogs/CStartDlg.h"
 
-#include "app/CNotebook.h"
 #include "platform/QtFolderDialog.h"
 
 #include <QHBoxLayout>
@@ -21,8 +20,8 @@ QPushButton* makeButton(const char* id, const char* caption, QWidget* parent)
 }
 } // namespace
 
-CStartDlg::CStartDlg(CNotebook& nb, QWidget* parent, FolderBrowser* browser)
-    : QDialog(parent), m_nb(nb), m_browser(browser)
+CStartDlg::CStartDlg(NotebookPlace& place, Prompt& prompt, QWidget* parent, FolderBrowser* browser)
+    : QDialog(parent), m_place(place), m_prompt(prompt), m_browser(browser)
 {
     if (!m_browser) {
         m_ownBrowser = std::make_unique<QtFolderDialog>(this);
@@ -99,7 +98,7 @@ void CStartDlg::InitStartDialog()
 
 int CStartDlg::FillNotebookList()
 {
-    NotebookList list = ::FillNotebookList(m_nb);
+    NotebookList list = ::FillNotebookList(m_place);
     m_list->clearContents();
     m_list->setRowCount(static_cast<int>(list.rows.size()));
     for (int r = 0; r < static_cast<int>(list.rows.size()); ++r) {
@@ -133,7 +132,7 @@ void CStartDlg::accept()
             break;
         }
     }
-    if (SelectNotebook(m_nb, name.empty() ? nullptr : &name))
+    if (SelectNotebook(m_place, m_prompt, name.empty() ? nullptr : &name))
         QDialog::accept();
 }
 
@@ -145,6 +144,6 @@ void CStartDlg::newNotebook()
 
 void CStartDlg::changeDataRoot()
 {
-    if (ChangeDataRoot(m_nb, *m_browser))
+    if (ChangeDataRoot(m_place, m_prompt, *m_browser))
         FillNotebookList();
 }

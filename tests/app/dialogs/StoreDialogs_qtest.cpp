@@ -1,10 +1,11 @@
 // The store's dialogs driven through their controls, as a user would: fields are filled and
 // buttons pressed by control id, message boxes are answered by a scripted prompt.
-#include "store/CDataDlg.h"
-#include "store/CDefineDlg.h"
-#include "store/CEntryDlg.h"
-#include "store/CStartDlg.h"
+#include "app/dialogs/CDataDlg.h"
+#include "app/dialogs/CDefineDlg.h"
+#include "app/dialogs/CEntryDlg.h"
+#include "app/dialogs/CStartDlg.h"
 #include "store/DayOperations.h"
+#include "support/DialogAppliers.h"
 #include "support/NotebookFixture.h"
 
 #include <QCheckBox>
@@ -69,7 +70,8 @@ private slots:
         WriteNotebookKey(other, "StartDate", "2013/05/01");
         f.prompt.clear();
 
-        CStartDlg dlg(nb);
+        NotebookPlace place = nb.Place();
+        CStartDlg dlg(place, f.prompt);
         dlg.show();
         QTableWidget* list = control<QTableWidget>(dlg, "1033");
         QCOMPARE(list->rowCount(), 2);
@@ -92,7 +94,7 @@ private slots:
         press(dlg, "1");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!dlg.NewNotebookRequested());
-        QCOMPARE(nb.NotebookFolder, other);
+        QCOMPARE(place.notebookFolder, other);
         QCOMPARE(IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", "DataName"), std::string("ひまわり"));
     }
 
@@ -103,7 +105,8 @@ private slots:
         ScriptedPrompt prompt;
         CNotebook nb(dir.path(), prompt, "KeltoTest-empty-root");
         nb.DataRoot = dir.file("data");
-        CStartDlg dlg(nb);
+        NotebookPlace place = nb.Place();
+        CStartDlg dlg(place, prompt);
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(dlg.NewNotebookRequested());
         QVERIFY(prompt.asked().empty());
@@ -115,7 +118,7 @@ private slots:
         CNotebook& nb = f.open();
         WriteNotebookKey(f.notebook, "StudentName", "山田花子");
         Clock::SetToday(QDate(2014, 5, 7));
-        CDefineDlg dlg(nb, 1);
+        CDefineDlg dlg(nb.SettingsDialogFields(1), 1, SettingsApply(nb, 1));
         Clock::SetToday(QDate());
         dlg.show();
         QCOMPARE(control<QLineEdit>(dlg, "1018")->text(), QString("山田花子"));
@@ -152,11 +155,11 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)");
-        nb.CurrentYear = 2013, nb.CurrentMonth = 4, nb.CurrentDay = 20;
-        nb.store().NewDayRecord();
+        nb.SetCurrentDate(QDate(2013, 4, 20));
+        nb.NewDay(nb.CurrentDate());
         f.prompt.clear();
 
-        CEntryDlg dlg(nb);
+        CEntryDlg dlg(nb.EntryDialogFields(), EntryApply(nb));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(control<QLabel>(dlg, "1051")->text(), QString("茎の太さ"));
@@ -180,7 +183,7 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(f.prompt.asked(), (std::vector<int>{173, 184}));
         nb.store().Day.dirty = true;
-        nb.store().FlushDayRecord();
+        nb.FlushDay();
         std::string dat = f.dayPath(20130420, "dat");
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataHeight"), std::string("12.3"));
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataCount"), std::string("12"));
@@ -194,7 +197,7 @@ private slots:
         CNotebook& nb = f.open();
         f.addDay(20130420, "8.0");
         std::ofstream(f.dayPath(20130420, "txt")) << "memo\n";
-        nb.store().LoadDayRecord(2013, 4, 20);
+        nb.LoadDay(QDate(2013, 4, 20));
         nb.SetViewMode(ViewDetail);
         nb.InternetEnabled = 1;
         f.prompt.clear();
@@ -203,8 +206,8 @@ private slots:
         bool fetchEnabled = true;
         QDate shown;
         int weatherLimit = 0;
-        f.host.dialogHandler = [&](int, int) -> int {
-            CDataDlg dlg(nb);
+        f.host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) -> bool {
+            CDataDlg dlg(fields, apply);
             dlg.show();
             fetchEnabled = control<QPushButton>(dlg, "3")->isEnabled();
             shown = control<QDateEdit>(dlg, "1002")->date();
@@ -214,9 +217,9 @@ private slots:
             control<QDateEdit>(dlg, "1002")->setDate(QDate(2013, 4, 21));
             shoot(dlg, "data");
             press(dlg, "1");
-            return dlg.result() == QDialog::Accepted ? 1 : 0;
+            return dlg.result() == QDialog::Accepted;
         };
-        QCOMPARE(EditDayData(nb), 1);
+        QCOMPARE(nb.EditDayData(), 1);
         QCOMPARE(f.host.dialogs.back().first, DialogId::Data);
         QVERIFY(!fetchEnabled);
         QCOMPARE(shown, QDate(2013, 4, 20));

@@ -1,6 +1,5 @@
-#include "store/CDataDlg.h"
+#include "app/dialogs/CDataDlg.h"
 
-#include "app/CNotebook.h"
 #include "platform/Clock.h"
 #include "platform/QtDialogButtons.h"
 #include "platform/TextCodec.h"
@@ -32,7 +31,8 @@ private:
 };
 } // namespace
 
-CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
+CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWidget* parent)
+    : QDialog(parent), m_apply(std::move(apply))
 {
     setWindowTitle(QString::fromUtf8("気象データ入力ダイアログ"));
     setObjectName("134");
@@ -97,7 +97,6 @@ CDataDlg::CDataDlg(CNotebook& nb, QWidget* parent) : QDialog(parent), m_nb(nb)
     m_fetch->setAutoDefault(false);
     AddDialogButtons(*this, grid, previous, m_fetch);
 
-    DayDataFields f = FillDayDataDialog(m_nb);
     if (f.date.isValid()) {
         // A day already dated after today (a wrong clock) keeps its date rather than being
         // moved to the picker's limit without the user asking.
@@ -122,8 +121,8 @@ void CDataDlg::accept()
     f.highTemp = edit(DayDataId::HighTemp)->text().toStdString();
     f.daylight = edit(DayDataId::Daylight)->text().toStdString();
     f.weather = edit(DayDataId::Weather)->text().toStdString();
-    int focus = 0;
-    if (ApplyDayDataDialog(m_nb, f, &focus)) {
+    int focus = m_apply(f);
+    if (focus == 0) {
         QDialog::accept();
         return;
     }

@@ -1,7 +1,7 @@
 // The selection dialog with notebooks a user brings from elsewhere: folders unpacked from a
 // Windows archive (Shift-JIS names) and several notebooks to choose from.
 #include "platform/TextCodec.h"
-#include "store/CStartDlg.h"
+#include "app/dialogs/CStartDlg.h"
 #include "support/NotebookFixture.h"
 
 #include <QPushButton>
@@ -38,7 +38,8 @@ private slots:
         WriteNotebookKey(f.temp.mkdir("program/data/Zinnia"), "KindName", "ひゃくにちそう");
         WriteNotebookKey(f.temp.mkdir("program/data/basil"), "KindName", "バジル");
 
-        CStartDlg dlg(nb);
+        NotebookPlace place = nb.Place();
+        CStartDlg dlg(place, f.prompt);
         dlg.show();
         QTableWidget* list = dlg.findChild<QTableWidget*>("1033");
         QVERIFY(list);
@@ -52,7 +53,7 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2, 1)).center());
         QTest::mouseClick(dlg.findChild<QPushButton*>("1"), Qt::LeftButton);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(nb.NotebookFolder, windows);
+        QCOMPARE(place.notebookFolder, windows);
         QCOMPARE(IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", "DataName"), std::string("あさがお"));
         QVERIFY(f.prompt.asked().empty());
     }

@@ -6,15 +6,16 @@
 
 #include <memory>
 
-class CNotebook;
+class Prompt;
 class QTableWidget;
 class QPushButton;
 
 class CStartDlg : public QDialog {
     Q_OBJECT
 public:
-    // `browser` answers the folder change (null: the desktop's folder dialog).
-    CStartDlg(CNotebook& nb, QWidget* parent = nullptr, FolderBrowser* browser = nullptr);
+    // Works on `place`: a chosen notebook becomes its notebook folder, a changed data root its
+    // data root. `browser` answers the folder change (null: the desktop's folder dialog).
+    CStartDlg(NotebookPlace& place, Prompt& prompt, QWidget* parent = nullptr, FolderBrowser* browser = nullptr);
     ~CStartDlg() override;
 
     // Set by "新規データ"; cleared when the dialog is made and by OK.
@@ -29,7 +30,8 @@ private:
     void newNotebook();
     void changeDataRoot();
 
-    CNotebook& m_nb;
+    NotebookPlace& m_place;
+    Prompt& m_prompt;
     std::unique_ptr<FolderBrowser> m_ownBrowser;
     FolderBrowser* m_browser;
     QTableWidget* m_list = nullptr;

@@ -1,0 +1,343 @@
+// The controller's operations on the notebook's days and on notebooks: the logic is the
+// store's; here is what is asked, scanned and redrawn around it.
+#include "app/CNotebook.h"
+
+#include "app/ViewHost.h"
+#include "platform/EditorLauncher.h"
+#include "platform/Files.h"
+#include "platform/Prompt.h"
+#include "platform/SafeFormat.h"
+#include "res/Strings.h"
+#include "store/NotebookFile.h"
+
+#include <cstdio>
+
+bool CNotebook::mayAsk() const
+{
+    // Nobody could answer: the windows are gone or the process was told to end.
+    return !m_quiet && !TerminationRequested;
+}
+
+void CNotebook::SetCurrentDate(const QDate& date)
+{
+    m_store.Day.date = date;
+    if (date.isValid())
+        m_calendarMonth = QDate(date.year(), date.month(), 1);
+}
+
+void CNotebook::SetCalendarMonth(int year, int month)
+{
+    QDate first(year, month, 1);
+    if (first.isValid())
+        m_calendarMonth = first;
+}
+
+void CNotebook::RescanDays()
+{
+    m_days = ScanDayList(NotebookFolder);
+    if (!mayAsk() || m_closing)
+        return;
+    if (m_days.hidden > 0 && !m_toldHiddenDays) {
+        m_toldHiddenDays = true;
+        QDate first = m_days.dates.front();
+        m_prompt.tell(206, Icon::Information,
+                      FormatInts(LoadString(206), {kDayListLimit, first.year(), first.month(), first.day()}));
+    }
+    const QDate earliest = m_days.first;
+    auto& start = m_store.StartDate;
+    if (earliest.isValid() && start && earliest < *start && !m_keptStartDateFor.count(earliest)) {
+        if (m_prompt.ask(162, Buttons::YesNo, Icon::Question) == Answer::Yes) {
+            if (WriteNotebookKey(NotebookFolder, "StartDate", FormatIniDate(earliest))) {
+                start = earliest;
+            } else {
+                DayResult r = DayResult::Failed(kMsgDayWriteFailed, NotebookFilePath(NotebookFolder));
+                m_prompt.tell(r.message, Icon::Stop, DayResultText(r));
+            }
+        } else {
+            m_keptStartDateFor.insert(earliest);
+        }
+    }
+}
+
+DayResult CNotebook::writeDay()
+{
+    DayResult r = m_store.WriteDay(NotebookFolder, Pictures);
+    if (r)
+        RescanDays();
+    return r;
+}
+
+DayResult CNotebook::LoadDay(const QDate& date)
+{
+    if (DayResult r = FlushDay(); !r)
+        return r;
+    SetCurrentDate(date);
+    m_store.LoadDay(NotebookFolder, date);
+    return {};
+}
+
+DayResult CNotebook::OpenDay(const QDate& date)
+{
+    DayResult r = LoadDay(date);
+    if (r)
+        SetViewMode(ViewDetail);
+    else
+        PresentPage();
+    return r;
+}
+
+DayResult CNotebook::NewDay(const QDate& date)
+{
+    // The day shown before may hold unsaved changes: they belong to that day, not this one.
+    if (DayResult r = FlushDay(); !r) {
+        PresentPage();
+        return r;
+    }
+    m_store.NewDay(date);
+    SetCurrentDate(date);
+    SetViewMode(ViewDetail);
+    return {};
+}
+
+DayResult CNotebook::SaveDay()
+{
+    DayResult r = writeDay();
+    if (!r && mayAsk())
+        m_prompt.tell(r.message, Icon::Stop, DayResultText(r));
+    return r;
+}
+
+DayResult CNotebook::FlushDay(bool closing)
+{
+    DayRecord& day = m_store.Day;
+    if (!day.dirty)
+        return {};
+    m_closing = closing;
+    DayResult r = writeDay();
+    while (!r && mayAsk()) {
+        int question = closing ? 202 : 201;
+        std::string text = DayResultText(r) + "\n\n" + LoadString(question);
+        Answer a = m_prompt.ask(question, Buttons::YesNoCancel, Icon::Exclamation, text);
+        if (a == Answer::Yes) {
+            r = writeDay();
+        } else if (a == Answer::No) {
+            // Discarded knowingly: the day is what its files hold.
+            m_store.LoadDay(NotebookFolder, day.date);
+            r = {};
+        } else {
+            break;
+        }
+    }
+    m_closing = false;
+    return r;
+}
+
+void CNotebook::StepDay(int direction)
+{
+    RescanDays();
+    int pos = m_days.indexOf(CurrentDate());
+    pos = pos < 0 ? m_days.count() + direction : pos + direction;
+    if (pos < 0 || pos >= m_days.count()) {
+        PresentPage();
+        m_prompt.tell(direction < 0 ? 145 : 146, Icon::Information);
+        return;
+    }
+    OpenDay(m_days.dates[pos]);
+}
+
+void CNotebook::drawDetailPage()
+{
+    if (PageBuffer.isNull())
+        return;
+    DrawPage(ViewDetail);
+    PresentPage();
+}
+
+EntryFields CNotebook::EntryDialogFields() const
+{
+    return FillEntryDialog(NotebookFolder, m_store.Day);
+}
+
+bool CNotebook::ApplyEntry(const EntryFields& fields, int* focusId)
+{
+    std::optional<Measurements> m = ReadEntryFields(fields, m_prompt, focusId);
+    if (!m)
+        return false;
+    m_store.Day.measurements = *m;
+    return true;
+}
+
+bool CNotebook::EnterMeasurements()
+{
+    auto apply = [this](const EntryFields& f) {
+        int focus = 0;
+        return ApplyEntry(f, &focus) ? 0 : focus;
+    };
+    if (!ViewWindow || !ViewWindow->RunEntryDialog(EntryDialogFields(), apply))
+        return false;
+    m_store.Day.dirty = true;
+    drawDetailPage();
+    return true;
+}
+
+DayDataFields CNotebook::DayDataDialogFields() const
+{
+    return FillDayDataDialog(m_store.Day, InternetEnabled != 0);
+}
+
+DayDataOutcome CNotebook::applyDayData(const DayDataFields& fields, int* focusId)
+{
+    DayDataOutcome outcome = ::ApplyDayData(m_store.Day, NotebookFolder, m_prompt, fields, focusId);
+    if (outcome == DayDataOutcome::Refused)
+        return outcome;
+    SetCurrentDate(m_store.Day.date);
+    if (outcome == DayDataOutcome::Moved)
+        RescanDays();
+    return outcome;
+}
+
+bool CNotebook::ApplyDayData(const DayDataFields& fields, int* focusId)
+{
+    return applyDayData(fields, focusId) != DayDataOutcome::Refused;
+}
+
+bool CNotebook::EditDayData()
+{
+    bool moved = false;
+    auto apply = [this, &moved](const DayDataFields& f) {
+        int focus = 0;
+        DayDataOutcome outcome = applyDayData(f, &focus);
+        if (outcome == DayDataOutcome::Refused)
+            return focus;
+        // A moved record is written under its new date when the calendar is shown.
+        moved = outcome == DayDataOutcome::Moved;
+        return 0;
+    };
+    if (!ViewWindow || !ViewWindow->RunDayDataDialog(DayDataDialogFields(), apply))
+        return false;
+    m_store.Day.dirty = true;
+    drawDetailPage();
+    if (moved)
+        SetViewMode(ViewCalendar);
+    else
+        PresentPage();
+    return true;
+}
+
+DayResult CNotebook::DeleteDayFiles()
+{
+    DayRecord& day = m_store.Day;
+    if (DayResult failed = RemoveDayFiles(NotebookFolder, day.date); !failed) {
+        m_prompt.tell(failed.message, Icon::Stop, DayResultText(failed));
+        RescanDays();
+        PresentPage();
+        return failed;
+    }
+    ClearDayValues(day);
+    // Scanned after the files went, so the list no longer holds the day.
+    RescanDays();
+    SetViewMode(ViewCalendar);
+    return {};
+}
+
+bool CNotebook::DeleteCurrentDay()
+{
+    if (m_prompt.ask(141, Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return false;
+    return DeleteDayFiles().ok();
+}
+
+std::string CNotebook::MemoPath() const
+{
+    return ::MemoPath(NotebookFolder, m_store.Day.date);
+}
+
+void CNotebook::EditMemo(EditorLauncher* launcher)
+{
+    std::string memo = MemoPath();
+    std::string templ = JoinPath(ProgramFolder, "Kelto.txt");
+    if (DayResult r = PrepareMemo(memo, templ); !r) {
+        m_prompt.tell(r.message, Icon::Stop, DayResultText(r));
+        return;
+    }
+    ProcessEditorLauncher processEditor;
+    EditorLauncher& editor = launcher ? *launcher : processEditor;
+    if (!editor.start(memo)) {
+        m_prompt.tell(132, Icon::Stop);
+        return;
+    }
+    if (ViewWindow)
+        ViewWindow->SetBusy(LoadString(207));
+    editor.waitForFinish();
+    if (ViewWindow)
+        ViewWindow->SetBusy({});
+
+    // A new day whose memo was written is a record from now on: its day file is written, so
+    // the calendar shows it. A memo left as the template made it is not writing.
+    DayRecord& day = m_store.Day;
+    if (day.date.isValid() && !FileExists(DayFilePath(NotebookFolder, day.date, "dat")) &&
+        MemoHasWriting(memo, templ)) {
+        if (!day.weather && !day.measurements)
+            day.measurements = Measurements{};
+        day.dirty = true;
+        SaveDay();
+    }
+    drawDetailPage();
+}
+
+NotebookPlace CNotebook::Place() const
+{
+    return NotebookPlace{ProgramFolder, SettingsFile, DataRoot, NotebookFolder};
+}
+
+void CNotebook::SetPlace(const NotebookPlace& place)
+{
+    DataRoot = place.dataRoot;
+    NotebookFolder = place.notebookFolder;
+}
+
+bool CNotebook::SelectNotebook(const std::string* folderName)
+{
+    NotebookPlace place = Place();
+    bool chosen = ::SelectNotebook(place, m_prompt, folderName);
+    SetPlace(place);
+    return chosen;
+}
+
+bool CNotebook::ChangeDataRoot(FolderBrowser& browser)
+{
+    NotebookPlace place = Place();
+    bool changed = ::ChangeDataRoot(place, m_prompt, browser);
+    SetPlace(place);
+    return changed;
+}
+
+NotebookSettingsFields CNotebook::SettingsDialogFields(int mode) const
+{
+    return FillSettingsDialog(Place(), m_store.StartDate, mode);
+}
+
+bool CNotebook::ApplySettings(int mode, const NotebookSettingsFields& fields)
+{
+    NotebookPlace place = Place();
+    bool applied = ApplySettingsDialog(place, m_store.StartDate, m_prompt, mode, fields);
+    SetPlace(place);
+    return applied;
+}
+
+bool CNotebook::runSettingsDialog(int mode)
+{
+    auto apply = [this, mode](const NotebookSettingsFields& f) { return ApplySettings(mode, f) ? 0 : 1020; };
+    return ViewWindow && ViewWindow->RunSettingsDialog(SettingsDialogFields(mode), mode, apply);
+}
+
+bool CNotebook::EditNotebookSettings(int mode)
+{
+    if (!runSettingsDialog(mode))
+        return false;
+    // A rename shows in the title at once, not only at the next start.
+    UpdateTitle();
+    if (ViewMode != ViewNone)
+        SetViewMode(ViewMode);
+    return true;
+}
