@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/Prompt.h"
+#include "store/DayRecord.h"
 #include "store/NotebookFile.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@ struct Notebook {
         WriteNotebookKey(folder, "StartDate", "2012/01/01");
         QDate d(2012, 1, 1);
         for (int i = 0; i < 256; ++i) {
-            std::string path = JoinPath(folder, DayFileStem(d.addDays(i)) + ".dat");
+            std::string path = DayFilePath(folder, d.addDays(i), "dat");
             IniFile::WriteKeys(path, "Weather", {{"Weather", "晴れ"}, {"LowTemp", "10.5"}, {"HighTemp", "21.0"}, {"Daylight", "6.2"}});
             IniFile::WriteKeys(path, "Growth", {{"DataHeight", "12.5"}, {"DataCount", "6"}, {"DataGraph", "1"}});
         }

@@ -3,6 +3,7 @@
 // events to the page shown and runs the dialogs the controller asks for.
 #include "app/ViewHost.h"
 #include "platform/QtPrompt.h"
+#include "res/AppIdentity.h"
 
 #include <QImage>
 #include <QPoint>
@@ -20,7 +21,7 @@ class CNoteView : public QWidget, public ViewHost {
     Q_OBJECT
 public:
     CNoteView(CMainFrame* frame, const std::string& programFolder, const std::string& commandLine,
-              Prompt* prompt = nullptr, const std::string& lockName = "QuillaneKelto");
+              Prompt* prompt = nullptr, const std::string& lockName = kInstanceLockName);
     ~CNoteView() override;
 
     CNotebook& notebook() { return *m_notebook; }

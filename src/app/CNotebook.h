@@ -2,6 +2,7 @@
 // The one controller: it holds the program's shared state and owns one object per area for
 // the state that area adds. Windows hold no data; dialogs call its operations.
 #include "platform/InstanceLock.h"
+#include "res/AppIdentity.h"
 #include "store/DayList.h"
 #include "store/DayOperations.h"
 #include "store/DayRecord.h"
@@ -34,7 +35,7 @@ class CNotebook {
 public:
     // `programFolder`: where Kelto.ini and the accompanying files are. `lockName` lets tests
     // run side by side without sharing the single-instance lock.
-    CNotebook(std::string programFolder, Prompt& prompt, std::string lockName = "QuillaneKelto");
+    CNotebook(std::string programFolder, Prompt& prompt, std::string lockName = kInstanceLockName);
     ~CNotebook();
     CNotebook(const CNotebook&) = delete;
     CNotebook& operator=(const CNotebook&) = delete;

@@ -2,8 +2,8 @@
 
 #include <QFileDialog>
 
-int QtFolderDialog::BrowseForFolder(const std::string& initial, const std::string& title, bool newStyle,
-                                    std::string& chosen)
+std::optional<std::string> QtFolderDialog::BrowseForFolder(const std::string& initial, const std::string& title,
+                                                          bool newStyle)
 {
     QFileDialog::Options options = QFileDialog::ShowDirsOnly;
     // The plain style has no new-folder button.
@@ -12,7 +12,6 @@ int QtFolderDialog::BrowseForFolder(const std::string& initial, const std::strin
     QString folder = QFileDialog::getExistingDirectory(m_owner, QString::fromStdString(title),
                                                        QString::fromStdString(initial), options);
     if (folder.isEmpty())
-        return 2;
-    chosen = folder.toStdString();
-    return 1;
+        return std::nullopt;
+    return folder.toStdString();
 }

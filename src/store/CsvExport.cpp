@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "res/Strings.h"
 #include "store/DataFolders.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
@@ -65,8 +66,8 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
     // Only files named exactly as a day count: a copy such as "20261101 copy.dat" adds no row.
     const std::vector<QDate> dates = ListDayFileDates(folder, "dat");
 
-    std::string free1 = info.Option1.empty() ? "フリー項目1" : info.Option1;
-    std::string free2 = info.Option2.empty() ? "フリー項目2" : info.Option2;
+    std::string free1 = info.Option1.empty() ? kFreeItemDefaultCaption1 : info.Option1;
+    std::string free2 = info.Option2.empty() ? kFreeItemDefaultCaption2 : info.Option2;
     std::string out = "\xEF\xBB\xBF";
     const std::vector<std::string> headers = {"日付",   "日数",   "天気",   "最低気温", "最高気温",
                                               "日照時間", "草たけ", "葉の枚数", "葉の大きさ", "養液面",

@@ -2,6 +2,7 @@
 // The operations that change the current day: observation entry, data change (date and typed-in
 // weather), delete and the memo. Dialogs read their controls into the field structs below and
 // call the apply operations; nothing here needs a widget.
+#include "res/Strings.h"
 #include "store/DayRecord.h"
 
 #include <QDate>
@@ -33,7 +34,7 @@ struct EntryFields {
     std::string height, leaves, leafSize, solution, roomTemp, free1, free2;
     bool showInGraph = true;
     // Captions of the free items (1051, 1052) and their units (1053, 1054).
-    std::string free1Caption = "フリー項目1", free2Caption = "フリー項目2";
+    std::string free1Caption = kFreeItemDefaultCaption1, free2Caption = kFreeItemDefaultCaption2;
     std::string free1Unit, free2Unit;
 };
 

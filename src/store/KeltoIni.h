@@ -10,7 +10,6 @@ inline constexpr TextSetting FolderPath{"Data", "FolderPath", "data"};
 inline constexpr TextSetting DataName{"Data", "DataName", ""};
 inline constexpr IntSetting EnableInternet{"Data", "EnableInternet", 0};
 inline constexpr IntSetting Pref{"Data", "Pref", 0};
-inline constexpr IntSetting Place{"Data", "Place", 0};
 inline constexpr TextSetting CursorColor{"Data", "CursorColor", "#00FF00"};
 inline constexpr IntSetting CursorWidth{"Data", "CursorWidth", 2};
 inline constexpr IntSetting ViewWidth{"View", "Width", 780};
@@ -20,10 +19,6 @@ inline constexpr IntSetting PictureHeight{"Picture", "Height", 480};
 inline constexpr IntSetting JpegQuality{"Picture", "JpegQuality", 80};
 inline constexpr IntSetting TrimingWidth{"Triming", "Width", 320};
 inline constexpr IntSetting TrimingHeight{"Triming", "Height", 240};
-inline constexpr TextSetting TrimingPosition{"Triming", "Position", "160,120"};
-inline constexpr TextSetting TrimingSize{"Triming", "Size", "160,120"};
-inline constexpr IntSetting AnimationSpeed{"Animation", "Speed", 1};
-inline constexpr IntSetting ListMode{"List", "ListMode", 0};
 inline constexpr TextSetting FontName{"Font", "FontName", ""};
 inline constexpr IntSetting FontSize{"Font", "FontSize", 16};
 } // namespace KeltoIni

@@ -117,8 +117,8 @@ NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std:
     f.StudentNo = info.StudentNo;
     f.StudentName = info.StudentName;
     f.KindName = info.KindName;
-    f.Option1 = info.hasOption1 ? info.Option1 : "フリー項目1";
-    f.Option2 = info.hasOption2 ? info.Option2 : "フリー項目2";
+    f.Option1 = info.hasOption1 ? info.Option1 : kFreeItemDefaultCaption1;
+    f.Option2 = info.hasOption2 ? info.Option2 : kFreeItemDefaultCaption2;
     if (mode == kSettingsEdit)
         f.DataName = DataNameOfFolder(LastComponent(place.notebookFolder));
     f.StartDate = (mode == kSettingsEdit && start) ? *start : Clock::Today();
@@ -232,9 +232,10 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
 
 bool ChangeDataRoot(NotebookPlace& place, Prompt& prompt, FolderBrowser& browser)
 {
-    std::string chosen;
-    if (browser.BrowseForFolder(place.dataRoot, LoadString(138), true, chosen) != 1 || chosen.empty())
+    std::optional<std::string> picked = browser.BrowseForFolder(place.dataRoot, LoadString(138), true);
+    if (!picked || picked->empty())
         return false;
+    std::string chosen = *picked;
     while (chosen.size() > 1 && chosen.back() == '/')
         chosen.pop_back();
     if (!IsInsideProgramFolder(place.programFolder, chosen) &&

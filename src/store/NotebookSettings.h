@@ -1,6 +1,7 @@
 #pragma once
 // Choosing, creating and renaming notebooks: the logic behind the selection dialog and the
 // observation data settings dialog. They work on a NotebookPlace value the caller keeps.
+#include "platform/FolderBrowser.h"
 #include "store/DataFolders.h"
 
 #include <QDate>
@@ -60,15 +61,6 @@ NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std:
 // nothing was changed.
 bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, Prompt& prompt, int mode,
                          const NotebookSettingsFields& fields);
-
-// The folder chooser behind an interface so tests can answer it.
-class FolderBrowser {
-public:
-    virtual ~FolderBrowser() = default;
-    // 1 with `chosen` set on OK, 2 when cancelled. `initial` may be empty.
-    virtual int BrowseForFolder(const std::string& initial, const std::string& title, bool newStyle,
-                                std::string& chosen) = 0;
-};
 
 // Lets the user pick another data root (message 179 for one outside the program folder).
 // True when the place's data root changed; the caller refills the list.

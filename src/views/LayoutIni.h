@@ -27,14 +27,12 @@ inline constexpr IntSetting Data1Y{"Data1", "Y", 10};
 inline constexpr IntSetting Data1Width{"Data1", "Width", 100};
 inline constexpr IntSetting Data1LinePitch{"Data1", "LinePitch", 20};
 inline constexpr IntSetting Data1ColumnWidth{"Data1", "ColumnWidth", 20};
-inline constexpr TextSetting Data1Title{"Data1", "Title", ""};
 inline constexpr TextSetting Data3Title{"Data3", "Title", "999,999"};
 inline constexpr IntSetting MemoX{"Memo", "X", 10};
 inline constexpr IntSetting MemoY{"Memo", "Y", 10};
 inline constexpr IntSetting MemoWidth{"Memo", "Width", 100};
 inline constexpr IntSetting MemoHeight{"Memo", "Height", 100};
 inline constexpr IntSetting MemoLinePitch{"Memo", "LinePitch", 20};
-inline constexpr TextSetting MemoTitle{"Memo", "Title", ""};
 
 // Keys every page section may carry.
 inline constexpr const char* BackGround = "BackGround";

@@ -5,6 +5,7 @@
 #include "app/CNoteView.h"
 #include "app/CNotebook.h"
 #include "platform/Prompt.h"
+#include "store/DayRecord.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -42,11 +43,8 @@ public:
                   "[Data]\r\nEnableInternet=" + std::to_string(setup.internet) + "\r\nDataName=nb\r\n");
         notebookFolder = program.mkdir("data/nb");
         WriteText(notebookFolder + "/Kelto.dat", "[Data]\r\nStartDate=2024/05/01\r\nKindName=test\r\n");
-        for (int i = 0; i < setup.days; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "/202405%02d.dat", i + 1);
-            WriteText(notebookFolder + name, "[Growth]\r\nDataHeight=1.5\r\n");
-        }
+        for (int i = 0; i < setup.days; ++i)
+            WriteText(DayFilePath(notebookFolder, QDate(2024, 5, 1).addDays(i), "dat"), "[Growth]\r\nDataHeight=1.5\r\n");
         frame = std::make_unique<CMainFrame>(program.path(), setup.commandLine ? notebookFolder : std::string(),
                                              &prompt, lockName);
     }

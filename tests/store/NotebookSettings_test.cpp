@@ -15,14 +15,13 @@ namespace {
 
 class AnsweringBrowser : public FolderBrowser {
 public:
-    int BrowseForFolder(const std::string& initial, const std::string& title, bool, std::string& chosen) override
+    std::optional<std::string> BrowseForFolder(const std::string& initial, const std::string& title, bool) override
     {
         seenInitial = initial;
         seenTitle = title;
         if (answer.empty())
-            return 2;
-        chosen = answer;
-        return 1;
+            return std::nullopt;
+        return answer;
     }
     std::string answer, seenInitial, seenTitle;
 };

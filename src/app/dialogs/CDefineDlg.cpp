@@ -1,6 +1,7 @@
 #include "app/dialogs/CDefineDlg.h"
 
 #include "platform/QtDialogButtons.h"
+#include "res/Strings.h"
 #include "store/NotebookSettings.h"
 
 #include <QDateEdit>
@@ -19,7 +20,7 @@ struct FieldRow {
 // Pupil data first, then the notebook itself, in the order the dialog shows them.
 constexpr FieldRow kRows[] = {{1015, "学校名"}, {1016, "学年"},   {1017, "組"},          {1019, "番号"},
                               {1018, "氏名"},   {1020, "データ名"}, {1021, "栽培種"},       {1002, "開始日"},
-                              {1004, "フリー項目1"}, {1006, "フリー項目2"}};
+                              {1004, kFreeItemDefaultCaption1}, {1006, kFreeItemDefaultCaption2}};
 } // namespace
 
 CDefineDlg::CDefineDlg(const NotebookSettingsFields& f, int mode, DialogApply<NotebookSettingsFields> apply,
