@@ -304,7 +304,7 @@ void CMainFrame::runCommand(Command command)
     case Command::EditMemo:
     case Command::DeleteDay:
     case Command::Save:
-        RunStoreCommand(*this, CommandId(command));
+        RunStoreCommand(*this, command);
         break;
     case Command::ImportPhoto:
     case Command::ImportPhotoRotated:

@@ -85,9 +85,9 @@ void CNoteView::SetCursor(PageCursor cursor)
                                                 : Qt::ArrowCursor);
 }
 
-void CNoteView::PostCommand(int commandId)
+void CNoteView::PostCommand(Command command)
 {
-    QTimer::singleShot(0, m_frame, [this, commandId] { m_frame->runCommand(commandId); });
+    m_frame->postCommand(command);
 }
 
 void CNoteView::CloseFrame()

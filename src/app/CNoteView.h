@@ -33,7 +33,7 @@ public:
     void Present(const QImage& page) override;
     void DrawOnWindow(const std::function<void(QPainter&)>& paint) override;
     void SetCursor(PageCursor cursor) override;
-    void PostCommand(int commandId) override;
+    void PostCommand(Command command) override;
     void CloseFrame() override;
     void SetTitle(const std::string& title) override;
     bool RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply) override;

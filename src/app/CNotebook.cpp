@@ -156,7 +156,7 @@ void CNotebook::OpenNotebook(const std::string& folder)
     UpdateTitle();
     m_store.ReadStartDate(NotebookFolder);
     if (!m_store.StartDate)
-        ViewWindow->PostCommand(32813);
+        ViewWindow->PostCommand(Command::NotebookSettings);
     m_pages.LoadDetailBackground(LayoutFile, ProgramFolder);
     RescanDays();
     SetViewMode(ViewCalendar);

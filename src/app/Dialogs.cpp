@@ -36,34 +36,34 @@ StartChoice RunStartDialog(CMainFrame& frame, NotebookPlace& place, Prompt& prom
     return dlg.NewNotebookRequested() ? StartChoice::NewNotebook : StartChoice::Open;
 }
 
-bool RunStoreCommand(CMainFrame& frame, int commandId)
+bool RunStoreCommand(CMainFrame& frame, Command command)
 {
     CNotebook& nb = frame.view()->notebook();
     // The day commands act on the day shown: only on the detail page.
     bool detail = nb.ViewMode == ViewDetail && nb.CurrentDate().isValid();
-    switch (commandId) {
-    case 32813:
+    switch (command) {
+    case Command::NotebookSettings:
         if (nb.ViewWindow)
             nb.EditNotebookSettings(kSettingsEdit);
         return true;
-    case 32849:
+    case Command::Entry:
         if (detail)
             nb.EnterMeasurements();
         return true;
-    case 32806:
-    case 32780:
+    case Command::ChangeData:
+    case Command::FetchWeather:
         if (detail)
             nb.EditDayData();
         return true;
-    case 32822:
+    case Command::EditMemo:
         if (detail)
             nb.EditMemo();
         return true;
-    case 32817:
+    case Command::DeleteDay:
         if (detail)
             nb.DeleteCurrentDay();
         return true;
-    case 57603:
+    case Command::Save:
         if (detail)
             nb.SaveDay();
         return true;

@@ -2,6 +2,7 @@
 // The modal dialogs and the commands of the notebook store (selection, settings, entry, data
 // change, delete, memo), run for the main frame.
 #include "app/ViewHost.h"
+#include "res/Commands.h"
 
 class CMainFrame;
 class Prompt;
@@ -11,6 +12,6 @@ bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields, const Dial
 bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, int mode,
                        const DialogApply<NotebookSettingsFields>& apply);
 StartChoice RunStartDialog(CMainFrame& frame, NotebookPlace& place, Prompt& prompt);
-// Handles a store command (32813, 32849, 32806, 32780, 32822, 32817, 57603); false when the
-// command is not one of them.
-bool RunStoreCommand(CMainFrame& frame, int commandId);
+// Handles a command of the notebook store (settings, entry, data change, weather, memo, delete,
+// save); false when the command is not one of them.
+bool RunStoreCommand(CMainFrame& frame, Command command);

@@ -8,7 +8,7 @@ public:
     void Present(const QImage&) override {}
     void DrawOnWindow(const std::function<void(QPainter&)>&) override {}
     void SetCursor(PageCursor) override {}
-    void PostCommand(int) override {}
+    void PostCommand(Command) override {}
     void CloseFrame() override {}
     void SetTitle(const std::string&) override {}
     bool RunEntryDialog(const EntryFields&, const DialogApply<EntryFields>&) override { return false; }

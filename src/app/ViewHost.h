@@ -2,6 +2,7 @@
 // What the controller needs from the windows: the main client window presents the page
 // buffer, draws press feedback, sets the cursor, posts commands and runs the modal dialogs.
 // Tests supply their own host, so every operation runs without a display.
+#include "res/Commands.h"
 #include "views/PageMouse.h"
 #include "store/DayOperations.h"
 #include "store/NotebookSettings.h"
@@ -46,7 +47,7 @@ public:
     virtual void DrawOnWindow(const std::function<void(QPainter&)>& paint) = 0;
     virtual void SetCursor(PageCursor cursor) = 0;
     // Queues a command to the main frame; it runs after the current operation.
-    virtual void PostCommand(int commandId) = 0;
+    virtual void PostCommand(Command command) = 0;
     // Asks the main frame to close (the close request honours SkipExitConfirmation).
     virtual void CloseFrame() = 0;
     virtual void SetTitle(const std::string& title) = 0;

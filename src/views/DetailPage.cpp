@@ -264,16 +264,16 @@ void PageViews::HandleDetailMouse(int action, QPoint pt, const PageSnapshot& s, 
 {
     const std::string& layout = s.layoutFile;
     const int px = pt.x(), py = pt.y();
-    auto run = [&r](int command) { r.action = PageAction{PageAction::RunCommand, {}, 0, command}; };
+    auto run = [&r](Command command) { r.action = PageAction{PageAction::RunCommand, {}, 0, command}; };
     if (action == MouseDoubleClick) {
         const Geometry pic = pictureArea(s);
         if (pic.X < px && px < pic.X + pic.W && pic.Y < py && py < pic.Y + pic.H) {
-            run(PageCommand::ImportPhoto);
+            run(Command::ImportPhoto);
             return;
         }
         Geometry memo = memoBox(layout);
         if (memo.X < px && px < memo.X + memo.W && memo.Y < py && py < memo.Y + memo.H) {
-            run(PageCommand::EditMemo);
+            run(Command::EditMemo);
             return;
         }
         const int tx = ReadLayoutInt(layout, LayoutIni::Data1X), ty = ReadLayoutInt(layout, LayoutIni::Data1Y);
@@ -284,7 +284,7 @@ void PageViews::HandleDetailMouse(int action, QPoint pt, const PageSnapshot& s, 
             std::string v = ReadLayoutText(layout, "Data3", LayoutIni::Title, LayoutIni::Data3Title.def);
             if (size_t comma = v.find(','); comma != std::string::npos)
                 divide = IniFile::ParseInt(v.substr(comma + 1));
-            run(py > divide ? PageCommand::EntryData : PageCommand::EditWeather);
+            run(py > divide ? Command::Entry : Command::ChangeData);
         }
         return;
     }

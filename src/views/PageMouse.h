@@ -1,6 +1,8 @@
 #pragma once
 // What a page makes of the mouse: the cursor to show, press feedback to draw on the window and
 // a request the controller carries out. Pages never act on the notebook themselves.
+#include "res/Commands.h"
+
 #include <QDate>
 #include <QImage>
 #include <QPoint>
@@ -24,7 +26,7 @@ struct PageAction {
     Kind kind;
     QDate date;
     int step = 0;
-    int command = 0;
+    Command command{};
 
     bool operator==(const PageAction&) const = default;
 };

@@ -28,14 +28,6 @@ struct CalendarLayout {
     int PicWidth = 80, PicHeight = 60;
 };
 
-// Commands the detail page starts by double-click.
-namespace PageCommand {
-inline constexpr int ImportPhoto = 32774;
-inline constexpr int EditWeather = 32806;
-inline constexpr int EditMemo = 32822;
-inline constexpr int EntryData = 32849;
-} // namespace PageCommand
-
 // The previous-day and next-day arrows of the detail background: fixed pixel areas.
 namespace DetailArrows {
 inline constexpr int Top = 24, Bottom = 56;

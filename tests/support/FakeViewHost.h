@@ -22,7 +22,7 @@ public:
         paint(p);
     }
     void SetCursor(PageCursor c) override { cursor = c; }
-    void PostCommand(int id) override { posted.push_back(id); }
+    void PostCommand(Command command) override { posted.push_back(CommandId(command)); }
     void CloseFrame() override { ++closeRequests; }
     void SetTitle(const std::string& t) override { title = t; }
     bool RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply) override

@@ -104,7 +104,7 @@ TEST(PageSnapshot, MouseAnswersWithRequests)
     detail.mode = 1;
     PageMouseResult photo = pages.HandleMouse(MouseDoubleClick, QPoint(30, 50), detail);
     ASSERT_TRUE(photo.action);
-    EXPECT_EQ(*photo.action, (PageAction{PageAction::RunCommand, {}, 0, PageCommand::ImportPhoto}));
+    EXPECT_EQ(*photo.action, (PageAction{PageAction::RunCommand, {}, 0, Command::ImportPhoto}));
 }
 
 TEST(PageSnapshot, AbandonedPressKeepsTheCurrentDay)
