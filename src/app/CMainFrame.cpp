@@ -240,7 +240,7 @@ void CMainFrame::focusInEvent(QFocusEvent*)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (!SkipExitConfirmation && m_prompt->ask(178, Buttons::YesNo, Icon::Question) != Answer::Yes) {
+    if (!SkipExitConfirmation && m_prompt->ask(Msg::ConfirmExit, Buttons::YesNo, Icon::Question) != Answer::Yes) {
         event->ignore();
         return;
     }

@@ -70,7 +70,7 @@ int CNotebook::ReadColor(const char* section, const char* key, const char* def, 
     if (!ok) {
         // Name the file and the key, so the user knows what to correct.
         std::string where = (file ? *file : SettingsFile) + "\n[" + section + "] " + key + "=" + v;
-        m_prompt.tell(134, Icon::Exclamation, std::string(LoadString(134)) + "\n" + where);
+        m_prompt.tell(Msg::SettingsFormatError, Icon::Exclamation, std::string(LoadString(Msg::SettingsFormatError)) + "\n" + where);
         return -1;
     }
     int rgb = std::stoi(v.substr(1), nullptr, 16);
@@ -82,7 +82,7 @@ void CNotebook::Initialize(ViewHost* view)
 {
     if (!ViewWindow && !m_shutDown && view) {
         if (!InstanceMutex.acquire()) {
-            m_prompt.tell(177, Icon::Stop);
+            m_prompt.tell(Msg::AlreadyRunning, Icon::Stop);
             m_shutDown = true;  // never initialise after refusing the start
             view->CloseFrame();
             return;
@@ -191,7 +191,7 @@ void CNotebook::ShowHelpDocument()
 {
     std::string path = JoinPath(ProgramFolder, "doc/index.html");
     if (!FileExists(path) || !ViewWindow) {
-        m_prompt.tell(144, Icon::Stop);
+        m_prompt.tell(Msg::HelpOpenFailed, Icon::Stop);
         return;
     }
     // The desktop's opener says whether anything could show the document only by its exit
@@ -200,7 +200,7 @@ void CNotebook::ShowHelpDocument()
     QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
         if (!ViewWindow->OpenDocument(path))
-            m_prompt.tell(144, Icon::Stop);
+            m_prompt.tell(Msg::HelpOpenFailed, Icon::Stop);
         return;
     }
     auto* process = new QProcess(QCoreApplication::instance());
@@ -213,13 +213,13 @@ void CNotebook::ShowHelpDocument()
     QObject::connect(process, &QProcess::finished, context, [process, prompt](int code, QProcess::ExitStatus status) {
         process->deleteLater();
         if (status != QProcess::NormalExit || code != 0)
-            prompt->tell(144, Icon::Stop);
+            prompt->tell(Msg::HelpOpenFailed, Icon::Stop);
     });
     QObject::connect(process, &QProcess::errorOccurred, context, [process, prompt](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;  // a crash or the like also ends in finished()
         process->deleteLater();
-        prompt->tell(144, Icon::Stop);
+        prompt->tell(Msg::HelpOpenFailed, Icon::Stop);
     });
     process->start(opener, {QString::fromStdString(path)});
 }
@@ -237,8 +237,8 @@ void CNotebook::Shutdown()
         return;
     if (ViewWindow) {
         m_quiet = true;
-        if (DayResult r = FlushDay(); !r)
-            std::fprintf(stderr, "Kelto: %s\n", DayResultText(r).c_str());
+        if (Result r = FlushDay(); !r)
+            std::fprintf(stderr, "Kelto: %s\n", ResultText(r).c_str());
         m_pages.Release();
         m_store.Day.picture = QImage();
         PageBuffer = QImage();

@@ -89,17 +89,17 @@ public:
     // These three first flush the day held now; when it cannot be written and the user keeps
     // it they change nothing and return that failure. LoadDay makes `date` the current day;
     // OpenDay and NewDay then show it on the detail page.
-    DayResult LoadDay(const QDate& date);
-    DayResult OpenDay(const QDate& date);
+    Result LoadDay(const QDate& date);
+    Result OpenDay(const QDate& date);
     // An empty day for `date`; no file is written until something is entered and flushed.
-    DayResult NewDay(const QDate& date);
+    Result NewDay(const QDate& date);
     // Writes the current day and scans the days; a failure is told with the file's path.
-    DayResult SaveDay();
+    Result SaveDay();
     // Writes the day when it is dirty. When that fails the user chooses: write again, discard
     // the change (the day is read back from its files and the result is success), or keep it
     // (the failure is returned and the caller stays where it is). `closing`: the program is
     // about to end, so discarding means quitting without the change.
-    DayResult FlushDay(bool closing = false);
+    Result FlushDay(bool closing = false);
     // The previous (-1) or next (+1) listed day; at either end the user is told so.
     void StepDay(int direction);
 
@@ -116,7 +116,7 @@ public:
     bool EditDayData();
     // Deletes every file of the current day and shows the calendar (no question asked). When a
     // file cannot be deleted the user is told which, and the day stays shown.
-    DayResult DeleteDayFiles();
+    Result DeleteDayFiles();
     // Command 32817: asks message 141 first. True when the day was deleted.
     bool DeleteCurrentDay();
     // Command 32822: the day's memo in an external editor; the program waits for it to end.
@@ -161,7 +161,7 @@ private:
     void drawDetailPage();
     bool runSettingsDialog(int mode);
     DayDataOutcome applyDayData(const DayDataFields& fields, int* focusId);
-    DayResult writeDay();
+    Result writeDay();
     bool mayAsk() const;
 
     Prompt& m_prompt;

@@ -40,18 +40,18 @@ void CNotebook::RescanDays()
     if (m_days.hidden > 0 && !m_toldHiddenDays) {
         m_toldHiddenDays = true;
         QDate first = m_days.dates.front();
-        m_prompt.tell(206, Icon::Information,
-                      FormatInts(LoadString(206), {kDayListLimit, first.year(), first.month(), first.day()}));
+        m_prompt.tell(Msg::DaysHidden, Icon::Information,
+                      FormatInts(LoadString(Msg::DaysHidden), {kDayListLimit, first.year(), first.month(), first.day()}));
     }
     const QDate earliest = m_days.first;
     auto& start = m_store.StartDate;
     if (earliest.isValid() && start && earliest < *start && !m_keptStartDateFor.count(earliest)) {
-        if (m_prompt.ask(162, Buttons::YesNo, Icon::Question) == Answer::Yes) {
+        if (m_prompt.ask(Msg::DaysBeforeStartDate, Buttons::YesNo, Icon::Question) == Answer::Yes) {
             if (WriteNotebookKey(NotebookFolder, "StartDate", FormatIniDate(earliest))) {
                 start = earliest;
             } else {
-                DayResult r = DayResult::Failed(kMsgDayWriteFailed, NotebookFilePath(NotebookFolder));
-                m_prompt.tell(r.message, Icon::Stop, DayResultText(r));
+                Result r = Result::Failed(Msg::DayWriteFailed, NotebookFilePath(NotebookFolder));
+                m_prompt.tell(r.message, Icon::Stop, ResultText(r));
             }
         } else {
             m_keptStartDateFor.insert(earliest);
@@ -59,26 +59,26 @@ void CNotebook::RescanDays()
     }
 }
 
-DayResult CNotebook::writeDay()
+Result CNotebook::writeDay()
 {
-    DayResult r = m_store.WriteDay(NotebookFolder, Pictures);
+    Result r = m_store.WriteDay(NotebookFolder, Pictures);
     if (r)
         RescanDays();
     return r;
 }
 
-DayResult CNotebook::LoadDay(const QDate& date)
+Result CNotebook::LoadDay(const QDate& date)
 {
-    if (DayResult r = FlushDay(); !r)
+    if (Result r = FlushDay(); !r)
         return r;
     SetCurrentDate(date);
     m_store.LoadDay(NotebookFolder, date);
     return {};
 }
 
-DayResult CNotebook::OpenDay(const QDate& date)
+Result CNotebook::OpenDay(const QDate& date)
 {
-    DayResult r = LoadDay(date);
+    Result r = LoadDay(date);
     if (r)
         SetViewMode(ViewDetail);
     else
@@ -86,10 +86,10 @@ DayResult CNotebook::OpenDay(const QDate& date)
     return r;
 }
 
-DayResult CNotebook::NewDay(const QDate& date)
+Result CNotebook::NewDay(const QDate& date)
 {
     // The day shown before may hold unsaved changes: they belong to that day, not this one.
-    if (DayResult r = FlushDay(); !r) {
+    if (Result r = FlushDay(); !r) {
         PresentPage();
         return r;
     }
@@ -99,24 +99,24 @@ DayResult CNotebook::NewDay(const QDate& date)
     return {};
 }
 
-DayResult CNotebook::SaveDay()
+Result CNotebook::SaveDay()
 {
-    DayResult r = writeDay();
+    Result r = writeDay();
     if (!r && mayAsk())
-        m_prompt.tell(r.message, Icon::Stop, DayResultText(r));
+        m_prompt.tell(r.message, Icon::Stop, ResultText(r));
     return r;
 }
 
-DayResult CNotebook::FlushDay(bool closing)
+Result CNotebook::FlushDay(bool closing)
 {
     DayRecord& day = m_store.Day;
     if (!day.dirty)
         return {};
     m_closing = closing;
-    DayResult r = writeDay();
+    Result r = writeDay();
     while (!r && mayAsk()) {
-        int question = closing ? 202 : 201;
-        std::string text = DayResultText(r) + "\n\n" + LoadString(question);
+        Msg question = closing ? Msg::UnsavedChangeClosing : Msg::UnsavedChange;
+        std::string text = ResultText(r) + "\n\n" + LoadString(question);
         Answer a = m_prompt.ask(question, Buttons::YesNoCancel, Icon::Exclamation, text);
         if (a == Answer::Yes) {
             r = writeDay();
@@ -139,7 +139,7 @@ void CNotebook::StepDay(int direction)
     pos = pos < 0 ? m_days.count() + direction : pos + direction;
     if (pos < 0 || pos >= m_days.count()) {
         PresentPage();
-        m_prompt.tell(direction < 0 ? 145 : 146, Icon::Information);
+        m_prompt.tell(direction < 0 ? Msg::NoPreviousDay : Msg::NoNextDay, Icon::Information);
         return;
     }
     OpenDay(m_days.dates[pos]);
@@ -224,11 +224,11 @@ bool CNotebook::EditDayData()
     return true;
 }
 
-DayResult CNotebook::DeleteDayFiles()
+Result CNotebook::DeleteDayFiles()
 {
     DayRecord& day = m_store.Day;
-    if (DayResult failed = RemoveDayFiles(NotebookFolder, day.date); !failed) {
-        m_prompt.tell(failed.message, Icon::Stop, DayResultText(failed));
+    if (Result failed = RemoveDayFiles(NotebookFolder, day.date); !failed) {
+        m_prompt.tell(failed.message, Icon::Stop, ResultText(failed));
         RescanDays();
         PresentPage();
         return failed;
@@ -242,7 +242,7 @@ DayResult CNotebook::DeleteDayFiles()
 
 bool CNotebook::DeleteCurrentDay()
 {
-    if (m_prompt.ask(141, Buttons::YesNo, Icon::Question) != Answer::Yes)
+    if (m_prompt.ask(Msg::ConfirmDeleteDay, Buttons::YesNo, Icon::Question) != Answer::Yes)
         return false;
     return DeleteDayFiles().ok();
 }
@@ -256,18 +256,18 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
 {
     std::string memo = MemoPath();
     std::string templ = JoinPath(ProgramFolder, "Kelto.txt");
-    if (DayResult r = PrepareMemo(memo, templ); !r) {
-        m_prompt.tell(r.message, Icon::Stop, DayResultText(r));
+    if (Result r = PrepareMemo(memo, templ); !r) {
+        m_prompt.tell(r.message, Icon::Stop, ResultText(r));
         return;
     }
     ProcessEditorLauncher processEditor;
     EditorLauncher& editor = launcher ? *launcher : processEditor;
     if (!editor.start(memo)) {
-        m_prompt.tell(132, Icon::Stop);
+        m_prompt.tell(Msg::EditorStartFailed, Icon::Stop);
         return;
     }
     if (ViewWindow)
-        ViewWindow->SetBusy(LoadString(207));
+        ViewWindow->SetBusy(LoadString(Msg::EditingMemo));
     editor.waitForFinish();
     if (ViewWindow)
         ViewWindow->SetBusy({});

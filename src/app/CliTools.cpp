@@ -33,7 +33,7 @@ std::string notebookFolder(const CommandLine& c, const std::string& programFolde
 // Questions get the answer that changes nothing; messages go to stderr.
 class StderrPrompt : public Prompt {
 public:
-    Answer ask(int id, Buttons buttons, Icon, const std::string& text) override
+    Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
     {
         std::fprintf(stderr, "kelto: %s\n", text.empty() ? LoadString(id) : text.c_str());
         switch (buttons) {

@@ -75,7 +75,7 @@ void CNotebook::RunPageAction(const PageAction& a)
         OpenDay(a.date);
         break;
     case PageAction::AskCreateDay:
-        if (m_prompt.ask(151, Buttons::YesNo, Icon::Question) == Answer::Yes)
+        if (m_prompt.ask(Msg::ConfirmNewDay, Buttons::YesNo, Icon::Question) == Answer::Yes)
             NewDay(a.date);
         else
             PresentPage();

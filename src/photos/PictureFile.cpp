@@ -636,7 +636,7 @@ bool SavePictureFile(const std::string& path, const QImage& picture, int width, 
 {
     const bool ok = writePicture(path, picture, width, height, jpegQuality);
     if (!ok && prompt)
-        prompt->tell(kMsgPictureSaveFailed, Icon::Exclamation);
+        prompt->tell(Msg::PictureSaveFailed, Icon::Exclamation);
     return ok;
 }
 

@@ -15,7 +15,6 @@ constexpr int kMaxPictureSide = 20000;
 constexpr long long kMaxPicturePixels = 100'000'000;
 
 // Message shown when a picture file cannot be written.
-constexpr int kMsgPictureSaveFailed = 133;
 
 // Reads a JPEG (path's last character g or G) or a BMP (anything else). On failure returns
 // false and leaves `picture` untouched; shows no message. Only regular files are read (a FIFO

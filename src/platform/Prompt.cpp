@@ -2,10 +2,10 @@
 
 #include "res/Strings.h"
 
-Answer ScriptedPrompt::ask(int id, Buttons buttons, Icon, const std::string& text)
+Answer ScriptedPrompt::ask(Msg id, Buttons buttons, Icon, const std::string& text)
 {
     std::lock_guard lock(m_mutex);
-    m_asked.push_back(id);
+    m_asked.push_back(MsgId(id));
     m_texts.push_back(text.empty() ? std::string(LoadString(id)) : text);
     if (!m_answers.empty()) {
         Answer a = m_answers.front();

@@ -2,6 +2,8 @@
 // Message boxes behind one interface: the program shows numbered strings (res/Strings)
 // and acts on the answer; tests inject a scripted prompt that records ids and answers
 // from a queue.
+#include "res/Strings.h"
+
 #include <deque>
 #include <mutex>
 #include <string>
@@ -15,19 +17,20 @@ enum class Answer { Ok, Cancel, Yes, No };
 class Prompt {
 public:
     virtual ~Prompt() = default;
-    // Shows string `id` (or `text` when it is not empty, e.g. a formatted string) and waits.
-    virtual Answer ask(int id, Buttons buttons, Icon icon, const std::string& text = {}) = 0;
-    void tell(int id, Icon icon = Icon::Exclamation, const std::string& text = {})
+    // Shows message `id` (or `text` when it is not empty, e.g. a formatted string) and waits.
+    virtual Answer ask(Msg id, Buttons buttons, Icon icon, const std::string& text = {}) = 0;
+    void tell(Msg id, Icon icon = Icon::Exclamation, const std::string& text = {})
     {
         ask(id, Buttons::Ok, icon, text);
     }
 };
 
-// Answers from a queue (default: the first button) and records every id asked; thread-safe
+// Answers from a queue (default: the first button) and records the number of every message
+// asked; thread-safe
 // because the bulk workers ask from their own threads.
 class ScriptedPrompt : public Prompt {
 public:
-    Answer ask(int id, Buttons buttons, Icon icon, const std::string& text = {}) override;
+    Answer ask(Msg id, Buttons buttons, Icon icon, const std::string& text = {}) override;
     void queue(Answer a)
     {
         std::lock_guard lock(m_mutex);

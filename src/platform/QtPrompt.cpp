@@ -8,7 +8,7 @@
 #include <QThread>
 
 namespace {
-Answer show(QWidget* parent, int id, Buttons buttons, Icon icon, const std::string& text)
+Answer show(QWidget* parent, Msg id, Buttons buttons, Icon icon, const std::string& text)
 {
     QMessageBox box(parent);
     box.setWindowTitle(QString::fromUtf8(LoadString(kAppTitle)));
@@ -41,7 +41,7 @@ Answer show(QWidget* parent, int id, Buttons buttons, Icon icon, const std::stri
 }
 } // namespace
 
-Answer QtPrompt::ask(int id, Buttons buttons, Icon icon, const std::string& text)
+Answer QtPrompt::ask(Msg id, Buttons buttons, Icon icon, const std::string& text)
 {
     // Worker threads ask through the user-interface thread: widgets live there only.
     if (QThread::currentThread() != qApp->thread()) {

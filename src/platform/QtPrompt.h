@@ -8,7 +8,7 @@ class QtPrompt : public Prompt {
 public:
     explicit QtPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
-    Answer ask(int id, Buttons buttons, Icon icon, const std::string& text = {}) override;
+    Answer ask(Msg id, Buttons buttons, Icon icon, const std::string& text = {}) override;
 
 private:
     QWidget* m_parent;

@@ -120,7 +120,7 @@ UiThread::DeferCalls::~DeferCalls()
             postDrain(q, app);
 }
 
-Answer UiThreadPrompt::ask(int id, Buttons buttons, Icon icon, const std::string& text)
+Answer UiThreadPrompt::ask(Msg id, Buttons buttons, Icon icon, const std::string& text)
 {
     try {
         return UiThread::call([&] { return m_ui.ask(id, buttons, icon, text); });

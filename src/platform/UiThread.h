@@ -60,7 +60,7 @@ private:
 class UiThreadPrompt : public Prompt {
 public:
     explicit UiThreadPrompt(Prompt& uiPrompt) : m_ui(uiPrompt) {}
-    Answer ask(int id, Buttons buttons, Icon icon, const std::string& text = {}) override;
+    Answer ask(Msg id, Buttons buttons, Icon icon, const std::string& text = {}) override;
 
 private:
     Prompt& m_ui;

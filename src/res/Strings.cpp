@@ -2,7 +2,7 @@
 
 #include <map>
 
-// Every numbered string of the program: message texts 128 to 185 and the other numbered
+// Every numbered string of the program: message texts 128 to 212 and the other numbered
 // strings. Menu captions and command prompts live in the menu table.
 const char* LoadString(int id)
 {
@@ -70,6 +70,7 @@ const char* LoadString(int id)
               "次回の起動時にこのデータを覚えておくことができません。\n"
               "「観察データ設定」でデータ名を変更してください。"},
         {211, "データ名の先頭に「.」（ピリオド）は使えません。\n別のデータ名を指定してください。"},
+        {212, "設定ファイルに書き込めませんでした。"},
         {57344, "Kelto"},
     };
     auto it = table.find(id);

@@ -86,16 +86,16 @@ bool dayHasFiles(const std::string& folder, const QDate& date)
 
 // Removing a file changes its folder: the write-fault hook of tests stands for a folder that
 // cannot be written. A file that is not there is no failure.
-DayResult removeDayFile(const std::string& path)
+Result removeDayFile(const std::string& path)
 {
     if (WriteFaultFor(path) || (std::remove(path.c_str()) != 0 && errno != ENOENT))
-        return DayResult::Failed(kMsgDayDeleteFailed, path);
+        return Result::Failed(Msg::DayDeleteFailed, path);
     return {};
 }
 
 // Copies the day's files byte for byte to another date (a photo that could not be decoded
 // goes with them unchanged). On failure the copies made so far are removed again.
-DayResult copyDayFiles(const std::string& folder, const QDate& from, const QDate& to)
+Result copyDayFiles(const std::string& folder, const QDate& from, const QDate& to)
 {
     std::vector<std::string> made;
     for (const char* ext : kDayExtensions) {
@@ -106,7 +106,7 @@ DayResult copyDayFiles(const std::string& folder, const QDate& from, const QDate
         if (!CopyFileSafe(source, target, true)) {
             for (const std::string& path : made)
                 std::remove(path.c_str());
-            return DayResult::Failed(kMsgDayMoveFailed, target);
+            return Result::Failed(Msg::DayMoveFailed, target);
         }
         made.push_back(target);
     }
@@ -116,16 +116,16 @@ DayResult copyDayFiles(const std::string& folder, const QDate& from, const QDate
         (!IniFile::DeleteKey(dat, "Triming", "Position") || !IniFile::DeleteKey(dat, "Triming", "Size"))) {
         for (const std::string& path : made)
             std::remove(path.c_str());
-        return DayResult::Failed(kMsgDayMoveFailed, dat);
+        return Result::Failed(Msg::DayMoveFailed, dat);
     }
     return {};
 }
 
-DayResult removeDayFiles(const std::string& folder, const QDate& date)
+Result removeDayFiles(const std::string& folder, const QDate& date)
 {
-    DayResult failed;
+    Result failed;
     for (const char* ext : kDayExtensions) {
-        DayResult r = removeDayFile(DayFilePath(folder, date, ext));
+        Result r = removeDayFile(DayFilePath(folder, date, ext));
         if (!r && failed)
             failed = r;
     }
@@ -170,7 +170,7 @@ std::optional<Measurements> ReadEntryFields(const EntryFields& f, Prompt& prompt
 {
     Measurements m;
     bool extraDecimals = false;
-    auto bad = [&](int id, int message) -> std::optional<Measurements> {
+    auto bad = [&](int id, Msg message) -> std::optional<Measurements> {
         if (focusId)
             *focusId = id;
         prompt.tell(message, Icon::Exclamation);
@@ -178,30 +178,30 @@ std::optional<Measurements> ReadEntryFields(const EntryFields& f, Prompt& prompt
     };
 
     if (!readDecimal(f.height, kUnsetLength, kLengthRange, m.height, extraDecimals))
-        return bad(EntryId::Height, 174);
+        return bad(EntryId::Height, Msg::DigitsOnly);
     if (f.leaves.empty()) {
         m.leaves = -1;
     } else {
-        // Whole numbers only; a negative or too large count says so (173), other text 174.
+        // Whole numbers only; a negative or too large count says so, other text that it is no number.
         bool number = plainDecimal(f.leaves, true) && f.leaves.find('.') == std::string::npos;
         int count = number ? IniFile::ParseInt(f.leaves) : 0;
         if (!number || count < 0 || count >= 100 || f.leaves[0] == '-')
-            return bad(EntryId::Leaves, number && count != 0 ? 173 : 174);
+            return bad(EntryId::Leaves, number && count != 0 ? Msg::TooManyLeaves : Msg::DigitsOnly);
         m.leaves = count;
     }
     if (!readDecimal(f.leafSize, kUnsetLength, kLengthRange, m.leafSize, extraDecimals))
-        return bad(EntryId::LeafSize, 174);
+        return bad(EntryId::LeafSize, Msg::DigitsOnly);
     if (!readDecimal(f.solution, kUnsetLength, kLengthRange, m.solution, extraDecimals))
-        return bad(EntryId::Solution, 174);
+        return bad(EntryId::Solution, Msg::DigitsOnly);
     if (!readDecimal(f.roomTemp, kUnsetTemperature, kTemperatureRange, m.roomTemp, extraDecimals))
-        return bad(EntryId::RoomTemp, 174);
+        return bad(EntryId::RoomTemp, Msg::DigitsOnly);
     if (!readDecimal(f.free1, kUnsetTemperature, kFreeItemRange, m.free1, extraDecimals))
-        return bad(EntryId::Free1, 174);
+        return bad(EntryId::Free1, Msg::DigitsOnly);
     if (!readDecimal(f.free2, kUnsetTemperature, kFreeItemRange, m.free2, extraDecimals))
-        return bad(EntryId::Free2, 174);
+        return bad(EntryId::Free2, Msg::DigitsOnly);
     m.flags = f.showInGraph ? kShowInGraph : 0;
     if (extraDecimals)
-        prompt.tell(184, Icon::Information);
+        prompt.tell(Msg::RoundedToOneDecimal, Icon::Information);
     return m;
 }
 
@@ -225,7 +225,7 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
     auto bad = [&](int id) {
         if (focusId)
             *focusId = id;
-        prompt.tell(174, Icon::Exclamation);
+        prompt.tell(Msg::DigitsOnly, Icon::Exclamation);
         return DayDataOutcome::Refused;
     };
     bool ignored = false;
@@ -246,14 +246,14 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
     if (!FitsCp932(f.weather)) {
         if (focusId)
             *focusId = DayDataId::Weather;
-        prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
+        prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
         return DayDataOutcome::Refused;
     }
     w.Weather = CutCp932(f.weather, kWeatherBytes);
 
     QDate oldDate = day.date;
     QDate newDate = f.date.isValid() ? f.date : oldDate;
-    auto refuseDate = [&](int message, const std::string& text) {
+    auto refuseDate = [&](Msg message, const std::string& text) {
         if (focusId)
             *focusId = DayDataId::Date;
         prompt.ask(message, Buttons::Ok, Icon::Exclamation, text);
@@ -263,25 +263,25 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
     if (redated) {
         // Days are records of the past.
         if (newDate > Clock::Today())
-            return refuseDate(204, {});
+            return refuseDate(Msg::DateAfterToday, {});
         // Another day's record is never overwritten: the user picks a free date instead.
         if (dayHasFiles(folder, newDate))
-            return refuseDate(203, FormatInts(LoadString(203), {newDate.year(), newDate.month(), newDate.day()}));
+            return refuseDate(Msg::DateTaken, FormatInts(LoadString(Msg::DateTaken), {newDate.year(), newDate.month(), newDate.day()}));
     }
 
     bool moveRecord = false;
     if (redated) {
         bool written = FileExists(DayFilePath(folder, oldDate, "dat"));
-        bool keepOld = written && prompt.ask(142, Buttons::YesNo, Icon::Question) != Answer::Yes;
+        bool keepOld = written && prompt.ask(Msg::ConfirmDeleteOldDate, Buttons::YesNo, Icon::Question) != Answer::Yes;
         // The files go to the new date as they are; the old ones are removed only once every
         // copy is complete, so a failure leaves the day where it was.
-        if (DayResult r = copyDayFiles(folder, oldDate, newDate); !r) {
-            prompt.tell(r.message, Icon::Stop, DayResultText(r));
+        if (Result r = copyDayFiles(folder, oldDate, newDate); !r) {
+            prompt.tell(r.message, Icon::Stop, ResultText(r));
             return DayDataOutcome::Refused;
         }
         if (!keepOld) {
-            if (DayResult r = removeDayFiles(folder, oldDate); !r)
-                prompt.tell(r.message, Icon::Exclamation, DayResultText(r));
+            if (Result r = removeDayFiles(folder, oldDate); !r)
+                prompt.tell(r.message, Icon::Exclamation, ResultText(r));
         }
         moveRecord = written && !keepOld;
     }
@@ -294,7 +294,7 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
     return DayDataOutcome::Moved;
 }
 
-DayResult RemoveDayFiles(const std::string& folder, const QDate& date)
+Result RemoveDayFiles(const std::string& folder, const QDate& date)
 {
     if (!date.isValid())
         return {};
@@ -304,9 +304,9 @@ DayResult RemoveDayFiles(const std::string& folder, const QDate& date)
     for (const std::string& name : FindFiles(folder, stem + ".*"))
         if (DayFileDate(name, std::string_view(name).substr(stem.size() + 1)) == date)
             files.push_back(JoinPath(folder, name));
-    DayResult failed;
+    Result failed;
     if (!files.empty() && ::access(folder.c_str(), W_OK) != 0)
-        failed = DayResult::Failed(kMsgDayDeleteFailed, folder);
+        failed = Result::Failed(Msg::DayDeleteFailed, folder);
     for (size_t i = 0; failed && i < files.size(); ++i)
         failed = removeDayFile(files[i]);
     return failed;
@@ -327,10 +327,10 @@ std::string MemoPath(const std::string& folder, const QDate& date)
     return DayFilePath(folder, date, "txt");
 }
 
-DayResult PrepareMemo(const std::string& memo, const std::string& templ)
+Result PrepareMemo(const std::string& memo, const std::string& templ)
 {
     if (!FileExists(memo) && FileExists(templ) && !CopyFileSafe(templ, memo, true))
-        return DayResult::Failed(kMsgDayWriteFailed, memo);
+        return Result::Failed(Msg::DayWriteFailed, memo);
     return {};
 }
 

@@ -62,12 +62,12 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
 
 // Deletes every file of the day `date` in `folder`; a copy such as "20261105 - コピー.dat" is
 // left alone. A folder that cannot be changed keeps the whole day.
-DayResult RemoveDayFiles(const std::string& folder, const QDate& date);
+Result RemoveDayFiles(const std::string& folder, const QDate& date);
 // The day's values after its files went: nothing comes back at the next flush.
 void ClearDayValues(DayRecord& day);
 
 std::string MemoPath(const std::string& folder, const QDate& date);
 // Before the editor opens: a memo that does not exist yet starts as the template, when there is one.
-DayResult PrepareMemo(const std::string& memo, const std::string& templ);
+Result PrepareMemo(const std::string& memo, const std::string& templ);
 // After the editor: a memo that holds writing (not only the template's text) makes the day a record.
 bool MemoHasWriting(const std::string& memo, const std::string& templ);

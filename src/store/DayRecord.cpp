@@ -15,14 +15,6 @@ std::string DayFilePath(const std::string& folder, const QDate& date, const char
     return JoinPath(folder, DayFileStem(date) + "." + extension);
 }
 
-std::string DayResultText(const DayResult& result)
-{
-    std::string text = LoadString(result.message);
-    if (!result.path.empty())
-        text += "\n" + result.path;
-    return text;
-}
-
 std::string FormatMeasure(float value)
 {
     if (!std::isfinite(value))
@@ -139,7 +131,7 @@ bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeat
                                {"Daylight", LengthText(w.Daylight)}});
 }
 
-DayResult WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings)
+Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings)
 {
     std::string path = DayFilePath(folder, day.date, "dat");
     if (day.pictureChanged && !day.picture.isNull()) {
@@ -148,12 +140,12 @@ DayResult WriteDayFiles(const std::string& folder, const DayRecord& day, const P
         std::string photo = DayFilePath(folder, day.date, "jpg");
         if (!SavePictureFile(photo, day.picture, day.picture.width(), day.picture.height(), settings.JpegQuality,
                              nullptr))
-            return DayResult::Failed(kMsgPhotoWriteFailed, photo);
+            return Result::Failed(Msg::PictureSaveFailed, photo);
         if (!day.sourcePath.empty() && !IniFile::WriteString(path, "Picture", "SourcePath", day.sourcePath))
-            return DayResult::Failed(kMsgDayWriteFailed, path);
+            return Result::Failed(Msg::DayWriteFailed, path);
     }
     if (day.weather && !WriteDayWeather(folder, day.date, *day.weather))
-        return DayResult::Failed(kMsgDayWriteFailed, path);
+        return Result::Failed(Msg::DayWriteFailed, path);
     if (day.measurements) {
         const Measurements& m = *day.measurements;
         if (!IniFile::WriteKeys(path, "Growth",
@@ -165,7 +157,7 @@ DayResult WriteDayFiles(const std::string& folder, const DayRecord& day, const P
                                  {"DataGraph", m.showInGraph() ? "1" : "0"},
                                  {"Option1", TemperatureText(m.free1)},
                                  {"Option2", TemperatureText(m.free2)}}))
-            return DayResult::Failed(kMsgDayWriteFailed, path);
+            return Result::Failed(Msg::DayWriteFailed, path);
     }
-    return DayResult{};
+    return Result{};
 }

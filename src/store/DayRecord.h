@@ -1,6 +1,8 @@
 #pragma once
 // One observation day: YYYYMMDD.dat (INI), YYYYMMDD.jpg and YYYYMMDD.txt in the notebook folder.
 // The day is a value: the controller's current day is one, a bulk worker keeps its own.
+#include "platform/Result.h"
+
 #include <QDate>
 #include <QImage>
 
@@ -50,25 +52,6 @@ struct DayRecord {
     bool pictureChanged = false;
 };
 
-// Messages for what could not be done to a day's files (with the path they concern).
-inline constexpr int kMsgPhotoWriteFailed = 133;   // the photo file
-inline constexpr int kMsgDayWriteFailed = 200;     // the day's INI or memo file
-inline constexpr int kMsgDayDeleteFailed = 205;
-inline constexpr int kMsgDayMoveFailed = 208;
-
-// What an operation on a day's files came to: message 0 when it succeeded, else the message
-// that says what failed and the file it failed on.
-struct DayResult {
-    int message = 0;
-    std::string path;
-    bool ok() const { return message == 0; }
-    explicit operator bool() const { return ok(); }
-    static DayResult Failed(int message, std::string path) { return DayResult{message, std::move(path)}; }
-};
-
-// The message of a failed result followed by its path, for a message box.
-std::string DayResultText(const DayResult& result);
-
 std::string DayFilePath(const std::string& folder, const QDate& date, const char* extension);
 
 // Reads the day's photo and INI file into `day` (date set, not dirty).
@@ -78,7 +61,7 @@ bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<D
                    std::optional<Measurements>* measurements);
 // Writes the photo first when it changed (replaced only once complete, at its own size), then
 // the INI keys. Shows nothing: the result names the file that could not be written.
-DayResult WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings);
+Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings);
 // Writes only the Weather section of a day file (bulk weather fetch).
 bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& weather);
 

@@ -20,11 +20,11 @@ std::optional<int> DayStore::DayNumber(const QDate& date) const
     return static_cast<int>(StartDate->daysTo(date)) + 1;
 }
 
-DayResult DayStore::WriteDay(const std::string& folder, const PictureSettings& pictures)
+Result DayStore::WriteDay(const std::string& folder, const PictureSettings& pictures)
 {
     if (!Day.date.isValid())
-        return DayResult::Failed(kMsgDayWriteFailed, folder);
-    DayResult r = WriteDayFiles(folder, Day, pictures);
+        return Result::Failed(Msg::DayWriteFailed, folder);
+    Result r = WriteDayFiles(folder, Day, pictures);
     if (r) {
         Day.dirty = false;
         Day.pictureChanged = false;

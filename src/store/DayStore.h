@@ -21,7 +21,7 @@ public:
     std::optional<int> DayNumber(const QDate& date) const;
     // Writes the current day. The dirty flag is cleared only when everything was written; a
     // failure names the file.
-    DayResult WriteDay(const std::string& folder, const PictureSettings& pictures);
+    Result WriteDay(const std::string& folder, const PictureSettings& pictures);
     // Reads `date` from its files into the current day (not dirty).
     void LoadDay(const std::string& folder, const QDate& date);
     // An empty day for `date`: no file is written until something is entered and flushed.

@@ -80,7 +80,7 @@ NotebookList FillNotebookList(const NotebookPlace& place)
 bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* folderName)
 {
     if (!folderName || folderName->empty()) {
-        prompt.tell(157, Icon::Exclamation);
+        prompt.tell(Msg::NoNotebookSelected, Icon::Exclamation);
         return false;
     }
     // Kelto.ini keeps the data name as text; a folder made on Windows is found again by the
@@ -100,11 +100,11 @@ bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* fol
 
 void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName)
 {
-    std::string text = LoadString(210);
+    std::string text = LoadString(Msg::DataNameNotRemembered);
     size_t at = text.find("%s");
     if (at != std::string::npos)
         text.replace(at, 2, dataName);
-    prompt.ask(0, Buttons::Ok, Icon::Exclamation, text);
+    prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, text);
 }
 
 NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& start, int mode)
@@ -130,12 +130,12 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
 {
     std::string name = limited(fields.DataName);
     if (name.empty()) {
-        prompt.tell(158, Icon::Exclamation);
+        prompt.tell(Msg::NoDataName, Icon::Exclamation);
         return false;
     }
     // A separator or a dot name would reach outside the data root.
     if (!IsSafeFolderName(name)) {
-        prompt.tell(159, Icon::Exclamation);
+        prompt.tell(Msg::DataFolderCreateFailed, Icon::Exclamation);
         return false;
     }
     NotebookInfo info;
@@ -158,11 +158,11 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
         name = NormaliseForCp932(name, &fits);
         // A folder whose name starts with "." is hidden and never listed: refused with its reason.
         if (!name.empty() && name[0] == '.') {
-            prompt.ask(0, Buttons::Ok, Icon::Exclamation, LoadString(211));
+            prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, LoadString(Msg::DataNameLeadingPeriod));
             return false;
         }
         if (fits && !IsSafeFolderName(name)) {
-            prompt.tell(159, Icon::Exclamation);
+            prompt.tell(Msg::DataFolderCreateFailed, Icon::Exclamation);
             return false;
         }
         // Only a change of letter case or of look-alike characters: nothing to rename.
@@ -176,7 +176,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
         fits = fits && ok;
     }
     if (!fits) {
-        prompt.ask(0, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
+        prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
         return false;
     }
     QDate start = fields.StartDate.isValid() ? fields.StartDate : Clock::Today();
@@ -187,18 +187,18 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
     bool created = false, renamed = false;
     if (mode == kSettingsNew) {
         if (!FolderExists(place.dataRoot)) {
-            prompt.tell(159, Icon::Exclamation);
+            prompt.tell(Msg::DataFolderCreateFailed, Icon::Exclamation);
             return false;
         }
         if (::mkdir(target.c_str(), 0777) != 0) {
-            prompt.tell(errno == EEXIST || pathExists(target) ? 163 : 159, Icon::Exclamation);
+            prompt.tell(errno == EEXIST || pathExists(target) ? Msg::DataNameExists : Msg::DataFolderCreateFailed, Icon::Exclamation);
             return false;
         }
         created = true;
     } else if (nameWritten) {
         // Renaming onto an existing name would merge two notebooks: never.
         if (!renameNoReplace(place.notebookFolder, target)) {
-            prompt.tell(errno == EEXIST || errno == ENOTEMPTY ? 163 : 161, Icon::Exclamation);
+            prompt.tell(errno == EEXIST || errno == ENOTEMPTY ? Msg::DataNameExists : Msg::DataRenameFailed, Icon::Exclamation);
             return false;
         }
         renamed = true;
@@ -212,7 +212,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
             QDir().rmdir(QString::fromStdString(target));
         if (renamed)
             renameNoReplace(target, previousFolder);
-        prompt.ask(0, Buttons::Ok, Icon::Exclamation, "観察データファイルの書き込みに失敗しました。");
+        prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, "観察データファイルの書き込みに失敗しました。");
         return false;
     }
     place.notebookFolder = target;
@@ -232,14 +232,14 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
 
 bool ChangeDataRoot(NotebookPlace& place, Prompt& prompt, FolderBrowser& browser)
 {
-    std::optional<std::string> picked = browser.BrowseForFolder(place.dataRoot, LoadString(138), true);
+    std::optional<std::string> picked = browser.BrowseForFolder(place.dataRoot, LoadString(Msg::ChooseDataFolder), true);
     if (!picked || picked->empty())
         return false;
     std::string chosen = *picked;
     while (chosen.size() > 1 && chosen.back() == '/')
         chosen.pop_back();
     if (!IsInsideProgramFolder(place.programFolder, chosen) &&
-        prompt.ask(179, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
+        prompt.ask(Msg::ConfirmDataRootOutside, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
         return false;
     place.dataRoot = chosen;
     return true;

@@ -46,10 +46,10 @@ bool RunWorker(const std::function<void()>& worker)
 // Records the thread each question is asked on and answers from a list.
 class ThreadRecordingPrompt : public Prompt {
 public:
-    Answer ask(int id, Buttons, Icon, const std::string& text) override
+    Answer ask(Msg id, Buttons, Icon, const std::string& text) override
     {
         threads.push_back(QThread::currentThread());
-        ids.push_back(id);
+        ids.push_back(MsgId(id));
         texts.push_back(text);
         return answers.at(ids.size() - 1);
     }
@@ -152,8 +152,8 @@ void UiThreadTest::workerPromptAsksTheUiPrompt()
     UiThreadPrompt forward(ui);
     Answer first = Answer::Yes;
     QVERIFY(RunWorker([&] {
-        first = forward.ask(141, Buttons::YesNo, Icon::Question);
-        forward.tell(150, Icon::Stop, "20130420");
+        first = forward.ask(Msg::ConfirmDeleteDay, Buttons::YesNo, Icon::Question);
+        forward.tell(Msg::InternetConnectFailed, Icon::Stop, "20130420");
     }));
     QCOMPARE(first, Answer::No);
     QCOMPARE(ui.ids, (std::vector<int>{141, 150}));

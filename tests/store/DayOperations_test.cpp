@@ -434,7 +434,7 @@ TEST(DayMemo, AWrittenMemoMakesANewDayARecord)
         EXPECT_EQ(FileExists(f.dayPath(20130420, "dat")), edits);
         EXPECT_FALSE(f.day().dirty);
         // The window showed it was waiting, and stopped showing it.
-        EXPECT_EQ(f.host.busy, (std::vector<std::string>{LoadString(207), ""}));
+        EXPECT_EQ(f.host.busy, (std::vector<std::string>{LoadString(Msg::EditingMemo), ""}));
         f.nb->RescanDays();
         EXPECT_EQ(f.nb->Days().contains(QDate(2013, 4, 20)), edits);
     }

@@ -300,7 +300,7 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
         for (Answer a : c.answers)
             f.prompt.queue(a);
-        DayResult r = nb.LoadDay(QDate(2013, 4, 5));
+        Result r = nb.LoadDay(QDate(2013, 4, 5));
         SetWriteFaultHook(nullptr);
         EXPECT_EQ(r.ok(), c.loaded);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>(c.answers.size(), 201));

@@ -282,7 +282,7 @@ TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
         if (!*c.folder) {
             EXPECT_EQ(result, 0) << c.typed;
             EXPECT_EQ(f.prompt.asked(), std::vector<int>{0}) << c.typed;
-            EXPECT_EQ(f.prompt.texts().at(0), LoadString(211)) << c.typed;
+            EXPECT_EQ(f.prompt.texts().at(0), LoadString(Msg::DataNameLeadingPeriod)) << c.typed;
             EXPECT_EQ(ListSubfolders(nb.DataRoot), std::vector<std::string>{"観察"}) << c.typed;
             continue;
         }
@@ -349,7 +349,7 @@ TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
     NotebookFixture f;
     std::string odd = f.temp.mkdir("program/data/トマト🍅");
     WriteNotebookKey(odd, "StartDate", "2013/04/01");
-    std::string expected = LoadString(210);
+    std::string expected = LoadString(Msg::DataNameNotRemembered);
     expected.replace(expected.find("%s"), 2, "トマト🍅");
 
     // Opened from the command line.

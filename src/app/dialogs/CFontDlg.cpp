@@ -103,7 +103,7 @@ void CFontDlg::accept()
 {
     const int size = IniFile::ParseInt(m_size->text().toStdString());
     if (!FontSizeAllowed(size)) {
-        m_nb.prompt().ask(kMsgFontSizeRange, Buttons::Ok, Icon::Exclamation, FontSizeRangeMessage());
+        m_nb.prompt().ask(Msg::FontSizeRange, Buttons::Ok, Icon::Exclamation, FontSizeRangeMessage());
         m_size->setFocus();
         return;
     }

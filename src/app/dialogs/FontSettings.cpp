@@ -26,5 +26,5 @@ bool FontSizeAllowed(int size)
 
 std::string FontSizeRangeMessage()
 {
-    return FormatInts(LoadString(kMsgFontSizeRange), {kMinFontSize, kMaxFontSize});
+    return FormatInts(LoadString(Msg::FontSizeRange), {kMinFontSize, kMaxFontSize});
 }

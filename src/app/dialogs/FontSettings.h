@@ -6,7 +6,6 @@ class CNotebook;
 
 inline constexpr int kMinFontSize = 12;
 inline constexpr int kMaxFontSize = 24;
-inline constexpr int kMsgFontSizeRange = 143;
 
 struct FontSettings {
     std::string FontName;  // empty: the page's own font
