@@ -47,12 +47,10 @@ void CNotebook::RescanDays()
     auto& start = m_store.StartDate;
     if (earliest.isValid() && start && earliest < *start && !m_keptStartDateFor.count(earliest)) {
         if (m_prompt.ask(Msg::DaysBeforeStartDate, Buttons::YesNo, Icon::Question) == Answer::Yes) {
-            if (WriteNotebookKey(NotebookFolder, "StartDate", FormatIniDate(earliest))) {
+            if (Result r = WriteNotebookKey(NotebookFolder, "StartDate", FormatIniDate(earliest)))
                 start = earliest;
-            } else {
-                Result r = Result::Failed(Msg::DayWriteFailed, NotebookFilePath(NotebookFolder));
+            else
                 m_prompt.tell(r.message, Icon::Stop, ResultText(r));
-            }
         } else {
             m_keptStartDateFor.insert(earliest);
         }

@@ -12,12 +12,16 @@ std::string ReadSettingText(const std::string& file, const TextSetting& s)
     return IniFile::ReadString(file, s.section, s.key, s.def);
 }
 
-bool WriteSettingInt(const std::string& file, const IntSetting& s, int value)
+Result WriteSettingInt(const std::string& file, const IntSetting& s, int value)
 {
-    return IniFile::WriteInt(file, s.section, s.key, value);
+    if (!IniFile::WriteInt(file, s.section, s.key, value))
+        return Result::Failed(Msg::SettingsWriteFailed, file);
+    return {};
 }
 
-bool WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value)
+Result WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value)
 {
-    return IniFile::WriteString(file, s.section, s.key, value);
+    if (!IniFile::WriteString(file, s.section, s.key, value))
+        return Result::Failed(Msg::SettingsWriteFailed, file);
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The keys of Kelto.ini, the user's preferences beside the program: one table, readers never
 // scatter literals. Area-specific keys (graph, list, animation, print) live in their areas.
+#include "platform/Result.h"
 #include "platform/SettingKey.h"
 
 #include <string>
@@ -25,5 +26,6 @@ inline constexpr IntSetting FontSize{"Font", "FontSize", 16};
 
 int ReadSettingInt(const std::string& file, const IntSetting& s);
 std::string ReadSettingText(const std::string& file, const TextSetting& s);
-bool WriteSettingInt(const std::string& file, const IntSetting& s, int value);
-bool WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value);
+// A failed write names the settings file (message 212).
+Result WriteSettingInt(const std::string& file, const IntSetting& s, int value);
+Result WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value);

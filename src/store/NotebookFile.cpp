@@ -21,9 +21,12 @@ std::string ReadNotebookKey(const std::string& notebookFolder, const char* key)
     return IniFile::ReadString(NotebookFilePath(notebookFolder), kSection, key, "");
 }
 
-bool WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value)
+Result WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value)
 {
-    return IniFile::WriteString(NotebookFilePath(notebookFolder), kSection, key, value);
+    std::string path = NotebookFilePath(notebookFolder);
+    if (!IniFile::WriteString(path, kSection, key, value))
+        return Result::Failed(Msg::DayWriteFailed, path);
+    return {};
 }
 
 NotebookInfo ReadNotebookInfo(const std::string& notebookFolder)
@@ -45,9 +48,10 @@ NotebookInfo ReadNotebookInfo(const std::string& notebookFolder)
     return i;
 }
 
-bool WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& i)
+Result WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& i)
 {
-    return IniFile::WriteKeys(NotebookFilePath(notebookFolder), kSection,
+    std::string path = NotebookFilePath(notebookFolder);
+    if (!IniFile::WriteKeys(path, kSection,
                               {{"StartDate", i.StartDate},
                                {"KindName", i.KindName},
                                {"SchoolName", i.SchoolName},
@@ -56,7 +60,9 @@ bool WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& i)
                                {"StudentNo", i.StudentNo},
                                {"StudentName", i.StudentName},
                                {"Option1", i.Option1},
-                               {"Option2", i.Option2}});
+                               {"Option2", i.Option2}}))
+        return Result::Failed(Msg::DayWriteFailed, path);
+    return {};
 }
 
 std::optional<QDate> ParseStartDate(const std::string& text)

@@ -1,5 +1,7 @@
 #pragma once
 // Kelto.dat, the notebook file: one [Data] section of texts; absent keys read empty.
+#include "platform/Result.h"
+
 #include <QDate>
 
 #include <optional>
@@ -25,11 +27,11 @@ struct NotebookInfo {
 
 std::string NotebookFilePath(const std::string& notebookFolder);
 NotebookInfo ReadNotebookInfo(const std::string& notebookFolder);
-// Writes every key (StartDate included) with one replacement of the file; false when the
-// file could not be written or a text cannot be stored.
-bool WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& info);
+// Writes every key (StartDate included) with one replacement of the file; fails, naming
+// Kelto.dat, when the file could not be written or a text cannot be stored.
+Result WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& info);
 std::string ReadNotebookKey(const std::string& notebookFolder, const char* key);
-bool WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value);
+Result WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value);
 
 // A text that does not hold three numbers separated by "/" forming a real date reads as not set.
 std::optional<QDate> ParseStartDate(const std::string& text);

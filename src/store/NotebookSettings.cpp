@@ -89,9 +89,10 @@ bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* fol
     // Both keys together find the notebook again: when either is not written the choice is
     // not remembered, and the user hears it.
     bool remembered =
-        WriteSettingText(place.settingsFile, KeltoIni::FolderPath, StoredFolderPath(place.programFolder, place.dataRoot));
+        WriteSettingText(place.settingsFile, KeltoIni::FolderPath, StoredFolderPath(place.programFolder, place.dataRoot))
+            .ok();
     remembered = CanRememberDataName(dataName) && remembered &&
-                 WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName);
+                 WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName).ok();
     if (!remembered)
         TellDataNameNotRemembered(prompt, dataName);
     place.notebookFolder = JoinPath(place.dataRoot, *folderName);
@@ -206,13 +207,13 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
         target = place.notebookFolder;
     }
 
-    if (!WriteNotebookInfo(target, info)) {
+    if (Result written = WriteNotebookInfo(target, info); !written) {
         // Undo the folder change so a failed OK leaves things as they were.
         if (created)
             QDir().rmdir(QString::fromStdString(target));
         if (renamed)
             renameNoReplace(target, previousFolder);
-        prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, "観察データファイルの書き込みに失敗しました。");
+        prompt.tell(written.message, Icon::Exclamation, ResultText(written));
         return false;
     }
     place.notebookFolder = target;
@@ -221,9 +222,10 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
     bool remembered = true;
     if (created)
         remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
-                                      StoredFolderPath(place.programFolder, place.dataRoot));
+                                      StoredFolderPath(place.programFolder, place.dataRoot))
+                         .ok();
     if (created || renamed)
-        remembered = WriteSettingText(place.settingsFile, KeltoIni::DataName, name) && remembered;
+        remembered = WriteSettingText(place.settingsFile, KeltoIni::DataName, name).ok() && remembered;
     if (!remembered)
         TellDataNameNotRemembered(prompt, name);
     startDate = start;

@@ -112,11 +112,13 @@ void CFontDlg::accept()
     QDialog::accept();
 }
 
-int RunFontDialog(CNotebook& notebook, QWidget* parent)
+bool RunFontDialog(CNotebook& notebook, QWidget* parent)
 {
     CFontDlg dialog(notebook, parent);
     if (dialog.exec() != QDialog::Accepted)
-        return 0;
-    WriteFontSettings(notebook, dialog.chosen());
-    return 1;
+        return false;
+    // An unwritable Kelto.ini would otherwise lose the choice without a word.
+    if (Result r = WriteFontSettings(notebook, dialog.chosen()); !r)
+        notebook.prompt().tell(r.message, Icon::Stop, ResultText(r));
+    return true;
 }

@@ -34,5 +34,6 @@ private:
     FontSettings m_result;
 };
 
-// Runs the dialog modally and stores the choice; 1 when it ended with OK.
-int RunFontDialog(CNotebook& notebook, QWidget* parent);
+// Runs the dialog modally and stores the choice (telling the user when Kelto.ini cannot keep
+// it); true when it ended with OK.
+bool RunFontDialog(CNotebook& notebook, QWidget* parent);

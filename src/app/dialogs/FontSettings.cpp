@@ -13,10 +13,11 @@ FontSettings ReadFontSettings(const CNotebook& nb)
     return f;
 }
 
-bool WriteFontSettings(const CNotebook& nb, const FontSettings& f)
+Result WriteFontSettings(const CNotebook& nb, const FontSettings& f)
 {
-    bool ok = WriteSettingText(nb.SettingsFile, KeltoIni::FontName, f.FontName);
-    return WriteSettingInt(nb.SettingsFile, KeltoIni::FontSize, f.FontSize) && ok;
+    Result name = WriteSettingText(nb.SettingsFile, KeltoIni::FontName, f.FontName);
+    Result size = WriteSettingInt(nb.SettingsFile, KeltoIni::FontSize, f.FontSize);
+    return name ? size : name;
 }
 
 bool FontSizeAllowed(int size)

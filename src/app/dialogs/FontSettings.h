@@ -1,5 +1,7 @@
 #pragma once
 // The print font kept in Kelto.ini [Font]: what the font dialog shows and what its OK stores.
+#include "platform/Result.h"
+
 #include <string>
 
 class CNotebook;
@@ -13,8 +15,8 @@ struct FontSettings {
 };
 
 FontSettings ReadFontSettings(const CNotebook& notebook);
-// Writes FontName and FontSize; false when Kelto.ini could not be written.
-bool WriteFontSettings(const CNotebook& notebook, const FontSettings& font);
+// Writes FontName and FontSize; fails, naming Kelto.ini, when either could not be written.
+Result WriteFontSettings(const CNotebook& notebook, const FontSettings& font);
 bool FontSizeAllowed(int size);
 // Message 143 with the bounds filled in.
 std::string FontSizeRangeMessage();

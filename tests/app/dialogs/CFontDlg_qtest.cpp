@@ -1,4 +1,5 @@
 #include "store/KeltoIni.h"
+#include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "support/NotebookFixture.h"
 #include "app/dialogs/CFontDlg.h"
@@ -99,9 +100,30 @@ private slots:
             control<QLineEdit>(*dlg, CFontDlg::IdSize)->setText("18");
             control<QPushButton>(*dlg, CFontDlg::IdOk)->click();
         });
-        QCOMPARE(RunFontDialog(nb, nullptr), 1);
+        QCOMPARE(RunFontDialog(nb, nullptr), true);
         QCOMPARE(QString::fromStdString(IniFile::ReadString(nb.SettingsFile, "Font", "FontName")), face);
         QCOMPARE(IniFile::ReadInt(nb.SettingsFile, "Font", "FontSize", 0), 18);
+    }
+
+    void aChoiceKeltoIniCannotKeepIsReported()
+    {
+        NotebookFixture f;
+        CNotebook& nb = f.open();
+        const std::string ini = nb.SettingsFile;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CFontDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            auto* combo = control<QComboBox>(*dlg, CFontDlg::IdFace);
+            combo->setCurrentIndex(combo->findText(someFace()));
+            control<QPushButton>(*dlg, CFontDlg::IdOk)->click();
+        });
+        f.prompt.clear();
+        SetWriteFaultHook([&](const std::string& p) { return p == ini; });
+        const bool ok = RunFontDialog(nb, nullptr);
+        SetWriteFaultHook(nullptr);
+        QVERIFY(ok);
+        QCOMPARE(f.prompt.asked(), std::vector<int>{212});
+        QVERIFY(f.prompt.texts().front().find(ini) != std::string::npos);
     }
 
     void cancelLeavesTheSettings()
@@ -113,7 +135,7 @@ private slots:
             QVERIFY(dlg);
             control<QPushButton>(*dlg, CFontDlg::IdCancel)->click();
         });
-        QCOMPARE(RunFontDialog(nb, nullptr), 0);
+        QCOMPARE(RunFontDialog(nb, nullptr), false);
         QVERIFY(!IniFile::HasKey(nb.SettingsFile, "Font", "FontSize"));
     }
 };
