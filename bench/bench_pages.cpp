@@ -79,8 +79,8 @@ void CalendarColdCache(benchmark::State& state)
 {
     World& w = world();
     for (auto _ : state) {
-        w.nb->pages().Thumbnails.Clear();
-        w.nb->DrawPage(4);
+        w.nb->DropThumbnails();
+        w.nb->DrawPage(ViewMode::Calendar);
     }
 }
 BENCHMARK(CalendarColdCache)->Unit(benchmark::kMillisecond);
@@ -88,9 +88,9 @@ BENCHMARK(CalendarColdCache)->Unit(benchmark::kMillisecond);
 void CalendarWarmCache(benchmark::State& state)
 {
     World& w = world();
-    w.nb->DrawPage(4);
+    w.nb->DrawPage(ViewMode::Calendar);
     for (auto _ : state)
-        w.nb->DrawPage(4);
+        w.nb->DrawPage(ViewMode::Calendar);
 }
 BENCHMARK(CalendarWarmCache)->Unit(benchmark::kMillisecond);
 
@@ -113,7 +113,7 @@ void DetailPage(benchmark::State& state)
     World& w = world();
     w.nb->LoadDay(QDate(2013, 5, 20));
     for (auto _ : state)
-        w.nb->DrawPage(1);
+        w.nb->DrawPage(ViewMode::Detail);
 }
 BENCHMARK(DetailPage)->Unit(benchmark::kMillisecond);
 

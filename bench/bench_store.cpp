@@ -26,8 +26,10 @@ struct Notebook {
             IniFile::WriteKeys(path, "Growth", {{"DataHeight", "12.5"}, {"DataCount", "6"}, {"DataGraph", "1"}});
         }
         nb = std::make_unique<CNotebook>(dir.path().toStdString(), prompt, "KeltoBench");
-        nb->NotebookFolder = folder;
-        nb->store().ReadStartDate(folder);
+        // The notebook's place only: the scan below needs no window and no page.
+        NotebookPlace place = nb->place();
+        place.notebookFolder = folder;
+        nb->SetPlace(place);
     }
     QTemporaryDir dir;
     std::string folder;
@@ -46,7 +48,7 @@ void BM_ScanDays256(benchmark::State& state)
     Notebook& n = notebook();
     for (auto _ : state) {
         n.nb->RescanDays();
-        benchmark::DoNotOptimize(n.nb->DayCount());
+        benchmark::DoNotOptimize(n.nb->dayCount());
     }
 }
 BENCHMARK(BM_ScanDays256)->Unit(benchmark::kMicrosecond);

@@ -212,9 +212,9 @@ CommandContext CMainFrame::commandContext() const
 {
     CNotebook& nb = m_view->notebook();
     CommandContext c;
-    c.viewMode = static_cast<ViewModeId>(nb.ViewMode);
-    c.dayCount = nb.DayCount();
-    c.internetEnabled = nb.InternetEnabled;
+    c.viewMode = static_cast<ViewMode>(nb.viewMode());
+    c.dayCount = nb.dayCount();
+    c.internetEnabled = nb.internetEnabled();
     c.toolBarShown = !m_toolBar->isHidden();
     c.statusBarShown = !statusBar()->isHidden();
     return c;
@@ -270,19 +270,19 @@ void CMainFrame::runCommand(Command command)
         return;
     CNotebook& nb = m_view->notebook();
     // Page commands need the page buffer, which exists once the start has run.
-    bool started = nb.ViewWindow != nullptr;
+    bool started = nb.host() != nullptr;
     switch (command) {
     case Command::Calendar:
         if (started)
-            nb.SetViewMode(ViewCalendar);
+            nb.SetViewMode(ViewMode::Calendar);
         break;
     case Command::Graph:
         if (started)
-            nb.SetViewMode(ViewGraph);
+            nb.SetViewMode(ViewMode::Graph);
         break;
     case Command::List:
         if (started)
-            nb.SetViewMode(ViewList);
+            nb.SetViewMode(ViewMode::List);
         break;
     case Command::PreviousDay: nb.StepDay(-1); break;
     case Command::NextDay: nb.StepDay(+1); break;

@@ -45,7 +45,7 @@ void CNoteView::animationTick()
 
 void CNoteView::startIfNeeded()
 {
-    if (m_notebook->ViewWindow || m_startQueued)
+    if (m_notebook->host() || m_startQueued)
         return;
     m_startQueued = true;
     m_notebook->Initialize(this);
@@ -146,9 +146,9 @@ void CNoteView::SetBusy(const std::string& status)
 // the detail page and is then processed as usual; before a page is shown nothing is handled.
 void CNoteView::routeMouse(int action, QMouseEvent* event)
 {
-    int mode = m_notebook->ViewMode;
-    bool pageShown = mode >= ViewDetail && mode <= ViewCalendar;
-    if (pageShown && (action != 4 || mode == ViewDetail)) {
+    const ViewMode mode = m_notebook->viewMode();
+    bool pageShown = mode != ViewMode::None;
+    if (pageShown && (action != 4 || mode == ViewMode::Detail)) {
         m_pageMouse(action, event->position().toPoint());
         if (action != 4) {
             event->accept();

@@ -28,27 +28,27 @@ QColor ColorFromRef(int ref)
 }
 
 CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
-    : InstanceMutex(std::move(lockName)), m_prompt(prompt)
+    : m_prompt(prompt), m_instanceLock(std::move(lockName))
 {
     while (programFolder.size() > 1 && programFolder.back() == '/')
         programFolder.pop_back();
-    ProgramFolder = programFolder;
-    SettingsFile = JoinPath(ProgramFolder, "Kelto.ini");
-    LayoutFile = JoinPath(ProgramFolder, "Layout.ini");
-    PrintSettingsFile = JoinPath(ProgramFolder, "Print.ini");
-    InternetEnabled = ReadSettingInt(SettingsFile, KeltoIni::EnableInternet);
-    ViewWidth = ReadSettingInt(SettingsFile, KeltoIni::ViewWidth);
-    ViewHeight = ReadSettingInt(SettingsFile, KeltoIni::ViewHeight);
+    m_programFolder = programFolder;
+    m_settingsFile = JoinPath(m_programFolder, "Kelto.ini");
+    m_layoutFile = JoinPath(m_programFolder, "Layout.ini");
+    m_printSettingsFile = JoinPath(m_programFolder, "Print.ini");
+    m_internetEnabled = ReadSettingInt(m_settingsFile, KeltoIni::EnableInternet) != 0;
+    m_viewWidth = ReadSettingInt(m_settingsFile, KeltoIni::ViewWidth);
+    m_viewHeight = ReadSettingInt(m_settingsFile, KeltoIni::ViewHeight);
     // A hand-edited size must not make an unusable or huge page buffer.
-    if (ViewWidth < 100 || ViewWidth > 8000)
-        ViewWidth = KeltoIni::ViewWidth.def;
-    if (ViewHeight < 100 || ViewHeight > 8000)
-        ViewHeight = KeltoIni::ViewHeight.def;
-    int width = ReadSettingInt(SettingsFile, KeltoIni::CursorWidth);
+    if (m_viewWidth < 100 || m_viewWidth > 8000)
+        m_viewWidth = KeltoIni::ViewWidth.def;
+    if (m_viewHeight < 100 || m_viewHeight > 8000)
+        m_viewHeight = KeltoIni::ViewHeight.def;
+    int width = ReadSettingInt(m_settingsFile, KeltoIni::CursorWidth);
     QColor colour = ColorFromRef(ReadColor(KeltoIni::CursorColor.section, KeltoIni::CursorColor.key,
                                            KeltoIni::CursorColor.def));
-    HighlightPen = QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-    ViewMode = ViewNone;
+    m_highlightPen = QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    m_viewMode = ViewMode::None;
 }
 
 CNotebook::~CNotebook()
@@ -58,7 +58,7 @@ CNotebook::~CNotebook()
 
 std::string CNotebook::ReadSetting(const char* section, const char* key, const char* def, const std::string* file) const
 {
-    return IniFile::ReadString(file ? *file : SettingsFile, section, key, def);
+    return IniFile::ReadString(file ? *file : m_settingsFile, section, key, def);
 }
 
 int CNotebook::ReadColor(const char* section, const char* key, const char* def, const std::string* file)
@@ -69,7 +69,7 @@ int CNotebook::ReadColor(const char* section, const char* key, const char* def, 
         ok = std::isxdigit(static_cast<unsigned char>(v[i]));
     if (!ok) {
         // Name the file and the key, so the user knows what to correct.
-        std::string where = (file ? *file : SettingsFile) + "\n[" + section + "] " + key + "=" + v;
+        std::string where = (file ? *file : m_settingsFile) + "\n[" + section + "] " + key + "=" + v;
         m_prompt.tell(Msg::SettingsFormatError, Icon::Exclamation, std::string(LoadString(Msg::SettingsFormatError)) + "\n" + where);
         return -1;
     }
@@ -80,35 +80,35 @@ int CNotebook::ReadColor(const char* section, const char* key, const char* def, 
 
 void CNotebook::Initialize(ViewHost* view)
 {
-    if (!ViewWindow && !m_shutDown && view) {
-        if (!InstanceMutex.acquire()) {
+    if (!m_host && !m_shutDown && view) {
+        if (!m_instanceLock.acquire()) {
             m_prompt.tell(Msg::AlreadyRunning, Icon::Stop);
             m_shutDown = true;  // never initialise after refusing the start
             view->CloseFrame();
             return;
         }
-        ViewWindow = view;
-        PageBuffer = QImage(ViewWidth, ViewHeight, QImage::Format_RGB32);
-        PageBuffer.fill(Qt::white);
+        m_host = view;
+        m_pageBuffer = QImage(m_viewWidth, m_viewHeight, QImage::Format_RGB32);
+        m_pageBuffer.fill(Qt::white);
 
-        m_pages.LoadSettings(LayoutFile, ProgramFolder, QSize(ViewWidth, ViewHeight));
-        Pictures.PictureWidth = ReadSettingInt(SettingsFile, KeltoIni::PictureWidth);
-        Pictures.PictureHeight = ReadSettingInt(SettingsFile, KeltoIni::PictureHeight);
-        Pictures.JpegQuality = ReadSettingInt(SettingsFile, KeltoIni::JpegQuality);
+        m_pages.LoadSettings(m_layoutFile, m_programFolder, QSize(m_viewWidth, m_viewHeight));
+        m_pictures.PictureWidth = ReadSettingInt(m_settingsFile, KeltoIni::PictureWidth);
+        m_pictures.PictureHeight = ReadSettingInt(m_settingsFile, KeltoIni::PictureHeight);
+        m_pictures.JpegQuality = ReadSettingInt(m_settingsFile, KeltoIni::JpegQuality);
         // Sizes outside what a photo can be fall back to the defaults instead of failing every save.
-        if (Pictures.PictureWidth < 16 || Pictures.PictureWidth > 8000)
-            Pictures.PictureWidth = KeltoIni::PictureWidth.def;
-        if (Pictures.PictureHeight < 16 || Pictures.PictureHeight > 8000)
-            Pictures.PictureHeight = KeltoIni::PictureHeight.def;
-        if (Pictures.JpegQuality < 1 || Pictures.JpegQuality > 100)
-            Pictures.JpegQuality = KeltoIni::JpegQuality.def;
-        TrimingWidth = ReadSettingInt(SettingsFile, KeltoIni::TrimingWidth);
-        TrimingHeight = ReadSettingInt(SettingsFile, KeltoIni::TrimingHeight);
+        if (m_pictures.PictureWidth < 16 || m_pictures.PictureWidth > 8000)
+            m_pictures.PictureWidth = KeltoIni::PictureWidth.def;
+        if (m_pictures.PictureHeight < 16 || m_pictures.PictureHeight > 8000)
+            m_pictures.PictureHeight = KeltoIni::PictureHeight.def;
+        if (m_pictures.JpegQuality < 1 || m_pictures.JpegQuality > 100)
+            m_pictures.JpegQuality = KeltoIni::JpegQuality.def;
+        m_trimingWidth = ReadSettingInt(m_settingsFile, KeltoIni::TrimingWidth);
+        m_trimingHeight = ReadSettingInt(m_settingsFile, KeltoIni::TrimingHeight);
         SetCurrentDate(Clock::Today());
 
         OpenNotebookAtStart();
     }
-    if (ViewWindow)
+    if (m_host)
         PresentPage();
 }
 
@@ -125,72 +125,72 @@ void CNotebook::OpenNotebookAtStart()
         std::string folder = m_commandLine;
         while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
             folder.pop_back();
-        NotebookFolder = folder;
-        DataRoot = ParentFolder(folder);
+        m_notebookFolder = folder;
+        m_dataRoot = ParentFolder(folder);
         // Kelto.ini is left as it is; but a name it could never hold would also be lost when
         // the notebook is later chosen in the selection list: the user hears it now.
         std::string dataName = DataNameOfFolder(LastComponent(folder));
         if (!CanRememberDataName(dataName))
             TellDataNameNotRemembered(m_prompt, dataName);
     } else {
-        DataRoot = ResolveDataRoot(ProgramFolder, ReadSettingText(SettingsFile, KeltoIni::FolderPath));
-        NotebookFolder =
-            JoinPath(DataRoot, FindNotebookFolderName(DataRoot, ReadSettingText(SettingsFile, KeltoIni::DataName)));
-        NotebookPlace place = Place();
-        StartChoice choice = ViewWindow->RunStartDialog(place);
+        m_dataRoot = ResolveDataRoot(m_programFolder, ReadSettingText(m_settingsFile, KeltoIni::FolderPath));
+        m_notebookFolder =
+            JoinPath(m_dataRoot, FindNotebookFolderName(m_dataRoot, ReadSettingText(m_settingsFile, KeltoIni::DataName)));
+        NotebookPlace place = this->place();
+        StartChoice choice = m_host->RunStartDialog(place);
         SetPlace(place);
         if (choice == StartChoice::NewNotebook && !runSettingsDialog(kSettingsNew))
             choice = StartChoice::EndProgram;
         if (choice == StartChoice::EndProgram) {
             SkipExitConfirmation = true;
-            ViewWindow->CloseFrame();
+            m_host->CloseFrame();
             return;
         }
     }
-    OpenNotebook(NotebookFolder);
+    OpenNotebook(m_notebookFolder);
 }
 
 void CNotebook::OpenNotebook(const std::string& folder)
 {
-    NotebookFolder = folder;
+    m_notebookFolder = folder;
     UpdateTitle();
-    m_store.ReadStartDate(NotebookFolder);
-    if (!m_store.StartDate)
-        ViewWindow->PostCommand(Command::NotebookSettings);
-    m_pages.LoadDetailBackground(LayoutFile, ProgramFolder);
+    m_store.ReadStartDate(m_notebookFolder);
+    if (!m_store.StartDate && m_host)
+        m_host->PostCommand(Command::NotebookSettings);
+    m_pages.LoadDetailBackground(m_layoutFile, m_programFolder);
     RescanDays();
-    SetViewMode(ViewCalendar);
-    CurrentPrefecture = ReadSettingInt(SettingsFile, KeltoIni::Pref);
+    SetViewMode(ViewMode::Calendar);
+    m_currentPrefecture = ReadSettingInt(m_settingsFile, KeltoIni::Pref);
 }
 
 void CNotebook::UpdateTitle()
 {
-    if (ViewWindow)
-        ViewWindow->SetTitle(std::string(LoadString(kAppName)) + "[" + DataNameOfFolder(LastComponent(NotebookFolder)) +
+    if (m_host)
+        m_host->SetTitle(std::string(LoadString(kAppName)) + "[" + DataNameOfFolder(LastComponent(m_notebookFolder)) +
                              "]");
 }
 
-void CNotebook::SetViewMode(int mode)
+void CNotebook::SetViewMode(ViewMode mode)
 {
     if (!FlushDay()) {
         PresentPage();
         return;
     }
-    ViewMode = mode;
+    m_viewMode = mode;
     DrawPage(mode);
     PresentPage();
 }
 
 void CNotebook::PresentPage()
 {
-    if (ViewWindow)
-        ViewWindow->Present(PageBuffer);
+    if (m_host)
+        m_host->Present(m_pageBuffer);
 }
 
 void CNotebook::ShowHelpDocument()
 {
-    std::string path = JoinPath(ProgramFolder, "doc/index.html");
-    if (!FileExists(path) || !ViewWindow) {
+    std::string path = JoinPath(m_programFolder, "doc/index.html");
+    if (!FileExists(path) || !m_host) {
         m_prompt.tell(Msg::HelpOpenFailed, Icon::Stop);
         return;
     }
@@ -199,7 +199,7 @@ void CNotebook::ShowHelpDocument()
     // blocking the window. Without it, the window's own lookup of a browser decides.
     QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
-        if (!ViewWindow->OpenDocument(path))
+        if (!m_host->OpenDocument(path))
             m_prompt.tell(Msg::HelpOpenFailed, Icon::Stop);
         return;
     }
@@ -207,7 +207,7 @@ void CNotebook::ShowHelpDocument()
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
     // The answer is shown only while the window that asked still exists.
-    auto* window = dynamic_cast<QObject*>(ViewWindow);
+    auto* window = dynamic_cast<QObject*>(m_host);
     QObject* context = window ? window : process;
     Prompt* prompt = &m_prompt;
     QObject::connect(process, &QProcess::finished, context, [process, prompt](int code, QProcess::ExitStatus status) {
@@ -226,24 +226,24 @@ void CNotebook::ShowHelpDocument()
 
 bool CNotebook::PrepareToClose()
 {
-    if (!ViewWindow)
+    if (!m_host)
         return true;
     return FlushDay(true).ok();
 }
 
 void CNotebook::Shutdown()
 {
-    if (m_shutDown && !ViewWindow)
+    if (m_shutDown && !m_host)
         return;
-    if (ViewWindow) {
+    if (m_host) {
         m_quiet = true;
         if (Result r = FlushDay(); !r)
             std::fprintf(stderr, "Kelto: %s\n", ResultText(r).c_str());
         m_pages.Release();
         m_store.Day.picture = QImage();
-        PageBuffer = QImage();
-        ViewWindow = nullptr;
+        m_pageBuffer = QImage();
+        m_host = nullptr;
     }
-    InstanceMutex.release();
+    m_instanceLock.release();
     m_shutDown = true;
 }

@@ -9,6 +9,7 @@
 #include "store/DayStore.h"
 #include "store/NotebookSettings.h"
 #include "views/PageViews.h"
+#include "views/ViewMode.h"
 
 #include <QImage>
 #include <QPen>
@@ -28,8 +29,6 @@ extern std::atomic<bool> SkipExitConfirmation;
 // Set when the process was told to end (a termination signal): from then on nothing waits for
 // an answer, since nobody may be there to give it.
 extern std::atomic<bool> TerminationRequested;
-
-enum ViewModeId { ViewNone = 0, ViewDetail = 1, ViewGraph = 2, ViewList = 3, ViewCalendar = 4 };
 
 class CNotebook {
 public:
@@ -62,25 +61,30 @@ public:
     void Shutdown();
 
     // Flushes the day first; when the user keeps an unwritable change the page stays as it is.
-    void SetViewMode(int mode);
+    void SetViewMode(ViewMode mode);
     void PresentPage();
     // Pages (NotebookPages.cpp): what a page is drawn from now; drawing `mode` into the page
     // buffer; a mouse event on the window and the request a page makes of it.
     PageSnapshot PageSnapshotNow() const;
-    void DrawPage(int mode);
+    void DrawPage(ViewMode mode);
+    // Draws `s` with its corner at `origin` on any painter (a printed sheet, an image): the
+    // screen's page buffer and its mouse state are left alone unless `s` is for the screen.
+    void DrawPageTo(QPainter& p, QPoint origin, const PageSnapshot& s);
+    // Empties the calendar's photo cache (the next calendar decodes its photos again).
+    void DropThumbnails();
     void HandleMouse(int action, QPoint point);
     void RunPageAction(const PageAction& action);
 
     // The current day and the days of the notebook. The current date is the current day's
     // date; the calendar shows its month until the month is stepped.
-    QDate CurrentDate() const { return m_store.Day.date; }
+    QDate currentDate() const { return m_store.Day.date; }
     void SetCurrentDate(const QDate& date);
     // First day of the month the calendar shows.
-    QDate CalendarMonth() const { return m_calendarMonth; }
+    QDate calendarMonth() const { return m_calendarMonth; }
     void SetCalendarMonth(int year, int month);
     // The controller's own list of the notebook's days, as of the last scan.
-    const DayList& Days() const { return m_days; }
-    int DayCount() const { return m_days.count(); }
+    const DayList& days() const { return m_days; }
+    int dayCount() const { return m_days.count(); }
     // Scans the days again. With more days than are listed the user is told once that older
     // ones are not shown; a record before the start date offers to move the start (asked once
     // per such day, never while closing or when nobody can answer).
@@ -125,9 +129,9 @@ public:
     std::string MemoPath() const;
 
     // Notebooks: the place of the program, the data root and the open notebook.
-    NotebookPlace Place() const;
+    NotebookPlace place() const;
     void SetPlace(const NotebookPlace& place);
-    NotebookList NotebookListRows() const { return FillNotebookList(Place()); }
+    NotebookList NotebookListRows() const { return FillNotebookList(place()); }
     bool SelectNotebook(const std::string* folderName);
     bool ChangeDataRoot(FolderBrowser& browser);
     NotebookSettingsFields SettingsDialogFields(int mode) const;
@@ -135,27 +139,36 @@ public:
     // Runs the settings dialog; on OK redraws the page and retitles the window. True on OK.
     bool EditNotebookSettings(int mode);
 
-    Prompt& prompt() { return m_prompt; }
-    ViewHost* host() const { return ViewWindow; }
-    DayStore& store() { return m_store; }
-    const DayStore& store() const { return m_store; }
-    PageViews& pages() { return m_pages; }
+    // Whether weather may be fetched over the internet ([Data] EnableInternet); the internet
+    // settings change it.
+    void SetInternetEnabled(bool enabled) { m_internetEnabled = enabled; }
+    // The detail page's photo frame ([Triming] Width and Height).
+    void SetPictureArea(QSize area);
+    // The current day, for an operation that changes it in place (a photo import, the user's
+    // edit a test stands in for): the caller sets `dirty`; the next flush writes it.
+    DayRecord& EditCurrentDay() { return m_store.Day; }
 
-    // State shared by the areas.
-    int ViewMode = ViewNone;
-    int InternetEnabled = 0;
-    InstanceLock InstanceMutex;
-    ViewHost* ViewWindow = nullptr;  // null until Initialize has run
-    QImage PageBuffer;
-    int ViewWidth = 780;
-    int ViewHeight = 496;
-    std::string SettingsFile, LayoutFile, PrintSettingsFile;
-    std::string ProgramFolder, DataRoot, NotebookFolder;
-    QPen HighlightPen;
-    int CurrentPrefecture = 0;
-    PictureSettings Pictures;        // [Picture] Width, Height, JpegQuality
-    int TrimingWidth = 320;          // photo area of the detail page
-    int TrimingHeight = 240;
+    // What the controller holds, read-only.
+    Prompt& prompt() const { return m_prompt; }
+    ViewHost* host() const { return m_host; }  // null until Initialize has run
+    const DayStore& store() const { return m_store; }
+    const DayRecord& currentDay() const { return m_store.Day; }
+    const PageViews& pages() const { return m_pages; }
+    ViewMode viewMode() const { return m_viewMode; }
+    bool internetEnabled() const { return m_internetEnabled; }
+    bool holdsInstanceLock() const { return m_instanceLock.held(); }
+    const QImage& pageBuffer() const { return m_pageBuffer; }
+    QSize viewSize() const { return QSize(m_viewWidth, m_viewHeight); }
+    const std::string& settingsFile() const { return m_settingsFile; }
+    const std::string& layoutFile() const { return m_layoutFile; }
+    const std::string& printSettingsFile() const { return m_printSettingsFile; }
+    const std::string& programFolder() const { return m_programFolder; }
+    const std::string& dataRoot() const { return m_dataRoot; }
+    const std::string& notebookFolder() const { return m_notebookFolder; }
+    const QPen& highlightPen() const { return m_highlightPen; }
+    int currentPrefecture() const { return m_currentPrefecture; }
+    const PictureSettings& pictures() const { return m_pictures; }
+    QSize pictureArea() const { return QSize(m_trimingWidth, m_trimingHeight); }
 
 private:
     void drawDetailPage();
@@ -165,6 +178,20 @@ private:
     bool mayAsk() const;
 
     Prompt& m_prompt;
+    ViewMode m_viewMode = ViewMode::None;
+    bool m_internetEnabled = false;
+    InstanceLock m_instanceLock;
+    ViewHost* m_host = nullptr;  // null until Initialize has run
+    QImage m_pageBuffer;
+    int m_viewWidth = 780;
+    int m_viewHeight = 496;
+    std::string m_settingsFile, m_layoutFile, m_printSettingsFile;
+    std::string m_programFolder, m_dataRoot, m_notebookFolder;
+    QPen m_highlightPen;
+    int m_currentPrefecture = 0;
+    PictureSettings m_pictures;  // [Picture] Width, Height, JpegQuality
+    int m_trimingWidth = 320;    // photo area of the detail page
+    int m_trimingHeight = 240;
     std::string m_commandLine;
     DayStore m_store;
     DayList m_days;

@@ -34,7 +34,7 @@ void CNotebook::SetCalendarMonth(int year, int month)
 
 void CNotebook::RescanDays()
 {
-    m_days = ScanDayList(NotebookFolder);
+    m_days = ScanDayList(m_notebookFolder);
     if (!mayAsk() || m_closing)
         return;
     if (m_days.hidden > 0 && !m_toldHiddenDays) {
@@ -47,7 +47,7 @@ void CNotebook::RescanDays()
     auto& start = m_store.StartDate;
     if (earliest.isValid() && start && earliest < *start && !m_keptStartDateFor.count(earliest)) {
         if (m_prompt.ask(Msg::DaysBeforeStartDate, Buttons::YesNo, Icon::Question) == Answer::Yes) {
-            if (Result r = WriteNotebookKey(NotebookFolder, "StartDate", FormatIniDate(earliest)))
+            if (Result r = WriteNotebookKey(m_notebookFolder, "StartDate", FormatIniDate(earliest)))
                 start = earliest;
             else
                 m_prompt.tell(r.message, Icon::Stop, ResultText(r));
@@ -59,7 +59,7 @@ void CNotebook::RescanDays()
 
 Result CNotebook::writeDay()
 {
-    Result r = m_store.WriteDay(NotebookFolder, Pictures);
+    Result r = m_store.WriteDay(m_notebookFolder, m_pictures);
     if (r)
         RescanDays();
     return r;
@@ -70,7 +70,7 @@ Result CNotebook::LoadDay(const QDate& date)
     if (Result r = FlushDay(); !r)
         return r;
     SetCurrentDate(date);
-    m_store.LoadDay(NotebookFolder, date);
+    m_store.LoadDay(m_notebookFolder, date);
     return {};
 }
 
@@ -78,7 +78,7 @@ Result CNotebook::OpenDay(const QDate& date)
 {
     Result r = LoadDay(date);
     if (r)
-        SetViewMode(ViewDetail);
+        SetViewMode(ViewMode::Detail);
     else
         PresentPage();
     return r;
@@ -93,7 +93,7 @@ Result CNotebook::NewDay(const QDate& date)
     }
     m_store.NewDay(date);
     SetCurrentDate(date);
-    SetViewMode(ViewDetail);
+    SetViewMode(ViewMode::Detail);
     return {};
 }
 
@@ -120,7 +120,7 @@ Result CNotebook::FlushDay(bool closing)
             r = writeDay();
         } else if (a == Answer::No) {
             // Discarded knowingly: the day is what its files hold.
-            m_store.LoadDay(NotebookFolder, day.date);
+            m_store.LoadDay(m_notebookFolder, day.date);
             r = {};
         } else {
             break;
@@ -133,7 +133,7 @@ Result CNotebook::FlushDay(bool closing)
 void CNotebook::StepDay(int direction)
 {
     RescanDays();
-    int pos = m_days.indexOf(CurrentDate());
+    int pos = m_days.indexOf(currentDate());
     pos = pos < 0 ? m_days.count() + direction : pos + direction;
     if (pos < 0 || pos >= m_days.count()) {
         PresentPage();
@@ -145,15 +145,15 @@ void CNotebook::StepDay(int direction)
 
 void CNotebook::drawDetailPage()
 {
-    if (PageBuffer.isNull())
+    if (m_pageBuffer.isNull())
         return;
-    DrawPage(ViewDetail);
+    DrawPage(ViewMode::Detail);
     PresentPage();
 }
 
 EntryFields CNotebook::EntryDialogFields() const
 {
-    return FillEntryDialog(NotebookFolder, m_store.Day);
+    return FillEntryDialog(m_notebookFolder, m_store.Day);
 }
 
 bool CNotebook::ApplyEntry(const EntryFields& fields, int* focusId)
@@ -171,7 +171,7 @@ bool CNotebook::EnterMeasurements()
         int focus = 0;
         return ApplyEntry(f, &focus) ? 0 : focus;
     };
-    if (!ViewWindow || !ViewWindow->RunEntryDialog(EntryDialogFields(), apply))
+    if (!m_host || !m_host->RunEntryDialog(EntryDialogFields(), apply))
         return false;
     m_store.Day.dirty = true;
     drawDetailPage();
@@ -180,12 +180,12 @@ bool CNotebook::EnterMeasurements()
 
 DayDataFields CNotebook::DayDataDialogFields() const
 {
-    return FillDayDataDialog(m_store.Day, InternetEnabled != 0);
+    return FillDayDataDialog(m_store.Day, m_internetEnabled != 0);
 }
 
 DayDataOutcome CNotebook::applyDayData(const DayDataFields& fields, int* focusId)
 {
-    DayDataOutcome outcome = ::ApplyDayData(m_store.Day, NotebookFolder, m_prompt, fields, focusId);
+    DayDataOutcome outcome = ::ApplyDayData(m_store.Day, m_notebookFolder, m_prompt, fields, focusId);
     if (outcome == DayDataOutcome::Refused)
         return outcome;
     SetCurrentDate(m_store.Day.date);
@@ -211,12 +211,12 @@ bool CNotebook::EditDayData()
         moved = outcome == DayDataOutcome::Moved;
         return 0;
     };
-    if (!ViewWindow || !ViewWindow->RunDayDataDialog(DayDataDialogFields(), apply))
+    if (!m_host || !m_host->RunDayDataDialog(DayDataDialogFields(), apply))
         return false;
     m_store.Day.dirty = true;
     drawDetailPage();
     if (moved)
-        SetViewMode(ViewCalendar);
+        SetViewMode(ViewMode::Calendar);
     else
         PresentPage();
     return true;
@@ -225,7 +225,7 @@ bool CNotebook::EditDayData()
 Result CNotebook::DeleteDayFiles()
 {
     DayRecord& day = m_store.Day;
-    if (Result failed = RemoveDayFiles(NotebookFolder, day.date); !failed) {
+    if (Result failed = RemoveDayFiles(m_notebookFolder, day.date); !failed) {
         m_prompt.tell(failed.message, Icon::Stop, ResultText(failed));
         RescanDays();
         PresentPage();
@@ -234,7 +234,7 @@ Result CNotebook::DeleteDayFiles()
     ClearDayValues(day);
     // Scanned after the files went, so the list no longer holds the day.
     RescanDays();
-    SetViewMode(ViewCalendar);
+    SetViewMode(ViewMode::Calendar);
     return {};
 }
 
@@ -247,13 +247,13 @@ bool CNotebook::DeleteCurrentDay()
 
 std::string CNotebook::MemoPath() const
 {
-    return ::MemoPath(NotebookFolder, m_store.Day.date);
+    return ::MemoPath(m_notebookFolder, m_store.Day.date);
 }
 
 void CNotebook::EditMemo(EditorLauncher* launcher)
 {
     std::string memo = MemoPath();
-    std::string templ = JoinPath(ProgramFolder, "Kelto.txt");
+    std::string templ = JoinPath(m_programFolder, "Kelto.txt");
     if (Result r = PrepareMemo(memo, templ); !r) {
         m_prompt.tell(r.message, Icon::Stop, ResultText(r));
         return;
@@ -264,16 +264,16 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
         m_prompt.tell(Msg::EditorStartFailed, Icon::Stop);
         return;
     }
-    if (ViewWindow)
-        ViewWindow->SetBusy(LoadString(Msg::EditingMemo));
+    if (m_host)
+        m_host->SetBusy(LoadString(Msg::EditingMemo));
     editor.waitForFinish();
-    if (ViewWindow)
-        ViewWindow->SetBusy({});
+    if (m_host)
+        m_host->SetBusy({});
 
     // A new day whose memo was written is a record from now on: its day file is written, so
     // the calendar shows it. A memo left as the template made it is not writing.
     DayRecord& day = m_store.Day;
-    if (day.date.isValid() && !FileExists(DayFilePath(NotebookFolder, day.date, "dat")) &&
+    if (day.date.isValid() && !FileExists(DayFilePath(m_notebookFolder, day.date, "dat")) &&
         MemoHasWriting(memo, templ)) {
         if (!day.weather && !day.measurements)
             day.measurements = Measurements{};
@@ -283,20 +283,20 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
     drawDetailPage();
 }
 
-NotebookPlace CNotebook::Place() const
+NotebookPlace CNotebook::place() const
 {
-    return NotebookPlace{ProgramFolder, SettingsFile, DataRoot, NotebookFolder};
+    return NotebookPlace{m_programFolder, m_settingsFile, m_dataRoot, m_notebookFolder};
 }
 
 void CNotebook::SetPlace(const NotebookPlace& place)
 {
-    DataRoot = place.dataRoot;
-    NotebookFolder = place.notebookFolder;
+    m_dataRoot = place.dataRoot;
+    m_notebookFolder = place.notebookFolder;
 }
 
 bool CNotebook::SelectNotebook(const std::string* folderName)
 {
-    NotebookPlace place = Place();
+    NotebookPlace place = this->place();
     bool chosen = ::SelectNotebook(place, m_prompt, folderName);
     SetPlace(place);
     return chosen;
@@ -304,7 +304,7 @@ bool CNotebook::SelectNotebook(const std::string* folderName)
 
 bool CNotebook::ChangeDataRoot(FolderBrowser& browser)
 {
-    NotebookPlace place = Place();
+    NotebookPlace place = this->place();
     bool changed = ::ChangeDataRoot(place, m_prompt, browser);
     SetPlace(place);
     return changed;
@@ -312,12 +312,12 @@ bool CNotebook::ChangeDataRoot(FolderBrowser& browser)
 
 NotebookSettingsFields CNotebook::SettingsDialogFields(int mode) const
 {
-    return FillSettingsDialog(Place(), m_store.StartDate, mode);
+    return FillSettingsDialog(place(), m_store.StartDate, mode);
 }
 
 bool CNotebook::ApplySettings(int mode, const NotebookSettingsFields& fields)
 {
-    NotebookPlace place = Place();
+    NotebookPlace place = this->place();
     bool applied = ApplySettingsDialog(place, m_store.StartDate, m_prompt, mode, fields);
     SetPlace(place);
     return applied;
@@ -326,7 +326,7 @@ bool CNotebook::ApplySettings(int mode, const NotebookSettingsFields& fields)
 bool CNotebook::runSettingsDialog(int mode)
 {
     auto apply = [this, mode](const NotebookSettingsFields& f) { return ApplySettings(mode, f) ? 0 : 1020; };
-    return ViewWindow && ViewWindow->RunSettingsDialog(SettingsDialogFields(mode), mode, apply);
+    return m_host && m_host->RunSettingsDialog(SettingsDialogFields(mode), mode, apply);
 }
 
 bool CNotebook::EditNotebookSettings(int mode)
@@ -335,7 +335,7 @@ bool CNotebook::EditNotebookSettings(int mode)
         return false;
     // A rename shows in the title at once, not only at the next start.
     UpdateTitle();
-    if (ViewMode != ViewNone)
-        SetViewMode(ViewMode);
+    if (m_viewMode != ViewMode::None)
+        SetViewMode(m_viewMode);
     return true;
 }

@@ -75,13 +75,13 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
     }
     if (c.page == "calendar") {
         nb.SetCurrentDate(date);
-        nb.SetViewMode(ViewCalendar);
+        nb.SetViewMode(ViewMode::Calendar);
     } else {
         nb.LoadDay(date);
-        nb.SetViewMode(ViewDetail);
+        nb.SetViewMode(ViewMode::Detail);
     }
     QImageWriter writer(QString::fromStdString(c.outPath), "png");
-    if (!writer.write(nb.PageBuffer)) {
+    if (!writer.write(nb.pageBuffer())) {
         std::fprintf(stderr, "kelto: cannot write %s: %s\n", c.outPath.c_str(),
                      writer.errorString().toLocal8Bit().constData());
         return 1;

@@ -40,10 +40,10 @@ bool RunStoreCommand(CMainFrame& frame, Command command)
 {
     CNotebook& nb = frame.view()->notebook();
     // The day commands act on the day shown: only on the detail page.
-    bool detail = nb.ViewMode == ViewDetail && nb.CurrentDate().isValid();
+    bool detail = nb.viewMode() == ViewMode::Detail && nb.currentDate().isValid();
     switch (command) {
     case Command::NotebookSettings:
-        if (nb.ViewWindow)
+        if (nb.host())
             nb.EditNotebookSettings(kSettingsEdit);
         return true;
     case Command::Entry:

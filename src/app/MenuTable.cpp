@@ -96,15 +96,15 @@ CommandState EvaluateCommand(EnableRule rule, const CommandContext& c)
     CommandState s;
     switch (rule) {
     case R::Always: break;
-    case R::Detail: s.enabled = c.viewMode == ViewDetail; break;
+    case R::Detail: s.enabled = c.viewMode == ViewMode::Detail; break;
     case R::DayCountAbove0: s.enabled = c.dayCount > 0; break;
     case R::DayCountAbove1: s.enabled = c.dayCount > 1; break;
-    case R::DetailAndTwoDays: s.enabled = c.viewMode == ViewDetail && c.dayCount > 1; break;
+    case R::DetailAndTwoDays: s.enabled = c.viewMode == ViewMode::Detail && c.dayCount > 1; break;
     case R::Internet: s.enabled = c.internetEnabled != 0; break;
     case R::ViewCalendar:
     case R::ViewGraph:
     case R::ViewList: {
-        ViewModeId mode = rule == R::ViewCalendar ? ViewCalendar : rule == R::ViewGraph ? ViewGraph : ViewList;
+        ViewMode mode = rule == R::ViewCalendar ? ViewMode::Calendar : rule == R::ViewGraph ? ViewMode::Graph : ViewMode::List;
         s.checkable = true;
         s.checked = c.viewMode == mode;
         s.enabled = !s.checked;

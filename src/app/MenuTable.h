@@ -52,7 +52,7 @@ const MenuCommand& FindCommand(Command command);
 
 // What the rules look at.
 struct CommandContext {
-    ViewModeId viewMode = ViewNone;
+    ViewMode viewMode = ViewMode::None;
     int dayCount = 0;
     int internetEnabled = 0;
     bool toolBarShown = true;

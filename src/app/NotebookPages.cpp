@@ -14,15 +14,15 @@
 PageSnapshot CNotebook::PageSnapshotNow() const
 {
     PageSnapshot s;
-    s.mode = ViewMode;
-    s.layoutFile = LayoutFile;
-    s.programFolder = ProgramFolder;
-    s.notebookFolder = NotebookFolder;
-    s.viewSize = QSize(ViewWidth, ViewHeight);
-    s.pictureArea = QSize(TrimingWidth, TrimingHeight);
+    s.mode = m_viewMode;
+    s.layoutFile = m_layoutFile;
+    s.programFolder = m_programFolder;
+    s.notebookFolder = m_notebookFolder;
+    s.viewSize = QSize(m_viewWidth, m_viewHeight);
+    s.pictureArea = QSize(m_trimingWidth, m_trimingHeight);
     s.shownYear = m_calendarMonth.year();
     s.shownMonth = m_calendarMonth.month();
-    s.currentDate = CurrentDate();
+    s.currentDate = currentDate();
     s.today = Clock::Today();
     s.day = m_store.Day;
     s.dayNumber = m_store.DayNumber(s.day.date.isValid() ? s.day.date : s.currentDate);
@@ -31,27 +31,43 @@ PageSnapshot CNotebook::PageSnapshotNow() const
     return s;
 }
 
-void CNotebook::DrawPage(int mode)
+void CNotebook::DrawPage(ViewMode mode)
 {
-    if (PageBuffer.isNull())
+    if (m_pageBuffer.isNull())
         return;
     PageSnapshot s = PageSnapshotNow();
     s.mode = mode;
-    QPainter p(&PageBuffer);
+    QPainter p(&m_pageBuffer);
     PreparePagePainter(p);
     m_pages.DrawPage(p, QPoint(0, 0), s);
+}
+
+void CNotebook::DrawPageTo(QPainter& p, QPoint origin, const PageSnapshot& s)
+{
+    m_pages.DrawPage(p, origin, s);
+}
+
+void CNotebook::DropThumbnails()
+{
+    m_pages.Thumbnails.Clear();
+}
+
+void CNotebook::SetPictureArea(QSize area)
+{
+    m_trimingWidth = area.width();
+    m_trimingHeight = area.height();
 }
 
 void CNotebook::HandleMouse(int action, QPoint point)
 {
     const PageMouseResult r = m_pages.HandleMouse(action, point, PageSnapshotNow());
-    if (ViewWindow) {
+    if (m_host) {
         if (r.cursor)
-            ViewWindow->SetCursor(*r.cursor);
+            m_host->SetCursor(*r.cursor);
         if (r.feedback) {
             const PressFeedback f = *r.feedback;
-            const QPen pen = HighlightPen;
-            ViewWindow->DrawOnWindow([f, pen](QPainter& w) {
+            const QPen pen = m_highlightPen;
+            m_host->DrawOnWindow([f, pen](QPainter& w) {
                 if (!f.piece.isNull()) {
                     w.drawImage(f.at, f.piece);
                     return;
@@ -83,7 +99,7 @@ void CNotebook::RunPageAction(const PageAction& a)
     case PageAction::StepMonth: {
         const QDate month = m_calendarMonth.addMonths(a.step);
         SetCalendarMonth(month.year(), month.month());
-        DrawPage(ViewMode);
+        DrawPage(m_viewMode);
         PresentPage();
         break;
     }
@@ -93,8 +109,8 @@ void CNotebook::RunPageAction(const PageAction& a)
     case PageAction::StepListPage:
         break;  // the list page turns its own pages once it is drawn
     case PageAction::RunCommand:
-        if (ViewWindow)
-            ViewWindow->PostCommand(a.command);
+        if (m_host)
+            m_host->PostCommand(a.command);
         break;
     }
 }

@@ -3,6 +3,7 @@
 // the snapshot it is given (and the files in the folders it names), so the screen, a printed
 // sheet, the headless render and a worker all draw the same page without the live day.
 #include "store/DayRecord.h"
+#include "views/ViewMode.h"
 
 #include <QDate>
 #include <QSize>
@@ -14,7 +15,7 @@
 enum PrintingTarget { PrintingScreen = 0, PrintingPrinter = 1, PrintingPreview = 2 };
 
 struct PageSnapshot {
-    int mode = 0;  // the page: 1 detail, 2 graph, 3 list, 4 calendar; 0 none
+    ViewMode mode = ViewMode::None;
     PrintingTarget printing = PrintingScreen;
     std::string layoutFile;      // Layout.ini
     std::string programFolder;   // backgrounds named by the layout are found here

@@ -52,19 +52,19 @@ void PageViews::DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s)
     const int ox = origin.x(), oy = origin.y();
     const int vw = s.viewSize.width(), vh = s.viewSize.height();
     switch (s.mode) {
-    case 1:
+    case ViewMode::Detail:
         DrawDetailPage(p, ox, oy, s);
         break;
-    case 4:
+    case ViewMode::Calendar:
         DrawCalendarPage(p, ox, oy, s);
         break;
-    case 2:
-    case 3: {
+    case ViewMode::Graph:
+    case ViewMode::List: {
         // The graph and the list draw their own pages; until then the header shows the month.
-        const QImage& bg = s.mode == 2 ? GraphBackground : ListBackground;
+        const QImage& bg = s.mode == ViewMode::Graph ? GraphBackground : ListBackground;
         p.fillRect(ox, oy, vw, vh, Qt::white);
         DrawPicture(p, ox, oy, bg);
-        DrawPageHeader(p, ox, oy, -1, -1, s.mode == 2 ? LayoutIni::Calender : "List", s);
+        DrawPageHeader(p, ox, oy, -1, -1, s.mode == ViewMode::Graph ? LayoutIni::Calender : "List", s);
         break;
     }
     default:
@@ -77,15 +77,15 @@ PageMouseResult PageViews::HandleMouse(int action, QPoint point, const PageSnaps
 {
     PageMouseResult r;
     switch (s.mode) {
-    case 1:
+    case ViewMode::Detail:
         HandleDetailMouse(action, point, s, r);
         break;
-    case 4:
+    case ViewMode::Calendar:
         if (action != MouseDoubleClick)
             HandleCalendarMouse(action, point, s, r);
         break;
-    case 2:
-    case 3:
+    case ViewMode::Graph:
+    case ViewMode::List:
         if (action != MouseDoubleClick)
             HandleHeaderMouse(action, point, s, r);
         break;
@@ -180,14 +180,14 @@ bool PageViews::HandleHeaderMouse(int action, QPoint point, const PageSnapshot& 
         break;
     case MousePress:
         if (!CalendarBackground.isNull()) {
-            const QImage& source = s.mode == 3 && !ListBackground.isNull() ? ListBackground : CalendarBackground;
+            const QImage& source = s.mode == ViewMode::List && !ListBackground.isNull() ? ListBackground : CalendarBackground;
             r.feedback = PressFeedback{source.copy(corner.x() - 4, corner.y() - 2, 54, 20), corner, {}};
         } else {
             r.feedback = PressFeedback{{}, {}, QRect(corner, QSize(50, 18))};
         }
         break;
     case MouseRelease:
-        r.action = PageAction{s.mode == 3 ? PageAction::StepListPage : PageAction::StepMonth, {}, direction};
+        r.action = PageAction{s.mode == ViewMode::List ? PageAction::StepListPage : PageAction::StepMonth, {}, direction};
         break;
     default:
         break;

@@ -16,13 +16,13 @@ TEST(CNotebookStart, CommandLineNotebookOpensWithoutTouchingSettings)
     std::string ini = JoinPath(f.program, "Kelto.ini");
     IniFile::WriteString(ini, "Data", "DataName", "other");
     CNotebook& nb = f.open();
-    EXPECT_EQ(nb.NotebookFolder, f.notebook);
-    EXPECT_EQ(nb.DataRoot, JoinPath(f.program, "data"));
+    EXPECT_EQ(nb.notebookFolder(), f.notebook);
+    EXPECT_EQ(nb.dataRoot(), JoinPath(f.program, "data"));
     EXPECT_EQ(f.host.startDialogs, 0);
-    EXPECT_EQ(nb.ViewMode, ViewCalendar);
+    EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
     EXPECT_FALSE(SkipExitConfirmation);
     EXPECT_TRUE(f.host.posted.empty());  // a start date is set: no settings dialog
-    EXPECT_EQ(nb.PageBuffer.size(), QSize(780, 496));
+    EXPECT_EQ(nb.pageBuffer().size(), QSize(780, 496));
     EXPECT_EQ(IniFile::ReadString(ini, "Data", "DataName"), "other");
     EXPECT_FALSE(IniFile::HasKey(ini, "Data", "FolderPath"));
     EXPECT_GT(f.host.presents, 0);
@@ -43,17 +43,17 @@ TEST(CNotebookStart, SecondInstanceIsRefusedOnceAndClosesSilently)
     std::string lock = lockName();
     ScriptedPrompt p1, p2;
     FakeViewHost h1, h2;
-    CNotebook first(dir.path(), p1, lock);
-    ASSERT_TRUE(first.InstanceMutex.acquire());
+    InstanceLock first(lock);  // another instance holds the lock
+    ASSERT_TRUE(first.acquire());
     CNotebook second(dir.path(), p2, lock);
     SkipExitConfirmation = true;
     second.Initialize(&h2);
     second.Initialize(&h2);  // later paints do nothing more
     EXPECT_EQ(p2.asked(), std::vector<int>{177});
     EXPECT_EQ(h2.closeRequests, 1);
-    EXPECT_EQ(second.ViewWindow, nullptr);
+    EXPECT_EQ(second.host(), nullptr);
     EXPECT_TRUE(SkipExitConfirmation);
-    first.InstanceMutex.release();
+    first.release();
 }
 
 TEST(CNotebookStart, FirstRunUsesTheDataFolderAndEndingAtTheStartDialogClosesWithoutAsking)
@@ -64,12 +64,12 @@ TEST(CNotebookStart, FirstRunUsesTheDataFolderAndEndingAtTheStartDialogClosesWit
     host.startChoice = StartChoice::EndProgram;
     CNotebook nb(dir.path(), prompt, lockName());
     nb.Initialize(&host);
-    EXPECT_EQ(nb.DataRoot, JoinPath(dir.path(), "data"));
-    EXPECT_EQ(nb.NotebookFolder, JoinPath(dir.path(), "data") + "/");
+    EXPECT_EQ(nb.dataRoot(), JoinPath(dir.path(), "data"));
+    EXPECT_EQ(nb.notebookFolder(), JoinPath(dir.path(), "data") + "/");
     EXPECT_EQ(host.startDialogs, 1);
     EXPECT_EQ(host.closeRequests, 1);
     EXPECT_TRUE(SkipExitConfirmation);
-    EXPECT_EQ(nb.ViewMode, ViewNone);
+    EXPECT_EQ(nb.viewMode(), ViewMode::None);
 }
 
 TEST(CNotebookStart, CancellingTheNewNotebookEndsTheProgram)
@@ -99,9 +99,9 @@ TEST(CNotebookStart, RemembersTheNotebookOfKeltoIni)
     FakeViewHost host;
     CNotebook nb(dir.path(), prompt, lockName());
     nb.Initialize(&host);
-    EXPECT_EQ(nb.NotebookFolder, notebook);
+    EXPECT_EQ(nb.notebookFolder(), notebook);
     EXPECT_EQ(host.title, "Kelto[トマト]");
-    EXPECT_EQ(nb.ViewMode, ViewCalendar);
+    EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
 }
 
 TEST(CNotebookSettings, ReadColor)
@@ -136,10 +136,10 @@ TEST(CNotebookSettings, HighlightPenAndViewSizeFromKeltoIni)
     IniFile::WriteKeys(ini, "View", {{"Width", "800"}, {"Height", "abc"}});
     ScriptedPrompt prompt;
     CNotebook nb(dir.path(), prompt, lockName());
-    EXPECT_EQ(nb.HighlightPen.color(), QColor(255, 128, 0));
-    EXPECT_EQ(nb.HighlightPen.width(), 3);
-    EXPECT_EQ(nb.ViewWidth, 800);
-    EXPECT_EQ(nb.ViewHeight, 496);  // an unusable size falls back to the default
+    EXPECT_EQ(nb.highlightPen().color(), QColor(255, 128, 0));
+    EXPECT_EQ(nb.highlightPen().width(), 3);
+    EXPECT_EQ(nb.viewSize().width(), 800);
+    EXPECT_EQ(nb.viewSize().height(), 496);  // an unusable size falls back to the default
 }
 
 TEST(CNotebookHelp, OpensTheDocumentOrSays144)

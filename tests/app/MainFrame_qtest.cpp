@@ -171,7 +171,7 @@ void MainFrameTest::enableAndCheckRules_data()
 {
     QTest::addColumn<int>("days");
     QTest::addColumn<int>("internet");
-    QTest::addColumn<int>("page");  // ViewNone: the start has not run, no notebook is open
+    QTest::addColumn<int>("page");  // ViewMode::None: the start has not run, no notebook is open
     QTest::addColumn<Commands>("disabled");
     QTest::addColumn<Commands>("checked");
     const Commands bars = {Command::ToolBar, Command::StatusBar};
@@ -179,36 +179,36 @@ void MainFrameTest::enableAndCheckRules_data()
     const Commands print = {Command::Print};
 
     // Before a notebook is open there are no days, whatever the folder holds.
-    QTest::newRow("no notebook, offline") << 2 << 0 << int(ViewNone)
+    QTest::newRow("no notebook, offline") << 2 << 0 << int(ViewMode::None)
         << kDayCommands + kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
-    QTest::newRow("no notebook, online") << 2 << 1 << int(ViewNone)
+    QTest::newRow("no notebook, online") << 2 << 1 << int(ViewMode::None)
         << kDayCommands + kStepCommands + kTwoDayCommands + print << bars;
 
     const Commands calendar = {Command::Calendar};
-    QTest::newRow("calendar, 0 days, offline") << 0 << 0 << int(ViewCalendar)
+    QTest::newRow("calendar, 0 days, offline") << 0 << 0 << int(ViewMode::Calendar)
         << kDayCommands + kStepCommands + kTwoDayCommands + print + bulkWeather + calendar << bars + calendar;
-    QTest::newRow("calendar, 1 day, online") << 1 << 1 << int(ViewCalendar)
+    QTest::newRow("calendar, 1 day, online") << 1 << 1 << int(ViewMode::Calendar)
         << kDayCommands + kStepCommands + kTwoDayCommands + calendar << bars + calendar;
-    QTest::newRow("calendar, 2 days, offline") << 2 << 0 << int(ViewCalendar)
+    QTest::newRow("calendar, 2 days, offline") << 2 << 0 << int(ViewMode::Calendar)
         << kDayCommands + kStepCommands + bulkWeather + calendar << bars + calendar;
-    QTest::newRow("calendar, 2 days, online") << 2 << 1 << int(ViewCalendar)
+    QTest::newRow("calendar, 2 days, online") << 2 << 1 << int(ViewMode::Calendar)
         << kDayCommands + kStepCommands + calendar << bars + calendar;
 
-    QTest::newRow("detail, 0 days, offline") << 0 << 0 << int(ViewDetail)
+    QTest::newRow("detail, 0 days, offline") << 0 << 0 << int(ViewMode::Detail)
         << kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
-    QTest::newRow("detail, 1 day, online") << 1 << 1 << int(ViewDetail)
+    QTest::newRow("detail, 1 day, online") << 1 << 1 << int(ViewMode::Detail)
         << kStepCommands + kTwoDayCommands << bars;
-    QTest::newRow("detail, 2 days, offline") << 2 << 0 << int(ViewDetail) << bulkWeather << bars;
-    QTest::newRow("detail, 2 days, online") << 2 << 1 << int(ViewDetail) << Commands{} << bars;
+    QTest::newRow("detail, 2 days, offline") << 2 << 0 << int(ViewMode::Detail) << bulkWeather << bars;
+    QTest::newRow("detail, 2 days, online") << 2 << 1 << int(ViewMode::Detail) << Commands{} << bars;
 
     const Commands graph = {Command::Graph}, list = {Command::List};
-    QTest::newRow("graph, 1 day, offline") << 1 << 0 << int(ViewGraph)
+    QTest::newRow("graph, 1 day, offline") << 1 << 0 << int(ViewMode::Graph)
         << kDayCommands + kStepCommands + kTwoDayCommands + bulkWeather + graph << bars + graph;
-    QTest::newRow("graph, 2 days, online") << 2 << 1 << int(ViewGraph)
+    QTest::newRow("graph, 2 days, online") << 2 << 1 << int(ViewMode::Graph)
         << kDayCommands + kStepCommands + graph << bars + graph;
-    QTest::newRow("list, 0 days, online") << 0 << 1 << int(ViewList)
+    QTest::newRow("list, 0 days, online") << 0 << 1 << int(ViewMode::List)
         << kDayCommands + kStepCommands + kTwoDayCommands + print + list << bars + list;
-    QTest::newRow("list, 2 days, offline") << 2 << 0 << int(ViewList)
+    QTest::newRow("list, 2 days, offline") << 2 << 0 << int(ViewMode::List)
         << kDayCommands + kStepCommands + bulkWeather + list << bars + list;
 }
 
@@ -221,22 +221,23 @@ void MainFrameTest::enableAndCheckRules()
     QFETCH(int, page);
     QFETCH(Commands, disabled);
     QFETCH(Commands, checked);
+    const auto shown = static_cast<ViewMode>(page);
     FrameFixture f({days, internet});
     CMainFrame& frame = *f.frame;
-    if (page != ViewNone) {
+    if (shown != ViewMode::None) {
         f.start();
-        QCOMPARE(f.nb().DayCount(), days);
-        if (page == ViewDetail) {
+        QCOMPARE(f.nb().dayCount(), days);
+        if (shown == ViewMode::Detail) {
             // As a click on the calendar does: the first day (a new one without records).
             f.nb().LoadDay(QDate(2024, 5, 1));
-            f.nb().SetViewMode(ViewDetail);
-        } else if (page == ViewGraph) {
+            f.nb().SetViewMode(ViewMode::Detail);
+        } else if (shown == ViewMode::Graph) {
             frame.runCommand(Command::Graph);
-        } else if (page == ViewList) {
+        } else if (shown == ViewMode::List) {
             frame.runCommand(Command::List);
         }
     }
-    QCOMPARE(f.nb().ViewMode, page);
+    QCOMPARE(f.nb().viewMode(), shown);
 
     auto contains = [](const Commands& set, Command c) { return std::find(set.begin(), set.end(), c) != set.end(); };
     for (const MenuCommand& c : MenuCommands()) {
@@ -266,7 +267,7 @@ void MainFrameTest::toolbarFollowsRulesWhileIdle()
     QVERIFY(!photo->isEnabled());
     // A page changes the mode behind the frame's back; no menu is opened, no command runs.
     f.nb().LoadDay(QDate(2024, 5, 1));
-    f.nb().SetViewMode(ViewDetail);
+    f.nb().SetViewMode(ViewMode::Detail);
     QTRY_VERIFY_WITH_TIMEOUT(photo->isEnabled(), 5000);
     QVERIFY(ToolButton(*f.frame, Command::Calendar)->isEnabled());
 }
@@ -277,31 +278,31 @@ void MainFrameTest::viewCommandsAndDisabledCommands()
     f.start();
     CNotebook& nb = f.nb();
     f.frame->runCommand(Command::Graph);
-    QCOMPARE(nb.ViewMode, int(ViewGraph));
+    QCOMPARE(nb.viewMode(), ViewMode::Graph);
     QVERIFY(f.frame->action(Command::Graph)->isChecked());
     f.frame->runCommand(Command::List);
-    QCOMPARE(nb.ViewMode, int(ViewList));
+    QCOMPARE(nb.viewMode(), ViewMode::List);
     f.frame->runCommand(Command::Calendar);
-    QCOMPARE(nb.ViewMode, int(ViewCalendar));
+    QCOMPARE(nb.viewMode(), ViewMode::Calendar);
 
     // Day stepping and the day commands are refused away from the detail page.
     f.frame->runCommand(Command::PreviousDay);
     f.frame->runCommand(Command::NextDay);
     f.frame->runCommand(Command::DeleteDay);
-    QCOMPARE(nb.ViewMode, int(ViewCalendar));
+    QCOMPARE(nb.viewMode(), ViewMode::Calendar);
     QVERIFY(f.prompt.asked().empty());
 
     // On the detail page "next" moves to the next day record.
     nb.LoadDay(QDate(2024, 5, 1));
-    nb.SetViewMode(ViewDetail);
+    nb.SetViewMode(ViewMode::Detail);
     f.frame->runCommand(Command::NextDay);
     QCOMPARE(nb.store().Day.date, QDate(2024, 5, 2));
-    QCOMPARE(nb.ViewMode, int(ViewDetail));
+    QCOMPARE(nb.viewMode(), ViewMode::Detail);
 
     // Unknown ids and commands whose work is elsewhere change nothing.
     f.frame->runCommand(12345);
     f.frame->runCommand(Command::BulkImport);
-    QCOMPARE(nb.ViewMode, int(ViewDetail));
+    QCOMPARE(nb.viewMode(), ViewMode::Detail);
     QVERIFY(f.prompt.asked().empty());
 }
 
@@ -311,12 +312,12 @@ void MainFrameTest::calendarWritesChangedDayFirst()
     f.start();
     CNotebook& nb = f.nb();
     nb.LoadDay(QDate(2024, 5, 2));
-    nb.SetViewMode(ViewDetail);
+    nb.SetViewMode(ViewMode::Detail);
     QVERIFY(nb.store().Day.measurements);
-    nb.store().Day.measurements->height = 7.5f;
-    nb.store().Day.dirty = true;
+    nb.EditCurrentDay().measurements->height = 7.5f;
+    nb.EditCurrentDay().dirty = true;
     f.frame->runCommand(Command::Calendar);
-    QCOMPARE(nb.ViewMode, int(ViewCalendar));
+    QCOMPARE(nb.viewMode(), ViewMode::Calendar);
     QVERIFY(!nb.store().Day.dirty);
     QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240502.dat", "Growth", "DataHeight", ""),
              std::string("7.5"));
@@ -328,9 +329,9 @@ void MainFrameTest::ctrlSWritesTheDay()
     f.start();
     CNotebook& nb = f.nb();
     nb.LoadDay(QDate(2024, 5, 2));
-    nb.SetViewMode(ViewDetail);
-    nb.store().Day.measurements->height = 9.5f;
-    nb.store().Day.dirty = true;
+    nb.SetViewMode(ViewMode::Detail);
+    nb.EditCurrentDay().measurements->height = 9.5f;
+    nb.EditCurrentDay().dirty = true;
     QAction* save = f.frame->findChild<QAction*>("57603");
     QVERIFY(save);
     QCOMPARE(save->shortcut(), QKeySequence(QKeySequence::Save));
@@ -340,7 +341,7 @@ void MainFrameTest::ctrlSWritesTheDay()
     QVERIFY(!nb.store().Day.dirty);
     QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240502.dat", "Growth", "DataHeight", ""),
              std::string("9.5"));
-    QCOMPARE(nb.ViewMode, int(ViewDetail));
+    QCOMPARE(nb.viewMode(), ViewMode::Detail);
 }
 
 void MainFrameTest::barsShowAndHide()
@@ -391,7 +392,7 @@ void MainFrameTest::secondInstanceRefusedSilently()
     std::string lock = UniqueLockName();
     FrameFixture first({}, lock);
     first.start();
-    QCOMPARE(first.nb().ViewMode, int(ViewCalendar));
+    QCOMPARE(first.nb().viewMode(), ViewMode::Calendar);
 
     SkipExitConfirmation = true;  // the second copy is a fresh process
     FrameFixture second({}, lock);
@@ -399,9 +400,9 @@ void MainFrameTest::secondInstanceRefusedSilently()
     QTRY_VERIFY_WITH_TIMEOUT(!second.frame->isVisible(), 3000);
     QTest::qWait(50);
     QCOMPARE(second.prompt.asked(), std::vector<int>{177});
-    QCOMPARE(second.nb().ViewMode, int(ViewNone));
-    QVERIFY(!second.nb().ViewWindow);
-    QVERIFY(first.nb().InstanceMutex.held());
+    QCOMPARE(second.nb().viewMode(), ViewMode::None);
+    QVERIFY(!second.nb().host());
+    QVERIFY(first.nb().holdsInstanceLock());
 }
 
 void MainFrameTest::leavingAtStartClosesWithoutQuestion()
@@ -420,7 +421,7 @@ void MainFrameTest::leavingAtStartClosesWithoutQuestion()
     QVERIFY(SkipExitConfirmation);
     for (int id : f.prompt.asked())
         QVERIFY(id != 178);
-    QCOMPARE(f.nb().ViewMode, int(ViewNone));
+    QCOMPARE(f.nb().viewMode(), ViewMode::None);
 }
 
 void MainFrameTest::toolbarButtonsShowTheirWords()

@@ -42,7 +42,7 @@ void NoteViewTest::mouseRouting()
     CNoteView* view = f.frame->view();
     std::vector<std::pair<int, QPoint>> seen;
     view->setPageMouseHandler([&](int action, QPoint p) { seen.emplace_back(action, p); });
-    f.nb().ViewMode = mode;
+    f.nb().SetViewMode(static_cast<ViewMode>(mode));
     bool page = mode != 0;
     QPoint at(120, 80);
 

@@ -23,10 +23,10 @@ struct DayFixture : NotebookFixture {
     {
         open();
         nb->SetCurrentDate(QDate(2013, 4, 20));
-        nb->NewDay(nb->CurrentDate());
+        nb->NewDay(nb->currentDate());
         prompt.clear();
     }
-    DayRecord& day() { return nb->store().Day; }
+    DayRecord& day() { return nb->EditCurrentDay(); }
     EntryFields entry(const char* height, const char* leaves = "")
     {
         EntryFields e;
@@ -123,7 +123,7 @@ TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{184});
     EXPECT_FLOAT_EQ(f.day().measurements->height, 12.34f);  // in memory as typed
     EXPECT_TRUE(f.day().dirty);
-    f.nb->SetViewMode(ViewCalendar);  // a flush point
+    f.nb->SetViewMode(ViewMode::Calendar);  // a flush point
     std::string dat = f.dayPath(20130420, "dat");
     EXPECT_EQ(key(dat, "Growth", "DataHeight"), "12.3");
     EXPECT_EQ(key(dat, "Growth", "DataWidth"), "3.5");
@@ -165,7 +165,7 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
 TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
 {
     DayFixture f;
-    f.nb->InternetEnabled = 1;
+    f.nb->SetInternetEnabled(true);
     DayDataFields fill = f.nb->DayDataDialogFields();
     EXPECT_EQ(fill.date, QDate(2013, 4, 20));
     EXPECT_TRUE(fill.fetchEnabled);
@@ -273,10 +273,10 @@ TEST(DayDataDialog, MovingADayMovesItsFilesAsTheyAre)
         EXPECT_EQ(key(moved, "Growth", "DataHeight"), "7.5");
         EXPECT_EQ(key(moved, "Triming", "Position"), "<absent>");
         if (answer == Answer::Yes) {
-            EXPECT_EQ(f.nb->ViewMode, ViewCalendar);
+            EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
             EXPECT_TRUE(FindFiles(f.notebook, "20130420.*").empty());
         } else {
-            EXPECT_EQ(f.nb->ViewMode, ViewDetail);
+            EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
             EXPECT_EQ(f.bytes(20130420, "jpg"), "\x89PNG not a jpeg");
             EXPECT_EQ(key(f.dayPath(20130420, "dat"), "Triming", "Position"), "1,2");
         }
@@ -350,7 +350,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     f.prompt.queue(Answer::Yes);
     EXPECT_TRUE(f.nb->DeleteCurrentDay());
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{141});
-    EXPECT_EQ(f.nb->ViewMode, ViewCalendar);
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
     EXPECT_TRUE(FindFiles(f.notebook, "20130420.*").empty());
 
     // A written day with photo and memo; the day table no longer lists it afterwards, and a
@@ -365,7 +365,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     { std::ofstream(g.dayPath(20130420, "txt")) << "memo\n"; }
     std::string copy = JoinPath(g.notebook, "20130420 - コピー.dat");
     { std::ofstream(copy) << "[Growth]\n"; }
-    ASSERT_EQ(g.nb->DayCount(), 2);
+    ASSERT_EQ(g.nb->dayCount(), 2);
     g.prompt.queue(Answer::No);
     EXPECT_FALSE(g.nb->DeleteCurrentDay());
     EXPECT_EQ(FindFiles(g.notebook, "20130420.*").size(), 3u);
@@ -373,7 +373,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     EXPECT_TRUE(g.nb->DeleteCurrentDay());
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
     EXPECT_TRUE(FileExists(copy));
-    EXPECT_EQ(g.nb->DayCount(), 1);
+    EXPECT_EQ(g.nb->dayCount(), 1);
     g.nb->FlushDay();
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
 }
@@ -381,7 +381,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
 TEST(DayDelete, ADayThatCannotBeDeletedIsSaidAndStays)
 {
     WrittenDay f;
-    f.nb->SetViewMode(ViewDetail);
+    f.nb->SetViewMode(ViewMode::Detail);
     std::string dat = f.dayPath(20130420, "dat");
     SetWriteFaultHook([&](const std::string& path) { return path == dat; });
     f.prompt.queue(Answer::Yes);
@@ -390,7 +390,7 @@ TEST(DayDelete, ADayThatCannotBeDeletedIsSaidAndStays)
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{141, 205}));
     EXPECT_NE(f.prompt.texts()[1].find(dat), std::string::npos);
     EXPECT_TRUE(FileExists(dat));
-    EXPECT_EQ(f.nb->ViewMode, ViewDetail);
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
     EXPECT_TRUE(f.day().measurements);
 }
 
@@ -436,6 +436,6 @@ TEST(DayMemo, AWrittenMemoMakesANewDayARecord)
         // The window showed it was waiting, and stopped showing it.
         EXPECT_EQ(f.host.busy, (std::vector<std::string>{LoadString(Msg::EditingMemo), ""}));
         f.nb->RescanDays();
-        EXPECT_EQ(f.nb->Days().contains(QDate(2013, 4, 20)), edits);
+        EXPECT_EQ(f.nb->days().contains(QDate(2013, 4, 20)), edits);
     }
 }

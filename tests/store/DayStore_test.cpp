@@ -102,13 +102,13 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     IniFile::WriteString(JoinPath(f.notebook, "20131345.dat"), "Growth", "DataHeight", "1");  // no such date
     IniFile::WriteString(JoinPath(f.notebook, "notes.dat"), "Growth", "DataHeight", "1");
     CNotebook& nb = f.open();
-    DayStore& s = nb.store();
-    ASSERT_EQ(nb.DayCount(), 3);
-    EXPECT_EQ(DateToInt(nb.Days().dates[0]), 20130415);
-    EXPECT_EQ(DateToInt(nb.Days().dates[1]), 20130420);
-    EXPECT_EQ(DateToInt(nb.Days().dates[2]), 20130501);
-    EXPECT_EQ(DateToInt(nb.Days().first), 20130415);
-    EXPECT_EQ(nb.ViewMode, ViewCalendar);
+    const DayStore& s = nb.store();
+    ASSERT_EQ(nb.dayCount(), 3);
+    EXPECT_EQ(DateToInt(nb.days().dates[0]), 20130415);
+    EXPECT_EQ(DateToInt(nb.days().dates[1]), 20130420);
+    EXPECT_EQ(DateToInt(nb.days().dates[2]), 20130501);
+    EXPECT_EQ(DateToInt(nb.days().first), 20130415);
+    EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
     EXPECT_EQ(f.host.title, "Kelto[観察]");
 
     EXPECT_EQ(ScanDayList(f.notebook, {"dat", 2013, 4}).count(), 2);
@@ -124,12 +124,12 @@ TEST(DayStore, MoreThan256DaysListTheNewestWithoutGaps)
     for (int i = 0; i < 300; ++i)
         f.addDay(DateToInt(d.addDays(i)));
     CNotebook& nb = f.open();
-    DayStore& s = nb.store();
-    ASSERT_EQ(nb.DayCount(), 256);
+    const DayStore& s = nb.store();
+    ASSERT_EQ(nb.dayCount(), 256);
     // The newest 256, one after another: the first listed is day 45 of the 300.
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(DateToInt(nb.Days().dates[i]), DateToInt(d.addDays(44 + i)));
-    EXPECT_EQ(DateToInt(nb.Days().first), 20120101);  // the notebook's earliest record
+        ASSERT_EQ(DateToInt(nb.days().dates[i]), DateToInt(d.addDays(44 + i)));
+    EXPECT_EQ(DateToInt(nb.days().first), 20120101);  // the notebook's earliest record
     ASSERT_EQ(f.prompt.asked(), std::vector<int>{206});
     EXPECT_NE(f.prompt.texts()[0].find("2012年2月14日"), std::string::npos) << f.prompt.texts()[0];
     // Told once; stepping back from the first listed day reports the end instead of jumping.
@@ -147,7 +147,7 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     f.addDay(20130402);
     f.prompt.queue(Answer::No);
     CNotebook& nb = f.open();
-    DayStore& s = nb.store();
+    const DayStore& s = nb.store();
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{162});
     nb.RescanDays();
     nb.StepDay(+1);
@@ -168,10 +168,10 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     nb.RescanDays();
     TerminationRequested = false;
     nb.LoadDay(QDate(2013, 4, 2));
-    s.Day.measurements->height = 4.0f;
-    s.Day.dirty = true;
+    nb.EditCurrentDay().measurements->height = 4.0f;
+    nb.EditCurrentDay().dirty = true;
     EXPECT_TRUE(nb.PrepareToClose());
-    s.Day.dirty = true;
+    nb.EditCurrentDay().dirty = true;
     nb.Shutdown();
     EXPECT_EQ(f.prompt.asked().size(), 3u);
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "4.0");
@@ -185,8 +185,9 @@ TEST(DayStore, DayNumbers)
     EXPECT_EQ(nb.store().DayNumber(QDate(2013, 4, 2)), 2);
     EXPECT_EQ(nb.store().DayNumber(QDate(2013, 3, 31)), 0);
     EXPECT_EQ(nb.store().DayNumber(QDate(2014, 4, 1)), 366);
-    nb.store().StartDate.reset();
-    EXPECT_FALSE(nb.store().DayNumber(QDate(2013, 4, 2)).has_value());
+    DayStore withoutStart = nb.store();
+    withoutStart.StartDate.reset();
+    EXPECT_FALSE(withoutStart.DayNumber(QDate(2013, 4, 2)).has_value());
 }
 
 TEST(DayStore, StepDayWalksAndReportsEnds)
@@ -195,20 +196,20 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
     f.addDay(20130402, "1.0");
     f.addDay(20130405, "2.0");
     CNotebook& nb = f.open();
-    DayStore& s = nb.store();
+    const DayStore& s = nb.store();
     nb.LoadDay(QDate(2013, 4, 2));
     nb.StepDay(-1);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{145});
     nb.StepDay(+1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
-    EXPECT_EQ(nb.ViewMode, ViewDetail);
+    EXPECT_EQ(nb.viewMode(), ViewMode::Detail);
     EXPECT_FLOAT_EQ(s.Day.measurements->height, 2.0f);
     nb.StepDay(+1);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{145, 146}));
 
     // From a new day not yet written, back goes to the latest day and forward reports 146.
     nb.SetCurrentDate(QDate(2013, 4, 20));
-    nb.NewDay(nb.CurrentDate());
+    nb.NewDay(nb.currentDate());
     nb.StepDay(+1);
     EXPECT_EQ(f.prompt.asked().back(), 146);
     nb.StepDay(-1);
@@ -220,20 +221,20 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     NotebookFixture f;
     f.addDay(20130402, "1.0");
     CNotebook& nb = f.open();
-    DayStore& s = nb.store();
+    const DayStore& s = nb.store();
     nb.LoadDay(QDate(2013, 4, 2));
-    s.Day.measurements->height = 3.25f;
-    s.Day.dirty = true;
+    nb.EditCurrentDay().measurements->height = 3.25f;
+    nb.EditCurrentDay().dirty = true;
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "1.0");
-    nb.SetViewMode(ViewCalendar);  // a change of view mode is a flush point
+    nb.SetViewMode(ViewMode::Calendar);  // a change of view mode is a flush point
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "3.2");
     EXPECT_FALSE(s.Day.dirty);
 
     // A new day left empty creates no file.
     nb.SetCurrentDate(QDate(2013, 4, 9));
-    nb.NewDay(nb.CurrentDate());
-    EXPECT_EQ(nb.ViewMode, ViewDetail);
-    nb.SetViewMode(ViewCalendar);
+    nb.NewDay(nb.currentDate());
+    EXPECT_EQ(nb.viewMode(), ViewMode::Detail);
+    nb.SetViewMode(ViewMode::Calendar);
     EXPECT_FALSE(FileExists(f.dayPath(20130409, "dat")));
 }
 
@@ -249,19 +250,19 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
     std::string before, after;
     ReadFileBytes(jpg, before);
     CNotebook& nb = f.open();
-    DayStore& s = nb.store();
+    const DayStore& s = nb.store();
     nb.LoadDay(QDate(2013, 4, 2));
-    s.Day.measurements->leaves = 4;
-    s.Day.dirty = true;
+    nb.EditCurrentDay().measurements->leaves = 4;
+    nb.EditCurrentDay().dirty = true;
     ASSERT_TRUE(nb.FlushDay());
     ReadFileBytes(jpg, after);
     EXPECT_EQ(after, before);
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataCount"), "4");
 
     // A replaced picture is written, whole, and only once.
-    s.Day.picture = big.scaled(700, 500);
-    s.Day.pictureChanged = true;
-    s.Day.dirty = true;
+    nb.EditCurrentDay().picture = big.scaled(700, 500);
+    nb.EditCurrentDay().pictureChanged = true;
+    nb.EditCurrentDay().dirty = true;
     ASSERT_TRUE(nb.FlushDay());
     EXPECT_FALSE(s.Day.pictureChanged);
     QImage back;
@@ -287,15 +288,15 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         f.addDay(20130402);
         f.addDay(20130405);
         CNotebook& nb = f.open();
-        DayStore& s = nb.store();
+        const DayStore& s = nb.store();
         nb.LoadDay(QDate(2013, 4, 2));
-        s.Day.measurements->height = 5.0f;
+        nb.EditCurrentDay().measurements->height = 5.0f;
         if (c.photo) {
-            s.Day.picture = QImage(640, 480, QImage::Format_RGB32);
-            s.Day.picture.fill(Qt::green);
-            s.Day.pictureChanged = true;
+            nb.EditCurrentDay().picture = QImage(640, 480, QImage::Format_RGB32);
+            nb.EditCurrentDay().picture.fill(Qt::green);
+            nb.EditCurrentDay().pictureChanged = true;
         }
-        s.Day.dirty = true;
+        nb.EditCurrentDay().dirty = true;
         std::string failing = f.dayPath(20130402, c.photo ? "jpg" : "dat");
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
         for (Answer a : c.answers)
@@ -326,8 +327,8 @@ TEST(DayStore, QuittingWithAnUnwritableDayAsksFirst)
         f.addDay(20130402);
         CNotebook& nb = f.open();
         nb.LoadDay(QDate(2013, 4, 2));
-        nb.store().Day.measurements->height = 5.0f;
-        nb.store().Day.dirty = true;
+        nb.EditCurrentDay().measurements->height = 5.0f;
+        nb.EditCurrentDay().dirty = true;
         std::string dat = f.dayPath(20130402, "dat");
         SetWriteFaultHook([&](const std::string& p) { return p == dat; });
         f.prompt.queue(a);
@@ -346,10 +347,10 @@ TEST(DayStore, ShutdownWritesTheDirtyDay)
     NotebookFixture f;
     CNotebook& nb = f.open();
     nb.SetCurrentDate(QDate(2013, 4, 3));
-    nb.NewDay(nb.CurrentDate());
-    nb.store().Day.weather = DayWeather{};
-    nb.store().Day.weather->Weather = "くもり";
-    nb.store().Day.dirty = true;
+    nb.NewDay(nb.currentDate());
+    nb.EditCurrentDay().weather = DayWeather{};
+    nb.EditCurrentDay().weather->Weather = "くもり";
+    nb.EditCurrentDay().dirty = true;
     nb.Shutdown();
     EXPECT_EQ(key(f.dayPath(20130403, "dat"), "Weather", "Weather"), "くもり");
 }

@@ -67,7 +67,7 @@ TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
 
     std::string name = "ひまわり";
     EXPECT_EQ(nb.SelectNotebook(&name), 1);
-    EXPECT_EQ(nb.NotebookFolder, other);
+    EXPECT_EQ(nb.notebookFolder(), other);
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
     EXPECT_EQ(settings(f, "FolderPath"), "data");  // relative: the data lies in the program folder
 }
@@ -96,8 +96,8 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
     NotebookFixture f;
     CNotebook& nb = f.open();
     ASSERT_EQ(nb.ApplySettings(kSettingsNew, fieldsNamed("トマト2組")), 1);
-    std::string folder = JoinPath(nb.DataRoot, "トマト2組");
-    EXPECT_EQ(nb.NotebookFolder, folder);
+    std::string folder = JoinPath(nb.dataRoot(), "トマト2組");
+    EXPECT_EQ(nb.notebookFolder(), folder);
     NotebookInfo info = ReadNotebookInfo(folder);
     EXPECT_EQ(info.StartDate, "2013/05/10");
     EXPECT_EQ(info.KindName, "ミニトマト");
@@ -133,8 +133,8 @@ TEST(NotebookSettings, RefusedNamesChangeNothing)
         f.prompt.clear();
         EXPECT_EQ(nb.ApplySettings(c.mode, fieldsNamed(c.name)), 0) << c.name;
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{c.message}) << c.name;
-        EXPECT_EQ(nb.NotebookFolder, f.notebook) << c.name;
-        EXPECT_EQ(ListSubfolders(nb.DataRoot).size(), 2u) << c.name;
+        EXPECT_EQ(nb.notebookFolder(), f.notebook) << c.name;
+        EXPECT_EQ(ListSubfolders(nb.dataRoot()).size(), 2u) << c.name;
         EXPECT_FALSE(FolderExists(JoinPath(f.program, "escape"))) << c.name;
         EXPECT_EQ(ReadNotebookKey(f.notebook, "KindName"), "トマト") << c.name;
         EXPECT_EQ(settings(f, "DataName"), "<absent>") << c.name;
@@ -169,7 +169,7 @@ TEST(NotebookSettings, TextShiftJisCannotHoldIsRefusedBeforeAnythingIsWritten)
         EXPECT_EQ(nb.ApplySettings(kSettingsNew, fields), 0);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{0});
         EXPECT_EQ(f.prompt.texts().at(0), kNotCp932Message);
-        EXPECT_EQ(ListSubfolders(nb.DataRoot).size(), 1u);
+        EXPECT_EQ(ListSubfolders(nb.dataRoot()).size(), 1u);
     }
 }
 
@@ -196,7 +196,7 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     lower.DataName = "tomato";
     ASSERT_EQ(g.nb->ApplySettings(kSettingsEdit, lower), 1);
     EXPECT_TRUE(FolderExists(upper));
-    EXPECT_FALSE(FolderExists(JoinPath(g.nb->DataRoot, "tomato")));
+    EXPECT_FALSE(FolderExists(JoinPath(g.nb->dataRoot(), "tomato")));
 
     // A real rename through the command: the folder, Kelto.ini and the window title follow.
     f.host.settingsDialog = [&](const NotebookSettingsFields& fields, int mode,
@@ -207,24 +207,26 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
         return apply(r) == 0;
     };
     ASSERT_EQ(nb.EditNotebookSettings(kSettingsEdit), 1);
-    std::string renamed = JoinPath(nb.DataRoot, "観察2013");
-    EXPECT_EQ(nb.NotebookFolder, renamed);
+    std::string renamed = JoinPath(nb.dataRoot(), "観察2013");
+    EXPECT_EQ(nb.notebookFolder(), renamed);
     EXPECT_FALSE(FolderExists(f.notebook));
     EXPECT_TRUE(FileExists(JoinPath(renamed, "20130405.dat")));
     EXPECT_EQ(settings(f, "DataName"), "観察2013");
     EXPECT_EQ(f.host.title, "Kelto[観察2013]");
-    EXPECT_EQ(nb.ViewMode, ViewCalendar);
+    EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
 }
 
 TEST(NotebookSettings, NewNotebookNeedsAnExistingDataRoot)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    nb.DataRoot = JoinPath(f.program, "missing");
+    NotebookPlace missing = nb.place();
+    missing.dataRoot = JoinPath(f.program, "missing");
+    nb.SetPlace(missing);
     f.prompt.clear();
     EXPECT_EQ(nb.ApplySettings(kSettingsNew, fieldsNamed("x")), 0);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{159});
-    EXPECT_FALSE(FolderExists(nb.DataRoot));
+    EXPECT_FALSE(FolderExists(nb.dataRoot()));
 }
 
 TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
@@ -250,11 +252,11 @@ TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
         AnsweringBrowser browser;
         if (*c.chosen)
             browser.answer = f.temp.mkdir(c.chosen);
-        std::string before = nb.DataRoot;
+        std::string before = nb.dataRoot();
         EXPECT_EQ(nb.ChangeDataRoot(browser), c.changes) << c.chosen;
         EXPECT_EQ(browser.seenInitial, before);
         EXPECT_EQ(browser.seenTitle, "データフォルダーの選択");
-        EXPECT_EQ(nb.DataRoot, c.changes ? browser.answer : before) << c.chosen;
+        EXPECT_EQ(nb.dataRoot(), c.changes ? browser.answer : before) << c.chosen;
         EXPECT_EQ(f.prompt.asked(), c.asked) << c.chosen;
         EXPECT_EQ(settings(f, "FolderPath"), "<absent>");  // written only once a notebook is chosen
     }
@@ -283,16 +285,16 @@ TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
             EXPECT_EQ(result, 0) << c.typed;
             EXPECT_EQ(f.prompt.asked(), std::vector<int>{0}) << c.typed;
             EXPECT_EQ(f.prompt.texts().at(0), LoadString(Msg::DataNameLeadingPeriod)) << c.typed;
-            EXPECT_EQ(ListSubfolders(nb.DataRoot), std::vector<std::string>{"観察"}) << c.typed;
+            EXPECT_EQ(ListSubfolders(nb.dataRoot()), std::vector<std::string>{"観察"}) << c.typed;
             continue;
         }
         ASSERT_EQ(result, 1) << c.typed;
         EXPECT_TRUE(f.prompt.asked().empty()) << c.typed;
-        EXPECT_EQ(nb.NotebookFolder, JoinPath(nb.DataRoot, c.folder)) << c.typed;
-        EXPECT_TRUE(IsNotebookFolder(nb.NotebookFolder)) << c.typed;
+        EXPECT_EQ(nb.notebookFolder(), JoinPath(nb.dataRoot(), c.folder)) << c.typed;
+        EXPECT_TRUE(IsNotebookFolder(nb.notebookFolder())) << c.typed;
         // What Kelto.ini remembers is exactly the folder's name.
         EXPECT_EQ(settings(f, "DataName"), c.folder) << c.typed;
-        EXPECT_EQ(FindNotebookFolderName(nb.DataRoot, settings(f, "DataName")), c.folder) << c.typed;
+        EXPECT_EQ(FindNotebookFolderName(nb.dataRoot(), settings(f, "DataName")), c.folder) << c.typed;
     }
 }
 
@@ -311,7 +313,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     NotebookFixture f;
     CNotebook& nb = f.open();
     std::string raw = ToCp932("ひまわり");
-    std::string folder = JoinPath(nb.DataRoot, raw);
+    std::string folder = JoinPath(nb.dataRoot(), raw);
     ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
     RawFolderGuard guard{folder};
     WriteNotebookKey(folder, "StartDate", "2013/05/01");
@@ -324,7 +326,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     f.prompt.clear();
     ASSERT_EQ(nb.SelectNotebook(&list.rows[0].folderName), 1);
     EXPECT_TRUE(f.prompt.asked().empty());
-    EXPECT_EQ(nb.NotebookFolder, folder);
+    EXPECT_EQ(nb.notebookFolder(), folder);
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
     EXPECT_EQ(nb.SettingsDialogFields(kSettingsEdit).DataName, "ひまわり");
 
@@ -333,7 +335,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     FakeViewHost host;
     host.startChoice = StartChoice::Open;
     next.Initialize(&host);
-    EXPECT_EQ(next.NotebookFolder, folder);
+    EXPECT_EQ(next.notebookFolder(), folder);
     EXPECT_EQ(host.title, "Kelto[ひまわり]");
     EXPECT_EQ(next.store().StartDate, QDate(2013, 5, 1));
 
@@ -341,7 +343,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     NotebookSettingsFields same = nb.SettingsDialogFields(kSettingsEdit);
     ASSERT_EQ(nb.ApplySettings(kSettingsEdit, same), 1);
     EXPECT_TRUE(FolderExists(folder));
-    EXPECT_EQ(nb.NotebookFolder, folder);
+    EXPECT_EQ(nb.notebookFolder(), folder);
 }
 
 TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
@@ -356,7 +358,7 @@ TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
     CNotebook nb(f.program, f.prompt, "KeltoTest-odd-name");
     nb.SetCommandLineNotebook(odd);
     nb.Initialize(&f.host);
-    EXPECT_EQ(nb.NotebookFolder, odd);
+    EXPECT_EQ(nb.notebookFolder(), odd);
     ASSERT_EQ(f.prompt.texts().size(), 1u);
     EXPECT_EQ(f.prompt.texts().at(0), expected);
 
@@ -364,7 +366,7 @@ TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
     f.prompt.clear();
     std::string name = "トマト🍅";
     EXPECT_EQ(nb.SelectNotebook(&name), 1);
-    EXPECT_EQ(nb.NotebookFolder, odd);
+    EXPECT_EQ(nb.notebookFolder(), odd);
     ASSERT_EQ(f.prompt.texts().size(), 1u);
     EXPECT_EQ(f.prompt.texts().at(0), expected);
 }
@@ -386,7 +388,7 @@ TEST(NotebookSelection, AChoiceKeltoIniCannotKeepIsReported)
         std::string name = "ひまわり";
         EXPECT_TRUE(nb.SelectNotebook(&name)) << lost;
         SetWriteFaultHook(nullptr);
-        EXPECT_EQ(nb.NotebookFolder, other) << lost;
+        EXPECT_EQ(nb.notebookFolder(), other) << lost;
         ASSERT_EQ(f.prompt.texts().size(), 1u) << lost;
         EXPECT_NE(f.prompt.texts()[0].find("ひまわり"), std::string::npos) << lost;
     }

@@ -62,7 +62,7 @@ TEST(CalendarPage, FutureDaysGetFramesToTheMonthEnd)
         PageFixture f("");
         f.openOn(c.today);
         f.showMonth(c.today.year(), c.today.month());
-        const QImage& page = f.nb->PageBuffer;
+        const QImage& page = f.nb->pageBuffer();
         EXPECT_TRUE(framed(page, c.lastCell)) << c.today.toString().toStdString();
         EXPECT_FALSE(framed(page, c.lastCell + 1)) << c.today.toString().toStdString();
         // Today's cell is a day cell, the next one an empty frame without a number.
@@ -78,7 +78,7 @@ TEST(CalendarPage, DayNumbersAndWeekdayColours)
     f.addDay(20140312);
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
-    const QImage& page = f.nb->PageBuffer;
+    const QImage& page = f.nb->pageBuffer();
     // Number boxes: x + 80 - 8 (one digit) or - 16 (two digits), y + 60 - 18.
     auto numberBox = [](int k, int digits) {
         QPoint c = cellCorner(k);
@@ -110,18 +110,18 @@ TEST(CalendarPage, ThumbnailsShowTheCurrentPhoto)
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
     QPoint c = cellCorner(17) + QPoint(20, 20);
-    EXPECT_TRUE(isRed(f.nb->PageBuffer.pixelColor(c)));
+    EXPECT_TRUE(isRed(f.nb->pageBuffer().pixelColor(c)));
     // The photo replaced by another: the next draw shows the new one.
     QImage blue(640, 480, QImage::Format_RGB32);
     blue.fill(Qt::blue);
     ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), blue, 640, 480, 90, nullptr));
     f.showMonth(2014, 3);
-    EXPECT_TRUE(isBlue(f.nb->PageBuffer.pixelColor(c)));
+    EXPECT_TRUE(isBlue(f.nb->pageBuffer().pixelColor(c)));
     // An undecodable photo leaves the frame empty.
     WriteFileAtomic(f.dayPath(20140312, "jpg"), "not a picture, longer than before");
     f.showMonth(2014, 3);
-    EXPECT_FALSE(isBlue(f.nb->PageBuffer.pixelColor(c)));
-    EXPECT_TRUE(framed(f.nb->PageBuffer, 17));
+    EXPECT_FALSE(isBlue(f.nb->pageBuffer().pixelColor(c)));
+    EXPECT_TRUE(framed(f.nb->pageBuffer(), 17));
 }
 
 TEST(CalendarPage, ClickProtocol)
@@ -136,7 +136,7 @@ TEST(CalendarPage, ClickProtocol)
     // it is opened or created follows its own record, not the cell under the release.
     f.nb->HandleMouse(1, cellCentre(15));  // the 10th, recorded
     f.nb->HandleMouse(3, cellCentre(16));  // the 11th, recorded
-    EXPECT_EQ(f.nb->ViewMode, 1);
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
     f.showMonth(2014, 3);
     f.nb->HandleMouse(1, cellCentre(16));  // the 11th
@@ -148,20 +148,20 @@ TEST(CalendarPage, ClickProtocol)
     f.nb->HandleMouse(1, cellCentre(20));  // the 15th, no record
     f.nb->HandleMouse(3, cellCentre(15));  // released on a recorded day
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{151});
-    EXPECT_EQ(f.nb->ViewMode, 4);
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
     // Released on no day (before day 1): nothing happens.
     f.prompt.clear();
     f.nb->HandleMouse(1, cellCentre(15));
     f.nb->HandleMouse(3, cellCentre(0));
-    EXPECT_EQ(f.nb->ViewMode, 4);
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
     EXPECT_TRUE(f.prompt.asked().empty());
 
     // A cell before day 1 does nothing and is not taken for a header link.
     f.nb->HandleMouse(2, cellCentre(0));
     EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
     f.click(cellCentre(0));
-    EXPECT_EQ(f.nb->CalendarMonth().month(), 3);
-    EXPECT_EQ(f.nb->ViewMode, 4);
+    EXPECT_EQ(f.nb->calendarMonth().month(), 3);
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
 
     // Moving over a day shows the hand; pressing outlines its frame on the window.
     f.nb->HandleMouse(2, cellCentre(15));
@@ -170,7 +170,7 @@ TEST(CalendarPage, ClickProtocol)
     auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
     EXPECT_GT(countPixels(f.host.screen, QRect(cellCorner(15), QSize(80, 60)), green), 100);
     f.nb->HandleMouse(3, cellCentre(15));
-    EXPECT_EQ(f.nb->ViewMode, 1);
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
 }
 
@@ -184,7 +184,7 @@ TEST(CalendarPage, DayWithoutRecordAsksFirst)
         f.prompt.queue(yes ? Answer::Yes : Answer::No);
         f.click(cellCentre(20));  // the 15th
         ASSERT_EQ(f.prompt.asked(), std::vector<int>{151});
-        EXPECT_EQ(f.nb->ViewMode, yes ? 1 : 4);
+        EXPECT_EQ(f.nb->viewMode(), yes ? ViewMode::Detail : ViewMode::Calendar);
         if (yes)
             EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 15));
         EXPECT_FALSE(FileExists(f.dayPath(20140315, "dat")));  // nothing is written until data is entered
@@ -229,9 +229,9 @@ TEST(CalendarPage, DayNumbersReadableOnDarkPhotos)
     QPoint c = cellCorner(17);
     QRect number(c.x() + 80 - 16, c.y() + 42, 16, 16);
     auto light = [](QColor q) { return q.lightness() > 180; };
-    EXPECT_GT(countPixels(f.nb->PageBuffer, number, isBlue), 5);
-    EXPECT_GT(countPixels(f.nb->PageBuffer, number, light), 60);
-    EXPECT_TRUE(isDark(f.nb->PageBuffer.pixelColor(c + QPoint(20, 20))));  // the photo itself stays
+    EXPECT_GT(countPixels(f.nb->pageBuffer(), number, isBlue), 5);
+    EXPECT_GT(countPixels(f.nb->pageBuffer(), number, light), 60);
+    EXPECT_TRUE(isDark(f.nb->pageBuffer().pixelColor(c + QPoint(20, 20))));  // the photo itself stays
 }
 
 TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
@@ -241,11 +241,11 @@ TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
     f.openOn(QDate(2014, 3, 15));  // cell 20
     f.showMonth(2014, 3);
     auto frame = [](int k) { return QRect(cellCorner(k) - QPoint(2, 2), QSize(84, 64)); };
-    EXPECT_GT(countPixels(f.nb->PageBuffer, frame(20), orange), 200);
-    EXPECT_EQ(countPixels(f.nb->PageBuffer, frame(19), orange), 0);
+    EXPECT_GT(countPixels(f.nb->pageBuffer(), frame(20), orange), 200);
+    EXPECT_EQ(countPixels(f.nb->pageBuffer(), frame(19), orange), 0);
     // Another month shows no mark.
     f.showMonth(2014, 2);
-    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(0, 0, 780, 496), orange), 0);
+    EXPECT_EQ(countPixels(f.nb->pageBuffer(), QRect(0, 0, 780, 496), orange), 0);
     // Drawn for the printer or the preview, no mark either.
     f.showMonth(2014, 3);
     for (int printing : {PrintingPrinter, PrintingPreview}) {
@@ -255,7 +255,8 @@ TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
         PreparePagePainter(p);
         PageSnapshot s = f.nb->PageSnapshotNow();
         s.printing = static_cast<PrintingTarget>(printing);
-        f.nb->pages().DrawCalendarPage(p, 0, 0, s);
+        s.mode = ViewMode::Calendar;
+        f.nb->DrawPageTo(p, QPoint(0, 0), s);
         p.end();
         EXPECT_EQ(countPixels(sheet, QRect(0, 0, 780, 496), orange), 0) << printing;
         EXPECT_TRUE(framed(sheet, 20)) << printing;

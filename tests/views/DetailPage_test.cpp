@@ -132,10 +132,10 @@ TEST(DetailPage, MemoIsDrawnInTheBoxInEitherEncoding)
         WriteFileAtomic(f.dayPath(20130510, "txt"), utf8 ? text : ToCp932(text));
         f.openOn(QDate(2013, 6, 1));
         f.nb->LoadDay(QDate(2013, 5, 10));
-        f.nb->SetViewMode(1);
+        f.nb->SetViewMode(ViewMode::Detail);
         // Memo box at (20, 300), text from (24, 304); the second row stays empty.
-        EXPECT_GT(countPixels(f.nb->PageBuffer, QRect(24, 304, 200, 16), isDark), 30) << utf8;
-        EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(24, 324, 200, 16), isDark), 0) << utf8;
+        EXPECT_GT(countPixels(f.nb->pageBuffer(), QRect(24, 304, 200, 16), isDark), 30) << utf8;
+        EXPECT_EQ(countPixels(f.nb->pageBuffer(), QRect(24, 324, 200, 16), isDark), 0) << utf8;
     }
 }
 
@@ -146,8 +146,8 @@ TEST(DetailPage, TableEndsAtAnEmptyCaption)
     IniFile::WriteString(f.dayPath(20130510, "dat"), "Growth", "DataCount", "7");
     f.openOn(QDate(2013, 6, 1));
     f.nb->LoadDay(QDate(2013, 5, 10));
-    f.nb->SetViewMode(1);
-    const QImage& page = f.nb->PageBuffer;
+    f.nb->SetViewMode(ViewMode::Detail);
+    const QImage& page = f.nb->pageBuffer();
     // Table at (400, 40), rows of 20: two rows drawn, lines at 40, 60, 80 and none at 100.
     for (int y : {40, 60, 80})
         EXPECT_TRUE(isDark(page.pixelColor(450, y))) << y;
@@ -179,7 +179,7 @@ TEST(DetailPage, DoubleClickAreas)
     for (const Case& c : cases) {
         PageFixture f("2013/04/01", c.layoutChanges);
         f.openOn(QDate(2013, 6, 1));
-        f.nb->SetViewMode(1);
+        f.nb->SetViewMode(ViewMode::Detail);
         f.host.posted.clear();
         f.nb->HandleMouse(4, c.at);
         std::vector<int> expected;
@@ -198,7 +198,7 @@ TEST(DetailPage, ArrowsStepBetweenDays)
     f.openOn(QDate(2013, 6, 1));
     ASSERT_FALSE(f.nb->pages().DetailBackground.isNull());
     f.nb->LoadDay(QDate(2013, 5, 7));
-    f.nb->SetViewMode(1);
+    f.nb->SetViewMode(ViewMode::Detail);
     auto& pages = f.nb->pages();
 
     f.nb->HandleMouse(2, QPoint(30, 40));
@@ -226,7 +226,7 @@ TEST(DetailPage, ArrowsNeedTheBackground)
         f.addDay(d);
     f.openOn(QDate(2013, 6, 1));
     f.nb->LoadDay(QDate(2013, 5, 7));
-    f.nb->SetViewMode(1);
+    f.nb->SetViewMode(ViewMode::Detail);
     f.click(QPoint(30, 40));
     EXPECT_EQ(f.nb->store().Day.date, QDate(2013, 5, 7));
 }
@@ -242,8 +242,9 @@ TEST(DetailPage, EmptyPhotoAreaAndPrinting)
         QPainter p(&sheet);
         PreparePagePainter(p);
         PageSnapshot s = f.nb->PageSnapshotNow();
+        s.mode = ViewMode::Detail;
         s.printing = PrintingPrinter;
-        f.nb->pages().DrawDetailPage(p, 100, 50, s);
+        f.nb->DrawPageTo(p, QPoint(100, 50), s);
     }
     // The printer gets no fill; the photo outline moves with the origin.
     EXPECT_EQ(sheet.pixelColor(700, 450), QColor(Qt::yellow));
@@ -269,11 +270,10 @@ TEST(DetailPage, HugePhotoAreaIsDrawnAsFarAsThePageReaches)
         f.nb->LoadDay(QDate(2013, 5, 10));
         QImage photo(320, 240, QImage::Format_RGB32);
         photo.fill(Qt::red);
-        f.nb->store().Day.picture = photo;
-        f.nb->TrimingWidth = c.width;
-        f.nb->TrimingHeight = c.height;
-        f.nb->SetViewMode(1);  // the photo area is at (20, 40)
-        const QImage& page = f.nb->PageBuffer;
+        f.nb->EditCurrentDay().picture = photo;
+        f.nb->SetPictureArea(QSize(c.width, c.height));
+        f.nb->SetViewMode(ViewMode::Detail);  // the photo area is at (20, 40)
+        const QImage& page = f.nb->pageBuffer();
         if (c.width > 0)
             EXPECT_TRUE(isRed(page.pixelColor(c.red))) << c.width << " x " << c.height;
         EXPECT_FALSE(isRed(page.pixelColor(c.notRed))) << c.width << " x " << c.height;
@@ -285,8 +285,8 @@ TEST(DetailPage, HugeLinePitchDrawsNothingAboveTheTable)
     PageFixture f("2013/04/01", {"Data1/LinePitch=2147483647"});
     f.openOn(QDate(2013, 6, 1));
     f.nb->LoadDay(QDate(2013, 5, 10));
-    f.nb->SetViewMode(1);
+    f.nb->SetViewMode(ViewMode::Detail);
     // Table at (400, 40): its first row's caption is drawn, and no row line lands above it.
-    EXPECT_GT(countPixels(f.nb->PageBuffer, QRect(404, 44, 60, 16), isDark), 5);
-    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(400, 0, 300, 39), isDark), 0);
+    EXPECT_GT(countPixels(f.nb->pageBuffer(), QRect(404, 44, 60, 16), isDark), 5);
+    EXPECT_EQ(countPixels(f.nb->pageBuffer(), QRect(400, 0, 300, 39), isDark), 0);
 }

@@ -47,7 +47,7 @@ TEST(PageHeader, TitleDrawnOnlyWithItsText)
         PageFixture f("2013/04/01", {std::string("Calender/Title=") + c.title});
         f.openOn(QDate(2013, 5, 20));
         f.showMonth(2013, 5);
-        int dark = countPixels(f.nb->PageBuffer, QRect(300, 10, 120, 20), isDark);
+        int dark = countPixels(f.nb->pageBuffer(), QRect(300, 10, 120, 20), isDark);
         EXPECT_EQ(dark > 0, c.drawn) << c.title;
     }
 }
@@ -83,7 +83,7 @@ TEST(PageHeader, LinkStatesFollowTheData)
         if (c.prev)
             EXPECT_EQ(links[0], QPoint(20, 10));
         // Without a background, an enabled link is blue text and a disabled one grey.
-        const QImage& page = f.nb->PageBuffer;
+        const QImage& page = f.nb->pageBuffer();
         EXPECT_EQ(countPixels(page, QRect(20, 10, 50, 18), isBlue) > 0, c.prev);
         EXPECT_EQ(countPixels(page, QRect(20, 10, 50, 18), isGrey) > 0, !c.prev);
     }
@@ -95,19 +95,19 @@ TEST(PageHeader, MonthLinksStepAcrossYears)
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 1);
     f.click(QPoint(20 + 50, 10 + 18));  // the bottom-right corner still hits
-    EXPECT_EQ(f.nb->CalendarMonth().year(), 2012);
-    EXPECT_EQ(f.nb->CalendarMonth().month(), 12);
+    EXPECT_EQ(f.nb->calendarMonth().year(), 2012);
+    EXPECT_EQ(f.nb->calendarMonth().month(), 12);
     f.click(QPoint(600, 10));
-    EXPECT_EQ(f.nb->CalendarMonth().year(), 2013);
-    EXPECT_EQ(f.nb->CalendarMonth().month(), 1);
+    EXPECT_EQ(f.nb->calendarMonth().year(), 2013);
+    EXPECT_EQ(f.nb->calendarMonth().month(), 1);
     f.showMonth(2012, 12);
     f.click(QPoint(650, 28));
-    EXPECT_EQ(f.nb->CalendarMonth().year(), 2013);
-    EXPECT_EQ(f.nb->CalendarMonth().month(), 1);
+    EXPECT_EQ(f.nb->calendarMonth().year(), 2013);
+    EXPECT_EQ(f.nb->calendarMonth().month(), 1);
     // One pixel beyond either edge misses.
     f.click(QPoint(71, 15));
     f.click(QPoint(30, 29));
-    EXPECT_EQ(f.nb->CalendarMonth().month(), 1);
+    EXPECT_EQ(f.nb->calendarMonth().month(), 1);
 }
 
 TEST(PageHeader, PressFeedbackAndCursor)
@@ -121,8 +121,8 @@ TEST(PageHeader, PressFeedbackAndCursor)
     // The highlight pen (green) outlines the link on the window, not in the page buffer.
     auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
     EXPECT_GT(countPixels(f.host.screen, QRect(19, 9, 53, 21), green), 50);
-    EXPECT_EQ(countPixels(f.nb->PageBuffer, QRect(19, 9, 53, 21), green), 0);
-    EXPECT_EQ(f.nb->CalendarMonth().month(), 3);  // a press alone does not step
+    EXPECT_EQ(countPixels(f.nb->pageBuffer(), QRect(19, 9, 53, 21), green), 0);
+    EXPECT_EQ(f.nb->calendarMonth().month(), 3);  // a press alone does not step
 }
 
 TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
@@ -132,7 +132,7 @@ TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
     f.openOn(QDate(2013, 5, 20));
     ASSERT_FALSE(f.nb->pages().CalendarBackground.isNull());
     f.showMonth(2013, 5);
-    const QImage& page = f.nb->PageBuffer;
+    const QImage& page = f.nb->pageBuffer();
     // The next link (this month) is covered; the previous link's button stays as the picture shows it.
     EXPECT_EQ(countPixels(page, QRect(690, 16, 50, 18), isDark), 0);
     EXPECT_GT(countPixels(page, QRect(40, 16, 50, 18), [](QColor c) { return c.green() < 140; }), 10);

@@ -21,23 +21,23 @@ TEST(PageSnapshot, PagesDrawnWithoutTheControllerMatchTheScreen)
     WriteFileAtomic(f.dayPath(20130507, "txt"), "はっぱが ふえた\n");
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 5);
-    const QImage screenCalendar = f.nb->PageBuffer.copy();
+    const QImage screenCalendar = f.nb->pageBuffer().copy();
     f.nb->LoadDay(QDate(2013, 5, 7));
-    f.nb->SetViewMode(1);
-    const QImage screenDetail = f.nb->PageBuffer.copy();
+    f.nb->SetViewMode(ViewMode::Detail);
+    const QImage screenDetail = f.nb->pageBuffer().copy();
 
     PageViews pages = f.loadedPages();
-    PageSnapshot calendar = f.snapshot(4, 2013, 5, QDate(2013, 5, 20));
+    PageSnapshot calendar = f.snapshot(ViewMode::Calendar, 2013, 5, QDate(2013, 5, 20));
     calendar.startDate = QDate(2013, 4, 1);
     calendar.firstDayDate = 20130503;
     EXPECT_EQ(PageFixture::draw(pages, calendar), screenCalendar);
 
-    PageSnapshot detail = f.snapshot(1, 2013, 5, QDate(2013, 5, 20));
+    PageSnapshot detail = f.snapshot(ViewMode::Detail, 2013, 5, QDate(2013, 5, 20));
     detail.day = f.nb->store().Day;
     detail.dayNumber = 37;
     EXPECT_EQ(PageFixture::draw(pages, detail), screenDetail);
     // The snapshot is a copy: the live day changing afterwards does not reach it.
-    f.nb->store().Day.picture = QImage();
+    f.nb->EditCurrentDay().picture = QImage();
     EXPECT_EQ(PageFixture::draw(pages, detail), screenDetail);
 
     // At an origin the calendar moves whole.
@@ -50,15 +50,15 @@ TEST(PageSnapshot, PrintingAnotherMonthLeavesTheScreensCells)
     PageFixture f("");
     f.addDay(20140310);
     PageViews pages = f.loadedPages();
-    PageFixture::draw(pages, f.snapshot(4, 2014, 3, QDate(2014, 4, 30)));
+    PageFixture::draw(pages, f.snapshot(ViewMode::Calendar, 2014, 3, QDate(2014, 4, 30)));
     const MonthCellValues screen = pages.MonthCells;
     EXPECT_EQ(screen[15], 10);
-    PageSnapshot sheet = f.snapshot(4, 2014, 2, QDate(2014, 4, 30));
+    PageSnapshot sheet = f.snapshot(ViewMode::Calendar, 2014, 2, QDate(2014, 4, 30));
     sheet.printing = PrintingPrinter;
     PageFixture::draw(pages, sheet);
     EXPECT_EQ(pages.MonthCells, screen);
     // A click on the screen still means the day the screen shows.
-    const PageSnapshot shown = f.snapshot(4, 2014, 3, QDate(2014, 4, 30));
+    const PageSnapshot shown = f.snapshot(ViewMode::Calendar, 2014, 3, QDate(2014, 4, 30));
     pages.HandleMouse(MousePress, cellCentre(15), shown);
     auto r = pages.HandleMouse(MouseRelease, cellCentre(15), shown);
     ASSERT_TRUE(r.action);
@@ -70,7 +70,7 @@ TEST(PageSnapshot, MouseAnswersWithRequests)
     PageFixture f("");
     f.addDay(20140310);
     PageViews pages = f.loadedPages();
-    const PageSnapshot s = f.snapshot(4, 2014, 3, QDate(2014, 4, 30));
+    const PageSnapshot s = f.snapshot(ViewMode::Calendar, 2014, 3, QDate(2014, 4, 30));
     PageFixture::draw(pages, s);
 
     // A press outlines the day and asks nothing yet; the release asks for the pressed day.
@@ -94,14 +94,14 @@ TEST(PageSnapshot, MouseAnswersWithRequests)
     EXPECT_EQ(*prev.action, (PageAction{PageAction::StepMonth, {}, -1}));
     // On the list page the same link turns the list's page.
     PageSnapshot list = s;
-    list.mode = 3;
+    list.mode = ViewMode::List;
     PageFixture::draw(pages, list);
     PageMouseResult next = pages.HandleMouse(MouseRelease, QPoint(610, 15), list);
     ASSERT_TRUE(next.action);
     EXPECT_EQ(*next.action, (PageAction{PageAction::StepListPage, {}, 1}));
     // A double-click on the detail page's photo asks for the photo import.
     PageSnapshot detail = s;
-    detail.mode = 1;
+    detail.mode = ViewMode::Detail;
     PageMouseResult photo = pages.HandleMouse(MouseDoubleClick, QPoint(30, 50), detail);
     ASSERT_TRUE(photo.action);
     EXPECT_EQ(*photo.action, (PageAction{PageAction::RunCommand, {}, 0, Command::ImportPhoto}));
@@ -116,6 +116,6 @@ TEST(PageSnapshot, AbandonedPressKeepsTheCurrentDay)
     f.nb->SetCurrentDate(QDate(2014, 3, 20));
     f.nb->HandleMouse(MousePress, cellCentre(15));   // the 10th
     f.nb->HandleMouse(MouseRelease, cellCentre(0));  // not on a day
-    EXPECT_EQ(f.nb->CurrentDate(), QDate(2014, 3, 20));
-    EXPECT_EQ(f.nb->ViewMode, 4);
+    EXPECT_EQ(f.nb->currentDate(), QDate(2014, 3, 20));
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
 }

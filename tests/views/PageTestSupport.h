@@ -45,10 +45,10 @@ public:
     void showMonth(int year, int month)
     {
         nb->SetCalendarMonth(year, month);
-        nb->SetViewMode(4);
+        nb->SetViewMode(ViewMode::Calendar);
     }
     // What a page of `mode` showing `year`/`month` is drawn from, made without a controller.
-    PageSnapshot snapshot(int mode, int year, int month, const QDate& today) const
+    PageSnapshot snapshot(ViewMode mode, int year, int month, const QDate& today) const
     {
         PageSnapshot s;
         s.mode = mode;

@@ -8,15 +8,15 @@
 FontSettings ReadFontSettings(const CNotebook& nb)
 {
     FontSettings f;
-    f.FontName = ReadSettingText(nb.SettingsFile, KeltoIni::FontName);
-    f.FontSize = ReadSettingInt(nb.SettingsFile, KeltoIni::FontSize);
+    f.FontName = ReadSettingText(nb.settingsFile(), KeltoIni::FontName);
+    f.FontSize = ReadSettingInt(nb.settingsFile(), KeltoIni::FontSize);
     return f;
 }
 
 Result WriteFontSettings(const CNotebook& nb, const FontSettings& f)
 {
-    Result name = WriteSettingText(nb.SettingsFile, KeltoIni::FontName, f.FontName);
-    Result size = WriteSettingInt(nb.SettingsFile, KeltoIni::FontSize, f.FontSize);
+    Result name = WriteSettingText(nb.settingsFile(), KeltoIni::FontName, f.FontName);
+    Result size = WriteSettingInt(nb.settingsFile(), KeltoIni::FontSize, f.FontSize);
     return name ? size : name;
 }
 

@@ -71,8 +71,8 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         const QString face = someFace();
-        IniFile::WriteString(nb.SettingsFile, "Font", "FontName", face.toStdString());
-        IniFile::WriteString(nb.SettingsFile, "Font", "FontSize", "20");
+        IniFile::WriteString(nb.settingsFile(), "Font", "FontName", face.toStdString());
+        IniFile::WriteString(nb.settingsFile(), "Font", "FontSize", "20");
         CFontDlg dlg(nb);
         QCOMPARE(control<QComboBox>(dlg, CFontDlg::IdFace)->currentText(), face);
         QVERIFY(control<QPushButton>(dlg, CFontDlg::IdOk)->isEnabled());
@@ -101,15 +101,15 @@ private slots:
             control<QPushButton>(*dlg, CFontDlg::IdOk)->click();
         });
         QCOMPARE(RunFontDialog(nb, nullptr), true);
-        QCOMPARE(QString::fromStdString(IniFile::ReadString(nb.SettingsFile, "Font", "FontName")), face);
-        QCOMPARE(IniFile::ReadInt(nb.SettingsFile, "Font", "FontSize", 0), 18);
+        QCOMPARE(QString::fromStdString(IniFile::ReadString(nb.settingsFile(), "Font", "FontName")), face);
+        QCOMPARE(IniFile::ReadInt(nb.settingsFile(), "Font", "FontSize", 0), 18);
     }
 
     void aChoiceKeltoIniCannotKeepIsReported()
     {
         NotebookFixture f;
         CNotebook& nb = f.open();
-        const std::string ini = nb.SettingsFile;
+        const std::string ini = nb.settingsFile();
         QTimer::singleShot(0, [&] {
             auto* dlg = qobject_cast<CFontDlg*>(QApplication::activeModalWidget());
             QVERIFY(dlg);
@@ -136,7 +136,7 @@ private slots:
             control<QPushButton>(*dlg, CFontDlg::IdCancel)->click();
         });
         QCOMPARE(RunFontDialog(nb, nullptr), false);
-        QVERIFY(!IniFile::HasKey(nb.SettingsFile, "Font", "FontSize"));
+        QVERIFY(!IniFile::HasKey(nb.settingsFile(), "Font", "FontSize"));
     }
 };
 

@@ -78,7 +78,7 @@ void DataDlgTest::typedWeatherIsSavedWhole()
     CNotebook& nb = f.open();
     f.addDay(20130420);
     nb.LoadDay(QDate(2013, 4, 20));
-    nb.SetViewMode(ViewDetail);
+    nb.SetViewMode(ViewMode::Detail);
     QString typed;
     f.host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) -> bool {
         CDataDlg dlg(fields, apply);

@@ -31,14 +31,14 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         std::string raw = ToCp932("あさがお");
-        std::string windows = JoinPath(nb.DataRoot, raw);
+        std::string windows = JoinPath(nb.dataRoot(), raw);
         QCOMPARE(::mkdir(windows.c_str(), 0777), 0);
         RawFolderGuard guard{windows};
         WriteNotebookKey(windows, "KindName", "あさがお");
         WriteNotebookKey(f.temp.mkdir("program/data/Zinnia"), "KindName", "ひゃくにちそう");
         WriteNotebookKey(f.temp.mkdir("program/data/basil"), "KindName", "バジル");
 
-        NotebookPlace place = nb.Place();
+        NotebookPlace place = nb.place();
         CStartDlg dlg(place, f.prompt);
         dlg.show();
         QTableWidget* list = dlg.findChild<QTableWidget*>("1033");

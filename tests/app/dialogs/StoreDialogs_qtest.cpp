@@ -70,7 +70,7 @@ private slots:
         WriteNotebookKey(other, "StartDate", "2013/05/01");
         f.prompt.clear();
 
-        NotebookPlace place = nb.Place();
+        NotebookPlace place = nb.place();
         CStartDlg dlg(place, f.prompt);
         dlg.show();
         QTableWidget* list = control<QTableWidget>(dlg, "1033");
@@ -104,8 +104,10 @@ private slots:
         dir.mkdir("data");
         ScriptedPrompt prompt;
         CNotebook nb(dir.path(), prompt, "KeltoTest-empty-root");
-        nb.DataRoot = dir.file("data");
-        NotebookPlace place = nb.Place();
+        NotebookPlace moved = nb.place();
+        moved.dataRoot = dir.file("data");
+        nb.SetPlace(moved);
+        NotebookPlace place = nb.place();
         CStartDlg dlg(place, prompt);
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(dlg.NewNotebookRequested());
@@ -141,8 +143,8 @@ private slots:
         control<QDateEdit>(dlg, "1002")->setDate(QDate(2014, 5, 1));
         press(dlg, "1");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        std::string folder = JoinPath(nb.DataRoot, "ミニトマト");
-        QCOMPARE(nb.NotebookFolder, folder);
+        std::string folder = JoinPath(nb.dataRoot(), "ミニトマト");
+        QCOMPARE(nb.notebookFolder(), folder);
         NotebookInfo info = ReadNotebookInfo(folder);
         QCOMPARE(info.StartDate, std::string("2014/05/01"));
         QCOMPARE(info.StudentName, std::string("山田花子"));
@@ -156,7 +158,7 @@ private slots:
         CNotebook& nb = f.open();
         WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)");
         nb.SetCurrentDate(QDate(2013, 4, 20));
-        nb.NewDay(nb.CurrentDate());
+        nb.NewDay(nb.currentDate());
         f.prompt.clear();
 
         CEntryDlg dlg(nb.EntryDialogFields(), EntryApply(nb));
@@ -182,7 +184,7 @@ private slots:
         press(dlg, "1");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(f.prompt.asked(), (std::vector<int>{173, 184}));
-        nb.store().Day.dirty = true;
+        nb.EditCurrentDay().dirty = true;
         nb.FlushDay();
         std::string dat = f.dayPath(20130420, "dat");
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataHeight"), std::string("12.3"));
@@ -198,8 +200,8 @@ private slots:
         f.addDay(20130420, "8.0");
         std::ofstream(f.dayPath(20130420, "txt")) << "memo\n";
         nb.LoadDay(QDate(2013, 4, 20));
-        nb.SetViewMode(ViewDetail);
-        nb.InternetEnabled = 1;
+        nb.SetViewMode(ViewMode::Detail);
+        nb.SetInternetEnabled(true);
         f.prompt.clear();
         f.prompt.queue(Answer::Yes);
 
@@ -225,7 +227,7 @@ private slots:
         QCOMPARE(shown, QDate(2013, 4, 20));
         QCOMPARE(weatherLimit, 29);
         QCOMPARE(f.prompt.asked(), std::vector<int>{142});
-        QCOMPARE(nb.ViewMode, int(ViewCalendar));
+        QCOMPARE(nb.viewMode(), ViewMode::Calendar);
         QVERIFY(FindFiles(f.notebook, "20130420.*").empty());
         std::string dat = f.dayPath(20130421, "dat");
         QCOMPARE(IniFile::ReadString(dat, "Weather", "LowTemp"), std::string("25.0"));
