@@ -212,7 +212,7 @@ CommandContext CMainFrame::commandContext() const
 {
     CNotebook& nb = m_view->notebook();
     CommandContext c;
-    c.viewMode = static_cast<ViewMode>(nb.viewMode());
+    c.viewMode = nb.viewMode();
     c.dayCount = nb.dayCount();
     c.internetEnabled = nb.internetEnabled();
     c.toolBarShown = !m_toolBar->isHidden();
