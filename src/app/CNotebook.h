@@ -8,16 +8,19 @@
 #include "store/DayStore.h"
 #include "store/NotebookSettings.h"
 #include "views/PageViews.h"
+#include "photos/PhotoFit.h"
 
 #include <QImage>
 #include <QPen>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
 class EditorLauncher;
+class FileChooser;
 class FolderBrowser;
 class Prompt;
 class ViewHost;
@@ -139,6 +142,26 @@ public:
     DayStore& store() { return m_store; }
     const DayStore& store() const { return m_store; }
     PageViews& pages() { return m_pages; }
+
+    // ---- Photo import (CNotebookPhotos.cpp) -------------------------------------------------
+    // Commands 32774 (rotating false) and 32847 (rotating true) on the detail page: a photo file
+    // chosen through `chooser` becomes the current day's picture, and the day may move to the
+    // photo's date. True when the day took the photo.
+    bool ImportPhoto(bool rotating, FileChooser& chooser);
+    // The fitting step at the notebook's picture size, asking through the rotation dialog; none
+    // when the user cancelled it. The remembered choice is kept here between calls.
+    std::optional<QImage> FitDayPicture(const QImage& source, bool rotating, bool bulk);
+    RotationChoice RememberedRotation() const { return m_rotationChoice; }
+    void ForgetRotationChoice() { m_rotationChoice = RotationChoice::None; }
+
+private:
+    // Moves the current day to the photo's date as the data change does (an existing day there
+    // is never overwritten); the day's values stay as they were.
+    void moveDayToPhotoDate(const QDate& photoDate);
+    RotationChoice m_rotationChoice = RotationChoice::None;
+
+public:
+    // ---- end of photo import -----------------------------------------------------------------
 
     // State shared by the areas.
     int ViewMode = ViewNone;
