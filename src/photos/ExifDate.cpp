@@ -19,6 +19,7 @@ constexpr int kMaxDirectories = 8;
 // Cameras write EXIF at the file's start; a record beyond this much picture data is not sought,
 // so a huge file costs no more memory than this.
 constexpr size_t kMaxExifSearchBytes = 64u << 20;
+constexpr size_t kExifFirstRead = 256u << 10;
 
 // A TIFF block: offsets count from its first byte; reads beyond the file's bytes fail.
 struct Tiff {
@@ -202,14 +203,20 @@ std::optional<QDate> ParseExifDate(const std::string& text)
 PhotoExif ReadPhotoExif(const std::string& path)
 {
     PhotoExif result;
+    // Cameras write the record at the start: the first block nearly always settles it, and
+    // only a file without a date there is read further.
     std::string bytes;
-    if (!ReadFileBytes(path, bytes, kMaxExifSearchBytes))
-        return result;
-    result.readable = true;
-    Bytes view(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    if (std::optional<std::string> text = FindExifDateTime(view))
-        result.date = ParseExifDate(*text);
-    result.orientation = FindExifOrientation(view);
+    for (size_t limit : {kExifFirstRead, kMaxExifSearchBytes}) {
+        if (!ReadFileBytes(path, bytes, limit))
+            return result;
+        result.readable = true;
+        Bytes view(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        if (std::optional<std::string> text = FindExifDateTime(view))
+            result.date = ParseExifDate(*text);
+        result.orientation = FindExifOrientation(view);
+        if (result.date || bytes.size() < limit)
+            break;
+    }
     return result;
 }
 
