@@ -1,4 +1,5 @@
 #include "app/CMainFrame.h"
+#include "platform/QtFileChooser.h"
 
 #include "app/CNoteView.h"
 #include "app/CNotebook.h"
@@ -307,7 +308,11 @@ void CMainFrame::runCommand(Command command)
         RunStoreCommand(*this, command);
         break;
     case Command::ImportPhoto:
-    case Command::ImportPhotoRotated:
+    case Command::ImportPhotoRotated: {
+        QtFileChooser chooser(this);
+        nb.ImportPhoto(command == Command::ImportPhotoRotated, chooser);
+        break;
+    }
     case Command::BulkImport:
     case Command::ExportAvi:
     case Command::Print:

@@ -3,6 +3,7 @@
 #include "app/CMainFrame.h"
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
+#include "app/dialogs/CRotateDlg.h"
 #include "platform/Files.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
@@ -114,6 +115,13 @@ bool CNoteView::RunSettingsDialog(const NotebookSettingsFields& fields, int mode
                                   const DialogApply<NotebookSettingsFields>& apply)
 {
     return ::RunSettingsDialog(*m_frame, fields, mode, apply);
+}
+
+RotateAnswer CNoteView::RunRotateDialog(const RotateRequest& request)
+{
+    CRotateDlg dlg(request, m_frame);
+    dlg.exec();
+    return dlg.Answer();
 }
 
 StartChoice CNoteView::RunStartDialog(NotebookPlace& place)

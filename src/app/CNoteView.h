@@ -43,6 +43,7 @@ public:
     StartChoice RunStartDialog(NotebookPlace& place) override;
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
+    RotateAnswer RunRotateDialog(const RotateRequest& request) override;
 
     // Runs the controller's start once the window is on screen.
     void startIfNeeded();

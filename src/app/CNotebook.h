@@ -10,16 +10,19 @@
 #include "store/NotebookSettings.h"
 #include "views/PageViews.h"
 #include "views/ViewMode.h"
+#include "photos/PhotoFit.h"
 
 #include <QImage>
 #include <QPen>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
 class EditorLauncher;
+class FileChooser;
 class FolderBrowser;
 class Prompt;
 class ViewHost;
@@ -170,7 +173,23 @@ public:
     const PictureSettings& pictures() const { return m_pictures; }
     QSize pictureArea() const { return QSize(m_trimingWidth, m_trimingHeight); }
 
+    // ---- Photo import (CNotebookPhotos.cpp) -------------------------------------------------
+    // Commands 32774 (rotating false) and 32847 (rotating true) on the detail page: a photo file
+    // chosen through `chooser` becomes the current day's picture, and the day may move to the
+    // photo's date. True when the day took the photo.
+    bool ImportPhoto(bool rotating, FileChooser& chooser);
+    // The fitting step at the notebook's picture size, asking through the rotation dialog; none
+    // when the user cancelled it. The remembered choice is kept here between calls.
+    std::optional<QImage> FitDayPicture(const QImage& source, bool rotating, bool bulk);
+    RotationChoice RememberedRotation() const { return m_rotationChoice; }
+    void ForgetRotationChoice() { m_rotationChoice = RotationChoice::None; }
+
+    // ---- end of photo import -----------------------------------------------------------------
+
 private:
+    // Moves the current day to the photo's date as the data change does (an existing day there
+    // is never overwritten); the day's values stay as they were.
+    void moveDayToPhotoDate(const QDate& photoDate);
     void drawDetailPage();
     bool runSettingsDialog(int mode);
     DayDataOutcome applyDayData(const DayDataFields& fields, int* focusId);
@@ -190,6 +209,7 @@ private:
     QPen m_highlightPen;
     int m_currentPrefecture = 0;
     PictureSettings m_pictures;  // [Picture] Width, Height, JpegQuality
+    RotationChoice m_rotationChoice = RotationChoice::None;  // kept between photos of one run
     int m_trimingWidth = 320;    // photo area of the detail page
     int m_trimingHeight = 240;
     std::string m_commandLine;

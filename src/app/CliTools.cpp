@@ -5,6 +5,7 @@
 #include "app/CNotebook.h"
 #include "store/KeltoIni.h"
 #include "app/ViewHost.h"
+#include "photos/ExifDate.h"
 #include "platform/Files.h"
 #include "platform/Prompt.h"
 #include "res/Strings.h"
@@ -114,6 +115,18 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
     }
     case CommandLine::Action::Render:
         return renderPage(c, programFolder);
+    case CommandLine::Action::PhotoDate: {
+        int status = 0;
+        for (const std::string& file : c.files) {
+            // The import's own reading of the date.
+            PhotoExif exif = ReadPhotoExif(file);
+            if (!exif.readable)
+                status = 1;
+            const std::string date = exif.date ? exif.date->toString(Qt::ISODate).toStdString() : "-";
+            std::printf("%s\t%s\n", date.c_str(), file.c_str());
+        }
+        return status;
+    }
     default:
         std::fprintf(stderr, "kelto: this option is not available\n");
         return 1;

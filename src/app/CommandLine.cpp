@@ -12,6 +12,10 @@ const char* CommandLineHelp()
            "  kelto --render calendar|detail --date YYYY-MM-DD --out FILE.png [--notebook DIR]\n"
            "      カレンダーまたは日のページをPNG画像に描きます。\n"
            "      Draws the month calendar or a day page into a PNG file.\n"
+           "  kelto --photo-date FILE...\n"
+           "      写真の撮影日 (EXIF) を1ファイル1行で表示します。日付がなければ \"-\"。\n"
+           "      Prints YYYY-MM-DD<TAB>FILE per photo (\"-\" without an EXIF date), as the\n"
+           "      import reads it; exit status 1 when a file could not be read.\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -55,6 +59,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             if (c.page != "calendar" && c.page != "detail")
                 return fail("--render takes calendar or detail, not " + c.page);
             c.action = CommandLine::Action::Render;
+        } else if (a == "--photo-date") {
+            if (c.action != CommandLine::Action::Window || i + 1 >= args.size())
+                return fail("--photo-date needs one or more photo files");
+            // Every argument after it is a file, even one that starts with "--".
+            c.files.assign(args.begin() + static_cast<long>(i) + 1, args.end());
+            c.action = CommandLine::Action::PhotoDate;
+            return c;
         } else if (a == "--notebook") {
             if (!value(c.notebook))
                 return fail("--notebook needs a folder");

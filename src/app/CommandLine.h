@@ -5,13 +5,14 @@
 #include <vector>
 
 struct CommandLine {
-    enum class Action { Window, Help, ExportCsv, Render, Error };
+    enum class Action { Window, Help, ExportCsv, Render, PhotoDate, Error };
     Action action = Action::Window;
     std::string notebook;  // --notebook DIR, or the folder to open in the window
     std::string outPath;   // --export-csv FILE / --out FILE
     std::string page;      // --render calendar|detail
     std::string date;      // --date YYYY-MM-DD
     std::string error;     // what was wrong, for Action::Error
+    std::vector<std::string> files;  // --photo-date FILE...
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

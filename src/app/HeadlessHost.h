@@ -20,4 +20,5 @@ public:
     StartChoice RunStartDialog(NotebookPlace&) override { return StartChoice::Open; }
     bool OpenDocument(const std::string&) override { return false; }
     void SetBusy(const std::string&) override {}
+    RotateAnswer RunRotateDialog(const RotateRequest&) override { return {}; }
 };

@@ -6,6 +6,7 @@
 #include "views/PageMouse.h"
 #include "store/DayOperations.h"
 #include "store/NotebookSettings.h"
+#include "photos/PhotoFit.h"
 
 #include <QImage>
 
@@ -65,4 +66,6 @@ public:
     // While the program waits for something outside it (the memo editor) and takes no input:
     // a busy cursor and `status` in the status bar. An empty text ends the busy state.
     virtual void SetBusy(const std::string& status) = 0;
+    // The rotation dialog (145) on `request`; a cancelled dialog answers accepted = false.
+    virtual RotateAnswer RunRotateDialog(const RotateRequest& request) = 0;
 };

@@ -25,6 +25,8 @@ TEST(CommandLine, Parsing)
         {{"--render", "calendar", "--date", "2013-05-01", "--out", "a.png"}, Action::Render, "", "a.png"},
         {{"--render", "graph", "--date", "2013-05-01", "--out", "a.png"}, Action::Error, "", ""},
         {{"--render", "detail", "--out", "a.png"}, Action::Error, "", "a.png"},
+        {{"--photo-date", "a.jpg", "--b.jpg"}, Action::PhotoDate, "", ""},
+        {{"--photo-date"}, Action::Error, "", ""},
     };
     for (const auto& c : cases) {
         CommandLine cl = ParseCommandLine(c.args);
@@ -39,4 +41,10 @@ TEST(CommandLine, Parsing)
             EXPECT_FALSE(cl.error.empty()) << joined;
         }
     }
+}
+
+TEST(CommandLine, PhotoDateTakesEveryFileAfterIt)
+{
+    EXPECT_EQ(ParseCommandLine({"--photo-date", "a.jpg", "--help", "c d.bmp"}).files,
+              (std::vector<std::string>{"a.jpg", "--help", "c d.bmp"}));
 }

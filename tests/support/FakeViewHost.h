@@ -53,6 +53,12 @@ public:
     }
 
     void SetBusy(const std::string& status) override { busy.push_back(status); }
+    RotateAnswer RunRotateDialog(const RotateRequest& request) override
+    {
+        dialogs.emplace_back(DialogId::Rotate, static_cast<int>(request.mode));
+        rotateRequests.push_back(request);
+        return rotateAnswer;
+    }
 
     bool nextResult()
     {
@@ -80,5 +86,7 @@ public:
     StartChoice startChoice = StartChoice::Open;
     std::vector<std::string> opened;
     bool openResult = true;
+    std::vector<RotateRequest> rotateRequests;
+    RotateAnswer rotateAnswer;  // what the rotation dialog answers (Cancel by default)
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
 };

@@ -1,0 +1,44 @@
+#pragma once
+// Dialog 145 "画像回転": a portrait photo (or any photo of the rotating import) asks how to
+// turn or trim it. It shows a preview of exactly what each choice takes.
+#include "photos/PhotoFit.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace RotateId {
+inline constexpr int Caption = 1049, NoRotationHint = 1038, BulkHint = 1035, Clockwise = 203,
+                     Anticlockwise = 202, NoRotation = 3, Cut = 1036, Keep = 1037, Cancel = 2;
+} // namespace RotateId
+
+class CRotateDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CRotateDlg(const RotateRequest& request, QWidget* parent = nullptr);
+
+    // Valid once the dialog was closed by one of its three choice buttons.
+    RotateAnswer Answer() const;
+    TrimRadio Radio() const;
+    // The picture the preview shows now and the client rectangle it is drawn into.
+    const QImage& PreviewPicture() const { return m_preview; }
+    QRect PreviewRect() const { return m_previewRect; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void choose(RotationChoice choice);
+    void radioClicked();
+    void updatePreview();
+
+    RotateRequest m_request;
+    RotationChoice m_choice = RotationChoice::None;
+    QRadioButton* m_cut = nullptr;
+    QRadioButton* m_keep = nullptr;
+    QPushButton* m_noRotation = nullptr;
+    QImage m_preview;  // already at the preview's size
+    QRect m_previewRect;
+};

@@ -1,0 +1,147 @@
+#include "photos/PictureFile.h"
+#include "platform/FileChooser.h"
+#include "support/ExifBuilder.h"
+#include "support/NotebookFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+using namespace exif;
+
+namespace {
+
+class FakeChooser : public FileChooser {
+public:
+    bool OpenFile(const std::string&, const std::string& filter, const std::string&, std::string& chosen) override
+    {
+        lastFilter = filter;
+        if (answer.empty())
+            return false;
+        chosen = answer;
+        return true;
+    }
+    std::string answer;
+    std::string lastFilter;
+};
+
+// A JPEG photo of `size` (red top half, blue bottom half as stored) with an EXIF date and
+// orientation.
+std::string writePhoto(const TempDir& dir, const char* name, QSize size, const std::string& date, int orientation = 1)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < size.height() / 2; ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(255, 0, 0));
+    const std::string plain = dir.file(std::string("plain-") + name);
+    EXPECT_TRUE(SavePictureFile(plain, image, size.width(), size.height(), 90, nullptr));
+    QFile in(QString::fromStdString(plain));
+    in.open(QIODevice::ReadOnly);
+    const QByteArray data = in.readAll();
+    Bytes tiff = Tiff(false).build({{0x0112, 3, 1, uint32_t(orientation)}, DateEntry()}, {}, date);
+    Bytes jpeg = WithExif(Bytes(data.begin(), data.end()), tiff);
+    const std::string path = dir.file(name);
+    QFile out(QString::fromStdString(path));
+    out.open(QIODevice::WriteOnly);
+    out.write(reinterpret_cast<const char*>(jpeg.data()), qint64(jpeg.size()));
+    return path;
+}
+
+struct PhotoFixture : NotebookFixture {
+    PhotoFixture()
+    {
+        addDay(20240501, "12.5");
+        open();
+        nb->OpenDay(QDate(2024, 5, 1));
+    }
+    TempDir photos;
+    FakeChooser chooser;
+};
+
+} // namespace
+
+TEST(CNotebookPhotos, LandscapePhotoOfTheSameDayIsTakenWithoutQuestions)
+{
+    PhotoFixture f;
+    f.chooser.answer = writePhoto(f.photos, "a.jpg", {1600, 1200}, "2024:05:01 09:00:00");
+    ASSERT_TRUE(f.nb->ImportPhoto(false, f.chooser));
+    const DayRecord& day = f.nb->EditCurrentDay();
+    EXPECT_EQ(day.picture.size(), QSize(640, 480));
+    EXPECT_TRUE(day.dirty && day.pictureChanged);
+    EXPECT_EQ(day.sourcePath, f.chooser.answer);
+    EXPECT_TRUE(f.prompt.asked().empty());
+    EXPECT_TRUE(f.host.rotateRequests.empty());
+    ASSERT_TRUE(f.nb->SaveDay());
+    QImage saved;
+    ASSERT_TRUE(LoadPictureFile(f.dayPath(20240501, "jpg"), saved));
+    EXPECT_EQ(saved.size(), QSize(640, 480));
+}
+
+TEST(CNotebookPhotos, OrientationTurnsAPhonePhotoBeforeTheFitAndCancelChangesNothing)
+{
+    PhotoFixture f;
+    // Stored landscape, flagged "turn clockwise to view": a portrait photo.
+    f.chooser.answer = writePhoto(f.photos, "phone.jpg", {1600, 1200}, "2024:05:01 09:00:00", 6);
+    EXPECT_FALSE(f.nb->ImportPhoto(false, f.chooser));
+    ASSERT_EQ(f.host.rotateRequests.size(), 1u);
+    EXPECT_EQ(f.host.rotateRequests[0].mode, RotateMode::Portrait);
+    const DayRecord& day = f.nb->EditCurrentDay();
+    EXPECT_TRUE(day.picture.isNull());
+    EXPECT_FALSE(day.dirty);
+    EXPECT_TRUE(day.sourcePath.empty());
+
+    // Upright, the stored top (red) is the photo's right side; turning anticlockwise brings
+    // that side to the top of the day picture.
+    f.host.rotateAnswer = {true, RotationChoice::Anticlockwise, TrimRadio::None};
+    ASSERT_TRUE(f.nb->ImportPhoto(false, f.chooser));
+    EXPECT_GT(qRed(day.picture.pixel(320, 5)), 230);
+    EXPECT_LT(qBlue(day.picture.pixel(320, 5)), 25);
+    EXPECT_GT(qBlue(day.picture.pixel(320, 474)), 230);
+}
+
+TEST(CNotebookPhotos, RedatingMovesTheDayAndNeverOverwritesAnother)
+{
+    {
+        PhotoFixture f;
+        f.chooser.answer = writePhoto(f.photos, "b.jpg", {800, 600}, "2024:05:03 10:00:00");
+        f.prompt.queue(Answer::Yes);  // 130: take the photo's date
+        f.prompt.queue(Answer::Yes);  // 142: delete the old date's record
+        ASSERT_TRUE(f.nb->ImportPhoto(false, f.chooser));
+        EXPECT_EQ(f.prompt.asked(), (std::vector<int>{130, 142}));
+        EXPECT_EQ(f.nb->currentDate(), QDate(2024, 5, 3));
+        ASSERT_TRUE(f.nb->SaveDay());
+        EXPECT_FALSE(FileExists(f.dayPath(20240501, "dat")));
+        EXPECT_EQ(IniFile::ReadString(f.dayPath(20240503, "dat"), "Growth", "DataHeight"), "12.5");
+        EXPECT_TRUE(FileExists(f.dayPath(20240503, "jpg")));
+    }
+    {
+        PhotoFixture f;
+        f.addDay(20240503, "7.0");
+        f.chooser.answer = writePhoto(f.photos, "c.jpg", {800, 600}, "2024:05:03 10:00:00");
+        f.prompt.queue(Answer::Yes);
+        ASSERT_TRUE(f.nb->ImportPhoto(false, f.chooser));
+        EXPECT_EQ(f.prompt.asked(), (std::vector<int>{130, 203}));
+        EXPECT_EQ(f.nb->currentDate(), QDate(2024, 5, 1));  // the photo stays on the day shown
+        ASSERT_TRUE(f.nb->SaveDay());
+        EXPECT_EQ(IniFile::ReadString(f.dayPath(20240503, "dat"), "Growth", "DataHeight"), "7.0");
+        EXPECT_FALSE(FileExists(f.dayPath(20240503, "jpg")));
+        EXPECT_TRUE(FileExists(f.dayPath(20240501, "jpg")));
+    }
+}
+
+TEST(CNotebookPhotos, UnreadableFilesChangeNothing)
+{
+    PhotoFixture f;
+    TempDir dir;
+    const std::string cut = writePhoto(f.photos, "cut.jpg", {800, 600}, "2024:05:03 10:00:00");
+    QFile(QString::fromStdString(cut)).resize(400);
+    for (const std::string& path : {cut, dir.file("missing.jpg"), dir.path()}) {
+        f.chooser.answer = path;
+        EXPECT_FALSE(f.nb->ImportPhoto(false, f.chooser)) << path;
+    }
+    f.chooser.answer.clear();
+    EXPECT_FALSE(f.nb->ImportPhoto(true, f.chooser));
+    EXPECT_FALSE(f.nb->EditCurrentDay().dirty);
+    EXPECT_TRUE(f.prompt.asked().empty());
+}

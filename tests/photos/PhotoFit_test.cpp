@@ -1,0 +1,201 @@
+#include "photos/PhotoFit.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+namespace {
+
+const QSize kFrame(640, 480);
+const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255);
+
+// Red outside `taken`, green inside, with blue squares (1/16 of each side) in its corners:
+// a fit of exactly `taken` gives blue corners and green edge midpoints, any other crop not.
+QImage marked(QSize size, QRect taken)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(kRed);
+    QPainter p(&image);
+    p.fillRect(taken, kGreen);
+    const QSize corner(taken.width() / 16, taken.height() / 16);
+    for (QPoint at : {taken.topLeft(), QPoint(taken.right() - corner.width() + 1, taken.top()),
+                      QPoint(taken.left(), taken.bottom() - corner.height() + 1),
+                      QPoint(taken.right() - corner.width() + 1, taken.bottom() - corner.height() + 1)})
+        p.fillRect(QRect(at, corner), kBlue);
+    return image;
+}
+
+bool near(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) < 40 && std::abs(qGreen(a) - qGreen(b)) < 40 && std::abs(qBlue(a) - qBlue(b)) < 40;
+}
+
+void expectTaken(const QImage& out, const std::string& name)
+{
+    ASSERT_EQ(out.size(), kFrame) << name;
+    const int r = out.width() - 1, b = out.height() - 1;
+    for (QPoint p : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)})
+        EXPECT_TRUE(near(out.pixel(p), kBlue)) << name << " corner " << p.x() << "," << p.y();
+    for (QPoint p : {QPoint(r / 2, 0), QPoint(r / 2, b), QPoint(0, b / 2), QPoint(r, b / 2)})
+        EXPECT_TRUE(near(out.pixel(p), kGreen)) << name << " edge " << p.x() << "," << p.y();
+}
+
+// A portrait photo whose top band is red and bottom band blue.
+QImage topRedBottomBlue(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(kGreen);
+    QPainter p(&image);
+    p.fillRect(0, 0, size.width(), size.height() / 10, kRed);
+    p.fillRect(0, size.height() * 9 / 10, size.width(), size.height() / 10 + 1, kBlue);
+    return image;
+}
+
+RotateAsk answering(RotationChoice choice, TrimRadio radio, RotateRequest* seen = nullptr, int* asked = nullptr)
+{
+    return [=](const RotateRequest& request) {
+        if (seen)
+            *seen = request;
+        if (asked)
+            ++*asked;
+        return RotateAnswer{true, choice, radio};
+    };
+}
+
+} // namespace
+
+TEST(PhotoFit, CropsAndTrimsTakeTheRectanglesOfTheFrame)
+{
+    struct Case {
+        const char* name;
+        QSize source;
+        bool rotating;
+        RotationChoice choice;
+        TrimRadio radio;
+        QRect taken;  // in the photo
+    } cases[] = {
+        {"4:3 whole", {4000, 3000}, false, RotationChoice::None, TrimRadio::None, {0, 0, 4000, 3000}},
+        {"16:9 centre", {1920, 1080}, false, RotationChoice::None, TrimRadio::None, {240, 0, 1440, 1080}},
+        {"square top and bottom cut", {1000, 1000}, false, RotationChoice::None, TrimRadio::None, {0, 125, 1000, 750}},
+        {"portrait, no rotation, cut", {3000, 4000}, false, RotationChoice::CutTopBottom, TrimRadio::Cut,
+         {0, 875, 3000, 2250}},
+        // The rotating import's cut: the centre strip, turned (corners and edges stay corners and edges).
+        {"landscape rotating, cut strip", {4000, 3000}, true, RotationChoice::Clockwise, TrimRadio::Cut,
+         {875, 0, 2250, 3000}},
+        {"portrait 3:4 rotating, cut", {3000, 4000}, true, RotationChoice::Anticlockwise, TrimRadio::Cut,
+         {0, 0, 3000, 4000}},
+        // 9:16 is narrower than the portrait frame: its centre at 3:4, not a strip beyond its edges.
+        {"portrait 9:16 rotating, cut", {900, 1600}, true, RotationChoice::Clockwise, TrimRadio::Cut,
+         {0, 200, 900, 1200}},
+    };
+    for (const Case& c : cases) {
+        RotationChoice remembered = RotationChoice::None;
+        int asked = 0;
+        std::optional<QImage> out = FitSourcePicture(marked(c.source, c.taken), kFrame, c.rotating, false, remembered,
+                                                     answering(c.choice, c.radio, nullptr, &asked));
+        ASSERT_TRUE(out) << c.name;
+        expectTaken(*out, c.name);
+        EXPECT_EQ(asked, c.choice == RotationChoice::None ? 0 : 1) << c.name;
+    }
+}
+
+TEST(PhotoFit, TurningMovesThePhotosTopToTheSideAsked)
+{
+    const QImage photo = topRedBottomBlue({3000, 4000});
+    for (auto [choice, topSide] : {std::pair{RotationChoice::Clockwise, 639}, {RotationChoice::Anticlockwise, 0}}) {
+        RotationChoice remembered = RotationChoice::None;
+        std::optional<QImage> out = FitSourcePicture(photo, kFrame, false, false, remembered, answering(choice, TrimRadio::None));
+        ASSERT_TRUE(out);
+        EXPECT_EQ(remembered, choice);
+        EXPECT_TRUE(near(out->pixel(topSide, 240), kRed)) << int(choice);
+        EXPECT_TRUE(near(out->pixel(639 - topSide, 240), kBlue)) << int(choice);
+        EXPECT_TRUE(near(out->pixel(320, 0), kGreen)) << int(choice);
+    }
+}
+
+TEST(PhotoFit, KeepingLeavesWhiteBands)
+{
+    const QRgb white = qRgb(255, 255, 255);
+    RotationChoice remembered = RotationChoice::None;
+    // A portrait photo kept whole: 360 x 480 at x = 140.
+    QImage out = *FitSourcePicture(topRedBottomBlue({3000, 4000}), kFrame, false, false, remembered,
+                                   answering(RotationChoice::KeepTopBottom, TrimRadio::Keep));
+    for (auto [x, colour] : {std::pair{0, white}, {138, white}, {142, kGreen}, {497, kGreen}, {501, white}, {639, white}})
+        EXPECT_TRUE(near(out.pixel(x, 240), colour)) << "portrait keep x=" << x;
+    EXPECT_TRUE(near(out.pixel(320, 1), kRed));
+    // A landscape photo by the rotating import, kept: letterboxed, then turned, so bands left and right.
+    QImage land(4000, 3000, QImage::Format_RGB32);
+    land.fill(kGreen);
+    out = *FitSourcePicture(land, kFrame, true, false, remembered, answering(RotationChoice::Clockwise, TrimRadio::Keep));
+    for (auto [x, colour] : {std::pair{0, white}, {138, white}, {142, kGreen}, {497, kGreen}, {501, white}})
+        EXPECT_TRUE(near(out.pixel(x, 240), colour)) << "rotating keep x=" << x;
+}
+
+TEST(PhotoFit, DialogIsAskedOnlyWhenNeededAndCancelTakesNothing)
+{
+    const QImage portrait = topRedBottomBlue({300, 400});
+    RotateRequest seen;
+    int asked = 0;
+    RotationChoice remembered = RotationChoice::Clockwise;
+    // The plain import asks for every portrait photo, even with a remembered choice.
+    FitSourcePicture(portrait, kFrame, false, false, remembered, answering(RotationChoice::KeepTopBottom, TrimRadio::Keep, &seen, &asked));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(seen.mode, RotateMode::Portrait);
+    EXPECT_EQ(seen.work.size(), QSize(480, 640));
+    EXPECT_EQ(seen.cut.size(), kFrame);
+    EXPECT_EQ(seen.keep.size(), kFrame);
+    EXPECT_EQ(remembered, RotationChoice::KeepTopBottom);
+    // The bulk import uses what is remembered without asking.
+    EXPECT_TRUE(FitSourcePicture(portrait, kFrame, false, true, remembered, answering(RotationChoice::Clockwise, TrimRadio::None, &seen, &asked)));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(remembered, RotationChoice::KeepTopBottom);
+    // The rotating import's modes.
+    FitSourcePicture(QImage(400, 300, QImage::Format_RGB32), kFrame, true, false, remembered,
+                     answering(RotationChoice::Clockwise, TrimRadio::Cut, &seen, &asked));
+    EXPECT_EQ(seen.mode, RotateMode::RotatingLandscape);
+    EXPECT_EQ(seen.cutWork.size(), QSize(480, 640));
+    FitSourcePicture(QImage(300, 300, QImage::Format_RGB32), kFrame, true, false, remembered,
+                     answering(RotationChoice::Clockwise, TrimRadio::Cut, &seen, &asked));
+    EXPECT_EQ(seen.mode, RotateMode::RotatingPortrait);
+    // Cancel: nothing, and the remembered choice stays.
+    remembered = RotationChoice::Anticlockwise;
+    EXPECT_FALSE(FitSourcePicture(portrait, kFrame, false, false, remembered, [](const RotateRequest&) { return RotateAnswer{}; }));
+    EXPECT_EQ(remembered, RotationChoice::Anticlockwise);
+    EXPECT_FALSE(FitSourcePicture(portrait, kFrame, false, false, remembered, nullptr));
+}
+
+TEST(PhotoFit, ReductionAveragesTheArea)
+{
+    // One-pixel black and white checks: an area average is grey everywhere, a nearest-pixel
+    // pick would be black or white.
+    QImage checks(1280, 960, QImage::Format_RGB32);
+    for (int y = 0; y < checks.height(); ++y)
+        for (int x = 0; x < checks.width(); ++x)
+            checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QImage out = PlainFit(checks, kFrame);
+    for (QPoint p : {QPoint(0, 0), QPoint(1, 0), QPoint(320, 241), QPoint(639, 479)})
+        EXPECT_NEAR(qGray(out.pixel(p)), 128, 8) << p.x() << "," << p.y();
+}
+
+TEST(PhotoFit, ExifOrientationShowsThePhotoUpright)
+{
+    // Stored 3 x 2 picture: where its top-left and top-right pixels are seen after the turn.
+    QImage stored(3, 2, QImage::Format_RGB32);
+    stored.fill(kGreen);
+    stored.setPixel(0, 0, kRed);
+    stored.setPixel(2, 0, kBlue);
+    enum Corner { TL, TR, BL, BR };
+    struct Case {
+        int orientation;
+        Corner red, blue;
+    } cases[] = {{1, TL, TR}, {2, TR, TL}, {3, BR, BL}, {4, BL, BR}, {5, TL, BL}, {6, TR, BR}, {7, BR, TR}, {8, BL, TL}};
+    for (const Case& c : cases) {
+        QImage seen = ApplyExifOrientation(stored, c.orientation);
+        ASSERT_EQ(seen.size(), c.orientation >= 5 ? QSize(2, 3) : QSize(3, 2)) << c.orientation;
+        auto at = [&](Corner k) {
+            return seen.pixel(k == TL || k == BL ? 0 : seen.width() - 1, k == TL || k == TR ? 0 : seen.height() - 1);
+        };
+        EXPECT_EQ(at(c.red), kRed) << c.orientation;
+        EXPECT_EQ(at(c.blue), kBlue) << c.orientation;
+    }
+}
