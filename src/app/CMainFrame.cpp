@@ -314,11 +314,17 @@ void CMainFrame::runCommand(Command command)
     case Command::EditAnimation:
     case Command::BulkWeather:
     case Command::Animation:
-    case Command::InternetSettings:
     case Command::GraphSettings:
+        if (started)
+            nb.EditGraphSettings();
+        break;
     case Command::ListSettings:
-        // Photo import, bulk commands, animation, printing and the settings of the internet,
-        // graph and list pages have their menu places and rules already; their work is not here.
+        if (started)
+            nb.EditListSettings();
+        break;
+    case Command::InternetSettings:
+        // Photo import, bulk commands, animation, printing and the internet settings have
+        // their menu places and rules already; their work is not here.
         break;
     }
     updateCommandStates();

@@ -92,6 +92,7 @@ void CNotebook::Initialize(ViewHost* view)
         PageBuffer.fill(Qt::white);
 
         m_pages.LoadSettings(LayoutFile, ProgramFolder, QSize(ViewWidth, ViewHeight));
+        LoadPageSettings();
         Pictures.PictureWidth = ReadSettingInt(SettingsFile, KeltoIni::PictureWidth);
         Pictures.PictureHeight = ReadSettingInt(SettingsFile, KeltoIni::PictureHeight);
         Pictures.JpegQuality = ReadSettingInt(SettingsFile, KeltoIni::JpegQuality);

@@ -73,9 +73,9 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
         std::fprintf(stderr, "kelto: the notebook could not be opened\n");
         return 1;
     }
-    if (c.page == "calendar") {
+    if (c.page == "calendar" || c.page == "graph" || c.page == "list") {
         nb.SetCurrentDate(date);
-        nb.SetViewMode(ViewCalendar);
+        nb.SetViewMode(c.page == "graph" ? ViewGraph : c.page == "list" ? ViewList : ViewCalendar);
     } else {
         nb.LoadDay(date);
         nb.SetViewMode(ViewDetail);

@@ -28,15 +28,17 @@ PageSnapshot CNotebook::PageSnapshotNow() const
     s.dayNumber = m_store.DayNumber(s.day.date.isValid() ? s.day.date : s.currentDate);
     s.startDate = m_store.StartDate;
     s.firstDayDate = m_days.first.isValid() ? DateToInt(m_days.first) : 0;
+    s.graph = GraphInput{m_graphSettings, m_graphMonth, m_graphWeather};
     return s;
 }
 
-void CNotebook::DrawPage(int mode)
+void CNotebook::DrawPage(int mode, bool reload)
 {
     if (PageBuffer.isNull())
         return;
     PageSnapshot s = PageSnapshotNow();
     s.mode = mode;
+    preparePageInputs(s, reload);
     QPainter p(&PageBuffer);
     PreparePagePainter(p);
     m_pages.DrawPage(p, QPoint(0, 0), s);
@@ -62,6 +64,8 @@ void CNotebook::HandleMouse(int action, QPoint point)
             });
         }
     }
+    if (r.legend)
+        ShowGraphNotes(*r.legend, point);
     if (r.erasePress)
         PresentPage();
     if (r.action)
@@ -91,7 +95,8 @@ void CNotebook::RunPageAction(const PageAction& a)
         StepDay(a.step);
         break;
     case PageAction::StepListPage:
-        break;  // the list page turns its own pages once it is drawn
+        ShowListPageFrom(a.date);
+        break;
     case PageAction::RunCommand:
         if (ViewWindow)
             ViewWindow->PostCommand(a.command);

@@ -23,7 +23,8 @@ TEST(CommandLine, Parsing)
         {{"--bogus"}, Action::Error, "", ""},
         {{"--notebook", "/n"}, Action::Error, "/n", ""},
         {{"--render", "calendar", "--date", "2013-05-01", "--out", "a.png"}, Action::Render, "", "a.png"},
-        {{"--render", "graph", "--date", "2013-05-01", "--out", "a.png"}, Action::Error, "", ""},
+        {{"--render", "graph", "--date", "2013-05-01", "--out", "a.png"}, Action::Render, "", "a.png"},
+        {{"--render", "chart", "--date", "2013-05-01", "--out", "a.png"}, Action::Error, "", ""},
         {{"--render", "detail", "--out", "a.png"}, Action::Error, "", "a.png"},
     };
     for (const auto& c : cases) {
