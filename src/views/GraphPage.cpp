@@ -239,8 +239,6 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     }
     p.setFont(oldFont);
 
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
     auto centre = [&](int j) {
         return ClampLayout(static_cast<long long>(ox) + gx + static_cast<long long>(j) * pitch + pitch / 2);
     };
@@ -250,6 +248,8 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     };
     auto shown = [&](int j) { return month.days[j].recorded && month.days[j].showInGraph; };
 
+    // Bars stay crisp; the dots and lines of the other series are smoothed.
+    p.save();
     if (g.isVisible(SeriesLeaves)) {
         p.setPen(QPen(g.color(SeriesLeaves), 1));
         const int lw = Graph.LeafWidth, lp = Graph.LeafPitch;
@@ -261,10 +261,11 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
             const int x0 = ox + gx + j * pitch + (pitch - lw) / 2;
             for (int b = 0; b < bars; ++b) {
                 const int yb = oy + Graph.scales[2].Y - lp - b * lp;
-                p.drawLine(QPointF(x0, yb), QPointF(x0 + lw, yb));
+                p.drawLine(x0, yb, x0 + lw, yb);
             }
         }
     }
+    p.setRenderHint(QPainter::Antialiasing, true);
     const int weatherDays = std::min(weather.dayCount, month.dayCount);
     struct WeatherSeries {
         int series, scale;
@@ -408,10 +409,12 @@ void DrawGraphNotes(QPainter& p, int scale, const std::string& layout, const Gra
         p.setPen(QPen(color, 1));
         p.setBrush(color);
         if (series == SeriesLeaves) {
+            p.setRenderHint(QPainter::Antialiasing, false);
             for (int m = 3; m >= -1; --m) {
                 const int yb = y + 9 + m * graph.LeafPitch;
-                p.drawLine(QPointF(xm - graph.LeafWidth / 2, yb), QPointF(xm - graph.LeafWidth / 2 + graph.LeafWidth, yb));
+                p.drawLine(xm - graph.LeafWidth / 2, yb, xm - graph.LeafWidth / 2 + graph.LeafWidth, yb);
             }
+            p.setRenderHint(QPainter::Antialiasing, true);
         } else {
             p.drawEllipse(QPointF(xm, y + 9), 3.0, 3.0);
             p.drawLine(QPointF(x + width, y + 9), QPointF(x + 2 * width, y + 9));
