@@ -29,7 +29,8 @@ inline constexpr int kGraphSeriesCount = 8;
 // Kelto.ini [Graph]: the user's choices for the graph.
 struct GraphSettings {
     std::array<bool, kGraphSeriesCount> visible{true, true, true, true, true, true, true, true};
-    std::array<QColor, kGraphSeriesCount> colors{};  // black unless set
+    std::array<QColor, kGraphSeriesCount> colors{QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0),
+                                                 QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)};
     int MaxLength = 10;
     int MinTemp = -20;
     int MaxTemp = 40;
