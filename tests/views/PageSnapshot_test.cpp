@@ -92,13 +92,15 @@ TEST(PageSnapshot, MouseAnswersWithRequests)
     PageMouseResult prev = pages.HandleMouse(MouseRelease, QPoint(30, 15), s);
     ASSERT_TRUE(prev.action);
     EXPECT_EQ(*prev.action, (PageAction{PageAction::StepMonth, {}, -1}));
-    // On the list page the same link turns the list's page.
+    // On the list page the same link turns the list's page: to the page after the one shown.
     PageSnapshot list = s;
     list.mode = 3;
+    for (int d = 1; d <= 7; ++d)
+        list.list.listed.push_back(QDate(2014, 3, d));
     PageFixture::draw(pages, list);
     PageMouseResult next = pages.HandleMouse(MouseRelease, QPoint(610, 15), list);
     ASSERT_TRUE(next.action);
-    EXPECT_EQ(*next.action, (PageAction{PageAction::StepListPage, {}, 1}));
+    EXPECT_EQ(*next.action, (PageAction{PageAction::StepListPage, QDate(2014, 3, 7), 1}));
     // A double-click on the detail page's photo asks for the photo import.
     PageSnapshot detail = s;
     detail.mode = 1;
