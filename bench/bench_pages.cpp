@@ -1,5 +1,5 @@
 // Page redraws: the calendar of a month with 31 photo days (thumbnail cache cold and warm),
-// decoding 31 full photos for comparison, and one detail page.
+// decoding 31 full photos for comparison, one detail page, the graph and the list.
 #include "app/CNotebook.h"
 #include "app/HeadlessHost.h"
 #include "app/ViewHost.h"
@@ -43,7 +43,14 @@ struct World {
                         "[Data]\nBackGround=bg.jpg\n[Picture]\nX=36\nY=84\n"
                         "[Data1]\nX=384\nY=84\nWidth=360\nLinePitch=22\nColumnWidth=128\nTitle1=date\n"
                         "[Data2]\nTitle1=t\nTitle2=s\nTitle3=w\n[Data3]\nTitle=384,172\nTitle1=h\nTitle2=n\n"
-                        "Title3=l\nTitle4=f\nTitle5=r\n[Memo]\nX=36\nY=354\nWidth=708\nHeight=132\nLinePitch=22\n");
+                        "Title3=l\nTitle4=f\nTitle5=r\n[Memo]\nX=36\nY=354\nWidth=708\nHeight=132\nLinePitch=22\n"
+                        "[Graph]\nBackGround=bg.jpg\nX=70\nY=446\nWidth=682\nLinePitch=22\nLeafPitch=3\nLeafWidth=12\n"
+                        "[Graph1]\nY=196\nHeight=130\n[Graph2]\nY=306\nHeight=90\n[Graph3]\nY=438\nHeight=112\n"
+                        "[List]\nBackGround=bg.jpg\nTitle=346,17,list\nPrevMonth=40,16,<\nNextMonth=690,16,>\nX=24\nY=146\n"
+                        "LinePitch=26\nPicWidth=80\nPicHeight=60\nColumnWidth=100\nTitleWidth=130\nTitle1=a\nTitle2=b\n"
+                        "Title3=c\nTitle4=d\nTitle5=e\nTitle6=f\nTitle7=g\nTitle8=h\nTitle9=i\nTitle10=j\nTitle11=k\n");
+        for (int k = 1; k <= 8; ++k)
+            IniFile::WriteString(program + "/Kelto.ini", "Graph", "Color" + std::to_string(k), "#3060C0");
         QImage bg(780, 496, QImage::Format_RGB32);
         bg.fill(QColor(250, 248, 240));
         SavePictureFile(program + "/bg.jpg", bg, 780, 496, 95, nullptr);
@@ -58,7 +65,11 @@ struct World {
             p.end();
             QDate date(2013, 5, d);
             SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80, nullptr);
-            IniFile::WriteString(DayFilePath(notebook, date, "dat"), "Growth", "DataHeight", "10.0");
+            const std::string dat = DayFilePath(notebook, date, "dat");
+            IniFile::WriteKeys(dat, "Growth", {{"DataHeight", std::to_string(d) + ".5"}, {"DataCount", std::to_string(d / 3)},
+                                               {"DataWidth", "4.5"}, {"DataFuel", "8.0"}, {"Temperature", "22.0"}});
+            IniFile::WriteKeys(dat, "Weather", {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"},
+                                                {"Weather", "sunny"}});
         }
         WriteFileAtomic(DayFilePath(notebook, QDate(2013, 5, 20), "txt"), "memo line one\nmemo line two\n");
         Clock::SetToday(QDate(2013, 6, 10));
@@ -116,6 +127,47 @@ void DetailPage(benchmark::State& state)
         w.nb->DrawPage(ViewMode::Detail);
 }
 BENCHMARK(DetailPage)->Unit(benchmark::kMillisecond);
+
+// The graph of a month of 31 recorded days with every series: a redraw from the values held
+// (a change in the settings dialog), and one that reads the month's day files again.
+void GraphRedraw(benchmark::State& state)
+{
+    World& w = world();
+    w.nb->SetViewMode(ViewMode::Graph);
+    for (auto _ : state)
+        w.nb->DrawPage(ViewMode::Graph, false);
+}
+BENCHMARK(GraphRedraw)->Unit(benchmark::kMillisecond);
+
+void GraphReload(benchmark::State& state)
+{
+    World& w = world();
+    for (auto _ : state)
+        w.nb->DrawPage(ViewMode::Graph, true);
+}
+BENCHMARK(GraphReload)->Unit(benchmark::kMillisecond);
+
+// The list of six photo days with every value, thumbnails decoded anew and from the cache.
+void ListColdCache(benchmark::State& state)
+{
+    World& w = world();
+    w.nb->SetCurrentDate(QDate(2013, 5, 10));
+    for (auto _ : state) {
+        w.nb->DropThumbnails();
+        w.nb->DrawPage(ViewMode::List);
+    }
+}
+BENCHMARK(ListColdCache)->Unit(benchmark::kMillisecond);
+
+void ListWarmCache(benchmark::State& state)
+{
+    World& w = world();
+    w.nb->SetCurrentDate(QDate(2013, 5, 10));
+    w.nb->DrawPage(ViewMode::List);
+    for (auto _ : state)
+        w.nb->DrawPage(ViewMode::List);
+}
+BENCHMARK(ListWarmCache)->Unit(benchmark::kMillisecond);
 
 // The memo box of the shipped layout (708 x 132, pitch 22) measured with the page font, for a
 // memo of 20,000 zero-width spaces and for an ordinary memo of a few short lines.

@@ -298,6 +298,14 @@ void CMainFrame::runCommand(Command command)
     case Command::ToolBar: m_toolBar->setVisible(m_toolBar->isHidden()); break;
     case Command::StatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
     case Command::PrintFont: RunFontDialog(nb, this); break;
+    case Command::GraphSettings:
+        if (started)
+            nb.EditGraphSettings();
+        break;
+    case Command::ListSettings:
+        if (started)
+            nb.EditListSettings();
+        break;
     case Command::NotebookSettings:
     case Command::Entry:
     case Command::ChangeData:
@@ -320,10 +328,8 @@ void CMainFrame::runCommand(Command command)
     case Command::BulkWeather:
     case Command::Animation:
     case Command::InternetSettings:
-    case Command::GraphSettings:
-    case Command::ListSettings:
-        // Photo import, bulk commands, animation, printing and the settings of the internet,
-        // graph and list pages have their menu places and rules already; their work is not here.
+        // Photo import, bulk commands, animation, printing and the internet settings have
+        // their menu places and rules already; their work is not here.
         break;
     }
     updateCommandStates();

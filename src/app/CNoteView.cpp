@@ -4,6 +4,9 @@
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
 #include "app/dialogs/CRotateDlg.h"
+#include "app/dialogs/CGraphDlg.h"
+#include "app/dialogs/CListDlg.h"
+#include "app/dialogs/CNoteDlg.h"
 #include "platform/Files.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
@@ -127,6 +130,38 @@ RotateAnswer CNoteView::RunRotateDialog(const RotateRequest& request)
 StartChoice CNoteView::RunStartDialog(NotebookPlace& place)
 {
     return ::RunStartDialog(*m_frame, place, *m_prompt);
+}
+
+std::optional<GraphSettings> CNoteView::RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
+                                                       const std::function<void(const GraphSettings&)>& preview)
+{
+    CGraphDlg dlg(settings, internetEnabled, *m_prompt, preview, m_frame);
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.settings();
+}
+
+std::optional<ListMode> CNoteView::RunListDialog(ListMode mode)
+{
+    CListDlg dlg(mode, m_frame);
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.chosen();
+}
+
+void CNoteView::ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint)
+{
+    if (scale == 0) {
+        if (m_notes)
+            m_notes->hide();
+        return;
+    }
+    if (!m_notes)
+        m_notes = new CNoteDlg(this);
+    m_notes->resize(size);
+    m_notes->move(mapToGlobal(point));
+    m_notes->setPainter(paint);
+    m_notes->show();
 }
 
 bool CNoteView::OpenDocument(const std::string& path)

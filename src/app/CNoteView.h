@@ -16,6 +16,7 @@
 
 class CNotebook;
 class CMainFrame;
+class CNoteDlg;
 
 class CNoteView : public QWidget, public ViewHost {
     Q_OBJECT
@@ -41,6 +42,10 @@ public:
     bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
                            const DialogApply<NotebookSettingsFields>& apply) override;
     StartChoice RunStartDialog(NotebookPlace& place) override;
+    std::optional<GraphSettings> RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
+                                                const std::function<void(const GraphSettings&)>& preview) override;
+    std::optional<ListMode> RunListDialog(ListMode mode) override;
+    void ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint) override;
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
     RotateAnswer RunRotateDialog(const RotateRequest& request) override;
@@ -76,4 +81,5 @@ private:
     bool m_busy = false;
     QTimer m_animationTimer;
     std::function<void(int, QPoint)> m_pageMouse;
+    CNoteDlg* m_notes = nullptr;  // the graph legend, made on first use
 };

@@ -92,6 +92,7 @@ void CNotebook::Initialize(ViewHost* view)
         m_pageBuffer.fill(Qt::white);
 
         m_pages.LoadSettings(m_layoutFile, m_programFolder, QSize(m_viewWidth, m_viewHeight));
+        LoadPageSettings();
         m_pictures.PictureWidth = ReadSettingInt(m_settingsFile, KeltoIni::PictureWidth);
         m_pictures.PictureHeight = ReadSettingInt(m_settingsFile, KeltoIni::PictureHeight);
         m_pictures.JpegQuality = ReadSettingInt(m_settingsFile, KeltoIni::JpegQuality);

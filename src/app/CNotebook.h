@@ -67,9 +67,9 @@ public:
     void SetViewMode(ViewMode mode);
     void PresentPage();
     // Pages (NotebookPages.cpp): what a page is drawn from now; drawing `mode` into the page
-    // buffer; a mouse event on the window and the request a page makes of it.
+    // buffer (`reload`: the graph reads its month again); a mouse event on the window and the request a page makes of it.
     PageSnapshot PageSnapshotNow() const;
-    void DrawPage(ViewMode mode);
+    void DrawPage(ViewMode mode, bool reload = true);
     // Draws `s` with its corner at `origin` on any painter (a printed sheet, an image): the
     // screen's page buffer and its mouse state are left alone unless `s` is for the screen.
     void DrawPageTo(QPainter& p, QPoint origin, const PageSnapshot& s);
@@ -151,6 +151,31 @@ public:
     // edit a test stands in for): the caller sets `dirty`; the next flush writes it.
     DayRecord& EditCurrentDay() { return m_store.Day; }
 
+    // ---- Graph and list pages (CNotebookGraph.cpp) ----
+    // Reads the graph settings and the list mode from Kelto.ini (at start, and to throw away
+    // the changes of a cancelled graph settings dialog).
+    void LoadPageSettings();
+    const GraphSettings& CurrentGraphSettings() const { return m_graphSettings; }
+    // A change made in the graph settings dialog: held (not written) and, when the graph is on
+    // show, drawn at once from the values already read.
+    void PreviewGraphSettings(const GraphSettings& settings);
+    // Reads the shown month's values for the graph again from the day files.
+    void ReloadGraphMonth();
+    // The month's weather the graph draws.
+    MonthWeatherTable MonthWeatherForGraph() const;
+    // Command 32833: the graph settings dialog; OK writes Kelto.ini, Cancel restores it. True on OK.
+    bool EditGraphSettings();
+    ListMode CurrentListMode() const { return m_listMode; }
+    // Stores and writes the list mode; the list is drawn again when it is on show.
+    bool SetListMode(ListMode mode);
+    // Command 32853: the list settings dialog. True when the mode changed.
+    bool EditListSettings();
+    // Turns the list to the page starting at `date`.
+    void ShowListPageFrom(const QDate& date);
+    // The legend of graph scale `scale` (0 hides it) at `point` of the window.
+    void ShowGraphNotes(int scale, QPoint point);
+    // ---- end of graph and list pages ----
+
     // What the controller holds, read-only.
     Prompt& prompt() const { return m_prompt; }
     ViewHost* host() const { return m_host; }  // null until Initialize has run
@@ -191,6 +216,19 @@ private:
     // is never overwritten); the day's values stay as they were.
     void moveDayToPhotoDate(const QDate& photoDate);
     void drawDetailPage();
+    void tellSettingsWriteFailed();
+    // Graph and list pages: the inputs of a page about to be drawn (the graph's month read
+    // again when `reload`), and what the page snapshot carries of them.
+    void preparePageInputs(PageSnapshot& s, bool reload);
+    GraphSettings m_graphSettings;
+    GraphMonth m_graphMonth;
+    MonthWeatherTable m_graphWeather;
+    ListMode m_listMode = ListMode::AllDays;
+    int m_notesScale = 0;  // the graph legend showing, 0 none
+    // The list page's first day after paging, while the current date is still m_listPagedFrom
+    // (turning pages never moves the current day itself).
+    QDate m_listStart, m_listPagedFrom;
+
     bool runSettingsDialog(int mode);
     DayDataOutcome applyDayData(const DayDataFields& fields, int* focusId);
     Result writeDay();

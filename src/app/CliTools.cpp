@@ -74,9 +74,9 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
         std::fprintf(stderr, "kelto: the notebook could not be opened\n");
         return 1;
     }
-    if (c.page == "calendar") {
+    if (c.page == "calendar" || c.page == "graph" || c.page == "list") {
         nb.SetCurrentDate(date);
-        nb.SetViewMode(ViewMode::Calendar);
+        nb.SetViewMode(c.page == "graph" ? ViewMode::Graph : c.page == "list" ? ViewMode::List : ViewMode::Calendar);
     } else {
         nb.LoadDay(date);
         nb.SetViewMode(ViewMode::Detail);

@@ -9,9 +9,10 @@ const char* CommandLineHelp()
            "  kelto --export-csv FILE [--notebook DIR]\n"
            "      観察データをCSVファイルに書き出します (UTF-8)。\n"
            "      Writes the notebook's day records to a CSV file (UTF-8 with BOM).\n"
-           "  kelto --render calendar|detail --date YYYY-MM-DD --out FILE.png [--notebook DIR]\n"
-           "      カレンダーまたは日のページをPNG画像に描きます。\n"
-           "      Draws the month calendar or a day page into a PNG file.\n"
+           "  kelto --render calendar|detail|graph|list --date YYYY-MM-DD --out FILE.png [--notebook DIR]\n"
+           "      カレンダー、日のページ、グラフまたは一覧表をPNG画像に描きます。\n"
+           "      Draws the month calendar, a day page, the month's graph or the list of six\n"
+           "      days from the date into a PNG file.\n"
            "  kelto --photo-date FILE...\n"
            "      写真の撮影日 (EXIF) を1ファイル1行で表示します。日付がなければ \"-\"。\n"
            "      Prints YYYY-MM-DD<TAB>FILE per photo (\"-\" without an EXIF date), as the\n"
@@ -55,9 +56,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             c.action = CommandLine::Action::ExportCsv;
         } else if (a == "--render") {
             if (c.action != CommandLine::Action::Window || !value(c.page))
-                return fail("--render needs calendar or detail");
-            if (c.page != "calendar" && c.page != "detail")
-                return fail("--render takes calendar or detail, not " + c.page);
+                return fail("--render needs calendar, detail, graph or list");
+            if (c.page != "calendar" && c.page != "detail" && c.page != "graph" && c.page != "list")
+                return fail("--render takes calendar, detail, graph or list, not " + c.page);
             c.action = CommandLine::Action::Render;
         } else if (a == "--photo-date") {
             if (c.action != CommandLine::Action::Window || i + 1 >= args.size())

@@ -17,6 +17,13 @@ public:
     {
         return false;
     }
+    std::optional<GraphSettings> RunGraphDialog(const GraphSettings&, bool,
+                                                const std::function<void(const GraphSettings&)>&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<ListMode> RunListDialog(ListMode) override { return std::nullopt; }
+    void ShowGraphNotes(int, QPoint, QSize, const std::function<void(QPainter&)>&) override {}
     StartChoice RunStartDialog(NotebookPlace&) override { return StartChoice::Open; }
     bool OpenDocument(const std::string&) override { return false; }
     void SetBusy(const std::string&) override {}

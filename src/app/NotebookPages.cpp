@@ -28,15 +28,17 @@ PageSnapshot CNotebook::PageSnapshotNow() const
     s.dayNumber = m_store.DayNumber(s.day.date.isValid() ? s.day.date : s.currentDate);
     s.startDate = m_store.StartDate;
     s.firstDayDate = m_days.first.isValid() ? DateToInt(m_days.first) : 0;
+    s.graph = GraphInput{m_graphSettings, m_graphMonth, m_graphWeather};
     return s;
 }
 
-void CNotebook::DrawPage(ViewMode mode)
+void CNotebook::DrawPage(ViewMode mode, bool reload)
 {
     if (m_pageBuffer.isNull())
         return;
     PageSnapshot s = PageSnapshotNow();
     s.mode = mode;
+    preparePageInputs(s, reload);
     QPainter p(&m_pageBuffer);
     PreparePagePainter(p);
     m_pages.DrawPage(p, QPoint(0, 0), s);
@@ -78,6 +80,8 @@ void CNotebook::HandleMouse(int action, QPoint point)
             });
         }
     }
+    if (r.legend)
+        ShowGraphNotes(*r.legend, point);
     if (r.erasePress)
         PresentPage();
     if (r.action)
@@ -107,7 +111,8 @@ void CNotebook::RunPageAction(const PageAction& a)
         StepDay(a.step);
         break;
     case PageAction::StepListPage:
-        break;  // the list page turns its own pages once it is drawn
+        ShowListPageFrom(a.date);
+        break;
     case PageAction::RunCommand:
         if (m_host)
             m_host->PostCommand(a.command);

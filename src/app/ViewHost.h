@@ -7,10 +7,13 @@
 #include "store/DayOperations.h"
 #include "store/NotebookSettings.h"
 #include "photos/PhotoFit.h"
+#include "views/GraphPage.h"
+#include "views/ListPage.h"
 
 #include <QImage>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QPainter;
@@ -61,6 +64,15 @@ public:
                                    const DialogApply<NotebookSettingsFields>& apply) = 0;
     // The selection dialog works on `place`: a chosen notebook becomes its notebook folder.
     virtual StartChoice RunStartDialog(NotebookPlace& place) = 0;
+    // The graph settings dialog opens with `settings`; each change the user makes goes to
+    // `preview` at once. The settings chosen on OK; none on Cancel.
+    virtual std::optional<GraphSettings> RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
+                                                        const std::function<void(const GraphSettings&)>& preview) = 0;
+    // The list settings dialog: the mode chosen on OK; none on Cancel.
+    virtual std::optional<ListMode> RunListDialog(ListMode mode) = 0;
+    // The graph legend: a popup of `size` with its corner at `point` (window coordinates) that
+    // `paint` draws; scale 0 hides it.
+    virtual void ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint) = 0;
     // Opens a document with the desktop's associated program; false when that failed.
     virtual bool OpenDocument(const std::string& path) = 0;
     // While the program waits for something outside it (the memo editor) and takes no input:

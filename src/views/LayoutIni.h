@@ -34,6 +34,34 @@ inline constexpr IntSetting MemoWidth{"Memo", "Width", 100};
 inline constexpr IntSetting MemoHeight{"Memo", "Height", 100};
 inline constexpr IntSetting MemoLinePitch{"Memo", "LinePitch", 20};
 
+// Graph page, its three scales and the legend popup.
+inline constexpr IntSetting GraphX{"Graph", "X", 10};
+inline constexpr IntSetting GraphY{"Graph", "Y", 10};
+inline constexpr IntSetting GraphWidth{"Graph", "Width", 100};
+inline constexpr IntSetting GraphLinePitch{"Graph", "LinePitch", 20};
+inline constexpr IntSetting GraphLeafPitch{"Graph", "LeafPitch", 3};
+inline constexpr IntSetting GraphLeafWidth{"Graph", "LeafWidth", 10};
+inline constexpr IntSetting Graph1Y{"Graph1", "Y", 100};
+inline constexpr IntSetting Graph1Height{"Graph1", "Height", 100};
+inline constexpr IntSetting Graph2Y{"Graph2", "Y", 100};
+inline constexpr IntSetting Graph2Height{"Graph2", "Height", 100};
+inline constexpr IntSetting Graph3Y{"Graph3", "Y", 100};
+inline constexpr IntSetting Graph3Height{"Graph3", "Height", 100};
+inline constexpr IntSetting NotesX{"Notes", "X", 10};
+inline constexpr IntSetting NotesY{"Notes", "Y", 10};
+inline constexpr IntSetting NotesWidth{"Notes", "Width", 100};
+inline constexpr IntSetting NotesLinePitch{"Notes", "LinePitch", 10};
+
+// List page ([List] also holds Title1..Title11, the row captions).
+inline constexpr const char* List = "List";
+inline constexpr IntSetting ListX{"List", "X", 10};
+inline constexpr IntSetting ListY{"List", "Y", 10};
+inline constexpr IntSetting ListLinePitch{"List", "LinePitch", 24};
+inline constexpr IntSetting ListPicWidth{"List", "PicWidth", 80};
+inline constexpr IntSetting ListPicHeight{"List", "PicHeight", 60};
+inline constexpr IntSetting ListColumnWidth{"List", "ColumnWidth", 100};
+inline constexpr IntSetting ListTitleWidth{"List", "TitleWidth", 100};
+
 // Keys every page section may carry.
 inline constexpr const char* BackGround = "BackGround";
 inline constexpr const char* Title = "Title";

@@ -82,3 +82,16 @@ void StretchPicture(QPainter& p, int x, int y, int w, int h, const QImage& sourc
     }
     p.drawImage(QRect(x, y, w, h), source);
 }
+
+std::optional<QFont> CreatePageFont(const std::string& face, int size)
+{
+    if (face.empty())
+        return std::nullopt;
+    QFont f;
+    // The face first, then a Japanese face for characters the chosen face lacks.
+    f.setFamilies({QString::fromStdString(face), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    f.setPixelSize(size > 0 ? size : 1);
+    f.setWeight(QFont::Normal);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}

@@ -6,10 +6,13 @@
 #include <QImage>
 #include <QPainter>
 
+#include <optional>
 #include <string>
 
 // The font a page starts with: a Japanese gothic face, 16 pixels high.
 QFont DefaultPageFont();
+// A font of `size` pixels in `face`; none when the face is empty (the painter's font is used).
+std::optional<QFont> CreatePageFont(const std::string& face, int size);
 
 // A painter over `image` prepared for page drawing: page font, black pen, no brush, crisp lines.
 void PreparePagePainter(QPainter& p);

@@ -20,7 +20,7 @@ struct PageAction {
         AskCreateDay,  // `date` has no record: ask whether to begin it
         StepMonth,     // show the month `step` (-1 or +1) away
         StepDay,       // show the recorded day `step` away from the current one
-        StepListPage,  // the list page turns its page by `step`
+        StepListPage,  // the list page turns its page by `step`, to the page starting at `date`
         RunCommand,    // run menu command `command` after this event
     };
     Kind kind;
@@ -44,4 +44,5 @@ struct PageMouseResult {
     std::optional<PressFeedback> feedback;
     std::optional<PageAction> action;
     bool erasePress = false;  // the press feedback on the window is stale: present the page again
+    std::optional<int> legend;  // graph: 0 hides the legend, 1-3 shows that scale's at the pointer
 };

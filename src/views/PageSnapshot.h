@@ -4,6 +4,8 @@
 // sheet, the headless render and a worker all draw the same page without the live day.
 #include "store/DayRecord.h"
 #include "views/ViewMode.h"
+#include "views/GraphPage.h"
+#include "views/ListPage.h"
 
 #include <QDate>
 #include <QSize>
@@ -29,4 +31,7 @@ struct PageSnapshot {
     std::optional<int> dayNumber;    // of the day shown (or of currentDate when the day has no date)
     std::optional<QDate> startDate;  // the notebook's day 1
     int firstDayDate = 0;            // YYYYMMDD of the earliest record, 0 when none
+    // Graph and list pages: the month's values as last read and the listed days.
+    GraphInput graph;
+    ListInput list;
 };

@@ -22,6 +22,7 @@ void PageViews::LoadSettings(const std::string& layout, const std::string& progr
     CalendarBackground = LoadPageBackground(layout, programFolder, LayoutIni::Calender);
     GraphBackground = LoadPageBackground(layout, programFolder, "Graph");
     ListBackground = LoadPageBackground(layout, programFolder, "List");
+    LoadGraphAndListLayouts(layout, viewSize);
     Thumbnails.Clear();
 }
 
@@ -48,7 +49,7 @@ QImage PageViews::LoadPageBackground(const std::string& layoutFile, const std::s
 void PageViews::DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s)
 {
     if (s.printing == PrintingScreen)
-        m_pressedCell = -1;
+        m_pressedCell = m_pressedColumn = m_pressedGraphDay = -1;
     const int ox = origin.x(), oy = origin.y();
     const int vw = s.viewSize.width(), vh = s.viewSize.height();
     switch (s.mode) {
@@ -59,14 +60,11 @@ void PageViews::DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s)
         DrawCalendarPage(p, ox, oy, s);
         break;
     case ViewMode::Graph:
-    case ViewMode::List: {
-        // The graph and the list draw their own pages; until then the header shows the month.
-        const QImage& bg = s.mode == ViewMode::Graph ? GraphBackground : ListBackground;
-        p.fillRect(ox, oy, vw, vh, Qt::white);
-        DrawPicture(p, ox, oy, bg);
-        DrawPageHeader(p, ox, oy, -1, -1, s.mode == ViewMode::Graph ? LayoutIni::Calender : "List", s);
+        DrawGraphPage(p, ox, oy, s);
         break;
-    }
+    case ViewMode::List:
+        DrawListPage(p, ox, oy, s);
+        break;
     default:
         p.fillRect(ox, oy, vw, vh, Qt::white);
         break;
@@ -85,9 +83,12 @@ PageMouseResult PageViews::HandleMouse(int action, QPoint point, const PageSnaps
             HandleCalendarMouse(action, point, s, r);
         break;
     case ViewMode::Graph:
+        if (action != MouseDoubleClick)
+            HandleGraphMouse(action, point, s, r);
+        break;
     case ViewMode::List:
         if (action != MouseDoubleClick)
-            HandleHeaderMouse(action, point, s, r);
+            HandleListMouse(action, point, s, r);
         break;
     default:
         break;

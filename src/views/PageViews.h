@@ -82,6 +82,19 @@ public:
     void DrawMemoBox(QPainter& p, int ox, int oy, const PageSnapshot& s);
     void HandleDetailMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const;
 
+    // Graph and list pages (GraphPage.cpp, ListPage.cpp).
+    void LoadGraphAndListLayouts(const std::string& layoutFile, QSize viewSize);
+    void DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s);
+    void DrawGraphAxes(QPainter& p, int ox, int oy, const GraphSettings& g) const;
+    void HandleGraphMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
+    void DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s);
+    void HandleListMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
+    GraphLayout Graph;
+    ListLayout List;
+    // The list page last drawn on the screen, and its table width and height.
+    ListPlan ListShown;
+    int ListTableWidth = 0, ListTableHeight = 0;
+
     // Top-left corners of the previous and next links as last drawn on the screen; (999, 999)
     // when disabled.
     std::array<QPoint, 2> HeaderLinks{QPoint(kLinkDisabled, kLinkDisabled), QPoint(kLinkDisabled, kLinkDisabled)};
@@ -93,6 +106,8 @@ public:
 
 private:
     int m_pressedCell = -1;  // calendar cell of the last press, -1 when none
+    int m_pressedColumn = -1;  // list column of the last press, -1 when none
+    int m_pressedGraphDay = -1;  // graph day of the last press, -1 when none
 };
 
 // Lines of a memo text as they fill a box: the editor's exit-command line is left out, line ends

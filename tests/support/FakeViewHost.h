@@ -41,6 +41,30 @@ public:
         dialogs.emplace_back(DialogId::Define, mode);
         return settingsDialog ? settingsDialog(fields, mode, apply) : nextResult();
     }
+    std::optional<GraphSettings> RunGraphDialog(const GraphSettings& settings, bool internet,
+                                                const std::function<void(const GraphSettings&)>& preview) override
+    {
+        dialogs.emplace_back(DialogId::Graph, internet ? 1 : 0);
+        if (graphDialog)
+            return graphDialog(settings, preview);
+        return nextResult() ? std::optional<GraphSettings>(settings) : std::nullopt;
+    }
+    std::optional<ListMode> RunListDialog(ListMode mode) override
+    {
+        dialogs.emplace_back(DialogId::List, static_cast<int>(mode));
+        if (listDialog)
+            return listDialog(mode);
+        return nextResult() ? std::optional<ListMode>(mode) : std::nullopt;
+    }
+    void ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint) override
+    {
+        notes.emplace_back(scale, point);
+        if (scale != 0) {
+            notesPicture = QImage(size, QImage::Format_RGB32);
+            QPainter p(&notesPicture);
+            paint(p);
+        }
+    }
     StartChoice RunStartDialog(NotebookPlace&) override
     {
         ++startDialogs;
@@ -82,6 +106,11 @@ public:
     std::function<bool(const EntryFields&, const DialogApply<EntryFields>&)> entryDialog;
     std::function<bool(const DayDataFields&, const DialogApply<DayDataFields>&)> dataDialog;
     std::function<bool(const NotebookSettingsFields&, int, const DialogApply<NotebookSettingsFields>&)> settingsDialog;
+    std::function<std::optional<GraphSettings>(const GraphSettings&, const std::function<void(const GraphSettings&)>&)>
+        graphDialog;
+    std::function<std::optional<ListMode>(ListMode)> listDialog;
+    std::vector<std::pair<int, QPoint>> notes;  // every legend request: (scale, point)
+    QImage notesPicture;                       // the legend as last painted
     int startDialogs = 0;
     StartChoice startChoice = StartChoice::Open;
     std::vector<std::string> opened;

@@ -33,7 +33,7 @@ TEST(PageSnapshot, PagesDrawnWithoutTheControllerMatchTheScreen)
     EXPECT_EQ(PageFixture::draw(pages, calendar), screenCalendar);
 
     PageSnapshot detail = f.snapshot(ViewMode::Detail, 2013, 5, QDate(2013, 5, 20));
-    detail.day = f.nb->store().Day;
+    detail.day = f.nb->EditCurrentDay();
     detail.dayNumber = 37;
     EXPECT_EQ(PageFixture::draw(pages, detail), screenDetail);
     // The snapshot is a copy: the live day changing afterwards does not reach it.
@@ -92,13 +92,15 @@ TEST(PageSnapshot, MouseAnswersWithRequests)
     PageMouseResult prev = pages.HandleMouse(MouseRelease, QPoint(30, 15), s);
     ASSERT_TRUE(prev.action);
     EXPECT_EQ(*prev.action, (PageAction{PageAction::StepMonth, {}, -1}));
-    // On the list page the same link turns the list's page.
+    // On the list page the same link turns the list's page: to the page after the one shown.
     PageSnapshot list = s;
     list.mode = ViewMode::List;
+    for (int d = 1; d <= 7; ++d)
+        list.list.listed.push_back(QDate(2014, 3, d));
     PageFixture::draw(pages, list);
     PageMouseResult next = pages.HandleMouse(MouseRelease, QPoint(610, 15), list);
     ASSERT_TRUE(next.action);
-    EXPECT_EQ(*next.action, (PageAction{PageAction::StepListPage, {}, 1}));
+    EXPECT_EQ(*next.action, (PageAction{PageAction::StepListPage, QDate(2014, 3, 7), 1}));
     // A double-click on the detail page's photo asks for the photo import.
     PageSnapshot detail = s;
     detail.mode = ViewMode::Detail;

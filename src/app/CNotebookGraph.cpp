@@ -1,0 +1,138 @@
+// The controller's side of the graph and list pages: their settings, the month the graph
+// draws, the list's paging and the two settings dialogs.
+#include "app/CNotebook.h"
+
+#include "app/ViewHost.h"
+#include "platform/Clock.h"
+#include "platform/IniFile.h"
+#include "platform/Prompt.h"
+#include "res/Strings.h"
+#include "store/KeltoIni.h"
+#include "views/PageDraw.h"
+
+#include <QPainter>
+
+namespace {
+}
+
+void CNotebook::LoadPageSettings()
+{
+    m_graphSettings = ReadGraphSettings(m_settingsFile, [this](const std::string& key) {
+        return ColorFromRef(ReadColor(GraphIni::Section, key.c_str(), GraphIni::ColorDefault));
+    });
+    m_listMode = ListModeFromInt(ReadSettingInt(m_settingsFile, KeltoIni::ListMode));
+}
+
+void CNotebook::ReloadGraphMonth()
+{
+    const QDate shown = m_calendarMonth.isValid() ? m_calendarMonth : Clock::Today();
+    m_graphMonth = ReadGraphMonth(m_notebookFolder, shown.year(), shown.month(), Clock::Today());
+    m_graphWeather = MonthWeatherForGraph();
+}
+
+// The weather the graph draws for the month just read. When the site's month scrape is wired
+// in, it belongs here: with m_internetEnabled and the graph's GetWeather on, fetch the shown month
+// for Kelto.ini [Data] Place; a fetch that fails (no days) falls back to the day files below.
+MonthWeatherTable CNotebook::MonthWeatherForGraph() const
+{
+    return ReadMonthWeatherFromDays(m_notebookFolder, m_graphMonth);
+}
+
+void CNotebook::preparePageInputs(PageSnapshot& s, bool reload)
+{
+    if (s.mode != ViewMode::Graph && m_notesScale != 0)
+        ShowGraphNotes(0, {});
+    if (s.mode == ViewMode::Graph && reload) {
+        ReloadGraphMonth();
+        s.graph = GraphInput{m_graphSettings, m_graphMonth, m_graphWeather};
+    }
+    if (s.mode == ViewMode::List) {
+        if (m_listStart.isValid() && m_listPagedFrom == currentDate())
+            s.currentDate = m_listStart;
+        else
+            m_listStart = m_listPagedFrom = QDate();
+        s.list.mode = m_listMode;
+        s.list.listed = ListedDays(m_notebookFolder, m_listMode, s.today);
+    }
+}
+
+void CNotebook::ShowListPageFrom(const QDate& date)
+{
+    m_listStart = date;
+    m_listPagedFrom = currentDate();
+    DrawPage(ViewMode::List);
+    PresentPage();
+}
+
+void CNotebook::PreviewGraphSettings(const GraphSettings& settings)
+{
+    m_graphSettings = settings;
+    if (m_viewMode == ViewMode::Graph) {
+        DrawPage(ViewMode::Graph, false);
+        PresentPage();
+    }
+}
+
+bool CNotebook::EditGraphSettings()
+{
+    if (!m_host)
+        return false;
+    const std::optional<GraphSettings> chosen = m_host->RunGraphDialog(
+        m_graphSettings, m_internetEnabled != 0, [this](const GraphSettings& g) { PreviewGraphSettings(g); });
+    if (chosen) {
+        m_graphSettings = *chosen;
+        if (!WriteGraphSettings(m_settingsFile, m_graphSettings))
+            tellSettingsWriteFailed();
+    } else {
+        // Every change made in the dialog is thrown away: the settings are Kelto.ini's again.
+        LoadPageSettings();
+    }
+    if (m_viewMode == ViewMode::Graph) {
+        DrawPage(ViewMode::Graph, false);
+        PresentPage();
+    }
+    return chosen.has_value();
+}
+
+bool CNotebook::SetListMode(ListMode mode)
+{
+    m_listMode = mode;
+    const bool written = WriteSettingInt(m_settingsFile, KeltoIni::ListMode, static_cast<int>(mode)).ok();
+    if (m_viewMode == ViewMode::List) {
+        DrawPage(ViewMode::List);
+        PresentPage();
+    }
+    return written;
+}
+
+bool CNotebook::EditListSettings()
+{
+    if (!m_host)
+        return false;
+    const std::optional<ListMode> chosen = m_host->RunListDialog(m_listMode);
+    if (!chosen || *chosen == m_listMode)
+        return false;
+    if (!SetListMode(*chosen))
+        tellSettingsWriteFailed();
+    return true;
+}
+
+void CNotebook::ShowGraphNotes(int scale, QPoint point)
+{
+    if (!m_host || (scale != 0 && scale == m_notesScale) || (scale == 0 && m_notesScale == 0))
+        return;
+    m_notesScale = scale;
+    const std::string layout = m_layoutFile;
+    const GraphLayout graph = m_pages.Graph;
+    const GraphSettings settings = m_graphSettings;
+    m_host->ShowGraphNotes(scale, point, GraphNotesSize(layout), [=](QPainter& p) {
+        PreparePagePainter(p);
+        DrawGraphNotes(p, scale, layout, graph, settings);
+    });
+}
+
+void CNotebook::tellSettingsWriteFailed()
+{
+    const Result failed = Result::Failed(Msg::SettingsWriteFailed, m_settingsFile);
+    m_prompt.tell(failed.message, Icon::Stop, ResultText(failed));
+}

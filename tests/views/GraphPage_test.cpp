@@ -1,0 +1,198 @@
+#include "views/GraphPage.h"
+#include "views/LayoutIni.h"
+#include "views/PageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// Day columns of 20 from x 100; temperatures -20..40 over 120 pixels up from y 200, sunshine
+// 0..12 over 80 from 300, lengths 0..10 over 100 from 430.
+const std::vector<std::string> kGraphLayout = {
+    "Graph/X=100",       "Graph/Y=450",     "Graph/Width=620",  "Graph/LinePitch=20", "Graph/LeafPitch=3",
+    "Graph/LeafWidth=10", "Graph1/Y=200",   "Graph1/Height=120", "Graph2/Y=300",      "Graph2/Height=80",
+    "Graph3/Y=430",      "Graph3/Height=100", "Notes/X=10",     "Notes/Y=10",         "Notes/Width=100",
+    "Notes/LinePitch=20", "Notes3/Title=長さ", "Notes3/Notes1=草たけ", "Notes3/Notes2=葉の枚数",
+};
+int centre(int day)
+{
+    return 100 + (day - 1) * 20 + 10;
+}
+bool isGreen(QColor c)
+{
+    return c.green() > 120 && c.red() < 110 && c.blue() < 110;
+}
+std::string fileBytes(const std::string& path)
+{
+    std::string bytes;
+    ReadFileBytes(path, bytes);
+    return bytes;
+}
+bool near(const QImage& img, int x, int y, const std::function<bool(QColor)>& want)
+{
+    return countPixels(img, QRect(x - 1, y - 1, 3, 3), want) > 0;
+}
+
+struct GraphFixture : PageFixture {
+    explicit GraphFixture(const std::vector<std::string>& extra = {}) : PageFixture("2013/04/01", withExtra(extra))
+    {
+        const std::string ini = JoinPath(program, "Kelto.ini");
+        IniFile::WriteString(ini, "Graph", "Color1", "#FF0000");  // plant height red
+        IniFile::WriteString(ini, "Graph", "Color2", "#00C000");  // leaf bars green
+        IniFile::WriteString(ini, "Graph", "Color5", "#0000FF");  // lowest temperature blue
+        day(20130503, {{"Growth", "DataHeight", "5.0"}, {"Growth", "DataCount", "7"}, {"Weather", "LowTemp", "10.0"}});
+        day(20130505, {{"Growth", "DataHeight", "6.0"}, {"Weather", "HighTemp", "20.0"}});
+        day(20130507, {{"Growth", "DataHeight", "9.0"}, {"Growth", "DataGraph", "0"}, {"Growth", "DataCount", "3"}});
+    }
+    static std::vector<std::string> withExtra(std::vector<std::string> extra)
+    {
+        extra.insert(extra.begin(), kGraphLayout.begin(), kGraphLayout.end());
+        return extra;
+    }
+    void day(int date, std::vector<std::array<const char*, 3>> keys)
+    {
+        for (auto& [section, key, value] : keys)
+            IniFile::WriteString(dayPath(date, "dat"), section, key, value);
+    }
+    const QImage& showMay()
+    {
+        openOn(QDate(2013, 6, 10));
+        nb->SetCalendarMonth(2013, 5);
+        nb->SetViewMode(ViewMode::Graph);
+        return nb->pageBuffer();
+    }
+};
+} // namespace
+
+TEST(GraphPage, ScalePositions)
+{
+    struct Case {
+        double value, bottom, top;
+        int y, height, expected;
+    } cases[] = {
+        {10, -20, 40, 300, 120, 240},   // 30 of 60 degrees: half the height up
+        {-25, -20, 40, 300, 120, 310},  // below the scale: drawn beyond it
+        {40, -20, 40, 300, 120, 180},
+        {3.45f, 0, 10, 430, 100, 396},  // 34.5 pixels, truncated
+        {5, 10, 10, 100, 100, 600},     // equal ends: one unit high, no division by zero
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GraphScaleY(c.value, c.bottom, c.top, c.y, c.height), c.expected) << c.value;
+    // Hand-edited ends the wrong way round are taken the right way round; zero gets one unit.
+    GraphSettings g;
+    g.MinTemp = 40;
+    g.MaxTemp = -20;
+    g.MaxLength = 0;
+    EXPECT_EQ(GraphScaleEnds(g, 0), std::make_pair(-20.0, 40.0));
+    EXPECT_EQ(GraphScaleEnds(g, 2), std::make_pair(0.0, 1.0));
+    EXPECT_EQ(GraphScaleY(1e30, 0, 1, 430, 100), -kLayoutLimit);
+}
+
+TEST(GraphPage, SeriesDotsGapsAndLeafBars)
+{
+    GraphFixture f;
+    const QImage& page = f.showMay();
+    // Plant height 5.0 on day 3 and 6.0 on day 5; day 4 has no record: the line joins them.
+    EXPECT_TRUE(near(page, centre(3), 430 - 50, isRed));
+    EXPECT_TRUE(near(page, centre(5), 430 - 60, isRed));
+    EXPECT_TRUE(near(page, centre(4), 430 - 55, isRed));
+    EXPECT_FALSE(near(page, centre(4), 430, isRed));
+    // Day 7 is not shown in the graph (DataGraph 0): no dot, no bars.
+    EXPECT_FALSE(near(page, centre(7), 430 - 90, isRed));
+    EXPECT_EQ(countPixels(page, QRect(centre(7) - 5, 400, 11, 30), isGreen), 0);
+    // Seven leaf bars on day 3, the lowest one pitch above the length scale's bottom.
+    const int x = centre(3) - 5;
+    for (int b = 0; b < 7; ++b)
+        EXPECT_TRUE(isGreen(page.pixelColor(x + 5, 430 - 3 - 3 * b))) << b;
+    EXPECT_FALSE(isGreen(page.pixelColor(x + 5, 430 - 3 - 3 * 7)));
+    // The lowest temperature from the day file: 10 degrees on day 3; day 5 has none: no dot at 0.
+    EXPECT_TRUE(near(page, centre(3), 200 - 60, isBlue));
+    EXPECT_FALSE(near(page, centre(5), 200 - 40, isBlue));
+    // The temperature scale's ends: a grey axis 24 left of the first column.
+    EXPECT_TRUE(isGrey(page.pixelColor(76, 199)));
+    EXPECT_TRUE(isGrey(page.pixelColor(76, 81)));
+    EXPECT_TRUE(isGrey(page.pixelColor(79, 80)));
+}
+
+TEST(GraphPage, HiddenSeriesAreNotDrawnAndSettingsChangesShowAtOnce)
+{
+    GraphFixture f;
+    f.showMay();
+    GraphSettings g = f.nb->CurrentGraphSettings();
+    g.visible.fill(false);
+    g.visible[SeriesRoomTemp - 1] = true;
+    f.nb->PreviewGraphSettings(g);
+    const QImage& page = f.host.screen;
+    EXPECT_EQ(countPixels(page, QRect(100, 60, 620, 380), [](QColor c) { return isRed(c) || isGreen(c) || isBlue(c); }),
+              0);
+    // Cancel: everything the dialog changed is Kelto.ini's again, and the file is untouched.
+    const std::string ini = JoinPath(f.program, "Kelto.ini");
+    const std::string before = fileBytes(ini);
+    f.host.graphDialog = [](const GraphSettings& s, const std::function<void(const GraphSettings&)>& preview) {
+        GraphSettings changed = s;
+        changed.MaxLength = 50;
+        preview(changed);
+        return std::optional<GraphSettings>();
+    };
+    EXPECT_FALSE(f.nb->EditGraphSettings());
+    EXPECT_EQ(fileBytes(ini), before);
+    EXPECT_TRUE(f.nb->CurrentGraphSettings().isVisible(SeriesHeight));
+    EXPECT_TRUE(near(f.host.screen, centre(3), 380, isRed));
+    // OK writes every key.
+    f.host.graphDialog = [](const GraphSettings& s, const std::function<void(const GraphSettings&)>&) {
+        GraphSettings changed = s;
+        changed.MaxLength = 20;
+        changed.visible[SeriesLeaves - 1] = false;
+        changed.colors[SeriesDaylight - 1] = QColor(1, 2, 255);
+        return std::optional<GraphSettings>(changed);
+    };
+    EXPECT_TRUE(f.nb->EditGraphSettings());
+    EXPECT_EQ(IniFile::ReadInt(ini, "Graph", "MaxLength", 0), 20);
+    EXPECT_EQ(IniFile::ReadInt(ini, "Graph", "Visible2", 1), 0);
+    EXPECT_EQ(IniFile::ReadString(ini, "Graph", "Color7", ""), "#0102FF");
+    EXPECT_TRUE(near(f.host.screen, centre(3), 430 - 25, isRed));  // 5 cm of 20
+}
+
+TEST(GraphPage, MouseOpensRecordedDaysAndShowsLegends)
+{
+    GraphFixture f;
+    f.showMay();
+    // Over the length scale left of the days: its legend at the pointer, once.
+    f.nb->HandleMouse(MouseMove, QPoint(50, 400));
+    f.nb->HandleMouse(MouseMove, QPoint(52, 401));
+    ASSERT_EQ(f.host.notes.size(), 1u);
+    EXPECT_EQ(f.host.notes[0], std::make_pair(3, QPoint(50, 400)));
+    EXPECT_GT(countPixels(f.host.notesPicture, QRect(10 + 150 - 5, 10 + 20 + 9 - 12, 11, 16), isRed), 0);
+    EXPECT_GT(countPixels(f.host.notesPicture, QRect(155, 50, 11, 20), isGreen), 0);
+    f.nb->HandleMouse(MouseMove, QPoint(centre(10), 300));
+    ASSERT_EQ(f.host.notes.size(), 2u);
+    EXPECT_EQ(f.host.notes[1].first, 0);
+    // A day without a record opens nothing; a recorded one opens on the detail page.
+    f.click(QPoint(centre(4), 455));
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Graph);
+    f.click(QPoint(centre(5), 455));
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
+    EXPECT_EQ(f.nb->currentDate(), QDate(2013, 5, 5));
+}
+
+TEST(GraphPage, OutOfRangeSettingsDrawWithoutFailing)
+{
+    const std::vector<std::vector<std::string>> layouts = {
+        {"Graph/LinePitch=0", "Graph1/Height=0", "Graph3/Height=-50", "Graph/LeafPitch=0"},
+        {"Graph/X=-99999999", "Graph/Width=99999999", "Graph/LeafWidth=-5", "Graph/LeafPitch=-4"},
+    };
+    for (const auto& layout : layouts) {
+        GraphFixture f(layout);
+        const std::string ini = JoinPath(f.program, "Kelto.ini");
+        IniFile::WriteString(ini, "Graph", "MaxTemp", "-20");
+        IniFile::WriteString(ini, "Graph", "MaxLength", "0");
+        IniFile::WriteString(ini, "Graph", "MaxDaylight", "-3");
+        IniFile::WriteString(ini, "Graph", "FontSize", "0");
+        f.day(20130508, {{"Growth", "DataCount", "2000000000"}, {"Growth", "DataHeight", "1e38"}});
+        f.showMay();
+        for (QPoint at : {QPoint(0, 0), QPoint(centre(3), 455), QPoint(400, 300)}) {
+            f.click(at);
+            f.nb->HandleMouse(MouseMove, at);
+        }
+        EXPECT_FALSE(f.nb->pageBuffer().isNull());
+    }
+}
