@@ -311,10 +311,10 @@ void CMainFrame::runCommand(Command command)
     case Command::BulkImport:
     case Command::ExportAvi:
     case Command::Print:
+    case Command::BulkWeather: nb.StartBulkWeatherFetch(); break;
+    case Command::InternetSettings: nb.EditInternetSettings(); break;
     case Command::EditAnimation:
-    case Command::BulkWeather:
     case Command::Animation:
-    case Command::InternetSettings:
     case Command::GraphSettings:
     case Command::ListSettings:
         // Photo import, bulk commands, animation, printing and the settings of the internet,

@@ -42,6 +42,10 @@ public:
     StartChoice RunStartDialog(NotebookPlace& place) override;
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
+    bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) override;
+    Progress* ShowProgressDialog(const std::string& caption) override;
+    void HideProgressDialog() override;
+    class CProgressDlg* progressDialog() const { return m_progressDlg; }
 
     // Runs the controller's start once the window is on screen.
     void startIfNeeded();
@@ -74,4 +78,5 @@ private:
     bool m_busy = false;
     QTimer m_animationTimer;
     std::function<void(int, QPoint)> m_pageMouse;
+    class CProgressDlg* m_progressDlg = nullptr;  // made at the first bulk job, then kept
 };

@@ -233,6 +233,7 @@ bool CNotebook::PrepareToClose()
 
 void CNotebook::Shutdown()
 {
+    StopBulkWeatherFetch();
     if (m_shutDown && !ViewWindow)
         return;
     if (ViewWindow) {

@@ -8,6 +8,8 @@
 #include "store/DayStore.h"
 #include "store/NotebookSettings.h"
 #include "views/PageViews.h"
+#include "weather/BulkWeatherFetch.h"
+#include "weather/InternetSettings.h"
 
 #include <QImage>
 #include <QPen>
@@ -18,6 +20,9 @@
 #include <string>
 
 class EditorLauncher;
+class PageFetcher;
+class Progress;
+struct WeatherState;
 class FolderBrowser;
 class Prompt;
 class ViewHost;
@@ -134,6 +139,38 @@ public:
     // Runs the settings dialog; on OK redraws the page and retitles the window. True on OK.
     bool EditNotebookSettings(int mode);
 
+    // ---- Weather retrieval (CNotebookWeather.cpp) ----
+    // The page fetch of every weather operation: libcurl unless one is set (tests).
+    void SetPageFetcher(PageFetcher* fetcher);
+    PageFetcher& pageFetcher();
+    // Weather.ini beside the program, read now; the place saved in Kelto.ini.
+    WeatherSite WeatherSiteNow() const;
+    WeatherPlace SavedWeatherPlace() const;
+    // The data dialog's fetch button: the weather of `date` at `place` (default: the saved
+    // place). Nothing when the day is not past yet, no place is set or the fetch failed; the
+    // user was told why. The window keeps repainting, with a busy cursor, while it waits.
+    std::optional<DayWeather> FetchWeatherForDialog(const QDate& date, std::optional<WeatherPlace> place = {});
+    // The current day's weather into the current day (bulk photo import); shows 136 only.
+    bool FetchCurrentDayWeather();
+    // The whole month for the graph page (no message).
+    std::optional<MonthWeatherTable> FetchMonthWeatherTable(int year, int month);
+    // Command 32815: the internet settings dialog.
+    InternetSettingsFields InternetSettingsDialogFields() const;
+    InternetSettingsOps InternetSettingsDialogOps();
+    void SaveInternetSettings(const InternetSettingsChoice& choice);
+    bool EditInternetSettings();
+    // Command 32851: asks, then fetches every past day on a worker thread; returns at once.
+    void StartBulkWeatherFetch();
+    bool BulkWeatherRunning() const;
+    // Stores a fetched day's weather (on the user-interface thread): the day file's weather
+    // section and, for the day held now, the day in memory, so neither overwrites the other.
+    bool ApplyFetchedWeather(const QDate& date, const DayWeather& weather);
+    // Ends a bulk run without asking (shutdown); returns once the worker has finished.
+    void StopBulkWeatherFetch();
+    // The report of the last bulk run that ended.
+    BulkWeatherReport LastBulkWeatherReport() const;
+    // ---- end of weather retrieval ----
+
     Prompt& prompt() { return m_prompt; }
     ViewHost* host() const { return ViewWindow; }
     DayStore& store() { return m_store; }
@@ -174,6 +211,10 @@ private:
     bool m_closing = false;   // while the last write before closing runs
     bool m_toldHiddenDays = false;
     std::set<QDate> m_keptStartDateFor;  // earliest days for which question 162 was answered No
+    // Weather retrieval (CNotebookWeather.cpp).
+    template <class F> auto waitAwayFromUi(F work) -> decltype(work());
+    void finishBulkWeather(const BulkWeatherReport& report);
+    std::shared_ptr<WeatherState> m_weather;
 };
 
 QColor ColorFromRef(int colorRef);

@@ -20,4 +20,7 @@ public:
     StartChoice RunStartDialog(NotebookPlace&) override { return StartChoice::Open; }
     bool OpenDocument(const std::string&) override { return false; }
     void SetBusy(const std::string&) override {}
+    bool RunInternetSettingsDialog(const InternetSettingsFields&, const InternetSettingsOps&) override { return false; }
+    Progress* ShowProgressDialog(const std::string&) override { return nullptr; }
+    void HideProgressDialog() override {}
 };

@@ -5,12 +5,14 @@
 #include "views/PageMouse.h"
 #include "store/DayOperations.h"
 #include "store/NotebookSettings.h"
+#include "weather/InternetSettings.h"
 
 #include <QImage>
 
 #include <functional>
 #include <string>
 
+class Progress;
 class QPainter;
 
 template <class Fields> using DialogApply = std::function<int(const Fields&)>;
@@ -64,4 +66,10 @@ public:
     // While the program waits for something outside it (the memo editor) and takes no input:
     // a busy cursor and `status` in the status bar. An empty text ends the busy state.
     virtual void SetBusy(const std::string& status) = 0;
+    // Weather retrieval. The internet settings dialog (137): true when closed by OK.
+    virtual bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) = 0;
+    // The progress dialog (148), made once and kept: shown with `caption` and its stop flag
+    // cleared. Its setters may be called from any thread. Null when there is no window.
+    virtual Progress* ShowProgressDialog(const std::string& caption) = 0;
+    virtual void HideProgressDialog() = 0;
 };

@@ -53,6 +53,19 @@ public:
     }
 
     void SetBusy(const std::string& status) override { busy.push_back(status); }
+    bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) override
+    {
+        dialogs.emplace_back(DialogId::Weather, 0);
+        return internetDialog ? internetDialog(fields, ops) : nextResult();
+    }
+    // The worker may report from its thread: the fake keeps only what the last call said.
+    Progress* ShowProgressDialog(const std::string& caption) override
+    {
+        progressCaption = caption;
+        ++progressShown;
+        return progressFake ? progressFake : nullptr;
+    }
+    void HideProgressDialog() override { ++progressHidden; }
 
     bool nextResult()
     {
@@ -80,5 +93,9 @@ public:
     StartChoice startChoice = StartChoice::Open;
     std::vector<std::string> opened;
     bool openResult = true;
+    std::function<bool(const InternetSettingsFields&, const InternetSettingsOps&)> internetDialog;
+    Progress* progressFake = nullptr;
+    std::string progressCaption;
+    int progressShown = 0, progressHidden = 0;
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
 };
