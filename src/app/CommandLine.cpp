@@ -12,6 +12,10 @@ const char* CommandLineHelp()
            "  kelto --render calendar|detail --date YYYY-MM-DD --out FILE.png [--notebook DIR]\n"
            "      カレンダーまたは日のページをPNG画像に描きます。\n"
            "      Draws the month calendar or a day page into a PNG file.\n"
+           "  kelto --fetch-weather [--notebook DIR]\n"
+           "      前日以前の全ての観察データの気象データをインターネットで取得します。\n"
+           "      Fetches the weather of every past day from the weather site, for the\n"
+           "      observation place set in the program (one request per month).\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -55,6 +59,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             if (c.page != "calendar" && c.page != "detail")
                 return fail("--render takes calendar or detail, not " + c.page);
             c.action = CommandLine::Action::Render;
+        } else if (a == "--fetch-weather") {
+            if (c.action != CommandLine::Action::Window)
+                return fail("--fetch-weather goes alone (with --notebook)");
+            c.action = CommandLine::Action::FetchWeather;
         } else if (a == "--notebook") {
             if (!value(c.notebook))
                 return fail("--notebook needs a folder");
@@ -72,6 +80,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         return fail("--notebook, --out and --date go with --export-csv or --render");
     if (c.action == CommandLine::Action::Render && (c.outPath.empty() || c.date.empty()))
         return fail("--render needs --date YYYY-MM-DD and --out FILE.png");
+    if (c.action == CommandLine::Action::FetchWeather && (!c.date.empty() || !c.outPath.empty()))
+        return fail("--fetch-weather takes only --notebook");
     if (c.action == CommandLine::Action::ExportCsv && (!c.date.empty()))
         return fail("--date goes with --render");
     return c;
