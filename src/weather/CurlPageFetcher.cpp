@@ -108,9 +108,13 @@ FetchResult CurlPageFetcher::fetch(const std::string& url, int timeoutSeconds)
         case CURLE_COULDNT_CONNECT:
             r.failure = FetchFailure::Connect;
             break;
-        case CURLE_OPERATION_TIMEDOUT:
-            r.failure = status == 0 && r.headers.empty() ? FetchFailure::Connect : FetchFailure::Other;
+        case CURLE_OPERATION_TIMEDOUT: {
+            // Timed out before a connection stood: the site is out of reach.
+            curl_off_t connected = 0;
+            curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connected);
+            r.failure = connected == 0 ? FetchFailure::Connect : FetchFailure::Other;
             break;
+        }
         default:
             r.failure = FetchFailure::Other;
             break;
