@@ -306,13 +306,13 @@ void CMainFrame::runCommand(Command command)
     case Command::Save:
         RunStoreCommand(*this, CommandId(command));
         break;
+    case Command::BulkWeather: nb.StartBulkWeatherFetch(); break;
+    case Command::InternetSettings: nb.EditInternetSettings(); break;
     case Command::ImportPhoto:
     case Command::ImportPhotoRotated:
     case Command::BulkImport:
     case Command::ExportAvi:
     case Command::Print:
-    case Command::BulkWeather: nb.StartBulkWeatherFetch(); break;
-    case Command::InternetSettings: nb.EditInternetSettings(); break;
     case Command::EditAnimation:
     case Command::Animation:
     case Command::GraphSettings:
