@@ -25,6 +25,10 @@ TEST(CommandLine, Parsing)
         {{"--render", "calendar", "--date", "2013-05-01", "--out", "a.png"}, Action::Render, "", "a.png"},
         {{"--render", "graph", "--date", "2013-05-01", "--out", "a.png"}, Action::Error, "", ""},
         {{"--render", "detail", "--out", "a.png"}, Action::Error, "", "a.png"},
+        {{"--fetch-weather"}, Action::FetchWeather, "", ""},
+        {{"--fetch-weather", "--notebook", "/n"}, Action::FetchWeather, "/n", ""},
+        {{"--fetch-weather", "--out", "a.png"}, Action::Error, "", "a.png"},
+        {{"--export-csv", "o.csv", "--fetch-weather"}, Action::Error, "", "o.csv"},
     };
     for (const auto& c : cases) {
         CommandLine cl = ParseCommandLine(c.args);
