@@ -98,7 +98,7 @@ template <class F> auto CNotebook::waitAwayFromUi(F work) -> decltype(work())
     std::thread helper([&] {
         result.emplace(work());
         done = true;
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
     if (!done)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
