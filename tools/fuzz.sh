@@ -6,13 +6,13 @@
 #   tools/fuzz.sh --smoke                the test: each target over its seeds and the regressions
 #                                        that are not listed in fuzz/regressions/OPEN, plus a short
 #                                        fixed-seed mutation run; fails on any finding
-# Targets: ini dayfile memo jpeg bmp exif. The build directory (KELTO_FUZZ_BUILD, default build-fuzz)
+# Targets: ini dayfile memo jpeg bmp exif weather. The build directory (KELTO_FUZZ_BUILD, default build-fuzz)
 # is configured and built when needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
 build=${KELTO_FUZZ_BUILD:-$src/build-fuzz}
-all_targets=(ini dayfile memo jpeg bmp exif)
+all_targets=(ini dayfile memo jpeg bmp exif weather)
 
 smoke=0
 seconds=300

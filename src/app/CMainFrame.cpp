@@ -315,6 +315,8 @@ void CMainFrame::runCommand(Command command)
     case Command::Save:
         RunStoreCommand(*this, command);
         break;
+    case Command::BulkWeather: nb.StartBulkWeatherFetch(); break;
+    case Command::InternetSettings: nb.EditInternetSettings(); break;
     case Command::ImportPhoto:
     case Command::ImportPhotoRotated: {
         QtFileChooser chooser(this);
@@ -325,11 +327,9 @@ void CMainFrame::runCommand(Command command)
     case Command::ExportAvi:
     case Command::Print:
     case Command::EditAnimation:
-    case Command::BulkWeather:
     case Command::Animation:
-    case Command::InternetSettings:
-        // Photo import, bulk commands, animation, printing and the internet settings have
-        // their menu places and rules already; their work is not here.
+        // Bulk photo import, animation and printing have their menu places and rules already;
+        // their work is not here.
         break;
     }
     updateCommandStates();

@@ -1,5 +1,7 @@
 #include "app/CNoteView.h"
 
+#include "app/dialogs/CProgressDlg.h"
+
 #include "app/CMainFrame.h"
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
@@ -112,6 +114,25 @@ bool CNoteView::RunEntryDialog(const EntryFields& fields, const DialogApply<Entr
 bool CNoteView::RunDayDataDialog(const DayDataFields& fields, const DialogApply<DayDataFields>& apply)
 {
     return ::RunDayDataDialog(*m_frame, fields, apply);
+}
+
+bool CNoteView::RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops)
+{
+    return ::RunInternetSettingsDialog(*m_frame, fields, ops);
+}
+
+Progress* CNoteView::ShowProgressDialog(const std::string& caption)
+{
+    if (!m_progressDlg)
+        m_progressDlg = new CProgressDlg(m_frame);
+    m_progressDlg->start(QString::fromStdString(caption));
+    return &m_progressDlg->progress();
+}
+
+void CNoteView::HideProgressDialog()
+{
+    if (m_progressDlg)
+        m_progressDlg->finish();
 }
 
 bool CNoteView::RunSettingsDialog(const NotebookSettingsFields& fields, int mode,

@@ -49,6 +49,10 @@ public:
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
     RotateAnswer RunRotateDialog(const RotateRequest& request) override;
+    bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) override;
+    Progress* ShowProgressDialog(const std::string& caption) override;
+    void HideProgressDialog() override;
+    class CProgressDlg* progressDialog() const { return m_progressDlg; }
 
     // Runs the controller's start once the window is on screen.
     void startIfNeeded();
@@ -82,4 +86,5 @@ private:
     QTimer m_animationTimer;
     std::function<void(int, QPoint)> m_pageMouse;
     CNoteDlg* m_notes = nullptr;  // the graph legend, made on first use
+    class CProgressDlg* m_progressDlg = nullptr;  // made at the first bulk job, then kept
 };

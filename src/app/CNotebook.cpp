@@ -234,6 +234,7 @@ bool CNotebook::PrepareToClose()
 
 void CNotebook::Shutdown()
 {
+    StopBulkWeatherFetch();
     if (m_shutDown && !m_host)
         return;
     if (m_host) {

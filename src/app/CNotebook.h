@@ -11,6 +11,8 @@
 #include "views/PageViews.h"
 #include "views/ViewMode.h"
 #include "photos/PhotoFit.h"
+#include "weather/BulkWeatherFetch.h"
+#include "weather/InternetSettings.h"
 
 #include <QImage>
 #include <QPen>
@@ -23,6 +25,9 @@
 
 class EditorLauncher;
 class FileChooser;
+class PageFetcher;
+class Progress;
+struct WeatherState;
 class FolderBrowser;
 class Prompt;
 class ViewHost;
@@ -151,6 +156,38 @@ public:
     // edit a test stands in for): the caller sets `dirty`; the next flush writes it.
     DayRecord& EditCurrentDay() { return m_store.Day; }
 
+    // ---- Weather retrieval (CNotebookWeather.cpp) ----
+    // The page fetch of every weather operation: libcurl unless one is set (tests).
+    void SetPageFetcher(PageFetcher* fetcher);
+    PageFetcher& pageFetcher();
+    // Weather.ini beside the program, read now; the place saved in Kelto.ini.
+    WeatherSite WeatherSiteNow() const;
+    WeatherPlace SavedWeatherPlace() const;
+    // The data dialog's fetch button: the weather of `date` at `place` (default: the saved
+    // place). Nothing when the day is not past yet, no place is set or the fetch failed; the
+    // user was told why. The window keeps repainting, with a busy cursor, while it waits.
+    std::optional<DayWeather> FetchWeatherForDialog(const QDate& date, std::optional<WeatherPlace> place = {});
+    // The current day's weather into the current day (bulk photo import); shows 136 only.
+    bool FetchCurrentDayWeather();
+    // The whole month for the graph page (no message).
+    std::optional<MonthWeatherTable> FetchMonthWeatherTable(int year, int month);
+    // Command 32815: the internet settings dialog.
+    InternetSettingsFields InternetSettingsDialogFields() const;
+    InternetSettingsOps InternetSettingsDialogOps();
+    void SaveInternetSettings(const InternetSettingsChoice& choice);
+    bool EditInternetSettings();
+    // Command 32851: asks, then fetches every past day on a worker thread; returns at once.
+    void StartBulkWeatherFetch();
+    bool BulkWeatherRunning() const;
+    // Stores a fetched day's weather (on the user-interface thread): the day file's weather
+    // section and, for the day held now, the day in memory, so neither overwrites the other.
+    bool ApplyFetchedWeather(const QDate& date, const DayWeather& weather);
+    // Ends a bulk run without asking (shutdown); returns once the worker has finished.
+    void StopBulkWeatherFetch();
+    // The report of the last bulk run that ended.
+    BulkWeatherReport LastBulkWeatherReport() const;
+    // ---- end of weather retrieval ----
+
     // ---- Graph and list pages (CNotebookGraph.cpp) ----
     // Reads the graph settings and the list mode from Kelto.ini (at start, and to throw away
     // the changes of a cancelled graph settings dialog).
@@ -162,7 +199,7 @@ public:
     // Reads the shown month's values for the graph again from the day files.
     void ReloadGraphMonth();
     // The month's weather the graph draws.
-    MonthWeatherTable MonthWeatherForGraph() const;
+    GraphWeather MonthWeatherForGraph(int year, int month);
     // Command 32833: the graph settings dialog; OK writes Kelto.ini, Cancel restores it. True on OK.
     bool EditGraphSettings();
     ListMode CurrentListMode() const { return m_listMode; }
@@ -222,7 +259,7 @@ private:
     void preparePageInputs(PageSnapshot& s, bool reload);
     GraphSettings m_graphSettings;
     GraphMonth m_graphMonth;
-    MonthWeatherTable m_graphWeather;
+    GraphWeather m_graphWeather;
     ListMode m_listMode = ListMode::AllDays;
     int m_notesScale = 0;  // the graph legend showing, 0 none
     // The list page's first day after paging, while the current date is still m_listPagedFrom
@@ -260,6 +297,10 @@ private:
     bool m_closing = false;   // while the last write before closing runs
     bool m_toldHiddenDays = false;
     std::set<QDate> m_keptStartDateFor;  // earliest days for which question 162 was answered No
+    // Weather retrieval (CNotebookWeather.cpp).
+    template <class F> auto waitAwayFromUi(F work) -> decltype(work());
+    void finishBulkWeather(const BulkWeatherReport& report);
+    std::shared_ptr<WeatherState> m_weather;
 };
 
 QColor ColorFromRef(int colorRef);

@@ -27,14 +27,27 @@ void CNotebook::ReloadGraphMonth()
 {
     const QDate shown = m_calendarMonth.isValid() ? m_calendarMonth : Clock::Today();
     m_graphMonth = ReadGraphMonth(m_notebookFolder, shown.year(), shown.month(), Clock::Today());
-    m_graphWeather = MonthWeatherForGraph();
+    m_graphWeather = MonthWeatherForGraph(shown.year(), shown.month());
 }
 
-// The weather the graph draws for the month just read. When the site's month scrape is wired
-// in, it belongs here: with m_internetEnabled and the graph's GetWeather on, fetch the shown month
-// for Kelto.ini [Data] Place; a fetch that fails (no days) falls back to the day files below.
-MonthWeatherTable CNotebook::MonthWeatherForGraph() const
+// The weather the graph draws for the month just read: the site's, when the internet retrieval
+// and the graph's GetWeather are on and the month could be fetched; else the day files' own.
+GraphWeather CNotebook::MonthWeatherForGraph(int year, int month)
 {
+    if (m_internetEnabled && m_graphSettings.GetWeather) {
+        if (std::optional<MonthWeatherTable> site = FetchMonthWeatherTable(year, month); site && site->count > 0) {
+            GraphWeather t;
+            t.dayCount = std::min<int>(site->count, static_cast<int>(t.days.size()));
+            for (int j = 0; j < t.dayCount; ++j) {
+                const MonthWeatherTable::Entry& e = site->days[j];
+                t.days[j].present = e.marks != 0;
+                t.days[j].LowTemp = e.LowTemp;
+                t.days[j].HighTemp = e.HighTemp;
+                t.days[j].Daylight = e.Daylight;
+            }
+            return t;
+        }
+    }
     return ReadMonthWeatherFromDays(m_notebookFolder, m_graphMonth);
 }
 

@@ -11,6 +11,11 @@
 #include "res/Strings.h"
 #include "store/CsvExport.h"
 #include "store/DataFolders.h"
+#include "store/DayList.h"
+#include "platform/Clock.h"
+#include "platform/Progress.h"
+#include "weather/BulkWeatherFetch.h"
+#include "weather/CurlPageFetcher.h"
 
 #include <QDate>
 #include <QImageWriter>
@@ -89,6 +94,50 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
     }
     return 0;
 }
+// The bulk weather fetch of the window, without it: same loop, same writes of the day files.
+int fetchWeather(const CommandLine& c, const std::string& programFolder)
+{
+    std::string folder = notebookFolder(c, programFolder);
+    if (folder.empty() || !IsNotebookFolder(folder)) {
+        std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
+        return 1;
+    }
+    std::string settings = JoinPath(programFolder, "Kelto.ini");
+    WeatherPlace place{ReadSettingInt(settings, KeltoIni::Pref), ReadSettingInt(settings, KeltoIni::Place)};
+    if (place.station == 0) {
+        std::fprintf(stderr, "kelto: %s\n", LoadString(kMsgNoPlace));
+        return 1;
+    }
+    WeatherSite site = ReadWeatherSite(JoinPath(programFolder, "Weather.ini"));
+    if (site.baseUrl.empty()) {
+        std::fprintf(stderr, "kelto: Weather.ini names no weather site ([Net] HostName)\n");
+        return 1;
+    }
+    DayList days = ScanDayList(folder);
+    CurlPageFetcher fetcher;
+    ConsoleProgress progress;
+    progress.cancelOnInterrupt();
+    BulkWeatherHooks hooks;
+    hooks.write = [&](const QDate& date, const DayWeather& w) { return WriteDayWeather(folder, date, w); };
+    hooks.confirmStop = [] { return true; };
+    hooks.monthFetched = [](int year, int month, bool ok) {
+        std::printf("%04d-%02d: %s\n", year, month, ok ? "fetched" : "failed");
+        std::fflush(stdout);
+    };
+    BulkWeatherReport r = RunBulkWeatherFetch(fetcher, site, place, days.dates, Clock::Today(), progress, hooks);
+    std::printf("%d days written, %d skipped (today or later), %d requests\n", r.written, r.skipped, r.requests);
+    if (r.failed || r.stopped) {
+        if (r.failed)
+            std::fprintf(stderr, "kelto: %s%s%s\n", r.error.network != Msg::None ? LoadString(r.error.network) : "",
+                         r.error.network != Msg::None ? " " : "", r.error.detail.c_str());
+        else
+            std::fprintf(stderr, "kelto: stopped\n");
+        return 1;
+    }
+    if (r.written == 0 && r.skipped == 0 && days.count() == 0)
+        std::printf("the notebook has no days\n");
+    return 0;
+}
 } // namespace
 
 int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
@@ -127,6 +176,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         }
         return status;
     }
+    case CommandLine::Action::FetchWeather:
+        return fetchWeather(c, programFolder);
     default:
         std::fprintf(stderr, "kelto: this option is not available\n");
         return 1;

@@ -17,6 +17,10 @@ const char* CommandLineHelp()
            "      写真の撮影日 (EXIF) を1ファイル1行で表示します。日付がなければ \"-\"。\n"
            "      Prints YYYY-MM-DD<TAB>FILE per photo (\"-\" without an EXIF date), as the\n"
            "      import reads it; exit status 1 when a file could not be read.\n"
+           "  kelto --fetch-weather [--notebook DIR]\n"
+           "      前日以前の全ての観察データの気象データをインターネットで取得します。\n"
+           "      Fetches the weather of every past day from the weather site, for the\n"
+           "      observation place set in the program (one request per month).\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -67,6 +71,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             c.files.assign(args.begin() + static_cast<long>(i) + 1, args.end());
             c.action = CommandLine::Action::PhotoDate;
             return c;
+        } else if (a == "--fetch-weather") {
+            if (c.action != CommandLine::Action::Window)
+                return fail("--fetch-weather goes alone (with --notebook)");
+            c.action = CommandLine::Action::FetchWeather;
         } else if (a == "--notebook") {
             if (!value(c.notebook))
                 return fail("--notebook needs a folder");
@@ -84,6 +92,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         return fail("--notebook, --out and --date go with --export-csv or --render");
     if (c.action == CommandLine::Action::Render && (c.outPath.empty() || c.date.empty()))
         return fail("--render needs --date YYYY-MM-DD and --out FILE.png");
+    if (c.action == CommandLine::Action::FetchWeather && (!c.date.empty() || !c.outPath.empty()))
+        return fail("--fetch-weather takes only --notebook");
     if (c.action == CommandLine::Action::ExportCsv && (!c.date.empty()))
         return fail("--date goes with --render");
     return c;

@@ -5,7 +5,7 @@
 #include <vector>
 
 struct CommandLine {
-    enum class Action { Window, Help, ExportCsv, Render, PhotoDate, Error };
+    enum class Action { Window, Help, ExportCsv, Render, PhotoDate, FetchWeather, Error };
     Action action = Action::Window;
     std::string notebook;  // --notebook DIR, or the folder to open in the window
     std::string outPath;   // --export-csv FILE / --out FILE

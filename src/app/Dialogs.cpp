@@ -7,6 +7,7 @@
 #include "app/dialogs/CDefineDlg.h"
 #include "app/dialogs/CEntryDlg.h"
 #include "app/dialogs/CStartDlg.h"
+#include "app/dialogs/CWeatherDlg.h"
 #include "platform/Prompt.h"
 
 bool RunEntryDialog(CMainFrame& frame, const EntryFields& fields, const DialogApply<EntryFields>& apply)
@@ -18,6 +19,14 @@ bool RunEntryDialog(CMainFrame& frame, const EntryFields& fields, const DialogAp
 bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields, const DialogApply<DayDataFields>& apply)
 {
     CDataDlg dlg(fields, apply, &frame);
+    CNotebook& nb = frame.view()->notebook();
+    dlg.setWeatherFetch([&nb](const QDate& date) { return nb.FetchWeatherForDialog(date); });
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool RunInternetSettingsDialog(CMainFrame& frame, const InternetSettingsFields& fields, const InternetSettingsOps& ops)
+{
+    CWeatherDlg dlg(fields, ops, &frame);
     return dlg.exec() == QDialog::Accepted;
 }
 

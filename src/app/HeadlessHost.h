@@ -28,4 +28,7 @@ public:
     bool OpenDocument(const std::string&) override { return false; }
     void SetBusy(const std::string&) override {}
     RotateAnswer RunRotateDialog(const RotateRequest&) override { return {}; }
+    bool RunInternetSettingsDialog(const InternetSettingsFields&, const InternetSettingsOps&) override { return false; }
+    Progress* ShowProgressDialog(const std::string&) override { return nullptr; }
+    void HideProgressDialog() override {}
 };

@@ -9,6 +9,7 @@
 #include "photos/PhotoFit.h"
 #include "views/GraphPage.h"
 #include "views/ListPage.h"
+#include "weather/InternetSettings.h"
 
 #include <QImage>
 
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 
+class Progress;
 class QPainter;
 
 template <class Fields> using DialogApply = std::function<int(const Fields&)>;
@@ -80,4 +82,10 @@ public:
     virtual void SetBusy(const std::string& status) = 0;
     // The rotation dialog (145) on `request`; a cancelled dialog answers accepted = false.
     virtual RotateAnswer RunRotateDialog(const RotateRequest& request) = 0;
+    // Weather retrieval. The internet settings dialog (137): true when closed by OK.
+    virtual bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) = 0;
+    // The progress dialog (148), made once and kept: shown with `caption` and its stop flag
+    // cleared. Its setters may be called from any thread. Null when there is no window.
+    virtual Progress* ShowProgressDialog(const std::string& caption) = 0;
+    virtual void HideProgressDialog() = 0;
 };

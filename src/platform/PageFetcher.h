@@ -4,12 +4,16 @@
 // their own threads; an implementation must allow calls from any thread.
 #include <string>
 
+// Why no response arrived, as far as the user can act on it.
+enum class FetchFailure { None, Resolve, Connect, Other };
+
 struct FetchResult {
     int status = 0;       // HTTP status of the final response; 0 when none arrived
     std::string headers;  // of the final response, as received
     std::string body;
     std::string finalUrl;  // after redirects
     std::string error;     // why no usable response arrived (time-out, refused, TLS ...)
+    FetchFailure failure = FetchFailure::None;  // set with `error`
 
     // Scrapers read a page only when it came back whole and successful.
     bool ok() const { return error.empty() && status >= 200 && status < 300; }

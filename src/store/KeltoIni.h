@@ -11,6 +11,7 @@ inline constexpr TextSetting FolderPath{"Data", "FolderPath", "data"};
 inline constexpr TextSetting DataName{"Data", "DataName", ""};
 inline constexpr IntSetting EnableInternet{"Data", "EnableInternet", 0};
 inline constexpr IntSetting Pref{"Data", "Pref", 0};
+inline constexpr IntSetting Place{"Data", "Place", 0};
 inline constexpr TextSetting CursorColor{"Data", "CursorColor", "#00FF00"};
 inline constexpr IntSetting CursorWidth{"Data", "CursorWidth", 2};
 inline constexpr IntSetting ViewWidth{"View", "Width", 780};

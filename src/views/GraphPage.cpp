@@ -140,9 +140,9 @@ GraphMonth ReadGraphMonth(const std::string& folder, int year, int month, const 
     return m;
 }
 
-MonthWeatherTable ReadMonthWeatherFromDays(const std::string& folder, const GraphMonth& month)
+GraphWeather ReadMonthWeatherFromDays(const std::string& folder, const GraphMonth& month)
 {
-    MonthWeatherTable t;
+    GraphWeather t;
     for (int j = 0; j < month.dayCount; ++j) {
         if (!month.days[j].recorded)
             continue;
@@ -211,7 +211,7 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     // Values of another month than the one shown are not drawn.
     const bool monthMatches = s.graph.month.year == s.shownYear && s.graph.month.month == s.shownMonth;
     const GraphMonth month = monthMatches ? s.graph.month : ReadGraphMonth({}, s.shownYear, s.shownMonth, s.today);
-    const MonthWeatherTable weather = monthMatches ? s.graph.weather : MonthWeatherTable{};
+    const GraphWeather weather = monthMatches ? s.graph.weather : GraphWeather{};
     const int vw = s.viewSize.width(), vh = s.viewSize.height();
 
     if (s.printing != PrintingScreen || GraphBackground.isNull()) {
@@ -269,19 +269,19 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     const int weatherDays = std::min(weather.dayCount, month.dayCount);
     struct WeatherSeries {
         int series, scale;
-        float MonthWeatherTable::Day::*value;
+        float GraphWeather::Day::*value;
         float unsetAtOrBelow;
     } const weatherSeries[] = {
-        {SeriesHighTemp, 0, &MonthWeatherTable::Day::HighTemp, kUnsetTemperature},
-        {SeriesLowTemp, 0, &MonthWeatherTable::Day::LowTemp, kUnsetTemperature},
-        {SeriesDaylight, 1, &MonthWeatherTable::Day::Daylight, -0.5f},
+        {SeriesHighTemp, 0, &GraphWeather::Day::HighTemp, kUnsetTemperature},
+        {SeriesLowTemp, 0, &GraphWeather::Day::LowTemp, kUnsetTemperature},
+        {SeriesDaylight, 1, &GraphWeather::Day::Daylight, -0.5f},
     };
     for (const WeatherSeries& w : weatherSeries) {
         if (!g.isVisible(w.series))
             continue;
         SeriesPath path(p, g.color(w.series));
         for (int j = 0; j < weatherDays; ++j) {
-            const MonthWeatherTable::Day& d = weather.days[j];
+            const GraphWeather::Day& d = weather.days[j];
             const float v = d.*w.value;
             if (d.present && v > w.unsetAtOrBelow && std::isfinite(v))
                 path.add(centre(j), scaleY(w.scale, v));

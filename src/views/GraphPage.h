@@ -90,7 +90,7 @@ inline constexpr int kGraphDays = 31;
 
 // One month of weather, entry j for day j + 1. A value that is not known is unset (below the
 // unset marks of the day file), so a day without it leaves a gap in its series.
-struct MonthWeatherTable {
+struct GraphWeather {
     struct Day {
         bool present = false;
         float LowTemp = -100.0f;
@@ -118,14 +118,14 @@ struct GraphMonth {
 struct GraphInput {
     GraphSettings settings;
     GraphMonth month;
-    MonthWeatherTable weather;
+    GraphWeather weather;
 };
 
 // Reads the shown month's growth values from the day files of `folder`; days after `today` are
 // not drawn (day 1 always is).
 GraphMonth ReadGraphMonth(const std::string& folder, int year, int month, const QDate& today);
 // The month's weather as the day files hold it: each recorded day up to the last one.
-MonthWeatherTable ReadMonthWeatherFromDays(const std::string& folder, const GraphMonth& month);
+GraphWeather ReadMonthWeatherFromDays(const std::string& folder, const GraphMonth& month);
 
 // Where a value stands on a scale: the bottom of the scale less the value's share of its
 // height, truncated toward zero. A scale whose top is not above its bottom is taken as one

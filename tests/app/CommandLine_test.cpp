@@ -28,6 +28,10 @@ TEST(CommandLine, Parsing)
         {{"--render", "detail", "--out", "a.png"}, Action::Error, "", "a.png"},
         {{"--photo-date", "a.jpg", "--b.jpg"}, Action::PhotoDate, "", ""},
         {{"--photo-date"}, Action::Error, "", ""},
+        {{"--fetch-weather"}, Action::FetchWeather, "", ""},
+        {{"--fetch-weather", "--notebook", "/n"}, Action::FetchWeather, "/n", ""},
+        {{"--fetch-weather", "--out", "a.png"}, Action::Error, "", "a.png"},
+        {{"--export-csv", "o.csv", "--fetch-weather"}, Action::Error, "", "o.csv"},
     };
     for (const auto& c : cases) {
         CommandLine cl = ParseCommandLine(c.args);

@@ -83,6 +83,19 @@ public:
         rotateRequests.push_back(request);
         return rotateAnswer;
     }
+    bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) override
+    {
+        dialogs.emplace_back(DialogId::Weather, 0);
+        return internetDialog ? internetDialog(fields, ops) : nextResult();
+    }
+    // The worker may report from its thread: the fake keeps only what the last call said.
+    Progress* ShowProgressDialog(const std::string& caption) override
+    {
+        progressCaption = caption;
+        ++progressShown;
+        return progressFake ? progressFake : nullptr;
+    }
+    void HideProgressDialog() override { ++progressHidden; }
 
     bool nextResult()
     {
@@ -117,5 +130,9 @@ public:
     bool openResult = true;
     std::vector<RotateRequest> rotateRequests;
     RotateAnswer rotateAnswer;  // what the rotation dialog answers (Cancel by default)
+    std::function<bool(const InternetSettingsFields&, const InternetSettingsOps&)> internetDialog;
+    Progress* progressFake = nullptr;
+    std::string progressCaption;
+    int progressShown = 0, progressHidden = 0;
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
 };

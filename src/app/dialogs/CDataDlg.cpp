@@ -108,9 +108,26 @@ CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWi
     edit(DayDataId::HighTemp)->setText(QString::fromStdString(f.highTemp));
     edit(DayDataId::Daylight)->setText(QString::fromStdString(f.daylight));
     edit(DayDataId::Weather)->setText(QString::fromStdString(f.weather));
-    // The weather fetch is not part of this dialog yet: the button stays off.
-    m_fetch->setEnabled(false);
+    m_fetchAllowed = f.fetchEnabled;
+    m_fetch->setEnabled(false);  // until a fetch is given
+    connect(m_fetch, &QPushButton::clicked, this, [this] {
+        if (!m_weatherFetch)
+            return;
+        std::optional<DayWeather> w = m_weatherFetch(m_date->date());
+        if (!w)
+            return;  // the fields stay as they were
+        edit(DayDataId::LowTemp)->setText(QString::fromStdString(TemperatureText(w->LowTemp)));
+        edit(DayDataId::HighTemp)->setText(QString::fromStdString(TemperatureText(w->HighTemp)));
+        edit(DayDataId::Daylight)->setText(QString::fromStdString(LengthText(w->Daylight)));
+        edit(DayDataId::Weather)->setText(QString::fromStdString(w->Weather));
+    });
     m_date->setFocus();
+}
+
+void CDataDlg::setWeatherFetch(WeatherFetch fetch)
+{
+    m_weatherFetch = std::move(fetch);
+    m_fetch->setEnabled(m_fetchAllowed && m_weatherFetch);
 }
 
 void CDataDlg::accept()

@@ -4,7 +4,9 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <map>
+#include <optional>
 
 class QDateEdit;
 class QLineEdit;
@@ -17,6 +19,9 @@ public:
     CDataDlg(const DayDataFields& fields, DialogApply<DayDataFields> apply, QWidget* parent = nullptr);
 
     void accept() override;
+    // What button 3 runs for the date shown: the weather, or nothing (the user was told why).
+    using WeatherFetch = std::function<std::optional<DayWeather>(const QDate&)>;
+    void setWeatherFetch(WeatherFetch fetch);
 
 private:
     QLineEdit* edit(int id) const { return m_edits.at(id); }
@@ -25,4 +30,6 @@ private:
     std::map<int, QLineEdit*> m_edits;
     QDateEdit* m_date = nullptr;
     QPushButton* m_fetch = nullptr;
+    bool m_fetchAllowed = false;
+    WeatherFetch m_weatherFetch;
 };

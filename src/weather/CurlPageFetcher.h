@@ -1,0 +1,23 @@
+#pragma once
+// The page fetch over libcurl: http and https (certificates checked against the system's
+// store), redirects followed up to a bound on both, proxies from the environment
+// (http_proxy, https_proxy, no_proxy), connect and total time-outs, a bounded body.
+#include "platform/PageFetcher.h"
+
+#include <cstddef>
+#include <string>
+
+class CurlPageFetcher : public PageFetcher {
+public:
+    // KELTO_CA_FILE, when set, replaces the system's certificate store: tests use it to trust
+    // their own local server.
+    CurlPageFetcher();
+    FetchResult fetch(const std::string& url, int timeoutSeconds) override;
+
+    static constexpr size_t kMaxBody = 4 * 1024 * 1024;  // far above a month's table
+    static constexpr int kMaxRedirects = 5;
+    static constexpr int kConnectTimeoutSeconds = 10;
+
+private:
+    std::string m_caFile;
+};

@@ -1,0 +1,78 @@
+#pragma once
+// Fetching the weather site's pages and taking the weather out of them. No state is kept
+// here: a fetched month page is a value its caller keeps as long as it wants to reuse it, so
+// a worker and the user-interface thread never share one.
+#include "platform/PageFetcher.h"
+#include "store/DayRecord.h"
+#include "weather/WeatherScrape.h"
+#include "weather/WeatherSite.h"
+
+#include "res/Strings.h"
+
+#include <QDate>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Message numbers of the weather fetches.
+inline constexpr Msg kMsgWeatherFetchFailed = Msg::WeatherFetchFailed;
+inline constexpr Msg kMsgNoPlace = Msg::NoObservationPlace;
+inline constexpr Msg kMsgPrefecturesFailed = Msg::PrefectureCodeFailed;
+inline constexpr Msg kMsgFetchOnlyPastDays = Msg::WeatherOnlyForPastDays;
+inline constexpr Msg kMsgNoInternet = Msg::InternetConnectFailed;
+inline constexpr Msg kMsgSiteUnreachable = Msg::WeatherSiteUnreachable;
+
+struct WeatherPlace {
+    int prefecture = 0;
+    int station = 0;  // 0: none chosen; negative: an AMeDAS-only station
+};
+
+// Why a fetch gave nothing. `network` is 150 or 185 when the site could not be reached (said
+// before the caller's own message), else 0; `detail` is for logs and the command line.
+struct WeatherError {
+    Msg network = Msg::None;
+    std::string detail;
+};
+
+// A fetched page: the final response's headers and body as the scrapers search them.
+struct FetchedPage {
+    std::string text;
+    bool utf8 = false;
+};
+std::optional<FetchedPage> FetchPage(PageFetcher& fetcher, const std::string& url, int timeoutSeconds,
+                                     WeatherError* error);
+
+// The daily statistics page of a station for a month: daily_s1 for an observatory, daily_a1
+// (block number of four digits at least) for an AMeDAS-only station. Empty without a site.
+std::string DailyPageUrl(const WeatherSite& site, const WeatherPlace& place, int year, int month);
+
+// One month's page, kept to scrape further days of that month without another request.
+struct MonthPage {
+    WeatherPlace place;
+    int year = 0, month = 0;
+    FetchedPage page;
+    bool holds(const WeatherPlace& p, int y, int m) const
+    {
+        return !page.text.empty() && p.station == place.station && p.prefecture == place.prefecture && y == year &&
+               m == month;
+    }
+};
+std::optional<MonthPage> FetchMonthPage(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
+                                        int year, int month, WeatherError* error);
+// The day `day` of a fetched month; false when the page holds no row for it.
+bool DayFromMonthPage(const MonthPage& page, const WeatherSite& site, int day, DayWeather& out);
+
+// The whole month for the graph: one request.
+std::optional<MonthWeatherTable> FetchMonthWeather(PageFetcher& fetcher, const WeatherSite& site,
+                                                   const WeatherPlace& place, int year, int month,
+                                                   WeatherError* error);
+// One day's weather: one request. Station 0 sends nothing and fails.
+std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
+                                          const QDate& date, WeatherError* error);
+
+// The lists of the observation place settings.
+std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher, const WeatherSite& site,
+                                                           WeatherError* error);
+std::optional<std::vector<PlaceEntry>> FetchStationList(PageFetcher& fetcher, const WeatherSite& site,
+                                                        int prefecture, WeatherError* error);

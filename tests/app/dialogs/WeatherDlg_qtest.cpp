@@ -1,0 +1,182 @@
+// The internet settings dialog and the data dialog's fetch button, by control id.
+#include "app/dialogs/CDataDlg.h"
+#include "app/dialogs/CWeatherDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+template <class W> W* control(QWidget& dlg, int id)
+{
+    return dlg.findChild<W*>(QString::number(id));
+}
+
+// The site's lists and the user's answers, as the controller would give them.
+struct Ops {
+    bool confirm = true;
+    bool prefecturesFail = false;
+    std::vector<int> stationRequests;
+    std::vector<std::pair<int, int>> tests;
+    std::optional<InternetSettingsChoice> applied;
+    InternetSettingsOps make()
+    {
+        InternetSettingsOps o;
+        o.confirmEnable = [this] { return confirm; };
+        o.prefectures = [this]() -> std::optional<std::vector<PlaceEntry>> {
+            if (prefecturesFail)
+                return std::nullopt;
+            return std::vector<PlaceEntry>{{"石狩地方", 14}, {"東京都", 44}};
+        };
+        o.stations = [this](int pref) -> std::optional<std::vector<PlaceEntry>> {
+            stationRequests.push_back(pref);
+            if (pref == 14)
+                return std::vector<PlaceEntry>{{"札幌◎", 47412}};
+            return std::vector<PlaceEntry>{{"東京◎", 47662}, {"練馬", -363}};
+        };
+        o.test = [this](int pref, int station) -> std::optional<DayWeather> {
+            tests.emplace_back(pref, station);
+            DayWeather w;
+            w.HighTemp = 25.5f;  // low missing on the site
+            w.Daylight = 0.0f;
+            w.Weather = "晴";
+            return w;
+        };
+        o.apply = [this](const InternetSettingsChoice& c) { applied = c; };
+        return o;
+    }
+};
+} // namespace
+
+class WeatherDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensOnTheSavedPlace();
+    void tickingAsksFirstAndBuildsTheLists();
+    void prefectureChangeRefetchesStations();
+    void listFailureKeepsTheDialogUsable();
+    void dataDialogFetchFillsTheFields();
+};
+
+void WeatherDlgTest::opensOnTheSavedPlace()
+{
+    Ops ops;
+    CWeatherDlg dlg({true, 44, -363}, ops.make());
+    QVERIFY(control<QCheckBox>(dlg, 1048)->isChecked());
+    auto* pref = control<QComboBox>(dlg, 1011);
+    auto* station = control<QComboBox>(dlg, 1013);
+    QCOMPARE(pref->currentText(), QString::fromUtf8("東京都"));
+    QCOMPARE(station->currentText(), QString::fromUtf8("練馬"));
+    QVERIFY(pref->isEnabled() && station->isEnabled());
+    auto* test = control<QPushButton>(dlg, 3);
+    QVERIFY(test->isEnabled());
+    QTest::mouseClick(test, Qt::LeftButton);
+    QCOMPARE(ops.tests, (std::vector<std::pair<int, int>>{{44, -363}}));
+    QCOMPARE(control<QLineEdit>(dlg, 1007)->text(), QString());  // missing, not 0
+    QCOMPARE(control<QLineEdit>(dlg, 1017)->text(), QString("25.5"));
+    QCOMPARE(control<QLineEdit>(dlg, 1006)->text(), QString("0.0"));
+    QCOMPARE(control<QLineEdit>(dlg, 1009)->text(), QString::fromUtf8("晴"));
+    dlg.accept();
+    QVERIFY(ops.applied && ops.applied->enabled);
+    QCOMPARE(ops.applied->station->code, -363);
+    QCOMPARE(ops.applied->prefecture->code, 44);
+}
+
+void WeatherDlgTest::tickingAsksFirstAndBuildsTheLists()
+{
+    Ops ops;
+    ops.confirm = false;
+    CWeatherDlg dlg({false, -1, -1}, ops.make());
+    auto* box = control<QCheckBox>(dlg, 1048);
+    auto* pref = control<QComboBox>(dlg, 1011);
+    QVERIFY(!pref->isEnabled() && pref->count() == 0);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(!box->isChecked());  // answered No
+    QCOMPARE(pref->count(), 0);
+    ops.confirm = true;
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(box->isChecked());
+    QCOMPARE(pref->count(), 2);
+    QVERIFY(pref->isEnabled());
+    QCOMPARE(pref->currentIndex(), -1);  // nothing saved, nothing chosen
+    QVERIFY(!control<QPushButton>(dlg, 3)->isEnabled());
+    // Cancel stores nothing.
+    dlg.reject();
+    QVERIFY(!ops.applied);
+}
+
+void WeatherDlgTest::prefectureChangeRefetchesStations()
+{
+    Ops ops;
+    CWeatherDlg dlg({true, 44, 47662}, ops.make());
+    auto* pref = control<QComboBox>(dlg, 1011);
+    auto* station = control<QComboBox>(dlg, 1013);
+    QCOMPARE(station->currentIndex(), 0);
+    pref->setCurrentIndex(0);
+    QCOMPARE(ops.stationRequests, (std::vector<int>{44, 14}));
+    QCOMPARE(station->count(), 1);
+    QCOMPARE(station->currentIndex(), -1);
+    QVERIFY(!control<QPushButton>(dlg, 3)->isEnabled());
+    station->setCurrentIndex(0);
+    QVERIFY(control<QPushButton>(dlg, 3)->isEnabled());
+    // Unticking keeps the choice but turns fetching off.
+    QTest::mouseClick(control<QCheckBox>(dlg, 1048), Qt::LeftButton);
+    QVERIFY(!pref->isEnabled() && !control<QPushButton>(dlg, 3)->isEnabled());
+    dlg.accept();
+    QVERIFY(!ops.applied->enabled);
+    QCOMPARE(ops.applied->station->code, 47412);
+}
+
+void WeatherDlgTest::listFailureKeepsTheDialogUsable()
+{
+    Ops ops;
+    ops.prefecturesFail = true;
+    CWeatherDlg dlg({true, 44, 47662}, ops.make());
+    QCOMPARE(control<QComboBox>(dlg, 1011)->count(), 0);
+    QVERIFY(ops.stationRequests.empty());
+    dlg.accept();
+    QVERIFY(ops.applied && ops.applied->enabled && !ops.applied->station);
+}
+
+void WeatherDlgTest::dataDialogFetchFillsTheFields()
+{
+    DayDataFields f;
+    f.date = QDate(2023, 6, 1);
+    f.lowTemp = "1.0";
+    f.fetchEnabled = true;
+    CDataDlg dlg(f, [](const DayDataFields&) { return 0; });
+    auto* fetch = control<QPushButton>(dlg, 3);
+    QVERIFY(!fetch->isEnabled());  // nothing to fetch with yet
+    std::vector<QDate> asked;
+    bool answer = false;
+    dlg.setWeatherFetch([&](const QDate& d) -> std::optional<DayWeather> {
+        asked.push_back(d);
+        if (!answer)
+            return std::nullopt;
+        DayWeather w;
+        w.HighTemp = 30.0f;
+        w.Daylight = 0.0f;
+        w.Weather = "快晴";
+        return w;
+    });
+    QVERIFY(fetch->isEnabled());
+    QTest::mouseClick(fetch, Qt::LeftButton);
+    QCOMPARE(control<QLineEdit>(dlg, 1007)->text(), QString("1.0"));  // a failed fetch changes nothing
+    answer = true;
+    QTest::mouseClick(fetch, Qt::LeftButton);
+    QCOMPARE(asked, (std::vector<QDate>{f.date, f.date}));
+    QCOMPARE(control<QLineEdit>(dlg, 1007)->text(), QString());
+    QCOMPARE(control<QLineEdit>(dlg, 1017)->text(), QString("30.0"));
+    QCOMPARE(control<QLineEdit>(dlg, 1006)->text(), QString("0.0"));
+    QCOMPARE(control<QLineEdit>(dlg, 1009)->text(), QString::fromUtf8("快晴"));
+
+    f.fetchEnabled = false;  // internet switched off
+    CDataDlg off(f, [](const DayDataFields&) { return 0; });
+    off.setWeatherFetch([](const QDate&) { return std::optional<DayWeather>(); });
+    QVERIFY(!control<QPushButton>(off, 3)->isEnabled());
+}
+
+QTEST_MAIN(WeatherDlgTest)
+#include "WeatherDlg_qtest.moc"
