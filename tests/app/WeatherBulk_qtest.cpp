@@ -119,6 +119,7 @@ private slots:
     void failuresAreToldAndNothingIsSentWithoutAPlace();
     void dialogFetchRefusesDaysNotPublished();
     void placeIsSavedOnlyWhenItChanged();
+    void graphTakesTheSitesMonthWhenAsked();
 };
 
 void WeatherBulkTest::editOfTheShownDayAndTheWorkerLoseNothing()
@@ -242,4 +243,26 @@ void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
 }
 
 QTEST_MAIN(WeatherBulkTest)
+
+void WeatherBulkTest::graphTakesTheSitesMonthWhenAsked()
+{
+    WeatherNotebook f;
+    CNotebook& nb = *f.nb;
+    f.gate.open();
+    // The site's May: day d has a high of 20 + d. The day files hold no weather at all.
+    GraphWeather site = nb.MonthWeatherForGraph(2023, 5);
+    QCOMPARE(site.dayCount, 31);
+    QVERIFY(site.days[29].present);
+    QCOMPARE(site.days[29].HighTemp, 50.0f);
+    QCOMPARE(site.days[29].LowTemp, 30.0f);
+    // With the graph's GetWeather off nothing is fetched: the day files' weather (none) is drawn.
+    GraphSettings noSite = nb.CurrentGraphSettings();
+    noSite.GetWeather = false;
+    nb.PreviewGraphSettings(noSite);
+    const size_t before = f.pages.requested().size();
+    GraphWeather local = nb.MonthWeatherForGraph(2023, 5);
+    QCOMPARE(f.pages.requested().size(), before);
+    QVERIFY(!local.days[29].present);
+}
+
 #include "WeatherBulk_qtest.moc"
