@@ -10,6 +10,7 @@
 #include "res/Strings.h"
 #include "store/NotebookFile.h"
 
+#include <algorithm>
 #include <cstdio>
 
 bool CNotebook::mayAsk() const
@@ -133,8 +134,15 @@ Result CNotebook::FlushDay(bool closing)
 void CNotebook::StepDay(int direction)
 {
     RescanDays();
+    // A day not in the list (a new one not yet written) steps to its neighbours by date.
+    const std::vector<QDate>& dates = m_days.dates;
     int pos = m_days.indexOf(currentDate());
-    pos = pos < 0 ? m_days.count() + direction : pos + direction;
+    if (pos >= 0) {
+        pos += direction;
+    } else {
+        const int after = static_cast<int>(std::lower_bound(dates.begin(), dates.end(), currentDate()) - dates.begin());
+        pos = direction < 0 ? after - 1 : after;
+    }
     if (pos < 0 || pos >= m_days.count()) {
         PresentPage();
         m_prompt.tell(direction < 0 ? Msg::NoPreviousDay : Msg::NoNextDay, Icon::Information);

@@ -214,6 +214,14 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
     EXPECT_EQ(f.prompt.asked().back(), 146);
     nb.StepDay(-1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
+
+    // A new day between two records steps to its neighbours, not to the ends of the list.
+    nb.NewDay(QDate(2013, 4, 3));
+    nb.StepDay(+1);
+    EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
+    nb.NewDay(QDate(2013, 4, 3));
+    nb.StepDay(-1);
+    EXPECT_EQ(s.Day.date, QDate(2013, 4, 2));
 }
 
 TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
