@@ -33,7 +33,8 @@ struct Photos {
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < w; ++x) {
                 const int n = static_cast<int>(random() % 16);
-                row[x] = qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255, ((x + y) * 128 / (w + h) + n) & 255);
+                row[x] = qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255,
+                              ((x + y) * 128 / (w + h) + n) & 255);
             }
         }
         QPainter painter(&image);
@@ -99,7 +100,7 @@ void BM_DecodeFullSize(benchmark::State& state)
     }
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_ImportLandscape)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportPortraitTurned)->Unit(benchmark::kMillisecond);

@@ -37,18 +37,20 @@ struct World {
         notebook = program + "/data/bench";
         QDir().mkpath(QString::fromStdString(notebook));
         // The shipped layout's geometry, with backgrounds, so their copying is counted too.
-        WriteFileAtomic(program + "/Layout.ini",
-                        "[Calender]\nBackGround=bg.jpg\nTitle=354,17,%d/%d\nPrevMonth=40,16,<\nNextMonth=690,16,>\n"
-                        "X=38\nY=84\nWidth=104\nHeight=68\nPicWidth=80\nPicHeight=60\nWeekOffset=24\nDayOffset=18\n"
-                        "[Data]\nBackGround=bg.jpg\n[Picture]\nX=36\nY=84\n"
-                        "[Data1]\nX=384\nY=84\nWidth=360\nLinePitch=22\nColumnWidth=128\nTitle1=date\n"
-                        "[Data2]\nTitle1=t\nTitle2=s\nTitle3=w\n[Data3]\nTitle=384,172\nTitle1=h\nTitle2=n\n"
-                        "Title3=l\nTitle4=f\nTitle5=r\n[Memo]\nX=36\nY=354\nWidth=708\nHeight=132\nLinePitch=22\n"
-                        "[Graph]\nBackGround=bg.jpg\nX=70\nY=446\nWidth=682\nLinePitch=22\nLeafPitch=3\nLeafWidth=12\n"
-                        "[Graph1]\nY=196\nHeight=130\n[Graph2]\nY=306\nHeight=90\n[Graph3]\nY=438\nHeight=112\n"
-                        "[List]\nBackGround=bg.jpg\nTitle=346,17,list\nPrevMonth=40,16,<\nNextMonth=690,16,>\nX=24\nY=146\n"
-                        "LinePitch=26\nPicWidth=80\nPicHeight=60\nColumnWidth=100\nTitleWidth=130\nTitle1=a\nTitle2=b\n"
-                        "Title3=c\nTitle4=d\nTitle5=e\nTitle6=f\nTitle7=g\nTitle8=h\nTitle9=i\nTitle10=j\nTitle11=k\n");
+        WriteFileAtomic(
+            program + "/Layout.ini",
+            "[Calender]\nBackGround=bg.jpg\nTitle=354,17,%d/%d\nPrevMonth=40,16,<\nNextMonth=690,16,>\n"
+            "X=38\nY=84\nWidth=104\nHeight=68\nPicWidth=80\nPicHeight=60\nWeekOffset=24\nDayOffset=18\n"
+            "[Data]\nBackGround=bg.jpg\n[Picture]\nX=36\nY=84\n"
+            "[Data1]\nX=384\nY=84\nWidth=360\nLinePitch=22\nColumnWidth=128\nTitle1=date\n"
+            "[Data2]\nTitle1=t\nTitle2=s\nTitle3=w\n[Data3]\nTitle=384,172\nTitle1=h\nTitle2=n\n"
+            "Title3=l\nTitle4=f\nTitle5=r\n[Memo]\nX=36\nY=354\nWidth=708\nHeight=132\nLinePitch=22\n"
+            "[Graph]\nBackGround=bg.jpg\nX=70\nY=446\nWidth=682\nLinePitch=22\nLeafPitch=3\nLeafWidth=12\n"
+            "[Graph1]\nY=196\nHeight=130\n[Graph2]\nY=306\nHeight=90\n[Graph3]\nY=438\nHeight=112\n"
+            "[List]\nBackGround=bg.jpg\nTitle=346,17,list\nPrevMonth=40,16,<\nNextMonth=690,16,>\nX=24\nY="
+            "146\n"
+            "LinePitch=26\nPicWidth=80\nPicHeight=60\nColumnWidth=100\nTitleWidth=130\nTitle1=a\nTitle2=b\n"
+            "Title3=c\nTitle4=d\nTitle5=e\nTitle6=f\nTitle7=g\nTitle8=h\nTitle9=i\nTitle10=j\nTitle11=k\n");
         for (int k = 1; k <= 8; ++k)
             IniFile::WriteString(program + "/Kelto.ini", "Graph", "Color" + std::to_string(k), "#3060C0");
         QImage bg(780, 496, QImage::Format_RGB32);
@@ -66,10 +68,15 @@ struct World {
             QDate date(2013, 5, d);
             SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80, nullptr);
             const std::string dat = DayFilePath(notebook, date, "dat");
-            IniFile::WriteKeys(dat, "Growth", {{"DataHeight", std::to_string(d) + ".5"}, {"DataCount", std::to_string(d / 3)},
-                                               {"DataWidth", "4.5"}, {"DataFuel", "8.0"}, {"Temperature", "22.0"}});
-            IniFile::WriteKeys(dat, "Weather", {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"},
-                                                {"Weather", "sunny"}});
+            IniFile::WriteKeys(dat, "Growth",
+                               {{"DataHeight", std::to_string(d) + ".5"},
+                                {"DataCount", std::to_string(d / 3)},
+                                {"DataWidth", "4.5"},
+                                {"DataFuel", "8.0"},
+                                {"Temperature", "22.0"}});
+            IniFile::WriteKeys(
+                dat, "Weather",
+                {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "sunny"}});
         }
         WriteFileAtomic(DayFilePath(notebook, QDate(2013, 5, 20), "txt"), "memo line one\nmemo line two\n");
         Clock::SetToday(QDate(2013, 6, 10));
@@ -192,10 +199,11 @@ std::string repeated(const char* piece, int n)
     return s;
 }
 BENCHMARK_CAPTURE(MemoLayout, ZeroWidth20000, repeated("\u200b", 20000))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(MemoLayout, ZeroWidth20000Sliver, repeated("\u200b", 20000), 40)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MemoLayout, ZeroWidth20000Sliver, repeated("\u200b", 20000), 40)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(MemoLayout, OrdinaryMemo, repeated("きょうは はっぱが 2まい ふえた。くきも のびた。\n", 6))
     ->Unit(benchmark::kMillisecond);
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -188,7 +188,8 @@ void BM_RefuseDamagedProgressive(benchmark::State& state)
     const std::string path = files().damaged();
     for (auto _ : state) {
         QImage picture;
-        const bool loaded = state.range(0) ? LoadPictureScaled(path, 80, 60, picture) : LoadPictureFile(path, picture);
+        const bool loaded =
+            state.range(0) ? LoadPictureScaled(path, 80, 60, picture) : LoadPictureFile(path, picture);
         if (loaded)
             state.SkipWithError("damaged file loaded");
         benchmark::DoNotOptimize(picture.constBits());

@@ -39,4 +39,4 @@ inline void WriteFile(const std::string& path, const uint8_t* data, size_t size)
     std::abort();
 }
 
-} // namespace fuzz
+}  // namespace fuzz

@@ -15,8 +15,8 @@ void check(bool ok, const QImage& picture, int w, int h, bool scaled)
     }
     if (picture.isNull())
         fuzz::Fail("a load succeeded with no picture");
-    if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide ||
-        static_cast<long long>(w) * h > kMaxPicturePixels)
+    if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide
+        || static_cast<long long>(w) * h > kMaxPicturePixels)
         fuzz::Fail("a picture beyond the size limits was accepted");
     if (!scaled && (picture.width() != w || picture.height() != h))
         fuzz::Fail("the picture's size differs from the size reported");
@@ -24,7 +24,7 @@ void check(bool ok, const QImage& picture, int w, int h, bool scaled)
         fuzz::Fail("a scaled picture is larger than the full size");
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

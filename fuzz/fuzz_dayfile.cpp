@@ -18,12 +18,12 @@ bool sameBits(float a, float b)
 
 bool sameMeasurements(const Measurements& a, const Measurements& b)
 {
-    return a.flags == b.flags && a.leaves == b.leaves && sameBits(a.height, b.height) &&
-           sameBits(a.leafSize, b.leafSize) && sameBits(a.solution, b.solution) && sameBits(a.roomTemp, b.roomTemp) &&
-           sameBits(a.free1, b.free1) && sameBits(a.free2, b.free2);
+    return a.flags == b.flags && a.leaves == b.leaves && sameBits(a.height, b.height)
+           && sameBits(a.leafSize, b.leafSize) && sameBits(a.solution, b.solution)
+           && sameBits(a.roomTemp, b.roomTemp) && sameBits(a.free1, b.free1) && sameBits(a.free2, b.free2);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::optional<DayWeather> weather2;
     std::optional<Measurements> measurements2;
     ReadDayValues(folder, date, &weather2, &measurements2);
-    if (!weather2 || weather2->Weather != fetched.Weather || weather2->LowTemp != fetched.LowTemp ||
-        weather2->HighTemp != fetched.HighTemp || weather2->Daylight != fetched.Daylight)
+    if (!weather2 || weather2->Weather != fetched.Weather || weather2->LowTemp != fetched.LowTemp
+        || weather2->HighTemp != fetched.HighTemp || weather2->Daylight != fetched.Daylight)
         fuzz::Fail("the weather written does not read back");
     if (!measurements2 || !sameMeasurements(*measurements, *measurements2))
         fuzz::Fail("writing the weather changed the measurements");

@@ -34,7 +34,8 @@ std::string trimmed(const std::string& s)
 // Section and key names that occur in the raw bytes, so lookups hit real lines.
 std::vector<std::pair<std::string, std::string>> namesIn(const std::string& text)
 {
-    std::vector<std::pair<std::string, std::string>> names = {{"Weather", "LowTemp"}, {"Growth", "DataCount"}};
+    std::vector<std::pair<std::string, std::string>> names = {{"Weather", "LowTemp"},
+                                                              {"Growth", "DataCount"}};
     std::string section;
     size_t start = 0;
     while (start < text.size() && names.size() < 16) {
@@ -54,7 +55,7 @@ std::vector<std::pair<std::string, std::string>> namesIn(const std::string& text
 
 const char* const kMissing = "\x01missing";
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -82,16 +83,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string weather = "晴れ時々くもり";
     if (!IniFile::WriteKeys(path, "Weather", {{"Weather", weather}, {"LowTemp", "-3.5"}}))
         return 0;  // unreadable or not encodable: the file must then be unchanged (not checked here)
-    if (IniFile::ReadString(path, "Weather", "Weather") != weather ||
-        IniFile::ReadString(path, "weather", "lowtemp") != "-3.5")
+    if (IniFile::ReadString(path, "Weather", "Weather") != weather
+        || IniFile::ReadString(path, "weather", "lowtemp") != "-3.5")
         fuzz::Fail("a written key does not read back");
     for (size_t i = 0; i < names.size(); ++i) {
         const auto& [section, key] = names[i];
         if (sameName(section, "Weather") && (sameName(key, "Weather") || sameName(key, "LowTemp")))
             continue;
         if (IniFile::ReadString(path, section, key, kMissing) != before[i]) {
-            std::fprintf(stderr, "[%s] %s: \"%s\" became \"%s\"\n", section.c_str(), key.c_str(), before[i].c_str(),
-                         IniFile::ReadString(path, section, key, kMissing).c_str());
+            std::fprintf(stderr, "[%s] %s: \"%s\" became \"%s\"\n", section.c_str(), key.c_str(),
+                         before[i].c_str(), IniFile::ReadString(path, section, key, kMissing).c_str());
             fuzz::Fail("a write changed another key");
         }
     }

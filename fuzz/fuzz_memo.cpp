@@ -36,7 +36,7 @@ int charWidth(char32_t c, int unit)
     return c >= 0x1100 ? 2 * unit : unit;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int maxWidth = static_cast<int>(std::max<long long>(static_cast<long long>(width) - 8, INT_MIN));
     const int maxLines = height / pitch;
 
-    const std::string text = DecodeFileText(std::string_view(reinterpret_cast<const char*>(data + 13), size - 13));
+    const std::string text =
+        DecodeFileText(std::string_view(reinterpret_cast<const char*>(data + 13), size - 13));
     auto measure = [unit](const QString& s) {
         long long w = 0;
         for (char32_t c : s.toUcs4())

@@ -43,7 +43,7 @@ void checkList(const std::optional<std::vector<PlaceEntry>>& list)
             fuzz::Fail("a place listed twice");
     }
 }
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

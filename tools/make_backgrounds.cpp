@@ -138,7 +138,7 @@ bool save(const std::string& folder, const char* name, const QImage& img)
     std::printf("%s\n", path.c_str());
     return true;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -149,7 +149,8 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     std::string folder = argv[1];
-    bool ok = save(folder, "calendar.jpg", headerPage(QStringLiteral("◀ 前の月"), QStringLiteral("次の月 ▶")));
+    bool ok =
+        save(folder, "calendar.jpg", headerPage(QStringLiteral("◀ 前の月"), QStringLiteral("次の月 ▶")));
     ok = save(folder, "graph.jpg", headerPage(QStringLiteral("◀ 前の月"), QStringLiteral("次の月 ▶"))) && ok;
     ok = save(folder, "list.jpg", headerPage(QStringLiteral("◀ 前へ"), QStringLiteral("次へ ▶"))) && ok;
     ok = save(folder, "detail.jpg", detailPage()) && ok;

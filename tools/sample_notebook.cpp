@@ -74,8 +74,8 @@ bool addExifDate(const std::string& path, const QDate& date, int hour)
     if (!ReadFileBytes(path, bytes) || bytes.size() < 4 || bytes.compare(0, 2, "\xFF\xD8") != 0)
         return false;
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d:%02d:%02d %02d:%02d:00", date.year(), date.month(), date.day(), hour,
-                  (date.day() * 7) % 60);
+    std::snprintf(stamp, sizeof stamp, "%04d:%02d:%02d %02d:%02d:00", date.year(), date.month(), date.day(),
+                  hour, (date.day() * 7) % 60);
     bytes.insert(2, exifSegment(stamp));
     return WriteFileAtomic(path, bytes);
 }
@@ -107,7 +107,8 @@ void leaf(QPainter& p, QPointF at, double size, double angle, const QColor& colo
 }
 
 // The photo of day `i` (0-based) with a plant of the given height and leaves.
-QImage plantPhoto(int i, const QDate& date, double heightCm, int leaves, double leafCm, bool cloudy, std::mt19937& rng)
+QImage plantPhoto(int i, const QDate& date, double heightCm, int leaves, double leafCm, bool cloudy,
+                  std::mt19937& rng)
 {
     QImage img(kPhotoWidth, kPhotoHeight, QImage::Format_RGB32);
     QPainter p(&img);
@@ -177,7 +178,7 @@ bool writeMemo(const std::string& folder, const QDate& date, const std::string& 
 {
     return WriteFileAtomic(DayFilePath(folder, date, "txt"), ToCp932(utf8));
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -267,10 +268,11 @@ int main(int argc, char** argv)
               "きょうから ミニトマトの かんさつを はじめます。\r\n"
               "なえは 3cmくらいで、はっぱが 2まい あります。\r\n"
               "大きく なってほしいです。\r\n");
-    writeMemo(folder, first.addDays(15),
-              "はっぱが ふえてきた。いちばん下の はっぱは わたしの 手の ゆびくらいの 大きさに なっていて、"
-              "うらがわには こまかい 毛が たくさん はえていました。においを かぐと トマトの においが しました。\r\n"
-              "養液が へっていたので たしました。\r\n");
+    writeMemo(
+        folder, first.addDays(15),
+        "はっぱが ふえてきた。いちばん下の はっぱは わたしの 手の ゆびくらいの 大きさに なっていて、"
+        "うらがわには こまかい 毛が たくさん はえていました。においを かぐと トマトの においが しました。\r\n"
+        "養液が へっていたので たしました。\r\n");
     writeMemo(folder, first.addDays(37),
               "黄色い 花が さいた！\r\n"
               "先生が 花を ゆらすと 実が できやすいと 教えてくれた。\r\n");

@@ -23,7 +23,7 @@ void onTerminationSignal(int)
     char c = 1;
     [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
-} // namespace
+}  // namespace
 
 CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -60,8 +60,7 @@ void CKeltoApp::watchTerminationSignals()
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [] {
         char c;
-        while (::read(g_signalPipe[0], &c, 1) > 0) {
-        }
+        while (::read(g_signalPipe[0], &c, 1) > 0) {}
         // Leaves every event loop, open dialogs included, without the close question (quit()
         // would ask it); the frame is then destroyed and the controller's shutdown writes the day.
         // Nothing asks anything from here on: no dialog may keep the process waiting.

@@ -4,21 +4,21 @@
 #include "app/CNoteView.h"
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
+#include "app/dialogs/CFontDlg.h"
 #include "platform/Prompt.h"
 #include "res/AppIdentity.h"
 #include "res/Icons.h"
 #include "res/Strings.h"
-#include "app/dialogs/CFontDlg.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QKeySequence>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -65,7 +65,8 @@ int LockKeyStates()
     using GetNamedIndicator = int (*)(Display*, unsigned long, int*, int*, void*, int*);
     static void* lib = dlopen("libX11.so.6", RTLD_LAZY);
     static auto intern = lib ? reinterpret_cast<InternAtom>(dlsym(lib, "XInternAtom")) : nullptr;
-    static auto getIndicator = lib ? reinterpret_cast<GetNamedIndicator>(dlsym(lib, "XkbGetNamedIndicator")) : nullptr;
+    static auto getIndicator =
+        lib ? reinterpret_cast<GetNamedIndicator>(dlsym(lib, "XkbGetNamedIndicator")) : nullptr;
     if (!intern || !getIndicator)
         return -1;
     static const unsigned long atoms[3] = {intern(display, "Caps Lock", 0), intern(display, "Num Lock", 0),
@@ -92,7 +93,7 @@ QLabel* Indicator(const char* text)
     label->setEnabled(false);
     return label;
 }
-} // namespace
+}  // namespace
 
 CMainFrame::CMainFrame(const std::string& programFolder, const std::string& commandLine, Prompt* prompt,
                        const std::string& lockName)
@@ -100,8 +101,8 @@ CMainFrame::CMainFrame(const std::string& programFolder, const std::string& comm
     setWindowTitle(QString::fromUtf8(LoadString(kAppName)));
     setWindowIcon(AppIcon());
     // An overlapped window without the maximise box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     m_view = new CNoteView(this, programFolder, commandLine, prompt, lockName);
     m_prompt = &m_view->notebook().prompt();
@@ -241,7 +242,8 @@ void CMainFrame::focusInEvent(QFocusEvent*)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (!SkipExitConfirmation && m_prompt->ask(Msg::ConfirmExit, Buttons::YesNo, Icon::Question) != Answer::Yes) {
+    if (!SkipExitConfirmation
+        && m_prompt->ask(Msg::ConfirmExit, Buttons::YesNo, Icon::Question) != Answer::Yes) {
         event->ignore();
         return;
     }
@@ -285,19 +287,33 @@ void CMainFrame::runCommand(Command command)
         if (started)
             nb.SetViewMode(ViewMode::List);
         break;
-    case Command::PreviousDay: nb.StepDay(-1); break;
-    case Command::NextDay: nb.StepDay(+1); break;
-    case Command::Help: nb.ShowHelpDocument(); break;
+    case Command::PreviousDay:
+        nb.StepDay(-1);
+        break;
+    case Command::NextDay:
+        nb.StepDay(+1);
+        break;
+    case Command::Help:
+        nb.ShowHelpDocument();
+        break;
     case Command::About: {
         QDialog* about = createAboutDialog(this);
         about->exec();
         delete about;
         break;
     }
-    case Command::Exit: close(); break;
-    case Command::ToolBar: m_toolBar->setVisible(m_toolBar->isHidden()); break;
-    case Command::StatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
-    case Command::PrintFont: RunFontDialog(nb, this); break;
+    case Command::Exit:
+        close();
+        break;
+    case Command::ToolBar:
+        m_toolBar->setVisible(m_toolBar->isHidden());
+        break;
+    case Command::StatusBar:
+        statusBar()->setVisible(statusBar()->isHidden());
+        break;
+    case Command::PrintFont:
+        RunFontDialog(nb, this);
+        break;
     case Command::GraphSettings:
         if (started)
             nb.EditGraphSettings();
@@ -315,8 +331,12 @@ void CMainFrame::runCommand(Command command)
     case Command::Save:
         RunStoreCommand(*this, command);
         break;
-    case Command::BulkWeather: nb.StartBulkWeatherFetch(); break;
-    case Command::InternetSettings: nb.EditInternetSettings(); break;
+    case Command::BulkWeather:
+        nb.StartBulkWeatherFetch();
+        break;
+    case Command::InternetSettings:
+        nb.EditInternetSettings();
+        break;
     case Command::ImportPhoto:
     case Command::ImportPhotoRotated: {
         QtFileChooser chooser(this);

@@ -5,10 +5,10 @@
 #include "app/CMainFrame.h"
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
-#include "app/dialogs/CRotateDlg.h"
 #include "app/dialogs/CGraphDlg.h"
 #include "app/dialogs/CListDlg.h"
 #include "app/dialogs/CNoteDlg.h"
+#include "app/dialogs/CRotateDlg.h"
 #include "platform/Files.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
@@ -86,7 +86,7 @@ void CNoteView::DrawOnWindow(const std::function<void(QPainter&)>& paint)
 
 void CNoteView::SetCursor(PageCursor cursor)
 {
-    setCursor(cursor == PageCursor::Hand ? Qt::PointingHandCursor
+    setCursor(cursor == PageCursor::Hand        ? Qt::PointingHandCursor
               : cursor == PageCursor::Animation ? Qt::SizeAllCursor
                                                 : Qt::ArrowCursor);
 }
@@ -116,7 +116,8 @@ bool CNoteView::RunDayDataDialog(const DayDataFields& fields, const DialogApply<
     return ::RunDayDataDialog(*m_frame, fields, apply);
 }
 
-bool CNoteView::RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops)
+bool CNoteView::RunInternetSettingsDialog(const InternetSettingsFields& fields,
+                                          const InternetSettingsOps& ops)
 {
     return ::RunInternetSettingsDialog(*m_frame, fields, ops);
 }
@@ -153,8 +154,9 @@ StartChoice CNoteView::RunStartDialog(NotebookPlace& place)
     return ::RunStartDialog(*m_frame, place, *m_prompt);
 }
 
-std::optional<GraphSettings> CNoteView::RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
-                                                       const std::function<void(const GraphSettings&)>& preview)
+std::optional<GraphSettings>
+CNoteView::RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
+                          const std::function<void(const GraphSettings&)>& preview)
 {
     CGraphDlg dlg(settings, internetEnabled, *m_prompt, preview, m_frame);
     if (dlg.exec() != QDialog::Accepted)
@@ -170,7 +172,8 @@ std::optional<ListMode> CNoteView::RunListDialog(ListMode mode)
     return dlg.chosen();
 }
 
-void CNoteView::ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint)
+void CNoteView::ShowGraphNotes(int scale, QPoint point, QSize size,
+                               const std::function<void(QPainter&)>& paint)
 {
     if (scale == 0) {
         if (m_notes)

@@ -42,14 +42,17 @@ public:
     bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
                            const DialogApply<NotebookSettingsFields>& apply) override;
     StartChoice RunStartDialog(NotebookPlace& place) override;
-    std::optional<GraphSettings> RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
-                                                const std::function<void(const GraphSettings&)>& preview) override;
+    std::optional<GraphSettings>
+    RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
+                   const std::function<void(const GraphSettings&)>& preview) override;
     std::optional<ListMode> RunListDialog(ListMode mode) override;
-    void ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint) override;
+    void ShowGraphNotes(int scale, QPoint point, QSize size,
+                        const std::function<void(QPainter&)>& paint) override;
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
     RotateAnswer RunRotateDialog(const RotateRequest& request) override;
-    bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) override;
+    bool RunInternetSettingsDialog(const InternetSettingsFields& fields,
+                                   const InternetSettingsOps& ops) override;
     Progress* ShowProgressDialog(const std::string& caption) override;
     void HideProgressDialog() override;
     class CProgressDlg* progressDialog() const { return m_progressDlg; }
@@ -85,6 +88,6 @@ private:
     bool m_busy = false;
     QTimer m_animationTimer;
     std::function<void(int, QPoint)> m_pageMouse;
-    CNoteDlg* m_notes = nullptr;  // the graph legend, made on first use
+    CNoteDlg* m_notes = nullptr;                  // the graph legend, made on first use
     class CProgressDlg* m_progressDlg = nullptr;  // made at the first bulk job, then kept
 };

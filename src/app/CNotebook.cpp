@@ -1,6 +1,5 @@
 #include "app/CNotebook.h"
 
-#include "store/KeltoIni.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -8,6 +7,7 @@
 #include "platform/Prompt.h"
 #include "res/Strings.h"
 #include "store/DataFolders.h"
+#include "store/KeltoIni.h"
 #include "store/NotebookSettings.h"
 
 #include <QCoreApplication>
@@ -45,8 +45,8 @@ CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lock
     if (m_viewHeight < 100 || m_viewHeight > 8000)
         m_viewHeight = KeltoIni::ViewHeight.def;
     int width = ReadSettingInt(m_settingsFile, KeltoIni::CursorWidth);
-    QColor colour = ColorFromRef(ReadColor(KeltoIni::CursorColor.section, KeltoIni::CursorColor.key,
-                                           KeltoIni::CursorColor.def));
+    QColor colour = ColorFromRef(
+        ReadColor(KeltoIni::CursorColor.section, KeltoIni::CursorColor.key, KeltoIni::CursorColor.def));
     m_highlightPen = QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     m_viewMode = ViewMode::None;
 }
@@ -56,7 +56,8 @@ CNotebook::~CNotebook()
     Shutdown();
 }
 
-std::string CNotebook::ReadSetting(const char* section, const char* key, const char* def, const std::string* file) const
+std::string CNotebook::ReadSetting(const char* section, const char* key, const char* def,
+                                   const std::string* file) const
 {
     return IniFile::ReadString(file ? *file : m_settingsFile, section, key, def);
 }
@@ -70,7 +71,8 @@ int CNotebook::ReadColor(const char* section, const char* key, const char* def, 
     if (!ok) {
         // Name the file and the key, so the user knows what to correct.
         std::string where = (file ? *file : m_settingsFile) + "\n[" + section + "] " + key + "=" + v;
-        m_prompt.tell(Msg::SettingsFormatError, Icon::Exclamation, std::string(LoadString(Msg::SettingsFormatError)) + "\n" + where);
+        m_prompt.tell(Msg::SettingsFormatError, Icon::Exclamation,
+                      std::string(LoadString(Msg::SettingsFormatError)) + "\n" + where);
         return -1;
     }
     int rgb = std::stoi(v.substr(1), nullptr, 16);
@@ -136,7 +138,8 @@ void CNotebook::OpenNotebookAtStart()
     } else {
         m_dataRoot = ResolveDataRoot(m_programFolder, ReadSettingText(m_settingsFile, KeltoIni::FolderPath));
         m_notebookFolder =
-            JoinPath(m_dataRoot, FindNotebookFolderName(m_dataRoot, ReadSettingText(m_settingsFile, KeltoIni::DataName)));
+            JoinPath(m_dataRoot,
+                     FindNotebookFolderName(m_dataRoot, ReadSettingText(m_settingsFile, KeltoIni::DataName)));
         NotebookPlace place = this->place();
         StartChoice choice = m_host->RunStartDialog(place);
         SetPlace(place);
@@ -167,8 +170,8 @@ void CNotebook::OpenNotebook(const std::string& folder)
 void CNotebook::UpdateTitle()
 {
     if (m_host)
-        m_host->SetTitle(std::string(LoadString(kAppName)) + "[" + DataNameOfFolder(LastComponent(m_notebookFolder)) +
-                             "]");
+        m_host->SetTitle(std::string(LoadString(kAppName)) + "["
+                         + DataNameOfFolder(LastComponent(m_notebookFolder)) + "]");
 }
 
 void CNotebook::SetViewMode(ViewMode mode)
@@ -211,17 +214,19 @@ void CNotebook::ShowHelpDocument()
     auto* window = dynamic_cast<QObject*>(m_host);
     QObject* context = window ? window : process;
     Prompt* prompt = &m_prompt;
-    QObject::connect(process, &QProcess::finished, context, [process, prompt](int code, QProcess::ExitStatus status) {
-        process->deleteLater();
-        if (status != QProcess::NormalExit || code != 0)
-            prompt->tell(Msg::HelpOpenFailed, Icon::Stop);
-    });
-    QObject::connect(process, &QProcess::errorOccurred, context, [process, prompt](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;  // a crash or the like also ends in finished()
-        process->deleteLater();
-        prompt->tell(Msg::HelpOpenFailed, Icon::Stop);
-    });
+    QObject::connect(process, &QProcess::finished, context,
+                     [process, prompt](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status != QProcess::NormalExit || code != 0)
+                             prompt->tell(Msg::HelpOpenFailed, Icon::Stop);
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, context,
+                     [process, prompt](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;  // a crash or the like also ends in finished()
+                         process->deleteLater();
+                         prompt->tell(Msg::HelpOpenFailed, Icon::Stop);
+                     });
     process->start(opener, {QString::fromStdString(path)});
 }
 

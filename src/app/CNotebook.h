@@ -1,6 +1,7 @@
 #pragma once
 // The one controller: it holds the program's shared state and owns one object per area for
 // the state that area adds. Windows hold no data; dialogs call its operations.
+#include "photos/PhotoFit.h"
 #include "platform/InstanceLock.h"
 #include "res/AppIdentity.h"
 #include "store/DayList.h"
@@ -10,7 +11,6 @@
 #include "store/NotebookSettings.h"
 #include "views/PageViews.h"
 #include "views/ViewMode.h"
-#include "photos/PhotoFit.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/InternetSettings.h"
 
@@ -58,7 +58,8 @@ public:
     void OpenNotebook(const std::string& folder);
     // Window title: the application name and the notebook folder's name, "Kelto[name]".
     void UpdateTitle();
-    std::string ReadSetting(const char* section, const char* key, const char* def, const std::string* file = nullptr) const;
+    std::string ReadSetting(const char* section, const char* key, const char* def,
+                            const std::string* file = nullptr) const;
     // "#RRGGBB" -> 0x00BBGGRR; anything else shows message 134 and gives -1.
     int ReadColor(const char* section, const char* key, const char* def, const std::string* file = nullptr);
     void ShowHelpDocument();
@@ -166,7 +167,8 @@ public:
     // The data dialog's fetch button: the weather of `date` at `place` (default: the saved
     // place). Nothing when the day is not past yet, no place is set or the fetch failed; the
     // user was told why. The window keeps repainting, with a busy cursor, while it waits.
-    std::optional<DayWeather> FetchWeatherForDialog(const QDate& date, std::optional<WeatherPlace> place = {});
+    std::optional<DayWeather> FetchWeatherForDialog(const QDate& date,
+                                                    std::optional<WeatherPlace> place = {});
     // The current day's weather into the current day (bulk photo import); shows 136 only.
     bool FetchCurrentDayWeather();
     // The whole month for the graph page (no message).
@@ -283,9 +285,9 @@ private:
     std::string m_programFolder, m_dataRoot, m_notebookFolder;
     QPen m_highlightPen;
     int m_currentPrefecture = 0;
-    PictureSettings m_pictures;  // [Picture] Width, Height, JpegQuality
+    PictureSettings m_pictures;                              // [Picture] Width, Height, JpegQuality
     RotationChoice m_rotationChoice = RotationChoice::None;  // kept between photos of one run
-    int m_trimingWidth = 320;    // photo area of the detail page
+    int m_trimingWidth = 320;                                // photo area of the detail page
     int m_trimingHeight = 240;
     std::string m_commandLine;
     DayStore m_store;
@@ -293,12 +295,13 @@ private:
     QDate m_calendarMonth;
     PageViews m_pages;
     bool m_shutDown = false;
-    bool m_quiet = false;     // set at shutdown: nothing is asked or told
-    bool m_closing = false;   // while the last write before closing runs
+    bool m_quiet = false;    // set at shutdown: nothing is asked or told
+    bool m_closing = false;  // while the last write before closing runs
     bool m_toldHiddenDays = false;
     std::set<QDate> m_keptStartDateFor;  // earliest days for which question 162 was answered No
     // Weather retrieval (CNotebookWeather.cpp).
-    template <class F> auto waitAwayFromUi(F work) -> decltype(work());
+    template <class F>
+    auto waitAwayFromUi(F work) -> decltype(work());
     void finishBulkWeather(const BulkWeatherReport& report);
     std::shared_ptr<WeatherState> m_weather;
 };

@@ -42,7 +42,8 @@ void CNotebook::RescanDays()
         m_toldHiddenDays = true;
         QDate first = m_days.dates.front();
         m_prompt.tell(Msg::DaysHidden, Icon::Information,
-                      FormatInts(LoadString(Msg::DaysHidden), {kDayListLimit, first.year(), first.month(), first.day()}));
+                      FormatInts(LoadString(Msg::DaysHidden),
+                                 {kDayListLimit, first.year(), first.month(), first.day()}));
     }
     const QDate earliest = m_days.first;
     auto& start = m_store.StartDate;
@@ -140,7 +141,8 @@ void CNotebook::StepDay(int direction)
     if (pos >= 0) {
         pos += direction;
     } else {
-        const int after = static_cast<int>(std::lower_bound(dates.begin(), dates.end(), currentDate()) - dates.begin());
+        const int after =
+            static_cast<int>(std::lower_bound(dates.begin(), dates.end(), currentDate()) - dates.begin());
         pos = direction < 0 ? after - 1 : after;
     }
     if (pos < 0 || pos >= m_days.count()) {
@@ -281,8 +283,8 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
     // A new day whose memo was written is a record from now on: its day file is written, so
     // the calendar shows it. A memo left as the template made it is not writing.
     DayRecord& day = m_store.Day;
-    if (day.date.isValid() && !FileExists(DayFilePath(m_notebookFolder, day.date, "dat")) &&
-        MemoHasWriting(memo, templ)) {
+    if (day.date.isValid() && !FileExists(DayFilePath(m_notebookFolder, day.date, "dat"))
+        && MemoHasWriting(memo, templ)) {
         if (!day.weather && !day.measurements)
             day.measurements = Measurements{};
         day.dirty = true;

@@ -12,8 +12,7 @@
 
 #include <QPainter>
 
-namespace {
-}
+namespace {}
 
 void CNotebook::LoadPageSettings()
 {
@@ -35,7 +34,8 @@ void CNotebook::ReloadGraphMonth()
 GraphWeather CNotebook::MonthWeatherForGraph(int year, int month)
 {
     if (m_internetEnabled && m_graphSettings.GetWeather) {
-        if (std::optional<MonthWeatherTable> site = FetchMonthWeatherTable(year, month); site && site->count > 0) {
+        if (std::optional<MonthWeatherTable> site = FetchMonthWeatherTable(year, month);
+            site && site->count > 0) {
             GraphWeather t;
             t.dayCount = std::min<int>(site->count, static_cast<int>(t.days.size()));
             for (int j = 0; j < t.dayCount; ++j) {

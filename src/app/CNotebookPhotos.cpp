@@ -9,7 +9,7 @@
 namespace {
 const char* const kPhotoFilter = "写真画像ﾌｧｲﾙ (*.jpg *.jpeg *.JPG *.JPEG *.Jpg);;ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ (*.bmp *.BMP)";
 const char* const kPhotoDialogTitle = "写真画像取込";
-} // namespace
+}  // namespace
 
 std::optional<QImage> CNotebook::FitDayPicture(const QImage& source, bool rotating, bool bulk)
 {

@@ -37,14 +37,14 @@ public:
     void setValue(int) override {}
     void setText(const std::string&) override {}
 };
-} // namespace
+}  // namespace
 
 struct WeatherState {
     CurlPageFetcher curl;
     PageFetcher* fetcher = nullptr;  // set by tests; else `curl`
     std::thread worker;
     std::atomic<bool> running{false};
-    std::atomic<bool> stopping{false};  // shutdown: the worker stops without asking
+    std::atomic<bool> stopping{false};   // shutdown: the worker stops without asking
     std::atomic<bool> workerDone{true};  // the worker has nothing left to ask of this thread
     Progress* progress = nullptr;
     SilentProgress silent;
@@ -59,7 +59,7 @@ WeatherState& state(std::shared_ptr<WeatherState>& s)
         s = std::make_shared<WeatherState>();
     return *s;
 }
-} // namespace
+}  // namespace
 
 void CNotebook::SetPageFetcher(PageFetcher* fetcher)
 {
@@ -79,12 +79,14 @@ WeatherSite CNotebook::WeatherSiteNow() const
 
 WeatherPlace CNotebook::SavedWeatherPlace() const
 {
-    return WeatherPlace{ReadSettingInt(m_settingsFile, KeltoIni::Pref), ReadSettingInt(m_settingsFile, KeltoIni::Place)};
+    return WeatherPlace{ReadSettingInt(m_settingsFile, KeltoIni::Pref),
+                        ReadSettingInt(m_settingsFile, KeltoIni::Place)};
 }
 
 // A fetch on the user-interface thread runs on a helper thread while the window keeps
 // repainting (no input, busy cursor); a worker's queued questions wait until it is done.
-template <class F> auto CNotebook::waitAwayFromUi(F work) -> decltype(work())
+template <class F>
+auto CNotebook::waitAwayFromUi(F work) -> decltype(work())
 {
     using R = decltype(work());
     if (!QCoreApplication::instance() || !UiThread::isCurrent())
@@ -108,7 +110,8 @@ template <class F> auto CNotebook::waitAwayFromUi(F work) -> decltype(work())
     return std::move(*result);
 }
 
-std::optional<DayWeather> CNotebook::FetchWeatherForDialog(const QDate& date, std::optional<WeatherPlace> place)
+std::optional<DayWeather> CNotebook::FetchWeatherForDialog(const QDate& date,
+                                                           std::optional<WeatherPlace> place)
 {
     // The site publishes a day once it has ended.
     if (!date.isValid() || date >= Clock::Today()) {
@@ -146,7 +149,8 @@ bool CNotebook::FetchCurrentDayWeather()
     WeatherSite site = WeatherSiteNow();
     PageFetcher& fetcher = pageFetcher();
     QDate date = day.date;
-    std::optional<DayWeather> w = waitAwayFromUi([&] { return FetchDayWeather(fetcher, site, p, date, nullptr); });
+    std::optional<DayWeather> w =
+        waitAwayFromUi([&] { return FetchDayWeather(fetcher, site, p, date, nullptr); });
     if (!w)
         return false;
     // The day may have changed while the window stayed live: the weather goes to its own day.
@@ -218,8 +222,8 @@ void CNotebook::SaveInternetSettings(const InternetSettingsChoice& c)
     WriteSettingInt(m_settingsFile, KeltoIni::EnableInternet, m_internetEnabled);
     if (!c.station || !c.prefecture)
         return;
-    if (c.station->code == ReadSettingInt(m_settingsFile, KeltoIni::Place) &&
-        c.prefecture->code == ReadSettingInt(m_settingsFile, KeltoIni::Pref))
+    if (c.station->code == ReadSettingInt(m_settingsFile, KeltoIni::Place)
+        && c.prefecture->code == ReadSettingInt(m_settingsFile, KeltoIni::Pref))
         return;
     WriteSettingInt(m_settingsFile, KeltoIni::Pref, c.prefecture->code);
     WriteSettingInt(m_settingsFile, KeltoIni::Place, c.station->code);

@@ -3,17 +3,17 @@
 #include "app/HeadlessHost.h"
 
 #include "app/CNotebook.h"
-#include "store/KeltoIni.h"
 #include "app/ViewHost.h"
 #include "photos/ExifDate.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/Progress.h"
 #include "platform/Prompt.h"
 #include "res/Strings.h"
 #include "store/CsvExport.h"
 #include "store/DataFolders.h"
 #include "store/DayList.h"
-#include "platform/Clock.h"
-#include "platform/Progress.h"
+#include "store/KeltoIni.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/CurlPageFetcher.h"
 
@@ -57,7 +57,8 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
 {
     QDate date = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
     if (!date.isValid() || c.date.size() != 10) {
-        std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n", c.date.c_str());
+        std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n",
+                     c.date.c_str());
         return 1;
     }
     std::string folder = notebookFolder(c, programFolder);
@@ -81,7 +82,9 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
     }
     if (c.page == "calendar" || c.page == "graph" || c.page == "list") {
         nb.SetCurrentDate(date);
-        nb.SetViewMode(c.page == "graph" ? ViewMode::Graph : c.page == "list" ? ViewMode::List : ViewMode::Calendar);
+        nb.SetViewMode(c.page == "graph"  ? ViewMode::Graph
+                       : c.page == "list" ? ViewMode::List
+                                          : ViewMode::Calendar);
     } else {
         nb.LoadDay(date);
         nb.SetViewMode(ViewMode::Detail);
@@ -124,11 +127,14 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
         std::printf("%04d-%02d: %s\n", year, month, ok ? "fetched" : "failed");
         std::fflush(stdout);
     };
-    BulkWeatherReport r = RunBulkWeatherFetch(fetcher, site, place, days.dates, Clock::Today(), progress, hooks);
-    std::printf("%d days written, %d skipped (today or later), %d requests\n", r.written, r.skipped, r.requests);
+    BulkWeatherReport r =
+        RunBulkWeatherFetch(fetcher, site, place, days.dates, Clock::Today(), progress, hooks);
+    std::printf("%d days written, %d skipped (today or later), %d requests\n", r.written, r.skipped,
+                r.requests);
     if (r.failed || r.stopped) {
         if (r.failed)
-            std::fprintf(stderr, "kelto: %s%s%s\n", r.error.network != Msg::None ? LoadString(r.error.network) : "",
+            std::fprintf(stderr, "kelto: %s%s%s\n",
+                         r.error.network != Msg::None ? LoadString(r.error.network) : "",
                          r.error.network != Msg::None ? " " : "", r.error.detail.c_str());
         else
             std::fprintf(stderr, "kelto: stopped\n");
@@ -138,7 +144,7 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
         std::printf("the notebook has no days\n");
     return 0;
 }
-} // namespace
+}  // namespace
 
 int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
 {

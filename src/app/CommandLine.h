@@ -7,11 +7,11 @@
 struct CommandLine {
     enum class Action { Window, Help, ExportCsv, Render, PhotoDate, FetchWeather, Error };
     Action action = Action::Window;
-    std::string notebook;  // --notebook DIR, or the folder to open in the window
-    std::string outPath;   // --export-csv FILE / --out FILE
-    std::string page;      // --render calendar|detail|graph|list
-    std::string date;      // --date YYYY-MM-DD
-    std::string error;     // what was wrong, for Action::Error
+    std::string notebook;            // --notebook DIR, or the folder to open in the window
+    std::string outPath;             // --export-csv FILE / --out FILE
+    std::string page;                // --render calendar|detail|graph|list
+    std::string date;                // --date YYYY-MM-DD
+    std::string error;               // what was wrong, for Action::Error
     std::vector<std::string> files;  // --photo-date FILE...
 };
 

@@ -24,7 +24,8 @@ bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields, const Dial
     return dlg.exec() == QDialog::Accepted;
 }
 
-bool RunInternetSettingsDialog(CMainFrame& frame, const InternetSettingsFields& fields, const InternetSettingsOps& ops)
+bool RunInternetSettingsDialog(CMainFrame& frame, const InternetSettingsFields& fields,
+                               const InternetSettingsOps& ops)
 {
     CWeatherDlg dlg(fields, ops, &frame);
     return dlg.exec() == QDialog::Accepted;

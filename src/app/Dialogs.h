@@ -8,8 +8,10 @@ class CMainFrame;
 class Prompt;
 
 bool RunEntryDialog(CMainFrame& frame, const EntryFields& fields, const DialogApply<EntryFields>& apply);
-bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields, const DialogApply<DayDataFields>& apply);
-bool RunInternetSettingsDialog(CMainFrame& frame, const InternetSettingsFields& fields, const InternetSettingsOps& ops);
+bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields,
+                      const DialogApply<DayDataFields>& apply);
+bool RunInternetSettingsDialog(CMainFrame& frame, const InternetSettingsFields& fields,
+                               const InternetSettingsOps& ops);
 bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, int mode,
                        const DialogApply<NotebookSettingsFields>& apply);
 StartChoice RunStartDialog(CMainFrame& frame, NotebookPlace& place, Prompt& prompt);

@@ -13,7 +13,8 @@ public:
     void SetTitle(const std::string&) override {}
     bool RunEntryDialog(const EntryFields&, const DialogApply<EntryFields>&) override { return false; }
     bool RunDayDataDialog(const DayDataFields&, const DialogApply<DayDataFields>&) override { return false; }
-    bool RunSettingsDialog(const NotebookSettingsFields&, int, const DialogApply<NotebookSettingsFields>&) override
+    bool RunSettingsDialog(const NotebookSettingsFields&, int,
+                           const DialogApply<NotebookSettingsFields>&) override
     {
         return false;
     }
@@ -28,7 +29,10 @@ public:
     bool OpenDocument(const std::string&) override { return false; }
     void SetBusy(const std::string&) override {}
     RotateAnswer RunRotateDialog(const RotateRequest&) override { return {}; }
-    bool RunInternetSettingsDialog(const InternetSettingsFields&, const InternetSettingsOps&) override { return false; }
+    bool RunInternetSettingsDialog(const InternetSettingsFields&, const InternetSettingsOps&) override
+    {
+        return false;
+    }
     Progress* ShowProgressDialog(const std::string&) override { return nullptr; }
     void HideProgressDialog() override {}
 };

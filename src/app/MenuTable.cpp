@@ -7,7 +7,7 @@ const std::array<const char*, PopupCount> kMenuPopups = {
 };
 
 const std::array<Command, 8> kToolBarOrder = {
-    Command::ImportPhoto, Command::FetchWeather, Command::Entry, Command::Calendar,
+    Command::ImportPhoto, Command::FetchWeather, Command::Entry,     Command::Calendar,
     Command::Graph,       Command::List,         Command::Animation, Command::Print,
 };
 
@@ -67,7 +67,7 @@ QString PromptPart(const MenuCommand& command, bool tooltip)
         return tooltip ? QString() : prompt;
     return tooltip ? prompt.mid(cut + 1) : prompt.left(cut);
 }
-} // namespace
+}  // namespace
 
 std::span<const MenuCommand> MenuCommands()
 {
@@ -95,16 +95,29 @@ CommandState EvaluateCommand(EnableRule rule, const CommandContext& c)
 {
     CommandState s;
     switch (rule) {
-    case R::Always: break;
-    case R::Detail: s.enabled = c.viewMode == ViewMode::Detail; break;
-    case R::DayCountAbove0: s.enabled = c.dayCount > 0; break;
-    case R::DayCountAbove1: s.enabled = c.dayCount > 1; break;
-    case R::DetailAndTwoDays: s.enabled = c.viewMode == ViewMode::Detail && c.dayCount > 1; break;
-    case R::Internet: s.enabled = c.internetEnabled != 0; break;
+    case R::Always:
+        break;
+    case R::Detail:
+        s.enabled = c.viewMode == ViewMode::Detail;
+        break;
+    case R::DayCountAbove0:
+        s.enabled = c.dayCount > 0;
+        break;
+    case R::DayCountAbove1:
+        s.enabled = c.dayCount > 1;
+        break;
+    case R::DetailAndTwoDays:
+        s.enabled = c.viewMode == ViewMode::Detail && c.dayCount > 1;
+        break;
+    case R::Internet:
+        s.enabled = c.internetEnabled != 0;
+        break;
     case R::ViewCalendar:
     case R::ViewGraph:
     case R::ViewList: {
-        ViewMode mode = rule == R::ViewCalendar ? ViewMode::Calendar : rule == R::ViewGraph ? ViewMode::Graph : ViewMode::List;
+        ViewMode mode = rule == R::ViewCalendar ? ViewMode::Calendar
+                        : rule == R::ViewGraph  ? ViewMode::Graph
+                                                : ViewMode::List;
         s.checkable = true;
         s.checked = c.viewMode == mode;
         s.enabled = !s.checked;

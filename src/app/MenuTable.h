@@ -13,16 +13,16 @@
 // When a command is enabled (and, for the view commands, checked).
 enum class EnableRule {
     Always,
-    Detail,               // the detail page is shown
-    DayCountAbove0,       // at least one day record
-    DayCountAbove1,       // at least two day records
-    DetailAndTwoDays,     // the detail page with at least two day records
-    Internet,             // weather retrieval over the internet is switched on
-    ViewCalendar,         // enabled unless the calendar is shown; checked while it is
-    ViewGraph,            // same for the graph
-    ViewList,             // same for the list
-    ToolBarShown,         // always enabled; checked while the toolbar is shown
-    StatusBarShown,       // always enabled; checked while the status bar is shown
+    Detail,            // the detail page is shown
+    DayCountAbove0,    // at least one day record
+    DayCountAbove1,    // at least two day records
+    DetailAndTwoDays,  // the detail page with at least two day records
+    Internet,          // weather retrieval over the internet is switched on
+    ViewCalendar,      // enabled unless the calendar is shown; checked while it is
+    ViewGraph,         // same for the graph
+    ViewList,          // same for the list
+    ToolBarShown,      // always enabled; checked while the toolbar is shown
+    StatusBarShown,    // always enabled; checked while the status bar is shown
 };
 
 enum MenuPopup { PopupNone = -1, PopupFile, PopupEdit, PopupView, PopupSettings, PopupHelp, PopupCount };
@@ -32,11 +32,11 @@ std::optional<Command> CommandFromId(int id);
 
 struct MenuCommand {
     Command id;
-    MenuPopup popup;       // PopupNone for commands without a menu item
-    const char* caption;   // menu caption, null without a menu item
-    const char* prompt;    // status-bar text, then "\n" and the tooltip
-    bool toolbar;          // has a toolbar button
-    bool separatorAfter;   // a separator follows the menu item
+    MenuPopup popup;      // PopupNone for commands without a menu item
+    const char* caption;  // menu caption, null without a menu item
+    const char* prompt;   // status-bar text, then "\n" and the tooltip
+    bool toolbar;         // has a toolbar button
+    bool separatorAfter;  // a separator follows the menu item
     EnableRule rule;
 };
 

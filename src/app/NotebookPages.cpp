@@ -10,7 +10,6 @@
 
 #include <QPainter>
 
-
 PageSnapshot CNotebook::PageSnapshotNow() const
 {
     PageSnapshot s;

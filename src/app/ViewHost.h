@@ -2,13 +2,13 @@
 // What the controller needs from the windows: the main client window presents the page
 // buffer, draws press feedback, sets the cursor, posts commands and runs the modal dialogs.
 // Tests supply their own host, so every operation runs without a display.
+#include "photos/PhotoFit.h"
 #include "res/Commands.h"
-#include "views/PageMouse.h"
 #include "store/DayOperations.h"
 #include "store/NotebookSettings.h"
-#include "photos/PhotoFit.h"
 #include "views/GraphPage.h"
 #include "views/ListPage.h"
+#include "views/PageMouse.h"
 #include "weather/InternetSettings.h"
 
 #include <QImage>
@@ -20,7 +20,8 @@
 class Progress;
 class QPainter;
 
-template <class Fields> using DialogApply = std::function<int(const Fields&)>;
+template <class Fields>
+using DialogApply = std::function<int(const Fields&)>;
 
 // Dialog identifiers of the resource table (the ids the dialogs carry).
 namespace DialogId {
@@ -39,7 +40,7 @@ inline constexpr int Rotate = 145;
 inline constexpr int Entry = 147;
 inline constexpr int Progress = 148;
 inline constexpr int List = 149;
-} // namespace DialogId
+}  // namespace DialogId
 
 // Results of the start dialog.
 enum class StartChoice { Open, NewNotebook, EndProgram };
@@ -68,13 +69,15 @@ public:
     virtual StartChoice RunStartDialog(NotebookPlace& place) = 0;
     // The graph settings dialog opens with `settings`; each change the user makes goes to
     // `preview` at once. The settings chosen on OK; none on Cancel.
-    virtual std::optional<GraphSettings> RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
-                                                        const std::function<void(const GraphSettings&)>& preview) = 0;
+    virtual std::optional<GraphSettings>
+    RunGraphDialog(const GraphSettings& settings, bool internetEnabled,
+                   const std::function<void(const GraphSettings&)>& preview) = 0;
     // The list settings dialog: the mode chosen on OK; none on Cancel.
     virtual std::optional<ListMode> RunListDialog(ListMode mode) = 0;
     // The graph legend: a popup of `size` with its corner at `point` (window coordinates) that
     // `paint` draws; scale 0 hides it.
-    virtual void ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint) = 0;
+    virtual void ShowGraphNotes(int scale, QPoint point, QSize size,
+                                const std::function<void(QPainter&)>& paint) = 0;
     // Opens a document with the desktop's associated program; false when that failed.
     virtual bool OpenDocument(const std::string& path) = 0;
     // While the program waits for something outside it (the memo editor) and takes no input:
@@ -83,7 +86,8 @@ public:
     // The rotation dialog (145) on `request`; a cancelled dialog answers accepted = false.
     virtual RotateAnswer RunRotateDialog(const RotateRequest& request) = 0;
     // Weather retrieval. The internet settings dialog (137): true when closed by OK.
-    virtual bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) = 0;
+    virtual bool RunInternetSettingsDialog(const InternetSettingsFields& fields,
+                                           const InternetSettingsOps& ops) = 0;
     // The progress dialog (148), made once and kept: shown with `caption` and its stop flag
     // cleared. Its setters may be called from any thread. Null when there is no window.
     virtual Progress* ShowProgressDialog(const std::string& caption) = 0;

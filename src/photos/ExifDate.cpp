@@ -105,7 +105,8 @@ int orientationInTiff(const Tiff& t)
 // The JPEG marker walk: calls `visit` with the TIFF block of every APPn segment that says
 // "Exif", until it returns true. It goes on past the start of scan, searching the compressed
 // data for markers, and ends at the end-of-image marker or the file's end.
-template <class Visit> bool walkExifSegments(Bytes b, Visit visit)
+template <class Visit>
+bool walkExifSegments(Bytes b, Visit visit)
 {
     if (b.size() < 2 || b[0] != 0xFF || b[1] != 0xD8)
         return false;
@@ -153,7 +154,7 @@ int digitsAt(const std::string& text, size_t& pos)
     return static_cast<int>(value);
 }
 
-} // namespace
+}  // namespace
 
 std::optional<std::string> FindExifDateTime(Bytes bytes)
 {

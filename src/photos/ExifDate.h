@@ -18,9 +18,9 @@ int FindExifOrientation(std::span<const unsigned char> bytes);
 std::optional<QDate> ParseExifDate(const std::string& text);
 
 struct PhotoExif {
-    bool readable = false;       // the file is a regular file that could be read
-    std::optional<QDate> date;   // the day the photo was taken
-    int orientation = 1;         // how the stored pixels are to be turned for display
+    bool readable = false;      // the file is a regular file that could be read
+    std::optional<QDate> date;  // the day the photo was taken
+    int orientation = 1;        // how the stored pixels are to be turned for display
 };
 // Reads a photo file's EXIF date and orientation from its first 64 MiB; only regular files
 // are read (a FIFO is refused without blocking).

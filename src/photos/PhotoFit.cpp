@@ -27,17 +27,19 @@ QImage blank(QSize size, bool white)
     return image;
 }
 
-} // namespace
+}  // namespace
 
 void StretchPicture(QImage& target, const QRect& to, const QImage& source, const QRect& from)
 {
     const QRect part = from.intersected(source.rect());
     if (part.isEmpty() || to.isEmpty() || target.isNull())
         return;
-    QImage pixels = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+    QImage pixels =
+        source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
     // A view of the rectangle taken, without copying it; Qt's smooth scaling averages the
     // covered area of every target pixel when it reduces.
-    const QImage view(pixels.constBits() + static_cast<qsizetype>(part.y()) * pixels.bytesPerLine() + part.x() * 4,
+    const QImage view(pixels.constBits() + static_cast<qsizetype>(part.y()) * pixels.bytesPerLine()
+                          + part.x() * 4,
                       part.width(), part.height(), pixels.bytesPerLine(), QImage::Format_RGB32);
     const QImage scaled = view.size() == to.size()
                               ? view
@@ -54,14 +56,22 @@ QImage ApplyExifOrientation(const QImage& picture, int orientation)
     QTransform anticlockwise;
     anticlockwise.rotate(270);
     switch (orientation) {
-    case 2: return picture.mirrored(true, false);
-    case 3: return picture.mirrored(true, true);
-    case 4: return picture.mirrored(false, true);
-    case 5: return picture.transformed(clockwise).mirrored(true, false);  // transpose
-    case 6: return picture.transformed(clockwise);
-    case 7: return picture.transformed(clockwise).mirrored(false, true);  // transverse
-    case 8: return picture.transformed(anticlockwise);
-    default: return picture;
+    case 2:
+        return picture.mirrored(true, false);
+    case 3:
+        return picture.mirrored(true, true);
+    case 4:
+        return picture.mirrored(false, true);
+    case 5:
+        return picture.transformed(clockwise).mirrored(true, false);  // transpose
+    case 6:
+        return picture.transformed(clockwise);
+    case 7:
+        return picture.transformed(clockwise).mirrored(false, true);  // transverse
+    case 8:
+        return picture.transformed(anticlockwise);
+    default:
+        return picture;
     }
 }
 
@@ -129,7 +139,8 @@ QImage CutWorkPicture(const QImage& source, QSize frame)
 
 QImage TurnWorkPicture(const QImage& work, RotationChoice choice)
 {
-    const QImage in = work.format() == QImage::Format_RGB32 ? work : work.convertToFormat(QImage::Format_RGB32);
+    const QImage in =
+        work.format() == QImage::Format_RGB32 ? work : work.convertToFormat(QImage::Format_RGB32);
     const int pw = in.height(), ph = in.width();  // the work picture is the frame on its side
     QImage out(pw, ph, QImage::Format_RGB32);
     if (out.isNull())
@@ -200,9 +211,12 @@ std::optional<QImage> FitSourcePicture(const QImage& source, QSize frame, bool r
         remembered = answer.choice;
     }
     switch (remembered) {
-    case RotationChoice::CutTopBottom: return CutFit(source, frame);
-    case RotationChoice::KeepTopBottom: return KeepFit(source, frame);
-    default: return TurnWorkPicture(work, remembered);
+    case RotationChoice::CutTopBottom:
+        return CutFit(source, frame);
+    case RotationChoice::KeepTopBottom:
+        return KeepFit(source, frame);
+    default:
+        return TurnWorkPicture(work, remembered);
     }
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 
 enum class RotationChoice : int {
-    None = 0,           // nothing remembered
+    None = 0,  // nothing remembered
     Clockwise = 1,
     Anticlockwise = 2,
     CutTopBottom = 3,   // no rotation, the top and bottom cut off

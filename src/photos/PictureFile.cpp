@@ -4,8 +4,8 @@
 
 #include "platform/Prompt.h"
 
-#include <QFile>
 #include <QBuffer>
+#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -153,7 +153,8 @@ void jpegProgress(j_common_ptr common)
             continue;
         if (component->component_index < 32)
             progress->componentsScanned |= 1u << component->component_index;
-        progress->blockVisits += static_cast<long long>(component->width_in_blocks) * component->height_in_blocks;
+        progress->blockVisits +=
+            static_cast<long long>(component->width_in_blocks) * component->height_in_blocks;
     }
     // A file of endless cheap scans is refused before it keeps the page busy.
     if (progress->blockVisits > progress->maxBlockVisits)
@@ -174,7 +175,8 @@ long long jpegBlocks(const jpeg_decompress_struct& cinfo)
 {
     long long blocks = 0;
     for (int i = 0; i < cinfo.num_components; ++i)
-        blocks += static_cast<long long>(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+        blocks +=
+            static_cast<long long>(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
     return blocks;
 }
 

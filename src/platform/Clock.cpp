@@ -23,7 +23,7 @@ qint64 EnvironmentJulian()
     }();
     return julian;
 }
-} // namespace
+}  // namespace
 
 namespace Clock {
 
@@ -56,4 +56,4 @@ QDate ParseFixedToday(std::string_view text)
     return QDate(number(0, 4), number(5, 2), number(8, 2));  // invalid for 2023-02-29
 }
 
-} // namespace Clock
+}  // namespace Clock

@@ -14,4 +14,4 @@ QDate Today();
 void SetToday(const QDate& date);
 // The day a KELTO_TODAY value names; invalid unless exactly YYYY-MM-DD of a real date.
 QDate ParseFixedToday(std::string_view text);
-} // namespace Clock
+}  // namespace Clock

@@ -14,7 +14,7 @@
 namespace {
 std::mutex g_hookMutex;
 std::function<bool(const std::string&)> g_writeFault;
-} // namespace
+}  // namespace
 
 void SetWriteFaultHook(std::function<bool(const std::string&)> hook)
 {
@@ -109,7 +109,7 @@ std::vector<std::string> listFolder(const std::string& folder, Keep keep)
     closedir(d);
     return out;
 }
-} // namespace
+}  // namespace
 
 std::vector<std::string> FindFiles(const std::string& folder, std::string_view pattern)
 {

@@ -68,7 +68,8 @@ std::shared_ptr<const Parsed> parse(const std::string& bytes)
     size_t start = 0;
     while (start < raw.size()) {
         size_t end = raw.find('\n', start);
-        std::string_view line = raw.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view line =
+            raw.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         p->lines.push_back(DecodeText(line, p->encoding));
@@ -91,8 +92,8 @@ std::shared_ptr<const Parsed> load(const std::string& path)
         return nullptr;
     }
     auto it = g_cache.find(path);
-    if (it != g_cache.end() && it->second.size == st.st_size && it->second.mtime.tv_sec == st.st_mtim.tv_sec &&
-        it->second.mtime.tv_nsec == st.st_mtim.tv_nsec)
+    if (it != g_cache.end() && it->second.size == st.st_size && it->second.mtime.tv_sec == st.st_mtim.tv_sec
+        && it->second.mtime.tv_nsec == st.st_mtim.tv_nsec)
         return it->second.parsed;
     std::string bytes;
     if (!ReadFileBytes(path, bytes))
@@ -143,7 +144,8 @@ std::optional<std::string> find(const Parsed& p, std::string_view section, std::
         }
         if (in && keyLine(line, &k, &v) && equalsNoCase(k, key)) {
             // A value quoted at both ends reads without its quotes.
-            if (v.size() >= 2 && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
+            if (v.size() >= 2
+                && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
                 v = v.substr(1, v.size() - 2);
             return std::string(v);
         }
@@ -153,7 +155,7 @@ std::optional<std::string> find(const Parsed& p, std::string_view section, std::
 
 // Applies the changes to the lines; value null deletes the key.
 void apply(Parsed& p, std::string_view section,
-                               const std::vector<std::pair<std::string, const std::string*>>& keys)
+           const std::vector<std::pair<std::string, const std::string*>>& keys)
 {
     std::vector<std::string>& lines = p.lines;
     auto& raw = p.raw;
@@ -232,7 +234,7 @@ bool writeKeys(const std::string& path, std::string_view section,
     return true;
 }
 
-} // namespace
+}  // namespace
 
 namespace IniFile {
 
@@ -254,7 +256,8 @@ int ParseInt(std::string_view text)
     return static_cast<int>(neg ? -v : v);
 }
 
-std::string ReadString(const std::string& path, std::string_view section, std::string_view key, std::string_view def)
+std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
+                       std::string_view def)
 {
     std::lock_guard lock(g_mutex);
     auto p = load(path);
@@ -281,7 +284,8 @@ bool HasKey(const std::string& path, std::string_view section, std::string_view 
     return p && find(*p, section, key).has_value();
 }
 
-bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value)
+bool WriteString(const std::string& path, std::string_view section, std::string_view key,
+                 std::string_view value)
 {
     std::string v(value);
     return writeKeys(path, section, {{std::string(key), &v}});
@@ -306,4 +310,4 @@ bool DeleteKey(const std::string& path, std::string_view section, std::string_vi
     return writeKeys(path, section, {{std::string(key), nullptr}});
 }
 
-} // namespace IniFile
+}  // namespace IniFile

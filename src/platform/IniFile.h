@@ -28,4 +28,4 @@ bool DeleteKey(const std::string& path, std::string_view section, std::string_vi
 // The integer rule of the format, shared with readers of text values.
 int ParseInt(std::string_view text);
 
-} // namespace IniFile
+}  // namespace IniFile

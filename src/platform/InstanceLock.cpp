@@ -35,13 +35,13 @@ int lockPath(const std::string& path)
             return -1;
         }
         struct stat locked, named;
-        if (fstat(fd, &locked) == 0 && stat(path.c_str(), &named) == 0 && locked.st_dev == named.st_dev &&
-            locked.st_ino == named.st_ino)
+        if (fstat(fd, &locked) == 0 && stat(path.c_str(), &named) == 0 && locked.st_dev == named.st_dev
+            && locked.st_ino == named.st_ino)
             return fd;
         ::close(fd);  // the file was removed by its last holder: take the lock on a fresh one
     }
 }
-} // namespace
+}  // namespace
 
 bool InstanceLock::acquire()
 {
@@ -67,8 +67,8 @@ void InstanceLock::release()
         // Removed while still locked: a process that opened the old file meanwhile sees, once it
         // gets the lock, that the path no longer names it and starts over on a new file.
         struct stat locked, named;
-        if (fstat(m_fd, &locked) == 0 && stat(m_path.c_str(), &named) == 0 && locked.st_dev == named.st_dev &&
-            locked.st_ino == named.st_ino)
+        if (fstat(m_fd, &locked) == 0 && stat(m_path.c_str(), &named) == 0 && locked.st_dev == named.st_dev
+            && locked.st_ino == named.st_ino)
             ::unlink(m_path.c_str());
         flock(m_fd, LOCK_UN);
         ::close(m_fd);

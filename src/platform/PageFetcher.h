@@ -11,8 +11,8 @@ struct FetchResult {
     int status = 0;       // HTTP status of the final response; 0 when none arrived
     std::string headers;  // of the final response, as received
     std::string body;
-    std::string finalUrl;  // after redirects
-    std::string error;     // why no usable response arrived (time-out, refused, TLS ...)
+    std::string finalUrl;                       // after redirects
+    std::string error;                          // why no usable response arrived (time-out, refused, TLS ...)
     FetchFailure failure = FetchFailure::None;  // set with `error`
 
     // Scrapers read a page only when it came back whole and successful.

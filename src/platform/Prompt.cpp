@@ -15,8 +15,11 @@ Answer ScriptedPrompt::ask(Msg id, Buttons buttons, Icon, const std::string& tex
     // With an empty queue the default button is pressed.
     switch (buttons) {
     case Buttons::YesNo:
-    case Buttons::YesNoCancel: return Answer::Yes;
-    case Buttons::YesNoDefaultNo: return Answer::No;
-    default: return Answer::Ok;
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    case Buttons::YesNoDefaultNo:
+        return Answer::No;
+    default:
+        return Answer::Ok;
     }
 }

@@ -2,8 +2,8 @@
 
 #include <QFileDialog>
 
-bool QtFileChooser::OpenFile(const std::string& title, const std::string& filter, const std::string& defaultSuffix,
-                             std::string& chosen)
+bool QtFileChooser::OpenFile(const std::string& title, const std::string& filter,
+                             const std::string& defaultSuffix, std::string& chosen)
 {
     QFileDialog dialog(m_owner, QString::fromStdString(title));
     dialog.setObjectName(QStringLiteral("FileOpen"));

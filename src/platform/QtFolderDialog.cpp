@@ -2,8 +2,8 @@
 
 #include <QFileDialog>
 
-std::optional<std::string> QtFolderDialog::BrowseForFolder(const std::string& initial, const std::string& title,
-                                                          bool newStyle)
+std::optional<std::string> QtFolderDialog::BrowseForFolder(const std::string& initial,
+                                                           const std::string& title, bool newStyle)
 {
     QFileDialog::Options options = QFileDialog::ShowDirsOnly;
     // The plain style has no new-folder button.

@@ -76,7 +76,7 @@ Converter& fromCp932()
     return c;
 }
 
-} // namespace
+}  // namespace
 
 size_t Utf8CharLength(std::string_view s, size_t i)
 {

@@ -161,20 +161,29 @@ void Printer(QPainter& p)
     p.setBrush(QColor(60, 200, 60));
     p.drawEllipse(QPointF(12.5, 8), 0.8, 0.8);
 }
-} // namespace
+}  // namespace
 
 QImage ToolBarPicture(int commandId, int size)
 {
     switch (commandId) {
-    case 32774: return Paint(size, Camera);
-    case 32780: return Paint(size, Weather);
-    case 32849: return Paint(size, Pencil);
-    case 32792: return Paint(size, Calendar);
-    case 32800: return Paint(size, Graph);
-    case 59410: return Paint(size, List);
-    case 32803: return Paint(size, Film);
-    case 57607: return Paint(size, Printer);
-    default: return QImage();
+    case 32774:
+        return Paint(size, Camera);
+    case 32780:
+        return Paint(size, Weather);
+    case 32849:
+        return Paint(size, Pencil);
+    case 32792:
+        return Paint(size, Calendar);
+    case 32800:
+        return Paint(size, Graph);
+    case 59410:
+        return Paint(size, List);
+    case 32803:
+        return Paint(size, Film);
+    case 57607:
+        return Paint(size, Printer);
+    default:
+        return QImage();
     }
 }
 

@@ -80,7 +80,7 @@ inline const char* LoadString(Msg message)
     return LoadString(MsgId(message));
 }
 
-constexpr int kAppTitle = 57344;  // caption of every message box
+constexpr int kAppTitle = 57344;        // caption of every message box
 constexpr Msg kAppName = Msg::AppName;  // window title before a notebook is open
 
 // The names of the two free measurement items until the notebook gives them its own.

@@ -51,7 +51,7 @@ std::string temperature(float v)
     return number(v, v > kUnsetTemperature);
 }
 
-} // namespace
+}  // namespace
 
 bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, std::string* error)
 {
@@ -69,9 +69,9 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
     std::string free1 = info.Option1.empty() ? kFreeItemDefaultCaption1 : info.Option1;
     std::string free2 = info.Option2.empty() ? kFreeItemDefaultCaption2 : info.Option2;
     std::string out = "\xEF\xBB\xBF";
-    const std::vector<std::string> headers = {"日付",   "日数",   "天気",   "最低気温", "最高気温",
+    const std::vector<std::string> headers = {"日付",     "日数",   "天気",     "最低気温",   "最高気温",
                                               "日照時間", "草たけ", "葉の枚数", "葉の大きさ", "養液面",
-                                              "室温",   free1,    free2,    "グラフ表示"};
+                                              "室温",     free1,    free2,      "グラフ表示"};
     for (size_t i = 0; i < headers.size(); ++i)
         out += (i ? "," : "") + cell(headers[i]);
     out += "\r\n";

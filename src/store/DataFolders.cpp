@@ -16,7 +16,7 @@ std::string trimSeparators(std::string p)
         p.pop_back();
     return p;
 }
-} // namespace
+}  // namespace
 
 bool IsAbsoluteFolderPath(const std::string& path)
 {
@@ -46,8 +46,9 @@ bool IsInsideProgramFolder(const std::string& programFolder, const std::string& 
     // another folder, so the comparison keeps case.
     std::string prog = trimSeparators(programFolder);
     std::string root = trimSeparators(dataRoot);
-    return root == prog || (root.size() > prog.size() && root.compare(0, prog.size(), prog) == 0 &&
-                            (root[prog.size()] == '/' || prog == "/"));
+    return root == prog
+           || (root.size() > prog.size() && root.compare(0, prog.size(), prog) == 0
+               && (root[prog.size()] == '/' || prog == "/"));
 }
 
 std::string StoredFolderPath(const std::string& programFolder, const std::string& dataRoot)
@@ -63,8 +64,8 @@ std::string StoredFolderPath(const std::string& programFolder, const std::string
 
 bool IsSafeFolderName(const std::string& name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
+           && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 bool IsNotebookFolder(const std::string& folder)

@@ -26,6 +26,7 @@ DayList ScanDayList(const std::string& folder, const DayFilter& filter)
 {
     std::vector<QDate> dates = ListDayFileDates(folder, filter.extension);
     if (filter.year != 0)
-        std::erase_if(dates, [&](const QDate& d) { return d.year() != filter.year || d.month() != filter.month; });
+        std::erase_if(dates,
+                      [&](const QDate& d) { return d.year() != filter.year || d.month() != filter.month; });
     return MakeDayList(std::move(dates));
 }

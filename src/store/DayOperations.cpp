@@ -112,8 +112,8 @@ Result copyDayFiles(const std::string& folder, const QDate& from, const QDate& t
     }
     // Frame alignment belongs to the old date's place in the animation.
     std::string dat = DayFilePath(folder, to, "dat");
-    if (FileExists(dat) &&
-        (!IniFile::DeleteKey(dat, "Triming", "Position") || !IniFile::DeleteKey(dat, "Triming", "Size"))) {
+    if (FileExists(dat)
+        && (!IniFile::DeleteKey(dat, "Triming", "Position") || !IniFile::DeleteKey(dat, "Triming", "Size"))) {
         for (const std::string& path : made)
             std::remove(path.c_str());
         return Result::Failed(Msg::DayMoveFailed, dat);
@@ -132,7 +132,7 @@ Result removeDayFiles(const std::string& folder, const QDate& date)
     return failed;
 }
 
-} // namespace
+}  // namespace
 
 EntryFields FillEntryDialog(const std::string& folder, const DayRecord& day)
 {
@@ -266,13 +266,15 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
             return refuseDate(Msg::DateAfterToday, {});
         // Another day's record is never overwritten: the user picks a free date instead.
         if (dayHasFiles(folder, newDate))
-            return refuseDate(Msg::DateTaken, FormatInts(LoadString(Msg::DateTaken), {newDate.year(), newDate.month(), newDate.day()}));
+            return refuseDate(Msg::DateTaken, FormatInts(LoadString(Msg::DateTaken),
+                                                         {newDate.year(), newDate.month(), newDate.day()}));
     }
 
     bool moveRecord = false;
     if (redated) {
         bool written = FileExists(DayFilePath(folder, oldDate, "dat"));
-        bool keepOld = written && prompt.ask(Msg::ConfirmDeleteOldDate, Buttons::YesNo, Icon::Question) != Answer::Yes;
+        bool keepOld =
+            written && prompt.ask(Msg::ConfirmDeleteOldDate, Buttons::YesNo, Icon::Question) != Answer::Yes;
         // The files go to the new date as they are; the old ones are removed only once every
         // copy is complete, so a failure leaves the day where it was.
         if (Result r = copyDayFiles(folder, oldDate, newDate); !r) {

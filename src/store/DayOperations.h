@@ -18,17 +18,17 @@ namespace EntryId {
 inline constexpr int Height = 1000, LeafSize = 1001, Leaves = 1002, Solution = 1003, Free1 = 1004,
                      RoomTemp = 1005, Free2 = 1006, ShowInGraph = 1007;
 inline constexpr int Free1Caption = 1051, Free2Caption = 1052, Free1Unit = 1053, Free2Unit = 1054;
-} // namespace EntryId
+}  // namespace EntryId
 
 // Control ids of the data change dialog.
 namespace DayDataId {
 inline constexpr int Date = 1002, Daylight = 1006, LowTemp = 1007, Weather = 1009, HighTemp = 1017,
                      FetchWeather = 3;
-} // namespace DayDataId
+}  // namespace DayDataId
 
-inline constexpr int kEntryFieldChars = 7;    // each number edit
-inline constexpr int kWeatherFieldChars = 29; // the weather edit
-inline constexpr size_t kWeatherBytes = 31;   // what a day file keeps of it (Shift-JIS bytes)
+inline constexpr int kEntryFieldChars = 7;     // each number edit
+inline constexpr int kWeatherFieldChars = 29;  // the weather edit
+inline constexpr size_t kWeatherBytes = 31;    // what a day file keeps of it (Shift-JIS bytes)
 
 struct EntryFields {
     std::string height, leaves, leafSize, solution, roomTemp, free1, free2;
@@ -49,7 +49,8 @@ struct DayDataFields {
 EntryFields FillEntryDialog(const std::string& folder, const DayRecord& day);
 // The measurements the fields stand for; none when a field must be corrected: then *focusId
 // is that field and the user was told why.
-std::optional<Measurements> ReadEntryFields(const EntryFields& fields, Prompt& prompt, int* focusId = nullptr);
+std::optional<Measurements> ReadEntryFields(const EntryFields& fields, Prompt& prompt,
+                                            int* focusId = nullptr);
 
 DayDataFields FillDayDataDialog(const DayRecord& day, bool internetEnabled);
 enum class DayDataOutcome { Refused, Applied, Moved };
@@ -57,8 +58,8 @@ enum class DayDataOutcome { Refused, Applied, Moved };
 // today, or one that already has files of a day, is refused (focus on the date). Moving a day
 // copies its files byte for byte to the new date before the old ones go; Moved: a written
 // record went to the new date and the day is dirty, to be written there.
-DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& prompt, const DayDataFields& fields,
-                            int* focusId = nullptr);
+DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& prompt,
+                            const DayDataFields& fields, int* focusId = nullptr);
 
 // Deletes every file of the day `date` in `folder`; a copy such as "20261105 - コピー.dat" is
 // left alone. A folder that cannot be changed keeps the whole day.

@@ -63,7 +63,8 @@ float ParseDayValue(const std::string& text, float unset)
         ++i;
     double v = 0;
     auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
-    if (r.ec == std::errc::result_out_of_range || (r.ec == std::errc() && (!std::isfinite(v) || std::fabs(v) > FLT_MAX)))
+    if (r.ec == std::errc::result_out_of_range
+        || (r.ec == std::errc() && (!std::isfinite(v) || std::fabs(v) > FLT_MAX)))
         return unset;
     return r.ec == std::errc() ? static_cast<float>(v) : 0.0f;
 }
@@ -75,7 +76,7 @@ float readValue(const std::string& path, const char* section, const char* key, f
     return ParseDayValue(IniFile::ReadString(path, section, key, ""), unset);
 }
 
-} // namespace
+}  // namespace
 
 bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<DayWeather>* weather,
                    std::optional<Measurements>* measurements)
@@ -138,8 +139,8 @@ Result WriteDayFiles(const std::string& folder, const DayRecord& day, const Pict
         // Written at the picture's own size: an import made it the notebook's size, and a
         // picture of another size is kept whole rather than cut to a corner.
         std::string photo = DayFilePath(folder, day.date, "jpg");
-        if (!SavePictureFile(photo, day.picture, day.picture.width(), day.picture.height(), settings.JpegQuality,
-                             nullptr))
+        if (!SavePictureFile(photo, day.picture, day.picture.width(), day.picture.height(),
+                             settings.JpegQuality, nullptr))
             return Result::Failed(Msg::PictureSaveFailed, photo);
         if (!day.sourcePath.empty() && !IniFile::WriteString(path, "Picture", "SourcePath", day.sourcePath))
             return Result::Failed(Msg::DayWriteFailed, path);

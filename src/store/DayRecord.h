@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-inline constexpr float kUnsetLength = -1.0f;        // lengths, counts, sunshine
+inline constexpr float kUnsetLength = -1.0f;         // lengths, counts, sunshine
 inline constexpr float kUnsetTemperature = -100.0f;  // temperatures, free items
-inline constexpr uint32_t kShowInGraph = 0x10;      // flags bit 4: DataGraph
+inline constexpr uint32_t kShowInGraph = 0x10;       // flags bit 4: DataGraph
 
 struct DayWeather {
     float LowTemp = kUnsetTemperature;
@@ -24,13 +24,13 @@ struct DayWeather {
 // The measurements of a day.
 struct Measurements {
     uint32_t flags = kShowInGraph;
-    float height = kUnsetLength;       // DataHeight
-    int leaves = -1;                   // DataCount
-    float leafSize = kUnsetLength;     // DataWidth
-    float solution = kUnsetLength;     // DataFuel
+    float height = kUnsetLength;         // DataHeight
+    int leaves = -1;                     // DataCount
+    float leafSize = kUnsetLength;       // DataWidth
+    float solution = kUnsetLength;       // DataFuel
     float roomTemp = kUnsetTemperature;  // Temperature
-    float free1 = kUnsetTemperature;   // Option1
-    float free2 = kUnsetTemperature;   // Option2
+    float free1 = kUnsetTemperature;     // Option1
+    float free2 = kUnsetTemperature;     // Option2
     bool showInGraph() const { return flags & kShowInGraph; }
 };
 

@@ -24,7 +24,7 @@ inline constexpr IntSetting TrimingHeight{"Triming", "Height", 240};
 inline constexpr TextSetting FontName{"Font", "FontName", ""};
 inline constexpr IntSetting FontSize{"Font", "FontSize", 16};
 inline constexpr IntSetting ListMode{"List", "ListMode", 0};
-} // namespace KeltoIni
+}  // namespace KeltoIni
 
 int ReadSettingInt(const std::string& file, const IntSetting& s);
 std::string ReadSettingText(const std::string& file, const TextSetting& s);

@@ -52,15 +52,15 @@ Result WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& 
 {
     std::string path = NotebookFilePath(notebookFolder);
     if (!IniFile::WriteKeys(path, kSection,
-                              {{"StartDate", i.StartDate},
-                               {"KindName", i.KindName},
-                               {"SchoolName", i.SchoolName},
-                               {"GradeNo", i.GradeNo},
-                               {"ClassName", i.ClassName},
-                               {"StudentNo", i.StudentNo},
-                               {"StudentName", i.StudentName},
-                               {"Option1", i.Option1},
-                               {"Option2", i.Option2}}))
+                            {{"StartDate", i.StartDate},
+                             {"KindName", i.KindName},
+                             {"SchoolName", i.SchoolName},
+                             {"GradeNo", i.GradeNo},
+                             {"ClassName", i.ClassName},
+                             {"StudentNo", i.StudentNo},
+                             {"StudentName", i.StudentName},
+                             {"Option1", i.Option1},
+                             {"Option2", i.Option2}}))
         return Result::Failed(Msg::DayWriteFailed, path);
     return {};
 }
@@ -129,8 +129,8 @@ QDate DayFileDate(std::string_view name, std::string_view extension)
         value = value * 10 + (name[i] - '0');
     }
     for (size_t i = 0; i < extension.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[9 + i])) !=
-            std::tolower(static_cast<unsigned char>(extension[i])))
+        if (std::tolower(static_cast<unsigned char>(name[9 + i]))
+            != std::tolower(static_cast<unsigned char>(extension[i])))
             return {};
     return IntToDate(value);
 }

@@ -35,10 +35,10 @@ Result WriteNotebookKey(const std::string& notebookFolder, const char* key, cons
 
 // A text that does not hold three numbers separated by "/" forming a real date reads as not set.
 std::optional<QDate> ParseStartDate(const std::string& text);
-std::string FormatIniDate(const QDate& date);   // "%04d/%02d/%02d"
-std::string DayFileStem(const QDate& date);     // "%04d%02d%02d"
-int DateToInt(const QDate& date);               // YYYYMMDD
-QDate IntToDate(int yyyymmdd);                  // invalid when not a real date
+std::string FormatIniDate(const QDate& date);  // "%04d/%02d/%02d"
+std::string DayFileStem(const QDate& date);    // "%04d%02d%02d"
+int DateToInt(const QDate& date);              // YYYYMMDD
+QDate IntToDate(int yyyymmdd);                 // invalid when not a real date
 
 // The one rule for day files: a name is a day's file only when it is exactly "YYYYMMDD.ext"
 // (the extension without regard to case) and the eight digits are a real date. Copies such as

@@ -58,7 +58,7 @@ bool renameNoReplace(const std::string& from, const std::string& to)
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-} // namespace
+}  // namespace
 
 NotebookList FillNotebookList(const NotebookPlace& place)
 {
@@ -88,11 +88,11 @@ bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* fol
     std::string dataName = DataNameOfFolder(*folderName);
     // Both keys together find the notebook again: when either is not written the choice is
     // not remembered, and the user hears it.
-    bool remembered =
-        WriteSettingText(place.settingsFile, KeltoIni::FolderPath, StoredFolderPath(place.programFolder, place.dataRoot))
-            .ok();
-    remembered = CanRememberDataName(dataName) && remembered &&
-                 WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName).ok();
+    bool remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
+                                       StoredFolderPath(place.programFolder, place.dataRoot))
+                          .ok();
+    remembered = CanRememberDataName(dataName) && remembered
+                 && WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName).ok();
     if (!remembered)
         TellDataNameNotRemembered(prompt, dataName);
     place.notebookFolder = JoinPath(place.dataRoot, *folderName);
@@ -108,7 +108,8 @@ void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName)
     prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, text);
 }
 
-NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& start, int mode)
+NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& start,
+                                          int mode)
 {
     NotebookInfo info = ReadNotebookInfo(place.notebookFolder);
     NotebookSettingsFields f;
@@ -170,8 +171,8 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
         if (mode == kSettingsEdit && name == currentName)
             nameWritten = false;
     }
-    for (std::string* text : {&info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName, &info.StudentNo,
-                              &info.StudentName, &info.Option1, &info.Option2}) {
+    for (std::string* text : {&info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName,
+                              &info.StudentNo, &info.StudentName, &info.Option1, &info.Option2}) {
         bool ok = true;
         *text = NormaliseForCp932(*text, &ok);
         fits = fits && ok;
@@ -192,14 +193,17 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
             return false;
         }
         if (::mkdir(target.c_str(), 0777) != 0) {
-            prompt.tell(errno == EEXIST || pathExists(target) ? Msg::DataNameExists : Msg::DataFolderCreateFailed, Icon::Exclamation);
+            prompt.tell(errno == EEXIST || pathExists(target) ? Msg::DataNameExists
+                                                              : Msg::DataFolderCreateFailed,
+                        Icon::Exclamation);
             return false;
         }
         created = true;
     } else if (nameWritten) {
         // Renaming onto an existing name would merge two notebooks: never.
         if (!renameNoReplace(place.notebookFolder, target)) {
-            prompt.tell(errno == EEXIST || errno == ENOTEMPTY ? Msg::DataNameExists : Msg::DataRenameFailed, Icon::Exclamation);
+            prompt.tell(errno == EEXIST || errno == ENOTEMPTY ? Msg::DataNameExists : Msg::DataRenameFailed,
+                        Icon::Exclamation);
             return false;
         }
         renamed = true;
@@ -234,14 +238,15 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
 
 bool ChangeDataRoot(NotebookPlace& place, Prompt& prompt, FolderBrowser& browser)
 {
-    std::optional<std::string> picked = browser.BrowseForFolder(place.dataRoot, LoadString(Msg::ChooseDataFolder), true);
+    std::optional<std::string> picked =
+        browser.BrowseForFolder(place.dataRoot, LoadString(Msg::ChooseDataFolder), true);
     if (!picked || picked->empty())
         return false;
     std::string chosen = *picked;
     while (chosen.size() > 1 && chosen.back() == '/')
         chosen.pop_back();
-    if (!IsInsideProgramFolder(place.programFolder, chosen) &&
-        prompt.ask(Msg::ConfirmDataRootOutside, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
+    if (!IsInsideProgramFolder(place.programFolder, chosen)
+        && prompt.ask(Msg::ConfirmDataRootOutside, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
         return false;
     place.dataRoot = chosen;
     return true;

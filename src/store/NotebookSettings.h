@@ -15,7 +15,7 @@ class Prompt;
 // Where the program, its settings and the open notebook are.
 struct NotebookPlace {
     std::string programFolder;
-    std::string settingsFile;    // Kelto.ini
+    std::string settingsFile;  // Kelto.ini
     std::string dataRoot;
     std::string notebookFolder;
 };
@@ -55,7 +55,8 @@ void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName);
 
 // The fields as the settings dialog opens in `mode`: both modes start from the notebook file
 // of the notebook folder, so a new notebook inherits the pupil data.
-NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& startDate, int mode);
+NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& startDate,
+                                          int mode);
 // OK of the settings dialog: creates or renames the folder, writes Kelto.dat and Kelto.ini, and
 // sets the place's notebook folder and `startDate`. False to stay: a message was shown and
 // nothing was changed.

@@ -36,7 +36,7 @@ void drawTodayMark(QPainter& p, int x, int y, int w, int h)
     p.drawRect(x, y, w - 1, h - 1);
     p.restore();
 }
-} // namespace
+}  // namespace
 
 MonthCellValues FillMonthCells(const PageSnapshot& s)
 {
@@ -164,8 +164,8 @@ void PageViews::HandleCalendarMouse(int action, QPoint point, const PageSnapshot
         break;
     case MousePress:
         m_pressedCell = k;
-        r.feedback =
-            PressFeedback{{}, {}, QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight)};
+        r.feedback = PressFeedback{
+            {}, {}, QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight)};
         break;
     case MouseRelease: {
         // The day acted on is the pressed one, wherever on the days the button comes up. Whether

@@ -36,8 +36,9 @@ struct Geometry {
 // layout size so a hand-edited size never scales a picture to gigabytes.
 Geometry pictureArea(const PageSnapshot& s)
 {
-    return {ReadLayoutInt(s.layoutFile, LayoutIni::PictureX), ReadLayoutInt(s.layoutFile, LayoutIni::PictureY),
-            ClampLayout(s.pictureArea.width(), 0), ClampLayout(s.pictureArea.height(), 0)};
+    return {ReadLayoutInt(s.layoutFile, LayoutIni::PictureX),
+            ReadLayoutInt(s.layoutFile, LayoutIni::PictureY), ClampLayout(s.pictureArea.width(), 0),
+            ClampLayout(s.pictureArea.height(), 0)};
 }
 
 Geometry memoBox(const std::string& layout)
@@ -86,7 +87,7 @@ size_t fittingCharacters(const QString& line, const std::vector<qsizetype>& ends
     // A character wider than the whole row still takes the row, so every row moves on.
     return good > 0 ? good : 1;
 }
-} // namespace
+}  // namespace
 
 std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, int maxLines,
                                      const std::function<int(const QString&)>& measure)
@@ -123,12 +124,14 @@ std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, 
     return rows;
 }
 
-std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date, std::optional<int> dayNumber,
-                                             const std::string& unit1, const std::string& unit2)
+std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date,
+                                             std::optional<int> dayNumber, const std::string& unit1,
+                                             const std::string& unit2)
 {
     std::array<std::string, 11> v;
     if (date.isValid()) {
-        v[0] = std::to_string(date.year()) + "/" + std::to_string(date.month()) + "/" + std::to_string(date.day());
+        v[0] = std::to_string(date.year()) + "/" + std::to_string(date.month()) + "/"
+               + std::to_string(date.day());
         if (dayNumber)
             v[0] += "(" + std::to_string(*dayNumber) + "日目)";
     }
@@ -192,7 +195,8 @@ void PageViews::DrawPictureArea(QPainter& p, int ox, int oy, const PageSnapshot&
 void PageViews::DrawDataTable(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
     const std::string& layout = s.layoutFile;
-    if (auto title = ParseCaption(ReadLayoutText(layout, "Data1", LayoutIni::Title, "", LayoutIni::kHeaderValueBytes)))
+    if (auto title =
+            ParseCaption(ReadLayoutText(layout, "Data1", LayoutIni::Title, "", LayoutIni::kHeaderValueBytes)))
         DrawPageText(p, title->x + ox, title->y + oy, title->text, PageColors::Black);
 
     const int X = ReadLayoutInt(layout, LayoutIni::Data1X) + ox;
@@ -205,8 +209,9 @@ void PageViews::DrawDataTable(QPainter& p, int ox, int oy, const PageSnapshot& s
 
     // Row captions; an empty one of rows 0-8 ends the table.
     static const std::pair<const char*, const char*> captionKeys[9] = {
-        {"Data1", "Title1"}, {"Data2", "Title1"}, {"Data2", "Title2"}, {"Data2", "Title3"}, {"Data3", "Title1"},
-        {"Data3", "Title2"}, {"Data3", "Title3"}, {"Data3", "Title4"}, {"Data3", "Title5"}};
+        {"Data1", "Title1"}, {"Data2", "Title1"}, {"Data2", "Title2"},
+        {"Data2", "Title3"}, {"Data3", "Title1"}, {"Data3", "Title2"},
+        {"Data3", "Title3"}, {"Data3", "Title4"}, {"Data3", "Title5"}};
     FreeItemCaption free[2] = {SplitFreeItemCaption(ReadNotebookKey(s.notebookFolder, "Option1")),
                                SplitFreeItemCaption(ReadNotebookKey(s.notebookFolder, "Option2"))};
     int rows = 0;
@@ -238,7 +243,8 @@ void PageViews::DrawDataTable(QPainter& p, int ox, int oy, const PageSnapshot& s
 void PageViews::DrawMemoBox(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
     const std::string& layout = s.layoutFile;
-    if (auto title = ParseCaption(ReadLayoutText(layout, "Memo", LayoutIni::Title, "", LayoutIni::kMemoTitleBytes)))
+    if (auto title =
+            ParseCaption(ReadLayoutText(layout, "Memo", LayoutIni::Title, "", LayoutIni::kMemoTitleBytes)))
         DrawPageText(p, title->x + ox, title->y + oy, title->text, PageColors::Black);
     Geometry box = memoBox(layout);
     const int X = box.X + ox, Y = box.Y + oy;
@@ -248,14 +254,16 @@ void PageViews::DrawMemoBox(QPainter& p, int ox, int oy, const PageSnapshot& s)
     const QDate date = s.day.date;
     std::string bytes;
     const int pitch = ReadLayoutInt(layout, LayoutIni::MemoLinePitch);
-    if (date.isValid() && pitch > 0 && ReadFileBytes(DayFilePath(s.notebookFolder, date, "txt"), bytes, kMemoReadBytes)) {
+    if (date.isValid() && pitch > 0
+        && ReadFileBytes(DayFilePath(s.notebookFolder, date, "txt"), bytes, kMemoReadBytes)) {
         // A head cut mid-character would decode wrongly: keep whole lines.
         if (bytes.size() == kMemoReadBytes && bytes.find('\n') != std::string::npos)
             bytes.erase(bytes.rfind('\n') + 1);
         auto measure = [&p](const QString& s) { return PageTextWidth(p, s); };
         const auto rows = LayoutMemoLines(DecodeFileText(bytes), box.W - 8, box.H / pitch, measure);
         for (size_t i = 0; i < rows.size(); ++i)
-            DrawPageText(p, X + 4, Y + 4 + static_cast<int>(i) * pitch, rows[i].toStdString(), PageColors::Black);
+            DrawPageText(p, X + 4, Y + 4 + static_cast<int>(i) * pitch, rows[i].toStdString(),
+                         PageColors::Black);
     }
     OutlineRect(p, X, Y, box.W, box.H);
 }
@@ -276,7 +284,8 @@ void PageViews::HandleDetailMouse(int action, QPoint pt, const PageSnapshot& s, 
             run(Command::EditMemo);
             return;
         }
-        const int tx = ReadLayoutInt(layout, LayoutIni::Data1X), ty = ReadLayoutInt(layout, LayoutIni::Data1Y);
+        const int tx = ReadLayoutInt(layout, LayoutIni::Data1X),
+                  ty = ReadLayoutInt(layout, LayoutIni::Data1Y);
         if (tx < px && px < tx + ReadLayoutInt(layout, LayoutIni::Data1Width) && py > ty) {
             // The [Data3] caption's y divides the weather rows from the growth rows; without one
             // the whole table belongs to the weather.
@@ -299,7 +308,8 @@ void PageViews::HandleDetailMouse(int action, QPoint pt, const PageSnapshot& s, 
         break;
     case MousePress:
         r.feedback = PressFeedback{DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34),
-                                   QPoint(direction < 0 ? 4 : 718, 24), {}};
+                                   QPoint(direction < 0 ? 4 : 718, 24),
+                                   {}};
         break;
     case MouseRelease:
         r.action = PageAction{PageAction::StepDay, {}, direction};

@@ -55,7 +55,7 @@ private:
     QPointF m_last;
     bool m_started = false;
 };
-} // namespace
+}  // namespace
 
 GraphSettings ReadGraphSettingsExceptColors(const std::string& file)
 {
@@ -65,8 +65,10 @@ GraphSettings ReadGraphSettingsExceptColors(const std::string& file)
     g.MaxLength = IniFile::ReadInt(file, GraphIni::Section, GraphIni::MaxLength.key, GraphIni::MaxLength.def);
     g.MinTemp = IniFile::ReadInt(file, GraphIni::Section, GraphIni::MinTemp.key, GraphIni::MinTemp.def);
     g.MaxTemp = IniFile::ReadInt(file, GraphIni::Section, GraphIni::MaxTemp.key, GraphIni::MaxTemp.def);
-    g.MaxDaylight = IniFile::ReadInt(file, GraphIni::Section, GraphIni::MaxDaylight.key, GraphIni::MaxDaylight.def);
-    g.GetWeather = IniFile::ReadInt(file, GraphIni::Section, GraphIni::GetWeather.key, GraphIni::GetWeather.def) != 0;
+    g.MaxDaylight =
+        IniFile::ReadInt(file, GraphIni::Section, GraphIni::MaxDaylight.key, GraphIni::MaxDaylight.def);
+    g.GetWeather =
+        IniFile::ReadInt(file, GraphIni::Section, GraphIni::GetWeather.key, GraphIni::GetWeather.def) != 0;
     g.FontName = IniFile::ReadString(file, GraphIni::Section, GraphIni::FontName.key, GraphIni::FontName.def);
     g.FontSize = IniFile::ReadInt(file, GraphIni::Section, GraphIni::FontSize.key, GraphIni::FontSize.def);
     return g;
@@ -159,9 +161,16 @@ std::pair<double, double> GraphScaleEnds(const GraphSettings& g, int scale)
 {
     double bottom = 0, top = 0;
     switch (scale) {
-    case 0: bottom = g.MinTemp; top = g.MaxTemp; break;
-    case 1: top = g.MaxDaylight; break;
-    default: top = g.MaxLength; break;
+    case 0:
+        bottom = g.MinTemp;
+        top = g.MaxTemp;
+        break;
+    case 1:
+        top = g.MaxDaylight;
+        break;
+    default:
+        top = g.MaxLength;
+        break;
     }
     // A hand-edited maximum below the minimum is taken the right way round; equal ends make a
     // scale one unit high.
@@ -210,7 +219,8 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     const GraphSettings& g = s.graph.settings;
     // Values of another month than the one shown are not drawn.
     const bool monthMatches = s.graph.month.year == s.shownYear && s.graph.month.month == s.shownMonth;
-    const GraphMonth month = monthMatches ? s.graph.month : ReadGraphMonth({}, s.shownYear, s.shownMonth, s.today);
+    const GraphMonth month =
+        monthMatches ? s.graph.month : ReadGraphMonth({}, s.shownYear, s.shownMonth, s.today);
     const GraphWeather weather = monthMatches ? s.graph.weather : GraphWeather{};
     const int vw = s.viewSize.width(), vh = s.viewSize.height();
 
@@ -229,7 +239,8 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     const int gx = Graph.X, gy = Graph.Y, pitch = Graph.LinePitch, fs = clampedFontSize(g.FontSize);
     for (int j = 0; j < month.dayCount; ++j) {
         const GraphMonth::Day& d = month.days[j];
-        const int lx = ClampLayout(static_cast<long long>(ox) + gx + static_cast<long long>(j) * pitch + fs / 2);
+        const int lx =
+            ClampLayout(static_cast<long long>(ox) + gx + static_cast<long long>(j) * pitch + fs / 2);
         const int ly = oy + gy + fs - 8;
         if (d.recorded && s.printing == PrintingScreen)
             p.drawLine(lx, ly + fs, lx + fs, ly + fs);
@@ -327,8 +338,8 @@ void PageViews::HandleGraphMouse(int action, QPoint pt, const PageSnapshot& s, P
     }
     r.legend = 0;
 
-    const bool inDays = Graph.LinePitch > 0 && Graph.X <= px && px <= Graph.X + Graph.Width &&
-                        Graph.scales[0].Y - Graph.scales[0].Height < py && py <= Graph.Y + fs;
+    const bool inDays = Graph.LinePitch > 0 && Graph.X <= px && px <= Graph.X + Graph.Width
+                        && Graph.scales[0].Y - Graph.scales[0].Height < py && py <= Graph.Y + fs;
     if (!inDays) {
         if (action == MouseRelease && m_pressedGraphDay >= 0) {
             m_pressedGraphDay = -1;
@@ -348,7 +359,8 @@ void PageViews::HandleGraphMouse(int action, QPoint pt, const PageSnapshot& s, P
     case MousePress:
         if (recorded) {
             m_pressedGraphDay = j;
-            r.feedback = PressFeedback{{}, {}, QRect(Graph.X + j * Graph.LinePitch + fs / 2, Graph.Y + 2, fs, fs)};
+            r.feedback =
+                PressFeedback{{}, {}, QRect(Graph.X + j * Graph.LinePitch + fs / 2, Graph.Y + 2, fs, fs)};
         }
         break;
     case MouseRelease:
@@ -368,8 +380,10 @@ void PageViews::HandleGraphMouse(int action, QPoint pt, const PageSnapshot& s, P
 
 QSize GraphNotesSize(const std::string& layout)
 {
-    const int x = ReadLayoutInt(layout, LayoutIni::NotesX), width = ReadLayoutInt(layout, LayoutIni::NotesWidth);
-    const int y = ReadLayoutInt(layout, LayoutIni::NotesY), pitch = ReadLayoutInt(layout, LayoutIni::NotesLinePitch);
+    const int x = ReadLayoutInt(layout, LayoutIni::NotesX),
+              width = ReadLayoutInt(layout, LayoutIni::NotesWidth);
+    const int y = ReadLayoutInt(layout, LayoutIni::NotesY),
+              pitch = ReadLayoutInt(layout, LayoutIni::NotesLinePitch);
     // Title and four lines, with the margin the layout keeps on the left and at the top.
     return QSize(std::clamp(x + 2 * width + x, 360, 1600), std::clamp(y + 5 * pitch + y, 240, 1200));
 }
@@ -386,7 +400,8 @@ void DrawGraphNotes(QPainter& p, int scale, const std::string& layout, const Gra
         {SeriesDaylight, SeriesDaylight, SeriesDaylight, SeriesDaylight},
         {SeriesHeight, SeriesLeaves, SeriesLeafSize, SeriesSolution},
     };
-    const int x = ReadLayoutInt(layout, LayoutIni::NotesX), width = ReadLayoutInt(layout, LayoutIni::NotesWidth);
+    const int x = ReadLayoutInt(layout, LayoutIni::NotesX),
+              width = ReadLayoutInt(layout, LayoutIni::NotesWidth);
     const int pitch = ReadLayoutInt(layout, LayoutIni::NotesLinePitch);
     int y = ReadLayoutInt(layout, LayoutIni::NotesY);
     const std::string section = "Notes" + std::to_string(scale);

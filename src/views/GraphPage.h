@@ -29,8 +29,9 @@ inline constexpr int kGraphSeriesCount = 8;
 // Kelto.ini [Graph]: the user's choices for the graph.
 struct GraphSettings {
     std::array<bool, kGraphSeriesCount> visible{true, true, true, true, true, true, true, true};
-    std::array<QColor, kGraphSeriesCount> colors{QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0),
-                                                 QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)};
+    std::array<QColor, kGraphSeriesCount> colors{QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0),
+                                                 QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0),
+                                                 QColor(0, 0, 0), QColor(0, 0, 0)};
     int MaxLength = 10;
     int MinTemp = -20;
     int MaxTemp = 40;
@@ -54,17 +55,19 @@ inline constexpr IntSetting GetWeather{"Graph", "GetWeather", 1};
 inline constexpr TextSetting FontName{"Graph", "FontName", ""};
 inline constexpr IntSetting FontSize{"Graph", "FontSize", 16};
 inline constexpr const char* ColorDefault = "#000000";
-} // namespace GraphIni
+}  // namespace GraphIni
 
 // Reads everything but the colours; `readColor(key)` gives the colour of Color<k> (its own
 // reader reports a malformed value).
-template <class ColorReader> GraphSettings ReadGraphSettings(const std::string& settingsFile, ColorReader readColor);
+template <class ColorReader>
+GraphSettings ReadGraphSettings(const std::string& settingsFile, ColorReader readColor);
 GraphSettings ReadGraphSettingsExceptColors(const std::string& settingsFile);
 // Writes Visible1-8, Color1-8, the scale ends and GetWeather with one replacement of the file.
 bool WriteGraphSettings(const std::string& settingsFile, const GraphSettings& settings);
 std::string ColorText(const QColor& color);  // "#RRGGBB"
 
-template <class ColorReader> GraphSettings ReadGraphSettings(const std::string& settingsFile, ColorReader readColor)
+template <class ColorReader>
+GraphSettings ReadGraphSettings(const std::string& settingsFile, ColorReader readColor)
 {
     GraphSettings g = ReadGraphSettingsExceptColors(settingsFile);
     for (int k = 1; k <= kGraphSeriesCount; ++k)
@@ -74,7 +77,7 @@ template <class ColorReader> GraphSettings ReadGraphSettings(const std::string& 
 
 // Layout.ini [Graph], [Graph1]-[Graph3]: where the page's parts stand.
 struct GraphScaleLayout {
-    int Y = 100;       // bottom of the scale
+    int Y = 100;  // bottom of the scale
     int Height = 100;
 };
 struct GraphLayout {

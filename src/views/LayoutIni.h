@@ -72,7 +72,7 @@ inline constexpr const char* NextMonth = "NextMonth";
 inline constexpr size_t kHeaderValueBytes = 31;
 inline constexpr size_t kCaptionValueBytes = 259;
 inline constexpr size_t kMemoTitleBytes = 511;
-} // namespace LayoutIni
+}  // namespace LayoutIni
 
 // Every number of the layout is a position, size, distance or offset on a page: values beyond
 // this many pixels either way are taken as this bound, so sums of a few of them never overflow

@@ -34,7 +34,7 @@ int positiveOr(int value, int def, int limit)
 {
     return value > 0 ? std::min(value, limit) : def;
 }
-} // namespace
+}  // namespace
 
 ListMode ListModeFromInt(int value)
 {
@@ -46,11 +46,12 @@ ListLayout ReadListLayout(const std::string& layout, int viewWidth, int viewHeig
     ListLayout l;
     l.X = ReadLayoutInt(layout, LayoutIni::ListX);
     l.Y = ReadLayoutInt(layout, LayoutIni::ListY);
-    l.LinePitch = positiveOr(ReadLayoutInt(layout, LayoutIni::ListLinePitch), LayoutIni::ListLinePitch.def, viewHeight);
+    l.LinePitch =
+        positiveOr(ReadLayoutInt(layout, LayoutIni::ListLinePitch), LayoutIni::ListLinePitch.def, viewHeight);
     l.PicWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::ListPicWidth), 0, viewWidth);
     l.PicHeight = ClampLayout(ReadLayoutInt(layout, LayoutIni::ListPicHeight), 0, viewHeight);
-    l.ColumnWidth =
-        positiveOr(ReadLayoutInt(layout, LayoutIni::ListColumnWidth), LayoutIni::ListColumnWidth.def, viewWidth);
+    l.ColumnWidth = positiveOr(ReadLayoutInt(layout, LayoutIni::ListColumnWidth),
+                               LayoutIni::ListColumnWidth.def, viewWidth);
     l.TitleWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::ListTitleWidth), 0, viewWidth);
     return l;
 }
@@ -88,7 +89,8 @@ ListPlan PlanListPage(const std::vector<QDate>& listed, const QDate& from)
     return plan;
 }
 
-std::vector<std::string> ListDayValues(const std::string& folder, const QDate& date, std::optional<QDate> startDate)
+std::vector<std::string> ListDayValues(const std::string& folder, const QDate& date,
+                                       std::optional<QDate> startDate)
 {
     std::vector<std::string> v(kListRows);
     v[0] = std::to_string(date.month()) + "/" + std::to_string(date.day());
@@ -98,9 +100,9 @@ std::vector<std::string> ListDayValues(const std::string& folder, const QDate& d
     if (!FileExists(path))
         return v;
     static constexpr std::pair<const char*, const char*> keys[] = {
-        {"Weather", "LowTemp"},    {"Weather", "HighTemp"},  {"Weather", "Daylight"}, {"Weather", "Weather"},
-        {"Growth", "DataHeight"},  {"Growth", "DataCount"},  {"Growth", "DataWidth"}, {"Growth", "DataFuel"},
-        {"Growth", "Temperature"}, {"Growth", "Option1"},    {"Growth", "Option2"},
+        {"Weather", "LowTemp"},    {"Weather", "HighTemp"}, {"Weather", "Daylight"}, {"Weather", "Weather"},
+        {"Growth", "DataHeight"},  {"Growth", "DataCount"}, {"Growth", "DataWidth"}, {"Growth", "DataFuel"},
+        {"Growth", "Temperature"}, {"Growth", "Option1"},   {"Growth", "Option2"},
     };
     for (size_t k = 0; k < std::size(keys); ++k)
         v[k + 2] = IniFile::ReadString(path, keys[k].first, keys[k].second, "");
@@ -155,7 +157,8 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
         }
         const std::vector<std::string> values = ListDayValues(s.notebookFolder, date, s.startDate);
         for (int k = 0; k < kListRows; ++k)
-            DrawPageText(p, left + (k == 5 ? 4 : 24), top + k * l.LinePitch + 4, values[k], PageColors::Black);
+            DrawPageText(p, left + (k == 5 ? 4 : 24), top + k * l.LinePitch + 4, values[k],
+                         PageColors::Black);
         if (c + 1 < static_cast<size_t>(kListColumns))
             p.drawLine(left + l.ColumnWidth, top, left + l.ColumnWidth, top + tableHeight);
         left += l.ColumnWidth;
@@ -168,7 +171,8 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
     for (int r = 1; r <= rows; ++r)
         p.drawLine(left0, top + r * l.LinePitch, left0 + tableWidth, top + r * l.LinePitch);
 
-    DrawPageHeader(p, ox, oy, plan.prevStart.isValid() ? 1 : 0, plan.nextStart.isValid() ? 1 : 0, LayoutIni::List, s);
+    DrawPageHeader(p, ox, oy, plan.prevStart.isValid() ? 1 : 0, plan.nextStart.isValid() ? 1 : 0,
+                   LayoutIni::List, s);
     if (s.printing == PrintingScreen) {
         ListShown = plan;
         ListTableWidth = tableWidth;
@@ -179,8 +183,8 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
 void PageViews::HandleListMouse(int action, QPoint pt, const PageSnapshot& s, PageMouseResult& r)
 {
     const ListLayout& l = List;
-    const bool inBand = l.Y - l.PicHeight - 4 < pt.y() && pt.y() < l.Y - 4 && l.X + l.TitleWidth < pt.x() &&
-                        pt.x() < l.X + ListTableWidth;
+    const bool inBand = l.Y - l.PicHeight - 4 < pt.y() && pt.y() < l.Y - 4 && l.X + l.TitleWidth < pt.x()
+                        && pt.x() < l.X + ListTableWidth;
     const int column = inBand ? (pt.x() - l.X - l.TitleWidth) / l.ColumnWidth : -1;
     if (column < 0 || column >= static_cast<int>(ListShown.shown.size())) {
         if (action == MouseRelease && m_pressedColumn >= 0) {
@@ -201,8 +205,10 @@ void PageViews::HandleListMouse(int action, QPoint pt, const PageSnapshot& s, Pa
         break;
     case MousePress:
         m_pressedColumn = column;
-        r.feedback = PressFeedback{
-            {}, {}, QRect(l.X + l.TitleWidth + column * l.ColumnWidth + 2, l.Y - l.PicHeight - 4, l.PicWidth, l.PicHeight)};
+        r.feedback = PressFeedback{{},
+                                   {},
+                                   QRect(l.X + l.TitleWidth + column * l.ColumnWidth + 2,
+                                         l.Y - l.PicHeight - 4, l.PicWidth, l.PicHeight)};
         break;
     case MouseRelease:
         if (m_pressedColumn >= 0) {

@@ -47,4 +47,5 @@ struct ListPlan {
 ListPlan PlanListPage(const std::vector<QDate>& listed, const QDate& from);
 
 // The thirteen values of a day's column, as the day file stores them (row 2 is the day number).
-std::vector<std::string> ListDayValues(const std::string& folder, const QDate& date, std::optional<QDate> startDate);
+std::vector<std::string> ListDayValues(const std::string& folder, const QDate& date,
+                                       std::optional<QDate> startDate);

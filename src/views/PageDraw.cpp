@@ -89,7 +89,8 @@ std::optional<QFont> CreatePageFont(const std::string& face, int size)
         return std::nullopt;
     QFont f;
     // The face first, then a Japanese face for characters the chosen face lacks.
-    f.setFamilies({QString::fromStdString(face), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    f.setFamilies(
+        {QString::fromStdString(face), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
     f.setPixelSize(size > 0 ? size : 1);
     f.setWeight(QFont::Normal);
     f.setStyleStrategy(QFont::PreferAntialias);

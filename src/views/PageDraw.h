@@ -36,4 +36,4 @@ inline const QColor Blue{0, 0, 255};
 inline const QColor Red{255, 0, 0};
 inline const QColor Grey{128, 128, 128};
 inline const QColor White{255, 255, 255};
-} // namespace PageColors
+}  // namespace PageColors

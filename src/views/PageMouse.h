@@ -43,6 +43,6 @@ struct PageMouseResult {
     std::optional<PageCursor> cursor;  // set on a move: the hand while something can be clicked
     std::optional<PressFeedback> feedback;
     std::optional<PageAction> action;
-    bool erasePress = false;  // the press feedback on the window is stale: present the page again
+    bool erasePress = false;    // the press feedback on the window is stale: present the page again
     std::optional<int> legend;  // graph: 0 hides the legend, 1-3 shows that scale's at the pointer
 };

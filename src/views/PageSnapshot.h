@@ -3,9 +3,9 @@
 // the snapshot it is given (and the files in the folders it names), so the screen, a printed
 // sheet, the headless render and a worker all draw the same page without the live day.
 #include "store/DayRecord.h"
-#include "views/ViewMode.h"
 #include "views/GraphPage.h"
 #include "views/ListPage.h"
+#include "views/ViewMode.h"
 
 #include <QDate>
 #include <QSize>
@@ -23,7 +23,7 @@ struct PageSnapshot {
     std::string programFolder;   // backgrounds named by the layout are found here
     std::string notebookFolder;  // the day files and Kelto.dat
     QSize viewSize{780, 496};
-    QSize pictureArea{320, 240};  // the detail page's photo frame (the trimming size)
+    QSize pictureArea{320, 240};        // the detail page's photo frame (the trimming size)
     int shownYear = 0, shownMonth = 0;  // the month the calendar and the page headers show
     QDate currentDate;                  // the current date; invalid while there is none
     QDate today;

@@ -112,7 +112,8 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
                                const PageSnapshot& s)
 {
     const std::string& layout = s.layoutFile;
-    if (auto title = ParseCaption(ReadLayoutText(layout, section, LayoutIni::Title, "", LayoutIni::kHeaderValueBytes))) {
+    if (auto title = ParseCaption(
+            ReadLayoutText(layout, section, LayoutIni::Title, "", LayoutIni::kHeaderValueBytes))) {
         std::string text =
             CutCp932(FormatInts(title->text, {s.shownYear, s.shownMonth}), LayoutIni::kHeaderValueBytes);
         DrawPageText(p, title->x + ox, title->y + oy, text, PageColors::Black);
@@ -181,14 +182,16 @@ bool PageViews::HandleHeaderMouse(int action, QPoint point, const PageSnapshot& 
         break;
     case MousePress:
         if (!CalendarBackground.isNull()) {
-            const QImage& source = s.mode == ViewMode::List && !ListBackground.isNull() ? ListBackground : CalendarBackground;
+            const QImage& source =
+                s.mode == ViewMode::List && !ListBackground.isNull() ? ListBackground : CalendarBackground;
             r.feedback = PressFeedback{source.copy(corner.x() - 4, corner.y() - 2, 54, 20), corner, {}};
         } else {
             r.feedback = PressFeedback{{}, {}, QRect(corner, QSize(50, 18))};
         }
         break;
     case MouseRelease:
-        r.action = PageAction{s.mode == ViewMode::List ? PageAction::StepListPage : PageAction::StepMonth, {}, direction};
+        r.action = PageAction{
+            s.mode == ViewMode::List ? PageAction::StepListPage : PageAction::StepMonth, {}, direction};
         break;
     default:
         break;

@@ -13,8 +13,8 @@
 #include <QDate>
 
 #include <array>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +23,8 @@ struct DayRecord;
 
 // The calendar grid of Layout.ini [Calender], read once when the page buffer is made.
 struct CalendarLayout {
-    int X = 10, Y = 10;            // corner of the first week's Sunday cell
-    int Width = 80, Height = 60;   // distance between cells
+    int X = 10, Y = 10;           // corner of the first week's Sunday cell
+    int Width = 80, Height = 60;  // distance between cells
     int PicWidth = 80, PicHeight = 60;
 };
 
@@ -32,7 +32,7 @@ struct CalendarLayout {
 namespace DetailArrows {
 inline constexpr int Top = 24, Bottom = 56;
 inline constexpr int LeftMaxX = 58, RightMinX = 714;
-} // namespace DetailArrows
+}  // namespace DetailArrows
 
 // A disabled header link's corner.
 inline constexpr int kLinkDisabled = 999;
@@ -97,7 +97,8 @@ public:
 
     // Top-left corners of the previous and next links as last drawn on the screen; (999, 999)
     // when disabled.
-    std::array<QPoint, 2> HeaderLinks{QPoint(kLinkDisabled, kLinkDisabled), QPoint(kLinkDisabled, kLinkDisabled)};
+    std::array<QPoint, 2> HeaderLinks{QPoint(kLinkDisabled, kLinkDisabled),
+                                      QPoint(kLinkDisabled, kLinkDisabled)};
     CalendarLayout Calendar;
     // The cells of the calendar last drawn on the screen.
     MonthCellValues MonthCells{};
@@ -105,8 +106,8 @@ public:
     ThumbnailCache Thumbnails;
 
 private:
-    int m_pressedCell = -1;  // calendar cell of the last press, -1 when none
-    int m_pressedColumn = -1;  // list column of the last press, -1 when none
+    int m_pressedCell = -1;      // calendar cell of the last press, -1 when none
+    int m_pressedColumn = -1;    // list column of the last press, -1 when none
     int m_pressedGraphDay = -1;  // graph day of the last press, -1 when none
 };
 
@@ -117,8 +118,9 @@ std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, 
                                      const std::function<int(const QString&)>& measure);
 
 // The value column of the detail page's data table, row by row; empty where nothing is drawn.
-std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date, std::optional<int> dayNumber,
-                                             const std::string& unit1, const std::string& unit2);
+std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date,
+                                             std::optional<int> dayNumber, const std::string& unit1,
+                                             const std::string& unit2);
 
 // Month length by the calendar's rule (every fourth year is a leap year).
 int CalendarMonthLength(int year, int month);

@@ -11,11 +11,11 @@ void pause(int ms, const Progress& progress)
     while (!progress.cancelled() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
-} // namespace
+}  // namespace
 
-BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
-                                      const std::vector<QDate>& days, const QDate& today, Progress& progress,
-                                      const BulkWeatherHooks& hooks)
+BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& site,
+                                      const WeatherPlace& place, const std::vector<QDate>& days,
+                                      const QDate& today, Progress& progress, const BulkWeatherHooks& hooks)
 {
     BulkWeatherReport report;
     progress.setRange(static_cast<int>(days.size()));
@@ -44,14 +44,16 @@ BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& s
         if (!DayFromMonthPage(*page, site, date.day(), w)) {
             report.failed = true;
             report.failedDay = date;
-            report.error = WeatherError{Msg::None, "the page holds no row for " + date.toString(Qt::ISODate).toStdString()};
+            report.error = WeatherError{Msg::None, "the page holds no row for "
+                                                       + date.toString(Qt::ISODate).toStdString()};
             break;
         }
         if (!hooks.write(date, w)) {
             report.failed = true;
             report.failedDay = date;
-            report.error = WeatherError{Msg::None, "the day file of " + date.toString(Qt::ISODate).toStdString() +
-                                               " could not be written"};
+            report.error =
+                WeatherError{Msg::None, "the day file of " + date.toString(Qt::ISODate).toStdString()
+                                            + " could not be written"};
             break;
         }
         ++report.written;

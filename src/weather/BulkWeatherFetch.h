@@ -23,15 +23,15 @@ struct BulkWeatherHooks {
 
 struct BulkWeatherReport {
     int written = 0;
-    int skipped = 0;   // today or later: not published yet
+    int skipped = 0;  // today or later: not published yet
     int requests = 0;
-    bool stopped = false;   // the user stopped the run
-    bool failed = false;    // a page could not be fetched or read, or a day not written
+    bool stopped = false;  // the user stopped the run
+    bool failed = false;   // a page could not be fetched or read, or a day not written
     QDate failedDay;
     WeatherError error;
 };
 
 // `days` ascending. `today` decides which days are published (those before it).
-BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
-                                      const std::vector<QDate>& days, const QDate& today, Progress& progress,
-                                      const BulkWeatherHooks& hooks);
+BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& site,
+                                      const WeatherPlace& place, const std::vector<QDate>& days,
+                                      const QDate& today, Progress& progress, const BulkWeatherHooks& hooks);

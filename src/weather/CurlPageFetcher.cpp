@@ -45,7 +45,7 @@ void globalInit()
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
-} // namespace
+}  // namespace
 
 CurlPageFetcher::CurlPageFetcher()
 {

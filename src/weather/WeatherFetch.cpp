@@ -9,7 +9,7 @@ void fail(WeatherError* e, Msg network, std::string detail)
     if (e)
         *e = WeatherError{network, std::move(detail)};
 }
-} // namespace
+}  // namespace
 
 std::optional<FetchedPage> FetchPage(PageFetcher& fetcher, const std::string& url, int timeoutSeconds,
                                      WeatherError* error)
@@ -48,19 +48,20 @@ std::string DailyPageUrl(const WeatherSite& site, const WeatherPlace& place, int
     char path[200];
     std::snprintf(path, sizeof path,
                   "/stats/etrn/view/daily_%c1.php?prec_no=%02d&block_no=%04d&year=%d&month=%d&day=&view=",
-                  place.station < 0 ? 'a' : 's', std::abs(place.prefecture) % 1000, std::abs(place.station) % 1000000,
-                  year, month);
+                  place.station < 0 ? 'a' : 's', std::abs(place.prefecture) % 1000,
+                  std::abs(place.station) % 1000000, year, month);
     return site.baseUrl + path;
 }
 
-std::optional<MonthPage> FetchMonthPage(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
-                                        int year, int month, WeatherError* error)
+std::optional<MonthPage> FetchMonthPage(PageFetcher& fetcher, const WeatherSite& site,
+                                        const WeatherPlace& place, int year, int month, WeatherError* error)
 {
     if (place.station == 0) {
         fail(error, Msg::None, "no observation place is set");
         return std::nullopt;
     }
-    std::optional<FetchedPage> p = FetchPage(fetcher, DailyPageUrl(site, place, year, month), site.timeoutSeconds, error);
+    std::optional<FetchedPage> p =
+        FetchPage(fetcher, DailyPageUrl(site, place, year, month), site.timeoutSeconds, error);
     if (!p)
         return std::nullopt;
     return MonthPage{place, year, month, std::move(*p)};
@@ -72,7 +73,8 @@ bool DayFromMonthPage(const MonthPage& page, const WeatherSite& site, int day, D
 }
 
 std::optional<MonthWeatherTable> FetchMonthWeather(PageFetcher& fetcher, const WeatherSite& site,
-                                                   const WeatherPlace& place, int year, int month, WeatherError* error)
+                                                   const WeatherPlace& place, int year, int month,
+                                                   WeatherError* error)
 {
     std::optional<MonthPage> page = FetchMonthPage(fetcher, site, place, year, month, error);
     if (!page)
@@ -83,8 +85,8 @@ std::optional<MonthWeatherTable> FetchMonthWeather(PageFetcher& fetcher, const W
     return table;
 }
 
-std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
-                                          const QDate& date, WeatherError* error)
+std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSite& site,
+                                          const WeatherPlace& place, const QDate& date, WeatherError* error)
 {
     std::optional<MonthPage> page = FetchMonthPage(fetcher, site, place, date.year(), date.month(), error);
     if (!page)
@@ -109,10 +111,11 @@ std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher,
     return list;
 }
 
-std::optional<std::vector<PlaceEntry>> FetchStationList(PageFetcher& fetcher, const WeatherSite& site, int prefecture,
-                                                        WeatherError* error)
+std::optional<std::vector<PlaceEntry>> FetchStationList(PageFetcher& fetcher, const WeatherSite& site,
+                                                        int prefecture, WeatherError* error)
 {
-    std::optional<FetchedPage> p = FetchPage(fetcher, site.stationListUrl(prefecture), site.timeoutSeconds, error);
+    std::optional<FetchedPage> p =
+        FetchPage(fetcher, site.stationListUrl(prefecture), site.timeoutSeconds, error);
     if (!p)
         return std::nullopt;
     auto list = ParseStationList(p->text, site.stationTags, p->utf8);

@@ -54,12 +54,12 @@ struct MonthPage {
     FetchedPage page;
     bool holds(const WeatherPlace& p, int y, int m) const
     {
-        return !page.text.empty() && p.station == place.station && p.prefecture == place.prefecture && y == year &&
-               m == month;
+        return !page.text.empty() && p.station == place.station && p.prefecture == place.prefecture
+               && y == year && m == month;
     }
 };
-std::optional<MonthPage> FetchMonthPage(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
-                                        int year, int month, WeatherError* error);
+std::optional<MonthPage> FetchMonthPage(PageFetcher& fetcher, const WeatherSite& site,
+                                        const WeatherPlace& place, int year, int month, WeatherError* error);
 // The day `day` of a fetched month; false when the page holds no row for it.
 bool DayFromMonthPage(const MonthPage& page, const WeatherSite& site, int day, DayWeather& out);
 
@@ -68,8 +68,8 @@ std::optional<MonthWeatherTable> FetchMonthWeather(PageFetcher& fetcher, const W
                                                    const WeatherPlace& place, int year, int month,
                                                    WeatherError* error);
 // One day's weather: one request. Station 0 sends nothing and fails.
-std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSite& site, const WeatherPlace& place,
-                                          const QDate& date, WeatherError* error);
+std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSite& site,
+                                          const WeatherPlace& place, const QDate& date, WeatherError* error);
 
 // The lists of the observation place settings.
 std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher, const WeatherSite& site,

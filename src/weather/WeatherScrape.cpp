@@ -33,8 +33,8 @@ std::optional<std::string_view> cellText(std::string_view row, size_t cellTag)
 
 // A table as rows: the span from each RowTag up to the next one (or the table's end).
 struct Table {
-    std::string_view text;  // from the header rows' start to </table> (or the page's end)
-    size_t firstRow = npos; // first RowTag after the header rows
+    std::string_view text;   // from the header rows' start to </table> (or the page's end)
+    size_t firstRow = npos;  // first RowTag after the header rows
 };
 
 std::optional<Table> findTable(std::string_view page, const DailyTableLayout& l)
@@ -65,7 +65,8 @@ std::string_view rowAt(const Table& t, const DailyTableLayout& l, size_t at, siz
 }
 
 // Calls `f(k, cellTagPos)` for cells 1..ColCount that the row holds.
-template <class F> void walkCells(std::string_view row, const DailyTableLayout& l, F f)
+template <class F>
+void walkCells(std::string_view row, const DailyTableLayout& l, F f)
 {
     size_t from = 0;
     for (int k = 1; k <= std::min(l.colCount, 200); ++k) {
@@ -103,7 +104,7 @@ std::string weatherText(std::string_view raw, bool utf8)
         return {};
     return CutCp932(t, kWeatherBytes);
 }
-} // namespace
+}  // namespace
 
 std::optional<float> CellNumber(std::string_view cell, bool zeroForNone)
 {
@@ -261,7 +262,8 @@ std::optional<std::vector<PlaceEntry>> ParsePrefectureList(std::string_view page
     return list;
 }
 
-std::optional<std::vector<PlaceEntry>> ParseStationList(std::string_view page, const PlaceListTags& tags, bool utf8)
+std::optional<std::vector<PlaceEntry>> ParseStationList(std::string_view page, const PlaceListTags& tags,
+                                                        bool utf8)
 {
     if (tags.tableTag.empty() || tags.rowTag.empty())
         return std::nullopt;
@@ -289,8 +291,9 @@ std::optional<std::vector<PlaceEntry>> ParseStationList(std::string_view page, c
             if (q < map.size() && map[q] == ',')
                 ++q;
         }
-        if (args.size() < 3 || args[0].size() != 1 || args[1].empty() || args[1].size() > 6 ||
-            !std::all_of(args[1].begin(), args[1].end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        if (args.size() < 3 || args[0].size() != 1 || args[1].empty() || args[1].size() > 6
+            || !std::all_of(args[1].begin(), args[1].end(),
+                            [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
             continue;
         int number = std::atoi(std::string(args[1]).c_str());
         if (number == 0)

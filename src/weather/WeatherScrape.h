@@ -36,7 +36,8 @@ std::optional<float> CellNumber(std::string_view cell, bool zeroForNone);
 
 // The row of `day` (1-31) of the daily table; false when the table or that row is not there.
 // Values of cells the row lacks, or that hold no usable number, are left unset in `out`.
-bool ScrapeDay(std::string_view page, const DailyTableLayout& layout, int day, bool pageIsUtf8, DayWeather& out);
+bool ScrapeDay(std::string_view page, const DailyTableLayout& layout, int day, bool pageIsUtf8,
+               DayWeather& out);
 // Every day row of the table; nullopt when the table or its header rows are not there.
 std::optional<MonthWeatherTable> ScrapeMonth(std::string_view page, const DailyTableLayout& layout);
 

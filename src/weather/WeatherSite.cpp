@@ -20,7 +20,8 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix)
     if (s.size() < prefix.size())
         return false;
     for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+        if (std::tolower(static_cast<unsigned char>(s[i]))
+            != std::tolower(static_cast<unsigned char>(prefix[i])))
             return false;
     return true;
 }
@@ -29,7 +30,7 @@ std::string text(const std::string& ini, const char* section, const char* key, c
 {
     return IniFile::ReadString(ini, section, key, def);
 }
-} // namespace
+}  // namespace
 
 std::string SiteBaseUrl(std::string_view hostName)
 {

@@ -26,13 +26,13 @@ struct DailyTableLayout {
 // The image-map tags of the two list pages.
 struct PlaceListTags {
     std::string tableTag = "map name";
-    std::string rowTag;    // "<area shape" for prefectures, "viewPoint" for stations
+    std::string rowTag;  // "<area shape" for prefectures, "viewPoint" for stations
     std::string textTag = "alt=";
     std::string codeTag = "prec_no=";
 };
 
 struct WeatherSite {
-    std::string baseUrl;           // from [Net] HostName; empty: no fetch is possible
+    std::string baseUrl;             // from [Net] HostName; empty: no fetch is possible
     std::string prefectureListPath;  // [Pref] URL
     std::string stationListFormat;   // [Place] URL, one integer conversion for the prefecture
     PlaceListTags prefectureTags;

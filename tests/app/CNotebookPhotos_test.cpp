@@ -13,7 +13,8 @@ namespace {
 
 class FakeChooser : public FileChooser {
 public:
-    bool OpenFile(const std::string&, const std::string& filter, const std::string&, std::string& chosen) override
+    bool OpenFile(const std::string&, const std::string& filter, const std::string&,
+                  std::string& chosen) override
     {
         lastFilter = filter;
         if (answer.empty())
@@ -27,7 +28,8 @@ public:
 
 // A JPEG photo of `size` (red top half, blue bottom half as stored) with an EXIF date and
 // orientation.
-std::string writePhoto(const TempDir& dir, const char* name, QSize size, const std::string& date, int orientation = 1)
+std::string writePhoto(const TempDir& dir, const char* name, QSize size, const std::string& date,
+                       int orientation = 1)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::blue);
@@ -59,7 +61,7 @@ struct PhotoFixture : NotebookFixture {
     FakeChooser chooser;
 };
 
-} // namespace
+}  // namespace
 
 TEST(CNotebookPhotos, LandscapePhotoOfTheSameDayIsTakenWithoutQuestions)
 {

@@ -8,7 +8,7 @@ std::string lockName()
 {
     return "KeltoTest-" + QUuid::createUuid().toString(QUuid::Id128).toStdString();
 }
-} // namespace
+}  // namespace
 
 TEST(CNotebookStart, CommandLineNotebookOpensWithoutTouchingSettings)
 {
@@ -114,7 +114,7 @@ TEST(CNotebookSettings, ReadColor)
         const char* value;
         int ref;
     } cases[] = {{"#00ff00", 0x00FF00}, {"#00FF00", 0x00FF00}, {"#FF0000", 0x0000FF}, {"#0000fF", 0xFF0000},
-                 {"00FF00", -1},        {"#0F0", -1},         {"#00GG00", -1},      {"#00FF000", -1}};
+                 {"00FF00", -1},        {"#0F0", -1},          {"#00GG00", -1},       {"#00FF000", -1}};
     for (const auto& c : cases) {
         prompt.clear();
         IniFile::WriteString(ini, "Data", "CursorColor", c.value);

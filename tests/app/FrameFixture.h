@@ -30,8 +30,8 @@ inline void WriteText(const std::string& path, const std::string& text)
 }
 
 struct NotebookSetup {
-    int days = 2;          // day files 2024-05-01, 2024-05-02, ...
-    int internet = 0;      // Kelto.ini [Data] EnableInternet
+    int days = 2;             // day files 2024-05-01, 2024-05-02, ...
+    int internet = 0;         // Kelto.ini [Data] EnableInternet
     bool commandLine = true;  // open it from the command line (no start dialog)
 };
 
@@ -44,9 +44,10 @@ public:
         notebookFolder = program.mkdir("data/nb");
         WriteText(notebookFolder + "/Kelto.dat", "[Data]\r\nStartDate=2024/05/01\r\nKindName=test\r\n");
         for (int i = 0; i < setup.days; ++i)
-            WriteText(DayFilePath(notebookFolder, QDate(2024, 5, 1).addDays(i), "dat"), "[Growth]\r\nDataHeight=1.5\r\n");
-        frame = std::make_unique<CMainFrame>(program.path(), setup.commandLine ? notebookFolder : std::string(),
-                                             &prompt, lockName);
+            WriteText(DayFilePath(notebookFolder, QDate(2024, 5, 1).addDays(i), "dat"),
+                      "[Growth]\r\nDataHeight=1.5\r\n");
+        frame = std::make_unique<CMainFrame>(
+            program.path(), setup.commandLine ? notebookFolder : std::string(), &prompt, lockName);
     }
     ~FrameFixture()
     {

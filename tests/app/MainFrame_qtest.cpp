@@ -12,16 +12,16 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QDateEdit>
-#include <QFile>
-#include <QProcess>
-#include <QToolButton>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <algorithm>
 #include <optional>
@@ -41,9 +41,9 @@ void OpenEveryMenu(CMainFrame& frame)
 using Commands = std::vector<Command>;
 
 // The commands that work on the day shown, and those that need two days to compare.
-const Commands kDayCommands = {Command::ImportPhoto, Command::ImportPhotoRotated, Command::FetchWeather,
-                               Command::Entry,       Command::EditMemo,           Command::ChangeData,
-                               Command::DeleteDay,   Command::Save};
+const Commands kDayCommands = {
+    Command::ImportPhoto, Command::ImportPhotoRotated, Command::FetchWeather, Command::Entry,
+    Command::EditMemo,    Command::ChangeData,         Command::DeleteDay,    Command::Save};
 const Commands kStepCommands = {Command::PreviousDay, Command::NextDay};
 const Commands kTwoDayCommands = {Command::ExportAvi, Command::EditAnimation, Command::Animation};
 
@@ -83,7 +83,7 @@ QToolButton* ToolButton(CMainFrame& frame, Command command)
             return qobject_cast<QToolButton*>(frame.toolBar()->widgetForAction(a));
     return nullptr;
 }
-} // namespace
+}  // namespace
 
 Q_DECLARE_METATYPE(Commands)
 
@@ -179,37 +179,43 @@ void MainFrameTest::enableAndCheckRules_data()
     const Commands print = {Command::Print};
 
     // Before a notebook is open there are no days, whatever the folder holds.
-    QTest::newRow("no notebook, offline") << 2 << 0 << int(ViewMode::None)
+    QTest::newRow("no notebook, offline")
+        << 2 << 0 << int(ViewMode::None)
         << kDayCommands + kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
-    QTest::newRow("no notebook, online") << 2 << 1 << int(ViewMode::None)
-        << kDayCommands + kStepCommands + kTwoDayCommands + print << bars;
+    QTest::newRow("no notebook, online")
+        << 2 << 1 << int(ViewMode::None) << kDayCommands + kStepCommands + kTwoDayCommands + print << bars;
 
     const Commands calendar = {Command::Calendar};
-    QTest::newRow("calendar, 0 days, offline") << 0 << 0 << int(ViewMode::Calendar)
+    QTest::newRow("calendar, 0 days, offline")
+        << 0 << 0 << int(ViewMode::Calendar)
         << kDayCommands + kStepCommands + kTwoDayCommands + print + bulkWeather + calendar << bars + calendar;
-    QTest::newRow("calendar, 1 day, online") << 1 << 1 << int(ViewMode::Calendar)
-        << kDayCommands + kStepCommands + kTwoDayCommands + calendar << bars + calendar;
-    QTest::newRow("calendar, 2 days, offline") << 2 << 0 << int(ViewMode::Calendar)
-        << kDayCommands + kStepCommands + bulkWeather + calendar << bars + calendar;
-    QTest::newRow("calendar, 2 days, online") << 2 << 1 << int(ViewMode::Calendar)
-        << kDayCommands + kStepCommands + calendar << bars + calendar;
+    QTest::newRow("calendar, 1 day, online")
+        << 1 << 1 << int(ViewMode::Calendar) << kDayCommands + kStepCommands + kTwoDayCommands + calendar
+        << bars + calendar;
+    QTest::newRow("calendar, 2 days, offline")
+        << 2 << 0 << int(ViewMode::Calendar) << kDayCommands + kStepCommands + bulkWeather + calendar
+        << bars + calendar;
+    QTest::newRow("calendar, 2 days, online")
+        << 2 << 1 << int(ViewMode::Calendar) << kDayCommands + kStepCommands + calendar << bars + calendar;
 
-    QTest::newRow("detail, 0 days, offline") << 0 << 0 << int(ViewMode::Detail)
-        << kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
-    QTest::newRow("detail, 1 day, online") << 1 << 1 << int(ViewMode::Detail)
-        << kStepCommands + kTwoDayCommands << bars;
+    QTest::newRow("detail, 0 days, offline")
+        << 0 << 0 << int(ViewMode::Detail) << kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
+    QTest::newRow("detail, 1 day, online")
+        << 1 << 1 << int(ViewMode::Detail) << kStepCommands + kTwoDayCommands << bars;
     QTest::newRow("detail, 2 days, offline") << 2 << 0 << int(ViewMode::Detail) << bulkWeather << bars;
     QTest::newRow("detail, 2 days, online") << 2 << 1 << int(ViewMode::Detail) << Commands{} << bars;
 
     const Commands graph = {Command::Graph}, list = {Command::List};
-    QTest::newRow("graph, 1 day, offline") << 1 << 0 << int(ViewMode::Graph)
+    QTest::newRow("graph, 1 day, offline")
+        << 1 << 0 << int(ViewMode::Graph)
         << kDayCommands + kStepCommands + kTwoDayCommands + bulkWeather + graph << bars + graph;
-    QTest::newRow("graph, 2 days, online") << 2 << 1 << int(ViewMode::Graph)
-        << kDayCommands + kStepCommands + graph << bars + graph;
-    QTest::newRow("list, 0 days, online") << 0 << 1 << int(ViewMode::List)
-        << kDayCommands + kStepCommands + kTwoDayCommands + print + list << bars + list;
-    QTest::newRow("list, 2 days, offline") << 2 << 0 << int(ViewMode::List)
-        << kDayCommands + kStepCommands + bulkWeather + list << bars + list;
+    QTest::newRow("graph, 2 days, online")
+        << 2 << 1 << int(ViewMode::Graph) << kDayCommands + kStepCommands + graph << bars + graph;
+    QTest::newRow("list, 0 days, online")
+        << 0 << 1 << int(ViewMode::List) << kDayCommands + kStepCommands + kTwoDayCommands + print + list
+        << bars + list;
+    QTest::newRow("list, 2 days, offline")
+        << 2 << 0 << int(ViewMode::List) << kDayCommands + kStepCommands + bulkWeather + list << bars + list;
 }
 
 // Every command of the menu and the toolbar, read from the real window in each state the
@@ -239,7 +245,9 @@ void MainFrameTest::enableAndCheckRules()
     }
     QCOMPARE(f.nb().viewMode(), shown);
 
-    auto contains = [](const Commands& set, Command c) { return std::find(set.begin(), set.end(), c) != set.end(); };
+    auto contains = [](const Commands& set, Command c) {
+        return std::find(set.begin(), set.end(), c) != set.end();
+    };
     for (const MenuCommand& c : MenuCommands()) {
         const bool enabled = !contains(disabled, c.id);
         const bool isChecked = contains(checked, c.id);
@@ -434,7 +442,8 @@ void MainFrameTest::toolbarButtonsShowTheirWords()
     QStringList words;
     int right = 0;
     for (size_t i = 0; i < kToolBarOrder.size(); ++i) {
-        auto* button = qobject_cast<QToolButton*>(frame.toolBar()->widgetForAction(frame.action(kToolBarOrder[i])));
+        auto* button =
+            qobject_cast<QToolButton*>(frame.toolBar()->widgetForAction(frame.action(kToolBarOrder[i])));
         QVERIFY(button);
         QCOMPARE(button->text(), QString::fromUtf8(kToolBarCaptions[i]));
         QVERIFY(!button->text().isEmpty());
@@ -485,7 +494,8 @@ void MainFrameTest::helpSays144WhenNothingCanShowIt()
     WriteText(f.program.file("doc/index.html"), "<html></html>");
     TempDir bin;
     std::string marker = bin.file("opened");
-    WriteText(bin.file("xdg-open"), "#!/bin/sh\necho \"$1\" > '" + marker + "'\n" + opener.toStdString() + "\n");
+    WriteText(bin.file("xdg-open"),
+              "#!/bin/sh\necho \"$1\" > '" + marker + "'\n" + opener.toStdString() + "\n");
     QFile::setPermissions(QString::fromStdString(bin.file("xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
     QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin.path()) + ":" + oldPath);
@@ -528,7 +538,8 @@ void MainFrameTest::shippedMemoTemplate()
     // the rest is the pupil's outline and is.
     QVERIFY(lines[0].contains(QString::fromUtf8("エディターを閉じて")));
     QVERIFY(!QString::fromStdString(text).contains(QString::fromUtf8("ファイル→終了")));
-    std::vector<QString> drawn = LayoutMemoLines(text, 100000, 100, [](const QString& s) { return int(s.size()); });
+    std::vector<QString> drawn =
+        LayoutMemoLines(text, 100000, 100, [](const QString& s) { return int(s.size()); });
     QVERIFY(!drawn.empty());
     QCOMPARE(drawn.front(), lines[1]);
     QVERIFY(std::find(drawn.begin(), drawn.end(), lines[0]) == drawn.end());

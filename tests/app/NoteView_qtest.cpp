@@ -12,13 +12,13 @@ bool Send(QWidget* view, QEvent::Type type, QPoint at, Qt::MouseButton button = 
     Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     if (type == QEvent::MouseMove)
         buttons = Qt::NoButton;
-    QMouseEvent e(type, QPointF(at), view->mapToGlobal(QPointF(at)), type == QEvent::MouseMove ? Qt::NoButton : button,
-                  buttons, Qt::NoModifier);
+    QMouseEvent e(type, QPointF(at), view->mapToGlobal(QPointF(at)),
+                  type == QEvent::MouseMove ? Qt::NoButton : button, buttons, Qt::NoModifier);
     e.setAccepted(true);
     QApplication::sendEvent(view, &e);
     return e.isAccepted();
 }
-} // namespace
+}  // namespace
 
 class NoteViewTest : public QObject {
     Q_OBJECT

@@ -15,8 +15,8 @@ const char* const kBase = "http://weather.test";
 
 std::string monthUrl(int year, int month, const char* block = "47662")
 {
-    return std::string(kBase) + "/stats/etrn/view/daily_s1.php?prec_no=44&block_no=" + block +
-           "&year=" + std::to_string(year) + "&month=" + std::to_string(month) + "&day=&view=";
+    return std::string(kBase) + "/stats/etrn/view/daily_s1.php?prec_no=44&block_no=" + block
+           + "&year=" + std::to_string(year) + "&month=" + std::to_string(month) + "&day=&view=";
 }
 
 // An s1 page: day d has high 20 + d, low d, sunshine 3.0, weather 晴.
@@ -28,9 +28,12 @@ std::string monthPage(int days)
     for (int d = 1; d <= days; ++d) {
         p += "<tr><td>" + std::to_string(d) + "</td>";
         for (int k = 2; k <= 21; ++k)
-            p += "<td class=data_0_0>" +
-                 (k == 8 ? std::to_string(20 + d) + ".0" : k == 9 ? std::to_string(d) + ".0" : k == 20 ? "晴" : "3.0") +
-                 "</td>";
+            p += "<td class=data_0_0>"
+                 + (k == 8    ? std::to_string(20 + d) + ".0"
+                    : k == 9  ? std::to_string(d) + ".0"
+                    : k == 20 ? "晴"
+                              : "3.0")
+                 + "</td>";
         p += "</tr>\n";
     }
     return p + "</table>";
@@ -108,7 +111,7 @@ struct WeatherNotebook : NotebookFixture {
     GateFetcher gate{pages};
     TestProgress progress;
 };
-} // namespace
+}  // namespace
 
 class WeatherBulkTest : public QObject {
     Q_OBJECT

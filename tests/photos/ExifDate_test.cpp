@@ -16,12 +16,15 @@ std::optional<std::string> dateText(const Bytes& file)
     return FindExifDateTime(std::span<const unsigned char>(file.data(), file.size()));
 }
 
-Bytes app1(const Bytes& tiff, uint8_t code = 0xE1) { return Segment(code, ExifPayload(tiff)); }
+Bytes app1(const Bytes& tiff, uint8_t code = 0xE1)
+{
+    return Segment(code, ExifPayload(tiff));
+}
 
 const Tiff II(false), MM(true);
 const Bytes kJfif = Segment(0xE0, Bytes{'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
 
-} // namespace
+}  // namespace
 
 TEST(ExifDate, MarkerAndDirectoryWalk)
 {
@@ -34,16 +37,20 @@ TEST(ExifDate, MarkerAndDirectoryWalk)
         {"little-endian IFD0", Join({kSoi, app1(II.build({DateEntry()})), Scan(), kEoi}), true},
         {"big-endian IFD0", Join({kSoi, app1(MM.build({DateEntry()})), Scan(), kEoi}), true},
         {"EXIF in APP2", Join({kSoi, kJfif, app1(II.build({DateEntry()}), 0xE2), Scan(), kEoi}), true},
-        {"fill bytes before the marker", Join({kSoi, Bytes{0xFF, 0xFF}, app1(II.build({DateEntry()})), kEoi}), true},
-        {"only in the sub-directory", Join({kSoi, app1(MM.build({{0x8769, 4, 1, kSubOffset}}, {DateEntry()}))}), true},
+        {"fill bytes before the marker", Join({kSoi, Bytes{0xFF, 0xFF}, app1(II.build({DateEntry()})), kEoi}),
+         true},
+        {"only in the sub-directory",
+         Join({kSoi, app1(MM.build({{0x8769, 4, 1, kSubOffset}}, {DateEntry()}))}), true},
         {"IFD0 before the sub-directory",
-         Join({kSoi, app1(II.build({DateEntry(), {0x8769, 4, 1, kSubOffset}}, {{0x0132, 2, 20, 9999}}))}), true},
+         Join({kSoi, app1(II.build({DateEntry(), {0x8769, 4, 1, kSubOffset}}, {{0x0132, 2, 20, 9999}}))}),
+         true},
         {"only capture times",
-         Join({kSoi, app1(II.build({{0x8769, 4, 1, kSubOffset}}, {DateEntry(0x9003), DateEntry(0x9004)})), kEoi}),
+         Join({kSoi, app1(II.build({{0x8769, 4, 1, kSubOffset}}, {DateEntry(0x9003), DateEntry(0x9004)})),
+               kEoi}),
          false},
         {"0x0132 not ASCII", Join({kSoi, app1(II.build({{0x0132, 7, 20, kDataOffset}})), kEoi}), false},
-        {"JFIF only", Join({kSoi, kJfif, Segment(0xDB, Bytes(65, 0)), Segment(0xC0, Bytes(15, 1)), Scan(), kEoi}),
-         false},
+        {"JFIF only",
+         Join({kSoi, kJfif, Segment(0xDB, Bytes(65, 0)), Segment(0xC0, Bytes(15, 1)), Scan(), kEoi}), false},
         // The walk goes on after a scan: a progressive file's later segments are searched too.
         {"progressive, EXIF after the first scan",
          Join({kSoi, Segment(0xC2, Bytes(15, 1)), Scan(), Segment(0xC4, Bytes(20, 0)),
@@ -53,14 +60,17 @@ TEST(ExifDate, MarkerAndDirectoryWalk)
         {"not a JPEG", Join({Bytes{'B', 'M'}, app1(II.build({DateEntry()}))}), false},
         {"empty", Bytes{}, false},
         {"text offset beyond the file", Join({kSoi, app1(II.build({{0x0132, 2, 20, 0x7FFFFFF0}}))}), false},
-        {"count beyond the file", Join({kSoi, app1(II.build({{0x0132, 2, 0xFFFFFFFF, kDataOffset}}))}), false},
-        {"IFD0 offset beyond the file", Join({kSoi, app1(Bytes{'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0xFF})}), false},
+        {"count beyond the file", Join({kSoi, app1(II.build({{0x0132, 2, 0xFFFFFFFF, kDataOffset}}))}),
+         false},
+        {"IFD0 offset beyond the file", Join({kSoi, app1(Bytes{'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0xFF})}),
+         false},
         {"sub-directory beyond the file", Join({kSoi, app1(II.build({{0x8769, 4, 1, 0xFFFFFFF0}}))}), false},
-        {"directory pointing to itself", Join({kSoi, app1(II.build({{0x8769, 4, 1, kIfd0Offset}})), kEoi}), false},
+        {"directory pointing to itself", Join({kSoi, app1(II.build({{0x8769, 4, 1, kIfd0Offset}})), kEoi}),
+         false},
         {"sub-directory pointing to itself",
          Join({kSoi, app1(MM.build({{0x8769, 4, 1, kSubOffset}}, {{0x8769, 4, 1, kSubOffset}}))}), false},
-        {"entry count beyond the file", Join({kSoi, app1(Bytes{'I', 'I', 42, 0, 8, 0, 0, 0, 0xFF, 0xFF, 1, 2})}),
-         false},
+        {"entry count beyond the file",
+         Join({kSoi, app1(Bytes{'I', 'I', 42, 0, 8, 0, 0, 0, 0xFF, 0xFF, 1, 2})}), false},
         {"segment length beyond the file", Join({kSoi, Bytes{0xFF, 0xE1, 0xFF, 0xFF, 'E', 'x'}}), false},
         {"cut inside a marker", Join({kSoi, Bytes{0xFF}}), false},
     };

@@ -27,7 +27,8 @@ QImage marked(QSize size, QRect taken)
 
 bool near(QRgb a, QRgb b)
 {
-    return std::abs(qRed(a) - qRed(b)) < 40 && std::abs(qGreen(a) - qGreen(b)) < 40 && std::abs(qBlue(a) - qBlue(b)) < 40;
+    return std::abs(qRed(a) - qRed(b)) < 40 && std::abs(qGreen(a) - qGreen(b)) < 40
+           && std::abs(qBlue(a) - qBlue(b)) < 40;
 }
 
 void expectTaken(const QImage& out, const std::string& name)
@@ -51,7 +52,8 @@ QImage topRedBottomBlue(QSize size)
     return image;
 }
 
-RotateAsk answering(RotationChoice choice, TrimRadio radio, RotateRequest* seen = nullptr, int* asked = nullptr)
+RotateAsk answering(RotationChoice choice, TrimRadio radio, RotateRequest* seen = nullptr,
+                    int* asked = nullptr)
 {
     return [=](const RotateRequest& request) {
         if (seen)
@@ -62,7 +64,7 @@ RotateAsk answering(RotationChoice choice, TrimRadio radio, RotateRequest* seen 
     };
 }
 
-} // namespace
+}  // namespace
 
 TEST(PhotoFit, CropsAndTrimsTakeTheRectanglesOfTheFrame)
 {
@@ -76,23 +78,45 @@ TEST(PhotoFit, CropsAndTrimsTakeTheRectanglesOfTheFrame)
     } cases[] = {
         {"4:3 whole", {4000, 3000}, false, RotationChoice::None, TrimRadio::None, {0, 0, 4000, 3000}},
         {"16:9 centre", {1920, 1080}, false, RotationChoice::None, TrimRadio::None, {240, 0, 1440, 1080}},
-        {"square top and bottom cut", {1000, 1000}, false, RotationChoice::None, TrimRadio::None, {0, 125, 1000, 750}},
-        {"portrait, no rotation, cut", {3000, 4000}, false, RotationChoice::CutTopBottom, TrimRadio::Cut,
+        {"square top and bottom cut",
+         {1000, 1000},
+         false,
+         RotationChoice::None,
+         TrimRadio::None,
+         {0, 125, 1000, 750}},
+        {"portrait, no rotation, cut",
+         {3000, 4000},
+         false,
+         RotationChoice::CutTopBottom,
+         TrimRadio::Cut,
          {0, 875, 3000, 2250}},
         // The rotating import's cut: the centre strip, turned (corners and edges stay corners and edges).
-        {"landscape rotating, cut strip", {4000, 3000}, true, RotationChoice::Clockwise, TrimRadio::Cut,
+        {"landscape rotating, cut strip",
+         {4000, 3000},
+         true,
+         RotationChoice::Clockwise,
+         TrimRadio::Cut,
          {875, 0, 2250, 3000}},
-        {"portrait 3:4 rotating, cut", {3000, 4000}, true, RotationChoice::Anticlockwise, TrimRadio::Cut,
+        {"portrait 3:4 rotating, cut",
+         {3000, 4000},
+         true,
+         RotationChoice::Anticlockwise,
+         TrimRadio::Cut,
          {0, 0, 3000, 4000}},
         // 9:16 is narrower than the portrait frame: its centre at 3:4, not a strip beyond its edges.
-        {"portrait 9:16 rotating, cut", {900, 1600}, true, RotationChoice::Clockwise, TrimRadio::Cut,
+        {"portrait 9:16 rotating, cut",
+         {900, 1600},
+         true,
+         RotationChoice::Clockwise,
+         TrimRadio::Cut,
          {0, 200, 900, 1200}},
     };
     for (const Case& c : cases) {
         RotationChoice remembered = RotationChoice::None;
         int asked = 0;
-        std::optional<QImage> out = FitSourcePicture(marked(c.source, c.taken), kFrame, c.rotating, false, remembered,
-                                                     answering(c.choice, c.radio, nullptr, &asked));
+        std::optional<QImage> out =
+            FitSourcePicture(marked(c.source, c.taken), kFrame, c.rotating, false, remembered,
+                             answering(c.choice, c.radio, nullptr, &asked));
         ASSERT_TRUE(out) << c.name;
         expectTaken(*out, c.name);
         EXPECT_EQ(asked, c.choice == RotationChoice::None ? 0 : 1) << c.name;
@@ -102,9 +126,11 @@ TEST(PhotoFit, CropsAndTrimsTakeTheRectanglesOfTheFrame)
 TEST(PhotoFit, TurningMovesThePhotosTopToTheSideAsked)
 {
     const QImage photo = topRedBottomBlue({3000, 4000});
-    for (auto [choice, topSide] : {std::pair{RotationChoice::Clockwise, 639}, {RotationChoice::Anticlockwise, 0}}) {
+    for (auto [choice, topSide] :
+         {std::pair{RotationChoice::Clockwise, 639}, {RotationChoice::Anticlockwise, 0}}) {
         RotationChoice remembered = RotationChoice::None;
-        std::optional<QImage> out = FitSourcePicture(photo, kFrame, false, false, remembered, answering(choice, TrimRadio::None));
+        std::optional<QImage> out =
+            FitSourcePicture(photo, kFrame, false, false, remembered, answering(choice, TrimRadio::None));
         ASSERT_TRUE(out);
         EXPECT_EQ(remembered, choice);
         EXPECT_TRUE(near(out->pixel(topSide, 240), kRed)) << int(choice);
@@ -120,13 +146,15 @@ TEST(PhotoFit, KeepingLeavesWhiteBands)
     // A portrait photo kept whole: 360 x 480 at x = 140.
     QImage out = *FitSourcePicture(topRedBottomBlue({3000, 4000}), kFrame, false, false, remembered,
                                    answering(RotationChoice::KeepTopBottom, TrimRadio::Keep));
-    for (auto [x, colour] : {std::pair{0, white}, {138, white}, {142, kGreen}, {497, kGreen}, {501, white}, {639, white}})
+    for (auto [x, colour] :
+         {std::pair{0, white}, {138, white}, {142, kGreen}, {497, kGreen}, {501, white}, {639, white}})
         EXPECT_TRUE(near(out.pixel(x, 240), colour)) << "portrait keep x=" << x;
     EXPECT_TRUE(near(out.pixel(320, 1), kRed));
     // A landscape photo by the rotating import, kept: letterboxed, then turned, so bands left and right.
     QImage land(4000, 3000, QImage::Format_RGB32);
     land.fill(kGreen);
-    out = *FitSourcePicture(land, kFrame, true, false, remembered, answering(RotationChoice::Clockwise, TrimRadio::Keep));
+    out = *FitSourcePicture(land, kFrame, true, false, remembered,
+                            answering(RotationChoice::Clockwise, TrimRadio::Keep));
     for (auto [x, colour] : {std::pair{0, white}, {138, white}, {142, kGreen}, {497, kGreen}, {501, white}})
         EXPECT_TRUE(near(out.pixel(x, 240), colour)) << "rotating keep x=" << x;
 }
@@ -138,7 +166,8 @@ TEST(PhotoFit, DialogIsAskedOnlyWhenNeededAndCancelTakesNothing)
     int asked = 0;
     RotationChoice remembered = RotationChoice::Clockwise;
     // The plain import asks for every portrait photo, even with a remembered choice.
-    FitSourcePicture(portrait, kFrame, false, false, remembered, answering(RotationChoice::KeepTopBottom, TrimRadio::Keep, &seen, &asked));
+    FitSourcePicture(portrait, kFrame, false, false, remembered,
+                     answering(RotationChoice::KeepTopBottom, TrimRadio::Keep, &seen, &asked));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(seen.mode, RotateMode::Portrait);
     EXPECT_EQ(seen.work.size(), QSize(480, 640));
@@ -146,7 +175,8 @@ TEST(PhotoFit, DialogIsAskedOnlyWhenNeededAndCancelTakesNothing)
     EXPECT_EQ(seen.keep.size(), kFrame);
     EXPECT_EQ(remembered, RotationChoice::KeepTopBottom);
     // The bulk import uses what is remembered without asking.
-    EXPECT_TRUE(FitSourcePicture(portrait, kFrame, false, true, remembered, answering(RotationChoice::Clockwise, TrimRadio::None, &seen, &asked)));
+    EXPECT_TRUE(FitSourcePicture(portrait, kFrame, false, true, remembered,
+                                 answering(RotationChoice::Clockwise, TrimRadio::None, &seen, &asked)));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(remembered, RotationChoice::KeepTopBottom);
     // The rotating import's modes.
@@ -159,7 +189,8 @@ TEST(PhotoFit, DialogIsAskedOnlyWhenNeededAndCancelTakesNothing)
     EXPECT_EQ(seen.mode, RotateMode::RotatingPortrait);
     // Cancel: nothing, and the remembered choice stays.
     remembered = RotationChoice::Anticlockwise;
-    EXPECT_FALSE(FitSourcePicture(portrait, kFrame, false, false, remembered, [](const RotateRequest&) { return RotateAnswer{}; }));
+    EXPECT_FALSE(FitSourcePicture(portrait, kFrame, false, false, remembered,
+                                  [](const RotateRequest&) { return RotateAnswer{}; }));
     EXPECT_EQ(remembered, RotationChoice::Anticlockwise);
     EXPECT_FALSE(FitSourcePicture(portrait, kFrame, false, false, remembered, nullptr));
 }
@@ -188,12 +219,14 @@ TEST(PhotoFit, ExifOrientationShowsThePhotoUpright)
     struct Case {
         int orientation;
         Corner red, blue;
-    } cases[] = {{1, TL, TR}, {2, TR, TL}, {3, BR, BL}, {4, BL, BR}, {5, TL, BL}, {6, TR, BR}, {7, BR, TR}, {8, BL, TL}};
+    } cases[] = {{1, TL, TR}, {2, TR, TL}, {3, BR, BL}, {4, BL, BR},
+                 {5, TL, BL}, {6, TR, BR}, {7, BR, TR}, {8, BL, TL}};
     for (const Case& c : cases) {
         QImage seen = ApplyExifOrientation(stored, c.orientation);
         ASSERT_EQ(seen.size(), c.orientation >= 5 ? QSize(2, 3) : QSize(3, 2)) << c.orientation;
         auto at = [&](Corner k) {
-            return seen.pixel(k == TL || k == BL ? 0 : seen.width() - 1, k == TL || k == TR ? 0 : seen.height() - 1);
+            return seen.pixel(k == TL || k == BL ? 0 : seen.width() - 1,
+                              k == TL || k == TR ? 0 : seen.height() - 1);
         };
         EXPECT_EQ(at(c.red), kRed) << c.orientation;
         EXPECT_EQ(at(c.blue), kBlue) << c.orientation;

@@ -159,8 +159,9 @@ Bytes cut(const Bytes& b, size_t size)
 Bytes damagedProgressiveCmyk()
 {
     std::mt19937 random(3);
-    Bytes b = encodeJpeg(160, 120, 4, JCS_CMYK, [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); },
-                         [&](int, int, int) { return static_cast<JSAMPLE>(random()); });
+    Bytes b = encodeJpeg(
+        160, 120, 4, JCS_CMYK, [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); },
+        [&](int, int, int) { return static_cast<JSAMPLE>(random()); });
     const size_t sof = markerAt(b, 0xC2);
     const uint8_t claim[] = {0x27, 0x10, 0x27, 0x10};
     std::copy(std::begin(claim), std::end(claim), b.begin() + static_cast<long>(sof + 5));
@@ -494,7 +495,9 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
 // loads. Any row, component or progressive refinement missing: it is refused.
 TEST_F(PictureFileTest, FileWithoutItsEndMarkerLoadsOnlyWhenNothingIsMissing)
 {
-    const auto gradient = [](int x, int y, int i) { return static_cast<JSAMPLE>((x * 3 + y * 5 + i * 80) & 255); };
+    const auto gradient = [](int x, int y, int i) {
+        return static_cast<JSAMPLE>((x * 3 + y * 5 + i * 80) & 255);
+    };
     const auto rgb = [&](std::function<void(jpeg_compress_struct&)> setup) {
         return encodeJpeg(96, 64, 3, JCS_RGB, setup, gradient);
     };
@@ -502,7 +505,8 @@ TEST_F(PictureFileTest, FileWithoutItsEndMarkerLoadsOnlyWhenNothingIsMissing)
     const Bytes restarts = rgb([](jpeg_compress_struct& c) { c.restart_interval = 2; });
     const Bytes progressive = rgb([](jpeg_compress_struct& c) { jpeg_simple_progression(&c); });
     // One sequential scan per component.
-    static const jpeg_scan_info perComponent[] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+    static const jpeg_scan_info perComponent[] = {
+        {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
     const Bytes separate = rgb([](jpeg_compress_struct& c) {
         c.scan_info = perComponent;
         c.num_scans = 3;
@@ -575,8 +579,8 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
 
     // One flat colour over 2000 x 1500, coded as tightly as the encoder can: about one bit
     // per block in the DC scan.
-    static const jpeg_scan_info dcWhole[] = {{3, {0, 1, 2}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0},
-                                             {1, {1}, 1, 63, 0, 0},       {1, {2}, 1, 63, 0, 0}};
+    static const jpeg_scan_info dcWhole[] = {
+        {3, {0, 1, 2}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}, {1, {1}, 1, 63, 0, 0}, {1, {2}, 1, 63, 0, 0}};
     const auto flat = [](int, int, int i) { return static_cast<JSAMPLE>(i == 0 ? 40 : 200); };
     // clang-format off
     const std::tuple<const char*, std::function<void(jpeg_compress_struct&)>, QRgb> tight[] = {

@@ -36,7 +36,8 @@ TEST_F(ThumbnailCacheTest, ReducesButNeverEnlarges)
                               {8000, 60, QSize(640, 60)}}) {
         const QImage thumb = cache.Get(p, w, h);
         EXPECT_EQ(thumb.size(), want) << w << "x" << h;
-        EXPECT_EQ(thumb.pixel(thumb.width() - 1, thumb.height() - 1) & 0xF0F0F0, qRgb(200, 30, 30) & 0xF0F0F0);
+        EXPECT_EQ(thumb.pixel(thumb.width() - 1, thumb.height() - 1) & 0xF0F0F0,
+                  qRgb(200, 30, 30) & 0xF0F0F0);
     }
     EXPECT_EQ(cache.bytes(), 640u * 60 * 4) << "one entry per path";
 }
@@ -45,7 +46,8 @@ TEST_F(ThumbnailCacheTest, BoundedByBytesKeepingTheRecentlyUsed)
 {
     const size_t one = 320 * 240 * 4;
     ThumbnailCache cache(2 * one);
-    const std::string a = photo("a.jpg", 320, 240), b = photo("b.jpg", 320, 240), c = photo("c.jpg", 320, 240);
+    const std::string a = photo("a.jpg", 320, 240), b = photo("b.jpg", 320, 240),
+                      c = photo("c.jpg", 320, 240);
     cache.Get(a, 320, 240);
     cache.Get(b, 320, 240);
     cache.Get(a, 320, 240);  // a is now the more recent

@@ -13,9 +13,9 @@ TEST(Clock, FixedTodayValues)
         {"2024-05-15", QDate(2024, 5, 15)},
         {"2024-02-29", QDate(2024, 2, 29)},  // leap day
         {"2000-12-31", QDate(2000, 12, 31)},
-        {"2023-02-29", QDate()},             // no such day
+        {"2023-02-29", QDate()},  // no such day
         {"2024-13-01", QDate()},
-        {"2024-5-15", QDate()},              // the form is exact, so a typo is not some other day
+        {"2024-5-15", QDate()},  // the form is exact, so a typo is not some other day
         {"2024/05/15", QDate()},
         {"2024-05-15x", QDate()},
         {" 2024-05-15", QDate()},

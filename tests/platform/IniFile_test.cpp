@@ -1,5 +1,5 @@
-#include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "platform/Files.h"
 #include "platform/TextCodec.h"
 #include "support/TempDir.h"
 
@@ -23,21 +23,22 @@ void writeRaw(const std::string& path, const std::string& bytes)
     std::fclose(f);
 }
 
-} // namespace
+}  // namespace
 
 TEST(IniFile, ReadsWithDefaultsAndIgnoresCase)
 {
     TempDir dir;
     std::string ini = dir.file("a.ini");
-    writeRaw(ini, "[Data]\r\nFolderPath = data\\class1 \r\nWidth=640\r\n[view]\r\nwidth=-12abc\r\nheight=x\r\n");
+    writeRaw(ini,
+             "[Data]\r\nFolderPath = data\\class1 \r\nWidth=640\r\n[view]\r\nwidth=-12abc\r\nheight=x\r\n");
     EXPECT_EQ(IniFile::ReadString(ini, "DATA", "folderpath", "d"), "data\\class1");
     EXPECT_EQ(IniFile::ReadString(ini, "Data", "Missing", "dflt"), "dflt");
     EXPECT_EQ(IniFile::ReadString(dir.file("none.ini"), "Data", "X", "dflt"), "dflt");
-    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Width", 780), -12);   // leading digits
-    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Height", 496), 0);    // present but no number
-    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Depth", 24), 24);     // missing key
-    EXPECT_EQ(IniFile::ReadInt(ini, "Nope", "Width", 7), 7);       // missing section
-    EXPECT_EQ(IniFile::ReadInt(ini, "Data", "Width", 0), 640);     // key of another section
+    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Width", 780), -12);  // leading digits
+    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Height", 496), 0);   // present but no number
+    EXPECT_EQ(IniFile::ReadInt(ini, "View", "Depth", 24), 24);    // missing key
+    EXPECT_EQ(IniFile::ReadInt(ini, "Nope", "Width", 7), 7);      // missing section
+    EXPECT_EQ(IniFile::ReadInt(ini, "Data", "Width", 0), 640);    // key of another section
 }
 
 TEST(IniFile, ParseIntRule)
@@ -45,8 +46,8 @@ TEST(IniFile, ParseIntRule)
     struct Case {
         const char* text;
         int value;
-    } cases[] = {{"42", 42}, {"-7", -7}, {" 12 ", 12}, {"5x", 5}, {"abc", 0}, {"", 0}, {"-", 0},
-                 {"99999999999", 2147483647}};
+    } cases[] = {{"42", 42}, {"-7", -7}, {" 12 ", 12}, {"5x", 5},
+                 {"abc", 0}, {"", 0},    {"-", 0},     {"99999999999", 2147483647}};
     for (const auto& c : cases)
         EXPECT_EQ(IniFile::ParseInt(c.text), c.value) << c.text;
 }
@@ -149,13 +150,15 @@ TEST(IniFile, StrayLeadByteKeepsTheNextLine)
     for (const char* eol : {"\n", "\r\n"}) {
         TempDir dir;
         std::string path = dir.file("20261101.dat");
-        ASSERT_TRUE(WriteFileAtomic(path, std::string("[Weather]") + eol + "Weather=\x81" + eol + "LowTemp=9.7" + eol));
+        ASSERT_TRUE(WriteFileAtomic(path, std::string("[Weather]") + eol + "Weather=\x81" + eol
+                                              + "LowTemp=9.7" + eol));
         EXPECT_EQ(IniFile::ReadString(path, "Weather", "LowTemp"), "9.7") << eol;
         ASSERT_TRUE(IniFile::WriteString(path, "Weather", "HighTemp", "20.0"));
         EXPECT_EQ(IniFile::ReadString(path, "Weather", "LowTemp"), "9.7") << eol;
         EXPECT_EQ(IniFile::ReadString(path, "Weather", "HighTemp"), "20.0") << eol;
         // The line the save did not change keeps its bytes.
-        EXPECT_NE(readAll(path).find(std::string("Weather=\x81") + eol + "LowTemp=9.7"), std::string::npos) << eol;
+        EXPECT_NE(readAll(path).find(std::string("Weather=\x81") + eol + "LowTemp=9.7"), std::string::npos)
+            << eol;
     }
 }
 

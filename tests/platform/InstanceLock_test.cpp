@@ -5,10 +5,10 @@
 
 #include <cstdlib>
 
+#include "platform/Files.h"
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
-#include "platform/Files.h"
 
 TEST(InstanceLock, OneHolderAtATimeAndAnUnwritableFolderDoesNotBlock)
 {

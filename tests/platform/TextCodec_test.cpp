@@ -1,5 +1,5 @@
-#include "platform/SafeFormat.h"
 #include "platform/TextCodec.h"
+#include "platform/SafeFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -30,9 +30,9 @@ TEST(TextCodec, CutNeverSplitsACharacter)
         size_t limit;
         const char* expected;
     } cases[] = {
-        {"晴れ時々曇り", 5, "晴れ"},       // 4 bytes fit, the third kanji would need 6
+        {"晴れ時々曇り", 5, "晴れ"},  // 4 bytes fit, the third kanji would need 6
         {"晴れ時々曇り", 6, "晴れ時"},
-        {"abcｱｲｳ", 5, "abcｱｲ"},         // half-width kana is one byte
+        {"abcｱｲｳ", 5, "abcｱｲ"},  // half-width kana is one byte
         {"", 3, ""},
         {"abc", 0, ""},
         {"くもり", 31, "くもり"},
@@ -66,7 +66,10 @@ TEST(TextCodec, ByteOrderMarkInFrontOfShiftJisIsNotTakenForUtf8)
     TextEncoding enc;
     EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" + ToCp932("くもり"), &enc), "くもり");
     EXPECT_EQ(enc, TextEncoding::Cp932);
-    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" "くもり", &enc), "くもり");
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF"
+                             "くもり",
+                             &enc),
+              "くもり");
     EXPECT_EQ(enc, TextEncoding::Utf8);
 }
 
@@ -76,9 +79,18 @@ TEST(TextCodec, StrayLeadByteNeverSwallowsALineBreak)
         std::string bytes;
         std::string text;
     } cases[] = {
-        {"\x81\n" "b", "\xEF\xBF\xBD\n" "b"},
-        {"\x81\r\n" "b", "\xEF\xBF\xBD\r\n" "b"},
-        {"\xE0\t" "b", "\xEF\xBF\xBD\t" "b"},
+        {"\x81\n"
+         "b",
+         "\xEF\xBF\xBD\n"
+         "b"},
+        {"\x81\r\n"
+         "b",
+         "\xEF\xBF\xBD\r\n"
+         "b"},
+        {"\xE0\t"
+         "b",
+         "\xEF\xBF\xBD\t"
+         "b"},
         {ToCp932("晴") + "\n", "晴\n"},
     };
     for (const Case& c : cases)
@@ -93,8 +105,8 @@ TEST(TextCodec, NormalisingForCp932GivesWhatReadsBack)
         bool ok;
     } cases[] = {
         {"トマト〜1", "トマト～1", true},  // U+301C WAVE DASH -> U+FF5E
-        {"a−b", "a－b", true},           // U+2212 -> U+FF0D
-        {"a—b", "a―b", true},            // U+2014 -> U+2015
+        {"a−b", "a－b", true},             // U+2212 -> U+FF0D
+        {"a—b", "a―b", true},              // U+2014 -> U+2015
         {"a‖b", "a∥b", true},
         {"¢¬", "￠￢", true},
         {"¥100", "￥100", true},  // never a backslash

@@ -1,8 +1,8 @@
+#include "store/CsvExport.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
-#include "store/CsvExport.h"
-#include "store/NotebookFile.h"
 #include "platform/TextCodec.h"
+#include "store/NotebookFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,9 @@ TEST(CsvExport, OneRowPerDayInDateOrder)
     std::string nb = dir.mkdir("nb");
     WriteNotebookKey(nb, "StartDate", "2013/04/01");
     WriteNotebookKey(nb, "Option1", "茎の太さ(mm)");
-    IniFile::WriteKeys(JoinPath(nb, "20130405.dat"), "Weather",
-                       {{"Weather", "晴れ, のち\"くもり\""}, {"LowTemp", "8.5"}, {"HighTemp", "20.0"}, {"Daylight", ""}});
+    IniFile::WriteKeys(
+        JoinPath(nb, "20130405.dat"), "Weather",
+        {{"Weather", "晴れ, のち\"くもり\""}, {"LowTemp", "8.5"}, {"HighTemp", "20.0"}, {"Daylight", ""}});
     IniFile::WriteKeys(JoinPath(nb, "20130405.dat"), "Growth",
                        {{"DataHeight", "12.3"}, {"DataCount", "4"}, {"DataGraph", "0"}, {"Option1", "-1.5"}});
     IniFile::WriteKeys(JoinPath(nb, "20130402.dat"), "Growth", {{"DataHeight", "10.0"}});
@@ -26,11 +27,11 @@ TEST(CsvExport, OneRowPerDayInDateOrder)
     ASSERT_TRUE(ExportNotebookCsv(nb, out, &error)) << error;
     std::string csv;
     ReadFileBytes(out, csv);
-    EXPECT_EQ(csv,
-              "\xEF\xBB\xBF"
-              "日付,日数,天気,最低気温,最高気温,日照時間,草たけ,葉の枚数,葉の大きさ,養液面,室温,茎の太さ(mm),フリー項目2,グラフ表示\r\n"
-              "2013-04-02,2,,,,,10.0,,,,,,,1\r\n"
-              "2013-04-05,5,\"晴れ, のち\"\"くもり\"\"\",8.5,20.0,,12.3,4,,,,-1.5,,0\r\n");
+    EXPECT_EQ(csv, "\xEF\xBB\xBF"
+                   "日付,日数,天気,最低気温,最高気温,日照時間,草たけ,葉の枚数,葉の大きさ,養液面,室温,"
+                   "茎の太さ(mm),フリー項目2,グラフ表示\r\n"
+                   "2013-04-02,2,,,,,10.0,,,,,,,1\r\n"
+                   "2013-04-05,5,\"晴れ, のち\"\"くもり\"\"\",8.5,20.0,,12.3,4,,,,-1.5,,0\r\n");
 }
 
 TEST(CsvExport, BadFolderOrFileIsAnErrorAndWritesNothing)
@@ -58,8 +59,8 @@ TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
         const char* temperature;
         const char* length;  // a negative length is a length not set
     } cases[] = {
-        {"1e39", "", ""},        {"3.5e38", "", ""},       {"1e308", "", ""},        {"-1e39", "", ""},
-        {"-0", "0.0", "0.0"},    {"-0.0", "0.0", "0.0"},   {"-0.04", "0.0", ""},     {"12.3", "12.3", "12.3"},
+        {"1e39", "", ""},     {"3.5e38", "", ""},     {"1e308", "", ""},    {"-1e39", "", ""},
+        {"-0", "0.0", "0.0"}, {"-0.0", "0.0", "0.0"}, {"-0.04", "0.0", ""}, {"12.3", "12.3", "12.3"},
     };
     std::string expected;
     int day = 1;
@@ -68,13 +69,13 @@ TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
         std::snprintf(stem, sizeof stem, "202611%02d", day);
         IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather", {{"LowTemp", c.text}});
         IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Growth", {{"DataHeight", c.text}});
-        expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + ",," + c.temperature + ",,," + c.length +
-                    ",,,,,,,1\r\n";
+        expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + ",," + c.temperature
+                    + ",,," + c.length + ",,,,,,,1\r\n";
         ++day;
     }
     // A UTF-8 byte-order mark in front of a Shift-JIS file, and a NUL in a value.
-    WriteFileAtomic(JoinPath(nb, "20261120.dat"), "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") +
-                                                      std::string("\0!", 2) + "\r\n");
+    WriteFileAtomic(JoinPath(nb, "20261120.dat"),
+                    "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") + std::string("\0!", 2) + "\r\n");
     expected += "2026-11-20,20,晴れ!,,,,,,,,,,,1\r\n";
     // Copies are not days.
     WriteFileAtomic(JoinPath(nb, "20261101 copy.dat"), "[Growth]\r\nDataHeight=1.0\r\n");

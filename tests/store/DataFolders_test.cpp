@@ -1,6 +1,6 @@
+#include "store/DataFolders.h"
 #include "platform/Files.h"
 #include "platform/TextCodec.h"
-#include "store/DataFolders.h"
 #include "store/NotebookFile.h"
 #include "support/TempDir.h"
 
@@ -102,17 +102,13 @@ TEST(DataFolders, RememberedNameFindsItsFolder)
     root.mkdir("トマト");
     root.mkdir("なす〜1");  // made by hand with the wave dash Kelto.ini cannot hold
     root.mkdir("a〜b");
-    root.mkdir("a～b");     // two folders that read alike: neither is guessed
+    root.mkdir("a～b");  // two folders that read alike: neither is guessed
     struct Case {
         const char* stored;
         std::string folder;
     } cases[] = {
-        {"トマト", "トマト"},
-        {"ひまわり", sjis},
-        {"なす～1", "なす〜1"},
-        {"a～b", "a～b"},
-        {"a-b", "a-b"},
-        {"", ""},
+        {"トマト", "トマト"}, {"ひまわり", sjis}, {"なす～1", "なす〜1"},
+        {"a～b", "a～b"},     {"a-b", "a-b"},     {"", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FindNotebookFolderName(root.path(), c.stored), c.folder) << c.stored;
@@ -126,11 +122,16 @@ TEST(NotebookFile, StartDateParsing)
         const char* text;
         QDate date;
     } cases[] = {
-        {"2013/04/05", QDate(2013, 4, 5)}, {"2013/4/5", QDate(2013, 4, 5)},
-        {"2012/02/29", QDate(2012, 2, 29)}, {"", QDate()},
-        {"2013-04-05", QDate()},            {"2013/04", QDate()},
-        {"2013/02/30", QDate()},            {"abc/def/ghi", QDate()},
-        {"2013/13/01", QDate()},            {"99999999999/1/1", QDate()},
+        {"2013/04/05", QDate(2013, 4, 5)},
+        {"2013/4/5", QDate(2013, 4, 5)},
+        {"2012/02/29", QDate(2012, 2, 29)},
+        {"", QDate()},
+        {"2013-04-05", QDate()},
+        {"2013/04", QDate()},
+        {"2013/02/30", QDate()},
+        {"abc/def/ghi", QDate()},
+        {"2013/13/01", QDate()},
+        {"99999999999/1/1", QDate()},
     };
     for (const auto& c : cases) {
         auto d = ParseStartDate(c.text);
@@ -148,8 +149,11 @@ TEST(NotebookFile, FreeItemCaption)
         const char* caption;
         const char* name;
         const char* unit;
-    } cases[] = {{"Stem(mm)", "Stem", "mm"}, {"茎の太さ(mm", "茎の太さ", "mm"}, {"花の数", "花の数", ""},
-                 {"(cm)", "", "cm"}, {"a(b)c(d)", "a", "b"}};
+    } cases[] = {{"Stem(mm)", "Stem", "mm"},
+                 {"茎の太さ(mm", "茎の太さ", "mm"},
+                 {"花の数", "花の数", ""},
+                 {"(cm)", "", "cm"},
+                 {"a(b)c(d)", "a", "b"}};
     for (const auto& c : cases) {
         auto s = SplitFreeItemCaption(c.caption);
         EXPECT_EQ(s.name, c.name) << c.caption;

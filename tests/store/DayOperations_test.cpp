@@ -43,7 +43,7 @@ QImage photo()
     return img;
 }
 
-} // namespace
+}  // namespace
 
 TEST(EntryDialog, FieldRules)
 {
@@ -54,22 +54,37 @@ TEST(EntryDialog, FieldRules)
         int focus;  // 0: accepted
         float value;
     } cases[] = {
-        {"leaves", "99", {}, 0, 99},         {"leaves", "0", {}, 0, 0},
-        {"leaves", "5x", {174}, 1002, 0},    {"leaves", "100", {173}, 1002, 0},
-        {"leaves", "150", {173}, 1002, 0},   {"leaves", "-5", {173}, 1002, 0},
-        {"leaves", "abc", {174}, 1002, 0},   {"leaves", "-0", {174}, 1002, 0},
-        {"height", "-3", {174}, 1000, 0},    {"height", "12.5cm", {174}, 1000, 0},
-        {"height", ".5", {}, 0, 0.5f},       {"height", "x", {174}, 1000, 0},
-        {"height", "9e99", {174}, 1000, 0},  {"roomTemp", "-3.5", {}, 0, -3.5f},
-        {"roomTemp", "+3", {174}, 1005, 0},  {"free2", "-12", {}, 0, -12},
-        {"solution", "-1", {174}, 1003, 0},  {"free1", "abc", {174}, 1004, 0},
+        {"leaves", "99", {}, 0, 99},
+        {"leaves", "0", {}, 0, 0},
+        {"leaves", "5x", {174}, 1002, 0},
+        {"leaves", "100", {173}, 1002, 0},
+        {"leaves", "150", {173}, 1002, 0},
+        {"leaves", "-5", {173}, 1002, 0},
+        {"leaves", "abc", {174}, 1002, 0},
+        {"leaves", "-0", {174}, 1002, 0},
+        {"height", "-3", {174}, 1000, 0},
+        {"height", "12.5cm", {174}, 1000, 0},
+        {"height", ".5", {}, 0, 0.5f},
+        {"height", "x", {174}, 1000, 0},
+        {"height", "9e99", {174}, 1000, 0},
+        {"roomTemp", "-3.5", {}, 0, -3.5f},
+        {"roomTemp", "+3", {174}, 1005, 0},
+        {"free2", "-12", {}, 0, -12},
+        {"solution", "-1", {174}, 1003, 0},
+        {"free1", "abc", {174}, 1004, 0},
         // Only plain decimal numbers within what the value can be, never a "not set" value.
-        {"height", "1e38", {174}, 1000, 0},  {"height", ".", {174}, 1000, 0},
-        {"roomTemp", "-", {174}, 1005, 0},   {"roomTemp", "-.e", {174}, 1005, 0},
-        {"free1", "-99.96", {174}, 1004, 0}, {"free1", "-99.9", {}, 0, -99.9f},
-        {"roomTemp", "100", {174}, 1005, 0}, {"roomTemp", "-0", {}, 0, 0},
-        {"height", "99999", {}, 0, 99999},   {"height", "100000", {174}, 1000, 0},
-        {"height", "1.2.3", {174}, 1000, 0}, {"free2", "5000", {}, 0, 5000},
+        {"height", "1e38", {174}, 1000, 0},
+        {"height", ".", {174}, 1000, 0},
+        {"roomTemp", "-", {174}, 1005, 0},
+        {"roomTemp", "-.e", {174}, 1005, 0},
+        {"free1", "-99.96", {174}, 1004, 0},
+        {"free1", "-99.9", {}, 0, -99.9f},
+        {"roomTemp", "100", {174}, 1005, 0},
+        {"roomTemp", "-0", {}, 0, 0},
+        {"height", "99999", {}, 0, 99999},
+        {"height", "100000", {174}, 1000, 0},
+        {"height", "1.2.3", {174}, 1000, 0},
+        {"free2", "5000", {}, 0, 5000},
     };
     for (const Case& c : cases) {
         DayFixture f;
@@ -90,8 +105,11 @@ TEST(EntryDialog, FieldRules)
             EXPECT_FALSE(f.day().measurements) << "a refused entry stores nothing";
         else {
             const Measurements& m = *f.day().measurements;
-            float got = field == "leaves" ? m.leaves : field == "height" ? m.height : field == "roomTemp" ? m.roomTemp
-                                                   : field == "free2" ? m.free2 : m.free1;
+            float got = field == "leaves"     ? m.leaves
+                        : field == "height"   ? m.height
+                        : field == "roomTemp" ? m.roomTemp
+                        : field == "free2"    ? m.free2
+                                              : m.free1;
             EXPECT_FLOAT_EQ(got, c.value) << c.field << " " << c.text;
         }
     }
@@ -117,7 +135,9 @@ TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
     e.leafSize = "3.456";
     e.roomTemp = "21.5";
     e.showInGraph = false;
-    f.host.entryDialog = [&](const EntryFields&, const DialogApply<EntryFields>& apply) { return apply(e) == 0; };
+    f.host.entryDialog = [&](const EntryFields&, const DialogApply<EntryFields>& apply) {
+        return apply(e) == 0;
+    };
     ASSERT_EQ(f.nb->EnterMeasurements(), 1);
     EXPECT_EQ(f.host.dialogs.back().first, DialogId::Entry);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{184});
@@ -190,7 +210,9 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
         const char* weather;
         int focus;
         int message;
-    } bad[] = {{"x", "", "", "", 1007, 174}, {"", "a1", "", "", 1017, 174}, {"", "", "-1", "", 1006, 174},
+    } bad[] = {{"x", "", "", "", 1007, 174},
+               {"", "a1", "", "", 1017, 174},
+               {"", "", "-1", "", 1006, 174},
                {"", "", "", "晴れ☀️", 1009, 0}};
     for (const Bad& b : bad) {
         DayFixture g;
@@ -252,7 +274,7 @@ struct WrittenDay : DayFixture {
         return b;
     }
 };
-} // namespace
+}  // namespace
 
 TEST(DayDataDialog, MovingADayMovesItsFilesAsTheyAre)
 {
@@ -290,7 +312,7 @@ TEST(DayDataDialog, RefusedDatesChangeNothing)
         const char* targetFile;  // a file the target date has already ("": none)
         QDate to;
         int message;
-        bool written;            // the re-dated day has its day file
+        bool written;  // the re-dated day has its day file
     } cases[] = {{"dat", QDate(2013, 4, 22), 203, true},
                  {"txt", QDate(2013, 4, 22), 203, true},
                  {"dat", QDate(2013, 4, 22), 203, false},
@@ -362,9 +384,13 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     g.day().weather = DayWeather{};
     g.day().dirty = true;
     ASSERT_TRUE(g.nb->SaveDay());
-    { std::ofstream(g.dayPath(20130420, "txt")) << "memo\n"; }
+    {
+        std::ofstream(g.dayPath(20130420, "txt")) << "memo\n";
+    }
     std::string copy = JoinPath(g.notebook, "20130420 - コピー.dat");
-    { std::ofstream(copy) << "[Growth]\n"; }
+    {
+        std::ofstream(copy) << "[Growth]\n";
+    }
     ASSERT_EQ(g.nb->dayCount(), 2);
     g.prompt.queue(Answer::No);
     EXPECT_FALSE(g.nb->DeleteCurrentDay());

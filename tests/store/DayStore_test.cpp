@@ -13,14 +13,15 @@ std::string key(const std::string& path, const char* section, const char* k)
 {
     return IniFile::ReadString(path, section, k, "<absent>");
 }
-} // namespace
+}  // namespace
 
 TEST(DayRecordFormat, NumbersAndSentinels)
 {
     struct Case {
         float value;
         const char* text;
-    } cases[] = {{0.0f, "0.0"}, {12.345f, "12.3"}, {-99.5f, "-99.5"}, {28.0f, "28.0"}, {0.05f, "0.1"}, {1e6f, "1000000.0"}};
+    } cases[] = {{0.0f, "0.0"},   {12.345f, "12.3"}, {-99.5f, "-99.5"},
+                 {28.0f, "28.0"}, {0.05f, "0.1"},    {1e6f, "1000000.0"}};
     for (const auto& c : cases)
         EXPECT_EQ(FormatMeasure(c.value), c.text) << c.value;
     EXPECT_FLOAT_EQ(ParseMeasure("28.0"), 28.0f);
@@ -32,11 +33,11 @@ TEST(DayRecordFormat, NumbersAndSentinels)
 TEST(DayRecordFormat, HandEditedValuesNeverShowAsInfinityOrMinusZero)
 {
     struct Case {
-        const char* text;  // as found in a day file
-        const char* shown; // TemperatureText of what was read
-    } cases[] = {{"1e39", ""},    {"3.5e38", ""},  {"1e308", ""},   {"inf", ""},      {"nan", ""},
-                 {"-0", "0.0"},   {"-0.04", "0.0"}, {"", ""},        {"abc", "0.0"},   {"12.34", "12.3"},
-                 {"-99.5", "-99.5"}};
+        const char* text;   // as found in a day file
+        const char* shown;  // TemperatureText of what was read
+    } cases[] = {{"1e39", ""},   {"3.5e38", ""},    {"1e308", ""},     {"inf", ""},
+                 {"nan", ""},    {"-0", "0.0"},     {"-0.04", "0.0"},  {"", ""},
+                 {"abc", "0.0"}, {"12.34", "12.3"}, {"-99.5", "-99.5"}};
     for (const Case& c : cases)
         EXPECT_EQ(TemperatureText(ParseDayValue(c.text, kUnsetTemperature)), c.shown) << c.text;
     EXPECT_EQ(FormatMeasure(std::numeric_limits<float>::infinity()), "");
@@ -84,7 +85,8 @@ TEST(DayRecordFiles, EmptyDayWritesNothingAndEmptyMeasurementsWriteEmptyKeys)
     day.measurements = Measurements{};
     ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{}));
     std::string dat = JoinPath(dir.path(), "20130501.dat");
-    for (const char* k : {"DataHeight", "DataWidth", "DataCount", "DataFuel", "Temperature", "Option1", "Option2"})
+    for (const char* k :
+         {"DataHeight", "DataWidth", "DataCount", "DataFuel", "Temperature", "Option1", "Option2"})
         EXPECT_EQ(key(dat, "Growth", k), "") << k;
     EXPECT_EQ(key(dat, "Growth", "DataGraph"), "1");
     EXPECT_EQ(key(dat, "Weather", "Weather"), "<absent>");
@@ -281,15 +283,15 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
 TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
 {
     struct Case {
-        bool photo;               // the picture changed (else only a number)
+        bool photo;  // the picture changed (else only a number)
         std::vector<Answer> answers;
-        bool loaded;              // the other day was opened
-        const char* height;       // what the day file holds afterwards
+        bool loaded;         // the other day was opened
+        const char* height;  // what the day file holds afterwards
     } cases[] = {
-        {false, {Answer::Cancel}, false, "10.0"},             // stay: the edit is kept
+        {false, {Answer::Cancel}, false, "10.0"},  // stay: the edit is kept
         {true, {Answer::Cancel}, false, "10.0"},
-        {false, {Answer::No}, true, "10.0"},                  // discard knowingly
-        {false, {Answer::Yes, Answer::Cancel}, false, "10.0"}, // retry fails again, then stay
+        {false, {Answer::No}, true, "10.0"},                    // discard knowingly
+        {false, {Answer::Yes, Answer::Cancel}, false, "10.0"},  // retry fails again, then stay
     };
     for (const Case& c : cases) {
         NotebookFixture f;

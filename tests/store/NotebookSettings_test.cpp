@@ -1,7 +1,7 @@
-#include "store/KeltoIni.h"
 #include "store/NotebookSettings.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
+#include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,8 @@ namespace {
 
 class AnsweringBrowser : public FolderBrowser {
 public:
-    std::optional<std::string> BrowseForFolder(const std::string& initial, const std::string& title, bool) override
+    std::optional<std::string> BrowseForFolder(const std::string& initial, const std::string& title,
+                                               bool) override
     {
         seenInitial = initial;
         seenTitle = title;
@@ -43,7 +44,7 @@ std::string settings(const NotebookFixture& f, const char* key)
     return IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", key, "<absent>");
 }
 
-} // namespace
+}  // namespace
 
 TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
 {
@@ -123,7 +124,7 @@ TEST(NotebookSettings, RefusedNamesChangeNothing)
         {"/tmp/evil", kSettingsNew, 159}, {"\\evil", kSettingsNew, 159},
         {"../escape", kSettingsNew, 159}, {"a/b", kSettingsEdit, 159},
         {"..", kSettingsNew, 159},        {".", kSettingsEdit, 159},
-        {"観察", kSettingsNew, 163},      // an existing notebook is never merged into
+        {"観察", kSettingsNew, 163},  // an existing notebook is never merged into
         {"sub\\dir", kSettingsEdit, 159},
     };
     for (const Case& c : cases) {
@@ -232,7 +233,7 @@ TEST(NotebookSettings, NewNotebookNeedsAnExistingDataRoot)
 TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
 {
     struct Case {
-        const char* chosen;  // relative to the temp folder; "" cancels
+        const char* chosen;            // relative to the temp folder; "" cancels
         std::optional<Answer> answer;  // none: the default button (Enter)
         bool changes;
         std::vector<int> asked;
@@ -384,7 +385,8 @@ TEST(NotebookSelection, AChoiceKeltoIniCannotKeepIsReported)
         f.prompt.clear();
         bool failFolderPath = std::string(lost) == "FolderPath";
         int writes = 0;
-        SetWriteFaultHook([&](const std::string& p) { return p == ini && (++writes == 1) == failFolderPath; });
+        SetWriteFaultHook(
+            [&](const std::string& p) { return p == ini && (++writes == 1) == failFolderPath; });
         std::string name = "ひまわり";
         EXPECT_TRUE(nb.SelectNotebook(&name)) << lost;
         SetWriteFaultHook(nullptr);

@@ -19,7 +19,10 @@ struct Entry {
     uint32_t count, value;
 };
 
-inline Entry DateEntry(uint16_t tag = 0x0132) { return {tag, 2, 20, kDataOffset}; }
+inline Entry DateEntry(uint16_t tag = 0x0132)
+{
+    return {tag, 2, 20, kDataOffset};
+}
 
 class Tiff {
 public:
@@ -44,8 +47,10 @@ public:
                     put16(b, uint16_t(e.value));
                     put16(b, 0);
                 } else {
-                    put32(b, e.value == kSubOffset ? subAt : e.value == kDataOffset ? dataAt
-                                                         : e.value == kIfd0Offset ? 8 : e.value);
+                    put32(b, e.value == kSubOffset    ? subAt
+                             : e.value == kDataOffset ? dataAt
+                             : e.value == kIfd0Offset ? 8
+                                                      : e.value);
                 }
             }
             put32(b, 0);
@@ -123,4 +128,4 @@ inline Bytes WithExif(const Bytes& jpeg, const Bytes& tiff, uint8_t app = 0xE1)
     return out;
 }
 
-} // namespace exif
+}  // namespace exif

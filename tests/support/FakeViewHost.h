@@ -41,8 +41,9 @@ public:
         dialogs.emplace_back(DialogId::Define, mode);
         return settingsDialog ? settingsDialog(fields, mode, apply) : nextResult();
     }
-    std::optional<GraphSettings> RunGraphDialog(const GraphSettings& settings, bool internet,
-                                                const std::function<void(const GraphSettings&)>& preview) override
+    std::optional<GraphSettings>
+    RunGraphDialog(const GraphSettings& settings, bool internet,
+                   const std::function<void(const GraphSettings&)>& preview) override
     {
         dialogs.emplace_back(DialogId::Graph, internet ? 1 : 0);
         if (graphDialog)
@@ -56,7 +57,8 @@ public:
             return listDialog(mode);
         return nextResult() ? std::optional<ListMode>(mode) : std::nullopt;
     }
-    void ShowGraphNotes(int scale, QPoint point, QSize size, const std::function<void(QPainter&)>& paint) override
+    void ShowGraphNotes(int scale, QPoint point, QSize size,
+                        const std::function<void(QPainter&)>& paint) override
     {
         notes.emplace_back(scale, point);
         if (scale != 0) {
@@ -83,7 +85,8 @@ public:
         rotateRequests.push_back(request);
         return rotateAnswer;
     }
-    bool RunInternetSettingsDialog(const InternetSettingsFields& fields, const InternetSettingsOps& ops) override
+    bool RunInternetSettingsDialog(const InternetSettingsFields& fields,
+                                   const InternetSettingsOps& ops) override
     {
         dialogs.emplace_back(DialogId::Weather, 0);
         return internetDialog ? internetDialog(fields, ops) : nextResult();
@@ -118,12 +121,14 @@ public:
     std::deque<int> dialogResults;
     std::function<bool(const EntryFields&, const DialogApply<EntryFields>&)> entryDialog;
     std::function<bool(const DayDataFields&, const DialogApply<DayDataFields>&)> dataDialog;
-    std::function<bool(const NotebookSettingsFields&, int, const DialogApply<NotebookSettingsFields>&)> settingsDialog;
-    std::function<std::optional<GraphSettings>(const GraphSettings&, const std::function<void(const GraphSettings&)>&)>
+    std::function<bool(const NotebookSettingsFields&, int, const DialogApply<NotebookSettingsFields>&)>
+        settingsDialog;
+    std::function<std::optional<GraphSettings>(const GraphSettings&,
+                                               const std::function<void(const GraphSettings&)>&)>
         graphDialog;
     std::function<std::optional<ListMode>(ListMode)> listDialog;
     std::vector<std::pair<int, QPoint>> notes;  // every legend request: (scale, point)
-    QImage notesPicture;                       // the legend as last painted
+    QImage notesPicture;                        // the legend as last painted
     int startDialogs = 0;
     StartChoice startChoice = StartChoice::Open;
     std::vector<std::string> opened;

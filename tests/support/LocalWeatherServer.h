@@ -15,7 +15,8 @@ class LocalWeatherServer {
 public:
     explicit LocalWeatherServer(bool tls = false)
     {
-        QStringList args{script(), "--port", "0", "--log", QString::fromStdString(m_dir.file("requests.log"))};
+        QStringList args{script(), "--port", "0", "--log",
+                         QString::fromStdString(m_dir.file("requests.log"))};
         if (tls) {
             QProcess openssl;
             openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",

@@ -30,7 +30,8 @@ public:
     bool ok() const { return m_answered && m_failure.isEmpty(); }
     const char* failure() const
     {
-        m_message = (m_failure.isEmpty() && !m_answered ? QByteArrayLiteral("no dialog was answered") : m_failure);
+        m_message =
+            (m_failure.isEmpty() && !m_answered ? QByteArrayLiteral("no dialog was answered") : m_failure);
         return m_message.constData();
     }
 

@@ -38,7 +38,8 @@ public:
     // Creates the controller and runs its start on the notebook.
     CNotebook& open()
     {
-        nb = std::make_unique<CNotebook>(program, prompt, "KeltoTest-" + QUuid::createUuid().toString(QUuid::Id128).toStdString());
+        nb = std::make_unique<CNotebook>(
+            program, prompt, "KeltoTest-" + QUuid::createUuid().toString(QUuid::Id128).toStdString());
         nb->SetCommandLineNotebook(notebook);
         nb->Initialize(&host);
         return *nb;

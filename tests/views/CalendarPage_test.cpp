@@ -1,5 +1,5 @@
-#include "views/PageViews.h"
 #include "views/PageTestSupport.h"
+#include "views/PageViews.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ bool framed(const QImage& page, int k)
     QPoint c = cellCorner(k);
     return isDark(page.pixelColor(c + QPoint(40, 0))) && isDark(page.pixelColor(c + QPoint(0, 30)));
 }
-} // namespace
+}  // namespace
 
 TEST(CalendarPage, MonthCells)
 {
@@ -84,9 +84,9 @@ TEST(CalendarPage, DayNumbersAndWeekdayColours)
         QPoint c = cellCorner(k);
         return QRect(c.x() + 80 - 8 * digits, c.y() + 42, 8 * digits, 16);
     };
-    EXPECT_GT(countPixels(page, numberBox(17, 2), isBlue), 5);   // the 12th has a record
+    EXPECT_GT(countPixels(page, numberBox(17, 2), isBlue), 5);  // the 12th has a record
     EXPECT_EQ(countPixels(page, numberBox(17, 2), isGrey), 0);
-    EXPECT_GT(countPixels(page, numberBox(18, 2), isGrey), 5);   // the 13th has none
+    EXPECT_GT(countPixels(page, numberBox(18, 2), isGrey), 5);  // the 13th has none
     EXPECT_EQ(countPixels(page, numberBox(18, 2), isBlue), 0);
     // One-digit numbers stand 8 pixels further right: nothing left of their box.
     QRect one = numberBox(7, 1);
@@ -204,7 +204,8 @@ TEST(CalendarPage, HugeFrameSizesAreBoundedByThePage)
         {"80", "60", 80, 60},
     };
     for (const Case& c : cases) {
-        PageFixture f("", {std::string("Calender/PicWidth=") + c.width, std::string("Calender/PicHeight=") + c.height});
+        PageFixture f(
+            "", {std::string("Calender/PicWidth=") + c.width, std::string("Calender/PicHeight=") + c.height});
         f.addDay(20140312);
         QImage photo(64, 48, QImage::Format_RGB32);
         photo.fill(Qt::red);
@@ -236,7 +237,9 @@ TEST(CalendarPage, DayNumbersReadableOnDarkPhotos)
 
 TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
 {
-    auto orange = [](QColor q) { return q.red() > 200 && q.green() > 80 && q.green() < 170 && q.blue() < 60; };
+    auto orange = [](QColor q) {
+        return q.red() > 200 && q.green() > 80 && q.green() < 170 && q.blue() < 60;
+    };
     PageFixture f("");
     f.openOn(QDate(2014, 3, 15));  // cell 20
     f.showMonth(2014, 3);

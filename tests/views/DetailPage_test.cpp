@@ -1,5 +1,5 @@
-#include "views/PageViews.h"
 #include "views/PageTestSupport.h"
+#include "views/PageViews.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,9 @@ TEST(DetailPage, MemoLines)
         std::vector<std::string> rows;
     } cases[] = {
         // A 100-pixel box holds 9 characters a row (92 pixels).
-        {"あいうえおかきくけこさしすせそたちつてとな\r\n", 10, {"あいうえおかきくけ", "こさしすせそたちつ", "てとな"}},
+        {"あいうえおかきくけこさしすせそたちつてとな\r\n",
+         10,
+         {"あいうえおかきくけ", "こさしすせそたちつ", "てとな"}},
         {"あいうえおかきくけこさしすせそたちつてとな", 2, {"あいうえおかきくけ", "こさしすせそたちつ"}},
         // The editor's exit-command line takes no row.
         {"一行目\n※メモ帳の終了コマンドで閉じる\n三行目\n", 5, {"一行目", "三行目"}},
@@ -74,7 +76,8 @@ TEST(DetailPage, MemoLines)
         EXPECT_EQ(got, c.rows) << c.text;
     }
     // Characters outside the basic plane are never split.
-    auto emoji = LayoutMemoLines("𠮷𠮷𠮷", 25, 5, [](const QString& s) { return static_cast<int>(s.size()) * 5; });
+    auto emoji =
+        LayoutMemoLines("𠮷𠮷𠮷", 25, 5, [](const QString& s) { return static_cast<int>(s.size()) * 5; });
     ASSERT_EQ(emoji.size(), 2u);
     EXPECT_EQ(emoji[0], QString::fromUtf8("𠮷𠮷"));
 }
@@ -163,16 +166,16 @@ TEST(DetailPage, DoubleClickAreas)
         QPoint at;
         int command;  // 0: none
     } cases[] = {
-        {{}, QPoint(20, 100), 0},        // the photo area's left edge
-        {{}, QPoint(21, 100), 32774},    // just inside the photo area
-        {{}, QPoint(339, 279), 32774},   // just inside its far corner
+        {{}, QPoint(20, 100), 0},       // the photo area's left edge
+        {{}, QPoint(21, 100), 32774},   // just inside the photo area
+        {{}, QPoint(339, 279), 32774},  // just inside its far corner
         {{}, QPoint(340, 100), 0},
-        {{}, QPoint(100, 350), 32822},   // memo box
-        {{}, QPoint(20, 350), 0},        // memo box left edge
-        {{}, QPoint(500, 121), 32849},   // table below the dividing y
-        {{}, QPoint(500, 120), 32806},   // at it: weather data
-        {{}, QPoint(500, 450), 32849},   // below the table: no lower bound
-        {{}, QPoint(500, 40), 0},        // the table's top edge
+        {{}, QPoint(100, 350), 32822},  // memo box
+        {{}, QPoint(20, 350), 0},       // memo box left edge
+        {{}, QPoint(500, 121), 32849},  // table below the dividing y
+        {{}, QPoint(500, 120), 32806},  // at it: weather data
+        {{}, QPoint(500, 450), 32849},  // below the table: no lower bound
+        {{}, QPoint(500, 40), 0},       // the table's top edge
         {{"Data3/Title="}, QPoint(500, 200), 32806},
         {{}, QPoint(750, 200), 0},
     };

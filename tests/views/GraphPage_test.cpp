@@ -8,10 +8,11 @@ namespace {
 // Day columns of 20 from x 100; temperatures -20..40 over 120 pixels up from y 200, sunshine
 // 0..12 over 80 from 300, lengths 0..10 over 100 from 430.
 const std::vector<std::string> kGraphLayout = {
-    "Graph/X=100",       "Graph/Y=450",     "Graph/Width=620",  "Graph/LinePitch=20", "Graph/LeafPitch=3",
-    "Graph/LeafWidth=10", "Graph1/Y=200",   "Graph1/Height=120", "Graph2/Y=300",      "Graph2/Height=80",
-    "Graph3/Y=430",      "Graph3/Height=100", "Notes/X=10",     "Notes/Y=10",         "Notes/Width=100",
-    "Notes/LinePitch=20", "Notes3/Title=長さ", "Notes3/Notes1=草たけ", "Notes3/Notes2=葉の枚数",
+    "Graph/X=100",       "Graph/Y=450",          "Graph/Width=620",        "Graph/LinePitch=20",
+    "Graph/LeafPitch=3", "Graph/LeafWidth=10",   "Graph1/Y=200",           "Graph1/Height=120",
+    "Graph2/Y=300",      "Graph2/Height=80",     "Graph3/Y=430",           "Graph3/Height=100",
+    "Notes/X=10",        "Notes/Y=10",           "Notes/Width=100",        "Notes/LinePitch=20",
+    "Notes3/Title=長さ", "Notes3/Notes1=草たけ", "Notes3/Notes2=葉の枚数",
 };
 int centre(int day)
 {
@@ -33,15 +34,18 @@ bool near(const QImage& img, int x, int y, const std::function<bool(QColor)>& wa
 }
 
 struct GraphFixture : PageFixture {
-    explicit GraphFixture(const std::vector<std::string>& extra = {}) : PageFixture("2013/04/01", withExtra(extra))
+    explicit GraphFixture(const std::vector<std::string>& extra = {})
+        : PageFixture("2013/04/01", withExtra(extra))
     {
         const std::string ini = JoinPath(program, "Kelto.ini");
         IniFile::WriteString(ini, "Graph", "Color1", "#FF0000");  // plant height red
         IniFile::WriteString(ini, "Graph", "Color2", "#00C000");  // leaf bars green
         IniFile::WriteString(ini, "Graph", "Color5", "#0000FF");  // lowest temperature blue
-        day(20130503, {{"Growth", "DataHeight", "5.0"}, {"Growth", "DataCount", "7"}, {"Weather", "LowTemp", "10.0"}});
+        day(20130503,
+            {{"Growth", "DataHeight", "5.0"}, {"Growth", "DataCount", "7"}, {"Weather", "LowTemp", "10.0"}});
         day(20130505, {{"Growth", "DataHeight", "6.0"}, {"Weather", "HighTemp", "20.0"}});
-        day(20130507, {{"Growth", "DataHeight", "9.0"}, {"Growth", "DataGraph", "0"}, {"Growth", "DataCount", "3"}});
+        day(20130507,
+            {{"Growth", "DataHeight", "9.0"}, {"Growth", "DataGraph", "0"}, {"Growth", "DataCount", "3"}});
     }
     static std::vector<std::string> withExtra(std::vector<std::string> extra)
     {
@@ -61,7 +65,7 @@ struct GraphFixture : PageFixture {
         return nb->pageBuffer();
     }
 };
-} // namespace
+}  // namespace
 
 TEST(GraphPage, ScalePositions)
 {
@@ -69,11 +73,10 @@ TEST(GraphPage, ScalePositions)
         double value, bottom, top;
         int y, height, expected;
     } cases[] = {
-        {10, -20, 40, 300, 120, 240},   // 30 of 60 degrees: half the height up
-        {-25, -20, 40, 300, 120, 310},  // below the scale: drawn beyond it
-        {40, -20, 40, 300, 120, 180},
-        {3.45f, 0, 10, 430, 100, 396},  // 34.5 pixels, truncated
-        {5, 10, 10, 100, 100, 600},     // equal ends: one unit high, no division by zero
+        {10, -20, 40, 300, 120, 240},                                  // 30 of 60 degrees: half the height up
+        {-25, -20, 40, 300, 120, 310},                                 // below the scale: drawn beyond it
+        {40, -20, 40, 300, 120, 180},  {3.45f, 0, 10, 430, 100, 396},  // 34.5 pixels, truncated
+        {5, 10, 10, 100, 100, 600},  // equal ends: one unit high, no division by zero
     };
     for (const Case& c : cases)
         EXPECT_EQ(GraphScaleY(c.value, c.bottom, c.top, c.y, c.height), c.expected) << c.value;
@@ -122,12 +125,14 @@ TEST(GraphPage, HiddenSeriesAreNotDrawnAndSettingsChangesShowAtOnce)
     g.visible[SeriesRoomTemp - 1] = true;
     f.nb->PreviewGraphSettings(g);
     const QImage& page = f.host.screen;
-    EXPECT_EQ(countPixels(page, QRect(100, 60, 620, 380), [](QColor c) { return isRed(c) || isGreen(c) || isBlue(c); }),
+    EXPECT_EQ(countPixels(page, QRect(100, 60, 620, 380),
+                          [](QColor c) { return isRed(c) || isGreen(c) || isBlue(c); }),
               0);
     // Cancel: everything the dialog changed is Kelto.ini's again, and the file is untouched.
     const std::string ini = JoinPath(f.program, "Kelto.ini");
     const std::string before = fileBytes(ini);
-    f.host.graphDialog = [](const GraphSettings& s, const std::function<void(const GraphSettings&)>& preview) {
+    f.host.graphDialog = [](const GraphSettings& s,
+                            const std::function<void(const GraphSettings&)>& preview) {
         GraphSettings changed = s;
         changed.MaxLength = 50;
         preview(changed);

@@ -7,8 +7,8 @@ namespace {
 // Table at (20, 150), rows of 20, caption column 100 wide, day columns 100, thumbnails 80 x 60
 // standing 4 above the table.
 const std::vector<std::string> kListLayout = {
-    "List/X=20",        "List/Y=150",          "List/LinePitch=20",     "List/PicWidth=80",
-    "List/PicHeight=60", "List/ColumnWidth=100", "List/TitleWidth=100", "List/Title1=日付",
+    "List/X=20",          "List/Y=150",           "List/LinePitch=20",         "List/PicWidth=80",
+    "List/PicHeight=60",  "List/ColumnWidth=100", "List/TitleWidth=100",       "List/Title1=日付",
     "List/Title2=何日目", "List/Title3=最低気温", "List/PrevMonth=20,10,前へ", "List/NextMonth=600,10,次へ",
 };
 std::vector<QDate> days(int first, int count)
@@ -22,7 +22,7 @@ QPoint thumbnail(int column)
 {
     return QPoint(20 + 100 + column * 100 + 2 + 40, 150 - 60 - 4 + 30);
 }
-} // namespace
+}  // namespace
 
 TEST(ListPage, Paging)
 {
@@ -37,7 +37,7 @@ TEST(ListPage, Paging)
         {fourteen, QDate(2013, 5, 4), 4, 6, 1, 10},  // the fourth: the page before is the first
         {fourteen, QDate(2013, 5, 1), 1, 6, 0, 7},   // the first: nothing before
         {fourteen, QDate(2013, 4, 1), 1, 6, 0, 7},
-        {days(1, 6), QDate(2013, 5, 1), 1, 6, 0, 0}, // exactly one page
+        {days(1, 6), QDate(2013, 5, 1), 1, 6, 0, 0},  // exactly one page
         {{}, QDate(2013, 5, 1), 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
@@ -45,18 +45,20 @@ TEST(ListPage, Paging)
         ASSERT_EQ(static_cast<int>(plan.shown.size()), c.shownCount);
         if (c.shownCount)
             EXPECT_EQ(plan.shown.front().day(), c.firstShown);
-        EXPECT_EQ(plan.prevStart.isValid() ? plan.prevStart.day() : 0, c.prev) << c.from.toString().toStdString();
-        EXPECT_EQ(plan.nextStart.isValid() ? plan.nextStart.day() : 0, c.next) << c.from.toString().toStdString();
+        EXPECT_EQ(plan.prevStart.isValid() ? plan.prevStart.day() : 0, c.prev)
+            << c.from.toString().toStdString();
+        EXPECT_EQ(plan.nextStart.isValid() ? plan.nextStart.day() : 0, c.next)
+            << c.from.toString().toStdString();
     }
 }
 
 TEST(ListPage, ListedDaysFollowTheMode)
 {
     PageFixture f;
-    f.addDay(20130501);                                                              // measured
+    f.addDay(20130501);                                                             // measured
     IniFile::WriteString(f.dayPath(20130502, "dat"), "Weather", "LowTemp", "3.0");  // weather only
     WriteFileAtomic(f.dayPath(20130503, "jpg"), "not a real photo");                // photo, no record
-    f.addDay(20130520);                                                              // after today
+    f.addDay(20130520);                                                             // after today
     const QDate today(2013, 5, 10);
     auto dayNumbers = [&](ListMode mode) {
         std::vector<int> v;
@@ -82,7 +84,7 @@ TEST(ListPage, DayValuesAsStored)
     EXPECT_EQ(v[0], "5/3");
     EXPECT_EQ(v[1], "33");
     EXPECT_EQ(v[5], "晴れのち曇");  // ten bytes
-    EXPECT_EQ(v[6], "12.50");        // not reformatted
+    EXPECT_EQ(v[6], "12.50");       // not reformatted
     EXPECT_EQ(v[12], "x");
     EXPECT_EQ(ListDayValues(f.notebook, QDate(2013, 5, 3), std::nullopt)[1], "");
 }

@@ -1,6 +1,6 @@
 #include "views/LayoutIni.h"
-#include "views/PageViews.h"
 #include "views/PageTestSupport.h"
+#include "views/PageViews.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,8 @@ TEST(PageHeader, PressFeedbackAndCursor)
 
 TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
 {
-    PageFixture f("", {"Calender/BackGround=calendar.jpg", "Calender/PrevMonth=40,16,x", "Calender/NextMonth=690,16,x"});
+    PageFixture f("", {"Calender/BackGround=calendar.jpg", "Calender/PrevMonth=40,16,x",
+                       "Calender/NextMonth=690,16,x"});
     CopyFileSafe(std::string(KELTO_KIT_DIR) + "/calendar.jpg", JoinPath(f.program, "calendar.jpg"), false);
     f.openOn(QDate(2013, 5, 20));
     ASSERT_FALSE(f.nb->pages().CalendarBackground.isNull());
@@ -158,8 +159,8 @@ TEST(PageHeader, HandOnlyOverWhatCanBeClicked)
         {{400, 470}, PageCursor::Arrow},  // nothing
         {{610, 15}, PageCursor::Arrow},   // disabled next link
         {{30, 15}, PageCursor::Hand},
-        {{360, 90}, PageCursor::Hand},    // 2013/5/1 is a Wednesday: cell 3 at (320, 60) ...
-        {{160, 90}, PageCursor::Arrow},   // ... and the cells before it hold no day
+        {{360, 90}, PageCursor::Hand},   // 2013/5/1 is a Wednesday: cell 3 at (320, 60) ...
+        {{160, 90}, PageCursor::Arrow},  // ... and the cells before it hold no day
         {{360, 90}, PageCursor::Hand},
         {{750, 480}, PageCursor::Arrow},  // below the grid
     };

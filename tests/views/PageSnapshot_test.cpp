@@ -1,5 +1,5 @@
-#include "views/PageViews.h"
 #include "views/PageTestSupport.h"
+#include "views/PageViews.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ QPoint cellCentre(int k)
 {
     return QPoint(20 + (k % 7) * 100 + 40, 60 + (k / 7) * 70 + 30);
 }
-} // namespace
+}  // namespace
 
 TEST(PageSnapshot, PagesDrawnWithoutTheControllerMatchTheScreen)
 {

@@ -25,14 +25,16 @@ inline const char* kTestLayout =
 class PageFixture : public NotebookFixture {
 public:
     // `changes`: "Section/Key=Value" lines that replace keys of the test layout.
-    explicit PageFixture(const std::string& startDate = "2013/04/01", const std::vector<std::string>& changes = {})
+    explicit PageFixture(const std::string& startDate = "2013/04/01",
+                         const std::vector<std::string>& changes = {})
         : NotebookFixture(startDate)
     {
         const std::string layout = JoinPath(program, "Layout.ini");
         WriteFileAtomic(layout, kTestLayout);
         for (const std::string& c : changes) {
             size_t slash = c.find('/'), eq = c.find('=');
-            IniFile::WriteString(layout, c.substr(0, slash), c.substr(slash + 1, eq - slash - 1), c.substr(eq + 1));
+            IniFile::WriteString(layout, c.substr(0, slash), c.substr(slash + 1, eq - slash - 1),
+                                 c.substr(eq + 1));
         }
     }
     ~PageFixture() { Clock::SetToday(QDate()); }
@@ -111,5 +113,6 @@ inline bool isRed(QColor c)
 }
 inline bool isGrey(QColor c)
 {
-    return std::abs(c.red() - c.green()) < 12 && std::abs(c.green() - c.blue()) < 12 && c.red() > 90 && c.red() < 200;
+    return std::abs(c.red() - c.green()) < 12 && std::abs(c.green() - c.blue()) < 12 && c.red() > 90
+           && c.red() < 200;
 }

@@ -23,8 +23,8 @@ DailyTableLayout s1()
 std::string row(int day, std::map<int, std::string> values, int cells = 21)
 {
     std::string r = "<tr class=\"mtx\" style=\"text-align:right;\"><td style=\"white-space:nowrap\"><div "
-                    "class=\"a_print\"><a href=\"hourly_s1.php?day=" + std::to_string(day) + "\">" +
-                    std::to_string(day) + "</a></div></td>";
+                    "class=\"a_print\"><a href=\"hourly_s1.php?day="
+                    + std::to_string(day) + "\">" + std::to_string(day) + "</a></div></td>";
     for (int k = 2; k <= cells; ++k)
         r += "<td class=data_0_0>" + (values.count(k) ? values[k] : "1.0") + "</td>";
     return r + "</tr>\n";
@@ -32,7 +32,8 @@ std::string row(int day, std::map<int, std::string> values, int cells = 21)
 
 std::string page(const std::vector<std::string>& rows, int headers = 4)
 {
-    std::string p = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<html><table id=\"tablefix1\" class=\"data2_s\">\n";
+    std::string p = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<html><table id=\"tablefix1\" "
+                    "class=\"data2_s\">\n";
     for (int i = 0; i < headers; ++i)
         p += "<tr class=\"mtx\"><th>h</th></tr>\n";
     for (const auto& r : rows)
@@ -42,9 +43,10 @@ std::string page(const std::vector<std::string>& rows, int headers = 4)
 
 std::string plainDay(int d)
 {
-    return row(d, {{8, std::to_string(20 + d) + ".5"}, {9, std::to_string(d) + ".1"}, {17, "5.0"}, {20, "晴後曇"}});
+    return row(
+        d, {{8, std::to_string(20 + d) + ".5"}, {9, std::to_string(d) + ".1"}, {17, "5.0"}, {20, "晴後曇"}});
 }
-} // namespace
+}  // namespace
 
 TEST(WeatherScrape, CellNumbersKeepOnlyUsableValues)
 {
@@ -53,10 +55,10 @@ TEST(WeatherScrape, CellNumbersKeepOnlyUsableValues)
         bool zeroForNone;
         std::optional<float> want;
     } cases[] = {
-        {"12.3", false, 12.3f},   {" 12.3 )", false, 12.3f}, {"-3.5", false, -3.5f},  {"0.0", true, 0.0f},
-        {"--", true, 0.0f},       {"--", false, {}},         {"12.3 ]", false, {}},   {"×", false, {}},
-        {"///", false, {}},       {"#", false, {}},          {"", false, {}},         {"  ", true, {}},
-        {"-", false, {}},         {".", false, {}},          {"1e300", false, {}},    {"12.3 # ", false, {}},
+        {"12.3", false, 12.3f}, {" 12.3 )", false, 12.3f}, {"-3.5", false, -3.5f}, {"0.0", true, 0.0f},
+        {"--", true, 0.0f},     {"--", false, {}},         {"12.3 ]", false, {}},  {"×", false, {}},
+        {"///", false, {}},     {"#", false, {}},          {"", false, {}},        {"  ", true, {}},
+        {"-", false, {}},       {".", false, {}},          {"1e300", false, {}},   {"12.3 # ", false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cell);
@@ -144,8 +146,8 @@ TEST(WeatherScrape, MonthScanMarksWhatItReadAndStopsAtTheLastDayWithValues)
     std::optional<MonthWeatherTable> m = ScrapeMonth(page(rows), s1());
     ASSERT_TRUE(m);
     EXPECT_EQ(m->count, 12);
-    EXPECT_EQ(m->days[0].marks, MonthWeatherTable::kLowRead | MonthWeatherTable::kHighRead |
-                                    MonthWeatherTable::kDaylightRead);
+    EXPECT_EQ(m->days[0].marks,
+              MonthWeatherTable::kLowRead | MonthWeatherTable::kHighRead | MonthWeatherTable::kDaylightRead);
     EXPECT_FLOAT_EQ(m->days[11].LowTemp, 12.1f);
     // Day 5's empty low and day 6's slash leave those entries without a low; the scan goes on.
     EXPECT_EQ(m->days[4].marks & MonthWeatherTable::kLowRead, 0u);
@@ -158,12 +160,14 @@ TEST(WeatherScrape, MonthScanMarksWhatItReadAndStopsAtTheLastDayWithValues)
 TEST(WeatherScrape, StationListStartsAtTheMapAndListsEachStationOnce)
 {
     auto area = [](const char* kind, const char* block, const char* name) {
-        return std::string("<area shape=\"rect\" alt=\"") + name + "\" onmouseover=\"javascript:viewPoint('" + kind +
-               "','" + block + "','" + name + "','カナ','35','41.5');\">\n";
+        return std::string("<area shape=\"rect\" alt=\"") + name + "\" onmouseover=\"javascript:viewPoint('"
+               + kind + "','" + block + "','" + name + "','カナ','35','41.5');\">\n";
     };
-    std::string p = "<head><script>function viewPoint(kind,block,name){}\nviewPoint('s','99999','偽');</script></head>"
-                    "<map name=\"point\">\n<area alt=\"全地点\" href=\"../index.php?block_no=00\">\n";
-    p += area("s", "47662", "東京") + area("s", "47662", "東京") + area("a", "0363", "練馬") + area("s", "47662", "東京");
+    std::string p =
+        "<head><script>function viewPoint(kind,block,name){}\nviewPoint('s','99999','偽');</script></head>"
+        "<map name=\"point\">\n<area alt=\"全地点\" href=\"../index.php?block_no=00\">\n";
+    p += area("s", "47662", "東京") + area("s", "47662", "東京") + area("a", "0363", "練馬")
+         + area("s", "47662", "東京");
     for (int i = 1; i <= 120; ++i)
         p += area("a", std::to_string(1000 + i).c_str(), ("地点" + std::to_string(i)).c_str());
     p += "<area alt=\"神奈川県\" href=\"prefecture.php?prec_no=46\">\n</map>";
@@ -184,8 +188,8 @@ TEST(WeatherScrape, PrefectureListKeepsEveryArea)
 {
     std::string p = "<map name=\"point\">\n";
     for (int i = 1; i <= 70; ++i)
-        p += "<area shape=\"rect\" alt=\"県" + std::to_string(i) + "\" coords=\"1\" href=\"prefecture.php?prec_no=" +
-             std::to_string(i) + "&block_no=\">\n";
+        p += "<area shape=\"rect\" alt=\"県" + std::to_string(i)
+             + "\" coords=\"1\" href=\"prefecture.php?prec_no=" + std::to_string(i) + "&block_no=\">\n";
     p += "<area shape=\"rect\" alt=\"壊れ\" href=\"prefecture.php?prec_no=&\">\n</map>";
     PlaceListTags tags;
     tags.rowTag = "<area shape";
@@ -203,7 +207,8 @@ TEST(WeatherSite, CharsetAndHostNameRules)
         bool utf8;
     } charsets[] = {
         {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n", true},
-        {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=Shift_JIS\r\n\r\n<meta charset=\"UTF-8\">", false},
+        {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=Shift_JIS\r\n\r\n<meta charset=\"UTF-8\">",
+         false},
         {"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<meta charset=\"UTF-8\">", true},
         {"HTTP/1.1 200 OK\r\n\r\n\x93\x8c\x8b\x9e", false},  // no declaration, Shift-JIS bytes
     };

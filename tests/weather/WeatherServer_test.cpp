@@ -19,7 +19,7 @@ public:
 };
 
 const WeatherPlace kTokyo{44, 47662};
-} // namespace
+}  // namespace
 
 TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
 {
@@ -38,9 +38,9 @@ TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
         int status;
     } cases[] = {
         {server.base() + "/missing", FetchFailure::None, 404},
-        {server.base() + "/close", FetchFailure::Other, 200},       // closed mid-body
-        {server.base() + "/stall", FetchFailure::Other, 0},         // never answers: the time-out ends it
-        {"http://127.0.0.1:1/", FetchFailure::Connect, 0},          // nobody listens
+        {server.base() + "/close", FetchFailure::Other, 200},  // closed mid-body
+        {server.base() + "/stall", FetchFailure::Other, 0},    // never answers: the time-out ends it
+        {"http://127.0.0.1:1/", FetchFailure::Connect, 0},     // nobody listens
         {"http://no-such-host.invalid/", FetchFailure::Resolve, 0},
     };
     for (const Case& c : cases) {
@@ -149,14 +149,17 @@ TEST(WeatherServer, BulkRunAsksOncePerMonthAndWritesEveryPastDay)
         EXPECT_EQ(server.requests().size() - before, 3u);
         EXPECT_EQ(r.requests, 3);
     }
-    EXPECT_EQ(IniFile::ReadString(DayFilePath(folder, QDate(2023, 5, 31), "dat"), "Weather", "HighTemp"), "23.1");
-    EXPECT_EQ(IniFile::ReadString(DayFilePath(folder, QDate(2023, 5, 31), "dat"), "Weather", "Weather"), "晴後曇");
+    EXPECT_EQ(IniFile::ReadString(DayFilePath(folder, QDate(2023, 5, 31), "dat"), "Weather", "HighTemp"),
+              "23.1");
+    EXPECT_EQ(IniFile::ReadString(DayFilePath(folder, QDate(2023, 5, 31), "dat"), "Weather", "Weather"),
+              "晴後曇");
 
     // A station the site does not know: the first month fails and nothing is written.
     const std::string other = dir.mkdir("other");
     hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteDayWeather(other, d, w); };
     CountingProgress progress;
-    BulkWeatherReport r = RunBulkWeatherFetch(fetcher, site, {44, 47999}, days, QDate(2023, 6, 10), progress, hooks);
+    BulkWeatherReport r =
+        RunBulkWeatherFetch(fetcher, site, {44, 47999}, days, QDate(2023, 6, 10), progress, hooks);
     EXPECT_TRUE(r.failed);
     EXPECT_EQ(r.written, 0);
     EXPECT_EQ(r.requests, 1);

@@ -12,8 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 // The day file keeps the weather text to a number of Shift-JIS bytes: the field refuses what
@@ -29,7 +29,7 @@ public:
 private:
     size_t m_maxBytes;
 };
-} // namespace
+}  // namespace
 
 CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWidget* parent)
     : QDialog(parent), m_apply(std::move(apply))
@@ -81,7 +81,8 @@ CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWi
             e->setFixedWidth(80);
             e->setAlignment(Qt::AlignRight);
             grid->addWidget(e, row, 1);
-            grid->addWidget(new QLabel(QString::fromUtf8(r.unit), this), row, 2, Qt::AlignLeft | Qt::AlignVCenter);
+            grid->addWidget(new QLabel(QString::fromUtf8(r.unit), this), row, 2,
+                            Qt::AlignLeft | Qt::AlignVCenter);
         }
         grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignVCenter);
         m_edits[r.id] = e;

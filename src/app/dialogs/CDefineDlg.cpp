@@ -18,10 +18,17 @@ struct FieldRow {
     const char* label;
 };
 // Pupil data first, then the notebook itself, in the order the dialog shows them.
-constexpr FieldRow kRows[] = {{1015, "学校名"}, {1016, "学年"},   {1017, "組"},          {1019, "番号"},
-                              {1018, "氏名"},   {1020, "データ名"}, {1021, "栽培種"},       {1002, "開始日"},
-                              {1004, kFreeItemDefaultCaption1}, {1006, kFreeItemDefaultCaption2}};
-} // namespace
+constexpr FieldRow kRows[] = {{1015, "学校名"},
+                              {1016, "学年"},
+                              {1017, "組"},
+                              {1019, "番号"},
+                              {1018, "氏名"},
+                              {1020, "データ名"},
+                              {1021, "栽培種"},
+                              {1002, "開始日"},
+                              {1004, kFreeItemDefaultCaption1},
+                              {1006, kFreeItemDefaultCaption2}};
+}  // namespace
 
 CDefineDlg::CDefineDlg(const NotebookSettingsFields& f, int mode, DialogApply<NotebookSettingsFields> apply,
                        QWidget* parent)

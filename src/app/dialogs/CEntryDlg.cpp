@@ -28,7 +28,7 @@ constexpr EntryRow kRows[] = {
     {EntryId::Free1, nullptr, nullptr, EntryId::Free1Caption, EntryId::Free1Unit},
     {EntryId::Free2, nullptr, nullptr, EntryId::Free2Caption, EntryId::Free2Unit},
 };
-} // namespace
+}  // namespace
 
 CEntryDlg::CEntryDlg(const EntryFields& f, DialogApply<EntryFields> apply, QWidget* parent)
     : QDialog(parent), m_apply(std::move(apply))

@@ -53,7 +53,6 @@ CFontDlg::CFontDlg(CNotebook& notebook, QWidget* parent) : QDialog(parent), m_nb
     connect(up, &QToolButton::clicked, this, [this] { stepSize(1); });
     connect(down, &QToolButton::clicked, this, [this] { stepSize(-1); });
 
-
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("フォント名"), this), 0, 0);
     grid->addWidget(m_face, 0, 1, 1, 2);
@@ -68,7 +67,8 @@ CFontDlg::CFontDlg(CNotebook& notebook, QWidget* parent) : QDialog(parent), m_nb
 
     // The stored face is selected when the list has it (exact, case-sensitive).
     if (!current.FontName.empty()) {
-        int found = m_face->findText(QString::fromStdString(current.FontName), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        int found = m_face->findText(QString::fromStdString(current.FontName),
+                                     Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (found >= 0) {
             m_face->setCurrentIndex(found);
             m_ok->setEnabled(true);

@@ -20,7 +20,7 @@ constexpr int kEditChars = 7;
 const char* const kSeriesCaptions[kGraphSeriesCount] = {
     "草たけ", "葉枚数", "葉寸法", "養液面高", "最低気温", "最高気温", "日照時間", "室温",
 };
-} // namespace
+}  // namespace
 
 CGraphDlg::CGraphDlg(const GraphSettings& settings, bool internetEnabled, Prompt& prompt, Preview preview,
                      QWidget* parent)
@@ -135,18 +135,28 @@ void CGraphDlg::editChanged(int id, QLineEdit* edit)
         const QChar c = text[i];
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
             continue;
-        m_prompt.ask(c == QLatin1Char('.') ? Msg::NoDecimals : Msg::HalfWidthDigitsOnly, Buttons::Ok, Icon::Exclamation);
+        m_prompt.ask(c == QLatin1Char('.') ? Msg::NoDecimals : Msg::HalfWidthDigitsOnly, Buttons::Ok,
+                     Icon::Exclamation);
         // Putting the cut text back is itself a change: the digits before the cut become the value.
         edit->setText(text.left(i));
         return;
     }
     const int value = text.toInt();
     switch (id) {
-    case IdMaxLength: m_settings.MaxLength = value; break;
-    case IdMinTemp: m_settings.MinTemp = value; break;
-    case IdMaxTemp: m_settings.MaxTemp = value; break;
-    case IdMaxDaylight: m_settings.MaxDaylight = value; break;
-    default: return;
+    case IdMaxLength:
+        m_settings.MaxLength = value;
+        break;
+    case IdMinTemp:
+        m_settings.MinTemp = value;
+        break;
+    case IdMaxTemp:
+        m_settings.MaxTemp = value;
+        break;
+    case IdMaxDaylight:
+        m_settings.MaxDaylight = value;
+        break;
+    default:
+        return;
     }
     m_preview(m_settings);
 }

@@ -22,8 +22,8 @@ public:
     enum ControlId {
         IdOk = 1,
         IdCancel = 2,
-        IdFirstCheck = 300,   // 300-307: series 1-8 shown
-        IdFirstColor = 310,   // 310-317: series 1-8 colour
+        IdFirstCheck = 300,  // 300-307: series 1-8 shown
+        IdFirstColor = 310,  // 310-317: series 1-8 colour
         IdGetWeather = 1022,
         IdMaxLength = 1024,
         IdMinTemp = 1031,

@@ -43,14 +43,15 @@ void CProgressDlg::reject()
 }
 
 namespace {
-template <class F> void onUi(QPointer<CProgressDlg> guard, F f)
+template <class F>
+void onUi(QPointer<CProgressDlg> guard, F f)
 {
     UiThread::post([guard, f] {
         if (guard)
             f(*guard);
     });
 }
-} // namespace
+}  // namespace
 
 void CProgressDlg::Forwarder::setRange(int maximum)
 {

@@ -33,7 +33,7 @@ QPushButton* button(QWidget* parent, const char* utf8, int id, QRect geometry)
     b->setGeometry(geometry);
     return b;
 }
-} // namespace
+}  // namespace
 
 CRotateDlg::CRotateDlg(const RotateRequest& request, QWidget* parent) : QDialog(parent), m_request(request)
 {
@@ -53,7 +53,8 @@ CRotateDlg::CRotateDlg(const RotateRequest& request, QWidget* parent) : QDialog(
         ->setVisible(request.bulk);
 
     auto* clockwise = button(this, "時計回り", RotateId::Clockwise, QRect(kTextLeft, 148, 96, 28));
-    auto* anticlockwise = button(this, "反時計回り", RotateId::Anticlockwise, QRect(kTextLeft + 104, 148, 96, 28));
+    auto* anticlockwise =
+        button(this, "反時計回り", RotateId::Anticlockwise, QRect(kTextLeft + 104, 148, 96, 28));
     m_noRotation = button(this, "回転しない", RotateId::NoRotation, QRect(kTextLeft + 208, 148, 92, 28));
     m_noRotation->setEnabled(false);
     m_noRotation->setVisible(portrait);
@@ -129,9 +130,9 @@ void CRotateDlg::updatePreview()
     } else if (m_request.mode != RotateMode::Portrait && radio == TrimRadio::Cut) {
         picture = &m_request.cutWork;
     }
-    m_preview = picture->isNull() ? QImage()
-                                  : picture->scaled(m_previewRect.size(), Qt::IgnoreAspectRatio,
-                                                    Qt::SmoothTransformation);
+    m_preview = picture->isNull()
+                    ? QImage()
+                    : picture->scaled(m_previewRect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 void CRotateDlg::paintEvent(QPaintEvent* event)

@@ -12,7 +12,7 @@ class QRadioButton;
 namespace RotateId {
 inline constexpr int Caption = 1049, NoRotationHint = 1038, BulkHint = 1035, Clockwise = 203,
                      Anticlockwise = 202, NoRotation = 3, Cut = 1036, Keep = 1037, Cancel = 2;
-} // namespace RotateId
+}  // namespace RotateId
 
 class CRotateDlg : public QDialog {
     Q_OBJECT

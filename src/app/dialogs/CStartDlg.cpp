@@ -18,7 +18,7 @@ QPushButton* makeButton(const char* id, const char* caption, QWidget* parent)
     b->setAutoDefault(false);
     return b;
 }
-} // namespace
+}  // namespace
 
 CStartDlg::CStartDlg(NotebookPlace& place, Prompt& prompt, QWidget* parent, FolderBrowser* browser)
     : QDialog(parent), m_place(place), m_prompt(prompt), m_browser(browser)

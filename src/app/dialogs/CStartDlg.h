@@ -15,7 +15,8 @@ class CStartDlg : public QDialog {
 public:
     // Works on `place`: a chosen notebook becomes its notebook folder, a changed data root its
     // data root. `browser` answers the folder change (null: the desktop's folder dialog).
-    CStartDlg(NotebookPlace& place, Prompt& prompt, QWidget* parent = nullptr, FolderBrowser* browser = nullptr);
+    CStartDlg(NotebookPlace& place, Prompt& prompt, QWidget* parent = nullptr,
+              FolderBrowser* browser = nullptr);
     ~CStartDlg() override;
 
     // Set by "新規データ"; cleared when the dialog is made and by OK.

@@ -12,12 +12,13 @@
 #include <QVBoxLayout>
 
 namespace {
-template <class W> W* withId(W* w, int id)
+template <class W>
+W* withId(W* w, int id)
 {
     w->setObjectName(QString::number(id));
     return w;
 }
-} // namespace
+}  // namespace
 
 CWeatherDlg::CWeatherDlg(const InternetSettingsFields& fields, InternetSettingsOps ops, QWidget* parent)
     : QDialog(parent), m_fields(fields), m_ops(std::move(ops))
@@ -26,13 +27,15 @@ CWeatherDlg::CWeatherDlg(const InternetSettingsFields& fields, InternetSettingsO
     setWindowTitle(QString::fromUtf8("インターネット設定ダイアログ"));
     setObjectName("137");
     auto* body = new QVBoxLayout;
-    m_enable = withId(new QCheckBox(QString::fromUtf8("インターネットによる気象データの取得を行う"), this), Enable);
+    m_enable =
+        withId(new QCheckBox(QString::fromUtf8("インターネットによる気象データの取得を行う"), this), Enable);
     body->addWidget(m_enable);
-    auto* note = new QLabel(QString::fromUtf8(
-                                "地点一覧の◎は気象台や測候所を表します。\n"
-                                "これらの地点を選択すると天気も取得できます。(ただし日によってはデータが入力されていない事があります。)\n"
-                                "その他の地点はアメダスによる観測で天気のデータは取得できません。"),
-                            this);
+    auto* note =
+        new QLabel(QString::fromUtf8("地点一覧の◎は気象台や測候所を表します。\n"
+                                     "これらの地点を選択すると天気も取得できます。("
+                                     "ただし日によってはデータが入力されていない事があります。)\n"
+                                     "その他の地点はアメダスによる観測で天気のデータは取得できません。"),
+                   this);
     note->setWordWrap(true);
     body->addWidget(note);
 
@@ -124,7 +127,8 @@ void CWeatherDlg::loadStations(bool selectSaved)
     int saved = -1;
     for (size_t i = 0; i < m_stations.size(); ++i) {
         m_station->addItem(QString::fromStdString(m_stations[i].name));
-        if (selectSaved && m_fields.savedPlace != -1 && m_stations[i].code == m_fields.savedPlace && saved < 0)
+        if (selectSaved && m_fields.savedPlace != -1 && m_stations[i].code == m_fields.savedPlace
+            && saved < 0)
             saved = static_cast<int>(i);
     }
     m_station->setCurrentIndex(saved);
@@ -151,8 +155,8 @@ void CWeatherDlg::enableToggled(bool ticked)
 void CWeatherDlg::runTest()
 {
     int p = m_prefecture->currentIndex(), s = m_station->currentIndex();
-    if (p < 0 || s < 0 || !m_ops.test || p >= static_cast<int>(m_prefectures.size()) ||
-        s >= static_cast<int>(m_stations.size()))
+    if (p < 0 || s < 0 || !m_ops.test || p >= static_cast<int>(m_prefectures.size())
+        || s >= static_cast<int>(m_stations.size()))
         return;
     std::optional<DayWeather> w = m_ops.test(m_prefectures[p].code, m_stations[s].code);
     if (!w)
@@ -168,7 +172,8 @@ void CWeatherDlg::accept()
     InternetSettingsChoice c;
     c.enabled = m_enable->isChecked();
     int p = m_prefecture->currentIndex(), s = m_station->currentIndex();
-    if (p >= 0 && s >= 0 && p < static_cast<int>(m_prefectures.size()) && s < static_cast<int>(m_stations.size())) {
+    if (p >= 0 && s >= 0 && p < static_cast<int>(m_prefectures.size())
+        && s < static_cast<int>(m_stations.size())) {
         c.prefecture = m_prefectures[p];
         c.station = m_stations[s];
     }

@@ -15,7 +15,7 @@ class QPushButton;
 namespace WeatherDlgId {
 inline constexpr int Enable = 1048, Prefecture = 1011, Station = 1013, LowTemp = 1007, HighTemp = 1017,
                      Daylight = 1006, Weather = 1009, Test = 3;
-} // namespace WeatherDlgId
+}  // namespace WeatherDlgId
 
 class CWeatherDlg : public QDialog {
     Q_OBJECT

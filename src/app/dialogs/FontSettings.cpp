@@ -1,9 +1,9 @@
 #include "app/dialogs/FontSettings.h"
 
 #include "app/CNotebook.h"
-#include "store/KeltoIni.h"
 #include "platform/SafeFormat.h"
 #include "res/Strings.h"
+#include "store/KeltoIni.h"
 
 FontSettings ReadFontSettings(const CNotebook& nb)
 {

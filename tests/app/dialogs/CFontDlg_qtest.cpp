@@ -1,8 +1,8 @@
-#include "store/KeltoIni.h"
+#include "app/dialogs/CFontDlg.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
-#include "app/dialogs/CFontDlg.h"
 
 #include <QComboBox>
 #include <QFontDatabase>

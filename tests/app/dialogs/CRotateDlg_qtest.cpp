@@ -31,7 +31,8 @@ RotateRequest request(RotateMode mode, bool bulk = false)
     return r;
 }
 
-template <class T> T* control(QWidget& dlg, int id)
+template <class T>
+T* control(QWidget& dlg, int id)
 {
     return dlg.findChild<T*>(QString::number(id));
 }
@@ -41,7 +42,7 @@ QRgb previewCentre(CRotateDlg& dlg)
     return dlg.grab().toImage().pixel(dlg.PreviewRect().center());
 }
 
-} // namespace
+}  // namespace
 
 class CRotateDlgTest : public QObject {
     Q_OBJECT
@@ -55,12 +56,14 @@ private slots:
         QTest::addColumn<bool>("hint");
         QTest::addColumn<bool>("noRotation");
         QTest::addColumn<bool>("cutChecked");
-        QTest::newRow("portrait") << 0 << false << true << QString::fromUtf8("画像が縦長です。") << true << true << false;
-        QTest::newRow("portrait bulk") << 0 << true << true << QString::fromUtf8("画像が縦長です。") << true << true << false;
+        QTest::newRow("portrait") << 0 << false << true << QString::fromUtf8("画像が縦長です。") << true
+                                  << true << false;
+        QTest::newRow("portrait bulk")
+            << 0 << true << true << QString::fromUtf8("画像が縦長です。") << true << true << false;
         QTest::newRow("rotating portrait") << 1 << false << false << QString() << false << false << true;
-        QTest::newRow("rotating landscape") << 2 << false << true
-                                            << QString::fromUtf8("画像が横長です。ﾄﾘﾐﾝｸﾞ方法を指定してください。")
-                                            << false << false << true;
+        QTest::newRow("rotating landscape")
+            << 2 << false << true << QString::fromUtf8("画像が横長です。ﾄﾘﾐﾝｸﾞ方法を指定してください。")
+            << false << false << true;
     }
     void controlsPerMode()
     {
@@ -112,7 +115,7 @@ private slots:
     void buttonsAnswer_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("radio");   // control clicked first, 0 for none
+        QTest::addColumn<int>("radio");  // control clicked first, 0 for none
         QTest::addColumn<int>("button");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<int>("choice");

@@ -1,9 +1,9 @@
 // The data dialog's controls as the user meets them: the weather field's Shift-JIS byte limit
 // while typing, and a date picker that is Japanese, starts its weeks on Sunday and offers no
 // day after today.
+#include "app/dialogs/CDataDlg.h"
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
-#include "app/dialogs/CDataDlg.h"
 #include "store/DayOperations.h"
 #include "support/DialogAppliers.h"
 #include "support/NotebookFixture.h"
@@ -28,7 +28,7 @@ struct TodayFixed {
     explicit TodayFixed(QDate d) { Clock::SetToday(d); }
     ~TodayFixed() { Clock::SetToday(QDate()); }
 };
-} // namespace
+}  // namespace
 
 class DataDlgTest : public QObject {
     Q_OBJECT
@@ -44,10 +44,12 @@ void DataDlgTest::weatherFieldRefusesWhatTheDayFileCannotKeep_data()
     QTest::addColumn<QStringList>("commits");
     QTest::addColumn<QString>("shown");
     const QString kanji15 = QString::fromUtf8("晴").repeated(15);  // 30 bytes
-    QTest::newRow("sixteenth kanji refused") << QStringList(QString::fromUtf8("晴").repeated(16)) << QString();
+    QTest::newRow("sixteenth kanji refused")
+        << QStringList(QString::fromUtf8("晴").repeated(16)) << QString();
     QTest::newRow("one kanji at a time") << QStringList(16, QString::fromUtf8("晴")) << kanji15;
     QTest::newRow("one byte still fits") << QStringList{kanji15, "a"} << kanji15 + "a";
-    QTest::newRow("a kanji after 30 bytes does not") << QStringList{kanji15, QString::fromUtf8("曇")} << kanji15;
+    QTest::newRow("a kanji after 30 bytes does not")
+        << QStringList{kanji15, QString::fromUtf8("曇")} << kanji15;
     // Half-width katakana are one byte each.
     QTest::newRow("half-width kana") << QStringList{QString::fromUtf8("ﾊﾚ").repeated(14)}
                                      << QString::fromUtf8("ﾊﾚ").repeated(14);
@@ -105,7 +107,8 @@ void DataDlgTest::datePickerIsJapaneseAndEndsToday()
     CNotebook& nb = f.open();
     f.addDay(20130420);
     f.addDay(20130601);  // dated after today, e.g. by a wrong clock
-    for (auto [day, max] : {std::pair{QDate(2013, 4, 20), QDate(2013, 5, 10)}, {QDate(2013, 6, 1), QDate(2013, 6, 1)}}) {
+    for (auto [day, max] :
+         {std::pair{QDate(2013, 4, 20), QDate(2013, 5, 10)}, {QDate(2013, 6, 1), QDate(2013, 6, 1)}}) {
         nb.LoadDay(day);
         CDataDlg dlg(nb.DayDataDialogFields(), DayDataApply(nb));
         auto* date = dlg.findChild<QDateEdit*>("1002");

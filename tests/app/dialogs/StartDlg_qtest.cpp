@@ -1,7 +1,7 @@
 // The selection dialog with notebooks a user brings from elsewhere: folders unpacked from a
 // Windows archive (Shift-JIS names) and several notebooks to choose from.
-#include "platform/TextCodec.h"
 #include "app/dialogs/CStartDlg.h"
+#include "platform/TextCodec.h"
 #include "support/NotebookFixture.h"
 
 #include <QPushButton>
@@ -21,7 +21,7 @@ struct RawFolderGuard {
         ::rmdir(path.c_str());
     }
 };
-} // namespace
+}  // namespace
 
 class StartDlgTest : public QObject {
     Q_OBJECT
@@ -50,11 +50,13 @@ private slots:
         QCOMPARE(list->item(2, 1)->text(), QString("あさがお"));
         QCOMPARE(list->selectedItems().first()->text(), QString("観察"));  // the open notebook
 
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2, 1)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(2, 1)).center());
         QTest::mouseClick(dlg.findChild<QPushButton*>("1"), Qt::LeftButton);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(place.notebookFolder, windows);
-        QCOMPARE(IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", "DataName"), std::string("あさがお"));
+        QCOMPARE(IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", "DataName"),
+                 std::string("あさがお"));
         QVERIFY(f.prompt.asked().empty());
     }
 };

@@ -56,7 +56,7 @@ void shoot(QWidget& dlg, const char* name)
         dlg.grab().save(dir + "/" + name + ".png");
 }
 
-} // namespace
+}  // namespace
 
 class StoreDialogsTest : public QObject {
     Q_OBJECT
@@ -90,12 +90,14 @@ private slots:
         QVERIFY(dlg.isVisible());
 
         int row = list->item(0, 0)->text() == "ひまわり" ? 0 : 1;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row, 1)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row, 1)).center());
         press(dlg, "1");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!dlg.NewNotebookRequested());
         QCOMPARE(place.notebookFolder, other);
-        QCOMPARE(IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", "DataName"), std::string("ひまわり"));
+        QCOMPARE(IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", "DataName"),
+                 std::string("ひまわり"));
     }
 
     void startDialogOnAnEmptyDataRootGoesStraightToANewNotebook()
@@ -208,7 +210,8 @@ private slots:
         bool fetchEnabled = true;
         QDate shown;
         int weatherLimit = 0;
-        f.host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) -> bool {
+        f.host.dataDialog = [&](const DayDataFields& fields,
+                                const DialogApply<DayDataFields>& apply) -> bool {
             CDataDlg dlg(fields, apply);
             dlg.show();
             fetchEnabled = control<QPushButton>(dlg, "3")->isEnabled();

@@ -9,7 +9,8 @@
 #include <QTest>
 
 namespace {
-template <class W> W* control(QWidget& dlg, int id)
+template <class W>
+W* control(QWidget& dlg, int id)
 {
     return dlg.findChild<W*>(QString::number(id));
 }
@@ -48,7 +49,7 @@ struct Ops {
         return o;
     }
 };
-} // namespace
+}  // namespace
 
 class WeatherDlgTest : public QObject {
     Q_OBJECT
