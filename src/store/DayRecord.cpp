@@ -38,15 +38,25 @@ std::string TemperatureText(float v)
     return v > kUnsetTemperature ? FormatMeasure(v) : std::string();
 }
 
-float ParseMeasure(const std::string& text)
+namespace {
+
+// The C library's leading-number conversion, locale-independent: blanks and a "+" first.
+std::from_chars_result scanLeadingNumber(const std::string& text, double& v)
 {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     if (i < text.size() && text[i] == '+')
         ++i;
+    return std::from_chars(text.data() + i, text.data() + text.size(), v);
+}
+
+}  // namespace
+
+float ParseMeasure(const std::string& text)
+{
     double v = 0;
-    auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
+    auto r = scanLeadingNumber(text, v);
     if (r.ec != std::errc() || !std::isfinite(v))
         return 0.0f;
     return static_cast<float>(v);
@@ -56,13 +66,8 @@ float ParseDayValue(const std::string& text, float unset)
 {
     if (text.empty())
         return unset;
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    if (i < text.size() && text[i] == '+')
-        ++i;
     double v = 0;
-    auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
+    auto r = scanLeadingNumber(text, v);
     if (r.ec == std::errc::result_out_of_range
         || (r.ec == std::errc() && (!std::isfinite(v) || std::fabs(v) > FLT_MAX)))
         return unset;

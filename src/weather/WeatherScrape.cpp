@@ -222,16 +222,30 @@ std::optional<MonthWeatherTable> ScrapeMonth(std::string_view page, const DailyT
     return m;
 }
 
+namespace {
+
+// A list page's map: from its table tag (`start`) up to the map's end (or the page's).
+bool findListMap(std::string_view page, const std::string& tableTag, size_t& start, std::string_view& map)
+{
+    start = page.find(tableTag);
+    if (start == npos)
+        return false;
+    size_t mapEnd = page.find("</map", start);
+    map = page.substr(0, mapEnd == npos ? page.size() : mapEnd);
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::vector<PlaceEntry>> ParsePrefectureList(std::string_view page, const PlaceListTags& tags,
                                                            bool utf8)
 {
     if (tags.tableTag.empty() || tags.rowTag.empty() || tags.textTag.empty() || tags.codeTag.empty())
         return std::nullopt;
-    size_t p = page.find(tags.tableTag);
-    if (p == npos)
+    size_t p = 0;
+    std::string_view map;
+    if (!findListMap(page, tags.tableTag, p, map))
         return std::nullopt;
-    size_t mapEnd = page.find("</map", p);
-    std::string_view map = page.substr(0, mapEnd == npos ? page.size() : mapEnd);
     std::vector<PlaceEntry> list;
     std::set<int> seen;
     while ((p = map.find(tags.rowTag, p + 1)) != npos) {
@@ -268,11 +282,10 @@ std::optional<std::vector<PlaceEntry>> ParseStationList(std::string_view page, c
     if (tags.tableTag.empty() || tags.rowTag.empty())
         return std::nullopt;
     // The search starts at the map: the script that defines the call sits before it.
-    size_t p = page.find(tags.tableTag);
-    if (p == npos)
+    size_t p = 0;
+    std::string_view map;
+    if (!findListMap(page, tags.tableTag, p, map))
         return std::nullopt;
-    size_t mapEnd = page.find("</map", p);
-    std::string_view map = page.substr(0, mapEnd == npos ? page.size() : mapEnd);
     std::vector<PlaceEntry> list;
     std::set<int> seen;
     while ((p = map.find(tags.rowTag, p + 1)) != npos) {

@@ -1,0 +1,44 @@
+#pragma once
+// Picture loading: arbitrary bytes as a day's photo of the kind KELTO_FUZZ_PICTURE names, read whole (the detail page) and
+// at thumbnail scale (the calendar). Properties: a picture that loads is within the size
+// limits and has the dimensions reported, and a failed load leaves the picture untouched.
+#include "FuzzSupport.h"
+#include "photos/PictureFile.h"
+
+namespace {
+
+void check(bool ok, const QImage& picture, int w, int h, bool scaled)
+{
+    if (!ok) {
+        if (picture.width() != 3 || picture.height() != 2)
+            fuzz::Fail("a failed load changed the picture");
+        return;
+    }
+    if (picture.isNull())
+        fuzz::Fail("a load succeeded with no picture");
+    if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide
+        || static_cast<long long>(w) * h > kMaxPicturePixels)
+        fuzz::Fail("a picture beyond the size limits was accepted");
+    if (!scaled && (picture.width() != w || picture.height() != h))
+        fuzz::Fail("the picture's size differs from the size reported");
+    if (scaled && (picture.width() > w || picture.height() > h))
+        fuzz::Fail("a scaled picture is larger than the full size");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string path = fuzz::ScratchDir() + "/20240501." KELTO_FUZZ_PICTURE;
+    fuzz::WriteFile(path, data, size);
+    QImage sentinel(3, 2, QImage::Format_RGB32);
+
+    QImage picture = sentinel;
+    int w = 0, h = 0;
+    check(LoadPictureFile(path, picture, &w, &h), picture, w, h, false);
+
+    QImage thumb = sentinel;
+    int tw = 0, th = 0;
+    check(LoadPictureScaled(path, 80, 60, thumb, &tw, &th), thumb, tw, th, true);
+    return 0;
+}
