@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 #include "platform/QtFileChooser.h"
+#include "platform/QtFolderDialog.h"
 
 #include "app/CNoteView.h"
 #include "app/CNotebook.h"
@@ -343,12 +344,16 @@ void CMainFrame::runCommand(Command command)
         nb.ImportPhoto(command == Command::ImportPhotoRotated, chooser);
         break;
     }
-    case Command::BulkImport:
+    case Command::BulkImport: {
+        QtFolderDialog browser(this);
+        nb.StartBulkImport(browser);
+        break;
+    }
     case Command::ExportAvi:
     case Command::Print:
     case Command::EditAnimation:
     case Command::Animation:
-        // Bulk photo import, animation and printing have their menu places and rules already;
+        // Animation and printing have their menu places and rules already;
         // their work is not here.
         break;
     }

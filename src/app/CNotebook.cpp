@@ -95,16 +95,7 @@ void CNotebook::Initialize(ViewHost* view)
 
         m_pages.LoadSettings(m_layoutFile, m_programFolder, QSize(m_viewWidth, m_viewHeight));
         LoadPageSettings();
-        m_pictures.PictureWidth = ReadSettingInt(m_settingsFile, KeltoIni::PictureWidth);
-        m_pictures.PictureHeight = ReadSettingInt(m_settingsFile, KeltoIni::PictureHeight);
-        m_pictures.JpegQuality = ReadSettingInt(m_settingsFile, KeltoIni::JpegQuality);
-        // Sizes outside what a photo can be fall back to the defaults instead of failing every save.
-        if (m_pictures.PictureWidth < 16 || m_pictures.PictureWidth > 8000)
-            m_pictures.PictureWidth = KeltoIni::PictureWidth.def;
-        if (m_pictures.PictureHeight < 16 || m_pictures.PictureHeight > 8000)
-            m_pictures.PictureHeight = KeltoIni::PictureHeight.def;
-        if (m_pictures.JpegQuality < 1 || m_pictures.JpegQuality > 100)
-            m_pictures.JpegQuality = KeltoIni::JpegQuality.def;
+        m_pictures = ReadPictureSettings(m_settingsFile);
         m_trimingWidth = ReadSettingInt(m_settingsFile, KeltoIni::TrimingWidth);
         m_trimingHeight = ReadSettingInt(m_settingsFile, KeltoIni::TrimingHeight);
         SetCurrentDate(Clock::Today());
@@ -240,6 +231,7 @@ bool CNotebook::PrepareToClose()
 void CNotebook::Shutdown()
 {
     StopBulkWeatherFetch();
+    StopBulkImport();
     if (m_shutDown && !m_host)
         return;
     if (m_host) {

@@ -1,6 +1,7 @@
 #pragma once
 // The one controller: it holds the program's shared state and owns one object per area for
 // the state that area adds. Windows hold no data; dialogs call its operations.
+#include "photos/BulkImport.h"
 #include "photos/PhotoFit.h"
 #include "platform/InstanceLock.h"
 #include "res/AppIdentity.h"
@@ -28,6 +29,7 @@ class FileChooser;
 class PageFetcher;
 class Progress;
 struct WeatherState;
+struct BulkImportState;
 class FolderBrowser;
 class Prompt;
 class ViewHost;
@@ -250,6 +252,21 @@ public:
 
     // ---- end of photo import -----------------------------------------------------------------
 
+    // ---- Bulk photo import (CNotebookBulkImport.cpp) ----------------------------------------
+    // Command 32846: asks about the weather, flushes the day, lets the user choose the folder
+    // through `browser`, then imports its photos on a worker thread and returns at once.
+    void StartBulkImport(FolderBrowser& browser);
+    bool BulkImportRunning() const;
+    // Writes a day of the run (on the user-interface thread); the day held now takes its photo.
+    Result ApplyImportedDay(const DayRecord& day);
+    // Ends a run without asking (shutdown); returns once the worker has finished.
+    void StopBulkImport();
+    // The report of the last run that ended.
+    BulkImportReport LastBulkImportReport() const;
+    // Decode threads of the next runs; 0: one per core.
+    void SetBulkImportThreads(int threads);
+    // ---- end of bulk photo import -----------------------------------------------------------
+
 private:
     // Moves the current day to the photo's date as the data change does (an existing day there
     // is never overwritten); the day's values stay as they were.
@@ -304,6 +321,9 @@ private:
     auto waitAwayFromUi(F work) -> decltype(work());
     void finishBulkWeather(const BulkWeatherReport& report);
     std::shared_ptr<WeatherState> m_weather;
+    // Bulk photo import (CNotebookBulkImport.cpp).
+    void finishBulkImport(const BulkImportReport& report);
+    std::shared_ptr<BulkImportState> m_bulkImport;
 };
 
 QColor ColorFromRef(int colorRef);

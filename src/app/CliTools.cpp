@@ -4,6 +4,7 @@
 
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
+#include "photos/BulkImport.h"
 #include "photos/ExifDate.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -144,6 +145,72 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
         std::printf("the notebook has no days\n");
     return 0;
 }
+// The bulk photo import of the window, without it: the same run writes the same day files.
+int importPhotos(const CommandLine& c, const std::string& programFolder)
+{
+    std::string folder = notebookFolder(c, programFolder);
+    if (folder.empty() || !IsNotebookFolder(folder)) {
+        std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
+        return 1;
+    }
+    std::vector<std::string> files = ListPhotoFiles(c.photoFolder);
+    if (files.empty()) {
+        std::fprintf(stderr, "kelto: %s: %s\n", LoadString(Msg::NoPhotosInFolder), c.photoFolder.c_str());
+        return 1;
+    }
+    std::string settings = JoinPath(programFolder, "Kelto.ini");
+    BulkImportOptions options;
+    options.notebookFolder = folder;
+    options.pictures = ReadPictureSettings(settings);
+    options.today = Clock::Today();
+    options.rotation = c.rotate == "cw"     ? RotationChoice::Clockwise
+                       : c.rotate == "ccw"  ? RotationChoice::Anticlockwise
+                       : c.rotate == "cut"  ? RotationChoice::CutTopBottom
+                       : c.rotate == "keep" ? RotationChoice::KeepTopBottom
+                                            : RotationChoice::None;
+    BulkImportHooks hooks;
+    hooks.confirmStop = [] { return true; };
+    CurlPageFetcher fetcher;
+    std::optional<MonthPageReuse> pages;
+    WeatherError weatherError;
+    if (c.weather) {
+        WeatherPlace place{ReadSettingInt(settings, KeltoIni::Pref),
+                           ReadSettingInt(settings, KeltoIni::Place)};
+        if (place.station == 0) {
+            std::fprintf(stderr, "kelto: %s\n", LoadString(kMsgNoPlace));
+            return 1;
+        }
+        WeatherSite site = ReadWeatherSite(JoinPath(programFolder, "Weather.ini"));
+        if (site.baseUrl.empty()) {
+            std::fprintf(stderr, "kelto: Weather.ini names no weather site ([Net] HostName)\n");
+            return 1;
+        }
+        pages.emplace(fetcher, site, place);
+        hooks.weather = [&](const QDate& date, DayWeather& out) {
+            std::optional<DayWeather> w = pages->day(date, &weatherError);
+            if (!w)
+                return DayWeatherOutcome::Failed;
+            out = *w;
+            return DayWeatherOutcome::Fetched;
+        };
+    }
+    ConsoleProgress progress;
+    progress.cancelOnInterrupt();
+    BulkImportReport r = RunBulkImport(files, options, progress, hooks);
+    std::fputs(BulkImportSummary(r).c_str(), stdout);
+    if (pages)
+        std::printf("weather pages fetched: %d\n", pages->requests());
+    if (r.failed) {
+        std::fprintf(stderr, "kelto: %s %s\n", LoadString(Msg::BulkImportFailed),
+                     weatherError.detail.c_str());
+        return 1;
+    }
+    if (r.stopped) {
+        std::fprintf(stderr, "kelto: stopped\n");
+        return 1;
+    }
+    return 0;
+}
 }  // namespace
 
 int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
@@ -184,6 +251,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
     }
     case CommandLine::Action::FetchWeather:
         return fetchWeather(c, programFolder);
+    case CommandLine::Action::ImportPhotos:
+        return importPhotos(c, programFolder);
     default:
         std::fprintf(stderr, "kelto: this option is not available\n");
         return 1;

@@ -21,6 +21,12 @@ const char* CommandLineHelp()
            "      前日以前の全ての観察データの気象データをインターネットで取得します。\n"
            "      Fetches the weather of every past day from the weather site, for the\n"
            "      observation place set in the program (one request per month).\n"
+           "  kelto --import-photos DIR [--notebook DIR] [--rotate cw|ccw|cut|keep] [--weather]\n"
+           "      フォルダーの写真画像を撮影日の観察データとして一括で取り込みます。\n"
+           "      Imports every JPEG and BMP photo of DIR (in name order) as the day record of\n"
+           "      its EXIF date. Portrait photos are turned (cw, ccw) or fitted (cut, keep) as\n"
+           "      --rotate says; without it they are skipped and listed, as are photos without\n"
+           "      a date. --weather also fetches each day's weather. Prints a summary.\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -75,6 +81,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             if (c.action != CommandLine::Action::Window)
                 return fail("--fetch-weather goes alone (with --notebook)");
             c.action = CommandLine::Action::FetchWeather;
+        } else if (a == "--import-photos") {
+            if (c.action != CommandLine::Action::Window || !value(c.photoFolder))
+                return fail("--import-photos needs one photo folder");
+            c.action = CommandLine::Action::ImportPhotos;
+        } else if (a == "--rotate") {
+            if (!value(c.rotate)
+                || (c.rotate != "cw" && c.rotate != "ccw" && c.rotate != "cut" && c.rotate != "keep"))
+                return fail("--rotate takes cw, ccw, cut or keep");
+        } else if (a == "--weather") {
+            c.weather = true;
         } else if (a == "--notebook") {
             if (!value(c.notebook))
                 return fail("--notebook needs a folder");
@@ -90,6 +106,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     }
     if (c.action == CommandLine::Action::Window)
         return fail("--notebook, --out and --date go with --export-csv or --render");
+    if ((!c.rotate.empty() || c.weather) && c.action != CommandLine::Action::ImportPhotos)
+        return fail("--rotate and --weather go with --import-photos");
+    if (c.action == CommandLine::Action::ImportPhotos && (!c.date.empty() || !c.outPath.empty()))
+        return fail("--import-photos takes --notebook, --rotate and --weather");
     if (c.action == CommandLine::Action::Render && (c.outPath.empty() || c.date.empty()))
         return fail("--render needs --date YYYY-MM-DD and --out FILE.png");
     if (c.action == CommandLine::Action::FetchWeather && (!c.date.empty() || !c.outPath.empty()))

@@ -5,7 +5,7 @@
 #include <vector>
 
 struct CommandLine {
-    enum class Action { Window, Help, ExportCsv, Render, PhotoDate, FetchWeather, Error };
+    enum class Action { Window, Help, ExportCsv, Render, PhotoDate, FetchWeather, ImportPhotos, Error };
     Action action = Action::Window;
     std::string notebook;            // --notebook DIR, or the folder to open in the window
     std::string outPath;             // --export-csv FILE / --out FILE
@@ -13,6 +13,9 @@ struct CommandLine {
     std::string date;                // --date YYYY-MM-DD
     std::string error;               // what was wrong, for Action::Error
     std::vector<std::string> files;  // --photo-date FILE...
+    std::string photoFolder;         // --import-photos DIR
+    std::string rotate;              // --rotate cw|ccw|cut|keep
+    bool weather = false;            // --weather
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

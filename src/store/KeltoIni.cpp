@@ -1,6 +1,7 @@
 #include "store/KeltoIni.h"
 
 #include "platform/IniFile.h"
+#include "store/DayRecord.h"
 
 int ReadSettingInt(const std::string& file, const IntSetting& s)
 {
@@ -24,4 +25,19 @@ Result WriteSettingText(const std::string& file, const TextSetting& s, const std
     if (!IniFile::WriteString(file, s.section, s.key, value))
         return Result::Failed(Msg::SettingsWriteFailed, file);
     return {};
+}
+
+PictureSettings ReadPictureSettings(const std::string& file)
+{
+    PictureSettings p;
+    p.PictureWidth = ReadSettingInt(file, KeltoIni::PictureWidth);
+    p.PictureHeight = ReadSettingInt(file, KeltoIni::PictureHeight);
+    p.JpegQuality = ReadSettingInt(file, KeltoIni::JpegQuality);
+    if (p.PictureWidth < 16 || p.PictureWidth > 8000)
+        p.PictureWidth = KeltoIni::PictureWidth.def;
+    if (p.PictureHeight < 16 || p.PictureHeight > 8000)
+        p.PictureHeight = KeltoIni::PictureHeight.def;
+    if (p.JpegQuality < 1 || p.JpegQuality > 100)
+        p.JpegQuality = KeltoIni::JpegQuality.def;
+    return p;
 }

@@ -27,6 +27,10 @@ inline constexpr IntSetting ListMode{"List", "ListMode", 0};
 }  // namespace KeltoIni
 
 int ReadSettingInt(const std::string& file, const IntSetting& s);
+struct PictureSettings;
+// [Picture] Width, Height and JpegQuality; sizes outside what a photo can be fall back to
+// the defaults instead of failing every save.
+PictureSettings ReadPictureSettings(const std::string& file);
 std::string ReadSettingText(const std::string& file, const TextSetting& s);
 // A failed write names the settings file (message 212).
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value);

@@ -13,6 +13,22 @@ void pause(int ms, const Progress& progress)
 }
 }  // namespace
 
+std::optional<DayWeather> MonthPageReuse::day(const QDate& date, WeatherError* error)
+{
+    if (!date.isValid())
+        return std::nullopt;
+    if (!m_page || !m_page->holds(m_place, date.year(), date.month())) {
+        ++m_requests;
+        m_page = FetchMonthPage(m_fetcher, m_site, m_place, date.year(), date.month(), error);
+        if (!m_page)
+            return std::nullopt;
+    }
+    DayWeather w;
+    if (!DayFromMonthPage(*m_page, m_site, date.day(), w))
+        return std::nullopt;
+    return w;
+}
+
 BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& site,
                                       const WeatherPlace& place, const std::vector<QDate>& days,
                                       const QDate& today, Progress& progress, const BulkWeatherHooks& hooks)

@@ -31,6 +31,24 @@ struct BulkWeatherReport {
     WeatherError error;
 };
 
+// The weather of single days with one request per month: the page of the last month asked is
+// kept and read again for further days of that month (the photos of a bulk import).
+class MonthPageReuse {
+public:
+    MonthPageReuse(PageFetcher& fetcher, WeatherSite site, WeatherPlace place)
+        : m_fetcher(fetcher), m_site(std::move(site)), m_place(place)
+    {}
+    std::optional<DayWeather> day(const QDate& date, WeatherError* error);
+    int requests() const { return m_requests; }
+
+private:
+    PageFetcher& m_fetcher;
+    WeatherSite m_site;
+    WeatherPlace m_place;
+    std::optional<MonthPage> m_page;
+    int m_requests = 0;
+};
+
 // `days` ascending. `today` decides which days are published (those before it).
 BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& site,
                                       const WeatherPlace& place, const std::vector<QDate>& days,

@@ -2,6 +2,7 @@
 #include "platform/FileChooser.h"
 #include "support/ExifBuilder.h"
 #include "support/NotebookFixture.h"
+#include "support/PhotoFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -26,28 +27,10 @@ public:
     std::string lastFilter;
 };
 
-// A JPEG photo of `size` (red top half, blue bottom half as stored) with an EXIF date and
-// orientation.
 std::string writePhoto(const TempDir& dir, const char* name, QSize size, const std::string& date,
                        int orientation = 1)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    for (int y = 0; y < size.height() / 2; ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, qRgb(255, 0, 0));
-    const std::string plain = dir.file(std::string("plain-") + name);
-    EXPECT_TRUE(SavePictureFile(plain, image, size.width(), size.height(), 90, nullptr));
-    QFile in(QString::fromStdString(plain));
-    in.open(QIODevice::ReadOnly);
-    const QByteArray data = in.readAll();
-    Bytes tiff = Tiff(false).build({{0x0112, 3, 1, uint32_t(orientation)}, DateEntry()}, {}, date);
-    Bytes jpeg = WithExif(Bytes(data.begin(), data.end()), tiff);
-    const std::string path = dir.file(name);
-    QFile out(QString::fromStdString(path));
-    out.open(QIODevice::WriteOnly);
-    out.write(reinterpret_cast<const char*>(jpeg.data()), qint64(jpeg.size()));
-    return path;
+    return WritePhoto(dir, name, size, date, orientation);
 }
 
 struct PhotoFixture : NotebookFixture {

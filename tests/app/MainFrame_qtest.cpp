@@ -309,7 +309,7 @@ void MainFrameTest::viewCommandsAndDisabledCommands()
 
     // Unknown ids and commands whose work is elsewhere change nothing.
     f.frame->runCommand(12345);
-    f.frame->runCommand(Command::BulkImport);
+    f.frame->runCommand(Command::ExportAvi);
     QCOMPARE(nb.viewMode(), ViewMode::Detail);
     QVERIFY(f.prompt.asked().empty());
 }

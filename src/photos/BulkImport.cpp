@@ -1,0 +1,267 @@
+#include "photos/BulkImport.h"
+
+#include "photos/ExifDate.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+bool IsPhotoFileName(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return ext == ".jpg" || ext == ".jpeg" || ext == ".bmp";
+}
+
+std::vector<std::string> ListPhotoFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(fs::path(folder), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        std::string name = it->path().filename().string();
+        if (IsPhotoFileName(name))
+            names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    for (const std::string& name : names)
+        paths.push_back((fs::path(folder) / name).string());
+    return paths;
+}
+
+namespace {
+// A photo read and, when no question is needed, fitted. `source` is kept only for a portrait
+// photo met before the run's rotation choice is known.
+struct Prepared {
+    bool loaded = false;
+    std::optional<QDate> date;
+    QImage source;
+    std::optional<QImage> picture;
+};
+
+Prepared preparePhoto(const std::string& path, QSize frame, RotationChoice known)
+{
+    Prepared p;
+    p.loaded = LoadSourcePicture(path, frame, p.source);
+    if (!p.loaded)
+        return p;
+    p.date = ReadPhotoExif(path).date;
+    const bool portrait = p.source.height() > p.source.width();
+    if (!portrait || known != RotationChoice::None) {
+        p.picture = FitSourcePicture(p.source, frame, false, true, known, {});
+        p.source = QImage();
+    }
+    return p;
+}
+
+// Prepares the files ahead of the run on a few threads, at most `window` files ahead of the
+// one the run takes next, so memory stays bounded whatever the folder holds.
+class DecodePool {
+public:
+    DecodePool(const std::vector<std::string>& files, QSize frame, RotationChoice known, int threads)
+        : m_files(files), m_frame(frame), m_known(known), m_results(files.size()),
+          m_ready(files.size(), false), m_window(static_cast<size_t>(threads) * 2)
+    {
+        for (int t = 0; t < threads; ++t)
+            m_threads.emplace_back([this] { work(); });
+    }
+    ~DecodePool()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_quit = true;
+        }
+        m_cv.notify_all();
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+    Prepared take(size_t i)
+    {
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [&] { return m_ready[i]; });
+        Prepared p = std::move(m_results[i]);
+        m_taken = i + 1;
+        lock.unlock();
+        m_cv.notify_all();
+        return p;
+    }
+    // Once the run has its rotation choice, the photos prepared later are fitted with it.
+    void setKnown(RotationChoice choice)
+    {
+        std::lock_guard lock(m_mutex);
+        m_known = choice;
+    }
+
+private:
+    void work()
+    {
+        for (;;) {
+            size_t i;
+            RotationChoice known;
+            {
+                std::unique_lock lock(m_mutex);
+                m_cv.wait(lock,
+                          [&] { return m_quit || (m_next < m_files.size() && m_next < m_taken + m_window); });
+                if (m_quit)
+                    return;
+                i = m_next++;
+                known = m_known;
+            }
+            Prepared p = preparePhoto(m_files[i], m_frame, known);
+            {
+                std::lock_guard lock(m_mutex);
+                m_results[i] = std::move(p);
+                m_ready[i] = true;
+            }
+            m_cv.notify_all();
+        }
+    }
+
+    const std::vector<std::string>& m_files;
+    const QSize m_frame;
+    RotationChoice m_known;
+    std::vector<Prepared> m_results;
+    std::vector<bool> m_ready;
+    const size_t m_window;
+    size_t m_next = 0, m_taken = 0;
+    bool m_quit = false;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<std::thread> m_threads;
+};
+}  // namespace
+
+BulkImportReport RunBulkImport(const std::vector<std::string>& files, const BulkImportOptions& options,
+                               Progress& progress, const BulkImportHooks& hooks)
+{
+    BulkImportReport report;
+    report.matching = static_cast<int>(files.size());
+    report.rotation = options.rotation;
+    progress.setRange(report.matching);
+    progress.setValue(0);
+    const QSize frame(options.pictures.PictureWidth, options.pictures.PictureHeight);
+    int threads =
+        options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+    threads = std::clamp(threads, 1, 16);
+    std::optional<DecodePool> pool;
+    if (threads > 1 && files.size() > 1)
+        pool.emplace(files, frame, options.rotation, threads);
+
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
+        Prepared p = pool ? pool->take(i) : preparePhoto(path, frame, report.rotation);
+        bool skipped = false;
+        if (!p.loaded) {
+            report.unreadable.push_back(path);
+        } else {
+            if (!p.picture) {
+                if (!hooks.askRotation) {
+                    report.portraitSkipped.push_back(path);
+                    skipped = true;
+                } else {
+                    p.picture =
+                        FitSourcePicture(p.source, frame, false, true, report.rotation, hooks.askRotation);
+                    if (!p.picture) {
+                        report.stopped = true;
+                        break;
+                    }
+                    if (pool)
+                        pool->setKnown(report.rotation);
+                }
+                p.source = QImage();
+            }
+            if (!skipped && !p.date) {
+                report.undated.push_back(path);
+                if (hooks.stopOnUndated && hooks.stopOnUndated(path)) {
+                    report.stopped = true;
+                    break;
+                }
+                continue;  // no step, no stop check: the question itself lets the user stop
+            }
+            if (!skipped) {
+                DayRecord day;
+                day.date = *p.date;
+                day.picture = std::move(*p.picture);
+                day.pictureChanged = true;
+                day.sourcePath = path;
+                day.dirty = true;
+                if (hooks.weather) {
+                    if (options.today.isValid() && day.date >= options.today) {
+                        // Not published yet: the photo is still imported, without weather.
+                        report.weatherNotPublished.push_back(day.date);
+                    } else {
+                        DayWeather w;
+                        if (hooks.weather(day.date, w) != DayWeatherOutcome::Fetched) {
+                            report.failed = true;
+                            report.failedDay = day.date;
+                            report.failure = Result::Failed(Msg::WeatherFetchFailed, path);
+                            break;
+                        }
+                        day.weather = w;
+                    }
+                }
+                Result r = hooks.write ? hooks.write(day)
+                                       : WriteDayFiles(options.notebookFolder, day, options.pictures);
+                if (!r) {
+                    report.failed = true;
+                    report.failedDay = day.date;
+                    report.failure = r;
+                    break;
+                }
+                ++report.imported;
+                report.lastDate = day.date;
+            }
+        }
+        progress.setValue(++report.steps);
+        if (progress.cancelled()) {
+            if (!hooks.confirmStop || hooks.confirmStop()) {
+                report.stopped = true;
+                break;
+            }
+            progress.reset();
+        }
+    }
+    return report;
+}
+
+std::string BulkImportSummary(const BulkImportReport& r)
+{
+    auto iso = [](const QDate& d) { return d.toString(Qt::ISODate).toStdString(); };
+    std::string s =
+        "取り込んだ写真: " + std::to_string(r.imported) + " / " + std::to_string(r.matching) + "\n";
+    s += "imported " + std::to_string(r.imported) + " of " + std::to_string(r.matching) + " photo files";
+    if (r.stopped)
+        s += " (stopped)";
+    s += "\n";
+    auto list = [&](const char* what, const std::vector<std::string>& paths) {
+        if (paths.empty())
+            return;
+        s += std::string(what) + ": " + std::to_string(paths.size()) + "\n";
+        for (const std::string& p : paths)
+            s += "  " + p + "\n";
+    };
+    list("skipped, not readable", r.unreadable);
+    list("skipped, no date", r.undated);
+    list("skipped, portrait (no rotation chosen)", r.portraitSkipped);
+    if (!r.weatherNotPublished.empty()) {
+        s += "without weather (not published yet): " + std::to_string(r.weatherNotPublished.size()) + "\n";
+        for (const QDate& d : r.weatherNotPublished)
+            s += "  " + iso(d) + "\n";
+    }
+    if (r.failed)
+        s += "failed on " + iso(r.failedDay) + ": " + ResultText(r.failure) + "\n";
+    return s;
+}

@@ -1,0 +1,114 @@
+// The controller's bulk photo import: the questions before the run, the worker asking on the
+// user-interface thread, the day held now, and what the user is told at the end.
+#include "platform/FolderBrowser.h"
+#include "platform/Progress.h"
+#include "store/KeltoIni.h"
+#include "support/NotebookFixture.h"
+#include "support/PhotoFiles.h"
+
+#include <QTest>
+
+namespace {
+class FakeBrowser : public FolderBrowser {
+public:
+    std::optional<std::string> BrowseForFolder(const std::string&, const std::string& title, bool) override
+    {
+        titles.push_back(title);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> titles;
+};
+
+class TestProgress : public Progress {
+public:
+    void setRange(int m) override { maximum = m; }
+    void setValue(int v) override { value = v; }
+    void setText(const std::string&) override {}
+    std::atomic<int> maximum{0}, value{0};
+};
+
+struct ImportNotebook : NotebookFixture {
+    ImportNotebook()
+    {
+        Clock::SetToday(QDate(2024, 6, 10));
+        addDay(20240502, "12.5");
+        host.progressFake = &progress;
+        host.rotateAnswer = RotateAnswer{true, RotationChoice::Anticlockwise, TrimRadio::None};
+        open();
+        browser.answer = photos.path();
+    }
+    ~ImportNotebook() { Clock::SetToday(QDate()); }
+    TempDir photos;
+    FakeBrowser browser;
+    TestProgress progress;
+};
+}  // namespace
+
+class BulkImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void portraitsAskOnceAndTheShownDayTakesItsPhoto();
+    void nothingToImportOrNothingChosen();
+};
+
+void BulkImportTest::portraitsAskOnceAndTheShownDayTakesItsPhoto()
+{
+    ImportNotebook f;
+    CNotebook& nb = *f.nb;
+    QVERIFY(nb.LoadDay(QDate(2024, 5, 2)));
+    for (int d = 1; d <= 3; ++d)
+        WritePhoto(f.photos, "p" + std::to_string(d) + ".JPG", {240, 320},
+                   "2024:05:0" + std::to_string(d) + " 08:00:00");
+    WritePhoto(f.photos, "q.jpg", {320, 240}, "");
+    f.prompt.queue(Answer::No);  // 154: skip the undated photo
+    f.prompt.queue(Answer::Ok);  // the summary
+    nb.StartBulkImport(f.browser);
+    QVERIFY(nb.BulkImportRunning());
+    QTRY_VERIFY(!nb.BulkImportRunning());
+
+    QCOMPARE(f.browser.titles, std::vector<std::string>{"写真画像一括読取フォルダー指定"});
+    QCOMPARE(f.host.rotateRequests.size(), size_t(1));
+    QVERIFY(f.host.rotateRequests[0].bulk);
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{154, 172}));  // no 155: internet is off
+    QCOMPARE(f.host.progressCaption, std::string("写真画像一括取込中"));
+    QCOMPARE(f.host.progressHidden, 1);
+    QCOMPARE(f.progress.maximum.load(), 4);
+    QCOMPARE(f.progress.value.load(), 3);
+    QCOMPARE(nb.LastBulkImportReport().imported, 3);
+    QCOMPARE(nb.RememberedRotation(), RotationChoice::Anticlockwise);
+    QCOMPARE(nb.currentDate(), QDate(2024, 5, 3));
+    QCOMPARE(nb.dayCount(), 3);
+    // The day that existed keeps its height, and its photo is the imported one.
+    QVERIFY(nb.LoadDay(QDate(2024, 5, 2)));
+    QCOMPARE(nb.currentDay().measurements->height, 12.5f);
+    QCOMPARE(nb.currentDay().picture.size(), QSize(640, 480));
+    QCOMPARE(IniFile::ReadString(f.dayPath(20240502, "dat"), "Picture", "SourcePath"),
+             f.photos.file("p2.JPG"));
+}
+
+void BulkImportTest::nothingToImportOrNothingChosen()
+{
+    ImportNotebook f;
+    CNotebook& nb = *f.nb;
+    WritePhoto(f.photos, "a.png", {320, 240}, "2024:05:01 08:00:00");
+    nb.StartBulkImport(f.browser);
+    QTRY_VERIFY(!nb.BulkImportRunning());
+    QCOMPARE(f.prompt.asked(), std::vector<int>{153});
+
+    // With internet use on, 155 comes first and Cancel ends the command before the folder.
+    f.prompt.clear();
+    nb.SetInternetEnabled(true);
+    f.prompt.queue(Answer::Cancel);
+    nb.StartBulkImport(f.browser);
+    QVERIFY(!nb.BulkImportRunning());
+    QCOMPARE(f.browser.titles.size(), size_t(1));
+    // Yes without an observation place: 136 after the folder, nothing runs.
+    f.prompt.queue(Answer::Yes);
+    nb.StartBulkImport(f.browser);
+    QVERIFY(!nb.BulkImportRunning());
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{155, 155, 136}));
+}
+
+QTEST_MAIN(BulkImportTest)
+#include "BulkImport_qtest.moc"
