@@ -22,6 +22,7 @@
 #include <QImageWriter>
 
 #include <cstdio>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -153,7 +154,10 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
         std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
         return 1;
     }
-    std::vector<std::string> files = ListPhotoFiles(c.photoFolder);
+    // The day files keep the photo's full path, wherever the program was started.
+    std::error_code ec;
+    const std::string photoFolder = std::filesystem::absolute(c.photoFolder, ec).lexically_normal().string();
+    std::vector<std::string> files = ListPhotoFiles(photoFolder);
     if (files.empty()) {
         std::fprintf(stderr, "kelto: %s: %s\n", LoadString(Msg::NoPhotosInFolder), c.photoFolder.c_str());
         return 1;

@@ -32,6 +32,14 @@ TEST(CommandLine, Parsing)
         {{"--fetch-weather", "--notebook", "/n"}, Action::FetchWeather, "/n", ""},
         {{"--fetch-weather", "--out", "a.png"}, Action::Error, "", "a.png"},
         {{"--export-csv", "o.csv", "--fetch-weather"}, Action::Error, "", "o.csv"},
+        {{"--import-photos", "/p", "--notebook", "/n", "--rotate", "cw", "--weather"},
+         Action::ImportPhotos,
+         "/n",
+         ""},
+        {{"--import-photos"}, Action::Error, "", ""},
+        {{"--import-photos", "/p", "--rotate", "left"}, Action::Error, "", ""},
+        {{"--export-csv", "o.csv", "--weather"}, Action::Error, "", "o.csv"},
+        {{"--import-photos", "/p", "--date", "2013-05-01"}, Action::Error, "", ""},
     };
     for (const auto& c : cases) {
         CommandLine cl = ParseCommandLine(c.args);
