@@ -155,7 +155,7 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
             };
             std::optional<MonthPageReuse> pages;
             if (fetcher) {
-                pages.emplace(*fetcher, site, place);
+                pages.emplace(*fetcher, site, place, progress);
                 hooks.weather = [&pages](const QDate& date, DayWeather& out) {
                     std::optional<DayWeather> w = pages->day(date, nullptr);
                     if (!w)

@@ -264,7 +264,8 @@ bool CNotebook::ApplyFetchedWeather(const QDate& date, const DayWeather& weather
 void CNotebook::StartBulkWeatherFetch()
 {
     WeatherState& s = state(m_weather);
-    if (s.running || m_notebookFolder.empty())
+    // One bulk job at a time: both write day files from their worker.
+    if (s.running || BulkImportRunning() || m_notebookFolder.empty())
         return;
     if (m_prompt.ask(kMsgAskBulkWeather, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return;

@@ -5,10 +5,10 @@
 
 namespace {
 // The pause between two requests, so the site is not hammered; a stop press ends it early.
-void pause(int ms, const Progress& progress)
+void pause(int ms, const Progress* progress)
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!progress.cancelled() && std::chrono::steady_clock::now() < end)
+    while (!(progress && progress->cancelled()) && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 }  // namespace
@@ -18,6 +18,8 @@ std::optional<DayWeather> MonthPageReuse::day(const QDate& date, WeatherError* e
     if (!date.isValid())
         return std::nullopt;
     if (!m_page || !m_page->holds(m_place, date.year(), date.month())) {
+        if (m_requests > 0 && m_site.requestIntervalMs > 0)
+            pause(m_site.requestIntervalMs, m_progress);
         ++m_requests;
         m_page = FetchMonthPage(m_fetcher, m_site, m_place, date.year(), date.month(), error);
         if (!m_page)
@@ -45,7 +47,7 @@ BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& s
         }
         if (!page || !page->holds(place, date.year(), date.month())) {
             if (report.requests > 0 && site.requestIntervalMs > 0)
-                pause(site.requestIntervalMs, progress);
+                pause(site.requestIntervalMs, &progress);
             ++report.requests;
             page = FetchMonthPage(fetcher, site, place, date.year(), date.month(), &report.error);
             if (hooks.monthFetched)

@@ -35,8 +35,9 @@ struct BulkWeatherReport {
 // kept and read again for further days of that month (the photos of a bulk import).
 class MonthPageReuse {
 public:
-    MonthPageReuse(PageFetcher& fetcher, WeatherSite site, WeatherPlace place)
-        : m_fetcher(fetcher), m_site(std::move(site)), m_place(place)
+    // Between two requests it pauses as Weather.ini asks; a stop of `progress` ends the pause.
+    MonthPageReuse(PageFetcher& fetcher, WeatherSite site, WeatherPlace place, const Progress* progress = nullptr)
+        : m_fetcher(fetcher), m_site(std::move(site)), m_place(place), m_progress(progress)
     {}
     std::optional<DayWeather> day(const QDate& date, WeatherError* error);
     int requests() const { return m_requests; }
@@ -45,6 +46,7 @@ private:
     PageFetcher& m_fetcher;
     WeatherSite m_site;
     WeatherPlace m_place;
+    const Progress* m_progress;
     std::optional<MonthPage> m_page;
     int m_requests = 0;
 };
