@@ -4,6 +4,7 @@
 // its questions there too and never touches a widget.
 #include "app/CNotebook.h"
 
+#include "app/BulkJob.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/FolderBrowser.h"
@@ -19,24 +20,8 @@
 #include <mutex>
 #include <thread>
 
-namespace {
-class SilentProgress : public Progress {
-public:
-    void setRange(int) override {}
-    void setValue(int) override {}
-    void setText(const std::string&) override {}
-};
-}  // namespace
-
 struct BulkImportState {
-    std::thread worker;
-    std::atomic<bool> running{false};
-    std::atomic<bool> stopping{false};   // shutdown: the worker stops without asking
-    std::atomic<bool> workerDone{true};  // the worker has nothing left to ask of this thread
-    Progress* progress = nullptr;
-    SilentProgress silent;
-    mutable std::mutex reportMutex;
-    BulkImportReport lastReport;
+    BulkJob<BulkImportReport> job;
     int threads = 0;
 };
 
@@ -51,15 +36,14 @@ BulkImportState& state(std::shared_ptr<BulkImportState>& s)
 
 bool CNotebook::BulkImportRunning() const
 {
-    return m_bulkImport && m_bulkImport->running;
+    return m_bulkImport && m_bulkImport->job.running();
 }
 
 BulkImportReport CNotebook::LastBulkImportReport() const
 {
     if (!m_bulkImport)
         return {};
-    std::lock_guard lock(m_bulkImport->reportMutex);
-    return m_bulkImport->lastReport;
+    return m_bulkImport->job.lastReport();
 }
 
 void CNotebook::SetBulkImportThreads(int threads)
@@ -86,7 +70,7 @@ Result CNotebook::ApplyImportedDay(const DayRecord& day)
 void CNotebook::StartBulkImport(FolderBrowser& browser)
 {
     BulkImportState& s = state(m_bulkImport);
-    if (s.running || BulkWeatherRunning() || m_notebookFolder.empty())
+    if (s.job.running() || BulkWeatherRunning() || m_notebookFolder.empty())
         return;
     bool weather = false;
     if (m_internetEnabled) {
@@ -107,15 +91,6 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
         m_prompt.tell(kMsgNoPlace);
         return;
     }
-    if (s.worker.joinable())
-        s.worker.join();
-    Progress* progress = m_host ? m_host->ShowProgressDialog(LoadString(Msg::BulkImportRunning)) : nullptr;
-    s.progress = progress ? progress : &s.silent;
-    s.progress->reset();
-    s.stopping = false;
-    s.running = true;
-    s.workerDone = false;
-
     BulkImportOptions options;
     options.notebookFolder = m_notebookFolder;
     options.pictures = m_pictures;
@@ -123,13 +98,10 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
     options.today = Clock::Today();
     WeatherSite site = WeatherSiteNow();
     PageFetcher* fetcher = weather ? &pageFetcher() : nullptr;
-    std::weak_ptr<BulkImportState> weak = m_bulkImport;
-    s.worker =
-        std::thread([this, weak, folder = *folder, options, site, place, fetcher, progress = s.progress] {
-            auto stopping = [weak] {
-                auto st = weak.lock();
-                return !st || st->stopping;
-            };
+    s.job.start(
+        m_host, Msg::BulkImportRunning,
+        [this, folder = *folder, options, site, place,
+         fetcher](Progress& progress, const BulkJob<BulkImportReport>::Stopping& stopping) {
             BulkImportHooks hooks;
             hooks.askRotation = [this, stopping](const RotateRequest& request) {
                 if (stopping())
@@ -155,7 +127,7 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
             };
             std::optional<MonthPageReuse> pages;
             if (fetcher) {
-                pages.emplace(*fetcher, site, place, progress);
+                pages.emplace(*fetcher, site, place, &progress);
                 hooks.weather = [&pages](const QDate& date, DayWeather& out) {
                     std::optional<DayWeather> w = pages->day(date, nullptr);
                     if (!w)
@@ -172,30 +144,14 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
                                           DayFilePath(options.notebookFolder, day.date, "jpg"));
                 }
             };
-            BulkImportReport report = RunBulkImport(ListPhotoFiles(folder), options, *progress, hooks);
-            if (auto st = weak.lock()) {
-                std::lock_guard lock(st->reportMutex);
-                st->lastReport = report;
-            }
-            UiThread::post([this, weak, report] {
-                auto st = weak.lock();
-                if (!st || st->stopping)
-                    return;
-                finishBulkImport(report);
-            });
-            if (auto st = weak.lock())
-                st->workerDone = true;
-        });
+            return RunBulkImport(ListPhotoFiles(folder), options, progress, hooks);
+        },
+        [this](const BulkImportReport& report) { finishBulkImport(report); });
 }
 
 void CNotebook::finishBulkImport(const BulkImportReport& report)
 {
-    BulkImportState& s = *m_bulkImport;
-    if (s.worker.joinable())
-        s.worker.join();
-    s.running = false;
-    if (m_host)
-        m_host->HideProgressDialog();
+    m_bulkImport->job.end(m_host);
     m_rotationChoice = report.rotation;
     if (report.imported > 0) {
         RescanDays();
@@ -217,18 +173,6 @@ void CNotebook::finishBulkImport(const BulkImportReport& report)
 
 void CNotebook::StopBulkImport()
 {
-    if (!m_bulkImport || !m_bulkImport->worker.joinable())
-        return;
-    BulkImportState& s = *m_bulkImport;
-    s.stopping = true;
-    if (s.progress)
-        s.progress->cancel();
-    // The worker may be waiting for this thread to write a day: keep serving it until it ends.
-    if (QCoreApplication::instance() && UiThread::isCurrent())
-        while (!s.workerDone)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    s.worker.join();
-    s.running = false;
-    if (m_host)
-        m_host->HideProgressDialog();
+    if (m_bulkImport)
+        m_bulkImport->job.stop(m_host);
 }

@@ -3,6 +3,7 @@
 // it fetched to the user-interface thread, which writes it; it never touches a widget.
 #include "app/CNotebook.h"
 
+#include "app/BulkJob.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -29,27 +30,12 @@ constexpr Msg kMsgAskStopBulkWeather = Msg::ConfirmCancelBulkWeather;
 constexpr Msg kBulkWeatherCaption = Msg::BulkWeatherRunning;
 constexpr Msg kMsgAskEnableInternet = Msg::ConfirmInternetWeather;
 const char* const kFetchingStatus = "気象データを取得しています...";
-
-// A progress for a run without a window: counts and a stop flag, nothing shown.
-class SilentProgress : public Progress {
-public:
-    void setRange(int) override {}
-    void setValue(int) override {}
-    void setText(const std::string&) override {}
-};
 }  // namespace
 
 struct WeatherState {
     CurlPageFetcher curl;
     PageFetcher* fetcher = nullptr;  // set by tests; else `curl`
-    std::thread worker;
-    std::atomic<bool> running{false};
-    std::atomic<bool> stopping{false};   // shutdown: the worker stops without asking
-    std::atomic<bool> workerDone{true};  // the worker has nothing left to ask of this thread
-    Progress* progress = nullptr;
-    SilentProgress silent;
-    mutable std::mutex reportMutex;
-    BulkWeatherReport lastReport;
+    BulkJob<BulkWeatherReport> job;
 };
 
 namespace {
@@ -239,15 +225,14 @@ bool CNotebook::EditInternetSettings()
 
 bool CNotebook::BulkWeatherRunning() const
 {
-    return m_weather && m_weather->running;
+    return m_weather && m_weather->job.running();
 }
 
 BulkWeatherReport CNotebook::LastBulkWeatherReport() const
 {
     if (!m_weather)
         return {};
-    std::lock_guard lock(m_weather->reportMutex);
-    return m_weather->lastReport;
+    return m_weather->job.lastReport();
 }
 
 bool CNotebook::ApplyFetchedWeather(const QDate& date, const DayWeather& weather)
@@ -265,7 +250,7 @@ void CNotebook::StartBulkWeatherFetch()
 {
     WeatherState& s = state(m_weather);
     // One bulk job at a time: both write day files from their worker.
-    if (s.running || BulkImportRunning() || m_notebookFolder.empty())
+    if (s.job.running() || BulkImportRunning() || m_notebookFolder.empty())
         return;
     if (m_prompt.ask(kMsgAskBulkWeather, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return;
@@ -278,58 +263,35 @@ void CNotebook::StartBulkWeatherFetch()
         return;
     RescanDays();
     std::vector<QDate> days = m_days.dates;
-    if (s.worker.joinable())
-        s.worker.join();
-    Progress* progress = m_host ? m_host->ShowProgressDialog(LoadString(kBulkWeatherCaption)) : nullptr;
-    s.progress = progress ? progress : &s.silent;
-    s.progress->reset();
-    s.stopping = false;
-    s.running = true;
-    s.workerDone = false;
     WeatherSite site = WeatherSiteNow();
     QDate today = Clock::Today();
     PageFetcher* fetcher = &pageFetcher();
-    std::weak_ptr<WeatherState> weak = m_weather;
-    s.worker = std::thread([this, weak, site, place, days, today, fetcher, progress = s.progress] {
-        BulkWeatherHooks hooks;
-        hooks.write = [this](const QDate& date, const DayWeather& w) {
-            try {
-                return UiThread::call([&] { return ApplyFetchedWeather(date, w); });
-            } catch (const std::future_error&) {
-                return false;  // the application is gone
-            }
-        };
-        hooks.confirmStop = [this, weak] {
-            auto st = weak.lock();
-            if (!st || st->stopping)
-                return true;
-            UiThreadPrompt ask(m_prompt);
-            return ask.ask(kMsgAskStopBulkWeather, Buttons::YesNo, Icon::Question) == Answer::Yes;
-        };
-        BulkWeatherReport report = RunBulkWeatherFetch(*fetcher, site, place, days, today, *progress, hooks);
-        if (auto st = weak.lock()) {
-            std::lock_guard lock(st->reportMutex);
-            st->lastReport = report;
-        }
-        UiThread::post([this, weak, report] {
-            auto st = weak.lock();
-            if (!st || st->stopping)
-                return;
-            finishBulkWeather(report);
-        });
-        if (auto st = weak.lock())
-            st->workerDone = true;
-    });
+    s.job.start(
+        m_host, kBulkWeatherCaption,
+        [this, site, place, days, today, fetcher](Progress& progress,
+                                                  const BulkJob<BulkWeatherReport>::Stopping& stopping) {
+            BulkWeatherHooks hooks;
+            hooks.write = [this](const QDate& date, const DayWeather& w) {
+                try {
+                    return UiThread::call([&] { return ApplyFetchedWeather(date, w); });
+                } catch (const std::future_error&) {
+                    return false;  // the application is gone
+                }
+            };
+            hooks.confirmStop = [this, stopping] {
+                if (stopping())
+                    return true;
+                UiThreadPrompt ask(m_prompt);
+                return ask.ask(kMsgAskStopBulkWeather, Buttons::YesNo, Icon::Question) == Answer::Yes;
+            };
+            return RunBulkWeatherFetch(*fetcher, site, place, days, today, progress, hooks);
+        },
+        [this](const BulkWeatherReport& report) { finishBulkWeather(report); });
 }
 
 void CNotebook::finishBulkWeather(const BulkWeatherReport& report)
 {
-    WeatherState& s = *m_weather;
-    if (s.worker.joinable())
-        s.worker.join();
-    s.running = false;
-    if (m_host)
-        m_host->HideProgressDialog();
+    m_weather->job.end(m_host);
     if (report.written > 0) {
         if (m_host && m_viewMode != ViewMode::None)
             SetViewMode(m_viewMode);
@@ -342,18 +304,6 @@ void CNotebook::finishBulkWeather(const BulkWeatherReport& report)
 
 void CNotebook::StopBulkWeatherFetch()
 {
-    if (!m_weather || !m_weather->worker.joinable())
-        return;
-    WeatherState& s = *m_weather;
-    s.stopping = true;
-    if (s.progress)
-        s.progress->cancel();
-    // The worker may be waiting for this thread to write a day: keep serving it until it ends.
-    if (QCoreApplication::instance() && UiThread::isCurrent())
-        while (!s.workerDone)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    s.worker.join();
-    s.running = false;
-    if (m_host)
-        m_host->HideProgressDialog();
+    if (m_weather)
+        m_weather->job.stop(m_host);
 }
