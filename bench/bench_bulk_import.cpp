@@ -1,5 +1,6 @@
 // The bulk import of a folder of 100 camera photos (4000 x 3000, quality 92) into a fresh
 // notebook, day files included, on one thread and on a pool of two.
+#include "CameraPicture.h"
 #include "photos/BulkImport.h"
 #include "photos/PictureFile.h"
 #include "support/ExifBuilder.h"
@@ -8,10 +9,7 @@
 
 #include <QDate>
 #include <QFile>
-#include <QPainter>
 #include <QTemporaryDir>
-
-#include <random>
 
 namespace {
 
@@ -30,22 +28,7 @@ struct Folder {
     Folder()
     {
         const int w = 4000, h = 3000;
-        QImage image(w, h, QImage::Format_RGB32);
-        std::mt19937 random(1);
-        for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < w; ++x) {
-                const int n = static_cast<int>(random() % 16);
-                row[x] = qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255,
-                              ((x + y) * 128 / (w + h) + n) & 255);
-            }
-        }
-        QPainter painter(&image);
-        for (int i = 0; i < 40; ++i) {
-            painter.setBrush(QColor::fromHsv(i * 9, 160, 200));
-            painter.drawEllipse(QPoint(int(random() % w), int(random() % h)), w / 12, h / 12);
-        }
-        painter.end();
+        const QImage image = CameraLikePicture(w, h);
         const std::string plainPath = dir.filePath("plain.bin").toStdString();
         SavePictureFile(plainPath + ".jpg", image, w, h, 92, nullptr);
         QFile plainFile(QString::fromStdString(plainPath + ".jpg"));

@@ -1,5 +1,6 @@
 // Importing a camera photo (4000 x 3000, quality 92) into the 640 x 480 day picture: decode at
 // the reduced scale, EXIF, fit, encode. Beside it the full-size decode alone, in the same run.
+#include "CameraPicture.h"
 #include "photos/ExifDate.h"
 #include "photos/PhotoFit.h"
 #include "photos/PictureFile.h"
@@ -8,10 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QPainter>
 #include <QTemporaryDir>
-
-#include <random>
 
 namespace {
 
@@ -27,22 +25,7 @@ struct Photos {
     }
     std::string make(int w, int h, const char* name)
     {
-        QImage image(w, h, QImage::Format_RGB32);
-        std::mt19937 random(1);
-        for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < w; ++x) {
-                const int n = static_cast<int>(random() % 16);
-                row[x] = qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255,
-                              ((x + y) * 128 / (w + h) + n) & 255);
-            }
-        }
-        QPainter painter(&image);
-        for (int i = 0; i < 40; ++i) {
-            painter.setBrush(QColor::fromHsv(i * 9, 160, 200));
-            painter.drawEllipse(QPoint(int(random() % w), int(random() % h)), w / 12, h / 12);
-        }
-        painter.end();
+        const QImage image = CameraLikePicture(w, h);
         std::string path = dir.filePath(name).toStdString();
         SavePictureFile(path, image, w, h, 92, nullptr);
         // A camera's EXIF record with its date, as every camera photo has.

@@ -3,6 +3,7 @@
 #include "platform/FolderBrowser.h"
 #include "platform/Progress.h"
 #include "store/KeltoIni.h"
+#include "support/CountingProgress.h"
 #include "support/NotebookFixture.h"
 #include "support/PhotoFiles.h"
 
@@ -20,14 +21,6 @@ public:
     std::vector<std::string> titles;
 };
 
-class TestProgress : public Progress {
-public:
-    void setRange(int m) override { maximum = m; }
-    void setValue(int v) override { value = v; }
-    void setText(const std::string&) override {}
-    std::atomic<int> maximum{0}, value{0};
-};
-
 struct ImportNotebook : NotebookFixture {
     ImportNotebook()
     {
@@ -41,7 +34,7 @@ struct ImportNotebook : NotebookFixture {
     ~ImportNotebook() { Clock::SetToday(QDate()); }
     TempDir photos;
     FakeBrowser browser;
-    TestProgress progress;
+    CountingProgress progress;
 };
 }  // namespace
 

@@ -2,6 +2,7 @@
 // working on the shown day, stopping it, its failures, and the dialog fetch's refusals.
 #include "platform/Progress.h"
 #include "store/KeltoIni.h"
+#include "support/CountingProgress.h"
 #include "support/FakePageFetcher.h"
 #include "support/NotebookFixture.h"
 
@@ -73,14 +74,6 @@ private:
     int m_waiting = 0;
 };
 
-class TestProgress : public Progress {
-public:
-    void setRange(int m) override { maximum = m; }
-    void setValue(int v) override { value = v; }
-    void setText(const std::string&) override {}
-    std::atomic<int> maximum{0}, value{0};
-};
-
 struct WeatherNotebook : NotebookFixture {
     WeatherNotebook()
     {
@@ -109,7 +102,7 @@ struct WeatherNotebook : NotebookFixture {
 
     FakePageFetcher pages;
     GateFetcher gate{pages};
-    TestProgress progress;
+    CountingProgress progress;
 };
 }  // namespace
 
