@@ -19,6 +19,7 @@ inline QImage CameraLikePicture(int w, int h)
         }
     }
     QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < 40; ++i) {
         painter.setBrush(QColor::fromHsv(i * 9, 160, 200));
         painter.drawEllipse(QPoint(int(random() % w), int(random() % h)), w / 12, h / 12);

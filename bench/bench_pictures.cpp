@@ -1,4 +1,5 @@
 // Picture file speed: a day photo (640x480) and a camera photo (4000x3000), JPEG and BMP.
+#include "CameraPicture.h"
 #include "photos/PictureFile.h"
 
 #include <benchmark/benchmark.h>
@@ -15,28 +16,10 @@
 
 namespace {
 
-// A photo-like picture: smooth gradients and shapes with a little noise, so the codec works
-// as hard as it does on real photos.
+// A photo-like picture, so the codec works as hard as it does on real photos.
 QImage photoLike(int w, int h)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    std::mt19937 random(1);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const int n = static_cast<int>(random() % 16);
-            row[x] =
-                qRgb((x * 255 / w + n) & 255, (y * 255 / h + n) & 255, ((x + y) * 128 / (w + h) + n) & 255);
-        }
-    }
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < 40; ++i) {
-        painter.setBrush(QColor::fromHsv(i * 9, 160, 200));
-        painter.drawEllipse(QPoint(static_cast<int>(random() % w), static_cast<int>(random() % h)), w / 12,
-                            h / 12);
-    }
-    return image;
+    return CameraLikePicture(w, h);
 }
 
 // A damaged camera file as it turns up in the wild: a short progressive CMYK JPEG (about 30 KB)

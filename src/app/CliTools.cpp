@@ -99,25 +99,45 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
     }
     return 0;
 }
-// The bulk weather fetch of the window, without it: same loop, same writes of the day files.
-int fetchWeather(const CommandLine& c, const std::string& programFolder)
+// The notebook a command works on; empty, with the reason on stderr, when there is none.
+std::string openableNotebook(const CommandLine& c, const std::string& programFolder)
 {
     std::string folder = notebookFolder(c, programFolder);
     if (folder.empty() || !IsNotebookFolder(folder)) {
         std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
-        return 1;
+        return {};
     }
-    std::string settings = JoinPath(programFolder, "Kelto.ini");
-    WeatherPlace place{ReadSettingInt(settings, KeltoIni::Pref), ReadSettingInt(settings, KeltoIni::Place)};
+    return folder;
+}
+
+// The observation place saved in Kelto.ini and the site of Weather.ini; false, with the reason
+// on stderr, when either is missing.
+bool savedWeatherSite(const std::string& programFolder, WeatherPlace& place, WeatherSite& site)
+{
+    const std::string settings = JoinPath(programFolder, "Kelto.ini");
+    place = WeatherPlace{ReadSettingInt(settings, KeltoIni::Pref), ReadSettingInt(settings, KeltoIni::Place)};
     if (place.station == 0) {
         std::fprintf(stderr, "kelto: %s\n", LoadString(kMsgNoPlace));
-        return 1;
+        return false;
     }
-    WeatherSite site = ReadWeatherSite(JoinPath(programFolder, "Weather.ini"));
+    site = ReadWeatherSite(JoinPath(programFolder, "Weather.ini"));
     if (site.baseUrl.empty()) {
         std::fprintf(stderr, "kelto: Weather.ini names no weather site ([Net] HostName)\n");
-        return 1;
+        return false;
     }
+    return true;
+}
+
+// The bulk weather fetch of the window, without it: same loop, same writes of the day files.
+int fetchWeather(const CommandLine& c, const std::string& programFolder)
+{
+    const std::string folder = openableNotebook(c, programFolder);
+    if (folder.empty())
+        return 1;
+    WeatherPlace place;
+    WeatherSite site;
+    if (!savedWeatherSite(programFolder, place, site))
+        return 1;
     DayList days = ScanDayList(folder);
     CurlPageFetcher fetcher;
     ConsoleProgress progress;
@@ -149,11 +169,9 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
 // The bulk photo import of the window, without it: the same run writes the same day files.
 int importPhotos(const CommandLine& c, const std::string& programFolder)
 {
-    std::string folder = notebookFolder(c, programFolder);
-    if (folder.empty() || !IsNotebookFolder(folder)) {
-        std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
+    const std::string folder = openableNotebook(c, programFolder);
+    if (folder.empty())
         return 1;
-    }
     // The day files keep the photo's full path, wherever the program was started.
     std::error_code ec;
     const std::string photoFolder = std::filesystem::absolute(c.photoFolder, ec).lexically_normal().string();
@@ -178,17 +196,10 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     std::optional<MonthPageReuse> pages;
     WeatherError weatherError;
     if (c.weather) {
-        WeatherPlace place{ReadSettingInt(settings, KeltoIni::Pref),
-                           ReadSettingInt(settings, KeltoIni::Place)};
-        if (place.station == 0) {
-            std::fprintf(stderr, "kelto: %s\n", LoadString(kMsgNoPlace));
+        WeatherPlace place;
+        WeatherSite site;
+        if (!savedWeatherSite(programFolder, place, site))
             return 1;
-        }
-        WeatherSite site = ReadWeatherSite(JoinPath(programFolder, "Weather.ini"));
-        if (site.baseUrl.empty()) {
-            std::fprintf(stderr, "kelto: Weather.ini names no weather site ([Net] HostName)\n");
-            return 1;
-        }
         pages.emplace(fetcher, site, place);
         hooks.weather = [&](const QDate& date, DayWeather& out) {
             std::optional<DayWeather> w = pages->day(date, &weatherError);
