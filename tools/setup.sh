@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(cmake g++ ninja-build clang libclang-rt-14-dev qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev libopencv-videoio-dev
+PACKAGES=(cmake g++ ninja-build clang libclang-rt-14-dev qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev libopencv-videoio-dev libopencv-video-dev
   fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n libgtest-dev libbenchmark-dev xvfb xdotool x11-apps ffmpeg
   poppler-utils libimage-exiftool-perl imagemagick xdg-utils python3)
 

@@ -1,0 +1,95 @@
+#pragma once
+// Frame alignment: which part of a day's photo fills a time-lapse frame. Values are in frame
+// units (one unit is PictureWidth / FrameWidth photo pixels across and PictureHeight /
+// FrameHeight down) and are kept in the day's own record, section [Triming]. A frame without
+// values of its own takes those of the frame before it, else the standard alignment of
+// Kelto.ini; the look-up goes one frame back only.
+#include "platform/Result.h"
+
+#include <QDate>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class QPainter;
+
+struct FrameAlignment {
+    int x = 160, y = 120;  // the point of the photo shown at the frame's centre
+    int w = 160, h = 120;  // the part of the photo that fills the frame
+    bool operator==(const FrameAlignment&) const = default;
+};
+
+// What every frame of a notebook shares: the frame size (Kelto.ini [Triming] Width, Height)
+// and the standard alignment ([Triming] Position and Size, "160,120" each when absent).
+struct FrameGeometry {
+    QSize frame{320, 240};
+    FrameAlignment standard;
+};
+FrameGeometry ReadFrameGeometry(const std::string& keltoIni);
+
+// The frames of a notebook: the days that have a photo file, oldest first (at most the newest
+// 256, as every day list).
+std::vector<QDate> ScanFrames(const std::string& notebookFolder);
+std::string FramePhotoPath(const std::string& notebookFolder, const QDate& date);
+std::string FrameRecordPath(const std::string& notebookFolder, const QDate& date);
+
+// "x,y": the first number at the start of the text, the second after the first ','. None for
+// an empty text.
+std::optional<std::pair<int, int>> ParseAlignmentPair(std::string_view text);
+// Brings hand-edited values inside what every edit keeps: 0 <= x < frame width,
+// 0 <= y < frame height, w >= 1, h >= 1.
+FrameAlignment ClampAlignment(FrameAlignment a, QSize frame);
+
+// A frame's alignment as the player shows it, and whether any part of it was inherited (then
+// it is not the one stored for this frame).
+struct AlignmentLookup {
+    FrameAlignment alignment;
+    bool inherited = false;
+};
+// Position and Size are each looked up on their own: frame k's record, else frame k - 1's,
+// else the standard value.
+AlignmentLookup ReadFrameAlignment(const std::string& notebookFolder, const std::vector<QDate>& frames, int k,
+                                   const FrameGeometry& geometry);
+// Position and Size from the frame's own record only, each falling back to the standard value
+// (the previous frame under the overlay is drawn this way).
+FrameAlignment ReadOwnFrameAlignment(const std::string& notebookFolder, const QDate& date,
+                                     const FrameGeometry& geometry);
+// Writes Position and Size ("%d,%d" each) into the frame's record with one replacement of the
+// file; every other key stays. A failure names the record (message 200).
+Result WriteFrameAlignment(const std::string& notebookFolder, const QDate& date, const FrameAlignment& a);
+
+// The part of a picture of `picture` size that the alignment shows (integer division as the
+// stored values intend; it may reach beyond the picture).
+QRect AlignedSourceRect(const FrameAlignment& a, QSize picture, QSize frame);
+// Draws the aligned frame, frame.width() x frame.height(), with its corner at `origin`. What
+// lies beyond the photo's edges is black.
+void DrawAlignedFrame(QPainter& target, QPoint origin, const QImage& picture, const FrameAlignment& a,
+                      QSize frame);
+
+// The edits. Zoom: d = -1 enlarges, +1 reduces (h follows w in the frame's proportions);
+// nothing changes when w + d would not stay above 0.
+FrameAlignment ZoomFrame(FrameAlignment a, int d, QSize frame);
+// Move by whole frame units (positive dx moves the centre point right in the photo, so the
+// picture goes left), clamped to the frame.
+FrameAlignment MoveFrame(FrameAlignment a, int dx, int dy, QSize frame);
+// A drag of (dx, dy) screen pixels over a frame drawn 1:1: the picture follows the pointer,
+// so the centre moves the other way by the photo distance those pixels show at the current
+// zoom, rounded to whole frame units.
+FrameAlignment DragFrame(FrameAlignment a, int dx, int dy, QSize frame);
+
+// The blend under the editor's overlay: every byte (a / 2) + (b / 2), each half truncated.
+QImage BlendFrames(const QImage& current, const QImage& previous);
+
+// Carries an edit of frame k (from `old`, what was stored for or inherited by it, to `cur`)
+// over to frames k .. last: each is shifted by cur - old and its width scaled by cur.w / old.w,
+// a frame without values of its own first taking the already rewritten values of the frame
+// before it. Frame k ends up with cur. Stops at the first record that cannot be written.
+Result ApplyToFollowingFrames(const std::string& notebookFolder, const std::vector<QDate>& frames, int k,
+                              const FrameAlignment& cur, const FrameAlignment& old,
+                              const FrameGeometry& geometry);

@@ -1,0 +1,140 @@
+#include "animation/FrameAlignment.h"
+#include "platform/IniFile.h"
+#include "support/TempDir.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QSize kFrame(320, 240);
+
+struct Frames {
+    TempDir dir;
+    std::vector<QDate> dates;
+    FrameGeometry geometry;
+
+    explicit Frames(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            dates.push_back(QDate(2026, 5, 1 + i));
+    }
+    std::string record(int k) const { return FrameRecordPath(dir.path(), dates[k]); }
+    void store(int k, const char* position, const char* size) const
+    {
+        if (position)
+            IniFile::WriteString(record(k), "Triming", "Position", position);
+        if (size)
+            IniFile::WriteString(record(k), "Triming", "Size", size);
+    }
+    AlignmentLookup read(int k) const { return ReadFrameAlignment(dir.path(), dates, k, geometry); }
+};
+
+}  // namespace
+
+TEST(FrameAlignment, LookUpGoesOneFrameBackThenToTheStandard)
+{
+    Frames f(4);
+    f.store(1, "100,50", nullptr);  // frame 1 has a position only
+
+    const AlignmentLookup first = f.read(0);
+    EXPECT_EQ(first.alignment, FrameAlignment{});
+    EXPECT_TRUE(first.inherited);
+
+    const AlignmentLookup own = f.read(1);  // its own position, the standard size
+    EXPECT_EQ(own.alignment, (FrameAlignment{100, 50, 160, 120}));
+    EXPECT_TRUE(own.inherited);
+
+    EXPECT_EQ(f.read(2).alignment, (FrameAlignment{100, 50, 160, 120}));  // one back
+    EXPECT_EQ(f.read(3).alignment, FrameAlignment{});                     // two back: standard
+
+    f.store(1, nullptr, "80,60");
+    EXPECT_FALSE(f.read(1).inherited);
+    ASSERT_TRUE(WriteFrameAlignment(f.dir.path(), f.dates[3], {1, 2, 3, 4}));
+    EXPECT_EQ(IniFile::ReadString(f.record(3), "Triming", "Position"), "1,2");
+    EXPECT_EQ(IniFile::ReadString(f.record(3), "Triming", "Size"), "3,4");
+}
+
+TEST(FrameAlignment, HandEditedValuesStayInsideTheInvariants)
+{
+    Frames f(1);
+    f.store(0, "99999,-5", "0");  // no comma, zero width
+    const FrameAlignment a = f.read(0).alignment;
+    EXPECT_EQ(a, (FrameAlignment{319, 0, 1, 1}));
+    EXPECT_FALSE(ParseAlignmentPair("").has_value());
+    EXPECT_EQ(ParseAlignmentPair("7, 8"), (std::pair{7, 8}));
+    // A zero-width stored "old" value never divides by zero.
+    EXPECT_TRUE(
+        ApplyToFollowingFrames(f.dir.path(), f.dates, 0, {10, 10, 20, 15}, {10, 10, 0, 0}, f.geometry));
+}
+
+TEST(FrameAlignment, EditsKeepTheFrameAndTheProportions)
+{
+    FrameAlignment a{160, 120, 2, 1};
+    a = ZoomFrame(a, -1, kFrame);
+    EXPECT_EQ(a, (FrameAlignment{160, 120, 1, 1}));
+    EXPECT_EQ(ZoomFrame(a, -1, kFrame), a);
+    EXPECT_EQ(ZoomFrame({160, 120, 160, 120}, +1, kFrame), (FrameAlignment{160, 120, 161, 120}));
+
+    EXPECT_EQ(MoveFrame({319, 0, 10, 10}, +1, -1, kFrame), (FrameAlignment{319, 0, 10, 10}));
+    EXPECT_EQ(MoveFrame({5, 5, 10, 10}, -1, +1, kFrame), (FrameAlignment{4, 6, 10, 10}));
+
+    // At the standard zoom a screen pixel shows half a frame unit: a drag of 20 pixels to the
+    // right moves the centre 10 units left, so the photo follows the pointer.
+    EXPECT_EQ(DragFrame({160, 120, 160, 120}, 20, -8, kFrame), (FrameAlignment{150, 124, 160, 120}));
+    EXPECT_EQ(DragFrame({160, 120, 320, 240}, 20, 0, kFrame).x, 140);
+    EXPECT_EQ(DragFrame({5, 5, 320, 240}, 400, 400, kFrame), (FrameAlignment{0, 0, 320, 240}));
+}
+
+TEST(FrameAlignment, CarryOverShiftsEveryLaterFrameCumulatively)
+{
+    Frames f(6);
+    f.store(3, "100,100", "160,120");
+    // Frame 3 moved by +10 and enlarged to half its width.
+    const FrameAlignment old = f.read(3).alignment;
+    const FrameAlignment cur{110, 100, 80, 60};
+    ASSERT_TRUE(ApplyToFollowingFrames(f.dir.path(), f.dates, 3, cur, old, f.geometry));
+    EXPECT_EQ(f.read(3).alignment, cur);
+    EXPECT_EQ(f.read(4).alignment, (FrameAlignment{120, 100, 40, 30}));
+    EXPECT_EQ(f.read(5).alignment, (FrameAlignment{130, 100, 20, 15}));
+    EXPECT_FALSE(f.read(5).inherited);
+    EXPECT_FALSE(IniFile::HasKey(f.record(2), "Triming", "Position"));  // earlier frames untouched
+}
+
+TEST(FrameAlignment, DrawnFrameShowsTheAlignedPartOfThePhoto)
+{
+    // A 640 x 480 photo: left half red, right half blue, a green 4-pixel block at (400, 300).
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(Qt::red);
+    {
+        QPainter p(&photo);
+        p.fillRect(320, 0, 320, 480, Qt::blue);
+        p.fillRect(400, 300, 4, 4, Qt::green);
+    }
+    EXPECT_EQ(AlignedSourceRect({160, 120, 160, 120}, photo.size(), kFrame), QRect(160, 120, 320, 240));
+
+    QImage frame(kFrame, QImage::Format_RGB32);
+    frame.fill(Qt::white);
+    {
+        QPainter p(&frame);
+        DrawAlignedFrame(p, {0, 0}, photo, {160, 120, 160, 120}, kFrame);  // 1:1, photo (160..479)
+    }
+    EXPECT_EQ(frame.pixel(100, 100), QColor(Qt::red).rgb());
+    EXPECT_EQ(frame.pixel(200, 100), QColor(Qt::blue).rgb());
+    EXPECT_EQ(frame.pixel(241, 181), QColor(Qt::green).rgb());  // (400, 300) - (160, 120)
+
+    // Centred at the photo's right edge: the part beyond it is black, the rest the photo.
+    frame.fill(Qt::white);
+    {
+        QPainter p(&frame);
+        DrawAlignedFrame(p, {0, 0}, photo, {319, 120, 160, 120}, kFrame);
+    }
+    EXPECT_EQ(frame.pixel(100, 100), QColor(Qt::blue).rgb());
+    EXPECT_EQ(frame.pixel(250, 100), QColor(Qt::black).rgb());
+
+    QImage a(1, 1, QImage::Format_RGB32), b(1, 1, QImage::Format_RGB32);
+    a.fill(qRgb(201, 255, 0));
+    b.fill(qRgb(100, 255, 0));
+    EXPECT_EQ(BlendFrames(a, b).pixel(0, 0), qRgb(150, 254, 0));
+}
