@@ -265,7 +265,7 @@ TEST(PrintSheets, PrintingFromThePreviewPrintsTheSheetsShown)
     };
     f.host.previewDialog = [&](const PreviewSheets& sheets) {
         shown = sheets.count;
-        EXPECT_EQ(sheets.shownSize, QSize(557, 786));  // the shipped Print.ini [Preview]
+        EXPECT_EQ(sheets.shownSize, QSize(482, 680));  // the shipped Print.ini [Preview]
         first = sheets.sheet(0);
         return true;
     };
