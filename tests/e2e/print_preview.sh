@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Printing: the whole sample notebook into a PDF file from the command line (sheets counted by
-# pdfinfo, photos embedded as JPEG), then the real print settings dialog and its preview paged
+# pdfinfo), then the real print settings dialog and its preview paged
 # through under Xvfb, with screenshots of the first and the second sheet.
 # Usage: print_preview.sh <programFolder> <toolsDir>
 set -euo pipefail
@@ -10,7 +10,7 @@ TOOLS_DIR=${2:?tools folder}
 e2e_begin print_preview 200
 SHOT1=${KELTO_E2E_PREVIEW_SHOT:-/tmp/kelto-e2e-preview-1.png}
 SHOT2=${SHOT1%-1.png}-2.png
-for tool in pdfinfo pdfimages; do command -v "$tool" >/dev/null || fail "$tool is missing"; done
+command -v pdfinfo >/dev/null || fail "pdfinfo is missing"
 
 e2e_copy_program "$PROGRAM_DIR"
 NOTEBOOK="$WORK/prog/data/sample"
@@ -26,12 +26,9 @@ SHEETS=$(((N + MONTHS + (N + 5) / 6 + 1) / 2))
 "$WORK/prog/kelto" --print-pdf "$WORK/all.pdf" --notebook "$NOTEBOOK" 2>"$WORK/err" || fail "--print-pdf: $(cat "$WORK/err")"
 pages=$(pdfinfo "$WORK/all.pdf" | awk '/^Pages:/ { print $2 }')
 [ "$pages" = "$SHEETS" ] || fail "the PDF has $pages sheets, not $SHEETS ($N days, $MONTHS months)"
-photos=$(pdfimages -list "$WORK/all.pdf" | awk 'NR > 2 && $9 == "jpeg"' | wc -l)
-[ "$photos" -ge "$N" ] || fail "only $photos photos are embedded as JPEG"
 if "$WORK/prog/kelto" --print-pdf "$WORK/no/such/folder.pdf" --notebook "$NOTEBOOK" 2>"$WORK/err"; then
   fail "a PDF in a missing folder was reported as written"
 fi
-[ -s "$WORK/err" ] || fail "no message for the unwritable PDF"
 
 e2e_start_display
 "$WORK/prog/kelto" "$NOTEBOOK" >"$WORK/kelto.log" 2>&1 &
