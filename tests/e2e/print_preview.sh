@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Printing: the whole sample notebook into a PDF file from the command line (sheets counted by
-# pdfinfo), then the real print settings dialog and its preview paged
-# through under Xvfb, with screenshots of the first and the second sheet.
+# pdfinfo), then the real print settings dialog and its preview paged through under Xvfb, with
+# screenshots of the first and the second sheet, and the same sheets printed from the system
+# print dialog into a PDF file.
 # Usage: print_preview.sh <programFolder> <toolsDir>
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -63,11 +64,19 @@ wait_until 30 turned || fail "次ページ did not turn to the next sheet (scree
 step "sheet 2 shown (screenshot $SHOT2)"
 timeout 10 xdotool key --delay 80 space space
 
-step "close the preview, then cancel the print settings"
+step "close the preview, then print the same sheets through the system print dialog"
 timeout 10 xdotool key Escape
 wait_until 20 gone '印刷プレビュ' || fail "the preview did not close"
-SETTINGS=$(focus '印刷設定' 20) || fail "the print settings dialog did not stay open"
-timeout 10 xdotool key Escape
-wait_until 20 gone '印刷設定' || fail "the print settings dialog did not close"
+focus '印刷設定' 20 >/dev/null || fail "the print settings dialog did not stay open"
+timeout 10 xdotool key Return
+focus '^印刷$' 30 >/dev/null || fail "the system print dialog did not open"
+# Its output file (a PDF file is what it offers without printers), then print.
+timeout 10 xdotool key alt+f ctrl+a
+timeout 20 xdotool type --delay 10 "$WORK/printed.pdf"
+timeout 10 xdotool key Return
+wait_until 30 test -s "$WORK/printed.pdf" || fail "nothing was printed"
+wait_until 20 gone '印刷設定' || fail "the print settings dialog did not close after printing"
+printed_pages() { [ "$(pdfinfo "$WORK/printed.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')" = "$SHEETS" ]; }
+wait_until 20 printed_pages || fail "the printed PDF does not have the $SHEETS sheets of the preview"
 kill -0 "$KELTO_PID" 2>/dev/null || fail "the program ended"
 step "PASS (preview screenshots $SHOT1 and $SHOT2)"
