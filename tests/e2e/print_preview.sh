@@ -70,10 +70,11 @@ wait_until 20 gone '印刷プレビュ' || fail "the preview did not close"
 focus '印刷設定' 20 >/dev/null || fail "the print settings dialog did not stay open"
 timeout 10 xdotool key Return
 focus '^印刷$' 30 >/dev/null || fail "the system print dialog did not open"
-# Its output file (a PDF file is what it offers without printers), then print.
+# Its output file (a PDF file is what it offers without printers), then its print button: Tab
+# first takes the focus from the name, which closes the file name completion's list.
 timeout 10 xdotool key alt+f ctrl+a
 timeout 20 xdotool type --delay 10 "$WORK/printed.pdf"
-timeout 10 xdotool key Return
+timeout 10 xdotool key --delay 100 Tab alt+p
 wait_until 30 test -s "$WORK/printed.pdf" || fail "nothing was printed"
 wait_until 20 gone '印刷設定' || fail "the print settings dialog did not close after printing"
 printed_pages() { [ "$(pdfinfo "$WORK/printed.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')" = "$SHEETS" ]; }
