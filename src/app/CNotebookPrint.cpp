@@ -28,7 +28,13 @@ void CNotebook::Print()
     PrintDialogOps ops;
     ops.detailView = InitPrintDialog();
     ops.print = [this](const PrintOptions& o) { PrintDocument(o); };
-    ops.preview = [this](const PrintOptions& o) { return RunPreview(o) && (PrintDocument(o), true); };
+    // A preview that ends with its print button prints, and the settings dialog closes.
+    ops.preview = [this](const PrintOptions& o) {
+        if (!RunPreview(o))
+            return false;
+        PrintDocument(o);
+        return true;
+    };
     m_host->RunPrintDialog(ops);
 }
 
