@@ -315,6 +315,10 @@ void CMainFrame::runCommand(Command command)
     case Command::PrintFont:
         RunFontDialog(nb, this);
         break;
+    case Command::Print:
+        if (started)
+            nb.Print();
+        break;
     case Command::GraphSettings:
         if (started)
             nb.EditGraphSettings();
@@ -350,7 +354,6 @@ void CMainFrame::runCommand(Command command)
         break;
     }
     case Command::ExportAvi:
-    case Command::Print:
     case Command::EditAnimation:
     case Command::Animation:
         // Animation and printing have their menu places and rules already;

@@ -55,6 +55,9 @@ public:
                                    const InternetSettingsOps& ops) override;
     Progress* ShowProgressDialog(const std::string& caption) override;
     void HideProgressDialog() override;
+    void RunPrintDialog(const PrintDialogOps& ops) override;
+    bool RunPreviewDialog(const PreviewSheets& sheets) override;
+    PrintOutcome RunSystemPrintDialog(const PrintOnDevice& print) override;
     class CProgressDlg* progressDialog() const { return m_progressDlg; }
 
     // Runs the controller's start once the window is on screen.

@@ -35,4 +35,7 @@ public:
     }
     Progress* ShowProgressDialog(const std::string&) override { return nullptr; }
     void HideProgressDialog() override {}
+    void RunPrintDialog(const PrintDialogOps&) override {}
+    bool RunPreviewDialog(const PreviewSheets&) override { return false; }
+    PrintOutcome RunSystemPrintDialog(const PrintOnDevice&) override { return {}; }
 };

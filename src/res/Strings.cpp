@@ -2,7 +2,7 @@
 
 #include <map>
 
-// Every numbered string of the program: message texts 128 to 212 and the other numbered
+// Every numbered string of the program: message texts 128 to 220 and the other numbered
 // strings. Menu captions and command prompts live in the menu table.
 const char* LoadString(int id)
 {
@@ -84,6 +84,8 @@ const char* LoadString(int id)
               "「観察データ設定」でデータ名を変更してください。"},
         {211, "データ名の先頭に「.」（ピリオド）は使えません。\n別のデータ名を指定してください。"},
         {212, "設定を設定ファイルに保存できませんでした。フォルダーに書き込めるかを確かめてください。"},
+        {220,
+         "印刷できませんでした。プリンターの状態と、保存先のフォルダーに書き込めるかを確かめてください。"},
         {57344, "Kelto"},
     };
     auto it = table.find(id);

@@ -69,6 +69,7 @@ enum class Msg : int {
     DataNameNotRemembered = 210,
     DataNameLeadingPeriod = 211,
     SettingsWriteFailed = 212,
+    PrintFailed = 220,
 };
 
 constexpr int MsgId(Msg message)

@@ -1,6 +1,7 @@
 #pragma once
 // A window stand-in for controller tests: records what the controller asked of the window.
 #include "app/ViewHost.h"
+#include "print/PrintSheets.h"
 
 #include <QPainter>
 
@@ -99,6 +100,28 @@ public:
         return progressFake ? progressFake : nullptr;
     }
     void HideProgressDialog() override { ++progressHidden; }
+    void RunPrintDialog(const PrintDialogOps& ops) override
+    {
+        dialogs.emplace_back(DialogId::Print, ops.detailView ? 1 : 0);
+        if (printDialog)
+            printDialog(ops);
+    }
+    bool RunPreviewDialog(const PreviewSheets& sheets) override
+    {
+        dialogs.emplace_back(DialogId::Preview, sheets.count);
+        return previewDialog ? previewDialog(sheets) : nextResult();
+    }
+    // Confirmed when a PDF file is named: the sheets go there, as the print dialog's file does.
+    PrintOutcome RunSystemPrintDialog(const PrintOnDevice& print) override
+    {
+        ++systemPrintDialogs;
+        PrintOutcome r;
+        if (printPdf.empty())
+            return r;
+        r.confirmed = true;
+        r.printed = WritePdfFile(printPdf, DefaultPdfPageLayout(), 72, print, &r.error);
+        return r;
+    }
 
     bool nextResult()
     {
@@ -140,4 +163,8 @@ public:
     std::string progressCaption;
     int progressShown = 0, progressHidden = 0;
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
+    std::function<void(const PrintDialogOps&)> printDialog;
+    std::function<bool(const PreviewSheets&)> previewDialog;
+    std::string printPdf;  // where the system print dialog prints; empty: it is cancelled
+    int systemPrintDialogs = 0;
 };
