@@ -69,6 +69,8 @@ enum class Msg : int {
     DataNameNotRemembered = 210,
     DataNameLeadingPeriod = 211,
     SettingsWriteFailed = 212,
+    VideoExportRunning = 230,
+    TooFewPhotoDays = 231,
 };
 
 constexpr int MsgId(Msg message)

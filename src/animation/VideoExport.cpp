@@ -1,0 +1,172 @@
+#include "animation/VideoExport.h"
+
+#include "photos/PictureFile.h"
+#include "platform/Files.h"
+#include "platform/Progress.h"
+#include "store/KeltoIni.h"
+
+#include <QPainter>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// An aligned rectangle of the full-size photo, in the pixels of the same photo decoded at a
+// reduced scale.
+QRect scaledSource(const QRect& full, QSize fullSize, QSize decoded)
+{
+    if (decoded == fullSize || fullSize.isEmpty())
+        return full;
+    const double fx = double(decoded.width()) / fullSize.width(),
+                 fy = double(decoded.height()) / fullSize.height();
+    const int left = qRound(full.left() * fx), top = qRound(full.top() * fy);
+    const int right = qRound((full.left() + full.width()) * fx),
+              bottom = qRound((full.top() + full.height()) * fy);
+    return QRect(left, top, std::max(right - left, 1), std::max(bottom - top, 1));
+}
+
+// The smallest picture (whole photo) at which the alignment's part of it still fills the frame
+// one picture pixel per frame pixel: the part is w / frame width of the frame's photo units,
+// and one unit is picture width / frame width pixels, whatever the photo's size.
+QSize decodeTarget(const FrameAlignment& a, QSize frame)
+{
+    const long long fw = frame.width(), fh = frame.height();
+    return QSize(static_cast<int>(std::min<long long>((fw * fw + a.w - 1) / a.w, kMaxPictureSide)),
+                 static_cast<int>(std::min<long long>((fh * fh + a.h - 1) / a.h, kMaxPictureSide)));
+}
+
+// The writer of one file: raw video in AVI; H.264 in MP4, else MPEG-4 part 2 where the
+// backend has no H.264 encoder. The code written with, none when no writer could be opened.
+std::optional<std::string> openWriter(cv::VideoWriter& writer, const std::string& path, VideoFormat format,
+                                      double fps, QSize frame)
+{
+    const cv::Size size(frame.width(), frame.height());
+    if (format == VideoFormat::Avi) {
+        if (writer.open(path, cv::CAP_FFMPEG, 0, fps, size, true))
+            return std::string();
+        return std::nullopt;
+    }
+    for (const char* code : {"avc1", "mp4v"})
+        if (writer.open(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc(code[0], code[1], code[2], code[3]),
+                        fps, size, true))
+            return std::string(code);
+    return std::nullopt;
+}
+
+// The finished file read back: its index must hold every frame, which a write error on the way
+// (a full disk) would have cut short; the writer itself reports none.
+bool holdsFrames(const std::string& path, int frames)
+{
+    cv::VideoCapture check(path, cv::CAP_FFMPEG);
+    return check.isOpened() && static_cast<int>(check.get(cv::CAP_PROP_FRAME_COUNT)) == frames;
+}
+
+// The frame's pixels as OpenCV's 3-channel BGR image, converted into `bgr` (reused).
+void toBgr(const QImage& frame, cv::Mat& bgr)
+{
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // RGB32 lies in memory as B, G, R, 0xFF: one pass drops the fourth byte.
+    const cv::Mat bgra(frame.height(), frame.width(), CV_8UC4, const_cast<uchar*>(frame.constBits()),
+                       static_cast<size_t>(frame.bytesPerLine()));
+    cv::cvtColor(bgra, bgr, cv::COLOR_BGRA2BGR);
+#else
+    const QImage packed = frame.convertToFormat(QImage::Format_BGR888);
+    cv::Mat(packed.height(), packed.width(), CV_8UC3, const_cast<uchar*>(packed.constBits()),
+            static_cast<size_t>(packed.bytesPerLine()))
+        .copyTo(bgr);
+#endif
+}
+
+}  // namespace
+
+int ReadVideoSpeed(const std::string& keltoIni)
+{
+    return std::max(ReadSettingInt(keltoIni, AnimationSpeed), 1);
+}
+
+VideoFormat VideoFormatOf(const std::string& path)
+{
+    std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".mp4" ? VideoFormat::Mp4 : VideoFormat::Avi;
+}
+
+bool DrawExportFrame(const VideoExportJob& job, int k, QImage& picture, QImage& frame)
+{
+    const QSize frameSize = job.geometry.frame;
+    const FrameAlignment a = ReadFrameAlignment(job.notebookFolder, job.frames, k, job.geometry).alignment;
+    const QSize target = decodeTarget(a, frameSize);
+    int fullWidth = 0, fullHeight = 0;
+    if (!LoadPictureScaled(FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]),
+                           target.width(), target.height(), picture, &fullWidth, &fullHeight))
+        return false;
+    const QSize full(fullWidth, fullHeight);
+    const QRect source = scaledSource(AlignedSourceRect(a, full, frameSize), full, picture.size());
+    if (frame.size() != frameSize || frame.format() != QImage::Format_RGB32)
+        frame = QImage(frameSize, QImage::Format_RGB32);
+    QPainter painter(&frame);
+    DrawFrameSource(painter, QPoint(0, 0), picture, source, frameSize);
+    return true;
+}
+
+VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
+{
+    VideoExportReport report;
+    const int count = static_cast<int>(job.frames.size());
+    if (count < 2) {
+        report.result = Result::Failed(Msg::TooFewPhotoDays, job.notebookFolder);
+        return report;
+    }
+    const VideoFormat format = VideoFormatOf(job.path);
+    std::string tmp;
+    const int fd = OpenTemporaryBeside(job.path, format == VideoFormat::Mp4 ? ".mp4" : ".avi", tmp);
+    if (fd < 0) {
+        report.result = Result::Failed(Msg::AviCreateFailed, job.path);
+        return report;
+    }
+    ::close(fd);
+    progress.setRange(count);
+    progress.setValue(0);
+
+    cv::VideoWriter writer;
+    auto fail = [&](std::string path) {
+        writer.release();
+        std::remove(tmp.c_str());
+        report.result = Result::Failed(Msg::AviCreateFailed, std::move(path));
+        return report;
+    };
+    const std::optional<std::string> codec =
+        openWriter(writer, tmp, format, static_cast<double>(std::max(job.speed, 1)), job.geometry.frame);
+    if (!codec)
+        return fail(job.path);
+    report.codec = *codec;
+
+    // One decoded photo, one drawn frame and one BGR image serve every frame.
+    QImage picture, frame;
+    cv::Mat bgr(job.geometry.frame.height(), job.geometry.frame.width(), CV_8UC3);
+    for (int k = 0; k < count; ++k) {
+        if (progress.cancelled()) {
+            fail(job.path);
+            report.result = {};
+            report.stopped = true;
+            return report;
+        }
+        if (!DrawExportFrame(job, k, picture, frame))
+            return fail(FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]));
+        toBgr(frame, bgr);
+        writer.write(bgr);
+        progress.setValue(k + 1);
+    }
+    writer.release();
+    if (!holdsFrames(tmp, count) || std::rename(tmp.c_str(), job.path.c_str()) != 0)
+        return fail(job.path);
+    report.written = count;
+    return report;
+}
