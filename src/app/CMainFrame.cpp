@@ -349,7 +349,11 @@ void CMainFrame::runCommand(Command command)
         nb.StartBulkImport(browser);
         break;
     }
-    case Command::ExportAvi:
+    case Command::ExportAvi: {
+        QtFileChooser chooser(this);
+        nb.StartVideoExport(chooser);
+        break;
+    }
     case Command::Print:
     case Command::EditAnimation:
     case Command::Animation:
