@@ -27,6 +27,10 @@ const char* CommandLineHelp()
            "      its EXIF date. Portrait photos are turned (cw, ccw) or fitted (cut, keep) as\n"
            "      --rotate says; without it they are skipped and listed, as are photos without\n"
            "      a date. --weather also fetches each day's weather. Prints a summary.\n"
+           "  kelto --export-video FILE.avi|FILE.mp4 [--notebook DIR]\n"
+           "      写真のある日の位置合わせしたアニメーションを動画ファイルに書き出します。\n"
+           "      Writes the aligned time-lapse (one frame per photo day, at the animation\n"
+           "      speed) as AVI, or as MP4 (H.264) when the name ends in .mp4.\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -85,6 +89,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             if (c.action != CommandLine::Action::Window || !value(c.photoFolder))
                 return fail("--import-photos needs one photo folder");
             c.action = CommandLine::Action::ImportPhotos;
+        } else if (a == "--export-video") {
+            if (c.action != CommandLine::Action::Window || !value(c.outPath))
+                return fail("--export-video needs one output file");
+            c.action = CommandLine::Action::ExportVideo;
         } else if (a == "--rotate") {
             if (!value(c.rotate)
                 || (c.rotate != "cw" && c.rotate != "ccw" && c.rotate != "cut" && c.rotate != "keep"))
@@ -114,6 +122,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         return fail("--render needs --date YYYY-MM-DD and --out FILE.png");
     if (c.action == CommandLine::Action::FetchWeather && (!c.date.empty() || !c.outPath.empty()))
         return fail("--fetch-weather takes only --notebook");
+    if (c.action == CommandLine::Action::ExportVideo && !c.date.empty())
+        return fail("--export-video takes only --notebook");
     if (c.action == CommandLine::Action::ExportCsv && (!c.date.empty()))
         return fail("--date goes with --render");
     return c;

@@ -5,10 +5,20 @@
 #include <vector>
 
 struct CommandLine {
-    enum class Action { Window, Help, ExportCsv, Render, PhotoDate, FetchWeather, ImportPhotos, Error };
+    enum class Action {
+        Window,
+        Help,
+        ExportCsv,
+        Render,
+        PhotoDate,
+        FetchWeather,
+        ImportPhotos,
+        ExportVideo,
+        Error
+    };
     Action action = Action::Window;
     std::string notebook;            // --notebook DIR, or the folder to open in the window
-    std::string outPath;             // --export-csv FILE / --out FILE
+    std::string outPath;             // --export-csv FILE / --export-video FILE / --out FILE
     std::string page;                // --render calendar|detail|graph|list
     std::string date;                // --date YYYY-MM-DD
     std::string error;               // what was wrong, for Action::Error
