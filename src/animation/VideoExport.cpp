@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <deque>
+#include <future>
 #include <unistd.h>
 
 namespace {
@@ -84,6 +86,36 @@ void toBgr(const QImage& frame, cv::Mat& bgr)
 #endif
 }
 
+// One photo day ready to draw: its alignment and its photo, decoded at the scale it allows.
+struct DecodedFrame {
+    FrameAlignment alignment;
+    QImage picture;
+    QSize full;  // the photo's own size, the unit of the alignment arithmetic
+    bool ok = false;
+};
+
+void decodeFrame(const VideoExportJob& job, int k, DecodedFrame& out)
+{
+    out.alignment = ReadFrameAlignment(job.notebookFolder, job.frames, k, job.geometry).alignment;
+    const QSize target = decodeTarget(out.alignment, job.geometry.frame);
+    int fullWidth = 0, fullHeight = 0;
+    const QSize frame = job.geometry.frame;
+    const FrameAlignment a = out.alignment;
+    out.ok = LoadPictureRegion(
+        FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]), target.width(),
+        target.height(), [a, frame](QSize full) { return AlignedSourceRect(a, full, frame); }, out.picture,
+        &fullWidth, &fullHeight);
+    out.full = QSize(fullWidth, fullHeight);
+}
+
+void drawFrame(const DecodedFrame& d, QSize frameSize, QImage& frame)
+{
+    const QRect source =
+        scaledSource(AlignedSourceRect(d.alignment, d.full, frameSize), d.full, d.picture.size());
+    QPainter painter(&frame);
+    DrawFrameSource(painter, QPoint(0, 0), d.picture, source, frameSize);
+}
+
 }  // namespace
 
 int ReadVideoSpeed(const std::string& keltoIni)
@@ -96,24 +128,6 @@ VideoFormat VideoFormatOf(const std::string& path)
     std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return ext == ".mp4" ? VideoFormat::Mp4 : VideoFormat::Avi;
-}
-
-bool DrawExportFrame(const VideoExportJob& job, int k, QImage& picture, QImage& frame)
-{
-    const QSize frameSize = job.geometry.frame;
-    const FrameAlignment a = ReadFrameAlignment(job.notebookFolder, job.frames, k, job.geometry).alignment;
-    const QSize target = decodeTarget(a, frameSize);
-    int fullWidth = 0, fullHeight = 0;
-    if (!LoadPictureScaled(FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]),
-                           target.width(), target.height(), picture, &fullWidth, &fullHeight))
-        return false;
-    const QSize full(fullWidth, fullHeight);
-    const QRect source = scaledSource(AlignedSourceRect(a, full, frameSize), full, picture.size());
-    if (frame.size() != frameSize || frame.format() != QImage::Format_RGB32)
-        frame = QImage(frameSize, QImage::Format_RGB32);
-    QPainter painter(&frame);
-    DrawFrameSource(painter, QPoint(0, 0), picture, source, frameSize);
-    return true;
 }
 
 VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
@@ -148,18 +162,35 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         return fail(job.path);
     report.codec = *codec;
 
-    // One decoded photo, one drawn frame and one BGR image serve every frame.
-    QImage picture, frame;
+    // The next photos are decoded on other threads while this one is drawn and written; one
+    // drawn frame and one BGR image serve every frame.
+    constexpr int kAhead = 2;
+    DecodedFrame decoded[kAhead + 1];
+    std::deque<std::future<void>> pending;
+    auto decodeAhead = [&](int k) {
+        if (k < count)
+            pending.push_back(std::async(std::launch::async, [&job, k, &slot = decoded[k % (kAhead + 1)]] {
+                decodeFrame(job, k, slot);
+            }));
+    };
+    for (int k = 0; k < kAhead; ++k)
+        decodeAhead(k);
+    QImage frame(job.geometry.frame, QImage::Format_RGB32);
     cv::Mat bgr(job.geometry.frame.height(), job.geometry.frame.width(), CV_8UC3);
     for (int k = 0; k < count; ++k) {
+        pending.front().get();
+        pending.pop_front();
         if (progress.cancelled()) {
             fail(job.path);
             report.result = {};
             report.stopped = true;
             return report;
         }
-        if (!DrawExportFrame(job, k, picture, frame))
+        const DecodedFrame& d = decoded[k % (kAhead + 1)];
+        if (!d.ok)
             return fail(FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]));
+        decodeAhead(k + kAhead);
+        drawFrame(d, job.geometry.frame, frame);
         toBgr(frame, bgr);
         writer.write(bgr);
         progress.setValue(k + 1);

@@ -45,9 +45,3 @@ struct VideoExportReport {
 // Writes the video, reporting one step per frame; polls progress.cancelled() between frames.
 // Reads the day records and photos only: nothing of the notebook is written.
 VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress);
-
-// The aligned frame of one photo day as the export draws it, into `frame` (Format_RGB32 of the
-// frame size, reused between calls). `picture` holds the decoded photo afterwards (reused too);
-// it may be decoded at a reduced scale when the alignment shows the photo reduced. False when
-// the photo cannot be read.
-bool DrawExportFrame(const VideoExportJob& job, int k, QImage& picture, QImage& frame);

@@ -253,7 +253,53 @@ void cmykToRgb(const uint8_t* cmyk, QRgb* out, int width, bool inverted)
 
 // A target of 0 x 0 decodes at full size; otherwise at the smallest scale still covering it.
 // Every size is checked before the codec or this function allocates for it.
-bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, JpegDecodeTarget* target)
+// The part of a picture of the decoded size that `region` (in full-size pixels) asks for, with a
+// margin for the smoothing of a stretch; empty when it lies wholly outside.
+QRect decodedPart(const PictureRegion& region, QSize full, QSize decoded)
+{
+    const QRect wanted = region(full);
+    const auto scale = [](int v, int from, int to) { return static_cast<long long>(v) * to / from; };
+    const int margin = 2;
+    const QRect part(
+        QPoint(static_cast<int>(std::clamp<long long>(
+                   scale(wanted.left(), full.width(), decoded.width()) - margin, 0, decoded.width())),
+               static_cast<int>(std::clamp<long long>(
+                   scale(wanted.top(), full.height(), decoded.height()) - margin, 0, decoded.height()))),
+        QPoint(static_cast<int>(
+                   std::clamp<long long>(scale(wanted.right() + 1, full.width(), decoded.width()) + margin, 0,
+                                         decoded.width())
+                   - 1),
+               static_cast<int>(
+                   std::clamp<long long>(scale(wanted.bottom() + 1, full.height(), decoded.height()) + margin,
+                                         0, decoded.height())
+                   - 1)));
+    return wanted.isEmpty() ? QRect() : part;
+}
+
+// Decodes the rows and columns of `part` only: rows above it are entropy-decoded and dropped,
+// columns beside it are not transformed, and rows below it are not read. Everything else of
+// the picture is black. A file that ends before the part's last row is refused.
+bool decodeJpegPart(jpeg_decompress_struct& cinfo, const JpegErrors& errors, const QRect& part,
+                    JpegDecodeTarget* target)
+{
+    target->image.fill(Qt::black);
+    if (part.isEmpty())
+        return true;
+    JDIMENSION left = static_cast<JDIMENSION>(part.left()), width = static_cast<JDIMENSION>(part.width());
+    jpeg_crop_scanline(&cinfo, &left, &width);
+    if (part.top() > 0)
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(part.top()));
+    const JDIMENSION bottom = static_cast<JDIMENSION>(part.bottom() + 1);
+    while (cinfo.output_scanline < bottom) {
+        JSAMPROW row = target->image.scanLine(static_cast<int>(cinfo.output_scanline)) + 4 * left;
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            break;
+    }
+    return cinfo.output_scanline >= bottom && !errors.ranOutOfData;
+}
+
+bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight,
+                const PictureRegion& region, JpegDecodeTarget* target)
 {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
@@ -314,6 +360,13 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    if (region && !cmyk && !multipleScans) {
+        const bool ok = decodeJpegPart(
+            cinfo, errors,
+            decodedPart(region, QSize(target->fullWidth, target->fullHeight), target->image.size()), target);
+        jpeg_destroy_decompress(&cinfo);
+        return ok;
+    }
 
     const bool inverted = cinfo.saw_Adobe_marker;
     const int width = static_cast<int>(cinfo.output_width);
@@ -338,11 +391,11 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     return whole;
 }
 
-bool loadJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, QImage& picture,
-              int* fullWidth, int* fullHeight)
+bool loadJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, const PictureRegion& region,
+              QImage& picture, int* fullWidth, int* fullHeight)
 {
     JpegDecodeTarget target;
-    if (!decodeJpeg(file, fileSize, targetWidth, targetHeight, &target))
+    if (!decodeJpeg(file, fileSize, targetWidth, targetHeight, region, &target))
         return false;
     picture = std::move(target.image);
     *fullWidth = target.fullWidth;
@@ -574,8 +627,8 @@ FilePtr openRegularFile(const std::string& path, long long* size)
     return FilePtr(file, std::fclose);
 }
 
-bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QImage& picture, int* outWidth,
-                 int* outHeight)
+bool loadPicture(const std::string& path, int targetWidth, int targetHeight, const PictureRegion& region,
+                 QImage& picture, int* outWidth, int* outHeight)
 {
     if (path.empty())
         return false;
@@ -586,9 +639,9 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QIm
     int width = 0;
     int height = 0;
     const char last = path.back();
-    const bool ok = (last == 'g' || last == 'G')
-                        ? loadJpeg(file.get(), fileSize, targetWidth, targetHeight, picture, &width, &height)
-                        : loadBmp(file.get(), picture, &width, &height);
+    const bool ok = (last == 'g' || last == 'G') ? loadJpeg(file.get(), fileSize, targetWidth, targetHeight,
+                                                            region, picture, &width, &height)
+                                                 : loadBmp(file.get(), picture, &width, &height);
     if (!ok)
         return false;
     if (outWidth)
@@ -623,13 +676,20 @@ bool writePicture(const std::string& path, const QImage& picture, int width, int
 
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth, int* outHeight)
 {
-    return loadPicture(path, 0, 0, picture, outWidth, outHeight);
+    return loadPicture(path, 0, 0, {}, picture, outWidth, outHeight);
 }
 
 bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
                        int* outWidth, int* outHeight)
 {
-    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), picture, outWidth,
+    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), {}, picture, outWidth,
+                       outHeight);
+}
+
+bool LoadPictureRegion(const std::string& path, int targetWidth, int targetHeight,
+                       const PictureRegion& region, QImage& picture, int* outWidth, int* outHeight)
+{
+    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), region, picture, outWidth,
                        outHeight);
 }
 
