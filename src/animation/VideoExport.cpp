@@ -123,47 +123,44 @@ int ReadVideoSpeed(const std::string& keltoIni)
     return std::max(ReadSettingInt(keltoIni, AnimationSpeed), 1);
 }
 
-VideoFormat VideoFormatOf(const std::string& path)
+namespace {
+std::string lowerExtension(const std::string& path)
 {
     std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".mp4" ? VideoFormat::Mp4 : VideoFormat::Avi;
+    return ext;
+}
+}  // namespace
+
+VideoFormat VideoFormatOf(const std::string& path)
+{
+    return lowerExtension(path) == ".mp4" ? VideoFormat::Mp4 : VideoFormat::Avi;
 }
 
-VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
+std::string VideoTargetPath(const std::string& chosen)
 {
-    VideoExportReport report;
-    const int count = static_cast<int>(job.frames.size());
-    if (count < 2) {
-        report.result = Result::Failed(Msg::TooFewPhotoDays, job.notebookFolder);
-        return report;
-    }
-    const VideoFormat format = VideoFormatOf(job.path);
-    std::string tmp;
-    const int fd = OpenTemporaryBeside(job.path, format == VideoFormat::Mp4 ? ".mp4" : ".avi", tmp);
-    if (fd < 0) {
-        report.result = Result::Failed(Msg::AviCreateFailed, job.path);
-        return report;
-    }
-    ::close(fd);
-    progress.setRange(count);
-    progress.setValue(0);
+    const std::string ext = lowerExtension(chosen);
+    return ext == ".avi" || ext == ".mp4" ? chosen : chosen + ".avi";
+}
 
+namespace {
+
+// Writes every frame into `tmp`. What went wrong (the file to name with message 135), none
+// when the file is complete; `report` gets the codec, and `stopped` when the user stopped it.
+std::optional<std::string> writeFrames(const VideoExportJob& job, const std::string& tmp, Progress& progress,
+                                       VideoExportReport& report)
+{
+    const int count = static_cast<int>(job.frames.size());
     cv::VideoWriter writer;
-    auto fail = [&](std::string path) {
-        writer.release();
-        std::remove(tmp.c_str());
-        report.result = Result::Failed(Msg::AviCreateFailed, std::move(path));
-        return report;
-    };
     const std::optional<std::string> codec =
-        openWriter(writer, tmp, format, static_cast<double>(std::max(job.speed, 1)), job.geometry.frame);
+        openWriter(writer, tmp, VideoFormatOf(job.path), static_cast<double>(std::max(job.speed, 1)),
+                   job.geometry.frame);
     if (!codec)
-        return fail(job.path);
+        return job.path;
     report.codec = *codec;
 
     // The next photos are decoded on other threads while this one is drawn and written; one
-    // drawn frame and one BGR image serve every frame.
+    // drawn frame and one BGR image serve every frame. Leaving early waits for those threads.
     constexpr int kAhead = 2;
     DecodedFrame decoded[kAhead + 1];
     std::deque<std::future<void>> pending;
@@ -181,14 +178,12 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         pending.front().get();
         pending.pop_front();
         if (progress.cancelled()) {
-            fail(job.path);
-            report.result = {};
             report.stopped = true;
-            return report;
+            return job.path;
         }
         const DecodedFrame& d = decoded[k % (kAhead + 1)];
         if (!d.ok)
-            return fail(FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]));
+            return FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]);
         decodeAhead(k + kAhead);
         drawFrame(d, job.geometry.frame, frame);
         toBgr(frame, bgr);
@@ -196,8 +191,46 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         progress.setValue(k + 1);
     }
     writer.release();
-    if (!holdsFrames(tmp, count) || std::rename(tmp.c_str(), job.path.c_str()) != 0)
-        return fail(job.path);
+    if (!holdsFrames(tmp, count))
+        return job.path;
+    return std::nullopt;
+}
+
+}  // namespace
+
+VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
+{
+    VideoExportReport report;
+    const int count = static_cast<int>(job.frames.size());
+    if (count < 2) {
+        report.result = Result::Failed(Msg::TooFewPhotoDays, job.notebookFolder);
+        return report;
+    }
+    std::string tmp;
+    const int fd =
+        OpenTemporaryBeside(job.path, VideoFormatOf(job.path) == VideoFormat::Mp4 ? ".mp4" : ".avi", tmp);
+    if (fd < 0) {
+        report.result = Result::Failed(Msg::AviCreateFailed, job.path);
+        return report;
+    }
+    ::close(fd);
+    progress.setRange(count);
+    progress.setValue(0);
+    std::optional<std::string> failed;
+    try {
+        failed = writeFrames(job, tmp, progress, report);
+    } catch (const std::exception&) {
+        // The codec library or a thread that could not start: the export fails like a bad write.
+        failed = job.path;
+    }
+    if (!failed && std::rename(tmp.c_str(), job.path.c_str()) != 0)
+        failed = job.path;
+    if (failed) {
+        std::remove(tmp.c_str());
+        if (!report.stopped)
+            report.result = Result::Failed(Msg::AviCreateFailed, *failed);
+        return report;
+    }
     report.written = count;
     return report;
 }

@@ -23,6 +23,9 @@ int ReadVideoSpeed(const std::string& keltoIni);
 enum class VideoFormat { Avi, Mp4 };
 // ".mp4" (any case) is MP4; every other name is AVI.
 VideoFormat VideoFormatOf(const std::string& path);
+// The file written for a chosen name: one ending in ".avi" or ".mp4" (any case) as it is, any
+// other with ".avi" added, so a slip in the name never puts a video over a photo or a record.
+std::string VideoTargetPath(const std::string& chosen);
 
 struct VideoExportJob {
     std::string notebookFolder;

@@ -44,6 +44,7 @@ void CNotebook::StartVideoExport(FileChooser& chooser)
     }
     if (!chooser.SaveFile(kVideoDialogTitle, kVideoFilter, "avi", job.path))
         return;
+    job.path = VideoTargetPath(job.path);
     job.geometry = ReadFrameGeometry(m_settingsFile);
     job.speed = ReadVideoSpeed(m_settingsFile);
     if (!m_videoExport)

@@ -239,7 +239,7 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
     job.frames = ScanFrames(folder);
     job.geometry = ReadFrameGeometry(settings);
     job.speed = ReadVideoSpeed(settings);
-    job.path = c.outPath;
+    job.path = VideoTargetPath(c.outPath);
     VideoExportReport r;
     {
         // Ends its line before anything else is printed.
@@ -249,14 +249,14 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
         r = ExportVideo(job, progress);
     }
     if (r.stopped) {
-        std::fprintf(stderr, "kelto: stopped; %s was not written\n", c.outPath.c_str());
+        std::fprintf(stderr, "kelto: stopped; %s was not written\n", job.path.c_str());
         return 1;
     }
     if (!r.ok()) {
         std::fprintf(stderr, "kelto: %s\n", ResultText(r.result).c_str());
         return 1;
     }
-    std::printf("%d frames at %d per second written to %s\n", r.written, job.speed, c.outPath.c_str());
+    std::printf("%d frames at %d per second written to %s\n", r.written, job.speed, job.path.c_str());
     return 0;
 }
 }  // namespace

@@ -32,7 +32,8 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     writePhoto(f.dayPath(20240501, "jpg"));
     CNotebook& nb = f.open();
     FakeFileChooser chooser;
-    chooser.answer = f.temp.file("growth.avi");
+    // A photo of the notebook chosen by a slip: the video goes beside it, under ".avi".
+    chooser.answer = f.dayPath(20240502, "jpg");
 
     // One photo day: told so before any file is asked for.
     nb.StartVideoExport(chooser);
@@ -44,7 +45,9 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     QCOMPARE(chooser.lastSuffix, std::string("avi"));
     QTRY_VERIFY(!nb.VideoExportRunning());
     QVERIFY(nb.LastVideoExportResult().ok());
-    QVERIFY(FileExists(chooser.answer));
+    QVERIFY(FileExists(chooser.answer + ".avi"));
+    QImage photo;
+    QVERIFY(LoadPictureFile(chooser.answer, photo));
     QCOMPARE(f.host.progressCaption, std::string("アニメーションを作成しています"));
     QCOMPARE(f.host.progressHidden, 1);
     QCOMPARE(progress.value.load(), 2);
