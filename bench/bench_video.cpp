@@ -21,13 +21,6 @@ namespace {
 
 constexpr int kDays = 256;
 
-class NullProgress : public Progress {
-public:
-    void setRange(int) override {}
-    void setValue(int) override {}
-    void setText(const std::string&) override {}
-};
-
 struct Notebook {
     QTemporaryDir dir;
     std::vector<QDate> frames;
@@ -69,7 +62,7 @@ const FrameAlignment kHalf{160, 120, 320, 240};
 void exportVideo(benchmark::State& state, const std::string& name, FrameAlignment alignment)
 {
     const VideoExportJob j = job(name, alignment);
-    NullProgress progress;
+    SilentProgress progress;
     for (auto _ : state)
         if (!ExportVideo(j, progress).ok())
             state.SkipWithError("export failed");
