@@ -20,6 +20,13 @@
 
 namespace {
 
+std::string lowerExtension(const std::string& path)
+{
+    std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
 // An aligned rectangle of the full-size photo, in the pixels of the same photo decoded at a
 // reduced scale.
 QRect scaledSource(const QRect& full, QSize fullSize, QSize decoded)
@@ -34,9 +41,9 @@ QRect scaledSource(const QRect& full, QSize fullSize, QSize decoded)
     return QRect(left, top, std::max(right - left, 1), std::max(bottom - top, 1));
 }
 
-// The smallest picture (whole photo) at which the alignment's part of it still fills the frame
-// one picture pixel per frame pixel: the part is w / frame width of the frame's photo units,
-// and one unit is picture width / frame width pixels, whatever the photo's size.
+// The smallest decoded size of the whole photo at which the part the alignment shows still has
+// a pixel for every frame pixel. That part is w frame units wide, a unit being photo width /
+// frame width pixels, so the answer is frame width * frame width / w whatever the photo's size.
 QSize decodeTarget(const FrameAlignment& a, QSize frame)
 {
     const long long fw = frame.width(), fh = frame.height();
@@ -44,7 +51,7 @@ QSize decodeTarget(const FrameAlignment& a, QSize frame)
                  static_cast<int>(std::min<long long>((fh * fh + a.h - 1) / a.h, kMaxPictureSide)));
 }
 
-// The writer of one file: raw video in AVI; H.264 in MP4, else MPEG-4 part 2 where the
+// The writer of one file: raw video in AVI; H.264 in MP4, else MPEG-4 Visual where the
 // backend has no H.264 encoder. The code written with, none when no writer could be opened.
 std::optional<std::string> openWriter(cv::VideoWriter& writer, const std::string& path, VideoFormat format,
                                       double fps, QSize frame)
@@ -116,35 +123,6 @@ void drawFrame(const DecodedFrame& d, QSize frameSize, QImage& frame)
     DrawFrameSource(painter, QPoint(0, 0), d.picture, source, frameSize);
 }
 
-}  // namespace
-
-int ReadVideoSpeed(const std::string& keltoIni)
-{
-    return std::max(ReadSettingInt(keltoIni, AnimationSpeed), 1);
-}
-
-namespace {
-std::string lowerExtension(const std::string& path)
-{
-    std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
-}
-}  // namespace
-
-VideoFormat VideoFormatOf(const std::string& path)
-{
-    return lowerExtension(path) == ".mp4" ? VideoFormat::Mp4 : VideoFormat::Avi;
-}
-
-std::string VideoTargetPath(const std::string& chosen)
-{
-    const std::string ext = lowerExtension(chosen);
-    return ext == ".avi" || ext == ".mp4" ? chosen : chosen + ".avi";
-}
-
-namespace {
-
 // Writes every frame into `tmp`. What went wrong (the file to name with message 135), none
 // when the file is complete; `report` gets the codec, and `stopped` when the user stopped it.
 std::optional<std::string> writeFrames(const VideoExportJob& job, const std::string& tmp, Progress& progress,
@@ -197,6 +175,22 @@ std::optional<std::string> writeFrames(const VideoExportJob& job, const std::str
 }
 
 }  // namespace
+
+int ReadVideoSpeed(const std::string& keltoIni)
+{
+    return std::max(ReadSettingInt(keltoIni, AnimationSpeed), 1);
+}
+
+VideoFormat VideoFormatOf(const std::string& path)
+{
+    return lowerExtension(path) == ".mp4" ? VideoFormat::Mp4 : VideoFormat::Avi;
+}
+
+std::string VideoTargetPath(const std::string& chosen)
+{
+    const std::string ext = lowerExtension(chosen);
+    return ext == ".avi" || ext == ".mp4" ? chosen : chosen + ".avi";
+}
 
 VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
 {
