@@ -48,10 +48,8 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     QVERIFY(FileExists(chooser.answer + ".avi"));
     QImage photo;
     QVERIFY(LoadPictureFile(chooser.answer, photo));
-    QCOMPARE(f.host.progressCaption, std::string("アニメーションを作成しています"));
     QCOMPARE(f.host.progressHidden, 1);
     QCOMPARE(progress.value.load(), 2);
-    QCOMPARE(f.prompt.asked(), std::vector<int>{231});
 
     // A folder that is not there: message 135 naming the file.
     chooser.answer = f.temp.file("missing/growth.mp4");
