@@ -187,21 +187,32 @@ bool jpegFitsFile(const jpeg_decompress_struct& cinfo, long long fileSize)
     return jpegBlocks(cinfo) <= fileSize * perByte;
 }
 
+// The bits of the picture's component indices (every bit when one is out of range). Read while
+// the component table exists: jpeg_finish_decompress frees it.
+unsigned jpegComponents(const jpeg_decompress_struct& cinfo)
+{
+    unsigned mask = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        if (cinfo.comp_info[i].component_index >= 32)
+            return ~0u;
+        mask |= 1u << cinfo.comp_info[i].component_index;
+    }
+    return mask;
+}
+
 // Called once the input is consumed up to the file's end: the picture is whole when every
-// scan had its data and every component (in a progressive file, every coefficient to its last
-// bit) was coded. A file that merely lacks its end marker is whole.
-bool jpegInputWhole(const jpeg_decompress_struct& cinfo, const JpegErrors& errors, unsigned componentsScanned)
+// scan had its data and every component (`components`, in a progressive file every coefficient
+// to its last bit) was coded. A file that merely lacks its end marker is whole.
+bool jpegInputWhole(const jpeg_decompress_struct& cinfo, const JpegErrors& errors, unsigned componentsScanned,
+                    unsigned components)
 {
     if (!errors.ranOutOfData)
         return true;
     // The arithmetic decoder pads a cut scan silently, so a cut cannot be told from a whole one.
     if (errors.dataMissing || cinfo.arith_code)
         return false;
-    for (int i = 0; i < cinfo.num_components; ++i) {
-        if (cinfo.comp_info[i].component_index >= 32
-            || !(componentsScanned & (1u << cinfo.comp_info[i].component_index)))
-            return false;
-    }
+    if (components == ~0u || (componentsScanned & components) != components)
+        return false;
     if (cinfo.progressive_mode) {
         if (!cinfo.coef_bits)
             return false;
@@ -356,7 +367,7 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     // one is refused before the work of producing rows.
     jpeg_start_decompress(&cinfo);
     const bool multipleScans = jpeg_has_multiple_scans(&cinfo);
-    if (multipleScans && !jpegInputWhole(cinfo, errors, progress.componentsScanned)) {
+    if (multipleScans && !jpegInputWhole(cinfo, errors, progress.componentsScanned, jpegComponents(cinfo))) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -383,10 +394,11 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
         return false;
     }
     // Reads on to the end marker; a file that ends inside the picture would show a grey band.
+    const unsigned components = jpegComponents(cinfo);
     jpeg_finish_decompress(&cinfo);
     // A file of several scans was found whole before its rows were made; what that check read
-    // (the coefficient state) is freed by now.
-    const bool whole = multipleScans || jpegInputWhole(cinfo, errors, progress.componentsScanned);
+    // (the coefficient state) is freed by now, as is the component table.
+    const bool whole = multipleScans || jpegInputWhole(cinfo, errors, progress.componentsScanned, components);
     jpeg_destroy_decompress(&cinfo);
     return whole;
 }
