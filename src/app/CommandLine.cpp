@@ -30,7 +30,8 @@ const char* CommandLineHelp()
            "  kelto --export-video FILE.avi|FILE.mp4 [--notebook DIR]\n"
            "      写真のある日の位置合わせしたアニメーションを動画ファイルに書き出します。\n"
            "      Writes the aligned time-lapse (one frame per photo day, at the animation\n"
-           "      speed) as AVI, or as MP4 (H.264) when the name ends in .mp4.\n"
+           "      speed) as AVI, or as MP4 (H.264) when the name ends in .mp4; any other\n"
+           "      name gets .avi. Exit status 1 with fewer than two photo days.\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
