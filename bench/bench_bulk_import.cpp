@@ -3,6 +3,7 @@
 #include "CameraPicture.h"
 #include "photos/BulkImport.h"
 #include "photos/PictureFile.h"
+#include "platform/Progress.h"
 #include "support/ExifBuilder.h"
 
 #include <benchmark/benchmark.h>
@@ -14,13 +15,6 @@
 namespace {
 
 constexpr int kPhotos = 100;
-
-class NullProgress : public Progress {
-public:
-    void setRange(int) override {}
-    void setValue(int) override {}
-    void setText(const std::string&) override {}
-};
 
 struct Folder {
     QTemporaryDir dir;
@@ -66,7 +60,7 @@ void BM_BulkImport100(benchmark::State& state)
         BulkImportOptions options;
         options.notebookFolder = notebook.path().toStdString();
         options.threads = static_cast<int>(state.range(0));
-        NullProgress progress;
+        SilentProgress progress;
         BulkImportReport r =
             RunBulkImport(ListPhotoFiles(photos.dir.path().toStdString()), options, progress, {});
         if (r.imported != kPhotos)

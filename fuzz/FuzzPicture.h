@@ -1,6 +1,6 @@
 #pragma once
-// Picture loading: arbitrary bytes as a day's photo of the kind KELTO_FUZZ_PICTURE names, read whole (the detail page) and
-// at thumbnail scale (the calendar). Properties: a picture that loads is within the size
+// Picture loading: arbitrary bytes as a day's photo of the kind KELTO_FUZZ_PICTURE names, read whole (the detail page),
+// at thumbnail scale (the calendar) and in part (a time-lapse frame). Properties: a picture that loads is within the size
 // limits and has the dimensions reported, and a failed load leaves the picture untouched.
 #include "FuzzSupport.h"
 #include "photos/PictureFile.h"
@@ -40,5 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QImage thumb = sentinel;
     int tw = 0, th = 0;
     check(LoadPictureScaled(path, 80, 60, thumb, &tw, &th), thumb, tw, th, true);
+
+    // The part of a photo a time-lapse frame shows (the centre quarter at half scale).
+    QImage part = sentinel;
+    int pw = 0, ph = 0;
+    const auto centre = [](QSize full) {
+        return QRect(full.width() / 4, full.height() / 4, full.width() / 2, full.height() / 2);
+    };
+    check(LoadPictureRegion(path, 160, 120, centre, part, &pw, &ph), part, pw, ph, true);
     return 0;
 }

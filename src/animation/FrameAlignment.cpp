@@ -155,8 +155,12 @@ QRect AlignedSourceRect(const FrameAlignment& a, QSize picture, QSize frame)
 void DrawAlignedFrame(QPainter& target, QPoint origin, const QImage& picture, const FrameAlignment& a,
                       QSize frame)
 {
+    DrawFrameSource(target, origin, picture, AlignedSourceRect(a, picture.size(), frame), frame);
+}
+
+void DrawFrameSource(QPainter& target, QPoint origin, const QImage& picture, const QRect& source, QSize frame)
+{
     const QRect frameRect(origin, frame);
-    const QRect source = AlignedSourceRect(a, picture.size(), frame);
     const QRect visible = source.intersected(picture.rect());
     if (picture.isNull() || source.isEmpty() || visible.isEmpty()) {
         target.fillRect(frameRect, Qt::black);

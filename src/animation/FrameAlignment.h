@@ -71,6 +71,10 @@ QRect AlignedSourceRect(const FrameAlignment& a, QSize picture, QSize frame);
 // lies beyond the photo's edges is black.
 void DrawAlignedFrame(QPainter& target, QPoint origin, const QImage& picture, const FrameAlignment& a,
                       QSize frame);
+// The same drawing from a source rectangle already in the picture's pixels (a picture decoded
+// at a reduced scale has its rectangle scaled with it).
+void DrawFrameSource(QPainter& target, QPoint origin, const QImage& picture, const QRect& source,
+                     QSize frame);
 
 // The edits. Zoom: d = -1 enlarges, +1 reduces (h follows w in the frame's proportions);
 // nothing changes when w + d would not stay above 0.

@@ -95,13 +95,6 @@ public:
     }
 
 private:
-    // A progress for a run without a window: counts and a stop flag, nothing shown.
-    class SilentProgress : public Progress {
-    public:
-        void setRange(int) override {}
-        void setValue(int) override {}
-        void setText(const std::string&) override {}
-    };
     struct State {
         std::thread worker;
         std::atomic<bool> running{false};

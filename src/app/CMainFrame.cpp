@@ -353,7 +353,11 @@ void CMainFrame::runCommand(Command command)
         nb.StartBulkImport(browser);
         break;
     }
-    case Command::ExportAvi:
+    case Command::ExportAvi: {
+        QtFileChooser chooser(this);
+        nb.StartVideoExport(chooser);
+        break;
+    }
     case Command::EditAnimation:
     case Command::Animation:
         // Animation and printing have their menu places and rules already;

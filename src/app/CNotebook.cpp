@@ -232,6 +232,7 @@ void CNotebook::Shutdown()
 {
     StopBulkWeatherFetch();
     StopBulkImport();
+    StopVideoExport();
     if (m_shutDown && !m_host)
         return;
     if (m_host) {

@@ -196,6 +196,26 @@ public:
     BulkWeatherReport LastBulkWeatherReport() const;
     // ---- end of weather retrieval ----
 
+    // ---- Time-lapse video export (CNotebookVideo.cpp) ----
+    // Command 32809: flushes the day, asks for the file through `chooser` (AVI or MP4 by its
+    // extension) and writes the aligned time-lapse on a worker thread behind the progress
+    // dialog; returns at once. At the end a failure is told (message 135; the old file stays)
+    // and the current day is read again.
+    void StartVideoExport(FileChooser& chooser);
+    bool VideoExportRunning() const;
+    // What the last export that ended came to (ok also when it was stopped).
+    Result LastVideoExportResult() const;
+    // Ends a running export without asking (shutdown); the old file stays.
+    void StopVideoExport();
+
+private:
+    struct VideoExportState;
+    void finishVideoExport(const Result& result, bool stopped);
+    std::shared_ptr<VideoExportState> m_videoExport;
+
+public:
+    // ---- end of time-lapse video export ----
+
     // ---- Graph and list pages (CNotebookGraph.cpp) ----
     // Reads the graph settings and the list mode from Kelto.ini (at start, and to throw away
     // the changes of a cancelled graph settings dialog).

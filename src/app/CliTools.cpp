@@ -2,6 +2,7 @@
 
 #include "app/HeadlessHost.h"
 
+#include "animation/VideoExport.h"
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
 #include "photos/BulkImport.h"
@@ -273,6 +274,39 @@ int printPdf(const CommandLine& c, const std::string& programFolder)
     }
     return 0;
 }
+
+// The menu's video export without the window: the same frames, alignment and writer.
+int exportVideo(const CommandLine& c, const std::string& programFolder)
+{
+    const std::string folder = openableNotebook(c, programFolder);
+    if (folder.empty())
+        return 1;
+    const std::string settings = JoinPath(programFolder, "Kelto.ini");
+    VideoExportJob job;
+    job.notebookFolder = folder;
+    job.frames = ScanFrames(folder);
+    job.geometry = ReadFrameGeometry(settings);
+    job.speed = ReadVideoSpeed(settings);
+    job.path = VideoTargetPath(c.outPath);
+    VideoExportReport r;
+    {
+        // Ends its line before anything else is printed.
+        ConsoleProgress progress;
+        progress.cancelOnInterrupt();
+        progress.setText(LoadString(Msg::VideoExportRunning));
+        r = ExportVideo(job, progress);
+    }
+    if (r.stopped) {
+        std::fprintf(stderr, "kelto: stopped; %s was not written\n", job.path.c_str());
+        return 1;
+    }
+    if (!r.ok()) {
+        std::fprintf(stderr, "kelto: %s\n", ResultText(r.result).c_str());
+        return 1;
+    }
+    std::printf("%d frames at %d per second written to %s\n", r.written, job.speed, job.path.c_str());
+    return 0;
+}
 }  // namespace
 
 int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
@@ -317,6 +351,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         return importPhotos(c, programFolder);
     case CommandLine::Action::PrintPdf:
         return printPdf(c, programFolder);
+    case CommandLine::Action::ExportVideo:
+        return exportVideo(c, programFolder);
     default:
         std::fprintf(stderr, "kelto: this option is not available\n");
         return 1;

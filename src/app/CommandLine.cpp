@@ -33,6 +33,11 @@ const char* CommandLineHelp()
            "      Prints the notebook into a PDF file, two pages to a sheet, as the print\n"
            "      dialog does: the kinds of page (default all three) and the range (default\n"
            "      all): all data, the month of --date, or the day of --date (default today).\n"
+           "  kelto --export-video FILE.avi|FILE.mp4 [--notebook DIR]\n"
+           "      写真のある日の位置合わせしたアニメーションを動画ファイルに書き出します。\n"
+           "      Writes the aligned time-lapse (one frame per photo day, at the animation\n"
+           "      speed) as AVI, or as MP4 (H.264) when the name ends in .mp4; any other\n"
+           "      name gets .avi. Exit status 1 with fewer than two photo days.\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -110,6 +115,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         } else if (a == "--range") {
             if (!value(c.range) || (c.range != "all" && c.range != "month" && c.range != "day"))
                 return fail("--range takes all, month or day");
+        } else if (a == "--export-video") {
+            if (c.action != CommandLine::Action::Window || !value(c.outPath))
+                return fail("--export-video needs one output file");
+            c.action = CommandLine::Action::ExportVideo;
         } else if (a == "--rotate") {
             if (!value(c.rotate)
                 || (c.rotate != "cw" && c.rotate != "ccw" && c.rotate != "cut" && c.rotate != "keep"))
@@ -141,6 +150,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         return fail("--render needs --date YYYY-MM-DD and --out FILE.png");
     if (c.action == CommandLine::Action::FetchWeather && (!c.date.empty() || !c.outPath.empty()))
         return fail("--fetch-weather takes only --notebook");
+    if (c.action == CommandLine::Action::ExportVideo && !c.date.empty())
+        return fail("--export-video takes only --notebook");
     if (c.action == CommandLine::Action::ExportCsv && (!c.date.empty()))
         return fail("--date goes with --render");
     return c;

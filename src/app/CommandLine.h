@@ -14,11 +14,12 @@ struct CommandLine {
         FetchWeather,
         ImportPhotos,
         PrintPdf,
+        ExportVideo,
         Error
     };
     Action action = Action::Window;
     std::string notebook;            // --notebook DIR, or the folder to open in the window
-    std::string outPath;             // --export-csv FILE / --out FILE / --print-pdf FILE
+    std::string outPath;             // --export-csv / --export-video / --out / --print-pdf FILE
     std::string page;                // --render calendar|detail|graph|list
     std::string date;                // --date YYYY-MM-DD
     std::string error;               // what was wrong, for Action::Error

@@ -187,21 +187,32 @@ bool jpegFitsFile(const jpeg_decompress_struct& cinfo, long long fileSize)
     return jpegBlocks(cinfo) <= fileSize * perByte;
 }
 
+// The bits of the picture's component indices (every bit when one is out of range). Read while
+// the component table exists: jpeg_finish_decompress frees it.
+unsigned jpegComponents(const jpeg_decompress_struct& cinfo)
+{
+    unsigned mask = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        if (cinfo.comp_info[i].component_index >= 32)
+            return ~0u;
+        mask |= 1u << cinfo.comp_info[i].component_index;
+    }
+    return mask;
+}
+
 // Called once the input is consumed up to the file's end: the picture is whole when every
-// scan had its data and every component (in a progressive file, every coefficient to its last
-// bit) was coded. A file that merely lacks its end marker is whole.
-bool jpegInputWhole(const jpeg_decompress_struct& cinfo, const JpegErrors& errors, unsigned componentsScanned)
+// scan had its data and every component (`components`, in a progressive file every coefficient
+// to its last bit) was coded. A file that merely lacks its end marker is whole.
+bool jpegInputWhole(const jpeg_decompress_struct& cinfo, const JpegErrors& errors, unsigned componentsScanned,
+                    unsigned components)
 {
     if (!errors.ranOutOfData)
         return true;
     // The arithmetic decoder pads a cut scan silently, so a cut cannot be told from a whole one.
     if (errors.dataMissing || cinfo.arith_code)
         return false;
-    for (int i = 0; i < cinfo.num_components; ++i) {
-        if (cinfo.comp_info[i].component_index >= 32
-            || !(componentsScanned & (1u << cinfo.comp_info[i].component_index)))
-            return false;
-    }
+    if (components == ~0u || (componentsScanned & components) != components)
+        return false;
     if (cinfo.progressive_mode) {
         if (!cinfo.coef_bits)
             return false;
@@ -253,7 +264,53 @@ void cmykToRgb(const uint8_t* cmyk, QRgb* out, int width, bool inverted)
 
 // A target of 0 x 0 decodes at full size; otherwise at the smallest scale still covering it.
 // Every size is checked before the codec or this function allocates for it.
-bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, JpegDecodeTarget* target)
+// The part of a picture of the decoded size that `region` (in full-size pixels) asks for, with a
+// margin for the smoothing of a stretch; empty when it lies wholly outside.
+QRect decodedPart(const PictureRegion& region, QSize full, QSize decoded)
+{
+    const QRect wanted = region(full);
+    const auto scale = [](int v, int from, int to) { return static_cast<long long>(v) * to / from; };
+    const int margin = 2;
+    const QRect part(
+        QPoint(static_cast<int>(std::clamp<long long>(
+                   scale(wanted.left(), full.width(), decoded.width()) - margin, 0, decoded.width())),
+               static_cast<int>(std::clamp<long long>(
+                   scale(wanted.top(), full.height(), decoded.height()) - margin, 0, decoded.height()))),
+        QPoint(static_cast<int>(
+                   std::clamp<long long>(scale(wanted.right() + 1, full.width(), decoded.width()) + margin, 0,
+                                         decoded.width())
+                   - 1),
+               static_cast<int>(
+                   std::clamp<long long>(scale(wanted.bottom() + 1, full.height(), decoded.height()) + margin,
+                                         0, decoded.height())
+                   - 1)));
+    return wanted.isEmpty() ? QRect() : part;
+}
+
+// Decodes the rows and columns of `part` only: rows above it are entropy-decoded and dropped,
+// columns beside it are not transformed, and rows below it are not read. Everything else of
+// the picture is black. A file that ends before the part's last row is refused.
+bool decodeJpegPart(jpeg_decompress_struct& cinfo, const JpegErrors& errors, const QRect& part,
+                    JpegDecodeTarget* target)
+{
+    target->image.fill(Qt::black);
+    if (part.isEmpty())
+        return true;
+    JDIMENSION left = static_cast<JDIMENSION>(part.left()), width = static_cast<JDIMENSION>(part.width());
+    jpeg_crop_scanline(&cinfo, &left, &width);
+    if (part.top() > 0)
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(part.top()));
+    const JDIMENSION bottom = static_cast<JDIMENSION>(part.bottom() + 1);
+    while (cinfo.output_scanline < bottom) {
+        JSAMPROW row = target->image.scanLine(static_cast<int>(cinfo.output_scanline)) + 4 * left;
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            break;
+    }
+    return cinfo.output_scanline >= bottom && !errors.ranOutOfData;
+}
+
+bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight,
+                const PictureRegion& region, JpegDecodeTarget* target)
 {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
@@ -310,9 +367,16 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     // one is refused before the work of producing rows.
     jpeg_start_decompress(&cinfo);
     const bool multipleScans = jpeg_has_multiple_scans(&cinfo);
-    if (multipleScans && !jpegInputWhole(cinfo, errors, progress.componentsScanned)) {
+    if (multipleScans && !jpegInputWhole(cinfo, errors, progress.componentsScanned, jpegComponents(cinfo))) {
         jpeg_destroy_decompress(&cinfo);
         return false;
+    }
+    if (region && !cmyk && !multipleScans) {
+        const bool ok = decodeJpegPart(
+            cinfo, errors,
+            decodedPart(region, QSize(target->fullWidth, target->fullHeight), target->image.size()), target);
+        jpeg_destroy_decompress(&cinfo);
+        return ok;
     }
 
     const bool inverted = cinfo.saw_Adobe_marker;
@@ -330,19 +394,20 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
         return false;
     }
     // Reads on to the end marker; a file that ends inside the picture would show a grey band.
+    const unsigned components = jpegComponents(cinfo);
     jpeg_finish_decompress(&cinfo);
     // A file of several scans was found whole before its rows were made; what that check read
-    // (the coefficient state) is freed by now.
-    const bool whole = multipleScans || jpegInputWhole(cinfo, errors, progress.componentsScanned);
+    // (the coefficient state) is freed by now, as is the component table.
+    const bool whole = multipleScans || jpegInputWhole(cinfo, errors, progress.componentsScanned, components);
     jpeg_destroy_decompress(&cinfo);
     return whole;
 }
 
-bool loadJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, QImage& picture,
-              int* fullWidth, int* fullHeight)
+bool loadJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, const PictureRegion& region,
+              QImage& picture, int* fullWidth, int* fullHeight)
 {
     JpegDecodeTarget target;
-    if (!decodeJpeg(file, fileSize, targetWidth, targetHeight, &target))
+    if (!decodeJpeg(file, fileSize, targetWidth, targetHeight, region, &target))
         return false;
     picture = std::move(target.image);
     *fullWidth = target.fullWidth;
@@ -574,8 +639,8 @@ FilePtr openRegularFile(const std::string& path, long long* size)
     return FilePtr(file, std::fclose);
 }
 
-bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QImage& picture, int* outWidth,
-                 int* outHeight)
+bool loadPicture(const std::string& path, int targetWidth, int targetHeight, const PictureRegion& region,
+                 QImage& picture, int* outWidth, int* outHeight)
 {
     if (path.empty())
         return false;
@@ -586,9 +651,9 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, QIm
     int width = 0;
     int height = 0;
     const char last = path.back();
-    const bool ok = (last == 'g' || last == 'G')
-                        ? loadJpeg(file.get(), fileSize, targetWidth, targetHeight, picture, &width, &height)
-                        : loadBmp(file.get(), picture, &width, &height);
+    const bool ok = (last == 'g' || last == 'G') ? loadJpeg(file.get(), fileSize, targetWidth, targetHeight,
+                                                            region, picture, &width, &height)
+                                                 : loadBmp(file.get(), picture, &width, &height);
     if (!ok)
         return false;
     if (outWidth)
@@ -623,13 +688,20 @@ bool writePicture(const std::string& path, const QImage& picture, int width, int
 
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth, int* outHeight)
 {
-    return loadPicture(path, 0, 0, picture, outWidth, outHeight);
+    return loadPicture(path, 0, 0, {}, picture, outWidth, outHeight);
 }
 
 bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
                        int* outWidth, int* outHeight)
 {
-    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), picture, outWidth,
+    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), {}, picture, outWidth,
+                       outHeight);
+}
+
+bool LoadPictureRegion(const std::string& path, int targetWidth, int targetHeight,
+                       const PictureRegion& region, QImage& picture, int* outWidth, int* outHeight)
+{
+    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), region, picture, outWidth,
                        outHeight);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth = n
 // Failure leaves `picture` untouched.
 bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
                        int* outWidth = nullptr, int* outHeight = nullptr);
+// The part of a picture a caller will draw from, in full-size pixels, given the full size.
+using PictureRegion = std::function<QRect(QSize full)>;
+// As LoadPictureScaled, but of a single-scan colour JPEG only the rows and columns of `region`
+// (and a small margin) are decoded; the rest of `picture` is black. Other files load whole.
+bool LoadPictureRegion(const std::string& path, int targetWidth, int targetHeight,
+                       const PictureRegion& region, QImage& picture, int* outWidth = nullptr,
+                       int* outHeight = nullptr);
 
 // Writes the top-left width x height pixels of `picture`: JPEG when the path ends in "jpg" or
 // "jpeg" (any case), else 24-bit BMP. The old file is replaced only once the new one is

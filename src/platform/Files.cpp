@@ -163,10 +163,36 @@ bool ReadFileBytes(const std::string& path, std::string& out, size_t limit)
     return ok;
 }
 
+int OpenTemporaryBeside(const std::string& path, std::string_view suffix, std::string& tmp)
+{
+    tmp = path + ".tmpXXXXXX";
+    tmp += suffix;
+    int fd = mkstemps(tmp.data(), static_cast<int>(suffix.size()));
+    if (fd < 0)
+        return -1;
+    // Keep the permissions an existing file had; new files get the usual 0644 less the umask.
+    struct stat st;
+    mode_t mode = 0666;
+    if (stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    else {
+        // umask() can only be read by setting it: do that once, not each time from whichever
+        // thread writes, where two overlapping reads could leave the process's mask at 0.
+        static const mode_t mask = [] {
+            mode_t m = umask(0);
+            umask(m);
+            return m;
+        }();
+        mode &= ~mask;
+    }
+    fchmod(fd, mode);
+    return fd;
+}
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes)
 {
-    std::string tmp = path + ".tmpXXXXXX";
-    int fd = mkstemp(tmp.data());
+    std::string tmp;
+    int fd = OpenTemporaryBeside(path, {}, tmp);
     if (fd < 0)
         return false;
     bool fault = WriteFaultFor(path);
@@ -179,17 +205,6 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes)
         done += static_cast<size_t>(w);
     }
     bool ok = !fault && done == bytes.size() && fsync(fd) == 0;
-    // Keep the permissions an existing file had; new files get the usual 0644 less the umask.
-    struct stat st;
-    mode_t mode = 0666;
-    if (stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode &= ~mask;
-    }
-    fchmod(fd, mode);
     if (::close(fd) != 0)
         ok = false;
     if (ok && std::rename(tmp.c_str(), path.c_str()) == 0)

@@ -24,6 +24,10 @@ bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZ
 // Writes a new file beside the target and renames it over the target only once complete,
 // so an interrupted write leaves the old file whole.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+// The new file such a write starts with: named after `path`, then ".tmp", six random characters
+// and `suffix`, with the permissions the target has (a new one: 0666 less the umask). Its open
+// descriptor, with `tmp` set to its name; -1 when it cannot be made.
+int OpenTemporaryBeside(const std::string& path, std::string_view suffix, std::string& tmp);
 // Copies through WriteFileAtomic; with failIfExists an existing target is kept and false returned.
 bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists);
 

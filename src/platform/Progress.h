@@ -25,6 +25,14 @@ private:
     std::atomic<bool> m_cancelled{false};
 };
 
+// A progress for a run without a window: nothing shown, only the stop flag.
+class SilentProgress : public Progress {
+public:
+    void setRange(int) override {}
+    void setValue(int) override {}
+    void setText(const std::string&) override {}
+};
+
 // "text  value/maximum (percent%)" on a stream. On a terminal one line is rewritten in place;
 // elsewhere (a log) a line is written when the text or the whole percent changes.
 class ConsoleProgress : public Progress {

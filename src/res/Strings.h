@@ -70,6 +70,8 @@ enum class Msg : int {
     DataNameLeadingPeriod = 211,
     SettingsWriteFailed = 212,
     PrintFailed = 220,
+    VideoExportRunning = 230,
+    TooFewPhotoDays = 231,
 };
 
 constexpr int MsgId(Msg message)

@@ -1,6 +1,6 @@
 #include "photos/PictureFile.h"
-#include "platform/FileChooser.h"
 #include "support/ExifBuilder.h"
+#include "support/FakeFileChooser.h"
 #include "support/NotebookFixture.h"
 #include "support/PhotoFiles.h"
 
@@ -11,21 +11,6 @@
 using namespace exif;
 
 namespace {
-
-class FakeChooser : public FileChooser {
-public:
-    bool OpenFile(const std::string&, const std::string& filter, const std::string&,
-                  std::string& chosen) override
-    {
-        lastFilter = filter;
-        if (answer.empty())
-            return false;
-        chosen = answer;
-        return true;
-    }
-    std::string answer;
-    std::string lastFilter;
-};
 
 std::string writePhoto(const TempDir& dir, const char* name, QSize size, const std::string& date,
                        int orientation = 1)
@@ -41,7 +26,7 @@ struct PhotoFixture : NotebookFixture {
         nb->OpenDay(QDate(2024, 5, 1));
     }
     TempDir photos;
-    FakeChooser chooser;
+    FakeFileChooser chooser;
 };
 
 }  // namespace

@@ -307,9 +307,8 @@ void MainFrameTest::viewCommandsAndDisabledCommands()
     QCOMPARE(nb.store().Day.date, QDate(2024, 5, 2));
     QCOMPARE(nb.viewMode(), ViewMode::Detail);
 
-    // Unknown ids and commands whose work is elsewhere change nothing.
+    // Unknown ids change nothing.
     f.frame->runCommand(12345);
-    f.frame->runCommand(Command::ExportAvi);
     QCOMPARE(nb.viewMode(), ViewMode::Detail);
     QVERIFY(f.prompt.asked().empty());
 }

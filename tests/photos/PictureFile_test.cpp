@@ -630,6 +630,42 @@ TEST_F(PictureFileTest, ScaledLoadUsesTheSmallestCoveringScale)
     }
 }
 
+TEST_F(PictureFileTest, RegionLoadMatchesTheWholeLoadInsideAndRefusesACutRegion)
+{
+    std::mt19937 random(5);
+    QImage noise(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            noise.setPixel(x, y, qRgb(int(random() % 256), (x + y) % 256, int(random() % 64)));
+    ASSERT_TRUE(SavePictureFile(path("n.jpg"), noise, 640, 480, 90, &m_prompt));
+    // The region asked in full-size pixels; at half scale it is (85, 60) .. (164, 119).
+    const auto region = [](QSize full) {
+        EXPECT_EQ(full, QSize(640, 480));
+        return QRect(170, 120, 160, 120);
+    };
+    for (auto [tw, th] : {std::pair{640, 480}, std::pair{320, 240}}) {
+        QImage whole, part;
+        ASSERT_TRUE(LoadPictureScaled(path("n.jpg"), tw, th, whole));
+        int w = 0, h = 0;
+        ASSERT_TRUE(LoadPictureRegion(path("n.jpg"), tw, th, region, part, &w, &h));
+        EXPECT_EQ(std::pair(w, h), std::pair(640, 480));
+        ASSERT_EQ(part.size(), whole.size());
+        const int s = 640 / tw;
+        const QRect inside(170 / s, 120 / s, 160 / s, 120 / s);
+        EXPECT_EQ(part.copy(inside), whole.copy(inside)) << tw;
+        EXPECT_EQ(part.pixel(0, 0), qRgb(0, 0, 0));
+        EXPECT_EQ(part.pixel(part.width() - 1, part.height() - 1), qRgb(0, 0, 0));
+    }
+    // A file cut in its last rows still gives a region above them; one cut inside the region
+    // is refused.
+    const Bytes jpeg = readBytes(path("n.jpg"));
+    writeBytes(path("below.jpg"), cut(jpeg, jpeg.size() * 9 / 10));
+    writeBytes(path("inside.jpg"), cut(jpeg, jpeg.size() * 4 / 10));
+    QImage picture;
+    EXPECT_TRUE(LoadPictureRegion(path("below.jpg"), 640, 480, region, picture));
+    EXPECT_FALSE(LoadPictureRegion(path("inside.jpg"), 640, 480, region, picture));
+}
+
 TEST_F(PictureFileTest, FailedSaveReportsAndKeepsTheOldFile)
 {
     QImage noise(1000, 1000, QImage::Format_RGB32);

@@ -1,0 +1,160 @@
+#include "animation/VideoExport.h"
+
+#include "photos/PictureFile.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+#include "support/CountingProgress.h"
+#include "support/TempDir.h"
+
+#include <QPainter>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// Photo days of 640 x 480 gradients, each shifted so that no two frames look alike.
+struct VideoNotebook {
+    TempDir dir;
+    VideoExportJob job;
+    explicit VideoNotebook(int days)
+    {
+        job.notebookFolder = dir.path();
+        job.speed = 5;
+        for (int k = 0; k < days; ++k) {
+            QImage photo(640, 480, QImage::Format_RGB32);
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x)
+                    photo.setPixel(x, y,
+                                   qRgb((x + 60 * k) / 3 % 256, ((x + 4 * k) / 16 + y / 16) % 2 ? 200 : 40,
+                                        y * 255 / 479));
+            job.frames.push_back(QDate(2026, 5, 1 + k));
+            SavePictureFile(FramePhotoPath(dir.path(), job.frames.back()), photo, 640, 480, 95, nullptr);
+        }
+    }
+    std::string file(const char* name) const { return JoinPath(dir.path(), name); }
+    bool holdsTemporary() const
+    {
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            if (e.path().filename().string().find(".tmp") != std::string::npos)
+                return true;
+        return false;
+    }
+};
+
+std::string ffprobe(const std::string& path)
+{
+    const std::string command = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                "stream=codec_name,width,height,r_frame_rate,nb_read_frames -of "
+                                "default=nw=1 '"
+                                + path + "'";
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    return out;
+}
+
+// The largest mean difference of brightness between a decoded frame and the frame the player
+// draws (a frame drawn one pixel off differs by 7 or more).
+double worstDifference(const VideoNotebook& n, const std::string& video)
+{
+    double worst = 0;
+    cv::VideoCapture capture(video, cv::CAP_FFMPEG);
+    cv::Mat decoded;
+    for (int k = 0; capture.read(decoded); ++k) {
+        QImage photo;
+        EXPECT_TRUE(LoadPictureFile(FramePhotoPath(n.dir.path(), n.job.frames[k]), photo));
+        QImage drawn(n.job.geometry.frame, QImage::Format_RGB32);
+        QPainter p(&drawn);
+        DrawAlignedFrame(p, {0, 0}, photo,
+                         ReadFrameAlignment(n.dir.path(), n.job.frames, k, n.job.geometry).alignment,
+                         n.job.geometry.frame);
+        p.end();
+        const cv::Mat bgra(drawn.height(), drawn.width(), CV_8UC4, drawn.bits(), drawn.bytesPerLine());
+        cv::Mat drawnLuma, decodedLuma;
+        cv::cvtColor(bgra, drawnLuma, cv::COLOR_BGRA2GRAY);
+        cv::cvtColor(decoded, decodedLuma, cv::COLOR_BGR2GRAY);
+        worst = std::max(worst, cv::norm(decodedLuma, drawnLuma, cv::NORM_L1) / double(decoded.total()));
+    }
+    return worst;
+}
+
+}  // namespace
+
+TEST(VideoExport, AviAndMp4HoldEveryAlignedFrameAtTheSpeed)
+{
+    VideoNotebook n(4);
+    // Frame 1 zoomed out past the photo's edges (decoded at half scale); frame 2 inherits it;
+    // frames 0 and 3 show the standard centre quarter.
+    IniFile::WriteString(FrameRecordPath(n.dir.path(), n.job.frames[1]), "Triming", "Position", "150,130");
+    IniFile::WriteString(FrameRecordPath(n.dir.path(), n.job.frames[1]), "Triming", "Size", "400,300");
+
+    n.job.path = n.file("clip.avi");
+    CountingProgress progress;
+    VideoExportReport r = ExportVideo(n.job, progress);
+    ASSERT_TRUE(r.ok()) << ResultText(r.result);
+    EXPECT_EQ(r.written, 4);
+    EXPECT_EQ(progress.value.load(), 4);
+    EXPECT_EQ(ffprobe(n.job.path),
+              "codec_name=rawvideo\nwidth=320\nheight=240\nr_frame_rate=5/1\nnb_read_frames=4\n");
+    EXPECT_LT(worstDifference(n, n.job.path), 3.0);  // raw YUV: rounding only
+
+    n.job.path = n.file("clip.MP4");
+    r = ExportVideo(n.job, progress);
+    ASSERT_TRUE(r.ok()) << ResultText(r.result);
+    EXPECT_EQ(r.codec, "avc1");
+    EXPECT_EQ(ffprobe(n.job.path),
+              "codec_name=h264\nwidth=320\nheight=240\nr_frame_rate=5/1\nnb_read_frames=4\n");
+    EXPECT_LT(worstDifference(n, n.job.path), 4.5);
+    EXPECT_FALSE(n.holdsTemporary());
+}
+
+TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
+{
+    VideoNotebook n(3);
+    n.job.path = n.file("clip.avi");
+    ASSERT_TRUE(WriteFileAtomic(n.job.path, "old"));
+    auto oldFileKept = [&] {
+        std::string bytes;
+        return ReadFileBytes(n.job.path, bytes) && bytes == "old" && !n.holdsTemporary();
+    };
+    CountingProgress progress;
+
+    // A photo that cannot be read, after frames were written.
+    const std::string photo = FramePhotoPath(n.dir.path(), n.job.frames[2]);
+    ASSERT_TRUE(WriteFileAtomic(photo, "not a picture"));
+    VideoExportReport r = ExportVideo(n.job, progress);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.result.message, Msg::AviCreateFailed);
+    EXPECT_EQ(r.result.path, photo);
+    EXPECT_TRUE(oldFileKept());
+
+    // Stopped by the user: not a failure, and nothing written.
+    n.job.frames.pop_back();
+    progress.cancel();
+    r = ExportVideo(n.job, progress);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_TRUE(r.result.ok());
+    EXPECT_TRUE(oldFileKept());
+    progress.reset();
+
+    // No writer: the folder does not exist.
+    n.job.path = n.file("missing/clip.avi");
+    r = ExportVideo(n.job, progress);
+    EXPECT_EQ(r.result.message, Msg::AviCreateFailed);
+    EXPECT_EQ(r.result.path, n.job.path);
+
+    // One photo day is no animation.
+    n.job.frames.pop_back();
+    EXPECT_EQ(ExportVideo(n.job, progress).result.message, Msg::TooFewPhotoDays);
+}
