@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr double kClearlyBetter = 0.03;
+
 // Where a frame pixel (u, v) lies in the photo: (sx * u + tx, sy * v + ty), in photo pixels.
 struct Warp {
     double sx = 1, sy = 1, tx = 0, ty = 0;
@@ -60,6 +62,36 @@ cv::Mat FrameOf(const QImage& photo, const FrameAlignment& a, QSize frame)
     DrawAlignedFrame(p, QPoint(0, 0), photo, a, frame);
     p.end();
     return GrayFloat(image);
+}
+
+// How alike two frames are, whatever their brightness and contrast: the correlation of their
+// deviations from their means, 1 for frames that differ only in light.
+double Likeness(const cv::Mat& a, const cv::Mat& b)
+{
+    cv::Mat da = a - cv::mean(a)[0], db = b - cv::mean(b)[0];
+    const double norm = cv::norm(da) * cv::norm(db);
+    return norm > 0 ? da.dot(db) / norm : 0;
+}
+
+// A proposal is kept only as far as it lines the frame up clearly better than it stands: its
+// zoom only when that beats its shift alone, its shift only when that beats the frame as it
+// is. A camera that did not move keeps its alignment, instead of taking up the small shifts and
+// zooms that a growing plant suggests and carrying them from frame to frame.
+std::optional<FrameAlignment> Better(const std::optional<FrameAlignment>& proposal,
+                                     const FrameAlignment& start, const cv::Mat& reference,
+                                     const QImage& photo, QSize frame)
+{
+    if (!proposal || *proposal == start)
+        return proposal;
+    auto likeness = [&](const FrameAlignment& a) { return Likeness(reference, FrameOf(photo, a, frame)); };
+    FrameAlignment shifted = start;
+    shifted.x = proposal->x;
+    shifted.y = proposal->y;
+    const double asIs = likeness(start), shiftOnly = likeness(shifted);
+    if ((proposal->w != start.w || proposal->h != start.h)
+        && likeness(*proposal) > std::max(asIs, shiftOnly) + kClearlyBetter)
+        return proposal;
+    return shiftOnly > asIs + kClearlyBetter ? shifted : start;
 }
 
 // Too little contrast to register against: a blank or nearly flat picture.
@@ -134,7 +166,9 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
         const double scale = (a / coarse.sx + d / coarse.sy) / 2;
         if (!(correlation > 0.5) || !(scale > 0) || std::abs(b) > 0.1 * std::abs(a)
             || std::abs(c) > 0.1 * std::abs(d))
-            return bestResponse > 0.1 ? std::optional(ClampAlignment(best, frame)) : std::nullopt;
+            return bestResponse > 0.1
+                       ? Better(ClampAlignment(best, frame), start, reference, currentPhoto, frame)
+                       : std::nullopt;
         // The frame's centre through the affine warp; the scale is the mean of both axes.
         const double u = frame.width() / 2.0, v = frame.height() / 2.0;
         const double cx = a * u + b * v + warp.at<float>(0, 2) / gx,
@@ -142,7 +176,7 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
         Warp fine{coarse.sx * scale, coarse.sy * scale, 0, 0};
         fine.tx = cx - fine.sx * u;
         fine.ty = cy - fine.sy * v;
-        return AlignmentOf(fine, start, picture, frame);
+        return Better(AlignmentOf(fine, start, picture, frame), start, reference, currentPhoto, frame);
     } catch (const cv::Exception&) {
         // ECC raises when its iterations diverge: the photos do not match well enough.
         return std::nullopt;

@@ -105,3 +105,24 @@ TEST(FrameRegistration, ProposesNothingForAFeaturelessPhoto)
     EXPECT_FALSE(ProposeFrameAlignment(Photo(scene, {800, 600, 960, 0}), standard, blank, standard, kFrame));
     EXPECT_FALSE(ProposeFrameAlignment(blank, standard, Photo(scene, {800, 600, 960, 0}), standard, kFrame));
 }
+
+TEST(FrameRegistration, AStillCameraKeepsItsAlignmentWhileThePlantGrows)
+{
+    const QImage scene = Scene();
+    const Shot still{800, 600, 960, 0};
+    const QImage before = Photo(scene, still);
+    QImage after = Photo(scene, {800, 600, 960, 6});
+    {
+        // A stem that grew upwards by a third of the frame, with a new leaf.
+        QPainter p(&after);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(40, 140, 40), 8));
+        p.drawLine(320, 360, 320, 200);
+        p.setBrush(QColor(60, 170, 60));
+        p.drawEllipse(QPoint(345, 215), 26, 12);
+    }
+    const FrameAlignment standard;
+    const auto proposed = ProposeFrameAlignment(before, standard, after, standard, kFrame);
+    ASSERT_TRUE(proposed.has_value());
+    EXPECT_EQ(*proposed, standard);
+}
