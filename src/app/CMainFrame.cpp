@@ -349,10 +349,12 @@ void CMainFrame::runCommand(Command command)
         nb.StartBulkImport(browser);
         break;
     }
-    case Command::ExportAvi:
-    case Command::Print:
     case Command::EditAnimation:
     case Command::Animation:
+        nb.RunAnimation(command == Command::Animation ? AnimationMode::Display : AnimationMode::Edit);
+        break;
+    case Command::ExportAvi:
+    case Command::Print:
         // Animation and printing have their menu places and rules already;
         // their work is not here.
         break;

@@ -35,4 +35,5 @@ public:
     }
     Progress* ShowProgressDialog(const std::string&) override { return nullptr; }
     void HideProgressDialog() override {}
+    int RunAnimationDialog(AnimationPlayer&, int speed) override { return speed; }
 };

@@ -2,7 +2,7 @@
 
 #include <map>
 
-// Every numbered string of the program: message texts 128 to 212 and the other numbered
+// Every numbered string of the program: message texts 128 to 218 and the other numbered
 // strings. Menu captions and command prompts live in the menu table.
 const char* LoadString(int id)
 {
@@ -84,6 +84,17 @@ const char* LoadString(int id)
               "「観察データ設定」でデータ名を変更してください。"},
         {211, "データ名の先頭に「.」（ピリオド）は使えません。\n別のデータ名を指定してください。"},
         {212, "設定を設定ファイルに保存できませんでした。フォルダーに書き込めるかを確かめてください。"},
+        {213, "このフレームには位置合わせが保存されています。\n自動位置合わせの結果で置き換えますか？"},
+        {214, "このフレームから最後のフレームまでを自動で位置合わせしますか？"},
+        {215, "位置合わせが保存されているフレームが%d個あります。\n"
+              "はい: それらも自動位置合わせの結果で置き換える\n"
+              "いいえ: 保存されている位置合わせはそのままにする\n"
+              "キャンセル: 自動位置合わせをやめる"},
+        {216, "このフレームは自動で位置合わせできませんでした。\n前のフレームと写っているものが違いすぎるか、"
+              "写真の模様が少なすぎます。手で位置を合わせてください。"},
+        {217, "%d個のフレームを自動で位置合わせしました。"},
+        {218, "%d個のフレームを自動で位置合わせしました。\n%d個のフレームは自動で位置合わせできなかったため、"
+              "そのままにしました。"},
         {57344, "Kelto"},
     };
     auto it = table.find(id);

@@ -69,6 +69,12 @@ enum class Msg : int {
     DataNameNotRemembered = 210,
     DataNameLeadingPeriod = 211,
     SettingsWriteFailed = 212,
+    ConfirmReplaceAlignment = 213,
+    ConfirmAutoAlignFollowing = 214,
+    ReplaceStoredAlignments = 215,
+    AutoAlignNotFound = 216,
+    AutoAlignDone = 217,
+    AutoAlignSomeMissed = 218,
 };
 
 constexpr int MsgId(Msg message)

@@ -99,6 +99,11 @@ public:
         return progressFake ? progressFake : nullptr;
     }
     void HideProgressDialog() override { ++progressHidden; }
+    int RunAnimationDialog(AnimationPlayer& player, int speed) override
+    {
+        dialogs.emplace_back(DialogId::Animation, static_cast<int>(player.mode()));
+        return animationDialog ? animationDialog(player, speed) : speed;
+    }
 
     bool nextResult()
     {
@@ -140,4 +145,6 @@ public:
     std::string progressCaption;
     int progressShown = 0, progressHidden = 0;
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
+    // Plays the user in the animation dialog; returns the speed left in its edit.
+    std::function<int(AnimationPlayer&, int)> animationDialog;
 };
