@@ -111,15 +111,18 @@ CAnimationDlg::CAnimationDlg(AnimationPlayer& player, int speed, QTimer& timer, 
 
     // Display mode leaves only the picture and the right-hand column in view.
     const int width = x + kColumnWidth + 16;
+    setFixedSize(width, thumbTop + 177);
+    buildEditControls(thumbTop);
     if (editing) {
-        setFixedSize(width, thumbTop + 177);
-        buildEditControls(thumbTop);
         setMouseTracking(true);
         // The editing keys are taken before any control sees them.
         installEventFilter(this);
         for (QWidget* child : findChildren<QWidget*>())
             child->installEventFilter(this);
     } else {
+        for (QAbstractButton* b : m_editButtons)
+            b->hide();
+        findChild<QWidget*>(QString::number(Group))->hide();
         setFixedSize(width, std::max(306, frame.height() + 66));
     }
     refresh();
