@@ -92,7 +92,8 @@ CAnimationDlg::CAnimationDlg(AnimationPlayer& player, int speed, QTimer& timer, 
     m_start = button("開始", Start, QRect(x, 186, kColumnWidth, 26));
     m_start->setDefault(true);
     m_stop = button("停止", Stop, QRect(x, 216, kColumnWidth, 26));
-    button("閉じる", Close, QRect(x, 256, kColumnWidth, 26));
+    auto* close = button("閉じる", Close, QRect(x, 256, kColumnWidth, 26));
+    connect(close, &QPushButton::clicked, this, &CAnimationDlg::reject);
 
     m_overlay = new QCheckBox(QString::fromUtf8("前のフレームと重ね合わせて表示する"), this);
     m_overlay->setObjectName(QString::number(Overlay));
