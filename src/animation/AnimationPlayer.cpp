@@ -90,6 +90,7 @@ void AnimationPlayer::readAlignment()
         ReadFrameAlignment(m_setup.notebookFolder, m_frames, m_current, m_setup.geometry);
     m_alignment = lookup.alignment;
     m_modified = lookup.inherited;
+    m_handEdited = false;
 }
 
 void AnimationPlayer::showFrame()
@@ -231,6 +232,7 @@ void AnimationPlayer::edited(const FrameAlignment& a)
     m_alignment = a;
     m_modified = true;
     m_beforeAuto.reset();
+    m_handEdited = true;
     composeOverlay();
 }
 
@@ -316,9 +318,10 @@ bool AnimationPlayer::AutoAlign()
         m_prompt.tell(Msg::AutoAlignNotFound, Icon::Information);
         return false;
     }
-    m_beforeAuto = Before{m_alignment, m_modified};
+    m_beforeAuto = Before{m_alignment, m_modified, m_handEdited};
     m_alignment = ClampAlignment(*proposal, frameSize());
     m_modified = true;
+    m_handEdited = false;
     composeOverlay();
     return true;
 }
@@ -329,17 +332,22 @@ void AnimationPlayer::UndoAutoAlign()
         return;
     m_alignment = m_beforeAuto->alignment;
     m_modified = m_beforeAuto->modified;
+    m_handEdited = m_beforeAuto->handEdited;
     m_beforeAuto.reset();
     composeOverlay();
 }
 
 int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& progress)
 {
-    if (!canAutoAlign()
+    if (!canAutoAlignFollowing()
         || m_prompt.ask(Msg::ConfirmAutoAlignFollowing, Buttons::YesNo, Icon::Question) != Answer::Yes)
         return 0;
     const std::string& folder = m_setup.notebookFolder;
-    const int first = m_current, total = frameCount() - first;
+    const int first = std::max(m_current, 1), total = frameCount() - first;
+    // The chain starts from the frame shown as the user sees it (the first frame has nothing to
+    // be aligned to), and an edit made by hand is stored first so it counts as the user's own.
+    if ((first != m_current || m_handEdited) && !writeIfModified())
+        return 0;
     std::vector<bool> own(frameCount(), false);
     int owned = 0;
     for (int j = first; j < frameCount(); ++j)
@@ -354,15 +362,17 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
         replaceOwn = a == Answer::Yes;
     }
     // Each frame is registered against the one before it as that one now stands, so the
-    // proposals chain from the frame shown to the last.
+    // proposals chain from the first frame taken to the last.
     QImage previousPhoto = slot(first - 1).picture;
+    if (slot(first - 1).index != first - 1)
+        LoadPictureFile(FramePhotoPath(folder, m_frames[first - 1]), previousPhoto);
     int aligned = 0, missed = 0;
-    bool firstTook = false;
+    bool currentTook = false;
     for (int j = first; j < frameCount(); ++j) {
         if (progress && !progress(j - first, total))
             break;
-        QImage photo = j == first ? picture() : QImage();
-        if (j != first) {
+        QImage photo = slot(j).picture;
+        if (slot(j).index != j) {
             LoadPictureFile(FramePhotoPath(folder, m_frames[j]), photo);
             ++m_decodes;
         }
@@ -373,7 +383,8 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
         const FrameAlignment previous =
             ReadFrameAlignment(folder, m_frames, j - 1, m_setup.geometry).alignment;
         const FrameAlignment start =
-            j == first ? m_alignment : ReadFrameAlignment(folder, m_frames, j, m_setup.geometry).alignment;
+            j == m_current ? m_alignment
+                           : ReadFrameAlignment(folder, m_frames, j, m_setup.geometry).alignment;
         std::optional<FrameAlignment> proposal;
         if (!previousPhoto.isNull() && !photo.isNull())
             proposal = m_setup.registrar(previousPhoto, previous, photo, start, frameSize());
@@ -387,12 +398,12 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
             break;
         }
         ++aligned;
-        firstTook = firstTook || j == first;
+        currentTook = currentTook || j == m_current;
     }
     if (progress)
         progress(total, total);
     m_beforeAuto.reset();
-    if (firstTook)
+    if (currentTook)
         readAlignment();
     composeOverlay();
     if (missed > 0)

@@ -110,9 +110,10 @@ public:
     // The proposal of the last AutoAlign, while on that frame: back to what it replaced.
     bool canUndoAutoAlign() const { return m_beforeAuto.has_value(); }
     void UndoAutoAlign();
-    // Every frame from the one shown to the last, each against the one before it as it now
-    // stands. `progress(done, total)` is called before each frame; false stops. Returns how
-    // many frames took a proposal.
+    // Every frame from the one shown (from the second when the first is shown) to the last, each
+    // against the one before it as it now stands. `progress(done, total)` is called before each
+    // frame; false stops. Returns how many frames took a proposal.
+    bool canAutoAlignFollowing() const { return mayEdit() && m_setup.registrar && frameCount() > 1; }
     int AutoAlignFollowing(const std::function<bool(int done, int total)>& progress = {});
 
     // The overlay of the previous frame (edit mode).
@@ -162,6 +163,7 @@ private:
     bool m_playing = false;
     FrameAlignment m_alignment;
     bool m_modified = false;
+    bool m_handEdited = false;  // the alignment in memory was edited since the frame was read
     bool m_overlayEnabled = false;
     std::vector<Slot> m_slots;  // the frame shown and, in the stopped editor, its neighbours
     int m_decodes = 0;
@@ -172,7 +174,7 @@ private:
     QPoint m_dragNow;
     struct Before {
         FrameAlignment alignment;
-        bool modified;
+        bool modified, handEdited;
     };
     std::optional<Before> m_beforeAuto;  // what the last proposal on this frame replaced
 };

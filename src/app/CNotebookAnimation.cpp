@@ -1,5 +1,6 @@
 // The animation commands: the player is made on the notebook's frames for the dialog's time
 // and the current day is read again afterwards.
+#include "animation/FrameRegistration.h"
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
 #include "platform/Prompt.h"
@@ -24,6 +25,7 @@ void CNotebook::RunAnimation(AnimationMode mode)
     setup.startDate = m_store.StartDate;
     setup.currentDate = currentDate();
     setup.mode = mode;
+    setup.registrar = ProposeFrameAlignment;
     AnimationPlayer player(std::move(setup), m_prompt);
     player.Open();
     const int speed = AnimationSpeed();

@@ -264,17 +264,19 @@ TEST(AnimationPlayer, AutomaticAlignmentIsAnEditThatCanBeTakenBack)
     EXPECT_FALSE(player.AutoAlign());
     EXPECT_EQ(player.alignment(), (FrameAlignment{50, 50, 160, 120}));
 
-    // From frame 1 on, keeping frame 2's own values: 1 and 3 chain on what stands before them.
+    // From frame 1 on, keeping what the user aligned: frame 1 by hand just now, frame 2 stored.
     ASSERT_TRUE(player.GoToFrame(-1));
+    player.Move(0, 1);
     reel.prompt.clear();
     reel.prompt.queue(Answer::Yes);
     reel.prompt.queue(Answer::No);
     calls = 0;
-    EXPECT_EQ(player.AutoAlignFollowing(), 2);
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(player.AutoAlignFollowing(), 1);
+    EXPECT_EQ(calls, 1);
     EXPECT_EQ(reel.prompt.asked(), (std::vector<int>{214, 215, 217}));
-    EXPECT_EQ(reel.stored(1, "Position"), "161,120");
+    EXPECT_EQ(reel.stored(1, "Position"), "160,121");
     EXPECT_EQ(reel.stored(2, "Position"), "50,50");
-    EXPECT_EQ(reel.stored(3, "Position"), "51,50");
-    EXPECT_EQ(player.alignment(), (FrameAlignment{161, 120, 160, 120}));
+    EXPECT_EQ(reel.stored(3, "Position"), "51,50");  // chained on frame 2 as it stands
+    EXPECT_EQ(player.alignment(), (FrameAlignment{160, 121, 160, 120}));
+    EXPECT_FALSE(player.alignmentModified());
 }

@@ -226,7 +226,7 @@ void CAnimationDlg::refresh()
         b->setEnabled(!playing && any);
     if (m_autoAlign) {
         m_autoAlign->setEnabled(m_player.canAutoAlign());
-        m_autoAlignFollowing->setEnabled(m_player.canAutoAlign());
+        m_autoAlignFollowing->setEnabled(m_player.canAutoAlignFollowing());
         m_undoAutoAlign->setEnabled(m_player.canUndoAutoAlign() && !playing);
     }
     if (!m_player.pointerOverFrame())
