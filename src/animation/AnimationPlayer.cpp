@@ -1,6 +1,7 @@
 #include "animation/AnimationPlayer.h"
 
 #include "photos/PictureFile.h"
+#include "platform/IniFile.h"
 #include "platform/SafeFormat.h"
 
 #include <QPainter>
@@ -219,7 +220,14 @@ bool AnimationPlayer::writeIfModified()
         return false;
     }
     m_modified = false;
+    m_beforeRun.clear();
     return true;
+}
+
+void AnimationPlayer::forgetUndo()
+{
+    m_beforeAuto.reset();
+    m_beforeRun.clear();
 }
 
 void AnimationPlayer::tell(const Result& r)
@@ -231,7 +239,7 @@ void AnimationPlayer::edited(const FrameAlignment& a)
 {
     m_alignment = a;
     m_modified = true;
-    m_beforeAuto.reset();
+    forgetUndo();
     m_handEdited = true;
     composeOverlay();
 }
@@ -266,7 +274,7 @@ bool AnimationPlayer::Undo()
 {
     if (!mayEdit() || m_prompt.ask(Msg::ConfirmRevertFrame, Buttons::YesNo, Icon::Question) != Answer::Yes)
         return false;
-    m_beforeAuto.reset();
+    forgetUndo();
     readAlignment();
     composeOverlay();
     return true;
@@ -284,7 +292,7 @@ bool AnimationPlayer::ApplyToFollowing()
     const Result r =
         ApplyToFollowingFrames(m_setup.notebookFolder, m_frames, m_current, cur, old, m_setup.geometry);
     m_alignment = cur;
-    m_beforeAuto.reset();
+    forgetUndo();
     if (!r) {
         // The frame's own edit may not be in its record: it stays unsaved.
         m_modified = true;
@@ -318,6 +326,7 @@ bool AnimationPlayer::AutoAlign()
         m_prompt.tell(Msg::AutoAlignNotFound, Icon::Information);
         return false;
     }
+    forgetUndo();
     m_beforeAuto = Before{m_alignment, m_modified, m_handEdited};
     m_alignment = ClampAlignment(*proposal, frameSize());
     m_modified = true;
@@ -328,7 +337,28 @@ bool AnimationPlayer::AutoAlign()
 
 void AnimationPlayer::UndoAutoAlign()
 {
-    if (!m_beforeAuto || !mayEdit())
+    if (!mayEdit())
+        return;
+    if (!m_beforeRun.empty()) {
+        const std::string& folder = m_setup.notebookFolder;
+        for (auto it = m_beforeRun.rbegin(); it != m_beforeRun.rend(); ++it) {
+            const std::string record = FrameRecordPath(folder, it->date);
+            bool ok = true;
+            for (const auto& [key, value] :
+                 {std::pair{"Position", it->position}, std::pair{"Size", it->size}})
+                ok = ok
+                     && (value ? IniFile::WriteString(record, "Triming", key, *value)
+                               : IniFile::DeleteKey(record, "Triming", key));
+            if (!ok) {
+                tell(Result::Failed(Msg::DayWriteFailed, record));
+                break;
+            }
+        }
+        m_beforeRun.clear();
+        showFrame();
+        return;
+    }
+    if (!m_beforeAuto)
         return;
     m_alignment = m_beforeAuto->alignment;
     m_modified = m_beforeAuto->modified;
@@ -348,6 +378,7 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
     // be aligned to), and an edit made by hand is stored first so it counts as the user's own.
     if ((first != m_current || m_handEdited) && !writeIfModified())
         return 0;
+    forgetUndo();
     std::vector<bool> own(frameCount(), false);
     int owned = 0;
     for (int j = first; j < frameCount(); ++j)
@@ -393,6 +424,13 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
             ++missed;
             continue;
         }
+        const std::string record = FrameRecordPath(folder, m_frames[j]);
+        auto stored = [&](const char* key) {
+            return IniFile::HasKey(record, "Triming", key)
+                       ? std::optional(IniFile::ReadString(record, "Triming", key))
+                       : std::nullopt;
+        };
+        m_beforeRun.push_back({m_frames[j], stored("Position"), stored("Size")});
         if (Result r = WriteFrameAlignment(folder, m_frames[j], ClampAlignment(*proposal, frameSize())); !r) {
             tell(r);
             break;
@@ -402,7 +440,6 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
     }
     if (progress)
         progress(total, total);
-    m_beforeAuto.reset();
     if (currentTook)
         readAlignment();
     composeOverlay();

@@ -108,7 +108,9 @@ public:
     bool canAutoAlign() const;
     bool AutoAlign();
     // The proposal of the last AutoAlign, while on that frame: back to what it replaced.
-    bool canUndoAutoAlign() const { return m_beforeAuto.has_value(); }
+    // After a run over the following frames (AutoAlignFollowing), until the next edit or write:
+    // every record it changed back to what it held.
+    bool canUndoAutoAlign() const { return m_beforeAuto.has_value() || !m_beforeRun.empty(); }
     void UndoAutoAlign();
     // Every frame from the one shown (from the second when the first is shown) to the last, each
     // against the one before it as it now stands. `progress(done, total)` is called before each
@@ -152,6 +154,7 @@ private:
     void composeOverlay();
     void edited(const FrameAlignment& a);
     bool writeIfModified();
+    void forgetUndo();
     bool mayEdit() const { return editing() && !m_playing && m_current >= 0; }
     void tell(const Result& r);
 
@@ -177,4 +180,10 @@ private:
         bool modified, handEdited;
     };
     std::optional<Before> m_beforeAuto;  // what the last proposal on this frame replaced
+    // What the records changed by the last run over the following frames held (none: no key).
+    struct StoredAlignment {
+        QDate date;
+        std::optional<std::string> position, size;
+    };
+    std::vector<StoredAlignment> m_beforeRun;
 };

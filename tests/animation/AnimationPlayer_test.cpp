@@ -279,4 +279,11 @@ TEST(AnimationPlayer, AutomaticAlignmentIsAnEditThatCanBeTakenBack)
     EXPECT_EQ(reel.stored(3, "Position"), "51,50");  // chained on frame 2 as it stands
     EXPECT_EQ(player.alignment(), (FrameAlignment{160, 121, 160, 120}));
     EXPECT_FALSE(player.alignmentModified());
+
+    // The run is taken back as a whole: frame 3 had no values of its own.
+    ASSERT_TRUE(player.canUndoAutoAlign());
+    player.UndoAutoAlign();
+    EXPECT_FALSE(IniFile::HasKey(FrameRecordPath(reel.dir.path(), reel.dates[3]), "Triming", "Position"));
+    EXPECT_EQ(reel.stored(1, "Position"), "160,121");
+    EXPECT_FALSE(player.canUndoAutoAlign());
 }
