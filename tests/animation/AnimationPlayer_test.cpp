@@ -137,48 +137,6 @@ TEST(AnimationPlayer, PlaybackShowsEachFrameOnceAndStopsOnTheLast)
     EXPECT_EQ(player.alignment(), FrameAlignment{});
 }
 
-TEST(AnimationPlayer, DragFollowsThePointerAndIsStoredOnReleaseInsideTheFrame)
-{
-    // Red left half, blue right half: the standard alignment shows the border at frame x 160.
-    Reel reel(2, [](int) {
-        QImage photo(640, 480, QImage::Format_RGB32);
-        photo.fill(Qt::blue);
-        QPainter(&photo).fillRect(0, 0, 320, 480, Qt::red);
-        return photo;
-    });
-    AnimationPlayer player(reel.setup(AnimationMode::Edit), reel.prompt);
-    player.Open();
-    const QPoint probe(16 + 180, 16 + 120);
-    auto redAtProbe = [&] { return qRed(Painted(player).pixel(probe)) > 200; };
-    EXPECT_FALSE(redAtProbe());
-
-    player.MouseMove({100, 100});
-    EXPECT_TRUE(player.pointerOverFrame());
-    player.MousePress({100, 100});
-    EXPECT_TRUE(player.MouseMove({140, 110}));  // the border follows to frame x 200
-    EXPECT_TRUE(redAtProbe());
-    EXPECT_FALSE(player.alignmentModified());
-    EXPECT_TRUE(player.MouseMove({400, 110}));  // out of the frame: the drag is forgotten
-    EXPECT_FALSE(player.MouseRelease({400, 110}));
-    EXPECT_FALSE(redAtProbe());
-    EXPECT_EQ(player.alignment(), FrameAlignment{});
-
-    player.MousePress({100, 100});
-    player.MouseMove({140, 110});
-    EXPECT_TRUE(player.MouseRelease({140, 110}));
-    EXPECT_EQ(player.alignment(), (FrameAlignment{140, 115, 160, 120}));
-    EXPECT_TRUE(player.alignmentModified());
-    EXPECT_TRUE(redAtProbe());
-    ASSERT_TRUE(player.GoToFrame(+1));
-    EXPECT_EQ(reel.stored(0, "Position"), "140,115");
-
-    // Playing or in display mode the mouse changes nothing.
-    AnimationPlayer display(reel.setup(AnimationMode::Display), reel.prompt);
-    display.Open();
-    display.MousePress({100, 100});
-    EXPECT_FALSE(display.MouseRelease({140, 110}));
-}
-
 TEST(AnimationPlayer, OverlayBlendsThePreviousFrameAndThumbnailsShowTheNeighbours)
 {
     Reel reel(2, [](int i) {

@@ -156,6 +156,11 @@ private slots:
         QTest::mouseRelease(&o.dlg, Qt::LeftButton, {}, QPoint(140, 100));
         QCOMPARE(o.player.alignment().x, 139);
         QVERIFY(o.redAtFrameX(180));
+        // A drag that leaves the frame before the button is released moves nothing.
+        QTest::mousePress(&o.dlg, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(&o.dlg, QPoint(400, 100));
+        QTest::mouseRelease(&o.dlg, Qt::LeftButton, {}, QPoint(400, 100));
+        QCOMPARE(o.player.alignment().x, 139);
 
         reel.prompt.queue(Answer::Yes);
         o.click(8);
