@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 
@@ -277,15 +278,16 @@ void CAnimationDlg::step(int step)
 
 void CAnimationDlg::autoAlignFollowing()
 {
-    const QString title = windowTitle();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_player.AutoAlignFollowing([this](int done, int total) {
-        setWindowTitle(QString::fromUtf8("自動位置合わせ中 %1/%2").arg(done).arg(total));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return true;
+    // A run takes a moment a frame: it shows how far it is and can be stopped between frames.
+    QProgressDialog progress(QString::fromUtf8("自動位置合わせ中..."), QString::fromUtf8("中止"), 0, 1, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    m_player.AutoAlignFollowing([&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        return !progress.wasCanceled();
     });
-    QApplication::restoreOverrideCursor();
-    setWindowTitle(title);
     refresh();
 }
 
