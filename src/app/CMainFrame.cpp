@@ -315,6 +315,10 @@ void CMainFrame::runCommand(Command command)
     case Command::PrintFont:
         RunFontDialog(nb, this);
         break;
+    case Command::Print:
+        if (started)
+            nb.Print();
+        break;
     case Command::GraphSettings:
         if (started)
             nb.EditGraphSettings();
@@ -354,7 +358,6 @@ void CMainFrame::runCommand(Command command)
         nb.RunAnimation(command == Command::Animation ? AnimationMode::Display : AnimationMode::Edit);
         break;
     case Command::ExportAvi:
-    case Command::Print:
         // Animation and printing have their menu places and rules already;
         // their work is not here.
         break;

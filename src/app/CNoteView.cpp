@@ -10,8 +10,11 @@
 #include "app/dialogs/CGraphDlg.h"
 #include "app/dialogs/CListDlg.h"
 #include "app/dialogs/CNoteDlg.h"
+#include "app/dialogs/CPreviewDlg.h"
+#include "app/dialogs/CPrintDlg.h"
 #include "app/dialogs/CRotateDlg.h"
 #include "platform/Files.h"
+#include "print/PrintSheets.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
 
@@ -19,6 +22,8 @@
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -149,6 +154,39 @@ void CNoteView::HideProgressDialog()
 {
     if (m_progressDlg)
         m_progressDlg->finish();
+}
+
+void CNoteView::RunPrintDialog(const PrintDialogOps& ops)
+{
+    CPrintDlg dlg(ops, m_frame);
+    dlg.exec();
+}
+
+bool CNoteView::RunPreviewDialog(const PreviewSheets& sheets)
+{
+    CPreviewDlg dlg(sheets, m_frame);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+PrintOutcome CNoteView::RunSystemPrintDialog(const PrintOnDevice& print)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Kelto"));
+    QPrintDialog dlg(&printer, m_frame);
+    // All pages, no selection or page range: the print settings dialog chose the pages.
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    PrintOutcome r;
+    if (dlg.exec() != QDialog::Accepted)
+        return r;
+    r.confirmed = true;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        // A PDF file takes its name only once complete, at a resolution photos need.
+        r.printed = WritePdfFile(printer.outputFileName().toStdString(), printer.pageLayout(),
+                                 std::min(printer.resolution(), kPdfResolution), print, &r.error);
+    } else {
+        r.printed = print(printer);
+    }
+    return r;
 }
 
 bool CNoteView::RunSettingsDialog(const NotebookSettingsFields& fields, int mode,

@@ -56,6 +56,9 @@ public:
     Progress* ShowProgressDialog(const std::string& caption) override;
     void HideProgressDialog() override;
     int RunAnimationDialog(AnimationPlayer& player, int speed) override;
+    void RunPrintDialog(const PrintDialogOps& ops) override;
+    bool RunPreviewDialog(const PreviewSheets& sheets) override;
+    PrintOutcome RunSystemPrintDialog(const PrintOnDevice& print) override;
     class CProgressDlg* progressDialog() const { return m_progressDlg; }
 
     // Runs the controller's start once the window is on screen.

@@ -5,6 +5,8 @@
 #include "photos/BulkImport.h"
 #include "photos/PhotoFit.h"
 #include "platform/InstanceLock.h"
+#include "print/PrintLayout.h"
+#include "print/PrintPages.h"
 #include "res/AppIdentity.h"
 #include "store/DayList.h"
 #include "store/DayOperations.h"
@@ -16,6 +18,7 @@
 #include "weather/BulkWeatherFetch.h"
 #include "weather/InternetSettings.h"
 
+#include <QFont>
 #include <QImage>
 #include <QPen>
 
@@ -26,6 +29,7 @@
 #include <string>
 
 class EditorLauncher;
+class QPagedPaintDevice;
 class FileChooser;
 class PageFetcher;
 class Progress;
@@ -203,8 +207,9 @@ public:
     void PreviewGraphSettings(const GraphSettings& settings);
     // Reads the shown month's values for the graph again from the day files.
     void ReloadGraphMonth();
-    // The month's weather the graph draws.
-    GraphWeather MonthWeatherForGraph(int year, int month);
+    // The month's weather the graph draws; `days`: the month's records read for it (default:
+    // the month the graph shows).
+    GraphWeather MonthWeatherForGraph(int year, int month, const GraphMonth* days = nullptr);
     // Command 32833: the graph settings dialog; OK writes Kelto.ini, Cancel restores it. True on OK.
     bool EditGraphSettings();
     ListMode CurrentListMode() const { return m_listMode; }
@@ -277,6 +282,36 @@ public:
     int AnimationSpeed() const;
     // ---- end of animation --------------------------------------------------------------------
 
+    // ---- Printing and print preview (CNotebookPrint.cpp) ------------------------------------
+    // Command 57607: the print settings dialog, while the notebook has a day.
+    void Print();
+    // Print.ini and the print font of Kelto.ini [Font].
+    void LoadPrintSettings();
+    const PrintSettings& printSettings() const { return m_printSettings; }
+    const std::optional<QFont>& printFont() const { return m_printFont; }
+    // On opening the print settings dialog: writes the day, makes the print font, and says
+    // whether the dialog may offer the page on show (the detail view only).
+    bool InitPrintDialog();
+    // The page list of `options` for the notebook as it is now; the print and the preview
+    // draw from it.
+    const PrintPlan& BuildPrintPages(const PrintOptions& options);
+    const PrintPlan& printPlan() const { return m_printPlan; }
+    // Page `page` of the list into a sheet drawn on `p` in sheet units: an even page clears
+    // the sheet, draws the print header and takes the upper half, an odd page the lower half.
+    // The current day never moves: each page is drawn from its own day's files.
+    void DrawPrintSlot(QPainter& p, int page, PrintingTarget target);
+    // The preview's sheet holding pages `slot` and `slot` + 1, at the logical sheet size.
+    QImage DrawPreviewSheet(int slot);
+    // The system print dialog, then the sheets on the printer chosen. True when printed.
+    bool PrintDocument(const PrintOptions& options);
+    // The sheets into the PDF file `path` (the command line); false with *error.
+    bool PrintToPdf(const std::string& path, const PrintOptions& options, std::string* error);
+    // The preview (dialog 138): true when it ended with its print button, which has printed.
+    bool RunPreview(const PrintOptions& options);
+    // Ends a print or a preview: the page list's days are let go.
+    void RestoreAfterPrint();
+    // ---- end of printing --------------------------------------------------------------------
+
 private:
     // Moves the current day to the photo's date as the data change does (an existing day there
     // is never overwritten); the day's values stay as they were.
@@ -334,6 +369,14 @@ private:
     // Bulk photo import (CNotebookBulkImport.cpp).
     void finishBulkImport(const BulkImportReport& report);
     std::shared_ptr<BulkImportState> m_bulkImport;
+    // Printing (CNotebookPrint.cpp).
+    PageSnapshot printSnapshot(const PrintPage& page, PrintingTarget target);
+    bool printSheets(QPagedPaintDevice& device, const PrintOptions& options);
+    PrintSettings m_printSettings;
+    std::optional<QFont> m_printFont;
+    PrintPlan m_printPlan;
+    QDate m_printMonth;  // the month on show when the page list was made
+    std::vector<QDate> m_printListed;
 };
 
 QColor ColorFromRef(int colorRef);

@@ -31,7 +31,7 @@ void CNotebook::ReloadGraphMonth()
 
 // The weather the graph draws for the month just read: the site's, when the internet retrieval
 // and the graph's GetWeather are on and the month could be fetched; else the day files' own.
-GraphWeather CNotebook::MonthWeatherForGraph(int year, int month)
+GraphWeather CNotebook::MonthWeatherForGraph(int year, int month, const GraphMonth* days)
 {
     if (m_internetEnabled && m_graphSettings.GetWeather) {
         if (std::optional<MonthWeatherTable> site = FetchMonthWeatherTable(year, month);
@@ -48,7 +48,7 @@ GraphWeather CNotebook::MonthWeatherForGraph(int year, int month)
             return t;
         }
     }
-    return ReadMonthWeatherFromDays(m_notebookFolder, m_graphMonth);
+    return ReadMonthWeatherFromDays(m_notebookFolder, days ? *days : m_graphMonth);
 }
 
 void CNotebook::preparePageInputs(PageSnapshot& s, bool reload)

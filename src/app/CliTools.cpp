@@ -226,6 +226,53 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     }
     return 0;
 }
+// The print dialog's pagination into a PDF file, without a window: the notebook opened as the
+// window opens it, the day of --date on show on its detail page.
+int printPdf(const CommandLine& c, const std::string& programFolder)
+{
+    QDate date = Clock::Today();
+    if (!c.date.empty()) {
+        date = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
+        if (!date.isValid() || c.date.size() != 10) {
+            std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n",
+                         c.date.c_str());
+            return 1;
+        }
+    }
+    PrintOptions options;
+    options.range = c.range == "day"     ? PrintRange::ShownPage
+                    : c.range == "month" ? PrintRange::ShownMonth
+                                         : PrintRange::AllData;
+    if (!c.kinds.empty()) {
+        const std::string kinds = "," + c.kinds + ",";
+        options.detail = kinds.find(",detail,") != std::string::npos;
+        options.graph = kinds.find(",graph,") != std::string::npos;
+        options.list = kinds.find(",list,") != std::string::npos;
+    } else {
+        options.detail = options.graph = options.list = true;
+    }
+    const std::string folder = openableNotebook(c, programFolder);
+    if (folder.empty())
+        return 1;
+    StderrPrompt prompt;
+    HeadlessHost host;
+    // Its own lock name: printing must work while the window is open.
+    CNotebook nb(programFolder, prompt, "KeltoPrint-" + std::to_string(::getpid()));
+    nb.SetCommandLineNotebook(folder);
+    nb.Initialize(&host);
+    if (!nb.host()) {
+        std::fprintf(stderr, "kelto: the notebook could not be opened\n");
+        return 1;
+    }
+    nb.LoadDay(date);
+    nb.SetViewMode(ViewMode::Detail);
+    std::string error;
+    if (!nb.PrintToPdf(c.outPath, options, &error)) {
+        std::fprintf(stderr, "kelto: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
 }  // namespace
 
 int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
@@ -268,6 +315,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         return fetchWeather(c, programFolder);
     case CommandLine::Action::ImportPhotos:
         return importPhotos(c, programFolder);
+    case CommandLine::Action::PrintPdf:
+        return printPdf(c, programFolder);
     default:
         std::fprintf(stderr, "kelto: this option is not available\n");
         return 1;

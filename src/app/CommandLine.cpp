@@ -27,6 +27,12 @@ const char* CommandLineHelp()
            "      its EXIF date. Portrait photos are turned (cw, ccw) or fitted (cut, keep) as\n"
            "      --rotate says; without it they are skipped and listed, as are photos without\n"
            "      a date. --weather also fetches each day's weather. Prints a summary.\n"
+           "  kelto --print-pdf FILE [--notebook DIR] [--kinds detail,graph,list] [--range all|month|day]\n"
+           "        [--date YYYY-MM-DD]\n"
+           "      観察ノートを印刷設定と同じページ割りでPDFファイルに印刷します。\n"
+           "      Prints the notebook into a PDF file, two pages to a sheet, as the print\n"
+           "      dialog does: the kinds of page (default all three) and the range (default\n"
+           "      all): all data, the month of --date, or the day of --date (default today).\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -85,6 +91,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             if (c.action != CommandLine::Action::Window || !value(c.photoFolder))
                 return fail("--import-photos needs one photo folder");
             c.action = CommandLine::Action::ImportPhotos;
+        } else if (a == "--print-pdf") {
+            if (c.action != CommandLine::Action::Window || !value(c.outPath))
+                return fail("--print-pdf needs one output file");
+            c.action = CommandLine::Action::PrintPdf;
+        } else if (a == "--kinds") {
+            if (!value(c.kinds))
+                return fail("--kinds needs detail, graph and/or list, separated by commas");
+            for (size_t start = 0; start <= c.kinds.size();) {
+                size_t comma = c.kinds.find(',', start);
+                if (comma == std::string::npos)
+                    comma = c.kinds.size();
+                const std::string kind = c.kinds.substr(start, comma - start);
+                if (kind != "detail" && kind != "graph" && kind != "list")
+                    return fail("--kinds takes detail, graph and list, not \"" + kind + "\"");
+                start = comma + 1;
+            }
+        } else if (a == "--range") {
+            if (!value(c.range) || (c.range != "all" && c.range != "month" && c.range != "day"))
+                return fail("--range takes all, month or day");
         } else if (a == "--rotate") {
             if (!value(c.rotate)
                 || (c.rotate != "cw" && c.rotate != "ccw" && c.rotate != "cut" && c.rotate != "keep"))
@@ -105,7 +130,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         }
     }
     if (c.action == CommandLine::Action::Window)
-        return fail("--notebook, --out and --date go with --export-csv or --render");
+        return fail("--notebook, --out and --date go with --export-csv, --render or --print-pdf");
+    if ((!c.kinds.empty() || !c.range.empty()) && c.action != CommandLine::Action::PrintPdf)
+        return fail("--kinds and --range go with --print-pdf");
     if ((!c.rotate.empty() || c.weather) && c.action != CommandLine::Action::ImportPhotos)
         return fail("--rotate and --weather go with --import-photos");
     if (c.action == CommandLine::Action::ImportPhotos && (!c.date.empty() || !c.outPath.empty()))

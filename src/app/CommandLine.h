@@ -5,10 +5,20 @@
 #include <vector>
 
 struct CommandLine {
-    enum class Action { Window, Help, ExportCsv, Render, PhotoDate, FetchWeather, ImportPhotos, Error };
+    enum class Action {
+        Window,
+        Help,
+        ExportCsv,
+        Render,
+        PhotoDate,
+        FetchWeather,
+        ImportPhotos,
+        PrintPdf,
+        Error
+    };
     Action action = Action::Window;
     std::string notebook;            // --notebook DIR, or the folder to open in the window
-    std::string outPath;             // --export-csv FILE / --out FILE
+    std::string outPath;             // --export-csv FILE / --out FILE / --print-pdf FILE
     std::string page;                // --render calendar|detail|graph|list
     std::string date;                // --date YYYY-MM-DD
     std::string error;               // what was wrong, for Action::Error
@@ -16,6 +26,8 @@ struct CommandLine {
     std::string photoFolder;         // --import-photos DIR
     std::string rotate;              // --rotate cw|ccw|cut|keep
     bool weather = false;            // --weather
+    std::string kinds;               // --kinds detail,graph,list
+    std::string range;               // --range all|month|day
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

@@ -4,6 +4,7 @@
 // Tests supply their own host, so every operation runs without a display.
 #include "animation/AnimationPlayer.h"
 #include "photos/PhotoFit.h"
+#include "print/PrintPages.h"
 #include "res/Commands.h"
 #include "store/DayOperations.h"
 #include "store/NotebookSettings.h"
@@ -19,6 +20,7 @@
 #include <string>
 
 class Progress;
+class QPagedPaintDevice;
 class QPainter;
 
 template <class Fields>
@@ -42,6 +44,29 @@ inline constexpr int Entry = 147;
 inline constexpr int Progress = 148;
 inline constexpr int List = 149;
 }  // namespace DialogId
+
+// Printing. The print settings dialog's buttons: 印刷 prints with the options read from the
+// dialog; 印刷ﾌﾟﾚﾋﾞｭ shows the preview and says whether it ended by printing (the dialog then
+// closes).
+struct PrintDialogOps {
+    bool detailView = false;  // the page on show may be printed (1008 offered and selected)
+    std::function<void(const PrintOptions&)> print;
+    std::function<bool(const PrintOptions&)> preview;
+};
+// The preview's sheets: `sheet(k)` draws sheet k (from 0) at the logical sheet size; the dialog
+// shows it reduced to `shownSize`.
+struct PreviewSheets {
+    int count = 0;
+    QSize shownSize;
+    std::function<QImage(int)> sheet;
+};
+// Paints the sheets on the device the system print dialog chose; false when that failed.
+using PrintOnDevice = std::function<bool(QPagedPaintDevice&)>;
+struct PrintOutcome {
+    bool confirmed = false;  // the user confirmed the system print dialog
+    bool printed = false;
+    std::string error;  // why it failed, when it did
+};
 
 // Results of the start dialog.
 enum class StartChoice { Open, NewNotebook, EndProgram };
@@ -97,4 +122,9 @@ public:
     // dialog plays and edits through the player; it returns the speed the edit holds when it
     // closes (what it reads as an integer).
     virtual int RunAnimationDialog(AnimationPlayer& player, int speed) = 0;
+    // Printing: the print settings dialog (135), the print preview (138, true when it ended
+    // with 印刷) and the system print dialog, which prints through `print` once confirmed.
+    virtual void RunPrintDialog(const PrintDialogOps& ops) = 0;
+    virtual bool RunPreviewDialog(const PreviewSheets& sheets) = 0;
+    virtual PrintOutcome RunSystemPrintDialog(const PrintOnDevice& print) = 0;
 };

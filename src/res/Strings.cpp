@@ -2,7 +2,7 @@
 
 #include <map>
 
-// Every numbered string of the program: message texts 128 to 218 and the other numbered
+// Every numbered string of the program: message texts 128 to 220 and the other numbered
 // strings. Menu captions and command prompts live in the menu table.
 const char* LoadString(int id)
 {
@@ -95,6 +95,8 @@ const char* LoadString(int id)
         {217, "%d個のフレームを自動で位置合わせしました。"},
         {218, "%d個のフレームを自動で位置合わせしました。\n%d個のフレームは自動で位置合わせできなかったため、"
               "そのままにしました。"},
+        {220,
+         "印刷できませんでした。プリンターの状態と、保存先のフォルダーに書き込めるかを確かめてください。"},
         {57344, "Kelto"},
     };
     auto it = table.find(id);

@@ -75,6 +75,7 @@ enum class Msg : int {
     AutoAlignNotFound = 216,
     AutoAlignDone = 217,
     AutoAlignSomeMissed = 218,
+    PrintFailed = 220,
 };
 
 constexpr int MsgId(Msg message)

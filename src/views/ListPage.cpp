@@ -152,7 +152,9 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
             p.fillRect(left + 1, top, l.ColumnWidth - 1, tableHeight, PageColors::White);
         const std::string photo = DayFilePath(s.notebookFolder, date, "jpg");
         if (l.PicWidth > 0 && l.PicHeight > 0 && FileExists(photo)) {
-            QImage thumb = Thumbnails.Get(photo, l.PicWidth, l.PicHeight);
+            // A printer gets the photo at its own resolution, not the screen's small copy.
+            const QSize device = DeviceSize(p, l.PicWidth, l.PicHeight);
+            QImage thumb = Thumbnails.Get(photo, device.width(), device.height());
             StretchPicture(p, left + 2, top - l.PicHeight - 4, l.PicWidth, l.PicHeight, thumb);
         }
         const std::vector<std::string> values = ListDayValues(s.notebookFolder, date, s.startDate);

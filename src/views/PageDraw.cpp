@@ -1,6 +1,9 @@
 #include "views/PageDraw.h"
 
 #include <QFontMetrics>
+#include <QtMath>
+
+#include <algorithm>
 
 QFont DefaultPageFont()
 {
@@ -64,20 +67,29 @@ void DrawPicture(QPainter& p, int x, int y, const QImage& source)
         p.drawImage(QPoint(x, y), source);
 }
 
+QSize DeviceSize(const QPainter& p, int w, int h)
+{
+    const QRectF covered = p.combinedTransform().mapRect(QRectF(0, 0, w, h));
+    return QSize(std::max(1, qCeil(covered.width())), std::max(1, qCeil(covered.height())));
+}
+
 void StretchPicture(QPainter& p, int x, int y, int w, int h, const QImage& source)
 {
     if (source.isNull() || w <= 0 || h <= 0)
         return;
-    if (source.width() == w && source.height() == h) {
-        p.drawImage(QPoint(x, y), source);
+    const QSize device = DeviceSize(p, w, h);
+    if (source.size() == device) {
+        p.drawImage(QRect(x, y, w, h), source);
         return;
     }
     // Large reductions look better pre-scaled than sampled by the painter. Only a reduction in
     // both directions is pre-scaled, so the copy is never larger than the source; the painter
     // enlarges without a copy, drawing only what lies inside the device.
-    const bool reduces = w <= source.width() && h <= source.height();
-    if (reduces && (source.width() > 2LL * w || source.height() > 2LL * h)) {
-        p.drawImage(QPoint(x, y), source.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const int dw = device.width(), dh = device.height();
+    const bool reduces = dw <= source.width() && dh <= source.height();
+    if (reduces && (source.width() > 2LL * dw || source.height() > 2LL * dh)) {
+        p.drawImage(QRect(x, y, w, h),
+                    source.scaled(dw, dh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         return;
     }
     p.drawImage(QRect(x, y, w, h), source);

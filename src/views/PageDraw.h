@@ -27,7 +27,11 @@ void OutlineRect(QPainter& p, int x, int y, int w, int h);
 void FilledRect(QPainter& p, int x, int y, int w, int h, const QColor& fill);
 // Copies `source` unscaled to (x, y); parts outside the source are left as they are.
 void DrawPicture(QPainter& p, int x, int y, const QImage& source);
-// Stretches the whole of `source` into the w x h rectangle at (x, y), smoothly.
+// The device pixels that w x h page units cover on the painter's device (a printer maps a
+// page unit onto several of its dots).
+QSize DeviceSize(const QPainter& p, int w, int h);
+// Stretches the whole of `source` into the w x h rectangle at (x, y), smoothly, keeping all the
+// detail the device can show.
 void StretchPicture(QPainter& p, int x, int y, int w, int h, const QImage& source);
 
 namespace PageColors {

@@ -40,6 +40,18 @@ TEST(CommandLine, Parsing)
         {{"--import-photos", "/p", "--rotate", "left"}, Action::Error, "", ""},
         {{"--export-csv", "o.csv", "--weather"}, Action::Error, "", "o.csv"},
         {{"--import-photos", "/p", "--date", "2013-05-01"}, Action::Error, "", ""},
+        {{"--print-pdf", "o.pdf", "--kinds", "graph,list", "--range", "month", "--date", "2013-05-01"},
+         Action::PrintPdf,
+         "",
+         "o.pdf"},
+        {{"--print-pdf", "o.pdf", "--kinds", "detail,chart"}, Action::Error, "", ""},
+        {{"--print-pdf", "o.pdf", "--kinds", "detail,"}, Action::Error, "", ""},
+        {{"--print-pdf", "o.pdf", "--range", "week"}, Action::Error, "", ""},
+        {{"--render", "list", "--date", "2013-05-01", "--out", "a.png", "--range", "all"},
+         Action::Error,
+         "",
+         ""},
+        {{"--print-pdf"}, Action::Error, "", ""},
     };
     for (const auto& c : cases) {
         CommandLine cl = ParseCommandLine(c.args);

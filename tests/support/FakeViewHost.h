@@ -1,6 +1,7 @@
 #pragma once
 // A window stand-in for controller tests: records what the controller asked of the window.
 #include "app/ViewHost.h"
+#include "print/PrintSheets.h"
 
 #include <QPainter>
 
@@ -104,6 +105,28 @@ public:
         dialogs.emplace_back(DialogId::Animation, static_cast<int>(player.mode()));
         return animationDialog ? animationDialog(player, speed) : speed;
     }
+    void RunPrintDialog(const PrintDialogOps& ops) override
+    {
+        dialogs.emplace_back(DialogId::Print, ops.detailView ? 1 : 0);
+        if (printDialog)
+            printDialog(ops);
+    }
+    bool RunPreviewDialog(const PreviewSheets& sheets) override
+    {
+        dialogs.emplace_back(DialogId::Preview, sheets.count);
+        return previewDialog ? previewDialog(sheets) : nextResult();
+    }
+    // Confirmed when a PDF file is named: the sheets go there, as the print dialog's file does.
+    PrintOutcome RunSystemPrintDialog(const PrintOnDevice& print) override
+    {
+        ++systemPrintDialogs;
+        PrintOutcome r;
+        if (printPdf.empty())
+            return r;
+        r.confirmed = true;
+        r.printed = WritePdfFile(printPdf, DefaultPdfPageLayout(), 72, print, &r.error);
+        return r;
+    }
 
     bool nextResult()
     {
@@ -147,4 +170,8 @@ public:
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
     // Plays the user in the animation dialog; returns the speed left in its edit.
     std::function<int(AnimationPlayer&, int)> animationDialog;
+    std::function<void(const PrintDialogOps&)> printDialog;
+    std::function<bool(const PreviewSheets&)> previewDialog;
+    std::string printPdf;  // where the system print dialog prints; empty: it is cancelled
+    int systemPrintDialogs = 0;
 };

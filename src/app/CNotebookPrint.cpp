@@ -1,0 +1,193 @@
+// The controller's side of printing: the page list of the print settings, each page drawn by
+// the screen's painters from its own day's files, the sheets on a printer or in a PDF file, and
+// the preview of the same sheets.
+#include "app/CNotebook.h"
+
+#include "app/ViewHost.h"
+#include "platform/Clock.h"
+#include "platform/Prompt.h"
+#include "print/PrintSheets.h"
+#include "res/Strings.h"
+#include "store/KeltoIni.h"
+#include "store/NotebookFile.h"
+#include "views/PageDraw.h"
+
+#include <QPainter>
+
+void CNotebook::LoadPrintSettings()
+{
+    m_printSettings = ReadPrintSettings(m_printSettingsFile, viewSize());
+    m_printFont = CreatePageFont(ReadSettingText(m_settingsFile, KeltoIni::FontName),
+                                 ReadSettingInt(m_settingsFile, KeltoIni::FontSize));
+}
+
+void CNotebook::Print()
+{
+    if (!m_host || dayCount() == 0)
+        return;
+    PrintDialogOps ops;
+    ops.detailView = InitPrintDialog();
+    ops.print = [this](const PrintOptions& o) { PrintDocument(o); };
+    // A preview that ends with its print button prints, and the settings dialog closes.
+    ops.preview = [this](const PrintOptions& o) {
+        if (!RunPreview(o))
+            return false;
+        PrintDocument(o);
+        return true;
+    };
+    m_host->RunPrintDialog(ops);
+}
+
+bool CNotebook::InitPrintDialog()
+{
+    // The pages are drawn from the day files: what the user sees is written first. A change
+    // the user keeps unwritten still prints, from the day held now.
+    FlushDay();
+    // The font dialog may have changed the print font since the last print.
+    LoadPrintSettings();
+    return m_viewMode == ViewMode::Detail;
+}
+
+const PrintPlan& CNotebook::BuildPrintPages(const PrintOptions& options)
+{
+    // The month on show: the current day's on the detail page, else the month the pages show.
+    const QDate shown =
+        m_viewMode == ViewMode::Detail && currentDate().isValid() ? currentDate() : m_calendarMonth;
+    m_printMonth = shown.isValid() ? QDate(shown.year(), shown.month(), 1) : QDate();
+    std::vector<QDate> dates;
+    if (options.range != PrintRange::ShownPage) {
+        DayFilter filter;
+        if (options.range == PrintRange::ShownMonth && m_printMonth.isValid()) {
+            filter.year = m_printMonth.year();
+            filter.month = m_printMonth.month();
+        }
+        dates = ScanDayList(m_notebookFolder, filter).dates;
+    }
+    m_printPlan = ::BuildPrintPages(options, std::move(dates), m_days.first);
+    m_printListed =
+        options.list ? ListedDays(m_notebookFolder, m_listMode, Clock::Today()) : std::vector<QDate>{};
+    return m_printPlan;
+}
+
+PageSnapshot CNotebook::printSnapshot(const PrintPage& page, PrintingTarget target)
+{
+    PageSnapshot s = PageSnapshotNow();
+    s.printing = target;
+    switch (page.kind) {
+    case PrintPage::Detail:
+        s.mode = ViewMode::Detail;
+        // The day held now prints as it is shown, written or not; others from their files.
+        if (page.date.isValid() && page.date != currentDate()) {
+            s.day = DayRecord{};
+            ReadDayFiles(m_notebookFolder, page.date, s.day);
+            s.currentDate = page.date;
+            s.dayNumber = m_store.DayNumber(page.date);
+        }
+        s.shownYear = s.currentDate.year();
+        s.shownMonth = s.currentDate.month();
+        break;
+    case PrintPage::Graph: {
+        s.mode = ViewMode::Graph;
+        const QDate month = page.month.isValid() ? page.month : m_printMonth;
+        s.shownYear = month.year();
+        s.shownMonth = month.month();
+        GraphMonth days = ReadGraphMonth(m_notebookFolder, month.year(), month.month(), s.today);
+        GraphWeather weather = MonthWeatherForGraph(month.year(), month.month(), &days);
+        s.graph = GraphInput{m_graphSettings, std::move(days), std::move(weather)};
+        break;
+    }
+    case PrintPage::List:
+        s.mode = ViewMode::List;
+        if (page.date.isValid())
+            s.currentDate = page.date;
+        s.list.mode = m_listMode;
+        s.list.listed = m_printListed;
+        break;
+    case PrintPage::None:
+        break;
+    }
+    return s;
+}
+
+void CNotebook::DrawPrintSlot(QPainter& p, int page, PrintingTarget target)
+{
+    const PrintSettings& ps = m_printSettings;
+    int y = ps.PrintY + m_viewHeight;
+    if (page % 2 == 0) {
+        p.fillRect(0, 0, ps.PrintWidth, ps.PrintHeight, Qt::white);
+        DrawPrintHeader(p, ps.PrintX, 0, m_layoutFile, ReadNotebookInfo(m_notebookFolder));
+        y = ps.PrintY;
+    }
+    const PrintPage what = PrintPageAt(m_printPlan, page);
+    if (what.kind == PrintPage::None)
+        return;
+    m_pages.DrawPage(p, QPoint(ps.PrintX, y), printSnapshot(what, target));
+}
+
+QImage CNotebook::DrawPreviewSheet(int slot)
+{
+    QImage sheet(m_printSettings.PrintWidth, m_printSettings.PrintHeight, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    PreparePagePainter(p);
+    if (m_printFont)
+        p.setFont(*m_printFont);
+    DrawPrintSlot(p, slot, PrintingPreview);
+    DrawPrintSlot(p, slot + 1, PrintingPreview);
+    return sheet;
+}
+
+bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& options)
+{
+    BuildPrintPages(options);
+    const bool ok = PrintSheets(device, m_printSettings, m_printPlan.total(), m_printFont,
+                                [this](QPainter& p, int page) { DrawPrintSlot(p, page, PrintingPrinter); });
+    RestoreAfterPrint();
+    return ok;
+}
+
+bool CNotebook::PrintDocument(const PrintOptions& options)
+{
+    if (!m_host || BuildPrintPages(options).total() == 0)
+        return false;
+    const PrintOutcome r =
+        m_host->RunSystemPrintDialog([&](QPagedPaintDevice& device) { return printSheets(device, options); });
+    if (r.confirmed && !r.printed)
+        m_prompt.tell(Msg::PrintFailed, Icon::Stop,
+                      std::string(LoadString(Msg::PrintFailed)) + (r.error.empty() ? "" : "\n" + r.error));
+    return r.printed;
+}
+
+bool CNotebook::PrintToPdf(const std::string& path, const PrintOptions& options, std::string* error)
+{
+    LoadPrintSettings();
+    if (BuildPrintPages(options).total() == 0) {
+        if (error)
+            *error = "nothing to print: no pages of the chosen kinds in the range";
+        return false;
+    }
+    return WritePdfFile(
+        path, DefaultPdfPageLayout(), kPdfResolution,
+        [&](QPagedPaintDevice& device) { return printSheets(device, options); }, error);
+}
+
+bool CNotebook::RunPreview(const PrintOptions& options)
+{
+    if (!m_host)
+        return false;
+    BuildPrintPages(options);
+    PreviewSheets sheets;
+    sheets.count = m_printPlan.sheets();
+    sheets.shownSize = QSize(m_printSettings.PreviewWidth, m_printSettings.PreviewHeight);
+    sheets.sheet = [this](int k) { return DrawPreviewSheet(2 * k); };
+    const bool print = m_host->RunPreviewDialog(sheets);
+    RestoreAfterPrint();
+    return print;
+}
+
+void CNotebook::RestoreAfterPrint()
+{
+    // The pages were drawn from snapshots: the current day and the month on show never moved.
+    m_printPlan = PrintPlan{};
+    m_printListed.clear();
+}

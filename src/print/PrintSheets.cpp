@@ -1,0 +1,74 @@
+#include "print/PrintSheets.h"
+
+#include "platform/Files.h"
+#include "views/PageDraw.h"
+
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+bool PrintSheets(QPagedPaintDevice& device, const PrintSettings& s, int totalPages,
+                 const std::optional<QFont>& font, const DrawPrintPage& drawPage)
+{
+    QPainter p;
+    if (!p.begin(&device))
+        return false;
+    p.setWindow(0, 0, s.PrintWidth, s.PrintHeight);
+    p.setViewport(0, 0, device.width(), device.height());
+    PreparePagePainter(p);
+    if (font)
+        p.setFont(*font);
+    bool ok = true;
+    for (int slot = 0; slot < totalPages; slot += 2) {
+        if (slot > 0 && !device.newPage()) {
+            ok = false;
+            break;
+        }
+        drawPage(p, slot);
+        if (slot + 1 < totalPages)
+            drawPage(p, slot + 1);
+    }
+    return p.end() && ok;
+}
+
+QPageLayout DefaultPdfPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter);
+}
+
+bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
+                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error)
+{
+    QSaveFile file(QString::fromStdString(path));
+    auto fail = [&](const QString& why) {
+        file.cancelWriting();
+        if (error)
+            *error = path + ": " + why.toStdString();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    bool painted = false;
+    {
+        QPdfWriter pdf(&file);
+        pdf.setCreator(QStringLiteral("Kelto"));
+        pdf.setTitle(QStringLiteral("Kelto"));
+        pdf.setResolution(resolution);
+        pdf.setPageLayout(layout);
+        painted = print(pdf);
+    }  // the writer finishes the file when it goes
+    if (!painted)
+        return fail(QStringLiteral("the pages could not be drawn"));
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (WriteFaultFor(path))
+        return fail(QStringLiteral("write failed"));
+    if (!file.commit())
+        return fail(file.errorString());
+    if (error)
+        error->clear();
+    return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Printing pages two to a sheet on any paged device (a printer, a PDF file): the logical sheet
+// is mapped onto the device's printable area, stretched separately in width and height.
+#include "print/PrintLayout.h"
+
+#include <QFont>
+#include <QPageLayout>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QPagedPaintDevice;
+class QPainter;
+
+// Draws page `page` of the list into the painter (sheet coordinates).
+using DrawPrintPage = std::function<void(QPainter&, int page)>;
+
+// Sheets of `totalPages` pages: pages 2k and 2k+1 on sheet k. `font`: the print font, when
+// one is set. False when the device could not be painted on or could not start a sheet.
+bool PrintSheets(QPagedPaintDevice& device, const PrintSettings& settings, int totalPages,
+                 const std::optional<QFont>& font, const DrawPrintPage& drawPage);
+
+// The pages of a PDF file: A4 portrait with 10 mm margins at 300 dots per inch.
+QPageLayout DefaultPdfPageLayout();
+inline constexpr int kPdfResolution = 300;
+
+// Writes a PDF file through `print`, which paints on the device it is given. The file is
+// written beside `path` under another name and takes its name only once it is complete: a
+// failure leaves what was at `path` before. An empty *error on success.
+bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
+                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error = nullptr);
