@@ -5,6 +5,7 @@
 // values of its own takes those of the frame before it, else the standard alignment of
 // Kelto.ini; the look-up goes one frame back only.
 #include "platform/Result.h"
+#include "platform/SettingKey.h"
 
 #include <QDate>
 #include <QImage>
@@ -18,6 +19,9 @@
 #include <vector>
 
 class QPainter;
+
+// Kelto.ini [Animation] Speed: frames per second of the player and the video.
+inline constexpr IntSetting AnimationSpeedSetting{"Animation", "Speed", 1};
 
 struct FrameAlignment {
     int x = 160, y = 120;  // the point of the photo shown at the frame's centre

@@ -12,6 +12,7 @@
 // `previousPhoto` shown with `previous` is the reference; `currentPhoto` starts from `start`
 // (its alignment as it is now). None when the photos hold too little to register or the
 // search does not settle; the caller then keeps the frame as it is.
-std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto, const FrameAlignment& previous,
+std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
+                                                    const FrameAlignment& previous,
                                                     const QImage& currentPhoto, const FrameAlignment& start,
                                                     QSize frame);

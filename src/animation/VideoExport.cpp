@@ -178,7 +178,7 @@ std::optional<std::string> writeFrames(const VideoExportJob& job, const std::str
 
 int ReadVideoSpeed(const std::string& keltoIni)
 {
-    return std::max(ReadSettingInt(keltoIni, AnimationSpeed), 1);
+    return std::max(ReadSettingInt(keltoIni, AnimationSpeedSetting), 1);
 }
 
 VideoFormat VideoFormatOf(const std::string& path)

@@ -15,8 +15,6 @@
 
 class Progress;
 
-// Frames per second of playback and export, Kelto.ini [Animation] Speed.
-inline constexpr IntSetting AnimationSpeed{"Animation", "Speed", 1};
 // The speed a video is written at: a stored value below 1 (which no player can use) gives 1.
 int ReadVideoSpeed(const std::string& keltoIni);
 

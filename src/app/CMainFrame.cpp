@@ -353,16 +353,15 @@ void CMainFrame::runCommand(Command command)
         nb.StartBulkImport(browser);
         break;
     }
+    case Command::EditAnimation:
+    case Command::Animation:
+        nb.RunAnimation(command == Command::Animation ? AnimationMode::Display : AnimationMode::Edit);
+        break;
     case Command::ExportAvi: {
         QtFileChooser chooser(this);
         nb.StartVideoExport(chooser);
         break;
     }
-    case Command::EditAnimation:
-    case Command::Animation:
-        // Animation and printing have their menu places and rules already;
-        // their work is not here.
-        break;
     }
     updateCommandStates();
 }

@@ -2,6 +2,8 @@
 
 #include "app/dialogs/CProgressDlg.h"
 
+#include "app/dialogs/CAnimationDlg.h"
+
 #include "app/CMainFrame.h"
 #include "app/CNotebook.h"
 #include "app/Dialogs.h"
@@ -51,7 +53,20 @@ CNoteView::~CNoteView()
 
 void CNoteView::animationTick()
 {
-    // The animation player advances its frame here once it is playing.
+    if (m_animationDlg)
+        m_animationDlg->tick();
+    else
+        m_animationTimer.stop();
+}
+
+int CNoteView::RunAnimationDialog(AnimationPlayer& player, int speed)
+{
+    CAnimationDlg dlg(player, speed, m_animationTimer, m_frame);
+    m_animationDlg = &dlg;
+    dlg.exec();
+    m_animationTimer.stop();
+    m_animationDlg = nullptr;
+    return dlg.speed();
 }
 
 void CNoteView::startIfNeeded()

@@ -55,6 +55,7 @@ public:
                                    const InternetSettingsOps& ops) override;
     Progress* ShowProgressDialog(const std::string& caption) override;
     void HideProgressDialog() override;
+    int RunAnimationDialog(AnimationPlayer& player, int speed) override;
     void RunPrintDialog(const PrintDialogOps& ops) override;
     bool RunPreviewDialog(const PreviewSheets& sheets) override;
     PrintOutcome RunSystemPrintDialog(const PrintOnDevice& print) override;
@@ -91,6 +92,7 @@ private:
     bool m_busy = false;
     QTimer m_animationTimer;
     std::function<void(int, QPoint)> m_pageMouse;
-    CNoteDlg* m_notes = nullptr;                  // the graph legend, made on first use
-    class CProgressDlg* m_progressDlg = nullptr;  // made at the first bulk job, then kept
+    CNoteDlg* m_notes = nullptr;                    // the graph legend, made on first use
+    class CProgressDlg* m_progressDlg = nullptr;    // made at the first bulk job, then kept
+    class CAnimationDlg* m_animationDlg = nullptr;  // while the animation dialog is open
 };

@@ -1,6 +1,7 @@
 #pragma once
 // The one controller: it holds the program's shared state and owns one object per area for
 // the state that area adds. Windows hold no data; dialogs call its operations.
+#include "animation/AnimationPlayer.h"
 #include "photos/BulkImport.h"
 #include "photos/PhotoFit.h"
 #include "platform/InstanceLock.h"
@@ -291,6 +292,15 @@ public:
     // Decode threads of the next runs; 0: one per core.
     void SetBulkImportThreads(int threads);
     // ---- end of bulk photo import -----------------------------------------------------------
+
+    // ---- Animation (CNotebookAnimation.cpp) -------------------------------------------------
+    // Commands 32803 (display) and 32843 (edit): flushes the day (a change the user keeps
+    // unwritten keeps the dialog closed), runs the animation dialog on the notebook's frames,
+    // writes the alignment left unsaved and a changed speed, and reads the current day again.
+    void RunAnimation(AnimationMode mode);
+    // Kelto.ini [Animation] Speed, frames per second.
+    int AnimationSpeed() const;
+    // ---- end of animation --------------------------------------------------------------------
 
     // ---- Printing and print preview (CNotebookPrint.cpp) ------------------------------------
     // Command 57607: the print settings dialog, while the notebook has a day.

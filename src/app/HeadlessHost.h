@@ -35,6 +35,7 @@ public:
     }
     Progress* ShowProgressDialog(const std::string&) override { return nullptr; }
     void HideProgressDialog() override {}
+    int RunAnimationDialog(AnimationPlayer&, int speed) override { return speed; }
     void RunPrintDialog(const PrintDialogOps&) override {}
     bool RunPreviewDialog(const PreviewSheets&) override { return false; }
     PrintOutcome RunSystemPrintDialog(const PrintOnDevice&) override { return {}; }

@@ -2,6 +2,7 @@
 // What the controller needs from the windows: the main client window presents the page
 // buffer, draws press feedback, sets the cursor, posts commands and runs the modal dialogs.
 // Tests supply their own host, so every operation runs without a display.
+#include "animation/AnimationPlayer.h"
 #include "photos/PhotoFit.h"
 #include "print/PrintPages.h"
 #include "res/Commands.h"
@@ -117,6 +118,10 @@ public:
     // cleared. Its setters may be called from any thread. Null when there is no window.
     virtual Progress* ShowProgressDialog(const std::string& caption) = 0;
     virtual void HideProgressDialog() = 0;
+    // The animation dialog (132) on an opened player, its speed edit starting at `speed`. The
+    // dialog plays and edits through the player; it returns the speed the edit holds when it
+    // closes (what it reads as an integer).
+    virtual int RunAnimationDialog(AnimationPlayer& player, int speed) = 0;
     // Printing: the print settings dialog (135), the print preview (138, true when it ended
     // with 印刷) and the system print dialog, which prints through `print` once confirmed.
     virtual void RunPrintDialog(const PrintDialogOps& ops) = 0;

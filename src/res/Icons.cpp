@@ -215,3 +215,48 @@ QImage AppIconPicture(int size)
         p.drawPath(right);
     });
 }
+
+// The alignment buttons: a raised face (released) or a sunken one (pressed, the glyph moved by
+// a pixel, as a pushed key looks), with an arrow for the moves and a magnifier for the zooms.
+QImage AlignButtonPicture(const std::string& name, int size)
+{
+    const bool pressed = !name.empty() && name.back() == 'D';
+    const std::string glyph = name.empty() ? name : name.substr(0, name.size() - 1);
+    return Paint(size, [&](QPainter& p) {
+        const QColor face(236, 233, 216), light(255, 255, 255), shade(128, 128, 128);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.fillRect(QRectF(0, 0, 16, 16), face);
+        p.setPen(QPen(pressed ? shade : light, 0));
+        p.drawLine(QPointF(0, 0), QPointF(15.5, 0));
+        p.drawLine(QPointF(0, 0), QPointF(0, 15.5));
+        p.setPen(QPen(pressed ? light : shade, 0));
+        p.drawLine(QPointF(15.5, 0), QPointF(15.5, 15.5));
+        p.drawLine(QPointF(0, 15.5), QPointF(15.5, 15.5));
+        p.setRenderHint(QPainter::Antialiasing, true);
+        if (pressed)
+            p.translate(0.6, 0.6);
+        p.setPen(Outline(kInk, 0.8));
+        p.setBrush(QColor(40, 110, 200));
+        const int turns = glyph == "UP"      ? 0
+                          : glyph == "RIGHT" ? 1
+                          : glyph == "DOWN"  ? 2
+                          : glyph == "LEFT"  ? 3
+                                             : -1;
+        if (turns >= 0) {
+            p.translate(8, 8);
+            p.rotate(90 * turns);
+            const QPointF arrow[] = {{0, -5.5}, {5, 0}, {2, 0}, {2, 5}, {-2, 5}, {-2, 0}, {-5, 0}};
+            p.drawPolygon(arrow, 7);
+            return;
+        }
+        // EXP enlarges the picture (plus), RDC reduces it (minus).
+        p.setBrush(QColor(220, 235, 250));
+        p.drawEllipse(QPointF(7, 7), 4.5, 4.5);
+        p.setPen(Outline(kInk, 1.6));
+        p.drawLine(QPointF(10.3, 10.3), QPointF(14, 14));
+        p.setPen(Outline(QColor(40, 110, 200), 1.3));
+        p.drawLine(QPointF(4.8, 7), QPointF(9.2, 7));
+        if (glyph == "EXP")
+            p.drawLine(QPointF(7, 4.8), QPointF(7, 9.2));
+    });
+}

@@ -100,6 +100,11 @@ public:
         return progressFake ? progressFake : nullptr;
     }
     void HideProgressDialog() override { ++progressHidden; }
+    int RunAnimationDialog(AnimationPlayer& player, int speed) override
+    {
+        dialogs.emplace_back(DialogId::Animation, static_cast<int>(player.mode()));
+        return animationDialog ? animationDialog(player, speed) : speed;
+    }
     void RunPrintDialog(const PrintDialogOps& ops) override
     {
         dialogs.emplace_back(DialogId::Print, ops.detailView ? 1 : 0);
@@ -163,6 +168,8 @@ public:
     std::string progressCaption;
     int progressShown = 0, progressHidden = 0;
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
+    // Plays the user in the animation dialog; returns the speed left in its edit.
+    std::function<int(AnimationPlayer&, int)> animationDialog;
     std::function<void(const PrintDialogOps&)> printDialog;
     std::function<bool(const PreviewSheets&)> previewDialog;
     std::string printPdf;  // where the system print dialog prints; empty: it is cancelled

@@ -1,0 +1,42 @@
+// The animation commands: the player is made on the notebook's frames for the dialog's time
+// and the current day is read again afterwards.
+#include "animation/FrameRegistration.h"
+#include "app/CNotebook.h"
+#include "app/ViewHost.h"
+#include "platform/Prompt.h"
+#include "store/KeltoIni.h"
+
+int CNotebook::AnimationSpeed() const
+{
+    return ReadSettingInt(m_settingsFile, AnimationSpeedSetting);
+}
+
+void CNotebook::RunAnimation(AnimationMode mode)
+{
+    if (!m_host || m_notebookFolder.empty())
+        return;
+    if (Result r = FlushDay(); !r) {
+        PresentPage();
+        return;
+    }
+    AnimationSetup setup;
+    setup.notebookFolder = m_notebookFolder;
+    setup.geometry = ReadFrameGeometry(m_settingsFile);
+    setup.startDate = m_store.StartDate;
+    setup.currentDate = currentDate();
+    setup.mode = mode;
+    setup.registrar = ProposeFrameAlignment;
+    AnimationPlayer player(std::move(setup), m_prompt);
+    player.Open();
+    const int speed = AnimationSpeed();
+    const int chosen = m_host->RunAnimationDialog(player, speed);
+    player.Close();
+    // A speed that plays nothing is not kept: the video export takes this value as its rate.
+    if (chosen != speed && chosen > 0)
+        if (!WriteSettingInt(m_settingsFile, AnimationSpeedSetting, chosen))
+            tellSettingsWriteFailed();
+    LoadDay(currentDate());
+    if (m_viewMode != ViewMode::None)
+        DrawPage(m_viewMode);
+    PresentPage();
+}
