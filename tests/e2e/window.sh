@@ -11,7 +11,6 @@ e2e_begin window 120
 
 e2e_copy_program "$PROGRAM_DIR"
 NOTEBOOK="$WORK/prog/data/sample"
-mkdir -p "$WORK/prog/data"
 if [ -x "$TOOLS_DIR/sample_notebook" ]; then
   QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" "$NOTEBOOK" >/dev/null
 else

@@ -56,6 +56,8 @@ e2e_begin() {
 e2e_copy_program() {
   cp -r "$1" "$WORK/prog"
   rm -f "$WORK/prog/Kelto.ini"
+  # The build lays out the notebooks' folder; a test never makes it for the program.
+  [ -d "$WORK/prog/data" ] || fail "the program folder has no data folder"
 }
 
 # An X display of the test's own; -displayfd picks a free number once the server is up.
