@@ -1,5 +1,7 @@
 #include "animation/AnimationPlayer.h"
 
+#include "animation/FrameRegistration.h"
+
 #include "photos/PictureFile.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFormat.h"
@@ -543,4 +545,18 @@ void AnimationPlayer::Paint(QPainter& p, const QColor& face) const
         else
             p.drawImage(place.topLeft(), thumb);
     }
+}
+
+AnimationSetup NotebookAnimationSetup(const std::string& notebookFolder, const std::string& keltoIni,
+                                      std::optional<QDate> startDate, const QDate& currentDate,
+                                      AnimationMode mode)
+{
+    AnimationSetup setup;
+    setup.notebookFolder = notebookFolder;
+    setup.geometry = ReadFrameGeometry(keltoIni);
+    setup.startDate = startDate;
+    setup.currentDate = currentDate;
+    setup.mode = mode;
+    setup.registrar = ProposeFrameAlignment;
+    return setup;
 }

@@ -38,6 +38,13 @@ struct AnimationSetup {
     FrameRegistrar registrar;  // none: automatic alignment is not offered
 };
 
+// The player on a notebook as the window and the command line open it: the frames of
+// `notebookFolder`, the frame size and standard alignment of Kelto.ini, and automatic alignment
+// by image registration.
+AnimationSetup NotebookAnimationSetup(const std::string& notebookFolder, const std::string& keltoIni,
+                                      std::optional<QDate> startDate, const QDate& currentDate,
+                                      AnimationMode mode);
+
 // Where the frame and the thumbnails are drawn, in dialog pixels.
 inline constexpr QPoint kFrameOrigin{16, 16};
 inline constexpr int kThumbWidth = 80, kThumbHeight = 60;

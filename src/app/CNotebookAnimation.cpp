@@ -1,6 +1,5 @@
 // The animation commands: the player is made on the notebook's frames for the dialog's time
 // and the current day is read again afterwards.
-#include "animation/FrameRegistration.h"
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
 #include "platform/Prompt.h"
@@ -19,14 +18,9 @@ void CNotebook::RunAnimation(AnimationMode mode)
         PresentPage();
         return;
     }
-    AnimationSetup setup;
-    setup.notebookFolder = m_notebookFolder;
-    setup.geometry = ReadFrameGeometry(m_settingsFile);
-    setup.startDate = m_store.StartDate;
-    setup.currentDate = currentDate();
-    setup.mode = mode;
-    setup.registrar = ProposeFrameAlignment;
-    AnimationPlayer player(std::move(setup), m_prompt);
+    AnimationPlayer player(
+        NotebookAnimationSetup(m_notebookFolder, m_settingsFile, m_store.StartDate, currentDate(), mode),
+        m_prompt);
     player.Open();
     const int speed = AnimationSpeed();
     const int chosen = m_host->RunAnimationDialog(player, speed);

@@ -2,6 +2,7 @@
 
 #include "app/HeadlessHost.h"
 
+#include "animation/AnimationPlayer.h"
 #include "animation/VideoExport.h"
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
@@ -16,6 +17,7 @@
 #include "store/DataFolders.h"
 #include "store/DayList.h"
 #include "store/KeltoIni.h"
+#include "store/NotebookFile.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/CurlPageFetcher.h"
 
@@ -307,6 +309,80 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
     std::printf("%d frames at %d per second written to %s\n", r.written, job.speed, job.path.c_str());
     return 0;
 }
+
+// Answers as the user who asked for the run: yes to running it over the following frames, and
+// to replacing days aligned before as --replace says. What the run tells is printed; any other
+// message (a day file that could not be written) makes the run a failure.
+class AutoAlignPrompt : public Prompt {
+public:
+    explicit AutoAlignPrompt(bool replace) : m_replace(replace) {}
+    bool failed = false;
+
+    Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
+    {
+        const std::string shown = text.empty() ? LoadString(id) : text;
+        switch (id) {
+        case Msg::ConfirmAutoAlignFollowing:
+            return Answer::Yes;
+        case Msg::ReplaceStoredAlignments:
+            std::printf("%s %s\n", shown.c_str(), m_replace ? "(--replace: yes)" : "(no)");
+            return m_replace ? Answer::Yes : Answer::No;
+        case Msg::AutoAlignDone:
+        case Msg::AutoAlignSomeMissed:
+            std::printf("%s\n", shown.c_str());
+            return Answer::Ok;
+        default:
+            std::fprintf(stderr, "kelto: %s\n", shown.c_str());
+            failed = true;
+            return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+        }
+    }
+
+private:
+    bool m_replace;
+};
+
+// The animation editor's run of automatic alignment over the following frames, without the
+// window: the same player, started on the first photo day on --date or later.
+int autoAlign(const CommandLine& c, const std::string& programFolder)
+{
+    QDate from;
+    if (!c.date.empty()) {
+        from = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
+        if (!from.isValid() || c.date.size() != 10) {
+            std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n",
+                         c.date.c_str());
+            return 1;
+        }
+    }
+    const std::string folder = openableNotebook(c, programFolder);
+    if (folder.empty())
+        return 1;
+    const std::vector<QDate> frames = ScanFrames(folder);
+    if (frames.size() < 2) {
+        std::fprintf(stderr, "kelto: %s\n", LoadString(Msg::TooFewPhotoDays));
+        return 1;
+    }
+    AutoAlignPrompt prompt(c.replace);
+    const std::optional<QDate> startDate = ParseStartDate(ReadNotebookInfo(folder).StartDate);
+    AnimationPlayer player(NotebookAnimationSetup(folder, JoinPath(programFolder, "Kelto.ini"), startDate,
+                                                  from.isValid() ? from : frames.front(),
+                                                  AnimationMode::Edit),
+                           prompt);
+    player.Open();
+    {
+        ConsoleProgress progress;
+        progress.cancelOnInterrupt();
+        progress.setText("自動位置合わせ");
+        player.AutoAlignFollowing([&](int done, int total) {
+            progress.setRange(total);
+            progress.setValue(done);
+            return !progress.cancelled();
+        });
+    }
+    player.Close();
+    return prompt.failed ? 1 : 0;
+}
 }  // namespace
 
 int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
@@ -353,6 +429,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         return printPdf(c, programFolder);
     case CommandLine::Action::ExportVideo:
         return exportVideo(c, programFolder);
+    case CommandLine::Action::AutoAlign:
+        return autoAlign(c, programFolder);
     default:
         std::fprintf(stderr, "kelto: this option is not available\n");
         return 1;

@@ -38,6 +38,13 @@ const char* CommandLineHelp()
            "      Writes the aligned time-lapse (one frame per photo day, at the animation\n"
            "      speed) as AVI, or as MP4 (H.264) when the name ends in .mp4; any other\n"
            "      name gets .avi. Exit status 1 with fewer than two photo days.\n"
+           "  kelto --auto-align [--notebook DIR] [--date YYYY-MM-DD] [--replace]\n"
+           "      写真のある日を前の日に自動で位置合わせします（以降も自動位置合わせ）。\n"
+           "      Aligns every photo day from the first one on --date or later (default: the\n"
+           "      second) against the day before it, as the animation editor's run over the\n"
+           "      following frames does. Days with an alignment of their own keep it unless\n"
+           "      --replace is given. Exit status 1 with fewer than two photo days or when a\n"
+           "      day file could not be written.\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -119,6 +126,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             if (c.action != CommandLine::Action::Window || !value(c.outPath))
                 return fail("--export-video needs one output file");
             c.action = CommandLine::Action::ExportVideo;
+        } else if (a == "--auto-align") {
+            if (c.action != CommandLine::Action::Window)
+                return fail("--auto-align goes alone (with --notebook, --date and --replace)");
+            c.action = CommandLine::Action::AutoAlign;
+        } else if (a == "--replace") {
+            c.replace = true;
         } else if (a == "--rotate") {
             if (!value(c.rotate)
                 || (c.rotate != "cw" && c.rotate != "ccw" && c.rotate != "cut" && c.rotate != "keep"))
@@ -152,6 +165,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         return fail("--fetch-weather takes only --notebook");
     if (c.action == CommandLine::Action::ExportVideo && !c.date.empty())
         return fail("--export-video takes only --notebook");
+    if (c.replace && c.action != CommandLine::Action::AutoAlign)
+        return fail("--replace goes with --auto-align");
+    if (c.action == CommandLine::Action::AutoAlign && !c.outPath.empty())
+        return fail("--auto-align takes --notebook, --date and --replace");
     if (c.action == CommandLine::Action::ExportCsv && (!c.date.empty()))
         return fail("--date goes with --render");
     return c;

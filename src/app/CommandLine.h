@@ -15,6 +15,7 @@ struct CommandLine {
         ImportPhotos,
         PrintPdf,
         ExportVideo,
+        AutoAlign,
         Error
     };
     Action action = Action::Window;
@@ -29,6 +30,7 @@ struct CommandLine {
     bool weather = false;            // --weather
     std::string kinds;               // --kinds detail,graph,list
     std::string range;               // --range all|month|day
+    bool replace = false;            // --replace (--auto-align)
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

@@ -94,4 +94,11 @@ triming() { iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' | awk -F= -v key="$2" '
 SPEED=$(iconv -f CP932 -t UTF-8 "$WORK/prog/Kelto.ini" | tr -d '\r' | awk -F= '
   /^\[/ { sec = tolower($0); next } sec == "[animation]" && $1 == "Speed" { print $2 }')
 [ "$SPEED" = 10 ] || fail "Kelto.ini keeps the speed '$SPEED', not 10"
+
+step "automatic alignment from the command line"
+QT_QPA_PLATFORM=offscreen timeout 120 "$WORK/prog/kelto" --auto-align --notebook "$NOTEBOOK" \
+  >"$WORK/auto.log" 2>&1 || fail "--auto-align failed: $(tail -3 "$WORK/auto.log")"
+grep -q '個のフレームを自動で位置合わせしました' "$WORK/auto.log" || fail "--auto-align told no result"
+[ "$(triming "$FIRST_DAT" Position)" = "140,110" ] || fail "--auto-align moved the first day, the one aligned by hand"
+[ -n "$(triming "$SECOND_DAT" Position)" ] || fail "--auto-align stored nothing for the second day"
 step "done"
