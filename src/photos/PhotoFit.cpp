@@ -27,6 +27,24 @@ QImage blank(QSize size, bool white)
     return image;
 }
 
+// `size` filled from the middle of the source at its proportions: a source too tall loses its
+// top and bottom, one too wide its sides when `cutSides` (else it is stretched whole).
+QImage CentredFit(const QImage& source, QSize size, bool cutSides)
+{
+    const i64 sw = source.width(), sh = source.height(), pw = size.width(), ph = size.height();
+    QRect taken = source.rect();
+    if (cutSides && sw * ph > sh * pw) {
+        const i64 uw = sh * pw / ph;
+        taken = rectOf((sw - uw) / 2, 0, uw, sh);
+    } else if (sw * ph < sh * pw) {
+        const i64 uh = sw * ph / pw;
+        taken = rectOf(0, (sh - uh) / 2, sw, uh);
+    }
+    QImage out = blank(size, false);
+    StretchPicture(out, out.rect(), source, taken);
+    return out;
+}
+
 }  // namespace
 
 void StretchPicture(QImage& target, const QRect& to, const QImage& source, const QRect& from)
@@ -84,37 +102,15 @@ RotateMode RotateModeFor(QSize source, bool rotating)
 
 QImage PlainFit(const QImage& source, QSize frame)
 {
-    const i64 sw = source.width(), sh = source.height(), pw = frame.width(), ph = frame.height();
-    QRect taken = source.rect();
-    if (sw * ph > sh * pw) {
-        const i64 uw = sh * pw / ph;
-        taken = rectOf((sw - uw) / 2, 0, uw, sh);
-    } else if (sw * ph < sh * pw) {
-        const i64 uh = sw * ph / pw;
-        taken = rectOf(0, (sh - uh) / 2, sw, uh);
-    }
-    QImage out = blank(frame, false);
-    StretchPicture(out, out.rect(), source, taken);
-    return out;
+    return CentredFit(source, frame, true);
 }
 
 QImage BuildWorkPicture(const QImage& source, QSize frame)
 {
     const i64 sw = source.width(), sh = source.height(), pw = frame.width(), ph = frame.height();
     const QSize workSize(frame.height(), frame.width());
-    if (sh > sw) {
-        QRect taken = source.rect();
-        if (sh * ph > sw * pw) {
-            const i64 uh = sw * pw / ph;
-            taken = rectOf(0, (sh - uh) / 2, sw, uh);
-        } else if (sh * ph < sw * pw) {
-            const i64 uw = sh * ph / pw;
-            taken = rectOf((sw - uw) / 2, 0, uw, sh);
-        }
-        QImage work = blank(workSize, false);
-        StretchPicture(work, work.rect(), source, taken);
-        return work;
-    }
+    if (sh > sw)
+        return CentredFit(source, workSize, true);
     QImage work = blank(workSize, true);
     const i64 h2 = sh * ph / sw;
     StretchPicture(work, rectOf(0, (pw - h2) / 2, ph, h2), source, source.rect());
@@ -159,18 +155,7 @@ QImage TurnWorkPicture(const QImage& work, RotationChoice choice)
 
 QImage CutFit(const QImage& source, QSize frame)
 {
-    const i64 sw = source.width(), sh = source.height(), pw = frame.width(), ph = frame.height();
-    QRect taken;
-    if (sw > sh && sw * ph > sh * pw) {
-        const i64 uw = sh * pw / ph;
-        taken = rectOf((sw - uw) / 2, 0, uw, sh);
-    } else {
-        const i64 uh = std::min(sw * ph / pw, sh);
-        taken = rectOf(0, (sh - uh) / 2, sw, uh);
-    }
-    QImage out = blank(frame, false);
-    StretchPicture(out, out.rect(), source, taken);
-    return out;
+    return CentredFit(source, frame, source.width() > source.height());
 }
 
 QImage KeepFit(const QImage& source, QSize frame)
