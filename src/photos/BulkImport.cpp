@@ -226,12 +226,9 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
             }
         }
         progress.setValue(++report.steps);
-        if (progress.cancelled()) {
-            if (!hooks.confirmStop || hooks.confirmStop()) {
-                report.stopped = true;
-                break;
-            }
-            progress.reset();
+        if (progress.StopConfirmed(hooks.confirmStop)) {
+            report.stopped = true;
+            break;
         }
     }
     return report;

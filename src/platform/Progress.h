@@ -4,6 +4,7 @@
 // user-interface thread or a signal handler calls cancel(). A window implementation forwards
 // the setters to the user-interface thread; the console one writes to a stream.
 #include <atomic>
+#include <functional>
 #include <iosfwd>
 #include <mutex>
 #include <string>
@@ -20,6 +21,17 @@ public:
     void cancel() { m_cancelled.store(true, std::memory_order_release); }
     // Before a kept progress (a dialog made once) serves the next job.
     void reset() { m_cancelled.store(false, std::memory_order_release); }
+    // Between steps of a job: true when the user asked to stop and `confirm` (none: stop at
+    // once) agrees. A stop the user takes back is forgotten, so the job goes on.
+    bool StopConfirmed(const std::function<bool()>& confirm)
+    {
+        if (!cancelled())
+            return false;
+        if (!confirm || confirm())
+            return true;
+        reset();
+        return false;
+    }
 
 private:
     std::atomic<bool> m_cancelled{false};

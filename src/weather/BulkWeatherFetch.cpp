@@ -76,12 +76,9 @@ BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& s
         }
         ++report.written;
         progress.setValue(++done);
-        if (progress.cancelled()) {
-            if (!hooks.confirmStop || hooks.confirmStop()) {
-                report.stopped = true;
-                break;
-            }
-            progress.reset();
+        if (progress.StopConfirmed(hooks.confirmStop)) {
+            report.stopped = true;
+            break;
         }
     }
     return report;
