@@ -1,5 +1,6 @@
 // Page redraws: the calendar of a month with 31 photo days (thumbnail cache cold and warm),
 // decoding 31 full photos for comparison, one detail page, the graph and the list.
+#include "GuiBenchMain.h"
 #include "app/CNotebook.h"
 #include "app/HeadlessHost.h"
 #include "app/ViewHost.h"
@@ -207,11 +208,5 @@ BENCHMARK_CAPTURE(MemoLayout, OrdinaryMemo, repeated("きょうは はっぱが 
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Clock::SetToday(QDate());
-    return 0;
+    return RunGuiBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // value, detail, graph and list pages, range "all data", with the shipped layout and sheet.
 // Reports the sheets, the file's size and the time per sheet; `pdfinfo` of the file follows.
 #include "CameraPicture.h"
+#include "GuiBenchMain.h"
 #include "app/CNotebook.h"
 #include "app/HeadlessHost.h"
 #include "photos/PictureFile.h"
@@ -110,15 +111,10 @@ BENCHMARK(PrintWholeNotebookToPdf)->Unit(benchmark::kMillisecond)->Iterations(3)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    const std::string command = "pdfinfo '" + world().pdf + "' | grep -E '^(Pages|File size|Page size):'";
-    std::fflush(stdout);
-    if (std::system(command.c_str()) != 0)
-        std::printf("pdfinfo could not read %s\n", world().pdf.c_str());
-    Clock::SetToday(QDate());
-    return 0;
+    return RunGuiBenchmarks(argc, argv, [] {
+        const std::string command = "pdfinfo '" + world().pdf + "' | grep -E '^(Pages|File size|Page size):'";
+        std::fflush(stdout);
+        if (std::system(command.c_str()) != 0)
+            std::printf("pdfinfo could not read %s\n", world().pdf.c_str());
+    });
 }
