@@ -2,6 +2,7 @@
 
 #include "platform/Prompt.h"
 #include "platform/TextCodec.h"
+#include "support/JpegBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,6 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255),
            kWhite = qRgb(255, 255, 255);
 
@@ -104,71 +104,11 @@ void writeJpeg(const std::string& path, int w, int h, int components, J_COLOR_SP
     std::fclose(f);
 }
 
-// A JPEG in memory; `setup` runs after the defaults and may set a scan script or coding options.
-// pixel(x, y, component) gives the samples.
-Bytes encodeJpeg(int w, int h, int components, J_COLOR_SPACE in,
-                 const std::function<void(jpeg_compress_struct&)>& setup,
-                 const std::function<JSAMPLE(int, int, int)>& pixel)
-{
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* data = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &data, &size);
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = components;
-    c.in_color_space = in;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    setup(c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(w) * components);
-    while (c.next_scanline < c.image_height) {
-        for (int x = 0; x < w; ++x)
-            for (int i = 0; i < components; ++i)
-                row[static_cast<size_t>(x) * components + i] = pixel(x, static_cast<int>(c.next_scanline), i);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    Bytes bytes(data, data + size);
-    std::free(data);
-    return bytes;
-}
-
-// Offset of the n-th (0-based) marker `code` in a JPEG, or the size when there are fewer.
-size_t markerAt(const Bytes& jpeg, uint8_t code, int n = 0)
-{
-    for (size_t i = 2; i + 1 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == code && n-- == 0)
-            return i;
-    return jpeg.size();
-}
-
 Bytes cut(const Bytes& b, size_t size)
 {
     return Bytes(b.begin(), b.begin() + static_cast<long>(std::min(size, b.size())));
 }
 
-// A damaged camera file: a short progressive CMYK JPEG (about 30 KB) whose frame header
-// claims 10000 x 10000 pixels.
-Bytes damagedProgressiveCmyk()
-{
-    std::mt19937 random(3);
-    Bytes b = encodeJpeg(
-        160, 120, 4, JCS_CMYK, [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); },
-        [&](int, int, int) { return static_cast<JSAMPLE>(random()); });
-    const size_t sof = markerAt(b, 0xC2);
-    const uint8_t claim[] = {0x27, 0x10, 0x27, 0x10};
-    std::copy(std::begin(claim), std::end(claim), b.begin() + static_cast<long>(sof + 5));
-    return cut(b, 30200);
-}
-
-// A BMP of any depth; value(x, y) is a palette index or a QRgb, y counted from the top; h < 0 is top-down.
 Bytes makeBmp(int bits, int w, int h, quint32 infoSize, const std::vector<QRgb>& palette,
               const std::function<quint32(int, int)>& value)
 {
@@ -407,29 +347,10 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
         return b;
     };
     // The last scan repeated 600 times: the decoder would take each one with a mere warning.
-    Bytes manyScans(prog.begin(), prog.end() - 2);
-    size_t lastScan = prog.size() - 2;
-    while (!(prog[lastScan] == 0xFF && prog[lastScan + 1] == 0xDA))
-        --lastScan;
-    for (int i = 0; i < 600; ++i)
-        manyScans.insert(manyScans.end(), prog.begin() + static_cast<long>(lastScan), prog.end() - 2);
-    manyScans.insert(manyScans.end(), {0xFF, 0xD9});
+    const Bytes manyScans = RepeatLastScan(prog, 600);
     // Far fewer scans, each cheap in bytes but visiting every block of a flat 2000 x 1500
     // picture: the work would be out of all proportion to the file's size.
-    static const jpeg_scan_info flatScript[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
-    const Bytes flat = encodeJpeg(
-        2000, 1500, 1, JCS_GRAYSCALE,
-        [](jpeg_compress_struct& c) {
-            c.optimize_coding = TRUE;
-            c.scan_info = flatScript;
-            c.num_scans = 2;
-        },
-        [](int, int, int) { return JSAMPLE{90}; });
-    const size_t flatLastScan = markerAt(flat, 0xDA, 1);
-    Bytes cheapScans(flat.begin(), flat.end() - 2);
-    for (int i = 0; i < 400; ++i)
-        cheapScans.insert(cheapScans.end(), flat.begin() + static_cast<long>(flatLastScan), flat.end() - 2);
-    cheapScans.insert(cheapScans.end(), {0xFF, 0xD9});
+    const Bytes cheapScans = FlatWithCheapScans(2000, 1500, 400);
     size_t sof = 2;
     while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0))
         ++sof;
@@ -446,7 +367,7 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
         {"60000 x 60000", "x.jpg", patched(jpeg, sof + 5, {0xEA, 0x60, 0xEA, 0x60})},
         {"600 scans", "x.jpg", manyScans},
         {"400 cheap scans", "x.jpg", cheapScans},
-        {"claims 100 megapixels", "x.jpg", damagedProgressiveCmyk()},
+        {"claims 100 megapixels", "x.jpg", DamagedProgressiveCmyk()},
         {"bmp empty", "x.bmp", {}},
         {"bmp bad magic", "x.bmp", patched(bmp, 0, {'M', 'B'})},
         {"bmp core header", "x.bmp", le32(14, 12)},
@@ -499,7 +420,7 @@ TEST_F(PictureFileTest, FileWithoutItsEndMarkerLoadsOnlyWhenNothingIsMissing)
         return static_cast<JSAMPLE>((x * 3 + y * 5 + i * 80) & 255);
     };
     const auto rgb = [&](std::function<void(jpeg_compress_struct&)> setup) {
-        return encodeJpeg(96, 64, 3, JCS_RGB, setup, gradient);
+        return EncodeJpeg(96, 64, 3, JCS_RGB, setup, gradient);
     };
     const Bytes baseline = rgb([](jpeg_compress_struct&) {});
     const Bytes restarts = rgb([](jpeg_compress_struct& c) { c.restart_interval = 2; });
@@ -513,7 +434,7 @@ TEST_F(PictureFileTest, FileWithoutItsEndMarkerLoadsOnlyWhenNothingIsMissing)
     });
     const Bytes arithmetic = rgb([](jpeg_compress_struct& c) { c.arith_code = TRUE; });
     const size_t sosCount = 10;  // scans of the simple progression for three components
-    ASSERT_LT(markerAt(progressive, 0xDA, sosCount - 1), progressive.size());
+    ASSERT_LT(MarkerAt(progressive, 0xDA, sosCount - 1), progressive.size());
 
     // clang-format off
     const std::tuple<const char*, Bytes, bool> cases[] = {
@@ -522,11 +443,11 @@ TEST_F(PictureFileTest, FileWithoutItsEndMarkerLoadsOnlyWhenNothingIsMissing)
         {"progressive",                    cut(progressive, progressive.size() - 2),        true},
         {"scan per component",             cut(separate, separate.size() - 2),              true},
         {"baseline, last bytes cut",       cut(baseline, baseline.size() - 12),             false},
-        {"restarts, cut before a restart", cut(restarts, markerAt(restarts, 0xD3)),         false},
-        {"progressive, last scan missing", cut(progressive, markerAt(progressive, 0xDA, sosCount - 1)), false},
+        {"restarts, cut before a restart", cut(restarts, MarkerAt(restarts, 0xD3)),         false},
+        {"progressive, last scan missing", cut(progressive, MarkerAt(progressive, 0xDA, sosCount - 1)), false},
         {"progressive, inside last scan",  cut(progressive, progressive.size() - 12),       false},
-        {"progressive, AC scans missing",  cut(progressive, markerAt(progressive, 0xDA, 1)), false},
-        {"third component missing",        cut(separate, markerAt(separate, 0xDA, 2)),      false},
+        {"progressive, AC scans missing",  cut(progressive, MarkerAt(progressive, 0xDA, 1)), false},
+        {"third component missing",        cut(separate, MarkerAt(separate, 0xDA, 2)),      false},
         {"arithmetic, cannot tell",        cut(arithmetic, arithmetic.size() - 2),          false},
         {"arithmetic, whole",              arithmetic,                                      true},
     };
@@ -556,7 +477,7 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
 {
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
-    writeBytes(path("damaged.jpg"), damagedProgressiveCmyk());
+    writeBytes(path("damaged.jpg"), DamagedProgressiveCmyk());
     for (bool thumbnail : {false, true}) {
         QImage picture;
         EXPECT_FALSE(thumbnail ? LoadPictureScaled(path("damaged.jpg"), 80, 60, picture)
@@ -564,7 +485,7 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
     }
     // Padded with comments to a size that could hold the claimed blocks, it still cannot make
     // the codec take more than its share of memory.
-    Bytes padded = damagedProgressiveCmyk();
+    Bytes padded = DamagedProgressiveCmyk();
     Bytes comment(65537, 'x');
     comment[0] = 0xFF, comment[1] = 0xFE, comment[2] = 0xFF, comment[3] = 0xFF;
     for (int i = 0; i < 13; ++i)
@@ -590,7 +511,7 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
     };
     // clang-format on
     for (const auto& [name, setup, colour] : tight) {
-        writeBytes(path("flat.jpg"), encodeJpeg(2000, 1500, 3, JCS_RGB, setup, flat));
+        writeBytes(path("flat.jpg"), EncodeJpeg(2000, 1500, 3, JCS_RGB, setup, flat));
         QImage picture;
         ASSERT_TRUE(LoadPictureFile(path("flat.jpg"), picture)) << name;
         expectNear(picture.pixel(1999, 1499), colour, 4, name);
