@@ -14,8 +14,7 @@ SHOTS=${KELTO_E2E_SHOTS:-$WORK}
 
 e2e_copy_program "$PROGRAM_DIR"
 NOTEBOOK="$WORK/prog/data/sample"
-[ -x "$TOOLS_DIR/sample_notebook" ] || fail "no sample notebook maker in $TOOLS_DIR"
-QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" "$NOTEBOOK" >/dev/null
+e2e_sample_notebook "$NOTEBOOK"
 PHOTOS=($(cd "$NOTEBOOK" && ls ./*.jpg | sort))
 [ "${#PHOTOS[@]}" -gt 2 ] || fail "the sample notebook has too few photo days"
 FIRST_DAT="$NOTEBOOK/$(basename "${PHOTOS[0]}" .jpg).dat"

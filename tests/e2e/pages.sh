@@ -12,8 +12,7 @@ SHOTS=${KELTO_E2E_SHOTS:-$WORK}
 
 e2e_copy_program "$PROGRAM_DIR"
 NOTEBOOK="$WORK/prog/data/sample"
-[ -x "$TOOLS_DIR/sample_notebook" ] || fail "no sample notebook maker in $TOOLS_DIR"
-QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" "$NOTEBOOK" >/dev/null
+e2e_sample_notebook "$NOTEBOOK"
 # Series in colours, as a user sets them in the graph settings.
 printf '[Graph]\r\nColor1=#2E8B3A\r\nColor2=#6B8E23\r\nColor3=#9ACD32\r\nColor4=#1E90FF\r\nColor5=#4169E1\r\nColor6=#DC143C\r\nColor7=#FFA500\r\nColor8=#8B4513\r\n' \
   >"$WORK/prog/Kelto.ini"

@@ -15,7 +15,7 @@ command -v pdfinfo >/dev/null || fail "pdfinfo is missing"
 
 e2e_copy_program "$PROGRAM_DIR"
 NOTEBOOK="$WORK/prog/data/sample"
-"$TOOLS_DIR/sample_notebook" "$NOTEBOOK" >/dev/null 2>&1 || fail "sample_notebook"
+e2e_sample_notebook "$NOTEBOOK"
 mapfile -t DAYS < <(notebook_days "$WORK/prog/kelto" "$NOTEBOOK")
 N=${#DAYS[@]}
 [ "$N" -gt 6 ] || fail "the sample notebook has only $N days"

@@ -13,7 +13,7 @@ trap 'rm -rf "$WORK"' EXIT
 fail() { echo "render_pages.sh: FAIL: $*"; exit 1; }
 
 NOTE="$WORK/観察ノート"
-"$TOOLS_DIR/sample_notebook" "$NOTE" >/dev/null 2>&1 || fail "sample_notebook"
+e2e_sample_notebook "$NOTE"
 DAY=$(notebook_days "$PROGRAM_DIR/kelto" "$NOTE" | tail -1)
 [ -n "$DAY" ] || fail "the sample notebook has no days"
 

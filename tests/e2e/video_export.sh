@@ -15,7 +15,7 @@ e2e_copy_program "$PROGRAM_DIR"
 KELTO="$WORK/prog/kelto"
 
 NOTE="$WORK/note"
-"$TOOLS_DIR/sample_notebook" "$NOTE" >/dev/null 2>&1 || fail "sample_notebook"
+e2e_sample_notebook "$NOTE"
 PHOTOS=$(find "$NOTE" -maxdepth 1 -name '[0-9]*.jpg' | wc -l)
 [ "$PHOTOS" -ge 2 ] || fail "the sample notebook has $PHOTOS photos"
 printf '[Animation]\r\nSpeed=4\r\n' >"$WORK/prog/Kelto.ini"

@@ -100,6 +100,13 @@ page_shown() {
   python3 -c "import sys; sys.exit(0 if float(sys.argv[1]) > 0.97 else 1)" "$(e2e_fit "$WORK/now.png" "$1")"
 }
 
+# The sample notebook (about 60 days with photos) made at $1 by the maker in $TOOLS_DIR.
+e2e_sample_notebook() {
+  [ -x "$TOOLS_DIR/sample_notebook" ] || fail "no sample notebook maker in $TOOLS_DIR"
+  QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" "$1" >/dev/null 2>&1 ||
+    fail "the sample notebook could not be made at $1"
+}
+
 # notebook_days PROGRAM NOTEBOOK: the notebook's days, YYYY-MM-DD in order, as the program
 # itself tells a day file from any other file (through its CSV export).
 notebook_days() {
