@@ -1,7 +1,7 @@
 // Weather page scrapers: arbitrary bytes as a fetched page, read as a daily table (both page
 // kinds, every day and the whole month) and as the two place lists.
 // Properties: values are usable numbers or unset, texts are valid UTF-8 within the day file's
-// limit, a month has at most 31 days, every listed place has a name and a number, once.
+// limit and on one line, a month has at most 31 days, every listed place has a name and a number, once.
 #include "FuzzSupport.h"
 #include "platform/TextCodec.h"
 #include "store/DayOperations.h"
@@ -39,6 +39,8 @@ void checkList(const std::optional<std::vector<PlaceEntry>>& list)
     for (const PlaceEntry& e : *list) {
         if (e.name.empty() || !IsValidUtf8(e.name))
             fuzz::Fail("a place without a valid name");
+        if (e.name.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+            fuzz::Fail("a place name of more than one line");
         if (!codes.insert(e.code).second)
             fuzz::Fail("a place listed twice");
     }
@@ -59,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             checkValue(w.Daylight, kUnsetLength);
             if (!IsValidUtf8(w.Weather) || Cp932Length(w.Weather) > kWeatherBytes)
                 fuzz::Fail("a weather text the day file cannot keep");
+            if (w.Weather.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+                fuzz::Fail("a weather text that breaks a line of the day file");
         }
         if (auto m = ScrapeMonth(page, layout(amedas))) {
             if (m->count < 0 || m->count > 31)

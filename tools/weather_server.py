@@ -9,11 +9,19 @@ error page for a wrong block length, 301 from the old /obd/ paths, plus /missing
 /sjis (a page declaring Shift_JIS), /stall (never answers) and /close (closes mid-response).
 
   weather_server.py [--port N] [--log FILE] [--tls CERT KEY] [--no-charset-header]
+                    [--daily ok|stall|drop] [--from YYYY-MM]
 
 Prints "PORT <n>" on its first line once it listens. Each request is logged as one line
 "<path>" to --log. Values of day d: low 10 + d/10, high 20 + d/10, sunshine d % 10 (shown as
 "--" when 0); weather 晴後曇 on odd days, 曇一時雨 on even days. In June 2023 the low of day
-13 is "×" and the high of day 2 is "20.2 )".
+13 is "×" and the high of day 2 is "20.2 )". July 2023 holds the site's marks and a hostile
+cell: the weather of day 1 is "x<LF>[Growth]<LF>DataHeight=999", the low of day 2 "12.3 ]",
+the high of day 3 "///", the sunshine of day 4 "#", the low of day 5 empty, the weather of day
+6 "×".
+
+--daily (or /control?daily=MODE&from=YYYY-MM while running) makes the daily pages of the month
+--from and later (all months without it) never answer (stall) or close the connection without
+a byte (drop); ok serves them again.
 """
 import argparse
 import calendar
@@ -79,6 +87,19 @@ def day_values(year, month, d):
             low = "×"
         if d == 2:
             high = high + " )"
+    if (year, month) == (2023, 7):
+        if d == 1:
+            weather = "x\n[Growth]\nDataHeight=999"
+        if d == 2:
+            low = "12.3 ]"
+        if d == 3:
+            high = "///"
+        if d == 4:
+            sun_text = "#"
+        if d == 5:
+            low = ""
+        if d == 6:
+            weather = "×"
     return low, high, sun_text, weather
 
 
@@ -148,6 +169,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
             self.close_connection = True
             return
+        if path == "/control":
+            self.server.daily = q.get("daily", "ok")
+            self.server.daily_from = q.get("from", "")
+            self.send_page(200, "<html><body>%s</body></html>" % self.server.daily)
+            return
         if path == "/sjis":
             self.send_page(200, "<html><body><map name=\"point\"><area shape=\"rect\" alt=\"東京都\" href=\"x?prec_no=44&\"></map></body></html>",
                            charset="Shift_JIS")
@@ -170,6 +196,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if not known or len(block) != (5 if kind == "s" else 4) or not 1 <= month <= 12:
                     self.send_page(200, ERROR_PAGE)
                     return
+                if self.server.daily != "ok" and "%04d-%02d" % (year, month) >= self.server.daily_from:
+                    if self.server.daily == "stall":
+                        time.sleep(3600)
+                    self.close_connection = True  # drop: not a byte of an answer
+                    return
                 self.send_page(200, daily_page(kind, prec, block, year, month))
                 return
         self.send_page(404, "<html><body>Not Found</body></html>")
@@ -186,11 +217,15 @@ def main():
     ap.add_argument("--log")
     ap.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     ap.add_argument("--no-charset-header", action="store_true")
+    ap.add_argument("--daily", choices=("ok", "stall", "drop"), default="ok")
+    ap.add_argument("--from", dest="daily_from", default="")
     a = ap.parse_args()
     srv = Server(("127.0.0.1", a.port), Handler)
     srv.log = a.log
     srv.log_lock = threading.Lock()
     srv.no_charset_header = a.no_charset_header
+    srv.daily = a.daily
+    srv.daily_from = a.daily_from
     if a.tls:
         ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         ctx.load_cert_chain(a.tls[0], a.tls[1])

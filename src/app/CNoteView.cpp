@@ -13,6 +13,7 @@
 #include "app/dialogs/CPreviewDlg.h"
 #include "app/dialogs/CPrintDlg.h"
 #include "app/dialogs/CRotateDlg.h"
+#include "app/dialogs/CWaitDlg.h"
 #include "platform/Files.h"
 #include "print/PrintSheets.h"
 #include "store/DataFolders.h"
@@ -244,6 +245,23 @@ void CNoteView::ShowGraphNotes(int scale, QPoint point, QSize size,
 bool CNoteView::OpenDocument(const std::string& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+bool CNoteView::BeginWait(const std::string& status, std::function<void()> stop)
+{
+    SetBusy(status);
+    delete m_wait;
+    // Over the dialog that waits (the internet settings), else over the main window.
+    QWidget* over = QApplication::activeModalWidget();
+    m_wait = new CWaitDlg(QString::fromStdString(status), std::move(stop), over ? over : m_frame);
+    return true;
+}
+
+void CNoteView::EndWait()
+{
+    delete m_wait;
+    m_wait = nullptr;
+    SetBusy({});
 }
 
 void CNoteView::SetBusy(const std::string& status)

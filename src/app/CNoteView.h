@@ -50,6 +50,9 @@ public:
                         const std::function<void(QPainter&)>& paint) override;
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
+    bool BeginWait(const std::string& status, std::function<void()> stop) override;
+    void EndWait() override;
+    class CWaitDlg* waitDialog() const { return m_wait; }
     RotateAnswer RunRotateDialog(const RotateRequest& request) override;
     bool RunInternetSettingsDialog(const InternetSettingsFields& fields,
                                    const InternetSettingsOps& ops) override;
@@ -94,5 +97,6 @@ private:
     std::function<void(int, QPoint)> m_pageMouse;
     CNoteDlg* m_notes = nullptr;                    // the graph legend, made on first use
     class CProgressDlg* m_progressDlg = nullptr;    // made at the first bulk job, then kept
+    class CWaitDlg* m_wait = nullptr;               // while the program waits for the weather site
     class CAnimationDlg* m_animationDlg = nullptr;  // while the animation dialog is open
 };

@@ -230,6 +230,7 @@ bool CNotebook::PrepareToClose()
 
 void CNotebook::Shutdown()
 {
+    StopWeatherRequests();
     StopBulkWeatherFetch();
     StopBulkImport();
     StopVideoExport();

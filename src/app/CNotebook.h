@@ -171,15 +171,24 @@ public:
     // Weather.ini beside the program, read now; the place saved in Kelto.ini.
     WeatherSite WeatherSiteNow() const;
     WeatherPlace SavedWeatherPlace() const;
-    // The data dialog's fetch button: the weather of `date` at `place` (default: the saved
-    // place). Nothing when the day is not past yet, no place is set or the fetch failed; the
-    // user was told why. The window keeps repainting, with a busy cursor, while it waits.
+    // The internet settings' test button: the weather of `date` at `place` (default: the saved
+    // place), asked of the site whatever was kept. Nothing when the day is not past yet, no place
+    // is set or the fetch failed; the user was told why. The window keeps repainting and offers
+    // to stop the request while it waits.
     std::optional<DayWeather> FetchWeatherForDialog(const QDate& date,
                                                     std::optional<WeatherPlace> place = {});
-    // The current day's weather into the current day (bulk photo import); shows 136 only.
-    bool FetchCurrentDayWeather();
-    // The whole month for the graph page (no message).
-    std::optional<MonthWeatherTable> FetchMonthWeatherTable(int year, int month);
+    // The data dialog's fetch button: starts fetching the weather of `date` at the saved place on
+    // a worker and returns at once; `done` gets it on the user-interface thread (nothing when the
+    // fetch failed: the user was told why). Null, after telling why, when the day is not past yet
+    // or no place is set. Dropping the handle ends the request at once; `done` is then not called.
+    std::shared_ptr<void> StartDayWeatherFetch(const QDate& date,
+                                               std::function<void(std::optional<DayWeather>)> done);
+    // The site's weather of the graph pages of `months` (first days), for a print: fetched now
+    // unless kept, while the window offers to stop; a site that does not answer is not asked for
+    // the other months. The pages then draw what was kept, or the day files' weather.
+    void PrefetchGraphWeather(const std::vector<QDate>& months);
+    // Ends every request under way at once, without handing over its answer (shutdown).
+    void StopWeatherRequests();
     // Command 32815: the internet settings dialog.
     InternetSettingsFields InternetSettingsDialogFields() const;
     InternetSettingsOps InternetSettingsDialogOps();
@@ -227,8 +236,8 @@ public:
     void PreviewGraphSettings(const GraphSettings& settings);
     // Reads the shown month's values for the graph again from the day files.
     void ReloadGraphMonth();
-    // The month's weather the graph draws; `days`: the month's records read for it (default:
-    // the month the graph shows).
+    // The month's weather the graph draws: the site's when it is wanted and kept, else the day
+    // files'. `days`: the month's records read for it (default: the month the graph shows).
     GraphWeather MonthWeatherForGraph(int year, int month, const GraphMonth* days = nullptr);
     // Command 32833: the graph settings dialog; OK writes Kelto.ini, Cancel restores it. True on OK.
     bool EditGraphSettings();
@@ -383,11 +392,19 @@ private:
     std::set<QDate> m_keptStartDateFor;  // earliest days for which question 162 was answered No
     // Weather retrieval (CNotebookWeather.cpp).
     template <class F>
-    auto waitAwayFromUi(F work) -> decltype(work());
+    auto waitAwayFromUi(F work) -> decltype(work(FetchCancel{}));
     void finishBulkWeather(const BulkWeatherReport& report);
+    // The graph's month from the site: wanted (internet, GetWeather, a place), kept, fetched in
+    // the background (the graph is drawn again when it comes) or, without a window, now.
+    bool siteWeatherForGraph() const;
+    std::shared_ptr<const MonthWeather> keptMonthWeather(int year, int month) const;
+    void fetchGraphWeather(int year, int month);
+    QDate graphShownMonth() const;
+    // The months fetched in this run, shared by every weather user of the controller.
+    std::shared_ptr<WeatherMonths> weatherMonths();
     std::shared_ptr<WeatherState> m_weather;
     // Bulk photo import (CNotebookBulkImport.cpp).
-    void finishBulkImport(const BulkImportReport& report);
+    void finishBulkImport(const BulkImportReport& report, const WeatherError& weatherError);
     std::shared_ptr<BulkImportState> m_bulkImport;
     // Printing (CNotebookPrint.cpp).
     PageSnapshot printSnapshot(const PrintPage& page, PrintingTarget target);

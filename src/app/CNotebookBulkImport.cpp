@@ -98,10 +98,11 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
     options.today = Clock::Today();
     WeatherSite site = WeatherSiteNow();
     PageFetcher* fetcher = weather ? &pageFetcher() : nullptr;
+    auto weatherError = std::make_shared<WeatherError>();  // written by the worker, read at the end
     s.job.start(
         m_host, Msg::BulkImportRunning,
-        [this, folder = *folder, options, site, place,
-         fetcher](Progress& progress, const BulkJob<BulkImportReport>::Stopping& stopping) {
+        [this, folder = *folder, options, site, place, fetcher,
+         weatherError](Progress& progress, const BulkJob<BulkImportReport>::Stopping& stopping) {
             BulkImportHooks hooks;
             hooks.askRotation = [this, stopping](const RotateRequest& request) {
                 if (stopping())
@@ -127,13 +128,9 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
             };
             std::optional<MonthPageReuse> pages;
             if (fetcher) {
-                pages.emplace(*fetcher, site, place, &progress);
-                hooks.weather = [&pages](const QDate& date, DayWeather& out) {
-                    std::optional<DayWeather> w = pages->day(date, nullptr);
-                    if (!w)
-                        return DayWeatherOutcome::Failed;
-                    out = *w;
-                    return DayWeatherOutcome::Fetched;
+                pages.emplace(*fetcher, site, place, &progress, hooks.confirmStop, weatherMonths());
+                hooks.weather = [&pages, &options, weatherError](const QDate& date, DayWeather& out) {
+                    return ImportDayWeather(*pages, options.notebookFolder, date, out, weatherError.get());
                 };
             }
             hooks.write = [this, &options](const DayRecord& day) {
@@ -146,10 +143,10 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
             };
             return RunBulkImport(ListPhotoFiles(folder), options, progress, hooks);
         },
-        [this](const BulkImportReport& report) { finishBulkImport(report); });
+        [this, weatherError](const BulkImportReport& report) { finishBulkImport(report, *weatherError); });
 }
 
-void CNotebook::finishBulkImport(const BulkImportReport& report)
+void CNotebook::finishBulkImport(const BulkImportReport& report, const WeatherError& weatherError)
 {
     m_bulkImport->job.end(m_host);
     m_rotationChoice = report.rotation;
@@ -164,9 +161,15 @@ void CNotebook::finishBulkImport(const BulkImportReport& report)
     const std::string summary = BulkImportSummary(report);
     if (report.matching == 0)
         m_prompt.tell(Msg::NoPhotosInFolder);
-    else if (report.failed)
+    else if (report.failed) {
+        // A weather failure says which month and why, as the bulk weather fetch does.
+        const std::string cause =
+            report.failure.message == Msg::WeatherFetchFailed && report.failedDay.isValid()
+                ? "\n" + MonthFailureText(report.failedDay.year(), report.failedDay.month(), weatherError)
+                : std::string();
         m_prompt.tell(Msg::BulkImportFailed, Icon::Exclamation,
-                      std::string(LoadString(Msg::BulkImportFailed)) + "\n\n" + summary);
+                      std::string(LoadString(Msg::BulkImportFailed)) + cause + "\n\n" + summary);
+    }
     else
         m_prompt.tell(Msg::BulkImportRunning, Icon::Information, summary);
 }

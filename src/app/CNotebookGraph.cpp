@@ -12,8 +12,6 @@
 
 #include <QPainter>
 
-namespace {}
-
 void CNotebook::LoadPageSettings()
 {
     m_graphSettings = ReadGraphSettings(m_settingsFile, [this](const std::string& key) {
@@ -22,31 +20,35 @@ void CNotebook::LoadPageSettings()
     m_listMode = ListModeFromInt(ReadSettingInt(m_settingsFile, KeltoIni::ListMode));
 }
 
+QDate CNotebook::graphShownMonth() const
+{
+    return m_calendarMonth.isValid() ? m_calendarMonth : Clock::Today();
+}
+
 void CNotebook::ReloadGraphMonth()
 {
-    const QDate shown = m_calendarMonth.isValid() ? m_calendarMonth : Clock::Today();
+    const QDate shown = graphShownMonth();
     m_graphMonth = ReadGraphMonth(m_notebookFolder, shown.year(), shown.month(), Clock::Today());
+    // The page never waits for the site: it is drawn now, and again once the month has come.
+    fetchGraphWeather(shown.year(), shown.month());
     m_graphWeather = MonthWeatherForGraph(shown.year(), shown.month());
 }
 
 // The weather the graph draws for the month just read: the site's, when the internet retrieval
-// and the graph's GetWeather are on and the month could be fetched; else the day files' own.
+// and the graph's GetWeather are on and the month has been fetched; else the day files' own.
 GraphWeather CNotebook::MonthWeatherForGraph(int year, int month, const GraphMonth* days)
 {
-    if (m_internetEnabled && m_graphSettings.GetWeather) {
-        if (std::optional<MonthWeatherTable> site = FetchMonthWeatherTable(year, month);
-            site && site->count > 0) {
-            GraphWeather t;
-            t.dayCount = std::min<int>(site->count, static_cast<int>(t.days.size()));
-            for (int j = 0; j < t.dayCount; ++j) {
-                const MonthWeatherTable::Entry& e = site->days[j];
-                t.days[j].present = e.marks != 0;
-                t.days[j].LowTemp = e.LowTemp;
-                t.days[j].HighTemp = e.HighTemp;
-                t.days[j].Daylight = e.Daylight;
-            }
-            return t;
+    if (std::shared_ptr<const MonthWeather> site = keptMonthWeather(year, month); site && site->table.count > 0) {
+        GraphWeather t;
+        t.dayCount = std::min<int>(site->table.count, static_cast<int>(t.days.size()));
+        for (int j = 0; j < t.dayCount; ++j) {
+            const MonthWeatherTable::Entry& e = site->table.days[j];
+            t.days[j].present = e.marks != 0;
+            t.days[j].LowTemp = e.LowTemp;
+            t.days[j].HighTemp = e.HighTemp;
+            t.days[j].Daylight = e.Daylight;
         }
+        return t;
     }
     return ReadMonthWeatherFromDays(m_notebookFolder, days ? *days : m_graphMonth);
 }

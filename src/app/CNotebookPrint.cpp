@@ -66,6 +66,12 @@ const PrintPlan& CNotebook::BuildPrintPages(const PrintOptions& options)
     m_printPlan = ::BuildPrintPages(options, std::move(dates), m_days.first);
     m_printListed =
         options.list ? ListedDays(m_notebookFolder, m_listMode, Clock::Today()) : std::vector<QDate>{};
+    // The graph pages' months from the site, each asked once, before any page is drawn.
+    std::vector<QDate> months;
+    for (int page = 0; page < m_printPlan.total(); ++page)
+        if (const PrintPage p = PrintPageAt(m_printPlan, page); p.kind == PrintPage::Graph)
+            months.push_back(p.month.isValid() ? p.month : m_printMonth);
+    PrefetchGraphWeather(months);
     return m_printPlan;
 }
 

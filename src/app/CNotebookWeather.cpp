@@ -1,6 +1,9 @@
-// Weather retrieval of the controller: the dialog fetches, the internet settings and the bulk
-// fetch on its worker thread. The worker gets values (site, place, days) and hands every day
-// it fetched to the user-interface thread, which writes it; it never touches a widget.
+// Weather retrieval of the controller: the day fetch of the data dialog, the graph's months, the
+// internet settings and the bulk fetch on its worker thread. Every request runs away from the
+// user-interface thread and can be stopped at once; the months fetched are kept for the run
+// (WeatherMonths), so the graph, printing and the day fetch ask the site for a month once.
+// Workers get values (site, place, days) and hand what they got to the user-interface thread,
+// which writes it; they never touch a widget.
 #include "app/CNotebook.h"
 
 #include "app/BulkJob.h"
@@ -14,28 +17,112 @@
 #include "res/Strings.h"
 #include "store/KeltoIni.h"
 #include "weather/CurlPageFetcher.h"
+#include "weather/WeatherMonths.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
 
 namespace {
 constexpr Msg kMsgAskBulkWeather = Msg::BulkWeatherReplaces;
-constexpr Msg kMsgBulkWeatherFailed = Msg::BulkWeatherFailed;
 constexpr Msg kMsgAskStopBulkWeather = Msg::ConfirmCancelBulkWeather;
 constexpr Msg kBulkWeatherCaption = Msg::BulkWeatherRunning;
 constexpr Msg kMsgAskEnableInternet = Msg::ConfirmInternetWeather;
-const char* const kFetchingStatus = "気象データを取得しています...";
+
+using Flag = std::shared_ptr<std::atomic<bool>>;
+Flag newFlag()
+{
+    return std::make_shared<std::atomic<bool>>(false);
+}
+
+// A fetch on a worker whose answer the user-interface thread takes when it comes, unless the
+// request was cancelled by then.
+struct WeatherRequest {
+    Flag cancelled = newFlag();
+    Flag finished = newFlag();
+    std::thread thread;
+    int year = 0, month = 0;  // the graph's month, for the graph's request
+};
+
+// The handle of a day fetch: dropping it ends the request.
+struct CancelOnDrop {
+    Flag flag;
+    CancelOnDrop() = default;
+    CancelOnDrop(const CancelOnDrop&) = delete;
+    CancelOnDrop& operator=(const CancelOnDrop&) = delete;
+    ~CancelOnDrop()
+    {
+        if (flag)
+            *flag = true;
+    }
+};
+
+// 131 with the reason under it; nothing for a request the user stopped.
+void tellFetchFailed(Prompt& prompt, const WeatherError& error)
+{
+    if (error.fault == WeatherFault::Cancelled)
+        return;
+    const std::string why = WeatherFaultText(error);
+    prompt.tell(Msg::WeatherFetchFailed, Icon::Exclamation,
+                std::string(LoadString(Msg::WeatherFetchFailed)) + (why.empty() ? "" : "\n" + why));
+}
 }  // namespace
 
 struct WeatherState {
     CurlPageFetcher curl;
     PageFetcher* fetcher = nullptr;  // set by tests; else `curl`
     BulkJob<BulkWeatherReport> job;
+    std::shared_ptr<WeatherMonths> months = std::make_shared<WeatherMonths>();
+    std::vector<std::unique_ptr<WeatherRequest>> requests;
+    WeatherRequest* graphRequest = nullptr;  // one of `requests`
+
+    using Delivery = std::function<void()>;
+    // Runs `work` on a worker; what it returns runs on the user-interface thread afterwards.
+    WeatherRequest& start(std::function<Delivery(const FetchCancel&)> work)
+    {
+        reap();
+        auto r = std::make_unique<WeatherRequest>();
+        r->thread = std::thread([cancelled = r->cancelled, finished = r->finished, work = std::move(work)] {
+            Delivery deliver = work([cancelled] { return cancelled->load(); });
+            if (deliver && !*cancelled)
+                UiThread::post([cancelled, deliver] {
+                    if (!*cancelled)
+                        deliver();
+                });
+            *finished = true;
+        });
+        requests.push_back(std::move(r));
+        return *requests.back();
+    }
+    // Joins the workers that are done (each ends right after it set `finished`).
+    void reap()
+    {
+        for (auto it = requests.begin(); it != requests.end();) {
+            if (!*(*it)->finished) {
+                ++it;
+                continue;
+            }
+            (*it)->thread.join();
+            if (graphRequest == it->get())
+                graphRequest = nullptr;
+            it = requests.erase(it);
+        }
+    }
+    void stopAll()
+    {
+        for (auto& r : requests)
+            *r->cancelled = true;
+        for (auto& r : requests)
+            r->thread.join();
+        requests.clear();
+        graphRequest = nullptr;
+    }
+    ~WeatherState() { stopAll(); }
 };
 
 namespace {
@@ -58,6 +145,11 @@ PageFetcher& CNotebook::pageFetcher()
     return s.fetcher ? *s.fetcher : static_cast<PageFetcher&>(s.curl);
 }
 
+std::shared_ptr<WeatherMonths> CNotebook::weatherMonths()
+{
+    return state(m_weather).months;
+}
+
 WeatherSite CNotebook::WeatherSiteNow() const
 {
     return ReadWeatherSite(JoinPath(m_programFolder, "Weather.ini"));
@@ -69,30 +161,33 @@ WeatherPlace CNotebook::SavedWeatherPlace() const
                         ReadSettingInt(m_settingsFile, KeltoIni::Place)};
 }
 
-// A fetch on the user-interface thread runs on a helper thread while the window keeps
-// repainting (no input, busy cursor); a worker's queued questions wait until it is done.
+// A fetch the user-interface thread must have before it goes on (the place lists, a print's
+// months) runs on a helper thread meanwhile: the window keeps repainting, a small window offers
+// to stop the request, and input to the other windows is set aside, never queued for later. A
+// worker's queued questions wait until it is done.
 template <class F>
-auto CNotebook::waitAwayFromUi(F work) -> decltype(work())
+auto CNotebook::waitAwayFromUi(F work) -> decltype(work(FetchCancel{}))
 {
-    using R = decltype(work());
+    using R = decltype(work(FetchCancel{}));
+    Flag stop = newFlag();
+    FetchCancel cancel = [stop] { return stop->load(); };
     if (!QCoreApplication::instance() || !UiThread::isCurrent())
-        return work();
-    if (m_host)
-        m_host->SetBusy(kFetchingStatus);
+        return work(cancel);
+    const bool inputKept = m_host && m_host->BeginWait(LoadString(Msg::WeatherFetching), [stop] { *stop = true; });
     UiThread::DeferCalls defer;
     QEventLoop loop;
     std::optional<R> result;
     std::atomic<bool> done{false};
     std::thread helper([&] {
-        result.emplace(work());
+        result.emplace(work(cancel));
         done = true;
         QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
     if (!done)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(inputKept ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     helper.join();
     if (m_host)
-        m_host->SetBusy({});
+        m_host->EndWait();
     return std::move(*result);
 }
 
@@ -112,50 +207,140 @@ std::optional<DayWeather> CNotebook::FetchWeatherForDialog(const QDate& date,
     WeatherSite site = WeatherSiteNow();
     PageFetcher& fetcher = pageFetcher();
     WeatherError error;
-    std::optional<DayWeather> w =
-        waitAwayFromUi([&] { return FetchDayWeather(fetcher, site, p, date, &error); });
-    if (!w) {
-        if (error.network != Msg::None)
-            m_prompt.tell(error.network);
-        m_prompt.tell(kMsgWeatherFetchFailed);
-    }
+    // A test of the place asks the site itself, whatever was kept.
+    std::optional<DayWeather> w = waitAwayFromUi(
+        [&](const FetchCancel& cancel) { return FetchDayWeather(fetcher, site, p, date, &error, cancel); });
+    if (!w)
+        tellFetchFailed(m_prompt, error);
     return w;
 }
 
-bool CNotebook::FetchCurrentDayWeather()
+std::shared_ptr<void> CNotebook::StartDayWeatherFetch(const QDate& date,
+                                                      std::function<void(std::optional<DayWeather>)> done)
 {
-    DayRecord& day = m_store.Day;
-    if (!day.date.isValid() || day.date >= Clock::Today())
-        return false;
-    WeatherPlace p = SavedWeatherPlace();
-    if (p.station == 0) {
+    if (!date.isValid() || date >= Clock::Today()) {
+        m_prompt.tell(kMsgFetchOnlyPastDays);
+        return nullptr;
+    }
+    const WeatherPlace place = SavedWeatherPlace();
+    if (place.station == 0) {
         m_prompt.tell(kMsgNoPlace);
-        return false;
+        return nullptr;
     }
-    WeatherSite site = WeatherSiteNow();
-    PageFetcher& fetcher = pageFetcher();
-    QDate date = day.date;
-    std::optional<DayWeather> w =
-        waitAwayFromUi([&] { return FetchDayWeather(fetcher, site, p, date, nullptr); });
-    if (!w)
-        return false;
-    // The day may have changed while the window stayed live: the weather goes to its own day.
-    if (m_store.Day.date == date) {
-        m_store.Day.weather = *w;
-        m_store.Day.dirty = true;
-        return true;
-    }
-    return WriteDayWeather(m_notebookFolder, date, *w);
+    WeatherState& s = state(m_weather);
+    PageFetcher* fetcher = &pageFetcher();
+    WeatherRequest& r = s.start([this, fetcher, site = WeatherSiteNow(), place, date, today = Clock::Today(),
+                                 months = s.months, done](const FetchCancel& cancel) -> WeatherState::Delivery {
+        WeatherError error;
+        std::optional<DayWeather> w = months->day(*fetcher, site, place, date, today, &error, cancel);
+        if (error.fault == WeatherFault::Cancelled)
+            return nullptr;
+        return [this, w, error, done] {
+            if (!w)
+                tellFetchFailed(m_prompt, error);
+            done(w);
+        };
+    });
+    auto handle = std::make_shared<CancelOnDrop>();
+    handle->flag = r.cancelled;
+    return handle;
 }
 
-std::optional<MonthWeatherTable> CNotebook::FetchMonthWeatherTable(int year, int month)
+bool CNotebook::siteWeatherForGraph() const
 {
-    WeatherPlace p = SavedWeatherPlace();
-    if (!m_internetEnabled || p.station == 0)
-        return std::nullopt;
-    WeatherSite site = WeatherSiteNow();
+    return m_internetEnabled && m_graphSettings.GetWeather && SavedWeatherPlace().station != 0;
+}
+
+std::shared_ptr<const MonthWeather> CNotebook::keptMonthWeather(int year, int month) const
+{
+    if (!m_weather || !siteWeatherForGraph())
+        return nullptr;
+    return m_weather->months->kept(WeatherSiteNow(), SavedWeatherPlace(), year, month, Clock::Today());
+}
+
+void CNotebook::fetchGraphWeather(int year, int month)
+{
+    if (!siteWeatherForGraph())
+        return;
+    WeatherState& s = state(m_weather);
+    const WeatherSite site = WeatherSiteNow();
+    const WeatherPlace place = SavedWeatherPlace();
+    const QDate today = Clock::Today();
+    if (!s.months->wouldAsk(site, place, year, month, today, WeatherMonths::Retry::NotSoon))
+        return;
+    // Drawn once, without an event loop to hand a later answer to (--render): wait here.
+    if (!m_host || !m_host->DeliversLater()) {
+        s.months->fetch(pageFetcher(), site, place, year, month, today, nullptr, {},
+                        WeatherMonths::Retry::NotSoon);
+        return;
+    }
+    s.reap();
+    if (s.graphRequest && s.graphRequest->year == year && s.graphRequest->month == month)
+        return;  // under way
+    // The graph has moved on: the month it showed before is no longer awaited.
+    if (s.graphRequest)
+        *s.graphRequest->cancelled = true;
+    PageFetcher* fetcher = &pageFetcher();
+    WeatherRequest& r = s.start([this, fetcher, site, place, year, month, today,
+                                 months = s.months](const FetchCancel& cancel) -> WeatherState::Delivery {
+        if (!months->fetch(*fetcher, site, place, year, month, today, nullptr, cancel,
+                           WeatherMonths::Retry::NotSoon))
+            return nullptr;
+        return [this, year, month] {
+            // The month came: the graph draws it if it still shows that month.
+            if (m_shutDown || !m_host || m_viewMode != ViewMode::Graph)
+                return;
+            const QDate shown = graphShownMonth();
+            if (shown.year() == year && shown.month() == month) {
+                DrawPage(ViewMode::Graph);
+                PresentPage();
+            }
+        };
+    });
+    r.year = year;
+    r.month = month;
+    s.graphRequest = &r;
+}
+
+void CNotebook::PrefetchGraphWeather(const std::vector<QDate>& months)
+{
+    if (!siteWeatherForGraph() || months.empty())
+        return;
+    WeatherState& s = state(m_weather);
+    const WeatherSite site = WeatherSiteNow();
+    const WeatherPlace place = SavedWeatherPlace();
+    const QDate today = Clock::Today();
+    std::vector<QDate> wanted;
+    for (const QDate& m : months)
+        if (m.isValid() && s.months->wouldAsk(site, place, m.year(), m.month(), today, WeatherMonths::Retry::NotSoon)
+            && std::find(wanted.begin(), wanted.end(), m) == wanted.end())
+            wanted.push_back(m);
+    if (wanted.empty())
+        return;
+    if (!m_host || !m_host->DeliversLater()) {
+        // --render and --print-pdf: nobody to press stop, no window to keep alive.
+        for (const QDate& m : wanted)
+            s.months->fetch(pageFetcher(), site, place, m.year(), m.month(), today, nullptr, {},
+                            WeatherMonths::Retry::NotSoon);
+        return;
+    }
     PageFetcher& fetcher = pageFetcher();
-    return waitAwayFromUi([&] { return FetchMonthWeather(fetcher, site, p, year, month, nullptr); });
+    // After a month the site did not answer, the others are not asked (NotSoon).
+    waitAwayFromUi([&](const FetchCancel& cancel) {
+        for (const QDate& m : wanted) {
+            if (cancel())
+                break;
+            s.months->fetch(fetcher, site, place, m.year(), m.month(), today, nullptr, cancel,
+                            WeatherMonths::Retry::NotSoon);
+        }
+        return true;
+    });
+}
+
+void CNotebook::StopWeatherRequests()
+{
+    if (m_weather)
+        m_weather->stopAll();
 }
 
 InternetSettingsFields CNotebook::InternetSettingsDialogFields() const
@@ -177,11 +362,12 @@ InternetSettingsOps CNotebook::InternetSettingsDialogOps()
         WeatherSite site = WeatherSiteNow();
         PageFetcher& fetcher = pageFetcher();
         WeatherError error;
-        auto list = waitAwayFromUi([&] { return FetchPrefectureList(fetcher, site, &error); });
-        if (!list) {
-            if (error.network != Msg::None)
-                m_prompt.tell(error.network);
-            m_prompt.tell(kMsgPrefecturesFailed);
+        auto list = waitAwayFromUi(
+            [&](const FetchCancel& cancel) { return FetchPrefectureList(fetcher, site, &error, cancel); });
+        if (!list && error.fault != WeatherFault::Cancelled) {
+            const std::string why = WeatherFaultText(error);
+            m_prompt.tell(kMsgPrefecturesFailed, Icon::Exclamation,
+                          std::string(LoadString(kMsgPrefecturesFailed)) + (why.empty() ? "" : "\n" + why));
         }
         return list;
     };
@@ -189,7 +375,9 @@ InternetSettingsOps CNotebook::InternetSettingsDialogOps()
         WeatherSite site = WeatherSiteNow();
         PageFetcher& fetcher = pageFetcher();
         WeatherError error;
-        auto list = waitAwayFromUi([&] { return FetchStationList(fetcher, site, prefecture, &error); });
+        auto list = waitAwayFromUi([&](const FetchCancel& cancel) {
+            return FetchStationList(fetcher, site, prefecture, &error, cancel);
+        });
         if (!list && error.network != Msg::None)
             m_prompt.tell(error.network);
         return list;
@@ -237,12 +425,12 @@ BulkWeatherReport CNotebook::LastBulkWeatherReport() const
 
 bool CNotebook::ApplyFetchedWeather(const QDate& date, const DayWeather& weather)
 {
-    if (!WriteDayWeather(m_notebookFolder, date, weather))
+    if (!WriteFetchedWeather(m_notebookFolder, date, weather))
         return false;
     // The day held now gets the same values, so its next flush writes them and not the old ones;
     // its other values (measurements, photo, unsaved edits) stay as the user left them.
     if (m_store.Day.date == date)
-        m_store.Day.weather = weather;
+        m_store.Day.weather = KeepHeldWeather(weather, m_store.Day.weather);
     return true;
 }
 
@@ -268,8 +456,8 @@ void CNotebook::StartBulkWeatherFetch()
     PageFetcher* fetcher = &pageFetcher();
     s.job.start(
         m_host, kBulkWeatherCaption,
-        [this, site, place, days, today, fetcher](Progress& progress,
-                                                  const BulkJob<BulkWeatherReport>::Stopping& stopping) {
+        [this, site, place, days, today, fetcher, months = s.months](
+            Progress& progress, const BulkJob<BulkWeatherReport>::Stopping& stopping) {
             BulkWeatherHooks hooks;
             hooks.write = [this](const QDate& date, const DayWeather& w) {
                 try {
@@ -284,7 +472,7 @@ void CNotebook::StartBulkWeatherFetch()
                 UiThreadPrompt ask(m_prompt);
                 return ask.ask(kMsgAskStopBulkWeather, Buttons::YesNo, Icon::Question) == Answer::Yes;
             };
-            return RunBulkWeatherFetch(*fetcher, site, place, days, today, progress, hooks);
+            return RunBulkWeatherFetch(*fetcher, site, place, days, today, progress, hooks, months);
         },
         [this](const BulkWeatherReport& report) { finishBulkWeather(report); });
 }
@@ -292,14 +480,15 @@ void CNotebook::StartBulkWeatherFetch()
 void CNotebook::finishBulkWeather(const BulkWeatherReport& report)
 {
     m_weather->job.end(m_host);
-    if (report.written > 0) {
-        if (m_host && m_viewMode != ViewMode::None)
-            SetViewMode(m_viewMode);
-        return;
-    }
-    if (report.error.network != Msg::None)
-        m_prompt.tell(report.error.network);
-    m_prompt.tell(kMsgBulkWeatherFailed);
+    if (report.written > 0 && m_host && m_viewMode != ViewMode::None)
+        SetViewMode(m_viewMode);
+    // What was written, which months failed and why, what was not asked: the command line's
+    // report in the user's words.
+    const Msg id = report.written == 0 && !report.stopped ? Msg::BulkWeatherFailed
+                   : report.stopped                       ? Msg::WeatherStoppedAfter
+                                                          : Msg::WeatherDaysWritten;
+    m_prompt.tell(id, report.failed || report.written == 0 ? Icon::Exclamation : Icon::Information,
+                  BulkWeatherSummary(report));
 }
 
 void CNotebook::StopBulkWeatherFetch()

@@ -146,16 +146,23 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
     ConsoleProgress progress;
     progress.cancelOnInterrupt();
     BulkWeatherHooks hooks;
-    hooks.write = [&](const QDate& date, const DayWeather& w) { return WriteDayWeather(folder, date, w); };
+    hooks.write = [&](const QDate& date, const DayWeather& w) { return WriteFetchedWeather(folder, date, w); };
     hooks.confirmStop = [] { return true; };
-    hooks.monthFetched = [](int year, int month, bool ok) {
-        std::printf("%04d-%02d: %s\n", year, month, ok ? "fetched" : "failed");
+    hooks.monthFetched = [](int year, int month, const WeatherError* error) {
+        std::printf("%04d-%02d: %s%s\n", year, month, error ? "failed: " : "fetched",
+                    error ? error->detail.c_str() : "");
         std::fflush(stdout);
     };
     BulkWeatherReport r =
         RunBulkWeatherFetch(fetcher, site, place, days.dates, Clock::Today(), progress, hooks);
     std::printf("%d days written, %d skipped (today or later), %d requests\n", r.written, r.skipped,
                 r.requests);
+    int without = 0;
+    for (const MonthFailure& m : r.failedMonths)
+        without += m.days;
+    if (without > 0 || r.notFetched > 0)
+        std::printf("%d days without weather (%zu months failed), %d days not asked\n", without,
+                    r.failedMonths.size(), r.notFetched);
     if (r.failed || r.stopped) {
         if (r.failed)
             std::fprintf(stderr, "kelto: %s%s%s\n",
@@ -205,11 +212,7 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
             return 1;
         pages.emplace(fetcher, site, place);
         hooks.weather = [&](const QDate& date, DayWeather& out) {
-            std::optional<DayWeather> w = pages->day(date, &weatherError);
-            if (!w)
-                return DayWeatherOutcome::Failed;
-            out = *w;
-            return DayWeatherOutcome::Fetched;
+            return ImportDayWeather(*pages, folder, date, out, &weatherError);
         };
     }
     ConsoleProgress progress;

@@ -20,7 +20,9 @@ bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields, const Dial
 {
     CDataDlg dlg(fields, apply, &frame);
     CNotebook& nb = frame.view()->notebook();
-    dlg.setWeatherFetch([&nb](const QDate& date) { return nb.FetchWeatherForDialog(date); });
+    dlg.setWeatherFetch([&nb](const QDate& date, CDataDlg::WeatherDone done) {
+        return nb.StartDayWeatherFetch(date, std::move(done));
+    });
     return dlg.exec() == QDialog::Accepted;
 }
 

@@ -28,6 +28,7 @@ public:
     StartChoice RunStartDialog(NotebookPlace&) override { return StartChoice::Open; }
     bool OpenDocument(const std::string&) override { return false; }
     void SetBusy(const std::string&) override {}
+    bool DeliversLater() const override { return false; }
     RotateAnswer RunRotateDialog(const RotateRequest&) override { return {}; }
     bool RunInternetSettingsDialog(const InternetSettingsFields&, const InternetSettingsOps&) override
     {

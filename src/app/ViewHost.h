@@ -109,6 +109,20 @@ public:
     // While the program waits for something outside it (the memo editor) and takes no input:
     // a busy cursor and `status` in the status bar. An empty text ends the busy state.
     virtual void SetBusy(const std::string& status) = 0;
+    // While the program waits on this thread for the weather site (the place lists, the months
+    // of a print): a small window with `status` and a stop button that calls `stop`, and input
+    // to every other window set aside (dropped, not queued). EndWait takes it away. False when
+    // the host shows no such window; the caller then keeps input out itself.
+    virtual bool BeginWait(const std::string& status, std::function<void()> stop)
+    {
+        (void)stop;
+        SetBusy(status);
+        return false;
+    }
+    virtual void EndWait() { SetBusy({}); }
+    // Whether an answer that comes later on a worker can still be shown (the window's event
+    // loop runs). A host that draws once without one (--render) needs everything at hand.
+    virtual bool DeliversLater() const { return true; }
     // The rotation dialog (145) on `request`; a cancelled dialog answers accepted = false.
     virtual RotateAnswer RunRotateDialog(const RotateRequest& request) = 0;
     // Weather retrieval. The internet settings dialog (137): true when closed by OK.

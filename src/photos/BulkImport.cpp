@@ -204,7 +204,12 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
                         report.weatherNotPublished.push_back(day.date);
                     } else {
                         DayWeather w;
-                        if (hooks.weather(day.date, w) != DayWeatherOutcome::Fetched) {
+                        const DayWeatherOutcome got = hooks.weather(day.date, w);
+                        if (got == DayWeatherOutcome::Stopped) {
+                            report.stopped = true;
+                            break;
+                        }
+                        if (got != DayWeatherOutcome::Fetched) {
                             report.failed = true;
                             report.failedDay = day.date;
                             report.failure = Result::Failed(Msg::WeatherFetchFailed, path);

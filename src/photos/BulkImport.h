@@ -24,7 +24,8 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder);
 bool IsPhotoFileName(const std::string& name);
 
 // What the weather step gave for a day.
-enum class DayWeatherOutcome { Fetched, NotPublished, Failed };
+// Stopped: the user stopped the run while the weather was being fetched.
+enum class DayWeatherOutcome { Fetched, NotPublished, Failed, Stopped };
 
 struct BulkImportHooks {
     // The rotation question for the first portrait photo (asked once; the answer holds for

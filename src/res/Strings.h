@@ -78,6 +78,21 @@ enum class Msg : int {
     PrintFailed = 220,
     VideoExportRunning = 230,
     TooFewPhotoDays = 231,
+    WeatherDaysWritten = 370,
+    WeatherMonthPrefix = 371,
+    WeatherDaysNotFetched = 372,
+    WeatherStoppedAfter = 373,
+    WeatherTimedOut = 374,
+    WeatherDropped = 375,
+    WeatherHttpStatus = 376,
+    WeatherNoTable = 377,
+    WeatherNoDayRow = 378,
+    WeatherNoSite = 379,
+    WeatherNoPage = 380,
+    WeatherFetching = 381,
+    WeatherFetchStop = 382,
+    WeatherDayCount = 383,
+    WeatherDayPrefix = 384,
 };
 
 constexpr int MsgId(Msg message)

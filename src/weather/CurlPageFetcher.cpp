@@ -40,6 +40,46 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
     return n;
 }
 
+// libcurl's progress hook: a non-zero answer ends the transfer (CURLE_ABORTED_BY_CALLBACK).
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* cancel = static_cast<const FetchCancel*>(user);
+    return (*cancel && (*cancel)()) ? 1 : 0;
+}
+
+// The transfer on a loop of our own: libcurl's own loop sleeps up to a second between calls of
+// the progress hook while a site stays silent, ours wakes every kCancelPollMs.
+CURLcode perform(CURL* c, const FetchCancel& cancel)
+{
+    if (!cancel)
+        return curl_easy_perform(c);
+    std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)> multi(curl_multi_init(), &curl_multi_cleanup);
+    if (!multi || curl_multi_add_handle(multi.get(), c) != CURLM_OK)
+        return curl_easy_perform(c);
+    CURLcode result = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int queued = 0;
+            while (CURLMsg* m = curl_multi_info_read(multi.get(), &queued))
+                if (m->msg == CURLMSG_DONE && m->easy_handle == c)
+                    result = m->data.result;
+            break;
+        }
+        if (cancel()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, CurlPageFetcher::kCancelPollMs, nullptr);
+    }
+    curl_multi_remove_handle(multi.get(), c);
+    return result;
+}
+
 void globalInit()
 {
     static std::once_flag once;
@@ -54,7 +94,7 @@ CurlPageFetcher::CurlPageFetcher()
         m_caFile = ca;
 }
 
-FetchResult CurlPageFetcher::fetch(const std::string& url, int timeoutSeconds)
+FetchResult CurlPageFetcher::fetch(const std::string& url, int timeoutSeconds, const FetchCancel& cancel)
 {
     FetchResult r;
     r.finalUrl = url;
@@ -85,8 +125,13 @@ FetchResult CurlPageFetcher::fetch(const std::string& url, int timeoutSeconds)
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
     if (!m_caFile.empty())
         curl_easy_setopt(c, CURLOPT_CAINFO, m_caFile.c_str());
+    if (cancel) {
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<FetchCancel*>(&cancel));
+    }
 
-    CURLcode code = curl_easy_perform(c);
+    CURLcode code = perform(c, cancel);
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     char* effective = nullptr;
@@ -112,9 +157,19 @@ FetchResult CurlPageFetcher::fetch(const std::string& url, int timeoutSeconds)
             // Timed out before a connection stood: the site is out of reach.
             curl_off_t connected = 0;
             curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connected);
-            r.failure = connected == 0 ? FetchFailure::Connect : FetchFailure::Other;
+            r.failure = connected == 0 ? FetchFailure::Connect : FetchFailure::TimedOut;
             break;
         }
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+            r.failure = FetchFailure::Dropped;
+            break;
+        case CURLE_ABORTED_BY_CALLBACK:
+            r.failure = FetchFailure::Cancelled;
+            r.error = "stopped";
+            break;
         default:
             r.failure = FetchFailure::Other;
             break;

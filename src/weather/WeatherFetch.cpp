@@ -1,38 +1,96 @@
 #include "weather/WeatherFetch.h"
 
+#include "platform/SafeFormat.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-void fail(WeatherError* e, Msg network, std::string detail)
+void fail(WeatherError* e, WeatherFault fault, std::string detail, Msg network = Msg::None, int status = 0)
 {
     if (e)
-        *e = WeatherError{network, std::move(detail)};
+        *e = WeatherError{network, std::move(detail), fault, status};
+}
+
+WeatherFault faultOf(FetchFailure f)
+{
+    switch (f) {
+    case FetchFailure::Resolve:
+    case FetchFailure::Connect:
+        return WeatherFault::Unreachable;
+    case FetchFailure::TimedOut:
+        return WeatherFault::TimedOut;
+    case FetchFailure::Dropped:
+        return WeatherFault::Dropped;
+    case FetchFailure::Cancelled:
+        return WeatherFault::Cancelled;
+    default:
+        return WeatherFault::Other;
+    }
 }
 }  // namespace
 
+std::string WeatherFaultText(const WeatherError& e)
+{
+    switch (e.fault) {
+    case WeatherFault::None:
+        return {};
+    case WeatherFault::NoSite:
+        return LoadString(Msg::WeatherNoSite);
+    case WeatherFault::Unreachable:
+        return LoadString(e.network != Msg::None ? e.network : kMsgSiteUnreachable);
+    case WeatherFault::TimedOut:
+        return LoadString(Msg::WeatherTimedOut);
+    case WeatherFault::Dropped:
+        return LoadString(Msg::WeatherDropped);
+    case WeatherFault::Status:
+        return FormatInts(LoadString(Msg::WeatherHttpStatus), {e.status});
+    case WeatherFault::NoTable:
+        return LoadString(Msg::WeatherNoTable);
+    case WeatherFault::NoDayRow:
+        return LoadString(Msg::WeatherNoDayRow);
+    case WeatherFault::Cancelled:
+        return LoadString(Msg::WeatherFetchStop);
+    case WeatherFault::Other:
+        break;
+    }
+    // The library's own words (English) say what a user cannot be told better, e.g. a TLS fault.
+    const size_t colon = e.detail.rfind(": ");
+    const std::string why = colon == std::string::npos ? e.detail : e.detail.substr(colon + 2);
+    return std::string(LoadString(Msg::WeatherNoPage)) + (why.empty() ? "" : "（" + why + "）");
+}
+
+std::string MonthFailureText(int year, int month, const WeatherError& error)
+{
+    std::string text = FormatInts(LoadString(Msg::WeatherMonthPrefix), {year, month})
+                       + LoadString(kMsgWeatherFetchFailed);
+    const std::string why = WeatherFaultText(error);
+    return why.empty() ? text : text + "\n" + why;
+}
+
 std::optional<FetchedPage> FetchPage(PageFetcher& fetcher, const std::string& url, int timeoutSeconds,
-                                     WeatherError* error)
+                                     WeatherError* error, const FetchCancel& cancel)
 {
     if (url.empty()) {
-        fail(error, Msg::None, "Weather.ini names no weather site");
+        fail(error, WeatherFault::NoSite, "Weather.ini names no weather site");
         return std::nullopt;
     }
-    FetchResult r = fetcher.fetch(url, timeoutSeconds);
+    FetchResult r = fetcher.fetch(url, timeoutSeconds, cancel);
     if (!r.error.empty()) {
         Msg msg = r.failure == FetchFailure::Resolve   ? kMsgNoInternet
                   : r.failure == FetchFailure::Connect ? kMsgSiteUnreachable
                                                        : Msg::None;
-        fail(error, msg, url + ": " + r.error);
+        fail(error, faultOf(r.failure), url + ": " + r.error, msg);
         return std::nullopt;
     }
     // An error status is not a page of values, whatever its body holds.
     if (!r.ok()) {
-        fail(error, Msg::None, url + ": HTTP status " + std::to_string(r.status));
+        fail(error, WeatherFault::Status, url + ": HTTP status " + std::to_string(r.status), Msg::None,
+             r.status);
         return std::nullopt;
     }
     if (r.body.empty()) {
-        fail(error, Msg::None, url + ": the server sent nothing");
+        fail(error, WeatherFault::Dropped, url + ": the server sent nothing");
         return std::nullopt;
     }
     FetchedPage p;
@@ -54,14 +112,15 @@ std::string DailyPageUrl(const WeatherSite& site, const WeatherPlace& place, int
 }
 
 std::optional<MonthPage> FetchMonthPage(PageFetcher& fetcher, const WeatherSite& site,
-                                        const WeatherPlace& place, int year, int month, WeatherError* error)
+                                        const WeatherPlace& place, int year, int month, WeatherError* error,
+                                        const FetchCancel& cancel)
 {
     if (place.station == 0) {
-        fail(error, Msg::None, "no observation place is set");
+        fail(error, WeatherFault::NoSite, "no observation place is set");
         return std::nullopt;
     }
     std::optional<FetchedPage> p =
-        FetchPage(fetcher, DailyPageUrl(site, place, year, month), site.timeoutSeconds, error);
+        FetchPage(fetcher, DailyPageUrl(site, place, year, month), site.timeoutSeconds, error, cancel);
     if (!p)
         return std::nullopt;
     return MonthPage{place, year, month, std::move(*p)};
@@ -81,45 +140,78 @@ std::optional<MonthWeatherTable> FetchMonthWeather(PageFetcher& fetcher, const W
         return std::nullopt;
     std::optional<MonthWeatherTable> table = ScrapeMonth(page->page.text, site.layout(place.station < 0));
     if (!table)
-        fail(error, Msg::None, "the page holds no daily table");
+        fail(error, WeatherFault::NoTable, "the page holds no daily table");
     return table;
 }
 
 std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSite& site,
-                                          const WeatherPlace& place, const QDate& date, WeatherError* error)
+                                          const WeatherPlace& place, const QDate& date, WeatherError* error,
+                                          const FetchCancel& cancel)
 {
-    std::optional<MonthPage> page = FetchMonthPage(fetcher, site, place, date.year(), date.month(), error);
+    std::optional<MonthPage> page =
+        FetchMonthPage(fetcher, site, place, date.year(), date.month(), error, cancel);
     if (!page)
         return std::nullopt;
     DayWeather w;
     if (!DayFromMonthPage(*page, site, date.day(), w)) {
-        fail(error, Msg::None, "the page holds no row for the day");
+        fail(error, WeatherFault::NoDayRow, "the page holds no row for the day");
         return std::nullopt;
     }
     return w;
 }
 
-std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher, const WeatherSite& site,
-                                                           WeatherError* error)
+DayWeather KeepHeldWeather(const DayWeather& fetched, const std::optional<DayWeather>& held)
 {
-    std::optional<FetchedPage> p = FetchPage(fetcher, site.prefectureListUrl(), site.timeoutSeconds, error);
+    if (!held)
+        return fetched;
+    DayWeather w = fetched;
+    if (w.LowTemp == kUnsetTemperature)
+        w.LowTemp = held->LowTemp;
+    if (w.HighTemp == kUnsetTemperature)
+        w.HighTemp = held->HighTemp;
+    if (w.Daylight == kUnsetLength)
+        w.Daylight = held->Daylight;
+    if (w.Weather.empty())
+        w.Weather = held->Weather;
+    return w;
+}
+
+bool WriteFetchedWeather(const std::string& folder, const QDate& date, const DayWeather& fetched,
+                         DayWeather* written)
+{
+    std::optional<DayWeather> held;
+    ReadDayValues(folder, date, &held, nullptr);
+    const DayWeather w = KeepHeldWeather(fetched, held);
+    if (!WriteDayWeather(folder, date, w))
+        return false;
+    if (written)
+        *written = w;
+    return true;
+}
+
+std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher, const WeatherSite& site,
+                                                           WeatherError* error, const FetchCancel& cancel)
+{
+    std::optional<FetchedPage> p =
+        FetchPage(fetcher, site.prefectureListUrl(), site.timeoutSeconds, error, cancel);
     if (!p)
         return std::nullopt;
     auto list = ParsePrefectureList(p->text, site.prefectureTags, p->utf8);
     if (!list)
-        fail(error, Msg::None, "the page holds no prefecture map");
+        fail(error, WeatherFault::NoTable, "the page holds no prefecture map");
     return list;
 }
 
 std::optional<std::vector<PlaceEntry>> FetchStationList(PageFetcher& fetcher, const WeatherSite& site,
-                                                        int prefecture, WeatherError* error)
+                                                        int prefecture, WeatherError* error,
+                                                        const FetchCancel& cancel)
 {
     std::optional<FetchedPage> p =
-        FetchPage(fetcher, site.stationListUrl(prefecture), site.timeoutSeconds, error);
+        FetchPage(fetcher, site.stationListUrl(prefecture), site.timeoutSeconds, error, cancel);
     if (!p)
         return std::nullopt;
     auto list = ParseStationList(p->text, site.stationTags, p->utf8);
     if (!list)
-        fail(error, Msg::None, "the page holds no station map");
+        fail(error, WeatherFault::NoTable, "the page holds no station map");
     return list;
 }

@@ -28,12 +28,40 @@ struct WeatherPlace {
     int station = 0;  // 0: none chosen; negative: an AMeDAS-only station
 };
 
-// Why a fetch gave nothing. `network` is 150 or 185 when the site could not be reached (said
-// before the caller's own message), else 0; `detail` is for logs and the command line.
+// What kept a fetch from giving weather, in the terms the user is told.
+enum class WeatherFault {
+    None,
+    NoSite,       // Weather.ini names no site, or no place is set
+    Unreachable,  // no connection: `network` says which (150 or 185)
+    TimedOut,     // connected, but no whole answer in time
+    Dropped,      // the site closed the connection mid-answer
+    Status,       // an HTTP error status (`status`)
+    NoTable,      // a page came, but without the daily table (an error page, another layout)
+    NoDayRow,     // the table holds no row for the day
+    Cancelled,    // the user's stop ended the request
+    Other,        // TLS, a page too large, ... (`detail`)
+};
+
+// Why a fetch gave nothing. `network` is 150 or 185 when the site could not be reached, else
+// 0; `detail` is for logs and the command line (English, with the address asked).
 struct WeatherError {
     Msg network = Msg::None;
     std::string detail;
+    WeatherFault fault = WeatherFault::Other;
+    int status = 0;
+    // The site gave no answer at all: asking it again at once would fare the same.
+    bool siteSilent() const
+    {
+        return fault == WeatherFault::Unreachable || fault == WeatherFault::TimedOut
+               || fault == WeatherFault::Dropped;
+    }
 };
+
+// The reason of `error` in the user's words (Japanese), one line.
+std::string WeatherFaultText(const WeatherError& error);
+// "2024年4月: 気象データの取得に失敗しました。" and the reason on the next line; the wording
+// every weather failure of a month is told in (bulk fetch, bulk photo import, day fetch).
+std::string MonthFailureText(int year, int month, const WeatherError& error);
 
 // A fetched page: the final response's headers and body as the scrapers search them.
 struct FetchedPage {
@@ -41,7 +69,7 @@ struct FetchedPage {
     bool utf8 = false;
 };
 std::optional<FetchedPage> FetchPage(PageFetcher& fetcher, const std::string& url, int timeoutSeconds,
-                                     WeatherError* error);
+                                     WeatherError* error, const FetchCancel& cancel = {});
 
 // The daily statistics page of a station for a month: daily_s1 for an observatory, daily_a1
 // (block number of four digits at least) for an AMeDAS-only station. Empty without a site.
@@ -59,7 +87,8 @@ struct MonthPage {
     }
 };
 std::optional<MonthPage> FetchMonthPage(PageFetcher& fetcher, const WeatherSite& site,
-                                        const WeatherPlace& place, int year, int month, WeatherError* error);
+                                        const WeatherPlace& place, int year, int month, WeatherError* error,
+                                        const FetchCancel& cancel = {});
 // The day `day` of a fetched month; false when the page holds no row for it.
 bool DayFromMonthPage(const MonthPage& page, const WeatherSite& site, int day, DayWeather& out);
 
@@ -69,10 +98,21 @@ std::optional<MonthWeatherTable> FetchMonthWeather(PageFetcher& fetcher, const W
                                                    WeatherError* error);
 // One day's weather: one request. Station 0 sends nothing and fails.
 std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSite& site,
-                                          const WeatherPlace& place, const QDate& date, WeatherError* error);
+                                          const WeatherPlace& place, const QDate& date, WeatherError* error,
+                                          const FetchCancel& cancel = {});
+
+// What a fetched day's weather leaves of the weather a day already holds: a value the site
+// gives replaces the held one, a value it does not give ("×", "///", an empty cell) never
+// erases it.
+DayWeather KeepHeldWeather(const DayWeather& fetched, const std::optional<DayWeather>& held);
+// Writes a fetched day's weather into its day file, over the values the file holds by the rule
+// of KeepHeldWeather; `written` gets what the file holds now. False when it could not be written.
+bool WriteFetchedWeather(const std::string& folder, const QDate& date, const DayWeather& fetched,
+                         DayWeather* written = nullptr);
 
 // The lists of the observation place settings.
 std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher, const WeatherSite& site,
-                                                           WeatherError* error);
+                                                           WeatherError* error, const FetchCancel& cancel = {});
 std::optional<std::vector<PlaceEntry>> FetchStationList(PageFetcher& fetcher, const WeatherSite& site,
-                                                        int prefecture, WeatherError* error);
+                                                        int prefecture, WeatherError* error,
+                                                        const FetchCancel& cancel = {});

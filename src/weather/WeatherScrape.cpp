@@ -20,6 +20,29 @@ std::string_view trimmed(std::string_view s)
     return s;
 }
 
+// A cell's text as one line: its first line that is not blank, up to the line break (or NUL),
+// each run of white space or other control characters folded into one space, none at either
+// end. Nothing a page holds can then start a line of its own in a file the text is written to.
+std::string oneLine(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ' && s.front() != '\0')
+        s.remove_prefix(1);
+    s = s.substr(0, std::min(s.find_first_of(std::string_view("\r\n\0", 3)), s.size()));
+    std::string out;
+    bool gap = false;
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) <= ' ' || c == '\x7f') {
+            gap = !out.empty();
+            continue;
+        }
+        if (gap)
+            out += ' ';
+        gap = false;
+        out += c;
+    }
+    return out;
+}
+
 // The text of a cell that starts at `cellTag` (the position of its ColTag) within `row`: what
 // follows the tag's '>' up to the next '<'. Nothing when the tag has no '>' in the row.
 std::optional<std::string_view> cellText(std::string_view row, size_t cellTag)
@@ -96,7 +119,7 @@ Col columnOf(const DailyTableLayout& l, int k)
 // Entity and mark-free weather text ("晴後曇", "快晴"); a cell of marks only is no text.
 std::string weatherText(std::string_view raw, bool utf8)
 {
-    std::string t = PageTextToUtf8(trimmed(raw), utf8);
+    std::string t = oneLine(PageTextToUtf8(oneLine(raw), utf8));
     // Marks after the text (")" usable, "]" doubtful) are not part of the weather.
     while (!t.empty() && (t.back() == ')' || t.back() == ']' || t.back() == ' '))
         t.pop_back();
@@ -113,7 +136,8 @@ std::optional<float> CellNumber(std::string_view cell, bool zeroForNone)
         return std::nullopt;
     if (s == "--")
         return zeroForNone ? std::optional<float>(0.0f) : std::nullopt;
-    // A number, then optionally one mark: ")" keeps it, anything else ("]", "#") drops it.
+    // A number, then optionally one mark: ")" (usable) and "]" (some input missing) keep it,
+    // anything else drops it.
     size_t i = 0;
     if (s[i] == '-' || s[i] == '+')
         ++i;
@@ -128,7 +152,7 @@ std::optional<float> CellNumber(std::string_view cell, bool zeroForNone)
     if (i == digits || (i == digits + 1 && s[digits] == '.'))
         return std::nullopt;
     std::string_view rest = trimmed(s.substr(i));
-    if (!rest.empty() && rest != ")")
+    if (!rest.empty() && rest != ")" && rest != "]")
         return std::nullopt;
     float v = std::strtof(std::string(s.substr(0, i)).c_str(), nullptr);
     if (!std::isfinite(v) || std::fabs(v) > 1000.0f)
@@ -268,7 +292,7 @@ std::optional<std::vector<PlaceEntry>> ParsePrefectureList(std::string_view page
         if (n == 0)
             continue;
         int code = std::atoi(std::string(digits.substr(0, n)).c_str());
-        std::string name = PageTextToUtf8(trimmed(area.substr(q + 1, close - q - 1)), utf8);
+        std::string name = oneLine(PageTextToUtf8(oneLine(area.substr(q + 1, close - q - 1)), utf8));
         if (name.empty() || !seen.insert(code).second)
             continue;
         list.push_back({name, code});
@@ -313,7 +337,7 @@ std::optional<std::vector<PlaceEntry>> ParseStationList(std::string_view page, c
             continue;
         bool amedas = args[0] == "a";
         int code = amedas ? -number : number;
-        std::string name = PageTextToUtf8(trimmed(args[2]), utf8);
+        std::string name = oneLine(PageTextToUtf8(oneLine(args[2]), utf8));
         if (name.empty() || !seen.insert(code).second)
             continue;
         if (!amedas)

@@ -30,12 +30,14 @@ struct MonthWeatherTable {
 };
 
 // One cell's number. Cells of the site carry marks: "--" (no phenomenon: sunshine 0),
-// "12.3 )" (usable), "12.3 ]" (too much input missing), "×", "///", "#", empty. Only a
-// number that the site calls usable is a value; `zeroForNone` makes "--" read as 0.
+// "12.3 )" (usable), "12.3 ]" (too much input missing), "×", "///", "#", empty. A number,
+// alone or with ")" or "]" behind it, is a value; the rest are none. `zeroForNone` makes "--"
+// read as 0.
 std::optional<float> CellNumber(std::string_view cell, bool zeroForNone);
 
 // The row of `day` (1-31) of the daily table; false when the table or that row is not there.
-// Values of cells the row lacks, or that hold no usable number, are left unset in `out`.
+// Values of cells the row lacks, or that hold no usable number, are left unset in `out`. The
+// weather text is the cell's first line, its white space folded.
 bool ScrapeDay(std::string_view page, const DailyTableLayout& layout, int day, bool pageIsUtf8,
                DayWeather& out);
 // Every day row of the table; nullopt when the table or its header rows are not there.

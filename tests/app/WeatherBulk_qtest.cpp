@@ -1,15 +1,18 @@
 // The controller's weather operations: the bulk run on its worker thread while the user keeps
-// working on the shown day, stopping it, its failures, and the dialog fetch's refusals.
+// working on the shown day, stopping it at once, what it tells at its end, the day fetch and the
+// graph away from the window, the months kept for the run, and the bulk photo import's weather.
+#include "platform/FolderBrowser.h"
 #include "platform/Progress.h"
 #include "store/KeltoIni.h"
 #include "support/CountingProgress.h"
 #include "support/FakePageFetcher.h"
+#include "support/GatePageFetcher.h"
 #include "support/NotebookFixture.h"
+#include "support/PhotoFiles.h"
 
 #include <QTest>
 
-#include <condition_variable>
-#include <mutex>
+#include <map>
 
 namespace {
 const char* const kBase = "http://weather.test";
@@ -20,8 +23,8 @@ std::string monthUrl(int year, int month, const char* block = "47662")
            + "&year=" + std::to_string(year) + "&month=" + std::to_string(month) + "&day=&view=";
 }
 
-// An s1 page: day d has high 20 + d, low d, sunshine 3.0, weather 晴.
-std::string monthPage(int days)
+// An s1 page: day d has high 20 + d, low d, sunshine 3.0, weather 晴; `lows` replace lows.
+std::string monthPage(int days, const std::map<int, std::string>& lows = {})
 {
     std::string p = "<table id=\"tablefix1\" class=\"data2_s\">";
     for (int i = 0; i < 4; ++i)
@@ -31,7 +34,7 @@ std::string monthPage(int days)
         for (int k = 2; k <= 21; ++k)
             p += "<td class=data_0_0>"
                  + (k == 8    ? std::to_string(20 + d) + ".0"
-                    : k == 9  ? std::to_string(d) + ".0"
+                    : k == 9  ? (lows.count(d) ? lows.at(d) : std::to_string(d) + ".0")
                     : k == 20 ? "晴"
                               : "3.0")
                  + "</td>";
@@ -40,39 +43,27 @@ std::string monthPage(int days)
     return p + "</table>";
 }
 
-// Holds every fetch until opened, so the test decides what happens while the worker waits.
-class GateFetcher : public PageFetcher {
-public:
-    explicit GateFetcher(PageFetcher& inner) : m_inner(inner) {}
-    FetchResult fetch(const std::string& url, int timeout) override
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            ++m_waiting;
-            m_cv.wait(lock, [&] { return m_open; });
-            --m_waiting;
-        }
-        return m_inner.fetch(url, timeout);
-    }
-    void open()
-    {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_cv.notify_all();
-    }
-    int waiting()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_waiting;
-    }
+FetchResult dropped()
+{
+    FetchResult r;
+    r.error = "Empty reply from server";
+    r.failure = FetchFailure::Dropped;
+    return r;
+}
 
-private:
-    PageFetcher& m_inner;
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_open = false;
-    int m_waiting = 0;
+class FakeBrowser : public FolderBrowser {
+public:
+    std::optional<std::string> BrowseForFolder(const std::string&, const std::string&, bool) override
+    {
+        return answer;
+    }
+    std::optional<std::string> answer;
 };
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 struct WeatherNotebook : NotebookFixture {
     WeatherNotebook()
@@ -101,7 +92,7 @@ struct WeatherNotebook : NotebookFixture {
     }
 
     FakePageFetcher pages;
-    GateFetcher gate{pages};
+    GatePageFetcher gate{pages};
     CountingProgress progress;
 };
 }  // namespace
@@ -110,12 +101,17 @@ class WeatherBulkTest : public QObject {
     Q_OBJECT
 private slots:
     void editOfTheShownDayAndTheWorkerLoseNothing();
-    void stopAsksAndGoesOnOrEnds_data();
-    void stopAsksAndGoesOnOrEnds();
+    void stopEndsTheRequestAtOnceAndAsks_data();
+    void stopEndsTheRequestAtOnceAndAsks();
+    void theEndSaysWhatWasWrittenAndWhyAMonthFailed();
     void failuresAreToldAndNothingIsSentWithoutAPlace();
     void dialogFetchRefusesDaysNotPublished();
+    void dayFetchRunsAwayFromTheWindowAndEndsWhenDropped();
     void placeIsSavedOnlyWhenItChanged();
-    void graphTakesTheSitesMonthWhenAsked();
+    void graphDrawsAtOnceAndAgainWhenTheMonthComes();
+    void printAsksEachMonthOnce_data();
+    void printAsksEachMonthOnce();
+    void bulkImportSaysWhyTheWeatherFailedAndKeepsHeldValues();
 };
 
 void WeatherBulkTest::editOfTheShownDayAndTheWorkerLoseNothing()
@@ -145,33 +141,62 @@ void WeatherBulkTest::editOfTheShownDayAndTheWorkerLoseNothing()
     QCOMPARE(f.progress.value.load(), 3);
     QCOMPARE(f.host.progressCaption, std::string("気象データ一括取込中"));
     QCOMPARE(f.host.progressHidden, 1);
+    // The end is told, not left to be guessed from the pages.
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 370}));
+    QCOMPARE(f.prompt.texts().back(), std::string("3日分の気象データを書き込みました。"));
 }
 
-void WeatherBulkTest::stopAsksAndGoesOnOrEnds_data()
+void WeatherBulkTest::stopEndsTheRequestAtOnceAndAsks_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("written");
-    QTest::newRow("No goes on") << int(Answer::No) << 3;
-    QTest::newRow("Yes stops after the day written") << int(Answer::Yes) << 1;
+    QTest::addColumn<int>("told");
+    QTest::newRow("No asks the month again") << int(Answer::No) << 3 << 370;
+    QTest::newRow("Yes stops before anything is written") << int(Answer::Yes) << 0 << 373;
 }
 
-void WeatherBulkTest::stopAsksAndGoesOnOrEnds()
+void WeatherBulkTest::stopEndsTheRequestAtOnceAndAsks()
 {
     QFETCH(int, answer);
     QFETCH(int, written);
+    QFETCH(int, told);
     WeatherNotebook f;
     CNotebook& nb = *f.nb;
     f.prompt.queue(Answer::Ok);
     f.prompt.queue(static_cast<Answer>(answer));
     nb.StartBulkWeatherFetch();
     QTRY_COMPARE(f.gate.waiting(), 1);
-    f.progress.cancel();  // the stop button, pressed while the first day is fetched
+    // The stop button, pressed while the site keeps the first request waiting: the request ends
+    // then and there, and the question comes while the site still has not answered.
+    f.progress.cancel();
+    QTRY_COMPARE(f.gate.cancelled(), 1);
+    QTRY_VERIFY(f.prompt.asked().size() >= 2);
+    QCOMPARE(f.prompt.asked()[1], 170);
     f.gate.open();
     QTRY_VERIFY(!nb.BulkWeatherRunning());
-    QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 170}));
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 170, told}));
     QCOMPARE(nb.LastBulkWeatherReport().written, written);
-    QCOMPARE(f.value(20230530, "Weather", "HighTemp"), std::string("50.0"));
+    QCOMPARE(f.value(20230530, "Weather", "HighTemp").empty(), written == 0);
     QCOMPARE(f.value(20230601, "Weather", "HighTemp").empty(), written < 3);
+}
+
+void WeatherBulkTest::theEndSaysWhatWasWrittenAndWhyAMonthFailed()
+{
+    WeatherNotebook f;
+    CNotebook& nb = *f.nb;
+    f.gate.open();
+    f.pages.put(monthUrl(2023, 6), dropped());  // the site drops the connection for June
+    f.prompt.queue(Answer::Ok);
+    nb.StartBulkWeatherFetch();
+    QTRY_VERIFY(!nb.BulkWeatherRunning());
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 370}));
+    const std::string told = f.prompt.texts().back();
+    for (const std::string& part : {std::string("2日分の気象データを書き込みました。"),
+                                    std::string("2023年6月: 気象データの取得に失敗しました。"),
+                                    std::string(LoadString(Msg::WeatherDropped))})
+        QVERIFY2(contains(told, part), told.c_str());
+    QCOMPARE(f.value(20230531, "Weather", "HighTemp"), std::string("51.0"));
+    QVERIFY(f.value(20230601, "Weather", "HighTemp").empty());
 }
 
 void WeatherBulkTest::failuresAreToldAndNothingIsSentWithoutAPlace()
@@ -186,6 +211,7 @@ void WeatherBulkTest::failuresAreToldAndNothingIsSentWithoutAPlace()
     nb.StartBulkWeatherFetch();
     QTRY_VERIFY(!nb.BulkWeatherRunning());
     QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 169}));
+    QVERIFY(contains(f.prompt.texts().back(), "2023年5月: 気象データの取得に失敗しました。"));
     QVERIFY(f.value(20230530, "Weather", "HighTemp").empty());
     // No place: 136 and no request at all.
     WriteSettingInt(settings, KeltoIni::Place, 0);
@@ -197,6 +223,8 @@ void WeatherBulkTest::failuresAreToldAndNothingIsSentWithoutAPlace()
     QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 136}));
     QCOMPARE(nb.FetchWeatherForDialog(QDate(2023, 6, 1)).has_value(), false);
     QCOMPARE(f.prompt.asked().back(), 136);
+    QVERIFY(!nb.StartDayWeatherFetch(QDate(2023, 6, 1), [](std::optional<DayWeather>) {}));
+    QCOMPARE(f.prompt.asked().back(), 136);
     QCOMPARE(f.pages.requested().size(), before);
 }
 
@@ -207,14 +235,48 @@ void WeatherBulkTest::dialogFetchRefusesDaysNotPublished()
     f.gate.open();
     QVERIFY(!nb.FetchWeatherForDialog(QDate(2023, 6, 10)));
     QCOMPARE(f.prompt.asked(), std::vector<int>{139});
+    QVERIFY(!nb.StartDayWeatherFetch(QDate(2023, 6, 10), [](std::optional<DayWeather>) {}));
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{139, 139}));
     QVERIFY(f.pages.requested().empty());
     std::optional<DayWeather> w = nb.FetchWeatherForDialog(QDate(2023, 6, 9));
     QVERIFY(w);
     QCOMPARE(w->LowTemp, 9.0f);
-    // A month the site does not answer: 131.
+    // A month the site does not answer: 131, with the reason.
     f.prompt.clear();
     QVERIFY(!nb.FetchWeatherForDialog(QDate(2023, 4, 9)));
     QCOMPARE(f.prompt.asked(), (std::vector<int>{131}));
+    QVERIFY(contains(f.prompt.texts().back(), LoadString(Msg::WeatherNoPage)));
+}
+
+void WeatherBulkTest::dayFetchRunsAwayFromTheWindowAndEndsWhenDropped()
+{
+    WeatherNotebook f;
+    CNotebook& nb = *f.nb;
+    std::vector<std::optional<DayWeather>> got;
+    auto done = [&](std::optional<DayWeather> w) { got.push_back(w); };
+    // Started while the site keeps it waiting, then dropped (the dialog's キャンセル).
+    std::shared_ptr<void> pending = nb.StartDayWeatherFetch(QDate(2023, 6, 9), done);
+    QVERIFY(pending);
+    QTRY_COMPARE(f.gate.waiting(), 1);
+    pending.reset();
+    QTRY_COMPARE(f.gate.cancelled(), 1);
+    // Answered: the day comes; a day of the same month is then taken from the kept month.
+    f.gate.open();
+    pending = nb.StartDayWeatherFetch(QDate(2023, 6, 9), done);
+    QTRY_COMPARE(got.size(), size_t(1));  // the dropped fetch never answers
+    QVERIFY(got[0] && got[0]->LowTemp == 9.0f);
+    const size_t asked = f.pages.requested().size();
+    pending = nb.StartDayWeatherFetch(QDate(2023, 6, 2), done);
+    QTRY_COMPARE(got.size(), size_t(2));
+    QVERIFY(got[1] && got[1]->LowTemp == 2.0f);
+    QCOMPARE(f.pages.requested().size(), asked);
+    // A failure: nothing, and 131 with the reason.
+    f.pages.put(monthUrl(2023, 4), dropped());
+    pending = nb.StartDayWeatherFetch(QDate(2023, 4, 9), done);
+    QTRY_COMPARE(got.size(), size_t(3));
+    QVERIFY(!got[2]);
+    QCOMPARE(f.prompt.asked(), std::vector<int>{131});
+    QVERIFY(contains(f.prompt.texts().back(), LoadString(Msg::WeatherDropped)));
 }
 
 void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
@@ -238,27 +300,89 @@ void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
     QCOMPARE(ReadSettingInt(settings, KeltoIni::Place), -363);
 }
 
-QTEST_MAIN(WeatherBulkTest)
-
-void WeatherBulkTest::graphTakesTheSitesMonthWhenAsked()
+void WeatherBulkTest::graphDrawsAtOnceAndAgainWhenTheMonthComes()
 {
     WeatherNotebook f;
     CNotebook& nb = *f.nb;
+    nb.SetCalendarMonth(2023, 5);
+    // The site keeps the month waiting: the graph is drawn at once, from the day files (none).
+    const int before = f.host.presents;
+    nb.SetViewMode(ViewMode::Graph);
+    QCOMPARE(f.host.presents, before + 1);
+    QCOMPARE(nb.PageSnapshotNow().graph.weather.days[29].HighTemp, kUnsetTemperature);
+    QTRY_COMPARE(f.gate.waiting(), 1);
+    // The month comes: the graph draws the site's values (day d has a high of 20 + d).
     f.gate.open();
-    // The site's May: day d has a high of 20 + d. The day files hold no weather at all.
-    GraphWeather site = nb.MonthWeatherForGraph(2023, 5);
-    QCOMPARE(site.dayCount, 31);
-    QVERIFY(site.days[29].present);
-    QCOMPARE(site.days[29].HighTemp, 50.0f);
-    QCOMPARE(site.days[29].LowTemp, 30.0f);
+    QTRY_COMPARE(nb.PageSnapshotNow().graph.weather.days[29].HighTemp, 50.0f);
+    QCOMPARE(nb.MonthWeatherForGraph(2023, 5).days[29].LowTemp, 30.0f);
+    QCOMPARE(f.host.presents, before + 2);
+    // Kept for the run: drawing it again asks nothing.
+    const size_t asked = f.pages.requested().size();
+    nb.SetViewMode(ViewMode::Calendar);
+    nb.SetViewMode(ViewMode::Graph);
+    QCOMPARE(f.pages.requested().size(), asked);
     // With the graph's GetWeather off nothing is fetched: the day files' weather (none) is drawn.
     GraphSettings noSite = nb.CurrentGraphSettings();
     noSite.GetWeather = false;
     nb.PreviewGraphSettings(noSite);
-    const size_t before = f.pages.requested().size();
-    GraphWeather local = nb.MonthWeatherForGraph(2023, 5);
-    QCOMPARE(f.pages.requested().size(), before);
-    QVERIFY(!local.days[29].present);
+    nb.SetCalendarMonth(2023, 6);
+    nb.SetViewMode(ViewMode::Graph);
+    QCOMPARE(f.pages.requested().size(), asked);
+    QCOMPARE(nb.MonthWeatherForGraph(2023, 5).days[29].HighTemp, kUnsetTemperature);
 }
 
+void WeatherBulkTest::printAsksEachMonthOnce_data()
+{
+    QTest::addColumn<bool>("mayDropped");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("the site answers: May and June once each") << false << 2;
+    QTest::newRow("the site gives no answer for May: June is not asked") << true << 1;
+}
+
+void WeatherBulkTest::printAsksEachMonthOnce()
+{
+    QFETCH(bool, mayDropped);
+    QFETCH(int, requests);
+    WeatherNotebook f;
+    CNotebook& nb = *f.nb;
+    f.gate.open();
+    if (mayDropped)
+        f.pages.put(monthUrl(2023, 5), dropped());
+    PrintOptions graphs;
+    graphs.range = PrintRange::AllData;
+    graphs.detail = false;
+    graphs.graph = true;
+    const std::string pdf = f.temp.file("graphs.pdf");
+    std::string error;
+    QVERIFY2(nb.PrintToPdf(pdf, graphs, &error), error.c_str());
+    QVERIFY2(nb.PrintToPdf(pdf, graphs, &error), error.c_str());
+    QCOMPARE(int(f.pages.requested().size()), requests);
+}
+
+void WeatherBulkTest::bulkImportSaysWhyTheWeatherFailedAndKeepsHeldValues()
+{
+    WeatherNotebook f;
+    CNotebook& nb = *f.nb;
+    f.gate.open();
+    // The site has no low for May 30th, which the day file holds; April's connection drops.
+    f.pages.putPage(monthUrl(2023, 5), monthPage(31, {{30, "×"}}));
+    f.pages.put(monthUrl(2023, 4), dropped());
+    IniFile::WriteString(f.dayPath(20230530, "dat"), "Weather", "LowTemp", "5.0");
+    TempDir photos;
+    QVERIFY(!WritePhoto(photos, "a.jpg", {320, 240}, "2023:05:30 08:00:00").empty());
+    QVERIFY(!WritePhoto(photos, "b.jpg", {320, 240}, "2023:04:12 08:00:00").empty());
+    FakeBrowser browser;
+    browser.answer = photos.path();
+    f.prompt.queue(Answer::Yes);  // 155: with the weather
+    nb.StartBulkImport(browser);
+    QTRY_VERIFY(!nb.BulkImportRunning());
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{155, 165}));
+    const std::string told = f.prompt.texts().back();
+    QVERIFY2(contains(told, MonthFailureText(2023, 4, WeatherError{Msg::None, "", WeatherFault::Dropped, 0})),
+             told.c_str());
+    QCOMPARE(f.value(20230530, "Weather", "LowTemp"), std::string("5.0"));
+    QCOMPARE(f.value(20230530, "Weather", "HighTemp"), std::string("50.0"));
+}
+
+QTEST_MAIN(WeatherBulkTest)
 #include "WeatherBulk_qtest.moc"

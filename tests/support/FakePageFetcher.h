@@ -30,7 +30,8 @@ public:
         put(url, std::move(r));
     }
 
-    FetchResult fetch(const std::string& url, int timeoutSeconds) override
+    using PageFetcher::fetch;
+    FetchResult fetch(const std::string& url, int timeoutSeconds, const FetchCancel&) override
     {
         std::lock_guard lock(m_mutex);
         m_requested.push_back(url);

@@ -3,6 +3,7 @@
 // with `tls`, over https with a certificate made now (ca() is the file to trust).
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
+#include "weather/CurlPageFetcher.h"
 
 #include <QFile>
 #include <QProcess>
@@ -13,10 +14,12 @@
 
 class LocalWeatherServer {
 public:
-    explicit LocalWeatherServer(bool tls = false)
+    // `extra`: more options of the script (--daily stall ...).
+    explicit LocalWeatherServer(bool tls = false, const QStringList& extra = {})
     {
         QStringList args{script(), "--port", "0", "--log",
                          QString::fromStdString(m_dir.file("requests.log"))};
+        args << extra;
         if (tls) {
             QProcess openssl;
             openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
@@ -53,6 +56,21 @@ public:
                 if (!l.isEmpty())
                     lines.push_back(l.toStdString());
         return lines;
+    }
+    // From now on the daily pages of `from` (YYYY-MM) and later answer as `mode` says: "ok",
+    // "stall" (never) or "drop" (the connection closes without a byte). False when the server
+    // did not take it.
+    bool setDaily(const std::string& mode, const std::string& from = {}) const
+    {
+        return CurlPageFetcher().fetch(m_base + "/control?daily=" + mode + "&from=" + from, 10).ok();
+    }
+    // The number of requests whose path contains `part`.
+    int requestsFor(const std::string& part) const
+    {
+        int n = 0;
+        for (const std::string& r : requests())
+            n += r.find(part) != std::string::npos;
+        return n;
     }
     // The shipped Weather.ini copied to `folder`, pointed at this server, without pauses.
     std::string writeWeatherIni(const std::string& folder) const

@@ -56,7 +56,7 @@ TEST(WeatherScrape, CellNumbersKeepOnlyUsableValues)
         std::optional<float> want;
     } cases[] = {
         {"12.3", false, 12.3f}, {" 12.3 )", false, 12.3f}, {"-3.5", false, -3.5f}, {"0.0", true, 0.0f},
-        {"--", true, 0.0f},     {"--", false, {}},         {"12.3 ]", false, {}},  {"×", false, {}},
+        {"--", true, 0.0f},     {"--", false, {}},         {"12.3 ]", false, 12.3f},  {"×", false, {}},
         {"///", false, {}},     {"#", false, {}},          {"", false, {}},        {"  ", true, {}},
         {"-", false, {}},       {".", false, {}},          {"1e300", false, {}},   {"12.3 # ", false, {}},
     };
@@ -107,7 +107,7 @@ TEST(WeatherScrape, MissingCellsAreNotZeroAndARowEndingEarlyDoesNotReadTheNext)
     EXPECT_EQ(w.Daylight, 0.0f);  // "--": no sunshine
     EXPECT_EQ(w.Weather, "");
     ASSERT_TRUE(ScrapeDay(p, s1(), 2, true, w));
-    EXPECT_EQ(w.HighTemp, kUnsetTemperature);
+    EXPECT_FLOAT_EQ(w.HighTemp, 25.0f);  // "]": some input missing, still the site's value
     EXPECT_EQ(w.LowTemp, kUnsetTemperature);
     EXPECT_EQ(w.Daylight, kUnsetLength);
     ASSERT_TRUE(ScrapeDay(p, s1(), 3, true, w));
@@ -124,6 +124,34 @@ TEST(WeatherScrape, EqualColumnsGiveTheValueToTheFirstKey)
     ASSERT_TRUE(ScrapeDay(page({plainDay(1)}), l, 1, true, w));
     EXPECT_FLOAT_EQ(w.LowTemp, 1.1f);
     EXPECT_EQ(w.HighTemp, kUnsetTemperature);
+}
+
+TEST(WeatherScrape, AWeatherTextIsOneLineWhateverTheCellHolds)
+{
+    struct Case {
+        std::string cell;
+        const char* text;
+    } cases[] = {
+        {"x\n[Growth]\nDataHeight=999", "x"},
+        {"x\r\n[Growth]\r\nDataHeight=999", "x"},
+        {std::string("晴\0[Growth]", 12), "晴"},
+        {"\n  晴後曇 )\n[Weather]", "晴後曇"},  // the first line that holds anything
+        {" 曇 \t 一時\x01雨 ", "曇 一時 雨"},
+        {"\r\n\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        DayWeather w;
+        ASSERT_TRUE(ScrapeDay(page({row(1, {{20, c.cell}})}), s1(), 1, true, w)) << c.text;
+        EXPECT_EQ(w.Weather, c.text);
+    }
+    // Place names alike.
+    PlaceListTags tags;
+    tags.rowTag = "<area shape";
+    auto list = ParsePrefectureList(
+        "<map name=\"point\">\n<area shape=\"rect\" alt=\"東京都\n[Data]\nPlace=1\" href=\"x?prec_no=44&\">\n</map>",
+        tags, true);
+    ASSERT_TRUE(list && list->size() == 1);
+    EXPECT_EQ((*list)[0].name, "東京都");
 }
 
 TEST(WeatherScrape, LongWeatherTextIsCutAtACharacter)

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 class CountingProgress : public Progress {
@@ -38,8 +41,8 @@ TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
         int status;
     } cases[] = {
         {server.base() + "/missing", FetchFailure::None, 404},
-        {server.base() + "/close", FetchFailure::Other, 200},  // closed mid-body
-        {server.base() + "/stall", FetchFailure::Other, 0},    // never answers: the time-out ends it
+        {server.base() + "/close", FetchFailure::Dropped, 200},  // closed mid-body
+        {server.base() + "/stall", FetchFailure::TimedOut, 0},   // never answers: the time-out ends it
         {"http://127.0.0.1:1/", FetchFailure::Connect, 0},     // nobody listens
         {"http://no-such-host.invalid/", FetchFailure::Resolve, 0},
     };
@@ -52,6 +55,16 @@ TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
     WeatherError error;
     EXPECT_FALSE(FetchPage(fetcher, "http://127.0.0.1:1/", 2, &error));
     EXPECT_EQ(error.network, Msg::WeatherSiteUnreachable);
+
+    // A stop ends a request the site never answers at once, long before its time-out.
+    std::atomic<bool> stop{false};
+    FetchResult stopped;
+    std::thread asking([&] { stopped = fetcher.fetch(server.base() + "/stall", 50, [&] { return stop.load(); }); });
+    while (server.requestsFor("/stall") < 2)  // the table's request, then this one
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    stop = true;
+    asking.join();
+    EXPECT_EQ(stopped.failure, FetchFailure::Cancelled) << stopped.error;
 }
 
 TEST(WeatherServer, HttpsWithATrustedCertificateOnly)
@@ -154,7 +167,8 @@ TEST(WeatherServer, BulkRunAsksOncePerMonthAndWritesEveryPastDay)
     EXPECT_EQ(IniFile::ReadString(DayFilePath(folder, QDate(2023, 5, 31), "dat"), "Weather", "Weather"),
               "晴後曇");
 
-    // A station the site does not know: the first month fails and nothing is written.
+    // A station the site does not know: every month is its error page; each is listed with the
+    // reason, nothing is written.
     const std::string other = dir.mkdir("other");
     hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteDayWeather(other, d, w); };
     CountingProgress progress;
@@ -162,6 +176,101 @@ TEST(WeatherServer, BulkRunAsksOncePerMonthAndWritesEveryPastDay)
         RunBulkWeatherFetch(fetcher, site, {44, 47999}, days, QDate(2023, 6, 10), progress, hooks);
     EXPECT_TRUE(r.failed);
     EXPECT_EQ(r.written, 0);
-    EXPECT_EQ(r.requests, 1);
+    EXPECT_EQ(r.requests, 3);
+    ASSERT_EQ(r.failedMonths.size(), 3u);
+    EXPECT_EQ(r.failedMonths[1].month, 5);
+    EXPECT_EQ(r.failedMonths[1].days, 31);
+    EXPECT_EQ(r.failedMonths[1].error.fault, WeatherFault::NoTable);
     EXPECT_TRUE(QDir(QString::fromStdString(other)).isEmpty());
+    const std::string summary = BulkWeatherSummary(r);
+    EXPECT_EQ(summary.rfind(LoadString(Msg::BulkWeatherFailed), 0), 0u) << summary;
+    EXPECT_NE(summary.find("2023年4月: "), std::string::npos) << summary;
+    EXPECT_NE(summary.find(LoadString(Msg::WeatherNoTable)), std::string::npos) << summary;
+}
+
+TEST(WeatherServer, ASiteThatStopsAnsweringEndsTheRunAndTheReportSaysWhereAndWhy)
+{
+    struct Case {
+        const char* mode;
+        WeatherFault fault;
+        Msg reason;
+    } cases[] = {{"drop", WeatherFault::Dropped, Msg::WeatherDropped},
+                 {"stall", WeatherFault::TimedOut, Msg::WeatherTimedOut}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        LocalWeatherServer server(false, {"--daily", c.mode, "--from", "2023-05"});
+        ASSERT_TRUE(server.running());
+        TempDir dir;
+        const std::string ini = server.writeWeatherIni(dir.path());
+        IniFile::WriteString(ini, "Net", "Timeout", "2");
+        WeatherSite site = ReadWeatherSite(ini);
+        CurlPageFetcher fetcher;
+        std::vector<QDate> days;
+        for (QDate d(2023, 4, 28); d <= QDate(2023, 6, 3); d = d.addDays(1))
+            days.push_back(d);
+        int written = 0;
+        BulkWeatherHooks hooks;
+        hooks.write = [&](const QDate&, const DayWeather&) { return ++written > 0; };
+        CountingProgress progress;
+        BulkWeatherReport r = RunBulkWeatherFetch(fetcher, site, kTokyo, days, QDate(2023, 6, 10), progress, hooks);
+        EXPECT_EQ(r.written, 3);  // April
+        EXPECT_EQ(r.requests, 2);  // June is not asked
+        ASSERT_EQ(r.failedMonths.size(), 1u);
+        EXPECT_EQ(r.failedMonths[0].month, 5);
+        EXPECT_EQ(r.failedMonths[0].days, 31);
+        EXPECT_EQ(r.failedMonths[0].error.fault, c.fault);
+        EXPECT_EQ(r.notFetched, 3);
+        EXPECT_EQ(r.notFetchedFrom, QDate(2023, 6, 1));
+        const std::string summary = BulkWeatherSummary(r);
+        for (const std::string& part : {std::string("3日分の気象データを書き込みました。"),
+                                        std::string("2023年5月: 気象データの取得に失敗しました。"),
+                                        std::string(LoadString(c.reason)), std::string("2023年6月1日から後の3日分")})
+            EXPECT_NE(summary.find(part), std::string::npos) << summary;
+    }
+}
+
+TEST(WeatherServer, MarkedCellsAreReadAndNeverEraseNorInjectDayValues)
+{
+    LocalWeatherServer server;
+    ASSERT_TRUE(server.running());
+    TempDir dir;
+    WeatherSite site = ReadWeatherSite(server.writeWeatherIni(dir.path()));
+    CurlPageFetcher fetcher;
+    const std::string folder = dir.mkdir("nb");
+    // Every day holds the user's weather and a height.
+    std::vector<QDate> days;
+    for (int d = 1; d <= 6; ++d) {
+        const QDate date(2023, 7, d);
+        days.push_back(date);
+        DayWeather held;
+        held.LowTemp = 5.0f;
+        held.HighTemp = 30.0f;
+        held.Daylight = 4.0f;
+        held.Weather = "晴";
+        ASSERT_TRUE(WriteDayWeather(folder, date, held));
+        ASSERT_TRUE(IniFile::WriteString(DayFilePath(folder, date, "dat"), "Growth", "DataHeight", "3.5"));
+    }
+    BulkWeatherHooks hooks;
+    hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteFetchedWeather(folder, d, w); };
+    CountingProgress progress;
+    BulkWeatherReport r = RunBulkWeatherFetch(fetcher, site, kTokyo, days, QDate(2023, 8, 1), progress, hooks);
+    EXPECT_EQ(r.written, 6);
+    struct Want {
+        int day;
+        const char* key;
+        const char* value;
+    } wants[] = {
+        {1, "Weather", "x"},      // the cell's first line only
+        {2, "LowTemp", "12.3"},   // "12.3 ]" is a value
+        {2, "HighTemp", "20.2"},  // a plain value replaces the held one
+        {3, "HighTemp", "30.0"},  // "///": the held value stays
+        {4, "Daylight", "4.0"},   // "#"
+        {5, "LowTemp", "5.0"},    // an empty cell
+        {6, "Weather", "晴"},     // "×"
+    };
+    for (const Want& w : wants)
+        EXPECT_EQ(IniFile::ReadString(DayFilePath(folder, QDate(2023, 7, w.day), "dat"), "Weather", w.key), w.value)
+            << w.day << " " << w.key;
+    for (int d = 1; d <= 6; ++d)
+        EXPECT_EQ(IniFile::ReadString(DayFilePath(folder, QDate(2023, 7, d), "dat"), "Growth", "DataHeight"), "3.5");
 }

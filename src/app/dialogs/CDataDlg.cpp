@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -111,24 +112,61 @@ CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWi
     edit(DayDataId::Weather)->setText(QString::fromStdString(f.weather));
     m_fetchAllowed = f.fetchEnabled;
     m_fetch->setEnabled(false);  // until a fetch is given
-    connect(m_fetch, &QPushButton::clicked, this, [this] {
-        if (!m_weatherFetch)
-            return;
-        std::optional<DayWeather> w = m_weatherFetch(m_date->date());
-        if (!w)
-            return;  // the fields stay as they were
-        edit(DayDataId::LowTemp)->setText(QString::fromStdString(TemperatureText(w->LowTemp)));
-        edit(DayDataId::HighTemp)->setText(QString::fromStdString(TemperatureText(w->HighTemp)));
-        edit(DayDataId::Daylight)->setText(QString::fromStdString(LengthText(w->Daylight)));
-        edit(DayDataId::Weather)->setText(QString::fromStdString(w->Weather));
-    });
+    connect(m_fetch, &QPushButton::clicked, this, [this] { startFetch(); });
+    // The weather asked for one date never lands on another.
+    connect(m_date, &QDateEdit::dateChanged, this, [this] { endFetch(); });
     m_date->setFocus();
+}
+
+CDataDlg::~CDataDlg() = default;
+
+void CDataDlg::startFetch()
+{
+    if (!m_weatherFetch || m_pending)
+        return;
+    QPointer<CDataDlg> self(this);
+    m_pending = m_weatherFetch(m_date->date(), [self](std::optional<DayWeather> w) {
+        if (self)
+            self->fetched(w);
+    });
+    // The dialog stays usable meanwhile: キャンセル, OK or another date end the request.
+    if (m_pending)
+        m_fetch->setEnabled(false);
+}
+
+void CDataDlg::endFetch()
+{
+    m_pending.reset();
+    m_fetch->setEnabled(m_fetchAllowed && m_weatherFetch);
+}
+
+void CDataDlg::fetched(const std::optional<DayWeather>& w)
+{
+    endFetch();
+    if (!w)
+        return;  // the fields stay as they were
+    // A value the site does not give leaves what the field holds.
+    auto put = [this](int id, const std::string& text) {
+        if (!text.empty())
+            edit(id)->setText(QString::fromStdString(text));
+    };
+    put(DayDataId::LowTemp, TemperatureText(w->LowTemp));
+    put(DayDataId::HighTemp, TemperatureText(w->HighTemp));
+    put(DayDataId::Daylight, LengthText(w->Daylight));
+    put(DayDataId::Weather, w->Weather);
 }
 
 void CDataDlg::setWeatherFetch(WeatherFetch fetch)
 {
+    endFetch();
     m_weatherFetch = std::move(fetch);
     m_fetch->setEnabled(m_fetchAllowed && m_weatherFetch);
+}
+
+void CDataDlg::reject()
+{
+    m_pending.reset();
+    QDialog::reject();
 }
 
 void CDataDlg::accept()
@@ -141,6 +179,7 @@ void CDataDlg::accept()
     f.weather = edit(DayDataId::Weather)->text().toStdString();
     int focus = m_apply(f);
     if (focus == 0) {
+        m_pending.reset();
         QDialog::accept();
         return;
     }

@@ -1,9 +1,11 @@
 // The internet settings dialog and the data dialog's fetch button, by control id.
 #include "app/dialogs/CDataDlg.h"
+#include "app/dialogs/CWaitDlg.h"
 #include "app/dialogs/CWeatherDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -59,6 +61,7 @@ private slots:
     void prefectureChangeRefetchesStations();
     void listFailureKeepsTheDialogUsable();
     void dataDialogFetchFillsTheFields();
+    void waitWindowStopsAndSetsOtherInputAside();
 };
 
 void WeatherDlgTest::opensOnTheSavedPlace()
@@ -146,37 +149,89 @@ void WeatherDlgTest::dataDialogFetchFillsTheFields()
     DayDataFields f;
     f.date = QDate(2023, 6, 1);
     f.lowTemp = "1.0";
+    f.weather = "晴";
     f.fetchEnabled = true;
-    CDataDlg dlg(f, [](const DayDataFields&) { return 0; });
-    auto* fetch = control<QPushButton>(dlg, 3);
+    auto dlg = std::make_unique<CDataDlg>(f, [](const DayDataFields&) { return 0; });
+    auto* fetch = control<QPushButton>(*dlg, 3);
     QVERIFY(!fetch->isEnabled());  // nothing to fetch with yet
+    // The fetch answers later, through `done`; the handle tells whether the dialog let go of it.
     std::vector<QDate> asked;
-    bool answer = false;
-    dlg.setWeatherFetch([&](const QDate& d) -> std::optional<DayWeather> {
+    CDataDlg::WeatherDone done;
+    std::weak_ptr<void> handle;
+    dlg->setWeatherFetch([&](const QDate& d, CDataDlg::WeatherDone answer) {
         asked.push_back(d);
-        if (!answer)
-            return std::nullopt;
-        DayWeather w;
-        w.HighTemp = 30.0f;
-        w.Daylight = 0.0f;
-        w.Weather = "快晴";
-        return w;
+        done = std::move(answer);
+        auto h = std::make_shared<int>(0);
+        handle = h;
+        return std::shared_ptr<void>(h);
     });
     QVERIFY(fetch->isEnabled());
     QTest::mouseClick(fetch, Qt::LeftButton);
-    QCOMPARE(control<QLineEdit>(dlg, 1007)->text(), QString("1.0"));  // a failed fetch changes nothing
-    answer = true;
+    QVERIFY(dlg->fetching());
+    QVERIFY(!fetch->isEnabled());  // one fetch at a time; the dialog itself stays usable
+    done(std::nullopt);
+    QVERIFY(!dlg->fetching() && handle.expired());
+    QCOMPARE(control<QLineEdit>(*dlg, 1007)->text(), QString("1.0"));  // a failed fetch changes nothing
     QTest::mouseClick(fetch, Qt::LeftButton);
+    DayWeather w;
+    w.HighTemp = 30.0f;  // no low and no weather text on the site
+    w.Daylight = 0.0f;
+    done(w);
     QCOMPARE(asked, (std::vector<QDate>{f.date, f.date}));
-    QCOMPARE(control<QLineEdit>(dlg, 1007)->text(), QString());
-    QCOMPARE(control<QLineEdit>(dlg, 1017)->text(), QString("30.0"));
-    QCOMPARE(control<QLineEdit>(dlg, 1006)->text(), QString("0.0"));
-    QCOMPARE(control<QLineEdit>(dlg, 1009)->text(), QString::fromUtf8("快晴"));
+    QCOMPARE(control<QLineEdit>(*dlg, 1007)->text(), QString("1.0"));  // what the site lacks stays
+    QCOMPARE(control<QLineEdit>(*dlg, 1017)->text(), QString("30.0"));
+    QCOMPARE(control<QLineEdit>(*dlg, 1006)->text(), QString("0.0"));
+    QCOMPARE(control<QLineEdit>(*dlg, 1009)->text(), QString::fromUtf8("晴"));
+    QVERIFY(fetch->isEnabled());
+
+    // キャンセル while the site has not answered lets go of the fetch at once.
+    QTest::mouseClick(fetch, Qt::LeftButton);
+    QVERIFY(!handle.expired());
+    dlg->reject();
+    QVERIFY(handle.expired());
+    // So does another date.
+    dlg = std::make_unique<CDataDlg>(f, [](const DayDataFields&) { return 0; });
+    dlg->setWeatherFetch([&](const QDate&, CDataDlg::WeatherDone) {
+        auto h = std::make_shared<int>(0);
+        handle = h;
+        return std::shared_ptr<void>(h);
+    });
+    QTest::mouseClick(control<QPushButton>(*dlg, 3), Qt::LeftButton);
+    QVERIFY(!handle.expired());
+    control<QDateEdit>(*dlg, 1002)->setDate(QDate(2023, 5, 31));
+    QVERIFY(handle.expired());
+    QVERIFY(control<QPushButton>(*dlg, 3)->isEnabled());
 
     f.fetchEnabled = false;  // internet switched off
     CDataDlg off(f, [](const DayDataFields&) { return 0; });
-    off.setWeatherFetch([](const QDate&) { return std::optional<DayWeather>(); });
+    off.setWeatherFetch([](const QDate&, CDataDlg::WeatherDone) { return std::shared_ptr<void>(); });
     QVERIFY(!control<QPushButton>(off, 3)->isEnabled());
+}
+
+void WeatherDlgTest::waitWindowStopsAndSetsOtherInputAside()
+{
+    QPushButton other(QString::fromUtf8("グラフ"));
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    int clicks = 0;
+    connect(&other, &QPushButton::clicked, [&] { ++clicks; });
+    int stops = 0;
+    {
+        CWaitDlg wait(QString::fromUtf8("気象データを取得しています..."), [&] { ++stops; });
+        // Before the wait shows and after: a click elsewhere is dropped, not kept for later.
+        QTest::mouseClick(&other, Qt::LeftButton);
+        QTRY_VERIFY(wait.isVisible());
+        QTest::mouseClick(&other, Qt::LeftButton);
+        QTest::keyClick(&other, Qt::Key_Space);
+        QTest::mouseClick(wait.stopButton(), Qt::LeftButton);
+        QCOMPARE(stops, 1);
+        QVERIFY(!wait.stopButton()->isEnabled());
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(clicks, 0);
+    // Once the wait is over, input goes where it is sent again.
+    QTest::mouseClick(&other, Qt::LeftButton);
+    QCOMPARE(clicks, 1);
 }
 
 QTEST_MAIN(WeatherDlgTest)
