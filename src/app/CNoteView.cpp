@@ -247,14 +247,18 @@ bool CNoteView::OpenDocument(const std::string& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
-bool CNoteView::BeginWait(const std::string& status, std::function<void()> stop)
+void CNoteView::BeginWait(const std::string& status, std::function<void()> stop)
 {
     SetBusy(status);
     delete m_wait;
     // Over the dialog that waits (the internet settings), else over the main window.
     QWidget* over = QApplication::activeModalWidget();
     m_wait = new CWaitDlg(QString::fromStdString(status), std::move(stop), over ? over : m_frame);
-    return true;
+}
+
+bool CNoteView::WaitShown() const
+{
+    return m_wait && m_wait->isVisible();
 }
 
 void CNoteView::EndWait()

@@ -50,7 +50,8 @@ public:
                         const std::function<void(QPainter&)>& paint) override;
     bool OpenDocument(const std::string& path) override;
     void SetBusy(const std::string& status) override;
-    bool BeginWait(const std::string& status, std::function<void()> stop) override;
+    void BeginWait(const std::string& status, std::function<void()> stop) override;
+    bool WaitShown() const override;
     void EndWait() override;
     class CWaitDlg* waitDialog() const { return m_wait; }
     RotateAnswer RunRotateDialog(const RotateRequest& request) override;

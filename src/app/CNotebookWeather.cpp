@@ -162,8 +162,9 @@ WeatherPlace CNotebook::SavedWeatherPlace() const
 }
 
 // A fetch the user-interface thread must have before it goes on (the place lists, a print's
-// months) runs on a helper thread meanwhile: the window keeps repainting, a small window offers
-// to stop the request, and input to the other windows is set aside, never queued for later. A
+// months) runs on a helper thread meanwhile: the window keeps repainting and, after a moment, a
+// small window offers to stop the request. Until that window shows, input stays queued (keys
+// typed ahead of a quick answer still count); while it shows, input elsewhere is dropped. A
 // worker's queued questions wait until it is done.
 template <class F>
 auto CNotebook::waitAwayFromUi(F work) -> decltype(work(FetchCancel{}))
@@ -173,7 +174,8 @@ auto CNotebook::waitAwayFromUi(F work) -> decltype(work(FetchCancel{}))
     FetchCancel cancel = [stop] { return stop->load(); };
     if (!QCoreApplication::instance() || !UiThread::isCurrent())
         return work(cancel);
-    const bool inputKept = m_host && m_host->BeginWait(LoadString(Msg::WeatherFetching), [stop] { *stop = true; });
+    if (m_host)
+        m_host->BeginWait(LoadString(Msg::WeatherFetching), [stop] { *stop = true; });
     UiThread::DeferCalls defer;
     QEventLoop loop;
     std::optional<R> result;
@@ -181,10 +183,13 @@ auto CNotebook::waitAwayFromUi(F work) -> decltype(work(FetchCancel{}))
     std::thread helper([&] {
         result.emplace(work(cancel));
         done = true;
-        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&loop, [] {}, Qt::QueuedConnection);  // wakes the loop below
     });
-    if (!done)
-        loop.exec(inputKept ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    while (!done) {
+        const bool shown = m_host && m_host->WaitShown();
+        loop.processEvents((shown ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents)
+                           | QEventLoop::WaitForMoreEvents);
+    }
     helper.join();
     if (m_host)
         m_host->EndWait();

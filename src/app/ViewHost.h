@@ -110,15 +110,15 @@ public:
     // a busy cursor and `status` in the status bar. An empty text ends the busy state.
     virtual void SetBusy(const std::string& status) = 0;
     // While the program waits on this thread for the weather site (the place lists, the months
-    // of a print): a small window with `status` and a stop button that calls `stop`, and input
-    // to every other window set aside (dropped, not queued). EndWait takes it away. False when
-    // the host shows no such window; the caller then keeps input out itself.
-    virtual bool BeginWait(const std::string& status, std::function<void()> stop)
+    // of a print): after a moment, a small window with `status` and a stop button that calls
+    // `stop`; once it shows, input to every other window is dropped. Input from before stays
+    // queued and is taken after the wait, like keys typed ahead. EndWait takes it away.
+    virtual void BeginWait(const std::string& status, std::function<void()> stop)
     {
         (void)stop;
         SetBusy(status);
-        return false;
     }
+    virtual bool WaitShown() const { return false; }
     virtual void EndWait() { SetBusy({}); }
     // Whether an answer that comes later on a worker can still be shown (the window's event
     // loop runs). A host that draws once without one (--render) needs everything at hand.

@@ -11,6 +11,7 @@
 #include "support/PhotoFiles.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <map>
 
@@ -108,6 +109,7 @@ private slots:
     void dialogFetchRefusesDaysNotPublished();
     void dayFetchRunsAwayFromTheWindowAndEndsWhenDropped();
     void placeIsSavedOnlyWhenItChanged();
+    void placeListsWaitCanBeStopped();
     void graphDrawsAtOnceAndAgainWhenTheMonthComes();
     void printAsksEachMonthOnce_data();
     void printAsksEachMonthOnce();
@@ -298,6 +300,24 @@ void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
     nb.SaveInternetSettings(c);  // no station chosen: the saved place stays
     QCOMPARE(ReadSettingInt(settings, KeltoIni::EnableInternet), 1);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::Place), -363);
+}
+
+void WeatherBulkTest::placeListsWaitCanBeStopped()
+{
+    WeatherNotebook f;
+    CNotebook& nb = *f.nb;
+    InternetSettingsOps ops = nb.InternetSettingsDialogOps();
+    // The user presses the wait window's stop while the site keeps the list waiting.
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (f.gate.waiting() == 1 && f.host.waitStop)
+            f.host.waitStop();
+    });
+    press.start(10);
+    QVERIFY(!ops.prefectures());
+    QCOMPARE(f.gate.cancelled(), 1);
+    QVERIFY(f.prompt.asked().empty());  // a stop is no failure to tell
+    QCOMPARE(f.host.busy, (std::vector<std::string>{LoadString(Msg::WeatherFetching), ""}));
 }
 
 void WeatherBulkTest::graphDrawsAtOnceAndAgainWhenTheMonthComes()

@@ -63,6 +63,8 @@ focus '気象データ入力ダイアログ' 20 >/dev/null || fail "the data dia
 xdotool key Tab Tab Tab Tab Tab Tab Tab space
 fetched() { [ "$(grep -c daily_s1 "$WORK/requests.log")" -ge 2 ]; }
 wait_until 20 fetched || fail "the fetch button sent no request"
+# The dialog says in its title that the site is being asked, until the answer is in the fields.
+wait_until 20 gone '取得中' || fail "the fetched weather did not arrive"
 import -window root "$SHOT_OUT"
 xdotool key Return
 wait_until 20 gone '気象データ入力ダイアログ' || fail "the data dialog did not close on OK"

@@ -80,6 +80,17 @@ public:
     }
 
     void SetBusy(const std::string& status) override { busy.push_back(status); }
+    // A wait for the site: its stop is kept, for the test to press.
+    void BeginWait(const std::string& status, std::function<void()> stop) override
+    {
+        busy.push_back(status);
+        waitStop = std::move(stop);
+    }
+    void EndWait() override
+    {
+        busy.push_back({});
+        waitStop = nullptr;
+    }
     RotateAnswer RunRotateDialog(const RotateRequest& request) override
     {
         dialogs.emplace_back(DialogId::Rotate, static_cast<int>(request.mode));
@@ -168,6 +179,7 @@ public:
     std::string progressCaption;
     int progressShown = 0, progressHidden = 0;
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
+    std::function<void()> waitStop;  // the stop of the wait under way
     // Plays the user in the animation dialog; returns the speed left in its edit.
     std::function<int(AnimationPlayer&, int)> animationDialog;
     std::function<void(const PrintDialogOps&)> printDialog;

@@ -35,7 +35,7 @@ private:
 CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWidget* parent)
     : QDialog(parent), m_apply(std::move(apply))
 {
-    setWindowTitle(QString::fromUtf8("気象データ入力ダイアログ"));
+    setWindowTitle(QString::fromUtf8(kTitle));
     setObjectName("134");
 
     auto* grid = new QGridLayout;
@@ -129,15 +129,19 @@ void CDataDlg::startFetch()
         if (self)
             self->fetched(w);
     });
-    // The dialog stays usable meanwhile: キャンセル, OK or another date end the request.
-    if (m_pending)
+    // The dialog stays usable meanwhile: キャンセル, OK or another date end the request. The
+    // title says that the site is being asked.
+    if (m_pending) {
         m_fetch->setEnabled(false);
+        setWindowTitle(QString::fromUtf8(kTitle) + QString::fromUtf8("（取得中…）"));
+    }
 }
 
 void CDataDlg::endFetch()
 {
     m_pending.reset();
     m_fetch->setEnabled(m_fetchAllowed && m_weatherFetch);
+    setWindowTitle(QString::fromUtf8(kTitle));
 }
 
 void CDataDlg::fetched(const std::optional<DayWeather>& w)

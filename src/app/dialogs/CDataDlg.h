@@ -16,6 +16,8 @@ class QPushButton;
 class CDataDlg : public QDialog {
     Q_OBJECT
 public:
+    static constexpr const char* kTitle = "気象データ入力ダイアログ";
+
     // Opens with `fields`; OK hands what was entered to `apply` (see ViewHost).
     CDataDlg(const DayDataFields& fields, DialogApply<DayDataFields> apply, QWidget* parent = nullptr);
     ~CDataDlg() override;

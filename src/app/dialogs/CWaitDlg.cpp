@@ -25,8 +25,13 @@ CWaitDlg::CWaitDlg(const QString& status, std::function<void()> stop, QWidget* p
     layout->addWidget(bar);
     layout->addWidget(m_stop, 0, Qt::AlignHCenter);
     connect(m_stop, &QPushButton::clicked, this, [this] { stopNow(); });
-    qApp->installEventFilter(this);
     QTimer::singleShot(kShowAfterMs, this, [this] { show(); });
+}
+
+void CWaitDlg::showEvent(QShowEvent* event)
+{
+    qApp->installEventFilter(this);
+    QDialog::showEvent(event);
 }
 
 CWaitDlg::~CWaitDlg()

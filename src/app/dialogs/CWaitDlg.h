@@ -1,8 +1,8 @@
 #pragma once
 // The wait for the weather site on the user-interface thread: the status, a busy bar and the
 // stop button 中止 (object name "stop"). It shows only after a moment, so a quick answer shows
-// nothing; from the start, input to every other window is dropped, so nothing the user did
-// meanwhile runs afterwards.
+// nothing; while it shows, input to every other window is dropped, so nothing the user did
+// then runs after the wait.
 #include <QDialog>
 
 #include <functional>
@@ -20,6 +20,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void reject() override;  // Esc and the close box stop, as the button does
 
 private:

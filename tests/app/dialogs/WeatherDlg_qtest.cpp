@@ -169,8 +169,10 @@ void WeatherDlgTest::dataDialogFetchFillsTheFields()
     QTest::mouseClick(fetch, Qt::LeftButton);
     QVERIFY(dlg->fetching());
     QVERIFY(!fetch->isEnabled());  // one fetch at a time; the dialog itself stays usable
+    QVERIFY(dlg->windowTitle().contains(QString::fromUtf8("取得中")));
     done(std::nullopt);
     QVERIFY(!dlg->fetching() && handle.expired());
+    QCOMPARE(dlg->windowTitle(), QString::fromUtf8(CDataDlg::kTitle));
     QCOMPARE(control<QLineEdit>(*dlg, 1007)->text(), QString("1.0"));  // a failed fetch changes nothing
     QTest::mouseClick(fetch, Qt::LeftButton);
     DayWeather w;
@@ -218,8 +220,8 @@ void WeatherDlgTest::waitWindowStopsAndSetsOtherInputAside()
     int stops = 0;
     {
         CWaitDlg wait(QString::fromUtf8("気象データを取得しています..."), [&] { ++stops; });
-        // Before the wait shows and after: a click elsewhere is dropped, not kept for later.
-        QTest::mouseClick(&other, Qt::LeftButton);
+        // Once the wait shows, a click elsewhere is dropped, not kept for later.
+        QVERIFY(!wait.isVisible());
         QTRY_VERIFY(wait.isVisible());
         QTest::mouseClick(&other, Qt::LeftButton);
         QTest::keyClick(&other, Qt::Key_Space);
