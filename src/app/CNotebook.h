@@ -399,6 +399,7 @@ private:
     bool siteWeatherForGraph() const;
     std::shared_ptr<const MonthWeather> keptMonthWeather(int year, int month) const;
     void fetchGraphWeather(int year, int month);
+    void fetchForDrawNow(int year, int month);
     QDate graphShownMonth() const;
     // The months fetched in this run, shared by every weather user of the controller.
     std::shared_ptr<WeatherMonths> weatherMonths();

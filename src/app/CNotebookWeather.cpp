@@ -62,14 +62,13 @@ struct CancelOnDrop {
     }
 };
 
-// 131 with the reason under it; nothing for a request the user stopped.
-void tellFetchFailed(Prompt& prompt, const WeatherError& error)
+// `message` (131, 137) with the reason under it; nothing for a request the user stopped.
+void tellFetchFailed(Prompt& prompt, const WeatherError& error, Msg message = Msg::WeatherFetchFailed)
 {
     if (error.fault == WeatherFault::Cancelled)
         return;
     const std::string why = WeatherFaultText(error);
-    prompt.tell(Msg::WeatherFetchFailed, Icon::Exclamation,
-                std::string(LoadString(Msg::WeatherFetchFailed)) + (why.empty() ? "" : "\n" + why));
+    prompt.tell(message, Icon::Exclamation, std::string(LoadString(message)) + (why.empty() ? "" : "\n" + why));
 }
 }  // namespace
 
@@ -80,6 +79,7 @@ struct WeatherState {
     std::shared_ptr<WeatherMonths> months = std::make_shared<WeatherMonths>();
     std::vector<std::unique_ptr<WeatherRequest>> requests;
     WeatherRequest* graphRequest = nullptr;  // one of `requests`
+    bool toldDrawFailure = false;            // a draw without a window said the site failed
 
     using Delivery = std::function<void()>;
     // Runs `work` on a worker; what it returns runs on the user-interface thread afterwards.
@@ -275,8 +275,7 @@ void CNotebook::fetchGraphWeather(int year, int month)
         return;
     // Drawn once, without an event loop to hand a later answer to (--render): wait here.
     if (!m_host || !m_host->DeliversLater()) {
-        s.months->fetch(pageFetcher(), site, place, year, month, today, nullptr, {},
-                        WeatherMonths::Retry::NotSoon);
+        fetchForDrawNow(year, month);
         return;
     }
     s.reap();
@@ -307,6 +306,20 @@ void CNotebook::fetchGraphWeather(int year, int month)
     s.graphRequest = &r;
 }
 
+void CNotebook::fetchForDrawNow(int year, int month)
+{
+    WeatherState& s = state(m_weather);
+    WeatherError error;
+    if (s.months->fetch(pageFetcher(), WeatherSiteNow(), SavedWeatherPlace(), year, month, Clock::Today(),
+                        &error, {}, WeatherMonths::Retry::NotSoon)
+        || s.toldDrawFailure)
+        return;
+    // Once a run: why the pages show the day files' weather (and why the site was waited for).
+    s.toldDrawFailure = true;
+    m_prompt.tell(Msg::WeatherFetchFailed, Icon::Exclamation,
+                  MonthFailureText(year, month, error) + "\n" + LoadString(Msg::WeatherFromDayFiles));
+}
+
 void CNotebook::PrefetchGraphWeather(const std::vector<QDate>& months)
 {
     if (!siteWeatherForGraph() || months.empty())
@@ -325,8 +338,7 @@ void CNotebook::PrefetchGraphWeather(const std::vector<QDate>& months)
     if (!m_host || !m_host->DeliversLater()) {
         // --render and --print-pdf: nobody to press stop, no window to keep alive.
         for (const QDate& m : wanted)
-            s.months->fetch(pageFetcher(), site, place, m.year(), m.month(), today, nullptr, {},
-                            WeatherMonths::Retry::NotSoon);
+            fetchForDrawNow(m.year(), m.month());
         return;
     }
     PageFetcher& fetcher = pageFetcher();
@@ -369,11 +381,8 @@ InternetSettingsOps CNotebook::InternetSettingsDialogOps()
         WeatherError error;
         auto list = waitAwayFromUi(
             [&](const FetchCancel& cancel) { return FetchPrefectureList(fetcher, site, &error, cancel); });
-        if (!list && error.fault != WeatherFault::Cancelled) {
-            const std::string why = WeatherFaultText(error);
-            m_prompt.tell(kMsgPrefecturesFailed, Icon::Exclamation,
-                          std::string(LoadString(kMsgPrefecturesFailed)) + (why.empty() ? "" : "\n" + why));
-        }
+        if (!list)
+            tellFetchFailed(m_prompt, error, kMsgPrefecturesFailed);
         return list;
     };
     ops.stations = [this](int prefecture) -> std::optional<std::vector<PlaceEntry>> {

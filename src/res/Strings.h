@@ -91,8 +91,9 @@ enum class Msg : int {
     WeatherNoPage = 380,
     WeatherFetching = 381,
     WeatherFetchStop = 382,
-    WeatherDayCount = 383,
+    WeatherMonthDaysPrefix = 383,
     WeatherDayPrefix = 384,
+    WeatherFromDayFiles = 385,
 };
 
 constexpr int MsgId(Msg message)

@@ -62,11 +62,7 @@ std::optional<DayWeather> MonthPageReuse::day(const QDate& date, WeatherError* e
     WeatherMonths::Month m = month(date.year(), date.month(), error);
     if (!m)
         return std::nullopt;
-    const std::optional<DayWeather>& w = m->days[date.day() - 1];
-    if (!w && error)
-        *error = WeatherError{Msg::None, date.toString(Qt::ISODate).toStdString() + ": the page holds no row for the day",
-                              WeatherFault::NoDayRow, 0};
-    return w;
+    return DayOfMonth(*m, date, error);
 }
 
 DayWeatherOutcome ImportDayWeather(MonthPageReuse& pages, const std::string& folder, const QDate& date,
@@ -146,11 +142,10 @@ BulkWeatherReport RunBulkWeatherFetch(PageFetcher& fetcher, const WeatherSite& s
             failDay(date, *monthError);
             continue;
         }
-        const std::optional<DayWeather>& w = shown->days[date.day() - 1];
+        WeatherError noRow;
+        const std::optional<DayWeather> w = DayOfMonth(*shown, date, &noRow);
         if (!w) {
-            failDay(date, WeatherError{Msg::None,
-                                       date.toString(Qt::ISODate).toStdString() + ": the page holds no row for the day",
-                                       WeatherFault::NoDayRow, 0});
+            failDay(date, noRow);
             continue;
         }
         if (!hooks.write(date, *w)) {
@@ -187,11 +182,8 @@ std::string BulkWeatherSummary(const BulkWeatherReport& r)
                         ? std::string(LoadString(Msg::BulkWeatherFailed))
                         : FormatInts(LoadString(r.stopped ? Msg::WeatherStoppedAfter : Msg::WeatherDaysWritten),
                                      {r.written});
-    for (const MonthFailure& m : r.failedMonths) {
-        s += "\n" + MonthFailureText(m.year, m.month, m.error);
-        if (m.error.fault == WeatherFault::NoDayRow)
-            s += FormatInts(LoadString(Msg::WeatherDayCount), {m.days});
-    }
+    for (const MonthFailure& m : r.failedMonths)
+        s += "\n" + MonthFailureText(m.year, m.month, m.error, m.days);
     if (const QDate& d = r.unwrittenDay; d.isValid())
         s += "\n" + FormatInts(LoadString(Msg::WeatherDayPrefix), {d.year(), d.month(), d.day()})
              + LoadString(Msg::DayWriteFailed);

@@ -60,9 +60,10 @@ std::string WeatherFaultText(const WeatherError& e)
     return std::string(LoadString(Msg::WeatherNoPage)) + (why.empty() ? "" : "（" + why + "）");
 }
 
-std::string MonthFailureText(int year, int month, const WeatherError& error)
+std::string MonthFailureText(int year, int month, const WeatherError& error, int days)
 {
-    std::string text = FormatInts(LoadString(Msg::WeatherMonthPrefix), {year, month})
+    std::string text = (days > 0 ? FormatInts(LoadString(Msg::WeatherMonthDaysPrefix), {year, month, days})
+                                 : FormatInts(LoadString(Msg::WeatherMonthPrefix), {year, month}))
                        + LoadString(kMsgWeatherFetchFailed);
     const std::string why = WeatherFaultText(error);
     return why.empty() ? text : text + "\n" + why;

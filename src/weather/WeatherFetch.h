@@ -60,8 +60,9 @@ struct WeatherError {
 // The reason of `error` in the user's words (Japanese), one line.
 std::string WeatherFaultText(const WeatherError& error);
 // "2024年4月: 気象データの取得に失敗しました。" and the reason on the next line; the wording
-// every weather failure of a month is told in (bulk fetch, bulk photo import, day fetch).
-std::string MonthFailureText(int year, int month, const WeatherError& error);
+// every weather failure of a month is told in (bulk fetch, bulk photo import, a draw). `days`,
+// when given, is how many of the month's days got no weather.
+std::string MonthFailureText(int year, int month, const WeatherError& error, int days = 0);
 
 // A fetched page: the final response's headers and body as the scrapers search them.
 struct FetchedPage {

@@ -164,7 +164,12 @@ std::optional<DayWeather> WeatherMonths::day(PageFetcher& fetcher, const Weather
     Month m = fetch(fetcher, site, place, date.year(), date.month(), today, error, cancel, retry);
     if (!m)
         return std::nullopt;
-    const std::optional<DayWeather>& w = m->days[date.day() - 1];
+    return DayOfMonth(*m, date, error);
+}
+
+std::optional<DayWeather> DayOfMonth(const MonthWeather& month, const QDate& date, WeatherError* error)
+{
+    const std::optional<DayWeather>& w = month.days[date.day() - 1];
     if (!w && error)
         *error = WeatherError{Msg::None, date.toString(Qt::ISODate).toStdString() + ": the page holds no row for the day",
                               WeatherFault::NoDayRow, 0};

@@ -74,5 +74,8 @@ private:
     size_t m_capacity;
 };
 
+// The day `date` of a month it belongs to; nothing, with `error` set, when the page had no row for it.
+std::optional<DayWeather> DayOfMonth(const MonthWeather& month, const QDate& date, WeatherError* error);
+
 // The month's page read into what a MonthWeather keeps; nullopt when the page holds no daily table.
 std::optional<MonthWeather> ReadMonthWeather(const MonthPage& page, const WeatherSite& site);

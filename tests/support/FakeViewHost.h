@@ -91,6 +91,7 @@ public:
         busy.push_back({});
         waitStop = nullptr;
     }
+    bool DeliversLater() const override { return deliversLater; }
     RotateAnswer RunRotateDialog(const RotateRequest& request) override
     {
         dialogs.emplace_back(DialogId::Rotate, static_cast<int>(request.mode));
@@ -180,6 +181,7 @@ public:
     int progressShown = 0, progressHidden = 0;
     std::vector<std::string> busy;  // every SetBusy text, "" when the busy state ended
     std::function<void()> waitStop;  // the stop of the wait under way
+    bool deliversLater = true;       // false: a host that draws once (--render, --print-pdf)
     // Plays the user in the animation dialog; returns the speed left in its edit.
     std::function<int(AnimationPlayer&, int)> animationDialog;
     std::function<void(const PrintDialogOps&)> printDialog;

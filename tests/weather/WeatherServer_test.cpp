@@ -184,7 +184,7 @@ TEST(WeatherServer, BulkRunAsksOncePerMonthAndWritesEveryPastDay)
     EXPECT_TRUE(QDir(QString::fromStdString(other)).isEmpty());
     const std::string summary = BulkWeatherSummary(r);
     EXPECT_EQ(summary.rfind(LoadString(Msg::BulkWeatherFailed), 0), 0u) << summary;
-    EXPECT_NE(summary.find("2023年4月: "), std::string::npos) << summary;
+    EXPECT_NE(summary.find("2023年4月（3日分）: "), std::string::npos) << summary;
     EXPECT_NE(summary.find(LoadString(Msg::WeatherNoTable)), std::string::npos) << summary;
 }
 
@@ -223,7 +223,7 @@ TEST(WeatherServer, ASiteThatStopsAnsweringEndsTheRunAndTheReportSaysWhereAndWhy
         EXPECT_EQ(r.notFetchedFrom, QDate(2023, 6, 1));
         const std::string summary = BulkWeatherSummary(r);
         for (const std::string& part : {std::string("3日分の気象データを書き込みました。"),
-                                        std::string("2023年5月: 気象データの取得に失敗しました。"),
+                                        std::string("2023年5月（31日分）: 気象データの取得に失敗しました。"),
                                         std::string(LoadString(c.reason)), std::string("2023年6月1日から後の3日分")})
             EXPECT_NE(summary.find(part), std::string::npos) << summary;
     }
