@@ -70,12 +70,13 @@ World& world()
     return w;
 }
 
-// From the click on グラフ to the page on the screen, stepping through the months: the site
-// never answers, and each month's request is left to its worker.
-void GraphClickStalledSite(benchmark::State& state)
+// From the click on グラフ to the page on the screen, stepping through the months, with the
+// internet retrieval on (the site never answers: each month's request is left to its worker)
+// and off (the day files only).
+void GraphClick(benchmark::State& state)
 {
     World& w = world();
-    w.internet(true);
+    w.internet(state.range(0) != 0);
     int i = 0;
     for (auto _ : state) {
         w.nb->SetCalendarMonth(2023, 3 + i++ % kMonths);
@@ -83,19 +84,7 @@ void GraphClickStalledSite(benchmark::State& state)
     }
     w.nb->StopWeatherRequests();
 }
-BENCHMARK(GraphClickStalledSite)->Unit(benchmark::kMillisecond);
-
-void GraphClickWithoutTheSite(benchmark::State& state)
-{
-    World& w = world();
-    w.internet(false);
-    int i = 0;
-    for (auto _ : state) {
-        w.nb->SetCalendarMonth(2023, 3 + i++ % kMonths);
-        w.nb->SetViewMode(ViewMode::Graph);
-    }
-}
-BENCHMARK(GraphClickWithoutTheSite)->Unit(benchmark::kMillisecond);
+BENCHMARK(GraphClick)->ArgName("stalledSite")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // The six graph pages into a PDF file; Weather.ini's Timeout is 2 s.
 void PrintSixGraphsStalledSite(benchmark::State& state)

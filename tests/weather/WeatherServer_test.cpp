@@ -22,6 +22,19 @@ public:
 };
 
 const WeatherPlace kTokyo{44, 47662};
+
+// The local site, a Weather.ini that points at it and the client that asks it.
+struct LocalSite {
+    explicit LocalSite(const QStringList& options = {}) : server(false, options)
+    {
+        ini = server.writeWeatherIni(dir.path());
+    }
+    WeatherSite site() const { return ReadWeatherSite(ini); }
+    LocalWeatherServer server;
+    TempDir dir;
+    std::string ini;
+    CurlPageFetcher fetcher;
+};
 }  // namespace
 
 TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
@@ -88,11 +101,10 @@ TEST(WeatherServer, HttpsWithATrustedCertificateOnly)
 
 TEST(WeatherServer, DaysMonthsAndListsOfTheSite)
 {
-    LocalWeatherServer server;
-    ASSERT_TRUE(server.running());
-    TempDir dir;
-    WeatherSite site = ReadWeatherSite(server.writeWeatherIni(dir.path()));
-    CurlPageFetcher fetcher;
+    LocalSite local;
+    ASSERT_TRUE(local.server.running());
+    const WeatherSite site = local.site();
+    CurlPageFetcher& fetcher = local.fetcher;
 
     std::optional<DayWeather> w = FetchDayWeather(fetcher, site, kTokyo, QDate(2023, 6, 2), nullptr);
     ASSERT_TRUE(w);
@@ -128,16 +140,17 @@ TEST(WeatherServer, DaysMonthsAndListsOfTheSite)
     ASSERT_EQ(stations->size(), 4u);
     EXPECT_EQ((*stations)[0].name, "東京◎");
     EXPECT_EQ((*stations)[1].code, -363);
-    EXPECT_EQ(server.requests().size(), 8u);  // one per fetch
+    EXPECT_EQ(local.server.requests().size(), 8u);  // one per fetch
 }
 
 TEST(WeatherServer, BulkRunAsksOncePerMonthAndWritesEveryPastDay)
 {
-    LocalWeatherServer server;
-    ASSERT_TRUE(server.running());
-    TempDir dir;
-    WeatherSite site = ReadWeatherSite(server.writeWeatherIni(dir.path()));
-    CurlPageFetcher fetcher;
+    LocalSite local;
+    ASSERT_TRUE(local.server.running());
+    const WeatherSite site = local.site();
+    CurlPageFetcher& fetcher = local.fetcher;
+    LocalWeatherServer& server = local.server;
+    TempDir& dir = local.dir;
     std::vector<QDate> days;
     for (QDate d(2023, 4, 28); d <= QDate(2023, 6, 3); d = d.addDays(1))
         days.push_back(d);
@@ -198,13 +211,10 @@ TEST(WeatherServer, ASiteThatStopsAnsweringEndsTheRunAndTheReportSaysWhereAndWhy
                  {"stall", WeatherFault::TimedOut, Msg::WeatherTimedOut}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
-        LocalWeatherServer server(false, {"--daily", c.mode, "--from", "2023-05"});
-        ASSERT_TRUE(server.running());
-        TempDir dir;
-        const std::string ini = server.writeWeatherIni(dir.path());
-        IniFile::WriteString(ini, "Net", "Timeout", "2");
-        WeatherSite site = ReadWeatherSite(ini);
-        CurlPageFetcher fetcher;
+        LocalSite local({"--daily", c.mode, "--from", "2023-05"});
+        ASSERT_TRUE(local.server.running());
+        IniFile::WriteString(local.ini, "Net", "Timeout", "2");
+        const WeatherSite site = local.site();
         std::vector<QDate> days;
         for (QDate d(2023, 4, 28); d <= QDate(2023, 6, 3); d = d.addDays(1))
             days.push_back(d);
@@ -212,7 +222,8 @@ TEST(WeatherServer, ASiteThatStopsAnsweringEndsTheRunAndTheReportSaysWhereAndWhy
         BulkWeatherHooks hooks;
         hooks.write = [&](const QDate&, const DayWeather&) { return ++written > 0; };
         CountingProgress progress;
-        BulkWeatherReport r = RunBulkWeatherFetch(fetcher, site, kTokyo, days, QDate(2023, 6, 10), progress, hooks);
+        BulkWeatherReport r =
+            RunBulkWeatherFetch(local.fetcher, site, kTokyo, days, QDate(2023, 6, 10), progress, hooks);
         EXPECT_EQ(r.written, 3);  // April
         EXPECT_EQ(r.requests, 2);  // June is not asked
         ASSERT_EQ(r.failedMonths.size(), 1u);
@@ -231,12 +242,10 @@ TEST(WeatherServer, ASiteThatStopsAnsweringEndsTheRunAndTheReportSaysWhereAndWhy
 
 TEST(WeatherServer, MarkedCellsAreReadAndNeverEraseNorInjectDayValues)
 {
-    LocalWeatherServer server;
-    ASSERT_TRUE(server.running());
-    TempDir dir;
-    WeatherSite site = ReadWeatherSite(server.writeWeatherIni(dir.path()));
-    CurlPageFetcher fetcher;
-    const std::string folder = dir.mkdir("nb");
+    LocalSite local;
+    ASSERT_TRUE(local.server.running());
+    const WeatherSite site = local.site();
+    const std::string folder = local.dir.mkdir("nb");
     // Every day holds the user's weather and a height.
     std::vector<QDate> days;
     for (int d = 1; d <= 6; ++d) {
@@ -253,7 +262,7 @@ TEST(WeatherServer, MarkedCellsAreReadAndNeverEraseNorInjectDayValues)
     BulkWeatherHooks hooks;
     hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteFetchedWeather(folder, d, w); };
     CountingProgress progress;
-    BulkWeatherReport r = RunBulkWeatherFetch(fetcher, site, kTokyo, days, QDate(2023, 8, 1), progress, hooks);
+    BulkWeatherReport r = RunBulkWeatherFetch(local.fetcher, site, kTokyo, days, QDate(2023, 8, 1), progress, hooks);
     EXPECT_EQ(r.written, 6);
     struct Want {
         int day;
