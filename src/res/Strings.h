@@ -78,6 +78,11 @@ enum class Msg : int {
     PrintFailed = 220,
     VideoExportRunning = 230,
     TooFewPhotoDays = 231,
+    ConfirmUndoCarryOver = 300,
+    VideoCreateFailed = 301,
+    VideoExportDone = 302,
+    AutoAlignStopped = 303,
+    AnimationSpeedRange = 304,
 };
 
 constexpr int MsgId(Msg message)

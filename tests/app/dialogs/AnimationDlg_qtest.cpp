@@ -9,10 +9,13 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QApplication>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -116,10 +119,10 @@ private slots:
     {
         Reel reel;
         Open o(reel, AnimationMode::Display);
-        o.control<QLineEdit>(1003)->setText("100");
+        o.control<QLineEdit>(1003)->setText("60");
         o.click(6);
         QVERIFY(o.timer.isActive());
-        QCOMPARE(o.timer.interval(), 10);
+        QCOMPARE(o.timer.interval(), 16);
         QVERIFY(!o.control(6)->isEnabled());
         QVERIFY(o.control(4)->isEnabled());
         QTRY_VERIFY(!o.timer.isActive());
@@ -128,7 +131,7 @@ private slots:
         QVERIFY(o.control(6)->isEnabled());
         QVERIFY(o.control(3)->isEnabled());
         QVERIFY(!o.control(7)->isEnabled());
-        QCOMPARE(o.dlg.speed(), 100);
+        QCOMPARE(o.dlg.speed(), 60);
     }
 
     void editsByKeysButtonsAndDrag()
@@ -174,6 +177,79 @@ private slots:
         QCOMPARE(o.player.currentFrame(), 0);
         o.click(2);
         QVERIFY(!o.dlg.isVisible());
+    }
+
+    void wheelZoomsOneStepANotch()
+    {
+        // Turns the wheel over the frame of `dialog`; the frame's width after it.
+        auto turn = [](Open& dialog, int angle) {
+            const QPointF at(100, 100);
+            QWheelEvent wheel(at, dialog.dlg.mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&dialog.dlg, &wheel);
+            return dialog.player.alignment().w;
+        };
+        Reel reel;
+        Open o(reel, AnimationMode::Edit);
+        QCOMPARE(turn(o, 120), 159);   // away from the user: enlarged, as Delete does
+        QCOMPARE(turn(o, -240), 161);  // two notches towards the user: reduced twice
+        QCOMPARE(turn(o, 60), 161);    // half a notch is no step yet
+        QCOMPARE(turn(o, 60), 160);
+        QVERIFY(o.player.alignmentModified());
+
+        Open shown(reel, AnimationMode::Display);
+        QCOMPARE(turn(shown, 120), 160);
+    }
+
+    void speedOutsideOneToSixtyIsRefused()
+    {
+        Reel reel;
+        Open o(reel, AnimationMode::Display);
+        QLineEdit* speed = o.control<QLineEdit>(1003);
+        for (const char* typed : {"61", "0", "2147483647", "abc"}) {
+            speed->setText(typed);
+            o.click(6);
+            QVERIFY2(!o.timer.isActive(), typed);
+            o.dlg.reject();
+            QVERIFY2(o.dlg.isVisible(), typed);  // closing keeps the speed: refused too
+        }
+        QCOMPARE(reel.prompt.asked(), std::vector<int>(8, 304));
+        speed->setText("60");
+        o.click(6);
+        QCOMPARE(o.timer.interval(), 16);
+        o.dlg.reject();
+        QVERIFY(!o.dlg.isVisible());
+    }
+
+    void automaticAlignmentAsksBeforeItShowsItsProgress()
+    {
+        // Shown before the questions, the progress window would take their clicks.
+        struct WatchingPrompt : Prompt {
+            QWidget* dialog = nullptr;
+            std::vector<int> asked;
+            bool progressShownFirst = false;
+            Answer ask(Msg id, Buttons, Icon, const std::string&) override
+            {
+                asked.push_back(MsgId(id));
+                if (id == Msg::ConfirmAutoAlignFollowing || id == Msg::ReplaceStoredAlignments)
+                    progressShownFirst = progressShownFirst || !dialog->findChildren<QProgressDialog*>().isEmpty();
+                return Answer::Yes;
+            }
+        } prompt;
+        Reel reel;
+        AnimationSetup setup = reel.setup(AnimationMode::Edit);
+        setup.registrar = [](const QImage&, const FrameAlignment& previous, const QImage&, const FrameAlignment&,
+                             QSize) { return std::optional(previous); };
+        AnimationPlayer player(setup, prompt);
+        player.Open();
+        QTimer timer;
+        CAnimationDlg dlg(player, 3, timer);
+        prompt.dialog = &dlg;
+        dlg.show();
+        QTest::mouseClick(dlg.findChild<QAbstractButton*>("1061"), Qt::LeftButton);
+        QCOMPARE(prompt.asked, (std::vector<int>{214, 217}));
+        QVERIFY(!prompt.progressShownFirst);
+        QVERIFY(dlg.findChildren<QProgressDialog*>().isEmpty());
     }
 
     void displayModeLeavesTheKeysAlone()
