@@ -116,39 +116,13 @@ TEST(FrameAlignment, CarryOverMovesEachLaterFrameOnceFromWhatItShowed)
         Frames f(7);
         f.store(3, "100,100", "160,120");
         f.store(6, "200,50", "100,50");
-        std::vector<StoredAlignment> before;
-        ASSERT_TRUE(
-            ApplyToFollowingFrames(f.dir.path(), f.dates, 3, c.cur, f.read(3).alignment, f.geometry, &before));
+        ASSERT_TRUE(ApplyToFollowingFrames(f.dir.path(), f.dates, 3, c.cur, f.read(3).alignment, f.geometry));
         EXPECT_EQ(f.read(3).alignment, c.cur);
         for (int j = 4; j < 7; ++j) {
             EXPECT_EQ(f.read(j).alignment, c.later[j - 4]) << j;
             EXPECT_FALSE(f.read(j).inherited);
         }
         EXPECT_FALSE(IniFile::HasKey(f.record(2), "Triming", "Position"));  // earlier frames untouched
-
-        // What the later records held, put back: frame 4 without keys again, frame 6 its own.
-        ASSERT_EQ(before.size(), 3u);
-        EXPECT_EQ(before[0].date, f.dates[4]);
-        EXPECT_FALSE(before[0].position || before[0].size);
-        EXPECT_EQ(before[2].size, std::optional<std::string>("100,50"));
-        for (const StoredAlignment& s : before)
-            ASSERT_TRUE(RestoreStoredAlignment(f.dir.path(), s));
-        EXPECT_FALSE(IniFile::HasKey(f.record(4), "Triming", "Position"));
-        EXPECT_FALSE(IniFile::HasKey(f.record(5), "Triming", "Size"));
-        EXPECT_EQ(f.read(6).alignment, (FrameAlignment{200, 50, 100, 50}));
-    }
-}
-
-TEST(FrameAlignment, AnimationSpeedIsBoundWhereItIsRead)
-{
-    TempDir dir;
-    const std::string ini = dir.file("Kelto.ini");
-    const std::pair<const char*, int> cases[] = {
-        {"2147483647", 60}, {"61", 60}, {"60", 60}, {"12", 12}, {"0", 1}, {"-5", 1}, {"fast", 1},
-    };
-    for (const auto& [stored, read] : cases) {
-        IniFile::WriteString(ini, "Animation", "Speed", stored);
-        EXPECT_EQ(ReadAnimationSpeed(ini), read) << stored;
     }
 }
 

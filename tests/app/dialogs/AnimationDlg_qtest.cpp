@@ -6,10 +6,10 @@
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QApplication>
 #include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -181,24 +181,18 @@ private slots:
 
     void wheelZoomsOneStepANotch()
     {
-        // Turns the wheel over the frame of `dialog`; the frame's width after it.
-        auto turn = [](Open& dialog, int angle) {
-            const QPointF at(100, 100);
-            QWheelEvent wheel(at, dialog.dlg.mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
-                              Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(&dialog.dlg, &wheel);
-            return dialog.player.alignment().w;
-        };
         Reel reel;
         Open o(reel, AnimationMode::Edit);
-        QCOMPARE(turn(o, 120), 159);   // away from the user: enlarged, as Delete does
-        QCOMPARE(turn(o, -240), 161);  // two notches towards the user: reduced twice
-        QCOMPARE(turn(o, 60), 161);    // half a notch is no step yet
-        QCOMPARE(turn(o, 60), 160);
-        QVERIFY(o.player.alignmentModified());
-
-        Open shown(reel, AnimationMode::Display);
-        QCOMPARE(turn(shown, 120), 160);
+        // Turns the wheel over the frame; the frame's width after it.
+        auto turn = [&](int angle) {
+            QWheelEvent wheel({100, 100}, {100, 100}, {}, {0, angle}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&o.dlg, &wheel);
+            return o.player.alignment().w;
+        };
+        QCOMPARE(turn(120), 159);   // away from the user: enlarged, as Delete does
+        QCOMPARE(turn(-240), 161);  // two notches towards the user: reduced twice
+        QCOMPARE(turn(60), 161);    // half a notch is no step yet
+        QCOMPARE(turn(60), 160);
     }
 
     void speedOutsideOneToSixtyIsRefused()
@@ -227,12 +221,12 @@ private slots:
         struct WatchingPrompt : Prompt {
             QWidget* dialog = nullptr;
             std::vector<int> asked;
-            bool progressShownFirst = false;
-            Answer ask(Msg id, Buttons, Icon, const std::string&) override
+            bool progressFirst = false;
+            Answer ask(Msg id, Buttons buttons, Icon, const std::string&) override
             {
                 asked.push_back(MsgId(id));
-                if (id == Msg::ConfirmAutoAlignFollowing || id == Msg::ReplaceStoredAlignments)
-                    progressShownFirst = progressShownFirst || !dialog->findChildren<QProgressDialog*>().isEmpty();
+                const bool question = buttons != Buttons::Ok;
+                progressFirst = progressFirst || (question && !dialog->findChildren<QProgressDialog*>().isEmpty());
                 return Answer::Yes;
             }
         } prompt;
@@ -241,15 +235,12 @@ private slots:
         setup.registrar = [](const QImage&, const FrameAlignment& previous, const QImage&, const FrameAlignment&,
                              QSize) { return std::optional(previous); };
         AnimationPlayer player(setup, prompt);
-        player.Open();
         QTimer timer;
-        CAnimationDlg dlg(player, 3, timer);
-        prompt.dialog = &dlg;
-        dlg.show();
-        QTest::mouseClick(dlg.findChild<QAbstractButton*>("1061"), Qt::LeftButton);
+        std::unique_ptr<CAnimationDlg> dlg = Open::opened(player, timer);
+        prompt.dialog = dlg.get();
+        QTest::mouseClick(dlg->findChild<QAbstractButton*>("1061"), Qt::LeftButton);
         QCOMPARE(prompt.asked, (std::vector<int>{214, 217}));
-        QVERIFY(!prompt.progressShownFirst);
-        QVERIFY(dlg.findChildren<QProgressDialog*>().isEmpty());
+        QVERIFY(!prompt.progressFirst);
     }
 
     void displayModeLeavesTheKeysAlone()
