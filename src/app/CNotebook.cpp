@@ -96,8 +96,8 @@ void CNotebook::Initialize(ViewHost* view)
         m_pages.LoadSettings(m_layoutFile, m_programFolder, QSize(m_viewWidth, m_viewHeight));
         LoadPageSettings();
         m_pictures = ReadPictureSettings(m_settingsFile);
-        m_trimingWidth = ReadSettingInt(m_settingsFile, KeltoIni::TrimingWidth);
-        m_trimingHeight = ReadSettingInt(m_settingsFile, KeltoIni::TrimingHeight);
+        m_trimingWidth = ReadPictureSide(m_settingsFile, KeltoIni::TrimingWidth);
+        m_trimingHeight = ReadPictureSide(m_settingsFile, KeltoIni::TrimingHeight);
         SetCurrentDate(Clock::Today());
 
         OpenNotebookAtStart();

@@ -55,10 +55,11 @@ struct Prepared {
 Prepared preparePhoto(const std::string& path, QSize frame, RotationChoice known)
 {
     Prepared p;
-    p.loaded = LoadSourcePicture(path, frame, p.source);
+    PhotoExif exif;
+    p.loaded = LoadSourcePicture(path, frame, p.source, &exif);
     if (!p.loaded)
         return p;
-    p.date = ReadPhotoExif(path).date;
+    p.date = exif.date;
     const bool portrait = p.source.height() > p.source.width();
     if (!portrait || known != RotationChoice::None) {
         p.picture = FitSourcePicture(p.source, frame, false, true, known, {});
