@@ -78,6 +78,9 @@ enum class Msg : int {
     PrintFailed = 220,
     VideoExportRunning = 230,
     TooFewPhotoDays = 231,
+    PhotoWithoutDateNamed = 340,
+    PhotoDayTakenUseShownDay = 341,
+    PhotoAfterTodayUseShownDay = 342,
 };
 
 constexpr int MsgId(Msg message)

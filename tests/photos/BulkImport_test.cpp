@@ -96,14 +96,14 @@ TEST(BulkImport, NameOrderDecidesTheDayAndBadFilesAreCounted)
     memo.write("memo");
     memo.close();
     std::vector<std::string> askedUndated;
-    r.hooks.stopOnUndated = [&](const std::string& path) {
+    r.hooks.askUndated = [&](const std::string& path) {
         askedUndated.push_back(path);
-        return false;
+        return UndatedAnswer::Skip;
     };
 
     BulkImportReport rep = r.run();
     EXPECT_EQ(rep.matching, 5);
-    EXPECT_EQ(rep.imported, 3);
+    EXPECT_EQ(rep.imported, 2);  // two days: the later name replaced the earlier photo of 5/2
     EXPECT_EQ(rep.steps, 4);  // the undated photo makes no step
     EXPECT_EQ(r.progress.maximum, 5);
     EXPECT_EQ(r.progress.value, 4);
@@ -119,7 +119,14 @@ TEST(BulkImport, NameOrderDecidesTheDayAndBadFilesAreCounted)
     ASSERT_TRUE(LoadPictureFile(r.day("20240502", "jpg"), saved));
     EXPECT_EQ(saved.size(), QSize(64, 48));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(r.day("20240504", "jpg"))));
-    EXPECT_NE(BulkImportSummary(rep).find(r.photos.file("e.jpg")), std::string::npos);
+    ASSERT_EQ(rep.replaced.size(), 1u);
+    EXPECT_EQ(rep.replaced[0].replaced, r.photos.file("a.JPG"));
+    EXPECT_EQ(rep.replaced[0].by, r.photos.file("b.jpg"));
+    const std::string summary = BulkImportSummary(rep);
+    EXPECT_NE(summary.find(r.photos.file("e.jpg")), std::string::npos);
+    EXPECT_NE(summary.find("2日分の写真を取り込みました"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("2024-05-02  a.JPG → b.jpg"), std::string::npos) << summary;
+    EXPECT_EQ(summary.find("imported"), std::string::npos) << "one language: " << summary;
 }
 
 TEST(BulkImport, OneRotationQuestionPerRunAndParallelWritesTheSameFiles)
@@ -178,7 +185,7 @@ TEST(BulkImport, StopAndQuestionsEndTheRunOrGoOn)
             return WriteDayFiles(r.notebook.path(), day, r.options.pictures);
         };
         r.hooks.confirmStop = [&] { return e == StopYes; };
-        r.hooks.stopOnUndated = [](const std::string&) { return true; };
+        r.hooks.askUndated = [](const std::string&) { return UndatedAnswer::Stop; };
         r.hooks.askRotation = [&](const RotateRequest&) {
             ++asked;
             return RotateAnswer{e != RotationCancelled, RotationChoice::CutTopBottom, TrimRadio::None};
