@@ -278,7 +278,7 @@ const SummaryWords kJapanese = {
     "撮影日付が今日より後のため取り込まなかったファイル: %d個（カメラの時計が合っているか確かめてください）",
     "同じ日付の写真が複数あった日: %d日（名前順で後の写真を取り込みました）",
     " → ",
-    "ファイル名に保存できない文字があったため、その文字を「?」にして記録した写真: %d個",
+    "ファイル名に記録できない文字（改行や一部の記号など）があったため、その文字を置き換えて記録した写真: %d個",
     "気象データがまだ公開されていないため、気象データなしで取り込んだ日: %d日",
     " の取り込みに失敗しました: ",
 };
@@ -292,7 +292,7 @@ const SummaryWords kEnglish = {
     "skipped, dated after today (camera clock?): %d",
     "days with several photos: %d (the later name replaced the earlier)",
     " -> ",
-    "names stored with '?' for characters Shift-JIS cannot hold: %d",
+    "names stored with the characters a day file cannot hold replaced: %d",
     "without weather (not published yet): %d",
     ": failed: ",
 };

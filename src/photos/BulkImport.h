@@ -64,7 +64,7 @@ struct BulkImportReport {
     std::vector<std::string> unreadable, undated, portraitSkipped;
     std::vector<std::pair<QDate, std::string>> afterToday;  // skipped: dated after today
     std::vector<ReplacedPhoto> replaced;
-    // Photos whose name the day file keeps with "?" for characters Shift-JIS cannot hold.
+    // Photos whose name the day file keeps with characters replaced (DayFileText).
     std::vector<std::string> nameReplaced;
     std::vector<QDate> weatherNotPublished;  // photos of today, imported without weather
     bool stopped = false;                    // by the user (stop button, rotation cancel, 154)

@@ -26,9 +26,9 @@ std::string cell(std::string text)
 {
     // A NUL byte (a damaged or hand-edited file) ends a cell in many readers: never copied.
     text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
-    // A spreadsheet runs text starting with "=", "+", "-" or "@" (or a tab or CR) as a formula:
-    // a leading "'" keeps it text. A plain number stays a number.
-    if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos
+    // A spreadsheet runs text starting with "=", "+", "-" or "@" as a formula: a leading "'"
+    // keeps it text. A plain number stays a number.
+    if (!text.empty() && std::string_view("=+-@").find(text[0]) != std::string_view::npos
         && !plainNumber(text))
         text.insert(0, "'");
     if (text.find_first_of(",\"\r\n") == std::string::npos)

@@ -131,7 +131,10 @@ void ReadDayFiles(const std::string& folder, const QDate& date, DayRecord& day)
 
 std::string DayFileText(std::string_view text, bool* replaced)
 {
-    return ReplaceNonCp932(IniFile::OneLine(text), replaced);
+    std::string line = ReplaceNonCp932(IniFile::OneLine(text), replaced);
+    if (replaced && !IniFile::IsOneLine(text))
+        *replaced = true;
+    return line;
 }
 
 std::string SourcePathText(const std::string& path, bool* replaced)

@@ -64,8 +64,8 @@ bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<D
 // the day file together only once both are complete. Shows nothing: the result names the file
 // that could not be written. Texts are stored as DayFileText makes them.
 Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings);
-// A text as a day file keeps it: on one line, with each character Shift-JIS cannot hold
-// replaced by "?" (`replaced` tells whether one was).
+// A text as a day file keeps it: on one line (a line break becomes a space), with each
+// character Shift-JIS cannot hold replaced by "?"; `replaced` tells whether anything was.
 std::string DayFileText(std::string_view text, bool* replaced = nullptr);
 // A photo's path as its day's SourcePath: a name that is not UTF-8 read as Shift-JIS first.
 std::string SourcePathText(const std::string& path, bool* replaced = nullptr);
