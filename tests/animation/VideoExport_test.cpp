@@ -14,7 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -157,4 +161,32 @@ TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
     // One photo day is no animation.
     n.job.frames.pop_back();
     EXPECT_EQ(ExportVideo(n.job, progress).result.message, Msg::TooFewPhotoDays);
+}
+
+TEST(VideoExport, ExportingAgainRemovesWhatAKilledExportLeft)
+{
+    VideoNotebook n(2);
+    auto plant = [&](const char* name, bool old) {
+        const std::string path = n.file(name);
+        WriteFileAtomic(path, "partial");
+        if (old) {
+            struct timespec times[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
+            utimensat(AT_FDCWD, path.c_str(), times, 0);
+        }
+    };
+    const char* left[] = {"clip.mp4.tmpAbC123.mp4", "other.AVI.tmpZZZZZZ.avi"};
+    // Not an export's name, or one that may still be written.
+    const char* kept[] = {"clip.mp4.tmpAbC123.avi", "20260501.jpg.tmpAbC123", "clip.mp4.tmpAbC12.mp4",
+                          "new.mp4.tmpQwErTy.mp4"};
+    for (const char* name : left)
+        plant(name, true);
+    for (const char* name : kept)
+        plant(name, std::string(name) != "new.mp4.tmpQwErTy.mp4");
+    n.job.path = n.file("clip.avi");
+    CountingProgress progress;
+    ASSERT_TRUE(ExportVideo(n.job, progress).ok());
+    for (const char* name : left)
+        EXPECT_FALSE(FileExists(n.file(name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(FileExists(n.file(name))) << name;
 }
