@@ -267,6 +267,7 @@ struct SummaryWords {
     const char* nameReplaced;
     const char* noWeather;
     const char* failed;       // after the date, before the reason
+    bool fullPaths;           // else file names: the window's list names the files of one folder
 };
 
 const SummaryWords kJapanese = {
@@ -281,6 +282,7 @@ const SummaryWords kJapanese = {
     "ファイル名に記録できない文字（改行や一部の記号など）があったため、その文字を置き換えて記録した写真: %d個",
     "気象データがまだ公開されていないため、気象データなしで取り込んだ日: %d日",
     " の取り込みに失敗しました: ",
+    false,
 };
 
 const SummaryWords kEnglish = {
@@ -295,6 +297,7 @@ const SummaryWords kEnglish = {
     "names stored with the characters a day file cannot hold replaced: %d",
     "without weather (not published yet): %d",
     ": failed: ",
+    true,
 };
 
 }  // namespace
@@ -304,6 +307,7 @@ std::string BulkImportSummary(const BulkImportReport& r, SummaryLanguage languag
     const SummaryWords& w = language == SummaryLanguage::Japanese ? kJapanese : kEnglish;
     auto iso = [](const QDate& d) { return d.toString(Qt::ISODate).toStdString(); };
     auto count = [](size_t n) { return static_cast<long long>(n); };
+    auto file = [&](const std::string& path) { return DecodeFileName(w.fullPaths ? path : LastComponent(path)); };
     std::string s = FormatInts(w.imported, {r.imported, r.matching}) + "\n";
     if (r.stopped)
         s += std::string(w.stopped) + "\n";
@@ -312,7 +316,7 @@ std::string BulkImportSummary(const BulkImportReport& r, SummaryLanguage languag
             return;
         s += FormatInts(what, {count(paths.size())}) + "\n";
         for (const std::string& p : paths)
-            s += "  " + DecodeFileName(p) + "\n";
+            s += "  " + file(p) + "\n";
     };
     list(w.unreadable, r.unreadable);
     list(w.undated, r.undated);
@@ -320,7 +324,7 @@ std::string BulkImportSummary(const BulkImportReport& r, SummaryLanguage languag
     if (!r.afterToday.empty()) {
         s += FormatInts(w.afterToday, {count(r.afterToday.size())}) + "\n";
         for (const auto& [date, path] : r.afterToday)
-            s += "  " + iso(date) + "  " + DecodeFileName(path) + "\n";
+            s += "  " + iso(date) + "  " + file(path) + "\n";
     }
     if (!r.replaced.empty()) {
         s += FormatInts(w.replaced, {count(r.replaced.size())}) + "\n";
