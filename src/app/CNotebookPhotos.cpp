@@ -48,12 +48,14 @@ bool CNotebook::ImportPhoto(bool rotating, FileChooser& chooser)
         bool afterToday = photoDate > Clock::Today();
         if (afterToday || DayHasFiles(m_notebookFolder, photoDate)) {
             Msg question = afterToday ? Msg::PhotoAfterTodayUseShownDay : Msg::PhotoDayTakenUseShownDay;
-            std::string text = FormatInts(LoadString(question), {photoDate.year(), photoDate.month(), photoDate.day(),
-                                                                 day.date.year(), day.date.month(), day.date.day()});
+            std::string text =
+                FormatInts(LoadString(question), {photoDate.year(), photoDate.month(), photoDate.day(),
+                                                  day.date.year(), day.date.month(), day.date.day()});
             if (m_prompt.ask(question, Buttons::YesNo, Icon::Question, text) != Answer::Yes)
                 return false;
         } else {
-            toPhotoDate = m_prompt.ask(Msg::UpdateDateFromPhoto, Buttons::YesNo, Icon::Question) == Answer::Yes;
+            toPhotoDate =
+                m_prompt.ask(Msg::UpdateDateFromPhoto, Buttons::YesNo, Icon::Question) == Answer::Yes;
         }
     }
     day.picture = std::move(*picture);

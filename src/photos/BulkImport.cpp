@@ -256,7 +256,7 @@ namespace {
 
 // The words of the summary in one language.
 struct SummaryWords {
-    const char* imported;     // days, files
+    const char* imported;  // days, files
     const char* stopped;
     const char* unreadable;
     const char* undated;
@@ -266,8 +266,8 @@ struct SummaryWords {
     const char* arrow;
     const char* nameReplaced;
     const char* noWeather;
-    const char* failed;       // after the date, before the reason
-    bool fullPaths;           // else file names: the window's list names the files of one folder
+    const char* failed;  // after the date, before the reason
+    bool fullPaths;      // else file names: the window's list names the files of one folder
 };
 
 const SummaryWords kJapanese = {
@@ -279,7 +279,8 @@ const SummaryWords kJapanese = {
     "撮影日付が今日より後のため取り込まなかったファイル: %d個（カメラの時計が合っているか確かめてください）",
     "同じ日付の写真が複数あった日: %d日（名前順で後の写真を取り込みました）",
     " → ",
-    "ファイル名に記録できない文字（改行や一部の記号など）があったため、その文字を置き換えて記録した写真: %d個",
+    "ファイル名に記録できない文字（改行や一部の記号など）があったため、その文字を置き換えて記録した写真: "
+    "%d個",
     "気象データがまだ公開されていないため、気象データなしで取り込んだ日: %d日",
     " の取り込みに失敗しました: ",
     false,
@@ -307,7 +308,9 @@ std::string BulkImportSummary(const BulkImportReport& r, SummaryLanguage languag
     const SummaryWords& w = language == SummaryLanguage::Japanese ? kJapanese : kEnglish;
     auto iso = [](const QDate& d) { return d.toString(Qt::ISODate).toStdString(); };
     auto count = [](size_t n) { return static_cast<long long>(n); };
-    auto file = [&](const std::string& path) { return DecodeFileName(w.fullPaths ? path : LastComponent(path)); };
+    auto file = [&](const std::string& path) {
+        return DecodeFileName(w.fullPaths ? path : LastComponent(path));
+    };
     std::string s = FormatInts(w.imported, {r.imported, r.matching}) + "\n";
     if (r.stopped)
         s += std::string(w.stopped) + "\n";

@@ -202,14 +202,16 @@ void apply(Parsed& p, const IniFile::KeyChange& change)
 }
 
 bool writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>& changes,
-                  const std::vector<std::pair<std::string, std::string_view>>& companions, std::string* failed)
+                  const std::vector<std::pair<std::string, std::string_view>>& companions,
+                  std::string* failed)
 {
     if (failed)
         *failed = path;
     // A line break in a name or value would write lines of its own: a key or a section that
     // the caller never meant, read back as the day's data.
     for (const auto& c : changes)
-        if (!IniFile::IsOneLine(c.section) || !IniFile::IsOneLine(c.key) || (c.value && !IniFile::IsOneLine(*c.value)))
+        if (!IniFile::IsOneLine(c.section) || !IniFile::IsOneLine(c.key)
+            || (c.value && !IniFile::IsOneLine(*c.value)))
             return false;
     std::lock_guard lock(g_mutex);
     auto old = load(path);
@@ -239,12 +241,13 @@ bool writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>
     return WriteFilesAtomic(files, failed);
 }
 
-std::vector<IniFile::KeyChange> sectionChanges(std::string_view section,
-                                               const std::vector<std::pair<std::string, const std::string*>>& keys)
+std::vector<IniFile::KeyChange>
+sectionChanges(std::string_view section, const std::vector<std::pair<std::string, const std::string*>>& keys)
 {
     std::vector<IniFile::KeyChange> changes;
     for (const auto& [key, value] : keys)
-        changes.push_back({std::string(section), key, value ? std::optional<std::string>(*value) : std::nullopt});
+        changes.push_back(
+            {std::string(section), key, value ? std::optional<std::string>(*value) : std::nullopt});
     return changes;
 }
 
@@ -325,7 +328,8 @@ bool DeleteKey(const std::string& path, std::string_view section, std::string_vi
 }
 
 bool WriteChanges(const std::string& path, const std::vector<KeyChange>& changes,
-                  const std::vector<std::pair<std::string, std::string_view>>& companions, std::string* failed)
+                  const std::vector<std::pair<std::string, std::string_view>>& companions,
+                  std::string* failed)
 {
     return writeChanges(path, changes, companions, failed);
 }

@@ -19,7 +19,8 @@ std::string NotebookFilePath(const std::string& notebookFolder)
 
 std::string ReadNotebookKey(const std::string& notebookFolder, const char* key)
 {
-    return CutUtf8(IniFile::ReadString(NotebookFilePath(notebookFolder), kSection, key, ""), kNotebookTextBytes);
+    return CutUtf8(IniFile::ReadString(NotebookFilePath(notebookFolder), kSection, key, ""),
+                   kNotebookTextBytes);
 }
 
 Result WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value)

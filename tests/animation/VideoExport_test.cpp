@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "support/CountingProgress.h"
+#include "support/LeftFiles.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
@@ -14,11 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -166,14 +163,7 @@ TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
 TEST(VideoExport, ExportingAgainRemovesWhatAKilledExportLeft)
 {
     VideoNotebook n(2);
-    auto plant = [&](const char* name, bool old) {
-        const std::string path = n.file(name);
-        WriteFileAtomic(path, "partial");
-        if (old) {
-            struct timespec times[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
-            utimensat(AT_FDCWD, path.c_str(), times, 0);
-        }
-    };
+    auto plant = [&](const char* name, bool old) { WriteLeftFile(n.file(name), old); };
     const char* left[] = {"clip.mp4.tmpAbC123.mp4", "other.AVI.tmpZZZZZZ.avi"};
     // Not an export's name, or one that may still be written.
     const char* kept[] = {"clip.mp4.tmpAbC123.avi", "20260501.jpg.tmpAbC123", "clip.mp4.tmpAbC12.mp4",

@@ -70,7 +70,8 @@ void BulkImportTest::portraitsAskOnceAndTheShownDayTakesItsPhoto()
     QCOMPARE(f.prompt.asked(), (std::vector<int>{340, 340, 172}));
     QVERIFY(f.prompt.texts()[0].find("「q.jpg」") != std::string::npos);
     QVERIFY(f.prompt.texts()[1].find("「r.jpg」") != std::string::npos);
-    QVERIFY(f.prompt.texts()[2].find("3日分の写真を取り込みました（写真ファイル6個のうち）") != std::string::npos);
+    QVERIFY(f.prompt.texts()[2].find("3日分の写真を取り込みました（写真ファイル6個のうち）")
+            != std::string::npos);
     QCOMPARE(f.host.progressCaption, std::string("写真画像一括取込中"));
     QCOMPARE(f.host.progressHidden, 1);
     QCOMPARE(f.progress.maximum.load(), 6);

@@ -104,7 +104,7 @@ TEST(BulkImport, NameOrderDecidesTheDayAndBadFilesAreCounted)
     BulkImportReport rep = r.run();
     EXPECT_EQ(rep.matching, 5);
     EXPECT_EQ(rep.imported, 2);  // two days: the later name replaced the earlier photo of 5/2
-    EXPECT_EQ(rep.steps, 4);  // the undated photo makes no step
+    EXPECT_EQ(rep.steps, 4);     // the undated photo makes no step
     EXPECT_EQ(r.progress.maximum, 5);
     EXPECT_EQ(r.progress.value, 4);
     EXPECT_EQ(askedUndated, std::vector<std::string>(1, r.photos.file("d.jpg")));
@@ -124,7 +124,8 @@ TEST(BulkImport, NameOrderDecidesTheDayAndBadFilesAreCounted)
     EXPECT_EQ(rep.replaced[0].by, r.photos.file("b.jpg"));
     const std::string summary = BulkImportSummary(rep);
     EXPECT_NE(summary.find("\n  e.jpg\n"), std::string::npos) << summary;
-    EXPECT_NE(BulkImportSummary(rep, SummaryLanguage::English).find(r.photos.file("e.jpg")), std::string::npos);
+    EXPECT_NE(BulkImportSummary(rep, SummaryLanguage::English).find(r.photos.file("e.jpg")),
+              std::string::npos);
     EXPECT_NE(summary.find("2日分の写真を取り込みました"), std::string::npos) << summary;
     EXPECT_NE(summary.find("2024-05-02  a.JPG → b.jpg"), std::string::npos) << summary;
     EXPECT_EQ(summary.find("imported"), std::string::npos) << "one language: " << summary;
@@ -268,11 +269,12 @@ TEST(BulkImport, NoDayAfterTodayAndHostileNamesAreStoredCleaned)
     EXPECT_EQ(rep.imported, 3);
     EXPECT_EQ(rep.lastDate, QDate(2024, 5, 3));
     const std::vector<std::pair<QDate, std::string>> later = {{QDate(2027, 1, 5), r.photos.file("d.jpg")},
-                                                             {QDate(2024, 6, 2), r.photos.file("e.jpg")}};
+                                                              {QDate(2024, 6, 2), r.photos.file("e.jpg")}};
     EXPECT_EQ(rep.afterToday, later);
     EXPECT_TRUE(QDir(QString::fromStdString(r.notebook.path())).entryList({"2027*", "20240602*"}).isEmpty());
     // Every day of the run is written whole, its photo's name on one line.
-    EXPECT_EQ(rep.nameReplaced, (std::vector<std::string>{r.photos.file(injecting), r.photos.file("c🌱.jpg")}));
+    EXPECT_EQ(rep.nameReplaced,
+              (std::vector<std::string>{r.photos.file(injecting), r.photos.file("c🌱.jpg")}));
     EXPECT_EQ(r.source("20240502"), r.photos.file("b [Growth] DataHeight=777 [Triming] Size=1,1 .jpg"));
     EXPECT_EQ(IniFile::ReadString(r.day("20240502", "dat"), "Growth", "DataHeight", "absent"), "absent");
     EXPECT_EQ(IniFile::ReadString(r.day("20240502", "dat"), "Triming", "Size", "absent"), "absent");

@@ -1,15 +1,13 @@
 #include "platform/IniFile.h"
 #include "platform/Files.h"
 #include "platform/TextCodec.h"
+#include "support/LeftFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <ctime>
 
 namespace {
 
@@ -219,8 +217,9 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
     ASSERT_TRUE(WriteFileAtomic(photo, "old photo"));
     ASSERT_TRUE(IniFile::WriteKeys(ini, "Growth", {{"DataHeight", "12.0"}}));
     const std::string before = readAll(ini);
-    const std::vector<IniFile::KeyChange> changes = {
-        {"Picture", "SourcePath", "/photos/a.jpg"}, {"Growth", "DataHeight", std::nullopt}, {"Weather", "LowTemp", "3.0"}};
+    const std::vector<IniFile::KeyChange> changes = {{"Picture", "SourcePath", "/photos/a.jpg"},
+                                                     {"Growth", "DataHeight", std::nullopt},
+                                                     {"Weather", "LowTemp", "3.0"}};
     for (const std::string& failing : {ini, photo}) {
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
         std::string failed;
@@ -237,35 +236,28 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
 
     ASSERT_TRUE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}));
     EXPECT_EQ(readAll(photo), "new photo");
-    EXPECT_EQ(readAll(ini), "[Growth]\r\n[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
+    EXPECT_EQ(readAll(ini),
+              "[Growth]\r\n[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
 }
 
 TEST(Files, OnlyAbandonedTemporariesOfTheGivenTargetsAreRemoved)
 {
     TempDir dir;
-    auto make = [&](const std::string& name, bool old) {
-        std::string path = dir.file(name);
-        WriteFileAtomic(path, "x");
-        if (old) {
-            struct timespec times[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
-            utimensat(AT_FDCWD, path.c_str(), times, 0);
-        }
-        return path;
-    };
+    auto make = [&](const std::string& name, bool old) { WriteLeftFile(dir.file(name), old); };
     // Left by a killed writer: old and held by nobody.
     make("20240501.dat.tmpAb3xYz", true);
     make("Kelto.dat.tmp000000", true);
     // Not ours, or not ours to judge: a name the writer never makes, another target, a fresh file.
-    const std::vector<std::string> kept = {"20240501.dat.tmpAb3xY", "20240501.dat.tmpAb3xY!", "notes.txt.tmpAbcdef",
-                                           "20240501.dat", "20240502.jpg.tmpQwErTy", "x.tmpAbcdef"};
+    const std::vector<std::string> kept = {"20240501.dat.tmpAb3xY",  "20240501.dat.tmpAb3xY!",
+                                           "notes.txt.tmpAbcdef",    "20240501.dat",
+                                           "20240502.jpg.tmpQwErTy", "x.tmpAbcdef"};
     for (const std::string& name : kept)
         make(name, name != "20240502.jpg.tmpQwErTy");
     // One being written right now: its writer holds it.
     std::string busy;
     int fd = OpenTemporaryBeside(dir.file("20240503.jpg"), {}, busy);
     ASSERT_GE(fd, 0);
-    struct timespec times[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
-    futimens(fd, times);
+    AgeFile(busy, fd);
 
     auto ours = [](std::string_view target, std::string_view suffix) {
         return suffix.empty() && (target == "Kelto.dat" || target.substr(0, 6) == "202405");

@@ -151,11 +151,9 @@ TEST(TextCodec, ReplacingWhatCp932CannotHoldAndCuttingUtf8)
         const char* kept;
         bool replaced;
     } cases[] = {
-        {"晴れ", "晴れ", false},
-        {"a🌱b", "a?b", true},
-        {"\xEF\xBF\xBD晴", "?晴", true},  // what a bad decode leaves
-        {"한국.jpg", "??.jpg", true},
-        {"\xE3\x81", "??", true},  // a cut character: each stray byte
+        {"晴れ", "晴れ", false},         {"a🌱b", "a?b", true},
+        {"\xEF\xBF\xBD晴", "?晴", true},                            // what a bad decode leaves
+        {"한국.jpg", "??.jpg", true},    {"\xE3\x81", "??", true},  // a cut character: each stray byte
     };
     for (const Case& c : cases) {
         bool replaced = !c.replaced;

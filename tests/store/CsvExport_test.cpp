@@ -113,8 +113,10 @@ TEST(CsvExport, TextASpreadsheetWouldRunStaysText)
     for (const Case& c : cases) {
         char stem[16];
         std::snprintf(stem, sizeof stem, "202611%02d", day);
-        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather", {{"Weather", c.weather}, {"LowTemp", "-3.5"}});
-        expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + "," + c.cell + ",-3.5,,,,,,,,,,1\r\n";
+        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather",
+                           {{"Weather", c.weather}, {"LowTemp", "-3.5"}});
+        expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + "," + c.cell
+                    + ",-3.5,,,,,,,,,,1\r\n";
         ++day;
     }
     std::string out = dir.file("out.csv");

@@ -6,12 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/TextCodec.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "support/LeftFiles.h"
 
 #include <cmath>
-#include <ctime>
 #include <limits>
 
 namespace {
@@ -114,12 +111,8 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     const std::string stale[] = {"20130415.jpg.tmpAbC123", "20130415.dat.tmpxYz789", "Kelto.dat.tmpQQQQQQ"};
     const std::string others[] = {"20130415.jpg.tmp", "photo.jpg.tmpAbC123", "20130415.mp4.tmpAbC123.mp4"};
     for (const std::string* names : {stale, others})
-        for (size_t i = 0; i < 3; ++i) {
-            std::string path = JoinPath(f.notebook, names[i]);
-            WriteFileAtomic(path, "x");
-            struct timespec old[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
-            utimensat(AT_FDCWD, path.c_str(), old, 0);
-        }
+        for (size_t i = 0; i < 3; ++i)
+            WriteLeftFile(JoinPath(f.notebook, names[i]));
     CNotebook& nb = f.open();
     for (const std::string& name : stale)
         EXPECT_FALSE(FileExists(JoinPath(f.notebook, name))) << name;
