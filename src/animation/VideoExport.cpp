@@ -205,6 +205,10 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         report.result = Result::Failed(Msg::TooFewPhotoDays, job.notebookFolder);
         return report;
     }
+    // What an export killed midway left in this folder goes first; one running now keeps its file.
+    RemoveStaleTemporaries(ParentFolder(job.path), [](std::string_view target, std::string_view suffix) {
+        return (suffix == ".mp4" || suffix == ".avi") && lowerExtension(std::string(target)) == suffix;
+    });
     std::string tmp;
     const int fd =
         OpenTemporaryBeside(job.path, VideoFormatOf(job.path) == VideoFormat::Mp4 ? ".mp4" : ".avi", tmp);
@@ -212,7 +216,11 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         report.result = Result::Failed(VideoCreateFailedMessage(job.path), job.path);
         return report;
     }
-    ::close(fd);
+    // Held open to the end: its lock tells another export that this file is being written.
+    struct CloseAtEnd {
+        int fd;
+        ~CloseAtEnd() { ::close(fd); }
+    } closeAtEnd{fd};
     progress.setRange(count);
     progress.setValue(0);
     std::optional<std::string> failed;

@@ -8,6 +8,7 @@
 #include "res/Strings.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
+#include "store/NotebookFile.h"
 #include "store/NotebookSettings.h"
 
 #include <QCoreApplication>
@@ -149,6 +150,7 @@ void CNotebook::OpenNotebook(const std::string& folder)
 {
     m_notebookFolder = folder;
     UpdateTitle();
+    RemoveStaleNotebookTemporaries(m_notebookFolder);
     m_store.ReadStartDate(m_notebookFolder);
     if (!m_store.StartDate && m_host)
         m_host->PostCommand(Command::NotebookSettings);

@@ -110,6 +110,7 @@ std::string openableNotebook(const CommandLine& c, const std::string& programFol
         std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
         return {};
     }
+    RemoveStaleNotebookTemporaries(folder);
     return folder;
 }
 
@@ -215,7 +216,7 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     ConsoleProgress progress;
     progress.cancelOnInterrupt();
     BulkImportReport r = RunBulkImport(files, options, progress, hooks);
-    std::fputs(BulkImportSummary(r).c_str(), stdout);
+    std::fputs(BulkImportSummary(r, SummaryLanguage::English).c_str(), stdout);
     if (pages)
         std::printf("weather pages fetched: %d\n", pages->requests());
     if (r.failed) {

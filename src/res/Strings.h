@@ -83,6 +83,9 @@ enum class Msg : int {
     VideoExportDone = 302,
     AutoAlignStopped = 303,
     AnimationSpeedRange = 304,
+    PhotoWithoutDateNamed = 340,
+    PhotoDayTakenUseShownDay = 341,
+    PhotoAfterTodayUseShownDay = 342,
 };
 
 constexpr int MsgId(Msg message)

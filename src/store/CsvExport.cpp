@@ -8,15 +8,29 @@
 #include "store/NotebookFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 namespace {
+
+bool plainNumber(const std::string& text)
+{
+    double value = 0;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
 
 std::string cell(std::string text)
 {
     // A NUL byte (a damaged or hand-edited file) ends a cell in many readers: never copied.
     text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    // A spreadsheet runs text starting with "=", "+", "-" or "@" as a formula: a leading "'"
+    // keeps it text. A plain number stays a number.
+    if (!text.empty() && std::string_view("=+-@").find(text[0]) != std::string_view::npos
+        && !plainNumber(text))
+        text.insert(0, "'");
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string q = "\"";
