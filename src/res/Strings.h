@@ -78,6 +78,12 @@ enum class Msg : int {
     PrintFailed = 220,
     VideoExportRunning = 230,
     TooFewPhotoDays = 231,
+    LongJobRunning = 390,
+    ConfirmStopJobAndExit = 391,
+    JobBulkImport = 392,
+    JobBulkWeather = 393,
+    JobVideoExport = 394,
+    StoppingJob = 395,
 };
 
 constexpr int MsgId(Msg message)
