@@ -14,6 +14,9 @@ void CNotebook::RunAnimation(AnimationMode mode)
 {
     if (!m_host || m_notebookFolder.empty())
         return;
+    // The editor writes alignments and runs an automatic alignment of its own.
+    if (mode == AnimationMode::Edit && refuseWhileJobRuns())
+        return;
     if (Result r = FlushDay(); !r) {
         PresentPage();
         return;

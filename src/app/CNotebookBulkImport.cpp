@@ -88,7 +88,7 @@ Result CNotebook::ApplyImportedDay(const DayRecord& day)
 void CNotebook::StartBulkImport(FolderBrowser& browser)
 {
     BulkImportState& s = state(m_bulkImport);
-    if (s.job.running() || BulkWeatherRunning() || m_notebookFolder.empty())
+    if (m_notebookFolder.empty() || refuseWhileJobRuns())
         return;
     bool weather = false;
     if (m_internetEnabled) {

@@ -32,7 +32,7 @@ Result CNotebook::LastVideoExportResult() const
 
 void CNotebook::StartVideoExport(FileChooser& chooser)
 {
-    if (VideoExportRunning() || m_notebookFolder.empty())
+    if (m_notebookFolder.empty() || refuseWhileJobRuns())
         return;
     // Unsaved changes of the day (a photo just taken in) go into the video too.
     if (!FlushDay())

@@ -86,6 +86,12 @@ enum class Msg : int {
     PhotoWithoutDateNamed = 340,
     PhotoDayTakenUseShownDay = 341,
     PhotoAfterTodayUseShownDay = 342,
+    LongJobRunning = 390,
+    ConfirmStopJobAndExit = 391,
+    JobBulkImport = 392,
+    JobBulkWeather = 393,
+    JobVideoExport = 394,
+    StoppingJob = 395,
 };
 
 constexpr int MsgId(Msg message)

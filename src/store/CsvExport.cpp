@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "platform/Words.h"
 #include "res/Strings.h"
 #include "store/DataFolders.h"
 #include "store/DayRecord.h"
@@ -71,7 +72,9 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
 {
     if (!FolderExists(folder) || !IsNotebookFolder(folder)) {
         if (error)
-            *error = "not a notebook folder (no Kelto.dat): " + folder;
+            *error = Words::tr("not a notebook folder (no Kelto.dat): %1")
+                         .arg(QString::fromStdString(folder))
+                         .toStdString();
         return false;
     }
     NotebookInfo info = ReadNotebookInfo(folder);
@@ -118,7 +121,8 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
     }
     if (!WriteFileAtomic(outPath, out)) {
         if (error)
-            *error = "cannot write the file: " + outPath;
+            *error =
+                Words::tr("cannot write the file: %1").arg(QString::fromStdString(outPath)).toStdString();
         return false;
     }
     return true;

@@ -28,7 +28,7 @@ probe() {
 for kind in avi:rawvideo mp4:h264; do
   ext=${kind%%:*}
   step "export $ext"
-  "$KELTO" --export-video "$WORK/growth.$ext" --notebook "$NOTE" >"$WORK/out" 2>"$WORK/err" \
+  LANG=ja_JP.UTF-8 "$KELTO" --export-video "$WORK/growth.$ext" --notebook "$NOTE" >"$WORK/out" 2>"$WORK/err" \
     || fail "$ext: $(cat "$WORK/err")"
   grep -q "アニメーションを作成しています.*$PHOTOS/$PHOTOS" "$WORK/err" || fail "$ext: no progress line: $(cat "$WORK/err")"
   want="codec_name=${kind#*:} width=320 height=240 r_frame_rate=4/1 nb_read_frames=$PHOTOS "
@@ -44,7 +44,7 @@ cp "$NOTE/Kelto.dat" "$ONE/"
 first=$(find "$NOTE" -maxdepth 1 -name '[0-9]*.jpg' | sort | head -1)
 cp "$first" "${first%.jpg}.dat" "$ONE/"
 echo old >"$WORK/keep.avi"
-if "$KELTO" --export-video "$WORK/keep.avi" --notebook "$ONE" 2>"$WORK/err"; then
+if LANG=ja_JP.UTF-8 "$KELTO" --export-video "$WORK/keep.avi" --notebook "$ONE" 2>"$WORK/err"; then
   fail "a notebook with one photo day was exported"
 fi
 grep -q "2日以上" "$WORK/err" || fail "no message for one photo day: $(cat "$WORK/err")"
