@@ -64,8 +64,7 @@ std::string StoredFolderPath(const std::string& programFolder, const std::string
 
 bool IsSafeFolderName(const std::string& name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
-           && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+    return IsPlainFileName(name);
 }
 
 bool IsNotebookFolder(const std::string& folder)

@@ -169,3 +169,31 @@ TEST(PageHeader, HandOnlyOverWhatCanBeClicked)
         EXPECT_EQ(f.host.cursor, s.cursor) << s.at.x() << "," << s.at.y();
     }
 }
+
+TEST(PageBackground, OnlyPlainNamesInTheProgramFolder)
+{
+    PageFixture f;
+    const std::string kit = std::string(KELTO_KIT_DIR) + "/calendar.jpg";
+    CopyFileSafe(kit, JoinPath(f.program, "calendar.jpg"), false);
+    // The same picture outside the program folder, and in a folder inside it.
+    CopyFileSafe(kit, JoinPath(ParentFolder(f.program), "outside.jpg"), false);
+    CopyFileSafe(kit, JoinPath(f.notebook, "inner.jpg"), false);
+    const std::string layout = JoinPath(f.program, "Layout.ini");
+    struct Case {
+        std::string name;
+        bool loaded;
+    } cases[] = {
+        {"calendar.jpg", true},
+        {"../outside.jpg", false},
+        {"..\\outside.jpg", false},
+        {JoinPath(ParentFolder(f.program), "outside.jpg"), false},
+        {"data/観察/inner.jpg", false},
+        {"data\\観察\\inner.jpg", false},
+        {"..", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        IniFile::WriteString(layout, "Calender", "BackGround", c.name);
+        EXPECT_EQ(!PageViews::LoadPageBackground(layout, f.program, "Calender").isNull(), c.loaded) << c.name;
+    }
+}
