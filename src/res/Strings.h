@@ -78,6 +78,8 @@ enum class Msg : int {
     PrintFailed = 220,
     VideoExportRunning = 230,
     TooFewPhotoDays = 231,
+    TemperatureRangeInverted = 410,
+    ScaleMaximumZero = 411,
 };
 
 constexpr int MsgId(Msg message)
