@@ -28,17 +28,18 @@ enum GraphSeries {
 inline constexpr int kGraphSeriesCount = 8;
 
 // The series' colours until the user chooses others: hues that say what a series is (green the
-// plant, black the leaf bars, blue cold, red hot, yellow the sun), each a step of grey apart
-// from every other so that a print in black and white still tells them apart.
+// plant, black the leaf bars, blue the solution, dark blue cold, red hot, orange the room, yellow
+// the sun), each a step of grey apart from every other so that a black and white print still
+// tells them apart.
 inline constexpr std::array<const char*, kGraphSeriesCount> kGraphDefaultColors = {
-    "#3FBC26",  // plant height
+    "#33BC26",  // plant height
     "#000000",  // leaf count
-    "#500C7E",  // leaf size
-    "#1BD2E3",  // solution level
-    "#090B76",  // lowest temperature
-    "#CB0C02",  // highest temperature
-    "#CDC229",  // sunshine
-    "#B93F17",  // room temperature
+    "#4F0F67",  // leaf size
+    "#0B83A7",  // solution level
+    "#000A8E",  // lowest temperature
+    "#B01412",  // highest temperature
+    "#CFC129",  // sunshine
+    "#D4902A",  // room temperature
 };
 std::array<QColor, kGraphSeriesCount> GraphDefaultColors();
 
