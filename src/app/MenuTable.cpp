@@ -49,13 +49,13 @@ const MenuCommand kCommands[] = {
     {Command::NotebookSettings, PopupSettings, "観察データ設定(&D)", "観察データの設定\n観察データ設定", no, no, R::Always},
     {Command::InternetSettings, PopupSettings, "インターネット設定(&I)", "インターネットによる気象データの取得パラメータの設定\nインターネット設定", no, SEP, R::Always},
     {Command::GraphSettings, PopupSettings, "グラフ設定(&G)", "グラフのパラメータ設定\nグラフ設定", no, no, R::Always},
-    {Command::ListSettings, PopupSettings, "一覧設定(&L)", "一覧のパラメータ設定\n一覧設定", no, no, R::Always},
+    {Command::ListSettings, PopupSettings, "一覧設定(&L)", "一覧のパラメータ設定\n一覧設定", no, SEP, R::Always},
+    {Command::PrintFont, PopupSettings, "印刷フォント設定(&F)...", "印刷の文字フォントを設定\n印刷フォント設定", no, no, R::Always},
 
     {Command::Help, PopupHelp, "ドキュメントの表示(&D)", "Keltoのドキュメントを表示\nドキュメント表示", no, SEP, R::Always},
     {Command::About, PopupHelp, "バージョン情報 (&A)...", "プログラム情報、バージョン、著作権を表示します。\nバージョン情報", no, no, R::Always},
 
     {Command::Save, PopupNone, nullptr, "編集中のデータを保存する\nデータ保存", no, no, R::Detail},
-    {Command::PrintFont, PopupNone, nullptr, "印刷の文字フォントを設定\n印刷フォント設定", no, no, R::Always},
 };
 // clang-format on
 

@@ -55,6 +55,12 @@ std::string LastComponent(std::string_view path)
     return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
 }
 
+bool IsPlainFileName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".."
+           && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
 bool FileExists(const std::string& path)
 {
     struct stat st;

@@ -10,7 +10,10 @@
 std::string JoinPath(std::string_view folder, std::string_view name);
 std::string ParentFolder(std::string_view path);   // text before the last separator
 std::string LastComponent(std::string_view path);  // text after the last separator
-bool FileExists(const std::string& path);          // a regular file
+// True when `name` names one entry of a folder: not empty, not "." or "..", and without a
+// separator ("/", or "\\" as a Windows-written name has it) or a NUL.
+bool IsPlainFileName(std::string_view name);
+bool FileExists(const std::string& path);  // a regular file
 bool FolderExists(const std::string& path);
 // Names (not paths) of the regular files in `folder` whose names match `pattern`
 // ('*' and '?', case-insensitive), in the order the file system returns them.

@@ -92,6 +92,8 @@ enum class Msg : int {
     JobBulkWeather = 393,
     JobVideoExport = 394,
     StoppingJob = 395,
+    TemperatureRangeInverted = 410,
+    ScaleMaximumZero = 411,
 };
 
 constexpr int MsgId(Msg message)

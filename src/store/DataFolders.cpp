@@ -68,8 +68,7 @@ bool IsSafeFolderName(const std::string& name)
     // A control character (a line break above all) could never be kept in Kelto.ini.
     bool control =
         std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
-           && name.find('\\') == std::string::npos && !control;
+    return IsPlainFileName(name) && !control;
 }
 
 bool IsNotebookFolder(const std::string& folder)

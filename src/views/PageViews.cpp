@@ -34,12 +34,11 @@ void PageViews::LoadDetailBackground(const std::string& layoutFile, const std::s
 QImage PageViews::LoadPageBackground(const std::string& layoutFile, const std::string& programFolder,
                                      const char* section)
 {
-    std::string name = ReadLayoutText(layoutFile, section, LayoutIni::BackGround, "", 259);
-    if (name.empty())
+    const std::string name = ReadLayoutText(layoutFile, section, LayoutIni::BackGround, "", 259);
+    // A background is a picture beside the program: a name reaching into another folder could
+    // open any file of the machine.
+    if (!IsPlainFileName(name))
         return {};
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
     QImage picture;
     if (!LoadPictureFile(JoinPath(programFolder, name), picture))
         return {};

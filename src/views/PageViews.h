@@ -58,7 +58,8 @@ public:
     PageMouseResult HandleMouse(int action, QPoint point, const PageSnapshot& s);
     void Release();
 
-    // The section's BackGround picture at its own size; null when there is none or it fails.
+    // The section's BackGround picture at its own size; null when there is none, it fails or its
+    // name is not a plain file name of the program folder.
     static QImage LoadPageBackground(const std::string& layoutFile, const std::string& programFolder,
                                      const char* section);
 

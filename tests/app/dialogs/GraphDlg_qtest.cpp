@@ -92,7 +92,50 @@ private slots:
         const size_t before = previews.size();
         control<QPushButton>(dlg, 310)->click();
         QCOMPARE(previews.size(), before + 1);
-        QCOMPARE(previews.back().color(SeriesHeight), QColor(0, 0, 0));
+        QCOMPARE(previews.back().color(SeriesHeight), start.color(SeriesHeight));
+    }
+
+    void okRefusesScalesThatCannotBeDrawn_data()
+    {
+        QTest::addColumn<QString>("minTemp");
+        QTest::addColumn<QString>("maxTemp");
+        QTest::addColumn<QString>("maxLength");
+        QTest::addColumn<int>("message");  // 0: accepted
+        QTest::addColumn<int>("focus");
+        QTest::newRow("inverted") << "40"
+                                  << "-20"
+                                  << "10" << 410 << int(CGraphDlg::IdMinTemp);
+        QTest::newRow("equal") << "5"
+                               << "5"
+                               << "10" << 410 << int(CGraphDlg::IdMinTemp);
+        QTest::newRow("no length") << "-20"
+                                   << "40"
+                                   << "0" << 411 << int(CGraphDlg::IdMaxLength);
+        QTest::newRow("sound") << "-5"
+                               << "35"
+                               << "40" << 0 << 0;
+    }
+    void okRefusesScalesThatCannotBeDrawn()
+    {
+        QFETCH(QString, minTemp);
+        QFETCH(QString, maxTemp);
+        QFETCH(QString, maxLength);
+        QFETCH(int, message);
+        QFETCH(int, focus);
+        ScriptedPrompt prompt;
+        CGraphDlg dlg(GraphSettings{}, false, prompt, [](const GraphSettings&) {});
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        control<QLineEdit>(dlg, CGraphDlg::IdMinTemp)->setText(minTemp);
+        control<QLineEdit>(dlg, CGraphDlg::IdMaxTemp)->setText(maxTemp);
+        control<QLineEdit>(dlg, CGraphDlg::IdMaxLength)->setText(maxLength);
+        QTest::mouseClick(control<QPushButton>(dlg, CGraphDlg::IdOk), Qt::LeftButton);
+        QCOMPARE(prompt.asked(), message ? std::vector<int>{message} : std::vector<int>{});
+        QCOMPARE(dlg.isVisible(), message != 0);
+        if (message)
+            QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(dlg, focus));
+        else
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
 
     void listDialogShowsAndReturnsTheMode()

@@ -96,6 +96,34 @@ private slots:
         QCOMPARE(printed.size(), size_t(1));
     }
 
+    // With no kind of page ticked there is nothing to print: both buttons wait for one.
+    void printAndPreviewNeedAKindOfPage()
+    {
+        int printed = 0, previewed = 0;
+        PrintDialogOps ops;
+        ops.print = [&](const PrintOptions&) { ++printed; };
+        ops.preview = [&](const PrintOptions&) { return ++previewed, false; };
+        CPrintDlg dlg(ops);
+        dlg.show();
+        auto* print = control<QPushButton>(dlg, CPrintDlg::IdPrint);
+        auto* preview = control<QPushButton>(dlg, CPrintDlg::IdPreview);
+        QVERIFY(print->isEnabled() && preview->isEnabled());
+        control<QCheckBox>(dlg, CPrintDlg::IdDetail)->click();
+        QVERIFY(!print->isEnabled() && !preview->isEnabled());
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        dlg.accept();
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(printed + previewed, 0);
+        for (int kind : {int(CPrintDlg::IdGraph), int(CPrintDlg::IdList)}) {
+            control<QCheckBox>(dlg, kind)->click();
+            QVERIFY(print->isEnabled() && preview->isEnabled());
+            control<QCheckBox>(dlg, kind)->click();
+        }
+        control<QCheckBox>(dlg, CPrintDlg::IdList)->click();
+        print->click();
+        QCOMPARE(printed, 1);
+    }
+
     void previewTurnsTheSheets()
     {
         std::vector<int> drawn;
