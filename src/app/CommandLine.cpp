@@ -45,6 +45,10 @@ const char* CommandLineHelp()
            "      following frames does. Days with an alignment of their own keep it unless\n"
            "      --replace is given. Exit status 1 with fewer than two photo days or when a\n"
            "      day file could not be written.\n"
+           "  kelto --where\n"
+           "      使用中のフォルダー (設定ファイル、データフォルダーなど) を表示します。\n"
+           "      Prints the folders in use: portable (beside the program) or installed (the\n"
+           "      user's folders), Kelto.ini, the notebooks' folder and the lock file.\n"
            "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
            "  kelto --help\n";
 }
@@ -77,6 +81,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         };
         if (a == "--help" || a == "-h") {
             c.action = CommandLine::Action::Help;
+            return c;
+        } else if (a == "--where") {
+            if (args.size() != 1)
+                return fail("--where goes alone");
+            c.action = CommandLine::Action::Where;
             return c;
         } else if (a == "--export-csv") {
             if (c.action != CommandLine::Action::Window || !value(c.outPath))
