@@ -92,9 +92,9 @@ void CNotebook::Initialize(ViewHost* view)
             return;
         }
         m_host = view;
-        // An installed program's first start makes the user's folders; a failure shows later,
-        // where a file cannot be written.
-        m_folders.MakeUserFolders();
+        // A first start makes the folders it writes to; a failure shows later, where a file
+        // cannot be written.
+        m_folders.MakeFolders();
         m_pageBuffer = QImage(m_viewWidth, m_viewHeight, QImage::Format_RGB32);
         m_pageBuffer.fill(Qt::white);
 

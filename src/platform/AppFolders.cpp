@@ -81,12 +81,15 @@ std::string AppFolders::kitFile(const std::string& name) const
     return JoinPath(m_programFolder, name);
 }
 
-bool AppFolders::MakeUserFolders() const
+std::string AppFolders::defaultDataRoot() const
 {
-    if (m_mode == FolderMode::Portable)
-        return true;
-    bool made = makeFolder(m_userFolder);
-    return makeFolder(m_dataAnchor) && made;
+    return m_defaultFolderPath.empty() ? m_dataAnchor : JoinPath(m_dataAnchor, m_defaultFolderPath);
+}
+
+bool AppFolders::MakeFolders() const
+{
+    bool made = m_mode == FolderMode::Portable || makeFolder(m_userFolder);
+    return makeFolder(defaultDataRoot()) && made;
 }
 
 std::string AppFolders::RuntimeFolder()

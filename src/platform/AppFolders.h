@@ -35,9 +35,13 @@ public:
     const std::string& defaultFolderPath() const { return m_defaultFolderPath; }
     // A file the program only reads, named relative to the program folder.
     std::string kitFile(const std::string& name) const;
-    // Makes the user's folders of the installed mode (settings and notebooks' root); false when
-    // one cannot be made. Portable mode makes nothing.
-    bool MakeUserFolders() const;
+    // The notebooks' root when Kelto.ini names none: "data" beside the program, or the user's
+    // documents folder's Kelto.
+    std::string defaultDataRoot() const;
+    // Makes the folders a first start writes to when they are missing: the default notebooks'
+    // root (an unpacked copy may lack it) and, installed, the user's settings folder. False when
+    // one cannot be made.
+    bool MakeFolders() const;
 
     // The folder of the per-user single-instance lock: $XDG_RUNTIME_DIR, else /tmp.
     static std::string RuntimeFolder();

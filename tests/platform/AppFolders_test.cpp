@@ -63,8 +63,9 @@ TEST(AppFolders, WritableProgramFolderKeepsEverythingBesideTheProgram)
     EXPECT_EQ(f.settingsFile(), prog + "/Kelto.ini");
     EXPECT_EQ(f.kitFile("Layout.ini"), prog + "/Layout.ini");
     EXPECT_EQ(ReadDataRoot(f), prog + "/data");
-    EXPECT_TRUE(f.MakeUserFolders());
-    EXPECT_FALSE(FolderExists(prog + "/data")) << "the build lays out data, never the program";
+    // An unpacked copy without its data folder gets it at the first start, and nothing else.
+    EXPECT_TRUE(f.MakeFolders());
+    EXPECT_TRUE(FolderExists(prog + "/data"));
     EXPECT_FALSE(FolderExists(home.file("Documents")));
 }
 
@@ -79,7 +80,7 @@ TEST(AppFolders, ReadOnlyProgramFolderUsesTheUsersFolders)
     EXPECT_EQ(f.settingsFile(), home.file("conf/kelto/Kelto.ini"));
     EXPECT_EQ(f.dataAnchor(), home.file("Documents/Kelto"));
     EXPECT_EQ(ReadDataRoot(f), home.file("Documents/Kelto"));
-    ASSERT_TRUE(f.MakeUserFolders());
+    ASSERT_TRUE(f.MakeFolders());
     EXPECT_TRUE(FolderExists(home.file("conf/kelto")));
     EXPECT_TRUE(FolderExists(home.file("Documents/Kelto")));
 
