@@ -28,12 +28,8 @@ QColor ColorFromRef(int ref)
 }
 
 CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
-    : CNotebook(AppFolders::ForProgram(std::move(programFolder)), prompt, std::move(lockName))
-{
-}
-
-CNotebook::CNotebook(AppFolders folders, Prompt& prompt, std::string lockName)
-    : m_prompt(prompt), m_instanceLock(std::move(lockName)), m_folders(std::move(folders))
+    : m_prompt(prompt), m_instanceLock(std::move(lockName)),
+      m_folders(AppFolders::ForProgram(std::move(programFolder)))
 {
     m_settingsFile = m_folders.settingsFile();
     m_layoutFile = m_folders.kitFile("Layout.ini");

@@ -52,7 +52,6 @@ public:
     // beside them or in the user's folders (AppFolders). `lockName` lets tests run side by side
     // without sharing the single-instance lock.
     CNotebook(std::string programFolder, Prompt& prompt, std::string lockName = kInstanceLockName);
-    CNotebook(AppFolders folders, Prompt& prompt, std::string lockName = kInstanceLockName);
     ~CNotebook();
     CNotebook(const CNotebook&) = delete;
     CNotebook& operator=(const CNotebook&) = delete;

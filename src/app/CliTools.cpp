@@ -368,7 +368,8 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
     }
     AutoAlignPrompt prompt(c.replace);
     const std::optional<QDate> startDate = ParseStartDate(ReadNotebookInfo(folder).StartDate);
-    AnimationPlayer player(NotebookAnimationSetup(folder, AppFolders::ForProgram(programFolder).settingsFile(), startDate,
+    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
+    AnimationPlayer player(NotebookAnimationSetup(folder, settings, startDate,
                                                   from.isValid() ? from : frames.front(),
                                                   AnimationMode::Edit),
                            prompt);

@@ -47,7 +47,8 @@ AppFolders AppFolders::Portable(std::string programFolder)
     return f;
 }
 
-AppFolders AppFolders::Installed(std::string programFolder, std::string configFolder, std::string documentsRoot)
+AppFolders AppFolders::Installed(std::string programFolder, std::string configFolder,
+                                 std::string documentsRoot)
 {
     AppFolders f;
     f.m_mode = FolderMode::Installed;
@@ -67,7 +68,8 @@ AppFolders AppFolders::ForProgram(std::string programFolder)
         return Portable(std::move(programFolder));
     const std::string config =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString();
-    const std::string documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+    const std::string documents =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
     return Installed(std::move(programFolder), JoinPath(config, "kelto"), JoinPath(documents, "Kelto"));
 }
 

@@ -19,7 +19,8 @@ public:
     // environment (XDG_CONFIG_HOME, the documents folder named in user-dirs.dirs, HOME).
     static AppFolders ForProgram(std::string programFolder);
     static AppFolders Portable(std::string programFolder);
-    static AppFolders Installed(std::string programFolder, std::string configFolder, std::string documentsRoot);
+    static AppFolders Installed(std::string programFolder, std::string configFolder,
+                                std::string documentsRoot);
 
     FolderMode mode() const { return m_mode; }
     const char* modeName() const { return m_mode == FolderMode::Portable ? "portable" : "installed"; }

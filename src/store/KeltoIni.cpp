@@ -18,8 +18,8 @@ std::string ReadSettingText(const std::string& file, const TextSetting& s)
 std::string ReadDataRoot(const AppFolders& folders)
 {
     const TextSetting& s = KeltoIni::FolderPath;
-    return ResolveDataRoot(folders.dataAnchor(),
-                           IniFile::ReadString(folders.settingsFile(), s.section, s.key, folders.defaultFolderPath()));
+    return ResolveDataRoot(folders.dataAnchor(), IniFile::ReadString(folders.settingsFile(), s.section, s.key,
+                                                                     folders.defaultFolderPath()));
 }
 
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value)

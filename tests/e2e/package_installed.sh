@@ -23,12 +23,7 @@ DOCUMENTS=$(xdg-user-dir DOCUMENTS)
 e2e_start_display
 
 KELTO_EXE="$PKG_ROOT/usr/bin/kelto"
-step "kelto --where"
-"$KELTO_EXE" --where 2>/dev/null | sed 's/^/  /'
-[ "$(where mode)" = installed ] || fail "a read-only program folder is not taken as installed"
-[ "$(where settings)" = "$XDG_CONFIG_HOME/kelto/Kelto.ini" ] || fail "Kelto.ini is not in the configuration folder"
-[ "$(where notebooks)" = "$DOCUMENTS/Kelto" ] || fail "the notebooks are not in the documents folder"
-[ "$(where lock)" = "$XDG_RUNTIME_DIR/QuillaneKelto-$(id -u).lock" ] || fail "the lock is not in the runtime folder"
+expect_where installed "$XDG_CONFIG_HOME/kelto/Kelto.ini" "$DOCUMENTS/Kelto"
 
 step "creating the first notebook"
 e2e_first_notebook "$KELTO_EXE" "$DOCUMENTS/Kelto" e2enote "$XDG_CONFIG_HOME/kelto/Kelto.ini"

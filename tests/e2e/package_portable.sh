@@ -13,11 +13,7 @@ e2e_user_home
 e2e_start_display
 
 KELTO_EXE="$PKG_PROGRAM/kelto"
-step "kelto --where"
-"$KELTO_EXE" --where 2>/dev/null | sed 's/^/  /'
-[ "$(where mode)" = portable ] || fail "a writable program folder is not taken as portable"
-[ "$(where settings)" = "$PKG_PROGRAM/Kelto.ini" ] || fail "Kelto.ini is not beside the program"
-[ "$(where notebooks)" = "$PKG_PROGRAM/data" ] || fail "the notebooks are not in the data folder beside the program"
+expect_where portable "$PKG_PROGRAM/Kelto.ini" "$PKG_PROGRAM/data"
 
 step "creating the first notebook"
 e2e_first_notebook "$KELTO_EXE" "$PKG_PROGRAM/data" e2enote "$PKG_PROGRAM/Kelto.ini"

@@ -91,7 +91,8 @@ TEST(AppFolders, ReadOnlyProgramFolderUsesTheUsersFolders)
     } kit[] = {{"Layout.ini", true}, {"doc/index.html", false}, {"Print.ini", false}};
     IniFile::WriteString(home.file("conf/kelto/Layout.ini"), "Data", "X", "2");
     for (const auto& k : kit)
-        EXPECT_EQ(f.kitFile(k.name), (k.userCopy ? home.file("conf/kelto/") : prog.path + "/") + k.name) << k.name;
+        EXPECT_EQ(f.kitFile(k.name), (k.userCopy ? home.file("conf/kelto/") : prog.path + "/") + k.name)
+            << k.name;
 
     // FolderPath values of the user's Kelto.ini lie in the documents' Kelto folder.
     struct {

@@ -83,6 +83,17 @@ e2e_user_home() {
 # where NAME: the folder `kelto --where` of $KELTO_EXE names for NAME (mode, settings, notebooks...).
 where() { "$KELTO_EXE" --where 2>/dev/null | awk -F'\t' -v k="$1" '$1 == k { print $2 }'; }
 
+# expect_where MODE SETTINGS NOTEBOOKS: `kelto --where` of $KELTO_EXE tells that mode, that
+# Kelto.ini and that notebooks' folder, and the user's lock in the runtime folder.
+expect_where() {
+  step "kelto --where"
+  "$KELTO_EXE" --where 2>/dev/null | sed 's/^/  /'
+  [ "$(where mode)" = "$1" ] || fail "the program folder is not taken as $1"
+  [ "$(where settings)" = "$2" ] || fail "Kelto.ini is not $2"
+  [ "$(where notebooks)" = "$3" ] || fail "the notebooks' folder is not $3"
+  [ "$(where lock)" = "$XDG_RUNTIME_DIR/QuillaneKelto-$(id -u).lock" ] || fail "the lock is not the user's in the runtime folder"
+}
+
 # e2e_first_notebook EXE DATA_ROOT NAME SETTINGS: starts the program EXE on an empty data root
 # and creates the notebook NAME from the settings dialog the start goes to; waits until its
 # folder is in DATA_ROOT, the settings file SETTINGS remembers it and the main window shows it.
