@@ -29,6 +29,12 @@ inline constexpr IntSetting ListMode{"List", "ListMode", 0};
 }  // namespace KeltoIni
 
 int ReadSettingInt(const std::string& file, const IntSetting& s);
+// The largest side of a picture Kelto.ini may ask for: more than any page or video frame shows.
+inline constexpr int kMaxPictureSetting = 4096;
+// A picture side kept in Kelto.ini ([Picture] and [Triming] Width and Height): a value below 16
+// or above kMaxPictureSetting falls back to the default, so a hand-edited size never makes
+// every picture of a notebook huge.
+int ReadPictureSide(const std::string& file, const IntSetting& s);
 struct PictureSettings;
 // [Picture] Width, Height and JpegQuality; sizes outside what a photo can be fall back to
 // the defaults instead of failing every save.
