@@ -5,7 +5,8 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake g++ ninja-build clang libclang-rt-14-dev qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev libopencv-videoio-dev libopencv-video-dev
   qt6-tools-dev qt6-l10n-tools fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n libgtest-dev libbenchmark-dev xvfb xdotool x11-apps ffmpeg
-  poppler-utils libimage-exiftool-perl imagemagick xdg-utils python3)
+  poppler-utils libimage-exiftool-perl imagemagick xdg-utils xdg-user-dirs python3
+  dpkg-dev lintian desktop-file-utils appstream librsvg2-bin)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

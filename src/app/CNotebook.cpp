@@ -29,14 +29,12 @@ QColor ColorFromRef(int ref)
 }
 
 CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
-    : m_prompt(prompt), m_instanceLock(std::move(lockName))
+    : m_prompt(prompt), m_instanceLock(std::move(lockName)),
+      m_folders(AppFolders::ForProgram(std::move(programFolder)))
 {
-    while (programFolder.size() > 1 && programFolder.back() == '/')
-        programFolder.pop_back();
-    m_programFolder = programFolder;
-    m_settingsFile = JoinPath(m_programFolder, "Kelto.ini");
-    m_layoutFile = JoinPath(m_programFolder, "Layout.ini");
-    m_printSettingsFile = JoinPath(m_programFolder, "Print.ini");
+    m_settingsFile = m_folders.settingsFile();
+    m_layoutFile = m_folders.kitFile("Layout.ini");
+    m_printSettingsFile = m_folders.kitFile("Print.ini");
     m_internetEnabled = ReadSettingInt(m_settingsFile, KeltoIni::EnableInternet) != 0;
     m_viewWidth = ReadSettingInt(m_settingsFile, KeltoIni::ViewWidth);
     m_viewHeight = ReadSettingInt(m_settingsFile, KeltoIni::ViewHeight);
@@ -91,10 +89,13 @@ void CNotebook::Initialize(ViewHost* view)
             return;
         }
         m_host = view;
+        // A first start makes the folders it writes to; a failure shows later, where a file
+        // cannot be written.
+        m_folders.MakeFolders();
         m_pageBuffer = QImage(m_viewWidth, m_viewHeight, QImage::Format_RGB32);
         m_pageBuffer.fill(Qt::white);
 
-        m_pages.LoadSettings(m_layoutFile, m_programFolder, QSize(m_viewWidth, m_viewHeight));
+        m_pages.LoadSettings(m_layoutFile, m_folders, QSize(m_viewWidth, m_viewHeight));
         LoadPageSettings();
         m_pictures = ReadPictureSettings(m_settingsFile);
         m_trimingWidth = ReadPictureSide(m_settingsFile, KeltoIni::TrimingWidth);
@@ -128,7 +129,7 @@ void CNotebook::OpenNotebookAtStart()
         if (!CanRememberDataName(dataName))
             TellDataNameNotRemembered(m_prompt, dataName);
     } else {
-        m_dataRoot = ResolveDataRoot(m_programFolder, ReadSettingText(m_settingsFile, KeltoIni::FolderPath));
+        m_dataRoot = ReadDataRoot(m_folders);
         m_notebookFolder =
             JoinPath(m_dataRoot,
                      FindNotebookFolderName(m_dataRoot, ReadSettingText(m_settingsFile, KeltoIni::DataName)));
@@ -154,7 +155,7 @@ void CNotebook::OpenNotebook(const std::string& folder)
     m_store.ReadStartDate(m_notebookFolder);
     if (!m_store.StartDate && m_host)
         m_host->PostCommand(Command::NotebookSettings);
-    m_pages.LoadDetailBackground(m_layoutFile, m_programFolder);
+    m_pages.LoadDetailBackground(m_layoutFile, m_folders);
     RescanDays();
     SetViewMode(ViewMode::Calendar);
     m_currentPrefecture = ReadSettingInt(m_settingsFile, KeltoIni::Pref);
@@ -186,7 +187,7 @@ void CNotebook::PresentPage()
 
 void CNotebook::ShowHelpDocument()
 {
-    std::string path = JoinPath(m_programFolder, "doc/index.html");
+    std::string path = m_folders.kitFile("doc/index.html");
     if (!FileExists(path) || !m_host) {
         m_prompt.tell(Msg::HelpOpenFailed, Icon::Stop);
         return;

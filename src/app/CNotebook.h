@@ -4,6 +4,7 @@
 #include "animation/AnimationPlayer.h"
 #include "photos/BulkImport.h"
 #include "photos/PhotoFit.h"
+#include "platform/AppFolders.h"
 #include "platform/InstanceLock.h"
 #include "print/PrintLayout.h"
 #include "print/PrintPages.h"
@@ -47,8 +48,9 @@ extern std::atomic<bool> TerminationRequested;
 
 class CNotebook {
 public:
-    // `programFolder`: where Kelto.ini and the accompanying files are. `lockName` lets tests
-    // run side by side without sharing the single-instance lock.
+    // `programFolder`: where the executable and the accompanying files are; Kelto.ini lies
+    // beside them or in the user's folders (AppFolders). `lockName` lets tests run side by side
+    // without sharing the single-instance lock.
     CNotebook(std::string programFolder, Prompt& prompt, std::string lockName = kInstanceLockName);
     ~CNotebook();
     CNotebook(const CNotebook&) = delete;
@@ -270,7 +272,7 @@ public:
     const std::string& settingsFile() const { return m_settingsFile; }
     const std::string& layoutFile() const { return m_layoutFile; }
     const std::string& printSettingsFile() const { return m_printSettingsFile; }
-    const std::string& programFolder() const { return m_programFolder; }
+    const AppFolders& folders() const { return m_folders; }
     const std::string& dataRoot() const { return m_dataRoot; }
     const std::string& notebookFolder() const { return m_notebookFolder; }
     const QPen& highlightPen() const { return m_highlightPen; }
@@ -381,7 +383,8 @@ private:
     int m_viewWidth = 780;
     int m_viewHeight = 496;
     std::string m_settingsFile, m_layoutFile, m_printSettingsFile;
-    std::string m_programFolder, m_dataRoot, m_notebookFolder;
+    AppFolders m_folders;
+    std::string m_dataRoot, m_notebookFolder;
     QPen m_highlightPen;
     int m_currentPrefecture = 0;
     PictureSettings m_pictures;                              // [Picture] Width, Height, JpegQuality

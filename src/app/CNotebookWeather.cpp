@@ -60,7 +60,7 @@ PageFetcher& CNotebook::pageFetcher()
 
 WeatherSite CNotebook::WeatherSiteNow() const
 {
-    return ReadWeatherSite(JoinPath(m_programFolder, "Weather.ini"));
+    return ReadWeatherSite(m_folders.kitFile("Weather.ini"));
 }
 
 WeatherPlace CNotebook::SavedWeatherPlace() const

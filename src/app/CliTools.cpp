@@ -8,7 +8,9 @@
 #include "app/ViewHost.h"
 #include "photos/BulkImport.h"
 #include "photos/ExifDate.h"
+#include "platform/AppFolders.h"
 #include "platform/Clock.h"
+#include "platform/InstanceLock.h"
 #include "platform/Files.h"
 #include "platform/Progress.h"
 #include "platform/Prompt.h"
@@ -130,11 +132,11 @@ std::string notebookFolder(const CommandLine& c, const std::string& programFolde
 {
     if (!c.notebook.empty())
         return c.notebook;
-    std::string settings = JoinPath(programFolder, "Kelto.ini");
-    std::string name = ReadSettingText(settings, KeltoIni::DataName);
+    const AppFolders folders = AppFolders::ForProgram(programFolder);
+    std::string name = ReadSettingText(folders.settingsFile(), KeltoIni::DataName);
     if (name.empty())
         return {};
-    std::string root = ResolveDataRoot(programFolder, ReadSettingText(settings, KeltoIni::FolderPath));
+    std::string root = ReadDataRoot(folders);
     return JoinPath(root, FindNotebookFolderName(root, name));
 }
 // Questions get the answer that changes nothing; messages go to stderr.
@@ -213,13 +215,14 @@ std::string openableNotebook(const CommandLine& c, const std::string& programFol
 // on stderr, when either is missing.
 bool savedWeatherSite(const std::string& programFolder, WeatherPlace& place, WeatherSite& site)
 {
-    const std::string settings = JoinPath(programFolder, "Kelto.ini");
+    const AppFolders folders = AppFolders::ForProgram(programFolder);
+    const std::string& settings = folders.settingsFile();
     place = WeatherPlace{ReadSettingInt(settings, KeltoIni::Pref), ReadSettingInt(settings, KeltoIni::Place)};
     if (place.station == 0) {
         complain(messageText(kMsgNoPlace));
         return false;
     }
-    site = ReadWeatherSite(JoinPath(programFolder, "Weather.ini"));
+    site = ReadWeatherSite(folders.kitFile("Weather.ini"));
     if (site.baseUrl.empty()) {
         complain(Words::tr("Weather.ini names no weather site ([Net] HostName)"));
         return false;
@@ -280,7 +283,7 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
         complain(messageText(Msg::NoPhotosInFolder) + " " + c.photoFolder);
         return 1;
     }
-    std::string settings = JoinPath(programFolder, "Kelto.ini");
+    std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
     BulkImportOptions options;
     options.notebookFolder = folder;
     options.pictures = ReadPictureSettings(settings);
@@ -378,7 +381,7 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
     const std::string folder = openableNotebook(c, programFolder);
     if (folder.empty())
         return 1;
-    const std::string settings = JoinPath(programFolder, "Kelto.ini");
+    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
     VideoExportJob job;
     job.notebookFolder = folder;
     job.frames = ScanFrames(folder);
@@ -463,7 +466,8 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
     }
     AutoAlignPrompt prompt(c.replace);
     const std::optional<QDate> startDate = ParseStartDate(ReadNotebookInfo(folder).StartDate);
-    AnimationPlayer player(NotebookAnimationSetup(folder, JoinPath(programFolder, "Kelto.ini"), startDate,
+    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
+    AnimationPlayer player(NotebookAnimationSetup(folder, settings, startDate,
                                                   from.isValid() ? from : frames.front(),
                                                   AnimationMode::Edit),
                            prompt);
@@ -480,6 +484,16 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
     }
     player.Close();
     return prompt.failed ? 1 : 0;
+}
+// The folders in use, one "name<TAB>path" line each ("-" for none).
+int printFolders(const std::string& programFolder)
+{
+    const AppFolders folders = AppFolders::ForProgram(programFolder);
+    const std::string userFolder = folders.userFolder().empty() ? "-" : folders.userFolder();
+    std::printf("mode\t%s\nprogram\t%s\nsettings\t%s\nuser-files\t%s\nnotebooks\t%s\nlock\t%s\n",
+                folders.modeName(), folders.programFolder().c_str(), folders.settingsFile().c_str(),
+                userFolder.c_str(), ReadDataRoot(folders).c_str(), InstanceLock().path().c_str());
+    return 0;
 }
 }  // namespace
 
@@ -530,6 +544,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         return exportVideo(c, programFolder);
     case CommandLine::Action::AutoAlign:
         return autoAlign(c, programFolder);
+    case CommandLine::Action::Where:
+        return printFolders(programFolder);
     default:
         complain(Words::tr("this option is not available"));
         return 1;

@@ -44,6 +44,10 @@ const HelpEntry kHelp[] = {
                                 "following frames does. Days with an alignment of their own keep it unless\n"
                                 "--replace is given. Exit status 1 with fewer than two photo days or when a\n"
                                 "day file could not be written.")},
+    {"kelto --where",
+     QT_TRANSLATE_NOOP("Words", "Prints the folders in use, one NAME<TAB>PATH line each: the mode (portable\n"
+                                "beside the program, or installed in the user's folders), Kelto.ini, the\n"
+                                "user's own copies of the read-only files, the notebooks and the lock.")},
 };
 
 QString helpText()
@@ -101,6 +105,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         };
         if (a == "--help" || a == "-h") {
             c.action = CommandLine::Action::Help;
+            return c;
+        } else if (a == "--where") {
+            if (args.size() != 1)
+                return fail(QT_TRANSLATE_NOOP("Words", "--where goes alone"));
+            c.action = CommandLine::Action::Where;
             return c;
         } else if (a == "--export-csv") {
             if (c.action != CommandLine::Action::Window || !value(c.outPath))

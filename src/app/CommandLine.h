@@ -16,6 +16,7 @@ struct CommandLine {
         PrintPdf,
         ExportVideo,
         AutoAlign,
+        Where,
         Error
     };
     Action action = Action::Window;

@@ -143,6 +143,18 @@ day file could not be written.</source>
 です。写真のある日が2日未満か、日のファイルを書けなかったときは終了コードは1です。</translation>
     </message>
     <message>
+        <source>Prints the folders in use, one NAME&lt;TAB&gt;PATH line each: the mode (portable
+beside the program, or installed in the user&apos;s folders), Kelto.ini, the
+user&apos;s own copies of the read-only files, the notebooks and the lock.</source>
+        <translation>使用中のフォルダーを「名前&lt;TAB&gt;パス」の形で1行ずつ表示します: モード（プログラムの
+横に置く portable か、ユーザーのフォルダーを使う installed か）、Kelto.ini、読み取り専用
+ファイルのユーザー用の写し、観察データのフォルダー、ロックファイル。</translation>
+    </message>
+    <message>
+        <source>--where goes alone</source>
+        <translation>--where はほかのオプションと一緒には使えません</translation>
+    </message>
+    <message>
         <source>Usage:</source>
         <translation>使い方:</translation>
     </message>

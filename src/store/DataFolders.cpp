@@ -30,33 +30,33 @@ bool IsAbsoluteFolderPath(const std::string& path)
 #endif
 }
 
-std::string ResolveDataRoot(const std::string& programFolder, std::string folderPath)
+std::string ResolveDataRoot(const std::string& anchor, std::string folderPath)
 {
     folderPath = trimSeparators(folderPath);
     if (IsAbsoluteFolderPath(folderPath))
         return folderPath;
-    // An empty value means the program folder itself.
+    // An empty value means the anchor itself.
     if (folderPath.empty())
-        return trimSeparators(programFolder);
-    return JoinPath(trimSeparators(programFolder), folderPath);
+        return trimSeparators(anchor);
+    return JoinPath(trimSeparators(anchor), folderPath);
 }
 
-bool IsInsideProgramFolder(const std::string& programFolder, const std::string& dataRoot)
+bool IsInsideAnchor(const std::string& anchor, const std::string& dataRoot)
 {
     // File names on this platform are case-sensitive: a folder differing only in case is
     // another folder, so the comparison keeps case.
-    std::string prog = trimSeparators(programFolder);
+    std::string prog = trimSeparators(anchor);
     std::string root = trimSeparators(dataRoot);
     return root == prog
            || (root.size() > prog.size() && root.compare(0, prog.size(), prog) == 0
                && (root[prog.size()] == '/' || prog == "/"));
 }
 
-std::string StoredFolderPath(const std::string& programFolder, const std::string& dataRoot)
+std::string StoredFolderPath(const std::string& anchor, const std::string& dataRoot)
 {
-    std::string prog = trimSeparators(programFolder);
+    std::string prog = trimSeparators(anchor);
     std::string root = trimSeparators(dataRoot);
-    if (!IsInsideProgramFolder(prog, root))
+    if (!IsInsideAnchor(prog, root))
         return root;
     if (root == prog)
         return {};

@@ -1,6 +1,8 @@
 #include "store/KeltoIni.h"
 
+#include "platform/AppFolders.h"
 #include "platform/IniFile.h"
+#include "store/DataFolders.h"
 #include "store/DayRecord.h"
 
 int ReadSettingInt(const std::string& file, const IntSetting& s)
@@ -11,6 +13,13 @@ int ReadSettingInt(const std::string& file, const IntSetting& s)
 std::string ReadSettingText(const std::string& file, const TextSetting& s)
 {
     return IniFile::ReadString(file, s.section, s.key, s.def);
+}
+
+std::string ReadDataRoot(const AppFolders& folders)
+{
+    const TextSetting& s = KeltoIni::FolderPath;
+    return ResolveDataRoot(folders.dataAnchor(), IniFile::ReadString(folders.settingsFile(), s.section, s.key,
+                                                                     folders.defaultFolderPath()));
 }
 
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value)

@@ -6,6 +6,8 @@
 
 #include <string>
 
+class AppFolders;
+
 namespace KeltoIni {
 inline constexpr TextSetting FolderPath{"Data", "FolderPath", "data"};
 inline constexpr TextSetting DataName{"Data", "DataName", ""};
@@ -38,6 +40,9 @@ struct PictureSettings;
 // the defaults instead of failing every save.
 PictureSettings ReadPictureSettings(const std::string& file);
 std::string ReadSettingText(const std::string& file, const TextSetting& s);
+// The notebooks' root that Kelto.ini names ([Data] FolderPath, relative to the folders' anchor;
+// without a value, the mode's default).
+std::string ReadDataRoot(const AppFolders& folders);
 // A failed write names the settings file (message 212).
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value);
 Result WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value);

@@ -92,7 +92,7 @@ bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* fol
     // Both keys together find the notebook again: when either is not written the choice is
     // not remembered, and the user hears it.
     bool remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
-                                       StoredFolderPath(place.programFolder, place.dataRoot))
+                                       StoredFolderPath(place.dataAnchor, place.dataRoot))
                           .ok();
     remembered = CanRememberDataName(dataName) && remembered
                  && WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName).ok();
@@ -229,7 +229,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
     bool remembered = true;
     if (created)
         remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
-                                      StoredFolderPath(place.programFolder, place.dataRoot))
+                                      StoredFolderPath(place.dataAnchor, place.dataRoot))
                          .ok();
     if (created || renamed)
         remembered = WriteSettingText(place.settingsFile, KeltoIni::DataName, name).ok() && remembered;
@@ -248,7 +248,7 @@ bool ChangeDataRoot(NotebookPlace& place, Prompt& prompt, FolderBrowser& browser
     std::string chosen = *picked;
     while (chosen.size() > 1 && chosen.back() == '/')
         chosen.pop_back();
-    if (!IsInsideProgramFolder(place.programFolder, chosen)
+    if (!IsInsideAnchor(place.dataAnchor, chosen)
         && prompt.ask(Msg::ConfirmDataRootOutside, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
         return false;
     place.dataRoot = chosen;

@@ -1,3 +1,4 @@
+#include "platform/AppFolders.h"
 #include "views/LayoutIni.h"
 #include "views/PageTestSupport.h"
 #include "views/PageViews.h"
@@ -194,7 +195,7 @@ TEST(PageBackground, OnlyPlainNamesInTheProgramFolder)
     };
     for (const Case& c : cases) {
         IniFile::WriteString(layout, "Calender", "BackGround", c.name);
-        EXPECT_EQ(!PageViews::LoadPageBackground(layout, f.program, "Calender").isNull(), c.loaded) << c.name;
+        EXPECT_EQ(!PageViews::LoadPageBackground(layout, AppFolders::Portable(f.program), "Calender").isNull(), c.loaded) << c.name;
     }
 }
 
