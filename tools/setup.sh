@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake g++ ninja-build clang libclang-rt-14-dev qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev libopencv-videoio-dev libopencv-video-dev
-  fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n libgtest-dev libbenchmark-dev xvfb xdotool x11-apps ffmpeg
+  qt6-tools-dev qt6-l10n-tools fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n libgtest-dev libbenchmark-dev xvfb xdotool x11-apps ffmpeg
   poppler-utils libimage-exiftool-perl imagemagick xdg-utils python3)
 
 missing=()

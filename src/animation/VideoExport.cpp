@@ -131,7 +131,7 @@ std::optional<std::string> writeFrames(const VideoExportJob& job, const std::str
     const int count = static_cast<int>(job.frames.size());
     cv::VideoWriter writer;
     const std::optional<std::string> codec =
-        openWriter(writer, tmp, VideoFormatOf(job.path), static_cast<double>(std::max(job.speed, 1)),
+        openWriter(writer, tmp, VideoFormatOf(job.path), static_cast<double>(BoundAnimationSpeed(job.speed)),
                    job.geometry.frame);
     if (!codec)
         return job.path;
@@ -178,7 +178,12 @@ std::optional<std::string> writeFrames(const VideoExportJob& job, const std::str
 
 int ReadVideoSpeed(const std::string& keltoIni)
 {
-    return std::max(ReadSettingInt(keltoIni, AnimationSpeedSetting), 1);
+    return ReadAnimationSpeed(keltoIni);
+}
+
+Msg VideoCreateFailedMessage(const std::string& path)
+{
+    return VideoFormatOf(path) == VideoFormat::Mp4 ? Msg::VideoCreateFailed : Msg::AviCreateFailed;
 }
 
 VideoFormat VideoFormatOf(const std::string& path)
@@ -200,14 +205,22 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         report.result = Result::Failed(Msg::TooFewPhotoDays, job.notebookFolder);
         return report;
     }
+    // What an export killed midway left in this folder goes first; one running now keeps its file.
+    RemoveStaleTemporaries(ParentFolder(job.path), [](std::string_view target, std::string_view suffix) {
+        return (suffix == ".mp4" || suffix == ".avi") && lowerExtension(std::string(target)) == suffix;
+    });
     std::string tmp;
     const int fd =
         OpenTemporaryBeside(job.path, VideoFormatOf(job.path) == VideoFormat::Mp4 ? ".mp4" : ".avi", tmp);
     if (fd < 0) {
-        report.result = Result::Failed(Msg::AviCreateFailed, job.path);
+        report.result = Result::Failed(VideoCreateFailedMessage(job.path), job.path);
         return report;
     }
-    ::close(fd);
+    // Held open to the end: its lock tells another export that this file is being written.
+    struct CloseAtEnd {
+        int fd;
+        ~CloseAtEnd() { ::close(fd); }
+    } closeAtEnd{fd};
     progress.setRange(count);
     progress.setValue(0);
     std::optional<std::string> failed;
@@ -222,7 +235,7 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
     if (failed) {
         std::remove(tmp.c_str());
         if (!report.stopped)
-            report.result = Result::Failed(Msg::AviCreateFailed, *failed);
+            report.result = Result::Failed(VideoCreateFailedMessage(job.path), *failed);
         return report;
     }
     report.written = count;

@@ -8,6 +8,7 @@
 #include "res/Strings.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
+#include "store/NotebookFile.h"
 #include "store/NotebookSettings.h"
 
 #include <QCoreApplication>
@@ -149,6 +150,7 @@ void CNotebook::OpenNotebook(const std::string& folder)
 {
     m_notebookFolder = folder;
     UpdateTitle();
+    RemoveStaleNotebookTemporaries(m_notebookFolder);
     m_store.ReadStartDate(m_notebookFolder);
     if (!m_store.StartDate && m_host)
         m_host->PostCommand(Command::NotebookSettings);
@@ -228,11 +230,68 @@ bool CNotebook::PrepareToClose()
     return FlushDay(true).ok();
 }
 
-void CNotebook::Shutdown()
+namespace {
+// A message naming a job in place of its "%s".
+std::string JobText(Msg message, Msg job)
+{
+    std::string text = LoadString(message);
+    if (size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, LoadString(job));
+    return text;
+}
+}  // namespace
+
+Msg CNotebook::RunningJob() const
+{
+    if (BulkImportRunning())
+        return Msg::JobBulkImport;
+    if (BulkWeatherRunning())
+        return Msg::JobBulkWeather;
+    if (VideoExportRunning())
+        return Msg::JobVideoExport;
+    return Msg::None;
+}
+
+bool CNotebook::refuseWhileJobRuns()
+{
+    Msg job = RunningJob();
+    if (job == Msg::None)
+        return false;
+    m_prompt.tell(Msg::LongJobRunning, Icon::Information, JobText(Msg::LongJobRunning, job));
+    return true;
+}
+
+bool CNotebook::AskStopJobToQuit()
+{
+    Msg job = RunningJob();
+    if (job == Msg::None)
+        return true;
+    return m_prompt.ask(Msg::ConfirmStopJobAndExit, Buttons::YesNoDefaultNo, Icon::Question,
+                        JobText(Msg::ConfirmStopJobAndExit, job))
+           == Answer::Yes;
+}
+
+void CNotebook::StopRunningJob()
+{
+    if (RunningJob() == Msg::None)
+        return;
+    if (m_host)
+        m_host->SetBusy(LoadString(Msg::StoppingJob));
+    stopJobs();
+    if (m_host)
+        m_host->SetBusy({});
+}
+
+void CNotebook::stopJobs()
 {
     StopBulkWeatherFetch();
     StopBulkImport();
     StopVideoExport();
+}
+
+void CNotebook::Shutdown()
+{
+    stopJobs();
     if (m_shutDown && !m_host)
         return;
     if (m_host) {

@@ -217,6 +217,19 @@ private:
 public:
     // ---- end of time-lapse video export ----
 
+    // ---- Long jobs: one at a time (CNotebook.cpp) ----
+    // The bulk photo import, the bulk weather fetch and the video export each run behind the
+    // one progress dialog, so only one of them runs at a time; the animation editor, whose
+    // automatic alignment is a long job of its own, waits for them too. The job running now,
+    // by its name (messages 392-394); Msg::None when none runs.
+    Msg RunningJob() const;
+    // Quitting while a job runs: asks whether to stop it (No is the default). True to quit.
+    bool AskStopJobToQuit();
+    // Ends the running job and waits for it, the window showing that it waits: what the job
+    // wrote stays, the rest is not done and the job's end says nothing.
+    void StopRunningJob();
+    // ---- end of long jobs ----
+
     // ---- Graph and list pages (CNotebookGraph.cpp) ----
     // Reads the graph settings and the list mode from Kelto.ini (at start, and to throw away
     // the changes of a cancelled graph settings dialog).
@@ -350,6 +363,10 @@ private:
     // (turning pages never moves the current day itself).
     QDate m_listStart, m_listPagedFrom;
 
+    // Before a job or the animation editor starts: while a job runs the user is told which
+    // one, and the answer is true.
+    bool refuseWhileJobRuns();
+    void stopJobs();
     bool runSettingsDialog(int mode);
     DayDataOutcome applyDayData(const DayDataFields& fields, int* focusId);
     Result writeDay();

@@ -6,6 +6,7 @@
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
+#include "platform/Words.h"
 #include "print/PrintSheets.h"
 #include "res/Strings.h"
 #include "store/KeltoIni.h"
@@ -163,7 +164,7 @@ bool CNotebook::PrintToPdf(const std::string& path, const PrintOptions& options,
     LoadPrintSettings();
     if (BuildPrintPages(options).total() == 0) {
         if (error)
-            *error = "nothing to print: no pages of the chosen kinds in the range";
+            *error = Words::tr("nothing to print: no pages of the chosen kinds in the range").toStdString();
         return false;
     }
     return WritePdfFile(

@@ -249,8 +249,7 @@ bool CNotebook::ApplyFetchedWeather(const QDate& date, const DayWeather& weather
 void CNotebook::StartBulkWeatherFetch()
 {
     WeatherState& s = state(m_weather);
-    // One bulk job at a time: both write day files from their worker.
-    if (s.job.running() || BulkImportRunning() || m_notebookFolder.empty())
+    if (m_notebookFolder.empty() || refuseWhileJobRuns())
         return;
     if (m_prompt.ask(kMsgAskBulkWeather, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return;

@@ -1,6 +1,7 @@
 #include "app/CKeltoApp.h"
 #include "app/CliTools.h"
 #include "app/CommandLine.h"
+#include "platform/Words.h"
 
 #include <QGuiApplication>
 
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
         // Work without a window draws offscreen, whatever display there is.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         QGuiApplication app(argc, argv);
+        if (Words::LocaleIsJapanese())
+            Words::InstallJapanese(app);
         return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
     }
     CKeltoApp app(argc, argv);

@@ -924,24 +924,30 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, con
     return true;
 }
 
-bool writePicture(const std::string& path, const QImage& picture, int width, int height, int quality)
+// The bytes of the file, JPEG or BMP as the path's ending says; empty on failure.
+QByteArray encodePicture(const std::string& path, const QImage& picture, int width, int height, int quality)
 {
     if (path.empty() || picture.isNull() || !sizeAllowed(width, height) || width > picture.width()
         || height > picture.height())
-        return false;
+        return {};
     const QImage pixels = asRgbPixels(picture);
     if (pixels.isNull())
-        return false;
-    // Encoded in memory, then written beside the target and renamed over it only when complete.
-    // The path keeps its own bytes: a notebook folder named in Shift-JIS stays reachable.
+        return {};
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     const bool jpeg = endsWithNoCase(path, "jpg") || endsWithNoCase(path, "jpeg");
     const bool written =
         jpeg ? writeJpeg(buffer, pixels, width, height, quality) : writeBmp(buffer, pixels, width, height);
-    if (!written)
+    return written ? buffer.data() : QByteArray();
+}
+
+bool writePicture(const std::string& path, const QImage& picture, int width, int height, int quality)
+{
+    // Encoded in memory, then written beside the target and renamed over it only when complete.
+    // The path keeps its own bytes: a notebook folder named in Shift-JIS stays reachable.
+    const QByteArray bytes = encodePicture(path, picture, width, height, quality);
+    if (bytes.isEmpty())
         return false;
-    const QByteArray& bytes = buffer.data();
     return WriteFileAtomic(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
@@ -978,6 +984,13 @@ bool SavePictureFile(const std::string& path, const QImage& picture, int width, 
     if (!ok && prompt)
         prompt->tell(Msg::PictureSaveFailed, Icon::Exclamation);
     return ok;
+}
+
+std::string EncodePictureFile(const std::string& path, const QImage& picture, int width, int height,
+                              int jpegQuality)
+{
+    const QByteArray bytes = encodePicture(path, picture, width, height, jpegQuality);
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 int DibStride(int width)

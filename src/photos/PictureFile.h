@@ -54,6 +54,10 @@ long long PictureReadPeakBytes();
 // complete. On any failure shows message 133 (when prompt is given) and returns false.
 bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height, int jpegQuality,
                      Prompt* prompt);
+// The bytes SavePictureFile would write to `path`, for a caller that writes them together with
+// other files; empty on failure.
+std::string EncodePictureFile(const std::string& path, const QImage& picture, int width, int height,
+                              int jpegQuality);
 
 // Bytes per DibRows row: ((width * 3 + 3) / 4) * 4; 0 for a width out of range.
 int DibStride(int width);

@@ -78,6 +78,20 @@ enum class Msg : int {
     PrintFailed = 220,
     VideoExportRunning = 230,
     TooFewPhotoDays = 231,
+    ConfirmUndoCarryOver = 300,
+    VideoCreateFailed = 301,
+    VideoExportDone = 302,
+    AutoAlignStopped = 303,
+    AnimationSpeedRange = 304,
+    PhotoWithoutDateNamed = 340,
+    PhotoDayTakenUseShownDay = 341,
+    PhotoAfterTodayUseShownDay = 342,
+    LongJobRunning = 390,
+    ConfirmStopJobAndExit = 391,
+    JobBulkImport = 392,
+    JobBulkWeather = 393,
+    JobVideoExport = 394,
+    StoppingJob = 395,
 };
 
 constexpr int MsgId(Msg message)

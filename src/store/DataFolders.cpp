@@ -1,6 +1,7 @@
 #include "store/DataFolders.h"
 
 #include "platform/Files.h"
+#include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 #include "store/NotebookFile.h"
 
@@ -64,8 +65,11 @@ std::string StoredFolderPath(const std::string& programFolder, const std::string
 
 bool IsSafeFolderName(const std::string& name)
 {
+    // A control character (a line break above all) could never be kept in Kelto.ini.
+    bool control =
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
-           && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+           && name.find('\\') == std::string::npos && !control;
 }
 
 bool IsNotebookFolder(const std::string& folder)
@@ -80,7 +84,7 @@ std::string DataNameOfFolder(const std::string& folderName)
 
 bool CanRememberDataName(const std::string& dataName)
 {
-    return !dataName.empty() && FitsCp932(dataName);
+    return !dataName.empty() && FitsCp932(dataName) && IniFile::IsOneLine(dataName);
 }
 
 std::string FindNotebookFolderName(const std::string& dataRoot, const std::string& dataName)

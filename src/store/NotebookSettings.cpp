@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/IniFile.h"
 #include "platform/Prompt.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
@@ -29,10 +30,12 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
     return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
+// A field as the notebook file keeps it: one line (a pasted line break becomes a space), at
+// most kFieldLimit characters.
 std::string limited(const std::string& text)
 {
-    QString s = QString::fromStdString(text);
-    return s.size() > static_cast<qsizetype>(kFieldLimit) ? s.left(kFieldLimit).toStdString() : text;
+    QString s = QString::fromStdString(IniFile::OneLine(text));
+    return s.left(kFieldLimit).toStdString();
 }
 
 bool pathExists(const std::string& path)

@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "support/CountingProgress.h"
+#include "support/LeftFiles.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
@@ -157,4 +158,25 @@ TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
     // One photo day is no animation.
     n.job.frames.pop_back();
     EXPECT_EQ(ExportVideo(n.job, progress).result.message, Msg::TooFewPhotoDays);
+}
+
+TEST(VideoExport, ExportingAgainRemovesWhatAKilledExportLeft)
+{
+    VideoNotebook n(2);
+    auto plant = [&](const char* name, bool old) { WriteLeftFile(n.file(name), old); };
+    const char* left[] = {"clip.mp4.tmpAbC123.mp4", "other.AVI.tmpZZZZZZ.avi"};
+    // Not an export's name, or one that may still be written.
+    const char* kept[] = {"clip.mp4.tmpAbC123.avi", "20260501.jpg.tmpAbC123", "clip.mp4.tmpAbC12.mp4",
+                          "new.mp4.tmpQwErTy.mp4"};
+    for (const char* name : left)
+        plant(name, true);
+    for (const char* name : kept)
+        plant(name, std::string(name) != "new.mp4.tmpQwErTy.mp4");
+    n.job.path = n.file("clip.avi");
+    CountingProgress progress;
+    ASSERT_TRUE(ExportVideo(n.job, progress).ok());
+    for (const char* name : left)
+        EXPECT_FALSE(FileExists(n.file(name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(FileExists(n.file(name))) << name;
 }

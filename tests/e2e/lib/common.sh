@@ -8,6 +8,11 @@ E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # seam: a run never depends on the machine's date. KELTO_E2E_TODAY picks another day (a month
 # end, a Sunday the 1st) to try the scripts on it.
 export KELTO_TODAY=${KELTO_E2E_TODAY:-2024-05-15}
+# The command line speaks the locale's language (Japanese under ja_*, else English): the
+# scripts pin it, so the words they look for never depend on the machine's locale. A check of
+# Japanese words runs its command with LANG=ja_JP.UTF-8.
+export LANG=C.UTF-8
+unset LC_ALL LC_MESSAGES LANGUAGE
 # today_as FORMAT: that day in a date(1) format, e.g. today_as %Y%m%d.
 today_as() { date -d "$KELTO_TODAY" "+$1"; }
 XVFB_PID=""
