@@ -32,7 +32,8 @@ bool CNotebook::ImportPhoto(bool rotating, FileChooser& chooser)
         return false;
     // A file that cannot be read ends the import with the day unchanged.
     QImage source;
-    if (!LoadSourcePicture(path, QSize(m_pictures.PictureWidth, m_pictures.PictureHeight), source))
+    PhotoExif exif;
+    if (!LoadSourcePicture(path, QSize(m_pictures.PictureWidth, m_pictures.PictureHeight), source, &exif))
         return false;
     std::optional<QImage> picture = FitDayPicture(source, rotating, false);
     if (!picture)
@@ -40,9 +41,9 @@ bool CNotebook::ImportPhoto(bool rotating, FileChooser& chooser)
     source = QImage();
 
     DayRecord& day = m_store.Day;
-    QDate photoDate;
+    const QDate photoDate = exif.date.value_or(QDate());
     bool toPhotoDate = false;
-    if (ReadPhotoDate(path, photoDate) && photoDate != day.date) {
+    if (exif.date && photoDate != day.date) {
         // A day after today is no record, and another day's record is never overwritten: the
         // photo goes on the day shown or nowhere, and nowhere leaves the day as it was.
         bool afterToday = photoDate > Clock::Today();

@@ -56,6 +56,10 @@ constexpr long long kMaxBlocksPerByteArithmetic = 512;
 // files make about ten passes over their blocks, and those blocks fill their bytes far more
 // thinly than the densest coding assumed here.
 constexpr long long kMaxBlockPassesPerFile = 16;
+// The arithmetic decoder fills the blocks a scan lacks without a word, so a file of a few
+// kilobytes could make millions of block visits; its visits are bound as a Huffman file's are,
+// but never below this many, so a small flat picture still takes its few passes.
+constexpr long long kMinArithmeticBlockVisits = 1LL << 20;
 
 using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -369,6 +373,13 @@ long long jpegWorkingBytes(const jpeg_decompress_struct& cinfo, int denom)
     return kJpegFixedBytes + width * 4 + width * cinfo.num_components * kJpegRowBufferRows;
 }
 
+// The block visits (blocks times the scans that visit them) the picture's scans may make.
+long long jpegMaxBlockVisits(const jpeg_decompress_struct& cinfo, long long fileSize)
+{
+    const long long visits = kMaxBlockPassesPerFile * kMaxBlocksPerByteHuffman * fileSize;
+    return cinfo.arith_code ? std::max(visits, kMinArithmeticBlockVisits) : visits;
+}
+
 // The bits of the picture's component indices (every bit when one is out of range). Read while
 // the component table exists: jpeg_finish_decompress frees it.
 unsigned jpegComponents(const jpeg_decompress_struct& cinfo)
@@ -518,14 +529,15 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
 
+    // Every block is visited at least once, so a picture of more blocks than its file may
+    // visit is refused before anything is allocated for it.
     const long long width = cinfo.image_width, height = cinfo.image_height;
+    progress.maxBlockVisits = jpegMaxBlockVisits(cinfo, fileSize);
     if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide
-        || !jpegFitsFile(cinfo, fileSize)) {
+        || !jpegFitsFile(cinfo, fileSize) || jpegBlocks(cinfo) > progress.maxBlockVisits) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    if (!cinfo.arith_code)
-        progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteHuffman * fileSize;
     target->fullWidth = static_cast<int>(width);
     target->fullHeight = static_cast<int>(height);
 

@@ -22,7 +22,10 @@ DOCUMENTS=$(xdg-user-dir DOCUMENTS)
 [ "$DOCUMENTS" = "$HOME/ドキュメント" ] || fail "xdg-user-dir does not read the test's user-dirs.dirs: $DOCUMENTS"
 e2e_start_display
 
-KELTO_EXE="$PKG_ROOT/usr/bin/kelto"
+# Started as the menu entry starts it: its command, found on the PATH the package fills.
+EXEC=$(sed -n 's/^Exec=//p' "$PKG_ROOT"/usr/share/applications/*.desktop)
+KELTO_EXE="$PKG_ROOT/usr/bin/$EXEC"
+[ -x "$KELTO_EXE" ] || fail "the menu entry's command \"$EXEC\" is not on the package's PATH"
 expect_where installed "$XDG_CONFIG_HOME/kelto/Kelto.ini" "$DOCUMENTS/Kelto"
 
 step "creating the first notebook"

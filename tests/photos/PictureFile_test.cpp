@@ -486,7 +486,8 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
                                : LoadPictureFile(path("damaged.jpg"), picture));
     }
     // Padded with comments to a size that could hold the claimed blocks, it still cannot make
-    // the codec take more than its share of memory.
+    // the codec take more than its share of memory: its coefficients alone (800 MB) would pass
+    // the budget.
     Bytes padded = DamagedProgressiveCmyk();
     Bytes comment(65537, 'x');
     comment[0] = 0xFF, comment[1] = 0xFE, comment[2] = 0xFF, comment[3] = 0xFF;
@@ -495,8 +496,9 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
     writeBytes(path("padded.jpg"), padded);
     QImage picture;
     EXPECT_FALSE(LoadPictureFile(path("padded.jpg"), picture));
-    // A few kilobytes of arithmetic coding claiming 10000 x 10000: its coefficients alone would
-    // pass the memory budget, so it is refused before the codec allocates them.
+    // A few kilobytes of arithmetic coding claiming 10000 x 10000: its decoder would fill the
+    // missing blocks without a word, taking seconds and all their coefficients (300 MB), so it
+    // is refused before the codec allocates anything.
     writeBytes(path("claims.jpg"), ArithmeticProgressiveClaiming(10000, 10000));
     EXPECT_LT(readBytes(path("claims.jpg")).size(), 8000u);
     EXPECT_FALSE(LoadPictureFile(path("claims.jpg"), picture));
