@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 MODE="${1:-all}"
 
 # What building and running the program needs.
-PACKAGES=(cmake g++ ninja-build qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev libopencv-videoio-dev libopencv-video-dev
+PACKAGES=(cmake g++ ninja-build qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev libopencv-videoio-dev
   fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n xvfb xdotool x11-apps imagemagick xdg-utils)
 # What only the tests, the benchmarks and the fuzzing need.
 TEST_PACKAGES=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev ffmpeg poppler-utils libimage-exiftool-perl python3)

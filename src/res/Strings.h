@@ -78,6 +78,7 @@ enum class Msg : int {
     PrintFailed = 220,
     VideoExportRunning = 230,
     TooFewPhotoDays = 231,
+    VideoModuleMissing = 450,
 };
 
 constexpr int MsgId(Msg message)
