@@ -1,6 +1,4 @@
 // Core tests draw pages and measure text: they need a GUI application, on the offscreen platform.
-#include "platform/Module.h"
-
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
@@ -11,7 +9,6 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication app(argc, argv);
-    SetModuleFolder(KELTO_PROGRAM_DIR);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

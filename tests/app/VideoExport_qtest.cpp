@@ -1,7 +1,6 @@
 // The controller's video export: the checks before the save dialog, the worker behind the
 // progress dialog and what the user is told at the end.
 #include "photos/PictureFile.h"
-#include "platform/Module.h"
 #include "support/CountingProgress.h"
 #include "support/FakeFileChooser.h"
 #include "support/NotebookFixture.h"
@@ -20,7 +19,6 @@ void writePhoto(const std::string& path)
 class VideoExportTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { SetModuleFolder(KELTO_PROGRAM_DIR); }
     void exportsBehindTheProgressAndTellsAFailure();
 };
 
