@@ -37,6 +37,7 @@ struct WeatherState;
 struct BulkImportState;
 class FolderBrowser;
 class Prompt;
+class PrintPictures;
 class ViewHost;
 
 // Closing the main window asks first only while this is clear (set until a notebook is open).
@@ -397,6 +398,7 @@ private:
     PrintPlan m_printPlan;
     QDate m_printMonth;  // the month on show when the page list was made
     std::vector<QDate> m_printListed;
+    std::shared_ptr<PrintPictures> m_printPictures;  // while sheets are printed
 };
 
 QColor ColorFromRef(int colorRef);
