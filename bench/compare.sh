@@ -189,7 +189,7 @@ export DISPLAY=:93
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 
 IMG2PDF=""
-if python3 -c 'import img2pdf' 2>/dev/null; then
+if /usr/bin/python3 -c "import img2pdf" 2>/dev/null; then
   IMG2PDF=yes
 elif [ "$(id -u)" -eq 0 ] && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends python3-img2pdf >/dev/null 2>&1; then
   IMG2PDF=yes
@@ -222,7 +222,7 @@ for r in $(seq "$RUNS"); do
     run align.floor ffmpeg -nostdin -v error -framerate 5 -pattern_type glob -i "$NOTEBOOK/*.jpg" \
       -vf "crop=320:240,vidstabdetect=result=$WORK/transforms.trf" -f null -
   fi
-  [ -n "$IMG2PDF" ] && run pdf.floor python3 -m img2pdf -o "$WORK/floor.pdf" "${PHOTOS[@]}"
+  [ -n "$IMG2PDF" ] && run pdf.floor /usr/bin/python3 -m img2pdf -o "$WORK/floor.pdf" "${PHOTOS[@]}"
 done
 
 # --- The table ------------------------------------------------------------------------------

@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <numbers>
 #include <tuple>
 #include <vector>
@@ -106,6 +109,27 @@ public:
 private:
     std::vector<Plane> m_levels;
 };
+
+// The pyramids of the last photos registered: a chained alignment meets each photo twice, as the
+// frame to align and then as the reference of the next one. Keyed by the image's cache key,
+// which its copies share and any change of its pixels renews.
+std::shared_ptr<const Pyramid> PyramidOf(const QImage& photo)
+{
+    static std::mutex mutex;
+    static std::deque<std::pair<qint64, std::shared_ptr<const Pyramid>>> recent;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (const auto& [key, pyramid] : recent)
+            if (key == photo.cacheKey())
+                return pyramid;
+    }
+    auto pyramid = std::make_shared<const Pyramid>(photo);
+    std::lock_guard<std::mutex> lock(mutex);
+    recent.emplace_back(photo.cacheKey(), pyramid);
+    if (recent.size() > 2)
+        recent.pop_front();
+    return pyramid;
+}
 
 // The sampling of a frame at `scale` of its size (per axis): pixel (i, j) shows frame point
 // ((i + 0.5) / scale.x, (j + 0.5) / scale.y).
@@ -568,7 +592,9 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
     if (previousPhoto.isNull() || currentPhoto.isNull() || frame.width() < 16 || frame.height() < 16)
         return std::nullopt;
     const QSize picture = currentPhoto.size();
-    const Pyramid before(previousPhoto), after(currentPhoto);
+    const std::shared_ptr<const Pyramid> beforePyramid = PyramidOf(previousPhoto),
+                                         afterPyramid = PyramidOf(currentPhoto);
+    const Pyramid &before = *beforePyramid, &after = *afterPyramid;
     const Warp previousWarp = WarpOf(previous, previousPhoto.size(), frame);
     const Grid half(frame, 0.5, 0.5), full(frame, 1, 1);
     const Reference reference{half, full, Render(before, previousWarp, half),
