@@ -2,6 +2,7 @@
 // 640 x 480 photos of a hand-held series (shifts and zooms of a scene with blobs of every
 // size), as the animation editor's chained alignment meets them. Processor time per frame.
 #include "animation/FrameRegistration.h"
+#include "support/BlobScene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,28 +14,11 @@ namespace {
 
 const QSize kFrame(320, 240);
 
-QImage scene()
-{
-    QImage image(1600, 1200, QImage::Format_RGB32);
-    image.fill(qRgb(90, 120, 70));
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> x(0, 1600), y(0, 1200), r(6, 90), c(0, 255);
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 500; ++i) {
-        p.setBrush(QColor(c(rng), c(rng), c(rng)));
-        const int radius = r(rng);
-        p.drawEllipse(QPoint(x(rng), y(rng)), radius, radius * 2 / 3);
-    }
-    return image;
-}
-
 // 16 photos: each a crop of the scene moved by up to 40 pixels and zoomed by up to 10 %.
 const std::vector<QImage>& photos()
 {
     static const std::vector<QImage> series = [] {
-        const QImage s = scene();
+        const QImage s = BlobScene();
         std::mt19937 rng(3);
         std::uniform_int_distribution<int> move(-40, 40), zoom(-90, 90);
         std::vector<QImage> out;

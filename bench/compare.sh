@@ -34,92 +34,82 @@ export KELTO_TODAY=2024-12-20
 
 # --- The helpers and floor programs --------------------------------------------------------
 cat >"$WORK/measure.c" <<'EOF'
-// measure CMD...: runs CMD once and prints "wall_ms cpu_ms" (the child's user + system time).
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-int main(int argc, char** argv)
-{
-    (void)argc;
-    struct timespec s, e;
-    clock_gettime(CLOCK_MONOTONIC, &s);
-    pid_t p = fork();
-    if (!p) {
-        int fd = open("/dev/null", O_WRONLY);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        execvp(argv[1], argv + 1);
-        _exit(127);
-    }
-    int status;
-    struct rusage ru;
-    wait4(p, &status, 0, &ru);
-    clock_gettime(CLOCK_MONOTONIC, &e);
-    printf("%.1f %.1f\n", (e.tv_sec - s.tv_sec) * 1e3 + (e.tv_nsec - s.tv_nsec) / 1e6,
-           (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
-EOF
-cat >"$WORK/mapwait.c" <<'EOF'
-// mapwait CMD...: starts CMD and prints the milliseconds until it maps its first top-level
-// window, then ends it. Prints "-" when nothing is mapped within 30 s.
+// measure CMD...: runs CMD and prints "wall_ms cpu_ms" (the child's user + system time).
+// measure --mapped CMD...: starts CMD, prints "ms 0", the milliseconds until it maps its first
+// top-level window, then ends it; "-" when nothing is mapped within 30 s.
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <string.h>
+#include <sys/resource.h>
 #include <sys/select.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
-#include <fcntl.h>
 static double now(void)
 {
     struct timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
-int main(int argc, char** argv)
+static pid_t start(char** argv)
 {
-    (void)argc;
-    Display* d = XOpenDisplay(NULL);
-    if (!d)
-        return 2;
-    XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
-    XSync(d, False);
-    const double start = now();
     pid_t p = fork();
     if (!p) {
         int fd = open("/dev/null", O_WRONLY);
         dup2(fd, 1);
         dup2(fd, 2);
-        execvp(argv[1], argv + 1);
+        execvp(argv[0], argv);
         _exit(127);
     }
-    double mapped = -1;
-    while (mapped < 0 && now() - start < 30000) {
-        while (XPending(d)) {
+    return p;
+}
+static int mapped(char** argv)
+{
+    Display* d = XOpenDisplay(NULL);
+    if (!d)
+        return 2;
+    XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+    XSync(d, False);
+    const double begin = now();
+    pid_t p = start(argv);
+    double at = -1;
+    while (at < 0 && now() - begin < 30000) {
+        while (at < 0 && XPending(d)) {
             XEvent ev;
             XNextEvent(d, &ev);
-            if (ev.type == MapNotify && !ev.xmap.override_redirect && mapped < 0)
-                mapped = now() - start;
+            if (ev.type == MapNotify && !ev.xmap.override_redirect)
+                at = now() - begin;
         }
-        if (mapped >= 0)
-            break;
         fd_set fds;
         FD_ZERO(&fds);
         FD_SET(ConnectionNumber(d), &fds);
         struct timeval tv = {0, 20000};
-        select(ConnectionNumber(d) + 1, &fds, NULL, NULL, &tv);
+        if (at < 0)
+            select(ConnectionNumber(d) + 1, &fds, NULL, NULL, &tv);
     }
     kill(p, SIGKILL);
     waitpid(p, NULL, 0);
-    if (mapped < 0)
+    if (at < 0)
         printf("-\n");
     else
-        printf("%.1f 0\n", mapped);
+        printf("%.1f 0\n", at);
     return 0;
+}
+int main(int argc, char** argv)
+{
+    (void)argc;
+    if (strcmp(argv[1], "--mapped") == 0)
+        return mapped(argv + 2);
+    const double begin = now();
+    pid_t p = start(argv + 1);
+    int status;
+    struct rusage ru;
+    wait4(p, &status, 0, &ru);
+    printf("%.1f %.1f\n", now() - begin,
+           (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 EOF
 cat >"$WORK/qt_args.cpp" <<'EOF'
@@ -166,8 +156,7 @@ int main(int argc, char** argv)
 }
 EOF
 QT_FLAGS=$(pkg-config --cflags --libs Qt6Widgets Qt6PrintSupport)
-gcc -O2 -o "$WORK/measure" "$WORK/measure.c"
-gcc -O2 -o "$WORK/mapwait" "$WORK/mapwait.c" -lX11
+gcc -O2 -o "$WORK/measure" "$WORK/measure.c" -lX11
 g++ -O2 -fPIC -o "$WORK/qt_args" "$WORK/qt_args.cpp" $QT_FLAGS
 g++ -O2 -fPIC -o "$WORK/qt_window" "$WORK/qt_window.cpp" $QT_FLAGS
 
@@ -207,7 +196,7 @@ run() {  # name cmd...
 for r in $(seq "$RUNS"); do
   for prog in "${PROGRAMS[@]}"; do
     K="$WORK/$prog/kelto"
-    out=$("$WORK/mapwait" "$K" "$NOTEBOOK") && [ "$out" != "-" ] && record "window.$prog" "$out"
+    out=$("$WORK/measure" --mapped "$K" "$NOTEBOOK") && [ "$out" != "-" ] && record "window.$prog" "$out"
     run "help.$prog" "$K" --help
     run "date.$prog" "$K" --photo-date "${PHOTOS[0]}"
     cp -r "$NOTEBOOK" "$WORK/align-nb"
@@ -215,7 +204,7 @@ for r in $(seq "$RUNS"); do
     rm -rf "$WORK/align-nb"
     run "pdf.$prog" "$K" --print-pdf "$WORK/$prog.pdf" --notebook "$NOTEBOOK"
   done
-  out=$("$WORK/mapwait" "$WORK/qt_window") && [ "$out" != "-" ] && record window.floor "$out"
+  out=$("$WORK/measure" --mapped "$WORK/qt_window") && [ "$out" != "-" ] && record window.floor "$out"
   run help.floor "$WORK/qt_args" --help
   run date.floor "$WORK/qt_args" --photo-date "${PHOTOS[0]}"
   if [ -n "$VIDSTAB" ]; then
