@@ -184,7 +184,7 @@ elif [ "$(id -u)" -eq 0 ] && DEBIAN_FRONTEND=noninteractive apt-get install -y -
   IMG2PDF=yes
 fi
 VIDSTAB=""
-ffmpeg -hide_banner -filters 2>/dev/null | grep -q vidstabdetect && VIDSTAB=yes
+case "$(ffmpeg -hide_banner -filters 2>/dev/null)" in *vidstabdetect*) VIDSTAB=yes ;; esac
 
 # --- The runs, interleaved ------------------------------------------------------------------
 record() { echo "$2" >>"$WORK/$1.times"; }  # task wall cpu

@@ -5,6 +5,7 @@
 #include "photos/BulkImport.h"
 #include "photos/PhotoFit.h"
 #include "platform/InstanceLock.h"
+#include "print/PdfPhotos.h"
 #include "print/PrintLayout.h"
 #include "print/PrintPages.h"
 #include "res/AppIdentity.h"
@@ -399,6 +400,7 @@ private:
     QDate m_printMonth;  // the month on show when the page list was made
     std::vector<QDate> m_printListed;
     std::shared_ptr<PrintPictures> m_printPictures;  // while sheets are printed
+    std::vector<PrintedPhoto> m_printedPhotos;       // of the last sheets printed
 };
 
 QColor ColorFromRef(int colorRef);

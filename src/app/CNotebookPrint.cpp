@@ -166,6 +166,7 @@ bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& optio
         m_notebookFolder, std::move(detailDays), std::set<QDate>(m_printListed.begin(), m_printListed.end()));
     const bool ok = PrintSheets(device, m_printSettings, m_printPlan.total(), m_printFont,
                                 [this](QPainter& p, int page) { DrawPrintSlot(p, page, PrintingPrinter); });
+    m_printedPhotos = m_printPictures->printed();
     RestoreAfterPrint();
     return ok;
 }
@@ -190,9 +191,13 @@ bool CNotebook::PrintToPdf(const std::string& path, const PrintOptions& options,
             *error = "nothing to print: no pages of the chosen kinds in the range";
         return false;
     }
-    return WritePdfFile(
+    // The photos printed at their own size go in as their files, not re-encoded.
+    const bool written = WritePdfFile(
         path, DefaultPdfPageLayout(), kPdfResolution,
-        [&](QPagedPaintDevice& device) { return printSheets(device, options); }, error);
+        [&](QPagedPaintDevice& device) { return printSheets(device, options); }, error,
+        [this](QByteArray& document) { EmbedPhotoFiles(document, m_printedPhotos); });
+    m_printedPhotos.clear();
+    return written;
 }
 
 bool CNotebook::RunPreview(const PrintOptions& options)

@@ -104,6 +104,8 @@ QImage PrintPictures::TakePhoto(const QDate& date)
         photo = std::move(it->second);
         m_ready.erase(it);
     }
+    if (!photo.isNull())
+        m_printed.push_back({photoPath(date), photo.size()});
     // Pages drawn out of order leave photos behind that no page will take.
     while (!m_ready.empty() && m_ready.begin()->first < date)
         m_ready.erase(m_ready.begin());
@@ -131,4 +133,10 @@ int PrintPictures::decodes() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_decodes;
+}
+
+std::vector<PrintedPhoto> PrintPictures::printed() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_printed;
 }

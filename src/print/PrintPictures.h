@@ -2,6 +2,8 @@
 // The photos of one print, each decoded once: a worker thread decodes the detail pages' photos
 // in page order a few pages ahead of the drawing, and of the days the list pages show as well it
 // keeps a copy at the list's picture size, so the list needs no second decode.
+#include "print/PdfPhotos.h"
+
 #include <QDate>
 #include <QImage>
 #include <QSize>
@@ -34,6 +36,8 @@ public:
     QImage ListPicture(const QDate& date, QSize device);
 
     int decodes() const;  // photo files decoded so far
+    // The photos handed to detail pages, in the order handed, with the size decoded.
+    std::vector<PrintedPhoto> printed() const;
 
     static constexpr size_t kAhead = 3;  // photos decoded and not yet drawn, at most
 
@@ -48,6 +52,7 @@ private:
     std::condition_variable m_changed;
     std::map<QDate, QImage> m_ready;  // decoded, not yet taken
     std::map<QDate, QImage> m_listPictures;
+    std::vector<PrintedPhoto> m_printed;
     size_t m_next = 0;  // the detail day the worker decodes next
     QSize m_listSize;
     bool m_stop = false;

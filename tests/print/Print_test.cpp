@@ -233,6 +233,16 @@ TEST(PrintSheets, PhotosAreEmbeddedNoLargerThanPrinted)
     EXPECT_EQ(sizes[1], "640x480");
     EXPECT_EQ(sizes[2], sizes[3]);  // the list's two pictures, each at its place's size
     EXPECT_LT(sizes[2].split('x')[0].toInt(), 640);
+
+    // The photo printed at its own size is its file, byte for byte, not a re-encoding of it.
+    QProcess::execute("pdfimages", {"-j", "-f", "1", "-l", "1", QString::fromStdString(pdf),
+                                    QString::fromStdString(f.temp.file("image"))});
+    std::string embedded, file;
+    ASSERT_TRUE(ReadFileBytes(f.temp.file("image-001.jpg"), embedded));
+    ASSERT_TRUE(ReadFileBytes(DayFilePath(f.notebook, QDate(2013, 5, 2), "jpg"), file));
+    EXPECT_TRUE(embedded == file);
+    ASSERT_TRUE(ReadFileBytes(f.temp.file("image-000.jpg"), embedded));
+    EXPECT_NE(embedded.size(), 0u);
 }
 
 TEST(PrintSheets, AFailedPdfLeavesTheFileThatWasThere)
