@@ -36,8 +36,9 @@ struct VideoExportJob {
 };
 
 struct VideoExportReport {
-    // Message 231 with fewer than two frames, else VideoCreateFailedMessage with the file it
-    // concerns (the target, or the photo that could not be read). Ok when stopped.
+    // Message 231 with fewer than two frames, message 450 with the module's file when the video
+    // module cannot be loaded, else VideoCreateFailedMessage with the file it concerns (the
+    // target, or the photo that could not be read). Ok when stopped.
     Result result;
     bool stopped = false;  // the progress was cancelled; nothing was written
     int written = 0;       // frames in the finished file

@@ -6,6 +6,7 @@
 #include "photos/PhotoFit.h"
 #include "platform/AppFolders.h"
 #include "platform/InstanceLock.h"
+#include "print/PdfPhotos.h"
 #include "print/PrintLayout.h"
 #include "print/PrintPages.h"
 #include "res/AppIdentity.h"
@@ -38,6 +39,7 @@ struct WeatherState;
 struct BulkImportState;
 class FolderBrowser;
 class Prompt;
+class PrintPictures;
 class ViewHost;
 
 // Closing the main window asks first only while this is clear (set until a notebook is open).
@@ -417,6 +419,8 @@ private:
     PrintPlan m_printPlan;
     QDate m_printMonth;  // the month on show when the page list was made
     std::vector<QDate> m_printListed;
+    std::shared_ptr<PrintPictures> m_printPictures;  // while sheets are printed
+    std::vector<PrintedPhoto> m_printedPhotos;       // of the last sheets printed
 };
 
 QColor ColorFromRef(int colorRef);

@@ -94,6 +94,7 @@ enum class Msg : int {
     StoppingJob = 395,
     TemperatureRangeInverted = 410,
     ScaleMaximumZero = 411,
+    VideoModuleMissing = 450,
 };
 
 constexpr int MsgId(Msg message)

@@ -1,5 +1,6 @@
 // The page fetch and the weather operations against a local server shaped like the site.
 #include "platform/IniFile.h"
+#include "platform/Module.h"
 #include "store/DayRecord.h"
 #include "support/LocalWeatherServer.h"
 #include "weather/BulkWeatherFetch.h"
@@ -52,6 +53,15 @@ TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
     WeatherError error;
     EXPECT_FALSE(FetchPage(fetcher, "http://127.0.0.1:1/", 2, &error));
     EXPECT_EQ(error.network, Msg::WeatherSiteUnreachable);
+
+    // The network module missing from the program folder: every fetch fails, naming it.
+    const std::string folder = ModuleFolder();
+    SetModuleFolder("/nonexistent");
+    const FetchResult missing = fetcher.fetch(server.base() + "/missing", 2);
+    SetModuleFolder(folder);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.failure, FetchFailure::Other);
+    EXPECT_NE(missing.error.find("/nonexistent/libkelto_net.so"), std::string::npos) << missing.error;
 }
 
 TEST(WeatherServer, HttpsWithATrustedCertificateOnly)
