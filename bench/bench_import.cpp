@@ -52,10 +52,9 @@ void importPhoto(benchmark::State& state, const std::string& path, RotationChoic
     const std::string out = QTemporaryDir().path().toStdString() + ".jpg";
     for (auto _ : state) {
         QImage source;
-        if (!LoadSourcePicture(path, kFrame, source))
+        PhotoExif exif;
+        if (!LoadSourcePicture(path, kFrame, source, &exif) || !exif.date)
             state.SkipWithError("load failed");
-        QDate date;
-        benchmark::DoNotOptimize(ReadPhotoDate(path, date));
         RotationChoice remembered = choice;
         std::optional<QImage> picture = FitSourcePicture(source, kFrame, false, true, remembered, nullptr);
         if (!picture || !SavePictureFile(out, *picture, 640, 480, 80, nullptr))
@@ -83,8 +82,30 @@ void BM_DecodeFullSize(benchmark::State& state)
     }
 }
 
+// A hostile file of `range(0)` KB: thousands of tiny EXIF segments whose IFD0 offsets all point
+// at one big directory after the end marker. The walk's work must grow with the file's size
+// only, never with segments times entries.
+void BM_ExifWalkManySegments(benchmark::State& state)
+{
+    const size_t size = static_cast<size_t>(state.range(0)) * 1024;
+    const size_t segment = 4 + 6 + 8, segments = size / 2 / segment;
+    const size_t directoryAt = 2 + segments * segment + 2;
+    exif::Bytes file{0xFF, 0xD8};
+    for (size_t i = 0; i < segments; ++i) {
+        const uint32_t ifd0 = static_cast<uint32_t>(directoryAt - (file.size() + 10));
+        file.insert(file.end(), {0xFF, 0xE1, 0, 16, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, uint8_t(ifd0),
+                                 uint8_t(ifd0 >> 8), uint8_t(ifd0 >> 16), uint8_t(ifd0 >> 24)});
+    }
+    file.insert(file.end(), {0xFF, 0xD9, 0xFF, 0xFF});  // the end marker, then 65535 entries
+    file.resize(file.size() + 65535 * 12, 0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindExifTags(std::span<const unsigned char>(file.data(), file.size())));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
+}
+
 }  // namespace
 
+BENCHMARK(BM_ExifWalkManySegments)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportLandscape)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportPortraitTurned)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeFullSize)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include "CameraPicture.h"
 #include "animation/VideoExport.h"
 #include "photos/PictureFile.h"
+#include "platform/Module.h"
 #include "platform/Progress.h"
 
 #include <benchmark/benchmark.h>
@@ -47,6 +48,7 @@ const Notebook& notebook()
 
 VideoExportJob job(const std::string& name, FrameAlignment alignment)
 {
+    SetModuleFolder(KELTO_PROGRAM_DIR);
     VideoExportJob j;
     j.notebookFolder = notebook().folder();
     j.frames = notebook().frames;

@@ -1,11 +1,22 @@
 #pragma once
 // Picture loading: arbitrary bytes as a day's photo of the kind KELTO_FUZZ_PICTURE names, read whole (the detail page),
 // at thumbnail scale (the calendar) and in part (a time-lapse frame). Properties: a picture that loads is within the size
-// limits and has the dimensions reported, and a failed load leaves the picture untouched.
+// limits and has the dimensions reported (reduced where the memory budget asks it), and a failed
+// load leaves the picture untouched.
 #include "FuzzSupport.h"
 #include "photos/PictureFile.h"
 
 namespace {
+
+// A picture read whole is the full size reduced by a power of two (1 where it fits the memory
+// budget), a scaled one no larger than the full size.
+bool reducedByPowerOfTwo(const QImage& picture, int w, int h)
+{
+    for (int r = 1; r <= 64; r *= 2)
+        if (picture.width() == (w + r - 1) / r && picture.height() == (h + r - 1) / r)
+            return true;
+    return false;
+}
 
 void check(bool ok, const QImage& picture, int w, int h, bool scaled)
 {
@@ -17,12 +28,14 @@ void check(bool ok, const QImage& picture, int w, int h, bool scaled)
     if (picture.isNull())
         fuzz::Fail("a load succeeded with no picture");
     if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide
-        || static_cast<long long>(w) * h > kMaxPicturePixels)
+        || picture.sizeInBytes() > kPictureMemoryBudget)
         fuzz::Fail("a picture beyond the size limits was accepted");
-    if (!scaled && (picture.width() != w || picture.height() != h))
-        fuzz::Fail("the picture's size differs from the size reported");
+    if (!scaled && !reducedByPowerOfTwo(picture, w, h))
+        fuzz::Fail("the picture's size does not follow from the size reported");
     if (scaled && (picture.width() > w || picture.height() > h))
         fuzz::Fail("a scaled picture is larger than the full size");
+    if (PictureReadPeakBytes() > kPictureMemoryBudget)
+        fuzz::Fail("the reads held more than the memory budget");
 }
 
 }  // namespace

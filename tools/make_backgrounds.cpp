@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -51,17 +52,39 @@ QImage paper(int band)
     return img;
 }
 
-// A link button of 50 x 18 with its corner at (x, y), as the page header expects.
-void linkButton(QPainter& p, int x, int y, const QString& text)
+// A link button of 50 x 18 with its corner at (x, y), as the page header expects: an arrow
+// towards its side and the label, in the largest size up to 12 pixels at which both stay
+// inside the button.
+void linkButton(QPainter& p, int x, int y, const QString& text, bool previous)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
+    const QRectF box(x + 2.5, y + 1.5, 45, 15);
     p.setPen(QPen(kButtonEdge, 1));
     p.setBrush(kButton);
-    p.drawRoundedRect(QRectF(x + 2.5, y + 1.5, 45, 15), 5, 5);
+    p.drawRoundedRect(box, 5, 5);
+
+    constexpr double arrow = 4, gap = 1.5, inset = 3;
+    const double room = box.width() - 2 * inset - arrow - gap;
+    QFont f = font(12, true);
+    for (int px = 12; px > 6 && QFontMetricsF(f).horizontalAdvance(text) > room; --px)
+        f = font(px - 1, true);
+    const double textWidth = QFontMetricsF(f).horizontalAdvance(text);
+    const double left = box.left() + (box.width() - arrow - gap - textWidth) / 2;
+    const double cy = box.center().y();
+    const double ax = previous ? left : left + textWidth + gap;
+    QPainterPath tri;
+    tri.moveTo(previous ? ax : ax + arrow, cy);
+    tri.lineTo(previous ? ax + arrow : ax, cy - 3);
+    tri.lineTo(previous ? ax + arrow : ax, cy + 3);
+    tri.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(kButtonEdge);
+    p.drawPath(tri);
     p.setPen(kInk);
-    p.setFont(font(12, true));
-    p.drawText(QRect(x, y, 50, 18), Qt::AlignCenter, text);
+    p.setFont(f);
+    const double tx = previous ? left + arrow + gap : left;
+    p.drawText(QRectF(tx, box.top(), textWidth + 1, box.height()), Qt::AlignCenter, text);
     p.restore();
 }
 
@@ -80,8 +103,8 @@ QImage headerPage(const QString& prev, const QString& next)
     QImage img = paper(50);
     QPainter p(&img);
     titleBox(p);
-    linkButton(p, 40, 16, prev);
-    linkButton(p, 690, 16, next);
+    linkButton(p, 40, 16, prev, true);
+    linkButton(p, 690, 16, next, false);
     return img;
 }
 
@@ -149,10 +172,9 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     std::string folder = argv[1];
-    bool ok =
-        save(folder, "calendar.jpg", headerPage(QStringLiteral("◀ 前の月"), QStringLiteral("次の月 ▶")));
-    ok = save(folder, "graph.jpg", headerPage(QStringLiteral("◀ 前の月"), QStringLiteral("次の月 ▶"))) && ok;
-    ok = save(folder, "list.jpg", headerPage(QStringLiteral("◀ 前へ"), QStringLiteral("次へ ▶"))) && ok;
+    bool ok = save(folder, "calendar.jpg", headerPage(QStringLiteral("前の月"), QStringLiteral("次の月")));
+    ok = save(folder, "graph.jpg", headerPage(QStringLiteral("前の月"), QStringLiteral("次の月"))) && ok;
+    ok = save(folder, "list.jpg", headerPage(QStringLiteral("前へ"), QStringLiteral("次へ"))) && ok;
     ok = save(folder, "detail.jpg", detailPage()) && ok;
     return ok ? 0 : 1;
 }

@@ -18,10 +18,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <random>
 
 namespace {
-constexpr int kDays = 60;
+constexpr int kSampleDays = 60;
 constexpr int kPhotoWidth = 640, kPhotoHeight = 480;
 
 // Appends a little-endian 16/32-bit value.
@@ -182,8 +183,15 @@ bool writeMemo(const std::string& folder, const QDate& date, const std::string& 
 
 int main(int argc, char** argv)
 {
+    // --days N: N calendar days instead of the usual two months (the benchmarks' big notebooks).
+    int days = kSampleDays;
+    if (argc == 4 && std::string(argv[1]) == "--days" && std::atoi(argv[2]) >= 2) {
+        days = std::atoi(argv[2]);
+        argv += 2;
+        argc -= 2;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: sample_notebook <folder>\n");
+        std::fprintf(stderr, "usage: sample_notebook [--days N] <folder>\n");
         return 2;
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -195,7 +203,7 @@ int main(int argc, char** argv)
     }
     const QDate today = Clock::Today();
     QDate last = today.day() > 20 ? QDate(today.year(), today.month(), 20) : today;
-    const QDate first = last.addDays(-(kDays - 1));
+    const QDate first = last.addDays(-(days - 1));
 
     NotebookInfo info;
     info.StartDate = FormatIniDate(first);
@@ -218,14 +226,14 @@ int main(int argc, char** argv)
     static const char* const weathers[] = {"晴", "晴時々曇", "曇", "曇一時雨", "雨", "快晴", "晴後曇"};
     int written = 0;
     double solution = 12.0;
-    for (int i = 0; i < kDays; ++i) {
+    for (int i = 0; i < days; ++i) {
         const QDate date = first.addDays(i);
         solution -= 0.35 + 0.05 * noise(rng);
         if (solution < 7.5)
             solution = 12.0;  // the pupils top the solution up
         if (date.dayOfWeek() == 7)
             continue;  // no school on Sundays: those days stay without a record
-        const double s = static_cast<double>(i) / (kDays - 1);
+        const double s = static_cast<double>(i) / (days - 1);
         const double height = 3.0 + 34.0 * std::pow(s, 1.25) + 0.2 * noise(rng);
         const int leaves = 2 + static_cast<int>(s * 16);
         const double leafSize = 1.5 + 7.0 * std::sqrt(s);

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12 packages), then configures and builds into build/.
+#   tools/setup.sh        everything: the program, the tools, the tests and the benchmarks
+#   tools/setup.sh run    only what ./run starts: the program folder and the sample maker
 set -euo pipefail
 cd "$(dirname "$0")/.."
+MODE="${1:-all}"
 
-PACKAGES=(cmake g++ ninja-build clang libclang-rt-14-dev qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev libopencv-videoio-dev libopencv-video-dev
-  fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n libgtest-dev libbenchmark-dev xvfb xdotool x11-apps ffmpeg
-  poppler-utils libimage-exiftool-perl imagemagick xdg-utils python3)
+# What building and running the program needs.
+PACKAGES=(cmake g++ ninja-build qt6-base-dev qt6-tools-dev qt6-l10n-tools libjpeg62-turbo-dev libcurl4-openssl-dev
+  libopencv-videoio-dev fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n xvfb xdotool x11-apps imagemagick
+  xdg-utils xdg-user-dirs)
+# What only the tests, the benchmarks, the fuzzing and the Debian package need.
+TEST_PACKAGES=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev ffmpeg poppler-utils libimage-exiftool-perl python3
+  dpkg-dev lintian desktop-file-utils appstream librsvg2-bin)
+[ "$MODE" = run ] || PACKAGES+=("${TEST_PACKAGES[@]}")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -20,4 +28,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j 2
+if [ "$MODE" = run ]; then
+  cmake --build build -j 2 --target kelto sample_notebook
+else
+  cmake --build build -j 2
+fi

@@ -3,7 +3,6 @@
 #include "animation/FrameRegistration.h"
 
 #include "photos/PictureFile.h"
-#include "platform/IniFile.h"
 #include "platform/SafeFormat.h"
 
 #include <QPainter>
@@ -137,11 +136,17 @@ void AnimationPlayer::composeOverlay()
 
 std::optional<int> AnimationPlayer::TimerInterval(int speed)
 {
-    if (speed <= 0)
+    if (!IsAnimationSpeed(speed))
         return std::nullopt;
-    // Above 1000 frames a second the interval would be 0, a timer that never lets the
-    // dialog breathe.
-    return std::max(1, 1000 / speed);
+    return 1000 / speed;
+}
+
+bool AnimationPlayer::AcceptSpeed(int speed)
+{
+    if (IsAnimationSpeed(speed))
+        return true;
+    m_prompt.tell(Msg::AnimationSpeedRange, Icon::Exclamation);
+    return false;
 }
 
 bool AnimationPlayer::StartPlayback(int speed)
@@ -274,7 +279,15 @@ bool AnimationPlayer::Reset()
 
 bool AnimationPlayer::Undo()
 {
-    if (!mayEdit() || m_prompt.ask(Msg::ConfirmRevertFrame, Buttons::YesNo, Icon::Question) != Answer::Yes)
+    if (!mayEdit())
+        return false;
+    if (canUndoCarryOver()) {
+        if (m_prompt.ask(Msg::ConfirmUndoCarryOver, Buttons::YesNo, Icon::Question) != Answer::Yes)
+            return false;
+        restoreRun();
+        return true;
+    }
+    if (m_prompt.ask(Msg::ConfirmRevertFrame, Buttons::YesNo, Icon::Question) != Answer::Yes)
         return false;
     forgetUndo();
     readAlignment();
@@ -289,17 +302,18 @@ bool AnimationPlayer::ApplyToFollowing()
     if (m_prompt.ask(Msg::ApplyFrameToLater, Buttons::YesNo, Icon::Question) != Answer::Yes)
         return false;
     const FrameAlignment cur = m_alignment;
-    readAlignment();
-    const FrameAlignment old = m_alignment;
-    const Result r =
-        ApplyToFollowingFrames(m_setup.notebookFolder, m_frames, m_current, cur, old, m_setup.geometry);
-    m_alignment = cur;
+    const FrameAlignment old =
+        ReadFrameAlignment(m_setup.notebookFolder, m_frames, m_current, m_setup.geometry).alignment;
     forgetUndo();
-    if (!r) {
-        // The frame's own edit may not be in its record: it stays unsaved.
-        m_modified = true;
+    m_runCarriedOver = true;
+    const Result r = ApplyToFollowingFrames(m_setup.notebookFolder, m_frames, m_current, cur, old,
+                                            m_setup.geometry, &m_beforeRun);
+    m_alignment = cur;
+    // The frame's own edit is in its record unless the writing failed: then it stays unsaved.
+    m_modified = !r;
+    m_handEdited = m_handEdited && !r;
+    if (!r)
         tell(r);
-    }
     composeOverlay();
     return r.ok();
 }
@@ -337,27 +351,23 @@ bool AnimationPlayer::AutoAlign()
     return true;
 }
 
+void AnimationPlayer::restoreRun()
+{
+    for (auto it = m_beforeRun.rbegin(); it != m_beforeRun.rend(); ++it)
+        if (Result r = RestoreStoredAlignment(m_setup.notebookFolder, *it); !r) {
+            tell(r);
+            break;
+        }
+    m_beforeRun.clear();
+    showFrame();
+}
+
 void AnimationPlayer::UndoAutoAlign()
 {
-    if (!mayEdit())
+    if (!mayEdit() || !canUndoAutoAlign())
         return;
     if (!m_beforeRun.empty()) {
-        const std::string& folder = m_setup.notebookFolder;
-        for (auto it = m_beforeRun.rbegin(); it != m_beforeRun.rend(); ++it) {
-            const std::string record = FrameRecordPath(folder, it->date);
-            bool ok = true;
-            for (const auto& [key, value] :
-                 {std::pair{"Position", it->position}, std::pair{"Size", it->size}})
-                ok = ok
-                     && (value ? IniFile::WriteString(record, "Triming", key, *value)
-                               : IniFile::DeleteKey(record, "Triming", key));
-            if (!ok) {
-                tell(Result::Failed(Msg::DayWriteFailed, record));
-                break;
-            }
-        }
-        m_beforeRun.clear();
-        showFrame();
+        restoreRun();
         return;
     }
     if (!m_beforeAuto)
@@ -381,6 +391,7 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
     if ((first != m_current || m_handEdited) && !writeIfModified())
         return 0;
     forgetUndo();
+    m_runCarriedOver = false;
     std::vector<bool> own(frameCount(), false);
     int owned = 0;
     for (int j = first; j < frameCount(); ++j)
@@ -399,11 +410,13 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
     QImage previousPhoto = slot(first - 1).picture;
     if (slot(first - 1).index != first - 1)
         LoadPictureFile(FramePhotoPath(folder, m_frames[first - 1]), previousPhoto);
-    int aligned = 0, missed = 0;
+    int aligned = 0, missed = 0, notReached = 0;
     bool currentTook = false;
     for (int j = first; j < frameCount(); ++j) {
-        if (progress && !progress(j - first, total))
+        if (progress && !progress(j - first, total)) {
+            notReached = frameCount() - j;
             break;
+        }
         QImage photo = slot(j).picture;
         if (slot(j).index != j) {
             LoadPictureFile(FramePhotoPath(folder, m_frames[j]), photo);
@@ -426,13 +439,7 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
             ++missed;
             continue;
         }
-        const std::string record = FrameRecordPath(folder, m_frames[j]);
-        auto stored = [&](const char* key) {
-            return IniFile::HasKey(record, "Triming", key)
-                       ? std::optional(IniFile::ReadString(record, "Triming", key))
-                       : std::nullopt;
-        };
-        m_beforeRun.push_back({m_frames[j], stored("Position"), stored("Size")});
+        m_beforeRun.push_back(ReadStoredAlignment(folder, m_frames[j]));
         if (Result r = WriteFrameAlignment(folder, m_frames[j], ClampAlignment(*proposal, frameSize())); !r) {
             tell(r);
             break;
@@ -445,7 +452,10 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
     if (currentTook)
         readAlignment();
     composeOverlay();
-    if (missed > 0)
+    if (notReached > 0)
+        m_prompt.tell(Msg::AutoAlignStopped, Icon::Information,
+                      FormatInts(LoadString(Msg::AutoAlignStopped), {aligned, missed, notReached}));
+    else if (missed > 0)
         m_prompt.tell(Msg::AutoAlignSomeMissed, Icon::Information,
                       FormatInts(LoadString(Msg::AutoAlignSomeMissed), {aligned, missed}));
     else

@@ -78,9 +78,11 @@ public:
     std::string dateText() const;
     std::string dayNumberText() const;
 
-    // Playback. The timer interval for `speed` frames per second, none when the speed starts
-    // nothing (0 or below).
+    // Playback. The timer interval for `speed` frames per second, none for a speed outside
+    // 1 to 60, which starts nothing.
     static std::optional<int> TimerInterval(int speed);
+    // The speed typed in: true for 1 to 60, else the user is told the range (message 304).
+    bool AcceptSpeed(int speed);
     // Starts from the first frame; the first Tick shows it. An unsaved edit of the frame shown
     // is written first, as leaving the frame would. False when nothing started.
     bool StartPlayback(int speed);
@@ -101,6 +103,9 @@ public:
     // Home and End: nothing moves, but the frame counts as edited.
     void MarkModified();
     // Buttons "ﾘｾｯﾄ", "元に戻す" and "後続ﾌﾚｰﾑへの反映": each asks first; true when it acted.
+    // After a carry-over to the following frames, until the next edit or write, "元に戻す"
+    // takes the carry-over back as a whole: every later record as it was, the frame carried
+    // from keeping its edit.
     bool Reset();
     bool Undo();
     bool ApplyToFollowing();
@@ -114,11 +119,13 @@ public:
     // The proposal of the last AutoAlign, while on that frame: back to what it replaced.
     // After a run over the following frames (AutoAlignFollowing), until the next edit or write:
     // every record it changed back to what it held.
-    bool canUndoAutoAlign() const { return m_beforeAuto.has_value() || !m_beforeRun.empty(); }
+    bool canUndoAutoAlign() const { return m_beforeAuto.has_value() || (!m_beforeRun.empty() && !m_runCarriedOver); }
+    bool canUndoCarryOver() const { return !m_beforeRun.empty() && m_runCarriedOver; }
     void UndoAutoAlign();
     // Every frame from the one shown (from the second when the first is shown) to the last, each
     // against the one before it as it now stands. `progress(done, total)` is called before each
-    // frame; false stops. Returns how many frames took a proposal.
+    // frame; false stops. Returns how many frames took a proposal. The result told counts the
+    // frames aligned, those that could not be, and on a stop those not reached.
     bool canAutoAlignFollowing() const { return mayEdit() && m_setup.registrar && frameCount() > 1; }
     int AutoAlignFollowing(const std::function<bool(int done, int total)>& progress = {});
 
@@ -159,6 +166,7 @@ private:
     void edited(const FrameAlignment& a);
     bool writeIfModified();
     void forgetUndo();
+    void restoreRun();
     bool mayEdit() const { return editing() && !m_playing && m_current >= 0; }
     void tell(const Result& r);
 
@@ -184,10 +192,8 @@ private:
         bool modified, handEdited;
     };
     std::optional<Before> m_beforeAuto;  // what the last proposal on this frame replaced
-    // What the records changed by the last run over the following frames held (none: no key).
-    struct StoredAlignment {
-        QDate date;
-        std::optional<std::string> position, size;
-    };
+    // What the records changed by the last run over the following frames held: an automatic
+    // alignment run, or a carry-over.
     std::vector<StoredAlignment> m_beforeRun;
+    bool m_runCarriedOver = false;
 };

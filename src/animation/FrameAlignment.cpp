@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "store/DayList.h"
 #include "store/DayRecord.h"
+#include "store/KeltoIni.h"
 
 #include <QPainter>
 
@@ -49,6 +50,16 @@ FrameAlignment Combine(std::pair<int, int> position, std::pair<int, int> size)
 }
 
 }  // namespace
+
+int BoundAnimationSpeed(int speed)
+{
+    return std::clamp(speed, kMinAnimationSpeed, kMaxAnimationSpeed);
+}
+
+int ReadAnimationSpeed(const std::string& keltoIni)
+{
+    return BoundAnimationSpeed(ReadSettingInt(keltoIni, AnimationSpeedSetting));
+}
 
 FrameGeometry ReadFrameGeometry(const std::string& keltoIni)
 {
@@ -230,20 +241,54 @@ QImage BlendFrames(const QImage& current, const QImage& previous)
     return a;
 }
 
-Result ApplyToFollowingFrames(const std::string& notebookFolder, const std::vector<QDate>& frames, int k,
-                              const FrameAlignment& cur, const FrameAlignment& old,
-                              const FrameGeometry& geometry)
+StoredAlignment ReadStoredAlignment(const std::string& notebookFolder, const QDate& date)
 {
-    const QSize frame = geometry.frame;
-    const long long oldW = std::max(old.w, 1);
-    for (int j = std::max(k, 0); j < static_cast<int>(frames.size()); ++j) {
-        const FrameAlignment fj = ReadFrameAlignment(notebookFolder, frames, j, geometry).alignment;
-        FrameAlignment next;
-        next.w = ClampInt(static_cast<long long>(fj.w) * cur.w / oldW, 1, 1 << 28);
+    const std::string record = FrameRecordPath(notebookFolder, date);
+    auto stored = [&](const char* key) {
+        return IniFile::HasKey(record, kSection, key) ? std::optional(IniFile::ReadString(record, kSection, key))
+                                                      : std::nullopt;
+    };
+    return StoredAlignment{date, stored(kPosition), stored(kSize)};
+}
+
+Result RestoreStoredAlignment(const std::string& notebookFolder, const StoredAlignment& stored)
+{
+    const std::string record = FrameRecordPath(notebookFolder, stored.date);
+    for (const auto& [key, value] : {std::pair{kPosition, &stored.position}, std::pair{kSize, &stored.size}}) {
+        const bool ok = *value ? IniFile::WriteString(record, kSection, key, **value)
+                               : IniFile::DeleteKey(record, kSection, key);
+        if (!ok)
+            return Result::Failed(Msg::DayWriteFailed, record);
+    }
+    return {};
+}
+
+FrameAlignment CarryAlignment(const FrameAlignment& shown, const FrameAlignment& cur, const FrameAlignment& old,
+                              QSize frame)
+{
+    FrameAlignment next = shown;
+    if (cur.w != old.w || cur.h != old.h) {
+        next.w = ClampInt(static_cast<long long>(shown.w) * cur.w / std::max(old.w, 1), 1, 1 << 28);
         next.h = ClampInt(static_cast<long long>(frame.height()) * next.w / std::max(frame.width(), 1), 1,
                           1 << 28);
-        next.x = ClampInt(static_cast<long long>(fj.x) + cur.x - old.x, 0, frame.width() - 1);
-        next.y = ClampInt(static_cast<long long>(fj.y) + cur.y - old.y, 0, frame.height() - 1);
+    }
+    next.x = ClampInt(static_cast<long long>(shown.x) + cur.x - old.x, 0, frame.width() - 1);
+    next.y = ClampInt(static_cast<long long>(shown.y) + cur.y - old.y, 0, frame.height() - 1);
+    return next;
+}
+
+Result ApplyToFollowingFrames(const std::string& notebookFolder, const std::vector<QDate>& frames, int k,
+                              const FrameAlignment& cur, const FrameAlignment& old,
+                              const FrameGeometry& geometry, std::vector<StoredAlignment>* before)
+{
+    const int first = std::max(k, 0), count = static_cast<int>(frames.size());
+    std::vector<FrameAlignment> shown;
+    for (int j = first; j < count; ++j)
+        shown.push_back(ReadFrameAlignment(notebookFolder, frames, j, geometry).alignment);
+    for (int j = first; j < count; ++j) {
+        const FrameAlignment next = j == k ? cur : CarryAlignment(shown[j - first], cur, old, geometry.frame);
+        if (before && j != k)
+            before->push_back(ReadStoredAlignment(notebookFolder, frames[j]));
         if (Result r = WriteFrameAlignment(notebookFolder, frames[j], next); !r)
             return r;
     }

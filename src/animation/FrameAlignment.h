@@ -20,8 +20,16 @@
 
 class QPainter;
 
-// Kelto.ini [Animation] Speed: frames per second of the player and the video.
+// Kelto.ini [Animation] Speed: frames per second of the player and the video, 1 to 60 (what
+// video players take); a stored value outside is brought to the nearer end where it is read.
 inline constexpr IntSetting AnimationSpeedSetting{"Animation", "Speed", 1};
+inline constexpr int kMinAnimationSpeed = 1, kMaxAnimationSpeed = 60;
+constexpr bool IsAnimationSpeed(int speed)
+{
+    return speed >= kMinAnimationSpeed && speed <= kMaxAnimationSpeed;
+}
+int BoundAnimationSpeed(int speed);
+int ReadAnimationSpeed(const std::string& keltoIni);
 
 struct FrameAlignment {
     int x = 160, y = 120;  // the point of the photo shown at the frame's centre
@@ -94,10 +102,29 @@ FrameAlignment DragFrame(FrameAlignment a, int dx, int dy, QSize frame);
 // The blend under the editor's overlay: every byte (a / 2) + (b / 2), each half truncated.
 QImage BlendFrames(const QImage& current, const QImage& previous);
 
+// What a frame's record holds for its alignment, each key as written (none: no key), so a
+// change over many records can put every one back as it was.
+struct StoredAlignment {
+    QDate date;
+    std::optional<std::string> position, size;
+};
+StoredAlignment ReadStoredAlignment(const std::string& notebookFolder, const QDate& date);
+// Puts both keys back as they were (a key that was absent is removed). A failure names the
+// record (message 200).
+Result RestoreStoredAlignment(const std::string& notebookFolder, const StoredAlignment& stored);
+
+// Frame j's alignment after the edit of another frame from `old` to `cur` is carried over to
+// it: moved by cur - old; when the size changed, the width scaled by cur.w / old.w and the
+// height following in the frame's proportions, as a zoom keeps it. A move alone leaves the
+// size as it is.
+FrameAlignment CarryAlignment(const FrameAlignment& shown, const FrameAlignment& cur, const FrameAlignment& old,
+                              QSize frame);
 // Carries an edit of frame k (from `old`, what was stored for or inherited by it, to `cur`)
-// over to frames k .. last: each is shifted by cur - old and its width scaled by cur.w / old.w,
-// a frame without values of its own first taking the already rewritten values of the frame
-// before it. Frame k ends up with cur. Stops at the first record that cannot be written.
+// over to frames k .. last: frame k gets cur, and every later frame what it showed before
+// (its own values or the ones it inherited) carried once. All frames are read before any is
+// written, so a frame that inherits from the one before it moves once, not again with its
+// neighbour. `before`, when given, receives what each record after frame k held before it
+// was written. Stops at the first record that cannot be written.
 Result ApplyToFollowingFrames(const std::string& notebookFolder, const std::vector<QDate>& frames, int k,
                               const FrameAlignment& cur, const FrameAlignment& old,
-                              const FrameGeometry& geometry);
+                              const FrameGeometry& geometry, std::vector<StoredAlignment>* before = nullptr);

@@ -1,19 +1,28 @@
 #include "animation/FrameRegistration.h"
 
-#include <QPainter>
-
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-#include <opencv2/video/tracking.hpp>
-
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <complex>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <numbers>
+#include <tuple>
+#include <vector>
+
+// Coarse to fine: a search by phase correlation over a few zooms on small renderings of the
+// frames, then a short least-squares refinement of shift, zoom and light on frames sampled at
+// half and at full frame size. Both photos are read through gray pyramids built once.
 
 namespace {
 
 constexpr double kClearlyBetter = 0.03;
+// The residual of gray (0 to 1) at which a pixel's weight in the refinement halves.
+constexpr double kRobust = 0.05;
 
-// Where a frame pixel (u, v) lies in the photo: (sx * u + tx, sy * v + ty), in photo pixels.
+// Where a frame point (u, v) lies in the photo: (sx * u + tx, sy * v + ty), in photo pixels
+// (edges, not centres: the frame's [0, width] covers the source rectangle's [x, x + w]).
 struct Warp {
     double sx = 1, sy = 1, tx = 0, ty = 0;
 };
@@ -45,32 +54,509 @@ std::optional<FrameAlignment> AlignmentOf(const Warp& warp, const FrameAlignment
     return ClampAlignment(a, frame);
 }
 
-cv::Mat GrayFloat(const QImage& image)
+// A gray picture, 0 to 1, row after row.
+struct Plane {
+    int width = 0, height = 0;
+    std::vector<float> px;
+    float at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
+};
+
+// A photo in gray, halved level after level.
+class Pyramid {
+public:
+    explicit Pyramid(const QImage& photo)
+    {
+        // Gray as 11 R + 16 G + 5 B over 32, like Qt's, read straight from 32-bit pixels.
+        const QImage rgb = photo.format() == QImage::Format_RGB32 || photo.format() == QImage::Format_ARGB32
+                               ? photo
+                               : photo.convertToFormat(QImage::Format_RGB32);
+        Plane base{rgb.width(), rgb.height(), {}};
+        base.px.resize(static_cast<size_t>(base.width) * base.height);
+        for (int y = 0; y < base.height; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+            float* out = &base.px[static_cast<size_t>(y) * base.width];
+            for (int x = 0; x < base.width; ++x)
+                out[x] = static_cast<float>(qRed(line[x]) * 11 + qGreen(line[x]) * 16 + qBlue(line[x]) * 5)
+                         * (1.f / (32 * 255));
+        }
+        m_levels.push_back(std::move(base));
+        while (m_levels.back().width >= 32 && m_levels.back().height >= 32) {
+            const Plane& up = m_levels.back();
+            Plane down{up.width / 2, up.height / 2, {}};
+            down.px.resize(static_cast<size_t>(down.width) * down.height);
+            for (int y = 0; y < down.height; ++y)
+                for (int x = 0; x < down.width; ++x)
+                    down.px[static_cast<size_t>(y) * down.width + x] =
+                        0.25f
+                        * (up.at(2 * x, 2 * y) + up.at(2 * x + 1, 2 * y) + up.at(2 * x, 2 * y + 1)
+                           + up.at(2 * x + 1, 2 * y + 1));
+            m_levels.push_back(std::move(down));
+        }
+    }
+
+    int levels() const { return static_cast<int>(m_levels.size()); }
+    const Plane& level(int l) const { return m_levels[static_cast<size_t>(l)]; }
+
+    // The level whose pixels are at most `step` photo pixels apart, and as few as it allows.
+    int levelFor(double step) const
+    {
+        int l = 0;
+        while (l + 1 < levels() && step >= double(2 << l))
+            ++l;
+        return l;
+    }
+
+private:
+    std::vector<Plane> m_levels;
+};
+
+// The pyramids of the last photos registered: a chained alignment meets each photo twice, as the
+// frame to align and then as the reference of the next one. Keyed by the image's cache key,
+// which its copies share and any change of its pixels renews.
+std::shared_ptr<const Pyramid> PyramidOf(const QImage& photo)
 {
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    cv::Mat wrapped(gray.height(), gray.width(), CV_8UC1, const_cast<uchar*>(gray.constBits()),
-                    static_cast<size_t>(gray.bytesPerLine()));
-    cv::Mat out;
-    wrapped.convertTo(out, CV_32F, 1.0 / 255);
-    return out;
+    static std::mutex mutex;
+    static std::deque<std::pair<qint64, std::shared_ptr<const Pyramid>>> recent;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (const auto& [key, pyramid] : recent)
+            if (key == photo.cacheKey())
+                return pyramid;
+    }
+    auto pyramid = std::make_shared<const Pyramid>(photo);
+    std::lock_guard<std::mutex> lock(mutex);
+    recent.emplace_back(photo.cacheKey(), pyramid);
+    if (recent.size() > 2)
+        recent.pop_front();
+    return pyramid;
 }
 
-cv::Mat FrameOf(const QImage& photo, const FrameAlignment& a, QSize frame)
+// The sampling of a frame at `scale` of its size (per axis): pixel (i, j) shows frame point
+// ((i + 0.5) / scale.x, (j + 0.5) / scale.y).
+struct Grid {
+    int width = 0, height = 0;
+    double kx = 1, ky = 1;
+    Grid(QSize frame, double scaleX, double scaleY)
+        : width(std::max(1, static_cast<int>(std::lround(frame.width() * scaleX)))),
+          height(std::max(1, static_cast<int>(std::lround(frame.height() * scaleY)))),
+          kx(double(width) / frame.width()), ky(double(height) / frame.height())
+    {}
+    double u(int i) const { return (i + 0.5) / kx; }
+    double v(int j) const { return (j + 0.5) / ky; }
+};
+
+// A frame rendered from the pyramid through `warp`: its pixels and which of them fall on the
+// photo (the frame shows black elsewhere).
+struct Rendering {
+    std::vector<float> px;
+    std::vector<uint8_t> inside;
+};
+
+Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
 {
-    QImage image(frame, QImage::Format_RGB32);
-    QPainter p(&image);
-    DrawAlignedFrame(p, QPoint(0, 0), photo, a, frame);
-    p.end();
-    return GrayFloat(image);
+    const int l = pyramid.levelFor(std::max(warp.sx / grid.kx, warp.sy / grid.ky));
+    const Plane& p = pyramid.level(l);
+    const double f = 1.0 / double(1 << l);
+    // The warp is separable: each column has its photo column and each row its photo row.
+    struct Axis {
+        int index = -1;  // -1: outside the photo
+        float fraction = 0;
+    };
+    auto axis = [](double at, int size) {
+        Axis a;
+        if (at >= 0 && at <= size - 1) {
+            a.index = std::min(static_cast<int>(at), size - 2);
+            a.fraction = static_cast<float>(at - a.index);
+        }
+        return a;
+    };
+    std::vector<Axis> columns(static_cast<size_t>(grid.width));
+    for (int i = 0; i < grid.width; ++i)
+        columns[static_cast<size_t>(i)] = axis((warp.sx * grid.u(i) + warp.tx) * f - 0.5, p.width);
+    Rendering r;
+    r.px.assign(static_cast<size_t>(grid.width) * grid.height, 0.f);
+    r.inside.assign(r.px.size(), 0);
+    for (int j = 0; j < grid.height; ++j) {
+        const Axis row = axis((warp.sy * grid.v(j) + warp.ty) * f - 0.5, p.height);
+        if (row.index < 0)
+            continue;
+        const float* top = &p.px[static_cast<size_t>(row.index) * p.width];
+        const float* bottom = top + p.width;
+        float* out = &r.px[static_cast<size_t>(j) * grid.width];
+        uint8_t* inside = &r.inside[static_cast<size_t>(j) * grid.width];
+        for (int i = 0; i < grid.width; ++i) {
+            const Axis c = columns[static_cast<size_t>(i)];
+            if (c.index < 0)
+                continue;
+            const float t = top[c.index] + c.fraction * (top[c.index + 1] - top[c.index]);
+            const float b = bottom[c.index] + c.fraction * (bottom[c.index + 1] - bottom[c.index]);
+            out[i] = t + row.fraction * (b - t);
+            inside[i] = 1;
+        }
+    }
+    return r;
 }
 
 // How alike two frames are, whatever their brightness and contrast: the correlation of their
 // deviations from their means, 1 for frames that differ only in light.
-double Likeness(const cv::Mat& a, const cv::Mat& b)
+double Likeness(const std::vector<float>& a, const std::vector<float>& b)
 {
-    cv::Mat da = a - cv::mean(a)[0], db = b - cv::mean(b)[0];
-    const double norm = cv::norm(da) * cv::norm(db);
-    return norm > 0 ? da.dot(db) / norm : 0;
+    const size_t n = a.size();
+    double ma = 0, mb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        ma += a[i];
+        mb += b[i];
+    }
+    ma /= double(n);
+    mb /= double(n);
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const double da = a[i] - ma, db = b[i] - mb;
+        ab += da * db;
+        aa += da * da;
+        bb += db * db;
+    }
+    const double norm = std::sqrt(aa * bb);
+    return norm > 0 ? ab / norm : 0;
+}
+
+// Too little contrast to register against: a blank or nearly flat picture.
+bool Featureless(const std::vector<float>& px)
+{
+    double sum = 0, squares = 0;
+    for (float v : px) {
+        sum += v;
+        squares += double(v) * v;
+    }
+    const double n = double(px.size()), mean = sum / n;
+    return std::sqrt(std::max(squares / n - mean * mean, 0.0)) < 0.02;
+}
+
+// --- The coarse search: phase correlation on small renderings whose sides are powers of two.
+
+using Spectrum = std::vector<std::complex<float>>;
+
+// An in-place radix-2 transform of n (a power of two) values, with its tables made once.
+class Fft {
+public:
+    explicit Fft(int n) : m_n(n), m_reversed(static_cast<size_t>(n)), m_twiddles(static_cast<size_t>(n / 2))
+    {
+        for (int i = 0, j = 0; i < n; ++i) {
+            m_reversed[static_cast<size_t>(i)] = j;
+            int bit = n >> 1;
+            for (; bit && (j & bit); bit >>= 1)
+                j ^= bit;
+            j |= bit;
+        }
+        for (int k = 0; k < n / 2; ++k) {
+            const double angle = -2 * std::numbers::pi * k / n;
+            m_twiddles[static_cast<size_t>(k)] =
+                std::complex<float>(static_cast<float>(std::cos(angle)), static_cast<float>(std::sin(angle)));
+        }
+    }
+    void operator()(std::complex<float>* data, bool inverse) const
+    {
+        for (int i = 0; i < m_n; ++i)
+            if (i < m_reversed[static_cast<size_t>(i)])
+                std::swap(data[i], data[m_reversed[static_cast<size_t>(i)]]);
+        for (int half = 1; half < m_n; half <<= 1) {
+            const int step = m_n / (2 * half);
+            for (int i = 0; i < m_n; i += 2 * half)
+                for (int k = 0; k < half; ++k) {
+                    std::complex<float> w = m_twiddles[static_cast<size_t>(k * step)];
+                    if (inverse)
+                        w = std::conj(w);
+                    std::complex<float>& a = data[i + k];
+                    std::complex<float>& b = data[i + k + half];
+                    const std::complex<float> t(b.real() * w.real() - b.imag() * w.imag(),
+                                                b.real() * w.imag() + b.imag() * w.real());
+                    b = a - t;
+                    a += t;
+                }
+        }
+    }
+
+private:
+    int m_n;
+    std::vector<int> m_reversed;
+    std::vector<std::complex<float>> m_twiddles;
+};
+
+// The 2-D transform of a width x height grid, row by row, then column by column through a
+// contiguous copy.
+void Fft2(const Fft& rows, const Fft& columns, Spectrum& s, int width, int height, bool inverse)
+{
+    for (int y = 0; y < height; ++y)
+        rows(&s[static_cast<size_t>(y) * width], inverse);
+    std::vector<std::complex<float>> column(static_cast<size_t>(height));
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y)
+            column[static_cast<size_t>(y)] = s[static_cast<size_t>(y) * width + x];
+        columns(column.data(), inverse);
+        for (int y = 0; y < height; ++y)
+            s[static_cast<size_t>(y) * width + x] = column[static_cast<size_t>(y)];
+    }
+}
+
+class PhaseCorrelation {
+public:
+    explicit PhaseCorrelation(QSize frame)
+        : m_grid(frame, double(kSide) / frame.width(), double(kSide) / frame.height()), m_fft(kSide)
+    {
+        // A Hann window, against the wrap-around edges of the transform.
+        std::vector<float> hann(kSide);
+        for (int i = 0; i < kSide; ++i)
+            hann[static_cast<size_t>(i)] =
+                static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / (kSide - 1)));
+        m_window.resize(static_cast<size_t>(kSide) * kSide);
+        for (int j = 0; j < kSide; ++j)
+            for (int i = 0; i < kSide; ++i)
+                m_window[static_cast<size_t>(j) * kSide + i] =
+                    hann[static_cast<size_t>(i)] * hann[static_cast<size_t>(j)];
+    }
+    const Grid& grid() const { return m_grid; }
+
+    // The windowed spectra of renderings; the photo's outside takes its mean. Two real grids
+    // share one transform, one as its real part and one as its imaginary part.
+    std::vector<Spectrum> spectra(const std::vector<const Rendering*>& renderings) const
+    {
+        std::vector<Spectrum> out;
+        for (size_t first = 0; first < renderings.size(); first += 2) {
+            Spectrum z(static_cast<size_t>(kSide) * kSide);
+            const bool pair = first + 1 < renderings.size();
+            for (size_t part = 0; part < (pair ? 2u : 1u); ++part) {
+                const Rendering& r = *renderings[first + part];
+                double sum = 0;
+                size_t count = 0;
+                for (size_t k = 0; k < r.px.size(); ++k)
+                    if (r.inside[k]) {
+                        sum += r.px[k];
+                        ++count;
+                    }
+                const float mean = count ? static_cast<float>(sum / double(count)) : 0.f;
+                for (size_t k = 0; k < r.px.size(); ++k) {
+                    const float v = (r.inside[k] ? r.px[k] - mean : 0.f) * m_window[k];
+                    z[k] = part ? std::complex<float>(z[k].real(), v) : std::complex<float>(v, 0);
+                }
+            }
+            Fft2(m_fft, m_fft, z, kSide, kSide, false);
+            if (!pair) {
+                out.push_back(std::move(z));
+                continue;
+            }
+            // A = (Z[k] + conj Z[-k]) / 2, B = (Z[k] - conj Z[-k]) / 2i.
+            Spectrum a(z.size()), b(z.size());
+            for (int y = 0; y < kSide; ++y)
+                for (int x = 0; x < kSide; ++x) {
+                    const std::complex<float> zk = z[index(x, y)], zm = std::conj(z[index(-x, -y)]);
+                    a[index(x, y)] = 0.5f * (zk + zm);
+                    const std::complex<float> d = 0.5f * (zk - zm);
+                    b[index(x, y)] = std::complex<float>(d.imag(), -d.real());
+                }
+            out.push_back(std::move(a));
+            out.push_back(std::move(b));
+        }
+        return out;
+    }
+
+    struct Shift {
+        QPointF frame;        // where the reference's content lies in the other rendering, frame pixels
+        double response = 0;  // how sharp the peak is (0 to 1)
+    };
+    // The shift of each rendering against the reference. The correlation surfaces are real, so
+    // two share one inverse transform too.
+    std::vector<Shift> shifts(const Spectrum& reference, const std::vector<Spectrum>& others) const
+    {
+        std::vector<Shift> out;
+        for (size_t first = 0; first < others.size(); first += 2) {
+            const bool pair = first + 1 < others.size();
+            Spectrum z(reference.size());
+            for (size_t part = 0; part < (pair ? 2u : 1u); ++part) {
+                const Spectrum& other = others[first + part];
+                for (size_t k = 0; k < z.size(); ++k) {
+                    std::complex<float> c = reference[k] * std::conj(other[k]);
+                    const float magnitude = std::sqrt(c.real() * c.real() + c.imag() * c.imag());
+                    c = magnitude > 1e-20f ? c * (1 / magnitude) : std::complex<float>();
+                    z[k] += part ? std::complex<float>(-c.imag(), c.real()) : c;
+                }
+            }
+            Fft2(m_fft, m_fft, z, kSide, kSide, true);
+            out.push_back(peak(z, false));
+            if (pair)
+                out.push_back(peak(z, true));
+        }
+        return out;
+    }
+
+private:
+    size_t index(int x, int y) const
+    {
+        return static_cast<size_t>((y + kSide) % kSide) * kSide + static_cast<size_t>((x + kSide) % kSide);
+    }
+
+    Shift peak(const Spectrum& surface, bool imaginary) const
+    {
+        auto at = [&](int x, int y) {
+            const std::complex<float> v = surface[index(x, y)];
+            return (imaginary ? v.imag() : v.real()) / float(kSide * kSide);
+        };
+        int px = 0, py = 0;
+        float best = -1e30f;
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x)
+                if (at(x, y) > best) {
+                    best = at(x, y);
+                    px = x;
+                    py = y;
+                }
+        // The centroid of the 5 x 5 around the peak; the peak lies at minus the shift.
+        double sum = 0, sx = 0, sy = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const float v = at(px + dx, py + dy);
+                sum += v;
+                sx += v * dx;
+                sy += v * dy;
+            }
+        const double cx = px + (sum > 0 ? sx / sum : 0), cy = py + (sum > 0 ? sy / sum : 0);
+        const double tx = cx >= kSide / 2.0 ? kSide - cx : -cx, ty = cy >= kSide / 2.0 ? kSide - cy : -cy;
+        return Shift{QPointF(tx / m_grid.kx, ty / m_grid.ky), sum};
+    }
+
+    // The renderings are kSide x kSide whatever the frame's proportions: the shift is measured
+    // per axis, so a frame stretched to a square correlates as well.
+    static constexpr int kSide = 128;
+    Grid m_grid;
+    Fft m_fft;
+    std::vector<float> m_window;
+};
+
+// --- The fine search: Gauss-Newton over the current photo's warp (a common zoom keeping the
+// axes' ratio, and the shift) and the light (gain and offset), against the reference frame.
+
+struct Fit {
+    Warp warp;
+    double correlation = 0;
+    bool ok = false;
+};
+
+bool Solve(std::array<std::array<double, 6>, 5>& m, std::array<double, 5>& x)
+{
+    for (int c = 0; c < 5; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < 5; ++r)
+            if (std::abs(m[r][c]) > std::abs(m[pivot][c]))
+                pivot = r;
+        if (!(std::abs(m[pivot][c]) > 1e-12))
+            return false;
+        std::swap(m[c], m[pivot]);
+        for (int r = 0; r < 5; ++r)
+            if (r != c) {
+                const double f = m[r][c] / m[c][c];
+                for (int k = c; k < 6; ++k)
+                    m[r][k] -= f * m[c][k];
+            }
+    }
+    for (int c = 0; c < 5; ++c)
+        x[c] = m[c][5] / m[c][c];
+    return true;
+}
+
+// The reference frame at the two sizes the refinement works at.
+struct Reference {
+    Grid half, full;
+    Rendering atHalf, atFull;
+};
+
+Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize frame)
+{
+    const double ratio = warp.sy / warp.sx;
+    double gain = 1, offset = 0;
+    Fit fit;
+    bool lightSet = false;
+    for (const auto& [grid, target, iterations] : {std::tuple{&reference.half, &reference.atHalf, 8},
+                                                   std::tuple{&reference.full, &reference.atFull, 2}}) {
+        const int w = grid->width, h = grid->height;
+        for (int iteration = 0; iteration < iterations; ++iteration) {
+            const Rendering current = Render(photo, warp, *grid);
+            if (!lightSet) {
+                // The light starts from what matches the two frames' means and contrasts.
+                double n = 0, ma = 0, mb = 0, va = 0, vb = 0;
+                for (size_t k = 0; k < current.px.size(); ++k)
+                    if (current.inside[k] && target->inside[k]) {
+                        n += 1;
+                        ma += current.px[k];
+                        mb += target->px[k];
+                        va += double(current.px[k]) * current.px[k];
+                        vb += double(target->px[k]) * target->px[k];
+                    }
+                if (n > 0) {
+                    ma /= n;
+                    mb /= n;
+                    const double sa = std::sqrt(std::max(va / n - ma * ma, 0.0)),
+                                 sb = std::sqrt(std::max(vb / n - mb * mb, 0.0));
+                    gain = sa > 1e-6 ? sb / sa : 1;
+                    offset = mb - gain * ma;
+                }
+                lightSet = true;
+            }
+            // The photo's gradient from the frame's: central differences over the rendering,
+            // per photo pixel.
+            const double gu = grid->kx / (2 * warp.sx), gv = grid->ky / (2 * warp.sy);
+            std::array<std::array<double, 6>, 5> normal{};
+            size_t used = 0;
+            for (int j = 1; j + 1 < h; ++j) {
+                const double v = grid->v(j);
+                for (int i = 1; i + 1 < w; ++i) {
+                    const size_t k = static_cast<size_t>(j) * w + i;
+                    if (!target->inside[k] || !current.inside[k] || !current.inside[k - 1]
+                        || !current.inside[k + 1] || !current.inside[k - w] || !current.inside[k + w])
+                        continue;
+                    const double u = grid->u(i);
+                    const double value = current.px[k];
+                    const double ix = (current.px[k + 1] - current.px[k - 1]) * gu * gain,
+                                 iy = (current.px[k + w] - current.px[k - w]) * gv * gain;
+                    const double jac[5] = {ix * u + iy * ratio * v, ix, iy, value, 1};
+                    const double e = gain * value + offset - target->px[k];
+                    // What changed between the days (a plant that grew, a cloud) weighs little
+                    // beside what stayed: a Cauchy weight on the residual.
+                    const double weight = 1 / (1 + e * e * (1 / (kRobust * kRobust)));
+                    for (int r = 0; r < 5; ++r) {
+                        const double wr = weight * jac[r];
+                        for (int c = r; c < 5; ++c)
+                            normal[r][c] += wr * jac[c];
+                        normal[r][5] -= wr * e;
+                    }
+                    ++used;
+                }
+            }
+            // Too little of the frame overlaps the photo to say anything.
+            if (used < static_cast<size_t>(w) * h / 4)
+                return fit;
+            for (int r = 0; r < 5; ++r)
+                for (int c = 0; c < r; ++c)
+                    normal[r][c] = normal[c][r];
+            std::array<double, 5> d{};
+            if (!Solve(normal, d) || !std::isfinite(d[0]))
+                return fit;
+            warp.sx += d[0];
+            warp.sy = warp.sx * ratio;
+            warp.tx += d[1];
+            warp.ty += d[2];
+            gain += d[3];
+            offset += d[4];
+            if (!(warp.sx > 0) || !(gain > 0))
+                return fit;
+            // Settled: the frame's far corner moves by less than a tenth of a photo pixel.
+            if (std::abs(d[0]) * std::max(frame.width(), frame.height()) + std::abs(d[1]) + std::abs(d[2])
+                < 0.1)
+                break;
+        }
+    }
+    fit.warp = warp;
+    fit.correlation = Likeness(reference.atHalf.px, Render(photo, warp, reference.half).px);
+    fit.ok = true;
+    return fit;
 }
 
 // A proposal is kept only as far as it lines the frame up clearly better than it stands: its
@@ -78,12 +564,14 @@ double Likeness(const cv::Mat& a, const cv::Mat& b)
 // is. A camera that did not move keeps its alignment, instead of taking up the small shifts and
 // zooms that a growing plant suggests and carrying them from frame to frame.
 std::optional<FrameAlignment> Better(const std::optional<FrameAlignment>& proposal,
-                                     const FrameAlignment& start, const cv::Mat& reference,
-                                     const QImage& photo, QSize frame)
+                                     const FrameAlignment& start, const Reference& reference,
+                                     const Pyramid& photo, QSize picture, QSize frame)
 {
     if (!proposal || *proposal == start)
         return proposal;
-    auto likeness = [&](const FrameAlignment& a) { return Likeness(reference, FrameOf(photo, a, frame)); };
+    auto likeness = [&](const FrameAlignment& a) {
+        return Likeness(reference.atHalf.px, Render(photo, WarpOf(a, picture, frame), reference.half).px);
+    };
     FrameAlignment shifted = start;
     shifted.x = proposal->x;
     shifted.y = proposal->y;
@@ -92,14 +580,6 @@ std::optional<FrameAlignment> Better(const std::optional<FrameAlignment>& propos
         && likeness(*proposal) > std::max(asIs, shiftOnly) + kClearlyBetter)
         return proposal;
     return shiftOnly > asIs + kClearlyBetter ? shifted : start;
-}
-
-// Too little contrast to register against: a blank or nearly flat picture.
-bool Featureless(const cv::Mat& image)
-{
-    cv::Scalar mean, deviation;
-    cv::meanStdDev(image, mean, deviation);
-    return deviation[0] < 0.02;
 }
 
 }  // namespace
@@ -112,73 +592,58 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
     if (previousPhoto.isNull() || currentPhoto.isNull() || frame.width() < 16 || frame.height() < 16)
         return std::nullopt;
     const QSize picture = currentPhoto.size();
-    const cv::Mat reference = FrameOf(previousPhoto, previous, frame);
-    if (Featureless(reference) || Featureless(FrameOf(currentPhoto, start, frame)))
+    const std::shared_ptr<const Pyramid> beforePyramid = PyramidOf(previousPhoto),
+                                         afterPyramid = PyramidOf(currentPhoto);
+    const Pyramid &before = *beforePyramid, &after = *afterPyramid;
+    const Warp previousWarp = WarpOf(previous, previousPhoto.size(), frame);
+    const Grid half(frame, 0.5, 0.5), full(frame, 1, 1);
+    const Reference reference{half, full, Render(before, previousWarp, half),
+                              Render(before, previousWarp, full)};
+    if (Featureless(reference.atHalf.px)
+        || Featureless(Render(after, WarpOf(start, picture, frame), half).px))
         return std::nullopt;
 
-    try {
-        // A coarse search first: the shift that phase correlation finds at a few zooms around
-        // the start, keeping the zoom that correlates best. Hand-held series move far more
-        // between days than the fine search alone can follow.
-        cv::Mat window;
-        cv::createHanningWindow(window, reference.size(), CV_32F);
-        FrameAlignment best = start;
-        double bestResponse = -1;
-        for (double zoom : {1.0, 0.87, 1.15, 0.76, 1.32}) {
-            FrameAlignment candidate = start;
-            candidate.w = std::max(1, static_cast<int>(std::lround(start.w * zoom)));
-            candidate.h = std::max(1, static_cast<int>(std::lround(start.h * zoom)));
-            double response = 0;
-            // Phase correlation windows its inputs in place when they have a size the transform
-            // takes as it is, so it gets a copy of the reference.
-            const cv::Point2d shift = cv::phaseCorrelate(
-                reference.clone(), FrameOf(currentPhoto, candidate, frame), window, &response);
-            // The content of the reference at u lies at u + shift in this frame.
-            const double ux = double(candidate.w) / frame.width(), uy = double(candidate.h) / frame.height();
-            candidate.x = static_cast<int>(std::lround(candidate.x + shift.x * ux));
-            candidate.y = static_cast<int>(std::lround(candidate.y + shift.y * uy));
-            if (response > bestResponse && candidate.x >= 0 && candidate.y >= 0 && candidate.x < frame.width()
-                && candidate.y < frame.height()) {
-                bestResponse = response;
-                best = candidate;
-            }
-        }
-
-        // The fine search: ECC over translation, scale (and, only to let it converge, shear
-        // and rotation, which the alignment then drops) on the photo reduced so the frame's
-        // part of it is about frame-sized.
-        const Warp coarse = WarpOf(best, picture, frame);
-        const double reduce = std::min(1.0, 1.0 / std::max(coarse.sx, coarse.sy));
-        QImage input = currentPhoto;
-        if (reduce < 1.0)
-            input = currentPhoto.scaled(std::max(1, int(std::lround(picture.width() * reduce))),
-                                        std::max(1, int(std::lround(picture.height() * reduce))),
-                                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const double gx = double(input.width()) / picture.width(),
-                     gy = double(input.height()) / picture.height();
-        cv::Mat warp = (cv::Mat_<float>(2, 3) << float(coarse.sx * gx), 0.f, float(coarse.tx * gx), 0.f,
-                        float(coarse.sy * gy), float(coarse.ty * gy));
-        const double correlation = cv::findTransformECC(
-            reference, GrayFloat(input), warp, cv::MOTION_AFFINE,
-            cv::TermCriteria(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 100, 1e-5), cv::noArray(), 5);
-        const double a = warp.at<float>(0, 0) / gx, b = warp.at<float>(0, 1) / gx;
-        const double c = warp.at<float>(1, 0) / gy, d = warp.at<float>(1, 1) / gy;
-        const double scale = (a / coarse.sx + d / coarse.sy) / 2;
-        if (!(correlation > 0.5) || !(scale > 0) || std::abs(b) > 0.1 * std::abs(a)
-            || std::abs(c) > 0.1 * std::abs(d))
-            return bestResponse > 0.1
-                       ? Better(ClampAlignment(best, frame), start, reference, currentPhoto, frame)
-                       : std::nullopt;
-        // The frame's centre through the affine warp; the scale is the mean of both axes.
-        const double u = frame.width() / 2.0, v = frame.height() / 2.0;
-        const double cx = a * u + b * v + warp.at<float>(0, 2) / gx,
-                     cy = c * u + d * v + warp.at<float>(1, 2) / gy;
-        Warp fine{coarse.sx * scale, coarse.sy * scale, 0, 0};
-        fine.tx = cx - fine.sx * u;
-        fine.ty = cy - fine.sy * v;
-        return Better(AlignmentOf(fine, start, picture, frame), start, reference, currentPhoto, frame);
-    } catch (const cv::Exception&) {
-        // ECC raises when its iterations diverge: the photos do not match well enough.
-        return std::nullopt;
+    // A coarse search first: the shift that phase correlation finds at a few zooms around the
+    // start, keeping the zoom that correlates best. Hand-held series move far more between days
+    // than the fine search alone can follow. The reference's spectrum serves every zoom.
+    const PhaseCorrelation correlation(frame);
+    constexpr std::array kZooms{1.0, 0.87, 1.15, 0.76, 1.32};
+    std::vector<FrameAlignment> candidates;
+    std::vector<Rendering> renderings{Render(before, previousWarp, correlation.grid())};
+    for (double zoom : kZooms) {
+        FrameAlignment candidate = start;
+        candidate.w = std::max(1, static_cast<int>(std::lround(start.w * zoom)));
+        candidate.h = std::max(1, static_cast<int>(std::lround(start.h * zoom)));
+        candidates.push_back(candidate);
+        renderings.push_back(Render(after, WarpOf(candidate, picture, frame), correlation.grid()));
     }
+    std::vector<const Rendering*> all;
+    for (const Rendering& r : renderings)
+        all.push_back(&r);
+    std::vector<Spectrum> spectra = correlation.spectra(all);
+    const Spectrum referenceSpectrum = std::move(spectra.front());
+    spectra.erase(spectra.begin());
+    const auto shifts = correlation.shifts(referenceSpectrum, spectra);
+    FrameAlignment best = start;
+    double bestResponse = -1;
+    for (size_t k = 0; k < candidates.size(); ++k) {
+        FrameAlignment candidate = candidates[k];
+        // The content of the reference at u lies at u + shift in this frame.
+        const double ux = double(candidate.w) / frame.width(), uy = double(candidate.h) / frame.height();
+        candidate.x = static_cast<int>(std::lround(candidate.x + shifts[k].frame.x() * ux));
+        candidate.y = static_cast<int>(std::lround(candidate.y + shifts[k].frame.y() * uy));
+        if (shifts[k].response > bestResponse && candidate.x >= 0 && candidate.y >= 0
+            && candidate.x < frame.width() && candidate.y < frame.height()) {
+            bestResponse = shifts[k].response;
+            best = candidate;
+        }
+    }
+
+    // The fine search from the best zoom: shift, zoom and light, at half and then full size.
+    const Fit fit = Refine(after, reference, WarpOf(best, picture, frame), frame);
+    if (!fit.ok || !(fit.correlation > 0.5))
+        return bestResponse > 0.1
+                   ? Better(ClampAlignment(best, frame), start, reference, after, picture, frame)
+                   : std::nullopt;
+    return Better(AlignmentOf(fit.warp, start, picture, frame), start, reference, after, picture, frame);
 }

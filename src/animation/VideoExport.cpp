@@ -1,15 +1,13 @@
 #include "animation/VideoExport.h"
 
+#include "animation/VideoWriterApi.h"
 #include "photos/PictureFile.h"
 #include "platform/Files.h"
+#include "platform/Module.h"
 #include "platform/Progress.h"
 #include "store/KeltoIni.h"
 
 #include <QPainter>
-
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -19,6 +17,8 @@
 #include <unistd.h>
 
 namespace {
+
+const char* const kVideoModule = "video";
 
 std::string lowerExtension(const std::string& path)
 {
@@ -51,47 +51,42 @@ QSize decodeTarget(const FrameAlignment& a, QSize frame)
                  static_cast<int>(std::min<long long>((fh * fh + a.h - 1) / a.h, kMaxPictureSide)));
 }
 
-// The writer of one file: raw video in AVI; H.264 in MP4, else MPEG-4 Visual where the
-// backend has no H.264 encoder. The code written with, none when no writer could be opened.
-std::optional<std::string> openWriter(cv::VideoWriter& writer, const std::string& path, VideoFormat format,
-                                      double fps, QSize frame)
+// The video module's table; none (and the reason in `error`) when the module is missing, cannot
+// be loaded or is of another version.
+const KeltoVideoApi* videoApi(std::string& error)
 {
-    const cv::Size size(frame.width(), frame.height());
-    if (format == VideoFormat::Avi) {
-        if (writer.open(path, cv::CAP_FFMPEG, 0, fps, size, true))
-            return std::string();
-        return std::nullopt;
+    auto entry =
+        reinterpret_cast<KeltoVideoApiFunction>(ModuleSymbol(kVideoModule, "kelto_video_api", &error));
+    const KeltoVideoApi* api = entry ? entry() : nullptr;
+    if (api && api->version != kKeltoVideoApiVersion) {
+        error = "version " + std::to_string(api->version);
+        return nullptr;
     }
-    for (const char* code : {"avc1", "mp4v"})
-        if (writer.open(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc(code[0], code[1], code[2], code[3]),
-                        fps, size, true))
-            return std::string(code);
-    return std::nullopt;
+    return api;
 }
 
-// The finished file read back: its index must hold every frame, which a write error on the way
-// (a full disk) would have cut short; the writer itself reports none.
-bool holdsFrames(const std::string& path, int frames)
-{
-    cv::VideoCapture check(path, cv::CAP_FFMPEG);
-    return check.isOpened() && static_cast<int>(check.get(cv::CAP_PROP_FRAME_COUNT)) == frames;
-}
+// An open writer of the module, closed when it goes out of scope.
+class Writer {
+public:
+    Writer(const KeltoVideoApi& api, KeltoVideoWriter* writer) : m_api(api), m_writer(writer) {}
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+    ~Writer() { close(); }
+    bool write(const QImage& frame)
+    {
+        return m_api.write(m_writer, frame.constBits(), static_cast<int>(frame.bytesPerLine())) != 0;
+    }
+    void close()
+    {
+        if (m_writer)
+            m_api.close(m_writer);
+        m_writer = nullptr;
+    }
 
-// The frame's pixels as OpenCV's 3-channel BGR image, converted into `bgr` (reused).
-void toBgr(const QImage& frame, cv::Mat& bgr)
-{
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    // RGB32 lies in memory as B, G, R, 0xFF: one pass drops the fourth byte.
-    const cv::Mat bgra(frame.height(), frame.width(), CV_8UC4, const_cast<uchar*>(frame.constBits()),
-                       static_cast<size_t>(frame.bytesPerLine()));
-    cv::cvtColor(bgra, bgr, cv::COLOR_BGRA2BGR);
-#else
-    const QImage packed = frame.convertToFormat(QImage::Format_BGR888);
-    cv::Mat(packed.height(), packed.width(), CV_8UC3, const_cast<uchar*>(packed.constBits()),
-            static_cast<size_t>(packed.bytesPerLine()))
-        .copyTo(bgr);
-#endif
-}
+private:
+    const KeltoVideoApi& m_api;
+    KeltoVideoWriter* m_writer;
+};
 
 // One photo day ready to draw: its alignment and its photo, decoded at the scale it allows.
 struct DecodedFrame {
@@ -125,17 +120,19 @@ void drawFrame(const DecodedFrame& d, QSize frameSize, QImage& frame)
 
 // Writes every frame into `tmp`. What went wrong (the file to name with message 135), none
 // when the file is complete; `report` gets the codec, and `stopped` when the user stopped it.
-std::optional<std::string> writeFrames(const VideoExportJob& job, const std::string& tmp, Progress& progress,
-                                       VideoExportReport& report)
+std::optional<std::string> writeFrames(const KeltoVideoApi& api, const VideoExportJob& job,
+                                       const std::string& tmp, Progress& progress, VideoExportReport& report)
 {
     const int count = static_cast<int>(job.frames.size());
-    cv::VideoWriter writer;
-    const std::optional<std::string> codec =
-        openWriter(writer, tmp, VideoFormatOf(job.path), static_cast<double>(std::max(job.speed, 1)),
-                   job.geometry.frame);
-    if (!codec)
+    char codec[5] = {};
+    KeltoVideoWriter* opened =
+        api.open(tmp.c_str(), VideoFormatOf(job.path) == VideoFormat::Mp4 ? kKeltoVideoMp4 : kKeltoVideoAvi,
+                 static_cast<double>(BoundAnimationSpeed(job.speed)), job.geometry.frame.width(),
+                 job.geometry.frame.height(), codec);
+    if (!opened)
         return job.path;
-    report.codec = *codec;
+    Writer writer(api, opened);
+    report.codec = codec;
 
     // The next photos are decoded on other threads while this one is drawn and written; one
     // drawn frame and one BGR image serve every frame. Leaving early waits for those threads.
@@ -151,7 +148,6 @@ std::optional<std::string> writeFrames(const VideoExportJob& job, const std::str
     for (int k = 0; k < kAhead; ++k)
         decodeAhead(k);
     QImage frame(job.geometry.frame, QImage::Format_RGB32);
-    cv::Mat bgr(job.geometry.frame.height(), job.geometry.frame.width(), CV_8UC3);
     for (int k = 0; k < count; ++k) {
         pending.front().get();
         pending.pop_front();
@@ -164,12 +160,14 @@ std::optional<std::string> writeFrames(const VideoExportJob& job, const std::str
             return FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]);
         decodeAhead(k + kAhead);
         drawFrame(d, job.geometry.frame, frame);
-        toBgr(frame, bgr);
-        writer.write(bgr);
+        if (!writer.write(frame))
+            return job.path;
         progress.setValue(k + 1);
     }
-    writer.release();
-    if (!holdsFrames(tmp, count))
+    // The finished file read back: its index must hold every frame, which a write error on the
+    // way (a full disk) would have cut short; the encoder itself reports none.
+    writer.close();
+    if (api.countFrames(tmp.c_str()) != count)
         return job.path;
     return std::nullopt;
 }
@@ -178,7 +176,12 @@ std::optional<std::string> writeFrames(const VideoExportJob& job, const std::str
 
 int ReadVideoSpeed(const std::string& keltoIni)
 {
-    return std::max(ReadSettingInt(keltoIni, AnimationSpeedSetting), 1);
+    return ReadAnimationSpeed(keltoIni);
+}
+
+Msg VideoCreateFailedMessage(const std::string& path)
+{
+    return VideoFormatOf(path) == VideoFormat::Mp4 ? Msg::VideoCreateFailed : Msg::AviCreateFailed;
 }
 
 VideoFormat VideoFormatOf(const std::string& path)
@@ -200,19 +203,34 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         report.result = Result::Failed(Msg::TooFewPhotoDays, job.notebookFolder);
         return report;
     }
+    // What an export killed midway left in this folder goes first; one running now keeps its file.
+    RemoveStaleTemporaries(ParentFolder(job.path), [](std::string_view target, std::string_view suffix) {
+        return (suffix == ".mp4" || suffix == ".avi") && lowerExtension(std::string(target)) == suffix;
+    });
+    std::string moduleError;
+    const KeltoVideoApi* api = videoApi(moduleError);
+    if (!api) {
+        std::fprintf(stderr, "kelto: video module: %s\n", moduleError.c_str());
+        report.result = Result::Failed(Msg::VideoModuleMissing, ModulePath(kVideoModule));
+        return report;
+    }
     std::string tmp;
     const int fd =
         OpenTemporaryBeside(job.path, VideoFormatOf(job.path) == VideoFormat::Mp4 ? ".mp4" : ".avi", tmp);
     if (fd < 0) {
-        report.result = Result::Failed(Msg::AviCreateFailed, job.path);
+        report.result = Result::Failed(VideoCreateFailedMessage(job.path), job.path);
         return report;
     }
-    ::close(fd);
+    // Held open to the end: its lock tells another export that this file is being written.
+    struct CloseAtEnd {
+        int fd;
+        ~CloseAtEnd() { ::close(fd); }
+    } closeAtEnd{fd};
     progress.setRange(count);
     progress.setValue(0);
     std::optional<std::string> failed;
     try {
-        failed = writeFrames(job, tmp, progress, report);
+        failed = writeFrames(*api, job, tmp, progress, report);
     } catch (const std::exception&) {
         // The codec library or a thread that could not start: the export fails like a bad write.
         failed = job.path;
@@ -222,7 +240,7 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
     if (failed) {
         std::remove(tmp.c_str());
         if (!report.stopped)
-            report.result = Result::Failed(Msg::AviCreateFailed, *failed);
+            report.result = Result::Failed(VideoCreateFailedMessage(job.path), *failed);
         return report;
     }
     report.written = count;

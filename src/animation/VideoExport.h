@@ -15,12 +15,14 @@
 
 class Progress;
 
-// The speed a video is written at: a stored value below 1 (which no player can use) gives 1.
+// The speed a video is written at: the stored speed within 1 to 60 frames a second.
 int ReadVideoSpeed(const std::string& keltoIni);
 
 enum class VideoFormat { Avi, Mp4 };
 // ".mp4" (any case) is MP4; every other name is AVI.
 VideoFormat VideoFormatOf(const std::string& path);
+// The failure of a video export: message 135 for an AVI file, 301 (which names no format) for MP4.
+Msg VideoCreateFailedMessage(const std::string& path);
 // The file written for a chosen name: one ending in ".avi" or ".mp4" (any case) as it is, any
 // other with ".avi" added, so a slip in the name never puts a video over a photo or a record.
 std::string VideoTargetPath(const std::string& chosen);
@@ -34,7 +36,8 @@ struct VideoExportJob {
 };
 
 struct VideoExportReport {
-    // Message 231 with fewer than two frames, else message 135 with the file it concerns (the
+    // Message 231 with fewer than two frames, message 450 with the module's file when the video
+    // module cannot be loaded, else VideoCreateFailedMessage with the file it concerns (the
     // target, or the photo that could not be read). Ok when stopped.
     Result result;
     bool stopped = false;  // the progress was cancelled; nothing was written

@@ -87,10 +87,11 @@ public:
         s.stopping = true;
         if (s.progress)
             s.progress->cancel();
-        // The worker may be waiting for this thread to write a day: keep serving it until it ends.
+        // The worker may be waiting for this thread to write a day: keep serving it until it
+        // ends, taking no input meanwhile (a click could start another job or close again).
         if (QCoreApplication::instance() && UiThread::isCurrent())
             while (!s.workerDone)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
         end(host);
     }
 

@@ -2,14 +2,13 @@
 
 #include "app/CMainFrame.h"
 #include "app/CNotebook.h"
+#include "platform/Words.h"
 #include "res/AppIdentity.h"
 
 #include <QFont>
 #include <QFontDatabase>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QSocketNotifier>
-#include <QTranslator>
 
 #include <csignal>
 #include <fcntl.h>
@@ -31,9 +30,7 @@ CKeltoApp::CKeltoApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationVersion(QString::fromLatin1(kKeltoVersion));
     UseJapaneseConventions();
     // The interface is Japanese whatever the locale: Qt's own buttons (はい/いいえ, キャンセル) too.
-    auto* qtTexts = new QTranslator(this);
-    if (qtTexts->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(qtTexts);
+    Words::InstallJapanese(*this);
     // Japanese glyphs come from IPA Gothic where it is installed.
     for (const char* family : {"IPAGothic", "IPAPGothic", "Noto Sans CJK JP"}) {
         if (QFontDatabase::hasFamily(family)) {

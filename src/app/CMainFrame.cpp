@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -220,6 +221,7 @@ CommandContext CMainFrame::commandContext() const
     c.internetEnabled = nb.internetEnabled();
     c.toolBarShown = !m_toolBar->isHidden();
     c.statusBarShown = !statusBar()->isHidden();
+    c.jobRunning = nb.RunningJob() != Msg::None;
     return c;
 }
 
@@ -228,7 +230,7 @@ void CMainFrame::updateCommandStates()
     CommandContext context = commandContext();
     for (const MenuCommand& c : MenuCommands()) {
         QAction* a = m_actions.value(c.id);
-        CommandState s = EvaluateCommand(c.rule, context);
+        CommandState s = EvaluateCommand(c, context);
         // Only a checked item is checkable, so unchecked items show no empty box.
         a->setCheckable(s.checkable && s.checked);
         a->setChecked(s.checked);
@@ -243,16 +245,30 @@ void CMainFrame::focusInEvent(QFocusEvent*)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (!SkipExitConfirmation
-        && m_prompt->ask(Msg::ConfirmExit, Buttons::YesNo, Icon::Question) != Answer::Yes) {
+    // A second close (the window manager's, while a job is being waited for) is the same one.
+    if (m_closing) {
         event->ignore();
         return;
     }
-    // The day is written while the window is still there to say what went wrong.
-    if (!m_view->notebook().PrepareToClose()) {
+    QScopedValueRollback closing(m_closing, true);
+    CNotebook& nb = m_view->notebook();
+    // While a long job runs, the one question is whether to stop it.
+    const bool quit =
+        nb.RunningJob() != Msg::None
+            ? nb.AskStopJobToQuit()
+            : SkipExitConfirmation
+                  || m_prompt->ask(Msg::ConfirmExit, Buttons::YesNo, Icon::Question) == Answer::Yes;
+    if (!quit) {
         event->ignore();
         return;
     }
+    // The day is written while the window is still there to say what went wrong; a user who
+    // stays then finds the job still running.
+    if (!nb.PrepareToClose()) {
+        event->ignore();
+        return;
+    }
+    nb.StopRunningJob();
     m_idleTimer.stop();
     event->accept();
 }
@@ -270,7 +286,7 @@ void CMainFrame::postCommand(Command command)
 
 void CMainFrame::runCommand(Command command)
 {
-    if (!EvaluateCommand(FindCommand(command).rule, commandContext()).enabled)
+    if (!EvaluateCommand(FindCommand(command), commandContext()).enabled)
         return;
     CNotebook& nb = m_view->notebook();
     // Page commands need the page buffer, which exists once the start has run.

@@ -60,4 +60,5 @@ private:
     QLabel* m_numIndicator = nullptr;
     QLabel* m_scrollIndicator = nullptr;
     QTimer m_idleTimer;
+    bool m_closing = false;  // a close is deciding: asking, writing the day or waiting for a job
 };

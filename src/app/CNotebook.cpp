@@ -8,6 +8,7 @@
 #include "res/Strings.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
+#include "store/NotebookFile.h"
 #include "store/NotebookSettings.h"
 
 #include <QCoreApplication>
@@ -28,14 +29,12 @@ QColor ColorFromRef(int ref)
 }
 
 CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
-    : m_prompt(prompt), m_instanceLock(std::move(lockName))
+    : m_prompt(prompt), m_instanceLock(std::move(lockName)),
+      m_folders(AppFolders::ForProgram(std::move(programFolder)))
 {
-    while (programFolder.size() > 1 && programFolder.back() == '/')
-        programFolder.pop_back();
-    m_programFolder = programFolder;
-    m_settingsFile = JoinPath(m_programFolder, "Kelto.ini");
-    m_layoutFile = JoinPath(m_programFolder, "Layout.ini");
-    m_printSettingsFile = JoinPath(m_programFolder, "Print.ini");
+    m_settingsFile = m_folders.settingsFile();
+    m_layoutFile = m_folders.kitFile("Layout.ini");
+    m_printSettingsFile = m_folders.kitFile("Print.ini");
     m_internetEnabled = ReadSettingInt(m_settingsFile, KeltoIni::EnableInternet) != 0;
     m_viewWidth = ReadSettingInt(m_settingsFile, KeltoIni::ViewWidth);
     m_viewHeight = ReadSettingInt(m_settingsFile, KeltoIni::ViewHeight);
@@ -90,14 +89,17 @@ void CNotebook::Initialize(ViewHost* view)
             return;
         }
         m_host = view;
+        // A first start makes the folders it writes to; a failure shows later, where a file
+        // cannot be written.
+        m_folders.MakeFolders();
         m_pageBuffer = QImage(m_viewWidth, m_viewHeight, QImage::Format_RGB32);
         m_pageBuffer.fill(Qt::white);
 
-        m_pages.LoadSettings(m_layoutFile, m_programFolder, QSize(m_viewWidth, m_viewHeight));
+        m_pages.LoadSettings(m_layoutFile, m_folders, QSize(m_viewWidth, m_viewHeight));
         LoadPageSettings();
         m_pictures = ReadPictureSettings(m_settingsFile);
-        m_trimingWidth = ReadSettingInt(m_settingsFile, KeltoIni::TrimingWidth);
-        m_trimingHeight = ReadSettingInt(m_settingsFile, KeltoIni::TrimingHeight);
+        m_trimingWidth = ReadPictureSide(m_settingsFile, KeltoIni::TrimingWidth);
+        m_trimingHeight = ReadPictureSide(m_settingsFile, KeltoIni::TrimingHeight);
         SetCurrentDate(Clock::Today());
 
         OpenNotebookAtStart();
@@ -127,7 +129,7 @@ void CNotebook::OpenNotebookAtStart()
         if (!CanRememberDataName(dataName))
             TellDataNameNotRemembered(m_prompt, dataName);
     } else {
-        m_dataRoot = ResolveDataRoot(m_programFolder, ReadSettingText(m_settingsFile, KeltoIni::FolderPath));
+        m_dataRoot = ReadDataRoot(m_folders);
         m_notebookFolder =
             JoinPath(m_dataRoot,
                      FindNotebookFolderName(m_dataRoot, ReadSettingText(m_settingsFile, KeltoIni::DataName)));
@@ -149,10 +151,11 @@ void CNotebook::OpenNotebook(const std::string& folder)
 {
     m_notebookFolder = folder;
     UpdateTitle();
+    RemoveStaleNotebookTemporaries(m_notebookFolder);
     m_store.ReadStartDate(m_notebookFolder);
     if (!m_store.StartDate && m_host)
         m_host->PostCommand(Command::NotebookSettings);
-    m_pages.LoadDetailBackground(m_layoutFile, m_programFolder);
+    m_pages.LoadDetailBackground(m_layoutFile, m_folders);
     RescanDays();
     SetViewMode(ViewMode::Calendar);
     m_currentPrefecture = ReadSettingInt(m_settingsFile, KeltoIni::Pref);
@@ -184,7 +187,7 @@ void CNotebook::PresentPage()
 
 void CNotebook::ShowHelpDocument()
 {
-    std::string path = JoinPath(m_programFolder, "doc/index.html");
+    std::string path = m_folders.kitFile("doc/index.html");
     if (!FileExists(path) || !m_host) {
         m_prompt.tell(Msg::HelpOpenFailed, Icon::Stop);
         return;
@@ -228,12 +231,69 @@ bool CNotebook::PrepareToClose()
     return FlushDay(true).ok();
 }
 
-void CNotebook::Shutdown()
+namespace {
+// A message naming a job in place of its "%s".
+std::string JobText(Msg message, Msg job)
+{
+    std::string text = LoadString(message);
+    if (size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, LoadString(job));
+    return text;
+}
+}  // namespace
+
+Msg CNotebook::RunningJob() const
+{
+    if (BulkImportRunning())
+        return Msg::JobBulkImport;
+    if (BulkWeatherRunning())
+        return Msg::JobBulkWeather;
+    if (VideoExportRunning())
+        return Msg::JobVideoExport;
+    return Msg::None;
+}
+
+bool CNotebook::refuseWhileJobRuns()
+{
+    Msg job = RunningJob();
+    if (job == Msg::None)
+        return false;
+    m_prompt.tell(Msg::LongJobRunning, Icon::Information, JobText(Msg::LongJobRunning, job));
+    return true;
+}
+
+bool CNotebook::AskStopJobToQuit()
+{
+    Msg job = RunningJob();
+    if (job == Msg::None)
+        return true;
+    return m_prompt.ask(Msg::ConfirmStopJobAndExit, Buttons::YesNoDefaultNo, Icon::Question,
+                        JobText(Msg::ConfirmStopJobAndExit, job))
+           == Answer::Yes;
+}
+
+void CNotebook::StopRunningJob()
+{
+    if (RunningJob() == Msg::None)
+        return;
+    if (m_host)
+        m_host->SetBusy(LoadString(Msg::StoppingJob));
+    stopJobs();
+    if (m_host)
+        m_host->SetBusy({});
+}
+
+void CNotebook::stopJobs()
 {
     StopWeatherRequests();
     StopBulkWeatherFetch();
     StopBulkImport();
     StopVideoExport();
+}
+
+void CNotebook::Shutdown()
+{
+    stopJobs();
     if (m_shutDown && !m_host)
         return;
     if (m_host) {

@@ -4,7 +4,9 @@
 #include "animation/AnimationPlayer.h"
 #include "photos/BulkImport.h"
 #include "photos/PhotoFit.h"
+#include "platform/AppFolders.h"
 #include "platform/InstanceLock.h"
+#include "print/PdfPhotos.h"
 #include "print/PrintLayout.h"
 #include "print/PrintPages.h"
 #include "res/AppIdentity.h"
@@ -37,6 +39,7 @@ struct WeatherState;
 struct BulkImportState;
 class FolderBrowser;
 class Prompt;
+class PrintPictures;
 class ViewHost;
 
 // Closing the main window asks first only while this is clear (set until a notebook is open).
@@ -47,8 +50,9 @@ extern std::atomic<bool> TerminationRequested;
 
 class CNotebook {
 public:
-    // `programFolder`: where Kelto.ini and the accompanying files are. `lockName` lets tests
-    // run side by side without sharing the single-instance lock.
+    // `programFolder`: where the executable and the accompanying files are; Kelto.ini lies
+    // beside them or in the user's folders (AppFolders). `lockName` lets tests run side by side
+    // without sharing the single-instance lock.
     CNotebook(std::string programFolder, Prompt& prompt, std::string lockName = kInstanceLockName);
     ~CNotebook();
     CNotebook(const CNotebook&) = delete;
@@ -226,6 +230,19 @@ private:
 public:
     // ---- end of time-lapse video export ----
 
+    // ---- Long jobs: one at a time (CNotebook.cpp) ----
+    // The bulk photo import, the bulk weather fetch and the video export each run behind the
+    // one progress dialog, so only one of them runs at a time; the animation editor, whose
+    // automatic alignment is a long job of its own, waits for them too. The job running now,
+    // by its name (messages 392-394); Msg::None when none runs.
+    Msg RunningJob() const;
+    // Quitting while a job runs: asks whether to stop it (No is the default). True to quit.
+    bool AskStopJobToQuit();
+    // Ends the running job and waits for it, the window showing that it waits: what the job
+    // wrote stays, the rest is not done and the job's end says nothing.
+    void StopRunningJob();
+    // ---- end of long jobs ----
+
     // ---- Graph and list pages (CNotebookGraph.cpp) ----
     // Reads the graph settings and the list mode from Kelto.ini (at start, and to throw away
     // the changes of a cancelled graph settings dialog).
@@ -266,7 +283,7 @@ public:
     const std::string& settingsFile() const { return m_settingsFile; }
     const std::string& layoutFile() const { return m_layoutFile; }
     const std::string& printSettingsFile() const { return m_printSettingsFile; }
-    const std::string& programFolder() const { return m_programFolder; }
+    const AppFolders& folders() const { return m_folders; }
     const std::string& dataRoot() const { return m_dataRoot; }
     const std::string& notebookFolder() const { return m_notebookFolder; }
     const QPen& highlightPen() const { return m_highlightPen; }
@@ -359,6 +376,10 @@ private:
     // (turning pages never moves the current day itself).
     QDate m_listStart, m_listPagedFrom;
 
+    // Before a job or the animation editor starts: while a job runs the user is told which
+    // one, and the answer is true.
+    bool refuseWhileJobRuns();
+    void stopJobs();
     bool runSettingsDialog(int mode);
     DayDataOutcome applyDayData(const DayDataFields& fields, int* focusId);
     Result writeDay();
@@ -373,7 +394,8 @@ private:
     int m_viewWidth = 780;
     int m_viewHeight = 496;
     std::string m_settingsFile, m_layoutFile, m_printSettingsFile;
-    std::string m_programFolder, m_dataRoot, m_notebookFolder;
+    AppFolders m_folders;
+    std::string m_dataRoot, m_notebookFolder;
     QPen m_highlightPen;
     int m_currentPrefecture = 0;
     PictureSettings m_pictures;                              // [Picture] Width, Height, JpegQuality
@@ -415,6 +437,8 @@ private:
     PrintPlan m_printPlan;
     QDate m_printMonth;  // the month on show when the page list was made
     std::vector<QDate> m_printListed;
+    std::shared_ptr<PrintPictures> m_printPictures;  // while sheets are printed
+    std::vector<PrintedPhoto> m_printedPhotos;       // of the last sheets printed
 };
 
 QColor ColorFromRef(int colorRef);

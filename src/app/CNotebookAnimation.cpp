@@ -7,12 +7,15 @@
 
 int CNotebook::AnimationSpeed() const
 {
-    return ReadSettingInt(m_settingsFile, AnimationSpeedSetting);
+    return ReadAnimationSpeed(m_settingsFile);
 }
 
 void CNotebook::RunAnimation(AnimationMode mode)
 {
     if (!m_host || m_notebookFolder.empty())
+        return;
+    // The editor writes alignments and runs an automatic alignment of its own.
+    if (mode == AnimationMode::Edit && refuseWhileJobRuns())
         return;
     if (Result r = FlushDay(); !r) {
         PresentPage();
@@ -26,7 +29,7 @@ void CNotebook::RunAnimation(AnimationMode mode)
     const int chosen = m_host->RunAnimationDialog(player, speed);
     player.Close();
     // A speed that plays nothing is not kept: the video export takes this value as its rate.
-    if (chosen != speed && chosen > 0)
+    if (chosen != speed && IsAnimationSpeed(chosen))
         if (!WriteSettingInt(m_settingsFile, AnimationSpeedSetting, chosen))
             tellSettingsWriteFailed();
     LoadDay(currentDate());

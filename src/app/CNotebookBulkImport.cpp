@@ -7,9 +7,11 @@
 #include "app/BulkJob.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "platform/FolderBrowser.h"
 #include "platform/Progress.h"
 #include "platform/Prompt.h"
+#include "platform/TextCodec.h"
 #include "platform/UiThread.h"
 #include "res/Strings.h"
 
@@ -31,6 +33,22 @@ BulkImportState& state(std::shared_ptr<BulkImportState>& s)
     if (!s)
         s = std::make_shared<BulkImportState>();
     return *s;
+}
+
+// The question for a photo without a date, naming it; Enter skips only this photo.
+UndatedAnswer undatedAnswer(Prompt& prompt, const std::string& path)
+{
+    std::string text = LoadString(Msg::PhotoWithoutDateNamed);
+    if (size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, DecodeFileName(LastComponent(path)));
+    switch (prompt.ask(Msg::PhotoWithoutDateNamed, Buttons::YesNoCancel, Icon::Question, text)) {
+    case Answer::Yes:
+        return UndatedAnswer::Skip;
+    case Answer::No:
+        return UndatedAnswer::SkipAll;
+    default:
+        return UndatedAnswer::Stop;
+    }
 }
 }  // namespace
 
@@ -70,7 +88,7 @@ Result CNotebook::ApplyImportedDay(const DayRecord& day)
 void CNotebook::StartBulkImport(FolderBrowser& browser)
 {
     BulkImportState& s = state(m_bulkImport);
-    if (s.job.running() || BulkWeatherRunning() || m_notebookFolder.empty())
+    if (m_notebookFolder.empty() || refuseWhileJobRuns())
         return;
     bool weather = false;
     if (m_internetEnabled) {
@@ -114,11 +132,11 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
                     return RotateAnswer{};
                 }
             };
-            hooks.stopOnUndated = [this, stopping](const std::string&) {
+            hooks.askUndated = [this, stopping](const std::string& path) {
                 if (stopping())
-                    return true;
+                    return UndatedAnswer::Stop;
                 UiThreadPrompt ask(m_prompt);
-                return ask.ask(Msg::PhotoWithoutDate, Buttons::YesNo, Icon::Question) == Answer::Yes;
+                return undatedAnswer(ask, path);
             };
             hooks.confirmStop = [this, stopping] {
                 if (stopping())
@@ -159,9 +177,9 @@ void CNotebook::finishBulkImport(const BulkImportReport& report, const WeatherEr
             SetViewMode(m_viewMode);
     }
     const std::string summary = BulkImportSummary(report);
-    if (report.matching == 0)
+    if (report.matching == 0) {
         m_prompt.tell(Msg::NoPhotosInFolder);
-    else if (report.failed) {
+    } else if (report.failed) {
         // A weather failure says which month and why, as the bulk weather fetch does.
         const std::string cause =
             report.failure.message == Msg::WeatherFetchFailed && report.failedDay.isValid()
@@ -169,9 +187,9 @@ void CNotebook::finishBulkImport(const BulkImportReport& report, const WeatherEr
                 : std::string();
         m_prompt.tell(Msg::BulkImportFailed, Icon::Exclamation,
                       std::string(LoadString(Msg::BulkImportFailed)) + cause + "\n\n" + summary);
-    }
-    else
+    } else {
         m_prompt.tell(Msg::BulkImportRunning, Icon::Information, summary);
+    }
 }
 
 void CNotebook::StopBulkImport()

@@ -263,7 +263,7 @@ std::string CNotebook::MemoPath() const
 void CNotebook::EditMemo(EditorLauncher* launcher)
 {
     std::string memo = MemoPath();
-    std::string templ = JoinPath(m_programFolder, "Kelto.txt");
+    std::string templ = m_folders.kitFile("Kelto.txt");
     if (Result r = PrepareMemo(memo, templ); !r) {
         m_prompt.tell(r.message, Icon::Stop, ResultText(r));
         return;
@@ -295,7 +295,7 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
 
 NotebookPlace CNotebook::place() const
 {
-    return NotebookPlace{m_programFolder, m_settingsFile, m_dataRoot, m_notebookFolder};
+    return NotebookPlace{m_folders.dataAnchor(), m_settingsFile, m_dataRoot, m_notebookFolder};
 }
 
 void CNotebook::SetPlace(const NotebookPlace& place)

@@ -14,8 +14,8 @@
 
 void CNotebook::LoadPageSettings()
 {
-    m_graphSettings = ReadGraphSettings(m_settingsFile, [this](const std::string& key) {
-        return ColorFromRef(ReadColor(GraphIni::Section, key.c_str(), GraphIni::ColorDefault));
+    m_graphSettings = ReadGraphSettings(m_settingsFile, [this](const std::string& key, const char* def) {
+        return ColorFromRef(ReadColor(GraphIni::Section, key.c_str(), def));
     });
     m_listMode = ListModeFromInt(ReadSettingInt(m_settingsFile, KeltoIni::ListMode));
 }

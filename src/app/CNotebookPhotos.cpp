@@ -3,8 +3,11 @@
 
 #include "app/ViewHost.h"
 #include "photos/ExifDate.h"
+#include "platform/Clock.h"
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
+#include "platform/SafeFormat.h"
+#include "store/DayOperations.h"
 
 namespace {
 const char* const kPhotoFilter = "写真画像ﾌｧｲﾙ (*.jpg *.jpeg *.JPG *.JPEG *.Jpg);;ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ (*.bmp *.BMP)";
@@ -29,7 +32,8 @@ bool CNotebook::ImportPhoto(bool rotating, FileChooser& chooser)
         return false;
     // A file that cannot be read ends the import with the day unchanged.
     QImage source;
-    if (!LoadSourcePicture(path, QSize(m_pictures.PictureWidth, m_pictures.PictureHeight), source))
+    PhotoExif exif;
+    if (!LoadSourcePicture(path, QSize(m_pictures.PictureWidth, m_pictures.PictureHeight), source, &exif))
         return false;
     std::optional<QImage> picture = FitDayPicture(source, rotating, false);
     if (!picture)
@@ -37,13 +41,29 @@ bool CNotebook::ImportPhoto(bool rotating, FileChooser& chooser)
     source = QImage();
 
     DayRecord& day = m_store.Day;
+    const QDate photoDate = exif.date.value_or(QDate());
+    bool toPhotoDate = false;
+    if (exif.date && photoDate != day.date) {
+        // A day after today is no record, and another day's record is never overwritten: the
+        // photo goes on the day shown or nowhere, and nowhere leaves the day as it was.
+        bool afterToday = photoDate > Clock::Today();
+        if (afterToday || DayHasFiles(m_notebookFolder, photoDate)) {
+            Msg question = afterToday ? Msg::PhotoAfterTodayUseShownDay : Msg::PhotoDayTakenUseShownDay;
+            std::string text =
+                FormatInts(LoadString(question), {photoDate.year(), photoDate.month(), photoDate.day(),
+                                                  day.date.year(), day.date.month(), day.date.day()});
+            if (m_prompt.ask(question, Buttons::YesNo, Icon::Question, text) != Answer::Yes)
+                return false;
+        } else {
+            toPhotoDate =
+                m_prompt.ask(Msg::UpdateDateFromPhoto, Buttons::YesNo, Icon::Question) == Answer::Yes;
+        }
+    }
     day.picture = std::move(*picture);
     day.pictureChanged = true;
     day.sourcePath = path;
     day.dirty = true;
-    QDate photoDate;
-    if (ReadPhotoDate(path, photoDate) && photoDate != day.date
-        && m_prompt.ask(Msg::UpdateDateFromPhoto, Buttons::YesNo, Icon::Question) == Answer::Yes)
+    if (toPhotoDate)
         moveDayToPhotoDate(photoDate);
     drawDetailPage();
     return true;

@@ -6,6 +6,8 @@
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
+#include "platform/Words.h"
+#include "print/PrintPictures.h"
 #include "print/PrintSheets.h"
 #include "res/Strings.h"
 #include "store/KeltoIni.h"
@@ -85,7 +87,14 @@ PageSnapshot CNotebook::printSnapshot(const PrintPage& page, PrintingTarget targ
         // The day held now prints as it is shown, written or not; others from their files.
         if (page.date.isValid() && page.date != currentDate()) {
             s.day = DayRecord{};
-            ReadDayFiles(m_notebookFolder, page.date, s.day);
+            if (m_printPictures) {
+                // The photo the print's worker decoded ahead; the values are read here.
+                s.day.date = page.date;
+                s.day.picture = m_printPictures->TakePhoto(page.date);
+                ReadDayValues(m_notebookFolder, page.date, &s.day.weather, &s.day.measurements);
+            } else {
+                ReadDayFiles(m_notebookFolder, page.date, s.day);
+            }
             s.currentDate = page.date;
             s.dayNumber = m_store.DayNumber(page.date);
         }
@@ -108,6 +117,10 @@ PageSnapshot CNotebook::printSnapshot(const PrintPage& page, PrintingTarget targ
             s.currentDate = page.date;
         s.list.mode = m_listMode;
         s.list.listed = m_printListed;
+        if (m_printPictures)
+            s.list.pictures = [pictures = m_printPictures.get()](const QDate& date, QSize device) {
+                return pictures->ListPicture(date, device);
+            };
         break;
     case PrintPage::None:
         break;
@@ -124,6 +137,8 @@ void CNotebook::DrawPrintSlot(QPainter& p, int page, PrintingTarget target)
         DrawPrintHeader(p, ps.PrintX, 0, m_layoutFile, ReadNotebookInfo(m_notebookFolder));
         y = ps.PrintY;
     }
+    if (m_printPictures)
+        m_printPictures->SetListPictureSize(DeviceSize(p, m_pages.List.PicWidth, m_pages.List.PicHeight));
     const PrintPage what = PrintPageAt(m_printPlan, page);
     if (what.kind == PrintPage::None)
         return;
@@ -146,8 +161,19 @@ QImage CNotebook::DrawPreviewSheet(int slot)
 bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& options)
 {
     BuildPrintPages(options);
+    // Each photo decoded once, ahead of the drawing: the detail pages' days in page order (the
+    // current day prints as it is held), and which of them the list pages show too.
+    std::vector<QDate> detailDays;
+    for (int page = 0; page < m_printPlan.total(); ++page) {
+        const PrintPage what = PrintPageAt(m_printPlan, page);
+        if (what.kind == PrintPage::Detail && what.date.isValid() && what.date != currentDate())
+            detailDays.push_back(what.date);
+    }
+    m_printPictures = std::make_shared<PrintPictures>(
+        m_notebookFolder, std::move(detailDays), std::set<QDate>(m_printListed.begin(), m_printListed.end()));
     const bool ok = PrintSheets(device, m_printSettings, m_printPlan.total(), m_printFont,
                                 [this](QPainter& p, int page) { DrawPrintSlot(p, page, PrintingPrinter); });
+    m_printedPhotos = m_printPictures->printed();
     RestoreAfterPrint();
     return ok;
 }
@@ -169,12 +195,16 @@ bool CNotebook::PrintToPdf(const std::string& path, const PrintOptions& options,
     LoadPrintSettings();
     if (BuildPrintPages(options).total() == 0) {
         if (error)
-            *error = "nothing to print: no pages of the chosen kinds in the range";
+            *error = Words::tr("nothing to print: no pages of the chosen kinds in the range").toStdString();
         return false;
     }
-    return WritePdfFile(
+    // The photos printed at their own size go in as their files, not re-encoded.
+    const bool written = WritePdfFile(
         path, DefaultPdfPageLayout(), kPdfResolution,
-        [&](QPagedPaintDevice& device) { return printSheets(device, options); }, error);
+        [&](QPagedPaintDevice& device) { return printSheets(device, options); }, error,
+        [this](QByteArray& document) { EmbedPhotoFiles(document, m_printedPhotos); });
+    m_printedPhotos.clear();
+    return written;
 }
 
 bool CNotebook::RunPreview(const PrintOptions& options)
@@ -193,6 +223,7 @@ bool CNotebook::RunPreview(const PrintOptions& options)
 
 void CNotebook::RestoreAfterPrint()
 {
+    m_printPictures.reset();
     // The pages were drawn from snapshots: the current day and the month on show never moved.
     m_printPlan = PrintPlan{};
     m_printListed.clear();

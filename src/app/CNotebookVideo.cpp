@@ -7,6 +7,7 @@
 #include "app/BulkJob.h"
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
+#include "platform/SafeFormat.h"
 #include "res/Strings.h"
 
 namespace {
@@ -16,6 +17,7 @@ const char* const kVideoDialogTitle = "アニメーション作成";
 
 struct CNotebook::VideoExportState {
     BulkJob<VideoExportReport> job;
+    std::string path;  // the file being written
 };
 
 bool CNotebook::VideoExportRunning() const
@@ -30,7 +32,7 @@ Result CNotebook::LastVideoExportResult() const
 
 void CNotebook::StartVideoExport(FileChooser& chooser)
 {
-    if (VideoExportRunning() || m_notebookFolder.empty())
+    if (m_notebookFolder.empty() || refuseWhileJobRuns())
         return;
     // Unsaved changes of the day (a photo just taken in) go into the video too.
     if (!FlushDay())
@@ -49,6 +51,7 @@ void CNotebook::StartVideoExport(FileChooser& chooser)
     job.speed = ReadVideoSpeed(m_settingsFile);
     if (!m_videoExport)
         m_videoExport = std::make_shared<VideoExportState>();
+    m_videoExport->path = job.path;
     m_videoExport->job.start(
         m_host, Msg::VideoExportRunning,
         [job](Progress& progress, const BulkJob<VideoExportReport>::Stopping&) {
@@ -62,6 +65,10 @@ void CNotebook::finishVideoExport(const Result& result, bool stopped)
     m_videoExport->job.end(m_host);
     if (!stopped && !result)
         m_prompt.tell(result.message, Icon::Exclamation, ResultText(result));
+    else if (!stopped)
+        m_prompt.tell(Msg::VideoExportDone, Icon::Information,
+                      FormatInts(LoadString(Msg::VideoExportDone), {m_videoExport->job.lastReport().written})
+                          + "\n" + m_videoExport->path);
     // As after the animation dialog: the current day and its page are shown from the files.
     if (currentDate().isValid() && LoadDay(currentDate()) && m_host && m_viewMode != ViewMode::None)
         SetViewMode(m_viewMode);

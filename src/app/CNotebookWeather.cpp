@@ -152,7 +152,7 @@ std::shared_ptr<WeatherMonths> CNotebook::weatherMonths()
 
 WeatherSite CNotebook::WeatherSiteNow() const
 {
-    return ReadWeatherSite(JoinPath(m_programFolder, "Weather.ini"));
+    return ReadWeatherSite(m_folders.kitFile("Weather.ini"));
 }
 
 WeatherPlace CNotebook::SavedWeatherPlace() const
@@ -451,8 +451,7 @@ bool CNotebook::ApplyFetchedWeather(const QDate& date, const DayWeather& weather
 void CNotebook::StartBulkWeatherFetch()
 {
     WeatherState& s = state(m_weather);
-    // One bulk job at a time: both write day files from their worker.
-    if (s.job.running() || BulkImportRunning() || m_notebookFolder.empty())
+    if (m_notebookFolder.empty() || refuseWhileJobRuns())
         return;
     if (m_prompt.ask(kMsgAskBulkWeather, Buttons::OkCancel, Icon::Question) != Answer::Ok)
         return;

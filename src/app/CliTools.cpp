@@ -8,10 +8,13 @@
 #include "app/ViewHost.h"
 #include "photos/BulkImport.h"
 #include "photos/ExifDate.h"
+#include "platform/AppFolders.h"
 #include "platform/Clock.h"
+#include "platform/InstanceLock.h"
 #include "platform/Files.h"
 #include "platform/Progress.h"
 #include "platform/Prompt.h"
+#include "platform/Words.h"
 #include "res/Strings.h"
 #include "store/CsvExport.h"
 #include "store/DataFolders.h"
@@ -23,22 +26,117 @@
 
 #include <QDate>
 #include <QImageWriter>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 
 namespace {
+// The English of the numbered messages the command line prints. In Japanese it says what the
+// window says: the string table's text.
+struct EnglishMessage {
+    Msg id;
+    const char* text;  // "%1", "%2": the integers the window's text was formatted with
+};
+const EnglishMessage kEnglish[] = {
+    {Msg::WeatherFetchFailed, "The weather data could not be fetched."},
+    {Msg::PictureSaveFailed, "The picture file could not be saved."},
+    {Msg::SettingsFormatError, "A settings file is not written correctly."},
+    {Msg::AviCreateFailed, "The video file could not be written."},
+    {Msg::NoObservationPlace,
+     "No observation place is set. Set one in the window (設定 → インターネット設定)."},
+    {Msg::InternetConnectFailed,
+     "Could not connect to the internet.\nCheck that this computer can reach the internet."},
+    {Msg::NoPhotosInFolder, "The folder holds no photos."},
+    {Msg::DaysBeforeStartDate, "Some records are older than the start date. Change the start date?"},
+    {Msg::BulkImportFailed, "The bulk photo import failed."},
+    {Msg::BulkWeatherFailed, "The bulk weather fetch failed."},
+    {Msg::WeatherSiteUnreachable, "Cannot connect to the weather site.\nThe internet settings may be wrong."},
+    {Msg::DayWriteFailed,
+     "The day record could not be saved. Check the free disk space and that the folder can be written."},
+    {Msg::SettingsWriteFailed,
+     "The settings could not be saved to the settings file. Check that the folder can be written."},
+    {Msg::ReplaceStoredAlignments, "%1 frames hold an alignment of their own."},
+    {Msg::AutoAlignDone, "%1 frames were aligned automatically."},
+    {Msg::AutoAlignSomeMissed,
+     "%1 frames were aligned automatically.\n%2 frames could not be aligned automatically and were left as "
+     "they were."},
+    {Msg::PrintFailed, "Could not print. Check the printer and that the target folder can be written."},
+    {Msg::VideoExportRunning, "Writing the animation"},
+    {Msg::TooFewPhotoDays, "A video needs photos on at least two days."},
+};
+
+// Numbered message `id` in the command line's language; `shown` is the window's text of it when
+// the caller has one (the message with a path after it, or formatted with integers). A message
+// without English here stays as the window has it.
+std::string messageText(Msg id, const std::string& shown = {})
+{
+    const std::string window = LoadString(id);
+    const std::string text = shown.empty() ? window : shown;
+    const auto it = std::find_if(std::begin(kEnglish), std::end(kEnglish),
+                                 [id](const EnglishMessage& e) { return e.id == id; });
+    if (Words::japanese() || it == std::end(kEnglish))
+        return text;
+    const QString english = QString::fromUtf8(it->text);
+    if (text.rfind(window, 0) == 0)
+        return english.toStdString() + text.substr(window.size());
+    // Formatted: the same integers, read back in order (numbered messages format integers only).
+    QStringList numbers;
+    for (const QRegularExpressionMatch& m :
+         QRegularExpression("\\d+").globalMatch(QString::fromStdString(text)))
+        numbers << m.captured();
+    const int wanted = english.count(QRegularExpression("%[1-9]"));
+    if (wanted == 0 || numbers.size() != wanted)
+        return text;
+    QString out = english;
+    for (const QString& n : numbers)
+        out = out.arg(n);
+    return out.toStdString();
+}
+
+std::string resultText(const Result& r)
+{
+    return messageText(r.message) + (r.path.empty() ? "" : "\n" + r.path);
+}
+
+// "kelto: " and the text on stderr; a line of the output on stdout.
+void complain(const std::string& text)
+{
+    std::fprintf(stderr, "kelto: %s\n", text.c_str());
+}
+void complain(const QString& text)
+{
+    complain(text.toStdString());
+}
+void say(const QString& text)
+{
+    std::printf("%s\n", text.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+QString badDate(const std::string& date)
+{
+    return Words::tr("--date must be a real date written YYYY-MM-DD, not \"%1\"")
+        .arg(QString::fromStdString(date));
+}
+
+QString noNotebook()
+{
+    return Words::tr("no notebook: give --notebook DIR (Kelto.ini remembers none)");
+}
+
 // --notebook, or the notebook remembered in Kelto.ini.
 std::string notebookFolder(const CommandLine& c, const std::string& programFolder)
 {
     if (!c.notebook.empty())
         return c.notebook;
-    std::string settings = JoinPath(programFolder, "Kelto.ini");
-    std::string name = ReadSettingText(settings, KeltoIni::DataName);
+    const AppFolders folders = AppFolders::ForProgram(programFolder);
+    std::string name = ReadSettingText(folders.settingsFile(), KeltoIni::DataName);
     if (name.empty())
         return {};
-    std::string root = ResolveDataRoot(programFolder, ReadSettingText(settings, KeltoIni::FolderPath));
+    std::string root = ReadDataRoot(folders);
     return JoinPath(root, FindNotebookFolderName(root, name));
 }
 // Questions get the answer that changes nothing; messages go to stderr.
@@ -46,7 +144,7 @@ class StderrPrompt : public Prompt {
 public:
     Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
     {
-        std::fprintf(stderr, "kelto: %s\n", text.empty() ? LoadString(id) : text.c_str());
+        complain(messageText(id, text));
         switch (buttons) {
         case Buttons::Ok:
             return Answer::Ok;
@@ -62,17 +160,16 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
 {
     QDate date = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
     if (!date.isValid() || c.date.size() != 10) {
-        std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n",
-                     c.date.c_str());
+        complain(badDate(c.date));
         return 1;
     }
     std::string folder = notebookFolder(c, programFolder);
     if (folder.empty()) {
-        std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
+        complain(noNotebook());
         return 1;
     }
     if (!IsNotebookFolder(folder)) {
-        std::fprintf(stderr, "kelto: %s is not a notebook folder\n", folder.c_str());
+        complain(Words::tr("%1 is not a notebook folder").arg(QString::fromStdString(folder)));
         return 1;
     }
     StderrPrompt prompt;
@@ -82,7 +179,7 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
     nb.SetCommandLineNotebook(folder);
     nb.Initialize(&host);
     if (!nb.host()) {
-        std::fprintf(stderr, "kelto: the notebook could not be opened\n");
+        complain(Words::tr("the notebook could not be opened"));
         return 1;
     }
     if (c.page == "calendar" || c.page == "graph" || c.page == "list") {
@@ -96,8 +193,8 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
     }
     QImageWriter writer(QString::fromStdString(c.outPath), "png");
     if (!writer.write(nb.pageBuffer())) {
-        std::fprintf(stderr, "kelto: cannot write %s: %s\n", c.outPath.c_str(),
-                     writer.errorString().toLocal8Bit().constData());
+        complain(
+            Words::tr("cannot write %1: %2").arg(QString::fromStdString(c.outPath), writer.errorString()));
         return 1;
     }
     return 0;
@@ -107,9 +204,10 @@ std::string openableNotebook(const CommandLine& c, const std::string& programFol
 {
     std::string folder = notebookFolder(c, programFolder);
     if (folder.empty() || !IsNotebookFolder(folder)) {
-        std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
+        complain(noNotebook());
         return {};
     }
+    RemoveStaleNotebookTemporaries(folder);
     return folder;
 }
 
@@ -117,15 +215,16 @@ std::string openableNotebook(const CommandLine& c, const std::string& programFol
 // on stderr, when either is missing.
 bool savedWeatherSite(const std::string& programFolder, WeatherPlace& place, WeatherSite& site)
 {
-    const std::string settings = JoinPath(programFolder, "Kelto.ini");
+    const AppFolders folders = AppFolders::ForProgram(programFolder);
+    const std::string& settings = folders.settingsFile();
     place = WeatherPlace{ReadSettingInt(settings, KeltoIni::Pref), ReadSettingInt(settings, KeltoIni::Place)};
     if (place.station == 0) {
-        std::fprintf(stderr, "kelto: %s\n", LoadString(kMsgNoPlace));
+        complain(messageText(kMsgNoPlace));
         return false;
     }
-    site = ReadWeatherSite(JoinPath(programFolder, "Weather.ini"));
+    site = ReadWeatherSite(folders.kitFile("Weather.ini"));
     if (site.baseUrl.empty()) {
-        std::fprintf(stderr, "kelto: Weather.ini names no weather site ([Net] HostName)\n");
+        complain(Words::tr("Weather.ini names no weather site ([Net] HostName)"));
         return false;
     }
     return true;
@@ -149,31 +248,39 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
     hooks.write = [&](const QDate& date, const DayWeather& w) { return WriteFetchedWeather(folder, date, w); };
     hooks.confirmStop = [] { return true; };
     hooks.monthFetched = [](int year, int month, const WeatherError* error) {
-        std::printf("%04d-%02d: %s%s\n", year, month, error ? "failed: " : "fetched",
-                    error ? error->detail.c_str() : "");
-        std::fflush(stdout);
+        const QString name = QDate(year, month, 1).toString(QStringLiteral("yyyy-MM"));
+        if (!error) {
+            say(Words::tr("%1: fetched").arg(name));
+            return;
+        }
+        // The reason as the window gives it in Japanese, the library's words in English.
+        const std::string why = Words::japanese() ? WeatherFaultText(*error) : error->detail;
+        say(Words::tr("%1: failed (%2)").arg(name, QString::fromStdString(why)));
     };
     BulkWeatherReport r =
         RunBulkWeatherFetch(fetcher, site, place, days.dates, Clock::Today(), progress, hooks);
-    std::printf("%d days written, %d skipped (today or later), %d requests\n", r.written, r.skipped,
-                r.requests);
+    say(Words::tr("%1 days written, %2 skipped (today or later), %3 requests")
+            .arg(r.written)
+            .arg(r.skipped)
+            .arg(r.requests));
     int without = 0;
     for (const MonthFailure& m : r.failedMonths)
         without += m.days;
     if (without > 0 || r.notFetched > 0)
-        std::printf("%d days without weather (%zu months failed), %d days not asked\n", without,
-                    r.failedMonths.size(), r.notFetched);
+        say(Words::tr("%1 days without weather (%2 months failed), %3 days not asked")
+                .arg(without)
+                .arg(r.failedMonths.size())
+                .arg(r.notFetched));
     if (r.failed || r.stopped) {
         if (r.failed)
-            std::fprintf(stderr, "kelto: %s%s%s\n",
-                         r.error.network != Msg::None ? LoadString(r.error.network) : "",
-                         r.error.network != Msg::None ? " " : "", r.error.detail.c_str());
+            complain((r.error.network != Msg::None ? messageText(r.error.network) + " " : std::string())
+                     + r.error.detail);
         else
-            std::fprintf(stderr, "kelto: stopped\n");
+            complain(Words::tr("stopped"));
         return 1;
     }
     if (r.written == 0 && r.skipped == 0 && days.count() == 0)
-        std::printf("the notebook has no days\n");
+        say(Words::tr("the notebook has no days"));
     return 0;
 }
 // The bulk photo import of the window, without it: the same run writes the same day files.
@@ -187,10 +294,10 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     const std::string photoFolder = std::filesystem::absolute(c.photoFolder, ec).lexically_normal().string();
     std::vector<std::string> files = ListPhotoFiles(photoFolder);
     if (files.empty()) {
-        std::fprintf(stderr, "kelto: %s: %s\n", LoadString(Msg::NoPhotosInFolder), c.photoFolder.c_str());
+        complain(messageText(Msg::NoPhotosInFolder) + " " + c.photoFolder);
         return 1;
     }
-    std::string settings = JoinPath(programFolder, "Kelto.ini");
+    std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
     BulkImportOptions options;
     options.notebookFolder = folder;
     options.pictures = ReadPictureSettings(settings);
@@ -218,16 +325,15 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     ConsoleProgress progress;
     progress.cancelOnInterrupt();
     BulkImportReport r = RunBulkImport(files, options, progress, hooks);
-    std::fputs(BulkImportSummary(r).c_str(), stdout);
+    std::fputs(BulkImportSummary(r, SummaryLanguage::English).c_str(), stdout);
     if (pages)
-        std::printf("weather pages fetched: %d\n", pages->requests());
+        say(Words::tr("weather pages fetched: %1").arg(pages->requests()));
     if (r.failed) {
-        std::fprintf(stderr, "kelto: %s %s\n", LoadString(Msg::BulkImportFailed),
-                     weatherError.detail.c_str());
+        complain(messageText(Msg::BulkImportFailed) + " " + weatherError.detail);
         return 1;
     }
     if (r.stopped) {
-        std::fprintf(stderr, "kelto: stopped\n");
+        complain(Words::tr("stopped"));
         return 1;
     }
     return 0;
@@ -240,8 +346,7 @@ int printPdf(const CommandLine& c, const std::string& programFolder)
     if (!c.date.empty()) {
         date = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
         if (!date.isValid() || c.date.size() != 10) {
-            std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n",
-                         c.date.c_str());
+            complain(badDate(c.date));
             return 1;
         }
     }
@@ -267,14 +372,14 @@ int printPdf(const CommandLine& c, const std::string& programFolder)
     nb.SetCommandLineNotebook(folder);
     nb.Initialize(&host);
     if (!nb.host()) {
-        std::fprintf(stderr, "kelto: the notebook could not be opened\n");
+        complain(Words::tr("the notebook could not be opened"));
         return 1;
     }
     nb.LoadDay(date);
     nb.SetViewMode(ViewMode::Detail);
     std::string error;
     if (!nb.PrintToPdf(c.outPath, options, &error)) {
-        std::fprintf(stderr, "kelto: %s\n", error.c_str());
+        complain(error);
         return 1;
     }
     return 0;
@@ -286,7 +391,7 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
     const std::string folder = openableNotebook(c, programFolder);
     if (folder.empty())
         return 1;
-    const std::string settings = JoinPath(programFolder, "Kelto.ini");
+    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
     VideoExportJob job;
     job.notebookFolder = folder;
     job.frames = ScanFrames(folder);
@@ -298,18 +403,21 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
         // Ends its line before anything else is printed.
         ConsoleProgress progress;
         progress.cancelOnInterrupt();
-        progress.setText(LoadString(Msg::VideoExportRunning));
+        progress.setText(messageText(Msg::VideoExportRunning));
         r = ExportVideo(job, progress);
     }
     if (r.stopped) {
-        std::fprintf(stderr, "kelto: stopped; %s was not written\n", job.path.c_str());
+        complain(Words::tr("stopped; %1 was not written").arg(QString::fromStdString(job.path)));
         return 1;
     }
     if (!r.ok()) {
-        std::fprintf(stderr, "kelto: %s\n", ResultText(r.result).c_str());
+        complain(resultText(r.result));
         return 1;
     }
-    std::printf("%d frames at %d per second written to %s\n", r.written, job.speed, job.path.c_str());
+    say(Words::tr("%1 frames at %2 per second written to %3")
+            .arg(r.written)
+            .arg(job.speed)
+            .arg(QString::fromStdString(job.path)));
     return 0;
 }
 
@@ -323,19 +431,20 @@ public:
 
     Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
     {
-        const std::string shown = text.empty() ? LoadString(id) : text;
+        const std::string shown = messageText(id, text);
         switch (id) {
         case Msg::ConfirmAutoAlignFollowing:
             return Answer::Yes;
         case Msg::ReplaceStoredAlignments:
-            std::printf("%s %s\n", shown.c_str(), m_replace ? "(--replace: yes)" : "(no)");
+            say(QString::fromStdString(shown) + " "
+                + (m_replace ? Words::tr("(--replace: yes)") : Words::tr("(no)")));
             return m_replace ? Answer::Yes : Answer::No;
         case Msg::AutoAlignDone:
         case Msg::AutoAlignSomeMissed:
-            std::printf("%s\n", shown.c_str());
+            say(QString::fromStdString(shown));
             return Answer::Ok;
         default:
-            std::fprintf(stderr, "kelto: %s\n", shown.c_str());
+            complain(shown);
             failed = true;
             return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
         }
@@ -353,8 +462,7 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
     if (!c.date.empty()) {
         from = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
         if (!from.isValid() || c.date.size() != 10) {
-            std::fprintf(stderr, "kelto: --date must be a real date written YYYY-MM-DD, not \"%s\"\n",
-                         c.date.c_str());
+            complain(badDate(c.date));
             return 1;
         }
     }
@@ -363,12 +471,13 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
         return 1;
     const std::vector<QDate> frames = ScanFrames(folder);
     if (frames.size() < 2) {
-        std::fprintf(stderr, "kelto: %s\n", LoadString(Msg::TooFewPhotoDays));
+        complain(messageText(Msg::TooFewPhotoDays));
         return 1;
     }
     AutoAlignPrompt prompt(c.replace);
     const std::optional<QDate> startDate = ParseStartDate(ReadNotebookInfo(folder).StartDate);
-    AnimationPlayer player(NotebookAnimationSetup(folder, JoinPath(programFolder, "Kelto.ini"), startDate,
+    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
+    AnimationPlayer player(NotebookAnimationSetup(folder, settings, startDate,
                                                   from.isValid() ? from : frames.front(),
                                                   AnimationMode::Edit),
                            prompt);
@@ -376,7 +485,7 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
     {
         ConsoleProgress progress;
         progress.cancelOnInterrupt();
-        progress.setText("自動位置合わせ");
+        progress.setText(Words::tr("Automatic alignment").toStdString());
         player.AutoAlignFollowing([&](int done, int total) {
             progress.setRange(total);
             progress.setValue(done);
@@ -386,26 +495,37 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
     player.Close();
     return prompt.failed ? 1 : 0;
 }
+// The folders in use, one "name<TAB>path" line each ("-" for none).
+int printFolders(const std::string& programFolder)
+{
+    const AppFolders folders = AppFolders::ForProgram(programFolder);
+    const std::string userFolder = folders.userFolder().empty() ? "-" : folders.userFolder();
+    std::printf("mode\t%s\nprogram\t%s\nsettings\t%s\nuser-files\t%s\nnotebooks\t%s\nlock\t%s\n",
+                folders.modeName(), folders.programFolder().c_str(), folders.settingsFile().c_str(),
+                userFolder.c_str(), ReadDataRoot(folders).c_str(), InstanceLock().path().c_str());
+    return 0;
+}
 }  // namespace
 
 int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
 {
     switch (c.action) {
     case CommandLine::Action::Help:
-        std::fputs(CommandLineHelp(), stdout);
+        std::fputs(CommandLineHelp().c_str(), stdout);
         return 0;
     case CommandLine::Action::Error:
-        std::fprintf(stderr, "kelto: %s\n%s", c.error.c_str(), CommandLineHelp());
+        complain(CommandLineError(c));
+        std::fputs(CommandLineHelp().c_str(), stderr);
         return 1;
     case CommandLine::Action::ExportCsv: {
         std::string folder = notebookFolder(c, programFolder);
         if (folder.empty()) {
-            std::fprintf(stderr, "kelto: no notebook: give --notebook DIR (Kelto.ini remembers none)\n");
+            complain(noNotebook());
             return 1;
         }
         std::string error;
         if (!ExportNotebookCsv(folder, c.outPath, &error)) {
-            std::fprintf(stderr, "kelto: %s\n", error.c_str());
+            complain(error);
             return 1;
         }
         return 0;
@@ -434,8 +554,10 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         return exportVideo(c, programFolder);
     case CommandLine::Action::AutoAlign:
         return autoAlign(c, programFolder);
+    case CommandLine::Action::Where:
+        return printFolders(programFolder);
     default:
-        std::fprintf(stderr, "kelto: this option is not available\n");
+        complain(Words::tr("this option is not available"));
         return 1;
     }
 }

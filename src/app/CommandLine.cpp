@@ -1,52 +1,78 @@
 #include "app/CommandLine.h"
 
-const char* CommandLineHelp()
+#include "platform/Words.h"
+
+namespace {
+// One form of the command line and what it does (a catalogue text, lines broken with "\n").
+struct HelpEntry {
+    const char* synopsis;
+    const char* text;
+};
+const HelpEntry kHelp[] = {
+    {"kelto [NOTEBOOK_FOLDER]",
+     QT_TRANSLATE_NOOP("Words", "Opens the window; with a folder, opens that notebook.")},
+    {"kelto --export-csv FILE [--notebook DIR]",
+     QT_TRANSLATE_NOOP("Words", "Writes the notebook's day records to a CSV file (UTF-8 with BOM).")},
+    {"kelto --render calendar|detail|graph|list --date YYYY-MM-DD --out FILE.png [--notebook DIR]",
+     QT_TRANSLATE_NOOP("Words", "Draws the month calendar, a day page, the month's graph or the list of six\n"
+                                "days from the date into a PNG file.")},
+    {"kelto --photo-date FILE...",
+     QT_TRANSLATE_NOOP("Words", "Prints YYYY-MM-DD<TAB>FILE per photo (\"-\" without an EXIF date), as the\n"
+                                "import reads it; exit status 1 when a file could not be read.")},
+    {"kelto --fetch-weather [--notebook DIR]",
+     QT_TRANSLATE_NOOP("Words", "Fetches the weather of every past day from the weather site, for the\n"
+                                "observation place set in the program (one request per month).")},
+    {"kelto --import-photos DIR [--notebook DIR] [--rotate cw|ccw|cut|keep] [--weather]",
+     QT_TRANSLATE_NOOP("Words",
+                       "Imports every JPEG and BMP photo of DIR (in name order) as the day record of\n"
+                       "its EXIF date. Portrait photos are turned (cw, ccw) or fitted (cut, keep) as\n"
+                       "--rotate says; without it they are skipped and listed, as are photos without\n"
+                       "a date. --weather also fetches each day's weather. Prints a summary.")},
+    {"kelto --print-pdf FILE [--notebook DIR] [--kinds detail,graph,list] [--range all|month|day]\n"
+     "        [--date YYYY-MM-DD]",
+     QT_TRANSLATE_NOOP("Words",
+                       "Prints the notebook into a PDF file, two pages to a sheet, as the print\n"
+                       "dialog does: the kinds of page (default all three) and the range (default\n"
+                       "all): all data, the month of --date, or the day of --date (default today).")},
+    {"kelto --export-video FILE.avi|FILE.mp4 [--notebook DIR]",
+     QT_TRANSLATE_NOOP("Words", "Writes the aligned time-lapse (one frame per photo day, at the animation\n"
+                                "speed) as AVI, or as MP4 (H.264) when the name ends in .mp4; any other\n"
+                                "name gets .avi. Exit status 1 with fewer than two photo days.")},
+    {"kelto --auto-align [--notebook DIR] [--date YYYY-MM-DD] [--replace]",
+     QT_TRANSLATE_NOOP("Words", "Aligns every photo day from the first one on --date or later (default: the\n"
+                                "second) against the day before it, as the animation editor's run over the\n"
+                                "following frames does. Days with an alignment of their own keep it unless\n"
+                                "--replace is given. Exit status 1 with fewer than two photo days or when a\n"
+                                "day file could not be written.")},
+    {"kelto --where",
+     QT_TRANSLATE_NOOP("Words", "Prints the folders in use, one NAME<TAB>PATH line each: the mode (portable\n"
+                                "beside the program, or installed in the user's folders), Kelto.ini, the\n"
+                                "user's own copies of the read-only files, the notebooks and the lock.")},
+};
+
+QString helpText()
 {
-    return "使い方 / Usage:\n"
-           "  kelto [NOTEBOOK_FOLDER]\n"
-           "      ウィンドウを開きます。フォルダーを指定するとそのノートを開きます。\n"
-           "      Opens the window; with a folder, opens that notebook.\n"
-           "  kelto --export-csv FILE [--notebook DIR]\n"
-           "      観察データをCSVファイルに書き出します (UTF-8)。\n"
-           "      Writes the notebook's day records to a CSV file (UTF-8 with BOM).\n"
-           "  kelto --render calendar|detail|graph|list --date YYYY-MM-DD --out FILE.png [--notebook DIR]\n"
-           "      カレンダー、日のページ、グラフまたは一覧表をPNG画像に描きます。\n"
-           "      Draws the month calendar, a day page, the month's graph or the list of six\n"
-           "      days from the date into a PNG file.\n"
-           "  kelto --photo-date FILE...\n"
-           "      写真の撮影日 (EXIF) を1ファイル1行で表示します。日付がなければ \"-\"。\n"
-           "      Prints YYYY-MM-DD<TAB>FILE per photo (\"-\" without an EXIF date), as the\n"
-           "      import reads it; exit status 1 when a file could not be read.\n"
-           "  kelto --fetch-weather [--notebook DIR]\n"
-           "      前日以前の全ての観察データの気象データをインターネットで取得します。\n"
-           "      Fetches the weather of every past day from the weather site, for the\n"
-           "      observation place set in the program (one request per month).\n"
-           "  kelto --import-photos DIR [--notebook DIR] [--rotate cw|ccw|cut|keep] [--weather]\n"
-           "      フォルダーの写真画像を撮影日の観察データとして一括で取り込みます。\n"
-           "      Imports every JPEG and BMP photo of DIR (in name order) as the day record of\n"
-           "      its EXIF date. Portrait photos are turned (cw, ccw) or fitted (cut, keep) as\n"
-           "      --rotate says; without it they are skipped and listed, as are photos without\n"
-           "      a date. --weather also fetches each day's weather. Prints a summary.\n"
-           "  kelto --print-pdf FILE [--notebook DIR] [--kinds detail,graph,list] [--range all|month|day]\n"
-           "        [--date YYYY-MM-DD]\n"
-           "      観察ノートを印刷設定と同じページ割りでPDFファイルに印刷します。\n"
-           "      Prints the notebook into a PDF file, two pages to a sheet, as the print\n"
-           "      dialog does: the kinds of page (default all three) and the range (default\n"
-           "      all): all data, the month of --date, or the day of --date (default today).\n"
-           "  kelto --export-video FILE.avi|FILE.mp4 [--notebook DIR]\n"
-           "      写真のある日の位置合わせしたアニメーションを動画ファイルに書き出します。\n"
-           "      Writes the aligned time-lapse (one frame per photo day, at the animation\n"
-           "      speed) as AVI, or as MP4 (H.264) when the name ends in .mp4; any other\n"
-           "      name gets .avi. Exit status 1 with fewer than two photo days.\n"
-           "  kelto --auto-align [--notebook DIR] [--date YYYY-MM-DD] [--replace]\n"
-           "      写真のある日を前の日に自動で位置合わせします（以降も自動位置合わせ）。\n"
-           "      Aligns every photo day from the first one on --date or later (default: the\n"
-           "      second) against the day before it, as the animation editor's run over the\n"
-           "      following frames does. Days with an alignment of their own keep it unless\n"
-           "      --replace is given. Exit status 1 with fewer than two photo days or when a\n"
-           "      day file could not be written.\n"
-           "  Without --notebook the notebook remembered in Kelto.ini is used.\n"
-           "  kelto --help\n";
+    QString help = Words::tr("Usage:") + '\n';
+    for (const HelpEntry& e : kHelp) {
+        help += QLatin1String("  ") + QString::fromUtf8(e.synopsis) + '\n';
+        for (const QString& line : Words::tr(e.text).split('\n'))
+            help += QLatin1String("      ") + line + '\n';
+    }
+    help += QLatin1String("  ")
+            + Words::tr("Without --notebook the notebook remembered in Kelto.ini is used.")
+            + QLatin1String("\n  kelto --help\n");
+    return help;
+}
+}  // namespace
+
+std::string CommandLineHelp()
+{
+    return helpText().toStdString();
+}
+
+std::string CommandLineError(const CommandLine& command)
+{
+    return Words::tr(command.error.c_str()).arg(QString::fromStdString(command.errorArg)).toStdString();
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
@@ -62,9 +88,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         c.notebook = folder;
         return c;
     }
-    auto fail = [&](const std::string& why) {
+    // `why` is a catalogue text; `arg` stands for its "%1".
+    auto fail = [&](const char* why, const std::string& arg = {}) {
         c.action = CommandLine::Action::Error;
         c.error = why;
+        c.errorArg = arg;
         return c;
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -78,98 +106,109 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         if (a == "--help" || a == "-h") {
             c.action = CommandLine::Action::Help;
             return c;
+        } else if (a == "--where") {
+            if (args.size() != 1)
+                return fail(QT_TRANSLATE_NOOP("Words", "--where goes alone"));
+            c.action = CommandLine::Action::Where;
+            return c;
         } else if (a == "--export-csv") {
             if (c.action != CommandLine::Action::Window || !value(c.outPath))
-                return fail("--export-csv needs one output file");
+                return fail(QT_TRANSLATE_NOOP("Words", "--export-csv needs one output file"));
             c.action = CommandLine::Action::ExportCsv;
         } else if (a == "--render") {
             if (c.action != CommandLine::Action::Window || !value(c.page))
-                return fail("--render needs calendar, detail, graph or list");
+                return fail(QT_TRANSLATE_NOOP("Words", "--render needs calendar, detail, graph or list"));
             if (c.page != "calendar" && c.page != "detail" && c.page != "graph" && c.page != "list")
-                return fail("--render takes calendar, detail, graph or list, not " + c.page);
+                return fail(
+                    QT_TRANSLATE_NOOP("Words", "--render takes calendar, detail, graph or list, not %1"),
+                    c.page);
             c.action = CommandLine::Action::Render;
         } else if (a == "--photo-date") {
             if (c.action != CommandLine::Action::Window || i + 1 >= args.size())
-                return fail("--photo-date needs one or more photo files");
+                return fail(QT_TRANSLATE_NOOP("Words", "--photo-date needs one or more photo files"));
             // Every argument after it is a file, even one that starts with "--".
             c.files.assign(args.begin() + static_cast<long>(i) + 1, args.end());
             c.action = CommandLine::Action::PhotoDate;
             return c;
         } else if (a == "--fetch-weather") {
             if (c.action != CommandLine::Action::Window)
-                return fail("--fetch-weather goes alone (with --notebook)");
+                return fail(QT_TRANSLATE_NOOP("Words", "--fetch-weather goes alone (with --notebook)"));
             c.action = CommandLine::Action::FetchWeather;
         } else if (a == "--import-photos") {
             if (c.action != CommandLine::Action::Window || !value(c.photoFolder))
-                return fail("--import-photos needs one photo folder");
+                return fail(QT_TRANSLATE_NOOP("Words", "--import-photos needs one photo folder"));
             c.action = CommandLine::Action::ImportPhotos;
         } else if (a == "--print-pdf") {
             if (c.action != CommandLine::Action::Window || !value(c.outPath))
-                return fail("--print-pdf needs one output file");
+                return fail(QT_TRANSLATE_NOOP("Words", "--print-pdf needs one output file"));
             c.action = CommandLine::Action::PrintPdf;
         } else if (a == "--kinds") {
             if (!value(c.kinds))
-                return fail("--kinds needs detail, graph and/or list, separated by commas");
+                return fail(QT_TRANSLATE_NOOP(
+                    "Words", "--kinds needs detail, graph and/or list, separated by commas"));
             for (size_t start = 0; start <= c.kinds.size();) {
                 size_t comma = c.kinds.find(',', start);
                 if (comma == std::string::npos)
                     comma = c.kinds.size();
                 const std::string kind = c.kinds.substr(start, comma - start);
                 if (kind != "detail" && kind != "graph" && kind != "list")
-                    return fail("--kinds takes detail, graph and list, not \"" + kind + "\"");
+                    return fail(
+                        QT_TRANSLATE_NOOP("Words", "--kinds takes detail, graph and list, not \"%1\""), kind);
                 start = comma + 1;
             }
         } else if (a == "--range") {
             if (!value(c.range) || (c.range != "all" && c.range != "month" && c.range != "day"))
-                return fail("--range takes all, month or day");
+                return fail(QT_TRANSLATE_NOOP("Words", "--range takes all, month or day"));
         } else if (a == "--export-video") {
             if (c.action != CommandLine::Action::Window || !value(c.outPath))
-                return fail("--export-video needs one output file");
+                return fail(QT_TRANSLATE_NOOP("Words", "--export-video needs one output file"));
             c.action = CommandLine::Action::ExportVideo;
         } else if (a == "--auto-align") {
             if (c.action != CommandLine::Action::Window)
-                return fail("--auto-align goes alone (with --notebook, --date and --replace)");
+                return fail(QT_TRANSLATE_NOOP(
+                    "Words", "--auto-align goes alone (with --notebook, --date and --replace)"));
             c.action = CommandLine::Action::AutoAlign;
         } else if (a == "--replace") {
             c.replace = true;
         } else if (a == "--rotate") {
             if (!value(c.rotate)
                 || (c.rotate != "cw" && c.rotate != "ccw" && c.rotate != "cut" && c.rotate != "keep"))
-                return fail("--rotate takes cw, ccw, cut or keep");
+                return fail(QT_TRANSLATE_NOOP("Words", "--rotate takes cw, ccw, cut or keep"));
         } else if (a == "--weather") {
             c.weather = true;
         } else if (a == "--notebook") {
             if (!value(c.notebook))
-                return fail("--notebook needs a folder");
+                return fail(QT_TRANSLATE_NOOP("Words", "--notebook needs a folder"));
         } else if (a == "--out") {
             if (!value(c.outPath))
-                return fail("--out needs a file");
+                return fail(QT_TRANSLATE_NOOP("Words", "--out needs a file"));
         } else if (a == "--date") {
             if (!value(c.date))
-                return fail("--date needs YYYY-MM-DD");
+                return fail(QT_TRANSLATE_NOOP("Words", "--date needs YYYY-MM-DD"));
         } else {
-            return fail("unknown option: " + a);
+            return fail(QT_TRANSLATE_NOOP("Words", "unknown option: %1"), a);
         }
     }
     if (c.action == CommandLine::Action::Window)
-        return fail("--notebook, --out and --date go with --export-csv, --render or --print-pdf");
+        return fail(QT_TRANSLATE_NOOP(
+            "Words", "--notebook, --out and --date go with --export-csv, --render or --print-pdf"));
     if ((!c.kinds.empty() || !c.range.empty()) && c.action != CommandLine::Action::PrintPdf)
-        return fail("--kinds and --range go with --print-pdf");
+        return fail(QT_TRANSLATE_NOOP("Words", "--kinds and --range go with --print-pdf"));
     if ((!c.rotate.empty() || c.weather) && c.action != CommandLine::Action::ImportPhotos)
-        return fail("--rotate and --weather go with --import-photos");
+        return fail(QT_TRANSLATE_NOOP("Words", "--rotate and --weather go with --import-photos"));
     if (c.action == CommandLine::Action::ImportPhotos && (!c.date.empty() || !c.outPath.empty()))
-        return fail("--import-photos takes --notebook, --rotate and --weather");
+        return fail(QT_TRANSLATE_NOOP("Words", "--import-photos takes --notebook, --rotate and --weather"));
     if (c.action == CommandLine::Action::Render && (c.outPath.empty() || c.date.empty()))
-        return fail("--render needs --date YYYY-MM-DD and --out FILE.png");
+        return fail(QT_TRANSLATE_NOOP("Words", "--render needs --date YYYY-MM-DD and --out FILE.png"));
     if (c.action == CommandLine::Action::FetchWeather && (!c.date.empty() || !c.outPath.empty()))
-        return fail("--fetch-weather takes only --notebook");
+        return fail(QT_TRANSLATE_NOOP("Words", "--fetch-weather takes only --notebook"));
     if (c.action == CommandLine::Action::ExportVideo && !c.date.empty())
-        return fail("--export-video takes only --notebook");
+        return fail(QT_TRANSLATE_NOOP("Words", "--export-video takes only --notebook"));
     if (c.replace && c.action != CommandLine::Action::AutoAlign)
-        return fail("--replace goes with --auto-align");
+        return fail(QT_TRANSLATE_NOOP("Words", "--replace goes with --auto-align"));
     if (c.action == CommandLine::Action::AutoAlign && !c.outPath.empty())
-        return fail("--auto-align takes --notebook, --date and --replace");
+        return fail(QT_TRANSLATE_NOOP("Words", "--auto-align takes --notebook, --date and --replace"));
     if (c.action == CommandLine::Action::ExportCsv && (!c.date.empty()))
-        return fail("--date goes with --render");
+        return fail(QT_TRANSLATE_NOOP("Words", "--date goes with --render"));
     return c;
 }

@@ -16,6 +16,7 @@ struct CommandLine {
         PrintPdf,
         ExportVideo,
         AutoAlign,
+        Where,
         Error
     };
     Action action = Action::Window;
@@ -23,7 +24,8 @@ struct CommandLine {
     std::string outPath;             // --export-csv / --export-video / --out / --print-pdf FILE
     std::string page;                // --render calendar|detail|graph|list
     std::string date;                // --date YYYY-MM-DD
-    std::string error;               // what was wrong, for Action::Error
+    std::string error;               // what was wrong, for Action::Error: a catalogue text
+    std::string errorArg;            // what stands for "%1" in it
     std::vector<std::string> files;  // --photo-date FILE...
     std::string photoFolder;         // --import-photos DIR
     std::string rotate;              // --rotate cw|ccw|cut|keep
@@ -33,5 +35,9 @@ struct CommandLine {
     bool replace = false;            // --replace (--auto-align)
 };
 
+// Parsing runs before the application exists; the texts below are made afterwards, in the
+// language of the catalogue installed then (platform/Words.h).
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
-const char* CommandLineHelp();
+std::string CommandLineHelp();
+// What was wrong with a command line of Action::Error.
+std::string CommandLineError(const CommandLine& command);

@@ -18,14 +18,14 @@ const std::array<const char*, 8> kToolBarCaptions = {
 
 namespace {
 using R = EnableRule;
-constexpr bool TB = true, SEP = true, no = false;
+constexpr bool TB = true, SEP = true, JOB = true, no = false;
 
 // clang-format off
 const MenuCommand kCommands[] = {
     {Command::ImportPhoto, PopupFile, "写真画像取込(&O)", "写真画像を取込む\n写真画像取込", TB, no, R::Detail},
     {Command::ImportPhotoRotated, PopupFile, "写真画像取込(画像回転)", "写真画像を回転させて取込む\n写真画像取込(画像回転)", no, no, R::Detail},
-    {Command::BulkImport, PopupFile, "写真画像一括取込(&F)...", "フォルダーの写真画像を全部取込む\n写真画像一括取込", no, SEP, R::Always},
-    {Command::ExportAvi, PopupFile, "アニメーション作成(&A)...", "成長ｱﾆﾒｰｼｮﾝのAVIﾌｧｲﾙを作成\nアニメーション作成", no, SEP, R::DayCountAbove1},
+    {Command::BulkImport, PopupFile, "写真画像一括取込(&F)...", "フォルダーの写真画像を全部取込む\n写真画像一括取込", no, SEP, R::Always, JOB},
+    {Command::ExportAvi, PopupFile, "アニメーション作成(&A)...", "成長ｱﾆﾒｰｼｮﾝのAVIﾌｧｲﾙを作成\nアニメーション作成", no, SEP, R::DayCountAbove1, JOB},
     {Command::Print, PopupFile, "印刷(&P)...", "観察ノートを印刷する\n印刷", TB, SEP, R::DayCountAbove0},
     {Command::Exit, PopupFile, "Kelto終了(&X)", "Keltoを終了する\n終了", no, no, R::Always},
 
@@ -34,8 +34,8 @@ const MenuCommand kCommands[] = {
     {Command::EditMemo, PopupEdit, "メモ編集(&O)...", "メモ帳を使ってメモを編集する\nメモ編集", no, SEP, R::Detail},
     {Command::ChangeData, PopupEdit, "データ変更(&C)...", "日付/気象データ等を変更\nデータ変更", no, no, R::Detail},
     {Command::DeleteDay, PopupEdit, "データ削除(&D)", "表示中のデータを削除\nデータ削除", no, SEP, R::Detail},
-    {Command::EditAnimation, PopupEdit, "アニメーション編集(&A)...", "アニメーションを編集\nアニメーション編集", no, no, R::DayCountAbove1},
-    {Command::BulkWeather, PopupEdit, "気象データの一括取得(&I)...", "インターネットにより全ての観察データに対して気象データを一括取得する\n気象データの一括取得", no, no, R::Internet},
+    {Command::EditAnimation, PopupEdit, "アニメーション編集(&A)...", "アニメーションを編集\nアニメーション編集", no, no, R::DayCountAbove1, JOB},
+    {Command::BulkWeather, PopupEdit, "気象データの一括取得(&I)...", "インターネットにより全ての観察データに対して気象データを一括取得する\n気象データの一括取得", no, no, R::Internet, JOB},
 
     {Command::Calendar, PopupView, "カレンダー(&C)...", "カレンダーを表示する\nカレンダー表示", TB, no, R::ViewCalendar},
     {Command::Graph, PopupView, "グラフ(&G)", "データをグラフで表示\nグラフ表示", TB, no, R::ViewGraph},
@@ -49,13 +49,13 @@ const MenuCommand kCommands[] = {
     {Command::NotebookSettings, PopupSettings, "観察データ設定(&D)", "観察データの設定\n観察データ設定", no, no, R::Always},
     {Command::InternetSettings, PopupSettings, "インターネット設定(&I)", "インターネットによる気象データの取得パラメータの設定\nインターネット設定", no, SEP, R::Always},
     {Command::GraphSettings, PopupSettings, "グラフ設定(&G)", "グラフのパラメータ設定\nグラフ設定", no, no, R::Always},
-    {Command::ListSettings, PopupSettings, "一覧設定(&L)", "一覧のパラメータ設定\n一覧設定", no, no, R::Always},
+    {Command::ListSettings, PopupSettings, "一覧設定(&L)", "一覧のパラメータ設定\n一覧設定", no, SEP, R::Always},
+    {Command::PrintFont, PopupSettings, "印刷フォント設定(&F)...", "印刷の文字フォントを設定\n印刷フォント設定", no, no, R::Always},
 
     {Command::Help, PopupHelp, "ドキュメントの表示(&D)", "Keltoのドキュメントを表示\nドキュメント表示", no, SEP, R::Always},
     {Command::About, PopupHelp, "バージョン情報 (&A)...", "プログラム情報、バージョン、著作権を表示します。\nバージョン情報", no, no, R::Always},
 
     {Command::Save, PopupNone, nullptr, "編集中のデータを保存する\nデータ保存", no, no, R::Detail},
-    {Command::PrintFont, PopupNone, nullptr, "印刷の文字フォントを設定\n印刷フォント設定", no, no, R::Always},
 };
 // clang-format on
 
@@ -132,6 +132,14 @@ CommandState EvaluateCommand(EnableRule rule, const CommandContext& c)
         s.checked = c.statusBarShown;
         break;
     }
+    return s;
+}
+
+CommandState EvaluateCommand(const MenuCommand& command, const CommandContext& context)
+{
+    CommandState s = EvaluateCommand(command.rule, context);
+    if (command.longJob && context.jobRunning)
+        s.enabled = false;
     return s;
 }
 

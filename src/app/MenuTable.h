@@ -38,6 +38,8 @@ struct MenuCommand {
     bool toolbar;         // has a toolbar button
     bool separatorAfter;  // a separator follows the menu item
     EnableRule rule;
+    // Starts a long job (or the animation editor): disabled, whatever its rule, while one runs.
+    bool longJob = false;
 };
 
 // Popup captions, indexed by MenuPopup.
@@ -57,6 +59,7 @@ struct CommandContext {
     int internetEnabled = 0;
     bool toolBarShown = true;
     bool statusBarShown = true;
+    bool jobRunning = false;  // a long job runs (CNotebook::RunningJob)
 };
 
 struct CommandState {
@@ -66,6 +69,8 @@ struct CommandState {
 };
 
 CommandState EvaluateCommand(EnableRule rule, const CommandContext& context);
+// The rule of `command`, and no second long job while one runs.
+CommandState EvaluateCommand(const MenuCommand& command, const CommandContext& context);
 
 // The status-bar part (before "\n") and the tooltip part (after it) of a command's prompt.
 QString StatusText(const MenuCommand& command);

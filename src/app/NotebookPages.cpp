@@ -15,7 +15,6 @@ PageSnapshot CNotebook::PageSnapshotNow() const
     PageSnapshot s;
     s.mode = m_viewMode;
     s.layoutFile = m_layoutFile;
-    s.programFolder = m_programFolder;
     s.notebookFolder = m_notebookFolder;
     s.viewSize = QSize(m_viewWidth, m_viewHeight);
     s.pictureArea = QSize(m_trimingWidth, m_trimingHeight);

@@ -1,6 +1,7 @@
 #include "app/CKeltoApp.h"
 #include "app/CliTools.h"
 #include "app/CommandLine.h"
+#include "platform/Words.h"
 
 #include <QGuiApplication>
 
@@ -9,10 +10,18 @@
 int main(int argc, char** argv)
 {
     CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (command.action != CommandLine::Action::Window) {
+    using Action = CommandLine::Action;
+    if (command.action == Action::Help || command.action == Action::Error || command.action == Action::PhotoDate) {
+        // Text and EXIF records only: no graphics system to start.
+        QCoreApplication app(argc, argv);
+        return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
+    }
+    if (command.action != Action::Window) {
         // Work without a window draws offscreen, whatever display there is.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         QGuiApplication app(argc, argv);
+        if (Words::LocaleIsJapanese())
+            Words::InstallJapanese(app);
         return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
     }
     CKeltoApp app(argc, argv);

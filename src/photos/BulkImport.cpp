@@ -1,10 +1,15 @@
 #include "photos/BulkImport.h"
 
 #include "photos/ExifDate.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/SafeFormat.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -55,10 +60,11 @@ struct Prepared {
 Prepared preparePhoto(const std::string& path, QSize frame, RotationChoice known)
 {
     Prepared p;
-    p.loaded = LoadSourcePicture(path, frame, p.source);
+    PhotoExif exif;
+    p.loaded = LoadSourcePicture(path, frame, p.source, &exif);
     if (!p.loaded)
         return p;
-    p.date = ReadPhotoExif(path).date;
+    p.date = exif.date;
     const bool portrait = p.source.height() > p.source.width();
     if (!portrait || known != RotationChoice::None) {
         p.picture = FitSourcePicture(p.source, frame, false, true, known, {});
@@ -153,25 +159,36 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
     progress.setRange(report.matching);
     progress.setValue(0);
     const QSize frame(options.pictures.PictureWidth, options.pictures.PictureHeight);
+    const QDate today = options.today.isValid() ? options.today : Clock::Today();
     int threads =
         options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::clamp(threads, 1, 16);
     std::optional<DecodePool> pool;
     if (threads > 1 && files.size() > 1)
         pool.emplace(files, frame, options.rotation, threads);
+    bool skipUndated = false;
+    std::map<QDate, std::string> written;  // each day and the photo it holds now
 
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[i];
         Prepared p = pool ? pool->take(i) : preparePhoto(path, frame, report.rotation);
-        bool skipped = false;
         if (!p.loaded) {
             report.unreadable.push_back(path);
+        } else if (!p.date) {
+            report.undated.push_back(path);
+            UndatedAnswer a = skipUndated || !hooks.askUndated ? UndatedAnswer::Skip : hooks.askUndated(path);
+            if (a == UndatedAnswer::Stop) {
+                report.stopped = true;
+                break;
+            }
+            skipUndated = skipUndated || a == UndatedAnswer::SkipAll;
+            continue;  // no step, no stop check: the question itself lets the user stop
+        } else if (*p.date > today) {
+            // A day after today is no record yet (a camera clock set wrong, mostly): never made.
+            report.afterToday.emplace_back(*p.date, path);
         } else {
             if (!p.picture) {
-                if (!hooks.askRotation) {
-                    report.portraitSkipped.push_back(path);
-                    skipped = true;
-                } else {
+                if (hooks.askRotation) {
                     p.picture =
                         FitSourcePicture(p.source, frame, false, true, report.rotation, hooks.askRotation);
                     if (!p.picture) {
@@ -180,26 +197,21 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
                     }
                     if (pool)
                         pool->setKnown(report.rotation);
+                } else {
+                    report.portraitSkipped.push_back(path);
                 }
                 p.source = QImage();
             }
-            if (!skipped && !p.date) {
-                report.undated.push_back(path);
-                if (hooks.stopOnUndated && hooks.stopOnUndated(path)) {
-                    report.stopped = true;
-                    break;
-                }
-                continue;  // no step, no stop check: the question itself lets the user stop
-            }
-            if (!skipped) {
+            if (p.picture) {
                 DayRecord day;
                 day.date = *p.date;
                 day.picture = std::move(*p.picture);
                 day.pictureChanged = true;
-                day.sourcePath = path;
+                bool renamed = false;
+                day.sourcePath = SourcePathText(path, &renamed);
                 day.dirty = true;
                 if (hooks.weather) {
-                    if (options.today.isValid() && day.date >= options.today) {
+                    if (day.date >= today) {
                         // Not published yet: the photo is still imported, without weather.
                         report.weatherNotPublished.push_back(day.date);
                     } else {
@@ -226,7 +238,14 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
                     report.failure = r;
                     break;
                 }
-                ++report.imported;
+                if (renamed)
+                    report.nameReplaced.push_back(path);
+                auto [it, first] = written.try_emplace(day.date, path);
+                if (!first) {
+                    report.replaced.push_back({day.date, it->second, path});
+                    it->second = path;
+                }
+                report.imported = static_cast<int>(written.size());
                 report.lastDate = day.date;
             }
         }
@@ -239,31 +258,96 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
     return report;
 }
 
-std::string BulkImportSummary(const BulkImportReport& r)
+namespace {
+
+// The words of the summary in one language.
+struct SummaryWords {
+    const char* imported;  // days, files
+    const char* stopped;
+    const char* unreadable;
+    const char* undated;
+    const char* portrait;
+    const char* afterToday;
+    const char* replaced;
+    const char* arrow;
+    const char* nameReplaced;
+    const char* noWeather;
+    const char* failed;  // after the date, before the reason
+    bool fullPaths;      // else file names: the window's list names the files of one folder
+};
+
+const SummaryWords kJapanese = {
+    "%d日分の写真を取り込みました（写真ファイル%d個のうち）。",
+    "途中で中止しました。",
+    "読み込めなかったため取り込まなかったファイル: %d個",
+    "撮影日付がないため読み飛ばしたファイル: %d個",
+    "縦長の写真で回転方法が決まっていないため取り込まなかったファイル: %d個",
+    "撮影日付が今日より後のため取り込まなかったファイル: %d個（カメラの時計が合っているか確かめてください）",
+    "同じ日付の写真が複数あった日: %d日（名前順で後の写真を取り込みました）",
+    " → ",
+    "ファイル名に記録できない文字（改行や一部の記号など）があったため、その文字を置き換えて記録した写真: "
+    "%d個",
+    "気象データがまだ公開されていないため、気象データなしで取り込んだ日: %d日",
+    " の取り込みに失敗しました: ",
+    false,
+};
+
+const SummaryWords kEnglish = {
+    "imported %d days from %d photo files",
+    "(stopped)",
+    "skipped, not readable: %d",
+    "skipped, no date: %d",
+    "skipped, portrait (no rotation chosen): %d",
+    "skipped, dated after today (camera clock?): %d",
+    "days with several photos: %d (the later name replaced the earlier)",
+    " -> ",
+    "names stored with the characters a day file cannot hold replaced: %d",
+    "without weather (not published yet): %d",
+    ": failed: ",
+    true,
+};
+
+}  // namespace
+
+std::string BulkImportSummary(const BulkImportReport& r, SummaryLanguage language)
 {
+    const SummaryWords& w = language == SummaryLanguage::Japanese ? kJapanese : kEnglish;
     auto iso = [](const QDate& d) { return d.toString(Qt::ISODate).toStdString(); };
-    std::string s =
-        "取り込んだ写真: " + std::to_string(r.imported) + " / " + std::to_string(r.matching) + "\n";
-    s += "imported " + std::to_string(r.imported) + " of " + std::to_string(r.matching) + " photo files";
+    auto count = [](size_t n) { return static_cast<long long>(n); };
+    auto file = [&](const std::string& path) {
+        return DecodeFileName(w.fullPaths ? path : LastComponent(path));
+    };
+    std::string s = FormatInts(w.imported, {r.imported, r.matching}) + "\n";
     if (r.stopped)
-        s += " (stopped)";
-    s += "\n";
+        s += std::string(w.stopped) + "\n";
     auto list = [&](const char* what, const std::vector<std::string>& paths) {
         if (paths.empty())
             return;
-        s += std::string(what) + ": " + std::to_string(paths.size()) + "\n";
+        s += FormatInts(what, {count(paths.size())}) + "\n";
         for (const std::string& p : paths)
-            s += "  " + p + "\n";
+            s += "  " + file(p) + "\n";
     };
-    list("skipped, not readable", r.unreadable);
-    list("skipped, no date", r.undated);
-    list("skipped, portrait (no rotation chosen)", r.portraitSkipped);
+    list(w.unreadable, r.unreadable);
+    list(w.undated, r.undated);
+    list(w.portrait, r.portraitSkipped);
+    if (!r.afterToday.empty()) {
+        s += FormatInts(w.afterToday, {count(r.afterToday.size())}) + "\n";
+        for (const auto& [date, path] : r.afterToday)
+            s += "  " + iso(date) + "  " + file(path) + "\n";
+    }
+    if (!r.replaced.empty()) {
+        s += FormatInts(w.replaced, {count(r.replaced.size())}) + "\n";
+        for (const ReplacedPhoto& p : r.replaced)
+            s += "  " + iso(p.date) + "  " + DecodeFileName(LastComponent(p.replaced)) + w.arrow
+                 + DecodeFileName(LastComponent(p.by)) + "\n";
+    }
+    list(w.nameReplaced, r.nameReplaced);
     if (!r.weatherNotPublished.empty()) {
-        s += "without weather (not published yet): " + std::to_string(r.weatherNotPublished.size()) + "\n";
+        s += FormatInts(w.noWeather, {count(r.weatherNotPublished.size())}) + "\n";
         for (const QDate& d : r.weatherNotPublished)
             s += "  " + iso(d) + "\n";
     }
     if (r.failed)
-        s += "failed on " + iso(r.failedDay) + ": " + ResultText(r.failure) + "\n";
+        s += iso(r.failedDay) + w.failed + ResultText(r.failure) + "\n";
     return s;
 }

@@ -26,13 +26,16 @@ bool IsPhotoFileName(const std::string& name);
 // What the weather step gave for a day.
 // Stopped: the user stopped the run while the weather was being fetched.
 enum class DayWeatherOutcome { Fetched, NotPublished, Failed, Stopped };
+// What to do with a photo that has no date.
+enum class UndatedAnswer { Skip, SkipAll, Stop };
 
 struct BulkImportHooks {
     // The rotation question for the first portrait photo (asked once; the answer holds for
     // the run). Empty: portrait photos are skipped and listed.
     RotateAsk askRotation;
-    // A photo has no date: true stops the run, false skips the file. Empty: skipped.
-    std::function<bool(const std::string& path)> stopOnUndated;
+    // A photo has no date: skip it, skip it and every later one without asking, or stop the
+    // run. Empty: skipped.
+    std::function<UndatedAnswer(const std::string& path)> askUndated;
     // The user pressed stop: true ends the run, false goes on (the flag is cleared).
     std::function<bool()> confirmStop;
     // The day's weather; empty: no weather is fetched.
@@ -46,15 +49,25 @@ struct BulkImportOptions {
     PictureSettings pictures;
     RotationChoice rotation = RotationChoice::None;  // a choice known before the run (command line)
     int threads = 0;                                 // decode threads; 0: one per core
-    QDate today;                                     // days from it on have no published weather
+    QDate today;  // no day after it is made; its own day has no published weather yet
+};
+
+// A photo of a date that another photo of the run already took: the later name wins.
+struct ReplacedPhoto {
+    QDate date;
+    std::string replaced, by;
 };
 
 struct BulkImportReport {
     int matching = 0;  // photo files found (the progress range)
     int steps = 0;     // files that were loaded or failed to load
-    int imported = 0;  // days written
+    int imported = 0;  // days written, each counted once
     std::vector<std::string> unreadable, undated, portraitSkipped;
-    std::vector<QDate> weatherNotPublished;  // photos of today or later, imported without weather
+    std::vector<std::pair<QDate, std::string>> afterToday;  // skipped: dated after today
+    std::vector<ReplacedPhoto> replaced;
+    // Photos whose name the day file keeps with characters replaced (DayFileText).
+    std::vector<std::string> nameReplaced;
+    std::vector<QDate> weatherNotPublished;  // photos of today, imported without weather
     bool stopped = false;                    // by the user (stop button, rotation cancel, 154)
     bool failed = false;                     // weather or day write failed
     QDate failedDay;
@@ -66,5 +79,7 @@ struct BulkImportReport {
 BulkImportReport RunBulkImport(const std::vector<std::string>& files, const BulkImportOptions& options,
                                Progress& progress, const BulkImportHooks& hooks);
 
-// A readable summary for the user and the command line (Japanese first line, details after).
-std::string BulkImportSummary(const BulkImportReport& report);
+// A readable summary: what was imported, then every file left out and why.
+enum class SummaryLanguage { Japanese, English };
+std::string BulkImportSummary(const BulkImportReport& report,
+                              SummaryLanguage language = SummaryLanguage::Japanese);

@@ -7,20 +7,30 @@
 #include <span>
 #include <string>
 
-// The text of the first ASCII tag 0x0132 (DateTime) met by the marker walk: IFD0, else the
-// EXIF sub-directory it points to. The thumbnail directory and the capture-time tags are not
-// looked at. None for a file that is not a JPEG or holds no such tag.
-std::optional<std::string> FindExifDateTime(std::span<const unsigned char> bytes);
-// The Orientation tag (0x0112) of IFD0, 1 to 8; 1 when absent or out of range.
-int FindExifOrientation(std::span<const unsigned char> bytes);
+// Directory entries one file's walk visits at most, over all its EXIF segments together. A
+// camera's record has about a hundred; a file built to make the walk slow gets no further.
+inline constexpr int kMaxExifEntries = 4096;
+
+struct ExifTags {
+    // The day the photo was taken: DateTimeOriginal (0x9003), else DateTimeDigitized (0x9004),
+    // else DateTime (0x0132, the day the file was last changed). A value that is no real day
+    // counts as absent, so the next tag is tried.
+    std::optional<QDate> date;
+    // How the stored pixels are to be turned for display: IFD0's Orientation (0x0112), 1 to 8;
+    // 1 when absent or out of range.
+    int orientation = 1;
+};
+
+// One walk over a JPEG's markers: every APPn segment that says "Exif", its IFD0 and the EXIF
+// sub-directory IFD0 points to. Offsets count within their own segment, never beyond it, and
+// the whole walk visits at most kMaxExifEntries entries. Nothing for a file that is not a JPEG.
+ExifTags FindExifTags(std::span<const unsigned char> bytes);
 // "YYYY:MM:DD HH:MM:SS" -> the calendar day; none when the text does not hold a real day
 // (blank or all-zero dates that some cameras write).
 std::optional<QDate> ParseExifDate(const std::string& text);
 
-struct PhotoExif {
-    bool readable = false;      // the file is a regular file that could be read
-    std::optional<QDate> date;  // the day the photo was taken
-    int orientation = 1;        // how the stored pixels are to be turned for display
+struct PhotoExif : ExifTags {
+    bool readable = false;  // the file is a regular file that could be read
 };
 // Reads a photo file's EXIF date and orientation from its first 64 MiB; only regular files
 // are read (a FIFO is refused without blocking).

@@ -205,12 +205,15 @@ std::optional<QImage> FitSourcePicture(const QImage& source, QSize frame, bool r
     }
 }
 
-bool LoadSourcePicture(const std::string& path, QSize frame, QImage& source)
+bool LoadSourcePicture(const std::string& path, QSize frame, QImage& source, PhotoExif* exif)
 {
     const int side = std::max(frame.width(), frame.height());
     QImage picture;
     if (!LoadPictureScaled(path, side, side, picture))
         return false;
-    source = ApplyExifOrientation(picture, ReadPhotoExif(path).orientation);
+    const PhotoExif record = ReadPhotoExif(path);
+    if (exif)
+        *exif = record;
+    source = ApplyExifOrientation(picture, record.orientation);
     return !source.isNull();
 }

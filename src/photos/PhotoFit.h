@@ -76,7 +76,9 @@ QImage KeepFit(const QImage& source, QSize frame);
 std::optional<QImage> FitSourcePicture(const QImage& source, QSize frame, bool rotating, bool bulk,
                                        RotationChoice& remembered, const RotateAsk& ask);
 
+struct PhotoExif;
 // Reads a photo file for the fit: decoded at the smallest DCT scale that still gives the
 // frame's longer side on the photo's shorter side (so every crop and turn keeps full detail),
-// then turned as its EXIF Orientation says. False for a file that cannot be read.
-bool LoadSourcePicture(const std::string& path, QSize frame, QImage& source);
+// then turned as its EXIF Orientation says. False for a file that cannot be read. The EXIF
+// record read on the way goes to `exif` when given, so the caller need not read it again.
+bool LoadSourcePicture(const std::string& path, QSize frame, QImage& source, PhotoExif* exif = nullptr);

@@ -10,10 +10,13 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include <fcntl.h>
@@ -38,9 +41,12 @@ constexpr J_COLOR_SPACE kEncodeSpace = JCS_EXT_XRGB;
 // A hostile progressive file can hold endless tiny scans; real ones have a dozen or so.
 constexpr int kMaxJpegScans = 500;
 constexpr size_t kJpegSinkSize = 64 * 1024;
-// What the codec itself may allocate (the whole-image coefficient buffer of a progressive file
-// is the big one): a 100-megapixel photo with the usual halved colour fits.
-constexpr long kJpegMemoryBudget = 384L * 1024 * 1024;
+// The codec's row buffers, generously: a few rows of blocks of every component at full width
+// (context rows, upsampling), and its small tables.
+constexpr long long kJpegRowBufferRows = 48;
+constexpr long long kJpegFixedBytes = 2LL << 20;
+// Beyond the DCT's 1/8 a picture is reduced by averaging blocks of pixels, up to this factor.
+constexpr int kMaxReduction = 64;
 // Huffman coding spends at least one bit on every 8 x 8 block of every component, so a file
 // cannot hold more blocks than 8 per byte. Arithmetic coding can go below a bit per block, so
 // its files get a looser bound.
@@ -50,14 +56,169 @@ constexpr long long kMaxBlocksPerByteArithmetic = 512;
 // files make about ten passes over their blocks, and those blocks fill their bytes far more
 // thinly than the densest coding assumed here.
 constexpr long long kMaxBlockPassesPerFile = 16;
+// The arithmetic decoder fills the blocks a scan lacks without a word, so a file of a few
+// kilobytes could make millions of block visits; its visits are bound as a Huffman file's are,
+// but never below this many, so a small flat picture still takes its few passes.
+constexpr long long kMinArithmeticBlockVisits = 1LL << 20;
 
 using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+long long pictureBytes(long long width, long long height)
+{
+    return width * height * 4;
+}
 
 bool sizeAllowed(long long width, long long height)
 {
     return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide
-           && width * height <= kMaxPicturePixels;
+           && pictureBytes(width, height) <= kPictureMemoryBudget;
 }
+
+// ---- Memory budget -------------------------------------------------------------------------
+
+// One budget for every picture read in the process: a read reserves what it will cost before
+// it allocates, and waits while the reads running on other threads hold too much of it.
+class ReadBudget {
+public:
+    static ReadBudget& instance()
+    {
+        static ReadBudget budget;
+        return budget;
+    }
+    // False, at once, for more than the whole budget.
+    bool acquire(long long bytes)
+    {
+        if (bytes <= 0 || bytes > kPictureMemoryBudget)
+            return false;
+        std::unique_lock lock(m_mutex);
+        m_freed.wait(lock, [&] { return m_held + bytes <= kPictureMemoryBudget; });
+        m_held += bytes;
+        m_peak = std::max(m_peak, m_held);
+        return true;
+    }
+    void release(long long bytes)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_held -= bytes;
+        }
+        m_freed.notify_all();
+    }
+    long long peak()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_peak;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_freed;
+    long long m_held = 0;
+    long long m_peak = 0;
+};
+
+// A read's share of the budget, given back when the read ends.
+class BudgetShare {
+public:
+    BudgetShare() = default;
+    BudgetShare(const BudgetShare&) = delete;
+    BudgetShare& operator=(const BudgetShare&) = delete;
+    ~BudgetShare()
+    {
+        if (m_bytes > 0)
+            ReadBudget::instance().release(m_bytes);
+    }
+    bool acquire(long long bytes)
+    {
+        if (m_bytes > 0 || !ReadBudget::instance().acquire(bytes))
+            return false;
+        m_bytes = bytes;
+        return true;
+    }
+
+private:
+    long long m_bytes = 0;
+};
+
+long long reducedSide(long long side, int reduction)
+{
+    return (side + reduction - 1) / reduction;
+}
+
+// The reduction (a power of two) at which a picture of width x height is read for a use that
+// needs target (0 x 0: the whole picture): the largest of 1, 2, 4, 8 that still covers the
+// target, raised while the read would cost more than the budget. `cost` gives what a read at a
+// reduction costs, the pixels made included; that much is reserved in `share`, waiting while
+// other reads hold too much. 0 when no reduction up to kMaxReduction fits.
+int reserveRead(long long width, long long height, int targetWidth, int targetHeight,
+                const std::function<long long(int)>& cost, BudgetShare& share)
+{
+    int reduction = 1;
+    if (targetWidth > 0 && targetHeight > 0)
+        for (int r : {8, 4, 2})
+            if (reducedSide(width, r) >= targetWidth && reducedSide(height, r) >= targetHeight) {
+                reduction = r;
+                break;
+            }
+    while (cost(reduction) > kPictureMemoryBudget) {
+        if (reduction >= kMaxReduction)
+            return 0;
+        reduction *= 2;
+    }
+    return share.acquire(cost(reduction)) ? reduction : 0;
+}
+
+// Averages each factor x factor block of a picture whose rows come one at a time (top down or
+// bottom up) into one pixel of the picture made, ceil(width / factor) pixels wide; the blocks
+// at the right and bottom edges average the pixels they have.
+class RowReducer {
+public:
+    // May throw std::bad_alloc.
+    void start(QImage* out, int width, int factor)
+    {
+        m_out = out;
+        m_width = width;
+        m_factor = factor;
+        m_sums.assign(static_cast<size_t>(reducedSide(width, factor)) * 3, 0);
+    }
+    void add(int y, const QRgb* row)
+    {
+        if (y / m_factor != m_outRow) {
+            finish();
+            m_outRow = y / m_factor;
+        }
+        uint32_t* sum = m_sums.data();
+        for (int x = 0; x < m_width; x += m_factor, sum += 3) {
+            const int end = std::min(x + m_factor, m_width);
+            for (int i = x; i < end; ++i) {
+                sum[0] += qRed(row[i]);
+                sum[1] += qGreen(row[i]);
+                sum[2] += qBlue(row[i]);
+            }
+        }
+        ++m_rows;
+    }
+    // Writes the row being gathered.
+    void finish()
+    {
+        if (m_rows == 0)
+            return;
+        auto* out = reinterpret_cast<QRgb*>(m_out->scanLine(m_outRow));
+        uint32_t* sum = m_sums.data();
+        for (int x = 0, ox = 0; x < m_width; x += m_factor, ++ox, sum += 3) {
+            const uint32_t n = static_cast<uint32_t>(std::min(m_factor, m_width - x) * m_rows);
+            out[ox] = qRgb(static_cast<int>((sum[0] + n / 2) / n), static_cast<int>((sum[1] + n / 2) / n),
+                           static_cast<int>((sum[2] + n / 2) / n));
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0);
+        m_rows = 0;
+    }
+
+private:
+    QImage* m_out = nullptr;
+    int m_width = 0, m_factor = 1, m_outRow = -1, m_rows = 0;
+    std::vector<uint32_t> m_sums;  // red, green, blue of each block of the row being gathered
+};
 
 bool endsWithNoCase(const std::string& text, const char* tail)
 {
@@ -187,6 +348,38 @@ bool jpegFitsFile(const jpeg_decompress_struct& cinfo, long long fileSize)
     return jpegBlocks(cinfo) <= fileSize * perByte;
 }
 
+// The whole-image coefficient buffer the codec keeps for a file of several scans (progressive,
+// or one scan per component): every block of every component at full size, whatever the scale
+// of the output.
+long long jpegCoefficientBytes(const jpeg_decompress_struct& cinfo)
+{
+    if (!jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&cinfo)))
+        return 0;
+    long long bytes = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& c = cinfo.comp_info[i];
+        const auto roundUp = [](long long v, long long m) { return m > 0 ? (v + m - 1) / m * m : v; };
+        bytes += roundUp(c.width_in_blocks, c.h_samp_factor) * roundUp(c.height_in_blocks, c.v_samp_factor)
+                 * static_cast<long long>(sizeof(JBLOCK));
+    }
+    return bytes;
+}
+
+// What the codec itself allocates at a DCT scale of 1/denom besides that buffer: its row
+// buffers and tables, and a row of output pixels for conversion or reduction.
+long long jpegWorkingBytes(const jpeg_decompress_struct& cinfo, int denom)
+{
+    const long long width = reducedSide(cinfo.image_width, denom);
+    return kJpegFixedBytes + width * 4 + width * cinfo.num_components * kJpegRowBufferRows;
+}
+
+// The block visits (blocks times the scans that visit them) the picture's scans may make.
+long long jpegMaxBlockVisits(const jpeg_decompress_struct& cinfo, long long fileSize)
+{
+    const long long visits = kMaxBlockPassesPerFile * kMaxBlocksPerByteHuffman * fileSize;
+    return cinfo.arith_code ? std::max(visits, kMinArithmeticBlockVisits) : visits;
+}
+
 // The bits of the picture's component indices (every bit when one is out of range). Read while
 // the component table exists: jpeg_finish_decompress frees it.
 unsigned jpegComponents(const jpeg_decompress_struct& cinfo)
@@ -227,22 +420,27 @@ bool jpegInputWhole(const jpeg_decompress_struct& cinfo, const JpegErrors& error
 // Everything with a destructor lives here, in the caller's frame, so a longjmp skips none.
 struct JpegDecodeTarget {
     QImage image;
-    std::vector<uint8_t> cmykRow;
+    std::vector<uint8_t> row;  // a decoded row to convert (CMYK) or to reduce
+    RowReducer reducer;
+    BudgetShare share;
     int fullWidth = 0;
     int fullHeight = 0;
 };
 
-bool prepareDecodeTarget(JpegDecodeTarget* target, int width, int height, bool cmyk)
+// The picture of width x height (the decoded size reduced by `box`), and the row buffer.
+bool prepareDecodeTarget(JpegDecodeTarget* target, int width, int height, int box, bool rowBuffer)
 {
-    target->image = allocatePicture(width, height);
+    target->image = allocatePicture(static_cast<int>(reducedSide(width, box)),
+                                    static_cast<int>(reducedSide(height, box)));
     if (target->image.isNull())
         return false;
-    if (cmyk) {
-        try {
-            target->cmykRow.resize(static_cast<size_t>(width) * 4);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+    try {
+        if (rowBuffer)
+            target->row.resize(static_cast<size_t>(width) * 4);
+        if (box > 1)
+            target->reducer.start(&target->image, width, box);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }
@@ -262,8 +460,6 @@ void cmykToRgb(const uint8_t* cmyk, QRgb* out, int width, bool inverted)
     }
 }
 
-// A target of 0 x 0 decodes at full size; otherwise at the smallest scale still covering it.
-// Every size is checked before the codec or this function allocates for it.
 // The part of a picture of the decoded size that `region` (in full-size pixels) asks for, with a
 // margin for the smoothing of a stretch; empty when it lies wholly outside.
 QRect decodedPart(const PictureRegion& region, QSize full, QSize decoded)
@@ -309,6 +505,9 @@ bool decodeJpegPart(jpeg_decompress_struct& cinfo, const JpegErrors& errors, con
     return cinfo.output_scanline >= bottom && !errors.ranOutOfData;
 }
 
+// A target of 0 x 0 decodes the whole picture; otherwise at the smallest scale still covering it
+// (see reserveRead). Every size is checked, and its memory reserved, before the codec or this
+// function allocates for it.
 bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight,
                 const PictureRegion& region, JpegDecodeTarget* target)
 {
@@ -323,7 +522,6 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kJpegMemoryBudget;
     progress.mgr.progress_monitor = jpegProgress;
     progress.scanCounted = -1;
     progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteArithmetic * std::max(fileSize, 1LL);
@@ -331,34 +529,44 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
 
-    if (!sizeAllowed(cinfo.image_width, cinfo.image_height) || !jpegFitsFile(cinfo, fileSize)) {
+    // Every block is visited at least once, so a picture of more blocks than its file may
+    // visit is refused before anything is allocated for it.
+    const long long width = cinfo.image_width, height = cinfo.image_height;
+    progress.maxBlockVisits = jpegMaxBlockVisits(cinfo, fileSize);
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide
+        || !jpegFitsFile(cinfo, fileSize) || jpegBlocks(cinfo) > progress.maxBlockVisits) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    if (!cinfo.arith_code)
-        progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteHuffman * fileSize;
-    target->fullWidth = static_cast<int>(cinfo.image_width);
-    target->fullHeight = static_cast<int>(cinfo.image_height);
+    target->fullWidth = static_cast<int>(width);
+    target->fullHeight = static_cast<int>(height);
 
     // libjpeg cannot turn CMYK into RGB itself; every other kind (grey included) it can.
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : kDecodeSpace;
 
-    if (targetWidth > 0 && targetHeight > 0) {
-        for (unsigned denom : {8u, 4u, 2u}) {
-            if ((cinfo.image_width + denom - 1) / denom >= static_cast<unsigned>(targetWidth)
-                && (cinfo.image_height + denom - 1) / denom >= static_cast<unsigned>(targetHeight)) {
-                cinfo.scale_num = 1;
-                cinfo.scale_denom = denom;
-                break;
-            }
-        }
+    // The picture made, the codec's buffers and, for a file of several scans, every coefficient.
+    const long long coefficients = jpegCoefficientBytes(cinfo);
+    const auto codecBytes = [&](int reduction) {
+        return coefficients + jpegWorkingBytes(cinfo, std::min(reduction, 8));
+    };
+    const int reduction = reserveRead(
+        width, height, targetWidth, targetHeight,
+        [&](int r) { return pictureBytes(reducedSide(width, r), reducedSide(height, r)) + codecBytes(r); },
+        target->share);
+    if (reduction == 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
     }
-
+    const int denom = std::min(reduction, 8), box = reduction / denom;
+    cinfo.mem->max_memory_to_use = static_cast<long>(codecBytes(reduction));
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned>(denom);
     jpeg_calc_output_dimensions(&cinfo);
+    const bool direct = !cmyk && box == 1;
     if (cinfo.output_components != 4
         || !prepareDecodeTarget(target, static_cast<int>(cinfo.output_width),
-                                static_cast<int>(cinfo.output_height), cmyk)) {
+                                static_cast<int>(cinfo.output_height), box, !direct)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -371,7 +579,7 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    if (region && !cmyk && !multipleScans) {
+    if (region && direct && !multipleScans) {
         const bool ok = decodeJpegPart(
             cinfo, errors,
             decodedPart(region, QSize(target->fullWidth, target->fullHeight), target->image.size()), target);
@@ -380,19 +588,27 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     }
 
     const bool inverted = cinfo.saw_Adobe_marker;
-    const int width = static_cast<int>(cinfo.output_width);
+    const int decodedWidth = static_cast<int>(cinfo.output_width);
     while (cinfo.output_scanline < cinfo.output_height) {
         const int y = static_cast<int>(cinfo.output_scanline);
-        JSAMPROW row = cmyk ? target->cmykRow.data() : target->image.scanLine(y);
+        JSAMPROW row = direct ? target->image.scanLine(y) : target->row.data();
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
             break;
+        if (direct)
+            continue;
+        // CMYK becomes RGB in place, each pixel read before it is written.
+        auto* pixels = reinterpret_cast<QRgb*>(box == 1 ? target->image.scanLine(y) : row);
         if (cmyk)
-            cmykToRgb(row, reinterpret_cast<QRgb*>(target->image.scanLine(y)), width, inverted);
+            cmykToRgb(row, pixels, decodedWidth, inverted);
+        if (box > 1)
+            target->reducer.add(y, pixels);
     }
     if (cinfo.output_scanline != cinfo.output_height) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    if (box > 1)
+        target->reducer.finish();
     // Reads on to the end marker; a file that ends inside the picture would show a grey band.
     const unsigned components = jpegComponents(cinfo);
     jpeg_finish_decompress(&cinfo);
@@ -498,7 +714,45 @@ bool readAt(FILE* file, long long offset, void* buffer, size_t size)
            && std::fread(buffer, 1, size, file) == size;
 }
 
-bool loadBmp(FILE* file, QImage& picture, int* outWidth, int* outHeight)
+// One row of a BMP file's pixels as QRgb.
+void unpackBmpRow(const uint8_t* in, int bits, int width, const std::array<QRgb, 256>& palette, QRgb* out)
+{
+    switch (bits) {
+    case 32:
+        for (int x = 0; x < width; ++x, in += 4)
+            out[x] = qRgb(in[2], in[1], in[0]);
+        break;
+    case 24:
+        for (int x = 0; x < width; ++x, in += 3)
+            out[x] = qRgb(in[2], in[1], in[0]);
+        break;
+    case 8:
+        for (int x = 0; x < width; ++x)
+            out[x] = palette[in[x]];
+        break;
+    case 4:
+        for (int x = 0; x < width; ++x)
+            out[x] = palette[(in[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F];
+        break;
+    case 1:
+        for (int x = 0; x < width; ++x)
+            out[x] = palette[(in[x / 8] >> (7 - x % 8)) & 1];
+        break;
+    }
+}
+
+// Everything with a destructor that a BMP read holds, so a failed read frees it in one place.
+struct BmpReadTarget {
+    QImage image;
+    std::vector<uint8_t> fileRow;
+    std::vector<QRgb> row;  // a row to reduce
+    RowReducer reducer;
+    BudgetShare share;
+};
+
+// Reads the rows one at a time: at full size straight into the picture, reduced through a row
+// of pixels, so no more than the picture made and two rows are ever held.
+bool loadBmp(FILE* file, int targetWidth, int targetHeight, QImage& picture, int* outWidth, int* outHeight)
 {
     uint8_t head[kBmpHeaders];
     if (std::fread(head, 1, sizeof head, file) != sizeof head || head[0] != 'B' || head[1] != 'M')
@@ -519,7 +773,7 @@ bool loadBmp(FILE* file, QImage& picture, int* outWidth, int* outHeight)
     const bool topDown = rawHeight < 0;
     const long long width = rawWidth;
     const long long height = topDown ? -static_cast<long long>(rawHeight) : rawHeight;
-    if (!sizeAllowed(width, height))
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
         return false;
 
     if (fseeko(file, 0, SEEK_END) != 0)
@@ -529,6 +783,18 @@ bool loadBmp(FILE* file, QImage& picture, int* outWidth, int* outHeight)
     const long long paletteStart = kBmpFileHeader + infoSize;
     if (fileSize < 0 || offBits < paletteStart || offBits > fileSize
         || rowBytes * height > fileSize - offBits)
+        return false;
+
+    // The picture made, the file's row and, when reduced, a row of pixels.
+    BmpReadTarget target;
+    const int reduction = reserveRead(
+        width, height, targetWidth, targetHeight,
+        [&](int r) {
+            return pictureBytes(reducedSide(width, r), reducedSide(height, r)) + rowBytes
+                   + (r > 1 ? pictureBytes(width, 1) : 0);
+        },
+        target.share);
+    if (reduction == 0)
         return false;
 
     // Indices beyond the colours present stay black.
@@ -544,43 +810,37 @@ bool loadBmp(FILE* file, QImage& picture, int* outWidth, int* outHeight)
             palette[i] = qRgb(quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
     }
 
-    QImage image = allocatePicture(static_cast<int>(width), static_cast<int>(height));
-    if (image.isNull())
-        return false;
-    std::vector<uint8_t> row(static_cast<size_t>(rowBytes));
-    if (fseeko(file, static_cast<off_t>(offBits), SEEK_SET) != 0)
-        return false;
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
+    target.image = allocatePicture(static_cast<int>(reducedSide(w, reduction)),
+                                   static_cast<int>(reducedSide(h, reduction)));
+    if (target.image.isNull())
+        return false;
+    try {
+        target.fileRow.resize(static_cast<size_t>(rowBytes));
+        if (reduction > 1) {
+            target.row.resize(static_cast<size_t>(w));
+            target.reducer.start(&target.image, w, reduction);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (fseeko(file, static_cast<off_t>(offBits), SEEK_SET) != 0)
+        return false;
     for (int r = 0; r < h; ++r) {
-        if (std::fread(row.data(), 1, row.size(), file) != row.size())
+        if (std::fread(target.fileRow.data(), 1, target.fileRow.size(), file) != target.fileRow.size())
             return false;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(topDown ? r : h - 1 - r));
-        const uint8_t* in = row.data();
-        switch (bits) {
-        case 32:
-            for (int x = 0; x < w; ++x, in += 4)
-                out[x] = qRgb(in[2], in[1], in[0]);
-            break;
-        case 24:
-            for (int x = 0; x < w; ++x, in += 3)
-                out[x] = qRgb(in[2], in[1], in[0]);
-            break;
-        case 8:
-            for (int x = 0; x < w; ++x)
-                out[x] = palette[in[x]];
-            break;
-        case 4:
-            for (int x = 0; x < w; ++x)
-                out[x] = palette[(in[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F];
-            break;
-        case 1:
-            for (int x = 0; x < w; ++x)
-                out[x] = palette[(in[x / 8] >> (7 - x % 8)) & 1];
-            break;
+        const int y = topDown ? r : h - 1 - r;
+        if (reduction == 1) {
+            unpackBmpRow(target.fileRow.data(), bits, w, palette, reinterpret_cast<QRgb*>(target.image.scanLine(y)));
+        } else {
+            unpackBmpRow(target.fileRow.data(), bits, w, palette, target.row.data());
+            target.reducer.add(y, target.row.data());
         }
     }
-    picture = std::move(image);
+    if (reduction > 1)
+        target.reducer.finish();
+    picture = std::move(target.image);
     *outWidth = w;
     *outHeight = h;
     return true;
@@ -653,7 +913,8 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, con
     const char last = path.back();
     const bool ok = (last == 'g' || last == 'G') ? loadJpeg(file.get(), fileSize, targetWidth, targetHeight,
                                                             region, picture, &width, &height)
-                                                 : loadBmp(file.get(), picture, &width, &height);
+                                                 : loadBmp(file.get(), targetWidth, targetHeight, picture,
+                                                           &width, &height);
     if (!ok)
         return false;
     if (outWidth)
@@ -663,28 +924,39 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, con
     return true;
 }
 
-bool writePicture(const std::string& path, const QImage& picture, int width, int height, int quality)
+// The bytes of the file, JPEG or BMP as the path's ending says; empty on failure.
+QByteArray encodePicture(const std::string& path, const QImage& picture, int width, int height, int quality)
 {
     if (path.empty() || picture.isNull() || !sizeAllowed(width, height) || width > picture.width()
         || height > picture.height())
-        return false;
+        return {};
     const QImage pixels = asRgbPixels(picture);
     if (pixels.isNull())
-        return false;
-    // Encoded in memory, then written beside the target and renamed over it only when complete.
-    // The path keeps its own bytes: a notebook folder named in Shift-JIS stays reachable.
+        return {};
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     const bool jpeg = endsWithNoCase(path, "jpg") || endsWithNoCase(path, "jpeg");
     const bool written =
         jpeg ? writeJpeg(buffer, pixels, width, height, quality) : writeBmp(buffer, pixels, width, height);
-    if (!written)
+    return written ? buffer.data() : QByteArray();
+}
+
+bool writePicture(const std::string& path, const QImage& picture, int width, int height, int quality)
+{
+    // Encoded in memory, then written beside the target and renamed over it only when complete.
+    // The path keeps its own bytes: a notebook folder named in Shift-JIS stays reachable.
+    const QByteArray bytes = encodePicture(path, picture, width, height, quality);
+    if (bytes.isEmpty())
         return false;
-    const QByteArray& bytes = buffer.data();
     return WriteFileAtomic(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 }  // namespace
+
+long long PictureReadPeakBytes()
+{
+    return ReadBudget::instance().peak();
+}
 
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth, int* outHeight)
 {
@@ -712,6 +984,13 @@ bool SavePictureFile(const std::string& path, const QImage& picture, int width, 
     if (!ok && prompt)
         prompt->tell(Msg::PictureSaveFailed, Icon::Exclamation);
     return ok;
+}
+
+std::string EncodePictureFile(const std::string& path, const QImage& picture, int width, int height,
+                              int jpegQuality)
+{
+    const QByteArray bytes = encodePicture(path, picture, width, height, jpegQuality);
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 int DibStride(int width)

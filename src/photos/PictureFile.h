@@ -11,38 +11,53 @@
 
 class Prompt;
 
-// Pictures beyond these sizes are refused before anything is allocated.
-constexpr int kMaxPictureSide = 20000;
-constexpr long long kMaxPicturePixels = 100'000'000;
-
-// Message shown when a picture file cannot be written.
+// The largest side a picture file may declare (what a JPEG frame header can hold).
+constexpr int kMaxPictureSide = 65535;
+// What reading one picture may cost: the pixels made and the decoder's own buffers together.
+// Every read running at the same time, on any thread, draws on this one budget, so a pool of
+// decoding threads never holds more than this between them; a read waits for its share.
+constexpr long long kPictureMemoryBudget = 256LL << 20;
 
 // Reads a JPEG (path's last character g or G) or a BMP (anything else). On failure returns
 // false and leaves `picture` untouched; shows no message. Only regular files are read (a FIFO
-// fails at once). A JPEG is refused when its header claims more than its file size could hold
-// or when rows, components or refinements are missing; one that lacks only its end marker loads.
+// fails at once). A JPEG is refused when its header claims more than its file size could hold,
+// when rows, components or refinements are missing, or when its coefficient buffer (a file of
+// several scans keeps every coefficient at full size) passes the memory budget; one that lacks
+// only its end marker loads. outWidth/outHeight receive the picture's full size.
+//
+// The whole picture, at full size where that fits the memory budget; otherwise reduced by the
+// smallest power of two that fits (a JPEG at the codec's DCT scale, each block of pixels
+// averaged beyond it).
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth = nullptr,
                      int* outHeight = nullptr);
 
-// Reads a picture for a small display: a JPEG is decoded at the smallest of the scales
-// 1/8, 1/4, 1/2, 1 that still gives at least targetWidth x targetHeight (the caller then
-// stretches it); a BMP is read whole. outWidth/outHeight receive the full-size dimensions.
-// Failure leaves `picture` untouched.
+// Reads a picture for a smaller use: at the smallest of the scales 1/8, 1/4, 1/2, 1 that still
+// gives at least targetWidth x targetHeight (the caller then stretches it), or smaller still
+// where the memory budget asks it. A JPEG is decoded at that DCT scale; a BMP is averaged
+// row by row as it is read. Failure leaves `picture` untouched.
 bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
                        int* outWidth = nullptr, int* outHeight = nullptr);
 // The part of a picture a caller will draw from, in full-size pixels, given the full size.
 using PictureRegion = std::function<QRect(QSize full)>;
-// As LoadPictureScaled, but of a single-scan colour JPEG only the rows and columns of `region`
-// (and a small margin) are decoded; the rest of `picture` is black. Other files load whole.
+// As LoadPictureScaled, but of a single-scan colour JPEG read at a DCT scale alone only the rows
+// and columns of `region` (and a small margin) are decoded; the rest of `picture` is black.
+// Other files load whole.
 bool LoadPictureRegion(const std::string& path, int targetWidth, int targetHeight,
                        const PictureRegion& region, QImage& picture, int* outWidth = nullptr,
                        int* outHeight = nullptr);
+// The most memory the picture reads running at once have held together since the program
+// started: what they reserved from the budget (for the tests and the benches).
+long long PictureReadPeakBytes();
 
 // Writes the top-left width x height pixels of `picture`: JPEG when the path ends in "jpg" or
 // "jpeg" (any case), else 24-bit BMP. The old file is replaced only once the new one is
 // complete. On any failure shows message 133 (when prompt is given) and returns false.
 bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height, int jpegQuality,
                      Prompt* prompt);
+// The bytes SavePictureFile would write to `path`, for a caller that writes them together with
+// other files; empty on failure.
+std::string EncodePictureFile(const std::string& path, const QImage& picture, int width, int height,
+                              int jpegQuality);
 
 // Bytes per DibRows row: ((width * 3 + 3) / 4) * 4; 0 for a width out of range.
 int DibStride(int width);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <mutex>
 
 namespace {
@@ -51,6 +53,12 @@ std::string LastComponent(std::string_view path)
         path.remove_suffix(1);
     size_t p = path.find_last_of('/');
     return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+bool IsPlainFileName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".."
+           && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
 bool FileExists(const std::string& path)
@@ -186,31 +194,126 @@ int OpenTemporaryBeside(const std::string& path, std::string_view suffix, std::s
         mode &= ~mask;
     }
     fchmod(fd, mode);
+    flock(fd, LOCK_EX | LOCK_NB);
     return fd;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view bytes)
+namespace {
+
+// A new file beside its target, complete and on disk, still open (and so locked) until it
+// replaces the target or is removed.
+struct PendingFile {
+    std::string target, tmp;
+    int fd = -1;
+};
+
+bool writePending(const std::string& path, std::string_view bytes, PendingFile& out)
 {
-    std::string tmp;
-    int fd = OpenTemporaryBeside(path, {}, tmp);
-    if (fd < 0)
+    out.target = path;
+    out.fd = OpenTemporaryBeside(path, {}, out.tmp);
+    if (out.fd < 0)
         return false;
     bool fault = WriteFaultFor(path);
     size_t want = fault ? bytes.size() / 2 : bytes.size();
     size_t done = 0;
     while (done < want) {
-        ssize_t w = ::write(fd, bytes.data() + done, want - done);
+        ssize_t w = ::write(out.fd, bytes.data() + done, want - done);
+        if (w < 0 && errno == EINTR)
+            continue;
         if (w <= 0)
             break;
         done += static_cast<size_t>(w);
     }
-    bool ok = !fault && done == bytes.size() && fsync(fd) == 0;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) == 0)
-        return true;
-    unlink(tmp.c_str());
-    return false;
+    return !fault && done == bytes.size() && fsync(out.fd) == 0;
+}
+
+void discardPending(std::vector<PendingFile>& files)
+{
+    for (PendingFile& f : files) {
+        if (f.fd < 0)
+            continue;
+        unlink(f.tmp.c_str());
+        ::close(f.fd);
+        f.fd = -1;
+    }
+}
+
+}  // namespace
+
+bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files, std::string* failed)
+{
+    std::vector<PendingFile> pending(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!writePending(files[i].first, files[i].second, pending[i])) {
+            discardPending(pending);
+            if (failed)
+                *failed = files[i].first;
+            return false;
+        }
+    }
+    // Renamed while still open: the lock stays until the file has its final name.
+    bool ok = true;
+    for (PendingFile& f : pending) {
+        if (ok && std::rename(f.tmp.c_str(), f.target.c_str()) != 0) {
+            ok = false;
+            if (failed)
+                *failed = f.target;
+            unlink(f.tmp.c_str());
+        } else if (!ok) {
+            unlink(f.tmp.c_str());
+        }
+        ::close(f.fd);
+        f.fd = -1;
+    }
+    return ok;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes)
+{
+    return WriteFilesAtomic({{path, bytes}});
+}
+
+namespace {
+
+bool isTemporaryTag(std::string_view name, size_t at)
+{
+    if (name.substr(at, 4) != ".tmp" || name.size() < at + 10)
+        return false;
+    for (size_t i = at + 4; i < at + 10; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+// True when nobody holds the file and it was last written a while ago.
+bool abandoned(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool stale = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime + 2 < time(nullptr)
+                 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return stale;
+}
+
+}  // namespace
+
+int RemoveStaleTemporaries(const std::string& folder,
+                           const std::function<bool(std::string_view target, std::string_view suffix)>& ours)
+{
+    int removed = 0;
+    for (const std::string& name : FindFiles(folder, "*.tmp*")) {
+        std::string_view n(name);
+        bool match = false;
+        for (size_t at = n.find(".tmp"); !match && at != std::string_view::npos; at = n.find(".tmp", at + 1))
+            match = at > 0 && isTemporaryTag(n, at) && ours(n.substr(0, at), n.substr(at + 10));
+        const std::string path = JoinPath(folder, name);
+        if (match && abandoned(path) && unlink(path.c_str()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists)

@@ -4,12 +4,16 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 std::string JoinPath(std::string_view folder, std::string_view name);
 std::string ParentFolder(std::string_view path);   // text before the last separator
 std::string LastComponent(std::string_view path);  // text after the last separator
-bool FileExists(const std::string& path);          // a regular file
+// True when `name` names one entry of a folder: not empty, not "." or "..", and without a
+// separator ("/", or "\\" as a Windows-written name has it) or a NUL.
+bool IsPlainFileName(std::string_view name);
+bool FileExists(const std::string& path);  // a regular file
 bool FolderExists(const std::string& path);
 // Names (not paths) of the regular files in `folder` whose names match `pattern`
 // ('*' and '?', case-insensitive), in the order the file system returns them.
@@ -24,10 +28,22 @@ bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZ
 // Writes a new file beside the target and renames it over the target only once complete,
 // so an interrupted write leaves the old file whole.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+// Several files written together (path, bytes): each new file is complete beside its target
+// before any of them replaces its target, in the order given. A failure leaves every target as it
+// was and no new file behind; `failed` then receives the target that could not be written.
+bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files,
+                      std::string* failed = nullptr);
 // The new file such a write starts with: named after `path`, then ".tmp", six random characters
 // and `suffix`, with the permissions the target has (a new one: 0666 less the umask). Its open
-// descriptor, with `tmp` set to its name; -1 when it cannot be made.
+// descriptor, with `tmp` set to its name; -1 when it cannot be made. The descriptor holds an
+// exclusive lock on the file until it is closed, which tells a writer at work from a file
+// left behind by a writer that was killed.
 int OpenTemporaryBeside(const std::string& path, std::string_view suffix, std::string& tmp);
+// Removes from `folder` the files OpenTemporaryBeside made whose target name and suffix `ours`
+// accepts, once no writer holds them and they are more than a few seconds old. Every other
+// file stays. Returns how many went.
+int RemoveStaleTemporaries(const std::string& folder,
+                           const std::function<bool(std::string_view target, std::string_view suffix)>& ours);
 // Copies through WriteFileAtomic; with failIfExists an existing target is kept and false returned.
 bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists);
 

@@ -153,66 +153,73 @@ std::optional<std::string> find(const Parsed& p, std::string_view section, std::
     return std::nullopt;
 }
 
-// Applies the changes to the lines; value null deletes the key.
-void apply(Parsed& p, std::string_view section,
-           const std::vector<std::pair<std::string, const std::string*>>& keys)
+// Applies one change to the lines; no value deletes the key.
+void apply(Parsed& p, const IniFile::KeyChange& change)
 {
     std::vector<std::string>& lines = p.lines;
     auto& raw = p.raw;
-    for (const auto& [key, value] : keys) {
-        bool in = false;
-        bool sectionSeen = false;
-        size_t insertAt = lines.size();
-        bool done = false;
-        for (size_t i = 0; i < lines.size(); ++i) {
-            std::string_view name, k, v;
-            if (sectionHeader(lines[i], &name)) {
-                if (in)
-                    break;
-                in = equalsNoCase(name, section);
-                if (in) {
-                    sectionSeen = true;
-                    insertAt = i + 1;
-                }
-                continue;
-            }
-            if (!in)
-                continue;
-            if (keyLine(lines[i], &k, &v) && equalsNoCase(k, key)) {
-                if (value) {
-                    lines[i] = std::string(k) + "=" + *value;
-                    raw[i].reset();
-                } else {
-                    lines.erase(lines.begin() + static_cast<long>(i));
-                    raw.erase(raw.begin() + static_cast<long>(i));
-                }
-                done = true;
+    const std::string& key = change.key;
+    const std::optional<std::string>& value = change.value;
+    bool in = false;
+    bool sectionSeen = false;
+    size_t insertAt = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name, k, v;
+        if (sectionHeader(lines[i], &name)) {
+            if (in)
                 break;
-            }
-            if (!trim(lines[i]).empty())
+            in = equalsNoCase(name, change.section);
+            if (in) {
+                sectionSeen = true;
                 insertAt = i + 1;
-        }
-        if (done || !value)
+            }
             continue;
-        if (!sectionSeen) {
-            lines.push_back("[" + std::string(section) + "]");
-            raw.emplace_back();
-            insertAt = lines.size();
         }
-        lines.insert(lines.begin() + static_cast<long>(insertAt), key + "=" + *value);
-        raw.insert(raw.begin() + static_cast<long>(insertAt), std::nullopt);
+        if (!in)
+            continue;
+        if (keyLine(lines[i], &k, &v) && equalsNoCase(k, key)) {
+            if (value) {
+                lines[i] = std::string(k) + "=" + *value;
+                raw[i].reset();
+            } else {
+                lines.erase(lines.begin() + static_cast<long>(i));
+                raw.erase(raw.begin() + static_cast<long>(i));
+            }
+            return;
+        }
+        if (!trim(lines[i]).empty())
+            insertAt = i + 1;
     }
+    if (!value)
+        return;
+    if (!sectionSeen) {
+        lines.push_back("[" + change.section + "]");
+        raw.emplace_back();
+        insertAt = lines.size();
+    }
+    lines.insert(lines.begin() + static_cast<long>(insertAt), key + "=" + *value);
+    raw.insert(raw.begin() + static_cast<long>(insertAt), std::nullopt);
 }
 
-bool writeKeys(const std::string& path, std::string_view section,
-               const std::vector<std::pair<std::string, const std::string*>>& keys)
+bool writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>& changes,
+                  const std::vector<std::pair<std::string, std::string_view>>& companions,
+                  std::string* failed)
 {
+    if (failed)
+        *failed = path;
+    // A line break in a name or value would write lines of its own: a key or a section that
+    // the caller never meant, read back as the day's data.
+    for (const auto& c : changes)
+        if (!IniFile::IsOneLine(c.section) || !IniFile::IsOneLine(c.key)
+            || (c.value && !IniFile::IsOneLine(*c.value)))
+            return false;
     std::lock_guard lock(g_mutex);
     auto old = load(path);
     if (!old && FileExists(path))
         return false;  // unreadable: never replace what could not be read
     Parsed p = old ? *old : Parsed{};
-    apply(p, section, keys);
+    for (const auto& c : changes)
+        apply(p, c);
     const char* eol = p.crlf ? "\r\n" : "\n";
     std::string bytes = p.bom ? "\xEF\xBB\xBF" : "";
     for (size_t i = 0; i < p.lines.size(); ++i) {
@@ -226,12 +233,22 @@ bool writeKeys(const std::string& path, std::string_view section,
         }
         bytes += eol;
     }
-    if (!WriteFileAtomic(path, bytes)) {
-        g_cache.erase(path);
-        return false;
-    }
+    // The companions replace their files first: the INI file, replaced last, never points at
+    // what is not there yet.
+    std::vector<std::pair<std::string, std::string_view>> files(companions);
+    files.emplace_back(path, bytes);
     g_cache.erase(path);
-    return true;
+    return WriteFilesAtomic(files, failed);
+}
+
+std::vector<IniFile::KeyChange>
+sectionChanges(std::string_view section, const std::vector<std::pair<std::string, const std::string*>>& keys)
+{
+    std::vector<IniFile::KeyChange> changes;
+    for (const auto& [key, value] : keys)
+        changes.push_back(
+            {std::string(section), key, value ? std::optional<std::string>(*value) : std::nullopt});
+    return changes;
 }
 
 }  // namespace
@@ -288,7 +305,7 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
                  std::string_view value)
 {
     std::string v(value);
-    return writeKeys(path, section, {{std::string(key), &v}});
+    return writeChanges(path, sectionChanges(section, {{std::string(key), &v}}), {}, nullptr);
 }
 
 bool WriteInt(const std::string& path, std::string_view section, std::string_view key, int value)
@@ -302,12 +319,40 @@ bool WriteKeys(const std::string& path, std::string_view section,
     std::vector<std::pair<std::string, const std::string*>> refs;
     for (const auto& [k, v] : keys)
         refs.emplace_back(k, &v);
-    return writeKeys(path, section, refs);
+    return writeChanges(path, sectionChanges(section, refs), {}, nullptr);
 }
 
 bool DeleteKey(const std::string& path, std::string_view section, std::string_view key)
 {
-    return writeKeys(path, section, {{std::string(key), nullptr}});
+    return writeChanges(path, sectionChanges(section, {{std::string(key), nullptr}}), {}, nullptr);
+}
+
+bool WriteChanges(const std::string& path, const std::vector<KeyChange>& changes,
+                  const std::vector<std::pair<std::string, std::string_view>>& companions,
+                  std::string* failed)
+{
+    return writeChanges(path, changes, companions, failed);
+}
+
+bool IsOneLine(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+std::string OneLine(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    bool inBreak = false;
+    for (char c : text) {
+        bool lineBreak = c == '\r' || c == '\n' || c == '\0';
+        if (lineBreak && !inBreak)
+            out += ' ';
+        else if (!lineBreak)
+            out += c;
+        inBreak = lineBreak;
+    }
+    return out;
 }
 
 }  // namespace IniFile

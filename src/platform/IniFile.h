@@ -3,8 +3,10 @@
 // to case, read key by key with a default, written key by key (file and section created when
 // missing, every other line kept). Files are CP932 on disk (UTF-8 tolerated on read and kept
 // on write); writes are crash-safe and serialised process-wide.
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace IniFile {
@@ -15,8 +17,9 @@ std::string ReadString(const std::string& path, std::string_view section, std::s
 // Optional minus sign and leading decimal digits; 0 when there are none; `def` when missing.
 int ReadInt(const std::string& path, std::string_view section, std::string_view key, int def);
 bool HasKey(const std::string& path, std::string_view section, std::string_view key);
-// False when the file cannot be written or `value` holds a character the file's encoding
-// cannot hold; the file is then unchanged.
+// False when the file cannot be written, a name or `value` holds a line break or NUL (which
+// would start a line of its own) or a character the file's encoding cannot hold; the file is
+// then unchanged.
 bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view value);
 bool WriteInt(const std::string& path, std::string_view section, std::string_view key, int value);
@@ -24,6 +27,24 @@ bool WriteInt(const std::string& path, std::string_view section, std::string_vie
 bool WriteKeys(const std::string& path, std::string_view section,
                const std::vector<std::pair<std::string, std::string>>& keys);
 bool DeleteKey(const std::string& path, std::string_view section, std::string_view key);
+
+// One key of a section set to a value, or deleted when there is none.
+struct KeyChange {
+    std::string section;
+    std::string key;
+    std::optional<std::string> value;
+};
+// Applies every change, in any sections, and replaces the file once; with `companions` (other
+// whole files: path and bytes) written together with it, so that either all are replaced or
+// none is. Refuses as WriteString does; `failed` receives the file that could not be written.
+bool WriteChanges(const std::string& path, const std::vector<KeyChange>& changes,
+                  const std::vector<std::pair<std::string, std::string_view>>& companions = {},
+                  std::string* failed = nullptr);
+
+// True when the text can stand in one line of the file: no CR, LF or NUL.
+bool IsOneLine(std::string_view text);
+// The text made one line: each run of CR, LF and NUL becomes one space.
+std::string OneLine(std::string_view text);
 
 // The integer rule of the format, shared with readers of text values.
 int ParseInt(std::string_view text);

@@ -1,17 +1,15 @@
 #include "platform/InstanceLock.h"
 
+#include "platform/AppFolders.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 InstanceLock::InstanceLock(std::string name)
 {
-    const char* dir = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder = (dir && *dir) ? dir : "/tmp";
-    m_path = folder + "/" + name + "-" + std::to_string(getuid()) + ".lock";
+    m_path = AppFolders::RuntimeFolder() + "/" + name + "-" + std::to_string(getuid()) + ".lock";
 }
 
 InstanceLock::~InstanceLock()

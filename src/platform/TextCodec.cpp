@@ -239,3 +239,35 @@ std::string CutCp932(std::string_view utf8, size_t maxBytes)
     }
     return std::string(utf8.substr(0, i));
 }
+
+std::string ReplaceNonCp932(std::string_view utf8, bool* replaced)
+{
+    bool ok = true;
+    ToCp932(utf8, &ok);
+    if (replaced)
+        *replaced = !ok;
+    if (ok)
+        return std::string(utf8);
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        size_t n = Utf8CharLength(utf8, i);
+        std::string_view ch = utf8.substr(i, n);
+        out += FitsCp932(ch) ? ch : std::string_view("?");
+        i += n;
+    }
+    return out;
+}
+
+std::string CutUtf8(std::string_view utf8, size_t maxBytes)
+{
+    if (utf8.size() <= maxBytes)
+        return std::string(utf8);
+    size_t i = 0;
+    while (i < utf8.size()) {
+        size_t n = Utf8CharLength(utf8, i);
+        if (i + n > maxBytes)
+            break;
+        i += n;
+    }
+    return std::string(utf8.substr(0, i));
+}

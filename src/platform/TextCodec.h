@@ -36,5 +36,10 @@ std::string EncodeFileText(std::string_view utf8, TextEncoding encoding, bool* o
 size_t Cp932Length(std::string_view utf8);
 // The longest head of `utf8` whose CP932 form has at most `maxBytes` bytes; never cuts a character.
 std::string CutCp932(std::string_view utf8, size_t maxBytes);
+// The text with each character CP932 cannot hold (U+FFFD of a bad decode included) replaced by
+// "?"; `replaced` tells whether any was.
+std::string ReplaceNonCp932(std::string_view utf8, bool* replaced = nullptr);
+// The longest head of `utf8` of at most `maxBytes` bytes; never cuts a character.
+std::string CutUtf8(std::string_view utf8, size_t maxBytes);
 // Length in bytes of the UTF-8 character starting at s[i] (1 for a stray byte).
 size_t Utf8CharLength(std::string_view s, size_t i);

@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "views/PageDraw.h"
 
+#include <QBuffer>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -40,7 +41,8 @@ QPageLayout DefaultPdfPageLayout()
 }
 
 bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
-                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error)
+                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error,
+                  const std::function<void(QByteArray&)>& finish)
 {
     QSaveFile file(QString::fromStdString(path));
     auto fail = [&](const QString& why) {
@@ -52,8 +54,13 @@ bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolu
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     bool painted = false;
+    // Written into memory first when the bytes are to be rewritten.
+    QByteArray document;
+    QBuffer buffer(&document);
+    if (finish)
+        buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(finish ? static_cast<QIODevice*>(&buffer) : &file);
         pdf.setCreator(QStringLiteral("Kelto"));
         pdf.setTitle(QStringLiteral("Kelto"));
         pdf.setResolution(resolution);
@@ -62,6 +69,11 @@ bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolu
     }  // the writer finishes the file when it goes
     if (!painted)
         return fail(QStringLiteral("the pages could not be drawn"));
+    if (finish) {
+        finish(document);
+        if (file.write(document) != document.size())
+            return fail(file.errorString());
+    }
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
     if (WriteFaultFor(path))

@@ -3,6 +3,7 @@
 // is mapped onto the device's printable area, stretched separately in width and height.
 #include "print/PrintLayout.h"
 
+#include <QByteArray>
 #include <QFont>
 #include <QPageLayout>
 
@@ -28,5 +29,7 @@ inline constexpr int kPdfResolution = 300;
 // Writes a PDF file through `print`, which paints on the device it is given. The file is
 // written beside `path` under another name and takes its name only once it is complete: a
 // failure leaves what was at `path` before. An empty *error on success.
+// `finish`, when given, may rewrite the document's bytes before they are written.
 bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
-                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error = nullptr);
+                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error = nullptr,
+                  const std::function<void(QByteArray&)>& finish = {});

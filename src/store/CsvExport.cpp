@@ -2,21 +2,36 @@
 
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "platform/Words.h"
 #include "res/Strings.h"
 #include "store/DataFolders.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 namespace {
+
+bool plainNumber(const std::string& text)
+{
+    double value = 0;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
 
 std::string cell(std::string text)
 {
     // A NUL byte (a damaged or hand-edited file) ends a cell in many readers: never copied.
     text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    // A spreadsheet runs text starting with "=", "+", "-" or "@" as a formula: a leading "'"
+    // keeps it text. A plain number stays a number.
+    if (!text.empty() && std::string_view("=+-@").find(text[0]) != std::string_view::npos
+        && !plainNumber(text))
+        text.insert(0, "'");
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string q = "\"";
@@ -57,7 +72,9 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
 {
     if (!FolderExists(folder) || !IsNotebookFolder(folder)) {
         if (error)
-            *error = "not a notebook folder (no Kelto.dat): " + folder;
+            *error = Words::tr("not a notebook folder (no Kelto.dat): %1")
+                         .arg(QString::fromStdString(folder))
+                         .toStdString();
         return false;
     }
     NotebookInfo info = ReadNotebookInfo(folder);
@@ -104,7 +121,8 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
     }
     if (!WriteFileAtomic(outPath, out)) {
         if (error)
-            *error = "cannot write the file: " + outPath;
+            *error =
+                Words::tr("cannot write the file: %1").arg(QString::fromStdString(outPath)).toStdString();
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "store/DataFolders.h"
 
 #include "platform/Files.h"
+#include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 #include "store/NotebookFile.h"
 
@@ -29,33 +30,33 @@ bool IsAbsoluteFolderPath(const std::string& path)
 #endif
 }
 
-std::string ResolveDataRoot(const std::string& programFolder, std::string folderPath)
+std::string ResolveDataRoot(const std::string& anchor, std::string folderPath)
 {
     folderPath = trimSeparators(folderPath);
     if (IsAbsoluteFolderPath(folderPath))
         return folderPath;
-    // An empty value means the program folder itself.
+    // An empty value means the anchor itself.
     if (folderPath.empty())
-        return trimSeparators(programFolder);
-    return JoinPath(trimSeparators(programFolder), folderPath);
+        return trimSeparators(anchor);
+    return JoinPath(trimSeparators(anchor), folderPath);
 }
 
-bool IsInsideProgramFolder(const std::string& programFolder, const std::string& dataRoot)
+bool IsInsideAnchor(const std::string& anchor, const std::string& dataRoot)
 {
     // File names on this platform are case-sensitive: a folder differing only in case is
     // another folder, so the comparison keeps case.
-    std::string prog = trimSeparators(programFolder);
+    std::string prog = trimSeparators(anchor);
     std::string root = trimSeparators(dataRoot);
     return root == prog
            || (root.size() > prog.size() && root.compare(0, prog.size(), prog) == 0
                && (root[prog.size()] == '/' || prog == "/"));
 }
 
-std::string StoredFolderPath(const std::string& programFolder, const std::string& dataRoot)
+std::string StoredFolderPath(const std::string& anchor, const std::string& dataRoot)
 {
-    std::string prog = trimSeparators(programFolder);
+    std::string prog = trimSeparators(anchor);
     std::string root = trimSeparators(dataRoot);
-    if (!IsInsideProgramFolder(prog, root))
+    if (!IsInsideAnchor(prog, root))
         return root;
     if (root == prog)
         return {};
@@ -64,8 +65,10 @@ std::string StoredFolderPath(const std::string& programFolder, const std::string
 
 bool IsSafeFolderName(const std::string& name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
-           && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+    // A control character (a line break above all) could never be kept in Kelto.ini.
+    bool control =
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    return IsPlainFileName(name) && !control;
 }
 
 bool IsNotebookFolder(const std::string& folder)
@@ -80,7 +83,7 @@ std::string DataNameOfFolder(const std::string& folderName)
 
 bool CanRememberDataName(const std::string& dataName)
 {
-    return !dataName.empty() && FitsCp932(dataName);
+    return !dataName.empty() && FitsCp932(dataName) && IniFile::IsOneLine(dataName);
 }
 
 std::string FindNotebookFolderName(const std::string& dataRoot, const std::string& dataName)

@@ -76,14 +76,6 @@ bool readDecimal(const std::string& text, float unset, FieldRange range, float& 
 
 const char* const kDayExtensions[] = {"dat", "jpg", "txt"};
 
-bool dayHasFiles(const std::string& folder, const QDate& date)
-{
-    for (const char* ext : kDayExtensions)
-        if (FileExists(DayFilePath(folder, date, ext)))
-            return true;
-    return false;
-}
-
 // Removing a file changes its folder: the write-fault hook of tests stands for a folder that
 // cannot be written. A file that is not there is no failure.
 Result removeDayFile(const std::string& path)
@@ -249,7 +241,7 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
         prompt.ask(Msg::None, Buttons::Ok, Icon::Exclamation, kNotCp932Message);
         return DayDataOutcome::Refused;
     }
-    w.Weather = CutCp932(f.weather, kWeatherBytes);
+    w.Weather = CutCp932(IniFile::OneLine(f.weather), kWeatherBytes);
 
     QDate oldDate = day.date;
     QDate newDate = f.date.isValid() ? f.date : oldDate;
@@ -265,7 +257,7 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
         if (newDate > Clock::Today())
             return refuseDate(Msg::DateAfterToday, {});
         // Another day's record is never overwritten: the user picks a free date instead.
-        if (dayHasFiles(folder, newDate))
+        if (DayHasFiles(folder, newDate))
             return refuseDate(Msg::DateTaken, FormatInts(LoadString(Msg::DateTaken),
                                                          {newDate.year(), newDate.month(), newDate.day()}));
     }
@@ -294,6 +286,14 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
     // The day is written under its new date when the calendar is shown.
     day.dirty = true;
     return DayDataOutcome::Moved;
+}
+
+bool DayHasFiles(const std::string& folder, const QDate& date)
+{
+    for (const char* ext : kDayExtensions)
+        if (FileExists(DayFilePath(folder, date, ext)))
+            return true;
+    return false;
 }
 
 Result RemoveDayFiles(const std::string& folder, const QDate& date)

@@ -61,6 +61,8 @@ enum class DayDataOutcome { Refused, Applied, Moved };
 DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& prompt,
                             const DayDataFields& fields, int* focusId = nullptr);
 
+// True when `date` has a record in `folder`: its day file, photo or memo.
+bool DayHasFiles(const std::string& folder, const QDate& date);
 // Deletes every file of the day `date` in `folder`; a copy such as "20261105 - コピー.dat" is
 // left alone. A folder that cannot be changed keeps the whole day.
 Result RemoveDayFiles(const std::string& folder, const QDate& date);

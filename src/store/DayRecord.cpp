@@ -3,6 +3,7 @@
 #include "photos/PictureFile.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "platform/TextCodec.h"
 #include "res/Strings.h"
 #include "store/NotebookFile.h"
 
@@ -96,7 +97,7 @@ bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<D
     }
     if (weather) {
         DayWeather w;
-        w.Weather = IniFile::ReadString(path, "Weather", "Weather", "");
+        w.Weather = CutUtf8(IniFile::ReadString(path, "Weather", "Weather", ""), kNotebookTextBytes);
         w.LowTemp = readValue(path, "Weather", "LowTemp", kUnsetTemperature);
         w.HighTemp = readValue(path, "Weather", "HighTemp", kUnsetTemperature);
         w.Daylight = readValue(path, "Weather", "Daylight", kUnsetLength);
@@ -128,42 +129,80 @@ void ReadDayFiles(const std::string& folder, const QDate& date, DayRecord& day)
     ReadDayValues(folder, date, &day.weather, &day.measurements);
 }
 
+std::string DayFileText(std::string_view text, bool* replaced)
+{
+    std::string line = ReplaceNonCp932(IniFile::OneLine(text), replaced);
+    if (replaced && !IniFile::IsOneLine(text))
+        *replaced = true;
+    return line;
+}
+
+std::string SourcePathText(const std::string& path, bool* replaced)
+{
+    return DayFileText(DecodeFileName(path), replaced);
+}
+
+namespace {
+
+std::vector<IniFile::KeyChange> weatherChanges(const DayWeather& w)
+{
+    return {{"Weather", "Weather", DayFileText(w.Weather)},
+            {"Weather", "LowTemp", TemperatureText(w.LowTemp)},
+            {"Weather", "HighTemp", TemperatureText(w.HighTemp)},
+            {"Weather", "Daylight", LengthText(w.Daylight)}};
+}
+
+}  // namespace
+
 bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& w)
 {
-    return IniFile::WriteKeys(DayFilePath(folder, date, "dat"), "Weather",
-                              {{"Weather", w.Weather},
-                               {"LowTemp", TemperatureText(w.LowTemp)},
-                               {"HighTemp", TemperatureText(w.HighTemp)},
-                               {"Daylight", LengthText(w.Daylight)}});
+    return IniFile::WriteChanges(DayFilePath(folder, date, "dat"), weatherChanges(w));
 }
 
 Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings)
 {
     std::string path = DayFilePath(folder, day.date, "dat");
+    std::vector<IniFile::KeyChange> changes;
+    std::string photo, photoBytes;
     if (day.pictureChanged && !day.picture.isNull()) {
         // Written at the picture's own size: an import made it the notebook's size, and a
         // picture of another size is kept whole rather than cut to a corner.
-        std::string photo = DayFilePath(folder, day.date, "jpg");
-        if (!SavePictureFile(photo, day.picture, day.picture.width(), day.picture.height(),
-                             settings.JpegQuality, nullptr))
+        photo = DayFilePath(folder, day.date, "jpg");
+        photoBytes = EncodePictureFile(photo, day.picture, day.picture.width(), day.picture.height(),
+                                       settings.JpegQuality);
+        if (photoBytes.empty())
             return Result::Failed(Msg::PictureSaveFailed, photo);
-        if (!day.sourcePath.empty() && !IniFile::WriteString(path, "Picture", "SourcePath", day.sourcePath))
-            return Result::Failed(Msg::DayWriteFailed, path);
+        if (!day.sourcePath.empty())
+            changes.push_back({"Picture", "SourcePath", SourcePathText(day.sourcePath)});
     }
-    if (day.weather && !WriteDayWeather(folder, day.date, *day.weather))
-        return Result::Failed(Msg::DayWriteFailed, path);
+    if (day.weather) {
+        std::vector<IniFile::KeyChange> w = weatherChanges(*day.weather);
+        changes.insert(changes.end(), w.begin(), w.end());
+    }
     if (day.measurements) {
         const Measurements& m = *day.measurements;
-        if (!IniFile::WriteKeys(path, "Growth",
-                                {{"DataHeight", LengthText(m.height)},
-                                 {"DataWidth", LengthText(m.leafSize)},
-                                 {"DataCount", m.leaves >= 0 ? std::to_string(m.leaves) : std::string()},
-                                 {"DataFuel", LengthText(m.solution)},
-                                 {"Temperature", TemperatureText(m.roomTemp)},
-                                 {"DataGraph", m.showInGraph() ? "1" : "0"},
-                                 {"Option1", TemperatureText(m.free1)},
-                                 {"Option2", TemperatureText(m.free2)}}))
-            return Result::Failed(Msg::DayWriteFailed, path);
+        std::pair<const char*, std::string> growth[] = {
+            {"DataHeight", LengthText(m.height)},
+            {"DataWidth", LengthText(m.leafSize)},
+            {"DataCount", m.leaves >= 0 ? std::to_string(m.leaves) : std::string()},
+            {"DataFuel", LengthText(m.solution)},
+            {"Temperature", TemperatureText(m.roomTemp)},
+            {"DataGraph", m.showInGraph() ? "1" : "0"},
+            {"Option1", TemperatureText(m.free1)},
+            {"Option2", TemperatureText(m.free2)}};
+        for (auto& [key, value] : growth)
+            changes.push_back({"Growth", key, std::move(value)});
     }
+    // The photo and the day file are replaced together or not at all: a day never has a new
+    // photo without its record, nor a record naming a photo that was not written.
+    std::vector<std::pair<std::string, std::string_view>> companions;
+    if (!photoBytes.empty())
+        companions.emplace_back(photo, photoBytes);
+    std::string failed;
+    bool written = changes.empty() ? WriteFilesAtomic(companions, &failed)
+                                   : IniFile::WriteChanges(path, changes, companions, &failed);
+    if (!written)
+        return failed == photo ? Result::Failed(Msg::PictureSaveFailed, photo)
+                               : Result::Failed(Msg::DayWriteFailed, path);
     return Result{};
 }

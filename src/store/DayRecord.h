@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 inline constexpr float kUnsetLength = -1.0f;         // lengths, counts, sunshine
 inline constexpr float kUnsetTemperature = -100.0f;  // temperatures, free items
@@ -59,9 +60,15 @@ void ReadDayFiles(const std::string& folder, const QDate& date, DayRecord& day);
 // Reads only the INI values (no photo): weather and measurements, absent when no .dat exists.
 bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<DayWeather>* weather,
                    std::optional<Measurements>* measurements);
-// Writes the photo first when it changed (replaced only once complete, at its own size), then
-// the INI keys. Shows nothing: the result names the file that could not be written.
+// Writes the photo when it changed (at its own size) and the INI keys, replacing the photo and
+// the day file together only once both are complete. Shows nothing: the result names the file
+// that could not be written. Texts are stored as DayFileText makes them.
 Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings);
+// A text as a day file keeps it: on one line (a line break becomes a space), with each
+// character Shift-JIS cannot hold replaced by "?"; `replaced` tells whether anything was.
+std::string DayFileText(std::string_view text, bool* replaced = nullptr);
+// A photo's path as its day's SourcePath: a name that is not UTF-8 read as Shift-JIS first.
+std::string SourcePathText(const std::string& path, bool* replaced = nullptr);
 // Writes only the Weather section of a day file (bulk weather fetch).
 bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& weather);
 

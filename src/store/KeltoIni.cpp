@@ -1,6 +1,8 @@
 #include "store/KeltoIni.h"
 
+#include "platform/AppFolders.h"
 #include "platform/IniFile.h"
+#include "store/DataFolders.h"
 #include "store/DayRecord.h"
 
 int ReadSettingInt(const std::string& file, const IntSetting& s)
@@ -11,6 +13,13 @@ int ReadSettingInt(const std::string& file, const IntSetting& s)
 std::string ReadSettingText(const std::string& file, const TextSetting& s)
 {
     return IniFile::ReadString(file, s.section, s.key, s.def);
+}
+
+std::string ReadDataRoot(const AppFolders& folders)
+{
+    const TextSetting& s = KeltoIni::FolderPath;
+    return ResolveDataRoot(folders.dataAnchor(), IniFile::ReadString(folders.settingsFile(), s.section, s.key,
+                                                                     folders.defaultFolderPath()));
 }
 
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value)
@@ -27,16 +36,18 @@ Result WriteSettingText(const std::string& file, const TextSetting& s, const std
     return {};
 }
 
+int ReadPictureSide(const std::string& file, const IntSetting& s)
+{
+    const int side = ReadSettingInt(file, s);
+    return side >= 16 && side <= kMaxPictureSetting ? side : s.def;
+}
+
 PictureSettings ReadPictureSettings(const std::string& file)
 {
     PictureSettings p;
-    p.PictureWidth = ReadSettingInt(file, KeltoIni::PictureWidth);
-    p.PictureHeight = ReadSettingInt(file, KeltoIni::PictureHeight);
+    p.PictureWidth = ReadPictureSide(file, KeltoIni::PictureWidth);
+    p.PictureHeight = ReadPictureSide(file, KeltoIni::PictureHeight);
     p.JpegQuality = ReadSettingInt(file, KeltoIni::JpegQuality);
-    if (p.PictureWidth < 16 || p.PictureWidth > 8000)
-        p.PictureWidth = KeltoIni::PictureWidth.def;
-    if (p.PictureHeight < 16 || p.PictureHeight > 8000)
-        p.PictureHeight = KeltoIni::PictureHeight.def;
     if (p.JpegQuality < 1 || p.JpegQuality > 100)
         p.JpegQuality = KeltoIni::JpegQuality.def;
     return p;

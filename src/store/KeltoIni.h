@@ -6,6 +6,8 @@
 
 #include <string>
 
+class AppFolders;
+
 namespace KeltoIni {
 inline constexpr TextSetting FolderPath{"Data", "FolderPath", "data"};
 inline constexpr TextSetting DataName{"Data", "DataName", ""};
@@ -27,11 +29,20 @@ inline constexpr IntSetting ListMode{"List", "ListMode", 0};
 }  // namespace KeltoIni
 
 int ReadSettingInt(const std::string& file, const IntSetting& s);
+// The largest side of a picture Kelto.ini may ask for: more than any page or video frame shows.
+inline constexpr int kMaxPictureSetting = 4096;
+// A picture side kept in Kelto.ini ([Picture] and [Triming] Width and Height): a value below 16
+// or above kMaxPictureSetting falls back to the default, so a hand-edited size never makes
+// every picture of a notebook huge.
+int ReadPictureSide(const std::string& file, const IntSetting& s);
 struct PictureSettings;
 // [Picture] Width, Height and JpegQuality; sizes outside what a photo can be fall back to
 // the defaults instead of failing every save.
 PictureSettings ReadPictureSettings(const std::string& file);
 std::string ReadSettingText(const std::string& file, const TextSetting& s);
+// The notebooks' root that Kelto.ini names ([Data] FolderPath, relative to the folders' anchor;
+// without a value, the mode's default).
+std::string ReadDataRoot(const AppFolders& folders);
 // A failed write names the settings file (message 212).
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value);
 Result WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value);

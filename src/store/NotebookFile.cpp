@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,7 +19,8 @@ std::string NotebookFilePath(const std::string& notebookFolder)
 
 std::string ReadNotebookKey(const std::string& notebookFolder, const char* key)
 {
-    return IniFile::ReadString(NotebookFilePath(notebookFolder), kSection, key, "");
+    return CutUtf8(IniFile::ReadString(NotebookFilePath(notebookFolder), kSection, key, ""),
+                   kNotebookTextBytes);
 }
 
 Result WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value)
@@ -32,7 +34,9 @@ Result WriteNotebookKey(const std::string& notebookFolder, const char* key, cons
 NotebookInfo ReadNotebookInfo(const std::string& notebookFolder)
 {
     std::string path = NotebookFilePath(notebookFolder);
-    auto rd = [&](const char* key) { return IniFile::ReadString(path, kSection, key, ""); };
+    auto rd = [&](const char* key) {
+        return CutUtf8(IniFile::ReadString(path, kSection, key, ""), kNotebookTextBytes);
+    };
     NotebookInfo i;
     i.StartDate = rd("StartDate");
     i.KindName = rd("KindName");
@@ -128,6 +132,9 @@ QDate DayFileDate(std::string_view name, std::string_view extension)
             return {};
         value = value * 10 + (name[i] - '0');
     }
+    // Days begin with the year 2000: an older name is not a day's file.
+    if (value <= 20000000)
+        return {};
     for (size_t i = 0; i < extension.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(name[9 + i]))
             != std::tolower(static_cast<unsigned char>(extension[i])))
@@ -157,4 +164,22 @@ FreeItemCaption SplitFreeItemCaption(const std::string& caption)
     size_t close = caption.find(')', open + 1);
     return {caption.substr(0, open),
             caption.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1)};
+}
+
+int RemoveStaleNotebookTemporaries(const std::string& notebookFolder)
+{
+    return RemoveStaleTemporaries(notebookFolder, [](std::string_view target, std::string_view suffix) {
+        if (!suffix.empty())
+            return false;
+        if (target == kNotebookFileName)
+            return true;
+        // "YYYYMMDD.dat", ".jpg" or ".txt": eight digits, whatever the date.
+        if (target.size() != 12 || target[8] != '.')
+            return false;
+        for (size_t i = 0; i < 8; ++i)
+            if (target[i] < '0' || target[i] > '9')
+                return false;
+        std::string_view ext = target.substr(9);
+        return ext == "dat" || ext == "jpg" || ext == "txt";
+    });
 }

@@ -10,6 +10,9 @@
 #include <vector>
 
 inline constexpr const char* kNotebookFileName = "Kelto.dat";
+// What a text read from a notebook file (Kelto.dat or a day file) keeps at most, in UTF-8
+// bytes, cut at a character: more than any page or printed header shows.
+inline constexpr size_t kNotebookTextBytes = 1024;
 
 struct NotebookInfo {
     std::string StartDate;  // "%04d/%02d/%02d", empty until first set
@@ -26,6 +29,7 @@ struct NotebookInfo {
 };
 
 std::string NotebookFilePath(const std::string& notebookFolder);
+// Texts are read up to kNotebookTextBytes.
 NotebookInfo ReadNotebookInfo(const std::string& notebookFolder);
 // Writes every key (StartDate included) with one replacement of the file; fails, naming
 // Kelto.dat, when the file could not be written or a text cannot be stored.
@@ -47,6 +51,9 @@ QDate DayFileDate(std::string_view fileName, std::string_view extension);
 // The dates of the day files with `extension` ("dat", "jpg") in `folder`, sorted, each once.
 // Only regular files count.
 std::vector<QDate> ListDayFileDates(const std::string& folder, std::string_view extension);
+// Removes what a write of the notebook's own files (Kelto.dat and the day files) left behind
+// when the program was killed mid-write; returns how many files went.
+int RemoveStaleNotebookTemporaries(const std::string& notebookFolder);
 
 // A free-item caption "name(unit)": the name before the first "(", the unit up to ")".
 struct FreeItemCaption {

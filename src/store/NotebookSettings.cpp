@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/IniFile.h"
 #include "platform/Prompt.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
@@ -29,10 +30,12 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
     return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
+// A field as the notebook file keeps it: one line (a pasted line break becomes a space), at
+// most kFieldLimit characters.
 std::string limited(const std::string& text)
 {
-    QString s = QString::fromStdString(text);
-    return s.size() > static_cast<qsizetype>(kFieldLimit) ? s.left(kFieldLimit).toStdString() : text;
+    QString s = QString::fromStdString(IniFile::OneLine(text));
+    return s.left(kFieldLimit).toStdString();
 }
 
 bool pathExists(const std::string& path)
@@ -89,7 +92,7 @@ bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* fol
     // Both keys together find the notebook again: when either is not written the choice is
     // not remembered, and the user hears it.
     bool remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
-                                       StoredFolderPath(place.programFolder, place.dataRoot))
+                                       StoredFolderPath(place.dataAnchor, place.dataRoot))
                           .ok();
     remembered = CanRememberDataName(dataName) && remembered
                  && WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName).ok();
@@ -226,7 +229,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
     bool remembered = true;
     if (created)
         remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
-                                      StoredFolderPath(place.programFolder, place.dataRoot))
+                                      StoredFolderPath(place.dataAnchor, place.dataRoot))
                          .ok();
     if (created || renamed)
         remembered = WriteSettingText(place.settingsFile, KeltoIni::DataName, name).ok() && remembered;
@@ -245,7 +248,7 @@ bool ChangeDataRoot(NotebookPlace& place, Prompt& prompt, FolderBrowser& browser
     std::string chosen = *picked;
     while (chosen.size() > 1 && chosen.back() == '/')
         chosen.pop_back();
-    if (!IsInsideProgramFolder(place.programFolder, chosen)
+    if (!IsInsideAnchor(place.dataAnchor, chosen)
         && prompt.ask(Msg::ConfirmDataRootOutside, Buttons::YesNoDefaultNo, Icon::Question) != Answer::Yes)
         return false;
     place.dataRoot = chosen;

@@ -12,9 +12,9 @@
 
 class Prompt;
 
-// Where the program, its settings and the open notebook are.
+// Where the settings and the open notebook are.
 struct NotebookPlace {
-    std::string programFolder;
+    std::string dataAnchor;    // relative data roots lie here (AppFolders::dataAnchor)
     std::string settingsFile;  // Kelto.ini
     std::string dataRoot;
     std::string notebookFolder;

@@ -19,6 +19,7 @@ namespace {
 // Leaf bars beyond this many would stand far above any page: a hand-typed count of millions
 // must not take minutes to draw.
 constexpr int kMaxLeafBars = 500;
+constexpr double kDotRadius = 3.0;
 
 int clampedFontSize(int size)
 {
@@ -43,7 +44,7 @@ public:
     void add(int cx, int y)
     {
         const QPointF at(cx, y);
-        m_p.drawEllipse(at, 3.0, 3.0);
+        m_p.drawEllipse(at, kDotRadius, kDotRadius);
         if (m_started)
             m_p.drawLine(m_last, at);
         m_last = at;
@@ -56,6 +57,14 @@ private:
     bool m_started = false;
 };
 }  // namespace
+
+std::array<QColor, kGraphSeriesCount> GraphDefaultColors()
+{
+    std::array<QColor, kGraphSeriesCount> colors;
+    for (int k = 0; k < kGraphSeriesCount; ++k)
+        colors[k] = QColor::fromString(kGraphDefaultColors[k]);
+    return colors;
+}
 
 GraphSettings ReadGraphSettingsExceptColors(const std::string& file)
 {
@@ -190,6 +199,17 @@ int GraphScaleY(double value, double bottom, double top, int scaleY, int scaleHe
     return ClampLayout(static_cast<long long>(std::clamp(y, -1e9, 1e9)));
 }
 
+QRect GraphPlotArea(const GraphLayout& layout, int scale, const QRect& page)
+{
+    const GraphScaleLayout& sc = layout.scales[scale];
+    const long long bottom = static_cast<long long>(page.y()) + sc.Y, top = bottom - sc.Height;
+    // A whole dot stands at either end of the scale.
+    const int margin = static_cast<int>(kDotRadius) + 1;
+    const int y0 = ClampLayout(std::min(top, bottom) - margin),
+              y1 = ClampLayout(std::max(top, bottom) + margin);
+    return QRect(QPoint(page.left(), y0), QPoint(page.right(), y1)).intersected(page);
+}
+
 void PageViews::LoadGraphAndListLayouts(const std::string& layoutFile, QSize viewSize)
 {
     Graph = ReadGraphLayout(layoutFile);
@@ -258,10 +278,17 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
         return oy + GraphScaleY(v, bottom, top, Graph.scales[scale].Y, Graph.scales[scale].Height);
     };
     auto shown = [&](int j) { return month.days[j].recorded && month.days[j].showInGraph; };
+    // A series stays on its own scale: a value beyond it (a plant taller than the length scale)
+    // leaves by the scale's edge instead of crossing the other scales and the header.
+    auto onScale = [&](int scale) {
+        p.setClipRect(GraphPlotArea(Graph, scale, QRect(ox, oy, vw, vh)), Qt::IntersectClip);
+    };
 
     // Bars stay crisp; the dots and lines of the other series are smoothed.
     p.save();
     if (g.isVisible(SeriesLeaves)) {
+        p.save();
+        onScale(2);
         p.setPen(QPen(g.color(SeriesLeaves), 1));
         const int lw = Graph.LeafWidth, lp = Graph.LeafPitch;
         for (int j = 0; j < month.dayCount; ++j) {
@@ -275,6 +302,7 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
                 p.drawLine(x0, yb, x0 + lw, yb);
             }
         }
+        p.restore();
     }
     p.setRenderHint(QPainter::Antialiasing, true);
     const int weatherDays = std::min(weather.dayCount, month.dayCount);
@@ -290,6 +318,8 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     for (const WeatherSeries& w : weatherSeries) {
         if (!g.isVisible(w.series))
             continue;
+        p.save();
+        onScale(w.scale);
         SeriesPath path(p, g.color(w.series));
         for (int j = 0; j < weatherDays; ++j) {
             const GraphWeather::Day& d = weather.days[j];
@@ -297,6 +327,7 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
             if (d.present && v > w.unsetAtOrBelow && std::isfinite(v))
                 path.add(centre(j), scaleY(w.scale, v));
         }
+        p.restore();
     }
     struct GrowthSeries {
         int series, scale;
@@ -311,12 +342,15 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     for (const GrowthSeries& gs : growthSeries) {
         if (!g.isVisible(gs.series))
             continue;
+        p.save();
+        onScale(gs.scale);
         SeriesPath path(p, g.color(gs.series));
         for (int j = 0; j < month.dayCount; ++j) {
             const float v = month.days[j].*gs.value;
             if (shown(j) && v > gs.unsetAtOrBelow && std::isfinite(v))
                 path.add(centre(j), scaleY(gs.scale, v));
         }
+        p.restore();
     }
     p.restore();
     p.drawLine(ox + gx, oy + gy, ox + gx + Graph.Width, oy + gy);

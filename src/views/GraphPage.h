@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QDate>
+#include <QRect>
 #include <QSize>
 
 #include <array>
@@ -26,12 +27,26 @@ enum GraphSeries {
 };
 inline constexpr int kGraphSeriesCount = 8;
 
+// The series' colours until the user chooses others: hues that say what a series is (green the
+// plant, black the leaf bars, blue the solution, dark blue cold, red hot, orange the room, yellow
+// the sun), each a step of grey apart from every other so that a black and white print still
+// tells them apart.
+inline constexpr std::array<const char*, kGraphSeriesCount> kGraphDefaultColors = {
+    "#33BC26",  // plant height
+    "#000000",  // leaf count
+    "#4F0F67",  // leaf size
+    "#0B83A7",  // solution level
+    "#000A8E",  // lowest temperature
+    "#B01412",  // highest temperature
+    "#CFC129",  // sunshine
+    "#D4902A",  // room temperature
+};
+std::array<QColor, kGraphSeriesCount> GraphDefaultColors();
+
 // Kelto.ini [Graph]: the user's choices for the graph.
 struct GraphSettings {
     std::array<bool, kGraphSeriesCount> visible{true, true, true, true, true, true, true, true};
-    std::array<QColor, kGraphSeriesCount> colors{QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0),
-                                                 QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0),
-                                                 QColor(0, 0, 0), QColor(0, 0, 0)};
+    std::array<QColor, kGraphSeriesCount> colors = GraphDefaultColors();
     int MaxLength = 10;
     int MinTemp = -20;
     int MaxTemp = 40;
@@ -54,11 +69,10 @@ inline constexpr IntSetting MaxDaylight{"Graph", "MaxDaylight", 12};
 inline constexpr IntSetting GetWeather{"Graph", "GetWeather", 1};
 inline constexpr TextSetting FontName{"Graph", "FontName", ""};
 inline constexpr IntSetting FontSize{"Graph", "FontSize", 16};
-inline constexpr const char* ColorDefault = "#000000";
 }  // namespace GraphIni
 
-// Reads everything but the colours; `readColor(key)` gives the colour of Color<k> (its own
-// reader reports a malformed value).
+// Reads everything but the colours; `readColor(key, default)` gives the colour of Color<k>, the
+// default text when the key is missing (its own reader reports a malformed value).
 template <class ColorReader>
 GraphSettings ReadGraphSettings(const std::string& settingsFile, ColorReader readColor);
 GraphSettings ReadGraphSettingsExceptColors(const std::string& settingsFile);
@@ -71,7 +85,7 @@ GraphSettings ReadGraphSettings(const std::string& settingsFile, ColorReader rea
 {
     GraphSettings g = ReadGraphSettingsExceptColors(settingsFile);
     for (int k = 1; k <= kGraphSeriesCount; ++k)
-        g.colors[k - 1] = readColor("Color" + std::to_string(k));
+        g.colors[k - 1] = readColor("Color" + std::to_string(k), kGraphDefaultColors[k - 1]);
     return g;
 }
 
@@ -134,6 +148,9 @@ GraphWeather ReadMonthWeatherFromDays(const std::string& folder, const GraphMont
 // height, truncated toward zero. A scale whose top is not above its bottom is taken as one
 // unit high, so no value divides by zero; results stay within the layout's pixel range.
 int GraphScaleY(double value, double bottom, double top, int scaleY, int scaleHeight);
+// Where the series of scale `scale` (0 temperatures, 1 sunshine, 2 lengths) may draw on a page
+// occupying `page`: the band of the scale's height across the page, and a dot's size more.
+QRect GraphPlotArea(const GraphLayout& layout, int scale, const QRect& page);
 // The scale ends as drawn: (bottom, top) of scale 0 temperatures, 1 sunshine, 2 lengths.
 std::pair<double, double> GraphScaleEnds(const GraphSettings& g, int scale);
 

@@ -154,7 +154,8 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
         if (l.PicWidth > 0 && l.PicHeight > 0 && FileExists(photo)) {
             // A printer gets the photo at its own resolution, not the screen's small copy.
             const QSize device = DeviceSize(p, l.PicWidth, l.PicHeight);
-            QImage thumb = Thumbnails.Get(photo, device.width(), device.height());
+            QImage thumb = s.list.pictures ? s.list.pictures(date, device)
+                                           : Thumbnails.Get(photo, device.width(), device.height());
             StretchPicture(p, left + 2, top - l.PicHeight - 4, l.PicWidth, l.PicHeight, thumb);
         }
         const std::vector<std::string> values = ListDayValues(s.notebookFolder, date, s.startDate);

@@ -4,7 +4,10 @@
 #include "platform/SettingKey.h"
 
 #include <QDate>
+#include <QImage>
+#include <QSize>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +35,9 @@ inline constexpr int kListTitleRows = 11;  // Title1..11 of the layout; two free
 struct ListInput {
     ListMode mode = ListMode::AllDays;
     std::vector<QDate> listed;  // the days listed under `mode`, oldest first, none after today
+    // A print's source of the day pictures at a device size, when it has its own (pictures it
+    // decoded once for the detail pages too); else the page's thumbnail cache serves.
+    std::function<QImage(const QDate&, QSize)> pictures;
 };
 // The days `mode` lists among the record and photo files of `folder`, up to `today`.
 std::vector<QDate> ListedDays(const std::string& folder, ListMode mode, const QDate& today);

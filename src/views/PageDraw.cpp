@@ -1,6 +1,7 @@
 #include "views/PageDraw.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QtMath>
 
 #include <algorithm>
@@ -87,7 +88,10 @@ void StretchPicture(QPainter& p, int x, int y, int w, int h, const QImage& sourc
     // enlarges without a copy, drawing only what lies inside the device.
     const int dw = device.width(), dh = device.height();
     const bool reduces = dw <= source.width() && dh <= source.height();
-    if (reduces && (source.width() > 2LL * dw || source.height() > 2LL * dh)) {
+    // A PDF (a printer's too) embeds what it is given: any reduction there is made here, so the
+    // file holds no more pixels than the sheet shows.
+    const bool embeds = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+    if (reduces && (embeds || source.width() > 2LL * dw || source.height() > 2LL * dh)) {
         p.drawImage(QRect(x, y, w, h),
                     source.scaled(dw, dh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         return;

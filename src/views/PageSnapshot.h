@@ -20,7 +20,6 @@ struct PageSnapshot {
     ViewMode mode = ViewMode::None;
     PrintingTarget printing = PrintingScreen;
     std::string layoutFile;      // Layout.ini
-    std::string programFolder;   // backgrounds named by the layout are found here
     std::string notebookFolder;  // the day files and Kelto.dat
     QSize viewSize{780, 496};
     QSize pictureArea{320, 240};        // the detail page's photo frame (the trimming size)

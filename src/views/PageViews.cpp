@@ -1,6 +1,7 @@
 #include "views/PageViews.h"
 
 #include "photos/PictureFile.h"
+#include "platform/AppFolders.h"
 #include "platform/Files.h"
 #include "platform/SafeFormat.h"
 #include "platform/TextCodec.h"
@@ -10,7 +11,7 @@
 
 #include <QPainter>
 
-void PageViews::LoadSettings(const std::string& layout, const std::string& programFolder, QSize viewSize)
+void PageViews::LoadSettings(const std::string& layout, const AppFolders& folders, QSize viewSize)
 {
     Calendar.X = ReadLayoutInt(layout, LayoutIni::CalX);
     Calendar.Y = ReadLayoutInt(layout, LayoutIni::CalY);
@@ -19,29 +20,28 @@ void PageViews::LoadSettings(const std::string& layout, const std::string& progr
     // The frame sizes the thumbnails: one larger than the page could never be seen whole.
     Calendar.PicWidth = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicWidth), 0, viewSize.width());
     Calendar.PicHeight = ClampLayout(ReadLayoutInt(layout, LayoutIni::CalPicHeight), 0, viewSize.height());
-    CalendarBackground = LoadPageBackground(layout, programFolder, LayoutIni::Calender);
-    GraphBackground = LoadPageBackground(layout, programFolder, "Graph");
-    ListBackground = LoadPageBackground(layout, programFolder, "List");
+    CalendarBackground = LoadPageBackground(layout, folders, LayoutIni::Calender);
+    GraphBackground = LoadPageBackground(layout, folders, "Graph");
+    ListBackground = LoadPageBackground(layout, folders, "List");
     LoadGraphAndListLayouts(layout, viewSize);
     Thumbnails.Clear();
 }
 
-void PageViews::LoadDetailBackground(const std::string& layoutFile, const std::string& programFolder)
+void PageViews::LoadDetailBackground(const std::string& layoutFile, const AppFolders& folders)
 {
-    DetailBackground = LoadPageBackground(layoutFile, programFolder, LayoutIni::Data);
+    DetailBackground = LoadPageBackground(layoutFile, folders, LayoutIni::Data);
 }
 
-QImage PageViews::LoadPageBackground(const std::string& layoutFile, const std::string& programFolder,
+QImage PageViews::LoadPageBackground(const std::string& layoutFile, const AppFolders& folders,
                                      const char* section)
 {
-    std::string name = ReadLayoutText(layoutFile, section, LayoutIni::BackGround, "", 259);
-    if (name.empty())
+    const std::string name = ReadLayoutText(layoutFile, section, LayoutIni::BackGround, "", 259);
+    // A background is a picture beside the program: a name reaching into another folder could
+    // open any file of the machine.
+    if (!IsPlainFileName(name))
         return {};
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
     QImage picture;
-    if (!LoadPictureFile(JoinPath(programFolder, name), picture))
+    if (!LoadPictureFile(folders.kitFile(name), picture))
         return {};
     return picture.convertToFormat(QImage::Format_RGB32);
 }

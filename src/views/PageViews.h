@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+class AppFolders;
 class QPainter;
 struct DayRecord;
 
@@ -48,9 +49,9 @@ class PageViews {
 public:
     // Page settings read when the page buffer is created: the calendar layout and the calendar,
     // graph and list backgrounds. Frames are bounded by `viewSize`.
-    void LoadSettings(const std::string& layoutFile, const std::string& programFolder, QSize viewSize);
+    void LoadSettings(const std::string& layoutFile, const AppFolders& folders, QSize viewSize);
     // The detail page's background, loaded when a notebook is opened.
-    void LoadDetailBackground(const std::string& layoutFile, const std::string& programFolder);
+    void LoadDetailBackground(const std::string& layoutFile, const AppFolders& folders);
     // Draws the snapshot's page with its corner at `origin`.
     void DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s);
     // Mouse action (1 press, 2 move, 3 release, 4 double-click) in client coordinates, on the
@@ -58,8 +59,9 @@ public:
     PageMouseResult HandleMouse(int action, QPoint point, const PageSnapshot& s);
     void Release();
 
-    // The section's BackGround picture at its own size; null when there is none or it fails.
-    static QImage LoadPageBackground(const std::string& layoutFile, const std::string& programFolder,
+    // The section's BackGround picture at its own size; null when there is none, it fails or its
+    // name is not a plain file name of the kit folders.
+    static QImage LoadPageBackground(const std::string& layoutFile, const AppFolders& folders,
                                      const char* section);
 
     // Page header: title and previous/next links. Modes: 0 disabled, -1 from the data, else enabled.

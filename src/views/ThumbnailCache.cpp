@@ -58,7 +58,7 @@ QImage ThumbnailCache::Get(const std::string& path, int width, int height)
     ++m_decodes;
     QImage picture;
     QImage thumb;
-    // JPEGs come back already reduced close to the frame; only a larger picture is smoothed down.
+    // Pictures come back already reduced close to the frame; only a larger one is smoothed down.
     if (LoadPictureScaled(path, width, height, picture) && !picture.isNull()) {
         if (picture.width() > width || picture.height() > height)
             thumb = picture.scaled(std::min(width, picture.width()), std::min(height, picture.height()),

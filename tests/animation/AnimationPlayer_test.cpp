@@ -1,6 +1,7 @@
 #include "animation/AnimationPlayer.h"
 #include "photos/PictureFile.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFormat.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
@@ -80,7 +81,9 @@ TEST(AnimationPlayer, StartFrameDateTextAndTimer)
 
     EXPECT_EQ(AnimationPlayer::TimerInterval(5), 200);
     EXPECT_EQ(AnimationPlayer::TimerInterval(3), 333);
-    EXPECT_EQ(AnimationPlayer::TimerInterval(5000), 1);
+    EXPECT_EQ(AnimationPlayer::TimerInterval(60), 16);
+    EXPECT_FALSE(AnimationPlayer::TimerInterval(61));  // no player takes it
+    EXPECT_FALSE(display.StartPlayback(5000));
     EXPECT_FALSE(AnimationPlayer::TimerInterval(0));
     EXPECT_FALSE(AnimationPlayer::TimerInterval(-2));
     EXPECT_FALSE(display.StartPlayback(0));
@@ -180,8 +183,22 @@ TEST(AnimationPlayer, ResetUndoAndCarryOverAskFirst)
     reel.prompt.queue(Answer::Yes);
     EXPECT_TRUE(player.ApplyToFollowing());
     EXPECT_EQ(reel.stored(1, "Position"), "98,100");
-    EXPECT_EQ(reel.stored(2, "Position"), "96,100");  // inherited from frame 1, shifted once more
-    EXPECT_EQ(reel.prompt.asked(), (std::vector<int>{180, 180, 181, 160}));
+    EXPECT_EQ(reel.stored(2, "Position"), "98,100");  // it showed frame 1's values: moved once
+    EXPECT_FALSE(player.alignmentModified());
+
+    // "元に戻す" takes the carry-over back, from any frame, until the next edit: the later
+    // frame without values again, the frame carried from keeping its edit.
+    ASSERT_TRUE(player.GoToFrame(+1));
+    EXPECT_EQ(player.alignment(), (FrameAlignment{98, 100, 80, 60}));
+    reel.prompt.queue(Answer::Yes);
+    EXPECT_TRUE(player.Undo());
+    EXPECT_EQ(reel.stored(2, "Position"), "");
+    EXPECT_EQ(reel.stored(1, "Position"), "98,100");
+    EXPECT_EQ(player.alignment(), (FrameAlignment{98, 100, 80, 60}));  // inherited from frame 1 again
+    EXPECT_TRUE(player.alignmentModified());
+    reel.prompt.queue(Answer::No);
+    EXPECT_FALSE(player.Undo());  // now the frame's own undo
+    EXPECT_EQ(reel.prompt.asked(), (std::vector<int>{180, 180, 181, 160, 300, 181}));
 }
 
 TEST(AnimationPlayer, AutomaticAlignmentIsAnEditThatCanBeTakenBack)
@@ -240,8 +257,21 @@ TEST(AnimationPlayer, AutomaticAlignmentIsAnEditThatCanBeTakenBack)
 
     // The run is taken back as a whole: frame 3 had no values of its own.
     ASSERT_TRUE(player.canUndoAutoAlign());
+    EXPECT_FALSE(player.canUndoCarryOver());
     player.UndoAutoAlign();
     EXPECT_FALSE(IniFile::HasKey(FrameRecordPath(reel.dir.path(), reel.dates[3]), "Triming", "Position"));
     EXPECT_EQ(reel.stored(1, "Position"), "160,121");
     EXPECT_FALSE(player.canUndoAutoAlign());
+
+    // Stopped after frame 1, frame 2 not matched: the result counts all three kinds.
+    reel.prompt.clear();
+    reel.prompt.queue(Answer::Yes);
+    reel.prompt.queue(Answer::Yes);
+    EXPECT_EQ(player.AutoAlignFollowing([&](int done, int) {
+        none = done == 1;
+        return done < 2;
+    }),
+              1);
+    EXPECT_EQ(reel.prompt.asked(), (std::vector<int>{214, 215, 303}));
+    EXPECT_EQ(reel.prompt.texts().back(), FormatInts(LoadString(Msg::AutoAlignStopped), {1, 1, 1}));
 }

@@ -87,19 +87,43 @@ TEST(FrameAlignment, EditsKeepTheFrameAndTheProportions)
     EXPECT_EQ(DragFrame({5, 5, 320, 240}, 400, 400, kFrame), (FrameAlignment{0, 0, 320, 240}));
 }
 
-TEST(FrameAlignment, CarryOverShiftsEveryLaterFrameCumulatively)
+TEST(FrameAlignment, CarryOverMovesEachLaterFrameOnceFromWhatItShowed)
 {
-    Frames f(6);
-    f.store(3, "100,100", "160,120");
-    // Frame 3 moved by +10 and enlarged to half its width.
-    const FrameAlignment old = f.read(3).alignment;
-    const FrameAlignment cur{110, 100, 80, 60};
-    ASSERT_TRUE(ApplyToFollowingFrames(f.dir.path(), f.dates, 3, cur, old, f.geometry));
-    EXPECT_EQ(f.read(3).alignment, cur);
-    EXPECT_EQ(f.read(4).alignment, (FrameAlignment{120, 100, 40, 30}));
-    EXPECT_EQ(f.read(5).alignment, (FrameAlignment{130, 100, 20, 15}));
-    EXPECT_FALSE(f.read(5).inherited);
-    EXPECT_FALSE(IniFile::HasKey(f.record(2), "Triming", "Position"));  // earlier frames untouched
+    // Thirty frames without values of their own, the second reduced by one step: every frame
+    // from it on shows the same reduction, not one more step per frame.
+    {
+        Frames f(30);
+        const FrameAlignment old = f.read(1).alignment;
+        ASSERT_TRUE(ApplyToFollowingFrames(f.dir.path(), f.dates, 1, ZoomFrame(old, +1, kFrame), old, f.geometry));
+        EXPECT_FALSE(IniFile::HasKey(f.record(0), "Triming", "Size"));
+        for (int j = 1; j < 30; ++j) {
+            EXPECT_EQ(IniFile::ReadString(f.record(j), "Triming", "Size"), "161,120") << j;
+            EXPECT_EQ(IniFile::ReadString(f.record(j), "Triming", "Position"), "160,120") << j;
+        }
+    }
+    // Frame 3 has values, frame 4 inherits them, frame 5 (two back) shows the standard, frame 6
+    // holds a hand-edited size out of the frame's proportions.
+    const struct {
+        const char* name;
+        FrameAlignment cur;  // frame 3 was {100, 100, 160, 120}
+        FrameAlignment later[3];
+    } cases[] = {
+        {"moved", {110, 95, 160, 120}, {{110, 95, 160, 120}, {170, 115, 160, 120}, {210, 45, 100, 50}}},
+        {"enlarged", {110, 100, 80, 60}, {{110, 100, 80, 60}, {170, 120, 80, 60}, {210, 50, 50, 37}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Frames f(7);
+        f.store(3, "100,100", "160,120");
+        f.store(6, "200,50", "100,50");
+        ASSERT_TRUE(ApplyToFollowingFrames(f.dir.path(), f.dates, 3, c.cur, f.read(3).alignment, f.geometry));
+        EXPECT_EQ(f.read(3).alignment, c.cur);
+        for (int j = 4; j < 7; ++j) {
+            EXPECT_EQ(f.read(j).alignment, c.later[j - 4]) << j;
+            EXPECT_FALSE(f.read(j).inherited);
+        }
+        EXPECT_FALSE(IniFile::HasKey(f.record(2), "Triming", "Position"));  // earlier frames untouched
+    }
 }
 
 TEST(FrameAlignment, DrawnFrameShowsTheAlignedPartOfThePhoto)

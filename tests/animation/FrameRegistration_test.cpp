@@ -1,4 +1,5 @@
 #include "animation/FrameRegistration.h"
+#include "support/BlobScene.h"
 
 #include <QPainter>
 
@@ -12,25 +13,6 @@ namespace {
 
 const QSize kFrame(320, 240);
 const QSize kPicture(640, 480);
-
-// A scene with blobs of every size, photographed by hand: each photo is a crop of it (centre
-// and width known) scaled to the picture size, a little brighter or darker each day.
-QImage Scene()
-{
-    QImage scene(1600, 1200, QImage::Format_RGB32);
-    scene.fill(qRgb(90, 120, 70));
-    QPainter p(&scene);
-    p.setRenderHint(QPainter::Antialiasing);
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> x(0, 1600), y(0, 1200), r(6, 90), c(0, 255);
-    for (int i = 0; i < 500; ++i) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(c(rng), c(rng), c(rng)));
-        const int radius = r(rng);
-        p.drawEllipse(QPoint(x(rng), y(rng)), radius, radius * 2 / 3);
-    }
-    return scene;
-}
 
 struct Shot {
     int cx, cy, width;  // the crop in scene pixels; its height is width * 3 / 4
@@ -98,7 +80,7 @@ QImage PotPhoto(int stem, int leaves, QColor sky)
 
 TEST(FrameRegistration, FindsKnownShiftsAndZoomsOfAHandHeldSeries)
 {
-    const QImage scene = Scene();
+    const QImage scene = BlobScene();
     // Day to day the camera moves up to 60 scene pixels and its distance changes by up to 20%.
     const std::vector<Shot> shots{{800, 600, 960, 0},  {840, 580, 960, 8},  {790, 630, 900, -10},
                                   {760, 610, 1000, 5}, {820, 560, 1100, 0}, {850, 600, 920, 12},
@@ -127,7 +109,7 @@ TEST(FrameRegistration, FindsKnownShiftsAndZoomsOfAHandHeldSeries)
 
 TEST(FrameRegistration, ProposesNothingForAFeaturelessPhoto)
 {
-    const QImage scene = Scene();
+    const QImage scene = BlobScene();
     QImage blank(kPicture, QImage::Format_RGB32);
     blank.fill(qRgb(128, 128, 128));
     const FrameAlignment standard;

@@ -3,17 +3,16 @@
 #include "photos/PictureFile.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "platform/Module.h"
 #include "support/CountingProgress.h"
+#include "support/LeftFiles.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
 
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
-
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -64,27 +63,53 @@ std::string ffprobe(const std::string& path)
     return out;
 }
 
+// The frames of a video as ffmpeg decodes them, 8-bit RGB one after the other.
+std::string decodedFrames(const std::string& path)
+{
+    const std::string command = "ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt rgb24 -";
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[65536];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+            out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+double luma(int r, int g, int b)
+{
+    return 0.299 * r + 0.587 * g + 0.114 * b;
+}
+
 // The largest mean difference of brightness between a decoded frame and the frame the player
 // draws (a frame drawn one pixel off differs by 7 or more).
 double worstDifference(const VideoNotebook& n, const std::string& video)
 {
+    const QSize size = n.job.geometry.frame;
+    const size_t frameBytes = static_cast<size_t>(size.width()) * size.height() * 3;
+    const std::string frames = decodedFrames(video);
+    EXPECT_EQ(frames.size(), frameBytes * n.job.frames.size());
     double worst = 0;
-    cv::VideoCapture capture(video, cv::CAP_FFMPEG);
-    cv::Mat decoded;
-    for (int k = 0; capture.read(decoded); ++k) {
+    for (size_t k = 0; (k + 1) * frameBytes <= frames.size(); ++k) {
         QImage photo;
         EXPECT_TRUE(LoadPictureFile(FramePhotoPath(n.dir.path(), n.job.frames[k]), photo));
-        QImage drawn(n.job.geometry.frame, QImage::Format_RGB32);
+        QImage drawn(size, QImage::Format_RGB32);
         QPainter p(&drawn);
-        DrawAlignedFrame(p, {0, 0}, photo,
-                         ReadFrameAlignment(n.dir.path(), n.job.frames, k, n.job.geometry).alignment,
-                         n.job.geometry.frame);
+        DrawAlignedFrame(
+            p, {0, 0}, photo,
+            ReadFrameAlignment(n.dir.path(), n.job.frames, static_cast<int>(k), n.job.geometry).alignment,
+            size);
         p.end();
-        const cv::Mat bgra(drawn.height(), drawn.width(), CV_8UC4, drawn.bits(), drawn.bytesPerLine());
-        cv::Mat drawnLuma, decodedLuma;
-        cv::cvtColor(bgra, drawnLuma, cv::COLOR_BGRA2GRAY);
-        cv::cvtColor(decoded, decodedLuma, cv::COLOR_BGR2GRAY);
-        worst = std::max(worst, cv::norm(decodedLuma, drawnLuma, cv::NORM_L1) / double(decoded.total()));
+        const auto* decoded = reinterpret_cast<const unsigned char*>(frames.data() + k * frameBytes);
+        double sum = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x, decoded += 3) {
+                const QRgb c = drawn.pixel(x, y);
+                sum +=
+                    std::abs(luma(decoded[0], decoded[1], decoded[2]) - luma(qRed(c), qGreen(c), qBlue(c)));
+            }
+        worst = std::max(worst, sum / (size.width() * size.height()));
     }
     return worst;
 }
@@ -154,7 +179,38 @@ TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
     EXPECT_EQ(r.result.message, Msg::AviCreateFailed);
     EXPECT_EQ(r.result.path, n.job.path);
 
+    // The video module missing from the program folder: told so, naming the module's file.
+    const TempDir emptyFolder;
+    SetModuleFolder(emptyFolder.path());
+    n.job.path = n.file("clip.avi");
+    r = ExportVideo(n.job, progress);
+    SetModuleFolder(KELTO_PROGRAM_DIR);
+    EXPECT_EQ(r.result.message, Msg::VideoModuleMissing);
+    EXPECT_EQ(r.result.path, JoinPath(emptyFolder.path(), "libkelto_video.so"));
+    EXPECT_TRUE(oldFileKept());
+
     // One photo day is no animation.
     n.job.frames.pop_back();
     EXPECT_EQ(ExportVideo(n.job, progress).result.message, Msg::TooFewPhotoDays);
+}
+
+TEST(VideoExport, ExportingAgainRemovesWhatAKilledExportLeft)
+{
+    VideoNotebook n(2);
+    auto plant = [&](const char* name, bool old) { WriteLeftFile(n.file(name), old); };
+    const char* left[] = {"clip.mp4.tmpAbC123.mp4", "other.AVI.tmpZZZZZZ.avi"};
+    // Not an export's name, or one that may still be written.
+    const char* kept[] = {"clip.mp4.tmpAbC123.avi", "20260501.jpg.tmpAbC123", "clip.mp4.tmpAbC12.mp4",
+                          "new.mp4.tmpQwErTy.mp4"};
+    for (const char* name : left)
+        plant(name, true);
+    for (const char* name : kept)
+        plant(name, std::string(name) != "new.mp4.tmpQwErTy.mp4");
+    n.job.path = n.file("clip.avi");
+    CountingProgress progress;
+    ASSERT_TRUE(ExportVideo(n.job, progress).ok());
+    for (const char* name : left)
+        EXPECT_FALSE(FileExists(n.file(name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(FileExists(n.file(name))) << name;
 }

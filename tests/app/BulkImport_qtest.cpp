@@ -54,8 +54,11 @@ void BulkImportTest::portraitsAskOnceAndTheShownDayTakesItsPhoto()
         WritePhoto(f.photos, "p" + std::to_string(d) + ".JPG", {240, 320},
                    "2024:05:0" + std::to_string(d) + " 08:00:00");
     WritePhoto(f.photos, "q.jpg", {320, 240}, "");
-    f.prompt.queue(Answer::No);  // 154: skip the undated photo
-    f.prompt.queue(Answer::Ok);  // the summary
+    WritePhoto(f.photos, "r.jpg", {320, 240}, "");
+    WritePhoto(f.photos, "s.jpg", {320, 240}, "");
+    f.prompt.queue(Answer::Yes);  // skip q.jpg
+    f.prompt.queue(Answer::No);   // skip r.jpg and every later undated photo
+    f.prompt.queue(Answer::Ok);   // the summary
     nb.StartBulkImport(f.browser);
     QVERIFY(nb.BulkImportRunning());
     QTRY_VERIFY(!nb.BulkImportRunning());
@@ -63,10 +66,15 @@ void BulkImportTest::portraitsAskOnceAndTheShownDayTakesItsPhoto()
     QCOMPARE(f.browser.titles, std::vector<std::string>{"写真画像一括読取フォルダー指定"});
     QCOMPARE(f.host.rotateRequests.size(), size_t(1));
     QVERIFY(f.host.rotateRequests[0].bulk);
-    QCOMPARE(f.prompt.asked(), (std::vector<int>{154, 172}));  // no 155: internet is off
+    // The undated question names its photo and can answer for the rest; no 155: internet is off.
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{340, 340, 172}));
+    QVERIFY(f.prompt.texts()[0].find("「q.jpg」") != std::string::npos);
+    QVERIFY(f.prompt.texts()[1].find("「r.jpg」") != std::string::npos);
+    QVERIFY(f.prompt.texts()[2].find("3日分の写真を取り込みました（写真ファイル6個のうち）")
+            != std::string::npos);
     QCOMPARE(f.host.progressCaption, std::string("写真画像一括取込中"));
     QCOMPARE(f.host.progressHidden, 1);
-    QCOMPARE(f.progress.maximum.load(), 4);
+    QCOMPARE(f.progress.maximum.load(), 6);
     QCOMPARE(f.progress.value.load(), 3);
     QCOMPARE(nb.LastBulkImportReport().imported, 3);
     QCOMPARE(nb.RememberedRotation(), RotationChoice::Anticlockwise);

@@ -43,12 +43,14 @@ TEST(CNotebookAnimation, TheEditorsChangesAndSpeedAreStoredWhenItCloses)
     EXPECT_EQ(nb.currentDate(), QDate(2026, 3, 2));
     EXPECT_FALSE(nb.currentDay().picture.isNull());
 
-    // A speed that plays nothing is not kept.
+    // A speed no player takes is not kept, and one stored by hand is read within 1 to 60.
     f.host.animationDialog = [](AnimationPlayer& player, int) {
         EXPECT_EQ(player.mode(), AnimationMode::Display);
-        return 0;
+        return 61;
     };
     nb.RunAnimation(AnimationMode::Display);
     EXPECT_EQ(nb.AnimationSpeed(), 5);
+    IniFile::WriteString(ini, "Animation", "Speed", "2147483647");
+    EXPECT_EQ(nb.AnimationSpeed(), 60);
     EXPECT_TRUE(f.prompt.asked().empty());
 }

@@ -85,18 +85,37 @@ TEST(CNotebookPhotos, RedatingMovesTheDayAndNeverOverwritesAnother)
         EXPECT_EQ(IniFile::ReadString(f.dayPath(20240503, "dat"), "Growth", "DataHeight"), "12.5");
         EXPECT_TRUE(FileExists(f.dayPath(20240503, "jpg")));
     }
-    {
+    // The photo's own day already has a record or lies after today: one question, the shown day
+    // or nothing; nothing leaves the day exactly as it was, and no other day is made or changed.
+    struct Case {
+        const char* taken;
+        Msg question;
+        Answer answer;
+    } cases[] = {
+        {"2024:05:03 10:00:00", Msg::PhotoDayTakenUseShownDay, Answer::Yes},
+        {"2024:05:03 10:00:00", Msg::PhotoDayTakenUseShownDay, Answer::No},
+        {"2027:01:05 10:00:00", Msg::PhotoAfterTodayUseShownDay, Answer::Yes},
+        {"2027:01:05 10:00:00", Msg::PhotoAfterTodayUseShownDay, Answer::No},
+    };
+    for (const Case& c : cases) {
+        Clock::SetToday(QDate(2024, 6, 10));
         PhotoFixture f;
         f.addDay(20240503, "7.0");
-        f.chooser.answer = writePhoto(f.photos, "c.jpg", {800, 600}, "2024:05:03 10:00:00");
-        f.prompt.queue(Answer::Yes);
-        ASSERT_TRUE(f.nb->ImportPhoto(false, f.chooser));
-        EXPECT_EQ(f.prompt.asked(), (std::vector<int>{130, 203}));
-        EXPECT_EQ(f.nb->currentDate(), QDate(2024, 5, 1));  // the photo stays on the day shown
+        f.chooser.answer = writePhoto(f.photos, "c.jpg", {800, 600}, c.taken);
+        f.prompt.queue(c.answer);
+        EXPECT_EQ(f.nb->ImportPhoto(false, f.chooser), c.answer == Answer::Yes);
+        EXPECT_EQ(f.prompt.asked(), std::vector<int>{MsgId(c.question)});
+        EXPECT_NE(f.prompt.texts()[0].find("2024年5月1日"), std::string::npos) << f.prompt.texts()[0];
+        const DayRecord& day = f.nb->EditCurrentDay();
+        EXPECT_EQ(f.nb->currentDate(), QDate(2024, 5, 1));
+        EXPECT_EQ(day.dirty, c.answer == Answer::Yes);
+        EXPECT_EQ(day.picture.isNull(), c.answer != Answer::Yes);
         ASSERT_TRUE(f.nb->SaveDay());
+        EXPECT_EQ(FileExists(f.dayPath(20240501, "jpg")), c.answer == Answer::Yes);
         EXPECT_EQ(IniFile::ReadString(f.dayPath(20240503, "dat"), "Growth", "DataHeight"), "7.0");
         EXPECT_FALSE(FileExists(f.dayPath(20240503, "jpg")));
-        EXPECT_TRUE(FileExists(f.dayPath(20240501, "jpg")));
+        EXPECT_TRUE(FindFiles(f.notebook, "2027*").empty());
+        Clock::SetToday(QDate());
     }
 }
 

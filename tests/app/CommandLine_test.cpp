@@ -16,6 +16,8 @@ TEST(CommandLine, Parsing)
         {{"/data/my notes"}, Action::Window, "/data/my notes", ""},
         {{"/data/my", "notes"}, Action::Window, "/data/my notes", ""},  // the whole text is the folder
         {{"--help"}, Action::Help, "", ""},
+        {{"--where"}, Action::Where, "", ""},
+        {{"--where", "--notebook", "/n"}, Action::Error, "", ""},
         {{"--export-csv", "out.csv"}, Action::ExportCsv, "", "out.csv"},
         {{"--export-csv", "out.csv", "--notebook", "/n"}, Action::ExportCsv, "/n", "out.csv"},
         {{"--notebook", "/n", "--export-csv", "o.csv"}, Action::ExportCsv, "/n", "o.csv"},

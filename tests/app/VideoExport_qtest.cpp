@@ -50,13 +50,17 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     QVERIFY(LoadPictureFile(chooser.answer, photo));
     QCOMPARE(f.host.progressHidden, 1);
     QCOMPARE(progress.value.load(), 2);
+    // The end is told, with the file written.
+    QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{231, 302}));
+    QCOMPARE(f.prompt.texts().back(), "2コマのアニメーションを保存しました。\n" + chooser.answer + ".avi");
 
-    // A folder that is not there: message 135 naming the file.
+    // A folder that is not there: a failure that names no AVI for MP4, and the file.
     chooser.answer = f.temp.file("missing/growth.mp4");
     nb.StartVideoExport(chooser);
     QTRY_VERIFY(!nb.VideoExportRunning());
-    QCOMPARE(nb.LastVideoExportResult().message, Msg::AviCreateFailed);
-    QCOMPARE(f.prompt.asked(), (std::vector<int>{231, 135}));
+    QCOMPARE(nb.LastVideoExportResult().message, Msg::VideoCreateFailed);
+    QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{231, 302, 301}));
+    QCOMPARE(f.prompt.texts().back(), "動画ファイルの作成に失敗しました\n" + chooser.answer);
 }
 
 QTEST_MAIN(VideoExportTest)

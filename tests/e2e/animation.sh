@@ -95,7 +95,7 @@ SPEED=$(iconv -f CP932 -t UTF-8 "$WORK/prog/Kelto.ini" | tr -d '\r' | awk -F= '
 [ "$SPEED" = 10 ] || fail "Kelto.ini keeps the speed '$SPEED', not 10"
 
 step "automatic alignment from the command line"
-QT_QPA_PLATFORM=offscreen timeout 120 "$WORK/prog/kelto" --auto-align --notebook "$NOTEBOOK" \
+LANG=ja_JP.UTF-8 QT_QPA_PLATFORM=offscreen timeout 120 "$WORK/prog/kelto" --auto-align --notebook "$NOTEBOOK" \
   >"$WORK/auto.log" 2>&1 || fail "--auto-align failed: $(tail -3 "$WORK/auto.log")"
 grep -q '個のフレームを自動で位置合わせしました' "$WORK/auto.log" || fail "--auto-align told no result"
 [ "$(triming "$FIRST_DAT" Position)" = "140,110" ] || fail "--auto-align moved the first day, the one aligned by hand"

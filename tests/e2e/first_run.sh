@@ -26,21 +26,9 @@ export KELTO_EDITOR="$WORK/editor.sh"
 
 e2e_start_display
 
-(cd "$WORK/prog" && exec ./kelto) >"$WORK/kelto.log" 2>&1 &
-KELTO_PID=$!
-
 # An empty data root goes straight from the selection dialog to a new notebook.
 step "creating the notebook"
-focus '観察データ設定ダイアログ' 30 >/dev/null || fail "the settings dialog did not open on an empty data root"
-xdotool type --delay 40 'e2enote'
-xdotool key Return
-NOTEBOOK="$WORK/prog/data/e2enote"
-wait_until 20 test -f "$NOTEBOOK/Kelto.dat" || fail "no notebook folder was created"
-grep -q "StartDate=$(today_as %Y/%m/%d)" "$NOTEBOOK/Kelto.dat" || fail "Kelto.dat has no start date of today ($KELTO_TODAY)"
-# Kelto.ini is written after the notebook file.
-remembered() { [ -f "$WORK/prog/Kelto.ini" ] && iconv -f CP932 -t UTF-8 "$WORK/prog/Kelto.ini" | grep -q '^DataName=e2enote'; }
-wait_until 20 remembered || fail "Kelto.ini does not remember the notebook"
-MAIN=$(focus 'Kelto\[e2enote\]' 20) || fail "the main window does not show the notebook"
+e2e_first_notebook "$WORK/prog/kelto" "$WORK/prog/data" e2enote "$WORK/prog/Kelto.ini"
 
 # Where the page lies on the screen: match the calendar as the program draws it headless.
 (cd "$WORK/prog" && ./kelto --render calendar --date "$KELTO_TODAY" --notebook "$NOTEBOOK" --out "$WORK/calendar.png") ||

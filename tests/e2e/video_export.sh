@@ -2,7 +2,8 @@
 # The time-lapse export. Without a display: AVI and MP4 of the sample notebook checked with
 # ffprobe (frames, rate from Kelto.ini, size), the progress line, and exit 1 with a message for
 # a notebook with a single photo day. In the window: the menu command, its save dialog with the
-# default extension, and an existing file replaced after the overwrite question.
+# default extension, the message at the end, and an existing file replaced after the overwrite
+# question.
 # Usage: video_export.sh <programFolder> <toolsDir>
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -27,7 +28,7 @@ probe() {
 for kind in avi:rawvideo mp4:h264; do
   ext=${kind%%:*}
   step "export $ext"
-  "$KELTO" --export-video "$WORK/growth.$ext" --notebook "$NOTE" >"$WORK/out" 2>"$WORK/err" \
+  LANG=ja_JP.UTF-8 "$KELTO" --export-video "$WORK/growth.$ext" --notebook "$NOTE" >"$WORK/out" 2>"$WORK/err" \
     || fail "$ext: $(cat "$WORK/err")"
   grep -q "アニメーションを作成しています.*$PHOTOS/$PHOTOS" "$WORK/err" || fail "$ext: no progress line: $(cat "$WORK/err")"
   want="codec_name=${kind#*:} width=320 height=240 r_frame_rate=4/1 nb_read_frames=$PHOTOS "
@@ -43,7 +44,7 @@ cp "$NOTE/Kelto.dat" "$ONE/"
 first=$(find "$NOTE" -maxdepth 1 -name '[0-9]*.jpg' | sort | head -1)
 cp "$first" "${first%.jpg}.dat" "$ONE/"
 echo old >"$WORK/keep.avi"
-if "$KELTO" --export-video "$WORK/keep.avi" --notebook "$ONE" 2>"$WORK/err"; then
+if LANG=ja_JP.UTF-8 "$KELTO" --export-video "$WORK/keep.avi" --notebook "$ONE" 2>"$WORK/err"; then
   fail "a notebook with one photo day was exported"
 fi
 grep -q "2日以上" "$WORK/err" || fail "no message for one photo day: $(cat "$WORK/err")"
@@ -60,6 +61,10 @@ timeout 10 xdotool type --delay 20 "$WORK/window"
 timeout 10 xdotool key Return
 wait_until 60 test -f "$WORK/window.avi" || fail "no window.avi (the default extension)"
 wait_until 20 gone 'アニメーションを作成しています' || fail "the progress dialog stayed"
+# The end is told in a message box of the program's own title; Enter closes it.
+focus '^Kelto$' 20 >/dev/null || fail "the end of the export was not told"
+timeout 10 xdotool key Return
+wait_until 10 gone '^Kelto$' || fail "the message at the end stayed"
 got=$(probe "$WORK/window.avi")
 [ "$got" = "codec_name=rawvideo width=320 height=240 r_frame_rate=4/1 nb_read_frames=$PHOTOS " ] \
   || fail "window.avi: ffprobe says '$got'"

@@ -96,15 +96,15 @@ TEST(BulkImport, NameOrderDecidesTheDayAndBadFilesAreCounted)
     memo.write("memo");
     memo.close();
     std::vector<std::string> askedUndated;
-    r.hooks.stopOnUndated = [&](const std::string& path) {
+    r.hooks.askUndated = [&](const std::string& path) {
         askedUndated.push_back(path);
-        return false;
+        return UndatedAnswer::Skip;
     };
 
     BulkImportReport rep = r.run();
     EXPECT_EQ(rep.matching, 5);
-    EXPECT_EQ(rep.imported, 3);
-    EXPECT_EQ(rep.steps, 4);  // the undated photo makes no step
+    EXPECT_EQ(rep.imported, 2);  // two days: the later name replaced the earlier photo of 5/2
+    EXPECT_EQ(rep.steps, 4);     // the undated photo makes no step
     EXPECT_EQ(r.progress.maximum, 5);
     EXPECT_EQ(r.progress.value, 4);
     EXPECT_EQ(askedUndated, std::vector<std::string>(1, r.photos.file("d.jpg")));
@@ -119,7 +119,16 @@ TEST(BulkImport, NameOrderDecidesTheDayAndBadFilesAreCounted)
     ASSERT_TRUE(LoadPictureFile(r.day("20240502", "jpg"), saved));
     EXPECT_EQ(saved.size(), QSize(64, 48));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(r.day("20240504", "jpg"))));
-    EXPECT_NE(BulkImportSummary(rep).find(r.photos.file("e.jpg")), std::string::npos);
+    ASSERT_EQ(rep.replaced.size(), 1u);
+    EXPECT_EQ(rep.replaced[0].replaced, r.photos.file("a.JPG"));
+    EXPECT_EQ(rep.replaced[0].by, r.photos.file("b.jpg"));
+    const std::string summary = BulkImportSummary(rep);
+    EXPECT_NE(summary.find("\n  e.jpg\n"), std::string::npos) << summary;
+    EXPECT_NE(BulkImportSummary(rep, SummaryLanguage::English).find(r.photos.file("e.jpg")),
+              std::string::npos);
+    EXPECT_NE(summary.find("2日分の写真を取り込みました"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("2024-05-02  a.JPG → b.jpg"), std::string::npos) << summary;
+    EXPECT_EQ(summary.find("imported"), std::string::npos) << "one language: " << summary;
 }
 
 TEST(BulkImport, OneRotationQuestionPerRunAndParallelWritesTheSameFiles)
@@ -178,7 +187,7 @@ TEST(BulkImport, StopAndQuestionsEndTheRunOrGoOn)
             return WriteDayFiles(r.notebook.path(), day, r.options.pictures);
         };
         r.hooks.confirmStop = [&] { return e == StopYes; };
-        r.hooks.stopOnUndated = [](const std::string&) { return true; };
+        r.hooks.askUndated = [](const std::string&) { return UndatedAnswer::Stop; };
         r.hooks.askRotation = [&](const RotateRequest&) {
             ++asked;
             return RotateAnswer{e != RotationCancelled, RotationChoice::CutTopBottom, TrimRadio::None};
@@ -234,4 +243,45 @@ TEST(BulkImport, WeatherOfTodayIsLeftOutAndFailuresNameTheirDay)
             break;
         }
     }
+}
+
+TEST(BulkImport, NoDayAfterTodayAndHostileNamesAreStoredCleaned)
+{
+    ImportRun r;  // today: 2024-06-01
+    const std::string injecting = "b\n[Growth]\nDataHeight=777\n[Triming]\nSize=1,1\n.jpg";
+    WritePhoto(r.photos, "a.jpg", {320, 240}, "2024:05:01 08:00:00");
+    WritePhoto(r.photos, injecting, {320, 240}, "2024:05:02 08:00:00");
+    WritePhoto(r.photos, "c🌱.jpg", {320, 240}, "2024:05:03 08:00:00");
+    WritePhoto(r.photos, "d.jpg", {320, 240}, "2027:01:05 08:00:00");
+    WritePhoto(r.photos, "e.jpg", {320, 240}, "2024:06:02 08:00:00");  // tomorrow
+    for (const char* name : {"u1.jpg", "u2.jpg", "u3.jpg"})
+        WritePhoto(r.photos, name, {320, 240}, "");
+    int askedUndated = 0;
+    r.hooks.askUndated = [&](const std::string&) {
+        ++askedUndated;
+        return UndatedAnswer::SkipAll;
+    };
+    BulkImportReport rep = r.run();
+
+    EXPECT_EQ(askedUndated, 1);  // "the same for all"
+    EXPECT_EQ(rep.undated.size(), 3u);
+    EXPECT_FALSE(rep.failed || rep.stopped);
+    EXPECT_EQ(rep.imported, 3);
+    EXPECT_EQ(rep.lastDate, QDate(2024, 5, 3));
+    const std::vector<std::pair<QDate, std::string>> later = {{QDate(2027, 1, 5), r.photos.file("d.jpg")},
+                                                              {QDate(2024, 6, 2), r.photos.file("e.jpg")}};
+    EXPECT_EQ(rep.afterToday, later);
+    EXPECT_TRUE(QDir(QString::fromStdString(r.notebook.path())).entryList({"2027*", "20240602*"}).isEmpty());
+    // Every day of the run is written whole, its photo's name on one line.
+    EXPECT_EQ(rep.nameReplaced,
+              (std::vector<std::string>{r.photos.file(injecting), r.photos.file("c🌱.jpg")}));
+    EXPECT_EQ(r.source("20240502"), r.photos.file("b [Growth] DataHeight=777 [Triming] Size=1,1 .jpg"));
+    EXPECT_EQ(IniFile::ReadString(r.day("20240502", "dat"), "Growth", "DataHeight", "absent"), "absent");
+    EXPECT_EQ(IniFile::ReadString(r.day("20240502", "dat"), "Triming", "Size", "absent"), "absent");
+    EXPECT_EQ(r.source("20240503"), r.photos.file("c?.jpg"));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(r.day("20240503", "jpg"))));
+    const std::string summary = BulkImportSummary(rep);
+    EXPECT_NE(summary.find("2027-01-05  d.jpg"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("カメラの時計"), std::string::npos) << summary;
+    EXPECT_NE(BulkImportSummary(rep, SummaryLanguage::English).find("camera clock?"), std::string::npos);
 }

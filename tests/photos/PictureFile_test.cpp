@@ -10,10 +10,12 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <functional>
 #include <random>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -484,7 +486,8 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
                                : LoadPictureFile(path("damaged.jpg"), picture));
     }
     // Padded with comments to a size that could hold the claimed blocks, it still cannot make
-    // the codec take more than its share of memory.
+    // the codec take more than its share of memory: its coefficients alone (800 MB) would pass
+    // the budget.
     Bytes padded = DamagedProgressiveCmyk();
     Bytes comment(65537, 'x');
     comment[0] = 0xFF, comment[1] = 0xFE, comment[2] = 0xFF, comment[3] = 0xFF;
@@ -493,6 +496,13 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
     writeBytes(path("padded.jpg"), padded);
     QImage picture;
     EXPECT_FALSE(LoadPictureFile(path("padded.jpg"), picture));
+    // A few kilobytes of arithmetic coding claiming 10000 x 10000: its decoder would fill the
+    // missing blocks without a word, taking seconds and all their coefficients (300 MB), so it
+    // is refused before the codec allocates anything.
+    writeBytes(path("claims.jpg"), ArithmeticProgressiveClaiming(10000, 10000));
+    EXPECT_LT(readBytes(path("claims.jpg")).size(), 8000u);
+    EXPECT_FALSE(LoadPictureFile(path("claims.jpg"), picture));
+    EXPECT_FALSE(LoadPictureScaled(path("claims.jpg"), 320, 240, picture));
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     // Decoding the claimed 100 megapixels would need well over a gigabyte (ru_maxrss is in KB).
@@ -518,6 +528,77 @@ TEST_F(PictureFileTest, PixelsAreBoundedByTheFileSize)
     }
 }
 
+// A picture costs what is made of it, not what its header claims: a photo of any size a camera
+// writes is read at the scale its use needs, and the whole picture as large as the memory
+// budget allows (outWidth/outHeight still give its own size).
+TEST_F(PictureFileTest, LargePicturesAreReadWithinTheMemoryBudget)
+{
+    // A 108-megapixel phone photo: red grows to the right, green downwards.
+    writeBytes(path("phone.jpg"),
+               EncodeJpegRows(12000, 9000, 3, JCS_RGB, [](jpeg_compress_struct&) {}, [](int y, JSAMPLE* row) {
+                   for (int x = 0; x < 12000; ++x, row += 3) {
+                       row[0] = static_cast<JSAMPLE>(x * 255 / 11999);
+                       row[1] = static_cast<JSAMPLE>(y * 255 / 8999);
+                       row[2] = 90;
+                   }
+               }));
+    // A 1-bit scan of 5000 x 20000 (12.5 MB), black and white pixels by turns: grey when reduced.
+    Bytes scan = makeBmp(1, 8, 1, 40, {qRgb(0, 0, 0), kWhite}, [](int, int) -> quint32 { return 0; });
+    scan.resize(scan.size() - 4);  // the headers and the palette, without the one row
+    qToLittleEndian<qint32>(5000, &scan[18]);
+    qToLittleEndian<qint32>(20000, &scan[22]);
+    scan.resize(scan.size() + 628u * 20000, 0x55);  // rows of 625 bytes padded to 628
+    writeBytes(path("scan.bmp"), scan);
+
+    // clang-format off
+    const std::tuple<const char*, int, QSize> cases[] = {
+        {"phone.jpg", 640, QSize(1500, 1125)},   // the import: 1/8 still covers 640 x 640
+        {"phone.jpg", 0,   QSize(6000, 4500)},   // whole: 432 MB at full size, halved
+        {"scan.bmp",  640, QSize(1250, 5000)},
+        {"scan.bmp",  0,   QSize(2500, 10000)},  // whole: 400 MB at full size, halved
+    };
+    // clang-format on
+    for (const auto& [name, side, want] : cases) {
+        const std::string what = std::string(name) + " " + std::to_string(side);
+        QImage picture;
+        int w = 0, h = 0;
+        ASSERT_TRUE(side ? LoadPictureScaled(path(name), side, side, picture, &w, &h)
+                         : LoadPictureFile(path(name), picture, &w, &h))
+            << what;
+        EXPECT_EQ(picture.size(), want) << what;
+        EXPECT_EQ(QSize(w, h), name == std::string("phone.jpg") ? QSize(12000, 9000) : QSize(5000, 20000));
+        EXPECT_LE(picture.sizeInBytes(), kPictureMemoryBudget) << what;
+        const int x = want.width() * 3 / 4, y = want.height() / 4;
+        if (name == std::string("phone.jpg"))
+            expectNear(picture.pixel(x, y), qRgb(191, 64, 90), 6, what);
+        else
+            expectNear(picture.pixel(x, y), qRgb(128, 128, 128), 1, what);
+    }
+    EXPECT_LE(PictureReadPeakBytes(), kPictureMemoryBudget);
+}
+
+// Reads on several threads draw on one budget: a read that does not fit beside the others
+// waits for them instead of failing.
+TEST_F(PictureFileTest, ReadsOnEveryThreadShareOneBudget)
+{
+    // 100 MB each when read whole: two fit in the budget at once, never three.
+    writeBytes(path("grey.jpg"), EncodeJpegRows(5000, 5000, 1, JCS_GRAYSCALE, [](jpeg_compress_struct&) {},
+                                                [](int, JSAMPLE* row) { std::fill(row, row + 5000, 77); }));
+    std::atomic<int> whole{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&] {
+            QImage picture;
+            if (LoadPictureFile(path("grey.jpg"), picture) && picture.size() == QSize(5000, 5000)
+                && picture.pixel(4999, 4999) == qRgb(77, 77, 77))
+                ++whole;
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(whole, 3);
+    EXPECT_LE(PictureReadPeakBytes(), kPictureMemoryBudget);
+}
+
 // A FIFO, a device or a folder named like a photo is not read: nothing may block on it.
 TEST_F(PictureFileTest, OnlyRegularFilesAreOpened)
 {
@@ -541,7 +622,9 @@ TEST_F(PictureFileTest, ScaledLoadUsesTheSmallestCoveringScale)
                                       {"big.jpg", 81, 60, QSize(160, 120)},
                                       {"big.jpg", 100, 200, QSize(320, 240)},
                                       {"big.jpg", 700, 10, QSize(640, 480)},
-                                      {"big.bmp", 80, 60, QSize(640, 480)}}) {
+                                      {"big.bmp", 80, 60, QSize(80, 60)},
+                                      {"big.bmp", 81, 60, QSize(160, 120)},
+                                      {"big.bmp", 700, 10, QSize(640, 480)}}) {
         QImage small;
         int w = 0, h = 0;
         ASSERT_TRUE(LoadPictureScaled(path(name), tw, th, small, &w, &h)) << name;

@@ -1,11 +1,13 @@
 #include "platform/IniFile.h"
 #include "platform/Files.h"
 #include "platform/TextCodec.h"
+#include "support/LeftFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -183,4 +185,90 @@ TEST(Files, OnlyRegularFilesAreRead)
     ASSERT_TRUE(WriteFileAtomic(dir.file("a.txt"), "memo"));
     ASSERT_TRUE(ReadFileBytes(dir.file("a.txt"), bytes));
     EXPECT_EQ(bytes, "memo");
+}
+
+TEST(IniFile, LineBreaksAndNulNeverReachTheFile)
+{
+    TempDir dir;
+    std::string ini = dir.file("20240501.dat");
+    ASSERT_TRUE(IniFile::WriteKeys(ini, "Growth", {{"DataHeight", "12.0"}}));
+    const std::string before = readAll(ini);
+    // Each would start a line of its own: a section and keys the caller never wrote.
+    const std::string hostile[] = {"x\n[Growth]\nDataHeight=999", "a\r[Triming]", std::string("a\0b", 3),
+                                   "a\n", "\r\n"};
+    for (const std::string& text : hostile) {
+        EXPECT_FALSE(IniFile::WriteString(ini, "Weather", "Weather", text));
+        EXPECT_FALSE(IniFile::WriteString(ini, "Weather", text, "x"));
+        EXPECT_FALSE(IniFile::WriteString(ini, text, "Weather", "x"));
+        EXPECT_FALSE(IniFile::WriteKeys(ini, "Weather", {{"LowTemp", "1.0"}, {"Weather", text}}));
+        EXPECT_FALSE(IniFile::IsOneLine(text));
+        EXPECT_TRUE(IniFile::IsOneLine(IniFile::OneLine(text)));
+    }
+    EXPECT_EQ(readAll(ini), before);
+    EXPECT_EQ(IniFile::OneLine("a\r\n[Growth]\nDataHeight=1\0"), "a [Growth] DataHeight=1");
+    EXPECT_EQ(IniFile::OneLine(std::string("x\0\ny", 4)), "x y");
+}
+
+TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
+{
+    TempDir dir;
+    std::string ini = dir.file("20240501.dat");
+    std::string photo = dir.file("20240501.jpg");
+    ASSERT_TRUE(WriteFileAtomic(photo, "old photo"));
+    ASSERT_TRUE(IniFile::WriteKeys(ini, "Growth", {{"DataHeight", "12.0"}}));
+    const std::string before = readAll(ini);
+    const std::vector<IniFile::KeyChange> changes = {{"Picture", "SourcePath", "/photos/a.jpg"},
+                                                     {"Growth", "DataHeight", std::nullopt},
+                                                     {"Weather", "LowTemp", "3.0"}};
+    for (const std::string& failing : {ini, photo}) {
+        SetWriteFaultHook([&](const std::string& p) { return p == failing; });
+        std::string failed;
+        EXPECT_FALSE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}, &failed));
+        SetWriteFaultHook(nullptr);
+        EXPECT_EQ(failed, failing);
+        EXPECT_EQ(readAll(ini), before);
+        EXPECT_EQ(readAll(photo), "old photo");
+        EXPECT_EQ(FindFiles(dir.path(), "*tmp*").size(), 0u);
+    }
+    // A value the file cannot hold stops the companion too.
+    EXPECT_FALSE(IniFile::WriteChanges(ini, {{"Weather", "Weather", "a\nb"}}, {{photo, "new photo"}}));
+    EXPECT_EQ(readAll(photo), "old photo");
+
+    ASSERT_TRUE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}));
+    EXPECT_EQ(readAll(photo), "new photo");
+    EXPECT_EQ(readAll(ini),
+              "[Growth]\r\n[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
+}
+
+TEST(Files, OnlyAbandonedTemporariesOfTheGivenTargetsAreRemoved)
+{
+    TempDir dir;
+    auto make = [&](const std::string& name, bool old) { WriteLeftFile(dir.file(name), old); };
+    // Left by a killed writer: old and held by nobody.
+    make("20240501.dat.tmpAb3xYz", true);
+    make("Kelto.dat.tmp000000", true);
+    // Not ours, or not ours to judge: a name the writer never makes, another target, a fresh file.
+    const std::vector<std::string> kept = {"20240501.dat.tmpAb3xY",  "20240501.dat.tmpAb3xY!",
+                                           "notes.txt.tmpAbcdef",    "20240501.dat",
+                                           "20240502.jpg.tmpQwErTy", "x.tmpAbcdef"};
+    for (const std::string& name : kept)
+        make(name, name != "20240502.jpg.tmpQwErTy");
+    // One being written right now: its writer holds it.
+    std::string busy;
+    int fd = OpenTemporaryBeside(dir.file("20240503.jpg"), {}, busy);
+    ASSERT_GE(fd, 0);
+    AgeFile(busy, fd);
+
+    auto ours = [](std::string_view target, std::string_view suffix) {
+        return suffix.empty() && (target == "Kelto.dat" || target.substr(0, 6) == "202405");
+    };
+    EXPECT_EQ(RemoveStaleTemporaries(dir.path(), ours), 2);
+    ::close(fd);
+    for (const std::string& name : kept)
+        EXPECT_TRUE(FileExists(dir.file(name))) << name;
+    EXPECT_TRUE(FileExists(busy));
+    EXPECT_FALSE(FileExists(dir.file("20240501.dat.tmpAb3xYz")));
+    EXPECT_FALSE(FileExists(dir.file("Kelto.dat.tmp000000")));
+    // Once its writer is gone it is abandoned too.
+    EXPECT_EQ(RemoveStaleTemporaries(dir.path(), ours), 1);
 }

@@ -143,3 +143,25 @@ TEST(SafeFormat, FillsOnlyIntegerConversions)
     EXPECT_EQ(FormatInts("%d %d %d", {1}), "1 0 0");
     EXPECT_LT(FormatInts("%999999999d", {1}).size(), 200u);
 }
+
+TEST(TextCodec, ReplacingWhatCp932CannotHoldAndCuttingUtf8)
+{
+    struct Case {
+        const char* text;
+        const char* kept;
+        bool replaced;
+    } cases[] = {
+        {"晴れ", "晴れ", false},         {"a🌱b", "a?b", true},
+        {"\xEF\xBF\xBD晴", "?晴", true},                            // what a bad decode leaves
+        {"한국.jpg", "??.jpg", true},    {"\xE3\x81", "??", true},  // a cut character: each stray byte
+    };
+    for (const Case& c : cases) {
+        bool replaced = !c.replaced;
+        EXPECT_EQ(ReplaceNonCp932(c.text, &replaced), c.kept) << c.text;
+        EXPECT_EQ(replaced, c.replaced) << c.text;
+    }
+    EXPECT_EQ(CutUtf8("晴れ", 5), "晴");  // 3 bytes a character
+    EXPECT_EQ(CutUtf8("晴れ", 6), "晴れ");
+    EXPECT_EQ(CutUtf8("ab晴", 4), "ab");
+    EXPECT_EQ(CutUtf8("", 0), "");
+}

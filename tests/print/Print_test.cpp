@@ -33,12 +33,12 @@ public:
         WriteNotebookKey(notebook, "SchoolName", "みどり小学校");
     }
     ~PrintFixture() { Clock::SetToday(QDate()); }
-    void addPhotoDay(const QDate& date)
+    void addPhotoDay(const QDate& date, QSize size = QSize(640, 480))
     {
         addDay(DateToInt(date));
-        QImage red(640, 480, QImage::Format_RGB32);
+        QImage red(size, QImage::Format_RGB32);
         red.fill(Qt::red);
-        SavePictureFile(DayFilePath(notebook, date, "jpg"), red, 640, 480, 90, nullptr);
+        SavePictureFile(DayFilePath(notebook, date, "jpg"), red, size.width(), size.height(), 90, nullptr);
     }
     CNotebook& openOn(const QDate& today)
     {
@@ -56,6 +56,20 @@ int pdfPages(const std::string& pdf)
         if (line.startsWith("Pages:"))
             return line.mid(6).trimmed().toInt();
     return -1;
+}
+
+// The sizes of the images a PDF embeds, as "WxH", in the order pdfimages lists them.
+QStringList embeddedSizes(const std::string& pdf)
+{
+    QProcess images;
+    images.start("pdfimages", {"-list", QString::fromStdString(pdf)});
+    images.waitForFinished();
+    QStringList sizes;
+    const QStringList lines =
+        QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    for (qsizetype k = 2; k < lines.size(); ++k)
+        sizes << lines[k].simplified().split(' ').mid(3, 2).join('x');
+    return sizes;
 }
 
 // Sheet `n` (from 1) of the PDF at `dpi`.
@@ -199,6 +213,36 @@ TEST(PrintSheets, APrintedSheetLooksAsLaidOut)
         for (int x = at(0, 0).x(); x < at(780, 0).x(); ++x)
             lowerInk += qGray(sheet5.pixel(x, y)) < 250;
     EXPECT_EQ(lowerInk, 0);
+}
+
+// A photo larger than its place on the sheet goes into the PDF at the size printed (the photo
+// frame, 320 x 240 of the 780 x 1100 sheet stretched over 190 x 277 mm at 300 dpi: 922 x 715);
+// one smaller than its place at its own size, and the list's pictures at theirs.
+TEST(PrintSheets, PhotosAreEmbeddedNoLargerThanPrinted)
+{
+    PrintFixture f;
+    f.addPhotoDay(QDate(2013, 5, 1), QSize(1600, 1200));
+    f.addPhotoDay(QDate(2013, 5, 2));
+    CNotebook& nb = f.openOn(QDate(2013, 6, 10));
+    const std::string pdf = f.temp.file("notebook.pdf");
+    std::string error;
+    ASSERT_TRUE(nb.PrintToPdf(pdf, options(true, false, true, PrintRange::AllData), &error)) << error;
+    const QStringList sizes = embeddedSizes(pdf);
+    ASSERT_EQ(sizes.size(), 4) << sizes.join(' ').toStdString();
+    EXPECT_EQ(sizes[0], "922x715");
+    EXPECT_EQ(sizes[1], "640x480");
+    EXPECT_EQ(sizes[2], sizes[3]);  // the list's two pictures, each at its place's size
+    EXPECT_LT(sizes[2].split('x')[0].toInt(), 640);
+
+    // The photo printed at its own size is its file, byte for byte, not a re-encoding of it.
+    QProcess::execute("pdfimages", {"-j", "-f", "1", "-l", "1", QString::fromStdString(pdf),
+                                    QString::fromStdString(f.temp.file("image"))});
+    std::string embedded, file;
+    ASSERT_TRUE(ReadFileBytes(f.temp.file("image-001.jpg"), embedded));
+    ASSERT_TRUE(ReadFileBytes(DayFilePath(f.notebook, QDate(2013, 5, 2), "jpg"), file));
+    EXPECT_TRUE(embedded == file);
+    ASSERT_TRUE(ReadFileBytes(f.temp.file("image-000.jpg"), embedded));
+    EXPECT_NE(embedded.size(), 0u);
 }
 
 TEST(PrintSheets, AFailedPdfLeavesTheFileThatWasThere)

@@ -90,3 +90,40 @@ TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
     EXPECT_EQ(csv, expected);
     EXPECT_TRUE(IsValidUtf8(csv));
 }
+
+TEST(CsvExport, TextASpreadsheetWouldRunStaysText)
+{
+    TempDir dir;
+    std::string nb = dir.mkdir("nb");
+    WriteNotebookKey(nb, "StartDate", "2026/11/01");
+    WriteNotebookKey(nb, "Option1", "=1+1");
+    struct Case {
+        const char* weather;
+        const char* cell;
+    } cases[] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+81 晴れ", "'+81 晴れ"},
+        {"-晴れ", "'-晴れ"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"-12.5", "-12.5"},  // a number stays a number
+        {"晴れ=くもり", "晴れ=くもり"},
+    };
+    std::string expected;
+    int day = 1;
+    for (const Case& c : cases) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "202611%02d", day);
+        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather",
+                           {{"Weather", c.weather}, {"LowTemp", "-3.5"}});
+        expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + "," + c.cell
+                    + ",-3.5,,,,,,,,,,1\r\n";
+        ++day;
+    }
+    std::string out = dir.file("out.csv");
+    std::string error;
+    ASSERT_TRUE(ExportNotebookCsv(nb, out, &error)) << error;
+    std::string csv;
+    ReadFileBytes(out, csv);
+    EXPECT_NE(csv.find(",室温,'=1+1,フリー項目2,"), std::string::npos);
+    EXPECT_EQ(csv.substr(csv.find("\r\n") + 2), expected);
+}

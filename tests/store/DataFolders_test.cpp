@@ -177,4 +177,11 @@ TEST(NotebookFile, WritesEveryKeyAndKeepsOthers)
     EXPECT_EQ(back.Option1, "茎の太さ(mm)");
     EXPECT_TRUE(back.hasOption2);  // written (empty) with the rest
     EXPECT_EQ(ReadNotebookKey(dir.path(), "Custom"), "kept");
+
+    // A hand-made name of a million characters reads as much as a page could show, whole characters.
+    std::string huge(1'000'000, 'a');
+    huge.replace(kNotebookTextBytes - 1, 3, "観");
+    ASSERT_TRUE(WriteNotebookKey(dir.path(), "KindName", huge));
+    EXPECT_EQ(ReadNotebookInfo(dir.path()).KindName, std::string(kNotebookTextBytes - 1, 'a'));
+    EXPECT_EQ(ReadNotebookKey(dir.path(), "KindName").size(), kNotebookTextBytes - 1);
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/TextCodec.h"
+#include "support/LeftFiles.h"
+
 #include <cmath>
 #include <limits>
 
@@ -103,7 +106,18 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     IniFile::WriteString(JoinPath(f.notebook, "2013041.dat"), "Growth", "DataHeight", "1");
     IniFile::WriteString(JoinPath(f.notebook, "20131345.dat"), "Growth", "DataHeight", "1");  // no such date
     IniFile::WriteString(JoinPath(f.notebook, "notes.dat"), "Growth", "DataHeight", "1");
+    IniFile::WriteString(JoinPath(f.notebook, "19991231.dat"), "Growth", "DataHeight", "1");  // before 2000
+    // What writes killed midway left is removed when the notebook opens; nothing else is.
+    const std::string stale[] = {"20130415.jpg.tmpAbC123", "20130415.dat.tmpxYz789", "Kelto.dat.tmpQQQQQQ"};
+    const std::string others[] = {"20130415.jpg.tmp", "photo.jpg.tmpAbC123", "20130415.mp4.tmpAbC123.mp4"};
+    for (const std::string* names : {stale, others})
+        for (size_t i = 0; i < 3; ++i)
+            WriteLeftFile(JoinPath(f.notebook, names[i]));
     CNotebook& nb = f.open();
+    for (const std::string& name : stale)
+        EXPECT_FALSE(FileExists(JoinPath(f.notebook, name))) << name;
+    for (const std::string& name : others)
+        EXPECT_TRUE(FileExists(JoinPath(f.notebook, name))) << name;
     const DayStore& s = nb.store();
     ASSERT_EQ(nb.dayCount(), 3);
     EXPECT_EQ(DateToInt(nb.days().dates[0]), 20130415);
@@ -117,6 +131,59 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     DayList photos = ScanDayList(f.notebook, {"jpg"});
     EXPECT_EQ(photos.count(), 0);
     EXPECT_FALSE(photos.first.isValid());
+}
+
+TEST(DayRecordFiles, HostileTextsStayOnOneLineAndADayIsWrittenWhole)
+{
+    struct Case {
+        std::string source, weather;  // as they come in
+        const char* keptSource;
+        const char* keptWeather;
+    } cases[] = {
+        {"/p/a\n[Growth]\nDataHeight=777\n[Triming]\nSize=1,1\n.jpg", "x\r\n[Growth]\nDataHeight=999",
+         "/p/a [Growth] DataHeight=777 [Triming] Size=1,1 .jpg", "x [Growth] DataHeight=999"},
+        {"/p/🌱.jpg", "晴\xEF\xBF\xBD", "/p/?.jpg", "晴?"},
+        {"/p/" + ToCp932("観察") + ".jpg", "くもり", "/p/観察.jpg", "くもり"},  // a Windows name
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        DayRecord day;
+        day.date = QDate(2024, 5, 1);
+        day.picture = QImage(64, 48, QImage::Format_RGB32);
+        day.picture.fill(Qt::green);
+        day.pictureChanged = true;
+        day.sourcePath = c.source;
+        day.weather = DayWeather{};
+        day.weather->Weather = c.weather;
+        day.measurements = Measurements{};
+        day.measurements->height = 12.0f;
+        const std::string dat = dir.file("20240501.dat"), jpg = dir.file("20240501.jpg");
+        // Either file failing leaves neither written.
+        for (const std::string& failing : {dat, jpg}) {
+            SetWriteFaultHook([&](const std::string& p) { return p == failing; });
+            Result r = WriteDayFiles(dir.path(), day, PictureSettings{});
+            SetWriteFaultHook(nullptr);
+            EXPECT_FALSE(r);
+            EXPECT_NE(ResultText(r).find(LoadString(failing == jpg ? 133 : 200)), std::string::npos);
+            EXPECT_FALSE(FileExists(dat) || FileExists(jpg));
+        }
+        ASSERT_TRUE(WriteDayFiles(dir.path(), day, PictureSettings{})) << c.keptSource;
+        EXPECT_TRUE(FileExists(jpg));
+        EXPECT_EQ(key(dat, "Picture", "SourcePath"), c.keptSource);
+        EXPECT_EQ(key(dat, "Weather", "Weather"), c.keptWeather);
+        EXPECT_EQ(key(dat, "Growth", "DataHeight"), "12.0");
+        EXPECT_EQ(key(dat, "Triming", "Size"), "<absent>");
+    }
+    // A text longer than any page shows reads back cut at a character.
+    TempDir dir;
+    std::string longText;
+    for (int i = 0; i < 2000; ++i)
+        longText += "晴";
+    ASSERT_TRUE(IniFile::WriteString(dir.file("20240502.dat"), "Weather", "Weather", longText));
+    std::optional<DayWeather> w;
+    ReadDayValues(dir.path(), QDate(2024, 5, 2), &w, nullptr);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->Weather, longText.substr(0, kNotebookTextBytes / 3 * 3));
 }
 
 TEST(DayStore, MoreThan256DaysListTheNewestWithoutGaps)

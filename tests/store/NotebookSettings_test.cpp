@@ -276,6 +276,7 @@ TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
         {"¥組", kSettingsNew, "￥組", -1},
         {".hidden", kSettingsNew, "", 0},
         {".観察", kSettingsEdit, "", 0},
+        {"トマト\n[Data]\nDataName=x", kSettingsNew, "トマト [Data] DataName=x", -1},  // a pasted line break
     };
     for (const Case& c : cases) {
         NotebookFixture f;

@@ -13,6 +13,8 @@ using Bytes = std::vector<uint8_t>;
 inline constexpr uint32_t kSubOffset = 0xFFFF0001;   // the sub-directory
 inline constexpr uint32_t kDataOffset = 0xFFFF0002;  // the data area (the date text)
 inline constexpr uint32_t kIfd0Offset = 0xFFFF0003;  // IFD0 itself
+// kTextOffset + i: the i-th of the further texts after the data area.
+inline constexpr uint32_t kTextOffset = 0xFFFF0100;
 
 struct Entry {
     uint16_t tag, type;
@@ -24,11 +26,17 @@ inline Entry DateEntry(uint16_t tag = 0x0132)
     return {tag, 2, 20, kDataOffset};
 }
 
+// A date tag whose 20-byte text is the i-th further text.
+inline Entry TextEntry(uint16_t tag, uint32_t i)
+{
+    return {tag, 2, 20, kTextOffset + i};
+}
+
 class Tiff {
 public:
     explicit Tiff(bool bigEndian) : m_big(bigEndian) {}
     Bytes build(const std::vector<Entry>& ifd0, const std::vector<Entry>& sub = {},
-                const std::string& data = "2026:05:14 07:30:12") const
+                const std::string& data = "2026:05:14 07:30:12", const std::vector<std::string>& texts = {}) const
     {
         Bytes b;
         b.push_back(m_big ? 'M' : 'I');
@@ -50,7 +58,9 @@ public:
                     put32(b, e.value == kSubOffset    ? subAt
                              : e.value == kDataOffset ? dataAt
                              : e.value == kIfd0Offset ? 8
-                                                      : e.value);
+                             : e.value >= kTextOffset && e.value - kTextOffset < texts.size()
+                                 ? textAt(dataAt, data, texts, e.value - kTextOffset)
+                                 : e.value);
                 }
             }
             put32(b, 0);
@@ -60,10 +70,22 @@ public:
             dir(sub);
         b.insert(b.end(), data.begin(), data.end());
         b.push_back(0);
+        for (const std::string& t : texts) {
+            b.insert(b.end(), t.begin(), t.end());
+            b.push_back(0);
+        }
         return b;
     }
 
 private:
+    static uint32_t textAt(uint32_t dataAt, const std::string& data, const std::vector<std::string>& texts,
+                           size_t i)
+    {
+        uint32_t at = dataAt + uint32_t(data.size()) + 1;
+        for (size_t k = 0; k < i; ++k)
+            at += uint32_t(texts[k].size()) + 1;
+        return at;
+    }
     void put16(Bytes& b, uint16_t v) const
     {
         if (m_big) {

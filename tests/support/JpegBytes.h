@@ -14,10 +14,10 @@
 using Bytes = std::vector<uint8_t>;
 
 // A JPEG in memory; `setup` runs after the defaults and may set a scan script or coding options.
-// pixel(x, y, component) gives the samples.
-inline Bytes EncodeJpeg(int w, int h, int components, J_COLOR_SPACE in,
-                        const std::function<void(jpeg_compress_struct&)>& setup,
-                        const std::function<JSAMPLE(int, int, int)>& pixel)
+// row(y, samples) fills row y, `components` samples a pixel.
+inline Bytes EncodeJpegRows(int w, int h, int components, J_COLOR_SPACE in,
+                            const std::function<void(jpeg_compress_struct&)>& setup,
+                            const std::function<void(int, JSAMPLE*)>& row)
 {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
@@ -34,12 +34,10 @@ inline Bytes EncodeJpeg(int w, int h, int components, J_COLOR_SPACE in,
     jpeg_set_quality(&c, 90, TRUE);
     setup(c);
     jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(w) * components);
+    std::vector<JSAMPLE> samples(static_cast<size_t>(w) * components);
     while (c.next_scanline < c.image_height) {
-        for (int x = 0; x < w; ++x)
-            for (int i = 0; i < components; ++i)
-                row[static_cast<size_t>(x) * components + i] = pixel(x, static_cast<int>(c.next_scanline), i);
-        JSAMPROW r = row.data();
+        row(static_cast<int>(c.next_scanline), samples.data());
+        JSAMPROW r = samples.data();
         jpeg_write_scanlines(&c, &r, 1);
     }
     jpeg_finish_compress(&c);
@@ -47,6 +45,18 @@ inline Bytes EncodeJpeg(int w, int h, int components, J_COLOR_SPACE in,
     Bytes bytes(data, data + size);
     std::free(data);
     return bytes;
+}
+
+// As EncodeJpegRows; pixel(x, y, component) gives the samples.
+inline Bytes EncodeJpeg(int w, int h, int components, J_COLOR_SPACE in,
+                        const std::function<void(jpeg_compress_struct&)>& setup,
+                        const std::function<JSAMPLE(int, int, int)>& pixel)
+{
+    return EncodeJpegRows(w, h, components, in, setup, [&](int y, JSAMPLE* row) {
+        for (int x = 0; x < w; ++x)
+            for (int i = 0; i < components; ++i)
+                row[static_cast<size_t>(x) * components + i] = pixel(x, y, i);
+    });
 }
 
 // Offset of the n-th (0-based) marker `code` in a JPEG, or the size when there are fewer.
@@ -101,4 +111,25 @@ inline Bytes FlatWithCheapScans(int w, int h, int copies)
         },
         [](int, int, int) { return JSAMPLE{90}; });
     return RepeatLastScan(flat, copies);
+}
+
+// A hostile file of about 5 KB: a small arithmetic-coded progressive colour picture whose frame
+// header then claims w x h. Arithmetic coding lets so few bytes stand for that many blocks, and
+// its decoder fills the blocks the file lacks without a word, so nothing but the picture's
+// memory gives it away.
+inline Bytes ArithmeticProgressiveClaiming(int w, int h)
+{
+    std::mt19937 random(11);
+    Bytes b = EncodeJpeg(
+        96, 96, 3, JCS_RGB,
+        [](jpeg_compress_struct& c) {
+            jpeg_set_quality(&c, 75, TRUE);
+            jpeg_simple_progression(&c);
+            c.arith_code = TRUE;
+        },
+        [&](int, int, int) { return static_cast<JSAMPLE>(random()); });
+    const size_t sof = MarkerAt(b, 0xCA);
+    const uint8_t claim[] = {uint8_t(h >> 8), uint8_t(h), uint8_t(w >> 8), uint8_t(w)};
+    std::copy(std::begin(claim), std::end(claim), b.begin() + static_cast<long>(sof + 5));
+    return b;
 }

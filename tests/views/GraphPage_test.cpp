@@ -41,6 +41,8 @@ struct GraphFixture : PageFixture {
         IniFile::WriteString(ini, "Graph", "Color1", "#FF0000");  // plant height red
         IniFile::WriteString(ini, "Graph", "Color2", "#00C000");  // leaf bars green
         IniFile::WriteString(ini, "Graph", "Color5", "#0000FF");  // lowest temperature blue
+        for (const char* key : {"Color3", "Color4", "Color6", "Color7", "Color8"})
+            IniFile::WriteString(ini, "Graph", key, "#000000");
         day(20130503,
             {{"Growth", "DataHeight", "5.0"}, {"Growth", "DataCount", "7"}, {"Weather", "LowTemp", "10.0"}});
         day(20130505, {{"Growth", "DataHeight", "6.0"}, {"Weather", "HighTemp", "20.0"}});
@@ -200,4 +202,41 @@ TEST(GraphPage, OutOfRangeSettingsDrawWithoutFailing)
         }
         EXPECT_FALSE(f.nb->pageBuffer().isNull());
     }
+}
+
+TEST(GraphPage, SeriesStayOnTheirScales)
+{
+    GraphFixture f;
+    // A plant of 40 cm on a 10 cm scale, 60 leaves, a night of -45 degrees.
+    f.day(20130509,
+          {{"Growth", "DataHeight", "40.0"}, {"Growth", "DataCount", "60"}, {"Weather", "LowTemp", "-45.0"}});
+    f.day(20130510, {{"Growth", "DataHeight", "8.0"}, {"Weather", "LowTemp", "5.0"}});
+    const QImage& page = f.showMay();
+    // Each series keeps to the band of its scale (and a dot's size): lengths 330..430, temperatures 80..200.
+    EXPECT_EQ(countPixels(page, QRect(0, 0, 780, 330 - 4), isRed), 0);
+    EXPECT_EQ(countPixels(page, QRect(0, 0, 780, 330 - 4), isGreen), 0);
+    EXPECT_EQ(countPixels(page, QRect(0, 200 + 5, 780, 440 - 205), isBlue),
+              0);  // the day numbers below are blue
+    // What lies on the scale is still drawn: the line leaves by the scale's edge, the bars fill it.
+    EXPECT_GT(countPixels(page, QRect(centre(5), 326, centre(10) - centre(5), 8), isRed), 0);
+    EXPECT_GT(countPixels(page, QRect(centre(9) - 5, 326, 11, 8), isGreen), 0);
+}
+
+TEST(GraphPage, DefaultColoursStayApartInGreyAndChosenOnesAreKept)
+{
+    // A fresh Kelto.ini: eight colours, no two alike in grey as a black and white print shows them.
+    const std::array<QColor, kGraphSeriesCount> colors = GraphSettings{}.colors;
+    auto luma = [](QColor c) { return 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue(); };
+    for (int a = 0; a < kGraphSeriesCount; ++a)
+        for (int b = a + 1; b < kGraphSeriesCount; ++b) {
+            EXPECT_GE(std::abs(luma(colors[a]) - luma(colors[b])), 20) << a + 1 << " " << b + 1;
+            EXPECT_GE(std::abs(qGray(colors[a].rgb()) - qGray(colors[b].rgb())), 20) << a + 1 << " " << b + 1;
+        }
+    PageFixture f;
+    IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Graph", "Color6", "#000000");
+    f.openOn(QDate(2013, 6, 1));
+    const GraphSettings read = f.nb->CurrentGraphSettings();
+    for (int k = 1; k <= kGraphSeriesCount; ++k)
+        EXPECT_EQ(read.color(k), k == SeriesHighTemp ? QColor(0, 0, 0) : colors[k - 1]) << k;
+    EXPECT_TRUE(f.prompt.asked().empty());
 }

@@ -1,3 +1,4 @@
+#include "platform/AppFolders.h"
 #include "views/LayoutIni.h"
 #include "views/PageTestSupport.h"
 #include "views/PageViews.h"
@@ -167,5 +168,64 @@ TEST(PageHeader, HandOnlyOverWhatCanBeClicked)
     for (const Step& s : steps) {
         f.nb->HandleMouse(2, s.at);
         EXPECT_EQ(f.host.cursor, s.cursor) << s.at.x() << "," << s.at.y();
+    }
+}
+
+TEST(PageBackground, OnlyPlainNamesInTheProgramFolder)
+{
+    PageFixture f;
+    const std::string kit = std::string(KELTO_KIT_DIR) + "/calendar.jpg";
+    const std::string outside = JoinPath(ParentFolder(f.program), "outside.jpg");
+    for (const std::string& to :
+         {JoinPath(f.program, "calendar.jpg"), outside, JoinPath(f.notebook, "in.jpg")})
+        CopyFileSafe(kit, to, false);
+    const std::string layout = JoinPath(f.program, "Layout.ini");
+    for (const std::string name : {"calendar.jpg", "../outside.jpg", "..\\outside.jpg", outside.c_str(),
+                                   "data/観察/in.jpg", "data\\観察\\in.jpg", ".."}) {
+        IniFile::WriteString(layout, "Calender", "BackGround", name);
+        const bool loaded = !PageViews::LoadPageBackground(layout, AppFolders::Portable(f.program), "Calender").isNull();
+        EXPECT_EQ(loaded, name == "calendar.jpg") << name;
+    }
+}
+
+TEST(PageHeader, ShippedHeadersKeepTheirTextsInsideTheirBoxes)
+{
+    const std::string kit = KELTO_KIT_DIR;
+    // The labels of the link buttons the pictures carry: ink only within the 50 x 18 button.
+    auto ink = [](QColor c) { return c.green() < 125 && c.red() < 120; };
+    for (const char* name : {"calendar.jpg", "graph.jpg", "list.jpg"}) {
+        QImage picture;
+        ASSERT_TRUE(LoadPictureFile(JoinPath(kit, name), picture)) << name;
+        for (const int x : {40, 690}) {
+            EXPECT_GT(countPixels(picture, QRect(x + 3, 16, 45, 18), ink), 20) << name << " " << x;
+            EXPECT_EQ(countPixels(picture, QRect(x - 6, 14, 9, 22), ink)
+                          + countPixels(picture, QRect(x + 48, 14, 9, 22), ink),
+                      0)
+                << name << " " << x;
+        }
+    }
+
+    // The titles drawn over the shipped pictures with the shipped layout stay inside the title box.
+    PageFixture f("2013/04/01");
+    CopyFileSafe(JoinPath(kit, "Layout.ini"), JoinPath(f.program, "Layout.ini"), false);
+    for (const char* name : {"calendar.jpg", "graph.jpg", "list.jpg"})
+        CopyFileSafe(JoinPath(kit, name), JoinPath(f.program, name), false);
+    f.addDay(20131201);
+    f.openOn(QDate(2013, 12, 20));
+    auto boxEdge = [](QColor c) { return c.green() > 130 && c.red() < 130 && c.blue() < 110; };
+    for (ViewMode mode : {ViewMode::Calendar, ViewMode::List}) {
+        f.showMonth(2013, 12);  // the longest month title: 2013年12月
+        f.nb->SetViewMode(mode);
+        const QImage& page = f.nb->pageBuffer();
+        int left = 390, right = 390;
+        while (left > 0 && !boxEdge(page.pixelColor(left, 25)))
+            --left;
+        while (right < 779 && !boxEdge(page.pixelColor(right, 25)))
+            ++right;
+        ASSERT_GT(right - left, 100);
+        EXPECT_GT(countPixels(page, QRect(left + 3, 12, right - left - 5, 28), isDark), 20);
+        // A margin of a few pixels on either side: text touching the border reads as cut off.
+        EXPECT_EQ(countPixels(page, QRect(left - 20, 10, 26, 32), isDark), 0) << int(mode);
+        EXPECT_EQ(countPixels(page, QRect(right - 6, 10, 26, 32), isDark), 0) << int(mode);
     }
 }

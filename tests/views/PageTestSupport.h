@@ -1,6 +1,7 @@
 #pragma once
 // A notebook with a known page layout, opened at a fixed date, and pixel probes for its pages.
 #include "photos/PictureFile.h"
+#include "platform/AppFolders.h"
 #include "platform/TextCodec.h"
 #include "support/NotebookFixture.h"
 #include "views/PageDraw.h"
@@ -55,7 +56,6 @@ public:
         PageSnapshot s;
         s.mode = mode;
         s.layoutFile = JoinPath(program, "Layout.ini");
-        s.programFolder = program;
         s.notebookFolder = notebook;
         s.shownYear = year;
         s.shownMonth = month;
@@ -68,8 +68,8 @@ public:
     {
         PageViews pages;
         const std::string layout = JoinPath(program, "Layout.ini");
-        pages.LoadSettings(layout, program, QSize(780, 496));
-        pages.LoadDetailBackground(layout, program);
+        pages.LoadSettings(layout, AppFolders::Portable(program), QSize(780, 496));
+        pages.LoadDetailBackground(layout, AppFolders::Portable(program));
         return pages;
     }
     static QImage draw(PageViews& pages, const PageSnapshot& s, QPoint origin = {}, QSize size = {780, 496})

@@ -1,5 +1,6 @@
 // The page fetch and the weather operations against a local server shaped like the site.
 #include "platform/IniFile.h"
+#include "platform/Module.h"
 #include "store/DayRecord.h"
 #include "support/LocalWeatherServer.h"
 #include "weather/BulkWeatherFetch.h"
@@ -78,6 +79,15 @@ TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
     stop = true;
     asking.join();
     EXPECT_EQ(stopped.failure, FetchFailure::Cancelled) << stopped.error;
+
+    // The network module missing from the program folder: every fetch fails, naming it.
+    const std::string folder = ModuleFolder();
+    SetModuleFolder("/nonexistent");
+    const FetchResult missing = fetcher.fetch(server.base() + "/missing", 2);
+    SetModuleFolder(folder);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.failure, FetchFailure::Other);
+    EXPECT_NE(missing.error.find("/nonexistent/libkelto_net.so"), std::string::npos) << missing.error;
 }
 
 TEST(WeatherServer, HttpsWithATrustedCertificateOnly)

@@ -16,6 +16,9 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
+
+#include <memory>
 
 namespace {
 
@@ -235,10 +238,19 @@ void CAnimationDlg::refresh()
     update();
 }
 
+bool CAnimationDlg::speedAccepted()
+{
+    if (m_player.AcceptSpeed(speed()))
+        return true;
+    m_speed->setFocus();
+    m_speed->selectAll();
+    return false;
+}
+
 void CAnimationDlg::start()
 {
     const int s = speed();
-    if (!m_player.StartPlayback(s))
+    if (!speedAccepted() || !m_player.StartPlayback(s))
         return;
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.start(*AnimationPlayer::TimerInterval(s));
@@ -279,20 +291,31 @@ void CAnimationDlg::step(int step)
 void CAnimationDlg::autoAlignFollowing()
 {
     // A run takes a moment a frame: it shows how far it is and can be stopped between frames.
-    QProgressDialog progress(QString::fromUtf8("自動位置合わせ中..."), QString::fromUtf8("中止"), 0, 1, this);
-    progress.setWindowTitle(windowTitle());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    m_player.AutoAlignFollowing([&progress](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
-        return !progress.wasCanceled();
+    // The progress window comes with the first frame, once the run's questions are answered:
+    // shown before, it would stand over them and take their clicks.
+    std::unique_ptr<QProgressDialog> progress;
+    m_player.AutoAlignFollowing([&](int done, int total) {
+        if (!progress) {
+            progress = std::make_unique<QProgressDialog>(QString::fromUtf8("自動位置合わせ中..."),
+                                                         QString::fromUtf8("中止"), 0, total, this);
+            progress->setWindowTitle(windowTitle());
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(0);
+        }
+        progress->setMaximum(total);
+        progress->setValue(done);
+        return !progress->wasCanceled();
     });
+    progress.reset();
     refresh();
 }
 
 void CAnimationDlg::reject()
 {
+    // The speed typed in is kept for the next playback and the video: one that no player
+    // takes is refused here too, and the dialog stays open for it to be put right.
+    if (!speedAccepted())
+        return;
     m_timer.stop();
     m_player.StopPlayback();
     QDialog::reject();
@@ -303,6 +326,25 @@ void CAnimationDlg::paintEvent(QPaintEvent* event)
     QDialog::paintEvent(event);
     QPainter p(this);
     m_player.Paint(p, palette().color(QPalette::Button));
+}
+
+void CAnimationDlg::wheelEvent(QWheelEvent* event)
+{
+    if (!m_player.editing()) {
+        QDialog::wheelEvent(event);
+        return;
+    }
+    // One zoom step a notch (a fine-grained wheel adds up to notches): turned away from the
+    // user enlarges, as Insert and Delete do; towards the user reduces, as PageUp and PageDown.
+    constexpr int kNotch = 120;
+    m_wheelAngle += event->angleDelta().y();
+    const int notches = m_wheelAngle / kNotch;
+    m_wheelAngle -= notches * kNotch;
+    for (int i = 0; i < std::abs(notches); ++i)
+        m_player.Zoom(notches > 0 ? -1 : +1);
+    if (notches != 0)
+        refresh();
+    event->accept();
 }
 
 void CAnimationDlg::mouseMoveEvent(QMouseEvent* event)

@@ -30,11 +30,13 @@ public:
     // One tick of the playback timer.
     void tick();
 
-    // Button 2 and Esc: stops the playback and ends the dialog.
+    // Button 2 and Esc: stops the playback and ends the dialog; a speed outside 1 to 60 is
+    // refused first.
     void reject() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -43,6 +45,8 @@ protected:
 private:
     void buildEditControls(int thumbTop);
     QPushButton* button(const char* text, int id, QRect geometry);
+    // The speed edit holds 1 to 60; else the user is told and the edit takes the focus.
+    bool speedAccepted();
     void start();
     void stop();
     void step(int step);
@@ -65,4 +69,5 @@ private:
     QPushButton* m_autoAlign = nullptr;
     QPushButton* m_autoAlignFollowing = nullptr;
     QPushButton* m_undoAutoAlign = nullptr;
+    int m_wheelAngle = 0;  // wheel turn not yet a whole notch
 };

@@ -1,12 +1,11 @@
 #include "app/dialogs/CDataDlg.h"
 
 #include "platform/Clock.h"
+#include "platform/QtDateField.h"
 #include "platform/QtDialogButtons.h"
 #include "platform/TextCodec.h"
 #include "store/DayOperations.h"
 
-#include <QCalendarWidget>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,18 +38,10 @@ CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWi
     setObjectName("134");
 
     auto* grid = new QGridLayout;
-    m_date = new QDateEdit(this);
+    m_date = new QtDateField(this);
     m_date->setObjectName("1002");
-    m_date->setCalendarPopup(true);
-    m_date->setDisplayFormat("yyyy/MM/dd");
-    m_date->setMinimumDate(QDate(1970, 1, 1));
     // Days are records of the past: the picker offers no day after today.
     m_date->setMaximumDate(Clock::Today());
-    // A Japanese calendar whatever the system locale: Japanese names, weeks from Sunday.
-    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
-    m_date->setLocale(japanese);
-    m_date->calendarWidget()->setLocale(japanese);
-    m_date->calendarWidget()->setFirstDayOfWeek(Qt::Sunday);
     auto* dateLabel = new QLabel(QString::fromUtf8("日付"), this);
     dateLabel->setBuddy(m_date);
     grid->addWidget(dateLabel, 0, 0, Qt::AlignRight | Qt::AlignVCenter);

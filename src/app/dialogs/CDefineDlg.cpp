@@ -1,10 +1,10 @@
 #include "app/dialogs/CDefineDlg.h"
 
+#include "platform/QtDateField.h"
 #include "platform/QtDialogButtons.h"
 #include "res/Strings.h"
 #include "store/NotebookSettings.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -44,11 +44,7 @@ CDefineDlg::CDefineDlg(const NotebookSettingsFields& f, int mode, DialogApply<No
         auto* label = new QLabel(QString::fromUtf8(r.label), this);
         QWidget* field;
         if (r.id == 1002) {
-            m_date = new QDateEdit(this);
-            m_date->setCalendarPopup(true);
-            m_date->setDisplayFormat("yyyy/MM/dd");
-            m_date->setMinimumDate(QDate(1970, 1, 1));
-            m_date->setMaximumDate(QDate(2099, 12, 31));
+            m_date = new QtDateField(this);
             field = m_date;
         } else {
             auto* e = new QLineEdit(this);

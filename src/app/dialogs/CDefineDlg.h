@@ -8,7 +8,7 @@
 #include <map>
 
 class QLineEdit;
-class QDateEdit;
+class QtDateField;
 
 class CDefineDlg : public QDialog {
     Q_OBJECT
@@ -25,5 +25,5 @@ private:
     DialogApply<NotebookSettingsFields> m_apply;
     int m_mode;
     std::map<int, QLineEdit*> m_edits;
-    QDateEdit* m_date = nullptr;
+    QtDateField* m_date = nullptr;
 };

@@ -88,6 +88,7 @@ CGraphDlg::CGraphDlg(const GraphSettings& settings, bool internetEnabled, Prompt
         ++row;
         // Connected after the value is shown: only the user's typing is checked.
         connect(edit, &QLineEdit::textChanged, this, [this, id = e.id, edit] { editChanged(id, edit); });
+        m_edits[e.id] = edit;
         last = edit;
     }
 
@@ -159,4 +160,25 @@ void CGraphDlg::editChanged(int id, QLineEdit* edit)
         return;
     }
     m_preview(m_settings);
+}
+
+void CGraphDlg::accept()
+{
+    int refused = 0;
+    Msg why = Msg::None;
+    if (m_settings.MinTemp >= m_settings.MaxTemp) {
+        refused = IdMinTemp;
+        why = Msg::TemperatureRangeInverted;
+    } else if (m_settings.MaxLength <= 0 || m_settings.MaxDaylight <= 0) {
+        refused = m_settings.MaxLength <= 0 ? IdMaxLength : IdMaxDaylight;
+        why = Msg::ScaleMaximumZero;
+    }
+    if (refused) {
+        m_prompt.ask(why, Buttons::Ok, Icon::Exclamation);
+        QLineEdit* edit = m_edits.at(refused);
+        edit->setFocus();
+        edit->selectAll();
+        return;
+    }
+    QDialog::accept();
 }

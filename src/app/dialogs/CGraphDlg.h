@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 
 class Prompt;
@@ -37,6 +38,9 @@ public:
     CGraphDlg(const GraphSettings& settings, bool internetEnabled, Prompt& prompt, Preview preview,
               QWidget* parent = nullptr);
     const GraphSettings& settings() const { return m_settings; }
+    // Refuses scales that cannot be drawn: the lowest temperature at or above the highest, or
+    // a length or sunshine scale of no height. The dialog then stays open.
+    void accept() override;
     // Tests answer the colour dialog here; by default it is the desktop's colour dialog.
     void setColorChooser(ColorChooser chooser) { m_chooseColor = std::move(chooser); }
 
@@ -51,4 +55,5 @@ private:
     ColorChooser m_chooseColor;
     std::array<QCheckBox*, kGraphSeriesCount> m_checks{};
     std::array<QPushButton*, kGraphSeriesCount> m_colors{};
+    std::map<int, QLineEdit*> m_edits;
 };

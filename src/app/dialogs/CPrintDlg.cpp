@@ -59,9 +59,22 @@ CPrintDlg::CPrintDlg(const PrintDialogOps& ops, QWidget* parent) : QDialog(paren
     buttons.ok->setText(QStringLiteral("印刷"));
     connect(preview, &QPushButton::clicked, this, [this] {
         // Printing from the preview ends this dialog too; closing the preview keeps it.
-        if (m_ops.preview && m_ops.preview(ReadPrintOptions()))
+        if (anyKindTicked() && m_ops.preview && m_ops.preview(ReadPrintOptions()))
             QDialog::accept();
     });
+    // Without a kind of page there is nothing to print or preview.
+    auto follow = [this, print = buttons.ok, preview] {
+        print->setEnabled(anyKindTicked());
+        preview->setEnabled(anyKindTicked());
+    };
+    for (QCheckBox* kind : {m_detail, m_graph, m_list})
+        connect(kind, &QCheckBox::toggled, this, follow);
+    follow();
+}
+
+bool CPrintDlg::anyKindTicked() const
+{
+    return m_detail->isChecked() || m_graph->isChecked() || m_list->isChecked();
 }
 
 PrintOptions CPrintDlg::ReadPrintOptions() const
@@ -78,6 +91,8 @@ PrintOptions CPrintDlg::ReadPrintOptions() const
 
 void CPrintDlg::accept()
 {
+    if (!anyKindTicked())
+        return;
     // The dialog closes whether or not the system print dialog was confirmed.
     if (m_ops.print)
         m_ops.print(ReadPrintOptions());

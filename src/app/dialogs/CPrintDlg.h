@@ -27,6 +27,8 @@ public:
     void accept() override;
 
 private:
+    bool anyKindTicked() const;
+
     PrintDialogOps m_ops;
     QCheckBox *m_detail, *m_graph, *m_list;
     QRadioButton *m_page, *m_month, *m_all;

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 template <class W>
 W* withId(W* w, int id)
@@ -107,8 +109,14 @@ void CWeatherDlg::loadLists()
     }
     m_prefecture->setCurrentIndex(saved);
     m_prefecture->setEnabled(true);
-    if (saved >= 0)
+    if (saved >= 0) {
         loadStations(true);
+    } else {
+        // Stations of a prefecture no longer chosen would be paired with the wrong one.
+        const QSignalBlocker blockStations(m_station);
+        m_stations.clear();
+        m_station->clear();
+    }
 }
 
 void CWeatherDlg::loadStations(bool selectSaved)
@@ -138,27 +146,42 @@ void CWeatherDlg::loadStations(bool selectSaved)
 
 void CWeatherDlg::enableToggled(bool ticked)
 {
+    // Until the internet is allowed, every tick asks first and builds the lists afresh.
     if (!m_fields.enabled && ticked) {
         if (!m_ops.confirmEnable || !m_ops.confirmEnable()) {
             m_enable->setChecked(false);
             return;
         }
-        // Lists are built once per opening; a second tick reuses them.
-        if (m_prefecture->count() == 0)
-            loadLists();
+        loadLists();
     }
-    m_prefecture->setEnabled(ticked && m_prefecture->count() > 0);
-    m_station->setEnabled(ticked && m_station->count() > 0);
-    m_test->setEnabled(ticked && m_station->currentIndex() >= 0);
+    // The test works without a station chosen too: it tries the saved place.
+    m_prefecture->setEnabled(ticked);
+    m_station->setEnabled(ticked);
+    m_test->setEnabled(ticked);
+}
+
+std::optional<std::pair<int, int>> CWeatherDlg::chosenPlace() const
+{
+    const int p = m_prefecture->currentIndex(), s = m_station->currentIndex();
+    if (p < 0 || s < 0 || p >= static_cast<int>(m_prefectures.size())
+        || s >= static_cast<int>(m_stations.size()))
+        return std::nullopt;
+    return std::make_pair(p, s);
 }
 
 void CWeatherDlg::runTest()
 {
-    int p = m_prefecture->currentIndex(), s = m_station->currentIndex();
-    if (p < 0 || s < 0 || !m_ops.test || p >= static_cast<int>(m_prefectures.size())
-        || s >= static_cast<int>(m_stations.size()))
+    if (!m_ops.test)
         return;
-    std::optional<DayWeather> w = m_ops.test(m_prefectures[p].code, m_stations[s].code);
+    // A chosen station goes with its own prefecture; without one the saved place is tried
+    // (none saved: no place, which the fetch reports).
+    int prefecture = std::max(m_fields.savedPref, 0);
+    int station = m_fields.savedPlace == -1 ? 0 : m_fields.savedPlace;
+    if (const auto chosen = chosenPlace()) {
+        prefecture = m_prefectures[chosen->first].code;
+        station = m_stations[chosen->second].code;
+    }
+    std::optional<DayWeather> w = m_ops.test(prefecture, station);
     if (!w)
         return;
     m_low->setText(QString::fromStdString(TemperatureText(w->LowTemp)));
@@ -171,11 +194,9 @@ void CWeatherDlg::accept()
 {
     InternetSettingsChoice c;
     c.enabled = m_enable->isChecked();
-    int p = m_prefecture->currentIndex(), s = m_station->currentIndex();
-    if (p >= 0 && s >= 0 && p < static_cast<int>(m_prefectures.size())
-        && s < static_cast<int>(m_stations.size())) {
-        c.prefecture = m_prefectures[p];
-        c.station = m_stations[s];
+    if (const auto chosen = chosenPlace()) {
+        c.prefecture = m_prefectures[chosen->first];
+        c.station = m_stations[chosen->second];
     }
     if (m_ops.apply)
         m_ops.apply(c);

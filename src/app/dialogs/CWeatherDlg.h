@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -28,6 +30,8 @@ private:
     void loadLists();
     void loadStations(bool selectSaved);
     void enableToggled(bool ticked);
+    // The selected prefecture and station entries, when a station is selected.
+    std::optional<std::pair<int, int>> chosenPlace() const;
     void runTest();
 
     InternetSettingsFields m_fields;

@@ -6,13 +6,16 @@
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -116,10 +119,10 @@ private slots:
     {
         Reel reel;
         Open o(reel, AnimationMode::Display);
-        o.control<QLineEdit>(1003)->setText("100");
+        o.control<QLineEdit>(1003)->setText("60");
         o.click(6);
         QVERIFY(o.timer.isActive());
-        QCOMPARE(o.timer.interval(), 10);
+        QCOMPARE(o.timer.interval(), 16);
         QVERIFY(!o.control(6)->isEnabled());
         QVERIFY(o.control(4)->isEnabled());
         QTRY_VERIFY(!o.timer.isActive());
@@ -128,7 +131,7 @@ private slots:
         QVERIFY(o.control(6)->isEnabled());
         QVERIFY(o.control(3)->isEnabled());
         QVERIFY(!o.control(7)->isEnabled());
-        QCOMPARE(o.dlg.speed(), 100);
+        QCOMPARE(o.dlg.speed(), 60);
     }
 
     void editsByKeysButtonsAndDrag()
@@ -174,6 +177,70 @@ private slots:
         QCOMPARE(o.player.currentFrame(), 0);
         o.click(2);
         QVERIFY(!o.dlg.isVisible());
+    }
+
+    void wheelZoomsOneStepANotch()
+    {
+        Reel reel;
+        Open o(reel, AnimationMode::Edit);
+        // Turns the wheel over the frame; the frame's width after it.
+        auto turn = [&](int angle) {
+            QWheelEvent wheel({100, 100}, {100, 100}, {}, {0, angle}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&o.dlg, &wheel);
+            return o.player.alignment().w;
+        };
+        QCOMPARE(turn(120), 159);   // away from the user: enlarged, as Delete does
+        QCOMPARE(turn(-240), 161);  // two notches towards the user: reduced twice
+        QCOMPARE(turn(60), 161);    // half a notch is no step yet
+        QCOMPARE(turn(60), 160);
+    }
+
+    void speedOutsideOneToSixtyIsRefused()
+    {
+        Reel reel;
+        Open o(reel, AnimationMode::Display);
+        QLineEdit* speed = o.control<QLineEdit>(1003);
+        for (const char* typed : {"61", "0", "2147483647", "abc"}) {
+            speed->setText(typed);
+            o.click(6);
+            QVERIFY2(!o.timer.isActive(), typed);
+            o.dlg.reject();
+            QVERIFY2(o.dlg.isVisible(), typed);  // closing keeps the speed: refused too
+        }
+        QCOMPARE(reel.prompt.asked(), std::vector<int>(8, 304));
+        speed->setText("60");
+        o.click(6);
+        QCOMPARE(o.timer.interval(), 16);
+        o.dlg.reject();
+        QVERIFY(!o.dlg.isVisible());
+    }
+
+    void automaticAlignmentAsksBeforeItShowsItsProgress()
+    {
+        // Shown before the questions, the progress window would take their clicks.
+        struct WatchingPrompt : Prompt {
+            QWidget* dialog = nullptr;
+            std::vector<int> asked;
+            bool progressFirst = false;
+            Answer ask(Msg id, Buttons buttons, Icon, const std::string&) override
+            {
+                asked.push_back(MsgId(id));
+                const bool question = buttons != Buttons::Ok;
+                progressFirst = progressFirst || (question && !dialog->findChildren<QProgressDialog*>().isEmpty());
+                return Answer::Yes;
+            }
+        } prompt;
+        Reel reel;
+        AnimationSetup setup = reel.setup(AnimationMode::Edit);
+        setup.registrar = [](const QImage&, const FrameAlignment& previous, const QImage&, const FrameAlignment&,
+                             QSize) { return std::optional(previous); };
+        AnimationPlayer player(setup, prompt);
+        QTimer timer;
+        std::unique_ptr<CAnimationDlg> dlg = Open::opened(player, timer);
+        prompt.dialog = dlg.get();
+        QTest::mouseClick(dlg->findChild<QAbstractButton*>("1061"), Qt::LeftButton);
+        QCOMPARE(prompt.asked, (std::vector<int>{214, 217}));
+        QVERIFY(!prompt.progressFirst);
     }
 
     void displayModeLeavesTheKeysAlone()

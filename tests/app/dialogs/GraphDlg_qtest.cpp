@@ -92,7 +92,42 @@ private slots:
         const size_t before = previews.size();
         control<QPushButton>(dlg, 310)->click();
         QCOMPARE(previews.size(), before + 1);
-        QCOMPARE(previews.back().color(SeriesHeight), QColor(0, 0, 0));
+        QCOMPARE(previews.back().color(SeriesHeight), start.color(SeriesHeight));
+    }
+
+    void okRefusesScalesThatCannotBeDrawn_data()
+    {
+        QTest::addColumn<QString>("minTemp");
+        QTest::addColumn<QString>("maxTemp");
+        QTest::addColumn<QString>("maxLength");
+        QTest::addColumn<int>("message");  // 0: accepted
+        QTest::newRow("inverted") << "40"
+                                  << "-20"
+                                  << "10" << 410;
+        QTest::newRow("equal") << "5"
+                               << "5"
+                               << "10" << 410;
+        QTest::newRow("no length") << "-20"
+                                   << "40"
+                                   << "0" << 411;
+        QTest::newRow("sound") << "-5"
+                               << "35"
+                               << "40" << 0;
+    }
+    void okRefusesScalesThatCannotBeDrawn()
+    {
+        QFETCH(QString, minTemp);
+        QFETCH(QString, maxTemp);
+        QFETCH(QString, maxLength);
+        QFETCH(int, message);
+        ScriptedPrompt prompt;
+        CGraphDlg dlg(GraphSettings{}, false, prompt, [](const GraphSettings&) {});
+        control<QLineEdit>(dlg, CGraphDlg::IdMinTemp)->setText(minTemp);
+        control<QLineEdit>(dlg, CGraphDlg::IdMaxTemp)->setText(maxTemp);
+        control<QLineEdit>(dlg, CGraphDlg::IdMaxLength)->setText(maxLength);
+        control<QPushButton>(dlg, CGraphDlg::IdOk)->click();
+        QCOMPARE(prompt.asked(), message ? std::vector<int>{message} : std::vector<int>{});
+        QCOMPARE(dlg.result() == QDialog::Accepted, message == 0);
     }
 
     void listDialogShowsAndReturnsTheMode()

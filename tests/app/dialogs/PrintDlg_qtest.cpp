@@ -50,7 +50,11 @@ private slots:
         QVERIFY(control<QRadioButton>(month, CPrintDlg::IdShownMonth)->isChecked());
         QCOMPARE(month.ReadPrintOptions().bits(), 0x12);
         control<QCheckBox>(month, CPrintDlg::IdDetail)->click();
+        // With no kind of page ticked there is nothing to print or preview.
+        auto* print = control<QPushButton>(month, CPrintDlg::IdPrint);
+        QVERIFY(!print->isEnabled() && !control<QPushButton>(month, CPrintDlg::IdPreview)->isEnabled());
         control<QCheckBox>(month, CPrintDlg::IdGraph)->click();
+        QVERIFY(print->isEnabled() && control<QPushButton>(month, CPrintDlg::IdPreview)->isEnabled());
         control<QCheckBox>(month, CPrintDlg::IdList)->click();
         control<QRadioButton>(month, CPrintDlg::IdAllData)->click();
         QCOMPARE(month.ReadPrintOptions().bits(), 0x63);

@@ -154,6 +154,52 @@ private slots:
         QVERIFY(!QDir(QString::fromStdString(JoinPath(f.program, "外"))).exists());
     }
 
+    // The start date as a pupil types it: into a part after a click, from the first part after
+    // the dialog's tab, over the whole date selected; OK (Enter) takes what was typed.
+    void typedStartDateIsTaken()
+    {
+        struct Case {
+            const char* clickAfter;  // the text left of the click; "": tabbed in; "*": all selected
+            const char* keys;        // "\b": backspace
+            QDate taken;
+        } const cases[] = {
+            {"2024/04/22", "15", QDate(2024, 4, 15)}, {"2024/0", "11", QDate(2024, 11, 22)},
+            {"2024", "2023", QDate(2023, 4, 22)},     {"", "2023/05/15", QDate(2023, 5, 15)},
+            {"*", "2013/4/1", QDate(2013, 4, 1)},     {"2024/04/22", "\b5", QDate(2024, 4, 25)},
+        };
+        for (const Case& c : cases) {
+            NotebookSettingsFields fields;
+            fields.StartDate = QDate(2024, 4, 22);
+            QDate applied;
+            CDefineDlg dlg(fields, 1, [&](const NotebookSettingsFields& f) {
+                applied = f.StartDate;
+                return 0;
+            });
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dlg));
+            auto* date = control<QDateEdit>(dlg, "1002");
+            QLineEdit* edit = date->findChild<QLineEdit*>();
+            date->setFocus(Qt::TabFocusReason);
+            const QString after = QString::fromLatin1(c.clickAfter);
+            if (after == "*") {
+                edit->selectAll();
+            } else if (!after.isEmpty()) {
+                const int x = edit->contentsRect().left() + edit->textMargins().left() + 2
+                              + QFontMetrics(edit->font()).horizontalAdvance(after);
+                QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
+                QCOMPARE(edit->cursorPosition(), int(after.size()));
+            }
+            for (const char* k = c.keys; *k; ++k) {
+                if (*k == '\b')
+                    QTest::keyClick(date, Qt::Key_Backspace);
+                else
+                    QTest::keyClick(date, *k);
+            }
+            QTest::keyClick(date, Qt::Key_Return);
+            QVERIFY2(applied == c.taken, qPrintable(after + " " + c.keys + " -> " + applied.toString()));
+        }
+    }
+
     void entryDialogChecksFieldsAndKeepsTheUsersText()
     {
         NotebookFixture f;

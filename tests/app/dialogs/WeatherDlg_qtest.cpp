@@ -21,6 +21,7 @@ W* control(QWidget& dlg, int id)
 struct Ops {
     bool confirm = true;
     bool prefecturesFail = false;
+    int prefectureRequests = 0;
     std::vector<int> stationRequests;
     std::vector<std::pair<int, int>> tests;
     std::optional<InternetSettingsChoice> applied;
@@ -29,6 +30,7 @@ struct Ops {
         InternetSettingsOps o;
         o.confirmEnable = [this] { return confirm; };
         o.prefectures = [this]() -> std::optional<std::vector<PlaceEntry>> {
+            ++prefectureRequests;
             if (prefecturesFail)
                 return std::nullopt;
             return std::vector<PlaceEntry>{{"石狩地方", 14}, {"東京都", 44}};
@@ -58,6 +60,8 @@ class WeatherDlgTest : public QObject {
 private slots:
     void opensOnTheSavedPlace();
     void tickingAsksFirstAndBuildsTheLists();
+    void tickingAgainRebuildsTheListsOnTheSavedPlace();
+    void testWithoutAStationTriesTheSavedPlace();
     void prefectureChangeRefetchesStations();
     void listFailureKeepsTheDialogUsable();
     void dataDialogFetchFillsTheFields();
@@ -105,10 +109,45 @@ void WeatherDlgTest::tickingAsksFirstAndBuildsTheLists()
     QCOMPARE(pref->count(), 2);
     QVERIFY(pref->isEnabled());
     QCOMPARE(pref->currentIndex(), -1);  // nothing saved, nothing chosen
-    QVERIFY(!control<QPushButton>(dlg, 3)->isEnabled());
+    // The test tries the saved place, here none: the fetch is asked for no place and says so.
+    QVERIFY(control<QPushButton>(dlg, 3)->isEnabled());
+    QTest::mouseClick(control<QPushButton>(dlg, 3), Qt::LeftButton);
+    QCOMPARE(ops.tests, (std::vector<std::pair<int, int>>{{0, 0}}));
     // Cancel stores nothing.
     dlg.reject();
     QVERIFY(!ops.applied);
+}
+
+void WeatherDlgTest::tickingAgainRebuildsTheListsOnTheSavedPlace()
+{
+    Ops ops;
+    CWeatherDlg dlg({false, 44, -363}, ops.make());
+    auto* box = control<QCheckBox>(dlg, 1048);
+    auto* station = control<QComboBox>(dlg, 1013);
+    QTest::mouseClick(box, Qt::LeftButton);
+    control<QComboBox>(dlg, 1011)->setCurrentIndex(0);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(!station->isEnabled() && !control<QPushButton>(dlg, 3)->isEnabled());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(ops.prefectureRequests, 2);
+    QCOMPARE(ops.stationRequests, (std::vector<int>{44, 14, 44}));
+    QCOMPARE(station->currentText(), QString::fromUtf8("練馬"));
+    QVERIFY(station->isEnabled() && control<QPushButton>(dlg, 3)->isEnabled());
+}
+
+void WeatherDlgTest::testWithoutAStationTriesTheSavedPlace()
+{
+    // The saved prefecture is not in the site's list: nothing is selected on opening.
+    Ops ops;
+    CWeatherDlg dlg({true, 99, 47412}, ops.make());
+    auto* test = control<QPushButton>(dlg, 3);
+    QVERIFY(!test->isEnabled());
+    // With the internet allowed already, a click only switches the controls.
+    QTest::mouseClick(control<QCheckBox>(dlg, 1048), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(dlg, 1048), Qt::LeftButton);
+    QCOMPARE(ops.prefectureRequests, 1);
+    QTest::mouseClick(test, Qt::LeftButton);
+    QCOMPARE(ops.tests, (std::vector<std::pair<int, int>>{{99, 47412}}));
 }
 
 void WeatherDlgTest::prefectureChangeRefetchesStations()

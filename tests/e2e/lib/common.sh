@@ -8,6 +8,11 @@ E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # seam: a run never depends on the machine's date. KELTO_E2E_TODAY picks another day (a month
 # end, a Sunday the 1st) to try the scripts on it.
 export KELTO_TODAY=${KELTO_E2E_TODAY:-2024-05-15}
+# The command line speaks the locale's language (Japanese under ja_*, else English): the
+# scripts pin it, so the words they look for never depend on the machine's locale. A check of
+# Japanese words runs its command with LANG=ja_JP.UTF-8.
+export LANG=C.UTF-8
+unset LC_ALL LC_MESSAGES LANGUAGE
 # today_as FORMAT: that day in a date(1) format, e.g. today_as %Y%m%d.
 today_as() { date -d "$KELTO_TODAY" "+$1"; }
 XVFB_PID=""
@@ -59,6 +64,60 @@ e2e_copy_program() {
   # The build lays out the notebooks' folder; a test never makes it for the program.
   [ -d "$WORK/prog/data" ] || fail "the program folder has no data folder"
 }
+
+# The Debian package built from the program folder $1 (the test "package" builds it), unpacked
+# into $WORK/root as dpkg would lay it out; sets PKG_ROOT and PKG_PROGRAM (its program folder).
+e2e_unpack_package() {
+  local deb
+  deb=$(ls -t "$1"/../package/kelto_*.deb 2>/dev/null | head -1)
+  [ -f "$deb" ] || fail "no package beside $1 (ctest -R package builds it)"
+  PKG_ROOT="$WORK/root"
+  dpkg-deb -x "$deb" "$PKG_ROOT" || fail "cannot unpack $deb"
+  PKG_PROGRAM="$PKG_ROOT/usr/lib/kelto"
+  [ -x "$PKG_PROGRAM/kelto" ] || fail "the package has no program in /usr/lib/kelto"
+}
+
+# A home of the test's own, with the desktop's folder variables pointing into it.
+e2e_user_home() {
+  export HOME="$WORK/home"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
+  export XDG_STATE_HOME="$HOME/.local/state"
+  mkdir -p "$XDG_CONFIG_HOME"
+}
+
+# where NAME: the folder `kelto --where` of $KELTO_EXE names for NAME (mode, settings, notebooks...).
+where() { "$KELTO_EXE" --where 2>/dev/null | awk -F'\t' -v k="$1" '$1 == k { print $2 }'; }
+
+# expect_where MODE SETTINGS NOTEBOOKS: `kelto --where` of $KELTO_EXE tells that mode, that
+# Kelto.ini and that notebooks' folder, and the user's lock in the runtime folder.
+expect_where() {
+  step "kelto --where"
+  "$KELTO_EXE" --where 2>/dev/null | sed 's/^/  /'
+  [ "$(where mode)" = "$1" ] || fail "the program folder is not taken as $1"
+  [ "$(where settings)" = "$2" ] || fail "Kelto.ini is not $2"
+  [ "$(where notebooks)" = "$3" ] || fail "the notebooks' folder is not $3"
+  [ "$(where lock)" = "$XDG_RUNTIME_DIR/QuillaneKelto-$(id -u).lock" ] || fail "the lock is not the user's in the runtime folder"
+}
+
+# e2e_first_notebook EXE DATA_ROOT NAME SETTINGS: starts the program EXE on an empty data root
+# and creates the notebook NAME from the settings dialog the start goes to; waits until its
+# folder is in DATA_ROOT, the settings file SETTINGS remembers it and the main window shows it.
+# Sets KELTO_PID, NOTEBOOK and MAIN (the main window).
+e2e_first_notebook() {
+  local exe=$1 root=$2 name=$3 settings=$4
+  (cd "$(dirname "$exe")" && exec "$exe") >"$WORK/kelto.log" 2>&1 &
+  KELTO_PID=$!
+  focus '観察データ設定ダイアログ' 30 >/dev/null || fail "the settings dialog did not open on an empty data root"
+  xdotool type --delay 40 "$name"
+  xdotool key Return
+  NOTEBOOK="$root/$name"
+  wait_until 20 test -f "$NOTEBOOK/Kelto.dat" || fail "no notebook folder was created in $root"
+  grep -q "StartDate=$(today_as %Y/%m/%d)" "$NOTEBOOK/Kelto.dat" || fail "Kelto.dat has no start date of today ($KELTO_TODAY)"
+  # Kelto.ini is written after the notebook file.
+  wait_until 20 remembers "$settings" "$name" || fail "$settings does not remember the notebook"
+  MAIN=$(focus "Kelto\[$name\]" 20) || fail "the main window does not show the notebook"
+}
+remembers() { [ -f "$1" ] && iconv -f CP932 -t UTF-8 "$1" | grep -q "^DataName=$2"; }
 
 # An X display of the test's own; -displayfd picks a free number once the server is up.
 e2e_start_display() {

@@ -1,0 +1,216 @@
+#include "print/PdfPhotos.h"
+
+#include "platform/Files.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+
+namespace {
+
+// How far apart, per channel at an eighth of the size, a picture and the file it came from may
+// be: the re-encoding moves an eighth-size pixel by one or two.
+constexpr int kWorstApart = 8;
+constexpr int kMeanApart = 1;
+
+// The number of colour components of a JPEG's frame; none when it is no JPEG or its frame is
+// not baseline, extended or progressive Huffman.
+std::optional<int> jpegComponents(const QByteArray& jpeg)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(jpeg.constData());
+    const qsizetype n = jpeg.size();
+    if (n < 4 || b[0] != 0xFF || b[1] != 0xD8)
+        return std::nullopt;
+    for (qsizetype i = 2; i + 4 <= n;) {
+        if (b[i] != 0xFF)
+            return std::nullopt;
+        const unsigned char marker = b[i + 1];
+        if (marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        const int length = b[i + 2] << 8 | b[i + 3];
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)
+            return i + 9 < n ? std::optional<int>(b[i + 9]) : std::nullopt;
+        if ((marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            || marker == 0xDA || length < 2)
+            return std::nullopt;
+        i += 2 + length;
+    }
+    return std::nullopt;
+}
+
+// A JPEG decoded at an eighth of its size (the decoder's own reduction: fast).
+QImage eighth(const QByteArray& jpeg, QSize size)
+{
+    QByteArray copy = jpeg;
+    QBuffer buffer(&copy);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(false);
+    reader.setScaledSize(QSize(std::max(1, (size.width() + 7) / 8), std::max(1, (size.height() + 7) / 8)));
+    return reader.read().convertToFormat(QImage::Format_RGB32);
+}
+
+// The same picture at an eighth: what the engine's re-encoding leaves, and no more. Two photos
+// of different days differ far more in some eighth-size pixel, where a leaf grew or the light
+// changed.
+bool alike(const QImage& a, const QImage& b)
+{
+    if (a.isNull() || a.size() != b.size())
+        return false;
+    long long sum = 0;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            for (const int d : {std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
+                                std::abs(qBlue(p[x]) - qBlue(q[x]))}) {
+                sum += d;
+                worst = std::max(worst, d);
+            }
+    }
+    return worst <= kWorstApart && sum <= 3LL * a.width() * a.height() * kMeanApart;
+}
+
+struct Object {
+    int number = 0;
+    qsizetype begin = 0, end = 0;  // its bytes in the file
+};
+
+// The integer after `key` in a dictionary's text; none when absent or not a direct number.
+std::optional<long long> dictNumber(const QByteArray& dict, const char* key)
+{
+    const qsizetype at = dict.indexOf(key);
+    if (at < 0)
+        return std::nullopt;
+    qsizetype i = at + qsizetype(std::strlen(key));
+    while (i < dict.size() && dict[i] == ' ')
+        ++i;
+    qsizetype j = i;
+    while (j < dict.size() && dict[j] >= '0' && dict[j] <= '9')
+        ++j;
+    if (j == i)
+        return std::nullopt;
+    return dict.mid(i, j - i).toLongLong();
+}
+
+}  // namespace
+
+int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
+{
+    if (photos.empty())
+        return 0;
+    // The cross-reference table: "xref", "0 N", then N entries "oooooooooo ggggg n".
+    const qsizetype startxref = pdf.lastIndexOf("startxref");
+    if (startxref < 0)
+        return 0;
+    const qsizetype xref = pdf.mid(startxref + 9, 32).trimmed().split('\n').value(0).trimmed().toLongLong();
+    if (xref <= 0 || xref >= startxref || !pdf.mid(xref).startsWith("xref"))
+        return 0;
+    const QList<QByteArray> head = pdf.mid(xref, 64).split('\n');
+    if (head.size() < 2)
+        return 0;
+    const QList<QByteArray> range = head[1].trimmed().split(' ');
+    if (range.size() != 2 || range[0] != "0")
+        return 0;
+    const int count = range[1].toInt();
+    const qsizetype entries = xref + head[0].size() + 1 + head[1].size() + 1;
+    constexpr int kEntry = 20;
+    if (count <= 1 || entries + qsizetype(count) * kEntry > startxref)
+        return 0;
+    std::vector<Object> objects;
+    for (int k = 1; k < count; ++k) {
+        const QByteArray entry = pdf.mid(entries + qsizetype(k) * kEntry, kEntry);
+        if (entry.size() != kEntry || entry[17] != 'n')
+            continue;
+        objects.push_back({k, entry.left(10).toLongLong(), 0});
+    }
+    std::sort(objects.begin(), objects.end(),
+              [](const Object& a, const Object& b) { return a.begin < b.begin; });
+    for (size_t k = 0; k < objects.size(); ++k) {
+        objects[k].end = k + 1 < objects.size() ? objects[k + 1].begin : xref;
+        if (objects[k].begin <= 0 || objects[k].end <= objects[k].begin
+            || !pdf.mid(objects[k].begin, 16).startsWith(QByteArray::number(objects[k].number) + " 0 obj"))
+            return 0;
+    }
+
+    // Each JPEG picture of the photos' sizes, in the order written (the order first drawn).
+    std::map<int, QByteArray> replaced;  // object number -> its new bytes
+    size_t next = 0;
+    for (const Object& o : objects) {
+        if (next >= photos.size())
+            break;
+        const QByteArray bytes = pdf.mid(o.begin, o.end - o.begin);
+        const qsizetype stream = bytes.indexOf(">>\nstream\n");
+        if (stream < 0)
+            continue;
+        const QByteArray dict = bytes.left(stream);
+        if (!dict.contains("/Subtype /Image") || !dict.contains("/Filter /DCTDecode")
+            || !dict.contains("/ColorSpace /DeviceRGB") || dict.contains("/SMask")
+            || dict.contains("/Decode"))
+            continue;
+        const auto width = dictNumber(dict, "/Width"), height = dictNumber(dict, "/Height");
+        if (!width || !height)
+            continue;
+        const QSize size{static_cast<int>(*width), static_cast<int>(*height)};
+        // The next few photos drawn: one drawn reduced went in at another size and is passed.
+        for (size_t k = next; k < std::min(photos.size(), next + 4); ++k) {
+            if (photos[k].size != size)
+                continue;
+            std::string file;
+            if (!ReadFileBytes(photos[k].path, file, 64u << 20))
+                continue;
+            const QByteArray jpeg(file.data(), qsizetype(file.size()));
+            if (jpegComponents(jpeg) != 3)
+                continue;
+            const qsizetype end = bytes.lastIndexOf("\nendstream");
+            if (end < stream + 10)
+                break;
+            const QByteArray engine = bytes.mid(stream + 10, end - (stream + 10));
+            if (!alike(eighth(engine, size), eighth(jpeg, size)))
+                continue;
+            QByteArray out = dict;
+            const qsizetype length = out.indexOf("/Length ");
+            qsizetype lengthEnd = out.indexOf('\n', length);
+            if (length < 0 || lengthEnd < 0)
+                break;
+            out.replace(length, lengthEnd - length, "/Length " + QByteArray::number(jpeg.size()));
+            out += ">>\nstream\n" + jpeg + "\nendstream" + bytes.mid(end + 10);
+            replaced[o.number] = std::move(out);
+            next = k + 1;
+            break;
+        }
+    }
+    if (replaced.empty())
+        return 0;
+
+    // The file again: the same objects in the same order, the table of their new places.
+    QByteArray out = pdf.left(objects.front().begin);
+    std::map<int, qsizetype> places;
+    for (const Object& o : objects) {
+        places[o.number] = out.size();
+        const auto it = replaced.find(o.number);
+        out += it != replaced.end() ? it->second : pdf.mid(o.begin, o.end - o.begin);
+    }
+    const qsizetype newXref = out.size();
+    out += "xref\n0 " + QByteArray::number(count) + "\n";
+    for (int k = 0; k < count; ++k) {
+        const QByteArray entry = pdf.mid(entries + qsizetype(k) * kEntry, kEntry);
+        const auto at = places.find(k);
+        out += at == places.end() ? entry
+                                  : QByteArray::number(at->second).rightJustified(10, '0') + entry.mid(10);
+    }
+    const qsizetype trailer = pdf.indexOf("trailer", entries + qsizetype(count) * kEntry);
+    if (trailer < 0 || trailer > startxref)
+        return 0;
+    out += pdf.mid(trailer, startxref - trailer);
+    out += "startxref\n" + QByteArray::number(newXref) + "\n%%EOF\n";
+    pdf = std::move(out);
+    return static_cast<int>(replaced.size());
+}

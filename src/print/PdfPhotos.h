@@ -1,0 +1,21 @@
+#pragma once
+// A PDF's photos as their own JPEG files. The PDF engine re-encodes every picture it embeds, at
+// a quality that makes a camera photo larger than its file; a photo that went into the PDF at
+// its own size can be embedded as the file itself, as sharp and no larger.
+#include <QByteArray>
+#include <QSize>
+
+#include <string>
+#include <vector>
+
+struct PrintedPhoto {
+    std::string path;  // the photo's JPEG file
+    QSize size;        // the picture decoded from it, as drawn
+};
+
+// Replaces in `pdf` (a file as the PDF engine writes it: objects, a cross-reference table, a
+// trailer) the stream of each JPEG picture that shows one of `photos`, in the order drawn, by
+// that photo's file. A picture is replaced only when its size is the photo's and it looks the
+// same at an eighth of its size, and only by a three-colour baseline or progressive JPEG; the
+// rest stays as it is. The number of pictures replaced; 0 leaves `pdf` untouched.
+int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos);
