@@ -14,6 +14,8 @@ mkdir -p "$ONE"
 printf '[Data]\r\nStartDate=2024/05/01\r\nKindName=x\r\n' >"$ONE/Kelto.dat"
 printf '[Growth]\r\nDataHeight=1.0\r\n' >"$ONE/20240501.dat"
 convert -size 64x48 xc:green "$ONE/20240501.jpg"
+mkdir -p "$WORK/photos"
+convert -size 64x48 xc:blue "$WORK/photos/undated.jpg"  # no EXIF date
 
 # locale | exit status | words looked for in what it prints | arguments
 while IFS='|' read -r locale status words args; do
@@ -35,5 +37,7 @@ LANG=ja_JP.UTF-8|1|観測場所の設定が行われていません|--fetch-weat
 LANG=C|1|No observation place is set|--fetch-weather --notebook $ONE
 LANG=ja_JP.UTF-8|1|ノートのフォルダーではありません|--export-csv $WORK/x.csv --notebook $WORK
 LANG=C|1|not a notebook folder|--export-csv $WORK/x.csv --notebook $WORK
+LANG=ja_JP.UTF-8|0|撮影日付がないため読み飛ばしたファイル: 1個|--import-photos $WORK/photos --notebook $ONE
+LANG=C|0|skipped, no date: 1|--import-photos $WORK/photos --notebook $ONE
 TABLE
 step "PASS"
