@@ -23,12 +23,15 @@ while IFS='|' read -r locale status words args; do
   out=$(env $locale QT_QPA_PLATFORM=offscreen "$KELTO" "${argv[@]}" 2>&1) && got=0 || got=$?
   [ "$got" = "$status" ] || fail "$locale kelto $args: exit status $got, not $status: $out"
   grep -qF -- "$words" <<<"$out" || fail "$locale kelto $args: no \"$words\" in: $out"
+  # Qt's own warnings (a text filled with an argument it has no place for) never reach the user.
+  ! grep -qF "QString::arg" <<<"$out" || fail "$locale kelto $args: a Qt warning in: $out"
   step "$locale kelto ${argv[0]}: $words"
 done <<TABLE
 LANG=ja_JP.UTF-8|0|使い方:|--help
 LANG=C|0|Usage:|--help
 LANG=ja_JP.UTF-8|1|使えないオプションです: --bogus|--bogus
 LANG=C|1|unknown option: --bogus|--bogus
+LANG=C|1|--export-csv|--export-csv
 LC_ALL=ja_JP.UTF-8 LANG=C|1|--date には実在する日付を|--render detail --date 2013-02-30 --out $WORK/x.png --notebook $ONE
 LC_ALL=C LANG=ja_JP.UTF-8|1|--date must be a real date|--render detail --date 2013-02-30 --out $WORK/x.png --notebook $ONE
 LC_MESSAGES=ja_JP.UTF-8 LANG=C|1|写真のある日が2日以上必要です|--export-video $WORK/v.avi --notebook $ONE
