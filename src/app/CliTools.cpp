@@ -44,7 +44,8 @@ const EnglishMessage kEnglish[] = {
     {Msg::WeatherFetchFailed, "The weather data could not be fetched."},
     {Msg::PictureSaveFailed, "The picture file could not be saved."},
     {Msg::SettingsFormatError, "A settings file is not written correctly."},
-    {Msg::AviCreateFailed, "The video file could not be written."},
+    {Msg::AviCreateFailed, "The AVI file could not be written."},
+    {Msg::VideoCreateFailed, "The video file could not be written."},
     {Msg::NoObservationPlace,
      "No observation place is set. Set one in the window (設定 → インターネット設定)."},
     {Msg::InternetConnectFailed,
@@ -63,6 +64,9 @@ const EnglishMessage kEnglish[] = {
     {Msg::AutoAlignSomeMissed,
      "%1 frames were aligned automatically.\n%2 frames could not be aligned automatically and were left as "
      "they were."},
+    {Msg::AutoAlignStopped,
+     "Automatic alignment was stopped.\nFrames aligned: %1\nFrames that could not be aligned: %2\n"
+     "Frames not aligned because of the stop: %3"},
     {Msg::PrintFailed, "Could not print. Check the printer and that the target folder can be written."},
     {Msg::VideoExportRunning, "Writing the animation"},
     {Msg::TooFewPhotoDays, "A video needs photos on at least two days."},
@@ -325,7 +329,9 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     ConsoleProgress progress;
     progress.cancelOnInterrupt();
     BulkImportReport r = RunBulkImport(files, options, progress, hooks);
-    std::fputs(BulkImportSummary(r, SummaryLanguage::English).c_str(), stdout);
+    std::fputs(BulkImportSummary(r, Words::japanese() ? SummaryLanguage::Japanese : SummaryLanguage::English)
+                   .c_str(),
+               stdout);
     if (pages)
         say(Words::tr("weather pages fetched: %1").arg(pages->requests()));
     if (r.failed) {

@@ -72,7 +72,10 @@ std::string CommandLineHelp()
 
 std::string CommandLineError(const CommandLine& command)
 {
-    return Words::tr(command.error.c_str()).arg(QString::fromStdString(command.errorArg)).toStdString();
+    const QString text = Words::tr(command.error.c_str());
+    // Only a text with a place for it takes the argument; arg() warns on stderr otherwise.
+    return (text.contains(QLatin1String("%1")) ? text.arg(QString::fromStdString(command.errorArg)) : text)
+        .toStdString();
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)

@@ -11,18 +11,22 @@ int main(int argc, char** argv)
 {
     CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     using Action = CommandLine::Action;
+    // The command line speaks the user's language, with or without a graphics system.
+    auto runTool = [&command](QCoreApplication& app) {
+        if (Words::LocaleIsJapanese())
+            Words::InstallJapanese(app);
+        return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
+    };
     if (command.action == Action::Help || command.action == Action::Error || command.action == Action::PhotoDate) {
         // Text and EXIF records only: no graphics system to start.
         QCoreApplication app(argc, argv);
-        return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
+        return runTool(app);
     }
     if (command.action != Action::Window) {
         // Work without a window draws offscreen, whatever display there is.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         QGuiApplication app(argc, argv);
-        if (Words::LocaleIsJapanese())
-            Words::InstallJapanese(app);
-        return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
+        return runTool(app);
     }
     CKeltoApp app(argc, argv);
     if (!app.InitInstance(command.notebook))

@@ -163,10 +163,13 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
         for (size_t k = next; k < std::min(photos.size(), next + 4); ++k) {
             if (photos[k].size != size)
                 continue;
-            std::string file;
-            if (!ReadFileBytes(photos[k].path, file, 64u << 20))
-                continue;
-            const QByteArray jpeg(file.data(), qsizetype(file.size()));
+            QByteArray jpeg = photos[k].jpeg;
+            if (jpeg.isEmpty()) {
+                std::string file;
+                if (!ReadFileBytes(photos[k].path, file, 64u << 20))
+                    continue;
+                jpeg = QByteArray(file.data(), qsizetype(file.size()));
+            }
             if (jpegComponents(jpeg) != 3)
                 continue;
             const qsizetype end = bytes.lastIndexOf("\nendstream");

@@ -11,6 +11,7 @@
 struct PrintedPhoto {
     std::string path;  // the photo's JPEG file
     QSize size;        // the picture decoded from it, as drawn
+    QByteArray jpeg;   // when not empty, the JPEG to put in instead of the file (a reduced copy)
 };
 
 // Replaces in `pdf` (a file as the PDF engine writes it: objects, a cross-reference table, a

@@ -3,6 +3,9 @@
 #include "photos/PictureFile.h"
 #include "store/DayRecord.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+
 #include <algorithm>
 
 namespace {
@@ -116,17 +119,32 @@ QImage PrintPictures::TakePhoto(const QDate& date)
 
 QImage PrintPictures::ListPicture(const QDate& date, QSize device)
 {
+    QImage picture;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (auto it = m_listPictures.find(date); it != m_listPictures.end() && device == m_listSize)
-            return it->second;
+            picture = it->second;
     }
-    QImage picture;
-    if (!LoadPictureScaled(photoPath(date), device.width(), device.height(), picture))
-        return QImage();
+    if (picture.isNull()) {
+        if (!LoadPictureScaled(photoPath(date), device.width(), device.height(), picture))
+            return QImage();
+        picture = reduced(picture, device);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_decodes;
+    }
+    // The reduced copy as a JPEG of the notebook's photo quality, to go into a PDF in place of the
+    // engine's own re-encoding of it.
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(PictureSettings{}.JpegQuality);
+    if (!writer.write(picture))
+        jpeg.clear();
     std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_decodes;
-    return reduced(picture, device);
+    if (!jpeg.isEmpty())
+        m_printed.push_back({photoPath(date), picture.size(), std::move(jpeg)});
+    return picture;
 }
 
 int PrintPictures::decodes() const

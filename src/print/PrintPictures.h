@@ -36,7 +36,8 @@ public:
     QImage ListPicture(const QDate& date, QSize device);
 
     int decodes() const;  // photo files decoded so far
-    // The photos handed to detail pages, in the order handed, with the size decoded.
+    // The photos handed to detail pages and the list's pictures, in the order handed, with the
+    // size drawn (and the list's as JPEG).
     std::vector<PrintedPhoto> printed() const;
 
     static constexpr size_t kAhead = 3;  // photos decoded and not yet drawn, at most

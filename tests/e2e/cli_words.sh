@@ -14,6 +14,8 @@ mkdir -p "$ONE"
 printf '[Data]\r\nStartDate=2024/05/01\r\nKindName=x\r\n' >"$ONE/Kelto.dat"
 printf '[Growth]\r\nDataHeight=1.0\r\n' >"$ONE/20240501.dat"
 convert -size 64x48 xc:green "$ONE/20240501.jpg"
+mkdir -p "$WORK/photos"
+convert -size 64x48 xc:blue "$WORK/photos/undated.jpg"  # no EXIF date
 
 # locale | exit status | words looked for in what it prints | arguments
 while IFS='|' read -r locale status words args; do
@@ -21,12 +23,15 @@ while IFS='|' read -r locale status words args; do
   out=$(env $locale QT_QPA_PLATFORM=offscreen "$KELTO" "${argv[@]}" 2>&1) && got=0 || got=$?
   [ "$got" = "$status" ] || fail "$locale kelto $args: exit status $got, not $status: $out"
   grep -qF -- "$words" <<<"$out" || fail "$locale kelto $args: no \"$words\" in: $out"
+  # Qt's own warnings (a text filled with an argument it has no place for) never reach the user.
+  ! grep -qF "QString::arg" <<<"$out" || fail "$locale kelto $args: a Qt warning in: $out"
   step "$locale kelto ${argv[0]}: $words"
 done <<TABLE
 LANG=ja_JP.UTF-8|0|使い方:|--help
 LANG=C|0|Usage:|--help
 LANG=ja_JP.UTF-8|1|使えないオプションです: --bogus|--bogus
 LANG=C|1|unknown option: --bogus|--bogus
+LANG=C|1|--export-csv|--export-csv
 LC_ALL=ja_JP.UTF-8 LANG=C|1|--date には実在する日付を|--render detail --date 2013-02-30 --out $WORK/x.png --notebook $ONE
 LC_ALL=C LANG=ja_JP.UTF-8|1|--date must be a real date|--render detail --date 2013-02-30 --out $WORK/x.png --notebook $ONE
 LC_MESSAGES=ja_JP.UTF-8 LANG=C|1|写真のある日が2日以上必要です|--export-video $WORK/v.avi --notebook $ONE
@@ -35,5 +40,7 @@ LANG=ja_JP.UTF-8|1|観測場所の設定が行われていません|--fetch-weat
 LANG=C|1|No observation place is set|--fetch-weather --notebook $ONE
 LANG=ja_JP.UTF-8|1|ノートのフォルダーではありません|--export-csv $WORK/x.csv --notebook $WORK
 LANG=C|1|not a notebook folder|--export-csv $WORK/x.csv --notebook $WORK
+LANG=ja_JP.UTF-8|0|撮影日付がないため読み飛ばしたファイル: 1個|--import-photos $WORK/photos --notebook $ONE
+LANG=C|0|skipped, no date: 1|--import-photos $WORK/photos --notebook $ONE
 TABLE
 step "PASS"
