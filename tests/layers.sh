@@ -1,6 +1,6 @@
 #!/bin/bash
 # Fails when a source folder includes a header from a folder above it. Tiers from the bottom:
-# res; platform; store, photos, weather; views, animation, print; app. A folder may include
+# res; platform; store, photos, weather; views, animation, print; web; app. A folder may include
 # from its own tier and the tiers below.
 src="${1:-$(dirname "$0")/../src}"
 tier() {
@@ -9,7 +9,8 @@ tier() {
         platform) echo 1 ;;
         store|photos|weather) echo 2 ;;
         views|animation|print) echo 3 ;;
-        app) echo 4 ;;
+        web) echo 4 ;;
+        app) echo 5 ;;
         *) echo -1 ;;
     esac
 }

@@ -23,6 +23,7 @@
 #include "store/NotebookFile.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/CurlPageFetcher.h"
+#include "web/WebExport.h"
 
 #include <QDate>
 #include <QImageWriter>
@@ -70,6 +71,17 @@ const EnglishMessage kEnglish[] = {
     {Msg::PrintFailed, "Could not print. Check the printer and that the target folder can be written."},
     {Msg::VideoExportRunning, "Writing the animation"},
     {Msg::TooFewPhotoDays, "A video needs photos on at least two days."},
+    {Msg::WebExportRunning, "Exporting the web pages"},
+    {Msg::WebTargetNotSite,
+     "The target folder holds files that are not an earlier web export, so it is not replaced. Choose an empty "
+     "folder or a new name."},
+    {Msg::WebExportFailed,
+     "The web pages could not be written. Check the free disk space and that the folder can be written."},
+    {Msg::WebCopyingPhotos, "Copying the photos"},
+    {Msg::WebWritingPages, "Writing the pages"},
+    {Msg::WebNoNotebooks, "The data folder holds no notebooks."},
+    {Msg::WebNotebookUnreadable, "The notebook cannot be read."},
+    {Msg::WebPhotoUnreadable, "A photo cannot be read."},
 };
 
 // Numbered message `id` in the command line's language; `shown` is the window's text of it when
@@ -427,6 +439,51 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
     return 0;
 }
 
+// The notebook, or with --class every notebook of a data root, as a static web site.
+int exportWeb(const CommandLine& c, const std::string& programFolder)
+{
+    const AppFolders folders = AppFolders::ForProgram(programFolder);
+    WebExportJob job;
+    job.outFolder = c.outPath;
+    if (!c.classRoot.empty()) {
+        job.dataRoot = c.classRoot;
+        if (!FolderExists(job.dataRoot)) {
+            complain(messageText(Msg::WebNoNotebooks) + " " + job.dataRoot);
+            return 1;
+        }
+    } else {
+        job.notebookFolder = openableNotebook(c, programFolder);
+        if (job.notebookFolder.empty())
+            return 1;
+    }
+    job.layoutFile = folders.kitFile("Layout.ini");
+    job.settingsFile = folders.settingsFile();
+    job.today = Clock::Today();
+    WebExportReport r;
+    {
+        ConsoleProgress progress;
+        progress.cancelOnInterrupt();
+        progress.setText(messageText(Msg::WebExportRunning));
+        r = ExportWebSite(job, progress);
+    }
+    if (r.stopped) {
+        complain(Words::tr("stopped; %1 was not written").arg(QString::fromStdString(job.outFolder)));
+        return 1;
+    }
+    if (!r.ok()) {
+        complain(resultText(r.result));
+        return 1;
+    }
+    for (const WebNotebookSummary& n : r.notebooks)
+        if (!n.failure.empty())
+            complain(QString::fromStdString(n.name) + ": " + QString::fromStdString(n.failure));
+    say(Words::tr("%1 pages and %2 photos written to %3")
+            .arg(r.pages)
+            .arg(r.photos)
+            .arg(QString::fromStdString(job.outFolder)));
+    return 0;
+}
+
 // Answers as the user who asked for the run: yes to running it over the following frames, and
 // to replacing days aligned before as --replace says. What the run tells is printed; any other
 // message (a day file that could not be written) makes the run a failure.
@@ -560,6 +617,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         return exportVideo(c, programFolder);
     case CommandLine::Action::AutoAlign:
         return autoAlign(c, programFolder);
+    case CommandLine::Action::ExportWeb:
+        return exportWeb(c, programFolder);
     case CommandLine::Action::Where:
         return printFolders(programFolder);
     default:

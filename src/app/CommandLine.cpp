@@ -44,6 +44,11 @@ const HelpEntry kHelp[] = {
                                 "following frames does. Days with an alignment of their own keep it unless\n"
                                 "--replace is given. Exit status 1 with fewer than two photo days or when a\n"
                                 "day file could not be written.")},
+    {"kelto --export-web OUTDIR [--notebook DIR | --class DATA_ROOT]",
+     QT_TRANSLATE_NOOP("Words", "Writes the notebook as a web site any browser opens from the folder: the\n"
+                                "month calendars, a page per day, each month's graph and list, the photos\n"
+                                "and the time-lapse. --class writes every notebook of the data root and a\n"
+                                "class page. OUTDIR is replaced only when it holds an earlier export.")},
     {"kelto --where",
      QT_TRANSLATE_NOOP("Words", "Prints the folders in use, one NAME<TAB>PATH line each: the mode (portable\n"
                                 "beside the program, or installed in the user's folders), Kelto.ini, the\n"
@@ -171,6 +176,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
                 return fail(QT_TRANSLATE_NOOP(
                     "Words", "--auto-align goes alone (with --notebook, --date and --replace)"));
             c.action = CommandLine::Action::AutoAlign;
+        } else if (a == "--export-web") {
+            if (c.action != CommandLine::Action::Window || !value(c.outPath))
+                return fail(QT_TRANSLATE_NOOP("Words", "--export-web needs one output folder"));
+            c.action = CommandLine::Action::ExportWeb;
+        } else if (a == "--class") {
+            if (!value(c.classRoot))
+                return fail(QT_TRANSLATE_NOOP("Words", "--class needs a data folder"));
         } else if (a == "--replace") {
             c.replace = true;
         } else if (a == "--rotate") {
@@ -207,6 +219,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         return fail(QT_TRANSLATE_NOOP("Words", "--fetch-weather takes only --notebook"));
     if (c.action == CommandLine::Action::ExportVideo && !c.date.empty())
         return fail(QT_TRANSLATE_NOOP("Words", "--export-video takes only --notebook"));
+    if (!c.classRoot.empty() && c.action != CommandLine::Action::ExportWeb)
+        return fail(QT_TRANSLATE_NOOP("Words", "--class goes with --export-web"));
+    if (c.action == CommandLine::Action::ExportWeb && (!c.date.empty() || (!c.classRoot.empty() && !c.notebook.empty())))
+        return fail(QT_TRANSLATE_NOOP("Words", "--export-web takes --notebook or --class"));
     if (c.replace && c.action != CommandLine::Action::AutoAlign)
         return fail(QT_TRANSLATE_NOOP("Words", "--replace goes with --auto-align"));
     if (c.action == CommandLine::Action::AutoAlign && !c.outPath.empty())

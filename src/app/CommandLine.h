@@ -16,12 +16,13 @@ struct CommandLine {
         PrintPdf,
         ExportVideo,
         AutoAlign,
+        ExportWeb,
         Where,
         Error
     };
     Action action = Action::Window;
     std::string notebook;            // --notebook DIR, or the folder to open in the window
-    std::string outPath;             // --export-csv / --export-video / --out / --print-pdf FILE
+    std::string outPath;             // --export-csv / --export-video / --out / --print-pdf FILE, --export-web DIR
     std::string page;                // --render calendar|detail|graph|list
     std::string date;                // --date YYYY-MM-DD
     std::string error;               // what was wrong, for Action::Error: a catalogue text
@@ -33,6 +34,7 @@ struct CommandLine {
     std::string kinds;               // --kinds detail,graph,list
     std::string range;               // --range all|month|day
     bool replace = false;            // --replace (--auto-align)
+    std::string classRoot;           // --class DATA_ROOT (--export-web)
 };
 
 // Parsing runs before the application exists; the texts below are made afterwards, in the

@@ -111,6 +111,18 @@ enum class Msg : int {
     TemperatureRangeInverted = 410,
     ScaleMaximumZero = 411,
     VideoModuleMissing = 450,
+    WebExportRunning = 470,
+    WebTargetNotSite = 471,
+    WebExportFailed = 472,
+    WebExportDone = 473,
+    WebOpenFailed = 474,
+    WebCopyingPhotos = 475,
+    WebWritingPages = 476,
+    WebNoNotebooks = 477,
+    WebNotebookUnreadable = 478,
+    WebPhotoUnreadable = 479,
+    JobWebExport = 480,
+    WebChooseFolder = 481,
 };
 
 constexpr int MsgId(Msg message)

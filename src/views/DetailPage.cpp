@@ -124,6 +124,25 @@ std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, 
     return rows;
 }
 
+std::vector<std::string> DetailRowCaptions(const std::string& layoutFile, const std::string& notebookFolder)
+{
+    // An empty caption of rows 0-8 ends the table; the free items' names follow a full set.
+    static const std::pair<const char*, const char*> captionKeys[9] = {
+        {"Data1", "Title1"}, {"Data2", "Title1"}, {"Data2", "Title2"},
+        {"Data2", "Title3"}, {"Data3", "Title1"}, {"Data3", "Title2"},
+        {"Data3", "Title3"}, {"Data3", "Title4"}, {"Data3", "Title5"}};
+    std::vector<std::string> captions;
+    for (const auto& [section, key] : captionKeys) {
+        std::string caption = ReadLayoutText(layoutFile, section, key);
+        if (caption.empty())
+            return captions;
+        captions.push_back(std::move(caption));
+    }
+    for (const char* key : {"Option1", "Option2"})
+        captions.push_back(SplitFreeItemCaption(ReadNotebookKey(notebookFolder, key)).name);
+    return captions;
+}
+
 std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date,
                                              std::optional<int> dayNumber, const std::string& unit1,
                                              const std::string& unit2)
@@ -207,26 +226,13 @@ void PageViews::DrawDataTable(QPainter& p, int ox, int oy, const PageSnapshot& s
     if (s.printing == PrintingScreen && !DetailBackground.isNull())
         p.fillRect(X, Y, W, 11 * pitch, PageColors::White);
 
-    // Row captions; an empty one of rows 0-8 ends the table.
-    static const std::pair<const char*, const char*> captionKeys[9] = {
-        {"Data1", "Title1"}, {"Data2", "Title1"}, {"Data2", "Title2"},
-        {"Data2", "Title3"}, {"Data3", "Title1"}, {"Data3", "Title2"},
-        {"Data3", "Title3"}, {"Data3", "Title4"}, {"Data3", "Title5"}};
     FreeItemCaption free[2] = {SplitFreeItemCaption(ReadNotebookKey(s.notebookFolder, "Option1")),
                                SplitFreeItemCaption(ReadNotebookKey(s.notebookFolder, "Option2"))};
-    int rows = 0;
-    for (int i = 0; i < 11; ++i) {
-        std::string caption;
-        if (i < 9) {
-            caption = ReadLayoutText(layout, captionKeys[i].first, captionKeys[i].second);
-            if (caption.empty())
-                break;
-        } else {
-            caption = free[i - 9].name;
-        }
-        DrawPageText(p, X + 4, Y + i * pitch + 4, caption, PageColors::Black);
+    const std::vector<std::string> captions = DetailRowCaptions(layout, s.notebookFolder);
+    const int rows = static_cast<int>(captions.size());
+    for (int i = 0; i < rows; ++i) {
+        DrawPageText(p, X + 4, Y + i * pitch + 4, captions[i], PageColors::Black);
         p.drawLine(X, Y + (i + 1) * pitch, X + W, Y + (i + 1) * pitch);
-        rows = i + 1;
     }
     p.drawLine(X, Y, X + W, Y);
     p.drawLine(X + W, Y, X + W, Y + rows * pitch);

@@ -111,6 +111,23 @@ std::vector<std::string> ListDayValues(const std::string& folder, const QDate& d
     return v;
 }
 
+std::vector<std::string> ListRowCaptions(const std::string& layoutFile, const std::string& notebookFolder)
+{
+    // Caption rows end at the first empty title; the free items follow only a full set.
+    std::vector<std::string> captions;
+    for (int r = 1; r <= kListTitleRows; ++r) {
+        std::string t = ReadLayoutText(layoutFile, LayoutIni::List, ("Title" + std::to_string(r)).c_str());
+        if (t.empty())
+            break;
+        captions.push_back(std::move(t));
+    }
+    if (captions.size() == kListTitleRows) {
+        captions.push_back(ReadNotebookKey(notebookFolder, "Option1"));
+        captions.push_back(ReadNotebookKey(notebookFolder, "Option2"));
+    }
+    return captions;
+}
+
 void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
     const ListLayout& l = List;
@@ -126,18 +143,7 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
         p.fillRect(ox, oy, vw, vh, PageColors::White);
     }
 
-    // Caption rows end at the first empty title; the free items follow only a full set.
-    std::vector<std::string> captions;
-    for (int r = 1; r <= kListTitleRows; ++r) {
-        std::string t = ReadLayoutText(s.layoutFile, LayoutIni::List, ("Title" + std::to_string(r)).c_str());
-        if (t.empty())
-            break;
-        captions.push_back(std::move(t));
-    }
-    if (captions.size() == kListTitleRows) {
-        captions.push_back(ReadNotebookKey(s.notebookFolder, "Option1"));
-        captions.push_back(ReadNotebookKey(s.notebookFolder, "Option2"));
-    }
+    const std::vector<std::string> captions = ListRowCaptions(s.layoutFile, s.notebookFolder);
     const int rows = static_cast<int>(captions.size());
     const int tableHeight = rows * l.LinePitch;
     const int tableWidth = l.TitleWidth + l.ColumnWidth * static_cast<int>(plan.shown.size());

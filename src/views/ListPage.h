@@ -52,6 +52,9 @@ struct ListPlan {
 // day, the last six. The links lead exactly to the listed days before and after the page.
 ListPlan PlanListPage(const std::vector<QDate>& listed, const QDate& from);
 
+// The row captions of the list: the layout's titles up to the first empty one, and the
+// notebook's two free items after a full set.
+std::vector<std::string> ListRowCaptions(const std::string& layoutFile, const std::string& notebookFolder);
 // The thirteen values of a day's column, as the day file stores them (row 2 is the day number).
 std::vector<std::string> ListDayValues(const std::string& folder, const QDate& date,
                                        std::optional<QDate> startDate);

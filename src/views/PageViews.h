@@ -119,6 +119,8 @@ private:
 std::vector<QString> LayoutMemoLines(const std::string& utf8Text, int maxWidth, int maxLines,
                                      const std::function<int(const QString&)>& measure);
 
+// The row captions of the detail page's data table, as many as it has rows (at most 11).
+std::vector<std::string> DetailRowCaptions(const std::string& layoutFile, const std::string& notebookFolder);
 // The value column of the detail page's data table, row by row; empty where nothing is drawn.
 std::array<std::string, 11> DetailValueTexts(const DayRecord& day, const QDate& date,
                                              std::optional<int> dayNumber, const std::string& unit1,
