@@ -378,6 +378,11 @@ void CMainFrame::runCommand(Command command)
         nb.StartVideoExport(chooser);
         break;
     }
+    case Command::ExportWeb: {
+        QtFolderDialog browser(this);
+        nb.StartWebExport(browser);
+        break;
+    }
     }
     updateCommandStates();
 }

@@ -250,6 +250,8 @@ Msg CNotebook::RunningJob() const
         return Msg::JobBulkWeather;
     if (VideoExportRunning())
         return Msg::JobVideoExport;
+    if (WebExportRunning())
+        return Msg::JobWebExport;
     return Msg::None;
 }
 
@@ -289,6 +291,7 @@ void CNotebook::stopJobs()
     StopBulkWeatherFetch();
     StopBulkImport();
     StopVideoExport();
+    StopWebExport();
 }
 
 void CNotebook::Shutdown()

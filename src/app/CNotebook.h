@@ -230,6 +230,27 @@ private:
 public:
     // ---- end of time-lapse video export ----
 
+    // ---- Web export (CNotebookWeb.cpp) ----
+    // ファイル → Webページに書き出し: flushes the day, asks for a folder through `browser` and
+    // writes the notebook's site on a worker thread behind the progress dialog; returns at once.
+    // A chosen folder that is empty or holds an earlier export is the site's; any other folder
+    // gets the site in a new folder inside it. At the end the folder is named and the user may
+    // open the site in the browser.
+    void StartWebExport(FolderBrowser& browser);
+    bool WebExportRunning() const;
+    // The folder the last export wrote (or tried to write) and what it came to.
+    std::string LastWebExportFolder() const;
+    Result LastWebExportResult() const;
+    void StopWebExport();
+
+private:
+    struct WebExportState;
+    void finishWebExport(const Result& result, bool stopped);
+    std::shared_ptr<WebExportState> m_webExport;
+
+public:
+    // ---- end of web export ----
+
     // ---- Long jobs: one at a time (CNotebook.cpp) ----
     // The bulk photo import, the bulk weather fetch and the video export each run behind the
     // one progress dialog, so only one of them runs at a time; the animation editor, whose

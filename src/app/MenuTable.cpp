@@ -25,7 +25,8 @@ const MenuCommand kCommands[] = {
     {Command::ImportPhoto, PopupFile, "写真画像取込(&O)", "写真画像を取込む\n写真画像取込", TB, no, R::Detail},
     {Command::ImportPhotoRotated, PopupFile, "写真画像取込(画像回転)", "写真画像を回転させて取込む\n写真画像取込(画像回転)", no, no, R::Detail},
     {Command::BulkImport, PopupFile, "写真画像一括取込(&F)...", "フォルダーの写真画像を全部取込む\n写真画像一括取込", no, SEP, R::Always, JOB},
-    {Command::ExportAvi, PopupFile, "アニメーション作成(&A)...", "成長ｱﾆﾒｰｼｮﾝのAVIﾌｧｲﾙを作成\nアニメーション作成", no, SEP, R::DayCountAbove1, JOB},
+    {Command::ExportAvi, PopupFile, "アニメーション作成(&A)...", "成長ｱﾆﾒｰｼｮﾝのAVIﾌｧｲﾙを作成\nアニメーション作成", no, no, R::DayCountAbove1, JOB},
+    {Command::ExportWeb, PopupFile, "Webページに書き出し(&W)...", "観察ノートをブラウザーで見られるWebページに書き出す\nWebページに書き出し", no, SEP, R::DayCountAbove0, JOB},
     {Command::Print, PopupFile, "印刷(&P)...", "観察ノートを印刷する\n印刷", TB, SEP, R::DayCountAbove0},
     {Command::Exit, PopupFile, "Kelto終了(&X)", "Keltoを終了する\n終了", no, no, R::Always},
 

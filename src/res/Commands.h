@@ -6,6 +6,7 @@ enum class Command : int {
     ImportPhotoRotated = 32847,
     BulkImport = 32846,
     ExportAvi = 32809,
+    ExportWeb = 32870,
     Print = 57607,
     Exit = 57665,
     FetchWeather = 32780,
