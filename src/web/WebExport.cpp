@@ -275,6 +275,8 @@ WebExportReport exportClass(const WebExportJob& job, const std::string& site, Pr
             summary.subfolder.clear();
         }
         summary.name = row.name;
+        if (r.ok())
+            summary.subfolder = row.folderName;
         report.pages += r.pages;
         report.photos += r.photos;
         report.notebooks.push_back(std::move(summary));

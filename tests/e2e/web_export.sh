@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The web export, opened in a real browser. The sample notebook (a memo holding markup, a photo
+# path in its day file) and a class of three notebooks, one with a photo that cannot be read,
+# are exported without a display; the sites are checked on disk (photos byte for byte, no path
+# of this machine, the marker, a foreign folder refused and left alone) and then every page is
+# opened from file:// in Debian's chromium, driven by puppeteer-core, at 768x1024 and 1366x768
+# (tests/web/site_check.mjs). The screenshots stay in build/test-output/web_export/.
+# Usage: web_export.sh <programFolder> <toolsDir>
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+
+PROGRAM_DIR=${1:?program folder}
+TOOLS_DIR=${2:?tools folder}
+e2e_begin web_export 280
+for tool in chromium node npm ffprobe iconv; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (tools/setup.sh installs it)"
+done
+e2e_copy_program "$PROGRAM_DIR"
+KELTO="$WORK/prog/kelto"
+BUILD_DIR=$(cd "$PROGRAM_DIR/.." && pwd)
+OUT="$BUILD_DIR/test-output/web_export"
+rm -rf "$OUT" && mkdir -p "$OUT"
+
+NOTE="$WORK/data/たろう"
+mkdir -p "$WORK/data"
+e2e_sample_notebook "$NOTE"
+MEMO_DAY=$(find "$NOTE" -maxdepth 1 -name '[0-9]*.jpg' | sort | sed -n 3p)
+MEMO_DAY=$(basename "$MEMO_DAY" .jpg)
+SCRIPT_MEMO_TEXT='<script>window.memoRan=true</script>'
+printf '%s\r\n<b>ふとじ？</b> & "いんよう"\r\n' "$SCRIPT_MEMO_TEXT" | iconv -f UTF-8 -t CP932 >"$NOTE/$MEMO_DAY.txt"
+printf '[Photo]\r\nSourcePath=%s/camera/IMG_0001.JPG\r\n' "$WORK" >>"$NOTE/$MEMO_DAY.dat"
+
+step "export the notebook"
+SITE="$WORK/site"
+"$KELTO" --export-web "$SITE" --notebook "$NOTE" >"$WORK/out" 2>"$WORK/err" || fail "export: $(cat "$WORK/err")"
+[ -f "$SITE/.kelto-web" ] || fail "no marker in the site"
+for photo in "$NOTE"/[0-9]*.jpg; do
+  cmp -s "$photo" "$SITE/photos/$(basename "$photo")" || fail "$(basename "$photo") was not copied as it is"
+  [ -s "$SITE/thumbs/$(basename "$photo")" ] || fail "no thumbnail of $(basename "$photo")"
+done
+grep -rlF -e "$WORK" -e IMG_0001 "$SITE" && fail "a path of this machine is in the site"
+grep -qF '&lt;script&gt;' "$SITE/day-$MEMO_DAY.html" || fail "the memo's markup was not escaped"
+frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \
+  "$SITE/timelapse.mp4")
+[ "$frames" = "$(ls "$NOTE"/[0-9]*.jpg | wc -l)" ] || fail "the time-lapse has $frames frames"
+
+step "replace an earlier export, refuse a foreign folder"
+echo stale >"$SITE/stale.html"
+"$KELTO" --export-web "$SITE" --notebook "$NOTE" >/dev/null 2>"$WORK/err" || fail "re-export: $(cat "$WORK/err")"
+[ -e "$SITE/stale.html" ] && fail "the earlier export was not replaced"
+mkdir "$WORK/mine" && echo keep >"$WORK/mine/letter.txt"
+LANG=ja_JP.UTF-8 "$KELTO" --export-web "$WORK/mine" --notebook "$NOTE" 2>"$WORK/err" && fail "a foreign folder was replaced"
+grep -q "置き換えられません" "$WORK/err" || fail "no message for a foreign folder: $(cat "$WORK/err")"
+[ "$(ls "$WORK/mine")" = letter.txt ] || fail "the foreign folder was changed"
+ls -a "$WORK" | grep -q '\.tmp-' && fail "a temporary folder was left"
+
+step "export the class"
+QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" --days 30 "$WORK/data/はなこ" >/dev/null 2>&1 ||
+  fail "second notebook"
+QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" --days 20 "$WORK/data/じろう" >/dev/null 2>&1 ||
+  fail "third notebook"
+broken=$(ls "$WORK/data/じろう"/[0-9]*.jpg | head -1)
+echo "not a photo" >"$broken"
+CLASS="$WORK/class"
+"$KELTO" --export-web "$CLASS" --class "$WORK/data" >"$WORK/out" 2>"$WORK/err" || fail "class: $(cat "$WORK/err")"
+grep -q "じろう" "$WORK/err" || fail "the unreadable notebook was not reported: $(cat "$WORK/err")"
+for who in たろう はなこ; do
+  grep -q "$who" "$CLASS/index.html" || fail "$who is not on the class page"
+  [ -f "$CLASS/$who/index.html" ] || fail "$who has no site in the class"
+done
+grep -q 'class="failed"' "$CLASS/index.html" || fail "the unreadable notebook is not listed with its reason"
+[ -e "$CLASS/じろう" ] && fail "a half-written notebook was left in the class site"
+
+step "open every page in chromium"
+DRIVER="$BUILD_DIR/web-browser"
+mkdir -p "$DRIVER"
+if ! cmp -s "$(dirname "$0")/../web/package-lock.json" "$DRIVER/package-lock.json" || [ ! -d "$DRIVER/node_modules" ]; then
+  cp "$(dirname "$0")/../web/package.json" "$(dirname "$0")/../web/package-lock.json" "$DRIVER/"
+  (cd "$DRIVER" && PUPPETEER_SKIP_DOWNLOAD=1 timeout 180 npm ci --no-audit --no-fund >"$WORK/npm.log" 2>&1) ||
+    fail "npm ci: $(tail -5 "$WORK/npm.log")"
+fi
+cp "$(dirname "$0")/../web/site_check.mjs" "$DRIVER/"
+MEMO_DAY="day-$MEMO_DAY.html" SCRIPT_MEMO_TEXT="$SCRIPT_MEMO_TEXT" timeout 200 node "$DRIVER/site_check.mjs" "$OUT" \
+  "$SITE" "$CLASS" >"$WORK/check" 2>&1 || fail "in the browser: $(cat "$WORK/check")"
+cat "$WORK/check"
+rm -rf "$OUT"/profile-*
+step "screenshots in $OUT"
+echo "$E2E_NAME: ok"
