@@ -271,7 +271,9 @@ WebExportReport exportClass(const WebExportJob& job, const std::string& site, Pr
         if (!r.ok()) {
             // The others go on; this one is listed with the reason.
             fs::remove_all(sub, ec);
-            summary.failure = ResultText(r.result);
+            // The file by its name in the notebook: no path of this machine goes into the site.
+            summary.failure = std::string(LoadString(r.result.message))
+                              + (r.result.path.empty() ? "" : " " + LastComponent(r.result.path));
             summary.subfolder.clear();
         }
         summary.name = row.name;

@@ -70,6 +70,7 @@ for who in たろう はなこ; do
 done
 grep -q 'class="failed"' "$CLASS/index.html" || fail "the unreadable notebook is not listed with its reason"
 [ -e "$CLASS/じろう" ] && fail "a half-written notebook was left in the class site"
+grep -rlF "$WORK" "$CLASS" && fail "a path of this machine is in the class site"
 
 step "open every page in chromium"
 DRIVER="$BUILD_DIR/web-browser"
