@@ -282,5 +282,35 @@ user&apos;s own copies of the read-only files, the notebooks and the lock.</sour
         <source>cannot write the file: %1</source>
         <translation>ファイルに書き込めません: %1</translation>
     </message>
+    <message>
+        <source>%1 pages and %2 photos written to %3</source>
+        <translation>%3 に %1 ページと写真 %2 枚を書き出しました</translation>
+    </message>
+    <message>
+        <source>Writes the notebook as a web site any browser opens from the folder: the
+month calendars, a page per day, each month&apos;s graph and list, the photos
+and the time-lapse. --class writes every notebook of the data root and a
+class page. OUTDIR is replaced only when it holds an earlier export.</source>
+        <translation>観察ノートを、フォルダーからどのブラウザーでも開けるWebページに書き出します:
+月のカレンダー、日ごとのページ、月ごとのグラフと一覧表、写真とアニメーション。
+--class ではデータのフォルダーの観察ノートをすべて書き出し、クラスのページを加えます。
+OUTDIR を置き換えるのは、それが前に書き出したものであるときだけです。</translation>
+    </message>
+    <message>
+        <source>--export-web needs one output folder</source>
+        <translation>--export-web には書き出し先のフォルダーを一つ指定してください</translation>
+    </message>
+    <message>
+        <source>--class needs a data folder</source>
+        <translation>--class にはデータのフォルダーを指定してください</translation>
+    </message>
+    <message>
+        <source>--class goes with --export-web</source>
+        <translation>--class は --export-web と一緒に使います</translation>
+    </message>
+    <message>
+        <source>--export-web takes --notebook or --class</source>
+        <translation>--export-web に付けられるのは --notebook か --class のどちらかです</translation>
+    </message>
 </context>
 </TS>
