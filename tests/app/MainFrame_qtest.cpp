@@ -118,7 +118,7 @@ void MainFrameTest::menuAndToolbarFollowTheTable()
 
     // Menu order and separators (-1) as the menu resource has them.
     const std::vector<std::vector<int>> menus = {
-        {32774, 32847, 32846, -1, 32809, -1, 57607, -1, 57665},
+        {32774, 32847, 32846, -1, 32809, 32870, -1, 57607, -1, 57665},
         {32780, 32849, 32822, -1, 32806, 32817, -1, 32843, 32851},
         {32792, 32800, 59410, -1, 32824, 32826, -1, 32803, -1, 59392, 59393},
         {32813, 32815, -1, 32833, 32853, -1, 32819},
@@ -176,7 +176,8 @@ void MainFrameTest::enableAndCheckRules_data()
     QTest::addColumn<Commands>("checked");
     const Commands bars = {Command::ToolBar, Command::StatusBar};
     const Commands bulkWeather = {Command::BulkWeather};
-    const Commands print = {Command::Print};
+    // Printing and the web export need a day.
+    const Commands print = {Command::Print, Command::ExportWeb};
 
     // Before a notebook is open there are no days, whatever the folder holds.
     QTest::newRow("no notebook, offline")

@@ -1,0 +1,81 @@
+// The controller's web export: the folder chooser, the worker behind the progress dialog, the
+// site put inside a folder of other files, and the offer to open it at the end.
+#include "photos/PictureFile.h"
+#include "support/CountingProgress.h"
+#include "support/NotebookFixture.h"
+#include "web/WebExport.h"
+
+#include <QTest>
+
+namespace {
+class FakeBrowser : public FolderBrowser {
+public:
+    std::optional<std::string> BrowseForFolder(const std::string&, const std::string& title, bool) override
+    {
+        titles.push_back(title);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> titles;
+};
+}  // namespace
+
+class WebExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void exportsBehindTheProgressAndOffersTheBrowser();
+};
+
+void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
+{
+    NotebookFixture f;
+    CountingProgress progress;
+    f.host.progressFake = &progress;
+    f.addDay(20240501);
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(Qt::darkGreen);
+    QVERIFY(SavePictureFile(f.dayPath(20240501, "jpg"), photo, 640, 480, 80, nullptr));
+    CNotebook& nb = f.open();
+    FakeBrowser browser;
+
+    // Cancelled in the chooser: nothing happens.
+    nb.StartWebExport(browser);
+    QVERIFY(!nb.WebExportRunning());
+    QCOMPARE(browser.titles.size(), size_t(1));
+
+    // A folder of the user's own files: the site goes into a new folder inside it, and Yes
+    // opens its index in the browser.
+    const std::string documents = f.temp.mkdir("documents");
+    QVERIFY(WriteFileAtomic(documents + "/letter.txt", "mine"));
+    browser.answer = documents;
+    f.prompt.queue(Answer::Yes);
+    nb.StartWebExport(browser);
+    QTRY_VERIFY(!nb.WebExportRunning());
+    QVERIFY(nb.LastWebExportResult().ok());
+    const std::string site = documents + "/観察のWebページ";
+    QCOMPARE(nb.LastWebExportFolder(), site);
+    QVERIFY(FileExists(site + "/index.html"));
+    QVERIFY(FileExists(site + "/photos/20240501.jpg"));
+    QVERIFY(FileExists(documents + "/letter.txt"));
+    QCOMPARE(f.host.progressHidden, 1);
+    QTRY_COMPARE(f.prompt.asked(), std::vector<int>{473});
+    QCOMPARE(f.prompt.texts().back(), "Webページを書き出しました。ブラウザーで開きますか？\n" + site);
+    QCOMPARE(f.host.opened, std::vector<std::string>{site + "/index.html"});
+
+    // The same folder again replaces the earlier site; No leaves the browser closed.
+    f.prompt.queue(Answer::No);
+    nb.StartWebExport(browser);
+    QTRY_VERIFY(!nb.WebExportRunning());
+    QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{473, 473}));
+    QCOMPARE(f.host.opened.size(), size_t(1));
+
+    // A site folder name already taken by other files: refused before anything is written.
+    QVERIFY(WriteFileAtomic(site + "/" + kWebSiteMarker + "x", "x"));
+    QVERIFY(std::remove((site + "/" + kWebSiteMarker).c_str()) == 0);
+    nb.StartWebExport(browser);
+    QVERIFY(!nb.WebExportRunning());
+    QCOMPARE(f.prompt.asked(), (std::vector<int>{473, 473, 471}));
+}
+
+QTEST_MAIN(WebExportTest)
+#include "WebExport_qtest.moc"
