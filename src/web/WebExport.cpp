@@ -52,69 +52,88 @@ bool writeText(const std::string& path, const std::string& text)
     return out.good();
 }
 
-// The photo stage: each photo copied as it is stored and its thumbnail made, on `threads`
-// threads. Progress is reported from the calling thread, which also watches for a stop.
-Result copyPhotos(const std::string& notebook, const std::string& site, const std::vector<QDate>& photos,
-                  int threads, Progress& progress, bool& stopped)
-{
-    std::atomic<size_t> next{0};
-    std::atomic<bool> halt{false};
-    std::mutex mutex;
-    std::condition_variable changed;
-    size_t done = 0;
-    Result failure;
-    auto work = [&] {
-        for (size_t i; !halt && (i = next++) < photos.size();) {
-            const std::string stem = DayFileStem(photos[i]);
-            const std::string from = DayFilePath(notebook, photos[i], "jpg");
-            const std::string copy = site + "/photos/" + stem + ".jpg";
-            const std::string thumb = site + "/thumbs/" + stem + ".jpg";
-            Result r;
-            std::error_code ec;
-            QImage picture;
-            if (WriteFaultFor(copy) || !fs::copy_file(from, copy, fs::copy_options::overwrite_existing, ec))
-                r = Result::Failed(Msg::WebExportFailed, from);
-            else if (!LoadPictureScaled(from, kWebThumbWidth, kWebThumbHeight, picture))
-                r = Result::Failed(Msg::WebPhotoUnreadable, from);
-            else {
-                const QImage small = picture.scaled(kWebThumbWidth, kWebThumbHeight, Qt::KeepAspectRatio,
-                                                    Qt::SmoothTransformation);
-                if (!SavePictureFile(thumb, small, small.width(), small.height(), 85, nullptr))
-                    r = Result::Failed(Msg::WebExportFailed, thumb);
-            }
-            std::lock_guard lock(mutex);
-            ++done;
-            if (!r && failure) {
-                failure = r;
-                halt = true;
-            }
-            changed.notify_all();
-        }
-    };
-    progress.setRange(static_cast<int>(photos.size()));
-    std::vector<std::thread> workers;
-    const int n = std::clamp(threads, 1, 16);
-    for (int t = 0; t < n; ++t)
-        workers.emplace_back(work);
+// The photo stage: each photo copied as it is stored and its thumbnail made, on worker threads,
+// while the calling thread does other work of the export (the pages) meanwhile.
+class PhotoWorkers {
+public:
+    PhotoWorkers(const std::string& notebook, const std::string& site, const std::vector<QDate>& photos, int threads)
+        : m_notebook(notebook), m_site(site), m_photos(photos)
     {
-        std::unique_lock lock(mutex);
-        size_t shown = 0;
-        while (done < photos.size() && !(halt && next >= photos.size())) {
-            changed.wait_for(lock, std::chrono::milliseconds(100));
-            if (done != shown)
-                progress.setValue(static_cast<int>(shown = done));
-            if (progress.cancelled()) {
-                stopped = true;
-                halt = true;
+        for (int t = 0; t < std::clamp(threads, 1, 16); ++t)
+            m_workers.emplace_back([this] { work(); });
+    }
+    ~PhotoWorkers() { halt(); }
+    size_t done() const { return m_done; }
+    // Waits for every photo (or the first failure, or a stop of `progress`, which sets
+    // `stopped`), showing `before` + the photos done.
+    Result finish(Progress& progress, int before, bool& stopped)
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            while (m_done < m_photos.size() && !m_halt) {
+                m_changed.wait_for(lock, std::chrono::milliseconds(100));
+                progress.setValue(before + static_cast<int>(m_done));
+                if (progress.cancelled()) {
+                    stopped = true;
+                    m_halt = true;
+                }
             }
-            if (halt)
-                break;
+        }
+        halt();
+        std::lock_guard lock(m_mutex);
+        return m_failure;
+    }
+    void halt()
+    {
+        m_halt = true;
+        for (std::thread& w : m_workers)
+            if (w.joinable())
+                w.join();
+    }
+
+private:
+    void work()
+    {
+        for (size_t i; !m_halt && (i = m_next++) < m_photos.size();) {
+            const Result r = copyOne(m_photos[i]);
+            std::lock_guard lock(m_mutex);
+            ++m_done;
+            if (!r && m_failure) {
+                m_failure = r;
+                m_halt = true;
+            }
+            m_changed.notify_all();
         }
     }
-    for (std::thread& w : workers)
-        w.join();
-    return failure;
-}
+    Result copyOne(const QDate& date) const
+    {
+        const std::string stem = DayFileStem(date);
+        const std::string from = DayFilePath(m_notebook, date, "jpg");
+        const std::string copy = m_site + "/photos/" + stem + ".jpg";
+        const std::string thumb = m_site + "/thumbs/" + stem + ".jpg";
+        std::error_code ec;
+        if (WriteFaultFor(copy) || !fs::copy_file(from, copy, fs::copy_options::overwrite_existing, ec))
+            return Result::Failed(Msg::WebExportFailed, from);
+        QImage picture;
+        if (!LoadPictureScaled(from, kWebThumbWidth, kWebThumbHeight, picture))
+            return Result::Failed(Msg::WebPhotoUnreadable, from);
+        const QImage small =
+            picture.scaled(kWebThumbWidth, kWebThumbHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (!SavePictureFile(thumb, small, small.width(), small.height(), 85, nullptr))
+            return Result::Failed(Msg::WebExportFailed, thumb);
+        return {};
+    }
+
+    const std::string& m_notebook;
+    const std::string& m_site;
+    const std::vector<QDate>& m_photos;
+    std::atomic<size_t> m_next{0}, m_done{0};
+    std::atomic<bool> m_halt{false};
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Result m_failure;
+    std::vector<std::thread> m_workers;
+};
 
 // Every day that has a record or a photo, oldest first.
 std::vector<QDate> siteDays(const std::string& folder, std::vector<QDate>& photos, int& recorded)
@@ -154,38 +173,24 @@ WebExportReport exportNotebook(const WebExportJob& job, const std::string& noteb
             return report;
         }
 
-    progress.setText(LoadString(Msg::WebCopyingPhotos));
-    report.result = copyPhotos(notebook, site, nb.photos, job.threads, progress, report.stopped);
-    if (!report.ok())
-        return report;
-    report.photos = static_cast<int>(nb.photos.size());
-
-    // The time-lapse through the video export itself: the aligned frames it always makes.
     const std::vector<QDate> frames = ScanFrames(notebook);
-    if (job.video && frames.size() >= 2) {
-        VideoExportJob video;
-        video.notebookFolder = notebook;
-        video.frames = frames;
-        video.geometry = ReadFrameGeometry(job.settingsFile);
-        video.speed = ReadVideoSpeed(job.settingsFile);
-        video.path = site + "/" + kWebVideoName;
-        progress.setText(LoadString(Msg::VideoExportRunning));
-        const VideoExportReport r = ExportVideo(video, progress);
-        if (r.stopped) {
-            report.stopped = true;
-            return report;
-        }
-        if (!r.ok()) {
-            report.result = r.result;
-            return report;
-        }
-        nb.video = QSize(video.geometry.frame);
-        report.video = true;
+    const bool video = job.video && frames.size() >= 2;
+    VideoExportJob videoJob;
+    if (video) {
+        videoJob.notebookFolder = notebook;
+        videoJob.frames = frames;
+        videoJob.geometry = ReadFrameGeometry(job.settingsFile);
+        videoJob.speed = ReadVideoSpeed(job.settingsFile);
+        videoJob.path = site + "/" + kWebVideoName;
+        nb.video = videoJob.geometry.frame;
     }
 
+    // The pages are made and written while the workers copy the photos.
     progress.setText(LoadString(Msg::WebWritingPages));
+    PhotoWorkers photos(notebook, site, nb.photos, job.threads);
     const std::vector<WebPage> pages = NotebookPages(nb);
-    progress.setRange(static_cast<int>(pages.size()));
+    const int steps = static_cast<int>(nb.photos.size() + pages.size());
+    progress.setRange(steps);
     for (size_t i = 0; i < pages.size(); ++i) {
         if (progress.cancelled()) {
             report.stopped = true;
@@ -196,7 +201,27 @@ WebExportReport exportNotebook(const WebExportJob& job, const std::string& noteb
             report.result = Result::Failed(Msg::WebExportFailed, path);
             return report;
         }
-        progress.setValue(static_cast<int>(i + 1));
+        progress.setValue(static_cast<int>(i + 1 + photos.done()));
+    }
+    progress.setText(LoadString(Msg::WebCopyingPhotos));
+    report.result = photos.finish(progress, static_cast<int>(pages.size()), report.stopped);
+    if (!report.ok())
+        return report;
+    report.photos = static_cast<int>(nb.photos.size());
+
+    // The time-lapse through the video export itself: the aligned frames it always makes.
+    if (video) {
+        progress.setText(LoadString(Msg::VideoExportRunning));
+        const VideoExportReport r = ExportVideo(videoJob, progress);
+        if (r.stopped) {
+            report.stopped = true;
+            return report;
+        }
+        if (!r.ok()) {
+            report.result = r.result;
+            return report;
+        }
+        report.video = true;
     }
     report.pages = static_cast<int>(pages.size());
     if (!writeText(site + "/style.css", SiteStyleSheet())) {

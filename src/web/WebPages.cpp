@@ -236,7 +236,7 @@ std::vector<std::string> memoLines(const std::string& folder, const QDate& d)
     return lines;
 }
 
-std::string dayBody(const WebNotebook& nb, size_t index)
+std::string dayBody(const WebNotebook& nb, size_t index, const std::vector<std::string>& captions)
 {
     const QDate d = nb.days[index];
     const QDate month(d.year(), d.month(), 1);
@@ -261,7 +261,6 @@ std::string dayBody(const WebNotebook& nb, size_t index)
     DayRecord day;
     day.date = d;
     ReadDayValues(nb.folder, d, &day.weather, &day.measurements);
-    const std::vector<std::string> captions = DetailRowCaptions(nb.layoutFile, nb.folder);
     const auto values = DetailValueTexts(day, d, dayNumber, SplitFreeItemCaption(nb.info.Option1).unit,
                                          SplitFreeItemCaption(nb.info.Option2).unit);
     b += "<table class=\"values\"><tbody>";
@@ -416,8 +415,9 @@ std::vector<WebPage> NotebookPages(const WebNotebook& nb)
     std::vector<WebPage> pages;
     const std::string name = esc(nb.name);
     pages.push_back({"index.html", name, indexBody(nb, months)});
+    const std::vector<std::string> captions = DetailRowCaptions(nb.layoutFile, nb.folder);
     for (size_t i = 0; i < nb.days.size(); ++i)
-        pages.push_back({DayPageName(nb.days[i]), longDate(nb.days[i]) + " - " + name, dayBody(nb, i)});
+        pages.push_back({DayPageName(nb.days[i]), longDate(nb.days[i]) + " - " + name, dayBody(nb, i, captions)});
     const GraphSettings g = graphSettings(nb.settingsFile);
     for (size_t i = 0; i < months.size(); ++i)
         pages.push_back({MonthPageName(months[i]), monthTitle(months[i]) + " - " + name, monthBody(nb, months, i, g)});
