@@ -1,7 +1,7 @@
 // Printing a whole notebook into a PDF file: 256 days with camera-like photos, memos and every
 // value, detail, graph and list pages, range "all data", with the shipped layout and sheet.
 // Reports the sheets, the file's size and the time per sheet; `pdfinfo` of the file follows.
-#include "CameraPicture.h"
+#include "BenchNotebook.h"
 #include "GuiBenchMain.h"
 #include "app/CNotebook.h"
 #include "app/HeadlessHost.h"
@@ -45,31 +45,7 @@ struct World {
         for (const char* file : {"Layout.ini", "Print.ini"})
             CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false);
         const QDate first(2013, 4, 1);
-        WriteNotebookKey(notebook, "StartDate", FormatIniDate(first));
-        WriteNotebookKey(notebook, "SchoolName", "みどり台小学校");
-        WriteNotebookKey(notebook, "StudentName", "山川 さくら");
-        WriteNotebookKey(notebook, "KindName", "ミニトマト");
-        const QImage base = CameraLikePicture(640, 480);
-        for (int i = 0; i < kDays; ++i) {
-            const QDate date = first.addDays(i);
-            // Every photo differs, as a camera's do.
-            QImage photo = base;
-            QPainter p(&photo);
-            p.fillRect(40 + i, 300 - i / 2, 120, 160, QColor::fromHsv(i % 360, 180, 160));
-            p.end();
-            SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80, nullptr);
-            const std::string dat = DayFilePath(notebook, date, "dat");
-            IniFile::WriteKeys(dat, "Growth",
-                               {{"DataHeight", std::to_string(3 + i / 8) + ".5"},
-                                {"DataCount", std::to_string(2 + i / 12)},
-                                {"DataWidth", "4.5"},
-                                {"DataFuel", "8.0"},
-                                {"Temperature", "22.0"}});
-            IniFile::WriteKeys(
-                dat, "Weather",
-                {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "晴れ"}});
-            WriteFileAtomic(DayFilePath(notebook, date, "txt"), "きょうの かんさつ\nはっぱが ふえました。\n");
-        }
+        WriteBenchNotebook(notebook, first, kDays);
         Clock::SetToday(first.addDays(kDays + 5));
         nb = std::make_unique<CNotebook>(program, prompt, "KeltoBench-" + std::to_string(::getpid()));
         nb->SetCommandLineNotebook(notebook);

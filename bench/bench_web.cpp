@@ -2,7 +2,7 @@
 // aside, against its floor: copying the photos and making their thumbnails, on as many threads
 // as the export uses. Prints the ratio of the two; the export is meant to stay within 1.5 times
 // the floor (the pages, graphs and tables are what it adds).
-#include "CameraPicture.h"
+#include "BenchNotebook.h"
 #include "GuiBenchMain.h"
 #include "photos/PictureFile.h"
 #include "platform/Files.h"
@@ -36,29 +36,9 @@ struct World {
         notebook = dir.path().toStdString() + "/data/bench";
         std::filesystem::create_directories(notebook);
         const QDate first(2013, 4, 1);
-        WriteNotebookKey(notebook, "StartDate", FormatIniDate(first));
-        WriteNotebookKey(notebook, "StudentName", "山川 さくら");
-        WriteNotebookKey(notebook, "KindName", "ミニトマト");
-        const QImage base = CameraLikePicture(640, 480);
-        for (int i = 0; i < kDays; ++i) {
-            const QDate date = first.addDays(i);
-            QImage photo = base;
-            QPainter p(&photo);
-            p.fillRect(40 + i, 300 - i / 2, 120, 160, QColor::fromHsv(i % 360, 180, 160));
-            p.end();
-            SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80, nullptr);
-            const std::string dat = DayFilePath(notebook, date, "dat");
-            IniFile::WriteKeys(dat, "Growth",
-                               {{"DataHeight", std::to_string(3 + i / 8) + ".5"},
-                                {"DataCount", std::to_string(2 + i / 12)},
-                                {"DataWidth", "4.5"},
-                                {"DataFuel", "8.0"},
-                                {"Temperature", "22.0"}});
-            IniFile::WriteKeys(dat, "Weather",
-                               {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "晴れ"}});
-            WriteFileAtomic(DayFilePath(notebook, date, "txt"), "きょうの かんさつ\nはっぱが ふえました。\n");
-            days.push_back(date);
-        }
+        WriteBenchNotebook(notebook, first, kDays);
+        for (int i = 0; i < kDays; ++i)
+            days.push_back(first.addDays(i));
     }
     std::string out(const char* name) const { return dir.path().toStdString() + "/" + name; }
 };

@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "platform/FolderBrowser.h"
 #include "support/FakeFileChooser.h"
+#include "support/FakeFolderBrowser.h"
 #include "support/PhotoFiles.h"
 
 #include <QAction>
@@ -15,16 +16,7 @@
 #include <QPushButton>
 
 namespace {
-class FakeBrowser : public FolderBrowser {
-public:
-    std::optional<std::string> BrowseForFolder(const std::string&, const std::string&, bool) override
-    {
-        ++asked;
-        return answer;
-    }
-    std::optional<std::string> answer;
-    int asked = 0;
-};
+using FakeBrowser = FakeFolderBrowser;
 
 bool Enabled(CMainFrame& frame, Command command)
 {

@@ -10,6 +10,8 @@
 #include "support/NotebookFixture.h"
 #include "support/PhotoFiles.h"
 
+#include "support/FakeFolderBrowser.h"
+
 #include <QTest>
 #include <QTimer>
 
@@ -52,14 +54,7 @@ FetchResult dropped()
     return r;
 }
 
-class FakeBrowser : public FolderBrowser {
-public:
-    std::optional<std::string> BrowseForFolder(const std::string&, const std::string&, bool) override
-    {
-        return answer;
-    }
-    std::optional<std::string> answer;
-};
+using FakeBrowser = FakeFolderBrowser;
 
 bool contains(const std::string& text, const std::string& part)
 {

@@ -5,19 +5,12 @@
 #include "support/NotebookFixture.h"
 #include "web/WebExport.h"
 
+#include "support/FakeFolderBrowser.h"
+
 #include <QTest>
 
 namespace {
-class FakeBrowser : public FolderBrowser {
-public:
-    std::optional<std::string> BrowseForFolder(const std::string&, const std::string& title, bool) override
-    {
-        titles.push_back(title);
-        return answer;
-    }
-    std::optional<std::string> answer;
-    std::vector<std::string> titles;
-};
+using FakeBrowser = FakeFolderBrowser;
 }  // namespace
 
 class WebExportTest : public QObject {
