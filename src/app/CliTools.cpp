@@ -456,6 +456,10 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
         if (job.notebookFolder.empty())
             return 1;
     }
+    if (const Result refused = CheckWebTarget(job.outFolder); !refused) {
+        complain(resultText(refused));
+        return 1;
+    }
     job.layoutFile = folders.kitFile("Layout.ini");
     job.settingsFile = folders.settingsFile();
     job.today = Clock::Today();
