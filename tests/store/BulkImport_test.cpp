@@ -1,4 +1,4 @@
-#include "photos/BulkImport.h"
+#include "store/BulkImport.h"
 
 #include "platform/IniFile.h"
 #include "support/PhotoFiles.h"
