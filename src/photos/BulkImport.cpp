@@ -232,6 +232,10 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
                 }
                 Result r = hooks.write ? hooks.write(day)
                                        : WriteDayFiles(options.notebookFolder, day, options.pictures);
+                if (!r && hooks.stoppedWithoutAsking && hooks.stoppedWithoutAsking()) {
+                    report.stopped = true;
+                    break;
+                }
                 if (!r) {
                     report.failed = true;
                     report.failedDay = day.date;

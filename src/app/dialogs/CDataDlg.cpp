@@ -1,5 +1,6 @@
 #include "app/dialogs/CDataDlg.h"
 
+#include "app/DayDialogs.h"
 #include "platform/Clock.h"
 #include "platform/QtDateField.h"
 #include "platform/QtDialogButtons.h"
