@@ -129,7 +129,6 @@ void CNotebook::OpenNotebook(const std::string& folder)
     m_pages.LoadDetailBackground(m_layoutFile, m_folders);
     RescanDays();
     SetViewMode(ViewMode::Calendar);
-    m_currentPrefecture = ReadSettingInt(m_settingsFile, KeltoIni::Pref);
 }
 
 void CNotebook::UpdateTitle()

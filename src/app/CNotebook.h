@@ -250,7 +250,6 @@ public:
     const std::string& dataRoot() const { return m_dataRoot; }
     const std::string& notebookFolder() const { return m_notebookFolder; }
     const QPen& highlightPen() const { return m_highlightPen; }
-    int currentPrefecture() const { return m_currentPrefecture; }
     const PictureSettings& pictures() const { return m_pictures; }
 
     // ---- Photo import (CNotebookPhotos.cpp) -------------------------------------------------
@@ -276,8 +275,6 @@ public:
     // unwritten keeps the dialog closed), runs the animation dialog on the notebook's frames,
     // writes the alignment left unsaved and a changed speed, and reads the current day again.
     void RunAnimation(AnimationMode mode);
-    // Kelto.ini [Animation] Speed, frames per second.
-    int AnimationSpeed() const;
     // ---- end of animation --------------------------------------------------------------------
 
     // ---- Printing and print preview (CNotebookPrint.cpp) ------------------------------------
@@ -389,7 +386,6 @@ private:
     AppFolders m_folders;
     std::string m_dataRoot, m_notebookFolder;
     QPen m_highlightPen;
-    int m_currentPrefecture = 0;
     PictureSettings m_pictures;                              // [Picture] Width, Height, JpegQuality
     RotationChoice m_rotationChoice = RotationChoice::None;  // kept between photos of one run
     int m_trimingWidth = 320;                                // photo area of the detail page

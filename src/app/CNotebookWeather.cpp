@@ -337,7 +337,6 @@ void CNotebook::SaveInternetSettings(const InternetSettingsChoice& c)
         return;
     WriteSettingInt(m_settingsFile, KeltoIni::Pref, c.prefecture->code);
     WriteSettingInt(m_settingsFile, KeltoIni::Place, c.station->code);
-    m_currentPrefecture = c.prefecture->code;
 }
 
 bool CNotebook::EditInternetSettings()
