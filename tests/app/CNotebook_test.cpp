@@ -128,9 +128,10 @@ TEST(CNotebookSettings, ReadColor)
         EXPECT_EQ(ReadSettingsColor(ini, "Data", "CursorColor", "#00FF00", prompt), c.color) << c.value;
         EXPECT_EQ(prompt.asked(), c.color ? std::vector<int>{} : std::vector<int>{134}) << c.value;
         // The message says which file and key to correct.
-        if (!c.color)
+        if (!c.color) {
             EXPECT_NE(prompt.texts().back().find(ini + "\n[Data] CursorColor=" + c.value), std::string::npos)
                 << prompt.texts().back();
+        }
     }
 }
 

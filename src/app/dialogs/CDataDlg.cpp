@@ -2,8 +2,8 @@
 
 #include "app/DayDialogs.h"
 #include "platform/Clock.h"
-#include "platform/QtDateField.h"
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDateField.h"
+#include "platform/qt/QtDialogButtons.h"
 #include "platform/TextCodec.h"
 #include "store/DayOperations.h"
 

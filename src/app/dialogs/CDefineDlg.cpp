@@ -1,8 +1,8 @@
 #include "app/dialogs/CDefineDlg.h"
 
 #include "app/NotebookSettings.h"
-#include "platform/QtDateField.h"
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDateField.h"
+#include "platform/qt/QtDialogButtons.h"
 #include "res/Strings.h"
 
 #include <QGridLayout>

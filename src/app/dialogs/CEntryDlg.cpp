@@ -1,7 +1,7 @@
 #include "app/dialogs/CEntryDlg.h"
 
 #include "app/DayDialogs.h"
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
