@@ -230,6 +230,32 @@ static int exifDay(const unsigned char* b, size_t n)
     return 0;
 }
 
+static unsigned char* encode(const unsigned char* pixels, int w, int h, int components, J_COLOR_SPACE space,
+                             int quality, unsigned long* size)
+{
+    struct jpeg_compress_struct e;
+    struct jpeg_error_mgr err;
+    e.err = jpeg_std_error(&err);
+    jpeg_create_compress(&e);
+    unsigned char* jpeg = NULL;
+    *size = 0;
+    jpeg_mem_dest(&e, &jpeg, size);
+    e.image_width = (JDIMENSION)w;
+    e.image_height = (JDIMENSION)h;
+    e.input_components = components;
+    e.in_color_space = space;
+    jpeg_set_defaults(&e);
+    jpeg_set_quality(&e, quality, TRUE);
+    jpeg_start_compress(&e, TRUE);
+    while (e.next_scanline < (JDIMENSION)h) {
+        JSAMPROW row = (JSAMPROW)pixels + (size_t)e.next_scanline * w * components;
+        jpeg_write_scanlines(&e, &row, 1);
+    }
+    jpeg_finish_compress(&e);
+    jpeg_destroy_compress(&e);
+    return jpeg;
+}
+
 static int writeSynced(const char* dir, const char* name, const void* data, size_t size)
 {
     char tmp[4096], target[4096];
@@ -294,25 +320,8 @@ static int importOne(const char* out, const char* path)
         }
     }
     free(pixels);
-    struct jpeg_compress_struct e;
-    e.err = jpeg_std_error(&err);
-    jpeg_create_compress(&e);
-    unsigned char* jpeg = NULL;
-    unsigned long jpegSize = 0;
-    jpeg_mem_dest(&e, &jpeg, &jpegSize);
-    e.image_width = 640;
-    e.image_height = 480;
-    e.input_components = 4;
-    e.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&e);
-    jpeg_set_quality(&e, 80, TRUE);
-    jpeg_start_compress(&e, TRUE);
-    while (e.next_scanline < 480) {
-        JSAMPROW row = small + (size_t)e.next_scanline * 640 * 4;
-        jpeg_write_scanlines(&e, &row, 1);
-    }
-    jpeg_finish_compress(&e);
-    jpeg_destroy_compress(&e);
+    unsigned long jpegSize;
+    unsigned char* jpeg = encode(small, 640, 480, 4, JCS_EXT_BGRX, 80, &jpegSize);
     free(small);
     char name[64], dat[4200];
     snprintf(name, sizeof name, "%08d.jpg", day);
@@ -342,25 +351,8 @@ static int make(int count, const char* dir)
                     p[k % 3] = (unsigned char)(40 + k * 17);
             }
         }
-    struct jpeg_compress_struct e;
-    struct jpeg_error_mgr err;
-    e.err = jpeg_std_error(&err);
-    jpeg_create_compress(&e);
-    unsigned char* jpeg = NULL;
-    unsigned long size = 0;
-    jpeg_mem_dest(&e, &jpeg, &size);
-    e.image_width = w;
-    e.image_height = h;
-    e.input_components = 3;
-    e.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&e);
-    jpeg_set_quality(&e, 92, TRUE);
-    jpeg_start_compress(&e, TRUE);
-    while (e.next_scanline < (unsigned)h) {
-        JSAMPROW row = pixels + (size_t)e.next_scanline * w * 3;
-        jpeg_write_scanlines(&e, &row, 1);
-    }
-    jpeg_finish_compress(&e);
+    unsigned long size;
+    unsigned char* jpeg = encode(pixels, w, h, 3, JCS_RGB, 92, &size);
     // APP1: "Exif", a little-endian TIFF whose IFD0 points at an EXIF directory holding
     // DateTimeOriginal.
     unsigned char app1[4 + 6 + 64] = {0xFF, 0xE1, 0, 2 + 6 + 64, 'E', 'x', 'i', 'f', 0, 0};
