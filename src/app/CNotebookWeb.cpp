@@ -60,8 +60,8 @@ void CNotebook::StartWebExport(FolderBrowser& browser)
         m_webExport = std::make_shared<WebExportState>();
     m_webExport->folder = job.outFolder;
     m_webExport->job.start(
-        m_host, Msg::JobWebExport,
-        [job](Progress& progress, const BulkJob<WebExportReport>::Stopping&) { return ExportWebSite(job, progress); },
+        m_host, Msg::JobWebExport, JobDesk{},
+        [job](JobLink& link) { return ExportWebSite(job, link.progress()); },
         [this](const WebExportReport& report) { finishWebExport(report.result, report.stopped); });
 }
 

@@ -366,7 +366,7 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
     if (!c.classRoot.empty()) {
         job.dataRoot = c.classRoot;
         if (!FolderExists(job.dataRoot)) {
-            complain(messageText(Msg::WebNoNotebooks) + " " + job.dataRoot);
+            complain(CliMessageText(Msg::WebNoNotebooks) + " " + job.dataRoot);
             return 1;
         }
     } else {
@@ -375,7 +375,7 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
             return 1;
     }
     if (const Result refused = CheckWebTarget(job.outFolder); !refused) {
-        complain(resultText(refused));
+        complain(CliResultText(refused));
         return 1;
     }
     job.layoutFile = folders.kitFile("Layout.ini");
@@ -385,7 +385,7 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
     {
         ConsoleProgress progress;
         progress.cancelOnInterrupt();
-        progress.setText(messageText(Msg::WebExportRunning));
+        progress.setText(CliMessageText(Msg::WebExportRunning));
         r = ExportWebSite(job, progress);
     }
     if (r.stopped) {
@@ -393,7 +393,7 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
         return 1;
     }
     if (!r.ok()) {
-        complain(resultText(r.result));
+        complain(CliResultText(r.result));
         return 1;
     }
     for (const WebNotebookSummary& n : r.notebooks)
