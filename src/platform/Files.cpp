@@ -316,6 +316,14 @@ int RemoveStaleTemporaries(const std::string& folder,
     return removed;
 }
 
+int RemoveStaleTemporariesOf(const std::string& target)
+{
+    const std::string name = LastComponent(target);
+    return RemoveStaleTemporaries(ParentFolder(target), [&name](std::string_view t, std::string_view suffix) {
+        return suffix.empty() && t == name;
+    });
+}
+
 bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists)
 {
     if (failIfExists && FileExists(to))

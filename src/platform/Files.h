@@ -44,6 +44,9 @@ int OpenTemporaryBeside(const std::string& path, std::string_view suffix, std::s
 // file stays. Returns how many went.
 int RemoveStaleTemporaries(const std::string& folder,
                            const std::function<bool(std::string_view target, std::string_view suffix)>& ours);
+// Removes the abandoned files a WriteFileAtomic of `target` left beside it (its writer was
+// killed), as RemoveStaleTemporaries judges them. Returns how many went.
+int RemoveStaleTemporariesOf(const std::string& target);
 // Copies through WriteFileAtomic; with failIfExists an existing target is kept and false returned.
 bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists);
 
