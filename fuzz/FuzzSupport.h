@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fuzz {
@@ -29,6 +30,17 @@ inline const std::string& ScratchDir()
         return pattern;
     }();
     return dir;
+}
+
+// A notebook folder inside the scratch folder, for the readers of day files.
+inline const std::string& ScratchNotebook()
+{
+    static const std::string folder = [] {
+        std::string f = ScratchDir() + "/notebook";
+        mkdir(f.c_str(), 0700);
+        return f;
+    }();
+    return folder;
 }
 
 inline void WriteFile(const std::string& path, const uint8_t* data, size_t size)

@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <string>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -28,11 +27,7 @@ void checkInside(const FrameAlignment& a, QSize frame)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string folder = [] {
-        std::string f = fuzz::ScratchDir() + "/notebook";
-        mkdir(f.c_str(), 0700);
-        return f;
-    }();
+    const std::string& folder = fuzz::ScratchNotebook();
     const std::vector<QDate> frames = {QDate(2024, 5, 1), QDate(2024, 5, 2)};
     std::string reversed(reinterpret_cast<const char*>(data), size);
     std::reverse(reversed.begin(), reversed.end());
