@@ -1,7 +1,7 @@
 // The bulk import of a folder of 100 camera photos (4000 x 3000, quality 92) into a fresh
 // notebook, day files included, on one thread and on a pool of two.
 #include "CameraPicture.h"
-#include "photos/BulkImport.h"
+#include "store/BulkImport.h"
 #include "photos/PictureFile.h"
 #include "platform/Progress.h"
 #include "support/ExifBuilder.h"

@@ -1,6 +1,6 @@
 #include "app/CMainFrame.h"
-#include "platform/QtFileChooser.h"
-#include "platform/QtFolderDialog.h"
+#include "platform/qt/QtFileChooser.h"
+#include "platform/qt/QtFolderDialog.h"
 
 #include "app/CNoteView.h"
 #include "app/CNotebook.h"

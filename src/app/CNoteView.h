@@ -2,7 +2,7 @@
 // The main client window: it owns the controller, presents its page buffer, passes mouse
 // events to the page shown and runs the dialogs the controller asks for.
 #include "app/ViewHost.h"
-#include "platform/QtPrompt.h"
+#include "platform/qt/QtPrompt.h"
 #include "res/AppIdentity.h"
 
 #include <QImage>

@@ -2,7 +2,7 @@
 // The one controller: it holds the program's shared state and owns one object per area for
 // the state that area adds. Windows hold no data; dialogs call its operations.
 #include "animation/AnimationPlayer.h"
-#include "photos/BulkImport.h"
+#include "store/BulkImport.h"
 #include "photos/PhotoFit.h"
 #include "platform/AppFolders.h"
 #include "platform/InstanceLock.h"

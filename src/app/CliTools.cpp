@@ -6,7 +6,7 @@
 #include "animation/VideoExport.h"
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
-#include "photos/BulkImport.h"
+#include "store/BulkImport.h"
 #include "photos/ExifDate.h"
 #include "platform/AppFolders.h"
 #include "platform/Clock.h"

@@ -40,6 +40,15 @@ void SetToday(const QDate& date)
     g_fixedJulian = date.isValid() ? date.toJulianDay() : 0;
 }
 
+FixedToday::FixedToday(const QDate& date)
+    : m_previous(g_fixedJulian.exchange(date.isValid() ? date.toJulianDay() : 0))
+{}
+
+FixedToday::~FixedToday()
+{
+    g_fixedJulian = m_previous;
+}
+
 QDate ParseFixedToday(std::string_view text)
 {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-')

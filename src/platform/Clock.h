@@ -14,4 +14,18 @@ QDate Today();
 void SetToday(const QDate& date);
 // The day a KELTO_TODAY value names; invalid unless exactly YYYY-MM-DD of a real date.
 QDate ParseFixedToday(std::string_view text);
+
+// Fixes today for as long as it lives and then gives back the day that was fixed before it
+// (an outer FixedToday's, or none), however the scope is left: a failed check in a test leaves
+// no date behind for the next one.
+class FixedToday {
+public:
+    explicit FixedToday(const QDate& date);
+    ~FixedToday();
+    FixedToday(const FixedToday&) = delete;
+    FixedToday& operator=(const FixedToday&) = delete;
+
+private:
+    qint64 m_previous;
+};
 }  // namespace Clock

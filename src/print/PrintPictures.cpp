@@ -108,7 +108,7 @@ QImage PrintPictures::TakePhoto(const QDate& date)
         m_ready.erase(it);
     }
     if (!photo.isNull())
-        m_printed.push_back({photoPath(date), photo.size()});
+        m_printed.push_back({photoPath(date), photo.size(), {}});
     // Pages drawn out of order leave photos behind that no page will take.
     while (!m_ready.empty() && m_ready.begin()->first < date)
         m_ready.erase(m_ready.begin());

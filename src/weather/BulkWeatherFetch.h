@@ -3,7 +3,7 @@
 // kept for the further days of that month), a pause between requests, progress and stop.
 // It runs on a worker thread or on the command line; what it touches comes in as values and
 // hooks, so it shares nothing with the user-interface thread.
-#include "photos/BulkImport.h"
+#include "store/BulkImport.h"
 #include "platform/PageFetcher.h"
 #include "platform/Progress.h"
 #include "weather/WeatherFetch.h"

@@ -22,16 +22,15 @@ public:
 };
 
 struct ImportNotebook : NotebookFixture {
+    Clock::FixedToday today{QDate(2024, 6, 10)};
     ImportNotebook()
     {
-        Clock::SetToday(QDate(2024, 6, 10));
         addDay(20240502, "12.5");
         host.progressFake = &progress;
         host.rotateAnswer = RotateAnswer{true, RotationChoice::Anticlockwise, TrimRadio::None};
         open();
         browser.answer = photos.path();
     }
-    ~ImportNotebook() { Clock::SetToday(QDate()); }
     TempDir photos;
     FakeBrowser browser;
     CountingProgress progress;

@@ -98,7 +98,7 @@ TEST(CNotebookPhotos, RedatingMovesTheDayAndNeverOverwritesAnother)
         {"2027:01:05 10:00:00", Msg::PhotoAfterTodayUseShownDay, Answer::No},
     };
     for (const Case& c : cases) {
-        Clock::SetToday(QDate(2024, 6, 10));
+        Clock::FixedToday today(QDate(2024, 6, 10));
         PhotoFixture f;
         f.addDay(20240503, "7.0");
         f.chooser.answer = writePhoto(f.photos, "c.jpg", {800, 600}, c.taken);
@@ -115,7 +115,6 @@ TEST(CNotebookPhotos, RedatingMovesTheDayAndNeverOverwritesAnother)
         EXPECT_EQ(IniFile::ReadString(f.dayPath(20240503, "dat"), "Growth", "DataHeight"), "7.0");
         EXPECT_FALSE(FileExists(f.dayPath(20240503, "jpg")));
         EXPECT_TRUE(FindFiles(f.notebook, "2027*").empty());
-        Clock::SetToday(QDate());
     }
 }
 

@@ -121,9 +121,10 @@ TEST(CNotebookSettings, ReadColor)
         EXPECT_EQ(nb.ReadColor("Data", "CursorColor", "#00FF00"), c.ref) << c.value;
         EXPECT_EQ(prompt.asked(), c.ref < 0 ? std::vector<int>{134} : std::vector<int>{}) << c.value;
         // The message says which file and key to correct.
-        if (c.ref < 0)
+        if (c.ref < 0) {
             EXPECT_NE(prompt.texts().back().find(ini + "\n[Data] CursorColor=" + c.value), std::string::npos)
                 << prompt.texts().back();
+        }
     }
     EXPECT_EQ(ColorFromRef(0x0000FF), QColor(255, 0, 0));
 }

@@ -67,9 +67,9 @@ bool contains(const std::string& text, const std::string& part)
 }
 
 struct WeatherNotebook : NotebookFixture {
+    Clock::FixedToday today{QDate(2023, 6, 10)};
     WeatherNotebook()
     {
-        Clock::SetToday(QDate(2023, 6, 10));
         for (int d : {20230530, 20230531, 20230601})
             addDay(d);
         std::string ini = JoinPath(program, "Weather.ini");
@@ -89,7 +89,6 @@ struct WeatherNotebook : NotebookFixture {
     ~WeatherNotebook()
     {
         nb.reset();  // its workers end before the fetchers they use go
-        Clock::SetToday(QDate());
     }
     std::string value(int yyyymmdd, const char* section, const char* key)
     {

@@ -408,8 +408,9 @@ TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
                 b[random() % b.size()] = static_cast<uint8_t>(random());
             writeBytes(path(file), b);
             QImage p = sentinel;
-            if (!LoadPictureFile(path(file), p))
+            if (!LoadPictureFile(path(file), p)) {
                 ASSERT_EQ(p, sentinel);
+            }
         }
     }
 }

@@ -26,6 +26,27 @@ TEST(Clock, FixedTodayValues)
         EXPECT_EQ(Clock::ParseFixedToday(c.text), c.date) << c.text;
 }
 
+TEST(Clock, FixedTodayGivesBackTheDayBeforeIt)
+{
+    const QDate startUp = Clock::Today();
+    {
+        Clock::FixedToday outer(QDate(2013, 4, 1));
+        EXPECT_EQ(Clock::Today(), QDate(2013, 4, 1));
+        {
+            Clock::FixedToday inner(QDate(2020, 2, 29));
+            EXPECT_EQ(Clock::Today(), QDate(2020, 2, 29));
+        }
+        EXPECT_EQ(Clock::Today(), QDate(2013, 4, 1));
+        {
+            // An invalid date is the start-up day for as long as it lives.
+            Clock::FixedToday none{QDate()};
+            EXPECT_EQ(Clock::Today(), startUp);
+        }
+        EXPECT_EQ(Clock::Today(), QDate(2013, 4, 1));
+    }
+    EXPECT_EQ(Clock::Today(), startUp);
+}
+
 TEST(Clock, SetTodayHoldsUntilCleared)
 {
     Clock::SetToday(QDate(2013, 4, 1));

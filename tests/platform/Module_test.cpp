@@ -32,8 +32,9 @@ TEST(Module, LoadsFromTheFolderAndTellsWhyNot)
         std::string error;
         const void* symbol = ModuleSymbol(c.module, c.symbol.c_str(), &error);
         EXPECT_EQ(symbol != nullptr, c.found) << c.folder << " " << c.module << " " << c.symbol;
-        if (!c.found)
+        if (!c.found) {
             EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        }
     }
     // No folder set: the running executable's own.
     SetModuleFolder("");

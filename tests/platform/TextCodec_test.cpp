@@ -119,8 +119,9 @@ TEST(TextCodec, NormalisingForCp932GivesWhatReadsBack)
         EXPECT_EQ(n, c.out) << c.in;
         EXPECT_EQ(ok, c.ok) << c.in;
         EXPECT_EQ(RoundTripsCp932(c.in), c.ok && std::string(c.in) == c.out) << c.in;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(FromCp932(ToCp932(n)), n) << c.in;
+        }
     }
 }
 

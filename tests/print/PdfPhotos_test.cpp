@@ -15,7 +15,7 @@
 
 TEST(PdfPhotos, LeavesWhatItCannotReadAsItIs)
 {
-    const std::vector<PrintedPhoto> photos{{"/nonexistent/photo.jpg", QSize(640, 480)}};
+    const std::vector<PrintedPhoto> photos{{"/nonexistent/photo.jpg", QSize(640, 480), {}}};
     const QByteArray object = "1 0 obj\n<<\n/Type /XObject\n/Subtype /Image\n/Width 640\n/Height 480\n"
                               "/ColorSpace /DeviceRGB\n/Length 4\n/Filter /DCTDecode\n>>\nstream\nabcd\n"
                               "endstream\nendobj\n";
@@ -75,11 +75,11 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
         std::vector<PrintedPhoto> photos;
         int replaced;
     } cases[] = {
-        {{{red, QSize(320, 240)}}, 1},
-        {{{blue, QSize(320, 240)}}, 0},                          // another picture of the same size
-        {{{moved, QSize(320, 240)}}, 0},                         // the same but for a detail
-        {{{red, QSize(640, 480)}}, 0},                           // drawn at another size
-        {{{blue, QSize(320, 240)}, {red, QSize(320, 240)}}, 1},  // one that is not it is passed over
+        {{{red, QSize(320, 240), {}}}, 1},
+        {{{blue, QSize(320, 240), {}}}, 0},                              // another picture of the same size
+        {{{moved, QSize(320, 240), {}}}, 0},                             // the same but for a detail
+        {{{red, QSize(640, 480), {}}}, 0},                               // drawn at another size
+        {{{blue, QSize(320, 240), {}}, {red, QSize(320, 240), {}}}, 1},  // one that is not it is passed over
     };
     for (const auto& c : cases) {
         QByteArray rewritten = document;

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QProcess>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,7 +34,6 @@ public:
             CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false);
         WriteNotebookKey(notebook, "SchoolName", "みどり小学校");
     }
-    ~PrintFixture() { Clock::SetToday(QDate()); }
     void addPhotoDay(const QDate& date, QSize size = QSize(640, 480))
     {
         addDay(DateToInt(date));
@@ -42,9 +43,12 @@ public:
     }
     CNotebook& openOn(const QDate& today)
     {
-        Clock::SetToday(today);
+        m_today.emplace(today);
         return open();
     }
+
+private:
+    std::optional<Clock::FixedToday> m_today;
 };
 
 int pdfPages(const std::string& pdf)

@@ -136,8 +136,9 @@ TEST(NotebookFile, StartDateParsing)
     for (const auto& c : cases) {
         auto d = ParseStartDate(c.text);
         EXPECT_EQ(d.has_value(), c.date.isValid()) << c.text;
-        if (d)
+        if (d) {
             EXPECT_EQ(*d, c.date) << c.text;
+        }
     }
     EXPECT_EQ(FormatIniDate(QDate(2013, 4, 5)), "2013/04/05");
     EXPECT_EQ(DayFileStem(QDate(2013, 4, 5)), "20130405");

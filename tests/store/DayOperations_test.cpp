@@ -307,7 +307,7 @@ TEST(DayDataDialog, MovingADayMovesItsFilesAsTheyAre)
 
 TEST(DayDataDialog, RefusedDatesChangeNothing)
 {
-    Clock::SetToday(QDate(2013, 4, 25));
+    Clock::FixedToday today(QDate(2013, 4, 25));
     struct Case {
         const char* targetFile;  // a file the target date has already ("": none)
         QDate to;
@@ -331,8 +331,9 @@ TEST(DayDataDialog, RefusedDatesChangeNothing)
         EXPECT_EQ(f.redate(c.to, &focus), 0);
         EXPECT_EQ(focus, DayDataId::Date);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{c.message});
-        if (c.message == 203)
+        if (c.message == 203) {
             EXPECT_NE(f.prompt.texts()[0].find("2013年4月22日"), std::string::npos) << f.prompt.texts()[0];
+        }
         EXPECT_EQ(f.day().date, QDate(2013, 4, 20));
         EXPECT_FALSE(f.day().dirty);
         if (!target.empty()) {
@@ -342,7 +343,6 @@ TEST(DayDataDialog, RefusedDatesChangeNothing)
         }
         EXPECT_EQ(f.bytes(20130420, "jpg"), "\x89PNG not a jpeg");
     }
-    Clock::SetToday(QDate());
 }
 
 TEST(DayDataDialog, AFailedMoveKeepsTheDayWhereItWas)

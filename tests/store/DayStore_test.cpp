@@ -118,7 +118,6 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
         EXPECT_FALSE(FileExists(JoinPath(f.notebook, name))) << name;
     for (const std::string& name : others)
         EXPECT_TRUE(FileExists(JoinPath(f.notebook, name))) << name;
-    const DayStore& s = nb.store();
     ASSERT_EQ(nb.dayCount(), 3);
     EXPECT_EQ(DateToInt(nb.days().dates[0]), 20130415);
     EXPECT_EQ(DateToInt(nb.days().dates[1]), 20130420);

@@ -79,10 +79,10 @@ TEST(NotebookSettings, NewNotebookStartsFromThePreviousPupilDataAndToday)
     CNotebook& nb = f.open();
     WriteNotebookKey(f.notebook, "SchoolName", "第一小学校");
     WriteNotebookKey(f.notebook, "Option2", "");
-    Clock::SetToday(QDate(2014, 6, 3));
+    std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 6, 3));
     NotebookSettingsFields created = nb.SettingsDialogFields(kSettingsNew);
     NotebookSettingsFields edited = nb.SettingsDialogFields(kSettingsEdit);
-    Clock::SetToday(QDate());
+    today.reset();
     EXPECT_EQ(created.SchoolName, "第一小学校");
     EXPECT_EQ(created.DataName, "");
     EXPECT_EQ(created.StartDate, QDate(2014, 6, 3));

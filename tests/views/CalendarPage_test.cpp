@@ -185,8 +185,9 @@ TEST(CalendarPage, DayWithoutRecordAsksFirst)
         f.click(cellCentre(20));  // the 15th
         ASSERT_EQ(f.prompt.asked(), std::vector<int>{151});
         EXPECT_EQ(f.nb->viewMode(), yes ? ViewMode::Detail : ViewMode::Calendar);
-        if (yes)
+        if (yes) {
             EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 15));
+        }
         EXPECT_FALSE(FileExists(f.dayPath(20140315, "dat")));  // nothing is written until data is entered
     }
 }

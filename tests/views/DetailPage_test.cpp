@@ -277,8 +277,9 @@ TEST(DetailPage, HugePhotoAreaIsDrawnAsFarAsThePageReaches)
         f.nb->SetPictureArea(QSize(c.width, c.height));
         f.nb->SetViewMode(ViewMode::Detail);  // the photo area is at (20, 40)
         const QImage& page = f.nb->pageBuffer();
-        if (c.width > 0)
+        if (c.width > 0) {
             EXPECT_TRUE(isRed(page.pixelColor(c.red))) << c.width << " x " << c.height;
+        }
         EXPECT_FALSE(isRed(page.pixelColor(c.notRed))) << c.width << " x " << c.height;
     }
 }

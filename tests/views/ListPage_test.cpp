@@ -43,8 +43,9 @@ TEST(ListPage, Paging)
     for (const Case& c : cases) {
         const ListPlan plan = PlanListPage(c.listed, c.from);
         ASSERT_EQ(static_cast<int>(plan.shown.size()), c.shownCount);
-        if (c.shownCount)
+        if (c.shownCount) {
             EXPECT_EQ(plan.shown.front().day(), c.firstShown);
+        }
         EXPECT_EQ(plan.prevStart.isValid() ? plan.prevStart.day() : 0, c.prev)
             << c.from.toString().toStdString();
         EXPECT_EQ(plan.nextStart.isValid() ? plan.nextStart.day() : 0, c.next)

@@ -81,8 +81,9 @@ TEST(PageHeader, LinkStatesFollowTheData)
         const auto& links = f.nb->pages().HeaderLinks;
         EXPECT_EQ(links[0] != QPoint(999, 999), c.prev) << c.start << " " << c.year << "/" << c.month;
         EXPECT_EQ(links[1] != QPoint(999, 999), c.next) << c.start << " " << c.year << "/" << c.month;
-        if (c.prev)
+        if (c.prev) {
             EXPECT_EQ(links[0], QPoint(20, 10));
+        }
         // Without a background, an enabled link is blue text and a disabled one grey.
         const QImage& page = f.nb->pageBuffer();
         EXPECT_EQ(countPixels(page, QRect(20, 10, 50, 18), isBlue) > 0, c.prev);

@@ -12,6 +12,7 @@
 #include <QRect>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 inline const char* kTestLayout =
@@ -38,11 +39,9 @@ public:
                                  c.substr(eq + 1));
         }
     }
-    ~PageFixture() { Clock::SetToday(QDate()); }
-
     CNotebook& openOn(const QDate& today)
     {
-        Clock::SetToday(today);
+        m_today.emplace(today);
         return open();
     }
     void showMonth(int year, int month)
@@ -88,6 +87,9 @@ public:
         nb->HandleMouse(1, at);
         nb->HandleMouse(3, at);
     }
+
+private:
+    std::optional<Clock::FixedToday> m_today;
 };
 
 inline int countPixels(const QImage& img, const QRect& r, const std::function<bool(QColor)>& want)

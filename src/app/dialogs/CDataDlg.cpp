@@ -1,8 +1,8 @@
 #include "app/dialogs/CDataDlg.h"
 
 #include "platform/Clock.h"
-#include "platform/QtDateField.h"
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDateField.h"
+#include "platform/qt/QtDialogButtons.h"
 #include "platform/TextCodec.h"
 #include "store/DayOperations.h"
 

@@ -1,7 +1,7 @@
 #include "app/dialogs/CDefineDlg.h"
 
-#include "platform/QtDateField.h"
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDateField.h"
+#include "platform/qt/QtDialogButtons.h"
 #include "res/Strings.h"
 #include "store/NotebookSettings.h"
 

@@ -1,6 +1,6 @@
 #include "app/dialogs/CEntryDlg.h"
 
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 #include "store/DayOperations.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "app/dialogs/CFontDlg.h"
 
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 
 #include "app/CNotebook.h"
 #include "platform/IniFile.h"

@@ -1,7 +1,7 @@
 #include "app/dialogs/CGraphDlg.h"
 
 #include "platform/Prompt.h"
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

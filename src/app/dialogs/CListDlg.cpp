@@ -1,6 +1,6 @@
 #include "app/dialogs/CListDlg.h"
 
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>

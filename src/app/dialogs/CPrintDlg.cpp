@@ -1,6 +1,6 @@
 #include "app/dialogs/CPrintDlg.h"
 
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

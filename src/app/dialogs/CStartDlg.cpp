@@ -1,6 +1,6 @@
 #include "app/dialogs/CStartDlg.h"
 
-#include "platform/QtFolderDialog.h"
+#include "platform/qt/QtFolderDialog.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

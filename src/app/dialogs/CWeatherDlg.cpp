@@ -1,6 +1,6 @@
 #include "app/dialogs/CWeatherDlg.h"
 
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>

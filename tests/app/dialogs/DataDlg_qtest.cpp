@@ -23,11 +23,6 @@ void commit(QLineEdit* e, const QString& text)
     event.setCommitString(text);
     QCoreApplication::sendEvent(e, &event);
 }
-
-struct TodayFixed {
-    explicit TodayFixed(QDate d) { Clock::SetToday(d); }
-    ~TodayFixed() { Clock::SetToday(QDate()); }
-};
 }  // namespace
 
 class DataDlgTest : public QObject {
@@ -102,7 +97,7 @@ void DataDlgTest::typedWeatherIsSavedWhole()
 
 void DataDlgTest::datePickerIsJapaneseAndEndsToday()
 {
-    TodayFixed today(QDate(2013, 5, 10));
+    Clock::FixedToday today(QDate(2013, 5, 10));
     NotebookFixture f;
     CNotebook& nb = f.open();
     f.addDay(20130420);

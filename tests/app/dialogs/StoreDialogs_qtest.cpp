@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 
 namespace {
 
@@ -121,9 +122,9 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         WriteNotebookKey(f.notebook, "StudentName", "山田花子");
-        Clock::SetToday(QDate(2014, 5, 7));
+        std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 5, 7));
         CDefineDlg dlg(nb.SettingsDialogFields(1), 1, SettingsApply(nb, 1));
-        Clock::SetToday(QDate());
+        today.reset();
         dlg.show();
         QCOMPARE(control<QLineEdit>(dlg, "1018")->text(), QString("山田花子"));
         QCOMPARE(control<QLineEdit>(dlg, "1020")->text(), QString());

@@ -1,4 +1,4 @@
-#include "platform/QtFileChooser.h"
+#include "platform/qt/QtFileChooser.h"
 
 #include <QFileDialog>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "photos/BulkImport.h"
+#include "store/BulkImport.h"
 
 #include "photos/ExifDate.h"
 #include "platform/Clock.h"

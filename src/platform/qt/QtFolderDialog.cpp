@@ -1,4 +1,4 @@
-#include "platform/QtFolderDialog.h"
+#include "platform/qt/QtFolderDialog.h"
 
 #include <QFileDialog>
 

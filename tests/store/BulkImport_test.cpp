@@ -1,4 +1,4 @@
-#include "photos/BulkImport.h"
+#include "store/BulkImport.h"
 
 #include "platform/IniFile.h"
 #include "support/PhotoFiles.h"
@@ -196,8 +196,9 @@ TEST(BulkImport, StopAndQuestionsEndTheRunOrGoOn)
         EXPECT_EQ(rep.imported, e == StopNo ? 3 : 1) << e;
         EXPECT_EQ(rep.stopped, e != StopNo) << e;
         EXPECT_FALSE(rep.failed);
-        if (e != StopYes)
+        if (e != StopYes) {
             EXPECT_FALSE(r.progress.cancelled()) << "No clears the flag";
+        }
     }
 }
 

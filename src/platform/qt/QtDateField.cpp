@@ -1,4 +1,4 @@
-#include "platform/QtDateField.h"
+#include "platform/qt/QtDateField.h"
 
 #include <QCalendarWidget>
 #include <QKeyEvent>

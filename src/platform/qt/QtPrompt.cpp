@@ -1,4 +1,4 @@
-#include "platform/QtPrompt.h"
+#include "platform/qt/QtPrompt.h"
 
 #include "res/Strings.h"
 

@@ -1,4 +1,4 @@
-#include "platform/QtDialogButtons.h"
+#include "platform/qt/QtDialogButtons.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
