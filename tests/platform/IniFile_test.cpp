@@ -246,8 +246,9 @@ TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
     for (bool firstExisted : {true, false}) {
         TempDir dir;
         const std::string first = dir.file("20240501.jpg"), second = dir.file("20240501.dat");
-        if (firstExisted)
+        if (firstExisted) {
             ASSERT_TRUE(WriteFileAtomic(first, "old picture"));
+        }
         dir.mkdir("20240501.dat");
         std::string failed;
         EXPECT_FALSE(WriteFilesAtomic({{first, "new picture"}, {second, "new record"}}, &failed));
