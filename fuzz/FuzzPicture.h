@@ -48,11 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     QImage picture = sentinel;
     int w = 0, h = 0;
-    check(LoadPictureFile(path, picture, &w, &h), picture, w, h, false);
+    // Loaded before the check reads the sizes (the order of a call's arguments is unspecified).
+    const bool loaded = LoadPictureFile(path, picture, &w, &h);
+    check(loaded, picture, w, h, false);
 
     QImage thumb = sentinel;
     int tw = 0, th = 0;
-    check(LoadPictureScaled(path, 80, 60, thumb, &tw, &th), thumb, tw, th, true);
+    const bool loadedThumb = LoadPictureScaled(path, 80, 60, thumb, &tw, &th);
+    check(loadedThumb, thumb, tw, th, true);
 
     // The part of a photo a time-lapse frame shows (the centre quarter at half scale).
     QImage part = sentinel;
@@ -60,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto centre = [](QSize full) {
         return QRect(full.width() / 4, full.height() / 4, full.width() / 2, full.height() / 2);
     };
-    check(LoadPictureRegion(path, 160, 120, centre, part, &pw, &ph), part, pw, ph, true);
+    const bool loadedPart = LoadPictureRegion(path, 160, 120, centre, part, &pw, &ph);
+    check(loadedPart, part, pw, ph, true);
     return 0;
 }

@@ -7,8 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include <sys/stat.h>
-
 namespace {
 
 bool sameBits(float a, float b)
@@ -27,11 +25,7 @@ bool sameMeasurements(const Measurements& a, const Measurements& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string folder = [] {
-        std::string f = fuzz::ScratchDir() + "/notebook";
-        mkdir(f.c_str(), 0700);
-        return f;
-    }();
+    const std::string& folder = fuzz::ScratchNotebook();
     const QDate date(2024, 5, 1);
     fuzz::WriteFile(DayFilePath(folder, date, "dat"), data, size);
 

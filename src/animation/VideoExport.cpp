@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <deque>
 #include <future>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -167,12 +168,53 @@ std::optional<std::string> writeFrames(const KeltoVideoApi& api, const VideoExpo
     // The finished file read back: its index must hold every frame, which a write error on the
     // way (a full disk) would have cut short; the encoder itself reports none.
     writer.close();
-    if (api.countFrames(tmp.c_str()) != count)
+    if (!VideoContainerIsWhole(tmp) || api.countFrames(tmp.c_str()) != count)
         return job.path;
     return std::nullopt;
 }
 
 }  // namespace
+
+bool VideoContainerIsWhole(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    struct stat st;
+    const uint64_t size = fstat(fileno(f), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    auto readAt = [&](uint64_t at, unsigned char* out, size_t n) {
+        return fseeko(f, static_cast<off_t>(at), SEEK_SET) == 0 && std::fread(out, 1, n, f) == n;
+    };
+    auto le32 = [](const unsigned char* b) { return b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24; };
+    auto be32 = [](const unsigned char* b) { return uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3]; };
+    unsigned char head[16];
+    bool whole = size >= 12 && readAt(0, head, 12);
+    const bool avi = whole && std::equal(head, head + 4, "RIFF");
+    uint64_t at = 0;
+    while (whole && at < size) {
+        if (avi) {
+            // RIFF "AVI " then, past 1 GB, RIFF "AVIX" chunks; each size excludes its 8-byte head
+            // and is padded to an even length.
+            whole = readAt(at, head, 12) && std::equal(head, head + 4, "RIFF");
+            at += 8 + uint64_t(le32(head + 4)) + (le32(head + 4) & 1);
+        } else {
+            // Boxes: a 32-bit size, 1 for a 64-bit size after the type, 0 for "to the end".
+            whole = readAt(at, head, 8);
+            uint64_t box = be32(head);
+            if (whole && box == 1) {
+                whole = readAt(at + 8, head + 8, 8);
+                box = uint64_t(be32(head + 8)) << 32 | be32(head + 12);
+                whole = whole && box >= 16;
+            } else if (box == 0) {
+                box = size - at;
+            }
+            whole = whole && box >= 8;
+            at += box;
+        }
+    }
+    std::fclose(f);
+    return whole && at == size;
+}
 
 int ReadVideoSpeed(const std::string& keltoIni)
 {
@@ -235,6 +277,9 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
         // The codec library or a thread that could not start: the export fails like a bad write.
         failed = job.path;
     }
+    // On the disk before it takes the name, so a power cut cannot leave a named, empty file.
+    if (!failed && fsync(fd) != 0)
+        failed = job.path;
     if (!failed && std::rename(tmp.c_str(), job.path.c_str()) != 0)
         failed = job.path;
     if (failed) {

@@ -27,6 +27,11 @@ Msg VideoCreateFailedMessage(const std::string& path);
 // other with ".avi" added, so a slip in the name never puts a video over a photo or a record.
 std::string VideoTargetPath(const std::string& chosen);
 
+// True when the file's top-level container records (the RIFF chunks of an AVI file, the boxes
+// of an MP4 file) account for exactly its bytes: a write the encoder lost on the way, or a
+// header it could not rewrite at the end, leaves sizes that do not add up.
+bool VideoContainerIsWhole(const std::string& path);
+
 struct VideoExportJob {
     std::string notebookFolder;
     std::vector<QDate> frames;  // ScanFrames: the photo days, oldest first

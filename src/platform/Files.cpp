@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <random>
 
 namespace {
 std::mutex g_hookMutex;
@@ -240,6 +242,53 @@ void discardPending(std::vector<PendingFile>& files)
 
 }  // namespace
 
+namespace {
+
+// A second name for an existing target, taken before the target is replaced, so the old file can
+// be put back. It is named as a temporary file of the target (what a killed writer leaves is
+// removed at the next start) and locked while the write is at work. No backup where the file
+// system has no hard links.
+struct Backup {
+    std::string path;
+    int fd = -1;
+};
+
+Backup backUp(const std::string& target)
+{
+    thread_local std::minstd_rand random(std::random_device{}());
+    Backup b;
+    const int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return b;
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string name = target + ".tmp";
+        for (int i = 0; i < 6; ++i)
+            name += kChars[random() % (sizeof kChars - 1)];
+        if (::link(target.c_str(), name.c_str()) == 0) {
+            flock(fd, LOCK_EX | LOCK_NB);
+            b.path = std::move(name);
+            b.fd = fd;
+            return b;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    ::close(fd);
+    return b;
+}
+
+void dropBackup(Backup& b)
+{
+    if (!b.path.empty())
+        unlink(b.path.c_str());
+    if (b.fd >= 0)
+        ::close(b.fd);
+    b = Backup{};
+}
+
+}  // namespace
+
 bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files, std::string* failed)
 {
     std::vector<PendingFile> pending(files.size());
@@ -251,8 +300,18 @@ bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>
             return false;
         }
     }
+    // Every target but the last keeps a second name until all are replaced: when a later rename
+    // fails, the files already replaced get their old versions back (or go, if they were new).
+    std::vector<Backup> backups(files.size());
+    std::vector<bool> existed(files.size());
+    for (size_t i = 0; i + 1 < files.size(); ++i) {
+        existed[i] = FileExists(pending[i].target);
+        if (existed[i])
+            backups[i] = backUp(pending[i].target);
+    }
     // Renamed while still open: the lock stays until the file has its final name.
     bool ok = true;
+    size_t renamed = 0;
     for (PendingFile& f : pending) {
         if (ok && std::rename(f.tmp.c_str(), f.target.c_str()) != 0) {
             ok = false;
@@ -261,9 +320,20 @@ bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>
             unlink(f.tmp.c_str());
         } else if (!ok) {
             unlink(f.tmp.c_str());
+        } else {
+            ++renamed;
         }
         ::close(f.fd);
         f.fd = -1;
+    }
+    for (size_t i = 0; i < backups.size(); ++i) {
+        if (!ok && i < renamed) {
+            if (!backups[i].path.empty() && std::rename(backups[i].path.c_str(), pending[i].target.c_str()) == 0)
+                backups[i].path.clear();
+            else if (!existed[i])
+                unlink(pending[i].target.c_str());
+        }
+        dropBackup(backups[i]);
     }
     return ok;
 }
@@ -314,6 +384,14 @@ int RemoveStaleTemporaries(const std::string& folder,
             ++removed;
     }
     return removed;
+}
+
+int RemoveStaleTemporariesOf(const std::string& target)
+{
+    const std::string name = LastComponent(target);
+    return RemoveStaleTemporaries(ParentFolder(target), [&name](std::string_view t, std::string_view suffix) {
+        return suffix.empty() && t == name;
+    });
 }
 
 bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists)

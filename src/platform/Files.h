@@ -30,7 +30,8 @@ bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZ
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 // Several files written together (path, bytes): each new file is complete beside its target
 // before any of them replaces its target, in the order given. A failure leaves every target as it
-// was and no new file behind; `failed` then receives the target that could not be written.
+// was (a target already replaced when a later one cannot be gets its old file back) and no new
+// file behind; `failed` then receives the target that could not be written.
 bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files,
                       std::string* failed = nullptr);
 // The new file such a write starts with: named after `path`, then ".tmp", six random characters
@@ -44,6 +45,9 @@ int OpenTemporaryBeside(const std::string& path, std::string_view suffix, std::s
 // file stays. Returns how many went.
 int RemoveStaleTemporaries(const std::string& folder,
                            const std::function<bool(std::string_view target, std::string_view suffix)>& ours);
+// Removes the abandoned files a WriteFileAtomic of `target` left beside it (its writer was
+// killed), as RemoveStaleTemporaries judges them. Returns how many went.
+int RemoveStaleTemporariesOf(const std::string& target);
 // Copies through WriteFileAtomic; with failIfExists an existing target is kept and false returned.
 bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists);
 

@@ -10,6 +10,10 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 bool PrintSheets(QPagedPaintDevice& device, const PrintSettings& s, int totalPages,
                  const std::optional<QFont>& font, const DrawPrintPage& drawPage)
 {
@@ -78,6 +82,10 @@ bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolu
         return fail(file.errorString());
     if (WriteFaultFor(path))
         return fail(QStringLiteral("write failed"));
+    // The file's bytes must be on the disk before it takes the name: the commit below does not
+    // tell when they could not be.
+    if (fdatasync(file.handle()) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
     if (!file.commit())
         return fail(file.errorString());
     if (error)

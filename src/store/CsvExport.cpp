@@ -119,6 +119,8 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
             out += (i ? "," : "") + cell(row[i]);
         out += "\r\n";
     }
+    // What an export killed midway left beside the target goes first.
+    RemoveStaleTemporariesOf(outPath);
     if (!WriteFileAtomic(outPath, out)) {
         if (error)
             *error =

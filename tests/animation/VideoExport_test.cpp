@@ -144,6 +144,38 @@ TEST(VideoExport, AviAndMp4HoldEveryAlignedFrameAtTheSpeed)
     EXPECT_FALSE(n.holdsTemporary());
 }
 
+TEST(VideoExport, ContainerWhoseSizesDoNotAddUpIsNotWhole)
+{
+    auto le = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    auto be = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
+    const std::string riff = "RIFF" + le(8) + "AVI movi", odd = "RIFF" + le(5) + "AVI x" + std::string(1, '\0');
+    const std::string ftyp = be(16) + "ftypisom" + std::string(4, '\0'), mdat = be(12) + "mdat" + "abcd";
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool whole;
+    } cases[] = {
+        {"an AVI file", riff, true},
+        {"an odd-sized chunk and its pad byte", odd, true},
+        {"an AVI file and its OpenDML continuation", riff + "RIFF" + le(4) + "AVIX", true},
+        {"an AVI file cut short", riff.substr(0, 14), false},
+        {"an AVI file with bytes after its chunk", riff + "x", false},
+        {"an AVI file whose size was never written", "RIFF" + le(0) + "AVI movi", false},
+        {"an MP4 file", ftyp + mdat, true},
+        {"a box with a 64-bit size", ftyp + be(1) + "mdat" + be(0) + be(20) + "abcd", true},
+        {"a last box to the end of the file", ftyp + be(0) + "mdat" + "abcdef", true},
+        {"an MP4 file cut short", ftyp + mdat.substr(0, 10), false},
+        {"a box of size 4", ftyp + be(4) + "mdat", false},
+        {"nothing", "", false},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        const std::string path = dir.file("v.avi");
+        ASSERT_TRUE(WriteFileAtomic(path, c.bytes));
+        EXPECT_EQ(VideoContainerIsWhole(path), c.whole) << c.what;
+    }
+}
+
 TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
 {
     VideoNotebook n(3);

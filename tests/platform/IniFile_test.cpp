@@ -240,6 +240,26 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
               "[Growth]\r\n[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
 }
 
+TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
+{
+    // The last target is a folder: its new file is complete, but cannot take the folder's name.
+    for (bool firstExisted : {true, false}) {
+        TempDir dir;
+        const std::string first = dir.file("20240501.jpg"), second = dir.file("20240501.dat");
+        if (firstExisted) {
+            ASSERT_TRUE(WriteFileAtomic(first, "old picture"));
+        }
+        dir.mkdir("20240501.dat");
+        std::string failed;
+        EXPECT_FALSE(WriteFilesAtomic({{first, "new picture"}, {second, "new record"}}, &failed));
+        EXPECT_EQ(failed, second);
+        std::string bytes;
+        EXPECT_EQ(ReadFileBytes(first, bytes), firstExisted);
+        EXPECT_EQ(bytes, firstExisted ? "old picture" : "");
+        EXPECT_EQ(FindFiles(dir.path(), "*.tmp*").size(), 0u) << "firstExisted " << firstExisted;
+    }
+}
+
 TEST(Files, OnlyAbandonedTemporariesOfTheGivenTargetsAreRemoved)
 {
     TempDir dir;

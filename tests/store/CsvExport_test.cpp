@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 #include "store/NotebookFile.h"
+#include "support/LeftFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,25 @@ TEST(CsvExport, BadFolderOrFileIsAnErrorAndWritesNothing)
     error.clear();
     EXPECT_FALSE(ExportNotebookCsv(nb, dir.file("no/such/folder/a.csv"), &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(CsvExport, WhatAKilledExportLeftBesideItsTargetGoes)
+{
+    TempDir dir;
+    std::string nb = dir.mkdir("nb");
+    WriteNotebookKey(nb, "KindName", "x");
+    // A killed export's file, one of another target and one a writer holds right now.
+    WriteLeftFile(dir.file("a.csv.tmpAb3xYz"));
+    WriteLeftFile(dir.file("b.csv.tmpAb3xYz"));
+    std::string busy;
+    int fd = OpenTemporaryBeside(dir.file("a.csv"), {}, busy);
+    ASSERT_GE(fd, 0);
+    AgeFile(busy, fd);
+    ASSERT_TRUE(ExportNotebookCsv(nb, dir.file("a.csv"), nullptr));
+    ::close(fd);
+    EXPECT_FALSE(FileExists(dir.file("a.csv.tmpAb3xYz")));
+    EXPECT_TRUE(FileExists(dir.file("b.csv.tmpAb3xYz")));
+    EXPECT_TRUE(FileExists(busy));
 }
 
 TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
