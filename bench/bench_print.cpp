@@ -12,6 +12,7 @@
 #include "platform/Prompt.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
+#include "support/RequireWritten.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,10 +46,10 @@ struct World {
         for (const char* file : {"Layout.ini", "Print.ini"})
             CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false);
         const QDate first(2013, 4, 1);
-        WriteNotebookKey(notebook, "StartDate", FormatIniDate(first));
-        WriteNotebookKey(notebook, "SchoolName", "みどり台小学校");
-        WriteNotebookKey(notebook, "StudentName", "山川 さくら");
-        WriteNotebookKey(notebook, "KindName", "ミニトマト");
+        RequireWritten(WriteNotebookKey(notebook, "StartDate", FormatIniDate(first)));
+        RequireWritten(WriteNotebookKey(notebook, "SchoolName", "みどり台小学校"));
+        RequireWritten(WriteNotebookKey(notebook, "StudentName", "山川 さくら"));
+        RequireWritten(WriteNotebookKey(notebook, "KindName", "ミニトマト"));
         const QImage base = CameraLikePicture(640, 480);
         for (int i = 0; i < kDays; ++i) {
             const QDate date = first.addDays(i);

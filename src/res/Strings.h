@@ -111,6 +111,7 @@ enum class Msg : int {
     TemperatureRangeInverted = 410,
     ScaleMaximumZero = 411,
     VideoModuleMissing = 450,
+    InternetSettingsWriteFailed = 550,
 };
 
 constexpr int MsgId(Msg message)

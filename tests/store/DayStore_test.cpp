@@ -202,7 +202,7 @@ TEST(DayStore, MoreThan256DaysListTheNewestWithoutGaps)
     EXPECT_NE(f.prompt.texts()[0].find("2012年2月14日"), std::string::npos) << f.prompt.texts()[0];
     // Told once; stepping back from the first listed day reports the end instead of jumping.
     QDate first = d.addDays(44);
-    nb.LoadDay(first);
+    EXPECT_TRUE(nb.LoadDay(first));
     nb.StepDay(-1);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{206, 145}));
     nb.StepDay(+1);
@@ -235,7 +235,7 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     TerminationRequested = true;
     nb.RescanDays();
     TerminationRequested = false;
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.EditCurrentDay().measurements->height = 4.0f;
     nb.EditCurrentDay().dirty = true;
     EXPECT_TRUE(nb.PrepareToClose());
@@ -265,7 +265,7 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
     f.addDay(20130405, "2.0");
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.StepDay(-1);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{145});
     nb.StepDay(+1);
@@ -277,17 +277,17 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
 
     // From a new day not yet written, back goes to the latest day and forward reports 146.
     nb.SetCurrentDate(QDate(2013, 4, 20));
-    nb.NewDay(nb.currentDate());
+    EXPECT_TRUE(nb.NewDay(nb.currentDate()));
     nb.StepDay(+1);
     EXPECT_EQ(f.prompt.asked().back(), 146);
     nb.StepDay(-1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
 
     // A new day between two records steps to its neighbours, not to the ends of the list.
-    nb.NewDay(QDate(2013, 4, 3));
+    EXPECT_TRUE(nb.NewDay(QDate(2013, 4, 3)));
     nb.StepDay(+1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
-    nb.NewDay(QDate(2013, 4, 3));
+    EXPECT_TRUE(nb.NewDay(QDate(2013, 4, 3)));
     nb.StepDay(-1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 2));
 }
@@ -298,7 +298,7 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     f.addDay(20130402, "1.0");
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.EditCurrentDay().measurements->height = 3.25f;
     nb.EditCurrentDay().dirty = true;
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "1.0");
@@ -308,7 +308,7 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
 
     // A new day left empty creates no file.
     nb.SetCurrentDate(QDate(2013, 4, 9));
-    nb.NewDay(nb.currentDate());
+    EXPECT_TRUE(nb.NewDay(nb.currentDate()));
     EXPECT_EQ(nb.viewMode(), ViewMode::Detail);
     nb.SetViewMode(ViewMode::Calendar);
     EXPECT_FALSE(FileExists(f.dayPath(20130409, "dat")));
@@ -327,7 +327,7 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
     ReadFileBytes(jpg, before);
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.EditCurrentDay().measurements->leaves = 4;
     nb.EditCurrentDay().dirty = true;
     ASSERT_TRUE(nb.FlushDay());
@@ -365,7 +365,7 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         f.addDay(20130405);
         CNotebook& nb = f.open();
         const DayStore& s = nb.store();
-        nb.LoadDay(QDate(2013, 4, 2));
+        EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
         nb.EditCurrentDay().measurements->height = 5.0f;
         if (c.photo) {
             nb.EditCurrentDay().picture = QImage(640, 480, QImage::Format_RGB32);
@@ -402,7 +402,7 @@ TEST(DayStore, QuittingWithAnUnwritableDayAsksFirst)
         NotebookFixture f;
         f.addDay(20130402);
         CNotebook& nb = f.open();
-        nb.LoadDay(QDate(2013, 4, 2));
+        EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
         nb.EditCurrentDay().measurements->height = 5.0f;
         nb.EditCurrentDay().dirty = true;
         std::string dat = f.dayPath(20130402, "dat");
@@ -423,7 +423,7 @@ TEST(DayStore, ShutdownWritesTheDirtyDay)
     NotebookFixture f;
     CNotebook& nb = f.open();
     nb.SetCurrentDate(QDate(2013, 4, 3));
-    nb.NewDay(nb.currentDate());
+    EXPECT_TRUE(nb.NewDay(nb.currentDate()));
     nb.EditCurrentDay().weather = DayWeather{};
     nb.EditCurrentDay().weather->Weather = "くもり";
     nb.EditCurrentDay().dirty = true;
