@@ -12,6 +12,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <dirent.h>
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 struct Notebook {
@@ -56,6 +60,31 @@ void BM_ScanDays256(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ScanDays256)->Unit(benchmark::kMicrosecond);
+
+// The floor of the scan: the folder's names read with readdir and sorted, in plain C.
+int compareNames(const void* a, const void* b)
+{
+    return std::strcmp(*static_cast<char* const*>(a), *static_cast<char* const*>(b));
+}
+
+void BM_ReaddirSort256(benchmark::State& state)
+{
+    Notebook& n = notebook();
+    for (auto _ : state) {
+        DIR* d = opendir(n.folder.c_str());
+        char* names[1024];
+        size_t count = 0;
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.' && count < 1024)
+                names[count++] = strdup(e->d_name);
+        closedir(d);
+        qsort(names, count, sizeof names[0], compareNames);
+        benchmark::DoNotOptimize(names[0]);
+        for (size_t i = 0; i < count; ++i)
+            free(names[i]);
+    }
+}
+BENCHMARK(BM_ReaddirSort256)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadDayValues(benchmark::State& state)
 {

@@ -40,7 +40,7 @@ CNoteView::CNoteView(CMainFrame* frame, const std::string& programFolder, const 
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::ArrowCursor);
-    m_pageMouse = [this](int action, QPoint point) { m_notebook->HandleMouse(action, point); };
+    m_pageMouse = [this](MouseAction action, QPoint point) { m_notebook->HandleMouse(action, point); };
     connect(&m_animationTimer, &QTimer::timeout, this, &CNoteView::animationTick);
 }
 
@@ -190,7 +190,7 @@ PrintOutcome CNoteView::RunSystemPrintDialog(const PrintOnDevice& print)
     return r;
 }
 
-bool CNoteView::RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+bool CNoteView::RunSettingsDialog(const NotebookSettingsFields& fields, SettingsMode mode,
                                   const DialogApply<NotebookSettingsFields>& apply)
 {
     return ::RunSettingsDialog(*m_frame, fields, mode, apply);
@@ -286,13 +286,13 @@ void CNoteView::SetBusy(const std::string& status)
 
 // Press, move and release go to the page shown and stop there; a double-click reaches only
 // the detail page and is then processed as usual; before a page is shown nothing is handled.
-void CNoteView::routeMouse(int action, QMouseEvent* event)
+void CNoteView::routeMouse(MouseAction action, QMouseEvent* event)
 {
     const ViewMode mode = m_notebook->viewMode();
     bool pageShown = mode != ViewMode::None;
-    if (pageShown && (action != 4 || mode == ViewMode::Detail)) {
+    if (pageShown && (action != MouseAction::DoubleClick || mode == ViewMode::Detail)) {
         m_pageMouse(action, event->position().toPoint());
-        if (action != 4) {
+        if (action != MouseAction::DoubleClick) {
             event->accept();
             return;
         }
@@ -303,22 +303,22 @@ void CNoteView::routeMouse(int action, QMouseEvent* event)
 void CNoteView::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton)
-        routeMouse(1, e);
+        routeMouse(MouseAction::Press, e);
 }
 
 void CNoteView::mouseMoveEvent(QMouseEvent* e)
 {
-    routeMouse(2, e);
+    routeMouse(MouseAction::Move, e);
 }
 
 void CNoteView::mouseReleaseEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton)
-        routeMouse(3, e);
+        routeMouse(MouseAction::Release, e);
 }
 
 void CNoteView::mouseDoubleClickEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton)
-        routeMouse(4, e);
+        routeMouse(MouseAction::DoubleClick, e);
 }

@@ -39,7 +39,7 @@ public:
     void SetTitle(const std::string& title) override;
     bool RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply) override;
     bool RunDayDataDialog(const DayDataFields& fields, const DialogApply<DayDataFields>& apply) override;
-    bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+    bool RunSettingsDialog(const NotebookSettingsFields& fields, SettingsMode mode,
                            const DialogApply<NotebookSettingsFields>& apply) override;
     StartChoice RunStartDialog(NotebookPlace& place) override;
     std::optional<GraphSettings>
@@ -68,10 +68,8 @@ public:
     // Runs the controller's start once the window is on screen.
     void startIfNeeded();
 
-    // Window timer 1: while it runs, each tick advances the animation by one frame.
-    QTimer& animationTimer() { return m_animationTimer; }
     // Where page mouse actions go (the pages of the controller); tests watch the routing here.
-    void setPageMouseHandler(std::function<void(int action, QPoint point)> handler)
+    void setPageMouseHandler(std::function<void(MouseAction action, QPoint point)> handler)
     {
         m_pageMouse = std::move(handler);
     }
@@ -84,7 +82,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void routeMouse(int action, QMouseEvent* event);
+    void routeMouse(MouseAction action, QMouseEvent* event);
     void animationTick();
 
     CMainFrame* m_frame;
@@ -95,7 +93,7 @@ private:
     bool m_startQueued = false;
     bool m_busy = false;
     QTimer m_animationTimer;
-    std::function<void(int, QPoint)> m_pageMouse;
+    std::function<void(MouseAction, QPoint)> m_pageMouse;
     CNoteDlg* m_notes = nullptr;                    // the graph legend, made on first use
     class CProgressDlg* m_progressDlg = nullptr;    // made at the first bulk job, then kept
     class CWaitDlg* m_wait = nullptr;               // while the program waits for the weather site

@@ -1,5 +1,7 @@
 #include "app/CNotebook.h"
 
+#include "app/NotebookSettings.h"
+#include "app/SettingsColor.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -9,7 +11,6 @@
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
 #include "store/NotebookFile.h"
-#include "store/NotebookSettings.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -20,13 +21,6 @@
 
 std::atomic<bool> SkipExitConfirmation{true};
 std::atomic<bool> TerminationRequested{false};
-
-QColor ColorFromRef(int ref)
-{
-    if (ref < 0)
-        return QColor(Qt::black);
-    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
-}
 
 CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lockName)
     : m_prompt(prompt), m_instanceLock(std::move(lockName)),
@@ -44,8 +38,9 @@ CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lock
     if (m_viewHeight < 100 || m_viewHeight > 8000)
         m_viewHeight = KeltoIni::ViewHeight.def;
     int width = ReadSettingInt(m_settingsFile, KeltoIni::CursorWidth);
-    QColor colour = ColorFromRef(
-        ReadColor(KeltoIni::CursorColor.section, KeltoIni::CursorColor.key, KeltoIni::CursorColor.def));
+    QColor colour = ReadSettingsColor(m_settingsFile, KeltoIni::CursorColor.section,
+                                      KeltoIni::CursorColor.key, KeltoIni::CursorColor.def, m_prompt)
+                        .value_or(Qt::black);
     m_highlightPen = QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     m_viewMode = ViewMode::None;
 }
@@ -53,30 +48,6 @@ CNotebook::CNotebook(std::string programFolder, Prompt& prompt, std::string lock
 CNotebook::~CNotebook()
 {
     Shutdown();
-}
-
-std::string CNotebook::ReadSetting(const char* section, const char* key, const char* def,
-                                   const std::string* file) const
-{
-    return IniFile::ReadString(file ? *file : m_settingsFile, section, key, def);
-}
-
-int CNotebook::ReadColor(const char* section, const char* key, const char* def, const std::string* file)
-{
-    std::string v = ReadSetting(section, key, def, file);
-    bool ok = v.size() == 7 && v[0] == '#';
-    for (size_t i = 1; ok && i < 7; ++i)
-        ok = std::isxdigit(static_cast<unsigned char>(v[i]));
-    if (!ok) {
-        // Name the file and the key, so the user knows what to correct.
-        std::string where = (file ? *file : m_settingsFile) + "\n[" + section + "] " + key + "=" + v;
-        m_prompt.tell(Msg::SettingsFormatError, Icon::Exclamation,
-                      std::string(LoadString(Msg::SettingsFormatError)) + "\n" + where);
-        return -1;
-    }
-    int rgb = std::stoi(v.substr(1), nullptr, 16);
-    int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    return r | (g << 8) | (b << 16);
 }
 
 void CNotebook::Initialize(ViewHost* view)
@@ -136,7 +107,7 @@ void CNotebook::OpenNotebookAtStart()
         NotebookPlace place = this->place();
         StartChoice choice = m_host->RunStartDialog(place);
         SetPlace(place);
-        if (choice == StartChoice::NewNotebook && !runSettingsDialog(kSettingsNew))
+        if (choice == StartChoice::NewNotebook && !runSettingsDialog(SettingsMode::New))
             choice = StartChoice::EndProgram;
         if (choice == StartChoice::EndProgram) {
             SkipExitConfirmation = true;
@@ -158,7 +129,6 @@ void CNotebook::OpenNotebook(const std::string& folder)
     m_pages.LoadDetailBackground(m_layoutFile, m_folders);
     RescanDays();
     SetViewMode(ViewMode::Calendar);
-    m_currentPrefecture = ReadSettingInt(m_settingsFile, KeltoIni::Pref);
 }
 
 void CNotebook::UpdateTitle()

@@ -2,7 +2,8 @@
 // The one controller: it holds the program's shared state and owns one object per area for
 // the state that area adds. Windows hold no data; dialogs call its operations.
 #include "animation/AnimationPlayer.h"
-#include "store/BulkImport.h"
+#include "app/DayDialogs.h"
+#include "app/NotebookSettings.h"
 #include "photos/PhotoFit.h"
 #include "platform/AppFolders.h"
 #include "platform/InstanceLock.h"
@@ -10,11 +11,11 @@
 #include "print/PrintLayout.h"
 #include "print/PrintPages.h"
 #include "res/AppIdentity.h"
+#include "store/BulkImport.h"
 #include "store/DayList.h"
 #include "store/DayOperations.h"
 #include "store/DayRecord.h"
 #include "store/DayStore.h"
-#include "store/NotebookSettings.h"
 #include "views/PageViews.h"
 #include "views/ViewMode.h"
 #include "weather/BulkWeatherFetch.h"
@@ -64,15 +65,6 @@ public:
     // First paint of the client window: single-instance check, page buffer, settings, start
     // sequence. Does its work once; every call ends by presenting the page.
     void Initialize(ViewHost* view);
-    void OpenNotebookAtStart();
-    // Opens `folder` as the notebook: title, start date, background, days, calendar.
-    void OpenNotebook(const std::string& folder);
-    // Window title: the application name and the notebook folder's name, "Kelto[name]".
-    void UpdateTitle();
-    std::string ReadSetting(const char* section, const char* key, const char* def,
-                            const std::string* file = nullptr) const;
-    // "#RRGGBB" -> 0x00BBGGRR; anything else shows message 134 and gives -1.
-    int ReadColor(const char* section, const char* key, const char* def, const std::string* file = nullptr);
     void ShowHelpDocument();
     // Before the main window closes: writes the day; when it cannot be written the user
     // chooses to retry, to quit without the change or to stay (false: do not close).
@@ -82,7 +74,6 @@ public:
 
     // Flushes the day first; when the user keeps an unwritable change the page stays as it is.
     void SetViewMode(ViewMode mode);
-    void PresentPage();
     // Pages (NotebookPages.cpp): what a page is drawn from now; drawing `mode` into the page
     // buffer (`reload`: the graph reads its month again); a mouse event on the window and the request a page makes of it.
     PageSnapshot PageSnapshotNow() const;
@@ -92,8 +83,7 @@ public:
     void DrawPageTo(QPainter& p, QPoint origin, const PageSnapshot& s);
     // Empties the calendar's photo cache (the next calendar decodes its photos again).
     void DropThumbnails();
-    void HandleMouse(int action, QPoint point);
-    void RunPageAction(const PageAction& action);
+    void HandleMouse(MouseAction action, QPoint point);
 
     // The current day and the days of the notebook. The current date is the current day's
     // date; the calendar shows its month until the month is stepped.
@@ -138,15 +128,11 @@ public:
     bool ApplyDayData(const DayDataFields& fields, int* focusId = nullptr);
     // Commands 32806 and 32780: the data change dialog; after a moved record the calendar shows.
     bool EditDayData();
-    // Deletes every file of the current day and shows the calendar (no question asked). When a
-    // file cannot be deleted the user is told which, and the day stays shown.
-    Result DeleteDayFiles();
     // Command 32817: asks message 141 first. True when the day was deleted.
     bool DeleteCurrentDay();
     // Command 32822: the day's memo in an external editor; the program waits for it to end.
     // `launcher` runs the editor; without one the desktop's editor is started as a process.
     void EditMemo(EditorLauncher* launcher = nullptr);
-    std::string MemoPath() const;
 
     // Notebooks: the place of the program, the data root and the open notebook.
     NotebookPlace place() const;
@@ -154,10 +140,10 @@ public:
     NotebookList NotebookListRows() const { return FillNotebookList(place()); }
     bool SelectNotebook(const std::string* folderName);
     bool ChangeDataRoot(FolderBrowser& browser);
-    NotebookSettingsFields SettingsDialogFields(int mode) const;
-    bool ApplySettings(int mode, const NotebookSettingsFields& fields);
+    NotebookSettingsFields SettingsDialogFields(SettingsMode mode) const;
+    bool ApplySettings(SettingsMode mode, const NotebookSettingsFields& fields);
     // Runs the settings dialog; on OK redraws the page and retitles the window. True on OK.
-    bool EditNotebookSettings(int mode);
+    bool EditNotebookSettings(SettingsMode mode);
 
     // Whether weather may be fetched over the internet ([Data] EnableInternet); the internet
     // settings change it.
@@ -171,10 +157,6 @@ public:
     // ---- Weather retrieval (CNotebookWeather.cpp) ----
     // The page fetch of every weather operation: libcurl unless one is set (tests).
     void SetPageFetcher(PageFetcher* fetcher);
-    PageFetcher& pageFetcher();
-    // Weather.ini beside the program, read now; the place saved in Kelto.ini.
-    WeatherSite WeatherSiteNow() const;
-    WeatherPlace SavedWeatherPlace() const;
     // The internet settings' test button: the weather of `date` at `place` (default: the saved
     // place), asked of the site whatever was kept. Nothing when the day is not past yet, no place
     // is set or the fetch failed; the user was told why. The window keeps repainting and offers
@@ -187,10 +169,6 @@ public:
     // or no place is set. Dropping the handle ends the request at once; `done` is then not called.
     std::shared_ptr<void> StartDayWeatherFetch(const QDate& date,
                                                std::function<void(std::optional<DayWeather>)> done);
-    // The site's weather of the graph pages of `months` (first days), for a print: fetched now
-    // unless kept, while the window offers to stop; a site that does not answer is not asked for
-    // the other months. The pages then draw what was kept, or the day files' weather.
-    void PrefetchGraphWeather(const std::vector<QDate>& months);
     // Ends every request under way at once, without handing over its answer (shutdown).
     void StopWeatherRequests();
     // Command 32815: the internet settings dialog.
@@ -201,9 +179,6 @@ public:
     // Command 32851: asks, then fetches every past day on a worker thread; returns at once.
     void StartBulkWeatherFetch();
     bool BulkWeatherRunning() const;
-    // Stores a fetched day's weather (on the user-interface thread): the day file's weather
-    // section and, for the day held now, the day in memory, so neither overwrites the other.
-    bool ApplyFetchedWeather(const QDate& date, const DayWeather& weather);
     // Ends a bulk run without asking (shutdown); returns once the worker has finished.
     void StopBulkWeatherFetch();
     // The report of the last bulk run that ended.
@@ -244,27 +219,18 @@ public:
     // ---- end of long jobs ----
 
     // ---- Graph and list pages (CNotebookGraph.cpp) ----
-    // Reads the graph settings and the list mode from Kelto.ini (at start, and to throw away
-    // the changes of a cancelled graph settings dialog).
-    void LoadPageSettings();
-    const GraphSettings& CurrentGraphSettings() const { return m_graphSettings; }
+    const GraphSettings& CurrentGraphSettings() const { return m_paging.graphSettings; }
     // A change made in the graph settings dialog: held (not written) and, when the graph is on
     // show, drawn at once from the values already read.
     void PreviewGraphSettings(const GraphSettings& settings);
-    // Reads the shown month's values for the graph again from the day files.
-    void ReloadGraphMonth();
     // The month's weather the graph draws: the site's when it is wanted and kept, else the day
     // files'. `days`: the month's records read for it (default: the month the graph shows).
     GraphWeather MonthWeatherForGraph(int year, int month, const GraphMonth* days = nullptr);
     // Command 32833: the graph settings dialog; OK writes Kelto.ini, Cancel restores it. True on OK.
     bool EditGraphSettings();
-    ListMode CurrentListMode() const { return m_listMode; }
-    // Stores and writes the list mode; the list is drawn again when it is on show.
-    bool SetListMode(ListMode mode);
+    ListMode CurrentListMode() const { return m_paging.listMode; }
     // Command 32853: the list settings dialog. True when the mode changed.
     bool EditListSettings();
-    // Turns the list to the page starting at `date`.
-    void ShowListPageFrom(const QDate& date);
     // The legend of graph scale `scale` (0 hides it) at `point` of the window.
     void ShowGraphNotes(int scale, QPoint point);
     // ---- end of graph and list pages ----
@@ -281,26 +247,17 @@ public:
     const QImage& pageBuffer() const { return m_pageBuffer; }
     QSize viewSize() const { return QSize(m_viewWidth, m_viewHeight); }
     const std::string& settingsFile() const { return m_settingsFile; }
-    const std::string& layoutFile() const { return m_layoutFile; }
-    const std::string& printSettingsFile() const { return m_printSettingsFile; }
-    const AppFolders& folders() const { return m_folders; }
     const std::string& dataRoot() const { return m_dataRoot; }
     const std::string& notebookFolder() const { return m_notebookFolder; }
     const QPen& highlightPen() const { return m_highlightPen; }
-    int currentPrefecture() const { return m_currentPrefecture; }
     const PictureSettings& pictures() const { return m_pictures; }
-    QSize pictureArea() const { return QSize(m_trimingWidth, m_trimingHeight); }
 
     // ---- Photo import (CNotebookPhotos.cpp) -------------------------------------------------
     // Commands 32774 (rotating false) and 32847 (rotating true) on the detail page: a photo file
     // chosen through `chooser` becomes the current day's picture, and the day may move to the
     // photo's date. True when the day took the photo.
     bool ImportPhoto(bool rotating, FileChooser& chooser);
-    // The fitting step at the notebook's picture size, asking through the rotation dialog; none
-    // when the user cancelled it. The remembered choice is kept here between calls.
-    std::optional<QImage> FitDayPicture(const QImage& source, bool rotating, bool bulk);
     RotationChoice RememberedRotation() const { return m_rotationChoice; }
-    void ForgetRotationChoice() { m_rotationChoice = RotationChoice::None; }
 
     // ---- end of photo import -----------------------------------------------------------------
 
@@ -309,14 +266,8 @@ public:
     // through `browser`, then imports its photos on a worker thread and returns at once.
     void StartBulkImport(FolderBrowser& browser);
     bool BulkImportRunning() const;
-    // Writes a day of the run (on the user-interface thread); the day held now takes its photo.
-    Result ApplyImportedDay(const DayRecord& day);
-    // Ends a run without asking (shutdown); returns once the worker has finished.
-    void StopBulkImport();
     // The report of the last run that ended.
     BulkImportReport LastBulkImportReport() const;
-    // Decode threads of the next runs; 0: one per core.
-    void SetBulkImportThreads(int threads);
     // ---- end of bulk photo import -----------------------------------------------------------
 
     // ---- Animation (CNotebookAnimation.cpp) -------------------------------------------------
@@ -324,24 +275,63 @@ public:
     // unwritten keeps the dialog closed), runs the animation dialog on the notebook's frames,
     // writes the alignment left unsaved and a changed speed, and reads the current day again.
     void RunAnimation(AnimationMode mode);
-    // Kelto.ini [Animation] Speed, frames per second.
-    int AnimationSpeed() const;
     // ---- end of animation --------------------------------------------------------------------
 
     // ---- Printing and print preview (CNotebookPrint.cpp) ------------------------------------
     // Command 57607: the print settings dialog, while the notebook has a day.
     void Print();
-    // Print.ini and the print font of Kelto.ini [Font].
-    void LoadPrintSettings();
-    const PrintSettings& printSettings() const { return m_printSettings; }
-    const std::optional<QFont>& printFont() const { return m_printFont; }
-    // On opening the print settings dialog: writes the day, makes the print font, and says
-    // whether the dialog may offer the page on show (the detail view only).
-    bool InitPrintDialog();
     // The page list of `options` for the notebook as it is now; the print and the preview
     // draw from it.
     const PrintPlan& BuildPrintPages(const PrintOptions& options);
-    const PrintPlan& printPlan() const { return m_printPlan; }
+    // The sheets into the PDF file `path` (the command line); false with *error.
+    bool PrintToPdf(const std::string& path, const PrintOptions& options, std::string* error);
+    // ---- end of printing --------------------------------------------------------------------
+
+private:
+    void OpenNotebookAtStart();
+    // Opens `folder` as the notebook: title, start date, background, days, calendar.
+    void OpenNotebook(const std::string& folder);
+    // Window title: the application name and the notebook folder's name, "Kelto[name]".
+    void UpdateTitle();
+    void PresentPage();
+    void RunPageAction(const PageAction& action);
+    // Deletes every file of the current day and shows the calendar (no question asked). When a
+    // file cannot be deleted the user is told which, and the day stays shown.
+    Result DeleteDayFiles();
+    std::string MemoPath() const;
+    PageFetcher& pageFetcher();
+    // Weather.ini beside the program, read now; the place saved in Kelto.ini.
+    WeatherSite WeatherSiteNow() const;
+    WeatherPlace SavedWeatherPlace() const;
+    // The site's weather of the graph pages of `months` (first days), for a print: fetched now
+    // unless kept, while the window offers to stop; a site that does not answer is not asked for
+    // the other months. The pages then draw what was kept, or the day files' weather.
+    void PrefetchGraphWeather(const std::vector<QDate>& months);
+    // Stores a fetched day's weather (on the user-interface thread): the day file's weather
+    // section and, for the day held now, the day in memory, so neither overwrites the other.
+    bool ApplyFetchedWeather(const QDate& date, const DayWeather& weather);
+    // Reads the graph settings and the list mode from Kelto.ini (at start, and to throw away
+    // the changes of a cancelled graph settings dialog).
+    void LoadPageSettings();
+    // Reads the shown month's values for the graph again from the day files.
+    void ReloadGraphMonth();
+    // Stores and writes the list mode; the list is drawn again when it is on show.
+    bool SetListMode(ListMode mode);
+    // Turns the list to the page starting at `date`.
+    void ShowListPageFrom(const QDate& date);
+    const AppFolders& folders() const { return m_folders; }
+    // The fitting step at the notebook's picture size, asking through the rotation dialog; none
+    // when the user cancelled it. The remembered choice is kept here between calls.
+    std::optional<QImage> FitDayPicture(const QImage& source, bool rotating, bool bulk);
+    // Writes a day of the run (on the user-interface thread); the day held now takes its photo.
+    Result ApplyImportedDay(const DayRecord& day);
+    // Ends a run without asking (shutdown); returns once the worker has finished.
+    void StopBulkImport();
+    // Print.ini and the print font of Kelto.ini [Font].
+    void LoadPrintSettings();
+    // On opening the print settings dialog: writes the day, makes the print font, and says
+    // whether the dialog may offer the page on show (the detail view only).
+    bool InitPrintDialog();
     // Page `page` of the list into a sheet drawn on `p` in sheet units: an even page clears
     // the sheet, draws the print header and takes the upper half, an odd page the lower half.
     // The current day never moves: each page is drawn from its own day's files.
@@ -350,15 +340,10 @@ public:
     QImage DrawPreviewSheet(int slot);
     // The system print dialog, then the sheets on the printer chosen. True when printed.
     bool PrintDocument(const PrintOptions& options);
-    // The sheets into the PDF file `path` (the command line); false with *error.
-    bool PrintToPdf(const std::string& path, const PrintOptions& options, std::string* error);
     // The preview (dialog 138): true when it ended with its print button, which has printed.
     bool RunPreview(const PrintOptions& options);
     // Ends a print or a preview: the page list's days are let go.
     void RestoreAfterPrint();
-    // ---- end of printing --------------------------------------------------------------------
-
-private:
     // Moves the current day to the photo's date as the data change does (an existing day there
     // is never overwritten); the day's values stay as they were.
     void moveDayToPhotoDate(const QDate& photoDate);
@@ -367,20 +352,24 @@ private:
     // Graph and list pages: the inputs of a page about to be drawn (the graph's month read
     // again when `reload`), and what the page snapshot carries of them.
     void preparePageInputs(PageSnapshot& s, bool reload);
-    GraphSettings m_graphSettings;
-    GraphMonth m_graphMonth;
-    GraphWeather m_graphWeather;
-    ListMode m_listMode = ListMode::AllDays;
-    int m_notesScale = 0;  // the graph legend showing, 0 none
-    // The list page's first day after paging, while the current date is still m_listPagedFrom
-    // (turning pages never moves the current day itself).
-    QDate m_listStart, m_listPagedFrom;
+    // What the graph and list pages hold between draws.
+    struct PagingArea {
+        GraphSettings graphSettings;
+        GraphMonth graphMonth;
+        GraphWeather graphWeather;
+        ListMode listMode = ListMode::AllDays;
+        int notesScale = 0;  // the graph legend showing, 0 none
+        // The list page's first day after paging, while the current date is still listPagedFrom
+        // (turning pages never moves the current day itself).
+        QDate listStart, listPagedFrom;
+    };
+    PagingArea m_paging;
 
     // Before a job or the animation editor starts: while a job runs the user is told which
     // one, and the answer is true.
     bool refuseWhileJobRuns();
     void stopJobs();
-    bool runSettingsDialog(int mode);
+    bool runSettingsDialog(SettingsMode mode);
     DayDataOutcome applyDayData(const DayDataFields& fields, int* focusId);
     Result writeDay();
     bool mayAsk() const;
@@ -397,7 +386,6 @@ private:
     AppFolders m_folders;
     std::string m_dataRoot, m_notebookFolder;
     QPen m_highlightPen;
-    int m_currentPrefecture = 0;
     PictureSettings m_pictures;                              // [Picture] Width, Height, JpegQuality
     RotationChoice m_rotationChoice = RotationChoice::None;  // kept between photos of one run
     int m_trimingWidth = 320;                                // photo area of the detail page
@@ -432,13 +420,15 @@ private:
     // Printing (CNotebookPrint.cpp).
     PageSnapshot printSnapshot(const PrintPage& page, PrintingTarget target);
     bool printSheets(QPagedPaintDevice& device, const PrintOptions& options);
-    PrintSettings m_printSettings;
-    std::optional<QFont> m_printFont;
-    PrintPlan m_printPlan;
-    QDate m_printMonth;  // the month on show when the page list was made
-    std::vector<QDate> m_printListed;
-    std::shared_ptr<PrintPictures> m_printPictures;  // while sheets are printed
-    std::vector<PrintedPhoto> m_printedPhotos;       // of the last sheets printed
+    // What a print or a preview holds while it runs.
+    struct PrintArea {
+        PrintSettings settings;
+        std::optional<QFont> font;
+        PrintPlan plan;
+        QDate month;  // the month on show when the page list was made
+        std::vector<QDate> listed;
+        std::shared_ptr<PrintPictures> pictures;  // while sheets are printed
+        std::vector<PrintedPhoto> printedPhotos;  // of the last sheets printed
+    };
+    PrintArea m_print;
 };
-
-QColor ColorFromRef(int colorRef);

@@ -5,11 +5,6 @@
 #include "platform/Prompt.h"
 #include "store/KeltoIni.h"
 
-int CNotebook::AnimationSpeed() const
-{
-    return ReadAnimationSpeed(m_settingsFile);
-}
-
 void CNotebook::RunAnimation(AnimationMode mode)
 {
     if (!m_host || m_notebookFolder.empty())
@@ -25,7 +20,7 @@ void CNotebook::RunAnimation(AnimationMode mode)
         NotebookAnimationSetup(m_notebookFolder, m_settingsFile, m_store.StartDate, currentDate(), mode),
         m_prompt);
     player.Open();
-    const int speed = AnimationSpeed();
+    const int speed = ReadAnimationSpeed(m_settingsFile);
     const int chosen = m_host->RunAnimationDialog(player, speed);
     (void)player.Close();  // a frame that could not be written is told by the player
     // A speed that plays nothing is not kept: the video export takes this value as its rate.

@@ -24,7 +24,6 @@
 
 struct BulkImportState {
     BulkJob<BulkImportReport> job;
-    int threads = 0;
 };
 
 namespace {
@@ -36,12 +35,12 @@ BulkImportState& state(std::shared_ptr<BulkImportState>& s)
 }
 
 // The question for a photo without a date, naming it; Enter skips only this photo.
-UndatedAnswer undatedAnswer(Prompt& prompt, const std::string& path)
+UndatedAnswer undatedAnswer(JobLink& link, const std::string& path)
 {
     std::string text = LoadString(Msg::PhotoWithoutDateNamed);
     if (size_t at = text.find("%s"); at != std::string::npos)
         text.replace(at, 2, DecodeFileName(LastComponent(path)));
-    switch (prompt.ask(Msg::PhotoWithoutDateNamed, Buttons::YesNoCancel, Icon::Question, text)) {
+    switch (link.ask(Msg::PhotoWithoutDateNamed, Buttons::YesNoCancel, Icon::Question, text)) {
     case Answer::Yes:
         return UndatedAnswer::Skip;
     case Answer::No:
@@ -62,11 +61,6 @@ BulkImportReport CNotebook::LastBulkImportReport() const
     if (!m_bulkImport)
         return {};
     return m_bulkImport->job.lastReport();
-}
-
-void CNotebook::SetBulkImportThreads(int threads)
-{
-    state(m_bulkImport).threads = threads;
 }
 
 Result CNotebook::ApplyImportedDay(const DayRecord& day)
@@ -99,7 +93,7 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
     }
     if (!FlushDay())
         return;
-    ForgetRotationChoice();
+    m_rotationChoice = RotationChoice::None;
     std::optional<std::string> folder =
         browser.BrowseForFolder({}, LoadString(Msg::ChooseBulkPhotoFolder), true);
     if (!folder)
@@ -112,54 +106,43 @@ void CNotebook::StartBulkImport(FolderBrowser& browser)
     BulkImportOptions options;
     options.notebookFolder = m_notebookFolder;
     options.pictures = m_pictures;
-    options.threads = s.threads;
     options.today = Clock::Today();
     WeatherSite site = WeatherSiteNow();
     PageFetcher* fetcher = weather ? &pageFetcher() : nullptr;
     auto weatherError = std::make_shared<WeatherError>();  // written by the worker, read at the end
+    JobDesk desk;
+    desk.prompt = &m_prompt;
+    desk.writeDay = [this](const DayRecord& day) { return ApplyImportedDay(day); };
+    desk.askRotation = [this](const RotateRequest& request) {
+        return m_host ? m_host->RunRotateDialog(request) : RotateAnswer{};
+    };
     s.job.start(
-        m_host, Msg::BulkImportRunning,
-        [this, folder = *folder, options, site, place, fetcher,
-         weatherError](Progress& progress, const BulkJob<BulkImportReport>::Stopping& stopping) {
+        m_host, Msg::BulkImportRunning, std::move(desk),
+        [folder = *folder, options, site, place, fetcher, months = weatherMonths(),
+         weatherError](JobLink& link) {
             BulkImportHooks hooks;
-            hooks.askRotation = [this, stopping](const RotateRequest& request) {
-                if (stopping())
-                    return RotateAnswer{};
-                try {
-                    return UiThread::call(
-                        [&] { return m_host ? m_host->RunRotateDialog(request) : RotateAnswer{}; });
-                } catch (const std::future_error&) {
-                    return RotateAnswer{};
-                }
+            hooks.askRotation = [&link](const RotateRequest& request) { return link.askRotation(request); };
+            hooks.askUndated = [&link](const std::string& path) {
+                return link.stopping() ? UndatedAnswer::Stop : undatedAnswer(link, path);
             };
-            hooks.askUndated = [this, stopping](const std::string& path) {
-                if (stopping())
-                    return UndatedAnswer::Stop;
-                UiThreadPrompt ask(m_prompt);
-                return undatedAnswer(ask, path);
-            };
-            hooks.confirmStop = [this, stopping] {
-                if (stopping())
-                    return true;
-                UiThreadPrompt ask(m_prompt);
-                return ask.ask(Msg::ConfirmCancelBulkImport, Buttons::YesNo, Icon::Question) == Answer::Yes;
+            hooks.confirmStop = [&link] {
+                return link.stopping()
+                       || link.ask(Msg::ConfirmCancelBulkImport, Buttons::YesNo, Icon::Question)
+                              == Answer::Yes;
             };
             std::optional<MonthPageReuse> pages;
             if (fetcher) {
-                pages.emplace(*fetcher, site, place, &progress, hooks.confirmStop, weatherMonths());
+                pages.emplace(*fetcher, site, place, &link.progress(), hooks.confirmStop, months);
                 hooks.weather = [&pages, &options, weatherError](const QDate& date, DayWeather& out) {
                     return ImportDayWeather(*pages, options.notebookFolder, date, out, weatherError.get());
                 };
             }
-            hooks.write = [this, &options](const DayRecord& day) {
-                try {
-                    return UiThread::call([&] { return ApplyImportedDay(day); });
-                } catch (const std::future_error&) {
-                    return Result::Failed(Msg::PictureSaveFailed,
-                                          DayFilePath(options.notebookFolder, day.date, "jpg"));
-                }
+            hooks.stoppedWithoutAsking = [&link] { return link.stopping(); };
+            hooks.write = [&link, &options](const DayRecord& day) {
+                return link.writeDay(day).value_or(Result::Failed(
+                    Msg::PictureSaveFailed, DayFilePath(options.notebookFolder, day.date, "jpg")));
             };
-            return RunBulkImport(ListPhotoFiles(folder), options, progress, hooks);
+            return RunBulkImport(ListPhotoFiles(folder), options, link.progress(), hooks);
         },
         [this, weatherError](const BulkImportReport& report) { finishBulkImport(report, *weatherError); });
 }

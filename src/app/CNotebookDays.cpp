@@ -321,12 +321,12 @@ bool CNotebook::ChangeDataRoot(FolderBrowser& browser)
     return changed;
 }
 
-NotebookSettingsFields CNotebook::SettingsDialogFields(int mode) const
+NotebookSettingsFields CNotebook::SettingsDialogFields(SettingsMode mode) const
 {
     return FillSettingsDialog(place(), m_store.StartDate, mode);
 }
 
-bool CNotebook::ApplySettings(int mode, const NotebookSettingsFields& fields)
+bool CNotebook::ApplySettings(SettingsMode mode, const NotebookSettingsFields& fields)
 {
     NotebookPlace place = this->place();
     bool applied = ApplySettingsDialog(place, m_store.StartDate, m_prompt, mode, fields);
@@ -334,13 +334,13 @@ bool CNotebook::ApplySettings(int mode, const NotebookSettingsFields& fields)
     return applied;
 }
 
-bool CNotebook::runSettingsDialog(int mode)
+bool CNotebook::runSettingsDialog(SettingsMode mode)
 {
     auto apply = [this, mode](const NotebookSettingsFields& f) { return ApplySettings(mode, f) ? 0 : 1020; };
     return m_host && m_host->RunSettingsDialog(SettingsDialogFields(mode), mode, apply);
 }
 
-bool CNotebook::EditNotebookSettings(int mode)
+bool CNotebook::EditNotebookSettings(SettingsMode mode)
 {
     if (!runSettingsDialog(mode))
         return false;

@@ -2,6 +2,7 @@
 // draws, the list's paging and the two settings dialogs.
 #include "app/CNotebook.h"
 
+#include "app/SettingsColor.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
@@ -14,10 +15,10 @@
 
 void CNotebook::LoadPageSettings()
 {
-    m_graphSettings = ReadGraphSettings(m_settingsFile, [this](const std::string& key, const char* def) {
-        return ColorFromRef(ReadColor(GraphIni::Section, key.c_str(), def));
+    m_paging.graphSettings = ReadGraphSettings(m_settingsFile, [this](const std::string& key, const char* def) {
+        return ReadSettingsColor(m_settingsFile, GraphIni::Section, key.c_str(), def, m_prompt).value_or(Qt::black);
     });
-    m_listMode = ListModeFromInt(ReadSettingInt(m_settingsFile, KeltoIni::ListMode));
+    m_paging.listMode = ListModeFromInt(ReadSettingInt(m_settingsFile, KeltoIni::ListMode));
 }
 
 QDate CNotebook::graphShownMonth() const
@@ -28,10 +29,10 @@ QDate CNotebook::graphShownMonth() const
 void CNotebook::ReloadGraphMonth()
 {
     const QDate shown = graphShownMonth();
-    m_graphMonth = ReadGraphMonth(m_notebookFolder, shown.year(), shown.month(), Clock::Today());
+    m_paging.graphMonth = ReadGraphMonth(m_notebookFolder, shown.year(), shown.month(), Clock::Today());
     // The page never waits for the site: it is drawn now, and again once the month has come.
     fetchGraphWeather(shown.year(), shown.month());
-    m_graphWeather = MonthWeatherForGraph(shown.year(), shown.month());
+    m_paging.graphWeather = MonthWeatherForGraph(shown.year(), shown.month());
 }
 
 // The weather the graph draws for the month just read: the site's, when the internet retrieval
@@ -50,38 +51,38 @@ GraphWeather CNotebook::MonthWeatherForGraph(int year, int month, const GraphMon
         }
         return t;
     }
-    return ReadMonthWeatherFromDays(m_notebookFolder, days ? *days : m_graphMonth);
+    return ReadMonthWeatherFromDays(m_notebookFolder, days ? *days : m_paging.graphMonth);
 }
 
 void CNotebook::preparePageInputs(PageSnapshot& s, bool reload)
 {
-    if (s.mode != ViewMode::Graph && m_notesScale != 0)
+    if (s.mode != ViewMode::Graph && m_paging.notesScale != 0)
         ShowGraphNotes(0, {});
     if (s.mode == ViewMode::Graph && reload) {
         ReloadGraphMonth();
-        s.graph = GraphInput{m_graphSettings, m_graphMonth, m_graphWeather};
+        s.graph = GraphInput{m_paging.graphSettings, m_paging.graphMonth, m_paging.graphWeather};
     }
     if (s.mode == ViewMode::List) {
-        if (m_listStart.isValid() && m_listPagedFrom == currentDate())
-            s.currentDate = m_listStart;
+        if (m_paging.listStart.isValid() && m_paging.listPagedFrom == currentDate())
+            s.currentDate = m_paging.listStart;
         else
-            m_listStart = m_listPagedFrom = QDate();
-        s.list.mode = m_listMode;
-        s.list.listed = ListedDays(m_notebookFolder, m_listMode, s.today);
+            m_paging.listStart = m_paging.listPagedFrom = QDate();
+        s.list.mode = m_paging.listMode;
+        s.list.listed = ListedDays(m_notebookFolder, m_paging.listMode, s.today);
     }
 }
 
 void CNotebook::ShowListPageFrom(const QDate& date)
 {
-    m_listStart = date;
-    m_listPagedFrom = currentDate();
+    m_paging.listStart = date;
+    m_paging.listPagedFrom = currentDate();
     DrawPage(ViewMode::List);
     PresentPage();
 }
 
 void CNotebook::PreviewGraphSettings(const GraphSettings& settings)
 {
-    m_graphSettings = settings;
+    m_paging.graphSettings = settings;
     if (m_viewMode == ViewMode::Graph) {
         DrawPage(ViewMode::Graph, false);
         PresentPage();
@@ -93,10 +94,10 @@ bool CNotebook::EditGraphSettings()
     if (!m_host)
         return false;
     const std::optional<GraphSettings> chosen = m_host->RunGraphDialog(
-        m_graphSettings, m_internetEnabled != 0, [this](const GraphSettings& g) { PreviewGraphSettings(g); });
+        m_paging.graphSettings, m_internetEnabled != 0, [this](const GraphSettings& g) { PreviewGraphSettings(g); });
     if (chosen) {
-        m_graphSettings = *chosen;
-        if (!WriteGraphSettings(m_settingsFile, m_graphSettings))
+        m_paging.graphSettings = *chosen;
+        if (!WriteGraphSettings(m_settingsFile, m_paging.graphSettings))
             tellSettingsWriteFailed();
     } else {
         // Every change made in the dialog is thrown away: the settings are Kelto.ini's again.
@@ -111,7 +112,7 @@ bool CNotebook::EditGraphSettings()
 
 bool CNotebook::SetListMode(ListMode mode)
 {
-    m_listMode = mode;
+    m_paging.listMode = mode;
     const bool written = WriteSettingInt(m_settingsFile, KeltoIni::ListMode, static_cast<int>(mode)).ok();
     if (m_viewMode == ViewMode::List) {
         DrawPage(ViewMode::List);
@@ -124,8 +125,8 @@ bool CNotebook::EditListSettings()
 {
     if (!m_host)
         return false;
-    const std::optional<ListMode> chosen = m_host->RunListDialog(m_listMode);
-    if (!chosen || *chosen == m_listMode)
+    const std::optional<ListMode> chosen = m_host->RunListDialog(m_paging.listMode);
+    if (!chosen || *chosen == m_paging.listMode)
         return false;
     if (!SetListMode(*chosen))
         tellSettingsWriteFailed();
@@ -134,12 +135,12 @@ bool CNotebook::EditListSettings()
 
 void CNotebook::ShowGraphNotes(int scale, QPoint point)
 {
-    if (!m_host || (scale != 0 && scale == m_notesScale) || (scale == 0 && m_notesScale == 0))
+    if (!m_host || (scale != 0 && scale == m_paging.notesScale) || (scale == 0 && m_paging.notesScale == 0))
         return;
-    m_notesScale = scale;
+    m_paging.notesScale = scale;
     const std::string layout = m_layoutFile;
     const GraphLayout graph = m_pages.Graph;
-    const GraphSettings settings = m_graphSettings;
+    const GraphSettings settings = m_paging.graphSettings;
     m_host->ShowGraphNotes(scale, point, GraphNotesSize(layout), [=](QPainter& p) {
         PreparePagePainter(p);
         DrawGraphNotes(p, scale, layout, graph, settings);

@@ -1,6 +1,7 @@
 // The single photo import: file, fit (with the rotation dialog), the photo's date, the page.
 #include "app/CNotebook.h"
 
+#include "app/DayDialogs.h"
 #include "app/ViewHost.h"
 #include "photos/ExifDate.h"
 #include "platform/Clock.h"

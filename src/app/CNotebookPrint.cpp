@@ -18,9 +18,9 @@
 
 void CNotebook::LoadPrintSettings()
 {
-    m_printSettings = ReadPrintSettings(m_printSettingsFile, viewSize());
-    m_printFont = CreatePageFont(ReadSettingText(m_settingsFile, KeltoIni::FontName),
-                                 ReadSettingInt(m_settingsFile, KeltoIni::FontSize));
+    m_print.settings = ReadPrintSettings(m_printSettingsFile, viewSize());
+    m_print.font = CreatePageFont(ReadSettingText(m_settingsFile, KeltoIni::FontName),
+                                  ReadSettingInt(m_settingsFile, KeltoIni::FontSize));
 }
 
 void CNotebook::Print()
@@ -55,26 +55,26 @@ const PrintPlan& CNotebook::BuildPrintPages(const PrintOptions& options)
     // The month on show: the current day's on the detail page, else the month the pages show.
     const QDate shown =
         m_viewMode == ViewMode::Detail && currentDate().isValid() ? currentDate() : m_calendarMonth;
-    m_printMonth = shown.isValid() ? QDate(shown.year(), shown.month(), 1) : QDate();
+    m_print.month = shown.isValid() ? QDate(shown.year(), shown.month(), 1) : QDate();
     std::vector<QDate> dates;
     if (options.range != PrintRange::ShownPage) {
         DayFilter filter;
-        if (options.range == PrintRange::ShownMonth && m_printMonth.isValid()) {
-            filter.year = m_printMonth.year();
-            filter.month = m_printMonth.month();
+        if (options.range == PrintRange::ShownMonth && m_print.month.isValid()) {
+            filter.year = m_print.month.year();
+            filter.month = m_print.month.month();
         }
         dates = ScanDayList(m_notebookFolder, filter).dates;
     }
-    m_printPlan = ::BuildPrintPages(options, std::move(dates), m_days.first);
-    m_printListed =
-        options.list ? ListedDays(m_notebookFolder, m_listMode, Clock::Today()) : std::vector<QDate>{};
+    m_print.plan = ::BuildPrintPages(options, std::move(dates), m_days.first);
+    m_print.listed =
+        options.list ? ListedDays(m_notebookFolder, m_paging.listMode, Clock::Today()) : std::vector<QDate>{};
     // The graph pages' months from the site, each asked once, before any page is drawn.
     std::vector<QDate> months;
-    for (int page = 0; page < m_printPlan.total(); ++page)
-        if (const PrintPage p = PrintPageAt(m_printPlan, page); p.kind == PrintPage::Graph)
-            months.push_back(p.month.isValid() ? p.month : m_printMonth);
+    for (int page = 0; page < m_print.plan.total(); ++page)
+        if (const PrintPage p = PrintPageAt(m_print.plan, page); p.kind == PrintPage::Graph)
+            months.push_back(p.month.isValid() ? p.month : m_print.month);
     PrefetchGraphWeather(months);
-    return m_printPlan;
+    return m_print.plan;
 }
 
 PageSnapshot CNotebook::printSnapshot(const PrintPage& page, PrintingTarget target)
@@ -87,10 +87,10 @@ PageSnapshot CNotebook::printSnapshot(const PrintPage& page, PrintingTarget targ
         // The day held now prints as it is shown, written or not; others from their files.
         if (page.date.isValid() && page.date != currentDate()) {
             s.day = DayRecord{};
-            if (m_printPictures) {
+            if (m_print.pictures) {
                 // The photo the print's worker decoded ahead; the values are read here.
                 s.day.date = page.date;
-                s.day.picture = m_printPictures->TakePhoto(page.date);
+                s.day.picture = m_print.pictures->TakePhoto(page.date);
                 ReadDayValues(m_notebookFolder, page.date, &s.day.weather, &s.day.measurements);
             } else {
                 ReadDayFiles(m_notebookFolder, page.date, s.day);
@@ -103,22 +103,22 @@ PageSnapshot CNotebook::printSnapshot(const PrintPage& page, PrintingTarget targ
         break;
     case PrintPage::Graph: {
         s.mode = ViewMode::Graph;
-        const QDate month = page.month.isValid() ? page.month : m_printMonth;
+        const QDate month = page.month.isValid() ? page.month : m_print.month;
         s.shownYear = month.year();
         s.shownMonth = month.month();
         GraphMonth days = ReadGraphMonth(m_notebookFolder, month.year(), month.month(), s.today);
         GraphWeather weather = MonthWeatherForGraph(month.year(), month.month(), &days);
-        s.graph = GraphInput{m_graphSettings, std::move(days), std::move(weather)};
+        s.graph = GraphInput{m_paging.graphSettings, std::move(days), std::move(weather)};
         break;
     }
     case PrintPage::List:
         s.mode = ViewMode::List;
         if (page.date.isValid())
             s.currentDate = page.date;
-        s.list.mode = m_listMode;
-        s.list.listed = m_printListed;
-        if (m_printPictures)
-            s.list.pictures = [pictures = m_printPictures.get()](const QDate& date, QSize device) {
+        s.list.mode = m_paging.listMode;
+        s.list.listed = m_print.listed;
+        if (m_print.pictures)
+            s.list.pictures = [pictures = m_print.pictures.get()](const QDate& date, QSize device) {
                 return pictures->ListPicture(date, device);
             };
         break;
@@ -130,16 +130,16 @@ PageSnapshot CNotebook::printSnapshot(const PrintPage& page, PrintingTarget targ
 
 void CNotebook::DrawPrintSlot(QPainter& p, int page, PrintingTarget target)
 {
-    const PrintSettings& ps = m_printSettings;
+    const PrintSettings& ps = m_print.settings;
     int y = ps.PrintY + m_viewHeight;
     if (page % 2 == 0) {
         p.fillRect(0, 0, ps.PrintWidth, ps.PrintHeight, Qt::white);
         DrawPrintHeader(p, ps.PrintX, 0, m_layoutFile, ReadNotebookInfo(m_notebookFolder));
         y = ps.PrintY;
     }
-    if (m_printPictures)
-        m_printPictures->SetListPictureSize(DeviceSize(p, m_pages.List.PicWidth, m_pages.List.PicHeight));
-    const PrintPage what = PrintPageAt(m_printPlan, page);
+    if (m_print.pictures)
+        m_print.pictures->SetListPictureSize(DeviceSize(p, m_pages.List.PicWidth, m_pages.List.PicHeight));
+    const PrintPage what = PrintPageAt(m_print.plan, page);
     if (what.kind == PrintPage::None)
         return;
     m_pages.DrawPage(p, QPoint(ps.PrintX, y), printSnapshot(what, target));
@@ -147,12 +147,12 @@ void CNotebook::DrawPrintSlot(QPainter& p, int page, PrintingTarget target)
 
 QImage CNotebook::DrawPreviewSheet(int slot)
 {
-    QImage sheet(m_printSettings.PrintWidth, m_printSettings.PrintHeight, QImage::Format_RGB32);
+    QImage sheet(m_print.settings.PrintWidth, m_print.settings.PrintHeight, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter p(&sheet);
     PreparePagePainter(p);
-    if (m_printFont)
-        p.setFont(*m_printFont);
+    if (m_print.font)
+        p.setFont(*m_print.font);
     DrawPrintSlot(p, slot, PrintingPreview);
     DrawPrintSlot(p, slot + 1, PrintingPreview);
     return sheet;
@@ -164,16 +164,17 @@ bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& optio
     // Each photo decoded once, ahead of the drawing: the detail pages' days in page order (the
     // current day prints as it is held), and which of them the list pages show too.
     std::vector<QDate> detailDays;
-    for (int page = 0; page < m_printPlan.total(); ++page) {
-        const PrintPage what = PrintPageAt(m_printPlan, page);
+    for (int page = 0; page < m_print.plan.total(); ++page) {
+        const PrintPage what = PrintPageAt(m_print.plan, page);
         if (what.kind == PrintPage::Detail && what.date.isValid() && what.date != currentDate())
             detailDays.push_back(what.date);
     }
-    m_printPictures = std::make_shared<PrintPictures>(
-        m_notebookFolder, std::move(detailDays), std::set<QDate>(m_printListed.begin(), m_printListed.end()));
-    const bool ok = PrintSheets(device, m_printSettings, m_printPlan.total(), m_printFont,
+    m_print.pictures =
+        std::make_shared<PrintPictures>(m_notebookFolder, std::move(detailDays),
+                                        std::set<QDate>(m_print.listed.begin(), m_print.listed.end()));
+    const bool ok = PrintSheets(device, m_print.settings, m_print.plan.total(), m_print.font,
                                 [this](QPainter& p, int page) { DrawPrintSlot(p, page, PrintingPrinter); });
-    m_printedPhotos = m_printPictures->printed();
+    m_print.printedPhotos = m_print.pictures->printed();
     RestoreAfterPrint();
     return ok;
 }
@@ -202,8 +203,8 @@ bool CNotebook::PrintToPdf(const std::string& path, const PrintOptions& options,
     const bool written = WritePdfFile(
         path, DefaultPdfPageLayout(), kPdfResolution,
         [&](QPagedPaintDevice& device) { return printSheets(device, options); }, error,
-        [this](QByteArray& document) { EmbedPhotoFiles(document, m_printedPhotos); });
-    m_printedPhotos.clear();
+        [this](QByteArray& document) { EmbedPhotoFiles(document, m_print.printedPhotos); });
+    m_print.printedPhotos.clear();
     return written;
 }
 
@@ -213,8 +214,8 @@ bool CNotebook::RunPreview(const PrintOptions& options)
         return false;
     BuildPrintPages(options);
     PreviewSheets sheets;
-    sheets.count = m_printPlan.sheets();
-    sheets.shownSize = QSize(m_printSettings.PreviewWidth, m_printSettings.PreviewHeight);
+    sheets.count = m_print.plan.sheets();
+    sheets.shownSize = QSize(m_print.settings.PreviewWidth, m_print.settings.PreviewHeight);
     sheets.sheet = [this](int k) { return DrawPreviewSheet(2 * k); };
     const bool print = m_host->RunPreviewDialog(sheets);
     RestoreAfterPrint();
@@ -223,8 +224,8 @@ bool CNotebook::RunPreview(const PrintOptions& options)
 
 void CNotebook::RestoreAfterPrint()
 {
-    m_printPictures.reset();
+    m_print.pictures.reset();
     // The pages were drawn from snapshots: the current day and the month on show never moved.
-    m_printPlan = PrintPlan{};
-    m_printListed.clear();
+    m_print.plan = PrintPlan{};
+    m_print.listed.clear();
 }

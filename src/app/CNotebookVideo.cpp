@@ -53,10 +53,8 @@ void CNotebook::StartVideoExport(FileChooser& chooser)
         m_videoExport = std::make_shared<VideoExportState>();
     m_videoExport->path = job.path;
     m_videoExport->job.start(
-        m_host, Msg::VideoExportRunning,
-        [job](Progress& progress, const BulkJob<VideoExportReport>::Stopping&) {
-            return ExportVideo(job, progress);
-        },
+        m_host, Msg::VideoExportRunning, JobDesk{},
+        [job](JobLink& link) { return ExportVideo(job, link.progress()); },
         [this](const VideoExportReport& report) { finishVideoExport(report.result, report.stopped); });
 }
 

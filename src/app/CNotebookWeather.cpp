@@ -7,6 +7,7 @@
 #include "app/CNotebook.h"
 
 #include "app/BulkJob.h"
+#include "app/WeatherRequests.h"
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -16,7 +17,6 @@
 #include "platform/UiThread.h"
 #include "res/Strings.h"
 #include "store/KeltoIni.h"
-#include "weather/CurlPageFetcher.h"
 #include "weather/WeatherMonths.h"
 
 #include <QCoreApplication>
@@ -34,34 +34,6 @@ constexpr Msg kMsgAskStopBulkWeather = Msg::ConfirmCancelBulkWeather;
 constexpr Msg kBulkWeatherCaption = Msg::BulkWeatherRunning;
 constexpr Msg kMsgAskEnableInternet = Msg::ConfirmInternetWeather;
 
-using Flag = std::shared_ptr<std::atomic<bool>>;
-Flag newFlag()
-{
-    return std::make_shared<std::atomic<bool>>(false);
-}
-
-// A fetch on a worker whose answer the user-interface thread takes when it comes, unless the
-// request was cancelled by then.
-struct WeatherRequest {
-    Flag cancelled = newFlag();
-    Flag finished = newFlag();
-    std::thread thread;
-    int year = 0, month = 0;  // the graph's month, for the graph's request
-};
-
-// The handle of a day fetch: dropping it ends the request.
-struct CancelOnDrop {
-    Flag flag;
-    CancelOnDrop() = default;
-    CancelOnDrop(const CancelOnDrop&) = delete;
-    CancelOnDrop& operator=(const CancelOnDrop&) = delete;
-    ~CancelOnDrop()
-    {
-        if (flag)
-            *flag = true;
-    }
-};
-
 // `message` (131, 137) with the reason under it; nothing for a request the user stopped.
 void tellFetchFailed(Prompt& prompt, const WeatherError& error, Msg message = Msg::WeatherFetchFailed)
 {
@@ -71,59 +43,6 @@ void tellFetchFailed(Prompt& prompt, const WeatherError& error, Msg message = Ms
     prompt.tell(message, Icon::Exclamation, std::string(LoadString(message)) + (why.empty() ? "" : "\n" + why));
 }
 }  // namespace
-
-struct WeatherState {
-    CurlPageFetcher curl;
-    PageFetcher* fetcher = nullptr;  // set by tests; else `curl`
-    BulkJob<BulkWeatherReport> job;
-    std::shared_ptr<WeatherMonths> months = std::make_shared<WeatherMonths>();
-    std::vector<std::unique_ptr<WeatherRequest>> requests;
-    WeatherRequest* graphRequest = nullptr;  // one of `requests`
-    bool toldDrawFailure = false;            // a draw without a window said the site failed
-
-    using Delivery = std::function<void()>;
-    // Runs `work` on a worker; what it returns runs on the user-interface thread afterwards.
-    WeatherRequest& start(std::function<Delivery(const FetchCancel&)> work)
-    {
-        reap();
-        auto r = std::make_unique<WeatherRequest>();
-        r->thread = std::thread([cancelled = r->cancelled, finished = r->finished, work = std::move(work)] {
-            Delivery deliver = work([cancelled] { return cancelled->load(); });
-            if (deliver && !*cancelled)
-                UiThread::post([cancelled, deliver] {
-                    if (!*cancelled)
-                        deliver();
-                });
-            *finished = true;
-        });
-        requests.push_back(std::move(r));
-        return *requests.back();
-    }
-    // Joins the workers that are done (each ends right after it set `finished`).
-    void reap()
-    {
-        for (auto it = requests.begin(); it != requests.end();) {
-            if (!*(*it)->finished) {
-                ++it;
-                continue;
-            }
-            (*it)->thread.join();
-            if (graphRequest == it->get())
-                graphRequest = nullptr;
-            it = requests.erase(it);
-        }
-    }
-    void stopAll()
-    {
-        for (auto& r : requests)
-            *r->cancelled = true;
-        for (auto& r : requests)
-            r->thread.join();
-        requests.clear();
-        graphRequest = nullptr;
-    }
-    ~WeatherState() { stopAll(); }
-};
 
 namespace {
 WeatherState& state(std::shared_ptr<WeatherState>& s)
@@ -170,7 +89,7 @@ template <class F>
 auto CNotebook::waitAwayFromUi(F work) -> decltype(work(FetchCancel{}))
 {
     using R = decltype(work(FetchCancel{}));
-    Flag stop = newFlag();
+    RequestFlag stop = NewRequestFlag();
     FetchCancel cancel = [stop] { return stop->load(); };
     if (!QCoreApplication::instance() || !UiThread::isCurrent())
         return work(cancel);
@@ -234,15 +153,16 @@ std::shared_ptr<void> CNotebook::StartDayWeatherFetch(const QDate& date,
     }
     WeatherState& s = state(m_weather);
     PageFetcher* fetcher = &pageFetcher();
-    WeatherRequest& r = s.start([this, fetcher, site = WeatherSiteNow(), place, date, today = Clock::Today(),
-                                 months = s.months, done](const FetchCancel& cancel) -> WeatherState::Delivery {
+    WeatherRequest& r = s.start([prompt = &m_prompt, fetcher, site = WeatherSiteNow(), place, date,
+                                 today = Clock::Today(), months = s.months, done](const FetchCancel& cancel) -> WeatherState::Delivery {
         WeatherError error;
         std::optional<DayWeather> w = months->day(*fetcher, site, place, date, today, &error, cancel);
         if (error.fault == WeatherFault::Cancelled)
             return nullptr;
-        return [this, w, error, done] {
+        // Runs only while the request was not stopped, which the controller does before it goes.
+        return [prompt, w, error, done] {
             if (!w)
-                tellFetchFailed(m_prompt, error);
+                tellFetchFailed(*prompt, error);
             done(w);
         };
     });
@@ -253,7 +173,7 @@ std::shared_ptr<void> CNotebook::StartDayWeatherFetch(const QDate& date,
 
 bool CNotebook::siteWeatherForGraph() const
 {
-    return m_internetEnabled && m_graphSettings.GetWeather && SavedWeatherPlace().station != 0;
+    return m_internetEnabled && m_paging.graphSettings.GetWeather && SavedWeatherPlace().station != 0;
 }
 
 std::shared_ptr<const MonthWeather> CNotebook::keptMonthWeather(int year, int month) const
@@ -285,21 +205,23 @@ void CNotebook::fetchGraphWeather(int year, int month)
     if (s.graphRequest)
         *s.graphRequest->cancelled = true;
     PageFetcher* fetcher = &pageFetcher();
-    WeatherRequest& r = s.start([this, fetcher, site, place, year, month, today,
-                                 months = s.months](const FetchCancel& cancel) -> WeatherState::Delivery {
+    // The month came: the graph draws it if it still shows that month. The worker only hands
+    // this back; it runs on the user-interface thread unless the request was stopped.
+    WeatherState::Delivery redraw = [this, year, month] {
+        if (m_shutDown || !m_host || m_viewMode != ViewMode::Graph)
+            return;
+        const QDate shown = graphShownMonth();
+        if (shown.year() == year && shown.month() == month) {
+            DrawPage(ViewMode::Graph);
+            PresentPage();
+        }
+    };
+    WeatherRequest& r = s.start([fetcher, site, place, year, month, today, months = s.months,
+                                 redraw](const FetchCancel& cancel) -> WeatherState::Delivery {
         if (!months->fetch(*fetcher, site, place, year, month, today, nullptr, cancel,
                            WeatherMonths::Retry::NotSoon))
             return nullptr;
-        return [this, year, month] {
-            // The month came: the graph draws it if it still shows that month.
-            if (m_shutDown || !m_host || m_viewMode != ViewMode::Graph)
-                return;
-            const QDate shown = graphShownMonth();
-            if (shown.year() == year && shown.month() == month) {
-                DrawPage(ViewMode::Graph);
-                PresentPage();
-            }
-        };
+        return redraw;
     });
     r.year = year;
     r.month = month;
@@ -422,8 +344,6 @@ void CNotebook::SaveInternetSettings(const InternetSettingsChoice& c)
         m_prompt.tell(told.message, Icon::Stop, ResultText(told));
         return;
     }
-    if (newPlace)
-        m_currentPrefecture = c.prefecture->code;
 }
 
 bool CNotebook::EditInternetSettings()
@@ -475,25 +395,19 @@ void CNotebook::StartBulkWeatherFetch()
     WeatherSite site = WeatherSiteNow();
     QDate today = Clock::Today();
     PageFetcher* fetcher = &pageFetcher();
+    JobDesk desk;
+    desk.prompt = &m_prompt;
+    desk.writeWeather = [this](const QDate& date, const DayWeather& w) { return ApplyFetchedWeather(date, w); };
     s.job.start(
-        m_host, kBulkWeatherCaption,
-        [this, site, place, days, today, fetcher, months = s.months](
-            Progress& progress, const BulkJob<BulkWeatherReport>::Stopping& stopping) {
+        m_host, kBulkWeatherCaption, std::move(desk),
+        [site, place, days, today, fetcher, months = s.months](JobLink& link) {
             BulkWeatherHooks hooks;
-            hooks.write = [this](const QDate& date, const DayWeather& w) {
-                try {
-                    return UiThread::call([&] { return ApplyFetchedWeather(date, w); });
-                } catch (const std::future_error&) {
-                    return false;  // the application is gone
-                }
+            hooks.write = [&link](const QDate& date, const DayWeather& w) { return link.writeWeather(date, w); };
+            hooks.confirmStop = [&link] {
+                return link.stopping()
+                       || link.ask(kMsgAskStopBulkWeather, Buttons::YesNo, Icon::Question) == Answer::Yes;
             };
-            hooks.confirmStop = [this, stopping] {
-                if (stopping())
-                    return true;
-                UiThreadPrompt ask(m_prompt);
-                return ask.ask(kMsgAskStopBulkWeather, Buttons::YesNo, Icon::Question) == Answer::Yes;
-            };
-            return RunBulkWeatherFetch(*fetcher, site, place, days, today, progress, hooks, months);
+            return RunBulkWeatherFetch(*fetcher, site, place, days, today, link.progress(), hooks, months);
         },
         [this](const BulkWeatherReport& report) { finishBulkWeather(report); });
 }

@@ -1,4 +1,5 @@
 #include "app/CliTools.h"
+#include "app/CliMessages.h"
 
 #include "app/HeadlessHost.h"
 
@@ -26,7 +27,6 @@
 
 #include <QDate>
 #include <QImageWriter>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstdio>
@@ -34,77 +34,6 @@
 #include <unistd.h>
 
 namespace {
-// The English of the numbered messages the command line prints. In Japanese it says what the
-// window says: the string table's text.
-struct EnglishMessage {
-    Msg id;
-    const char* text;  // "%1", "%2": the integers the window's text was formatted with
-};
-const EnglishMessage kEnglish[] = {
-    {Msg::WeatherFetchFailed, "The weather data could not be fetched."},
-    {Msg::PictureSaveFailed, "The picture file could not be saved."},
-    {Msg::SettingsFormatError, "A settings file is not written correctly."},
-    {Msg::AviCreateFailed, "The AVI file could not be written."},
-    {Msg::VideoCreateFailed, "The video file could not be written."},
-    {Msg::NoObservationPlace,
-     "No observation place is set. Set one in the window (設定 → インターネット設定)."},
-    {Msg::InternetConnectFailed,
-     "Could not connect to the internet.\nCheck that this computer can reach the internet."},
-    {Msg::NoPhotosInFolder, "The folder holds no photos."},
-    {Msg::DaysBeforeStartDate, "Some records are older than the start date. Change the start date?"},
-    {Msg::BulkImportFailed, "The bulk photo import failed."},
-    {Msg::BulkWeatherFailed, "The bulk weather fetch failed."},
-    {Msg::WeatherSiteUnreachable, "Cannot connect to the weather site.\nThe internet settings may be wrong."},
-    {Msg::DayWriteFailed,
-     "The day record could not be saved. Check the free disk space and that the folder can be written."},
-    {Msg::SettingsWriteFailed,
-     "The settings could not be saved to the settings file. Check that the folder can be written."},
-    {Msg::ReplaceStoredAlignments, "%1 frames hold an alignment of their own."},
-    {Msg::AutoAlignDone, "%1 frames were aligned automatically."},
-    {Msg::AutoAlignSomeMissed,
-     "%1 frames were aligned automatically.\n%2 frames could not be aligned automatically and were left as "
-     "they were."},
-    {Msg::AutoAlignStopped,
-     "Automatic alignment was stopped.\nFrames aligned: %1\nFrames that could not be aligned: %2\n"
-     "Frames not aligned because of the stop: %3"},
-    {Msg::PrintFailed, "Could not print. Check the printer and that the target folder can be written."},
-    {Msg::VideoExportRunning, "Writing the animation"},
-    {Msg::TooFewPhotoDays, "A video needs photos on at least two days."},
-};
-
-// Numbered message `id` in the command line's language; `shown` is the window's text of it when
-// the caller has one (the message with a path after it, or formatted with integers). A message
-// without English here stays as the window has it.
-std::string messageText(Msg id, const std::string& shown = {})
-{
-    const std::string window = LoadString(id);
-    const std::string text = shown.empty() ? window : shown;
-    const auto it = std::find_if(std::begin(kEnglish), std::end(kEnglish),
-                                 [id](const EnglishMessage& e) { return e.id == id; });
-    if (Words::japanese() || it == std::end(kEnglish))
-        return text;
-    const QString english = QString::fromUtf8(it->text);
-    if (text.rfind(window, 0) == 0)
-        return english.toStdString() + text.substr(window.size());
-    // Formatted: the same integers, read back in order (numbered messages format integers only).
-    QStringList numbers;
-    for (const QRegularExpressionMatch& m :
-         QRegularExpression("\\d+").globalMatch(QString::fromStdString(text)))
-        numbers << m.captured();
-    const int wanted = english.count(QRegularExpression("%[1-9]"));
-    if (wanted == 0 || numbers.size() != wanted)
-        return text;
-    QString out = english;
-    for (const QString& n : numbers)
-        out = out.arg(n);
-    return out.toStdString();
-}
-
-std::string resultText(const Result& r)
-{
-    return messageText(r.message) + (r.path.empty() ? "" : "\n" + r.path);
-}
-
 // "kelto: " and the text on stderr; a line of the output on stdout.
 void complain(const std::string& text)
 {
@@ -148,7 +77,7 @@ class StderrPrompt : public Prompt {
 public:
     Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
     {
-        complain(messageText(id, text));
+        complain(CliMessageText(id, text));
         switch (buttons) {
         case Buttons::Ok:
             return Answer::Ok;
@@ -223,7 +152,7 @@ bool savedWeatherSite(const std::string& programFolder, WeatherPlace& place, Wea
     const std::string& settings = folders.settingsFile();
     place = WeatherPlace{ReadSettingInt(settings, KeltoIni::Pref), ReadSettingInt(settings, KeltoIni::Place)};
     if (place.station == 0) {
-        complain(messageText(kMsgNoPlace));
+        complain(CliMessageText(kMsgNoPlace));
         return false;
     }
     site = ReadWeatherSite(folders.kitFile("Weather.ini"));
@@ -279,7 +208,7 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
                 .arg(r.notFetched));
     if (r.failed || r.stopped) {
         if (r.failed)
-            complain((r.error.network != Msg::None ? messageText(r.error.network) + " " : std::string())
+            complain((r.error.network != Msg::None ? CliMessageText(r.error.network) + " " : std::string())
                      + r.error.detail);
         else
             complain(Words::tr("stopped"));
@@ -300,7 +229,7 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     const std::string photoFolder = std::filesystem::absolute(c.photoFolder, ec).lexically_normal().string();
     std::vector<std::string> files = ListPhotoFiles(photoFolder);
     if (files.empty()) {
-        complain(messageText(Msg::NoPhotosInFolder) + " " + c.photoFolder);
+        complain(CliMessageText(Msg::NoPhotosInFolder) + " " + c.photoFolder);
         return 1;
     }
     std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
@@ -337,7 +266,7 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     if (pages)
         say(Words::tr("weather pages fetched: %1").arg(pages->requests()));
     if (r.failed) {
-        complain(messageText(Msg::BulkImportFailed) + " " + weatherError.detail);
+        complain(CliMessageText(Msg::BulkImportFailed) + " " + weatherError.detail);
         return 1;
     }
     if (r.stopped) {
@@ -411,7 +340,7 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
         // Ends its line before anything else is printed.
         ConsoleProgress progress;
         progress.cancelOnInterrupt();
-        progress.setText(messageText(Msg::VideoExportRunning));
+        progress.setText(CliMessageText(Msg::VideoExportRunning));
         r = ExportVideo(job, progress);
     }
     if (r.stopped) {
@@ -419,7 +348,7 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
         return 1;
     }
     if (!r.ok()) {
-        complain(resultText(r.result));
+        complain(CliResultText(r.result));
         return 1;
     }
     say(Words::tr("%1 frames at %2 per second written to %3")
@@ -439,7 +368,7 @@ public:
 
     Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
     {
-        const std::string shown = messageText(id, text);
+        const std::string shown = CliMessageText(id, text);
         switch (id) {
         case Msg::ConfirmAutoAlignFollowing:
             return Answer::Yes;
@@ -479,7 +408,7 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
         return 1;
     const std::vector<QDate> frames = ScanFrames(folder);
     if (frames.size() < 2) {
-        complain(messageText(Msg::TooFewPhotoDays));
+        complain(CliMessageText(Msg::TooFewPhotoDays));
         return 1;
     }
     AutoAlignPrompt prompt(c.replace);

@@ -33,7 +33,7 @@ bool RunInternetSettingsDialog(CMainFrame& frame, const InternetSettingsFields& 
     return dlg.exec() == QDialog::Accepted;
 }
 
-bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, int mode,
+bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, SettingsMode mode,
                        const DialogApply<NotebookSettingsFields>& apply)
 {
     CDefineDlg dlg(fields, mode, apply, &frame);
@@ -56,7 +56,7 @@ bool RunStoreCommand(CMainFrame& frame, Command command)
     switch (command) {
     case Command::NotebookSettings:
         if (nb.host())
-            nb.EditNotebookSettings(kSettingsEdit);
+            nb.EditNotebookSettings(SettingsMode::Edit);
         return true;
     case Command::Entry:
         if (detail)

@@ -12,7 +12,7 @@ bool RunDayDataDialog(CMainFrame& frame, const DayDataFields& fields,
                       const DialogApply<DayDataFields>& apply);
 bool RunInternetSettingsDialog(CMainFrame& frame, const InternetSettingsFields& fields,
                                const InternetSettingsOps& ops);
-bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, int mode,
+bool RunSettingsDialog(CMainFrame& frame, const NotebookSettingsFields& fields, SettingsMode mode,
                        const DialogApply<NotebookSettingsFields>& apply);
 StartChoice RunStartDialog(CMainFrame& frame, NotebookPlace& place, Prompt& prompt);
 // Handles a command of the notebook store (settings, entry, data change, weather, memo, delete,

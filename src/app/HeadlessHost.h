@@ -13,7 +13,7 @@ public:
     void SetTitle(const std::string&) override {}
     bool RunEntryDialog(const EntryFields&, const DialogApply<EntryFields>&) override { return false; }
     bool RunDayDataDialog(const DayDataFields&, const DialogApply<DayDataFields>&) override { return false; }
-    bool RunSettingsDialog(const NotebookSettingsFields&, int,
+    bool RunSettingsDialog(const NotebookSettingsFields&, SettingsMode,
                            const DialogApply<NotebookSettingsFields>&) override
     {
         return false;

@@ -26,7 +26,7 @@ PageSnapshot CNotebook::PageSnapshotNow() const
     s.dayNumber = m_store.DayNumber(s.day.date.isValid() ? s.day.date : s.currentDate);
     s.startDate = m_store.StartDate;
     s.firstDayDate = m_days.first.isValid() ? DateToInt(m_days.first) : 0;
-    s.graph = GraphInput{m_graphSettings, m_graphMonth, m_graphWeather};
+    s.graph = GraphInput{m_paging.graphSettings, m_paging.graphMonth, m_paging.graphWeather};
     return s;
 }
 
@@ -58,7 +58,7 @@ void CNotebook::SetPictureArea(QSize area)
     m_trimingHeight = area.height();
 }
 
-void CNotebook::HandleMouse(int action, QPoint point)
+void CNotebook::HandleMouse(MouseAction action, QPoint point)
 {
     const PageMouseResult r = m_pages.HandleMouse(action, point, PageSnapshotNow());
     if (m_host) {

@@ -3,11 +3,11 @@
 // buffer, draws press feedback, sets the cursor, posts commands and runs the modal dialogs.
 // Tests supply their own host, so every operation runs without a display.
 #include "animation/AnimationPlayer.h"
+#include "app/DayDialogs.h"
+#include "app/NotebookSettings.h"
 #include "photos/PhotoFit.h"
 #include "print/PrintPages.h"
 #include "res/Commands.h"
-#include "store/DayOperations.h"
-#include "store/NotebookSettings.h"
 #include "views/GraphPage.h"
 #include "views/ListPage.h"
 #include "views/PageMouse.h"
@@ -89,7 +89,7 @@ public:
     // told why) and the dialog stays. True when the dialog was closed by OK.
     virtual bool RunEntryDialog(const EntryFields& fields, const DialogApply<EntryFields>& apply) = 0;
     virtual bool RunDayDataDialog(const DayDataFields& fields, const DialogApply<DayDataFields>& apply) = 0;
-    virtual bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+    virtual bool RunSettingsDialog(const NotebookSettingsFields& fields, SettingsMode mode,
                                    const DialogApply<NotebookSettingsFields>& apply) = 0;
     // The selection dialog works on `place`: a chosen notebook becomes its notebook folder.
     virtual StartChoice RunStartDialog(NotebookPlace& place) = 0;

@@ -207,24 +207,48 @@ std::optional<QDate> ParseExifDate(const std::string& text)
     return date;
 }
 
-PhotoExif ReadPhotoExif(const std::string& path)
+namespace {
+
+// The record in a file's first bytes, `read(limit, part)` giving at most `limit` of them.
+// Cameras write the record at the start: the first block nearly always settles it, and only a
+// JPEG that goes on past it without a date there is searched further.
+template <typename Read>
+PhotoExif searchFileStart(Read read)
 {
     PhotoExif result;
-    // Cameras write the record at the start: the first block nearly always settles it, and
-    // only a JPEG that goes on past it without a date there is read further.
-    std::string bytes;
     for (size_t limit : {kExifFirstRead, kMaxExifSearchBytes}) {
-        if (!ReadFileBytes(path, bytes, limit))
+        Bytes part;
+        if (!read(limit, part))
             return result;
         result.readable = true;
         ExifWalk w;
-        const bool more =
-            walkExifSegments(Bytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()), w);
+        const bool more = walkExifSegments(part, w);
         static_cast<ExifTags&>(result) = w.tags();
-        if (result.date || !more || bytes.size() < limit)
+        if (result.date || !more || part.size() < limit)
             break;
     }
     return result;
+}
+
+}  // namespace
+
+PhotoExif ReadPhotoExif(const std::string& path)
+{
+    std::string bytes;
+    return searchFileStart([&](size_t limit, Bytes& part) {
+        if (!ReadFileBytes(path, bytes, limit))
+            return false;
+        part = Bytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        return true;
+    });
+}
+
+PhotoExif PhotoExifOfFile(std::span<const unsigned char> file)
+{
+    return searchFileStart([&](size_t limit, Bytes& part) {
+        part = file.first(std::min(limit, file.size()));
+        return true;
+    });
 }
 
 bool ReadPhotoDate(const std::string& path, QDate& photoDate)

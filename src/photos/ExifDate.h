@@ -35,6 +35,9 @@ struct PhotoExif : ExifTags {
 // Reads a photo file's EXIF date and orientation from its first 64 MiB; only regular files
 // are read (a FIFO is refused without blocking).
 PhotoExif ReadPhotoExif(const std::string& path);
+// The same record found in a file's bytes already read (the whole file, as a reader of its
+// pixels holds them), so the file need not be read again.
+PhotoExif PhotoExifOfFile(std::span<const unsigned char> file);
 // The date the import offers: true and `photoDate` set when the file has one; otherwise
 // false and `photoDate` kept as it was.
 bool ReadPhotoDate(const std::string& path, QDate& photoDate);

@@ -209,9 +209,15 @@ bool LoadSourcePicture(const std::string& path, QSize frame, QImage& source, Pho
 {
     const int side = std::max(frame.width(), frame.height());
     QImage picture;
-    if (!LoadPictureScaled(path, side, side, picture))
+    std::string bytes;
+    if (!LoadPictureScaled(path, side, side, picture, bytes))
         return false;
-    const PhotoExif record = ReadPhotoExif(path);
+    // The record comes from the bytes the picture was decoded from; only a file too large to be
+    // held whole is read again, for its first part.
+    const PhotoExif record = bytes.empty()
+                                 ? ReadPhotoExif(path)
+                                 : PhotoExifOfFile({reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                    bytes.size()});
     if (exif)
         *exif = record;
     source = ApplyExifOrientation(picture, record.orientation);

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <span>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -505,12 +506,20 @@ bool decodeJpegPart(jpeg_decompress_struct& cinfo, const JpegErrors& errors, con
     return cinfo.output_scanline >= bottom && !errors.ranOutOfData;
 }
 
+// Where a JPEG's bytes come from: the whole file in memory, or else a file read as it goes.
+struct JpegInput {
+    FILE* file = nullptr;
+    std::span<const unsigned char> bytes;
+    long long fileSize = 0;
+};
+
 // A target of 0 x 0 decodes the whole picture; otherwise at the smallest scale still covering it
 // (see reserveRead). Every size is checked, and its memory reserved, before the codec or this
 // function allocates for it.
-bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight,
-                const PictureRegion& region, JpegDecodeTarget* target)
+bool decodeJpeg(const JpegInput& input, int targetWidth, int targetHeight, const PictureRegion& region,
+                JpegDecodeTarget* target)
 {
+    const long long fileSize = input.fileSize;
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     JpegErrors errors;
@@ -526,7 +535,10 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     progress.scanCounted = -1;
     progress.maxBlockVisits = kMaxBlockPassesPerFile * kMaxBlocksPerByteArithmetic * std::max(fileSize, 1LL);
     cinfo.progress = &progress.mgr;
-    jpeg_stdio_src(&cinfo, file);
+    if (input.file)
+        jpeg_stdio_src(&cinfo, input.file);
+    else
+        jpeg_mem_src(&cinfo, input.bytes.data(), static_cast<unsigned long>(input.bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
 
     // Every block is visited at least once, so a picture of more blocks than its file may
@@ -619,11 +631,11 @@ bool decodeJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeigh
     return whole;
 }
 
-bool loadJpeg(FILE* file, long long fileSize, int targetWidth, int targetHeight, const PictureRegion& region,
+bool loadJpeg(const JpegInput& input, int targetWidth, int targetHeight, const PictureRegion& region,
               QImage& picture, int* fullWidth, int* fullHeight)
 {
     JpegDecodeTarget target;
-    if (!decodeJpeg(file, fileSize, targetWidth, targetHeight, region, &target))
+    if (!decodeJpeg(input, targetWidth, targetHeight, region, &target))
         return false;
     picture = std::move(target.image);
     *fullWidth = target.fullWidth;
@@ -899,8 +911,22 @@ FilePtr openRegularFile(const std::string& path, long long* size)
     return FilePtr(file, std::fclose);
 }
 
+// Reads the whole of a file of `size` bytes; false when it could not be read or came out
+// shorter than that (it changed while being read).
+bool readWhole(FILE* file, long long size, std::string& bytes)
+{
+    try {
+        bytes.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+// A file of up to kPictureBytesInMemory is read whole, in one go, and decoded from memory (its
+// bytes go to `fileBytes` when given); a larger one is decoded as it is read.
 bool loadPicture(const std::string& path, int targetWidth, int targetHeight, const PictureRegion& region,
-                 QImage& picture, int* outWidth, int* outHeight)
+                 QImage& picture, int* outWidth, int* outHeight, std::string* fileBytes = nullptr)
 {
     if (path.empty())
         return false;
@@ -911,10 +937,29 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, con
     int width = 0;
     int height = 0;
     const char last = path.back();
-    const bool ok = (last == 'g' || last == 'G') ? loadJpeg(file.get(), fileSize, targetWidth, targetHeight,
-                                                            region, picture, &width, &height)
-                                                 : loadBmp(file.get(), targetWidth, targetHeight, picture,
-                                                           &width, &height);
+    const bool jpeg = last == 'g' || last == 'G';
+    bool ok = false;
+    if (fileSize > kPictureBytesInMemory || fileSize == 0) {
+        ok = jpeg ? loadJpeg(JpegInput{file.get(), {}, fileSize}, targetWidth, targetHeight, region, picture,
+                             &width, &height)
+                  : loadBmp(file.get(), targetWidth, targetHeight, picture, &width, &height);
+    } else {
+        std::string bytes;
+        if (!readWhole(file.get(), fileSize, bytes))
+            return false;
+        file.reset();
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        if (jpeg) {
+            ok = loadJpeg(JpegInput{nullptr, {data, bytes.size()}, fileSize}, targetWidth, targetHeight, region,
+                          picture, &width, &height);
+        } else {
+            // The BMP reader walks a stream; here the stream is the bytes already read.
+            FilePtr memory(fmemopen(bytes.data(), bytes.size(), "rb"), std::fclose);
+            ok = memory && loadBmp(memory.get(), targetWidth, targetHeight, picture, &width, &height);
+        }
+        if (ok && fileBytes)
+            *fileBytes = std::move(bytes);
+    }
     if (!ok)
         return false;
     if (outWidth)
@@ -968,6 +1013,14 @@ bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeigh
 {
     return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), {}, picture, outWidth,
                        outHeight);
+}
+
+bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
+                       std::string& fileBytes)
+{
+    fileBytes.clear();
+    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), {}, picture, nullptr, nullptr,
+                       &fileBytes);
 }
 
 bool LoadPictureRegion(const std::string& path, int targetWidth, int targetHeight,

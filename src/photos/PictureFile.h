@@ -37,6 +37,14 @@ bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth = n
 // row by row as it is read. Failure leaves `picture` untouched.
 bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
                        int* outWidth = nullptr, int* outHeight = nullptr);
+// A file of up to this many bytes is read whole, in one read, and decoded from memory; a larger
+// one is decoded as it streams from the disk. These bytes are held beside the memory budget.
+constexpr long long kPictureBytesInMemory = 32LL << 20;
+// As LoadPictureScaled, and the file's bytes, read once for the decode, go to `fileBytes` for the
+// caller's own look at them (the EXIF record). `fileBytes` stays empty when the file was larger
+// than kPictureBytesInMemory or the read failed.
+bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
+                       std::string& fileBytes);
 // The part of a picture a caller will draw from, in full-size pixels, given the full size.
 using PictureRegion = std::function<QRect(QSize full)>;
 // As LoadPictureScaled, but of a single-scan colour JPEG read at a DCT scale alone only the rows

@@ -125,14 +125,19 @@ Answer UiThreadPrompt::ask(Msg id, Buttons buttons, Icon icon, const std::string
     try {
         return UiThread::call([&] { return m_ui.ask(id, buttons, icon, text); });
     } catch (const std::future_error&) {
-        switch (buttons) {
-        case Buttons::Ok:
-            return Answer::Ok;
-        case Buttons::OkCancel:
-        case Buttons::YesNoCancel:
-            return Answer::Cancel;
-        default:
-            return Answer::No;
-        }
+        return NoActionAnswer(buttons);
+    }
+}
+
+Answer NoActionAnswer(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::OkCancel:
+    case Buttons::YesNoCancel:
+        return Answer::Cancel;
+    default:
+        return Answer::No;
     }
 }

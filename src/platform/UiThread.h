@@ -54,6 +54,9 @@ private:
     static bool enqueue(std::function<void()> work);
 };
 
+// The answer that acts on nothing: what a question gets when nobody can answer it any more.
+Answer NoActionAnswer(Buttons buttons);
+
 // A worker's prompt: each question is asked by the user-interface thread's prompt, and the
 // worker waits for the answer. If the application goes away first, the answer is the one
 // that acts on nothing (No or Cancel).

@@ -5,17 +5,6 @@ int PrintOptions::bits() const
     return static_cast<int>(range) | (detail ? 0x10 : 0) | (graph ? 0x20 : 0) | (list ? 0x40 : 0);
 }
 
-PrintOptions PrintOptions::FromBits(int bits)
-{
-    PrintOptions o;
-    o.detail = bits & 0x10;
-    o.graph = bits & 0x20;
-    o.list = bits & 0x40;
-    const int range = bits & 0x0F;
-    o.range = range == 2 ? PrintRange::ShownMonth : range == 3 ? PrintRange::AllData : PrintRange::ShownPage;
-    return o;
-}
-
 PrintPlan BuildPrintPages(const PrintOptions& o, std::vector<QDate> dates, const QDate& firstRecord)
 {
     PrintPlan plan;

@@ -16,7 +16,6 @@ struct PrintOptions {
     PrintRange range = PrintRange::ShownPage;
 
     int bits() const;
-    static PrintOptions FromBits(int bits);
     bool operator==(const PrintOptions&) const = default;
 };
 

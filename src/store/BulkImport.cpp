@@ -168,6 +168,7 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
         pool.emplace(files, frame, options.rotation, threads);
     bool skipUndated = false;
     std::map<QDate, std::string> written;  // each day and the photo it holds now
+    bool wroteAny = false;
 
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[i];
@@ -232,12 +233,17 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
                 }
                 Result r = hooks.write ? hooks.write(day)
                                        : WriteDayFiles(options.notebookFolder, day, options.pictures);
+                if (!r && hooks.stoppedWithoutAsking && hooks.stoppedWithoutAsking()) {
+                    report.stopped = true;
+                    break;
+                }
                 if (!r) {
                     report.failed = true;
                     report.failedDay = day.date;
                     report.failure = r;
                     break;
                 }
+                wroteAny = true;
                 if (renamed)
                     report.nameReplaced.push_back(path);
                 auto [it, first] = written.try_emplace(day.date, path);
@@ -254,6 +260,21 @@ BulkImportReport RunBulkImport(const std::vector<std::string>& files, const Bulk
             report.stopped = true;
             break;
         }
+    }
+    // Each day's files reached the disk under new names, were synced there, and were then
+    // renamed over the old ones. A rename changes nothing but the folder's entries, and one sync
+    // of the folder makes every change made to its entries before it durable: the renames of
+    // every day of the run, whichever thread or call made them. So one sync here, after the
+    // last write and before the run reports, gives every day written the guarantee a sync after
+    // each day would: once the run has reported, a crash leaves each day with its new files.
+    // A crash before that may undo the renames not yet on the disk; those days keep their old
+    // files, each whole, as if the run had stopped before them. The days written before a
+    // failure or a stop stay written, so they are synced too.
+    if (wroteAny && !options.notebookFolder.empty() && !SyncDayFolder(options.notebookFolder)
+        && !report.failed) {
+        report.failed = true;
+        report.failedDay = report.lastDate;
+        report.failure = Result::Failed(Msg::DayWriteFailed, options.notebookFolder);
     }
     return report;
 }

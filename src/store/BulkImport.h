@@ -42,6 +42,9 @@ struct BulkImportHooks {
     std::function<DayWeatherOutcome(const QDate& date, DayWeather& out)> weather;
     // Writes a day; a failure ends the run. Empty: the day files in `folder` are written.
     std::function<Result(const DayRecord& day)> write;
+    // The program stopped the run without asking (it is closing): a day it then no longer
+    // writes ends the run as stopped, not failed. Empty: never.
+    std::function<bool()> stoppedWithoutAsking;
 };
 
 struct BulkImportOptions {

@@ -7,9 +7,13 @@
 #include "res/Strings.h"
 #include "store/NotebookFile.h"
 
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 std::string DayFilePath(const std::string& folder, const QDate& date, const char* extension)
 {
@@ -208,4 +212,19 @@ Result WriteDayFiles(const std::string& folder, const DayRecord& day, const Pict
         return failed == photo ? Result::Failed(Msg::PictureSaveFailed, photo)
                                : Result::Failed(Msg::DayWriteFailed, path);
     return Result{};
+}
+
+bool SyncDayFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int r;
+    do
+        r = ::fsync(fd);
+    while (r != 0 && errno == EINTR);
+    // A file system that cannot sync a folder (EINVAL) keeps its entries as it keeps them.
+    const bool synced = r == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
 }

@@ -64,6 +64,11 @@ bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<D
 // the day file together only once both are complete. Shows nothing: the result names the file
 // that could not be written. Texts are stored as DayFileText makes them.
 Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings);
+// Makes the entries of the day files written into `folder` durable: each file's bytes are on
+// the disk before WriteDayFiles renames it into place, and a rename is on the disk once the
+// folder has been synced after it. A run that writes many days syncs once, after the last.
+// False when the folder could not be synced.
+bool SyncDayFolder(const std::string& folder);
 // A text as a day file keeps it: on one line (a line break becomes a space), with each
 // character Shift-JIS cannot hold replaced by "?"; `replaced` tells whether anything was.
 std::string DayFileText(std::string_view text, bool* replaced = nullptr);

@@ -5,8 +5,11 @@
 #include "platform/TextCodec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 constexpr const char* kSection = "Data";
@@ -135,22 +138,35 @@ QDate DayFileDate(std::string_view name, std::string_view extension)
     // Days begin with the year 2000: an older name is not a day's file.
     if (value <= 20000000)
         return {};
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (size_t i = 0; i < extension.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[9 + i]))
-            != std::tolower(static_cast<unsigned char>(extension[i])))
+        if (lower(name[9 + i]) != lower(extension[i]))
             return {};
     return IntToDate(value);
 }
 
 std::vector<QDate> ListDayFileDates(const std::string& folder, std::string_view extension)
 {
+    // The folder is read once; the name decides first, and the entry's type comes from the
+    // folder itself, so a notebook's scan costs no call per file. Only an entry whose type the
+    // file system does not give, or a link (which counts by what it points to), is looked up.
     std::vector<QDate> dates;
-    std::string pattern = "????????." + std::string(extension);
-    for (const auto& name : FindFiles(folder, pattern)) {
-        QDate d = DayFileDate(name, extension);
-        if (d.isValid())
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return dates;
+    while (const dirent* e = readdir(dir)) {
+        const QDate d = DayFileDate(e->d_name, extension);
+        if (!d.isValid())
+            continue;
+        bool regular = e->d_type == DT_REG;
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st;
+            regular = fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (regular)
             dates.push_back(d);
     }
+    closedir(dir);
     std::sort(dates.begin(), dates.end());
     dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
     return dates;

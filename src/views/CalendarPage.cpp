@@ -139,11 +139,12 @@ int PageViews::CalendarCellAt(QPoint pt) const
     return row * 7 + column;
 }
 
-void PageViews::HandleCalendarMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r)
+void PageViews::HandleCalendarMouse(MouseAction action, QPoint point, const PageSnapshot& s,
+                                    PageMouseResult& r)
 {
     const CalendarLayout& c = Calendar;
     if (!OnCalendarGrid(point)) {
-        if (action == MouseRelease && m_pressedCell >= 0) {
+        if (action == MouseAction::Release && m_pressedCell >= 0) {
             m_pressedCell = -1;  // a press on a day is over once the button comes up anywhere
             r.erasePress = true;
         }
@@ -152,22 +153,22 @@ void PageViews::HandleCalendarMouse(int action, QPoint point, const PageSnapshot
     }
     const int k = CalendarCellAt(point);
     if (k < 0 || MonthCells[k] == 0) {
-        if (action == MouseRelease && m_pressedCell >= 0) {
+        if (action == MouseAction::Release && m_pressedCell >= 0) {
             m_pressedCell = -1;
             r.erasePress = true;
         }
         return;
     }
     switch (action) {
-    case MouseMove:
+    case MouseAction::Move:
         r.cursor = PageCursor::Hand;
         break;
-    case MousePress:
+    case MouseAction::Press:
         m_pressedCell = k;
         r.feedback = PressFeedback{
             {}, {}, QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight)};
         break;
-    case MouseRelease: {
+    case MouseAction::Release: {
         // The day acted on is the pressed one, wherever on the days the button comes up. Whether
         // it is opened or created follows that day's own record, so a day that exists is never
         // replaced by a new empty one.

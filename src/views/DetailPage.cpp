@@ -268,12 +268,13 @@ void PageViews::DrawMemoBox(QPainter& p, int ox, int oy, const PageSnapshot& s)
     OutlineRect(p, X, Y, box.W, box.H);
 }
 
-void PageViews::HandleDetailMouse(int action, QPoint pt, const PageSnapshot& s, PageMouseResult& r) const
+void PageViews::HandleDetailMouse(MouseAction action, QPoint pt, const PageSnapshot& s,
+                                  PageMouseResult& r) const
 {
     const std::string& layout = s.layoutFile;
     const int px = pt.x(), py = pt.y();
     auto run = [&r](Command command) { r.action = PageAction{PageAction::RunCommand, {}, 0, command}; };
-    if (action == MouseDoubleClick) {
+    if (action == MouseAction::DoubleClick) {
         const Geometry pic = pictureArea(s);
         if (pic.X < px && px < pic.X + pic.W && pic.Y < py && py < pic.Y + pic.H) {
             run(Command::ImportPhoto);
@@ -303,15 +304,15 @@ void PageViews::HandleDetailMouse(int action, QPoint pt, const PageSnapshot& s, 
     if (direction == 0)
         return;
     switch (action) {
-    case MouseMove:
+    case MouseAction::Move:
         r.cursor = PageCursor::Hand;
         break;
-    case MousePress:
+    case MouseAction::Press:
         r.feedback = PressFeedback{DetailBackground.copy(direction < 0 ? 0 : 714, 22, 62, 34),
                                    QPoint(direction < 0 ? 4 : 718, 24),
                                    {}};
         break;
-    case MouseRelease:
+    case MouseAction::Release:
         r.action = PageAction{PageAction::StepDay, {}, direction};
         break;
     default:

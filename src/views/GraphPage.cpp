@@ -358,12 +358,12 @@ void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s
     p.drawLine(ox + gx, oy + gy, ox + gx + Graph.Width, oy + gy);
 }
 
-void PageViews::HandleGraphMouse(int action, QPoint pt, const PageSnapshot& s, PageMouseResult& r)
+void PageViews::HandleGraphMouse(MouseAction action, QPoint pt, const PageSnapshot& s, PageMouseResult& r)
 {
     const GraphSettings& g = s.graph.settings;
     const GraphMonth& month = s.graph.month;
     const int fs = clampedFontSize(g.FontSize), px = pt.x(), py = pt.y();
-    if (action == MouseMove && px < Graph.X) {
+    if (action == MouseAction::Move && px < Graph.X) {
         for (int k = 0; k < 3; ++k) {
             const GraphScaleLayout& sc = Graph.scales[k];
             if (sc.Y - sc.Height < py && py < sc.Y) {
@@ -377,7 +377,7 @@ void PageViews::HandleGraphMouse(int action, QPoint pt, const PageSnapshot& s, P
     const bool inDays = Graph.LinePitch > 0 && Graph.X <= px && px <= Graph.X + Graph.Width
                         && Graph.scales[0].Y - Graph.scales[0].Height < py && py <= Graph.Y + fs;
     if (!inDays) {
-        if (action == MouseRelease && m_pressedGraphDay >= 0) {
+        if (action == MouseAction::Release && m_pressedGraphDay >= 0) {
             m_pressedGraphDay = -1;
             r.erasePress = true;
         }
@@ -388,18 +388,18 @@ void PageViews::HandleGraphMouse(int action, QPoint pt, const PageSnapshot& s, P
     const bool monthMatches = month.year == s.shownYear && month.month == s.shownMonth;
     const bool recorded = monthMatches && j < month.dayCount && month.days[j].recorded;
     switch (action) {
-    case MouseMove:
+    case MouseAction::Move:
         if (recorded)
             r.cursor = PageCursor::Hand;
         break;
-    case MousePress:
+    case MouseAction::Press:
         if (recorded) {
             m_pressedGraphDay = j;
             r.feedback =
                 PressFeedback{{}, {}, QRect(Graph.X + j * Graph.LinePitch + fs / 2, Graph.Y + 2, fs, fs)};
         }
         break;
-    case MouseRelease:
+    case MouseAction::Release:
         if (m_pressedGraphDay >= 0) {
             const int pressed = m_pressedGraphDay;
             m_pressedGraphDay = -1;

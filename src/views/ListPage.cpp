@@ -183,14 +183,14 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
     }
 }
 
-void PageViews::HandleListMouse(int action, QPoint pt, const PageSnapshot& s, PageMouseResult& r)
+void PageViews::HandleListMouse(MouseAction action, QPoint pt, const PageSnapshot& s, PageMouseResult& r)
 {
     const ListLayout& l = List;
     const bool inBand = l.Y - l.PicHeight - 4 < pt.y() && pt.y() < l.Y - 4 && l.X + l.TitleWidth < pt.x()
                         && pt.x() < l.X + ListTableWidth;
     const int column = inBand ? (pt.x() - l.X - l.TitleWidth) / l.ColumnWidth : -1;
     if (column < 0 || column >= static_cast<int>(ListShown.shown.size())) {
-        if (action == MouseRelease && m_pressedColumn >= 0) {
+        if (action == MouseAction::Release && m_pressedColumn >= 0) {
             m_pressedColumn = -1;
             r.erasePress = true;
         }
@@ -203,17 +203,17 @@ void PageViews::HandleListMouse(int action, QPoint pt, const PageSnapshot& s, Pa
         return;
     }
     switch (action) {
-    case MouseMove:
+    case MouseAction::Move:
         r.cursor = PageCursor::Hand;
         break;
-    case MousePress:
+    case MouseAction::Press:
         m_pressedColumn = column;
         r.feedback = PressFeedback{{},
                                    {},
                                    QRect(l.X + l.TitleWidth + column * l.ColumnWidth + 2,
                                          l.Y - l.PicHeight - 4, l.PicWidth, l.PicHeight)};
         break;
-    case MouseRelease:
+    case MouseAction::Release:
         if (m_pressedColumn >= 0) {
             const QDate date = ListShown.shown[m_pressedColumn];
             m_pressedColumn = -1;

@@ -12,7 +12,7 @@
 
 enum class PageCursor { Arrow, Hand, Animation };
 
-enum MouseAction { MousePress = 1, MouseMove = 2, MouseRelease = 3, MouseDoubleClick = 4 };
+enum class MouseAction { Press = 1, Move = 2, Release = 3, DoubleClick = 4 };
 
 struct PageAction {
     enum Kind {

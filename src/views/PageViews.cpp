@@ -71,7 +71,7 @@ void PageViews::DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s)
     }
 }
 
-PageMouseResult PageViews::HandleMouse(int action, QPoint point, const PageSnapshot& s)
+PageMouseResult PageViews::HandleMouse(MouseAction action, QPoint point, const PageSnapshot& s)
 {
     PageMouseResult r;
     switch (s.mode) {
@@ -79,22 +79,22 @@ PageMouseResult PageViews::HandleMouse(int action, QPoint point, const PageSnaps
         HandleDetailMouse(action, point, s, r);
         break;
     case ViewMode::Calendar:
-        if (action != MouseDoubleClick)
+        if (action != MouseAction::DoubleClick)
             HandleCalendarMouse(action, point, s, r);
         break;
     case ViewMode::Graph:
-        if (action != MouseDoubleClick)
+        if (action != MouseAction::DoubleClick)
             HandleGraphMouse(action, point, s, r);
         break;
     case ViewMode::List:
-        if (action != MouseDoubleClick)
+        if (action != MouseAction::DoubleClick)
             HandleListMouse(action, point, s, r);
         break;
     default:
         break;
     }
     // A move decides the cursor afresh: the hand only while a handler found something to click.
-    if (action == MouseMove && !r.cursor)
+    if (action == MouseAction::Move && !r.cursor)
         r.cursor = PageCursor::Arrow;
     return r;
 }
@@ -166,7 +166,8 @@ void PageViews::DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int ne
     p.setPen(oldPen);
 }
 
-bool PageViews::HandleHeaderMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const
+bool PageViews::HandleHeaderMouse(MouseAction action, QPoint point, const PageSnapshot& s,
+                                  PageMouseResult& r) const
 {
     auto hits = [&](const QPoint& c) {
         return c.x() <= point.x() && point.x() <= c.x() + 50 && c.y() <= point.y() && point.y() <= c.y() + 18;
@@ -177,10 +178,10 @@ bool PageViews::HandleHeaderMouse(int action, QPoint point, const PageSnapshot& 
     const int direction = which == 0 ? -1 : 1;
     const QPoint corner = HeaderLinks[which];
     switch (action) {
-    case MouseMove:
+    case MouseAction::Move:
         r.cursor = PageCursor::Hand;
         break;
-    case MousePress:
+    case MouseAction::Press:
         if (!CalendarBackground.isNull()) {
             const QImage& source =
                 s.mode == ViewMode::List && !ListBackground.isNull() ? ListBackground : CalendarBackground;
@@ -189,7 +190,7 @@ bool PageViews::HandleHeaderMouse(int action, QPoint point, const PageSnapshot& 
             r.feedback = PressFeedback{{}, {}, QRect(corner, QSize(50, 18))};
         }
         break;
-    case MouseRelease:
+    case MouseAction::Release:
         r.action = PageAction{
             s.mode == ViewMode::List ? PageAction::StepListPage : PageAction::StepMonth, {}, direction};
         break;

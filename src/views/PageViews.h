@@ -56,7 +56,7 @@ public:
     void DrawPage(QPainter& p, QPoint origin, const PageSnapshot& s);
     // Mouse action (1 press, 2 move, 3 release, 4 double-click) in client coordinates, on the
     // page last drawn for the screen from `s`.
-    PageMouseResult HandleMouse(int action, QPoint point, const PageSnapshot& s);
+    PageMouseResult HandleMouse(MouseAction action, QPoint point, const PageSnapshot& s);
     void Release();
 
     // The section's BackGround picture at its own size; null when there is none, it fails or its
@@ -67,12 +67,12 @@ public:
     // Page header: title and previous/next links. Modes: 0 disabled, -1 from the data, else enabled.
     void DrawPageHeader(QPainter& p, int ox, int oy, int prevMode, int nextMode, const char* section,
                         const PageSnapshot& s);
-    bool HandleHeaderMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const;
+    bool HandleHeaderMouse(MouseAction action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const;
 
     // Calendar.
     void DrawCalendarPage(QPainter& p, int ox, int oy, const PageSnapshot& s);
     void DrawCalendarCell(QPainter& p, int x, int y, const QDate& date, const PageSnapshot& s);
-    void HandleCalendarMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
+    void HandleCalendarMouse(MouseAction action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
     // Cell index under a point, or -1 when the point is off the grid.
     int CalendarCellAt(QPoint point) const;
     bool OnCalendarGrid(QPoint point) const;
@@ -82,15 +82,15 @@ public:
     void DrawPictureArea(QPainter& p, int ox, int oy, const PageSnapshot& s);
     void DrawDataTable(QPainter& p, int ox, int oy, const PageSnapshot& s);
     void DrawMemoBox(QPainter& p, int ox, int oy, const PageSnapshot& s);
-    void HandleDetailMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const;
+    void HandleDetailMouse(MouseAction action, QPoint point, const PageSnapshot& s, PageMouseResult& r) const;
 
     // Graph and list pages (GraphPage.cpp, ListPage.cpp).
     void LoadGraphAndListLayouts(const std::string& layoutFile, QSize viewSize);
     void DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s);
     void DrawGraphAxes(QPainter& p, int ox, int oy, const GraphSettings& g) const;
-    void HandleGraphMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
+    void HandleGraphMouse(MouseAction action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
     void DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s);
-    void HandleListMouse(int action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
+    void HandleListMouse(MouseAction action, QPoint point, const PageSnapshot& s, PageMouseResult& r);
     GraphLayout Graph;
     ListLayout List;
     // The list page last drawn on the screen, and its table width and height.

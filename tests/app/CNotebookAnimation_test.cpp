@@ -49,8 +49,8 @@ TEST(CNotebookAnimation, TheEditorsChangesAndSpeedAreStoredWhenItCloses)
         return 61;
     };
     nb.RunAnimation(AnimationMode::Display);
-    EXPECT_EQ(nb.AnimationSpeed(), 5);
+    EXPECT_EQ(ReadAnimationSpeed(ini), 5);
     IniFile::WriteString(ini, "Animation", "Speed", "2147483647");
-    EXPECT_EQ(nb.AnimationSpeed(), 60);
+    EXPECT_EQ(ReadAnimationSpeed(ini), 60);
     EXPECT_TRUE(f.prompt.asked().empty());
 }

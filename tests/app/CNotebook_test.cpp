@@ -1,3 +1,4 @@
+#include "app/SettingsColor.h"
 #include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
 
@@ -109,24 +110,29 @@ TEST(CNotebookSettings, ReadColor)
     TempDir dir;
     std::string ini = JoinPath(dir.path(), "Kelto.ini");
     ScriptedPrompt prompt;
-    CNotebook nb(dir.path(), prompt, lockName());
     struct Case {
         const char* value;
-        int ref;
-    } cases[] = {{"#00ff00", 0x00FF00}, {"#00FF00", 0x00FF00}, {"#FF0000", 0x0000FF}, {"#0000fF", 0xFF0000},
-                 {"00FF00", -1},        {"#0F0", -1},          {"#00GG00", -1},       {"#00FF000", -1}};
+        std::optional<QColor> color;
+    } cases[] = {{"#00ff00", QColor(0, 255, 0)},
+                 {"#00FF00", QColor(0, 255, 0)},
+                 {"#FF0000", QColor(255, 0, 0)},
+                 {"#0000fF", QColor(0, 0, 255)},
+                 {"#12AB9c", QColor(0x12, 0xAB, 0x9C)},
+                 {"00FF00", {}},
+                 {"#0F0", {}},
+                 {"#00GG00", {}},
+                 {"#00FF000", {}}};
     for (const auto& c : cases) {
         prompt.clear();
         IniFile::WriteString(ini, "Data", "CursorColor", c.value);
-        EXPECT_EQ(nb.ReadColor("Data", "CursorColor", "#00FF00"), c.ref) << c.value;
-        EXPECT_EQ(prompt.asked(), c.ref < 0 ? std::vector<int>{134} : std::vector<int>{}) << c.value;
+        EXPECT_EQ(ReadSettingsColor(ini, "Data", "CursorColor", "#00FF00", prompt), c.color) << c.value;
+        EXPECT_EQ(prompt.asked(), c.color ? std::vector<int>{} : std::vector<int>{134}) << c.value;
         // The message says which file and key to correct.
-        if (c.ref < 0) {
+        if (!c.color) {
             EXPECT_NE(prompt.texts().back().find(ini + "\n[Data] CursorColor=" + c.value), std::string::npos)
                 << prompt.texts().back();
         }
     }
-    EXPECT_EQ(ColorFromRef(0x0000FF), QColor(255, 0, 0));
 }
 
 TEST(CNotebookSettings, HighlightPenAndViewSizeFromKeltoIni)

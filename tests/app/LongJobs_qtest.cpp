@@ -53,7 +53,6 @@ void LongJobsTest::oneJobAtATimeItsOwnStopAndTheQuitQuestion()
     f.frame->show();
     f.start();
     CNotebook& nb = f.nb();
-    nb.SetBulkImportThreads(1);
     FakeBrowser browser;
     browser.answer = photos.path();
     FakeFileChooser chooser;

@@ -41,7 +41,8 @@ void NoteViewTest::mouseRouting()
     f.start();
     CNoteView* view = f.frame->view();
     std::vector<std::pair<int, QPoint>> seen;
-    view->setPageMouseHandler([&](int action, QPoint p) { seen.emplace_back(action, p); });
+    view->setPageMouseHandler(
+        [&](MouseAction action, QPoint p) { seen.emplace_back(static_cast<int>(action), p); });
     f.nb().SetViewMode(static_cast<ViewMode>(mode));
     bool page = mode != 0;
     QPoint at(120, 80);

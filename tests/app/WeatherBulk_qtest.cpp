@@ -296,7 +296,7 @@ void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
     nb.SaveInternetSettings(c);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::EnableInternet), 0);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::Place), -363);
-    QCOMPARE(nb.currentPrefecture(), 44);
+    QCOMPARE(nb.InternetSettingsDialogFields().savedPref, 44);
     QCOMPARE(nb.InternetSettingsDialogFields().savedPlace, -363);
     c.enabled = true;
     c.station.reset();

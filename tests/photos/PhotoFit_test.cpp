@@ -1,8 +1,15 @@
 #include "photos/PhotoFit.h"
 
+#include "photos/ExifDate.h"
+#include "photos/PictureFile.h"
+#include "support/ExifBuilder.h"
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <QPainter>
+
+#include <cstdio>
 
 namespace {
 
@@ -230,5 +237,66 @@ TEST(PhotoFit, ExifOrientationShowsThePhotoUpright)
         };
         EXPECT_EQ(at(c.red), kRed) << c.orientation;
         EXPECT_EQ(at(c.blue), kBlue) << c.orientation;
+    }
+}
+
+// The import reads a photo once: its pixels and its EXIF record come from the same bytes, and
+// the record is the one the EXIF reader finds in the file, wherever in the file it lies and
+// however large the file is.
+TEST(PhotoFit, SourcePictureAndItsRecordComeFromOneRead)
+{
+    using namespace exif;
+    TempDir dir;
+    QImage plain(64, 48, QImage::Format_RGB32);
+    plain.fill(kGreen);
+    const std::string encoded = EncodePictureFile("p.jpg", plain, 64, 48, 90);
+    ASSERT_FALSE(encoded.empty());
+    const Bytes body(encoded.begin() + 2, encoded.end());  // the encoder's file after its SOI
+    const std::vector<std::string> texts = {"2024:10:01 08:00:00", "2024:11:20 17:45:00"};
+    const Entry sub{0x8769, 4, 1, kSubOffset}, turned{0x0112, 3, 1, 6};
+    const Bytes original =
+        Segment(0xE1, ExifPayload(Tiff(false).build({turned, sub}, {TextEntry(0x9003, 0)}, "", texts)));
+    const Bytes changed = Segment(0xE1, ExifPayload(Tiff(false).build({TextEntry(0x0132, 1)}, {}, "", texts)));
+    // Comment segments of `bytes` in all, so a record after them lies that far into the file.
+    auto padding = [](size_t bytes) {
+        Bytes b;
+        for (; bytes > 0; bytes -= std::min<size_t>(bytes, 65533)) {
+            const Bytes segment = Segment(0xFE, Bytes(std::min<size_t>(bytes, 65533), 'x'));
+            b.insert(b.end(), segment.begin(), segment.end());
+        }
+        return b;
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        QDate day;
+        QSize seen;
+    };
+    const Case cases[] = {
+        {"record at the start", Join({kSoi, original, body}), QDate(2024, 10, 1), QSize(48, 64)},
+        {"shooting date only past the first block", Join({kSoi, padding(300 << 10), original, body}),
+         QDate(2024, 10, 1), QSize(48, 64)},
+        // The first block's date settles it, as it does for the reader on its own.
+        {"file date first, shooting date past the first block",
+         Join({kSoi, changed, padding(300 << 10), original, body}), QDate(2024, 11, 20), QSize(64, 48)},
+        {"larger than a file held in memory", Join({kSoi, original, padding(kPictureBytesInMemory), body}),
+         QDate(2024, 10, 1), QSize(48, 64)},
+        {"no record", Join({kSoi, body}), QDate(), QSize(64, 48)},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.file("photo.jpg");
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_EQ(std::fwrite(c.file.data(), 1, c.file.size(), f), c.file.size());
+        std::fclose(f);
+        QImage source;
+        PhotoExif exif;
+        ASSERT_TRUE(LoadSourcePicture(path, kFrame, source, &exif)) << c.name;
+        const PhotoExif alone = ReadPhotoExif(path);
+        EXPECT_TRUE(exif.readable) << c.name;
+        EXPECT_EQ(exif.date.value_or(QDate()), c.day) << c.name;
+        EXPECT_EQ(alone.date.value_or(QDate()), c.day) << c.name;
+        EXPECT_EQ(exif.orientation, alone.orientation) << c.name;
+        EXPECT_EQ(source.size(), c.seen) << c.name;
+        EXPECT_TRUE(near(source.pixel(10, 10), kGreen)) << c.name;
     }
 }

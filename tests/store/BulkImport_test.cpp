@@ -286,3 +286,20 @@ TEST(BulkImport, NoDayAfterTodayAndHostileNamesAreStoredCleaned)
     EXPECT_NE(summary.find("カメラの時計"), std::string::npos) << summary;
     EXPECT_NE(BulkImportSummary(rep, SummaryLanguage::English).find("camera clock?"), std::string::npos);
 }
+
+// The run reports success only once the folder holding its days has been synced: a folder that
+// cannot be synced fails the run, naming the folder, after the last day written.
+TEST(BulkImport, RunFailsWhenItsDaysCannotBeMadeDurable)
+{
+    ImportRun r;
+    WritePhoto(r.photos, "a.jpg", {320, 240}, "2024:05:01 08:00:00");
+    WritePhoto(r.photos, "b.jpg", {320, 240}, "2024:05:02 08:00:00");
+    r.options.notebookFolder = r.notebook.file("gone");
+    r.hooks.write = [](const DayRecord&) { return Result{}; };
+    BulkImportReport rep = r.run();
+    EXPECT_EQ(rep.imported, 2);
+    EXPECT_TRUE(rep.failed);
+    EXPECT_EQ(rep.failedDay, QDate(2024, 5, 2));
+    EXPECT_EQ(rep.failure.message, Msg::DayWriteFailed);
+    EXPECT_EQ(rep.failure.path, r.options.notebookFolder);
+}

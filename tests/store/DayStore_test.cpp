@@ -9,6 +9,8 @@
 #include "support/LeftFiles.h"
 
 #include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <limits>
 
 namespace {
@@ -130,6 +132,26 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     DayList photos = ScanDayList(f.notebook, {"jpg"});
     EXPECT_EQ(photos.count(), 0);
     EXPECT_FALSE(photos.first.isValid());
+}
+
+TEST(DayStore, ScanCountsRegularFilesAndLinksToThemOnly)
+{
+    TempDir dir;
+    const std::string target = JoinPath(dir.path(), "elsewhere.txt");
+    WriteLeftFile(target);
+    WriteLeftFile(JoinPath(dir.path(), "20130401.dat"));
+    WriteLeftFile(JoinPath(dir.path(), "20130402.DAT"));  // the extension in any case
+    // Every other kind of entry named like a day; a link counts as what it points to.
+    ASSERT_EQ(symlink(target.c_str(), JoinPath(dir.path(), "20130403.dat").c_str()), 0);
+    ASSERT_EQ(symlink(dir.path().c_str(), JoinPath(dir.path(), "20130404.dat").c_str()), 0);
+    ASSERT_EQ(symlink("missing", JoinPath(dir.path(), "20130405.dat").c_str()), 0);
+    ASSERT_EQ(mkdir(JoinPath(dir.path(), "20130406.dat").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo(JoinPath(dir.path(), "20130407.dat").c_str(), 0600), 0);
+    std::vector<int> found;
+    for (const QDate& d : ListDayFileDates(dir.path(), "dat"))
+        found.push_back(DateToInt(d));
+    EXPECT_EQ(found, (std::vector<int>{20130401, 20130402, 20130403}));
+    EXPECT_TRUE(ListDayFileDates(JoinPath(dir.path(), "none"), "dat").empty());
 }
 
 TEST(DayRecordFiles, HostileTextsStayOnOneLineAndADayIsWrittenWhole)

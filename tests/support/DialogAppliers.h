@@ -20,7 +20,7 @@ inline DialogApply<DayDataFields> DayDataApply(CNotebook& nb)
     };
 }
 
-inline DialogApply<NotebookSettingsFields> SettingsApply(CNotebook& nb, int mode)
+inline DialogApply<NotebookSettingsFields> SettingsApply(CNotebook& nb, SettingsMode mode)
 {
     return [&nb, mode](const NotebookSettingsFields& f) { return nb.ApplySettings(mode, f) ? 0 : 1020; };
 }

@@ -36,10 +36,10 @@ public:
         dialogs.emplace_back(DialogId::Data, 0);
         return dataDialog ? dataDialog(fields, apply) : nextResult();
     }
-    bool RunSettingsDialog(const NotebookSettingsFields& fields, int mode,
+    bool RunSettingsDialog(const NotebookSettingsFields& fields, SettingsMode mode,
                            const DialogApply<NotebookSettingsFields>& apply) override
     {
-        dialogs.emplace_back(DialogId::Define, mode);
+        dialogs.emplace_back(DialogId::Define, static_cast<int>(mode));
         return settingsDialog ? settingsDialog(fields, mode, apply) : nextResult();
     }
     std::optional<GraphSettings>
@@ -161,7 +161,7 @@ public:
     std::deque<int> dialogResults;
     std::function<bool(const EntryFields&, const DialogApply<EntryFields>&)> entryDialog;
     std::function<bool(const DayDataFields&, const DialogApply<DayDataFields>&)> dataDialog;
-    std::function<bool(const NotebookSettingsFields&, int, const DialogApply<NotebookSettingsFields>&)>
+    std::function<bool(const NotebookSettingsFields&, SettingsMode, const DialogApply<NotebookSettingsFields>&)>
         settingsDialog;
     std::function<std::optional<GraphSettings>(const GraphSettings&,
                                                const std::function<void(const GraphSettings&)>&)>

@@ -134,42 +134,42 @@ TEST(CalendarPage, ClickProtocol)
 
     // Press on one day and release on another: the pressed day is the one opened, and whether
     // it is opened or created follows its own record, not the cell under the release.
-    f.nb->HandleMouse(1, cellCentre(15));  // the 10th, recorded
-    f.nb->HandleMouse(3, cellCentre(16));  // the 11th, recorded
+    f.nb->HandleMouse(MouseAction::Press, cellCentre(15));    // the 10th, recorded
+    f.nb->HandleMouse(MouseAction::Release, cellCentre(16));  // the 11th, recorded
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
     f.showMonth(2014, 3);
-    f.nb->HandleMouse(1, cellCentre(16));  // the 11th
-    f.nb->HandleMouse(3, cellCentre(20));  // the 15th, no record
+    f.nb->HandleMouse(MouseAction::Press, cellCentre(16));    // the 11th
+    f.nb->HandleMouse(MouseAction::Release, cellCentre(20));  // the 15th, no record
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 11));
     EXPECT_TRUE(f.prompt.asked().empty());
     f.showMonth(2014, 3);
     f.prompt.queue(Answer::No);
-    f.nb->HandleMouse(1, cellCentre(20));  // the 15th, no record
-    f.nb->HandleMouse(3, cellCentre(15));  // released on a recorded day
+    f.nb->HandleMouse(MouseAction::Press, cellCentre(20));    // the 15th, no record
+    f.nb->HandleMouse(MouseAction::Release, cellCentre(15));  // released on a recorded day
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{151});
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
     // Released on no day (before day 1): nothing happens.
     f.prompt.clear();
-    f.nb->HandleMouse(1, cellCentre(15));
-    f.nb->HandleMouse(3, cellCentre(0));
+    f.nb->HandleMouse(MouseAction::Press, cellCentre(15));
+    f.nb->HandleMouse(MouseAction::Release, cellCentre(0));
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
     EXPECT_TRUE(f.prompt.asked().empty());
 
     // A cell before day 1 does nothing and is not taken for a header link.
-    f.nb->HandleMouse(2, cellCentre(0));
+    f.nb->HandleMouse(MouseAction::Move, cellCentre(0));
     EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
     f.click(cellCentre(0));
     EXPECT_EQ(f.nb->calendarMonth().month(), 3);
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
 
     // Moving over a day shows the hand; pressing outlines its frame on the window.
-    f.nb->HandleMouse(2, cellCentre(15));
+    f.nb->HandleMouse(MouseAction::Move, cellCentre(15));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
-    f.nb->HandleMouse(1, cellCentre(15));
+    f.nb->HandleMouse(MouseAction::Press, cellCentre(15));
     auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
     EXPECT_GT(countPixels(f.host.screen, QRect(cellCorner(15), QSize(80, 60)), green), 100);
-    f.nb->HandleMouse(3, cellCentre(15));
+    f.nb->HandleMouse(MouseAction::Release, cellCentre(15));
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
 }

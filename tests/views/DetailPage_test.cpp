@@ -184,7 +184,7 @@ TEST(DetailPage, DoubleClickAreas)
         f.openOn(QDate(2013, 6, 1));
         f.nb->SetViewMode(ViewMode::Detail);
         f.host.posted.clear();
-        f.nb->HandleMouse(4, c.at);
+        f.nb->HandleMouse(MouseAction::DoubleClick, c.at);
         std::vector<int> expected;
         if (c.command)
             expected.push_back(c.command);
@@ -204,16 +204,16 @@ TEST(DetailPage, ArrowsStepBetweenDays)
     f.nb->SetViewMode(ViewMode::Detail);
     auto& pages = f.nb->pages();
 
-    f.nb->HandleMouse(2, QPoint(30, 40));
+    f.nb->HandleMouse(MouseAction::Move, QPoint(30, 40));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
-    f.nb->HandleMouse(2, QPoint(400, 40));  // off the arrows: the arrow cursor again
+    f.nb->HandleMouse(MouseAction::Move, QPoint(400, 40));  // off the arrows: the arrow cursor again
     EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
-    f.nb->HandleMouse(2, QPoint(30, 40));
+    f.nb->HandleMouse(MouseAction::Move, QPoint(30, 40));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
-    f.nb->HandleMouse(1, QPoint(30, 40));
+    f.nb->HandleMouse(MouseAction::Press, QPoint(30, 40));
     // The arrow's piece of the background, shifted 4 right and 2 down, on the window only.
     EXPECT_EQ(f.host.screen.copy(4, 24, 62, 34), pages.DetailBackground.copy(0, 22, 62, 34));
-    f.nb->HandleMouse(3, QPoint(30, 40));
+    f.nb->HandleMouse(MouseAction::Release, QPoint(30, 40));
     EXPECT_EQ(f.nb->store().Day.date, QDate(2013, 5, 3));
     f.click(QPoint(714, 56));  // the right arrow's corner
     EXPECT_EQ(f.nb->store().Day.date, QDate(2013, 5, 7));

@@ -164,13 +164,13 @@ TEST(GraphPage, MouseOpensRecordedDaysAndShowsLegends)
     GraphFixture f;
     f.showMay();
     // Over the length scale left of the days: its legend at the pointer, once.
-    f.nb->HandleMouse(MouseMove, QPoint(50, 400));
-    f.nb->HandleMouse(MouseMove, QPoint(52, 401));
+    f.nb->HandleMouse(MouseAction::Move, QPoint(50, 400));
+    f.nb->HandleMouse(MouseAction::Move, QPoint(52, 401));
     ASSERT_EQ(f.host.notes.size(), 1u);
     EXPECT_EQ(f.host.notes[0], std::make_pair(3, QPoint(50, 400)));
     EXPECT_GT(countPixels(f.host.notesPicture, QRect(10 + 150 - 5, 10 + 20 + 9 - 12, 11, 16), isRed), 0);
     EXPECT_GT(countPixels(f.host.notesPicture, QRect(155, 50, 11, 20), isGreen), 0);
-    f.nb->HandleMouse(MouseMove, QPoint(centre(10), 300));
+    f.nb->HandleMouse(MouseAction::Move, QPoint(centre(10), 300));
     ASSERT_EQ(f.host.notes.size(), 2u);
     EXPECT_EQ(f.host.notes[1].first, 0);
     // A day without a record opens nothing; a recorded one opens on the detail page.
@@ -198,7 +198,7 @@ TEST(GraphPage, OutOfRangeSettingsDrawWithoutFailing)
         f.showMay();
         for (QPoint at : {QPoint(0, 0), QPoint(centre(3), 455), QPoint(400, 300)}) {
             f.click(at);
-            f.nb->HandleMouse(MouseMove, at);
+            f.nb->HandleMouse(MouseAction::Move, at);
         }
         EXPECT_FALSE(f.nb->pageBuffer().isNull());
     }

@@ -117,9 +117,9 @@ TEST(PageHeader, PressFeedbackAndCursor)
     PageFixture f("");
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 3);
-    f.nb->HandleMouse(2, QPoint(30, 15));
+    f.nb->HandleMouse(MouseAction::Move, QPoint(30, 15));
     EXPECT_EQ(f.host.cursor, PageCursor::Hand);
-    f.nb->HandleMouse(1, QPoint(30, 15));
+    f.nb->HandleMouse(MouseAction::Press, QPoint(30, 15));
     // The highlight pen (green) outlines the link on the window, not in the page buffer.
     auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
     EXPECT_GT(countPixels(f.host.screen, QRect(19, 9, 53, 21), green), 50);
@@ -141,7 +141,7 @@ TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
     EXPECT_GT(countPixels(page, QRect(40, 16, 50, 18), [](QColor c) { return c.green() < 140; }), 10);
     EXPECT_EQ(f.nb->pages().HeaderLinks[1], QPoint(999, 999));
     // Pressing shows the link's piece of the background shifted 4 right and 2 down.
-    f.nb->HandleMouse(1, QPoint(50, 20));
+    f.nb->HandleMouse(MouseAction::Press, QPoint(50, 20));
     QImage expected = f.nb->pages().CalendarBackground.copy(36, 14, 54, 20);
     EXPECT_EQ(f.host.screen.copy(40, 16, 54, 20).convertToFormat(QImage::Format_RGB32),
               expected.convertToFormat(QImage::Format_RGB32));
@@ -167,7 +167,7 @@ TEST(PageHeader, HandOnlyOverWhatCanBeClicked)
         {{750, 480}, PageCursor::Arrow},  // below the grid
     };
     for (const Step& s : steps) {
-        f.nb->HandleMouse(2, s.at);
+        f.nb->HandleMouse(MouseAction::Move, s.at);
         EXPECT_EQ(f.host.cursor, s.cursor) << s.at.x() << "," << s.at.y();
     }
 }

@@ -59,8 +59,8 @@ TEST(PageSnapshot, PrintingAnotherMonthLeavesTheScreensCells)
     EXPECT_EQ(pages.MonthCells, screen);
     // A click on the screen still means the day the screen shows.
     const PageSnapshot shown = f.snapshot(ViewMode::Calendar, 2014, 3, QDate(2014, 4, 30));
-    pages.HandleMouse(MousePress, cellCentre(15), shown);
-    auto r = pages.HandleMouse(MouseRelease, cellCentre(15), shown);
+    pages.HandleMouse(MouseAction::Press, cellCentre(15), shown);
+    auto r = pages.HandleMouse(MouseAction::Release, cellCentre(15), shown);
     ASSERT_TRUE(r.action);
     EXPECT_EQ(*r.action, (PageAction{PageAction::OpenDay, QDate(2014, 3, 10)}));
 }
@@ -74,22 +74,22 @@ TEST(PageSnapshot, MouseAnswersWithRequests)
     PageFixture::draw(pages, s);
 
     // A press outlines the day and asks nothing yet; the release asks for the pressed day.
-    PageMouseResult press = pages.HandleMouse(MousePress, cellCentre(20), s);
+    PageMouseResult press = pages.HandleMouse(MouseAction::Press, cellCentre(20), s);
     ASSERT_TRUE(press.feedback);
     EXPECT_EQ(press.feedback->frame, QRect(20 + 6 * 100, 60 + 2 * 70, 80, 60));
     EXPECT_FALSE(press.action);
-    PageMouseResult release = pages.HandleMouse(MouseRelease, cellCentre(15), s);
+    PageMouseResult release = pages.HandleMouse(MouseAction::Release, cellCentre(15), s);
     ASSERT_TRUE(release.action);
     EXPECT_EQ(*release.action, (PageAction{PageAction::AskCreateDay, QDate(2014, 3, 15)}));
     // Released off the days: the outline goes and nothing is asked.
-    pages.HandleMouse(MousePress, cellCentre(15), s);
-    PageMouseResult away = pages.HandleMouse(MouseRelease, cellCentre(0), s);
+    pages.HandleMouse(MouseAction::Press, cellCentre(15), s);
+    PageMouseResult away = pages.HandleMouse(MouseAction::Release, cellCentre(0), s);
     EXPECT_TRUE(away.erasePress);
     EXPECT_FALSE(away.action);
     // Moves say which cursor; the header's links step the month.
-    EXPECT_EQ(pages.HandleMouse(MouseMove, cellCentre(15), s).cursor, PageCursor::Hand);
-    EXPECT_EQ(pages.HandleMouse(MouseMove, cellCentre(0), s).cursor, PageCursor::Arrow);
-    PageMouseResult prev = pages.HandleMouse(MouseRelease, QPoint(30, 15), s);
+    EXPECT_EQ(pages.HandleMouse(MouseAction::Move, cellCentre(15), s).cursor, PageCursor::Hand);
+    EXPECT_EQ(pages.HandleMouse(MouseAction::Move, cellCentre(0), s).cursor, PageCursor::Arrow);
+    PageMouseResult prev = pages.HandleMouse(MouseAction::Release, QPoint(30, 15), s);
     ASSERT_TRUE(prev.action);
     EXPECT_EQ(*prev.action, (PageAction{PageAction::StepMonth, {}, -1}));
     // On the list page the same link turns the list's page: to the page after the one shown.
@@ -98,13 +98,13 @@ TEST(PageSnapshot, MouseAnswersWithRequests)
     for (int d = 1; d <= 7; ++d)
         list.list.listed.push_back(QDate(2014, 3, d));
     PageFixture::draw(pages, list);
-    PageMouseResult next = pages.HandleMouse(MouseRelease, QPoint(610, 15), list);
+    PageMouseResult next = pages.HandleMouse(MouseAction::Release, QPoint(610, 15), list);
     ASSERT_TRUE(next.action);
     EXPECT_EQ(*next.action, (PageAction{PageAction::StepListPage, QDate(2014, 3, 7), 1}));
     // A double-click on the detail page's photo asks for the photo import.
     PageSnapshot detail = s;
     detail.mode = ViewMode::Detail;
-    PageMouseResult photo = pages.HandleMouse(MouseDoubleClick, QPoint(30, 50), detail);
+    PageMouseResult photo = pages.HandleMouse(MouseAction::DoubleClick, QPoint(30, 50), detail);
     ASSERT_TRUE(photo.action);
     EXPECT_EQ(*photo.action, (PageAction{PageAction::RunCommand, {}, 0, Command::ImportPhoto}));
 }
@@ -116,8 +116,8 @@ TEST(PageSnapshot, AbandonedPressKeepsTheCurrentDay)
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
     f.nb->SetCurrentDate(QDate(2014, 3, 20));
-    f.nb->HandleMouse(MousePress, cellCentre(15));   // the 10th
-    f.nb->HandleMouse(MouseRelease, cellCentre(0));  // not on a day
+    f.nb->HandleMouse(MouseAction::Press, cellCentre(15));   // the 10th
+    f.nb->HandleMouse(MouseAction::Release, cellCentre(0));  // not on a day
     EXPECT_EQ(f.nb->currentDate(), QDate(2014, 3, 20));
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
 }

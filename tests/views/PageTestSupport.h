@@ -84,8 +84,8 @@ public:
     // Mouse press then release at one point.
     void click(QPoint at)
     {
-        nb->HandleMouse(1, at);
-        nb->HandleMouse(3, at);
+        nb->HandleMouse(MouseAction::Press, at);
+        nb->HandleMouse(MouseAction::Release, at);
     }
 
 private:

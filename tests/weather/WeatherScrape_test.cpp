@@ -64,8 +64,9 @@ TEST(WeatherScrape, CellNumbersKeepOnlyUsableValues)
         SCOPED_TRACE(c.cell);
         std::optional<float> got = CellNumber(c.cell, c.zeroForNone);
         ASSERT_EQ(got.has_value(), c.want.has_value());
-        if (got)
+        if (got) {
             EXPECT_FLOAT_EQ(*got, *c.want);
+        }
     }
 }
 

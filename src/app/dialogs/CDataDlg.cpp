@@ -1,5 +1,6 @@
 #include "app/dialogs/CDataDlg.h"
 
+#include "app/DayDialogs.h"
 #include "platform/Clock.h"
 #include "platform/qt/QtDateField.h"
 #include "platform/qt/QtDialogButtons.h"

@@ -1,9 +1,9 @@
 #include "app/dialogs/CDefineDlg.h"
 
+#include "app/NotebookSettings.h"
 #include "platform/qt/QtDateField.h"
 #include "platform/qt/QtDialogButtons.h"
 #include "res/Strings.h"
-#include "store/NotebookSettings.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -30,8 +30,8 @@ constexpr FieldRow kRows[] = {{1015, "学校名"},
                               {1006, kFreeItemDefaultCaption2}};
 }  // namespace
 
-CDefineDlg::CDefineDlg(const NotebookSettingsFields& f, int mode, DialogApply<NotebookSettingsFields> apply,
-                       QWidget* parent)
+CDefineDlg::CDefineDlg(const NotebookSettingsFields& f, SettingsMode mode,
+                       DialogApply<NotebookSettingsFields> apply, QWidget* parent)
     : QDialog(parent), m_apply(std::move(apply)), m_mode(mode)
 {
     setWindowTitle(QString::fromUtf8("観察データ設定ダイアログ"));
@@ -84,7 +84,7 @@ CDefineDlg::CDefineDlg(const NotebookSettingsFields& f, int mode, DialogApply<No
     edit(1006)->setText(QString::fromStdString(f.Option2));
     m_date->setDate(f.StartDate);
     // A new notebook starts with its name; an existing one with the first pupil field.
-    (m_mode == kSettingsNew ? edit(1020) : edit(1015))->setFocus();
+    (m_mode == SettingsMode::New ? edit(1020) : edit(1015))->setFocus();
 }
 
 void CDefineDlg::accept()

@@ -14,8 +14,8 @@ class CDefineDlg : public QDialog {
     Q_OBJECT
 public:
     // Opens with `fields` in `mode`; OK hands what was entered to `apply` (see ViewHost).
-    CDefineDlg(const NotebookSettingsFields& fields, int mode, DialogApply<NotebookSettingsFields> apply,
-               QWidget* parent = nullptr);
+    CDefineDlg(const NotebookSettingsFields& fields, SettingsMode mode,
+               DialogApply<NotebookSettingsFields> apply, QWidget* parent = nullptr);
 
     void accept() override;
 
@@ -23,7 +23,7 @@ private:
     QLineEdit* edit(int id) const { return m_edits.at(id); }
 
     DialogApply<NotebookSettingsFields> m_apply;
-    int m_mode;
+    SettingsMode m_mode;
     std::map<int, QLineEdit*> m_edits;
     QtDateField* m_date = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "app/dialogs/CEntryDlg.h"
 
+#include "app/DayDialogs.h"
 #include "platform/qt/QtDialogButtons.h"
-#include "store/DayOperations.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

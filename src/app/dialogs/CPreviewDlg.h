@@ -17,8 +17,7 @@ public:
     static constexpr int kSheetLeft = 16, kSheetTop = 16;
 
     CPreviewDlg(const PreviewSheets& sheets, QWidget* parent = nullptr);
-    // The sheet on show (from 0) and the picture painted of it.
-    int sheetShown() const { return m_sheet; }
+    // The picture painted of the sheet on show.
     const QImage& shownPicture() const { return m_shown; }
     // Turns to the previous (-1) or next (+1) sheet.
     void TurnPreviewPage(int direction);

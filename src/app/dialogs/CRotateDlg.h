@@ -22,8 +22,7 @@ public:
     // Valid once the dialog was closed by one of its three choice buttons.
     RotateAnswer Answer() const;
     TrimRadio Radio() const;
-    // The picture the preview shows now and the client rectangle it is drawn into.
-    const QImage& PreviewPicture() const { return m_preview; }
+    // The client rectangle the preview picture is drawn into.
     QRect PreviewRect() const { return m_previewRect; }
 
 protected:

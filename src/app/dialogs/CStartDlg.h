@@ -1,6 +1,6 @@
 #pragma once
 // Dialog 143 "データ選択": pick a notebook of the data root, or ask for a new one.
-#include "store/NotebookSettings.h"
+#include "app/NotebookSettings.h"
 
 #include <QDialog>
 

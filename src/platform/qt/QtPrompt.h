@@ -7,7 +7,6 @@ class QWidget;
 class QtPrompt : public Prompt {
 public:
     explicit QtPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
-    void setParent(QWidget* parent) { m_parent = parent; }
     Answer ask(Msg id, Buttons buttons, Icon icon, const std::string& text = {}) override;
 
 private:

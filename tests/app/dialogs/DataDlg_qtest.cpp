@@ -1,6 +1,7 @@
 // The data dialog's controls as the user meets them: the weather field's Shift-JIS byte limit
 // while typing, and a date picker that is Japanese, starts its weeks on Sunday and offers no
 // day after today.
+#include "app/DayDialogs.h"
 #include "app/dialogs/CDataDlg.h"
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"

@@ -1,10 +1,10 @@
 // The store's dialogs driven through their controls, as a user would: fields are filled and
 // buttons pressed by control id, message boxes are answered by a scripted prompt.
+#include "app/DayDialogs.h"
 #include "app/dialogs/CDataDlg.h"
 #include "app/dialogs/CDefineDlg.h"
 #include "app/dialogs/CEntryDlg.h"
 #include "app/dialogs/CStartDlg.h"
-#include "store/DayOperations.h"
 #include "support/DialogAppliers.h"
 #include "support/NotebookFixture.h"
 
@@ -123,7 +123,8 @@ private slots:
         CNotebook& nb = f.open();
         RequireWritten(WriteNotebookKey(f.notebook, "StudentName", "山田花子"));
         std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 5, 7));
-        CDefineDlg dlg(nb.SettingsDialogFields(1), 1, SettingsApply(nb, 1));
+        CDefineDlg dlg(nb.SettingsDialogFields(SettingsMode::New), SettingsMode::New,
+                       SettingsApply(nb, SettingsMode::New));
         today.reset();
         dlg.show();
         QCOMPARE(control<QLineEdit>(dlg, "1018")->text(), QString("山田花子"));
@@ -172,7 +173,7 @@ private slots:
             NotebookSettingsFields fields;
             fields.StartDate = QDate(2024, 4, 22);
             QDate applied;
-            CDefineDlg dlg(fields, 1, [&](const NotebookSettingsFields& f) {
+            CDefineDlg dlg(fields, SettingsMode::New, [&](const NotebookSettingsFields& f) {
                 applied = f.StartDate;
                 return 0;
             });

@@ -1,4 +1,4 @@
-#include "store/NotebookSettings.h"
+#include "app/NotebookSettings.h"
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -112,7 +112,7 @@ void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName)
 }
 
 NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& start,
-                                          int mode)
+                                          SettingsMode mode)
 {
     NotebookInfo info = ReadNotebookInfo(place.notebookFolder);
     NotebookSettingsFields f;
@@ -124,14 +124,14 @@ NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std:
     f.KindName = info.KindName;
     f.Option1 = info.hasOption1 ? info.Option1 : kFreeItemDefaultCaption1;
     f.Option2 = info.hasOption2 ? info.Option2 : kFreeItemDefaultCaption2;
-    if (mode == kSettingsEdit)
+    if (mode == SettingsMode::Edit)
         f.DataName = DataNameOfFolder(LastComponent(place.notebookFolder));
-    f.StartDate = (mode == kSettingsEdit && start) ? *start : Clock::Today();
+    f.StartDate = (mode == SettingsMode::Edit && start) ? *start : Clock::Today();
     return f;
 }
 
-bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, Prompt& prompt, int mode,
-                         const NotebookSettingsFields& fields)
+bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, Prompt& prompt,
+                         SettingsMode mode, const NotebookSettingsFields& fields)
 {
     std::string name = limited(fields.DataName);
     if (name.empty()) {
@@ -157,7 +157,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
     // reads back as ～ U+FF5E), so the folder's name and the name Kelto.ini remembers are equal.
     // An unchanged folder name is not written anywhere, so it may stay as the file system has it.
     std::string currentName = DataNameOfFolder(LastComponent(place.notebookFolder));
-    bool nameWritten = mode == kSettingsNew || !sameIgnoringCase(name, currentName);
+    bool nameWritten = mode == SettingsMode::New || !sameIgnoringCase(name, currentName);
     bool fits = true;
     if (nameWritten) {
         name = NormaliseForCp932(name, &fits);
@@ -171,7 +171,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
             return false;
         }
         // Only a change of letter case or of look-alike characters: nothing to rename.
-        if (mode == kSettingsEdit && name == currentName)
+        if (mode == SettingsMode::Edit && name == currentName)
             nameWritten = false;
     }
     for (std::string* text : {&info.KindName, &info.SchoolName, &info.GradeNo, &info.ClassName,
@@ -190,7 +190,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
     std::string previousFolder = place.notebookFolder;
     std::string target = JoinPath(place.dataRoot, name);
     bool created = false, renamed = false;
-    if (mode == kSettingsNew) {
+    if (mode == SettingsMode::New) {
         if (!FolderExists(place.dataRoot)) {
             prompt.tell(Msg::DataFolderCreateFailed, Icon::Exclamation);
             return false;

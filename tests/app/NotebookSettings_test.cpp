@@ -1,4 +1,4 @@
-#include "store/NotebookSettings.h"
+#include "app/NotebookSettings.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
 #include "store/KeltoIni.h"
@@ -80,8 +80,8 @@ TEST(NotebookSettings, NewNotebookStartsFromThePreviousPupilDataAndToday)
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "SchoolName", "第一小学校"));
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option2", ""));
     std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 6, 3));
-    NotebookSettingsFields created = nb.SettingsDialogFields(kSettingsNew);
-    NotebookSettingsFields edited = nb.SettingsDialogFields(kSettingsEdit);
+    NotebookSettingsFields created = nb.SettingsDialogFields(SettingsMode::New);
+    NotebookSettingsFields edited = nb.SettingsDialogFields(SettingsMode::Edit);
     today.reset();
     EXPECT_EQ(created.SchoolName, "第一小学校");
     EXPECT_EQ(created.DataName, "");
@@ -96,7 +96,7 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    ASSERT_EQ(nb.ApplySettings(kSettingsNew, fieldsNamed("トマト2組")), 1);
+    ASSERT_EQ(nb.ApplySettings(SettingsMode::New, fieldsNamed("トマト2組")), 1);
     std::string folder = JoinPath(nb.dataRoot(), "トマト2組");
     EXPECT_EQ(nb.notebookFolder(), folder);
     NotebookInfo info = ReadNotebookInfo(folder);
@@ -117,15 +117,15 @@ TEST(NotebookSettings, RefusedNamesChangeNothing)
 {
     struct Case {
         const char* name;
-        int mode;
+        SettingsMode mode;
         int message;
     } cases[] = {
-        {"", kSettingsNew, 158},          {"", kSettingsEdit, 158},
-        {"/tmp/evil", kSettingsNew, 159}, {"\\evil", kSettingsNew, 159},
-        {"../escape", kSettingsNew, 159}, {"a/b", kSettingsEdit, 159},
-        {"..", kSettingsNew, 159},        {".", kSettingsEdit, 159},
-        {"観察", kSettingsNew, 163},  // an existing notebook is never merged into
-        {"sub\\dir", kSettingsEdit, 159},
+        {"", SettingsMode::New, 158},          {"", SettingsMode::Edit, 158},
+        {"/tmp/evil", SettingsMode::New, 159}, {"\\evil", SettingsMode::New, 159},
+        {"../escape", SettingsMode::New, 159}, {"a/b", SettingsMode::Edit, 159},
+        {"..", SettingsMode::New, 159},        {".", SettingsMode::Edit, 159},
+        {"観察", SettingsMode::New, 163},  // an existing notebook is never merged into
+        {"sub\\dir", SettingsMode::Edit, 159},
     };
     for (const Case& c : cases) {
         NotebookFixture f;
@@ -148,7 +148,7 @@ TEST(NotebookSettings, RenamingOntoAnotherFolderNeverMergesIt)
     CNotebook& nb = f.open();
     std::string other = f.temp.mkdir("program/data/other");  // empty: a plain rename would replace it
     f.prompt.clear();
-    EXPECT_EQ(nb.ApplySettings(kSettingsEdit, fieldsNamed("other")), 0);
+    EXPECT_EQ(nb.ApplySettings(SettingsMode::Edit, fieldsNamed("other")), 0);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{163});
     EXPECT_TRUE(IsNotebookFolder(f.notebook));
     EXPECT_FALSE(IsNotebookFolder(other));
@@ -167,7 +167,7 @@ TEST(NotebookSettings, TextShiftJisCannotHoldIsRefusedBeforeAnythingIsWritten)
         else
             fields.Option1 = "高さ(㎝)🌱";
         f.prompt.clear();
-        EXPECT_EQ(nb.ApplySettings(kSettingsNew, fields), 0);
+        EXPECT_EQ(nb.ApplySettings(SettingsMode::New, fields), 0);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{0});
         EXPECT_EQ(f.prompt.texts().at(0), kNotCp932Message);
         EXPECT_EQ(ListSubfolders(nb.dataRoot()).size(), 1u);
@@ -181,9 +181,9 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     f.addDay(20130405);
     // Same name in other letter case: nothing is renamed, the start date is still written.
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "StartDate", "2013/4/1"));
-    NotebookSettingsFields same = nb.SettingsDialogFields(kSettingsEdit);
+    NotebookSettingsFields same = nb.SettingsDialogFields(SettingsMode::Edit);
     same.DataName = "観察";
-    ASSERT_EQ(nb.ApplySettings(kSettingsEdit, same), 1);
+    ASSERT_EQ(nb.ApplySettings(SettingsMode::Edit, same), 1);
     EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/01");
     EXPECT_EQ(settings(f, "DataName"), "<absent>");
 
@@ -193,21 +193,21 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     g.nb = std::make_unique<CNotebook>(g.program, g.prompt, "KeltoTest-rename");
     g.nb->SetCommandLineNotebook(upper);
     g.nb->Initialize(&g.host);
-    NotebookSettingsFields lower = g.nb->SettingsDialogFields(kSettingsEdit);
+    NotebookSettingsFields lower = g.nb->SettingsDialogFields(SettingsMode::Edit);
     lower.DataName = "tomato";
-    ASSERT_EQ(g.nb->ApplySettings(kSettingsEdit, lower), 1);
+    ASSERT_EQ(g.nb->ApplySettings(SettingsMode::Edit, lower), 1);
     EXPECT_TRUE(FolderExists(upper));
     EXPECT_FALSE(FolderExists(JoinPath(g.nb->dataRoot(), "tomato")));
 
     // A real rename through the command: the folder, Kelto.ini and the window title follow.
-    f.host.settingsDialog = [&](const NotebookSettingsFields& fields, int mode,
+    f.host.settingsDialog = [&](const NotebookSettingsFields& fields, SettingsMode mode,
                                 const DialogApply<NotebookSettingsFields>& apply) {
-        EXPECT_EQ(mode, kSettingsEdit);
+        EXPECT_EQ(mode, SettingsMode::Edit);
         NotebookSettingsFields r = fields;
         r.DataName = "観察2013";
         return apply(r) == 0;
     };
-    ASSERT_EQ(nb.EditNotebookSettings(kSettingsEdit), 1);
+    ASSERT_EQ(nb.EditNotebookSettings(SettingsMode::Edit), 1);
     std::string renamed = JoinPath(nb.dataRoot(), "観察2013");
     EXPECT_EQ(nb.notebookFolder(), renamed);
     EXPECT_FALSE(FolderExists(f.notebook));
@@ -225,7 +225,7 @@ TEST(NotebookSettings, NewNotebookNeedsAnExistingDataRoot)
     missing.dataRoot = JoinPath(f.program, "missing");
     nb.SetPlace(missing);
     f.prompt.clear();
-    EXPECT_EQ(nb.ApplySettings(kSettingsNew, fieldsNamed("x")), 0);
+    EXPECT_EQ(nb.ApplySettings(SettingsMode::New, fieldsNamed("x")), 0);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{159});
     EXPECT_FALSE(FolderExists(nb.dataRoot()));
 }
@@ -267,16 +267,17 @@ TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
 {
     struct Case {
         const char* typed;
-        int mode;
+        SettingsMode mode;
         const char* folder;  // "": refused
         int message;         // 0 with text 211 for a dot name
     } cases[] = {
-        {"トマト〜1", kSettingsNew, "トマト～1", -1},  // the wave dash Japanese input gives here
-        {"なす−2", kSettingsEdit, "なす－2", -1},
-        {"¥組", kSettingsNew, "￥組", -1},
-        {".hidden", kSettingsNew, "", 0},
-        {".観察", kSettingsEdit, "", 0},
-        {"トマト\n[Data]\nDataName=x", kSettingsNew, "トマト [Data] DataName=x", -1},  // a pasted line break
+        {"トマト〜1", SettingsMode::New, "トマト～1", -1},  // the wave dash Japanese input gives here
+        {"なす−2", SettingsMode::Edit, "なす－2", -1},
+        {"¥組", SettingsMode::New, "￥組", -1},
+        {".hidden", SettingsMode::New, "", 0},
+        {".観察", SettingsMode::Edit, "", 0},
+        {"トマト\n[Data]\nDataName=x", SettingsMode::New, "トマト [Data] DataName=x",
+         -1},  // a pasted line break
     };
     for (const Case& c : cases) {
         NotebookFixture f;
@@ -330,7 +331,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     EXPECT_TRUE(f.prompt.asked().empty());
     EXPECT_EQ(nb.notebookFolder(), folder);
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
-    EXPECT_EQ(nb.SettingsDialogFields(kSettingsEdit).DataName, "ひまわり");
+    EXPECT_EQ(nb.SettingsDialogFields(SettingsMode::Edit).DataName, "ひまわり");
 
     // The next start finds the folder again from what Kelto.ini remembers, and opens its days.
     CNotebook next(f.program, f.prompt, "KeltoTest-next-start");
@@ -342,8 +343,8 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     EXPECT_EQ(next.store().StartDate, QDate(2013, 5, 1));
 
     // Saving the settings unchanged keeps the folder as it is.
-    NotebookSettingsFields same = nb.SettingsDialogFields(kSettingsEdit);
-    ASSERT_EQ(nb.ApplySettings(kSettingsEdit, same), 1);
+    NotebookSettingsFields same = nb.SettingsDialogFields(SettingsMode::Edit);
+    ASSERT_EQ(nb.ApplySettings(SettingsMode::Edit, same), 1);
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_EQ(nb.notebookFolder(), folder);
 }

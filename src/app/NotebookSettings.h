@@ -20,9 +20,8 @@ struct NotebookPlace {
     std::string notebookFolder;
 };
 
-// Settings dialog modes.
-inline constexpr int kSettingsEdit = 0;
-inline constexpr int kSettingsNew = 1;
+// What the settings dialog is opened for: the open notebook's settings, or a new notebook.
+enum class SettingsMode { Edit, New };
 
 // The fields of the settings dialog.
 struct NotebookSettingsFields {
@@ -56,12 +55,12 @@ void TellDataNameNotRemembered(Prompt& prompt, const std::string& dataName);
 // The fields as the settings dialog opens in `mode`: both modes start from the notebook file
 // of the notebook folder, so a new notebook inherits the pupil data.
 NotebookSettingsFields FillSettingsDialog(const NotebookPlace& place, const std::optional<QDate>& startDate,
-                                          int mode);
+                                          SettingsMode mode);
 // OK of the settings dialog: creates or renames the folder, writes Kelto.dat and Kelto.ini, and
 // sets the place's notebook folder and `startDate`. False to stay: a message was shown and
 // nothing was changed.
-bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, Prompt& prompt, int mode,
-                         const NotebookSettingsFields& fields);
+bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, Prompt& prompt,
+                         SettingsMode mode, const NotebookSettingsFields& fields);
 
 // Lets the user pick another data root (message 179 for one outside the program folder).
 // True when the place's data root changed; the caller refills the list.

@@ -1,7 +1,7 @@
-#include "store/DayOperations.h"
+#include "app/DayDialogs.h"
+#include "app/NotebookSettings.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
-#include "store/NotebookSettings.h"
 #include "support/NotebookFixture.h"
 
 #include <gtest/gtest.h>
