@@ -2,6 +2,7 @@
 // A notebook as a pupil's looks after `days` days: camera-like photos that each differ, every
 // value of the day and a short memo, from `first` on.
 #include "CameraPicture.h"
+#include "support/RequireWritten.h"
 #include "photos/PictureFile.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
@@ -14,10 +15,10 @@
 
 inline void WriteBenchNotebook(const std::string& notebook, const QDate& first, int days)
 {
-    WriteNotebookKey(notebook, "StartDate", FormatIniDate(first));
-    WriteNotebookKey(notebook, "SchoolName", "みどり台小学校");
-    WriteNotebookKey(notebook, "StudentName", "山川 さくら");
-    WriteNotebookKey(notebook, "KindName", "ミニトマト");
+    RequireWritten(WriteNotebookKey(notebook, "StartDate", FormatIniDate(first)));
+    RequireWritten(WriteNotebookKey(notebook, "SchoolName", "みどり台小学校"));
+    RequireWritten(WriteNotebookKey(notebook, "StudentName", "山川 さくら"));
+    RequireWritten(WriteNotebookKey(notebook, "KindName", "ミニトマト"));
     const QImage base = CameraLikePicture(640, 480);
     for (int i = 0; i < days; ++i) {
         const QDate date = first.addDays(i);

@@ -11,6 +11,7 @@
 #include "platform/Prompt.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
+#include "support/RequireWritten.h"
 #include "views/PageDraw.h"
 #include "views/PageViews.h"
 
@@ -57,7 +58,7 @@ struct World {
         QImage bg(780, 496, QImage::Format_RGB32);
         bg.fill(QColor(250, 248, 240));
         SavePictureFile(program + "/bg.jpg", bg, 780, 496, 95, nullptr);
-        WriteNotebookKey(notebook, "StartDate", "2013/05/01");
+        RequireWritten(WriteNotebookKey(notebook, "StartDate", "2013/05/01"));
         QImage photo(640, 480, QImage::Format_RGB32);
         for (int d = 1; d <= 31; ++d) {
             QPainter p(&photo);
@@ -130,7 +131,7 @@ BENCHMARK(Decode31FullPhotos)->Unit(benchmark::kMillisecond);
 void DetailPage(benchmark::State& state)
 {
     World& w = world();
-    w.nb->LoadDay(QDate(2013, 5, 20));
+    RequireWritten(w.nb->LoadDay(QDate(2013, 5, 20)));
     for (auto _ : state)
         w.nb->DrawPage(ViewMode::Detail);
 }

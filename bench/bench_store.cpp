@@ -5,6 +5,7 @@
 #include "platform/Prompt.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
+#include "support/RequireWritten.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -22,7 +23,7 @@ struct Notebook {
     {
         folder = dir.path().toStdString() + "/nb";
         QDir().mkpath(QString::fromStdString(folder));
-        WriteNotebookKey(folder, "StartDate", "2012/01/01");
+        RequireWritten(WriteNotebookKey(folder, "StartDate", "2012/01/01"));
         QDate d(2012, 1, 1);
         for (int i = 0; i < 256; ++i) {
             std::string path = DayFilePath(folder, d.addDays(i), "dat");

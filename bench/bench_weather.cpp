@@ -13,6 +13,7 @@
 #include "store/KeltoIni.h"
 #include "store/NotebookFile.h"
 #include "support/LocalWeatherServer.h"
+#include "support/RequireWritten.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,10 +49,10 @@ struct World {
         const std::string weather = server.writeWeatherIni(program);
         IniFile::WriteString(weather, "Net", "Timeout", "2");  // a print waits one of these
         const std::string settings = JoinPath(program, "Kelto.ini");
-        WriteSettingInt(settings, KeltoIni::EnableInternet, 1);
-        WriteSettingInt(settings, KeltoIni::Pref, 44);
-        WriteSettingInt(settings, KeltoIni::Place, 47662);
-        WriteNotebookKey(notebook, "StartDate", "2023/03/01");
+        RequireWritten(WriteSettingInt(settings, KeltoIni::EnableInternet, 1));
+        RequireWritten(WriteSettingInt(settings, KeltoIni::Pref, 44));
+        RequireWritten(WriteSettingInt(settings, KeltoIni::Place, 47662));
+        RequireWritten(WriteNotebookKey(notebook, "StartDate", "2023/03/01"));
         for (int m = 3; m < 3 + kMonths; ++m)
             for (int d = 1; d <= 28; d += 3)
                 IniFile::WriteKeys(DayFilePath(notebook, QDate(2023, m, d), "dat"), "Growth",

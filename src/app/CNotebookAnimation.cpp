@@ -22,12 +22,13 @@ void CNotebook::RunAnimation(AnimationMode mode)
     player.Open();
     const int speed = ReadAnimationSpeed(m_settingsFile);
     const int chosen = m_host->RunAnimationDialog(player, speed);
-    player.Close();
+    (void)player.Close();  // a frame that could not be written is told by the player
     // A speed that plays nothing is not kept: the video export takes this value as its rate.
     if (chosen != speed && IsAnimationSpeed(chosen))
         if (!WriteSettingInt(m_settingsFile, AnimationSpeedSetting, chosen))
             tellSettingsWriteFailed();
-    LoadDay(currentDate());
+    // The day held now was flushed before the dialog: there is nothing left to fail here.
+    (void)LoadDay(currentDate());
     if (m_viewMode != ViewMode::None)
         DrawPage(m_viewMode);
     PresentPage();

@@ -150,7 +150,8 @@ void CNotebook::StepDay(int direction)
         m_prompt.tell(direction < 0 ? Msg::NoPreviousDay : Msg::NoNextDay, Icon::Information);
         return;
     }
-    OpenDay(m_days.dates[pos]);
+    // A day that could not be written was put to the user, who kept it: it stays shown.
+    (void)OpenDay(m_days.dates[pos]);
 }
 
 void CNotebook::drawDetailPage()
@@ -288,7 +289,7 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
         if (!day.weather && !day.measurements)
             day.measurements = Measurements{};
         day.dirty = true;
-        SaveDay();
+        (void)SaveDay();  // a failure is told with the file's path; the memo stays held
     }
     drawDetailPage();
 }

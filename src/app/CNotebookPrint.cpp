@@ -44,7 +44,7 @@ bool CNotebook::InitPrintDialog()
 {
     // The pages are drawn from the day files: what the user sees is written first. A change
     // the user keeps unwritten still prints, from the day held now.
-    FlushDay();
+    (void)FlushDay();
     // The font dialog may have changed the print font since the last print.
     LoadPrintSettings();
     return m_viewMode == ViewMode::Detail;

@@ -329,14 +329,21 @@ InternetSettingsOps CNotebook::InternetSettingsDialogOps()
 void CNotebook::SaveInternetSettings(const InternetSettingsChoice& c)
 {
     m_internetEnabled = c.enabled ? 1 : 0;
-    WriteSettingInt(m_settingsFile, KeltoIni::EnableInternet, m_internetEnabled);
-    if (!c.station || !c.prefecture)
+    std::vector<std::pair<IntSetting, int>> values{{KeltoIni::EnableInternet, m_internetEnabled}};
+    const bool newPlace = c.station && c.prefecture
+                          && (c.station->code != ReadSettingInt(m_settingsFile, KeltoIni::Place)
+                              || c.prefecture->code != ReadSettingInt(m_settingsFile, KeltoIni::Pref));
+    if (newPlace) {
+        values.push_back({KeltoIni::Pref, c.prefecture->code});
+        values.push_back({KeltoIni::Place, c.station->code});
+    }
+    // One write: the prefecture and the station never part, and a failure leaves the place the
+    // fetches use as it was, which the user is told.
+    if (Result r = WriteSettingInts(m_settingsFile, values); !r) {
+        const Result told = Result::Failed(Msg::InternetSettingsWriteFailed, r.path);
+        m_prompt.tell(told.message, Icon::Stop, ResultText(told));
         return;
-    if (c.station->code == ReadSettingInt(m_settingsFile, KeltoIni::Place)
-        && c.prefecture->code == ReadSettingInt(m_settingsFile, KeltoIni::Pref))
-        return;
-    WriteSettingInt(m_settingsFile, KeltoIni::Pref, c.prefecture->code);
-    WriteSettingInt(m_settingsFile, KeltoIni::Place, c.station->code);
+    }
 }
 
 bool CNotebook::EditInternetSettings()

@@ -122,7 +122,7 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
                        : c.page == "list" ? ViewMode::List
                                           : ViewMode::Calendar);
     } else {
-        nb.LoadDay(date);
+        (void)nb.LoadDay(date);  // a notebook just opened holds no change to write first
         nb.SetViewMode(ViewMode::Detail);
     }
     QImageWriter writer(QString::fromStdString(c.outPath), "png");
@@ -179,7 +179,9 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
     ConsoleProgress progress;
     progress.cancelOnInterrupt();
     BulkWeatherHooks hooks;
-    hooks.write = [&](const QDate& date, const DayWeather& w) { return WriteFetchedWeather(folder, date, w); };
+    hooks.write = [&](const QDate& date, const DayWeather& w) {
+        return WriteFetchedWeather(folder, date, w).ok();
+    };
     hooks.confirmStop = [] { return true; };
     hooks.monthFetched = [](int year, int month, const WeatherError* error) {
         const QString name = QDate(year, month, 1).toString(QStringLiteral("yyyy-MM"));
@@ -311,7 +313,7 @@ int printPdf(const CommandLine& c, const std::string& programFolder)
         complain(Words::tr("the notebook could not be opened"));
         return 1;
     }
-    nb.LoadDay(date);
+    (void)nb.LoadDay(date);  // a notebook just opened holds no change to write first
     nb.SetViewMode(ViewMode::Detail);
     std::string error;
     if (!nb.PrintToPdf(c.outPath, options, &error)) {
@@ -477,7 +479,7 @@ int autoAlign(const CommandLine& c, const std::string& programFolder)
             return !progress.cancelled();
         });
     }
-    player.Close();
+    (void)player.Close();  // a frame that could not be written is told, and counts in prompt.failed
     return prompt.failed ? 1 : 0;
 }
 // The folders in use, one "name<TAB>path" line each ("-" for none).

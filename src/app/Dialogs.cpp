@@ -77,7 +77,7 @@ bool RunStoreCommand(CMainFrame& frame, Command command)
         return true;
     case Command::Save:
         if (detail)
-            nb.SaveDay();
+            (void)nb.SaveDay();  // a failure is told with the file's path
         return true;
     default:
         return false;

@@ -89,12 +89,13 @@ void CNotebook::HandleMouse(MouseAction action, QPoint point)
 void CNotebook::RunPageAction(const PageAction& a)
 {
     switch (a.kind) {
+    // A day that could not be written was put to the user, who kept it: it stays shown.
     case PageAction::OpenDay:
-        OpenDay(a.date);
+        (void)OpenDay(a.date);
         break;
     case PageAction::AskCreateDay:
         if (m_prompt.ask(Msg::ConfirmNewDay, Buttons::YesNo, Icon::Question) == Answer::Yes)
-            NewDay(a.date);
+            (void)NewDay(a.date);
         else
             PresentPage();
         break;

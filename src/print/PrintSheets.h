@@ -30,6 +30,7 @@ inline constexpr int kPdfResolution = 300;
 // written beside `path` under another name and takes its name only once it is complete: a
 // failure leaves what was at `path` before. An empty *error on success.
 // `finish`, when given, may rewrite the document's bytes before they are written.
-bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
-                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error = nullptr,
-                  const std::function<void(QByteArray&)>& finish = {});
+[[nodiscard]] bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
+                                const std::function<bool(QPagedPaintDevice&)>& print,
+                                std::string* error = nullptr,
+                                const std::function<void(QByteArray&)>& finish = {});

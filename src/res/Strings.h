@@ -123,6 +123,7 @@ enum class Msg : int {
     WebPhotoUnreadable = 479,
     JobWebExport = 480,
     WebChooseFolder = 481,
+    InternetSettingsWriteFailed = 550,
 };
 
 constexpr int MsgId(Msg message)

@@ -4,4 +4,5 @@
 #include <string>
 
 // False with a message in `error` when the folder is no notebook or the file cannot be written.
-bool ExportNotebookCsv(const std::string& notebookFolder, const std::string& outPath, std::string* error);
+[[nodiscard]] bool ExportNotebookCsv(const std::string& notebookFolder, const std::string& outPath,
+                                     std::string* error);

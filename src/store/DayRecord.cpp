@@ -158,9 +158,12 @@ std::vector<IniFile::KeyChange> weatherChanges(const DayWeather& w)
 
 }  // namespace
 
-bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& w)
+Result WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& w)
 {
-    return IniFile::WriteChanges(DayFilePath(folder, date, "dat"), weatherChanges(w));
+    std::string path = DayFilePath(folder, date, "dat");
+    if (!IniFile::WriteChanges(path, weatherChanges(w)))
+        return Result::Failed(Msg::DayWriteFailed, std::move(path));
+    return {};
 }
 
 Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings)

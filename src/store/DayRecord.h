@@ -74,8 +74,8 @@ bool SyncDayFolder(const std::string& folder);
 std::string DayFileText(std::string_view text, bool* replaced = nullptr);
 // A photo's path as its day's SourcePath: a name that is not UTF-8 read as Shift-JIS first.
 std::string SourcePathText(const std::string& path, bool* replaced = nullptr);
-// Writes only the Weather section of a day file (bulk weather fetch).
-bool WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& weather);
+// Writes only the Weather section of a day file (bulk weather fetch); fails naming the day file.
+Result WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& weather);
 
 // Number formats of the day file: "%.01f" (one decimal, '.' whatever the locale), empty for unset.
 std::string FormatMeasure(float value);

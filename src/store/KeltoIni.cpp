@@ -29,6 +29,16 @@ Result WriteSettingInt(const std::string& file, const IntSetting& s, int value)
     return {};
 }
 
+Result WriteSettingInts(const std::string& file, const std::vector<std::pair<IntSetting, int>>& values)
+{
+    std::vector<IniFile::KeyChange> changes;
+    for (const auto& [s, value] : values)
+        changes.push_back({s.section, s.key, std::to_string(value)});
+    if (!IniFile::WriteChanges(file, changes))
+        return Result::Failed(Msg::SettingsWriteFailed, file);
+    return {};
+}
+
 Result WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value)
 {
     if (!IniFile::WriteString(file, s.section, s.key, value))

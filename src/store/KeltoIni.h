@@ -5,6 +5,8 @@
 #include "platform/SettingKey.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class AppFolders;
 
@@ -45,4 +47,6 @@ std::string ReadSettingText(const std::string& file, const TextSetting& s);
 std::string ReadDataRoot(const AppFolders& folders);
 // A failed write names the settings file (message 212).
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value);
+// Writes every value with one replacement of the file: all of them or, failing, none.
+Result WriteSettingInts(const std::string& file, const std::vector<std::pair<IntSetting, int>>& values);
 Result WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value);

@@ -90,7 +90,7 @@ std::string ColorText(const QColor& c)
     return buf;
 }
 
-bool WriteGraphSettings(const std::string& file, const GraphSettings& g)
+Result WriteGraphSettings(const std::string& file, const GraphSettings& g)
 {
     std::vector<std::pair<std::string, std::string>> keys;
     for (int k = 1; k <= kGraphSeriesCount; ++k)
@@ -102,7 +102,9 @@ bool WriteGraphSettings(const std::string& file, const GraphSettings& g)
     keys.emplace_back(GraphIni::MaxTemp.key, std::to_string(g.MaxTemp));
     keys.emplace_back(GraphIni::MaxDaylight.key, std::to_string(g.MaxDaylight));
     keys.emplace_back(GraphIni::GetWeather.key, g.GetWeather ? "1" : "0");
-    return IniFile::WriteKeys(file, GraphIni::Section, keys);
+    if (!IniFile::WriteKeys(file, GraphIni::Section, keys))
+        return Result::Failed(Msg::SettingsWriteFailed, file);
+    return {};
 }
 
 GraphLayout ReadGraphLayout(const std::string& layout)

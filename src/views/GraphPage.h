@@ -2,6 +2,7 @@
 // The graph page: one month on three scales (temperatures, sunshine, lengths) over one row of
 // day columns, with the leaf count as stacked bars. What it draws comes in a GraphInput value:
 // the user's graph settings, the month's values read from the day files and the month's weather.
+#include "platform/Result.h"
 #include "platform/SettingKey.h"
 
 #include <QColor>
@@ -77,7 +78,7 @@ template <class ColorReader>
 GraphSettings ReadGraphSettings(const std::string& settingsFile, ColorReader readColor);
 GraphSettings ReadGraphSettingsExceptColors(const std::string& settingsFile);
 // Writes Visible1-8, Color1-8, the scale ends and GetWeather with one replacement of the file.
-bool WriteGraphSettings(const std::string& settingsFile, const GraphSettings& settings);
+Result WriteGraphSettings(const std::string& settingsFile, const GraphSettings& settings);
 std::string ColorText(const QColor& color);  // "#RRGGBB"
 
 template <class ColorReader>

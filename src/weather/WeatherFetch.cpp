@@ -177,17 +177,16 @@ DayWeather KeepHeldWeather(const DayWeather& fetched, const std::optional<DayWea
     return w;
 }
 
-bool WriteFetchedWeather(const std::string& folder, const QDate& date, const DayWeather& fetched,
-                         DayWeather* written)
+Result WriteFetchedWeather(const std::string& folder, const QDate& date, const DayWeather& fetched,
+                           DayWeather* written)
 {
     std::optional<DayWeather> held;
     ReadDayValues(folder, date, &held, nullptr);
     const DayWeather w = KeepHeldWeather(fetched, held);
-    if (!WriteDayWeather(folder, date, w))
-        return false;
-    if (written)
+    Result r = WriteDayWeather(folder, date, w);
+    if (r && written)
         *written = w;
-    return true;
+    return r;
 }
 
 std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher, const WeatherSite& site,

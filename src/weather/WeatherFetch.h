@@ -107,9 +107,9 @@ std::optional<DayWeather> FetchDayWeather(PageFetcher& fetcher, const WeatherSit
 // erases it.
 DayWeather KeepHeldWeather(const DayWeather& fetched, const std::optional<DayWeather>& held);
 // Writes a fetched day's weather into its day file, over the values the file holds by the rule
-// of KeepHeldWeather; `written` gets what the file holds now. False when it could not be written.
-bool WriteFetchedWeather(const std::string& folder, const QDate& date, const DayWeather& fetched,
-                         DayWeather* written = nullptr);
+// of KeepHeldWeather; `written` gets what the file holds now. Fails naming the day file.
+Result WriteFetchedWeather(const std::string& folder, const QDate& date, const DayWeather& fetched,
+                           DayWeather* written = nullptr);
 
 // The lists of the observation place settings.
 std::optional<std::vector<PlaceEntry>> FetchPrefectureList(PageFetcher& fetcher, const WeatherSite& site,

@@ -23,7 +23,7 @@ struct PhotoFixture : NotebookFixture {
     {
         addDay(20240501, "12.5");
         open();
-        nb->OpenDay(QDate(2024, 5, 1));
+        EXPECT_TRUE(nb->OpenDay(QDate(2024, 5, 1)));
     }
     TempDir photos;
     FakeFileChooser chooser;

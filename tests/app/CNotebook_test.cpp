@@ -92,7 +92,7 @@ TEST(CNotebookStart, RemembersTheNotebookOfKeltoIni)
 {
     TempDir dir;
     std::string notebook = dir.mkdir("elsewhere/トマト");
-    WriteNotebookKey(notebook, "StartDate", "2013/04/01");
+    EXPECT_TRUE(WriteNotebookKey(notebook, "StartDate", "2013/04/01"));
     std::string ini = JoinPath(dir.path(), "Kelto.ini");
     IniFile::WriteString(ini, "Data", "FolderPath", dir.file("elsewhere"));
     IniFile::WriteString(ini, "Data", "DataName", "トマト");

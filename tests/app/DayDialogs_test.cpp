@@ -23,7 +23,7 @@ struct DayFixture : NotebookFixture {
     {
         open();
         nb->SetCurrentDate(QDate(2013, 4, 20));
-        nb->NewDay(nb->currentDate());
+        EXPECT_TRUE(nb->NewDay(nb->currentDate()));
         prompt.clear();
     }
     DayRecord& day() { return nb->EditCurrentDay(); }
@@ -156,8 +156,8 @@ TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
 TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
 {
     DayFixture f;
-    WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)");
-    WriteNotebookKey(f.notebook, "Option2", "花の数");
+    EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)"));
+    EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option2", "花の数"));
     EntryFields empty = f.nb->EntryDialogFields();
     EXPECT_EQ(empty.free1Caption, "茎の太さ");
     EXPECT_EQ(empty.free1Unit, "mm");
@@ -258,7 +258,7 @@ struct WrittenDay : DayFixture {
         IniFile::WriteString(dayPath(20130420, "dat"), "Triming", "Position", "1,2");
         std::ofstream(dayPath(20130420, "jpg")) << "\x89PNG not a jpeg";
         std::ofstream(dayPath(20130420, "txt")) << "memo\n";
-        nb->LoadDay(QDate(2013, 4, 20));
+        EXPECT_TRUE(nb->LoadDay(QDate(2013, 4, 20)));
         prompt.clear();
     }
     int redate(const QDate& to, int* focus = nullptr)
@@ -322,7 +322,7 @@ TEST(DayDataDialog, RefusedDatesChangeNothing)
         WrittenDay f;
         if (!c.written) {
             std::remove(f.dayPath(20130420, "dat").c_str());
-            f.nb->LoadDay(QDate(2013, 4, 20));
+            EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 4, 20)));
         }
         std::string target = c.targetFile[0] ? f.dayPath(20130422, c.targetFile) : std::string();
         if (!target.empty())
@@ -400,7 +400,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
     EXPECT_TRUE(FileExists(copy));
     EXPECT_EQ(g.nb->dayCount(), 1);
-    g.nb->FlushDay();
+    EXPECT_TRUE(g.nb->FlushDay());
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
 }
 

@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 #include "support/ModalWatcher.h"
+#include "support/RequireWritten.h"
 #include "views/PageViews.h"
 
 #include <QAction>
@@ -236,7 +237,7 @@ void MainFrameTest::enableAndCheckRules()
         QCOMPARE(f.nb().dayCount(), days);
         if (shown == ViewMode::Detail) {
             // As a click on the calendar does: the first day (a new one without records).
-            f.nb().LoadDay(QDate(2024, 5, 1));
+            RequireWritten(f.nb().LoadDay(QDate(2024, 5, 1)));
             f.nb().SetViewMode(ViewMode::Detail);
         } else if (shown == ViewMode::Graph) {
             frame.runCommand(Command::Graph);
@@ -275,7 +276,7 @@ void MainFrameTest::toolbarFollowsRulesWhileIdle()
     QVERIFY(photo);
     QVERIFY(!photo->isEnabled());
     // A page changes the mode behind the frame's back; no menu is opened, no command runs.
-    f.nb().LoadDay(QDate(2024, 5, 1));
+    RequireWritten(f.nb().LoadDay(QDate(2024, 5, 1)));
     f.nb().SetViewMode(ViewMode::Detail);
     QTRY_VERIFY_WITH_TIMEOUT(photo->isEnabled(), 5000);
     QVERIFY(ToolButton(*f.frame, Command::Calendar)->isEnabled());
@@ -302,7 +303,7 @@ void MainFrameTest::viewCommandsAndDisabledCommands()
     QVERIFY(f.prompt.asked().empty());
 
     // On the detail page "next" moves to the next day record.
-    nb.LoadDay(QDate(2024, 5, 1));
+    RequireWritten(nb.LoadDay(QDate(2024, 5, 1)));
     nb.SetViewMode(ViewMode::Detail);
     f.frame->runCommand(Command::NextDay);
     QCOMPARE(nb.store().Day.date, QDate(2024, 5, 2));
@@ -319,7 +320,7 @@ void MainFrameTest::calendarWritesChangedDayFirst()
     FrameFixture f;
     f.start();
     CNotebook& nb = f.nb();
-    nb.LoadDay(QDate(2024, 5, 2));
+    RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
     nb.SetViewMode(ViewMode::Detail);
     QVERIFY(nb.store().Day.measurements);
     nb.EditCurrentDay().measurements->height = 7.5f;
@@ -336,7 +337,7 @@ void MainFrameTest::ctrlSWritesTheDay()
     FrameFixture f;
     f.start();
     CNotebook& nb = f.nb();
-    nb.LoadDay(QDate(2024, 5, 2));
+    RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
     nb.SetViewMode(ViewMode::Detail);
     nb.EditCurrentDay().measurements->height = 9.5f;
     nb.EditCurrentDay().dirty = true;

@@ -51,7 +51,7 @@ TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
     NotebookFixture f;
     CNotebook& nb = f.open();
     std::string other = f.temp.mkdir("program/data/ひまわり");
-    WriteNotebookKey(other, "KindName", "ひまわり");
+    EXPECT_TRUE(WriteNotebookKey(other, "KindName", "ひまわり"));
     f.temp.mkdir("program/data/not-a-notebook");
 
     NotebookList list = nb.NotebookListRows();
@@ -77,8 +77,8 @@ TEST(NotebookSettings, NewNotebookStartsFromThePreviousPupilDataAndToday)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    WriteNotebookKey(f.notebook, "SchoolName", "第一小学校");
-    WriteNotebookKey(f.notebook, "Option2", "");
+    EXPECT_TRUE(WriteNotebookKey(f.notebook, "SchoolName", "第一小学校"));
+    EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option2", ""));
     std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 6, 3));
     NotebookSettingsFields created = nb.SettingsDialogFields(SettingsMode::New);
     NotebookSettingsFields edited = nb.SettingsDialogFields(SettingsMode::Edit);
@@ -180,7 +180,7 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     CNotebook& nb = f.open();
     f.addDay(20130405);
     // Same name in other letter case: nothing is renamed, the start date is still written.
-    WriteNotebookKey(f.notebook, "StartDate", "2013/4/1");
+    EXPECT_TRUE(WriteNotebookKey(f.notebook, "StartDate", "2013/4/1"));
     NotebookSettingsFields same = nb.SettingsDialogFields(SettingsMode::Edit);
     same.DataName = "観察";
     ASSERT_EQ(nb.ApplySettings(SettingsMode::Edit, same), 1);
@@ -189,7 +189,7 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
 
     NotebookFixture g;
     std::string upper = g.temp.mkdir("program/data/Tomato");
-    WriteNotebookKey(upper, "StartDate", "2013/04/01");
+    EXPECT_TRUE(WriteNotebookKey(upper, "StartDate", "2013/04/01"));
     g.nb = std::make_unique<CNotebook>(g.program, g.prompt, "KeltoTest-rename");
     g.nb->SetCommandLineNotebook(upper);
     g.nb->Initialize(&g.host);
@@ -319,7 +319,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     std::string folder = JoinPath(nb.dataRoot(), raw);
     ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
     RawFolderGuard guard{folder};
-    WriteNotebookKey(folder, "StartDate", "2013/05/01");
+    EXPECT_TRUE(WriteNotebookKey(folder, "StartDate", "2013/05/01"));
     IniFile::WriteString(JoinPath(folder, "20130502.dat"), "Growth", "DataHeight", "3.0");
 
     NotebookList list = nb.NotebookListRows();
@@ -353,7 +353,7 @@ TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
 {
     NotebookFixture f;
     std::string odd = f.temp.mkdir("program/data/トマト🍅");
-    WriteNotebookKey(odd, "StartDate", "2013/04/01");
+    EXPECT_TRUE(WriteNotebookKey(odd, "StartDate", "2013/04/01"));
     std::string expected = LoadString(Msg::DataNameNotRemembered);
     expected.replace(expected.find("%s"), 2, "トマト🍅");
 
@@ -383,7 +383,7 @@ TEST(NotebookSelection, AChoiceKeltoIniCannotKeepIsReported)
         CNotebook& nb = f.open();
         std::string ini = JoinPath(f.program, "Kelto.ini");
         std::string other = f.temp.mkdir("program/data/ひまわり");
-        WriteNotebookKey(other, "KindName", "ひまわり");
+        EXPECT_TRUE(WriteNotebookKey(other, "KindName", "ひまわり"));
         f.prompt.clear();
         bool failFolderPath = std::string(lost) == "FolderPath";
         int writes = 0;

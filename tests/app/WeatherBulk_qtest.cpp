@@ -72,9 +72,9 @@ struct WeatherNotebook : NotebookFixture {
         IniFile::WriteString(ini, "Net", "HostName", kBase);
         IniFile::WriteString(ini, "Net", "RequestInterval", "0");
         std::string settings = JoinPath(program, "Kelto.ini");
-        WriteSettingInt(settings, KeltoIni::EnableInternet, 1);
-        WriteSettingInt(settings, KeltoIni::Pref, 44);
-        WriteSettingInt(settings, KeltoIni::Place, 47662);
+        RequireWritten(WriteSettingInt(settings, KeltoIni::EnableInternet, 1));
+        RequireWritten(WriteSettingInt(settings, KeltoIni::Pref, 44));
+        RequireWritten(WriteSettingInt(settings, KeltoIni::Place, 47662));
         pages.putPage(monthUrl(2023, 5), monthPage(31));
         pages.putPage(monthUrl(2023, 6), monthPage(9));
         host.progressFake = &progress;
@@ -206,7 +206,7 @@ void WeatherBulkTest::failuresAreToldAndNothingIsSentWithoutAPlace()
     f.gate.open();
     std::string settings = JoinPath(f.program, "Kelto.ini");
     // A station the site does not answer for: 169 after the run, nothing written.
-    WriteSettingInt(settings, KeltoIni::Place, 47999);
+    RequireWritten(WriteSettingInt(settings, KeltoIni::Place, 47999));
     f.prompt.queue(Answer::Ok);
     nb.StartBulkWeatherFetch();
     QTRY_VERIFY(!nb.BulkWeatherRunning());
@@ -214,7 +214,7 @@ void WeatherBulkTest::failuresAreToldAndNothingIsSentWithoutAPlace()
     QVERIFY(contains(f.prompt.texts().back(), "2023年5月（2日分）: 気象データの取得に失敗しました。"));
     QVERIFY(f.value(20230530, "Weather", "HighTemp").empty());
     // No place: 136 and no request at all.
-    WriteSettingInt(settings, KeltoIni::Place, 0);
+    RequireWritten(WriteSettingInt(settings, KeltoIni::Place, 0));
     f.prompt.clear();
     size_t before = f.pages.requested().size();
     f.prompt.queue(Answer::Ok);
@@ -297,6 +297,19 @@ void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
     c.station.reset();
     nb.SaveInternetSettings(c);  // no station chosen: the saved place stays
     QCOMPARE(ReadSettingInt(settings, KeltoIni::EnableInternet), 1);
+    QCOMPARE(ReadSettingInt(settings, KeltoIni::Place), -363);
+    QVERIFY(f.prompt.asked().empty());
+    // Kelto.ini cannot be written: the user is told, and the place the fetches use stays.
+    c.enabled = false;
+    c.prefecture = PlaceEntry{"神奈川県", 46};
+    c.station = PlaceEntry{"横浜", 47670};
+    SetWriteFaultHook([&](const std::string& p) { return p == settings; });
+    nb.SaveInternetSettings(c);
+    SetWriteFaultHook(nullptr);
+    QCOMPARE(f.prompt.asked(), std::vector<int>{MsgId(Msg::InternetSettingsWriteFailed)});
+    QVERIFY(contains(f.prompt.texts().back(), settings));
+    QCOMPARE(ReadSettingInt(settings, KeltoIni::EnableInternet), 1);
+    QCOMPARE(ReadSettingInt(settings, KeltoIni::Pref), 44);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::Place), -363);
 }
 

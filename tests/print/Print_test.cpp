@@ -32,7 +32,7 @@ public:
     {
         for (const char* file : {"Layout.ini", "Print.ini"})
             CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false);
-        WriteNotebookKey(notebook, "SchoolName", "みどり小学校");
+        EXPECT_TRUE(WriteNotebookKey(notebook, "SchoolName", "みどり小学校"));
     }
     void addPhotoDay(const QDate& date, QSize size = QSize(640, 480))
     {

@@ -14,8 +14,8 @@ TEST(CsvExport, OneRowPerDayInDateOrder)
 {
     TempDir dir;
     std::string nb = dir.mkdir("nb");
-    WriteNotebookKey(nb, "StartDate", "2013/04/01");
-    WriteNotebookKey(nb, "Option1", "茎の太さ(mm)");
+    EXPECT_TRUE(WriteNotebookKey(nb, "StartDate", "2013/04/01"));
+    EXPECT_TRUE(WriteNotebookKey(nb, "Option1", "茎の太さ(mm)"));
     IniFile::WriteKeys(
         JoinPath(nb, "20130405.dat"), "Weather",
         {{"Weather", "晴れ, のち\"くもり\""}, {"LowTemp", "8.5"}, {"HighTemp", "20.0"}, {"Daylight", ""}});
@@ -44,7 +44,7 @@ TEST(CsvExport, BadFolderOrFileIsAnErrorAndWritesNothing)
     EXPECT_FALSE(FileExists(dir.file("a.csv")));
 
     std::string nb = dir.mkdir("nb");
-    WriteNotebookKey(nb, "KindName", "x");
+    EXPECT_TRUE(WriteNotebookKey(nb, "KindName", "x"));
     error.clear();
     EXPECT_FALSE(ExportNotebookCsv(nb, dir.file("no/such/folder/a.csv"), &error));
     EXPECT_FALSE(error.empty());
@@ -73,7 +73,7 @@ TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
 {
     TempDir dir;
     std::string nb = dir.mkdir("nb");
-    WriteNotebookKey(nb, "StartDate", "2026/11/01");
+    EXPECT_TRUE(WriteNotebookKey(nb, "StartDate", "2026/11/01"));
     struct Case {
         const char* text;
         const char* temperature;
@@ -115,8 +115,8 @@ TEST(CsvExport, TextASpreadsheetWouldRunStaysText)
 {
     TempDir dir;
     std::string nb = dir.mkdir("nb");
-    WriteNotebookKey(nb, "StartDate", "2026/11/01");
-    WriteNotebookKey(nb, "Option1", "=1+1");
+    EXPECT_TRUE(WriteNotebookKey(nb, "StartDate", "2026/11/01"));
+    EXPECT_TRUE(WriteNotebookKey(nb, "Option1", "=1+1"));
     struct Case {
         const char* weather;
         const char* cell;

@@ -224,7 +224,7 @@ TEST(DayStore, MoreThan256DaysListTheNewestWithoutGaps)
     EXPECT_NE(f.prompt.texts()[0].find("2012年2月14日"), std::string::npos) << f.prompt.texts()[0];
     // Told once; stepping back from the first listed day reports the end instead of jumping.
     QDate first = d.addDays(44);
-    nb.LoadDay(first);
+    EXPECT_TRUE(nb.LoadDay(first));
     nb.StepDay(-1);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{206, 145}));
     nb.StepDay(+1);
@@ -257,7 +257,7 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     TerminationRequested = true;
     nb.RescanDays();
     TerminationRequested = false;
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.EditCurrentDay().measurements->height = 4.0f;
     nb.EditCurrentDay().dirty = true;
     EXPECT_TRUE(nb.PrepareToClose());
@@ -287,7 +287,7 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
     f.addDay(20130405, "2.0");
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.StepDay(-1);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{145});
     nb.StepDay(+1);
@@ -299,17 +299,17 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
 
     // From a new day not yet written, back goes to the latest day and forward reports 146.
     nb.SetCurrentDate(QDate(2013, 4, 20));
-    nb.NewDay(nb.currentDate());
+    EXPECT_TRUE(nb.NewDay(nb.currentDate()));
     nb.StepDay(+1);
     EXPECT_EQ(f.prompt.asked().back(), 146);
     nb.StepDay(-1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
 
     // A new day between two records steps to its neighbours, not to the ends of the list.
-    nb.NewDay(QDate(2013, 4, 3));
+    EXPECT_TRUE(nb.NewDay(QDate(2013, 4, 3)));
     nb.StepDay(+1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 5));
-    nb.NewDay(QDate(2013, 4, 3));
+    EXPECT_TRUE(nb.NewDay(QDate(2013, 4, 3)));
     nb.StepDay(-1);
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 2));
 }
@@ -320,7 +320,7 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     f.addDay(20130402, "1.0");
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.EditCurrentDay().measurements->height = 3.25f;
     nb.EditCurrentDay().dirty = true;
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "1.0");
@@ -330,7 +330,7 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
 
     // A new day left empty creates no file.
     nb.SetCurrentDate(QDate(2013, 4, 9));
-    nb.NewDay(nb.currentDate());
+    EXPECT_TRUE(nb.NewDay(nb.currentDate()));
     EXPECT_EQ(nb.viewMode(), ViewMode::Detail);
     nb.SetViewMode(ViewMode::Calendar);
     EXPECT_FALSE(FileExists(f.dayPath(20130409, "dat")));
@@ -349,7 +349,7 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
     ReadFileBytes(jpg, before);
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
-    nb.LoadDay(QDate(2013, 4, 2));
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     nb.EditCurrentDay().measurements->leaves = 4;
     nb.EditCurrentDay().dirty = true;
     ASSERT_TRUE(nb.FlushDay());
@@ -387,7 +387,7 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         f.addDay(20130405);
         CNotebook& nb = f.open();
         const DayStore& s = nb.store();
-        nb.LoadDay(QDate(2013, 4, 2));
+        EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
         nb.EditCurrentDay().measurements->height = 5.0f;
         if (c.photo) {
             nb.EditCurrentDay().picture = QImage(640, 480, QImage::Format_RGB32);
@@ -424,7 +424,7 @@ TEST(DayStore, QuittingWithAnUnwritableDayAsksFirst)
         NotebookFixture f;
         f.addDay(20130402);
         CNotebook& nb = f.open();
-        nb.LoadDay(QDate(2013, 4, 2));
+        EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
         nb.EditCurrentDay().measurements->height = 5.0f;
         nb.EditCurrentDay().dirty = true;
         std::string dat = f.dayPath(20130402, "dat");
@@ -445,7 +445,7 @@ TEST(DayStore, ShutdownWritesTheDirtyDay)
     NotebookFixture f;
     CNotebook& nb = f.open();
     nb.SetCurrentDate(QDate(2013, 4, 3));
-    nb.NewDay(nb.currentDate());
+    EXPECT_TRUE(nb.NewDay(nb.currentDate()));
     nb.EditCurrentDay().weather = DayWeather{};
     nb.EditCurrentDay().weather->Weather = "くもり";
     nb.EditCurrentDay().dirty = true;

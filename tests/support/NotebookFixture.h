@@ -8,6 +8,7 @@
 #include "platform/Prompt.h"
 #include "store/NotebookFile.h"
 #include "support/FakeViewHost.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <QUuid>
@@ -21,8 +22,8 @@ public:
         program = temp.mkdir("program");
         notebook = temp.mkdir("program/data/観察");
         if (!startDate.empty())
-            WriteNotebookKey(notebook, "StartDate", startDate);
-        WriteNotebookKey(notebook, "KindName", "トマト");
+            RequireWritten(WriteNotebookKey(notebook, "StartDate", startDate));
+        RequireWritten(WriteNotebookKey(notebook, "KindName", "トマト"));
     }
 
     // Writes a day file with the given Growth height (and nothing else).

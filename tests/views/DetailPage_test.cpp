@@ -134,7 +134,7 @@ TEST(DetailPage, MemoIsDrawnInTheBoxInEitherEncoding)
         std::string text = "きょうは はっぱが ふえた。\r\n";
         WriteFileAtomic(f.dayPath(20130510, "txt"), utf8 ? text : ToCp932(text));
         f.openOn(QDate(2013, 6, 1));
-        f.nb->LoadDay(QDate(2013, 5, 10));
+        EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 10)));
         f.nb->SetViewMode(ViewMode::Detail);
         // Memo box at (20, 300), text from (24, 304); the second row stays empty.
         EXPECT_GT(countPixels(f.nb->pageBuffer(), QRect(24, 304, 200, 16), isDark), 30) << utf8;
@@ -148,7 +148,7 @@ TEST(DetailPage, TableEndsAtAnEmptyCaption)
     f.addDay(20130510);
     IniFile::WriteString(f.dayPath(20130510, "dat"), "Growth", "DataCount", "7");
     f.openOn(QDate(2013, 6, 1));
-    f.nb->LoadDay(QDate(2013, 5, 10));
+    EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 10)));
     f.nb->SetViewMode(ViewMode::Detail);
     const QImage& page = f.nb->pageBuffer();
     // Table at (400, 40), rows of 20: two rows drawn, lines at 40, 60, 80 and none at 100.
@@ -200,7 +200,7 @@ TEST(DetailPage, ArrowsStepBetweenDays)
         f.addDay(d);
     f.openOn(QDate(2013, 6, 1));
     ASSERT_FALSE(f.nb->pages().DetailBackground.isNull());
-    f.nb->LoadDay(QDate(2013, 5, 7));
+    EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 7)));
     f.nb->SetViewMode(ViewMode::Detail);
     auto& pages = f.nb->pages();
 
@@ -228,7 +228,7 @@ TEST(DetailPage, ArrowsNeedTheBackground)
     for (int d : {20130503, 20130507})
         f.addDay(d);
     f.openOn(QDate(2013, 6, 1));
-    f.nb->LoadDay(QDate(2013, 5, 7));
+    EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 7)));
     f.nb->SetViewMode(ViewMode::Detail);
     f.click(QPoint(30, 40));
     EXPECT_EQ(f.nb->store().Day.date, QDate(2013, 5, 7));
@@ -238,7 +238,7 @@ TEST(DetailPage, EmptyPhotoAreaAndPrinting)
 {
     PageFixture f;
     f.openOn(QDate(2013, 6, 1));
-    f.nb->LoadDay(QDate(2013, 5, 7));
+    EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 7)));
     QImage sheet(1000, 700, QImage::Format_RGB32);
     sheet.fill(Qt::yellow);
     {
@@ -270,7 +270,7 @@ TEST(DetailPage, HugePhotoAreaIsDrawnAsFarAsThePageReaches)
         PageFixture f;
         f.addDay(20130510);
         f.openOn(QDate(2013, 6, 1));
-        f.nb->LoadDay(QDate(2013, 5, 10));
+        EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 10)));
         QImage photo(320, 240, QImage::Format_RGB32);
         photo.fill(Qt::red);
         f.nb->EditCurrentDay().picture = photo;
@@ -288,7 +288,7 @@ TEST(DetailPage, HugeLinePitchDrawsNothingAboveTheTable)
 {
     PageFixture f("2013/04/01", {"Data1/LinePitch=2147483647"});
     f.openOn(QDate(2013, 6, 1));
-    f.nb->LoadDay(QDate(2013, 5, 10));
+    EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 10)));
     f.nb->SetViewMode(ViewMode::Detail);
     // Table at (400, 40): its first row's caption is drawn, and no row line lands above it.
     EXPECT_GT(countPixels(f.nb->pageBuffer(), QRect(404, 44, 60, 16), isDark), 5);

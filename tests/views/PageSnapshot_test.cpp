@@ -22,7 +22,7 @@ TEST(PageSnapshot, PagesDrawnWithoutTheControllerMatchTheScreen)
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 5);
     const QImage screenCalendar = f.nb->pageBuffer().copy();
-    f.nb->LoadDay(QDate(2013, 5, 7));
+    EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 7)));
     f.nb->SetViewMode(ViewMode::Detail);
     const QImage screenDetail = f.nb->pageBuffer().copy();
 

@@ -166,7 +166,7 @@ TEST(WeatherServer, BulkRunAsksOncePerMonthAndWritesEveryPastDay)
         days.push_back(d);
     const std::string folder = dir.mkdir("nb");
     BulkWeatherHooks hooks;
-    hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteDayWeather(folder, d, w); };
+    hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteDayWeather(folder, d, w).ok(); };
 
     struct Case {
         QDate today;
@@ -193,7 +193,7 @@ TEST(WeatherServer, BulkRunAsksOncePerMonthAndWritesEveryPastDay)
     // A station the site does not know: every month is its error page; each is listed with the
     // reason, nothing is written.
     const std::string other = dir.mkdir("other");
-    hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteDayWeather(other, d, w); };
+    hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteDayWeather(other, d, w).ok(); };
     CountingProgress progress;
     BulkWeatherReport r =
         RunBulkWeatherFetch(fetcher, site, {44, 47999}, days, QDate(2023, 6, 10), progress, hooks);
@@ -270,7 +270,7 @@ TEST(WeatherServer, MarkedCellsAreReadAndNeverEraseNorInjectDayValues)
         ASSERT_TRUE(IniFile::WriteString(DayFilePath(folder, date, "dat"), "Growth", "DataHeight", "3.5"));
     }
     BulkWeatherHooks hooks;
-    hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteFetchedWeather(folder, d, w); };
+    hooks.write = [&](const QDate& d, const DayWeather& w) { return WriteFetchedWeather(folder, d, w).ok(); };
     CountingProgress progress;
     BulkWeatherReport r = RunBulkWeatherFetch(local.fetcher, site, kTokyo, days, QDate(2023, 8, 1), progress, hooks);
     EXPECT_EQ(r.written, 6);

@@ -58,7 +58,7 @@ void DataDlgTest::weatherFieldRefusesWhatTheDayFileCannotKeep()
     NotebookFixture f;
     CNotebook& nb = f.open();
     f.addDay(20130420);
-    nb.LoadDay(QDate(2013, 4, 20));
+    RequireWritten(nb.LoadDay(QDate(2013, 4, 20)));
     CDataDlg dlg(nb.DayDataDialogFields(), DayDataApply(nb));
     dlg.show();
     auto* weather = dlg.findChild<QLineEdit*>("1009");
@@ -75,7 +75,7 @@ void DataDlgTest::typedWeatherIsSavedWhole()
     NotebookFixture f;
     CNotebook& nb = f.open();
     f.addDay(20130420);
-    nb.LoadDay(QDate(2013, 4, 20));
+    RequireWritten(nb.LoadDay(QDate(2013, 4, 20)));
     nb.SetViewMode(ViewMode::Detail);
     QString typed;
     f.host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) -> bool {
@@ -92,7 +92,7 @@ void DataDlgTest::typedWeatherIsSavedWhole()
     };
     QCOMPARE(nb.EditDayData(), 1);
     QCOMPARE(typed, QString::fromUtf8("晴のち曇晴のち曇晴のち曇abcdefg"));
-    nb.FlushDay();
+    RequireWritten(nb.FlushDay());
     QCOMPARE(IniFile::ReadString(f.dayPath(20130420, "dat"), "Weather", "Weather"), typed.toStdString());
 }
 
@@ -105,7 +105,7 @@ void DataDlgTest::datePickerIsJapaneseAndEndsToday()
     f.addDay(20130601);  // dated after today, e.g. by a wrong clock
     for (auto [day, max] :
          {std::pair{QDate(2013, 4, 20), QDate(2013, 5, 10)}, {QDate(2013, 6, 1), QDate(2013, 6, 1)}}) {
-        nb.LoadDay(day);
+        RequireWritten(nb.LoadDay(day));
         CDataDlg dlg(nb.DayDataDialogFields(), DayDataApply(nb));
         auto* date = dlg.findChild<QDateEdit*>("1002");
         QVERIFY(date);

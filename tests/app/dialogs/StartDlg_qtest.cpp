@@ -34,9 +34,9 @@ private slots:
         std::string windows = JoinPath(nb.dataRoot(), raw);
         QCOMPARE(::mkdir(windows.c_str(), 0777), 0);
         RawFolderGuard guard{windows};
-        WriteNotebookKey(windows, "KindName", "あさがお");
-        WriteNotebookKey(f.temp.mkdir("program/data/Zinnia"), "KindName", "ひゃくにちそう");
-        WriteNotebookKey(f.temp.mkdir("program/data/basil"), "KindName", "バジル");
+        RequireWritten(WriteNotebookKey(windows, "KindName", "あさがお"));
+        RequireWritten(WriteNotebookKey(f.temp.mkdir("program/data/Zinnia"), "KindName", "ひゃくにちそう"));
+        RequireWritten(WriteNotebookKey(f.temp.mkdir("program/data/basil"), "KindName", "バジル"));
 
         NotebookPlace place = nb.place();
         CStartDlg dlg(place, f.prompt);

@@ -67,8 +67,8 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         std::string other = f.temp.mkdir("program/data/ひまわり");
-        WriteNotebookKey(other, "KindName", "ひまわり");
-        WriteNotebookKey(other, "StartDate", "2013/05/01");
+        RequireWritten(WriteNotebookKey(other, "KindName", "ひまわり"));
+        RequireWritten(WriteNotebookKey(other, "StartDate", "2013/05/01"));
         f.prompt.clear();
 
         NotebookPlace place = nb.place();
@@ -121,7 +121,7 @@ private slots:
     {
         NotebookFixture f;
         CNotebook& nb = f.open();
-        WriteNotebookKey(f.notebook, "StudentName", "山田花子");
+        RequireWritten(WriteNotebookKey(f.notebook, "StudentName", "山田花子"));
         std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 5, 7));
         CDefineDlg dlg(nb.SettingsDialogFields(SettingsMode::New), SettingsMode::New,
                        SettingsApply(nb, SettingsMode::New));
@@ -206,9 +206,9 @@ private slots:
     {
         NotebookFixture f;
         CNotebook& nb = f.open();
-        WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)");
+        RequireWritten(WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)"));
         nb.SetCurrentDate(QDate(2013, 4, 20));
-        nb.NewDay(nb.currentDate());
+        RequireWritten(nb.NewDay(nb.currentDate()));
         f.prompt.clear();
 
         CEntryDlg dlg(nb.EntryDialogFields(), EntryApply(nb));
@@ -235,7 +235,7 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(f.prompt.asked(), (std::vector<int>{173, 184}));
         nb.EditCurrentDay().dirty = true;
-        nb.FlushDay();
+        RequireWritten(nb.FlushDay());
         std::string dat = f.dayPath(20130420, "dat");
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataHeight"), std::string("12.3"));
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataCount"), std::string("12"));
@@ -249,7 +249,7 @@ private slots:
         CNotebook& nb = f.open();
         f.addDay(20130420, "8.0");
         std::ofstream(f.dayPath(20130420, "txt")) << "memo\n";
-        nb.LoadDay(QDate(2013, 4, 20));
+        RequireWritten(nb.LoadDay(QDate(2013, 4, 20)));
         nb.SetViewMode(ViewMode::Detail);
         nb.SetInternetEnabled(true);
         f.prompt.clear();
