@@ -54,7 +54,7 @@ TEST(CsvExport, WhatAKilledExportLeftBesideItsTargetGoes)
 {
     TempDir dir;
     std::string nb = dir.mkdir("nb");
-    WriteNotebookKey(nb, "KindName", "x");
+    ASSERT_TRUE(WriteNotebookKey(nb, "KindName", "x"));
     // A killed export's file, one of another target and one a writer holds right now.
     WriteLeftFile(dir.file("a.csv.tmpAb3xYz"));
     WriteLeftFile(dir.file("b.csv.tmpAb3xYz"));

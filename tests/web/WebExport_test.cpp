@@ -7,6 +7,7 @@
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
 #include "support/CountingProgress.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,9 @@ std::string readAll(const std::string& path)
 std::string makeNotebook(const TempDir& dir, const std::string& name)
 {
     const std::string nb = dir.mkdir("data/" + name);
-    WriteNotebookKey(nb, "StartDate", "2026/05/01");
-    WriteNotebookKey(nb, "KindName", "ミニトマト");
-    WriteNotebookKey(nb, "StudentName", "<b>山川</b>");
+    RequireWritten(WriteNotebookKey(nb, "StartDate", "2026/05/01"));
+    RequireWritten(WriteNotebookKey(nb, "KindName", "ミニトマト"));
+    RequireWritten(WriteNotebookKey(nb, "StudentName", "<b>山川</b>"));
     QImage photo(640, 480, QImage::Format_RGB32);
     for (int day : {1, 3}) {
         photo.fill(QColor(30 * day, 120, 60));
