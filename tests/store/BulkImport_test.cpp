@@ -1,6 +1,7 @@
 #include "store/BulkImport.h"
 
 #include "platform/IniFile.h"
+#include "support/CountingProgress.h"
 #include "support/PhotoFiles.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +10,6 @@
 #include <QFile>
 
 namespace {
-
-class CountingProgress : public Progress {
-public:
-    void setRange(int m) override { maximum = m; }
-    void setValue(int v) override { value = v; }
-    void setText(const std::string&) override {}
-    int maximum = -1, value = -1;
-};
 
 struct ImportRun {
     TempDir photos, notebook;

@@ -2,6 +2,7 @@
 #include "platform/IniFile.h"
 #include "platform/Module.h"
 #include "store/DayRecord.h"
+#include "support/CountingProgress.h"
 #include "support/LocalWeatherServer.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/CurlPageFetcher.h"
@@ -14,14 +15,6 @@
 #include <thread>
 
 namespace {
-class CountingProgress : public Progress {
-public:
-    void setRange(int m) override { maximum = m; }
-    void setValue(int v) override { value = v; }
-    void setText(const std::string&) override {}
-    int maximum = 0, value = 0;
-};
-
 const WeatherPlace kTokyo{44, 47662};
 
 // The local site, a Weather.ini that points at it and the client that asks it.
