@@ -12,9 +12,9 @@ check() {
     mkdir -p "$tree"/{res,platform/qt,store,photos,views,app}
     touch "$tree"/res/Strings.h "$tree"/platform/Result.h "$tree"/platform/qt/QtPrompt.h \
         "$tree"/store/DayRecord.h "$tree"/photos/PictureFile.h "$tree"/views/PageDraw.h "$tree"/app/CNotebook.h
-    for spec in "$@"; do
-        mkdir -p "$(dirname "$tree/${spec%%=*}")"
-        echo "#include \"${spec#*=}\"" >>"$tree/${spec%%=*}"
+    for entry in "$@"; do
+        mkdir -p "$(dirname "$tree/${entry%%=*}")"
+        echo "#include \"${entry#*=}\"" >>"$tree/${entry%%=*}"
     done
     local got=pass
     bash "$layers" "$tree" >"$work/$name.out" 2>&1 || got=fail
