@@ -1,6 +1,7 @@
 #include "app/SettingsColor.h"
 #include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
+#include "support/RequireWritten.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ TEST(CNotebookStart, CommandLineNotebookOpensWithoutTouchingSettings)
 {
     NotebookFixture f;
     std::string ini = JoinPath(f.program, "Kelto.ini");
-    IniFile::WriteString(ini, "Data", "DataName", "other");
+    RequireWritten(IniFile::WriteString(ini, "Data", "DataName", "other"));
     CNotebook& nb = f.open();
     EXPECT_EQ(nb.notebookFolder(), f.notebook);
     EXPECT_EQ(nb.dataRoot(), JoinPath(f.program, "data"));
@@ -94,8 +95,8 @@ TEST(CNotebookStart, RemembersTheNotebookOfKeltoIni)
     std::string notebook = dir.mkdir("elsewhere/トマト");
     EXPECT_TRUE(WriteNotebookKey(notebook, "StartDate", "2013/04/01"));
     std::string ini = JoinPath(dir.path(), "Kelto.ini");
-    IniFile::WriteString(ini, "Data", "FolderPath", dir.file("elsewhere"));
-    IniFile::WriteString(ini, "Data", "DataName", "トマト");
+    RequireWritten(IniFile::WriteString(ini, "Data", "FolderPath", dir.file("elsewhere")));
+    RequireWritten(IniFile::WriteString(ini, "Data", "DataName", "トマト"));
     ScriptedPrompt prompt;
     FakeViewHost host;
     CNotebook nb(dir.path(), prompt, lockName());
@@ -124,7 +125,7 @@ TEST(CNotebookSettings, ReadColor)
                  {"#00FF000", {}}};
     for (const auto& c : cases) {
         prompt.clear();
-        IniFile::WriteString(ini, "Data", "CursorColor", c.value);
+        RequireWritten(IniFile::WriteString(ini, "Data", "CursorColor", c.value));
         EXPECT_EQ(ReadSettingsColor(ini, "Data", "CursorColor", "#00FF00", prompt), c.color) << c.value;
         EXPECT_EQ(prompt.asked(), c.color ? std::vector<int>{} : std::vector<int>{134}) << c.value;
         // The message says which file and key to correct.
@@ -139,8 +140,8 @@ TEST(CNotebookSettings, HighlightPenAndViewSizeFromKeltoIni)
 {
     TempDir dir;
     std::string ini = JoinPath(dir.path(), "Kelto.ini");
-    IniFile::WriteKeys(ini, "Data", {{"CursorColor", "#FF8000"}, {"CursorWidth", "3"}});
-    IniFile::WriteKeys(ini, "View", {{"Width", "800"}, {"Height", "abc"}});
+    RequireWritten(IniFile::WriteKeys(ini, "Data", {{"CursorColor", "#FF8000"}, {"CursorWidth", "3"}}));
+    RequireWritten(IniFile::WriteKeys(ini, "View", {{"Width", "800"}, {"Height", "abc"}}));
     ScriptedPrompt prompt;
     CNotebook nb(dir.path(), prompt, lockName());
     EXPECT_EQ(nb.highlightPen().color(), QColor(255, 128, 0));
@@ -165,7 +166,7 @@ TEST(CNotebookHelp, OpensTheDocumentOrSays144)
     nb.ShowHelpDocument();
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{144});  // no doc/index.html in this program folder
     QDir().mkpath(QString::fromStdString(JoinPath(f.program, "doc")));
-    WriteFileAtomic(JoinPath(f.program, "doc/index.html"), "<html></html>");
+    RequireWritten(WriteFileAtomic(JoinPath(f.program, "doc/index.html"), "<html></html>"));
     nb.ShowHelpDocument();
     EXPECT_EQ(f.host.opened, std::vector<std::string>{JoinPath(f.program, "doc/index.html")});
     f.host.openResult = false;

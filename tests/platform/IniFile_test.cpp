@@ -222,10 +222,9 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
                                                      {"Weather", "LowTemp", "3.0"}};
     for (const std::string& failing : {ini, photo}) {
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
-        std::string failed;
-        EXPECT_FALSE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}, &failed));
+        const Result written = IniFile::WriteChanges(ini, changes, {{photo, "new photo"}});
         SetWriteFaultHook(nullptr);
-        EXPECT_EQ(failed, failing);
+        EXPECT_EQ(written.path, failing);
         EXPECT_EQ(readAll(ini), before);
         EXPECT_EQ(readAll(photo), "old photo");
         EXPECT_EQ(FindFiles(dir.path(), "*tmp*").size(), 0u);
@@ -250,9 +249,9 @@ TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
             ASSERT_TRUE(WriteFileAtomic(first, "old picture"));
         }
         dir.mkdir("20240501.dat");
-        std::string failed;
-        EXPECT_FALSE(WriteFilesAtomic({{first, "new picture"}, {second, "new record"}}, &failed));
-        EXPECT_EQ(failed, second);
+        const Result written = WriteFilesAtomic({{first, "new picture"}, {second, "new record"}});
+        EXPECT_EQ(written.message, Msg::FileWriteFailed);
+        EXPECT_EQ(written.path, second);
         std::string bytes;
         EXPECT_EQ(ReadFileBytes(first, bytes), firstExisted);
         EXPECT_EQ(bytes, firstExisted ? "old picture" : "");

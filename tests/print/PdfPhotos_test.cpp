@@ -62,11 +62,11 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
 {
     const TempDir dir;
     const std::string red = dir.file("red.jpg"), blue = dir.file("blue.jpg"), moved = dir.file("moved.jpg");
-    ASSERT_TRUE(SavePictureFile(red, filled(Qt::red), 320, 240, 80, nullptr));
-    ASSERT_TRUE(SavePictureFile(blue, filled(Qt::blue), 320, 240, 80, nullptr));
+    ASSERT_TRUE(SavePictureFile(red, filled(Qt::red), 320, 240, 80));
+    ASSERT_TRUE(SavePictureFile(blue, filled(Qt::blue), 320, 240, 80));
     QImage shifted = filled(Qt::red);
     QPainter(&shifted).fillRect(180, 80, 40, 40, QColor(Qt::red).darker(200));  // another day's leaf
-    ASSERT_TRUE(SavePictureFile(moved, shifted, 320, 240, 80, nullptr));
+    ASSERT_TRUE(SavePictureFile(moved, shifted, 320, 240, 80));
     QImage shown;
     ASSERT_TRUE(LoadPictureFile(red, shown));
     const QByteArray document = pdfShowing(shown);

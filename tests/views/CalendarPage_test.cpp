@@ -1,3 +1,4 @@
+#include "support/RequireWritten.h"
 #include "views/PageTestSupport.h"
 #include "views/PageViews.h"
 
@@ -106,7 +107,7 @@ TEST(CalendarPage, ThumbnailsShowTheCurrentPhoto)
     f.addDay(20140312);
     QImage red(640, 480, QImage::Format_RGB32);
     red.fill(Qt::red);
-    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), red, 640, 480, 90, nullptr));
+    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), red, 640, 480, 90));
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
     QPoint c = cellCorner(17) + QPoint(20, 20);
@@ -114,11 +115,11 @@ TEST(CalendarPage, ThumbnailsShowTheCurrentPhoto)
     // The photo replaced by another: the next draw shows the new one.
     QImage blue(640, 480, QImage::Format_RGB32);
     blue.fill(Qt::blue);
-    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), blue, 640, 480, 90, nullptr));
+    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), blue, 640, 480, 90));
     f.showMonth(2014, 3);
     EXPECT_TRUE(isBlue(f.nb->pageBuffer().pixelColor(c)));
     // An undecodable photo leaves the frame empty.
-    WriteFileAtomic(f.dayPath(20140312, "jpg"), "not a picture, longer than before");
+    RequireWritten(WriteFileAtomic(f.dayPath(20140312, "jpg"), "not a picture, longer than before"));
     f.showMonth(2014, 3);
     EXPECT_FALSE(isBlue(f.nb->pageBuffer().pixelColor(c)));
     EXPECT_TRUE(framed(f.nb->pageBuffer(), 17));
@@ -210,7 +211,7 @@ TEST(CalendarPage, HugeFrameSizesAreBoundedByThePage)
         f.addDay(20140312);
         QImage photo(64, 48, QImage::Format_RGB32);
         photo.fill(Qt::red);
-        ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), photo, 64, 48, 90, nullptr));
+        ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), photo, 64, 48, 90));
         f.openOn(QDate(2014, 4, 30));
         f.showMonth(2014, 3);  // a thumbnail is made at the frame size
         EXPECT_EQ(f.nb->pages().Calendar.PicWidth, c.picWidth) << c.width << " x " << c.height;
@@ -224,7 +225,7 @@ TEST(CalendarPage, DayNumbersReadableOnDarkPhotos)
     f.addDay(20140312);
     QImage dark(640, 480, QImage::Format_RGB32);
     dark.fill(QColor(10, 10, 10));
-    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), dark, 640, 480, 90, nullptr));
+    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), dark, 640, 480, 90));
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
     // The 12th's number (cell 17) keeps its blue, on a light ground inside the dark thumbnail.
