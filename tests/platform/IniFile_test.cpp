@@ -27,6 +27,15 @@ void writeRaw(const std::string& path, const std::string& bytes)
     std::fclose(f);
 }
 
+// "a.ini" in `dir`, holding `bytes` (no file when there are none).
+std::string iniHolding(const TempDir& dir, const std::string& bytes)
+{
+    const std::string ini = dir.file("a.ini");
+    if (!bytes.empty())
+        writeRaw(ini, bytes);
+    return ini;
+}
+
 // Files of other editors and of damaged disks.
 const std::string kHostile =
     std::string("[A]\nq=\"quoted text\"\n=novalue\n[\nbroken\nk") + '\0' + "=v\n[B\n";
@@ -63,15 +72,11 @@ TEST(IniFile, ReadsWhatTheFileHolds)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string ini = dir.file("a.ini");
-        if (!c.bytes.empty()) {
-            writeRaw(ini, c.bytes);
-        }
+        const std::string ini = iniHolding(dir, c.bytes);
         EXPECT_EQ(IniFile::ReadString(ini, c.section, c.key, "-"), c.value);
     }
     TempDir dir;
-    const std::string ini = dir.file("a.ini");
-    writeRaw(ini, plain);
+    const std::string ini = iniHolding(dir, plain);
     EXPECT_EQ(IniFile::ReadInt(ini, "View", "Width", 780), -12);  // leading digits
     EXPECT_EQ(IniFile::ReadInt(ini, "View", "Height", 496), 0);   // present but no number
     EXPECT_EQ(IniFile::ReadInt(ini, "View", "Depth", 24), 24);    // missing key
@@ -118,10 +123,7 @@ TEST(IniFile, WritesChangeOnlyTheirLines)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string ini = dir.file("a.ini");
-        if (!c.before.empty()) {
-            writeRaw(ini, c.before);
-        }
+        const std::string ini = iniHolding(dir, c.before);
         bool written = true;
         for (const QString& w : QString(c.writes).split(' ')) {
             const QStringList part = w.split(QRegularExpression("[/=]"));  // section, key, value
