@@ -14,7 +14,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -38,13 +37,7 @@ struct VideoNotebook {
         }
     }
     std::string file(const char* name) const { return JoinPath(dir.path(), name); }
-    bool holdsTemporary() const
-    {
-        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-            if (e.path().filename().string().find(".tmp") != std::string::npos)
-                return true;
-        return false;
-    }
+    bool holdsTemporary() const { return !FindFiles(dir.path(), "*.tmp*").empty(); }
 };
 
 // What a command writes to its standard output.
