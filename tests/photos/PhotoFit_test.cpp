@@ -87,7 +87,7 @@ TEST(PhotoFit, CropsAndTrimsTakeTheRectanglesOfTheFrame)
         {"4:3 whole", {4000, 3000}, {0, 0, 4000, 3000}},
         {"16:9 centre", {1920, 1080}, {240, 0, 1440, 1080}},
         {"square top and bottom cut", {1000, 1000}, {0, 125, 1000, 750}},
-        {"portrait, cut", {3000, 4000}, {0, 875, 3000, 2250}, false, CutTopBottom, TrimRadio::Cut},
+        {"portrait plain, cut", {3000, 4000}, {0, 875, 3000, 2250}, false, CutTopBottom, TrimRadio::Cut},
         // The rotating import's cut: the centre strip, turned (corners and edges stay corners and edges).
         {"landscape rotating, cut", {4000, 3000}, {875, 0, 2250, 3000}, true, Clockwise, TrimRadio::Cut},
         {"portrait 3:4 rotating, cut", {3000, 4000}, {0, 0, 3000, 4000}, true, Anticlockwise, TrimRadio::Cut},
