@@ -55,6 +55,24 @@ std::optional<FrameAlignment> AlignmentOf(const Warp& warp, const FrameAlignment
     return ClampAlignment(a, frame);
 }
 
+// Four values at once (plain SSE2 on x86-64): the transforms and the refinement's sums are the
+// inner loops of the registration.
+using Float4 = float __attribute__((vector_size(16)));
+
+Float4 Load4(const float* at)
+{
+    Float4 v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+using Int4 = qint32 __attribute__((vector_size(16)));
+
+void Store4(float* at, Float4 v)
+{
+    std::memcpy(at, &v, sizeof v);
+}
+
 // A gray picture, 0 to 1, row after row.
 struct Plane {
     int width = 0, height = 0;
@@ -62,41 +80,47 @@ struct Plane {
     float at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
 };
 
-// A photo in gray, halved level after level.
+// A photo in gray, halved level after level. Gray is 11 R + 16 G + 5 B over 32, like Qt's, read
+// straight from 32-bit pixels. The photo's own size is made only when a rendering needs it (a
+// frame zoomed in further than the photo's half size): the others come straight from the photo.
 class Pyramid {
 public:
     explicit Pyramid(const QImage& photo)
+        : m_rgb(photo.format() == QImage::Format_RGB32 || photo.format() == QImage::Format_ARGB32
+                    ? photo
+                    : photo.convertToFormat(QImage::Format_RGB32))
     {
-        // Gray as 11 R + 16 G + 5 B over 32, like Qt's, read straight from 32-bit pixels.
-        const QImage rgb = photo.format() == QImage::Format_RGB32 || photo.format() == QImage::Format_ARGB32
-                               ? photo
-                               : photo.convertToFormat(QImage::Format_RGB32);
-        Plane base{rgb.width(), rgb.height(), {}};
-        base.px.resize(static_cast<size_t>(base.width) * base.height);
-        for (int y = 0; y < base.height; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-            float* out = &base.px[static_cast<size_t>(y) * base.width];
-            for (int x = 0; x < base.width; ++x)
-                out[x] = static_cast<float>(qRed(line[x]) * 11 + qGreen(line[x]) * 16 + qBlue(line[x]) * 5)
-                         * (1.f / (32 * 255));
+        m_levels.push_back(Plane{m_rgb.width(), m_rgb.height(), {}});
+        if (m_rgb.width() < 32 || m_rgb.height() < 32) {
+            level(0);
+            return;
         }
-        m_levels.push_back(std::move(base));
-        while (m_levels.back().width >= 32 && m_levels.back().height >= 32) {
-            const Plane& up = m_levels.back();
-            Plane down{up.width / 2, up.height / 2, {}};
-            down.px.resize(static_cast<size_t>(down.width) * down.height);
-            for (int y = 0; y < down.height; ++y)
-                for (int x = 0; x < down.width; ++x)
-                    down.px[static_cast<size_t>(y) * down.width + x] =
-                        0.25f
-                        * (up.at(2 * x, 2 * y) + up.at(2 * x + 1, 2 * y) + up.at(2 * x, 2 * y + 1)
-                           + up.at(2 * x + 1, 2 * y + 1));
-            m_levels.push_back(std::move(down));
-        }
+        m_levels.push_back(halfOfPhoto());
+        while (m_levels.back().width >= 32 && m_levels.back().height >= 32)
+            m_levels.push_back(halfOf(m_levels.back()));
     }
 
     int levels() const { return static_cast<int>(m_levels.size()); }
-    const Plane& level(int l) const { return m_levels[static_cast<size_t>(l)]; }
+    const Plane& level(int l) const
+    {
+        if (l == 0)
+            std::call_once(m_fullSize, [this] {
+                Plane& base = m_levels.front();
+                base.px.resize(static_cast<size_t>(base.width) * base.height);
+                std::vector<Int4> gray(static_cast<size_t>(base.width + 3) / 4);
+                for (int y = 0; y < base.height; ++y) {
+                    grayLine(y, gray);
+                    float* out = &base.px[static_cast<size_t>(y) * base.width];
+                    for (int x = 0; x < base.width; x += 4) {
+                        const Float4 v = __builtin_convertvector(gray[static_cast<size_t>(x / 4)], Float4)
+                                         * (1.f / (32 * 255));
+                        for (int k = 0; k < 4 && x + k < base.width; ++k)
+                            out[x + k] = v[k];
+                    }
+                }
+            });
+        return m_levels[static_cast<size_t>(l)];
+    }
 
     // The level whose pixels are at most `step` photo pixels apart, and as few as it allows.
     int levelFor(double step) const
@@ -108,7 +132,60 @@ public:
     }
 
 private:
-    std::vector<Plane> m_levels;
+    // The gray of a line of the photo, 32 times its value, four pixels to a vector.
+    void grayLine(int y, std::vector<Int4>& gray) const
+    {
+        const auto* line = reinterpret_cast<const quint32*>(m_rgb.constScanLine(y));
+        const int width = m_rgb.width();
+        for (int x = 0; x < width; x += 4) {
+            Int4 p{};
+            if (x + 4 <= width)
+                std::memcpy(&p, line + x, sizeof p);
+            else
+                for (int k = 0; x + k < width; ++k)
+                    p[k] = static_cast<qint32>(line[x + k]);
+            const Int4 r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            gray[static_cast<size_t>(x / 4)] = (r << 3) + (r << 1) + r + (g << 4) + (b << 2) + b;
+        }
+    }
+
+    // Each 2 x 2 block of the photo.
+    Plane halfOfPhoto() const
+    {
+        Plane down{m_rgb.width() / 2, m_rgb.height() / 2, {}};
+        down.px.resize(static_cast<size_t>(down.width) * down.height);
+        std::vector<Int4> a(static_cast<size_t>(m_rgb.width() + 3) / 4), b(a.size());
+        for (int y = 0; y < down.height; ++y) {
+            grayLine(2 * y, a);
+            grayLine(2 * y + 1, b);
+            float* out = &down.px[static_cast<size_t>(y) * down.width];
+            for (int x = 0; x < down.width; ++x) {
+                // Pixels 2x and 2x + 1 are neighbours in one vector.
+                const Int4 sum = a[static_cast<size_t>(x / 2)] + b[static_cast<size_t>(x / 2)];
+                const int k = 2 * (x % 2);
+                out[x] = static_cast<float>(sum[k] + sum[k + 1]) * (1.f / (4 * 32 * 255));
+            }
+        }
+        return down;
+    }
+
+    static Plane halfOf(const Plane& up)
+    {
+        Plane down{up.width / 2, up.height / 2, {}};
+        down.px.resize(static_cast<size_t>(down.width) * down.height);
+        for (int y = 0; y < down.height; ++y) {
+            const float* a = &up.px[static_cast<size_t>(2 * y) * up.width];
+            const float* b = a + up.width;
+            float* out = &down.px[static_cast<size_t>(y) * down.width];
+            for (int x = 0; x < down.width; ++x)
+                out[x] = 0.25f * (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]);
+        }
+        return down;
+    }
+
+    const QImage m_rgb;
+    mutable std::once_flag m_fullSize;
+    mutable std::vector<Plane> m_levels;
 };
 
 // The pyramids of the last photos registered: a chained alignment meets each photo twice, as the
@@ -248,22 +325,6 @@ bool Featureless(const std::vector<float>& px)
 }
 
 // --- The coarse search: phase correlation on small renderings whose sides are powers of two.
-
-// Four values at once (plain SSE2 on x86-64): the transforms and the refinement's sums are the
-// inner loops of the registration.
-using Float4 = float __attribute__((vector_size(16)));
-
-Float4 Load4(const float* at)
-{
-    Float4 v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-}
-
-void Store4(float* at, Float4 v)
-{
-    std::memcpy(at, &v, sizeof v);
-}
 
 // A square grid of complex values, the real and the imaginary parts apart.
 struct Spectrum {
