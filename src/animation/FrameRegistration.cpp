@@ -76,13 +76,13 @@ void Store4(float* at, Float4 v)
 // A gray picture, 0 to 1, row after row.
 struct Plane {
     int width = 0, height = 0;
-    std::vector<float> px;
-    float at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
+    std::unique_ptr<float[]> px;
+    const float* row(int y) const { return &px[static_cast<size_t>(y) * width]; }
 };
 
 // A photo in gray, halved level after level. Gray is 11 R + 16 G + 5 B over 32, like Qt's, read
-// straight from 32-bit pixels. The photo's own size is made only when a rendering needs it (a
-// frame zoomed in further than the photo's half size): the others come straight from the photo.
+// straight from 32-bit pixels. Each level is made in bands of rows as renderings first need them:
+// a frame shows only part of the photo, and at only one or two of the levels.
 class Pyramid {
 public:
     explicit Pyramid(const QImage& photo)
@@ -90,36 +90,32 @@ public:
                     ? photo
                     : photo.convertToFormat(QImage::Format_RGB32))
     {
-        m_levels.push_back(Plane{m_rgb.width(), m_rgb.height(), {}});
-        if (m_rgb.width() < 32 || m_rgb.height() < 32) {
-            level(0);
-            return;
+        int width = m_rgb.width(), height = m_rgb.height();
+        for (;;) {
+            Level& level = m_levels.emplace_back();
+            level.plane = Plane{width, height, std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width) * height)};
+            level.bands = std::make_unique<std::once_flag[]>(static_cast<size_t>((height + kBand - 1) / kBand));
+            if (width < 32 || height < 32)
+                break;
+            width /= 2;
+            height /= 2;
         }
-        m_levels.push_back(halfOfPhoto());
-        while (m_levels.back().width >= 32 && m_levels.back().height >= 32)
-            m_levels.push_back(halfOf(m_levels.back()));
     }
 
     int levels() const { return static_cast<int>(m_levels.size()); }
-    const Plane& level(int l) const
+    QSize size(int l) const
     {
-        if (l == 0)
-            std::call_once(m_fullSize, [this] {
-                Plane& base = m_levels.front();
-                base.px.resize(static_cast<size_t>(base.width) * base.height);
-                std::vector<Int4> gray(static_cast<size_t>(base.width + 3) / 4);
-                for (int y = 0; y < base.height; ++y) {
-                    grayLine(y, gray);
-                    float* out = &base.px[static_cast<size_t>(y) * base.width];
-                    for (int x = 0; x < base.width; x += 4) {
-                        const Float4 v = __builtin_convertvector(gray[static_cast<size_t>(x / 4)], Float4)
-                                         * (1.f / (32 * 255));
-                        for (int k = 0; k < 4 && x + k < base.width; ++k)
-                            out[x + k] = v[k];
-                    }
-                }
-            });
-        return m_levels[static_cast<size_t>(l)];
+        const Plane& p = m_levels[static_cast<size_t>(l)].plane;
+        return QSize(p.width, p.height);
+    }
+    // Level l, with at least its rows [first, end) made.
+    const Plane& level(int l, int first, int end) const
+    {
+        const Level& level = m_levels[static_cast<size_t>(l)];
+        end = std::min(end, level.plane.height);
+        for (int band = std::max(first, 0) / kBand; band * kBand < end; ++band)
+            std::call_once(level.bands[static_cast<size_t>(band)], [&] { make(l, band); });
+        return level.plane;
     }
 
     // The level whose pixels are at most `step` photo pixels apart, and as few as it allows.
@@ -132,6 +128,48 @@ public:
     }
 
 private:
+    static constexpr int kBand = 16;
+
+    struct Level {
+        Plane plane;
+        std::unique_ptr<std::once_flag[]> bands;
+    };
+
+    void make(int l, int band) const
+    {
+        const Plane& p = m_levels[static_cast<size_t>(l)].plane;
+        const int first = band * kBand, end = std::min(first + kBand, p.height);
+        std::vector<Int4> a(static_cast<size_t>(m_rgb.width() + 3) / 4), b(a.size());
+        if (l >= 2)
+            level(l - 1, 2 * first, 2 * end);
+        for (int y = first; y < end; ++y) {
+            float* out = &p.px[static_cast<size_t>(y) * p.width];
+            if (l == 0) {
+                grayLine(y, a);
+                for (int x = 0; x < p.width; x += 4) {
+                    const Float4 v = __builtin_convertvector(a[static_cast<size_t>(x / 4)], Float4) * (1.f / (32 * 255));
+                    for (int k = 0; k < 4 && x + k < p.width; ++k)
+                        out[x + k] = v[k];
+                }
+            } else if (l == 1) {
+                // Each 2 x 2 block of the photo: pixels 2x and 2x + 1 are neighbours in one vector.
+                grayLine(2 * y, a);
+                grayLine(2 * y + 1, b);
+                for (int x = 0; x < p.width; ++x) {
+                    const Int4 sum = a[static_cast<size_t>(x / 2)] + b[static_cast<size_t>(x / 2)];
+                    const int k = 2 * (x % 2);
+                    out[x] = static_cast<float>(sum[k] + sum[k + 1]) * (1.f / (4 * 32 * 255));
+                }
+            } else {
+                const Plane& up = m_levels[static_cast<size_t>(l - 1)].plane;
+                const float* top = up.row(2 * y);
+                const float* bottom = up.row(2 * y + 1);
+                for (int x = 0; x < p.width; ++x)
+                    out[x] = 0.25f * (top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1]);
+            }
+        }
+    }
+
     // The gray of a line of the photo, 32 times its value, four pixels to a vector.
     void grayLine(int y, std::vector<Int4>& gray) const
     {
@@ -149,43 +187,8 @@ private:
         }
     }
 
-    // Each 2 x 2 block of the photo.
-    Plane halfOfPhoto() const
-    {
-        Plane down{m_rgb.width() / 2, m_rgb.height() / 2, {}};
-        down.px.resize(static_cast<size_t>(down.width) * down.height);
-        std::vector<Int4> a(static_cast<size_t>(m_rgb.width() + 3) / 4), b(a.size());
-        for (int y = 0; y < down.height; ++y) {
-            grayLine(2 * y, a);
-            grayLine(2 * y + 1, b);
-            float* out = &down.px[static_cast<size_t>(y) * down.width];
-            for (int x = 0; x < down.width; ++x) {
-                // Pixels 2x and 2x + 1 are neighbours in one vector.
-                const Int4 sum = a[static_cast<size_t>(x / 2)] + b[static_cast<size_t>(x / 2)];
-                const int k = 2 * (x % 2);
-                out[x] = static_cast<float>(sum[k] + sum[k + 1]) * (1.f / (4 * 32 * 255));
-            }
-        }
-        return down;
-    }
-
-    static Plane halfOf(const Plane& up)
-    {
-        Plane down{up.width / 2, up.height / 2, {}};
-        down.px.resize(static_cast<size_t>(down.width) * down.height);
-        for (int y = 0; y < down.height; ++y) {
-            const float* a = &up.px[static_cast<size_t>(2 * y) * up.width];
-            const float* b = a + up.width;
-            float* out = &down.px[static_cast<size_t>(y) * down.width];
-            for (int x = 0; x < down.width; ++x)
-                out[x] = 0.25f * (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]);
-        }
-        return down;
-    }
-
     const QImage m_rgb;
-    mutable std::once_flag m_fullSize;
-    mutable std::vector<Plane> m_levels;
+    std::vector<Level> m_levels;
 };
 
 // The pyramids of the last photos registered: a chained alignment meets each photo twice, as the
@@ -235,7 +238,7 @@ struct Rendering {
 Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
 {
     const int l = pyramid.levelFor(std::max(warp.sx / grid.kx, warp.sy / grid.ky));
-    const Plane& p = pyramid.level(l);
+    const QSize size = pyramid.size(l);
     const double f = 1.0 / double(1 << l);
     // The warp is separable: each column has its photo column and each row its photo row.
     struct Axis {
@@ -266,25 +269,36 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
     r.px.assign(static_cast<size_t>(grid.width) * grid.height, 0.f);
     auto column = [&](int i) { return (warp.sx * grid.u(i) + warp.tx) * f - 0.5; };
     auto row = [&](int j) { return (warp.sy * grid.v(j) + warp.ty) * f - 0.5; };
-    run(grid.width, column, p.width, r.x0, r.x1);
-    run(grid.height, row, p.height, r.y0, r.y1);
+    run(grid.width, column, size.width(), r.x0, r.x1);
+    run(grid.height, row, size.height(), r.y0, r.y1);
     if (r.x0 >= r.x1 || r.y0 >= r.y1) {
         r.x0 = r.x1 = r.y0 = r.y1 = 0;
         return r;
     }
     std::vector<Axis> columns(static_cast<size_t>(r.x1 - r.x0));
     for (int i = r.x0; i < r.x1; ++i)
-        columns[static_cast<size_t>(i - r.x0)] = axis(column(i), p.width);
+        columns[static_cast<size_t>(i - r.x0)] = axis(column(i), size.width());
+    const Plane& p =
+        pyramid.level(l, axis(row(r.y0), size.height()).index, axis(row(r.y1 - 1), size.height()).index + 2);
+    // Each row blends its two photo rows over the columns it reads, four at a time, then reads
+    // its columns from the blend.
+    const int from = columns.front().index, to = columns.back().index + 2;
+    std::vector<float> blend(static_cast<size_t>(to - from + 4));
     for (int j = r.y0; j < r.y1; ++j) {
-        const Axis a = axis(row(j), p.height);
-        const float* top = &p.px[static_cast<size_t>(a.index) * p.width];
+        const Axis a = axis(row(j), size.height());
+        const float* top = p.row(a.index) + from;
         const float* bottom = top + p.width;
-        float* out = &r.px[static_cast<size_t>(j) * grid.width + r.x0];
-        for (const Axis& c : columns) {
-            const float t = top[c.index] + c.fraction * (top[c.index + 1] - top[c.index]);
-            const float b = bottom[c.index] + c.fraction * (bottom[c.index + 1] - bottom[c.index]);
-            *out++ = t + a.fraction * (b - t);
+        int x = 0;
+        for (; x + 4 <= to - from; x += 4) {
+            const Float4 t = Load4(top + x);
+            Store4(&blend[static_cast<size_t>(x)], t + (Load4(bottom + x) - t) * a.fraction);
         }
+        for (; x < to - from; ++x)
+            blend[static_cast<size_t>(x)] = top[x] + (bottom[x] - top[x]) * a.fraction;
+        const float* line = blend.data() - from;
+        float* out = &r.px[static_cast<size_t>(j) * grid.width + r.x0];
+        for (const Axis& c : columns)
+            *out++ = line[c.index] + (line[c.index + 1] - line[c.index]) * c.fraction;
     }
     return r;
 }
