@@ -81,8 +81,8 @@ struct Plane {
 };
 
 // A photo in gray, halved level after level. Gray is 11 R + 16 G + 5 B over 32, like Qt's, read
-// straight from 32-bit pixels. Each level is made in bands of rows as renderings first need them:
-// a frame shows only part of the photo, and at only one or two of the levels.
+// straight from 32-bit pixels. Each level is made in tiles as renderings first need them: a frame
+// shows only part of the photo, and at only one or two of the levels.
 class Pyramid {
 public:
     explicit Pyramid(const QImage& photo)
@@ -93,8 +93,11 @@ public:
         int width = m_rgb.width(), height = m_rgb.height();
         for (;;) {
             Level& level = m_levels.emplace_back();
-            level.plane = Plane{width, height, std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width) * height)};
-            level.bands = std::make_unique<std::once_flag[]>(static_cast<size_t>((height + kBand - 1) / kBand));
+            level.plane = Plane{width, height,
+                                std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width) * height)};
+            level.across = (width + kTileWidth - 1) / kTileWidth;
+            level.tiles = std::make_unique<std::once_flag[]>(static_cast<size_t>(level.across)
+                                                             * ((height + kTileHeight - 1) / kTileHeight));
             if (width < 32 || height < 32)
                 break;
             width /= 2;
@@ -108,13 +111,16 @@ public:
         const Plane& p = m_levels[static_cast<size_t>(l)].plane;
         return QSize(p.width, p.height);
     }
-    // Level l, with at least its rows [first, end) made.
-    const Plane& level(int l, int first, int end) const
+    // Level l, with at least its pixels [x0, x1) x [y0, y1) made.
+    const Plane& level(int l, int x0, int x1, int y0, int y1) const
     {
         const Level& level = m_levels[static_cast<size_t>(l)];
-        end = std::min(end, level.plane.height);
-        for (int band = std::max(first, 0) / kBand; band * kBand < end; ++band)
-            std::call_once(level.bands[static_cast<size_t>(band)], [&] { make(l, band); });
+        x1 = std::min(x1, level.plane.width);
+        y1 = std::min(y1, level.plane.height);
+        for (int ty = std::max(y0, 0) / kTileHeight; ty * kTileHeight < y1; ++ty)
+            for (int tx = std::max(x0, 0) / kTileWidth; tx * kTileWidth < x1; ++tx)
+                std::call_once(level.tiles[static_cast<size_t>(ty * level.across + tx)],
+                               [&] { make(l, tx * kTileWidth, ty * kTileHeight); });
         return level.plane;
     }
 
@@ -128,62 +134,72 @@ public:
     }
 
 private:
-    static constexpr int kBand = 16;
+    static constexpr int kTileWidth = 64, kTileHeight = 16;
 
     struct Level {
         Plane plane;
-        std::unique_ptr<std::once_flag[]> bands;
+        int across = 0;  // tiles in a row of them
+        std::unique_ptr<std::once_flag[]> tiles;
     };
 
-    void make(int l, int band) const
+    // The tile of level l whose corner is (x0, y0).
+    void make(int l, int x0, int y0) const
     {
         const Plane& p = m_levels[static_cast<size_t>(l)].plane;
-        const int first = band * kBand, end = std::min(first + kBand, p.height);
-        std::vector<Int4> a(static_cast<size_t>(m_rgb.width() + 3) / 4), b(a.size());
+        const int x1 = std::min(x0 + kTileWidth, p.width), y1 = std::min(y0 + kTileHeight, p.height);
+        std::array<Int4, 2 * kTileWidth / 4> a, b;
         if (l >= 2)
-            level(l - 1, 2 * first, 2 * end);
-        for (int y = first; y < end; ++y) {
+            level(l - 1, 2 * x0, 2 * x1, 2 * y0, 2 * y1);
+        for (int y = y0; y < y1; ++y) {
             float* out = &p.px[static_cast<size_t>(y) * p.width];
             if (l == 0) {
-                grayLine(y, a);
-                for (int x = 0; x < p.width; x += 4) {
-                    const Float4 v = __builtin_convertvector(a[static_cast<size_t>(x / 4)], Float4) * (1.f / (32 * 255));
-                    for (int k = 0; k < 4 && x + k < p.width; ++k)
-                        out[x + k] = v[k];
+                grayLine(y, x0, x1, a);
+                for (int x = x0; x < x1; x += 4) {
+                    const Float4 v =
+                        __builtin_convertvector(a[static_cast<size_t>((x - x0) / 4)], Float4) * (1.f / (32 * 255));
+                    if (x + 4 <= x1) {
+                        Store4(out + x, v);
+                    } else {
+                        for (int k = 0; x + k < x1; ++k)
+                            out[x + k] = v[k];
+                    }
                 }
             } else if (l == 1) {
-                // Each 2 x 2 block of the photo: pixels 2x and 2x + 1 are neighbours in one vector.
-                grayLine(2 * y, a);
-                grayLine(2 * y + 1, b);
-                for (int x = 0; x < p.width; ++x) {
-                    const Int4 sum = a[static_cast<size_t>(x / 2)] + b[static_cast<size_t>(x / 2)];
-                    const int k = 2 * (x % 2);
+                // Each 2 x 2 block of the photo: the two lines summed, then each pair of columns.
+                grayLine(2 * y, 2 * x0, 2 * x1, a);
+                grayLine(2 * y + 1, 2 * x0, 2 * x1, b);
+                std::array<qint32, 2 * kTileWidth> sum;
+                for (size_t k = 0; k < a.size(); ++k) {
+                    const Int4 v = a[k] + b[k];
+                    std::memcpy(&sum[4 * k], &v, sizeof v);
+                }
+                for (int x = x0; x < x1; ++x) {
+                    const size_t k = static_cast<size_t>(2 * (x - x0));
                     out[x] = static_cast<float>(sum[k] + sum[k + 1]) * (1.f / (4 * 32 * 255));
                 }
             } else {
                 const Plane& up = m_levels[static_cast<size_t>(l - 1)].plane;
                 const float* top = up.row(2 * y);
                 const float* bottom = up.row(2 * y + 1);
-                for (int x = 0; x < p.width; ++x)
+                for (int x = x0; x < x1; ++x)
                     out[x] = 0.25f * (top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1]);
             }
         }
     }
 
-    // The gray of a line of the photo, 32 times its value, four pixels to a vector.
-    void grayLine(int y, std::vector<Int4>& gray) const
+    // The gray of the photo's pixels [x0, x1) of line y, 32 times its value, four to a vector.
+    void grayLine(int y, int x0, int x1, std::array<Int4, 2 * kTileWidth / 4>& gray) const
     {
         const auto* line = reinterpret_cast<const quint32*>(m_rgb.constScanLine(y));
-        const int width = m_rgb.width();
-        for (int x = 0; x < width; x += 4) {
+        for (int x = x0; x < x1; x += 4) {
             Int4 p{};
-            if (x + 4 <= width)
+            if (x + 4 <= x1)
                 std::memcpy(&p, line + x, sizeof p);
             else
-                for (int k = 0; x + k < width; ++k)
+                for (int k = 0; x + k < x1; ++k)
                     p[k] = static_cast<qint32>(line[x + k]);
             const Int4 r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            gray[static_cast<size_t>(x / 4)] = (r << 3) + (r << 1) + r + (g << 4) + (b << 2) + b;
+            gray[static_cast<size_t>((x - x0) / 4)] = (r << 3) + (r << 1) + r + (g << 4) + (b << 2) + b;
         }
     }
 
@@ -278,11 +294,11 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
     std::vector<Axis> columns(static_cast<size_t>(r.x1 - r.x0));
     for (int i = r.x0; i < r.x1; ++i)
         columns[static_cast<size_t>(i - r.x0)] = axis(column(i), size.width());
-    const Plane& p =
-        pyramid.level(l, axis(row(r.y0), size.height()).index, axis(row(r.y1 - 1), size.height()).index + 2);
     // Each row blends its two photo rows over the columns it reads, four at a time, then reads
     // its columns from the blend.
     const int from = columns.front().index, to = columns.back().index + 2;
+    const Plane& p = pyramid.level(l, from, to, axis(row(r.y0), size.height()).index,
+                                   axis(row(r.y1 - 1), size.height()).index + 2);
     std::vector<float> blend(static_cast<size_t>(to - from + 4));
     for (int j = r.y0; j < r.y1; ++j) {
         const Axis a = axis(row(j), size.height());
