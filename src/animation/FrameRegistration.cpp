@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -96,8 +97,8 @@ public:
             level.plane = Plane{width, height,
                                 std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width) * height)};
             level.across = (width + kTileWidth - 1) / kTileWidth;
-            level.tiles = std::make_unique<std::once_flag[]>(static_cast<size_t>(level.across)
-                                                             * ((height + kTileHeight - 1) / kTileHeight));
+            level.made = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(level.across)
+                                                               * ((height + kTileHeight - 1) / kTileHeight));
             if (width < 32 || height < 32)
                 break;
             width /= 2;
@@ -118,9 +119,18 @@ public:
         x1 = std::min(x1, level.plane.width);
         y1 = std::min(y1, level.plane.height);
         for (int ty = std::max(y0, 0) / kTileHeight; ty * kTileHeight < y1; ++ty)
-            for (int tx = std::max(x0, 0) / kTileWidth; tx * kTileWidth < x1; ++tx)
-                std::call_once(level.tiles[static_cast<size_t>(ty * level.across + tx)],
-                               [&] { make(l, tx * kTileWidth, ty * kTileHeight); });
+            for (int tx = std::max(x0, 0) / kTileWidth; tx * kTileWidth < x1; ++tx) {
+                std::atomic<bool>& made = level.made[static_cast<size_t>(ty * level.across + tx)];
+                if (made.load(std::memory_order_acquire))
+                    continue;
+                // Another thread may be making it: one maker at a time (a tile of a higher level
+                // makes the tiles below it, so the same thread may come in again).
+                std::lock_guard<std::recursive_mutex> lock(m_making);
+                if (!made.load(std::memory_order_relaxed)) {
+                    make(l, tx * kTileWidth, ty * kTileHeight);
+                    made.store(true, std::memory_order_release);
+                }
+            }
         return level.plane;
     }
 
@@ -139,7 +149,7 @@ private:
     struct Level {
         Plane plane;
         int across = 0;  // tiles in a row of them
-        std::unique_ptr<std::once_flag[]> tiles;
+        std::unique_ptr<std::atomic<bool>[]> made;
     };
 
     // The tile of level l whose corner is (x0, y0).
@@ -205,6 +215,7 @@ private:
 
     const QImage m_rgb;
     std::vector<Level> m_levels;
+    mutable std::recursive_mutex m_making;
 };
 
 // The pyramids of the last photos registered: a chained alignment meets each photo twice, as the
@@ -718,8 +729,8 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
     double gain = 1, offset = 0;
     Fit fit;
     bool lightSet = false;
-    for (const auto& [grid, target, iterations] : {std::tuple{&reference.half, &reference.atHalf, 8},
-                                                   std::tuple{&reference.full, &reference.atFull, 2}}) {
+    for (const auto& [grid, target, iterations, settled] :
+         {std::tuple{&reference.half, &reference.atHalf, 8, 0.3}, std::tuple{&reference.full, &reference.atFull, 2, 0.1}}) {
         const int w = grid->width, h = grid->height;
         for (int iteration = 0; iteration < iterations; ++iteration) {
             const Rendering current = Render(photo, warp, *grid);
@@ -763,7 +774,7 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
                 return fit;
             // Settled: the frame's far corner moves by less than a tenth of a photo pixel.
             if (std::abs(d[0]) * std::max(frame.width(), frame.height()) + std::abs(d[1]) + std::abs(d[2])
-                < 0.1)
+                < settled)
                 break;
         }
     }
