@@ -165,8 +165,8 @@ private:
             if (l == 0) {
                 grayLine(y, x0, x1, a);
                 for (int x = x0; x < x1; x += 4) {
-                    const Float4 v =
-                        __builtin_convertvector(a[static_cast<size_t>((x - x0) / 4)], Float4) * (1.f / (32 * 255));
+                    const Float4 v = __builtin_convertvector(a[static_cast<size_t>((x - x0) / 4)], Float4)
+                                     * (1.f / (32 * 255));
                     if (x + 4 <= x1) {
                         Store4(out + x, v);
                     } else {
@@ -256,8 +256,24 @@ struct Grid {
 // A frame rendered from the pyramid through `warp`: its pixels, and the rectangle of them that
 // falls on the photo (the frame shows black elsewhere). The warp only scales and shifts each
 // axis, so what lies on the photo is one rectangle.
+// Gray values whose vector leaves them unset when it grows: a rendering writes every one.
+template <typename T>
+struct Unset : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = Unset<U>;
+    };
+    template <typename U>
+    void construct(U* at) noexcept
+    {
+        ::new (static_cast<void*>(at)) U;
+    }
+    using std::allocator<T>::allocator;
+};
+using Pixels = std::vector<float, Unset<float>>;
+
 struct Rendering {
-    std::vector<float> px;
+    Pixels px;
     int x0 = 0, x1 = 0, y0 = 0, y1 = 0;  // inside: [x0, x1) x [y0, y1)
     bool inside(int i, int j) const { return i >= x0 && i < x1 && j >= y0 && j < y1; }
 };
@@ -293,14 +309,25 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
             first = end = 0;
     };
     Rendering r;
-    r.px.assign(static_cast<size_t>(grid.width) * grid.height, 0.f);
+    r.px.resize(static_cast<size_t>(grid.width) * grid.height);
     auto column = [&](int i) { return (warp.sx * grid.u(i) + warp.tx) * f - 0.5; };
     auto row = [&](int j) { return (warp.sy * grid.v(j) + warp.ty) * f - 0.5; };
     run(grid.width, column, size.width(), r.x0, r.x1);
     run(grid.height, row, size.height(), r.y0, r.y1);
     if (r.x0 >= r.x1 || r.y0 >= r.y1) {
         r.x0 = r.x1 = r.y0 = r.y1 = 0;
+        std::fill(r.px.begin(), r.px.end(), 0.f);
         return r;
+    }
+    // Black around the photo.
+    const auto at = [&](int i, int j) {
+        return r.px.begin() + static_cast<std::ptrdiff_t>(j) * grid.width + i;
+    };
+    std::fill(at(0, 0), at(0, r.y0), 0.f);
+    std::fill(at(0, r.y1), r.px.end(), 0.f);
+    for (int j = r.y0; j < r.y1; ++j) {
+        std::fill(at(0, j), at(r.x0, j), 0.f);
+        std::fill(at(r.x1, j), at(grid.width, j), 0.f);
     }
     std::vector<Axis> columns(static_cast<size_t>(r.x1 - r.x0));
     for (int i = r.x0; i < r.x1; ++i)
@@ -332,7 +359,7 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
 
 // How alike two frames are, whatever their brightness and contrast: the correlation of their
 // deviations from their means, 1 for frames that differ only in light.
-double Likeness(const std::vector<float>& a, const std::vector<float>& b)
+double Likeness(const Pixels& a, const Pixels& b)
 {
     const size_t n = a.size();
     double ma = 0, mb = 0;
@@ -354,7 +381,7 @@ double Likeness(const std::vector<float>& a, const std::vector<float>& b)
 }
 
 // Too little contrast to register against: a blank or nearly flat picture.
-bool Featureless(const std::vector<float>& px)
+bool Featureless(const Pixels& px)
 {
     double sum = 0, squares = 0;
     for (float v : px) {
@@ -380,8 +407,9 @@ struct Spectrum {
 // not mind, and the inverse gives the grid back as it was.
 class Fft2 {
 public:
-    explicit Fft2(int n) : m_n(n), m_reversed(static_cast<size_t>(n)), m_cos(static_cast<size_t>(n / 2)),
-                           m_sin(static_cast<size_t>(n / 2))
+    explicit Fft2(int n)
+        : m_n(n), m_reversed(static_cast<size_t>(n)), m_cos(static_cast<size_t>(n / 2)),
+          m_sin(static_cast<size_t>(n / 2))
     {
         for (int i = 0, j = 0; i < n; ++i) {
             m_reversed[static_cast<size_t>(i)] = j;
@@ -636,8 +664,10 @@ Normal NormalEquations(const Rendering& current, const Rendering& target, const 
     const int w = grid.width, h = grid.height;
     // The pixels whose four neighbours in `current` and whose own place in `target` fall on the
     // photos, and not on the frame's border.
-    const int x0 = std::max({1, current.x0 + 1, target.x0}), x1 = std::min({w - 1, current.x1 - 1, target.x1});
-    const int y0 = std::max({1, current.y0 + 1, target.y0}), y1 = std::min({h - 1, current.y1 - 1, target.y1});
+    const int x0 = std::max({1, current.x0 + 1, target.x0}),
+              x1 = std::min({w - 1, current.x1 - 1, target.x1});
+    const int y0 = std::max({1, current.y0 + 1, target.y0}),
+              y1 = std::min({h - 1, current.y1 - 1, target.y1});
     Normal out;
     if (x1 - x0 < 4 || y1 <= y0)
         return out;
@@ -703,11 +733,15 @@ Normal NormalEquations(const Rendering& current, const Rendering& target, const 
             add(x1 - 4, keep);
         }
         for (int k = 0; k < kSums; ++k)
-            total[static_cast<size_t>(k)] += double(sum[static_cast<size_t>(k)][0]) + sum[static_cast<size_t>(k)][1]
-                                             + sum[static_cast<size_t>(k)][2] + sum[static_cast<size_t>(k)][3];
+            total[static_cast<size_t>(k)] += double(sum[static_cast<size_t>(k)][0])
+                                             + sum[static_cast<size_t>(k)][1] + sum[static_cast<size_t>(k)][2]
+                                             + sum[static_cast<size_t>(k)][3];
     }
-    const int entries[5][5] = {{ZZ, ZX, ZY, ZV, Z}, {ZX, XX, XY, XV, X}, {ZY, XY, YY, YV, Y},
-                               {ZV, XV, YV, VV, V}, {Z, X, Y, V, One}};
+    const int entries[5][5] = {{ZZ, ZX, ZY, ZV, Z},
+                               {ZX, XX, XY, XV, X},
+                               {ZY, XY, YY, YV, Y},
+                               {ZV, XV, YV, VV, V},
+                               {Z, X, Y, V, One}};
     const int right[5] = {ZE, XE, YE, VE, E};
     for (int r = 0; r < 5; ++r) {
         for (int k = 0; k < 5; ++k)
@@ -730,7 +764,8 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
     Fit fit;
     bool lightSet = false;
     for (const auto& [grid, target, iterations, settled] :
-         {std::tuple{&reference.half, &reference.atHalf, 8, 0.3}, std::tuple{&reference.full, &reference.atFull, 2, 0.1}}) {
+         {std::tuple{&reference.half, &reference.atHalf, 8, 0.3},
+          std::tuple{&reference.full, &reference.atFull, 2, 0.1}}) {
         const int w = grid->width, h = grid->height;
         for (int iteration = 0; iteration < iterations; ++iteration) {
             const Rendering current = Render(photo, warp, *grid);
@@ -788,9 +823,11 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
 // zoom only when that beats its shift alone, its shift only when that beats the frame as it
 // is. A camera that did not move keeps its alignment, instead of taking up the small shifts and
 // zooms that a growing plant suggests and carrying them from frame to frame.
+// `asItIs`: the photo through `start` at half size.
 std::optional<FrameAlignment> Better(const std::optional<FrameAlignment>& proposal,
-                                     const FrameAlignment& start, const Reference& reference,
-                                     const Pyramid& photo, QSize picture, QSize frame)
+                                     const FrameAlignment& start, const Rendering& asItIs,
+                                     const Reference& reference, const Pyramid& photo, QSize picture,
+                                     QSize frame)
 {
     if (!proposal || *proposal == start)
         return proposal;
@@ -800,7 +837,7 @@ std::optional<FrameAlignment> Better(const std::optional<FrameAlignment>& propos
     FrameAlignment shifted = start;
     shifted.x = proposal->x;
     shifted.y = proposal->y;
-    const double asIs = likeness(start), shiftOnly = likeness(shifted);
+    const double asIs = Likeness(reference.atHalf.px, asItIs.px), shiftOnly = likeness(shifted);
     if ((proposal->w != start.w || proposal->h != start.h)
         && likeness(*proposal) > std::max(asIs, shiftOnly) + kClearlyBetter)
         return proposal;
@@ -824,8 +861,8 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
     const Grid half(frame, 0.5, 0.5), full(frame, 1, 1);
     const Reference reference{half, full, Render(before, previousWarp, half),
                               Render(before, previousWarp, full)};
-    if (Featureless(reference.atHalf.px)
-        || Featureless(Render(after, WarpOf(start, picture, frame), half).px))
+    const Rendering asItIs = Render(after, WarpOf(start, picture, frame), half);
+    if (Featureless(reference.atHalf.px) || Featureless(asItIs.px))
         return std::nullopt;
 
     // A coarse search first: the shift that phase correlation finds at a few zooms around the
@@ -868,7 +905,8 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
     const Fit fit = Refine(after, reference, WarpOf(best, picture, frame), frame);
     if (!fit.ok || !(fit.correlation > 0.5))
         return bestResponse > 0.1
-                   ? Better(ClampAlignment(best, frame), start, reference, after, picture, frame)
+                   ? Better(ClampAlignment(best, frame), start, asItIs, reference, after, picture, frame)
                    : std::nullopt;
-    return Better(AlignmentOf(fit.warp, start, picture, frame), start, reference, after, picture, frame);
+    return Better(AlignmentOf(fit.warp, start, picture, frame), start, asItIs, reference, after, picture,
+                  frame);
 }
