@@ -217,15 +217,11 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
                 continue;
             // A reduced copy of a photo whose file went in whole shows that file instead: the
             // sheet draws it at the copy's place and size, as sharp as the file, for no bytes.
-            if (!photos[k].jpeg.isEmpty()) {
-                if (const auto at = whole.find(photos[k].path); at != whole.end()) {
-                    shownBy[o.number] = at->second;
-                    replaced[o.number] = QByteArray::number(o.number) + " 0 obj\nnull\nendobj\n";
-                    next = k + 1;
-                    break;
-                }
-            } else {
-                whole[photos[k].path] = o.number;
+            if (const auto at = whole.find(photos[k].path); !photos[k].jpeg.isEmpty() && at != whole.end()) {
+                shownBy[o.number] = at->second;
+                replaced[o.number] = QByteArray::number(o.number) + " 0 obj\nnull\nendobj\n";
+                next = k + 1;
+                break;
             }
             QByteArray out = dict;
             const qsizetype length = out.indexOf("/Length ");
@@ -235,6 +231,8 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
             out.replace(length, lengthEnd - length, "/Length " + QByteArray::number(jpeg.size()));
             out += ">>\nstream\n" + jpeg + "\nendstream" + bytes.mid(end + 10);
             replaced[o.number] = std::move(out);
+            if (photos[k].jpeg.isEmpty())
+                whole[photos[k].path] = o.number;
             next = k + 1;
             break;
         }
