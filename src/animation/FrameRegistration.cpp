@@ -86,16 +86,24 @@ struct Plane {
 // shows only part of the photo, and at only one or two of the levels.
 class Pyramid {
 public:
-    explicit Pyramid(const QImage& photo)
+    // `spent`, when given, is a pyramid nobody uses any more: its memory serves again where the
+    // sizes agree (a series' photos are all of one size), rather than going back to the system
+    // and coming anew, page by page, for every photo.
+    explicit Pyramid(const QImage& photo, Pyramid* spent = nullptr)
         : m_rgb(photo.format() == QImage::Format_RGB32 || photo.format() == QImage::Format_ARGB32
                     ? photo
                     : photo.convertToFormat(QImage::Format_RGB32))
     {
         int width = m_rgb.width(), height = m_rgb.height();
-        for (;;) {
+        for (size_t l = 0;; ++l) {
             Level& level = m_levels.emplace_back();
-            level.plane = Plane{width, height,
-                                std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width) * height)};
+            if (spent && l < spent->m_levels.size() && spent->m_levels[l].plane.width == width
+                && spent->m_levels[l].plane.height == height)
+                level.plane = std::move(spent->m_levels[l].plane);
+            else
+                level.plane =
+                    Plane{width, height,
+                          std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width) * height)};
             level.across = (width + kTileWidth - 1) / kTileWidth;
             level.made = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(level.across)
                                                                * ((height + kTileHeight - 1) / kTileHeight));
@@ -224,14 +232,21 @@ private:
 std::shared_ptr<const Pyramid> PyramidOf(const QImage& photo)
 {
     static std::mutex mutex;
-    static std::deque<std::pair<qint64, std::shared_ptr<const Pyramid>>> recent;
+    static std::deque<std::pair<qint64, std::shared_ptr<Pyramid>>> recent;
+    std::shared_ptr<Pyramid> oldest;
     {
         std::lock_guard<std::mutex> lock(mutex);
         for (const auto& [key, pyramid] : recent)
             if (key == photo.cacheKey())
                 return pyramid;
+        if (recent.size() >= 2) {
+            oldest = std::move(recent.front().second);
+            recent.pop_front();
+        }
     }
-    auto pyramid = std::make_shared<const Pyramid>(photo);
+    // Out of the list, the oldest can gain no new user: held by no one else, its memory is free.
+    auto pyramid = std::make_shared<Pyramid>(photo, oldest.use_count() == 1 ? oldest.get() : nullptr);
+    oldest.reset();
     std::lock_guard<std::mutex> lock(mutex);
     recent.emplace_back(photo.cacheKey(), pyramid);
     if (recent.size() > 2)
