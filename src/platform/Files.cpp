@@ -33,6 +33,29 @@ bool WriteFaultFor(const std::string& path)
     return g_writeFault && g_writeFault(path);
 }
 
+namespace {
+std::function<void(size_t)> g_afterRename;
+}  // namespace
+
+void SetAfterRenameHook(std::function<void(size_t renamed)> hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_afterRename = std::move(hook);
+}
+
+namespace {
+void afterRename(size_t renamed)
+{
+    std::function<void(size_t)> hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = g_afterRename;
+    }
+    if (hook)
+        hook(renamed);
+}
+}  // namespace
+
 std::string JoinPath(std::string_view folder, std::string_view name)
 {
     std::string r(folder);
@@ -300,6 +323,78 @@ void dropBackup(Backup& b)
 
 }  // namespace
 
+namespace {
+
+// The record of a set of files being written together, beside the first target: a line per
+// target with its name, the second name of its old file (none when it is new) and the inode of
+// its new file, then "end".
+// While it is there the set is not complete: a writer killed half way through the renames
+// leaves it, and the next start puts every old file back (RecoverSet). Written only when all
+// targets share a folder and every old file has its second name.
+constexpr std::string_view kSetHeader = "kelto-set 1";
+constexpr std::string_view kSetSuffix = ".set";
+
+struct SetRecord {
+    std::string path;
+    int fd = -1;
+};
+
+bool syncFolderOf(const std::string& path)
+{
+    const int dir = ::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return false;
+    const bool ok = fsync(dir) == 0;
+    ::close(dir);
+    return ok;
+}
+
+// 0 with `out` open and on disk (its folder too), or the system's error number. Nothing is
+// written (and 0 returned with `out` empty) for a set that cannot be put back.
+int beginSet(const std::vector<PendingFile>& pending, const std::vector<Backup>& backups,
+             const std::vector<bool>& existed, SetRecord& out)
+{
+    const std::string folder = ParentFolder(pending.front().target);
+    std::string text = std::string(kSetHeader) + "\n";
+    for (size_t i = 0; i < pending.size(); ++i) {
+        const std::string name = LastComponent(pending[i].target);
+        if (ParentFolder(pending[i].target) != folder || (existed[i] && backups[i].path.empty())
+            || name.find_first_of("\t\n") != std::string::npos)
+            return 0;
+        struct stat st;
+        if (fstat(pending[i].fd, &st) != 0)
+            return 0;
+        text += name + "\t" + (existed[i] ? LastComponent(backups[i].path) : std::string()) + "\t"
+                + std::to_string(st.st_ino) + "\n";
+    }
+    text += "end\n";
+    out.fd = OpenTemporaryBeside(pending.front().target, kSetSuffix, out.path);
+    if (out.fd < 0)
+        return errno ? errno : EIO;
+    int error = 0;
+    if (::write(out.fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        error = errno ? errno : ENOSPC;
+    else if (fsync(out.fd) != 0 || !syncFolderOf(out.path))
+        error = errno ? errno : EIO;
+    if (error) {
+        unlink(out.path.c_str());
+        ::close(out.fd);
+        out = SetRecord{};
+    }
+    return error;
+}
+
+void endSet(SetRecord& record)
+{
+    if (record.fd < 0)
+        return;
+    unlink(record.path.c_str());
+    ::close(record.fd);
+    record = SetRecord{};
+}
+
+}  // namespace
+
 Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files)
 {
     std::vector<PendingFile> pending(files.size());
@@ -309,14 +404,25 @@ Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_vie
             return writeFailed(files[i].first, error);
         }
     }
-    // Every target but the last keeps a second name until all are replaced: when a later rename
-    // fails, the files already replaced get their old versions back (or go, if they were new).
+    // With more than one target, every target keeps a second name until all are replaced: when a
+    // later rename fails, the files already replaced get their old versions back (or go, if they
+    // were new), and so does a set whose writer was killed half way, at the next start.
     std::vector<Backup> backups(files.size());
     std::vector<bool> existed(files.size());
-    for (size_t i = 0; i + 1 < files.size(); ++i) {
+    const size_t backedUp = files.size() > 1 ? files.size() : 0;
+    for (size_t i = 0; i < backedUp; ++i) {
         existed[i] = FileExists(pending[i].target);
         if (existed[i])
             backups[i] = backUp(pending[i].target);
+    }
+    SetRecord record;
+    if (files.size() > 1) {
+        if (const int error = beginSet(pending, backups, existed, record)) {
+            discardPending(pending);
+            for (Backup& b : backups)
+                dropBackup(b);
+            return writeFailed(files.front().first, error);
+        }
     }
     // Renamed while still open: the lock stays until the file has its final name.
     bool ok = true;
@@ -331,19 +437,32 @@ Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_vie
             unlink(f.tmp.c_str());
         } else {
             ++renamed;
+            afterRename(renamed);
         }
         ::close(f.fd);
         f.fd = -1;
     }
+    bool putBack = true;
     for (size_t i = 0; i < backups.size(); ++i) {
         if (!ok && i < renamed) {
             if (!backups[i].path.empty() && std::rename(backups[i].path.c_str(), pending[i].target.c_str()) == 0)
                 backups[i].path.clear();
-            else if (!existed[i])
-                unlink(pending[i].target.c_str());
+            else if (existed[i] || unlink(pending[i].target.c_str()) != 0)
+                putBack = false;
         }
-        dropBackup(backups[i]);
     }
+    // Complete, or wholly put back: the old files are not needed any more. A set that could not
+    // be put back keeps its record (and its old files) for the next start to finish.
+    if (putBack) {
+        endSet(record);
+    } else if (record.fd >= 0) {
+        ::close(record.fd);
+        record = SetRecord{};
+        for (Backup& b : backups)
+            b.path.clear();
+    }
+    for (Backup& b : backups)
+        dropBackup(b);
     return result;
 }
 
@@ -379,9 +498,85 @@ bool abandoned(const std::string& path)
 
 }  // namespace
 
+namespace {
+
+// Puts back the old files of a set whose writer left its record (see beginSet): the renames
+// stopped half way, so each target that took its new file gets its old file again, or goes if it
+// was new. A record cut short was never acted on (the renames wait for all of it) and only goes.
+// Only plain names of this folder that `accept` owns are touched; safe to repeat after a kill.
+void recoverSet(const std::string& folder, const std::string& recordPath,
+                const std::function<bool(std::string_view)>& accept)
+{
+    std::string text;
+    if (!ReadFileBytes(recordPath, text, 64 * 1024))
+        return;
+    struct Entry {
+        std::string name, old;
+        ino_t inode;
+    };
+    std::vector<Entry> entries;
+    size_t at = 0;
+    bool header = true, complete = false;
+    while (at < text.size() && !complete) {
+        const size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            break;
+        const std::string_view line(text.data() + at, end - at);
+        at = end + 1;
+        if (header) {
+            if (line != kSetHeader)
+                return;
+            header = false;
+        } else if (line == "end") {
+            complete = true;
+        } else {
+            const size_t tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
+            if (tab2 == std::string_view::npos)
+                return;
+            const std::string inode(line.substr(tab2 + 1));
+            entries.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1, tab2 - tab - 1)),
+                               static_cast<ino_t>(std::strtoull(inode.c_str(), nullptr, 10))});
+        }
+    }
+    if (!complete)
+        return;
+    for (const auto& [name, old, inode] : entries) {
+        const bool plain = !name.empty() && name.find('/') == std::string::npos && old.find('/') == std::string::npos
+                           && (old.empty() || old.rfind(name + ".tmp", 0) == 0);
+        if (!plain || !accept(name))
+            continue;
+        // Only a target that still holds this set's new file: one that never took it, or that a
+        // later write replaced, stays as it is.
+        const std::string target = JoinPath(folder, name);
+        struct stat st;
+        if (lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_ino != inode)
+            continue;
+        if (old.empty())
+            unlink(target.c_str());
+        else if (FileExists(JoinPath(folder, old)))
+            std::rename(JoinPath(folder, old).c_str(), target.c_str());
+    }
+    syncFolderOf(recordPath);
+}
+
+}  // namespace
+
 int RemoveStaleTemporaries(const std::string& folder,
                            const std::function<bool(std::string_view target, std::string_view suffix)>& ours)
 {
+    // First the sets a killed writer left half renamed, while their old files are still there.
+    for (const std::string& name : FindFiles(folder, "*.tmp*.set")) {
+        std::string_view n(name);
+        const size_t at = n.find(".tmp");
+        if (at == 0 || at == std::string_view::npos || !isTemporaryTag(n, at) || n.substr(at + 10) != kSetSuffix
+            || !ours(n.substr(0, at), {}))
+            continue;
+        const std::string path = JoinPath(folder, name);
+        if (!abandoned(path))
+            continue;
+        recoverSet(folder, path, [&ours](std::string_view target) { return ours(target, {}); });
+        unlink(path.c_str());
+    }
     int removed = 0;
     for (const std::string& name : FindFiles(folder, "*.tmp*")) {
         std::string_view n(name);

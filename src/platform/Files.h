@@ -34,7 +34,9 @@ bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZ
 // Several files written together (path, bytes): each new file is complete beside its target
 // before any of them replaces its target, in the order given. A failure leaves every target as it
 // was (a target already replaced when a later one cannot be gets its old file back) and no new
-// file behind; the failure then names the target that could not be written.
+// file behind; the failure then names the target that could not be written. A writer killed
+// half way through leaves a record of the set, and the RemoveStaleTemporaries of the next start
+// puts every old file back before it clears what was left.
 [[nodiscard]] Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files);
 // The new file such a write starts with: named after `path`, then ".tmp", six random characters
 // and `suffix`, with the permissions the target has (a new one: 0666 less the umask). Its open
@@ -57,4 +59,7 @@ int RemoveStaleTemporariesOf(const std::string& target);
 // Tests make writes fail: the hook sees the target path and returns true to fail it
 // after part of the new file was written.
 void SetWriteFaultHook(std::function<bool(const std::string&)> hook);
+// Tests stop a write of several files between its renames, as a kill would: the hook is called
+// after each target has taken its new file, with how many have.
+void SetAfterRenameHook(std::function<void(size_t renamed)> hook);
 bool WriteFaultFor(const std::string& path);

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -235,6 +236,63 @@ TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
         EXPECT_EQ(ReadFileBytes(first, bytes), firstExisted);
         EXPECT_EQ(bytes, firstExisted ? "old picture" : "");
         EXPECT_EQ(FindFiles(dir.path(), "*.tmp*").size(), 0u) << "firstExisted " << firstExisted;
+    }
+}
+
+TEST(Files, AWriterKilledBetweenItsRenamesLeavesTheOldSetAfterTheNextStart)
+{
+    struct Row {
+        const char* name;
+        size_t killAfter;  // renames done when the writer dies; 0: it is not killed
+        bool recordExisted;
+        const char* laterRecord;  // written after the kill, before the next start
+    };
+    const Row rows[] = {
+        {"killed after the photo took its name", 1, true, nullptr},
+        {"killed after the photo, the record was new", 1, false, nullptr},
+        {"killed after both, before the set was closed", 2, true, nullptr},
+        {"not killed", 0, true, nullptr},
+        {"a record written again since is kept", 1, true, "later record"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string photo = dir.file("20240624.jpg"), record = dir.file("20240624.dat");
+        ASSERT_TRUE(WriteFileAtomic(photo, "old photo"));
+        if (row.recordExisted) {
+            ASSERT_TRUE(WriteFileAtomic(record, "old record"));
+        }
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // What a SIGKILL leaves: nothing after the chosen rename runs.
+            const size_t killAfter = row.killAfter;
+            SetAfterRenameHook([killAfter](size_t renamed) {
+                if (renamed == killAfter)
+                    _exit(0);
+            });
+            _exit(WriteFilesAtomic({{photo, "new photo"}, {record, "new record"}}) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        if (row.laterRecord) {
+            ASSERT_TRUE(WriteFileAtomic(record, row.laterRecord));
+        }
+        for (const std::string& name : FindFiles(dir.path(), "*"))
+            AgeFile(dir.file(name));
+        RemoveStaleTemporaries(dir.path(), [](std::string_view target, std::string_view suffix) {
+            return suffix.empty() && target.substr(0, 8) == "20240624";
+        });
+        const bool killed = row.killAfter != 0;
+        EXPECT_EQ(readAll(photo), killed ? "old photo" : "new photo");
+        if (row.laterRecord)
+            EXPECT_EQ(readAll(record), row.laterRecord);
+        else if (killed && !row.recordExisted)
+            EXPECT_FALSE(FileExists(record));
+        else
+            EXPECT_EQ(readAll(record), killed ? "old record" : "new record");
+        EXPECT_EQ(FindFiles(dir.path(), "*.tmp*").size(), 0u);
     }
 }
 
