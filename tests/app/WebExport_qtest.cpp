@@ -33,7 +33,7 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
 
     // Cancelled in the chooser: nothing happens.
     nb.StartWebExport(browser);
-    QVERIFY(!nb.WebExportRunning());
+    QCOMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(browser.titles.size(), size_t(1));
 
     // A folder of the user's own files: the site goes into a new folder inside it, and Yes
@@ -43,7 +43,7 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
     browser.answer = documents;
     f.prompt.queue(Answer::Yes);
     nb.StartWebExport(browser);
-    QTRY_VERIFY(!nb.WebExportRunning());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QVERIFY(nb.LastWebExportResult().ok());
     const std::string site = documents + "/観察のWebページ";
     QCOMPARE(nb.LastWebExportFolder(), site);
@@ -58,7 +58,7 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
     // The same folder again replaces the earlier site; No leaves the browser closed.
     f.prompt.queue(Answer::No);
     nb.StartWebExport(browser);
-    QTRY_VERIFY(!nb.WebExportRunning());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{473, 473}));
     QCOMPARE(f.host.opened.size(), size_t(1));
 
@@ -66,7 +66,7 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
     QVERIFY(WriteFileAtomic(site + "/" + kWebSiteMarker + "x", "x"));
     QVERIFY(std::remove((site + "/" + kWebSiteMarker).c_str()) == 0);
     nb.StartWebExport(browser);
-    QVERIFY(!nb.WebExportRunning());
+    QCOMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{473, 473, 471}));
 }
 

@@ -97,19 +97,19 @@ TEST(PageHeader, MonthLinksStepAcrossYears)
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 1);
     f.click(QPoint(20 + 50, 10 + 18));  // the bottom-right corner still hits
-    EXPECT_EQ(f.nb->calendarMonth().year(), 2012);
-    EXPECT_EQ(f.nb->calendarMonth().month(), 12);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownYear, 2012);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownMonth, 12);
     f.click(QPoint(600, 10));
-    EXPECT_EQ(f.nb->calendarMonth().year(), 2013);
-    EXPECT_EQ(f.nb->calendarMonth().month(), 1);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownYear, 2013);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownMonth, 1);
     f.showMonth(2012, 12);
     f.click(QPoint(650, 28));
-    EXPECT_EQ(f.nb->calendarMonth().year(), 2013);
-    EXPECT_EQ(f.nb->calendarMonth().month(), 1);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownYear, 2013);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownMonth, 1);
     // One pixel beyond either edge misses.
     f.click(QPoint(71, 15));
     f.click(QPoint(30, 29));
-    EXPECT_EQ(f.nb->calendarMonth().month(), 1);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownMonth, 1);
 }
 
 TEST(PageHeader, PressFeedbackAndCursor)
@@ -124,7 +124,7 @@ TEST(PageHeader, PressFeedbackAndCursor)
     auto green = [](QColor c) { return c.green() > 200 && c.red() < 80 && c.blue() < 80; };
     EXPECT_GT(countPixels(f.host.screen, QRect(19, 9, 53, 21), green), 50);
     EXPECT_EQ(countPixels(f.nb->pageBuffer(), QRect(19, 9, 53, 21), green), 0);
-    EXPECT_EQ(f.nb->calendarMonth().month(), 3);  // a press alone does not step
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownMonth, 3);  // a press alone does not step
 }
 
 TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
