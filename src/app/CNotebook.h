@@ -103,11 +103,6 @@ public:
     Result NewDay(const QDate& date);
     // Writes the current day and scans the days; a failure is told with the file's path.
     Result SaveDay();
-    // Writes the day when it is dirty. When that fails the user chooses: write again, discard
-    // the change (the day is read back from its files and the result is success), or keep it
-    // (the failure is returned and the caller stays where it is). `closing`: the program is
-    // about to end, so discarding means quitting without the change.
-    Result FlushDay(bool closing = false);
     // The previous (-1) or next (+1) listed day; at either end the user is told so.
     void StepDay(int direction);
 
@@ -215,7 +210,6 @@ public:
     const PageViews& pages() const { return m_pages; }
     ViewMode viewMode() const { return m_viewMode; }
     bool internetEnabled() const { return m_internetEnabled; }
-    bool holdsInstanceLock() const { return m_instanceLock.held(); }
     const QImage& pageBuffer() const { return m_pageBuffer; }
     const std::string& settingsFile() const { return m_settingsFile; }
     const PictureSettings& pictures() const { return m_pictures; }
@@ -225,8 +219,6 @@ public:
     // chosen through `chooser` becomes the current day's picture, and the day may move to the
     // photo's date. True when the day took the photo.
     bool ImportPhoto(bool rotating, FileChooser& chooser);
-    RotationChoice RememberedRotation() const { return m_rotationChoice; }
-
     // ---- end of photo import -----------------------------------------------------------------
 
     // ---- Bulk photo import (CNotebookBulkImport.cpp) ----------------------------------------
@@ -255,6 +247,11 @@ public:
     // ---- end of printing --------------------------------------------------------------------
 
 private:
+    // Writes the day when it is dirty. When that fails the user chooses: write again, discard
+    // the change (the day is read back from its files and the result is success), or keep it
+    // (the failure is returned and the caller stays where it is). `closing`: the program is
+    // about to end, so discarding means quitting without the change.
+    Result FlushDay(bool closing = false);
     void SetPlace(const NotebookPlace& place);
     // What the settings dialog opens with in `mode`, and what its OK does (false: the dialog
     // stays, the user was told why).

@@ -69,7 +69,7 @@ void BulkImportTest::portraitsAskOnceAndTheShownDayTakesItsPhoto()
     QCOMPARE(f.progress.maximum.load(), 6);
     QCOMPARE(f.progress.value.load(), 3);
     QCOMPARE(nb.LastBulkImportReport().imported, 3);
-    QCOMPARE(nb.RememberedRotation(), RotationChoice::Anticlockwise);
+    QCOMPARE(nb.LastBulkImportReport().rotation, RotationChoice::Anticlockwise);
     QCOMPARE(nb.currentDate(), QDate(2024, 5, 3));
     QCOMPARE(nb.dayCount(), 3);
     // The day that existed keeps its height, and its photo is the imported one.

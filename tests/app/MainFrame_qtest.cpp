@@ -422,7 +422,7 @@ void MainFrameTest::secondInstanceRefusedSilently()
     QCOMPARE(second.prompt.asked(), std::vector<int>{177});
     QCOMPARE(second.nb().viewMode(), ViewMode::None);
     QVERIFY(!second.nb().host());
-    QVERIFY(first.nb().holdsInstanceLock());
+    QVERIFY(!InstanceLock(lock).acquire());  // the first copy holds it still
 }
 
 void MainFrameTest::leavingAtStartClosesWithoutQuestion()

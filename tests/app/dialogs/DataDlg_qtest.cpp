@@ -93,7 +93,7 @@ void DataDlgTest::typedWeatherIsSavedWhole()
     };
     QCOMPARE(nb.EditDayData(), 1);
     QCOMPARE(typed, QString::fromUtf8("晴のち曇晴のち曇晴のち曇abcdefg"));
-    RequireWritten(nb.FlushDay());
+    RequireWritten(nb.SaveDay());
     QCOMPARE(IniFile::ReadString(f.dayPath(20130420, "dat"), "Weather", "Weather"), typed.toStdString());
 }
 
