@@ -91,7 +91,7 @@ void BulkImportTest::nothingToImportOrNothingChosen()
 
     // With internet use on, 155 comes first and Cancel ends the command before the folder.
     f.prompt.clear();
-    f.setInternet(true);
+    f.internetSettings([](auto&, const InternetSettingsOps& ops) { ops.apply({true, {}, {}}); });
     f.prompt.queue(Answer::Cancel);
     nb.StartBulkImport(f.browser);
     QCOMPARE(nb.RunningJob(), Msg::None);

@@ -31,21 +31,10 @@ struct DayFixture : NotebookFixture {
         prompt.clear();
     }
     const DayRecord& day() const { return nb->store().Day; }
-    // The entry dialog's OK with `e` (`opened`: what the dialog opened with).
-    int enter(const EntryFields& e, EntryFields* opened = nullptr)
+    // The entry dialog's OK with `e` typed in.
+    int enter(const EntryFields& e)
     {
-        return enterMeasurements([&](EntryFields& fields) {
-            if (opened)
-                *opened = fields;
-            fields = e;
-        });
-    }
-    EntryFields entry(const char* height, const char* leaves = "")
-    {
-        EntryFields e;
-        e.height = height;
-        e.leaves = leaves;
-        return e;
+        return enterMeasurements([&](EntryFields& typed) { typed = e; });
     }
 };
 
@@ -157,7 +146,7 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)"));
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option2", "花の数"));
     EntryFields empty, filled;
-    f.enter(EntryFields{}, &empty);
+    f.enterMeasurements(nullptr, &empty);
     EXPECT_EQ(empty.free1Caption, "茎の太さ");
     EXPECT_EQ(empty.free1Unit, "mm");
     EXPECT_EQ(empty.free2Caption, "花の数");
@@ -168,7 +157,7 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
     IniFile::WriteKeys(f.dayPath(20130421, "dat"), "Growth",
                        {{"DataHeight", "12.34"}, {"DataCount", "0"}, {"Option1", "-99.5"}, {"DataGraph", "0"}});
     ASSERT_TRUE(f.nb->LoadDay(QDate(2013, 4, 21)));
-    f.enter(EntryFields{}, &filled);
+    f.enterMeasurements(nullptr, &filled);
     EXPECT_EQ(filled.height, "12.3");
     EXPECT_EQ(filled.leaves, "0");
     EXPECT_EQ(filled.roomTemp, "");
@@ -341,7 +330,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
 {
     // Entered but never written: nothing is left behind.
     DayFixture f;
-    ASSERT_EQ(f.enter(f.entry("3")), 0);
+    ASSERT_EQ(f.enterMeasurements([](EntryFields& e) { e.height = "3"; }), 0);
     f.prompt.queue(Answer::Yes);
     EXPECT_TRUE(f.nb->DeleteCurrentDay());
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{141});

@@ -340,25 +340,18 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
 
     // The next start finds the folder again from what Kelto.ini remembers, and opens its days.
-    CNotebook next(f.program, f.prompt, "KeltoTest-next-start");
-    FakeViewHost host;
-    host.startChoice = StartChoice::Open;
-    next.Initialize(&host);
-    EXPECT_EQ(next.place().notebookFolder, folder);
-    EXPECT_EQ(host.title, "Kelto[ひまわり]");
-    EXPECT_EQ(next.store().StartDate, QDate(2013, 5, 1));
+    f.nb = std::make_unique<CNotebook>(f.program, f.prompt, "KeltoTest-next-start");
+    f.nb->Initialize(&f.host);
+    EXPECT_EQ(f.nb->place().notebookFolder, folder);
+    EXPECT_EQ(f.host.title, "Kelto[ひまわり]");
+    EXPECT_EQ(f.nb->store().StartDate, QDate(2013, 5, 1));
 
     // Saving the settings unchanged keeps the folder as it is.
     NotebookSettingsFields opened;
-    host.settingsDialog = [&](const NotebookSettingsFields& fields, SettingsMode,
-                              const DialogApply<NotebookSettingsFields>& apply) {
-        opened = fields;
-        return apply(fields) == 0;
-    };
-    ASSERT_TRUE(next.EditNotebookSettings(SettingsMode::Edit));
+    ASSERT_TRUE(f.editSettings(SettingsMode::Edit, [](NotebookSettingsFields&) {}, &opened));
     EXPECT_EQ(opened.DataName, "ひまわり");
     EXPECT_TRUE(FolderExists(folder));
-    EXPECT_EQ(next.place().notebookFolder, folder);
+    EXPECT_EQ(f.nb->place().notebookFolder, folder);
 }
 
 TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)

@@ -136,10 +136,8 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     for (const std::string& name : others)
         EXPECT_TRUE(FileExists(JoinPath(f.notebook, name))) << name;
     ASSERT_EQ(nb.dayCount(), 3);
-    EXPECT_EQ(DateToInt(nb.days().dates[0]), 20130415);
-    EXPECT_EQ(DateToInt(nb.days().dates[1]), 20130420);
-    EXPECT_EQ(DateToInt(nb.days().dates[2]), 20130501);
-    EXPECT_EQ(DateToInt(nb.days().first), 20130415);
+    EXPECT_EQ(nb.days().dates, (std::vector<QDate>{{2013, 4, 15}, {2013, 4, 20}, {2013, 5, 1}}));
+    EXPECT_EQ(nb.days().first, QDate(2013, 4, 15));
     EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
     EXPECT_EQ(f.host.title, "Kelto[観察]");
 

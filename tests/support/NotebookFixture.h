@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 class NotebookFixture {
 public:
@@ -47,53 +48,40 @@ public:
         return *nb;
     }
 
-    // The entry dialog on the current day, `edit` changing the fields it opened with, then OK as
-    // the window's dialog hands it on: 0 when that closed the dialog, else the field to correct.
-    int enterMeasurements(const std::function<void(EntryFields&)>& edit)
+    // A dialog the fake host opens through `hook`, answered as the user would: `opened` gets the
+    // fields it opened with, `edit` changes them and OK is pressed (no `edit`: Cancel); `run` is
+    // the operation that opens it. 0 when OK closed the dialog, -1 when it was cancelled, else
+    // the field to correct (as the window's dialog hands OK on to the controller).
+    template <class Fields, class Hook>
+    int answerDialog(Hook& hook, const std::function<bool()>& run,
+                     const std::function<void(Fields&)>& edit, Fields* opened = nullptr)
     {
-        int focus = 0;
-        host.entryDialog = [&](const EntryFields& fields, const DialogApply<EntryFields>& apply) {
-            EntryFields e = fields;
-            edit(e);
-            return (focus = apply(e)) == 0;
+        int focus = -1;
+        hook = [&](const Fields& fields, const auto&... modeAndApply) {
+            if (opened)
+                *opened = fields;
+            Fields changed = fields;
+            if (edit)
+                edit(changed);
+            focus = edit ? std::get<sizeof...(modeAndApply) - 1>(std::tie(modeAndApply...))(changed) : -1;
+            return focus == 0;
         };
-        const bool closed = nb->EnterMeasurements();
-        host.entryDialog = nullptr;
-        return closed ? 0 : focus;
+        run();
+        hook = nullptr;
+        return focus;
     }
-    // The data change dialog the same way.
+    int enterMeasurements(const std::function<void(EntryFields&)>& edit, EntryFields* opened = nullptr)
+    {
+        return answerDialog(host.entryDialog, [this] { return nb->EnterMeasurements(); }, edit, opened);
+    }
     int changeDayData(const std::function<void(DayDataFields&)>& edit)
     {
-        int focus = 0;
-        host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) {
-            DayDataFields d = fields;
-            edit(d);
-            return (focus = apply(d)) == 0;
-        };
-        const bool closed = nb->EditDayData();
-        host.dataDialog = nullptr;
-        return closed ? 0 : focus;
+        return answerDialog<DayDataFields>(host.dataDialog, [this] { return nb->EditDayData(); }, edit);
     }
-
-    // The notebook settings dialog opened for `mode`, `opened` getting the fields it opened with:
-    // `edit` changes them and OK is pressed (true when that closed the dialog); without `edit`
-    // the dialog is cancelled.
     bool editSettings(SettingsMode mode, const std::function<void(NotebookSettingsFields&)>& edit,
                       NotebookSettingsFields* opened = nullptr)
     {
-        host.settingsDialog = [&](const NotebookSettingsFields& fields, SettingsMode,
-                                  const DialogApply<NotebookSettingsFields>& apply) {
-            if (opened)
-                *opened = fields;
-            NotebookSettingsFields changed = fields;
-            if (!edit)
-                return false;
-            edit(changed);
-            return apply(changed) == 0;
-        };
-        const bool closed = nb->EditNotebookSettings(mode);
-        host.settingsDialog = nullptr;
-        return closed;
+        return answerDialog(host.settingsDialog, [&] { return nb->EditNotebookSettings(mode); }, edit, opened) == 0;
     }
     // The internet settings dialog: `work` gets what it opened with and what its buttons call.
     bool internetSettings(const std::function<void(const InternetSettingsFields&, const InternetSettingsOps&)>& work)
@@ -105,13 +93,6 @@ public:
         const bool closed = nb->EditInternetSettings();
         host.internetDialog = nullptr;
         return closed;
-    }
-    // Internet use turned on or off there, the place left as it was.
-    void setInternet(bool on)
-    {
-        internetSettings([on](const InternetSettingsFields&, const InternetSettingsOps& ops) {
-            ops.apply(InternetSettingsChoice{on, {}, {}});
-        });
     }
 
     TempDir temp;
