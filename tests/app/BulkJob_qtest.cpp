@@ -14,19 +14,17 @@ struct Report {
     Answer answer = Answer::Cancel;
     std::optional<Result> written;
     bool weather = true;
-    bool onUiThread = false;
+    bool stillRunning = false;
 };
 
-QDate day()
-{
-    return QDate(2024, 5, 3);
-}
+const QDate kDay(2024, 5, 3);
 }  // namespace
 
 class BulkJobTest : public QObject {
     Q_OBJECT
 private slots:
     void requestsRunOnTheUserInterfaceThread();
+    void stopAnswersAWaitingWorkerAndRefusesLaterRequests_data();
     void stopAnswersAWaitingWorkerAndRefusesLaterRequests();
 };
 
@@ -56,9 +54,9 @@ void BulkJobTest::requestsRunOnTheUserInterfaceThread()
             Report r;
             r.answer = link.ask(Msg::ConfirmCancelBulkImport, Buttons::YesNo, Icon::Question);
             DayRecord d;
-            d.date = day();
+            d.date = kDay;
             r.written = link.writeDay(d);
-            r.weather = link.writeWeather(day().addDays(1), DayWeather{});
+            r.weather = link.writeWeather(kDay.addDays(1), DayWeather{});
             return r;
         },
         [&](const Report& r) {
@@ -69,61 +67,65 @@ void BulkJobTest::requestsRunOnTheUserInterfaceThread()
     QCOMPARE(finished->answer, Answer::Yes);
     QVERIFY(finished->written && finished->written->ok());
     QVERIFY(finished->weather);
-    QCOMPARE(written, (std::vector<QDate>{day(), day().addDays(1)}));
+    QCOMPARE(written, (std::vector<QDate>{kDay, kDay.addDays(1)}));
     QVERIFY(writesOnUi);
     QCOMPARE(prompt.asked(), std::vector<int>{int(Msg::ConfirmCancelBulkImport)});
     QVERIFY(!job.running());
 }
 
+// Each question a worker asks, once it is stopped: the answer that acts on nothing.
+void BulkJobTest::stopAnswersAWaitingWorkerAndRefusesLaterRequests_data()
+{
+    QTest::addColumn<Buttons>("buttons");
+    QTest::addColumn<Answer>("expected");
+    QTest::newRow("yes or no") << Buttons::YesNo << Answer::No;
+    QTest::newRow("yes, no or cancel") << Buttons::YesNoCancel << Answer::Cancel;
+    QTest::newRow("ok") << Buttons::Ok << Answer::Ok;
+}
+
 void BulkJobTest::stopAnswersAWaitingWorkerAndRefusesLaterRequests()
 {
-    // Each question a worker asks, once it is stopped: the answer that acts on nothing.
-    const struct {
-        Buttons buttons;
-        Answer expected;
-    } cases[] = {
-        {Buttons::YesNo, Answer::No}, {Buttons::YesNoCancel, Answer::Cancel}, {Buttons::Ok, Answer::Ok}};
-    for (const auto& c : cases) {
-        ScriptedPrompt prompt;
-        bool wrote = false;
-        JobDesk desk;
-        desk.prompt = &prompt;
-        desk.writeDay = [&](const DayRecord&) {
-            wrote = true;
-            return Result{};
-        };
-        std::atomic<bool> asking{false};
-        std::optional<Report> finished;
-        BulkJob<Report> job;
-        job.start(
-            nullptr, Msg::BulkImportRunning, desk,
-            [&asking, buttons = c.buttons](JobLink& link) {
-                Report r;
-                asking = true;
-                r.answer = link.ask(Msg::ConfirmCancelBulkImport, buttons, Icon::Question);
-                DayRecord d;
-                d.date = day();
-                r.written = link.writeDay(d);
-                r.onUiThread = !link.stopping();
-                return r;
-            },
-            [&](const Report& r) { finished = r; });
-        // The worker asks its question, which this thread does not take: it runs no events.
-        while (!asking)
-            std::this_thread::yield();
-        job.stop(nullptr);
-        QVERIFY(!job.running());
-        const Report r = job.lastReport();
-        QCOMPARE(r.answer, c.expected);
-        QVERIFY(!r.written);  // not written, and not a failure either: the job was stopped
-        QVERIFY(!r.onUiThread);
-        // What was queued for this thread before the stop does nothing when it comes now.
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents();
-        QVERIFY(prompt.asked().empty());
-        QVERIFY(!wrote);
-        QVERIFY(!finished);
-    }
+    QFETCH(Buttons, buttons);
+    QFETCH(Answer, expected);
+    ScriptedPrompt prompt;
+    bool wrote = false;
+    JobDesk desk;
+    desk.prompt = &prompt;
+    desk.writeDay = [&](const DayRecord&) {
+        wrote = true;
+        return Result{};
+    };
+    std::atomic<bool> asking{false};
+    std::optional<Report> finished;
+    BulkJob<Report> job;
+    job.start(
+        nullptr, Msg::BulkImportRunning, desk,
+        [&asking, buttons](JobLink& link) {
+            Report r;
+            asking = true;
+            r.answer = link.ask(Msg::ConfirmCancelBulkImport, buttons, Icon::Question);
+            DayRecord d;
+            d.date = kDay;
+            r.written = link.writeDay(d);
+            r.stillRunning = !link.stopping();
+            return r;
+        },
+        [&](const Report& r) { finished = r; });
+    // The worker asks its question, which this thread does not take: it runs no events.
+    while (!asking)
+        std::this_thread::yield();
+    job.stop(nullptr);
+    QVERIFY(!job.running());
+    const Report r = job.lastReport();
+    QCOMPARE(r.answer, expected);
+    QVERIFY(!r.written);  // not written, and not a failure either: the job was stopped
+    QVERIFY(!r.stillRunning);
+    // What was queued for this thread before the stop does nothing when it comes now.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(prompt.asked().empty());
+    QVERIFY(!wrote);
+    QVERIFY(!finished);
 }
 
 QTEST_GUILESS_MAIN(BulkJobTest)

@@ -1,17 +1,12 @@
 // The controller's web export: the folder chooser, the worker behind the progress dialog, the
 // site put inside a folder of other files, and the offer to open it at the end.
+#include "web/WebExport.h"
 #include "photos/PictureFile.h"
 #include "support/CountingProgress.h"
-#include "support/NotebookFixture.h"
-#include "web/WebExport.h"
-
 #include "support/FakeFolderBrowser.h"
+#include "support/NotebookFixture.h"
 
 #include <QTest>
-
-namespace {
-using FakeBrowser = FakeFolderBrowser;
-}  // namespace
 
 class WebExportTest : public QObject {
     Q_OBJECT
@@ -29,7 +24,7 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
     photo.fill(Qt::darkGreen);
     QVERIFY(SavePictureFile(f.dayPath(20240501, "jpg"), photo, 640, 480, 80, nullptr));
     CNotebook& nb = f.open();
-    FakeBrowser browser;
+    FakeFolderBrowser browser;
 
     // Cancelled in the chooser: nothing happens.
     nb.StartWebExport(browser);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The web export, opened in a real browser. The sample notebook (a memo holding markup, a photo
-# path in its day file) and a class of three notebooks, one with a photo that cannot be read,
-# are exported without a display; the sites are checked on disk (photos byte for byte, no path
-# of this machine, the marker, a foreign folder refused and left alone) and then every page is
+# The web export from the command line, opened in a real browser. The sample notebook (a memo
+# holding markup, a photo path in its day file) and a class of three notebooks, one with a photo
+# that cannot be read, are exported without a display; what the command line adds is checked on
+# disk (the marker, the time-lapse, a foreign folder refused with its message and left alone, the
+# unreadable notebook reported, no path of this machine in the class site) and then every page is
 # opened from file:// in Debian's chromium, driven by puppeteer-core, at 768x1024 and 1366x768
 # (tests/web/site_check.mjs). The screenshots stay in build/test-output/web_export/.
 # Usage: web_export.sh <programFolder> <toolsDir>
@@ -34,25 +35,15 @@ step "export the notebook"
 SITE="$WORK/site"
 "$KELTO" --export-web "$SITE" --notebook "$NOTE" >"$WORK/out" 2>"$WORK/err" || fail "export: $(cat "$WORK/err")"
 [ -f "$SITE/.kelto-web" ] || fail "no marker in the site"
-for photo in "$NOTE"/[0-9]*.jpg; do
-  cmp -s "$photo" "$SITE/photos/$(basename "$photo")" || fail "$(basename "$photo") was not copied as it is"
-  [ -s "$SITE/thumbs/$(basename "$photo")" ] || fail "no thumbnail of $(basename "$photo")"
-done
-grep -rlF -e "$WORK" -e IMG_0001 "$SITE" && fail "a path of this machine is in the site"
-grep -qF '&lt;script&gt;' "$SITE/day-$MEMO_DAY.html" || fail "the memo's markup was not escaped"
 frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \
   "$SITE/timelapse.mp4")
 [ "$frames" = "$(ls "$NOTE"/[0-9]*.jpg | wc -l)" ] || fail "the time-lapse has $frames frames"
 
-step "replace an earlier export, refuse a foreign folder"
-echo stale >"$SITE/stale.html"
-"$KELTO" --export-web "$SITE" --notebook "$NOTE" >/dev/null 2>"$WORK/err" || fail "re-export: $(cat "$WORK/err")"
-[ -e "$SITE/stale.html" ] && fail "the earlier export was not replaced"
+step "refuse a foreign folder"
 mkdir "$WORK/mine" && echo keep >"$WORK/mine/letter.txt"
 LANG=ja_JP.UTF-8 "$KELTO" --export-web "$WORK/mine" --notebook "$NOTE" 2>"$WORK/err" && fail "a foreign folder was replaced"
 grep -q "置き換えられません" "$WORK/err" || fail "no message for a foreign folder: $(cat "$WORK/err")"
 [ "$(ls "$WORK/mine")" = letter.txt ] || fail "the foreign folder was changed"
-ls -a "$WORK" | grep -q '\.tmp-' && fail "a temporary folder was left"
 
 step "export the class"
 QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" --days 30 "$WORK/data/はなこ" >/dev/null 2>&1 ||
@@ -65,11 +56,8 @@ CLASS="$WORK/class"
 "$KELTO" --export-web "$CLASS" --class "$WORK/data" >"$WORK/out" 2>"$WORK/err" || fail "class: $(cat "$WORK/err")"
 grep -q "じろう" "$WORK/err" || fail "the unreadable notebook was not reported: $(cat "$WORK/err")"
 for who in たろう はなこ; do
-  grep -q "$who" "$CLASS/index.html" || fail "$who is not on the class page"
   [ -f "$CLASS/$who/index.html" ] || fail "$who has no site in the class"
 done
-grep -q 'class="failed"' "$CLASS/index.html" || fail "the unreadable notebook is not listed with its reason"
-[ -e "$CLASS/じろう" ] && fail "a half-written notebook was left in the class site"
 grep -rlF "$WORK" "$CLASS" && fail "a path of this machine is in the class site"
 
 # Without the npm registry: what chromium alone can show from the command line. Every link and

@@ -75,95 +75,75 @@ RotateAsk answering(RotationChoice choice, TrimRadio radio, RotateRequest* seen 
 
 TEST(PhotoFit, CropsAndTrimsTakeTheRectanglesOfTheFrame)
 {
+    using enum RotationChoice;
     struct Case {
         const char* name;
         QSize source;
-        bool rotating;
-        RotationChoice choice;
-        TrimRadio radio;
         QRect taken;  // in the photo
+        bool rotating = false;
+        RotationChoice choice = None;
+        TrimRadio radio = TrimRadio::None;
     } cases[] = {
-        {"4:3 whole", {4000, 3000}, false, RotationChoice::None, TrimRadio::None, {0, 0, 4000, 3000}},
-        {"16:9 centre", {1920, 1080}, false, RotationChoice::None, TrimRadio::None, {240, 0, 1440, 1080}},
-        {"square top and bottom cut",
-         {1000, 1000},
-         false,
-         RotationChoice::None,
-         TrimRadio::None,
-         {0, 125, 1000, 750}},
-        {"portrait, no rotation, cut",
-         {3000, 4000},
-         false,
-         RotationChoice::CutTopBottom,
-         TrimRadio::Cut,
-         {0, 875, 3000, 2250}},
+        {"4:3 whole", {4000, 3000}, {0, 0, 4000, 3000}},
+        {"16:9 centre", {1920, 1080}, {240, 0, 1440, 1080}},
+        {"square top and bottom cut", {1000, 1000}, {0, 125, 1000, 750}},
+        {"portrait plain, cut", {3000, 4000}, {0, 875, 3000, 2250}, false, CutTopBottom, TrimRadio::Cut},
         // The rotating import's cut: the centre strip, turned (corners and edges stay corners and edges).
-        {"landscape rotating, cut strip",
-         {4000, 3000},
-         true,
-         RotationChoice::Clockwise,
-         TrimRadio::Cut,
-         {875, 0, 2250, 3000}},
-        {"portrait 3:4 rotating, cut",
-         {3000, 4000},
-         true,
-         RotationChoice::Anticlockwise,
-         TrimRadio::Cut,
-         {0, 0, 3000, 4000}},
+        {"landscape rotating, cut", {4000, 3000}, {875, 0, 2250, 3000}, true, Clockwise, TrimRadio::Cut},
+        {"portrait 3:4 rotating, cut", {3000, 4000}, {0, 0, 3000, 4000}, true, Anticlockwise, TrimRadio::Cut},
         // 9:16 is narrower than the portrait frame: its centre at 3:4, not a strip beyond its edges.
-        {"portrait 9:16 rotating, cut",
-         {900, 1600},
-         true,
-         RotationChoice::Clockwise,
-         TrimRadio::Cut,
-         {0, 200, 900, 1200}},
+        {"portrait 9:16 rotating, cut", {900, 1600}, {0, 200, 900, 1200}, true, Clockwise, TrimRadio::Cut},
     };
     for (const Case& c : cases) {
-        RotationChoice remembered = RotationChoice::None;
+        SCOPED_TRACE(c.name);
+        RotationChoice remembered = None;
         int asked = 0;
         std::optional<QImage> out =
             FitSourcePicture(marked(c.source, c.taken), kFrame, c.rotating, false, remembered,
                              answering(c.choice, c.radio, nullptr, &asked));
-        ASSERT_TRUE(out) << c.name;
-        expectTaken(*out, c.name);
-        EXPECT_EQ(asked, c.choice == RotationChoice::None ? 0 : 1) << c.name;
-    }
-}
-
-TEST(PhotoFit, TurningMovesThePhotosTopToTheSideAsked)
-{
-    const QImage photo = topRedBottomBlue({3000, 4000});
-    for (auto [choice, topSide] :
-         {std::pair{RotationChoice::Clockwise, 639}, {RotationChoice::Anticlockwise, 0}}) {
-        RotationChoice remembered = RotationChoice::None;
-        std::optional<QImage> out =
-            FitSourcePicture(photo, kFrame, false, false, remembered, answering(choice, TrimRadio::None));
         ASSERT_TRUE(out);
-        EXPECT_EQ(remembered, choice);
-        EXPECT_TRUE(near(out->pixel(topSide, 240), kRed)) << int(choice);
-        EXPECT_TRUE(near(out->pixel(639 - topSide, 240), kBlue)) << int(choice);
-        EXPECT_TRUE(near(out->pixel(320, 0), kGreen)) << int(choice);
+        expectTaken(*out, c.name);
+        EXPECT_EQ(asked, c.choice == None ? 0 : 1);
+        EXPECT_EQ(remembered, c.choice);
     }
 }
 
-TEST(PhotoFit, KeepingLeavesWhiteBands)
+// Where the photo's parts land: turned, or kept whole between white bands (a kept portrait is
+// 360 x 480 at x = 140; a landscape kept by the rotating import is letterboxed, then turned).
+TEST(PhotoFit, TurningAndKeepingPlaceThePhoto)
 {
-    const QRgb white = qRgb(255, 255, 255);
-    RotationChoice remembered = RotationChoice::None;
-    // A portrait photo kept whole: 360 x 480 at x = 140.
-    QImage out = *FitSourcePicture(topRedBottomBlue({3000, 4000}), kFrame, false, false, remembered,
-                                   answering(RotationChoice::KeepTopBottom, TrimRadio::Keep));
-    for (auto [x, colour] :
-         {std::pair{0, white}, {138, white}, {142, kGreen}, {497, kGreen}, {501, white}, {639, white}})
-        EXPECT_TRUE(near(out.pixel(x, 240), colour)) << "portrait keep x=" << x;
-    EXPECT_TRUE(near(out.pixel(320, 1), kRed));
-    // A landscape photo by the rotating import, kept: letterboxed, then turned, so bands left and right.
-    QImage land(4000, 3000, QImage::Format_RGB32);
-    land.fill(kGreen);
-    out = *FitSourcePicture(land, kFrame, true, false, remembered,
-                            answering(RotationChoice::Clockwise, TrimRadio::Keep));
-    for (auto [x, colour] : {std::pair{0, white}, {138, white}, {142, kGreen}, {497, kGreen}, {501, white}})
-        EXPECT_TRUE(near(out.pixel(x, 240), colour)) << "rotating keep x=" << x;
+    using enum RotationChoice;
+    const QImage portrait = topRedBottomBlue({3000, 4000});
+    QImage landscape(4000, 3000, QImage::Format_RGB32);
+    landscape.fill(kGreen);
+    const int across[] = {0, 138, 142, 497, 501, 639};  // x of the colours across the middle
+    struct Case {
+        const char* name;
+        const QImage& photo;
+        bool rotating;
+        RotationChoice choice;
+        TrimRadio radio;
+        const char* middle;  // the colours at `across`, then the one at the top centre
+    } cases[] = {
+        {"clockwise: the top to the right", portrait, false, Clockwise, TrimRadio::None, "BGGGGR G"},
+        {"anticlockwise: the top to the left", portrait, false, Anticlockwise, TrimRadio::None, "RGGGGB G"},
+        {"portrait kept whole", portrait, false, KeepTopBottom, TrimRadio::Keep, "WWGGWW R"},
+        {"landscape kept by the rotating import", landscape, true, Clockwise, TrimRadio::Keep, "WWGGWW G"},
+    };
+    auto colour = [](char c) {
+        return c == 'R' ? kRed : c == 'G' ? kGreen : c == 'B' ? kBlue : qRgb(255, 255, 255);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RotationChoice remembered = None;
+        std::optional<QImage> out =
+            FitSourcePicture(c.photo, kFrame, c.rotating, false, remembered, answering(c.choice, c.radio));
+        ASSERT_TRUE(out);
+        EXPECT_EQ(remembered, c.choice);
+        for (int k = 0; k < 6; ++k)
+            EXPECT_TRUE(near(out->pixel(across[k], 240), colour(c.middle[k]))) << "x " << across[k];
+        EXPECT_TRUE(near(out->pixel(320, 1), colour(c.middle[7]))) << "top centre";
+    }
 }
 
 TEST(PhotoFit, DialogIsAskedOnlyWhenNeededAndCancelTakesNothing)
@@ -256,7 +236,8 @@ TEST(PhotoFit, SourcePictureAndItsRecordComeFromOneRead)
     const Entry sub{0x8769, 4, 1, kSubOffset}, turned{0x0112, 3, 1, 6};
     const Bytes original =
         Segment(0xE1, ExifPayload(Tiff(false).build({turned, sub}, {TextEntry(0x9003, 0)}, "", texts)));
-    const Bytes changed = Segment(0xE1, ExifPayload(Tiff(false).build({TextEntry(0x0132, 1)}, {}, "", texts)));
+    const Bytes changed =
+        Segment(0xE1, ExifPayload(Tiff(false).build({TextEntry(0x0132, 1)}, {}, "", texts)));
     // Comment segments of `bytes` in all, so a record after them lies that far into the file.
     auto padding = [](size_t bytes) {
         Bytes b;

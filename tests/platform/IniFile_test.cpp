@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,21 +27,59 @@ void writeRaw(const std::string& path, const std::string& bytes)
     std::fclose(f);
 }
 
+// "a.ini" in `dir`, holding `bytes` (no file when there are none).
+std::string iniHolding(const TempDir& dir, const std::string& bytes)
+{
+    const std::string ini = dir.file("a.ini");
+    if (!bytes.empty())
+        writeRaw(ini, bytes);
+    return ini;
+}
+
+// Files of other editors and of damaged disks.
+const std::string kHostile =
+    std::string("[A]\nq=\"quoted text\"\n=novalue\n[\nbroken\nk") + '\0' + "=v\n[B\n";
+const std::string kStrayByte = "[Weather]\nWeather=\x81\nLowTemp=9.7\n";  // a lead byte without its trail
+const std::string kStrayByteCrlf = "[Weather]\r\nWeather=\x81\r\nLowTemp=9.7\r\n";
+const std::string kHuge = "[A]\nk=1\n" + std::string(5 << 20, ';');
+
 }  // namespace
 
-TEST(IniFile, ReadsWithDefaultsAndIgnoresCase)
+TEST(IniFile, ReadsWhatTheFileHolds)
 {
+    const std::string plain =
+        "[Data]\r\nFolderPath = data\\class1 \r\nWidth=640\r\n[view]\r\nwidth=-12abc\r\nheight=x\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;  // empty: no file
+        const char* section;
+        const char* key;
+        std::string value;  // "-": the default
+    } cases[] = {
+        {"section and key in any case, the value trimmed", plain, "DATA", "folderpath", "data\\class1"},
+        {"missing key", plain, "Data", "Missing", "-"},
+        {"missing section", plain, "Nope", "Width", "-"},
+        {"no file", "", "Data", "FolderPath", "-"},
+        {"quoted value", kHostile, "A", "q", "quoted text"},
+        {"empty key among broken lines", kHostile, "A", "", "novalue"},
+        {"UTF-8 file", "[Data]\nKindName=ミニトマト\n", "Data", "KindName", "ミニトマト"},
+        {"byte order mark before Shift-JIS", "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") + "\r\n",
+         "Weather", "Weather", "晴れ"},
+        {"stray lead byte keeps the next line", kStrayByte, "Weather", "LowTemp", "9.7"},
+        {"stray lead byte keeps the next CRLF line", kStrayByteCrlf, "Weather", "LowTemp", "9.7"},
+        {"huge file", kHuge, "A", "k", "-"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string ini = iniHolding(dir, c.bytes);
+        EXPECT_EQ(IniFile::ReadString(ini, c.section, c.key, "-"), c.value);
+    }
     TempDir dir;
-    std::string ini = dir.file("a.ini");
-    writeRaw(ini,
-             "[Data]\r\nFolderPath = data\\class1 \r\nWidth=640\r\n[view]\r\nwidth=-12abc\r\nheight=x\r\n");
-    EXPECT_EQ(IniFile::ReadString(ini, "DATA", "folderpath", "d"), "data\\class1");
-    EXPECT_EQ(IniFile::ReadString(ini, "Data", "Missing", "dflt"), "dflt");
-    EXPECT_EQ(IniFile::ReadString(dir.file("none.ini"), "Data", "X", "dflt"), "dflt");
+    const std::string ini = iniHolding(dir, plain);
     EXPECT_EQ(IniFile::ReadInt(ini, "View", "Width", 780), -12);  // leading digits
     EXPECT_EQ(IniFile::ReadInt(ini, "View", "Height", 496), 0);   // present but no number
     EXPECT_EQ(IniFile::ReadInt(ini, "View", "Depth", 24), 24);    // missing key
-    EXPECT_EQ(IniFile::ReadInt(ini, "Nope", "Width", 7), 7);      // missing section
     EXPECT_EQ(IniFile::ReadInt(ini, "Data", "Width", 0), 640);    // key of another section
 }
 
@@ -54,63 +94,47 @@ TEST(IniFile, ParseIntRule)
         EXPECT_EQ(IniFile::ParseInt(c.text), c.value) << c.text;
 }
 
-TEST(IniFile, WriteCreatesFileAndSectionAndKeepsOtherLines)
+// A write changes its own line: the other lines keep their bytes, the file its encoding and its
+// line ends; a value the file cannot hold, or a file too large to be ours, is refused.
+TEST(IniFile, WritesChangeOnlyTheirLines)
 {
-    TempDir dir;
-    std::string ini = dir.file("k.ini");
-    ASSERT_TRUE(IniFile::WriteString(ini, "Data", "DataName", "観察1"));
-    ASSERT_TRUE(IniFile::WriteString(ini, "View", "Width", "800"));
-    ASSERT_TRUE(IniFile::WriteString(ini, "data", "FolderPath", "data"));
-    ASSERT_TRUE(IniFile::WriteString(ini, "DATA", "dataname", "観察2"));
-    EXPECT_EQ(IniFile::ReadString(ini, "Data", "DataName"), "観察2");
-    EXPECT_EQ(IniFile::ReadString(ini, "Data", "FolderPath"), "data");
-    // The new key joins its section, the replaced key keeps its place and spelling.
-    std::string text = FromCp932(readAll(ini));
-    EXPECT_EQ(text, "[Data]\r\nDataName=観察2\r\nFolderPath=data\r\n[View]\r\nWidth=800\r\n");
-}
-
-TEST(IniFile, KeepsCommentsUnknownKeysAndBlankLines)
-{
-    TempDir dir;
-    std::string ini = dir.file("c.ini");
-    writeRaw(ini, "; comment\n[A]\nx=1\n\n[B]\ny=2\n");
-    ASSERT_TRUE(IniFile::WriteString(ini, "A", "z", "3"));
-    ASSERT_TRUE(IniFile::DeleteKey(ini, "B", "y"));
-    EXPECT_EQ(readAll(ini), "; comment\n[A]\nx=1\nz=3\n\n[B]\n");
-}
-
-TEST(IniFile, Cp932OnDiskUtf8Tolerated)
-{
-    TempDir dir;
-    std::string sjis = dir.file("s.ini");
-    ASSERT_TRUE(IniFile::WriteString(sjis, "Data", "KindName", "トマト"));
-    EXPECT_EQ(readAll(sjis), "[Data]\r\nKindName=" + ToCp932("トマト") + "\r\n");
-
-    // A file saved by a Linux editor in UTF-8 is read as UTF-8 and written back as UTF-8.
-    std::string utf = dir.file("u.ini");
-    writeRaw(utf, "[Data]\nKindName=ミニトマト\n");
-    EXPECT_EQ(IniFile::ReadString(utf, "Data", "KindName"), "ミニトマト");
-    ASSERT_TRUE(IniFile::WriteString(utf, "Data", "SchoolName", "北小学校"));
-    EXPECT_EQ(readAll(utf), "[Data]\nKindName=ミニトマト\nSchoolName=北小学校\n");
-
-    // A character CP932 cannot hold is refused and the file stays as it was.
-    std::string before = readAll(sjis);
-    EXPECT_FALSE(IniFile::WriteString(sjis, "Data", "KindName", "🍅"));
-    EXPECT_EQ(readAll(sjis), before);
-}
-
-TEST(IniFile, InterruptedWriteLeavesOldFileWhole)
-{
-    TempDir dir;
-    std::string ini = dir.file("day.dat");
-    ASSERT_TRUE(IniFile::WriteKeys(ini, "Growth", {{"DataHeight", "12.0"}, {"DataCount", "4"}}));
-    std::string before = readAll(ini);
-    SetWriteFaultHook([&](const std::string& p) { return p == ini; });
-    EXPECT_FALSE(IniFile::WriteString(ini, "Growth", "DataHeight", "13.0"));
-    SetWriteFaultHook(nullptr);
-    EXPECT_EQ(readAll(ini), before);
-    EXPECT_EQ(IniFile::ReadString(ini, "Growth", "DataHeight"), "12.0");
-    EXPECT_EQ(FindFiles(dir.path(), "*tmp*").size(), 0u);  // no temporary left behind
+    const std::string tomato = "[Data]\r\nKindName=" + ToCp932("トマト") + "\r\n";
+    struct Case {
+        const char* name;
+        std::string before;  // empty: no file
+        const char* writes;  // "Section/Key=value ...", in turn; without "=" the key is deleted
+        bool written;
+        std::string after;
+    } cases[] = {
+        {"a new file in CP932; a replaced key keeps its place and spelling", "",
+         "Data/DataName=観察1 View/Width=800 data/FolderPath=data DATA/dataname=観察2", true,
+         ToCp932("[Data]\r\nDataName=観察2\r\nFolderPath=data\r\n[View]\r\nWidth=800\r\n")},
+        {"comments, blank lines and other keys stay", "; comment\n[A]\nx=1\n\n[B]\ny=2\n", "A/z=3 B/y", true,
+         "; comment\n[A]\nx=1\nz=3\n\n[B]\n"},
+        {"a UTF-8 file stays UTF-8", "[Data]\nKindName=ミニトマト\n", "Data/SchoolName=北小学校", true,
+         "[Data]\nKindName=ミニトマト\nSchoolName=北小学校\n"},
+        {"a stray lead byte's line keeps its bytes", kStrayByte, "Weather/T=2", true, kStrayByte + "T=2\n"},
+        {"a stray lead byte's CRLF line keeps them", kStrayByteCrlf, "Weather/T=2", true,
+         kStrayByteCrlf + "T=2\r\n"},
+        {"a new key among broken lines", kHostile, "A/new=1", true, kHostile + "new=1\n"},
+        {"a character CP932 cannot hold", tomato, "Data/KindName=🍅", false, tomato},
+        {"a huge file", kHuge, "A/k=2", false, kHuge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string ini = iniHolding(dir, c.before);
+        bool written = true;
+        for (const QString& w : QString(c.writes).split(' ')) {
+            const QStringList part = w.split(QRegularExpression("[/=]"));  // section, key, value
+            const std::string section = part[0].toStdString(), key = part[1].toStdString();
+            written = (part.size() > 2 ? IniFile::WriteString(ini, section, key, part[2].toStdString())
+                                       : IniFile::DeleteKey(ini, section, key))
+                      && written;
+        }
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(readAll(ini), c.after);
+    }
 }
 
 TEST(IniFile, SeesChangesMadeBehindItsBack)
@@ -123,53 +147,6 @@ TEST(IniFile, SeesChangesMadeBehindItsBack)
     EXPECT_EQ(IniFile::ReadString(ini, "A", "k"), "2");
     std::remove(ini.c_str());
     EXPECT_EQ(IniFile::ReadString(ini, "A", "k", "gone"), "gone");
-}
-
-TEST(IniFile, QuotedValuesAndHostileLines)
-{
-    TempDir dir;
-    std::string ini = dir.file("h.ini");
-    writeRaw(ini, std::string("[A]\nq=\"quoted text\"\n=novalue\n[\nbroken\nk") + '\0' + "=v\n[B\n");
-    EXPECT_EQ(IniFile::ReadString(ini, "A", "q"), "quoted text");
-    EXPECT_EQ(IniFile::ReadString(ini, "A", "", "d"), "novalue");
-    EXPECT_TRUE(IniFile::WriteString(ini, "A", "new", "1"));
-    EXPECT_EQ(IniFile::ReadString(ini, "A", "new"), "1");
-}
-
-TEST(IniFile, HugeFilesAreNeitherReadNorRewritten)
-{
-    TempDir dir;
-    std::string ini = dir.file("big.ini");
-    std::string text = "[A]\nk=1\n" + std::string(5 << 20, ';');
-    writeRaw(ini, text);
-    EXPECT_EQ(IniFile::ReadString(ini, "A", "k", "default"), "default");
-    EXPECT_FALSE(IniFile::WriteString(ini, "A", "k", "2"));
-    EXPECT_EQ(readAll(ini).size(), text.size());
-}
-
-TEST(IniFile, StrayLeadByteKeepsTheNextLine)
-{
-    for (const char* eol : {"\n", "\r\n"}) {
-        TempDir dir;
-        std::string path = dir.file("20261101.dat");
-        ASSERT_TRUE(WriteFileAtomic(path, std::string("[Weather]") + eol + "Weather=\x81" + eol
-                                              + "LowTemp=9.7" + eol));
-        EXPECT_EQ(IniFile::ReadString(path, "Weather", "LowTemp"), "9.7") << eol;
-        ASSERT_TRUE(IniFile::WriteString(path, "Weather", "HighTemp", "20.0"));
-        EXPECT_EQ(IniFile::ReadString(path, "Weather", "LowTemp"), "9.7") << eol;
-        EXPECT_EQ(IniFile::ReadString(path, "Weather", "HighTemp"), "20.0") << eol;
-        // The line the save did not change keeps its bytes.
-        EXPECT_NE(readAll(path).find(std::string("Weather=\x81") + eol + "LowTemp=9.7"), std::string::npos)
-            << eol;
-    }
-}
-
-TEST(IniFile, ByteOrderMarkInFrontOfShiftJis)
-{
-    TempDir dir;
-    std::string path = dir.file("a.dat");
-    ASSERT_TRUE(WriteFileAtomic(path, "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") + "\r\n"));
-    EXPECT_EQ(IniFile::ReadString(path, "Weather", "Weather"), "晴れ");
 }
 
 TEST(Files, OnlyRegularFilesAreRead)
@@ -221,12 +198,14 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
                                                      {"Growth", "DataHeight", std::nullopt},
                                                      {"Weather", "LowTemp", "3.0"}};
     for (const std::string& failing : {ini, photo}) {
+        SCOPED_TRACE("failing: " + failing);
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
         std::string failed;
         EXPECT_FALSE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}, &failed));
         SetWriteFaultHook(nullptr);
         EXPECT_EQ(failed, failing);
         EXPECT_EQ(readAll(ini), before);
+        EXPECT_EQ(IniFile::ReadString(ini, "Growth", "DataHeight"), "12.0");  // nor is it read
         EXPECT_EQ(readAll(photo), "old photo");
         EXPECT_EQ(FindFiles(dir.path(), "*tmp*").size(), 0u);
     }

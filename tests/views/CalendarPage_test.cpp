@@ -15,6 +15,13 @@ QPoint cellCentre(int k)
 {
     return cellCorner(k) + QPoint(40, 30);
 }
+// The 12th of March 2014 (cell 17) gets a photo of one colour.
+bool photoOn12th(const PageFixture& f, QColor colour)
+{
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(colour);
+    return SavePictureFile(f.dayPath(20140312, "jpg"), photo, 640, 480, 90, nullptr);
+}
 bool framed(const QImage& page, int k)
 {
     QPoint c = cellCorner(k);
@@ -104,23 +111,26 @@ TEST(CalendarPage, ThumbnailsShowTheCurrentPhoto)
 {
     PageFixture f("");
     f.addDay(20140312);
-    QImage red(640, 480, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), red, 640, 480, 90, nullptr));
+    ASSERT_TRUE(photoOn12th(f, Qt::red));
     f.openOn(QDate(2014, 4, 30));
     f.showMonth(2014, 3);
     QPoint c = cellCorner(17) + QPoint(20, 20);
     EXPECT_TRUE(isRed(f.nb->pageBuffer().pixelColor(c)));
     // The photo replaced by another: the next draw shows the new one.
-    QImage blue(640, 480, QImage::Format_RGB32);
-    blue.fill(Qt::blue);
-    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), blue, 640, 480, 90, nullptr));
+    ASSERT_TRUE(photoOn12th(f, Qt::blue));
     f.showMonth(2014, 3);
     EXPECT_TRUE(isBlue(f.nb->pageBuffer().pixelColor(c)));
+    // On a dark photo the day's number keeps its blue, on a light ground.
+    ASSERT_TRUE(photoOn12th(f, QColor(10, 10, 10)));
+    f.showMonth(2014, 3);
+    const QRect number(cellCorner(17) + QPoint(80 - 16, 42), QSize(16, 16));
+    EXPECT_GT(countPixels(f.nb->pageBuffer(), number, isBlue), 5);
+    EXPECT_GT(countPixels(f.nb->pageBuffer(), number, [](QColor q) { return q.lightness() > 180; }), 60);
+    EXPECT_TRUE(isDark(f.nb->pageBuffer().pixelColor(c)));  // the photo itself stays
     // An undecodable photo leaves the frame empty.
     WriteFileAtomic(f.dayPath(20140312, "jpg"), "not a picture, longer than before");
     f.showMonth(2014, 3);
-    EXPECT_FALSE(isBlue(f.nb->pageBuffer().pixelColor(c)));
+    EXPECT_FALSE(isDark(f.nb->pageBuffer().pixelColor(c)));
     EXPECT_TRUE(framed(f.nb->pageBuffer(), 17));
 }
 
@@ -147,7 +157,7 @@ TEST(CalendarPage, ClickProtocol)
     f.prompt.queue(Answer::No);
     f.nb->HandleMouse(MouseAction::Press, cellCentre(20));    // the 15th, no record
     f.nb->HandleMouse(MouseAction::Release, cellCentre(15));  // released on a recorded day
-    EXPECT_EQ(f.prompt.asked(), std::vector<int>{151});
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{151});       // a day without a record asks first
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
     // Released on no day (before day 1): nothing happens.
     f.prompt.clear();
@@ -172,24 +182,16 @@ TEST(CalendarPage, ClickProtocol)
     f.nb->HandleMouse(MouseAction::Release, cellCentre(15));
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
     EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 10));
-}
 
-TEST(CalendarPage, DayWithoutRecordAsksFirst)
-{
-    for (bool yes : {false, true}) {
-        PageFixture f("");
-        f.openOn(QDate(2014, 4, 30));
-        f.showMonth(2014, 3);
-        f.prompt.clear();
-        f.prompt.queue(yes ? Answer::Yes : Answer::No);
-        f.click(cellCentre(20));  // the 15th
-        ASSERT_EQ(f.prompt.asked(), std::vector<int>{151});
-        EXPECT_EQ(f.nb->viewMode(), yes ? ViewMode::Detail : ViewMode::Calendar);
-        if (yes) {
-            EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 15));
-        }
-        EXPECT_FALSE(FileExists(f.dayPath(20140315, "dat")));  // nothing is written until data is entered
-    }
+    // Yes opens the day without a record; nothing is written until data is entered.
+    f.showMonth(2014, 3);
+    f.prompt.clear();
+    f.prompt.queue(Answer::Yes);
+    f.click(cellCentre(20));
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{151});
+    EXPECT_EQ(f.nb->viewMode(), ViewMode::Detail);
+    EXPECT_EQ(f.nb->store().Day.date, QDate(2014, 3, 15));
+    EXPECT_FALSE(FileExists(f.dayPath(20140315, "dat")));
 }
 
 TEST(CalendarPage, HugeFrameSizesAreBoundedByThePage)
@@ -208,32 +210,12 @@ TEST(CalendarPage, HugeFrameSizesAreBoundedByThePage)
         PageFixture f(
             "", {std::string("Calender/PicWidth=") + c.width, std::string("Calender/PicHeight=") + c.height});
         f.addDay(20140312);
-        QImage photo(64, 48, QImage::Format_RGB32);
-        photo.fill(Qt::red);
-        ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), photo, 64, 48, 90, nullptr));
+        ASSERT_TRUE(photoOn12th(f, Qt::red));
         f.openOn(QDate(2014, 4, 30));
         f.showMonth(2014, 3);  // a thumbnail is made at the frame size
         EXPECT_EQ(f.nb->pages().Calendar.PicWidth, c.picWidth) << c.width << " x " << c.height;
         EXPECT_EQ(f.nb->pages().Calendar.PicHeight, c.picHeight) << c.width << " x " << c.height;
     }
-}
-
-TEST(CalendarPage, DayNumbersReadableOnDarkPhotos)
-{
-    PageFixture f("");
-    f.addDay(20140312);
-    QImage dark(640, 480, QImage::Format_RGB32);
-    dark.fill(QColor(10, 10, 10));
-    ASSERT_TRUE(SavePictureFile(f.dayPath(20140312, "jpg"), dark, 640, 480, 90, nullptr));
-    f.openOn(QDate(2014, 4, 30));
-    f.showMonth(2014, 3);
-    // The 12th's number (cell 17) keeps its blue, on a light ground inside the dark thumbnail.
-    QPoint c = cellCorner(17);
-    QRect number(c.x() + 80 - 16, c.y() + 42, 16, 16);
-    auto light = [](QColor q) { return q.lightness() > 180; };
-    EXPECT_GT(countPixels(f.nb->pageBuffer(), number, isBlue), 5);
-    EXPECT_GT(countPixels(f.nb->pageBuffer(), number, light), 60);
-    EXPECT_TRUE(isDark(f.nb->pageBuffer().pixelColor(c + QPoint(20, 20))));  // the photo itself stays
 }
 
 TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)

@@ -92,9 +92,13 @@ TEST(GraphPage, ScalePositions)
     EXPECT_EQ(GraphScaleY(1e30, 0, 1, 430, 100), -kLayoutLimit);
 }
 
-TEST(GraphPage, SeriesDotsGapsAndLeafBars)
+TEST(GraphPage, SeriesDotsGapsAndLeafBarsOnTheirScales)
 {
     GraphFixture f;
+    // Beyond the scales: a plant of 40 cm on a 10 cm scale, 60 leaves, a night of -45 degrees.
+    f.day(20130509,
+          {{"Growth", "DataHeight", "40.0"}, {"Growth", "DataCount", "60"}, {"Weather", "LowTemp", "-45.0"}});
+    f.day(20130510, {{"Growth", "DataHeight", "8.0"}, {"Weather", "LowTemp", "5.0"}});
     const QImage& page = f.showMay();
     // Plant height 5.0 on day 3 and 6.0 on day 5; day 4 has no record: the line joins them.
     EXPECT_TRUE(near(page, centre(3), 430 - 50, isRed));
@@ -116,6 +120,14 @@ TEST(GraphPage, SeriesDotsGapsAndLeafBars)
     EXPECT_TRUE(isGrey(page.pixelColor(76, 199)));
     EXPECT_TRUE(isGrey(page.pixelColor(76, 81)));
     EXPECT_TRUE(isGrey(page.pixelColor(79, 80)));
+    // Each series keeps to the band of its scale (and a dot's size): lengths 330..430, temperatures
+    // 80..200 (the day numbers below are blue).
+    EXPECT_EQ(countPixels(page, QRect(0, 0, 780, 330 - 4), isRed), 0);
+    EXPECT_EQ(countPixels(page, QRect(0, 0, 780, 330 - 4), isGreen), 0);
+    EXPECT_EQ(countPixels(page, QRect(0, 200 + 5, 780, 440 - 205), isBlue), 0);
+    // What lies on the scale is still drawn: the line leaves by the scale's edge, the bars fill it.
+    EXPECT_GT(countPixels(page, QRect(centre(5), 326, centre(10) - centre(5), 8), isRed), 0);
+    EXPECT_GT(countPixels(page, QRect(centre(9) - 5, 326, 11, 8), isGreen), 0);
 }
 
 TEST(GraphPage, HiddenSeriesAreNotDrawnAndSettingsChangesShowAtOnce)
@@ -201,24 +213,6 @@ TEST(GraphPage, OutOfRangeSettingsDrawWithoutFailing)
         }
         EXPECT_FALSE(f.nb->pageBuffer().isNull());
     }
-}
-
-TEST(GraphPage, SeriesStayOnTheirScales)
-{
-    GraphFixture f;
-    // A plant of 40 cm on a 10 cm scale, 60 leaves, a night of -45 degrees.
-    f.day(20130509,
-          {{"Growth", "DataHeight", "40.0"}, {"Growth", "DataCount", "60"}, {"Weather", "LowTemp", "-45.0"}});
-    f.day(20130510, {{"Growth", "DataHeight", "8.0"}, {"Weather", "LowTemp", "5.0"}});
-    const QImage& page = f.showMay();
-    // Each series keeps to the band of its scale (and a dot's size): lengths 330..430, temperatures 80..200.
-    EXPECT_EQ(countPixels(page, QRect(0, 0, 780, 330 - 4), isRed), 0);
-    EXPECT_EQ(countPixels(page, QRect(0, 0, 780, 330 - 4), isGreen), 0);
-    EXPECT_EQ(countPixels(page, QRect(0, 200 + 5, 780, 440 - 205), isBlue),
-              0);  // the day numbers below are blue
-    // What lies on the scale is still drawn: the line leaves by the scale's edge, the bars fill it.
-    EXPECT_GT(countPixels(page, QRect(centre(5), 326, centre(10) - centre(5), 8), isRed), 0);
-    EXPECT_GT(countPixels(page, QRect(centre(9) - 5, 326, 11, 8), isGreen), 0);
 }
 
 TEST(GraphPage, DefaultColoursStayApartInGreyAndChosenOnesAreKept)
