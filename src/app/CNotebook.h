@@ -143,8 +143,6 @@ public:
     bool EditInternetSettings();
     // Command 32851: asks, then fetches every past day on a worker thread; returns at once.
     void StartBulkWeatherFetch();
-    // The report of the last bulk run that ended.
-    BulkWeatherReport LastBulkWeatherReport() const;
     // ---- end of weather retrieval ----
 
     // ---- Time-lapse video export (CNotebookVideo.cpp) ----
@@ -153,15 +151,6 @@ public:
     // dialog; returns at once. At the end a failure is told (message 135; the old file stays)
     // and the current day is read again.
     void StartVideoExport(FileChooser& chooser);
-    // What the last export that ended came to (ok also when it was stopped).
-    Result LastVideoExportResult() const;
-
-private:
-    struct VideoExportState;
-    void finishVideoExport(const Result& result, bool stopped);
-    std::shared_ptr<VideoExportState> m_videoExport;
-
-public:
     // ---- end of time-lapse video export ----
 
     // ---- Web export (CNotebookWeb.cpp) ----
@@ -171,16 +160,6 @@ public:
     // gets the site in a new folder inside it. At the end the folder is named and the user may
     // open the site in the browser.
     void StartWebExport(FolderBrowser& browser);
-    // The folder the last export wrote (or tried to write) and what it came to.
-    std::string LastWebExportFolder() const;
-    Result LastWebExportResult() const;
-
-private:
-    struct WebExportState;
-    void finishWebExport(const Result& result, bool stopped);
-    std::shared_ptr<WebExportState> m_webExport;
-
-public:
     // ---- end of web export ----
 
     // ---- Long jobs: one at a time (CNotebook.cpp) ----
@@ -415,6 +394,13 @@ private:
     // Bulk photo import (CNotebookBulkImport.cpp).
     void finishBulkImport(const BulkImportReport& report, const WeatherError& weatherError);
     std::shared_ptr<BulkImportState> m_bulkImport;
+    // Video and web export (CNotebookVideo.cpp, CNotebookWeb.cpp).
+    struct VideoExportState;
+    void finishVideoExport(const Result& result, bool stopped);
+    std::shared_ptr<VideoExportState> m_videoExport;
+    struct WebExportState;
+    void finishWebExport(const Result& result, bool stopped);
+    std::shared_ptr<WebExportState> m_webExport;
     // Printing (CNotebookPrint.cpp).
     PageSnapshot printSnapshot(const PrintPage& page, PrintingTarget target);
     bool printSheets(QPagedPaintDevice& device, const PrintOptions& options);

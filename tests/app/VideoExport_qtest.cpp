@@ -44,7 +44,6 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     nb.StartVideoExport(chooser);
     QCOMPARE(chooser.lastSuffix, std::string("avi"));
     QTRY_COMPARE(nb.RunningJob(), Msg::None);
-    QVERIFY(nb.LastVideoExportResult().ok());
     QVERIFY(FileExists(chooser.answer + ".avi"));
     QImage photo;
     QVERIFY(LoadPictureFile(chooser.answer, photo));
@@ -58,7 +57,6 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     chooser.answer = f.temp.file("missing/growth.mp4");
     nb.StartVideoExport(chooser);
     QTRY_COMPARE(nb.RunningJob(), Msg::None);
-    QCOMPARE(nb.LastVideoExportResult().message, Msg::VideoCreateFailed);
     QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{231, 302, 301}));
     QCOMPARE(f.prompt.texts().back(), "動画ファイルの作成に失敗しました\n" + chooser.answer);
 }
