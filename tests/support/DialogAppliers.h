@@ -2,9 +2,6 @@
 // A real dialog opened as the window opens it: the controller's operation hands the fake host
 // what the dialog opens with and what its OK calls; the dialog is made from those and shown,
 // `work` types into it and presses its buttons, and the operation gets the dialog's outcome.
-//
-//   f.host.entryDialog = OpenRealDialog<CEntryDlg>([&](CEntryDlg& dlg) { ...; press(dlg, "1"); });
-//   nb.EnterMeasurements();
 #include <QDialog>
 
 #include <functional>

@@ -57,13 +57,13 @@ public:
                      const std::function<void(Fields&)>& edit, Fields* opened = nullptr)
     {
         int focus = -1;
-        hook = [&](const Fields& fields, const auto&... modeAndApply) {
+        hook = [&](Fields fields, const auto&... modeAndApply) {
             if (opened)
                 *opened = fields;
-            Fields changed = fields;
-            if (edit)
-                edit(changed);
-            focus = edit ? std::get<sizeof...(modeAndApply) - 1>(std::tie(modeAndApply...))(changed) : -1;
+            if (edit) {
+                edit(fields);
+                focus = std::get<sizeof...(modeAndApply) - 1>(std::tie(modeAndApply...))(fields);
+            }
             return focus == 0;
         };
         run();
