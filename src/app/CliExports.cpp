@@ -17,6 +17,8 @@
 
 #include <QDate>
 
+#include <functional>
+
 using namespace cli;
 
 namespace {
@@ -52,6 +54,26 @@ public:
 private:
     bool m_replace;
 };
+
+// Runs an export behind a console progress line showing `running` (Ctrl+C stops it); false,
+// with the reason on stderr, when it was stopped or failed.
+template <class Report>
+bool RunExport(Msg running, const std::string& target, const std::function<Report(Progress&)>& run,
+               Report& r)
+{
+    {
+        // Ends its line before anything else is printed.
+        ConsoleProgress progress;
+        progress.cancelOnInterrupt();
+        progress.setText(CliMessageText(running));
+        r = run(progress);
+    }
+    if (r.stopped)
+        complain(Words::tr("stopped; %1 was not written").arg(QString::fromStdString(target)));
+    else if (!r.ok())
+        complain(CliResultText(r.result));
+    return !r.stopped && r.ok();
+}
 }  // namespace
 
 namespace cli {
@@ -69,21 +91,9 @@ int exportVideo(const CommandLine& c, const std::string& programFolder)
     job.speed = ReadVideoSpeed(settings);
     job.path = VideoTargetPath(c.outPath);
     VideoExportReport r;
-    {
-        // Ends its line before anything else is printed.
-        ConsoleProgress progress;
-        progress.cancelOnInterrupt();
-        progress.setText(CliMessageText(Msg::VideoExportRunning));
-        r = ExportVideo(job, progress);
-    }
-    if (r.stopped) {
-        complain(Words::tr("stopped; %1 was not written").arg(QString::fromStdString(job.path)));
+    if (!RunExport<VideoExportReport>(Msg::VideoExportRunning, job.path,
+                                      [&](Progress& p) { return ExportVideo(job, p); }, r))
         return 1;
-    }
-    if (!r.ok()) {
-        complain(CliResultText(r.result));
-        return 1;
-    }
     say(Words::tr("%1 frames at %2 per second written to %3")
             .arg(r.written)
             .arg(job.speed)
@@ -116,20 +126,9 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
     job.settingsFile = folders.settingsFile();
     job.today = Clock::Today();
     WebExportReport r;
-    {
-        ConsoleProgress progress;
-        progress.cancelOnInterrupt();
-        progress.setText(CliMessageText(Msg::WebExportRunning));
-        r = ExportWebSite(job, progress);
-    }
-    if (r.stopped) {
-        complain(Words::tr("stopped; %1 was not written").arg(QString::fromStdString(job.outFolder)));
+    if (!RunExport<WebExportReport>(Msg::WebExportRunning, job.outFolder,
+                                    [&](Progress& p) { return ExportWebSite(job, p); }, r))
         return 1;
-    }
-    if (!r.ok()) {
-        complain(CliResultText(r.result));
-        return 1;
-    }
     for (const WebNotebookSummary& n : r.notebooks)
         if (!n.failure.empty())
             complain(QString::fromStdString(n.name) + ": " + QString::fromStdString(n.failure));
