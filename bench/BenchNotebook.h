@@ -27,16 +27,18 @@ inline void WriteBenchNotebook(const std::string& notebook, const QDate& first, 
         QPainter p(&photo);
         p.fillRect(40 + i, 300 - i / 2, 120, 160, QColor::fromHsv(i % 360, 180, 160));
         p.end();
-        SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80, nullptr);
+        RequireWritten(SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80));
         const std::string dat = DayFilePath(notebook, date, "dat");
-        IniFile::WriteKeys(dat, "Growth",
-                           {{"DataHeight", std::to_string(3 + i / 8) + ".5"},
-                            {"DataCount", std::to_string(2 + i / 12)},
-                            {"DataWidth", "4.5"},
-                            {"DataFuel", "8.0"},
-                            {"Temperature", "22.0"}});
-        IniFile::WriteKeys(dat, "Weather",
-                           {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "晴れ"}});
-        WriteFileAtomic(DayFilePath(notebook, date, "txt"), "きょうの かんさつ\nはっぱが ふえました。\n");
+        RequireWritten(IniFile::WriteKeys(dat, "Growth",
+                                          {{"DataHeight", std::to_string(3 + i / 8) + ".5"},
+                                           {"DataCount", std::to_string(2 + i / 12)},
+                                           {"DataWidth", "4.5"},
+                                           {"DataFuel", "8.0"},
+                                           {"Temperature", "22.0"}}));
+        RequireWritten(IniFile::WriteKeys(
+            dat, "Weather",
+            {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "晴れ"}}));
+        RequireWritten(WriteFileAtomic(DayFilePath(notebook, date, "txt"),
+                                       "きょうの かんさつ\nはっぱが ふえました。\n"));
     }
 }

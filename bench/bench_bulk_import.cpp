@@ -5,6 +5,7 @@
 #include "photos/PictureFile.h"
 #include "platform/Progress.h"
 #include "support/ExifBuilder.h"
+#include "support/RequireWritten.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,7 +25,7 @@ struct Folder {
         const int w = 4000, h = 3000;
         const QImage image = CameraLikePicture(w, h);
         const std::string plainPath = dir.filePath("plain.bin").toStdString();
-        SavePictureFile(plainPath + ".jpg", image, w, h, 92, nullptr);
+        RequireWritten(SavePictureFile(plainPath + ".jpg", image, w, h, 92));
         QFile plainFile(QString::fromStdString(plainPath + ".jpg"));
         plainFile.open(QIODevice::ReadOnly);
         const QByteArray plain = plainFile.readAll();

@@ -5,6 +5,7 @@
 #include "photos/PhotoFit.h"
 #include "photos/PictureFile.h"
 #include "support/ExifBuilder.h"
+#include "support/RequireWritten.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +28,7 @@ struct Photos {
     {
         const QImage image = CameraLikePicture(w, h);
         std::string path = dir.filePath(name).toStdString();
-        SavePictureFile(path, image, w, h, 92, nullptr);
+        RequireWritten(SavePictureFile(path, image, w, h, 92));
         // A camera's EXIF record with its date, as every camera photo has.
         QFile file(QString::fromStdString(path));
         file.open(QIODevice::ReadOnly);
@@ -57,7 +58,7 @@ void importPhoto(benchmark::State& state, const std::string& path, RotationChoic
             state.SkipWithError("load failed");
         RotationChoice remembered = choice;
         std::optional<QImage> picture = FitSourcePicture(source, kFrame, false, true, remembered, nullptr);
-        if (!picture || !SavePictureFile(out, *picture, 640, 480, 80, nullptr))
+        if (!picture || !SavePictureFile(out, *picture, 640, 480, 80))
             state.SkipWithError("fit or save failed");
     }
     std::remove(out.c_str());

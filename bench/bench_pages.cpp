@@ -39,7 +39,7 @@ struct World {
         notebook = program + "/data/bench";
         QDir().mkpath(QString::fromStdString(notebook));
         // The shipped layout's geometry, with backgrounds, so their copying is counted too.
-        WriteFileAtomic(
+        RequireWritten(WriteFileAtomic(
             program + "/Layout.ini",
             "[Calender]\nBackGround=bg.jpg\nTitle=354,17,%d/%d\nPrevMonth=40,16,<\nNextMonth=690,16,>\n"
             "X=38\nY=84\nWidth=104\nHeight=68\nPicWidth=80\nPicHeight=60\nWeekOffset=24\nDayOffset=18\n"
@@ -52,12 +52,13 @@ struct World {
             "[List]\nBackGround=bg.jpg\nTitle=346,17,list\nPrevMonth=40,16,<\nNextMonth=690,16,>\nX=24\nY="
             "146\n"
             "LinePitch=26\nPicWidth=80\nPicHeight=60\nColumnWidth=100\nTitleWidth=130\nTitle1=a\nTitle2=b\n"
-            "Title3=c\nTitle4=d\nTitle5=e\nTitle6=f\nTitle7=g\nTitle8=h\nTitle9=i\nTitle10=j\nTitle11=k\n");
+            "Title3=c\nTitle4=d\nTitle5=e\nTitle6=f\nTitle7=g\nTitle8=h\nTitle9=i\nTitle10=j\nTitle11=k\n"));
         for (int k = 1; k <= 8; ++k)
-            IniFile::WriteString(program + "/Kelto.ini", "Graph", "Color" + std::to_string(k), "#3060C0");
+            RequireWritten(IniFile::WriteString(program + "/Kelto.ini", "Graph", "Color" + std::to_string(k),
+                                                "#3060C0"));
         QImage bg(780, 496, QImage::Format_RGB32);
         bg.fill(QColor(250, 248, 240));
-        SavePictureFile(program + "/bg.jpg", bg, 780, 496, 95, nullptr);
+        RequireWritten(SavePictureFile(program + "/bg.jpg", bg, 780, 496, 95));
         RequireWritten(WriteNotebookKey(notebook, "StartDate", "2013/05/01"));
         QImage photo(640, 480, QImage::Format_RGB32);
         for (int d = 1; d <= 31; ++d) {
@@ -68,19 +69,20 @@ struct World {
                 p.drawLine(320, 480, 100 + i * 12, 100 + (i * d) % 200);
             p.end();
             QDate date(2013, 5, d);
-            SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80, nullptr);
+            RequireWritten(SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80));
             const std::string dat = DayFilePath(notebook, date, "dat");
-            IniFile::WriteKeys(dat, "Growth",
-                               {{"DataHeight", std::to_string(d) + ".5"},
-                                {"DataCount", std::to_string(d / 3)},
-                                {"DataWidth", "4.5"},
-                                {"DataFuel", "8.0"},
-                                {"Temperature", "22.0"}});
-            IniFile::WriteKeys(
+            RequireWritten(IniFile::WriteKeys(dat, "Growth",
+                                              {{"DataHeight", std::to_string(d) + ".5"},
+                                               {"DataCount", std::to_string(d / 3)},
+                                               {"DataWidth", "4.5"},
+                                               {"DataFuel", "8.0"},
+                                               {"Temperature", "22.0"}}));
+            RequireWritten(IniFile::WriteKeys(
                 dat, "Weather",
-                {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "sunny"}});
+                {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "sunny"}}));
         }
-        WriteFileAtomic(DayFilePath(notebook, QDate(2013, 5, 20), "txt"), "memo line one\nmemo line two\n");
+        RequireWritten(WriteFileAtomic(DayFilePath(notebook, QDate(2013, 5, 20), "txt"),
+                                       "memo line one\nmemo line two\n"));
         Clock::SetToday(QDate(2013, 6, 10));
         nb = std::make_unique<CNotebook>(program, prompt, "KeltoBench-" + std::to_string(::getpid()));
         nb->SetCommandLineNotebook(notebook);

@@ -39,8 +39,8 @@ struct Files {
     {
         for (auto [w, h] : {std::pair{640, 480}, {4000, 3000}}) {
             const QImage image = photoLike(w, h);
-            if (!SavePictureFile(path(w, "jpg"), image, w, h, 80, nullptr)
-                || !SavePictureFile(path(w, "bmp"), image, w, h, 80, nullptr))
+            if (!SavePictureFile(path(w, "jpg"), image, w, h, 80)
+                || !SavePictureFile(path(w, "bmp"), image, w, h, 80))
                 std::abort();
         }
         writeFile(damaged(), DamagedProgressiveCmyk());
@@ -128,7 +128,7 @@ void savePicture(benchmark::State& state, const char* ext)
     LoadPictureFile(files().path(w, "jpg"), picture);
     const std::string target = files().path(w, ext) + ".out." + ext;
     for (auto _ : state) {
-        if (!SavePictureFile(target, picture, w, h, 80, nullptr))
+        if (!SavePictureFile(target, picture, w, h, 80))
             state.SkipWithError("save failed");
     }
     state.SetItemsProcessed(state.iterations() * w * h);

@@ -12,6 +12,7 @@
 #include "platform/Prompt.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
+#include "support/RequireWritten.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,7 +44,7 @@ struct World {
         pdf = dir.path().toStdString() + "/notebook.pdf";
         QDir().mkpath(QString::fromStdString(notebook));
         for (const char* file : {"Layout.ini", "Print.ini"})
-            CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false);
+            RequireWritten(CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false));
         const QDate first(2013, 4, 1);
         WriteBenchNotebook(notebook, first, kDays);
         Clock::SetToday(first.addDays(kDays + 5));
@@ -67,9 +68,8 @@ void PrintWholeNotebookToPdf(benchmark::State& state)
     all.range = PrintRange::AllData;
     int sheets = 0;
     for (auto _ : state) {
-        std::string error;
-        if (!w.nb->PrintToPdf(w.pdf, all, &error)) {
-            state.SkipWithError(error.c_str());
+        if (const Result printed = w.nb->PrintToPdf(w.pdf, all); !printed) {
+            state.SkipWithError(ResultText(printed).c_str());
             return;
         }
         state.PauseTiming();

@@ -29,11 +29,11 @@ struct Notebook {
         QDate d(2012, 1, 1);
         for (int i = 0; i < 256; ++i) {
             std::string path = DayFilePath(folder, d.addDays(i), "dat");
-            IniFile::WriteKeys(
+            RequireWritten(IniFile::WriteKeys(
                 path, "Weather",
-                {{"Weather", "晴れ"}, {"LowTemp", "10.5"}, {"HighTemp", "21.0"}, {"Daylight", "6.2"}});
-            IniFile::WriteKeys(path, "Growth",
-                               {{"DataHeight", "12.5"}, {"DataCount", "6"}, {"DataGraph", "1"}});
+                {{"Weather", "晴れ"}, {"LowTemp", "10.5"}, {"HighTemp", "21.0"}, {"Daylight", "6.2"}}));
+            RequireWritten(IniFile::WriteKeys(
+                path, "Growth", {{"DataHeight", "12.5"}, {"DataCount", "6"}, {"DataGraph", "1"}}));
         }
         nb = std::make_unique<CNotebook>(dir.path().toStdString(), prompt, "KeltoBench");
         // Opened as --render opens it: no window.

@@ -7,6 +7,7 @@
 #include "photos/PictureFile.h"
 #include "platform/Module.h"
 #include "platform/Progress.h"
+#include "support/RequireWritten.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +34,7 @@ struct Notebook {
             QImage photo = base;
             QPainter(&photo).fillRect(100 + i, 200, 40, 40 + i / 4, QColor(40, 140, 40));
             const QDate day = QDate(2024, 1, 1).addDays(i);
-            SavePictureFile(FramePhotoPath(folder(), day), photo, 640, 480, 80, nullptr);
+            RequireWritten(SavePictureFile(FramePhotoPath(folder(), day), photo, 640, 480, 80));
             frames.push_back(day);
         }
     }

@@ -54,7 +54,7 @@ struct World {
         for (const QString& name : QDir(QStringLiteral(KELTO_KIT_DIR)).entryList(QDir::Files))
             QFile::copy(QStringLiteral(KELTO_KIT_DIR "/") + name, QString::fromStdString(program) + "/" + name);
         const std::string weather = server.writeWeatherIni(program);
-        IniFile::WriteString(weather, "Net", "Timeout", "2");  // a print waits one of these
+        RequireWritten(IniFile::WriteString(weather, "Net", "Timeout", "2"));  // a print waits one of these
         const std::string settings = JoinPath(program, "Kelto.ini");
         RequireWritten(WriteSettingInt(settings, KeltoIni::EnableInternet, 1));
         RequireWritten(WriteSettingInt(settings, KeltoIni::Pref, 44));
@@ -62,8 +62,9 @@ struct World {
         RequireWritten(WriteNotebookKey(notebook, "StartDate", "2023/03/01"));
         for (int m = 3; m < 3 + kMonths; ++m)
             for (int d = 1; d <= 28; d += 3)
-                IniFile::WriteKeys(DayFilePath(notebook, QDate(2023, m, d), "dat"), "Growth",
-                                   {{"DataHeight", std::to_string(m + d) + ".5"}, {"DataCount", "4"}});
+                RequireWritten(
+                    IniFile::WriteKeys(DayFilePath(notebook, QDate(2023, m, d), "dat"), "Growth",
+                                       {{"DataHeight", std::to_string(m + d) + ".5"}, {"DataCount", "4"}}));
         Clock::SetToday(QDate(2023, 9, 10));
         nb = std::make_unique<CNotebook>(program, prompt, "KeltoBench-" + std::to_string(::getpid()));
         nb->SetCommandLineNotebook(notebook);
@@ -115,9 +116,8 @@ void PrintSixGraphsStalledSite(benchmark::State& state)
         w.nb->SetCommandLineNotebook(w.notebook);
         w.nb->Initialize(&w.host);
         state.ResumeTiming();
-        std::string error;
-        if (!w.nb->PrintToPdf(pdf, graphs, &error))
-            state.SkipWithError(error.c_str());
+        if (const Result printed = w.nb->PrintToPdf(pdf, graphs); !printed)
+            state.SkipWithError(ResultText(printed).c_str());
     }
 }
 BENCHMARK(PrintSixGraphsStalledSite)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -11,6 +11,7 @@
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
 #include "web/WebExport.h"
+#include "support/RequireWritten.h"
 
 #include <QPainter>
 #include <QTemporaryDir>
@@ -67,7 +68,8 @@ double copyPhotosAndThumbnails(const World& w)
             LoadPictureScaled(from, kWebThumbWidth, kWebThumbHeight, picture);
             const QImage small =
                 picture.scaled(kWebThumbWidth, kWebThumbHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-            SavePictureFile(out + "/thumbs/" + stem + ".jpg", small, small.width(), small.height(), 85, nullptr);
+            RequireWritten(
+                SavePictureFile(out + "/thumbs/" + stem + ".jpg", small, small.width(), small.height(), 85));
         }
     };
     std::vector<std::thread> threads;

@@ -154,7 +154,7 @@ QImage detailPage()
 bool save(const std::string& folder, const char* name, const QImage& img)
 {
     std::string path = JoinPath(folder, name);
-    if (!SavePictureFile(path, img, img.width(), img.height(), 98, nullptr)) {
+    if (!SavePictureFile(path, img, img.width(), img.height(), 98)) {
         std::fprintf(stderr, "make_backgrounds: cannot write %s\n", path.c_str());
         return false;
     }

@@ -69,7 +69,7 @@ std::string exifSegment(const std::string& dateTime)
     return seg + payload;
 }
 
-bool addExifDate(const std::string& path, const QDate& date, int hour)
+[[nodiscard]] bool addExifDate(const std::string& path, const QDate& date, int hour)
 {
     std::string bytes;
     if (!ReadFileBytes(path, bytes) || bytes.size() < 4 || bytes.compare(0, 2, "\xFF\xD8") != 0)
@@ -78,7 +78,7 @@ bool addExifDate(const std::string& path, const QDate& date, int hour)
     std::snprintf(stamp, sizeof stamp, "%04d:%02d:%02d %02d:%02d:00", date.year(), date.month(), date.day(),
                   hour, (date.day() * 7) % 60);
     bytes.insert(2, exifSegment(stamp));
-    return WriteFileAtomic(path, bytes);
+    return WriteFileAtomic(path, bytes).ok();
 }
 
 QFont uiFont(int px)
@@ -175,9 +175,13 @@ QImage plantPhoto(int i, const QDate& date, double heightCm, int leaves, double 
     return img;
 }
 
-bool writeMemo(const std::string& folder, const QDate& date, const std::string& utf8)
+void writeMemo(const std::string& folder, const QDate& date, const std::string& utf8)
 {
-    return WriteFileAtomic(DayFilePath(folder, date, "txt"), ToCp932(utf8));
+    const std::string path = DayFilePath(folder, date, "txt");
+    if (!WriteFileAtomic(path, ToCp932(utf8))) {
+        std::fprintf(stderr, "sample_notebook: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
 }
 }  // namespace
 
@@ -267,7 +271,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "sample_notebook: cannot write the day %s\n", DayFileStem(date).c_str());
             return 1;
         }
-        addExifDate(DayFilePath(folder, date, "jpg"), date, 8 + i % 3);
+        if (!addExifDate(DayFilePath(folder, date, "jpg"), date, 8 + i % 3)) {
+            std::fprintf(stderr, "sample_notebook: cannot date the photo of %s\n", DayFileStem(date).c_str());
+            return 1;
+        }
         ++written;
     }
 

@@ -146,10 +146,9 @@ FrameAlignment ReadOwnFrameAlignment(const std::string& notebookFolder, const QD
 Result WriteFrameAlignment(const std::string& notebookFolder, const QDate& date, const FrameAlignment& a)
 {
     const std::string record = FrameRecordPath(notebookFolder, date);
-    if (!IniFile::WriteKeys(record, kSection,
-                            {{kPosition, FormatPair(a.x, a.y)}, {kSize, FormatPair(a.w, a.h)}}))
-        return Result::Failed(Msg::DayWriteFailed, record);
-    return {};
+    return IniFile::WriteKeys(record, kSection,
+                              {{kPosition, FormatPair(a.x, a.y)}, {kSize, FormatPair(a.w, a.h)}})
+        .as(Msg::DayWriteFailed);
 }
 
 QRect AlignedSourceRect(const FrameAlignment& a, QSize picture, QSize frame)
@@ -253,14 +252,11 @@ StoredAlignment ReadStoredAlignment(const std::string& notebookFolder, const QDa
 
 Result RestoreStoredAlignment(const std::string& notebookFolder, const StoredAlignment& stored)
 {
+    // Both keys in one write: a failure never leaves the old position with the new size.
     const std::string record = FrameRecordPath(notebookFolder, stored.date);
-    for (const auto& [key, value] : {std::pair{kPosition, &stored.position}, std::pair{kSize, &stored.size}}) {
-        const bool ok = *value ? IniFile::WriteString(record, kSection, key, **value)
-                               : IniFile::DeleteKey(record, kSection, key);
-        if (!ok)
-            return Result::Failed(Msg::DayWriteFailed, record);
-    }
-    return {};
+    return IniFile::WriteChanges(record,
+                                 {{kSection, kPosition, stored.position}, {kSection, kSize, stored.size}})
+        .as(Msg::DayWriteFailed);
 }
 
 FrameAlignment CarryAlignment(const FrameAlignment& shown, const FrameAlignment& cur, const FrameAlignment& old,

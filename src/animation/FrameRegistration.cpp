@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -54,48 +56,91 @@ std::optional<FrameAlignment> AlignmentOf(const Warp& warp, const FrameAlignment
     return ClampAlignment(a, frame);
 }
 
+// Four values at once (plain SSE2 on x86-64): the transforms and the refinement's sums are the
+// inner loops of the registration.
+using Float4 = float __attribute__((vector_size(16)));
+
+Float4 Load4(const float* at)
+{
+    Float4 v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+using Int4 = qint32 __attribute__((vector_size(16)));
+
+void Store4(float* at, Float4 v)
+{
+    std::memcpy(at, &v, sizeof v);
+}
+
 // A gray picture, 0 to 1, row after row.
 struct Plane {
     int width = 0, height = 0;
-    std::vector<float> px;
-    float at(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
+    std::unique_ptr<float[]> px;
+    const float* row(int y) const { return &px[static_cast<size_t>(y) * width]; }
 };
 
-// A photo in gray, halved level after level.
+// A photo in gray, halved level after level. Gray is 11 R + 16 G + 5 B over 32, like Qt's, read
+// straight from 32-bit pixels. Each level is made in tiles as renderings first need them: a frame
+// shows only part of the photo, and at only one or two of the levels.
 class Pyramid {
 public:
-    explicit Pyramid(const QImage& photo)
+    // `spent`, when given, is a pyramid nobody uses any more: its memory serves again where the
+    // sizes agree (a series' photos are all of one size), rather than going back to the system
+    // and coming anew, page by page, for every photo.
+    explicit Pyramid(const QImage& photo, Pyramid* spent = nullptr)
+        : m_rgb(photo.format() == QImage::Format_RGB32 || photo.format() == QImage::Format_ARGB32
+                    ? photo
+                    : photo.convertToFormat(QImage::Format_RGB32))
     {
-        // Gray as 11 R + 16 G + 5 B over 32, like Qt's, read straight from 32-bit pixels.
-        const QImage rgb = photo.format() == QImage::Format_RGB32 || photo.format() == QImage::Format_ARGB32
-                               ? photo
-                               : photo.convertToFormat(QImage::Format_RGB32);
-        Plane base{rgb.width(), rgb.height(), {}};
-        base.px.resize(static_cast<size_t>(base.width) * base.height);
-        for (int y = 0; y < base.height; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-            float* out = &base.px[static_cast<size_t>(y) * base.width];
-            for (int x = 0; x < base.width; ++x)
-                out[x] = static_cast<float>(qRed(line[x]) * 11 + qGreen(line[x]) * 16 + qBlue(line[x]) * 5)
-                         * (1.f / (32 * 255));
-        }
-        m_levels.push_back(std::move(base));
-        while (m_levels.back().width >= 32 && m_levels.back().height >= 32) {
-            const Plane& up = m_levels.back();
-            Plane down{up.width / 2, up.height / 2, {}};
-            down.px.resize(static_cast<size_t>(down.width) * down.height);
-            for (int y = 0; y < down.height; ++y)
-                for (int x = 0; x < down.width; ++x)
-                    down.px[static_cast<size_t>(y) * down.width + x] =
-                        0.25f
-                        * (up.at(2 * x, 2 * y) + up.at(2 * x + 1, 2 * y) + up.at(2 * x, 2 * y + 1)
-                           + up.at(2 * x + 1, 2 * y + 1));
-            m_levels.push_back(std::move(down));
+        int width = m_rgb.width(), height = m_rgb.height();
+        for (size_t l = 0;; ++l) {
+            Level& level = m_levels.emplace_back();
+            if (spent && l < spent->m_levels.size() && spent->m_levels[l].plane.width == width
+                && spent->m_levels[l].plane.height == height)
+                level.plane = std::move(spent->m_levels[l].plane);
+            else
+                level.plane =
+                    Plane{width, height,
+                          std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width) * height)};
+            level.across = (width + kTileWidth - 1) / kTileWidth;
+            level.made = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(level.across)
+                                                               * ((height + kTileHeight - 1) / kTileHeight));
+            if (width < 32 || height < 32)
+                break;
+            width /= 2;
+            height /= 2;
         }
     }
 
     int levels() const { return static_cast<int>(m_levels.size()); }
-    const Plane& level(int l) const { return m_levels[static_cast<size_t>(l)]; }
+    QSize size(int l) const
+    {
+        const Plane& p = m_levels[static_cast<size_t>(l)].plane;
+        return QSize(p.width, p.height);
+    }
+    // Level l, with at least its pixels [x0, x1) x [y0, y1) made.
+    const Plane& level(int l, int x0, int x1, int y0, int y1) const
+    {
+        const Level& level = m_levels[static_cast<size_t>(l)];
+        x1 = std::min(x1, level.plane.width);
+        y1 = std::min(y1, level.plane.height);
+        for (int ty = std::max(y0, 0) / kTileHeight; ty * kTileHeight < y1; ++ty)
+            for (int tx = std::max(x0, 0) / kTileWidth; tx * kTileWidth < x1; ++tx) {
+                std::atomic<bool>& made = level.made[static_cast<size_t>(ty * level.across + tx)];
+                if (made.load(std::memory_order_acquire))
+                    continue;
+                // Another thread may be making it: one maker at a time (a tile of a higher level
+                // makes the tiles below it, so the same thread may come in again).
+                std::lock_guard<std::recursive_mutex> lock(m_making);
+                if (!made.load(std::memory_order_relaxed)) {
+                    make(l, tx * kTileWidth, ty * kTileHeight);
+                    made.store(true, std::memory_order_release);
+                }
+            }
+        return level.plane;
+    }
 
     // The level whose pixels are at most `step` photo pixels apart, and as few as it allows.
     int levelFor(double step) const
@@ -107,7 +152,78 @@ public:
     }
 
 private:
-    std::vector<Plane> m_levels;
+    static constexpr int kTileWidth = 64, kTileHeight = 16;
+
+    struct Level {
+        Plane plane;
+        int across = 0;  // tiles in a row of them
+        std::unique_ptr<std::atomic<bool>[]> made;
+    };
+
+    // The tile of level l whose corner is (x0, y0).
+    void make(int l, int x0, int y0) const
+    {
+        const Plane& p = m_levels[static_cast<size_t>(l)].plane;
+        const int x1 = std::min(x0 + kTileWidth, p.width), y1 = std::min(y0 + kTileHeight, p.height);
+        std::array<Int4, 2 * kTileWidth / 4> a, b;
+        if (l >= 2)
+            level(l - 1, 2 * x0, 2 * x1, 2 * y0, 2 * y1);
+        for (int y = y0; y < y1; ++y) {
+            float* out = &p.px[static_cast<size_t>(y) * p.width];
+            if (l == 0) {
+                grayLine(y, x0, x1, a);
+                for (int x = x0; x < x1; x += 4) {
+                    const Float4 v = __builtin_convertvector(a[static_cast<size_t>((x - x0) / 4)], Float4)
+                                     * (1.f / (32 * 255));
+                    if (x + 4 <= x1) {
+                        Store4(out + x, v);
+                    } else {
+                        for (int k = 0; x + k < x1; ++k)
+                            out[x + k] = v[k];
+                    }
+                }
+            } else if (l == 1) {
+                // Each 2 x 2 block of the photo: the two lines summed, then each pair of columns.
+                grayLine(2 * y, 2 * x0, 2 * x1, a);
+                grayLine(2 * y + 1, 2 * x0, 2 * x1, b);
+                std::array<qint32, 2 * kTileWidth> sum;
+                for (size_t k = 0; k < a.size(); ++k) {
+                    const Int4 v = a[k] + b[k];
+                    std::memcpy(&sum[4 * k], &v, sizeof v);
+                }
+                for (int x = x0; x < x1; ++x) {
+                    const size_t k = static_cast<size_t>(2 * (x - x0));
+                    out[x] = static_cast<float>(sum[k] + sum[k + 1]) * (1.f / (4 * 32 * 255));
+                }
+            } else {
+                const Plane& up = m_levels[static_cast<size_t>(l - 1)].plane;
+                const float* top = up.row(2 * y);
+                const float* bottom = up.row(2 * y + 1);
+                for (int x = x0; x < x1; ++x)
+                    out[x] = 0.25f * (top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1]);
+            }
+        }
+    }
+
+    // The gray of the photo's pixels [x0, x1) of line y, 32 times its value, four to a vector.
+    void grayLine(int y, int x0, int x1, std::array<Int4, 2 * kTileWidth / 4>& gray) const
+    {
+        const auto* line = reinterpret_cast<const quint32*>(m_rgb.constScanLine(y));
+        for (int x = x0; x < x1; x += 4) {
+            Int4 p{};
+            if (x + 4 <= x1)
+                std::memcpy(&p, line + x, sizeof p);
+            else
+                for (int k = 0; x + k < x1; ++k)
+                    p[k] = static_cast<qint32>(line[x + k]);
+            const Int4 r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            gray[static_cast<size_t>((x - x0) / 4)] = (r << 3) + (r << 1) + r + (g << 4) + (b << 2) + b;
+        }
+    }
+
+    const QImage m_rgb;
+    std::vector<Level> m_levels;
+    mutable std::recursive_mutex m_making;
 };
 
 // The pyramids of the last photos registered: a chained alignment meets each photo twice, as the
@@ -116,14 +232,21 @@ private:
 std::shared_ptr<const Pyramid> PyramidOf(const QImage& photo)
 {
     static std::mutex mutex;
-    static std::deque<std::pair<qint64, std::shared_ptr<const Pyramid>>> recent;
+    static std::deque<std::pair<qint64, std::shared_ptr<Pyramid>>> recent;
+    std::shared_ptr<Pyramid> oldest;
     {
         std::lock_guard<std::mutex> lock(mutex);
         for (const auto& [key, pyramid] : recent)
             if (key == photo.cacheKey())
                 return pyramid;
+        if (recent.size() >= 2) {
+            oldest = std::move(recent.front().second);
+            recent.pop_front();
+        }
     }
-    auto pyramid = std::make_shared<const Pyramid>(photo);
+    // Out of the list, the oldest can gain no new user: held by no one else, its memory is free.
+    auto pyramid = std::make_shared<Pyramid>(photo, oldest.use_count() == 1 ? oldest.get() : nullptr);
+    oldest.reset();
     std::lock_guard<std::mutex> lock(mutex);
     recent.emplace_back(photo.cacheKey(), pyramid);
     if (recent.size() > 2)
@@ -145,17 +268,35 @@ struct Grid {
     double v(int j) const { return (j + 0.5) / ky; }
 };
 
-// A frame rendered from the pyramid through `warp`: its pixels and which of them fall on the
-// photo (the frame shows black elsewhere).
+// A frame rendered from the pyramid through `warp`: its pixels, and the rectangle of them that
+// falls on the photo (the frame shows black elsewhere). The warp only scales and shifts each
+// axis, so what lies on the photo is one rectangle.
+// Gray values whose vector leaves them unset when it grows: a rendering writes every one.
+template <typename T>
+struct Unset : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = Unset<U>;
+    };
+    template <typename U>
+    void construct(U* at) noexcept
+    {
+        ::new (static_cast<void*>(at)) U;
+    }
+    using std::allocator<T>::allocator;
+};
+using Pixels = std::vector<float, Unset<float>>;
+
 struct Rendering {
-    std::vector<float> px;
-    std::vector<uint8_t> inside;
+    Pixels px;
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;  // inside: [x0, x1) x [y0, y1)
+    bool inside(int i, int j) const { return i >= x0 && i < x1 && j >= y0 && j < y1; }
 };
 
 Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
 {
     const int l = pyramid.levelFor(std::max(warp.sx / grid.kx, warp.sy / grid.ky));
-    const Plane& p = pyramid.level(l);
+    const QSize size = pyramid.size(l);
     const double f = 1.0 / double(1 << l);
     // The warp is separable: each column has its photo column and each row its photo row.
     struct Axis {
@@ -170,36 +311,70 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
         }
         return a;
     };
-    std::vector<Axis> columns(static_cast<size_t>(grid.width));
-    for (int i = 0; i < grid.width; ++i)
-        columns[static_cast<size_t>(i)] = axis((warp.sx * grid.u(i) + warp.tx) * f - 0.5, p.width);
+    // The axes grow with the index, so those on the photo are one run of them.
+    auto run = [&](int count, auto&& at, int size, int& first, int& end) {
+        first = count;
+        end = count;
+        for (int i = 0; i < count; ++i)
+            if (axis(at(i), size).index >= 0) {
+                first = std::min(first, i);
+                end = i + 1;
+            }
+        if (first == count)
+            first = end = 0;
+    };
     Rendering r;
-    r.px.assign(static_cast<size_t>(grid.width) * grid.height, 0.f);
-    r.inside.assign(r.px.size(), 0);
-    for (int j = 0; j < grid.height; ++j) {
-        const Axis row = axis((warp.sy * grid.v(j) + warp.ty) * f - 0.5, p.height);
-        if (row.index < 0)
-            continue;
-        const float* top = &p.px[static_cast<size_t>(row.index) * p.width];
+    r.px.resize(static_cast<size_t>(grid.width) * grid.height);
+    auto column = [&](int i) { return (warp.sx * grid.u(i) + warp.tx) * f - 0.5; };
+    auto row = [&](int j) { return (warp.sy * grid.v(j) + warp.ty) * f - 0.5; };
+    run(grid.width, column, size.width(), r.x0, r.x1);
+    run(grid.height, row, size.height(), r.y0, r.y1);
+    if (r.x0 >= r.x1 || r.y0 >= r.y1) {
+        r.x0 = r.x1 = r.y0 = r.y1 = 0;
+        std::fill(r.px.begin(), r.px.end(), 0.f);
+        return r;
+    }
+    // Black around the photo.
+    const auto at = [&](int i, int j) {
+        return r.px.begin() + static_cast<std::ptrdiff_t>(j) * grid.width + i;
+    };
+    std::fill(at(0, 0), at(0, r.y0), 0.f);
+    std::fill(at(0, r.y1), r.px.end(), 0.f);
+    for (int j = r.y0; j < r.y1; ++j) {
+        std::fill(at(0, j), at(r.x0, j), 0.f);
+        std::fill(at(r.x1, j), at(grid.width, j), 0.f);
+    }
+    std::vector<Axis> columns(static_cast<size_t>(r.x1 - r.x0));
+    for (int i = r.x0; i < r.x1; ++i)
+        columns[static_cast<size_t>(i - r.x0)] = axis(column(i), size.width());
+    // Each row blends its two photo rows over the columns it reads, four at a time, then reads
+    // its columns from the blend.
+    const int from = columns.front().index, to = columns.back().index + 2;
+    const Plane& p = pyramid.level(l, from, to, axis(row(r.y0), size.height()).index,
+                                   axis(row(r.y1 - 1), size.height()).index + 2);
+    std::vector<float> blend(static_cast<size_t>(to - from + 4));
+    for (int j = r.y0; j < r.y1; ++j) {
+        const Axis a = axis(row(j), size.height());
+        const float* top = p.row(a.index) + from;
         const float* bottom = top + p.width;
-        float* out = &r.px[static_cast<size_t>(j) * grid.width];
-        uint8_t* inside = &r.inside[static_cast<size_t>(j) * grid.width];
-        for (int i = 0; i < grid.width; ++i) {
-            const Axis c = columns[static_cast<size_t>(i)];
-            if (c.index < 0)
-                continue;
-            const float t = top[c.index] + c.fraction * (top[c.index + 1] - top[c.index]);
-            const float b = bottom[c.index] + c.fraction * (bottom[c.index + 1] - bottom[c.index]);
-            out[i] = t + row.fraction * (b - t);
-            inside[i] = 1;
+        int x = 0;
+        for (; x + 4 <= to - from; x += 4) {
+            const Float4 t = Load4(top + x);
+            Store4(&blend[static_cast<size_t>(x)], t + (Load4(bottom + x) - t) * a.fraction);
         }
+        for (; x < to - from; ++x)
+            blend[static_cast<size_t>(x)] = top[x] + (bottom[x] - top[x]) * a.fraction;
+        const float* line = blend.data() - from;
+        float* out = &r.px[static_cast<size_t>(j) * grid.width + r.x0];
+        for (const Axis& c : columns)
+            *out++ = line[c.index] + (line[c.index + 1] - line[c.index]) * c.fraction;
     }
     return r;
 }
 
 // How alike two frames are, whatever their brightness and contrast: the correlation of their
 // deviations from their means, 1 for frames that differ only in light.
-double Likeness(const std::vector<float>& a, const std::vector<float>& b)
+double Likeness(const Pixels& a, const Pixels& b)
 {
     const size_t n = a.size();
     double ma = 0, mb = 0;
@@ -221,7 +396,7 @@ double Likeness(const std::vector<float>& a, const std::vector<float>& b)
 }
 
 // Too little contrast to register against: a blank or nearly flat picture.
-bool Featureless(const std::vector<float>& px)
+bool Featureless(const Pixels& px)
 {
     double sum = 0, squares = 0;
     for (float v : px) {
@@ -234,12 +409,22 @@ bool Featureless(const std::vector<float>& px)
 
 // --- The coarse search: phase correlation on small renderings whose sides are powers of two.
 
-using Spectrum = std::vector<std::complex<float>>;
+// A square grid of complex values, the real and the imaginary parts apart.
+struct Spectrum {
+    std::vector<float> re, im;
+    explicit Spectrum(size_t n = 0) : re(n), im(n) {}
+};
 
-// An in-place radix-2 transform of n (a power of two) values, with its tables made once.
-class Fft {
+// The 2-D transform of an n x n grid (n a power of two, at least 4), with its tables made once.
+// Each pass transforms every column at once, row against row, so the inner loop runs along a
+// row; a transposition between the passes turns the rows into columns. The forward transform
+// leaves the spectrum transposed and the inverse one takes it so: the products of spectra do
+// not mind, and the inverse gives the grid back as it was.
+class Fft2 {
 public:
-    explicit Fft(int n) : m_n(n), m_reversed(static_cast<size_t>(n)), m_twiddles(static_cast<size_t>(n / 2))
+    explicit Fft2(int n)
+        : m_n(n), m_reversed(static_cast<size_t>(n)), m_cos(static_cast<size_t>(n / 2)),
+          m_sin(static_cast<size_t>(n / 2))
     {
         for (int i = 0, j = 0; i < n; ++i) {
             m_reversed[static_cast<size_t>(i)] = j;
@@ -250,53 +435,63 @@ public:
         }
         for (int k = 0; k < n / 2; ++k) {
             const double angle = -2 * std::numbers::pi * k / n;
-            m_twiddles[static_cast<size_t>(k)] =
-                std::complex<float>(static_cast<float>(std::cos(angle)), static_cast<float>(std::sin(angle)));
+            m_cos[static_cast<size_t>(k)] = static_cast<float>(std::cos(angle));
+            m_sin[static_cast<size_t>(k)] = static_cast<float>(std::sin(angle));
         }
     }
-    void operator()(std::complex<float>* data, bool inverse) const
+    void operator()(Spectrum& s, bool inverse) const
     {
-        for (int i = 0; i < m_n; ++i)
-            if (i < m_reversed[static_cast<size_t>(i)])
-                std::swap(data[i], data[m_reversed[static_cast<size_t>(i)]]);
-        for (int half = 1; half < m_n; half <<= 1) {
-            const int step = m_n / (2 * half);
-            for (int i = 0; i < m_n; i += 2 * half)
-                for (int k = 0; k < half; ++k) {
-                    std::complex<float> w = m_twiddles[static_cast<size_t>(k * step)];
-                    if (inverse)
-                        w = std::conj(w);
-                    std::complex<float>& a = data[i + k];
-                    std::complex<float>& b = data[i + k + half];
-                    const std::complex<float> t(b.real() * w.real() - b.imag() * w.imag(),
-                                                b.real() * w.imag() + b.imag() * w.real());
-                    b = a - t;
-                    a += t;
-                }
-        }
+        columns(s, inverse);
+        transpose(s.re);
+        transpose(s.im);
+        columns(s, inverse);
     }
 
 private:
+    void columns(Spectrum& s, bool inverse) const
+    {
+        const size_t n = static_cast<size_t>(m_n);
+        for (size_t i = 0; i < n; ++i) {
+            const size_t j = static_cast<size_t>(m_reversed[i]);
+            if (i < j) {
+                std::swap_ranges(&s.re[i * n], &s.re[i * n] + n, &s.re[j * n]);
+                std::swap_ranges(&s.im[i * n], &s.im[i * n] + n, &s.im[j * n]);
+            }
+        }
+        const float sign = inverse ? -1.f : 1.f;
+        for (size_t half = 1; half < n; half <<= 1) {
+            const size_t step = n / (2 * half);
+            for (size_t i = 0; i < n; i += 2 * half)
+                for (size_t k = 0; k < half; ++k) {
+                    const float wr = m_cos[k * step], wi = sign * m_sin[k * step];
+                    float* ar = &s.re[(i + k) * n];
+                    float* ai = &s.im[(i + k) * n];
+                    float* br = &s.re[(i + k + half) * n];
+                    float* bi = &s.im[(i + k + half) * n];
+                    for (size_t x = 0; x < n; x += 4) {
+                        const Float4 xr = Load4(br + x), xi = Load4(bi + x);
+                        const Float4 tr = xr * wr - xi * wi, ti = xr * wi + xi * wr;
+                        const Float4 yr = Load4(ar + x), yi = Load4(ai + x);
+                        Store4(br + x, yr - tr);
+                        Store4(bi + x, yi - ti);
+                        Store4(ar + x, yr + tr);
+                        Store4(ai + x, yi + ti);
+                    }
+                }
+        }
+    }
+    void transpose(std::vector<float>& v) const
+    {
+        const size_t n = static_cast<size_t>(m_n);
+        for (size_t y = 0; y < n; ++y)
+            for (size_t x = y + 1; x < n; ++x)
+                std::swap(v[y * n + x], v[x * n + y]);
+    }
+
     int m_n;
     std::vector<int> m_reversed;
-    std::vector<std::complex<float>> m_twiddles;
+    std::vector<float> m_cos, m_sin;
 };
-
-// The 2-D transform of a width x height grid, row by row, then column by column through a
-// contiguous copy.
-void Fft2(const Fft& rows, const Fft& columns, Spectrum& s, int width, int height, bool inverse)
-{
-    for (int y = 0; y < height; ++y)
-        rows(&s[static_cast<size_t>(y) * width], inverse);
-    std::vector<std::complex<float>> column(static_cast<size_t>(height));
-    for (int x = 0; x < width; ++x) {
-        for (int y = 0; y < height; ++y)
-            column[static_cast<size_t>(y)] = s[static_cast<size_t>(y) * width + x];
-        columns(column.data(), inverse);
-        for (int y = 0; y < height; ++y)
-            s[static_cast<size_t>(y) * width + x] = column[static_cast<size_t>(y)];
-    }
-}
 
 class PhaseCorrelation {
 public:
@@ -327,31 +522,31 @@ public:
             for (size_t part = 0; part < (pair ? 2u : 1u); ++part) {
                 const Rendering& r = *renderings[first + part];
                 double sum = 0;
-                size_t count = 0;
-                for (size_t k = 0; k < r.px.size(); ++k)
-                    if (r.inside[k]) {
-                        sum += r.px[k];
-                        ++count;
-                    }
+                for (int j = r.y0; j < r.y1; ++j)
+                    for (int i = r.x0; i < r.x1; ++i)
+                        sum += r.px[index(i, j)];
+                const size_t count = static_cast<size_t>(r.x1 - r.x0) * (r.y1 - r.y0);
                 const float mean = count ? static_cast<float>(sum / double(count)) : 0.f;
-                for (size_t k = 0; k < r.px.size(); ++k) {
-                    const float v = (r.inside[k] ? r.px[k] - mean : 0.f) * m_window[k];
-                    z[k] = part ? std::complex<float>(z[k].real(), v) : std::complex<float>(v, 0);
-                }
+                for (int j = 0; j < kSide; ++j)
+                    for (int i = 0; i < kSide; ++i) {
+                        const size_t k = index(i, j);
+                        (part ? z.im : z.re)[k] = (r.inside(i, j) ? r.px[k] - mean : 0.f) * m_window[k];
+                    }
             }
-            Fft2(m_fft, m_fft, z, kSide, kSide, false);
+            m_fft(z, false);
             if (!pair) {
                 out.push_back(std::move(z));
                 continue;
             }
             // A = (Z[k] + conj Z[-k]) / 2, B = (Z[k] - conj Z[-k]) / 2i.
-            Spectrum a(z.size()), b(z.size());
+            Spectrum a(z.re.size()), b(z.re.size());
             for (int y = 0; y < kSide; ++y)
                 for (int x = 0; x < kSide; ++x) {
-                    const std::complex<float> zk = z[index(x, y)], zm = std::conj(z[index(-x, -y)]);
-                    a[index(x, y)] = 0.5f * (zk + zm);
-                    const std::complex<float> d = 0.5f * (zk - zm);
-                    b[index(x, y)] = std::complex<float>(d.imag(), -d.real());
+                    const size_t k = index(x, y), m = index(-x, -y);
+                    a.re[k] = 0.5f * (z.re[k] + z.re[m]);
+                    a.im[k] = 0.5f * (z.im[k] - z.im[m]);
+                    b.re[k] = 0.5f * (z.im[k] + z.im[m]);
+                    b.im[k] = -0.5f * (z.re[k] - z.re[m]);
                 }
             out.push_back(std::move(a));
             out.push_back(std::move(b));
@@ -370,17 +565,27 @@ public:
         std::vector<Shift> out;
         for (size_t first = 0; first < others.size(); first += 2) {
             const bool pair = first + 1 < others.size();
-            Spectrum z(reference.size());
+            Spectrum z(reference.re.size());
             for (size_t part = 0; part < (pair ? 2u : 1u); ++part) {
                 const Spectrum& other = others[first + part];
-                for (size_t k = 0; k < z.size(); ++k) {
-                    std::complex<float> c = reference[k] * std::conj(other[k]);
-                    const float magnitude = std::sqrt(c.real() * c.real() + c.imag() * c.imag());
-                    c = magnitude > 1e-20f ? c * (1 / magnitude) : std::complex<float>();
-                    z[k] += part ? std::complex<float>(-c.imag(), c.real()) : c;
+                for (size_t k = 0; k < z.re.size(); ++k) {
+                    // The cross-power spectrum, normalised: only the phase tells the shift.
+                    float cr = reference.re[k] * other.re[k] + reference.im[k] * other.im[k];
+                    float ci = reference.im[k] * other.re[k] - reference.re[k] * other.im[k];
+                    const float magnitude = std::sqrt(cr * cr + ci * ci);
+                    const float scale = magnitude > 1e-20f ? 1 / magnitude : 0.f;
+                    cr *= scale;
+                    ci *= scale;
+                    if (part) {
+                        z.re[k] -= ci;
+                        z.im[k] += cr;
+                    } else {
+                        z.re[k] += cr;
+                        z.im[k] += ci;
+                    }
                 }
             }
-            Fft2(m_fft, m_fft, z, kSide, kSide, true);
+            m_fft(z, true);
             out.push_back(peak(z, false));
             if (pair)
                 out.push_back(peak(z, true));
@@ -396,10 +601,8 @@ private:
 
     Shift peak(const Spectrum& surface, bool imaginary) const
     {
-        auto at = [&](int x, int y) {
-            const std::complex<float> v = surface[index(x, y)];
-            return (imaginary ? v.imag() : v.real()) / float(kSide * kSide);
-        };
+        const std::vector<float>& part = imaginary ? surface.im : surface.re;
+        auto at = [&](int x, int y) { return part[index(x, y)] / float(kSide * kSide); };
         int px = 0, py = 0;
         float best = -1e30f;
         for (int y = 0; y < kSide; ++y)
@@ -427,7 +630,7 @@ private:
     // per axis, so a frame stretched to a square correlates as well.
     static constexpr int kSide = 128;
     Grid m_grid;
-    Fft m_fft;
+    Fft2 m_fft;
     std::vector<float> m_window;
 };
 
@@ -462,6 +665,107 @@ bool Solve(std::array<std::array<double, 6>, 5>& m, std::array<double, 5>& x)
     return true;
 }
 
+// The weighted least-squares system of one Gauss-Newton step: the unknowns are the change of
+// zoom, of shift (x, y) and of light (gain, offset); m is the normal matrix, its last column the
+// right-hand side.
+struct Normal {
+    std::array<std::array<double, 6>, 5> m{};
+    size_t used = 0;  // the pixels that took part
+};
+
+Normal NormalEquations(const Rendering& current, const Rendering& target, const Grid& grid, const Warp& warp,
+                       double ratio, double gain, double offset)
+{
+    const int w = grid.width, h = grid.height;
+    // The pixels whose four neighbours in `current` and whose own place in `target` fall on the
+    // photos, and not on the frame's border.
+    const int x0 = std::max({1, current.x0 + 1, target.x0}),
+              x1 = std::min({w - 1, current.x1 - 1, target.x1});
+    const int y0 = std::max({1, current.y0 + 1, target.y0}),
+              y1 = std::min({h - 1, current.y1 - 1, target.y1});
+    Normal out;
+    if (x1 - x0 < 4 || y1 <= y0)
+        return out;
+    out.used = static_cast<size_t>(x1 - x0) * (y1 - y0);
+    // The photo's gradient from the frame's: central differences over the rendering, per photo
+    // pixel, times the gain.
+    const float gu = static_cast<float>(grid.kx / (2 * warp.sx) * gain),
+                gv = static_cast<float>(grid.ky / (2 * warp.sy) * gain);
+    const float g = static_cast<float>(gain), o = static_cast<float>(offset);
+    const float robust = static_cast<float>(1 / (kRobust * kRobust));
+    const Float4 lanes{0.5f, 1.5f, 2.5f, 3.5f};
+    const float perColumn = static_cast<float>(1 / grid.kx);
+    // Sums of w * a * b for the Jacobian's entries a, b (zoom, x, y, value, 1) and of w * a * e.
+    enum { ZZ, ZX, ZY, ZV, XX, XY, XV, YY, YV, VV, Z, X, Y, V, One, ZE, XE, YE, VE, E, kSums };
+    std::array<double, kSums> total{};
+    for (int j = y0; j < y1; ++j) {
+        const float rv = static_cast<float>(ratio * grid.v(j));
+        const size_t row = static_cast<size_t>(j) * w;
+        const float* c = &current.px[row];
+        const float* up = c - w;
+        const float* down = c + w;
+        const float* t = &target.px[row];
+        std::array<Float4, kSums> sum{};
+        auto add = [&](int i, Float4 keep) {
+            const Float4 value = Load4(c + i);
+            const Float4 ix = (Load4(c + i + 1) - Load4(c + i - 1)) * gu;
+            const Float4 iy = (Load4(down + i) - Load4(up + i)) * gv;
+            const Float4 zoom = ix * ((float(i) + lanes) * perColumn) + iy * rv;
+            const Float4 e = value * g + o - Load4(t + i);
+            // What changed between the days (a plant that grew, a cloud) weighs little beside
+            // what stayed: a Cauchy weight on the residual.
+            const Float4 weight = keep / (1.f + e * e * robust);
+            const Float4 wz = weight * zoom, wx = weight * ix, wy = weight * iy, wv = weight * value;
+            sum[ZZ] += wz * zoom;
+            sum[ZX] += wz * ix;
+            sum[ZY] += wz * iy;
+            sum[ZV] += wz * value;
+            sum[XX] += wx * ix;
+            sum[XY] += wx * iy;
+            sum[XV] += wx * value;
+            sum[YY] += wy * iy;
+            sum[YV] += wy * value;
+            sum[VV] += wv * value;
+            sum[Z] += wz;
+            sum[X] += wx;
+            sum[Y] += wy;
+            sum[V] += wv;
+            sum[One] += weight;
+            sum[ZE] += wz * e;
+            sum[XE] += wx * e;
+            sum[YE] += wy * e;
+            sum[VE] += wv * e;
+            sum[E] += weight * e;
+        };
+        int i = x0;
+        for (; i + 4 <= x1; i += 4)
+            add(i, Float4{1, 1, 1, 1});
+        // The last four end at x1 and count only the pixels the others left.
+        if (i < x1) {
+            Float4 keep{};
+            for (int l = 0; l < 4; ++l)
+                keep[l] = x1 - 4 + l >= i ? 1.f : 0.f;
+            add(x1 - 4, keep);
+        }
+        for (int k = 0; k < kSums; ++k)
+            total[static_cast<size_t>(k)] += double(sum[static_cast<size_t>(k)][0])
+                                             + sum[static_cast<size_t>(k)][1] + sum[static_cast<size_t>(k)][2]
+                                             + sum[static_cast<size_t>(k)][3];
+    }
+    const int entries[5][5] = {{ZZ, ZX, ZY, ZV, Z},
+                               {ZX, XX, XY, XV, X},
+                               {ZY, XY, YY, YV, Y},
+                               {ZV, XV, YV, VV, V},
+                               {Z, X, Y, V, One}};
+    const int right[5] = {ZE, XE, YE, VE, E};
+    for (int r = 0; r < 5; ++r) {
+        for (int k = 0; k < 5; ++k)
+            out.m[static_cast<size_t>(r)][static_cast<size_t>(k)] = total[static_cast<size_t>(entries[r][k])];
+        out.m[static_cast<size_t>(r)][5] = -total[static_cast<size_t>(right[r])];
+    }
+    return out;
+}
+
 // The reference frame at the two sizes the refinement works at.
 struct Reference {
     Grid half, full;
@@ -474,16 +778,19 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
     double gain = 1, offset = 0;
     Fit fit;
     bool lightSet = false;
-    for (const auto& [grid, target, iterations] : {std::tuple{&reference.half, &reference.atHalf, 8},
-                                                   std::tuple{&reference.full, &reference.atFull, 2}}) {
+    for (const auto& [grid, target, iterations, settled] :
+         {std::tuple{&reference.half, &reference.atHalf, 8, 0.3},
+          std::tuple{&reference.full, &reference.atFull, 2, 0.1}}) {
         const int w = grid->width, h = grid->height;
         for (int iteration = 0; iteration < iterations; ++iteration) {
             const Rendering current = Render(photo, warp, *grid);
             if (!lightSet) {
                 // The light starts from what matches the two frames' means and contrasts.
                 double n = 0, ma = 0, mb = 0, va = 0, vb = 0;
-                for (size_t k = 0; k < current.px.size(); ++k)
-                    if (current.inside[k] && target->inside[k]) {
+                for (int j = std::max(current.y0, target->y0); j < std::min(current.y1, target->y1); ++j)
+                    for (int i = std::max(current.x0, target->x0); i < std::min(current.x1, target->x1);
+                         ++i) {
+                        const size_t k = static_cast<size_t>(j) * w + i;
                         n += 1;
                         ma += current.px[k];
                         mb += target->px[k];
@@ -500,44 +807,12 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
                 }
                 lightSet = true;
             }
-            // The photo's gradient from the frame's: central differences over the rendering,
-            // per photo pixel.
-            const double gu = grid->kx / (2 * warp.sx), gv = grid->ky / (2 * warp.sy);
-            std::array<std::array<double, 6>, 5> normal{};
-            size_t used = 0;
-            for (int j = 1; j + 1 < h; ++j) {
-                const double v = grid->v(j);
-                for (int i = 1; i + 1 < w; ++i) {
-                    const size_t k = static_cast<size_t>(j) * w + i;
-                    if (!target->inside[k] || !current.inside[k] || !current.inside[k - 1]
-                        || !current.inside[k + 1] || !current.inside[k - w] || !current.inside[k + w])
-                        continue;
-                    const double u = grid->u(i);
-                    const double value = current.px[k];
-                    const double ix = (current.px[k + 1] - current.px[k - 1]) * gu * gain,
-                                 iy = (current.px[k + w] - current.px[k - w]) * gv * gain;
-                    const double jac[5] = {ix * u + iy * ratio * v, ix, iy, value, 1};
-                    const double e = gain * value + offset - target->px[k];
-                    // What changed between the days (a plant that grew, a cloud) weighs little
-                    // beside what stayed: a Cauchy weight on the residual.
-                    const double weight = 1 / (1 + e * e * (1 / (kRobust * kRobust)));
-                    for (int r = 0; r < 5; ++r) {
-                        const double wr = weight * jac[r];
-                        for (int c = r; c < 5; ++c)
-                            normal[r][c] += wr * jac[c];
-                        normal[r][5] -= wr * e;
-                    }
-                    ++used;
-                }
-            }
+            Normal normal = NormalEquations(current, *target, *grid, warp, ratio, gain, offset);
             // Too little of the frame overlaps the photo to say anything.
-            if (used < static_cast<size_t>(w) * h / 4)
+            if (normal.used < static_cast<size_t>(w) * h / 4)
                 return fit;
-            for (int r = 0; r < 5; ++r)
-                for (int c = 0; c < r; ++c)
-                    normal[r][c] = normal[c][r];
             std::array<double, 5> d{};
-            if (!Solve(normal, d) || !std::isfinite(d[0]))
+            if (!Solve(normal.m, d) || !std::isfinite(d[0]))
                 return fit;
             warp.sx += d[0];
             warp.sy = warp.sx * ratio;
@@ -549,7 +824,7 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
                 return fit;
             // Settled: the frame's far corner moves by less than a tenth of a photo pixel.
             if (std::abs(d[0]) * std::max(frame.width(), frame.height()) + std::abs(d[1]) + std::abs(d[2])
-                < 0.1)
+                < settled)
                 break;
         }
     }
@@ -563,9 +838,11 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
 // zoom only when that beats its shift alone, its shift only when that beats the frame as it
 // is. A camera that did not move keeps its alignment, instead of taking up the small shifts and
 // zooms that a growing plant suggests and carrying them from frame to frame.
+// `asItIs`: the photo through `start` at half size.
 std::optional<FrameAlignment> Better(const std::optional<FrameAlignment>& proposal,
-                                     const FrameAlignment& start, const Reference& reference,
-                                     const Pyramid& photo, QSize picture, QSize frame)
+                                     const FrameAlignment& start, const Rendering& asItIs,
+                                     const Reference& reference, const Pyramid& photo, QSize picture,
+                                     QSize frame)
 {
     if (!proposal || *proposal == start)
         return proposal;
@@ -575,7 +852,7 @@ std::optional<FrameAlignment> Better(const std::optional<FrameAlignment>& propos
     FrameAlignment shifted = start;
     shifted.x = proposal->x;
     shifted.y = proposal->y;
-    const double asIs = likeness(start), shiftOnly = likeness(shifted);
+    const double asIs = Likeness(reference.atHalf.px, asItIs.px), shiftOnly = likeness(shifted);
     if ((proposal->w != start.w || proposal->h != start.h)
         && likeness(*proposal) > std::max(asIs, shiftOnly) + kClearlyBetter)
         return proposal;
@@ -599,8 +876,8 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
     const Grid half(frame, 0.5, 0.5), full(frame, 1, 1);
     const Reference reference{half, full, Render(before, previousWarp, half),
                               Render(before, previousWarp, full)};
-    if (Featureless(reference.atHalf.px)
-        || Featureless(Render(after, WarpOf(start, picture, frame), half).px))
+    const Rendering asItIs = Render(after, WarpOf(start, picture, frame), half);
+    if (Featureless(reference.atHalf.px) || Featureless(asItIs.px))
         return std::nullopt;
 
     // A coarse search first: the shift that phase correlation finds at a few zooms around the
@@ -643,7 +920,8 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
     const Fit fit = Refine(after, reference, WarpOf(best, picture, frame), frame);
     if (!fit.ok || !(fit.correlation > 0.5))
         return bestResponse > 0.1
-                   ? Better(ClampAlignment(best, frame), start, reference, after, picture, frame)
+                   ? Better(ClampAlignment(best, frame), start, asItIs, reference, after, picture, frame)
                    : std::nullopt;
-    return Better(AlignmentOf(fit.warp, start, picture, frame), start, reference, after, picture, frame);
+    return Better(AlignmentOf(fit.warp, start, picture, frame), start, asItIs, reference, after, picture,
+                  frame);
 }

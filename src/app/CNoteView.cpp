@@ -182,8 +182,11 @@ PrintOutcome CNoteView::RunSystemPrintDialog(const PrintOnDevice& print)
     r.confirmed = true;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         // A PDF file takes its name only once complete, at a resolution photos need.
-        r.printed = WritePdfFile(printer.outputFileName().toStdString(), printer.pageLayout(),
-                                 std::min(printer.resolution(), kPdfResolution), print, &r.error);
+        const Result written = WritePdfFile(printer.outputFileName().toStdString(), printer.pageLayout(),
+                                            std::min(printer.resolution(), kPdfResolution), print);
+        r.printed = written.ok();
+        if (!written)
+            r.error = PdfFailureText(written);
     } else {
         r.printed = print(printer);
     }

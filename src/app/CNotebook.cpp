@@ -60,9 +60,9 @@ void CNotebook::Initialize(ViewHost* view)
             return;
         }
         m_host = view;
-        // A first start makes the folders it writes to; a failure shows later, where a file
-        // cannot be written.
-        m_folders.MakeFolders();
+        // A first start makes the folders it writes to. Dropped: a folder that cannot be made
+        // shows later, where the first file in it cannot be written, with that file's message.
+        (void)m_folders.MakeFolders();
         m_pageBuffer = QImage(m_viewWidth, m_viewHeight, QImage::Format_RGB32);
         m_pageBuffer.fill(Qt::white);
 

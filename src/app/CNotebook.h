@@ -221,8 +221,9 @@ public:
     // The page list of `options` for the notebook as it is now; the print and the preview
     // draw from it.
     const PrintPlan& BuildPrintPages(const PrintOptions& options);
-    // The sheets into the PDF file `path` (the command line); false with *error.
-    bool PrintToPdf(const std::string& path, const PrintOptions& options, std::string* error);
+    // The sheets into the PDF file `path` (the command line). Fails with message 595 when the
+    // options leave no page, else as WritePdfFile fails.
+    [[nodiscard]] Result PrintToPdf(const std::string& path, const PrintOptions& options);
     // ---- end of printing --------------------------------------------------------------------
 
 private:

@@ -6,7 +6,6 @@
 #include "app/ViewHost.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
-#include "platform/Words.h"
 #include "print/PrintPictures.h"
 #include "print/PrintSheets.h"
 #include "res/Strings.h"
@@ -191,18 +190,15 @@ bool CNotebook::PrintDocument(const PrintOptions& options)
     return r.printed;
 }
 
-bool CNotebook::PrintToPdf(const std::string& path, const PrintOptions& options, std::string* error)
+Result CNotebook::PrintToPdf(const std::string& path, const PrintOptions& options)
 {
     LoadPrintSettings();
-    if (BuildPrintPages(options).total() == 0) {
-        if (error)
-            *error = Words::tr("nothing to print: no pages of the chosen kinds in the range").toStdString();
-        return false;
-    }
+    if (BuildPrintPages(options).total() == 0)
+        return Result::Failed(Msg::NothingToPrint, {});
     // The photos printed at their own size go in as their files, not re-encoded.
-    const bool written = WritePdfFile(
+    Result written = WritePdfFile(
         path, DefaultPdfPageLayout(), kPdfResolution,
-        [&](QPagedPaintDevice& device) { return printSheets(device, options); }, error,
+        [&](QPagedPaintDevice& device) { return printSheets(device, options); },
         [this](QByteArray& document) { EmbedPhotoFiles(document, m_print.printedPhotos); });
     m_print.printedPhotos.clear();
     return written;

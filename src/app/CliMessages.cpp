@@ -56,6 +56,13 @@ const EnglishMessage kEnglish[] = {
     {Msg::WebNoNotebooks, "The data folder holds no notebooks."},
     {Msg::WebNotebookUnreadable, "The notebook cannot be read."},
     {Msg::WebPhotoUnreadable, "A photo cannot be read."},
+    {Msg::FileWriteFailed,
+     "The file could not be saved. Check the free disk space and that the folder can be written."},
+    {Msg::FileReadFailed, "The file could not be read."},
+    {Msg::FileAlreadyExists, "A file of the same name already exists."},
+    {Msg::TextNotStorable, "The text holds a character the file cannot hold, so it was not saved."},
+    {Msg::NotNotebookFolder, "This is not a notebook folder (it has no Kelto.dat)."},
+    {Msg::NothingToPrint, "Nothing to print: no pages of the chosen kinds in the range."},
 };
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/Progress.h"
 #include "platform/Prompt.h"
 #include "platform/Words.h"
+#include "print/PrintSheets.h"
 #include "res/Strings.h"
 #include "store/CsvExport.h"
 #include "store/DataFolders.h"
@@ -318,9 +319,10 @@ int printPdf(const CommandLine& c, const std::string& programFolder)
     }
     (void)nb.LoadDay(date);  // a notebook just opened holds no change to write first
     nb.SetViewMode(ViewMode::Detail);
-    std::string error;
-    if (!nb.PrintToPdf(c.outPath, options, &error)) {
-        complain(error);
+    if (const Result printed = nb.PrintToPdf(c.outPath, options); !printed) {
+        complain(printed.message == Msg::NothingToPrint
+                     ? Words::tr("nothing to print: no pages of the chosen kinds in the range").toStdString()
+                     : PdfFailureText(printed));
         return 1;
     }
     return 0;
@@ -354,9 +356,11 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
             complain(noNotebook());
             return 1;
         }
-        std::string error;
-        if (!ExportNotebookCsv(folder, c.outPath, &error)) {
-            complain(error);
+        if (const Result exported = ExportNotebookCsv(folder, c.outPath); !exported) {
+            const QString path = QString::fromStdString(exported.path);
+            complain(exported.message == Msg::NotNotebookFolder
+                         ? Words::tr("not a notebook folder (no Kelto.dat): %1").arg(path)
+                         : Words::tr("cannot write the file: %1").arg(path));
             return 1;
         }
         return 0;

@@ -45,7 +45,7 @@ bool pathExists(const std::string& path)
 }
 
 // Renames without ever replacing an existing entry; errno EEXIST when the name is taken.
-bool renameNoReplace(const std::string& from, const std::string& to)
+[[nodiscard]] bool renameNoReplace(const std::string& from, const std::string& to)
 {
 #ifdef RENAME_NOREPLACE
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
@@ -218,8 +218,10 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
         // Undo the folder change so a failed OK leaves things as they were.
         if (created)
             QDir().rmdir(QString::fromStdString(target));
-        if (renamed)
-            renameNoReplace(target, previousFolder);
+        // A folder that cannot take its old name back stays open under the new one: the
+        // notebook is still there, only its name changed.
+        if (renamed && !renameNoReplace(target, previousFolder))
+            place.notebookFolder = target;
         prompt.tell(written.message, Icon::Exclamation, ResultText(written));
         return false;
     }

@@ -2,8 +2,6 @@
 
 #include "platform/Files.h"
 
-#include "platform/Prompt.h"
-
 #include <QBuffer>
 #include <QFile>
 #include <QtEndian>
@@ -986,16 +984,6 @@ QByteArray encodePicture(const std::string& path, const QImage& picture, int wid
     return written ? buffer.data() : QByteArray();
 }
 
-bool writePicture(const std::string& path, const QImage& picture, int width, int height, int quality)
-{
-    // Encoded in memory, then written beside the target and renamed over it only when complete.
-    // The path keeps its own bytes: a notebook folder named in Shift-JIS stays reachable.
-    const QByteArray bytes = encodePicture(path, picture, width, height, quality);
-    if (bytes.isEmpty())
-        return false;
-    return WriteFileAtomic(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-}
-
 }  // namespace
 
 long long PictureReadPeakBytes()
@@ -1030,13 +1018,15 @@ bool LoadPictureRegion(const std::string& path, int targetWidth, int targetHeigh
                        outHeight);
 }
 
-bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height, int jpegQuality,
-                     Prompt* prompt)
+Result SavePictureFile(const std::string& path, const QImage& picture, int width, int height, int jpegQuality)
 {
-    const bool ok = writePicture(path, picture, width, height, jpegQuality);
-    if (!ok && prompt)
-        prompt->tell(Msg::PictureSaveFailed, Icon::Exclamation);
-    return ok;
+    // Encoded in memory, then written beside the target and renamed over it only when complete.
+    // The path keeps its own bytes: a notebook folder named in Shift-JIS stays reachable.
+    const QByteArray bytes = encodePicture(path, picture, width, height, jpegQuality);
+    if (bytes.isEmpty())
+        return Result::Failed(Msg::PictureSaveFailed, path);
+    return WriteFileAtomic(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())))
+        .as(Msg::PictureSaveFailed);
 }
 
 std::string EncodePictureFile(const std::string& path, const QImage& picture, int width, int height,

@@ -1,6 +1,8 @@
 #pragma once
 // Photo files: JPEG and BMP in, JPEG and 24-bit BMP out. Pictures are QImage RGB32;
 // DibRows (BGR, bottom-up, rows padded to 4 bytes) is the layout of BMP pixel data.
+#include "platform/Result.h"
+
 #include <QImage>
 
 #include <cstddef>
@@ -8,8 +10,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-class Prompt;
 
 // The largest side a picture file may declare (what a JPEG frame header can hold).
 constexpr int kMaxPictureSide = 65535;
@@ -59,9 +59,9 @@ long long PictureReadPeakBytes();
 
 // Writes the top-left width x height pixels of `picture`: JPEG when the path ends in "jpg" or
 // "jpeg" (any case), else 24-bit BMP. The old file is replaced only once the new one is
-// complete. On any failure shows message 133 (when prompt is given) and returns false.
-bool SavePictureFile(const std::string& path, const QImage& picture, int width, int height, int jpegQuality,
-                     Prompt* prompt);
+// complete. A failure carries message 133 and the path.
+[[nodiscard]] Result SavePictureFile(const std::string& path, const QImage& picture, int width, int height,
+                                     int jpegQuality);
 // The bytes SavePictureFile would write to `path`, for a caller that writes them together with
 // other files; empty on failure.
 std::string EncodePictureFile(const std::string& path, const QImage& picture, int width, int height,

@@ -42,7 +42,7 @@ public:
     // Makes the folders a first start writes to when they are missing: the default notebooks'
     // root (an unpacked copy may lack it) and, installed, the user's settings folder. False when
     // one cannot be made.
-    bool MakeFolders() const;
+    [[nodiscard]] bool MakeFolders() const;
 
     // The folder of the per-user single-instance lock: $XDG_RUNTIME_DIR, else /tmp.
     static std::string RuntimeFolder();

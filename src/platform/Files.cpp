@@ -9,11 +9,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <random>
+#include <system_error>
 
 namespace {
 std::mutex g_hookMutex;
@@ -209,12 +210,13 @@ struct PendingFile {
     int fd = -1;
 };
 
-bool writePending(const std::string& path, std::string_view bytes, PendingFile& out)
+// 0, or the system's error number for what failed.
+int writePending(const std::string& path, std::string_view bytes, PendingFile& out)
 {
     out.target = path;
     out.fd = OpenTemporaryBeside(path, {}, out.tmp);
     if (out.fd < 0)
-        return false;
+        return errno ? errno : EIO;
     bool fault = WriteFaultFor(path);
     size_t want = fault ? bytes.size() / 2 : bytes.size();
     size_t done = 0;
@@ -222,11 +224,20 @@ bool writePending(const std::string& path, std::string_view bytes, PendingFile& 
         ssize_t w = ::write(out.fd, bytes.data() + done, want - done);
         if (w < 0 && errno == EINTR)
             continue;
-        if (w <= 0)
-            break;
+        if (w < 0)
+            return errno;
+        if (w == 0)
+            return ENOSPC;
         done += static_cast<size_t>(w);
     }
-    return !fault && done == bytes.size() && fsync(out.fd) == 0;
+    if (fault)
+        return EIO;
+    return fsync(out.fd) == 0 ? 0 : errno;
+}
+
+Result writeFailed(const std::string& path, int error)
+{
+    return Result::Failed(Msg::FileWriteFailed, path, std::generic_category().message(error));
 }
 
 void discardPending(std::vector<PendingFile>& files)
@@ -289,15 +300,13 @@ void dropBackup(Backup& b)
 
 }  // namespace
 
-bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files, std::string* failed)
+Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files)
 {
     std::vector<PendingFile> pending(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
-        if (!writePending(files[i].first, files[i].second, pending[i])) {
+        if (const int error = writePending(files[i].first, files[i].second, pending[i])) {
             discardPending(pending);
-            if (failed)
-                *failed = files[i].first;
-            return false;
+            return writeFailed(files[i].first, error);
         }
     }
     // Every target but the last keeps a second name until all are replaced: when a later rename
@@ -311,12 +320,12 @@ bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>
     }
     // Renamed while still open: the lock stays until the file has its final name.
     bool ok = true;
+    Result result;
     size_t renamed = 0;
     for (PendingFile& f : pending) {
         if (ok && std::rename(f.tmp.c_str(), f.target.c_str()) != 0) {
             ok = false;
-            if (failed)
-                *failed = f.target;
+            result = writeFailed(f.target, errno);
             unlink(f.tmp.c_str());
         } else if (!ok) {
             unlink(f.tmp.c_str());
@@ -335,10 +344,10 @@ bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>
         }
         dropBackup(backups[i]);
     }
-    return ok;
+    return result;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view bytes)
+Result WriteFileAtomic(const std::string& path, std::string_view bytes)
 {
     return WriteFilesAtomic({{path, bytes}});
 }
@@ -394,12 +403,12 @@ int RemoveStaleTemporariesOf(const std::string& target)
     });
 }
 
-bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists)
+Result CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists)
 {
     if (failIfExists && FileExists(to))
-        return false;
+        return Result::Failed(Msg::FileAlreadyExists, to);
     std::string bytes;
     if (!ReadFileBytes(from, bytes))
-        return false;
+        return Result::Failed(Msg::FileReadFailed, from);
     return WriteFileAtomic(to, bytes);
 }

@@ -1,5 +1,7 @@
 #pragma once
 // File helpers over the file system's own names (UTF-8).
+#include "platform/Result.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,14 +28,14 @@ int DeleteFiles(const std::string& folder, std::string_view pattern);
 // device, a folder) is refused at once without blocking.
 bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZE_MAX);
 // Writes a new file beside the target and renames it over the target only once complete,
-// so an interrupted write leaves the old file whole.
-bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+// so an interrupted write leaves the old file whole. A failure names the file and the system's
+// reason (message 590).
+[[nodiscard]] Result WriteFileAtomic(const std::string& path, std::string_view bytes);
 // Several files written together (path, bytes): each new file is complete beside its target
 // before any of them replaces its target, in the order given. A failure leaves every target as it
 // was (a target already replaced when a later one cannot be gets its old file back) and no new
-// file behind; `failed` then receives the target that could not be written.
-bool WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files,
-                      std::string* failed = nullptr);
+// file behind; the failure then names the target that could not be written.
+[[nodiscard]] Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files);
 // The new file such a write starts with: named after `path`, then ".tmp", six random characters
 // and `suffix`, with the permissions the target has (a new one: 0666 less the umask). Its open
 // descriptor, with `tmp` set to its name; -1 when it cannot be made. The descriptor holds an
@@ -48,8 +50,9 @@ int RemoveStaleTemporaries(const std::string& folder,
 // Removes the abandoned files a WriteFileAtomic of `target` left beside it (its writer was
 // killed), as RemoveStaleTemporaries judges them. Returns how many went.
 int RemoveStaleTemporariesOf(const std::string& target);
-// Copies through WriteFileAtomic; with failIfExists an existing target is kept and false returned.
-bool CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists);
+// Copies through WriteFileAtomic; with failIfExists an existing target is kept and the copy
+// fails (message 592). A source that cannot be read fails with message 591, naming it.
+[[nodiscard]] Result CopyFileSafe(const std::string& from, const std::string& to, bool failIfExists);
 
 // Tests make writes fail: the hook sees the target path and returns true to fail it
 // after part of the new file was written.

@@ -201,22 +201,19 @@ void apply(Parsed& p, const IniFile::KeyChange& change)
     raw.insert(raw.begin() + static_cast<long>(insertAt), std::nullopt);
 }
 
-bool writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>& changes,
-                  const std::vector<std::pair<std::string, std::string_view>>& companions,
-                  std::string* failed)
+Result writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>& changes,
+                    const std::vector<std::pair<std::string, std::string_view>>& companions)
 {
-    if (failed)
-        *failed = path;
     // A line break in a name or value would write lines of its own: a key or a section that
     // the caller never meant, read back as the day's data.
     for (const auto& c : changes)
         if (!IniFile::IsOneLine(c.section) || !IniFile::IsOneLine(c.key)
             || (c.value && !IniFile::IsOneLine(*c.value)))
-            return false;
+            return Result::Failed(Msg::TextNotStorable, path);
     std::lock_guard lock(g_mutex);
     auto old = load(path);
     if (!old && FileExists(path))
-        return false;  // unreadable: never replace what could not be read
+        return Result::Failed(Msg::FileReadFailed, path);  // never replace what could not be read
     Parsed p = old ? *old : Parsed{};
     for (const auto& c : changes)
         apply(p, c);
@@ -229,7 +226,7 @@ bool writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>
             bool ok = true;
             bytes += EncodeFileText(p.lines[i], p.encoding, &ok);
             if (!ok)
-                return false;
+                return Result::Failed(Msg::TextNotStorable, path);
         }
         bytes += eol;
     }
@@ -238,7 +235,7 @@ bool writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>
     std::vector<std::pair<std::string, std::string_view>> files(companions);
     files.emplace_back(path, bytes);
     g_cache.erase(path);
-    return WriteFilesAtomic(files, failed);
+    return WriteFilesAtomic(files);
 }
 
 std::vector<IniFile::KeyChange>
@@ -301,37 +298,36 @@ bool HasKey(const std::string& path, std::string_view section, std::string_view 
     return p && find(*p, section, key).has_value();
 }
 
-bool WriteString(const std::string& path, std::string_view section, std::string_view key,
-                 std::string_view value)
+Result WriteString(const std::string& path, std::string_view section, std::string_view key,
+                   std::string_view value)
 {
     std::string v(value);
-    return writeChanges(path, sectionChanges(section, {{std::string(key), &v}}), {}, nullptr);
+    return writeChanges(path, sectionChanges(section, {{std::string(key), &v}}), {});
 }
 
-bool WriteInt(const std::string& path, std::string_view section, std::string_view key, int value)
+Result WriteInt(const std::string& path, std::string_view section, std::string_view key, int value)
 {
     return WriteString(path, section, key, std::to_string(value));
 }
 
-bool WriteKeys(const std::string& path, std::string_view section,
-               const std::vector<std::pair<std::string, std::string>>& keys)
+Result WriteKeys(const std::string& path, std::string_view section,
+                 const std::vector<std::pair<std::string, std::string>>& keys)
 {
     std::vector<std::pair<std::string, const std::string*>> refs;
     for (const auto& [k, v] : keys)
         refs.emplace_back(k, &v);
-    return writeChanges(path, sectionChanges(section, refs), {}, nullptr);
+    return writeChanges(path, sectionChanges(section, refs), {});
 }
 
-bool DeleteKey(const std::string& path, std::string_view section, std::string_view key)
+Result DeleteKey(const std::string& path, std::string_view section, std::string_view key)
 {
-    return writeChanges(path, sectionChanges(section, {{std::string(key), nullptr}}), {}, nullptr);
+    return writeChanges(path, sectionChanges(section, {{std::string(key), nullptr}}), {});
 }
 
-bool WriteChanges(const std::string& path, const std::vector<KeyChange>& changes,
-                  const std::vector<std::pair<std::string, std::string_view>>& companions,
-                  std::string* failed)
+Result WriteChanges(const std::string& path, const std::vector<KeyChange>& changes,
+                    const std::vector<std::pair<std::string, std::string_view>>& companions)
 {
-    return writeChanges(path, changes, companions, failed);
+    return writeChanges(path, changes, companions);
 }
 
 bool IsOneLine(std::string_view text)

@@ -9,9 +9,18 @@
 struct [[nodiscard]] Result {
     Msg message = Msg::None;
     std::string path;
+    // What the system said about the failure (its error text), when it said anything: for a
+    // message that shows it after the path, and for the logs.
+    std::string detail;
     bool ok() const { return message == Msg::None; }
     explicit operator bool() const { return ok(); }
-    static Result Failed(Msg message, std::string path) { return Result{message, std::move(path)}; }
+    static Result Failed(Msg message, std::string path, std::string detail = {})
+    {
+        return Result{message, std::move(path), std::move(detail)};
+    }
+    // The same failure under another message: a caller that knows what the write was for says
+    // so, and keeps the file and the system's words.
+    Result as(Msg other) const { return ok() ? *this : Result{other, path, detail}; }
 };
 
 // The message of a failed result followed by its path, for a message box.

@@ -100,6 +100,41 @@ std::optional<long long> dictNumber(const QByteArray& dict, const char* key)
     return dict.mid(i, j - i).toLongLong();
 }
 
+// An object with its references to the keys of `to` made to the values; a stream's bytes are
+// left as they are (only its dictionary refers to objects).
+QByteArray redirected(QByteArray object, const std::map<int, int>& to)
+{
+    if (to.empty())
+        return object;
+    qsizetype end = object.indexOf(">>\nstream\n");
+    if (end < 0)
+        end = object.size();
+    // The first line is the object's own header ("N 0 obj"), no reference.
+    for (qsizetype at = object.indexOf('\n'); at >= 0 && at < end;) {
+        qsizetype i = at + 1;
+        while (i < end && (object[i] < '0' || object[i] > '9'))
+            ++i;
+        qsizetype j = i;
+        while (j < end && object[j] >= '0' && object[j] <= '9')
+            ++j;
+        if (j == i)
+            break;
+        at = j;
+        // A reference stands on its own: digits that end a name (/Im12) are none.
+        if (!object.mid(j, 4).startsWith(" 0 R") || object[i - 1] == '\0'
+            || !std::strchr(" \n\r\t[<>", object[i - 1]))
+            continue;
+        const auto target = to.find(object.mid(i, j - i).toInt());
+        if (target == to.end())
+            continue;
+        const QByteArray number = QByteArray::number(target->second);
+        object.replace(i, j - i, number);
+        end += number.size() - (j - i);
+        at = i + number.size();
+    }
+    return object;
+}
+
 }  // namespace
 
 int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
@@ -142,6 +177,8 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
 
     // Each JPEG picture of the photos' sizes, in the order written (the order first drawn).
     std::map<int, QByteArray> replaced;  // object number -> its new bytes
+    std::map<std::string, int> whole;    // photo file -> the object that now holds the file itself
+    std::map<int, int> shownBy;          // a reduced copy's object -> the object of its whole file
     size_t next = 0;
     for (const Object& o : objects) {
         if (next >= photos.size())
@@ -178,6 +215,14 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
             const QByteArray engine = bytes.mid(stream + 10, end - (stream + 10));
             if (!alike(eighth(engine, size), eighth(jpeg, size)))
                 continue;
+            // A reduced copy of a photo whose file went in whole shows that file instead: the
+            // sheet draws it at the copy's place and size, as sharp as the file, for no bytes.
+            if (const auto at = whole.find(photos[k].path); !photos[k].jpeg.isEmpty() && at != whole.end()) {
+                shownBy[o.number] = at->second;
+                replaced[o.number] = QByteArray::number(o.number) + " 0 obj\nnull\nendobj\n";
+                next = k + 1;
+                break;
+            }
             QByteArray out = dict;
             const qsizetype length = out.indexOf("/Length ");
             qsizetype lengthEnd = out.indexOf('\n', length);
@@ -186,6 +231,8 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
             out.replace(length, lengthEnd - length, "/Length " + QByteArray::number(jpeg.size()));
             out += ">>\nstream\n" + jpeg + "\nendstream" + bytes.mid(end + 10);
             replaced[o.number] = std::move(out);
+            if (photos[k].jpeg.isEmpty())
+                whole[photos[k].path] = o.number;
             next = k + 1;
             break;
         }
@@ -199,7 +246,7 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
     for (const Object& o : objects) {
         places[o.number] = out.size();
         const auto it = replaced.find(o.number);
-        out += it != replaced.end() ? it->second : pdf.mid(o.begin, o.end - o.begin);
+        out += it != replaced.end() ? it->second : redirected(pdf.mid(o.begin, o.end - o.begin), shownBy);
     }
     const qsizetype newXref = out.size();
     out += "xref\n0 " + QByteArray::number(count) + "\n";

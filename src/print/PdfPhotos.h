@@ -18,5 +18,7 @@ struct PrintedPhoto {
 // trailer) the stream of each JPEG picture that shows one of `photos`, in the order drawn, by
 // that photo's file. A picture is replaced only when its size is the photo's and it looks the
 // same at an eighth of its size, and only by a three-colour baseline or progressive JPEG; the
-// rest stays as it is. The number of pictures replaced; 0 leaves `pdf` untouched.
+// rest stays as it is. A reduced copy (one with `jpeg`) of a photo whose file went in before
+// shows that file instead, and its own picture goes. The number of pictures replaced; 0 leaves
+// `pdf` untouched.
 int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos);

@@ -44,16 +44,14 @@ QPageLayout DefaultPdfPageLayout()
                        QPageLayout::Millimeter);
 }
 
-bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
-                  const std::function<bool(QPagedPaintDevice&)>& print, std::string* error,
-                  const std::function<void(QByteArray&)>& finish)
+Result WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
+                    const std::function<bool(QPagedPaintDevice&)>& print,
+                    const std::function<void(QByteArray&)>& finish)
 {
     QSaveFile file(QString::fromStdString(path));
     auto fail = [&](const QString& why) {
         file.cancelWriting();
-        if (error)
-            *error = path + ": " + why.toStdString();
-        return false;
+        return Result::Failed(Msg::PrintFailed, path, why.toStdString());
     };
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
@@ -88,7 +86,10 @@ bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolu
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
     if (!file.commit())
         return fail(file.errorString());
-    if (error)
-        error->clear();
-    return true;
+    return Result{};
+}
+
+std::string PdfFailureText(const Result& failure)
+{
+    return failure.path + ": " + failure.detail;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Printing pages two to a sheet on any paged device (a printer, a PDF file): the logical sheet
 // is mapped onto the device's printable area, stretched separately in width and height.
+#include "platform/Result.h"
 #include "print/PrintLayout.h"
 
 #include <QByteArray>
@@ -19,8 +20,8 @@ using DrawPrintPage = std::function<void(QPainter&, int page)>;
 
 // Sheets of `totalPages` pages: pages 2k and 2k+1 on sheet k. `font`: the print font, when
 // one is set. False when the device could not be painted on or could not start a sheet.
-bool PrintSheets(QPagedPaintDevice& device, const PrintSettings& settings, int totalPages,
-                 const std::optional<QFont>& font, const DrawPrintPage& drawPage);
+[[nodiscard]] bool PrintSheets(QPagedPaintDevice& device, const PrintSettings& settings, int totalPages,
+                               const std::optional<QFont>& font, const DrawPrintPage& drawPage);
 
 // The pages of a PDF file: A4 portrait with 10 mm margins at 300 dots per inch.
 QPageLayout DefaultPdfPageLayout();
@@ -28,9 +29,10 @@ inline constexpr int kPdfResolution = 300;
 
 // Writes a PDF file through `print`, which paints on the device it is given. The file is
 // written beside `path` under another name and takes its name only once it is complete: a
-// failure leaves what was at `path` before. An empty *error on success.
+// failure (message 220) leaves what was at `path` before and says what went wrong in its detail.
 // `finish`, when given, may rewrite the document's bytes before they are written.
-[[nodiscard]] bool WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
-                                const std::function<bool(QPagedPaintDevice&)>& print,
-                                std::string* error = nullptr,
-                                const std::function<void(QByteArray&)>& finish = {});
+[[nodiscard]] Result WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
+                                  const std::function<bool(QPagedPaintDevice&)>& print,
+                                  const std::function<void(QByteArray&)>& finish = {});
+// A failed PDF write as the print messages show it: the file, then what went wrong.
+std::string PdfFailureText(const Result& failure);

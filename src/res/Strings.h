@@ -124,6 +124,12 @@ enum class Msg : int {
     JobWebExport = 480,
     WebChooseFolder = 481,
     InternetSettingsWriteFailed = 550,
+    FileWriteFailed = 590,
+    FileReadFailed = 591,
+    FileAlreadyExists = 592,
+    TextNotStorable = 593,
+    NotNotebookFolder = 594,
+    NothingToPrint = 595,
 };
 
 constexpr int MsgId(Msg message)

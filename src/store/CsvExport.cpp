@@ -2,7 +2,6 @@
 
 #include "platform/Files.h"
 #include "platform/IniFile.h"
-#include "platform/Words.h"
 #include "res/Strings.h"
 #include "store/DataFolders.h"
 #include "store/DayRecord.h"
@@ -68,15 +67,10 @@ std::string temperature(float v)
 
 }  // namespace
 
-bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, std::string* error)
+Result ExportNotebookCsv(const std::string& folder, const std::string& outPath)
 {
-    if (!FolderExists(folder) || !IsNotebookFolder(folder)) {
-        if (error)
-            *error = Words::tr("not a notebook folder (no Kelto.dat): %1")
-                         .arg(QString::fromStdString(folder))
-                         .toStdString();
-        return false;
-    }
+    if (!FolderExists(folder) || !IsNotebookFolder(folder))
+        return Result::Failed(Msg::NotNotebookFolder, folder);
     NotebookInfo info = ReadNotebookInfo(folder);
     std::optional<QDate> start = ParseStartDate(info.StartDate);
 
@@ -121,11 +115,5 @@ bool ExportNotebookCsv(const std::string& folder, const std::string& outPath, st
     }
     // What an export killed midway left beside the target goes first.
     RemoveStaleTemporariesOf(outPath);
-    if (!WriteFileAtomic(outPath, out)) {
-        if (error)
-            *error =
-                Words::tr("cannot write the file: %1").arg(QString::fromStdString(outPath)).toStdString();
-        return false;
-    }
-    return true;
+    return WriteFileAtomic(outPath, out);
 }

@@ -46,7 +46,7 @@ Result CopyDayFiles(const std::string& folder, const QDate& from, const QDate& t
     // Frame alignment belongs to the old date's place in the animation.
     std::string dat = DayFilePath(folder, to, "dat");
     if (FileExists(dat)
-        && (!IniFile::DeleteKey(dat, "Triming", "Position") || !IniFile::DeleteKey(dat, "Triming", "Size"))) {
+        && !IniFile::WriteChanges(dat, {{"Triming", "Position", std::nullopt}, {"Triming", "Size", std::nullopt}})) {
         for (const std::string& path : made)
             std::remove(path.c_str());
         return Result::Failed(Msg::DayMoveFailed, dat);

@@ -161,9 +161,7 @@ std::vector<IniFile::KeyChange> weatherChanges(const DayWeather& w)
 Result WriteDayWeather(const std::string& folder, const QDate& date, const DayWeather& w)
 {
     std::string path = DayFilePath(folder, date, "dat");
-    if (!IniFile::WriteChanges(path, weatherChanges(w)))
-        return Result::Failed(Msg::DayWriteFailed, std::move(path));
-    return {};
+    return IniFile::WriteChanges(path, weatherChanges(w)).as(Msg::DayWriteFailed);
 }
 
 Result WriteDayFiles(const std::string& folder, const DayRecord& day, const PictureSettings& settings)
@@ -205,12 +203,11 @@ Result WriteDayFiles(const std::string& folder, const DayRecord& day, const Pict
     std::vector<std::pair<std::string, std::string_view>> companions;
     if (!photoBytes.empty())
         companions.emplace_back(photo, photoBytes);
-    std::string failed;
-    bool written = changes.empty() ? WriteFilesAtomic(companions, &failed)
-                                   : IniFile::WriteChanges(path, changes, companions, &failed);
+    const Result written =
+        changes.empty() ? WriteFilesAtomic(companions) : IniFile::WriteChanges(path, changes, companions);
     if (!written)
-        return failed == photo ? Result::Failed(Msg::PictureSaveFailed, photo)
-                               : Result::Failed(Msg::DayWriteFailed, path);
+        return written.path == photo ? Result::Failed(Msg::PictureSaveFailed, photo, written.detail)
+                                     : Result::Failed(Msg::DayWriteFailed, path, written.detail);
     return Result{};
 }
 

@@ -68,7 +68,7 @@ Result WriteDayFiles(const std::string& folder, const DayRecord& day, const Pict
 // the disk before WriteDayFiles renames it into place, and a rename is on the disk once the
 // folder has been synced after it. A run that writes many days syncs once, after the last.
 // False when the folder could not be synced.
-bool SyncDayFolder(const std::string& folder);
+[[nodiscard]] bool SyncDayFolder(const std::string& folder);
 // A text as a day file keeps it: on one line (a line break becomes a space), with each
 // character Shift-JIS cannot hold replaced by "?"; `replaced` tells whether anything was.
 std::string DayFileText(std::string_view text, bool* replaced = nullptr);

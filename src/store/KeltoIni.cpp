@@ -24,9 +24,7 @@ std::string ReadDataRoot(const AppFolders& folders)
 
 Result WriteSettingInt(const std::string& file, const IntSetting& s, int value)
 {
-    if (!IniFile::WriteInt(file, s.section, s.key, value))
-        return Result::Failed(Msg::SettingsWriteFailed, file);
-    return {};
+    return IniFile::WriteInt(file, s.section, s.key, value).as(Msg::SettingsWriteFailed);
 }
 
 Result WriteSettingInts(const std::string& file, const std::vector<std::pair<IntSetting, int>>& values)
@@ -34,16 +32,12 @@ Result WriteSettingInts(const std::string& file, const std::vector<std::pair<Int
     std::vector<IniFile::KeyChange> changes;
     for (const auto& [s, value] : values)
         changes.push_back({s.section, s.key, std::to_string(value)});
-    if (!IniFile::WriteChanges(file, changes))
-        return Result::Failed(Msg::SettingsWriteFailed, file);
-    return {};
+    return IniFile::WriteChanges(file, changes).as(Msg::SettingsWriteFailed);
 }
 
 Result WriteSettingText(const std::string& file, const TextSetting& s, const std::string& value)
 {
-    if (!IniFile::WriteString(file, s.section, s.key, value))
-        return Result::Failed(Msg::SettingsWriteFailed, file);
-    return {};
+    return IniFile::WriteString(file, s.section, s.key, value).as(Msg::SettingsWriteFailed);
 }
 
 int ReadPictureSide(const std::string& file, const IntSetting& s)

@@ -29,9 +29,7 @@ std::string ReadNotebookKey(const std::string& notebookFolder, const char* key)
 Result WriteNotebookKey(const std::string& notebookFolder, const char* key, const std::string& value)
 {
     std::string path = NotebookFilePath(notebookFolder);
-    if (!IniFile::WriteString(path, kSection, key, value))
-        return Result::Failed(Msg::DayWriteFailed, path);
-    return {};
+    return IniFile::WriteString(path, kSection, key, value).as(Msg::DayWriteFailed);
 }
 
 NotebookInfo ReadNotebookInfo(const std::string& notebookFolder)
@@ -58,18 +56,17 @@ NotebookInfo ReadNotebookInfo(const std::string& notebookFolder)
 Result WriteNotebookInfo(const std::string& notebookFolder, const NotebookInfo& i)
 {
     std::string path = NotebookFilePath(notebookFolder);
-    if (!IniFile::WriteKeys(path, kSection,
-                            {{"StartDate", i.StartDate},
-                             {"KindName", i.KindName},
-                             {"SchoolName", i.SchoolName},
-                             {"GradeNo", i.GradeNo},
-                             {"ClassName", i.ClassName},
-                             {"StudentNo", i.StudentNo},
-                             {"StudentName", i.StudentName},
-                             {"Option1", i.Option1},
-                             {"Option2", i.Option2}}))
-        return Result::Failed(Msg::DayWriteFailed, path);
-    return {};
+    return IniFile::WriteKeys(path, kSection,
+                              {{"StartDate", i.StartDate},
+                               {"KindName", i.KindName},
+                               {"SchoolName", i.SchoolName},
+                               {"GradeNo", i.GradeNo},
+                               {"ClassName", i.ClassName},
+                               {"StudentNo", i.StudentNo},
+                               {"StudentName", i.StudentName},
+                               {"Option1", i.Option1},
+                               {"Option2", i.Option2}})
+        .as(Msg::DayWriteFailed);
 }
 
 std::optional<QDate> ParseStartDate(const std::string& text)

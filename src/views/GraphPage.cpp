@@ -102,9 +102,7 @@ Result WriteGraphSettings(const std::string& file, const GraphSettings& g)
     keys.emplace_back(GraphIni::MaxTemp.key, std::to_string(g.MaxTemp));
     keys.emplace_back(GraphIni::MaxDaylight.key, std::to_string(g.MaxDaylight));
     keys.emplace_back(GraphIni::GetWeather.key, g.GetWeather ? "1" : "0");
-    if (!IniFile::WriteKeys(file, GraphIni::Section, keys))
-        return Result::Failed(Msg::SettingsWriteFailed, file);
-    return {};
+    return IniFile::WriteKeys(file, GraphIni::Section, keys).as(Msg::SettingsWriteFailed);
 }
 
 GraphLayout ReadGraphLayout(const std::string& layout)

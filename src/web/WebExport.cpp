@@ -42,7 +42,7 @@ std::string normalisedTarget(const std::string& path)
     return p.string();
 }
 
-bool writeText(const std::string& path, const std::string& text)
+[[nodiscard]] bool writeText(const std::string& path, const std::string& text)
 {
     if (WriteFaultFor(path))
         return false;
@@ -119,9 +119,7 @@ private:
             return Result::Failed(Msg::WebPhotoUnreadable, from);
         const QImage small =
             picture.scaled(kWebThumbWidth, kWebThumbHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        if (!SavePictureFile(thumb, small, small.width(), small.height(), 85, nullptr))
-            return Result::Failed(Msg::WebExportFailed, thumb);
-        return {};
+        return SavePictureFile(thumb, small, small.width(), small.height(), 85).as(Msg::WebExportFailed);
     }
 
     const std::string& m_notebook;

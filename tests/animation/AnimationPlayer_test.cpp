@@ -2,6 +2,7 @@
 #include "photos/PictureFile.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFormat.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
@@ -26,7 +27,7 @@ struct Reel {
             photo.fill(QColor(100 + i, 100 + i, 100 + i));
             if (draw)
                 photo = draw(i);
-            SavePictureFile(FramePhotoPath(dir.path(), dates[i]), photo, 640, 480, 95, nullptr);
+            RequireWritten(SavePictureFile(FramePhotoPath(dir.path(), dates[i]), photo, 640, 480, 95));
         }
     }
     AnimationSetup setup(AnimationMode mode, QDate current = QDate(2026, 5, 1)) const
@@ -162,8 +163,10 @@ TEST(AnimationPlayer, OverlayBlendsThePreviousFrameAndThumbnailsShowTheNeighbour
 TEST(AnimationPlayer, ResetUndoAndCarryOverAskFirst)
 {
     Reel reel(3);
-    IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[1]), "Triming", "Position", "100,100");
-    IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[1]), "Triming", "Size", "80,60");
+    RequireWritten(IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[1]), "Triming",
+                                        "Position", "100,100"));
+    RequireWritten(
+        IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[1]), "Triming", "Size", "80,60"));
     AnimationPlayer player(reel.setup(AnimationMode::Edit, QDate(2026, 5, 2)), reel.prompt);
     player.Open();
     reel.prompt.queue(Answer::No);
@@ -204,8 +207,10 @@ TEST(AnimationPlayer, ResetUndoAndCarryOverAskFirst)
 TEST(AnimationPlayer, AutomaticAlignmentIsAnEditThatCanBeTakenBack)
 {
     Reel reel(4);
-    IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[2]), "Triming", "Position", "50,50");
-    IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[2]), "Triming", "Size", "160,120");
+    RequireWritten(IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[2]), "Triming",
+                                        "Position", "50,50"));
+    RequireWritten(
+        IniFile::WriteString(FrameRecordPath(reel.dir.path(), reel.dates[2]), "Triming", "Size", "160,120"));
     AnimationSetup setup = reel.setup(AnimationMode::Edit, QDate(2026, 5, 2));
     int calls = 0;
     bool none = false;

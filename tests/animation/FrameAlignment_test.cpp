@@ -1,5 +1,6 @@
 #include "animation/FrameAlignment.h"
 #include "platform/IniFile.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
@@ -24,9 +25,9 @@ struct Frames {
     void store(int k, const char* position, const char* size) const
     {
         if (position)
-            IniFile::WriteString(record(k), "Triming", "Position", position);
+            RequireWritten(IniFile::WriteString(record(k), "Triming", "Position", position));
         if (size)
-            IniFile::WriteString(record(k), "Triming", "Size", size);
+            RequireWritten(IniFile::WriteString(record(k), "Triming", "Size", size));
     }
     AlignmentLookup read(int k) const { return ReadFrameAlignment(dir.path(), dates, k, geometry); }
 };

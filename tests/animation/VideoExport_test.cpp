@@ -6,6 +6,7 @@
 #include "platform/Module.h"
 #include "support/CountingProgress.h"
 #include "support/LeftFiles.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
@@ -33,7 +34,8 @@ struct VideoNotebook {
                                    qRgb((x + 60 * k) / 3 % 256, ((x + 4 * k) / 16 + y / 16) % 2 ? 200 : 40,
                                         y * 255 / 479));
             job.frames.push_back(QDate(2026, 5, 1 + k));
-            SavePictureFile(FramePhotoPath(dir.path(), job.frames.back()), photo, 640, 480, 95, nullptr);
+            RequireWritten(
+                SavePictureFile(FramePhotoPath(dir.path(), job.frames.back()), photo, 640, 480, 95));
         }
     }
     std::string file(const char* name) const { return JoinPath(dir.path(), name); }
@@ -110,8 +112,10 @@ TEST(VideoExport, AviAndMp4HoldEveryAlignedFrameAtTheSpeed)
     VideoNotebook n(4);
     // Frame 1 zoomed out past the photo's edges (decoded at half scale); frame 2 inherits it;
     // frames 0 and 3 show the standard centre quarter.
-    IniFile::WriteString(FrameRecordPath(n.dir.path(), n.job.frames[1]), "Triming", "Position", "150,130");
-    IniFile::WriteString(FrameRecordPath(n.dir.path(), n.job.frames[1]), "Triming", "Size", "400,300");
+    RequireWritten(IniFile::WriteString(FrameRecordPath(n.dir.path(), n.job.frames[1]), "Triming", "Position",
+                                        "150,130"));
+    RequireWritten(
+        IniFile::WriteString(FrameRecordPath(n.dir.path(), n.job.frames[1]), "Triming", "Size", "400,300"));
 
     struct Case {
         const char* file;

@@ -1,6 +1,7 @@
 #include "support/NotebookFixture.h"
 
 #include "photos/PictureFile.h"
+#include "support/RequireWritten.h"
 
 #include <QImage>
 
@@ -12,7 +13,7 @@ void AddPhotoDay(NotebookFixture& f, int yyyymmdd)
     f.addDay(yyyymmdd);
     QImage photo(640, 480, QImage::Format_RGB32);
     photo.fill(Qt::darkGreen);
-    SavePictureFile(f.dayPath(yyyymmdd, "jpg"), photo, 640, 480, 90, nullptr);
+    RequireWritten(SavePictureFile(f.dayPath(yyyymmdd, "jpg"), photo, 640, 480, 90));
 }
 }  // namespace
 
@@ -49,7 +50,7 @@ TEST(CNotebookAnimation, TheEditorsChangesAndSpeedAreStoredWhenItCloses)
     };
     nb.RunAnimation(AnimationMode::Display);
     EXPECT_EQ(ReadAnimationSpeed(ini), 5);
-    IniFile::WriteString(ini, "Animation", "Speed", "2147483647");
+    RequireWritten(IniFile::WriteString(ini, "Animation", "Speed", "2147483647"));
     EXPECT_EQ(ReadAnimationSpeed(ini), 60);
     EXPECT_TRUE(f.prompt.asked().empty());
 }

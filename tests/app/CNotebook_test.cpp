@@ -1,6 +1,7 @@
 #include "app/SettingsColor.h"
 #include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
+#include "support/RequireWritten.h"
 #include "views/PageTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ TEST(CNotebookStart, CommandLineNotebookOpensWithoutTouchingSettings)
 {
     NotebookFixture f;
     std::string ini = JoinPath(f.program, "Kelto.ini");
-    IniFile::WriteString(ini, "Data", "DataName", "other");
+    RequireWritten(IniFile::WriteString(ini, "Data", "DataName", "other"));
     CNotebook& nb = f.open();
     EXPECT_EQ(nb.place().notebookFolder, f.notebook);
     EXPECT_EQ(nb.place().dataRoot, JoinPath(f.program, "data"));
@@ -95,8 +96,8 @@ TEST(CNotebookStart, RemembersTheNotebookOfKeltoIni)
     std::string notebook = dir.mkdir("elsewhere/トマト");
     EXPECT_TRUE(WriteNotebookKey(notebook, "StartDate", "2013/04/01"));
     std::string ini = JoinPath(dir.path(), "Kelto.ini");
-    IniFile::WriteString(ini, "Data", "FolderPath", dir.file("elsewhere"));
-    IniFile::WriteString(ini, "Data", "DataName", "トマト");
+    RequireWritten(IniFile::WriteString(ini, "Data", "FolderPath", dir.file("elsewhere")));
+    RequireWritten(IniFile::WriteString(ini, "Data", "DataName", "トマト"));
     ScriptedPrompt prompt;
     FakeViewHost host;
     CNotebook nb(dir.path(), prompt, lockName());
@@ -125,7 +126,7 @@ TEST(CNotebookSettings, ReadColor)
                  {"#00FF000", {}}};
     for (const auto& c : cases) {
         prompt.clear();
-        IniFile::WriteString(ini, "Data", "CursorColor", c.value);
+        RequireWritten(IniFile::WriteString(ini, "Data", "CursorColor", c.value));
         EXPECT_EQ(ReadSettingsColor(ini, "Data", "CursorColor", "#00FF00", prompt), c.color) << c.value;
         EXPECT_EQ(prompt.asked(), c.color ? std::vector<int>{} : std::vector<int>{134}) << c.value;
         // The message says which file and key to correct.
@@ -140,8 +141,8 @@ TEST(CNotebookSettings, HighlightPenAndViewSizeFromKeltoIni)
 {
     PageFixture f("");
     std::string ini = JoinPath(f.program, "Kelto.ini");
-    IniFile::WriteKeys(ini, "Data", {{"CursorColor", "#FF8000"}, {"CursorWidth", "3"}});
-    IniFile::WriteKeys(ini, "View", {{"Width", "800"}, {"Height", "abc"}});
+    RequireWritten(IniFile::WriteKeys(ini, "Data", {{"CursorColor", "#FF8000"}, {"CursorWidth", "3"}}));
+    RequireWritten(IniFile::WriteKeys(ini, "View", {{"Width", "800"}, {"Height", "abc"}}));
     f.openOn(QDate(2014, 4, 30));
     EXPECT_EQ(f.host.screen.size(), QSize(800, 496));  // an unusable height falls back to the default
     // A pressed day's frame (cell 15 at 320,130, 80 x 60) is outlined with the pen.
@@ -167,7 +168,7 @@ TEST(CNotebookHelp, OpensTheDocumentOrSays144)
     nb.ShowHelpDocument();
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{144});  // no doc/index.html in this program folder
     QDir().mkpath(QString::fromStdString(JoinPath(f.program, "doc")));
-    WriteFileAtomic(JoinPath(f.program, "doc/index.html"), "<html></html>");
+    RequireWritten(WriteFileAtomic(JoinPath(f.program, "doc/index.html"), "<html></html>"));
     nb.ShowHelpDocument();
     EXPECT_EQ(f.host.opened, std::vector<std::string>{JoinPath(f.program, "doc/index.html")});
     f.host.openResult = false;

@@ -4,6 +4,7 @@
 #include "res/Strings.h"
 #include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
+#include "support/RequireWritten.h"
 
 #include <gtest/gtest.h>
 
@@ -228,8 +229,8 @@ namespace {
 struct WrittenDay : DayFixture {
     WrittenDay()
     {
-        IniFile::WriteKeys(dayPath(20130420, "dat"), "Growth", {{"DataHeight", "7.5"}});
-        IniFile::WriteString(dayPath(20130420, "dat"), "Triming", "Position", "1,2");
+        RequireWritten(IniFile::WriteKeys(dayPath(20130420, "dat"), "Growth", {{"DataHeight", "7.5"}}));
+        RequireWritten(IniFile::WriteString(dayPath(20130420, "dat"), "Triming", "Position", "1,2"));
         std::ofstream(dayPath(20130420, "jpg")) << "\x89PNG not a jpeg";
         std::ofstream(dayPath(20130420, "txt")) << "memo\n";
         EXPECT_TRUE(nb->LoadDay(QDate(2013, 4, 20)));

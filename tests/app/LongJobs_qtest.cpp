@@ -37,8 +37,8 @@ void LongJobsTest::oneJobAtATimeItsOwnStopAndTheQuitQuestion()
     QImage photo(640, 480, QImage::Format_RGB32);
     photo.fill(Qt::darkGreen);
     for (int d : {1, 2})
-        QVERIFY(SavePictureFile(DayFilePath(f.notebookFolder, QDate(2024, 5, d), "jpg"), photo, 640, 480, 80,
-                                nullptr));
+        QVERIFY(
+            SavePictureFile(DayFilePath(f.notebookFolder, QDate(2024, 5, d), "jpg"), photo, 640, 480, 80));
     TempDir photos;
     WritePhoto(photos, "a.jpg", {640, 480}, "2024:05:03 08:00:00");
     WritePhoto(photos, "b.jpg", {640, 480}, "2024:05:04 08:00:00");

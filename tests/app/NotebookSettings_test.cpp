@@ -3,6 +3,7 @@
 #include "res/Strings.h"
 #include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
+#include "support/RequireWritten.h"
 
 #include <gtest/gtest.h>
 
@@ -326,7 +327,7 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
     RawFolderGuard guard{folder};
     EXPECT_TRUE(WriteNotebookKey(folder, "StartDate", "2013/05/01"));
-    IniFile::WriteString(JoinPath(folder, "20130502.dat"), "Growth", "DataHeight", "3.0");
+    RequireWritten(IniFile::WriteString(JoinPath(folder, "20130502.dat"), "Growth", "DataHeight", "3.0"));
 
     NotebookPlace place = nb.place();
     NotebookList list = FillNotebookList(place);

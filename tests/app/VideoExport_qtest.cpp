@@ -12,7 +12,7 @@ void writePhoto(const std::string& path)
 {
     QImage photo(640, 480, QImage::Format_RGB32);
     photo.fill(Qt::darkGreen);
-    QVERIFY(SavePictureFile(path, photo, 640, 480, 80, nullptr));
+    QVERIFY(SavePictureFile(path, photo, 640, 480, 80));
 }
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "support/PhotoFiles.h"
 
 #include "support/FakeFolderBrowser.h"
+#include "support/RequireWritten.h"
 
 #include <QTest>
 #include <QTimer>
@@ -69,8 +70,8 @@ struct WeatherNotebook : NotebookFixture {
             addDay(d);
         std::string ini = JoinPath(program, "Weather.ini");
         QFile::copy(QStringLiteral(KELTO_KIT_DIR "/Weather.ini"), QString::fromStdString(ini));
-        IniFile::WriteString(ini, "Net", "HostName", kBase);
-        IniFile::WriteString(ini, "Net", "RequestInterval", "0");
+        RequireWritten(IniFile::WriteString(ini, "Net", "HostName", kBase));
+        RequireWritten(IniFile::WriteString(ini, "Net", "RequestInterval", "0"));
         std::string settings = JoinPath(program, "Kelto.ini");
         RequireWritten(WriteSettingInt(settings, KeltoIni::EnableInternet, 1));
         RequireWritten(WriteSettingInt(settings, KeltoIni::Pref, 44));
@@ -395,9 +396,8 @@ void WeatherBulkTest::printAsksEachMonthOnce()
     graphs.detail = false;
     graphs.graph = true;
     const std::string pdf = f.temp.file("graphs.pdf");
-    std::string error;
-    QVERIFY2(nb.PrintToPdf(pdf, graphs, &error), error.c_str());
-    QVERIFY2(nb.PrintToPdf(pdf, graphs, &error), error.c_str());
+    RequireWritten(nb.PrintToPdf(pdf, graphs));
+    RequireWritten(nb.PrintToPdf(pdf, graphs));
     QCOMPARE(int(f.pages.requested().size()), requests);
     QCOMPARE(f.prompt.asked(), told);
 }
@@ -410,7 +410,7 @@ void WeatherBulkTest::bulkImportSaysWhyTheWeatherFailedAndKeepsHeldValues()
     // The site has no low for May 30th, which the day file holds; April's connection drops.
     f.pages.putPage(monthUrl(2023, 5), monthPage(31, {{30, "×"}}));
     f.pages.put(monthUrl(2023, 4), dropped());
-    IniFile::WriteString(f.dayPath(20230530, "dat"), "Weather", "LowTemp", "5.0");
+    RequireWritten(IniFile::WriteString(f.dayPath(20230530, "dat"), "Weather", "LowTemp", "5.0"));
     TempDir photos;
     QVERIFY(!WritePhoto(photos, "a.jpg", {320, 240}, "2023:05:30 08:00:00").empty());
     QVERIFY(!WritePhoto(photos, "b.jpg", {320, 240}, "2023:04:12 08:00:00").empty());

@@ -22,7 +22,7 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
     f.addDay(20240501);
     QImage photo(640, 480, QImage::Format_RGB32);
     photo.fill(Qt::darkGreen);
-    QVERIFY(SavePictureFile(f.dayPath(20240501, "jpg"), photo, 640, 480, 80, nullptr));
+    QVERIFY(SavePictureFile(f.dayPath(20240501, "jpg"), photo, 640, 480, 80));
     CNotebook& nb = f.open();
     FakeFolderBrowser browser;
 

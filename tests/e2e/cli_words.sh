@@ -40,6 +40,11 @@ LANG=ja_JP.UTF-8|1|観測場所の設定が行われていません|--fetch-weat
 LANG=C|1|No observation place is set|--fetch-weather --notebook $ONE
 LANG=ja_JP.UTF-8|1|ノートのフォルダーではありません|--export-csv $WORK/x.csv --notebook $WORK
 LANG=C|1|not a notebook folder|--export-csv $WORK/x.csv --notebook $WORK
+LANG=ja_JP.UTF-8|1|ファイルに書き込めません: $WORK/none/x.csv|--export-csv $WORK/none/x.csv --notebook $ONE
+LANG=C|1|cannot write the file: $WORK/none/x.csv|--export-csv $WORK/none/x.csv --notebook $ONE
+LANG=C|1|$WORK/none/x.pdf: |--print-pdf $WORK/none/x.pdf --notebook $ONE
+LANG=ja_JP.UTF-8|1|印刷するページがありません|--print-pdf $WORK/x.pdf --notebook $ONE --kinds detail --range month --date 2020-01-15
+LANG=C|1|nothing to print|--print-pdf $WORK/x.pdf --notebook $ONE --kinds detail --range month --date 2020-01-15
 LANG=ja_JP.UTF-8|0|撮影日付がないため読み飛ばしたファイル: 1個|--import-photos $WORK/photos --notebook $ONE
 LANG=C|0|skipped, no date: 1|--import-photos $WORK/photos --notebook $ONE
 TABLE

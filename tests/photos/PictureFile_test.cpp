@@ -167,7 +167,7 @@ TEST(PictureDib, StrideLayoutAndRoundTrip)
 
 TEST_F(PictureFileTest, BmpFileLayout)
 {
-    ASSERT_TRUE(SavePictureFile(path("day.bmp"), quadrants(640, 480), 640, 480, 80, &m_prompt));
+    ASSERT_TRUE(SavePictureFile(path("day.bmp"), quadrants(640, 480), 640, 480, 80));
     const Bytes b = readBytes(path("day.bmp"));
     ASSERT_EQ(b.size(), 921654u);
     // bfType, bfSize, reserved, bfOffBits, biSize, width, height, planes + 24 bits, compression,
@@ -193,7 +193,7 @@ TEST_F(PictureFileTest, FormatChosenByFileName)
                               {"e.jpe", false},
                               {"f.bmp", false},
                               {"g.png", false}}) {
-        ASSERT_TRUE(SavePictureFile(path(name), quadrants(32, 16), 32, 16, 90, &m_prompt)) << name;
+        ASSERT_TRUE(SavePictureFile(path(name), quadrants(32, 16), 32, 16, 90)) << name;
         EXPECT_EQ(readBytes(path(name))[0], jpeg ? 0xFF : 'B') << name;
     }
     // Loading goes by the last character alone: g/G is JPEG (".png" too), anything else BMP.
@@ -221,7 +221,7 @@ TEST_F(PictureFileTest, RoundTripKeepsOrientationAndColours)
                                          {"r.jpg", 64, 48, 12},
                                          {"odd.bmp", 37, 22, 0},
                                          {"odd.jpg", 48, 32, 12}}) {
-        ASSERT_TRUE(SavePictureFile(path(name), quadrants(w, h), w, h, 90, &m_prompt)) << name;
+        ASSERT_TRUE(SavePictureFile(path(name), quadrants(w, h), w, h, 90)) << name;
         QImage loaded;
         ASSERT_TRUE(LoadPictureFile(path(name), loaded)) << name;
         EXPECT_EQ(loaded.format(), QImage::Format_RGB32);
@@ -239,10 +239,10 @@ TEST_F(PictureFileTest, AgreesWithImageMagick)
         return std::system(("convert '" + from + "' " + options + "'" + to + "' 2>/dev/null").c_str()) == 0;
     };
     // ImageMagick takes our JPEG; our BMP's 2^24 colour count is read by Qt's own decoder.
-    ASSERT_TRUE(SavePictureFile(path("ours.jpg"), quadrants(64, 48), 64, 48, 90, &m_prompt));
+    ASSERT_TRUE(SavePictureFile(path("ours.jpg"), quadrants(64, 48), 64, 48, 90));
     ASSERT_TRUE(convert(path("ours.jpg"), "", path("ours.jpg") + ".ppm"));
     expectQuadrants(QImage(QString::fromStdString(path("ours.jpg") + ".ppm")), 12, "ours.jpg");
-    ASSERT_TRUE(SavePictureFile(path("ours.bmp"), quadrants(64, 48), 64, 48, 90, &m_prompt));
+    ASSERT_TRUE(SavePictureFile(path("ours.bmp"), quadrants(64, 48), 64, 48, 90));
     expectQuadrants(QImage(QString::fromStdString(path("ours.bmp")), "BMP"), 12, "ours.bmp");
     ASSERT_TRUE(quadrants(64, 48).save(QString::fromStdString(path("src.ppm"))));
     for (auto [options, name] : {std::pair{"", "im.bmp"},
@@ -334,7 +334,7 @@ TEST_F(PictureFileTest, BmpKinds)
 
 TEST_F(PictureFileTest, DamagedFilesFailAndLeaveThePictureAlone)
 {
-    ASSERT_TRUE(SavePictureFile(path("good.jpg"), quadrants(64, 48), 64, 48, 80, &m_prompt));
+    ASSERT_TRUE(SavePictureFile(path("good.jpg"), quadrants(64, 48), 64, 48, 80));
     writeJpeg(path("prog.jpg"), 64, 48, 3, JCS_RGB, JCS_YCbCr, false, true,
               [](int y, JSAMPLE* p) { p[0] = p[1] = p[2] = static_cast<JSAMPLE>(y * 5); });
     const Bytes jpeg = readBytes(path("good.jpg")), prog = readBytes(path("prog.jpg"));
@@ -617,8 +617,8 @@ TEST_F(PictureFileTest, OnlyRegularFilesAreOpened)
 
 TEST_F(PictureFileTest, ScaledLoadUsesTheSmallestCoveringScale)
 {
-    ASSERT_TRUE(SavePictureFile(path("big.jpg"), quadrants(640, 480), 640, 480, 80, &m_prompt));
-    ASSERT_TRUE(SavePictureFile(path("big.bmp"), quadrants(640, 480), 640, 480, 80, &m_prompt));
+    ASSERT_TRUE(SavePictureFile(path("big.jpg"), quadrants(640, 480), 640, 480, 80));
+    ASSERT_TRUE(SavePictureFile(path("big.bmp"), quadrants(640, 480), 640, 480, 80));
     for (auto [name, tw, th, want] : {std::tuple{"big.jpg", 80, 60, QSize(80, 60)},
                                       {"big.jpg", 81, 60, QSize(160, 120)},
                                       {"big.jpg", 100, 200, QSize(320, 240)},
@@ -642,7 +642,7 @@ TEST_F(PictureFileTest, RegionLoadMatchesTheWholeLoadInsideAndRefusesACutRegion)
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x)
             noise.setPixel(x, y, qRgb(int(random() % 256), (x + y) % 256, int(random() % 64)));
-    ASSERT_TRUE(SavePictureFile(path("n.jpg"), noise, 640, 480, 90, &m_prompt));
+    ASSERT_TRUE(SavePictureFile(path("n.jpg"), noise, 640, 480, 90));
     // The region asked in full-size pixels; at half scale it is (85, 60) .. (164, 119).
     const auto region = [](QSize full) {
         EXPECT_EQ(full, QSize(640, 480));
@@ -701,16 +701,15 @@ TEST_F(PictureFileTest, FailedSaveReportsAndKeepsTheOldFile)
     };
     // clang-format on
     for (const auto& [name, target, picture, size, limited] : cases) {
-        ASSERT_TRUE(SavePictureFile(path("old.jpg"), quadrants(40, 30), 40, 30, 80, nullptr));
-        ASSERT_TRUE(SavePictureFile(path("old.bmp"), quadrants(40, 30), 40, 30, 80, nullptr));
+        ASSERT_TRUE(SavePictureFile(path("old.jpg"), quadrants(40, 30), 40, 30, 80));
+        ASSERT_TRUE(SavePictureFile(path("old.bmp"), quadrants(40, 30), 40, 30, 80));
         const Bytes before = readBytes(target);
         const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        m_prompt.clear();
         limitWrites(limited);
-        const bool saved = SavePictureFile(target, picture, size, size, 95, &m_prompt);
+        const Result saved = SavePictureFile(target, picture, size, size, 95);
         limitWrites(false);
-        EXPECT_FALSE(saved) << name;
-        EXPECT_EQ(m_prompt.asked(), std::vector<int>{133}) << name;
+        EXPECT_EQ(saved.message, Msg::PictureSaveFailed) << name;
+        EXPECT_EQ(saved.path, target) << name;
         EXPECT_EQ(readBytes(target), before) << name;
         EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), filesBefore)
             << name << ": temp file left";
@@ -726,7 +725,7 @@ TEST_F(PictureFileTest, SavesIntoAFolderNamedInShiftJis)
     const std::string folder = path("") + "/" + ToCp932("ひまわり観察");
     ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
     const std::string file = folder + "/20261105.jpg";
-    EXPECT_TRUE(SavePictureFile(file, quadrants(40, 30), 40, 30, 90, nullptr));
+    EXPECT_TRUE(SavePictureFile(file, quadrants(40, 30), 40, 30, 90));
     QImage loaded;
     int w = 0, h = 0;
     EXPECT_TRUE(LoadPictureFile(file, loaded, &w, &h));

@@ -18,7 +18,7 @@ protected:
         const std::string p = m_dir.filePath(QString::fromStdString(name)).toStdString();
         QImage image(w, h, QImage::Format_RGB32);
         image.fill(colour);
-        EXPECT_TRUE(SavePictureFile(p, image, w, h, 90, nullptr));
+        EXPECT_TRUE(SavePictureFile(p, image, w, h, 90));
         return p;
     }
     QTemporaryDir m_dir;

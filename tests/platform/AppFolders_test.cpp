@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "store/KeltoIni.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -40,8 +41,8 @@ struct ReadOnlyProgram {
     explicit ReadOnlyProgram(const std::string& folder) : path(folder)
     {
         QDir().mkpath(QString::fromStdString(folder + "/doc"));
-        IniFile::WriteString(folder + "/Layout.ini", "Data", "X", "1");
-        IniFile::WriteString(folder + "/doc/index.html", "x", "y", "z");
+        RequireWritten(IniFile::WriteString(folder + "/Layout.ini", "Data", "X", "1"));
+        RequireWritten(IniFile::WriteString(folder + "/doc/index.html", "x", "y", "z"));
         chmod(folder.c_str(), 0555);
     }
     ~ReadOnlyProgram() { chmod(path.c_str(), 0755); }
@@ -55,7 +56,7 @@ TEST(AppFolders, WritableProgramFolderKeepsEverythingBesideTheProgram)
     ScopedEnv h("HOME", home.path()), c("XDG_CONFIG_HOME", home.file(".config"));
     const std::string prog = home.mkdir("prog");
     // A user's copy must not be taken while the program runs from a writable folder.
-    IniFile::WriteString(home.mkdir(".config/kelto") + "/Layout.ini", "Data", "X", "2");
+    RequireWritten(IniFile::WriteString(home.mkdir(".config/kelto") + "/Layout.ini", "Data", "X", "2"));
 
     AppFolders f = AppFolders::ForProgram(prog + "/");
     EXPECT_EQ(f.mode(), FolderMode::Portable);
@@ -89,7 +90,7 @@ TEST(AppFolders, ReadOnlyProgramFolderUsesTheUsersFolders)
         const char* name;
         bool userCopy;
     } kit[] = {{"Layout.ini", true}, {"doc/index.html", false}, {"Print.ini", false}};
-    IniFile::WriteString(home.file("conf/kelto/Layout.ini"), "Data", "X", "2");
+    RequireWritten(IniFile::WriteString(home.file("conf/kelto/Layout.ini"), "Data", "X", "2"));
     for (const auto& k : kit)
         EXPECT_EQ(f.kitFile(k.name), (k.userCopy ? home.file("conf/kelto/") : prog.path + "/") + k.name)
             << k.name;
@@ -102,7 +103,7 @@ TEST(AppFolders, ReadOnlyProgramFolderUsesTheUsersFolders)
                  {"class2", home.file("Documents/Kelto/class2")},
                  {"/srv/notes", "/srv/notes"}};
     for (const auto& r : roots) {
-        IniFile::WriteString(f.settingsFile(), "Data", "FolderPath", r.stored);
+        RequireWritten(IniFile::WriteString(f.settingsFile(), "Data", "FolderPath", r.stored));
         EXPECT_EQ(ReadDataRoot(f), r.root) << r.stored;
     }
 }

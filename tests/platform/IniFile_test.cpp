@@ -200,10 +200,9 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
     for (const std::string& failing : {ini, photo}) {
         SCOPED_TRACE("failing: " + failing);
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
-        std::string failed;
-        EXPECT_FALSE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}, &failed));
+        const Result written = IniFile::WriteChanges(ini, changes, {{photo, "new photo"}});
         SetWriteFaultHook(nullptr);
-        EXPECT_EQ(failed, failing);
+        EXPECT_EQ(written.path, failing);
         EXPECT_EQ(readAll(ini), before);
         EXPECT_EQ(IniFile::ReadString(ini, "Growth", "DataHeight"), "12.0");  // nor is it read
         EXPECT_EQ(readAll(photo), "old photo");
@@ -229,9 +228,9 @@ TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
             ASSERT_TRUE(WriteFileAtomic(first, "old picture"));
         }
         dir.mkdir("20240501.dat");
-        std::string failed;
-        EXPECT_FALSE(WriteFilesAtomic({{first, "new picture"}, {second, "new record"}}, &failed));
-        EXPECT_EQ(failed, second);
+        const Result written = WriteFilesAtomic({{first, "new picture"}, {second, "new record"}});
+        EXPECT_EQ(written.message, Msg::FileWriteFailed);
+        EXPECT_EQ(written.path, second);
         std::string bytes;
         EXPECT_EQ(ReadFileBytes(first, bytes), firstExisted);
         EXPECT_EQ(bytes, firstExisted ? "old picture" : "");

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -34,8 +35,9 @@ TEST(PdfPhotos, LeavesWhatItCannotReadAsItIs)
 }
 
 namespace {
-// A one-page PDF as the engine writes it, showing `picture` at 100 x 75 points.
-QByteArray pdfShowing(const QImage& picture)
+// A PDF as the engine writes it, showing `picture` at 100 x 75 points and then, on a second
+// page, each of `reduced` (the list's copies) at 30 x 22 points.
+QByteArray pdfShowing(const QImage& picture, const std::vector<QImage>& reduced = {})
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -44,7 +46,20 @@ QByteArray pdfShowing(const QImage& picture)
         QPdfWriter writer(&buffer);
         QPainter p(&writer);
         p.drawImage(QRect(0, 0, 1000, 750), picture);
+        if (!reduced.empty())
+            writer.newPage();
+        for (size_t k = 0; k < reduced.size(); ++k)
+            p.drawImage(QRect(int(k) * 400, 0, 300, 225), reduced[k]);
     }
+    return bytes;
+}
+
+QByteArray jpegOf(const QImage& picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "jpeg", 90);
     return bytes;
 }
 
@@ -62,24 +77,35 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
 {
     const TempDir dir;
     const std::string red = dir.file("red.jpg"), blue = dir.file("blue.jpg"), moved = dir.file("moved.jpg");
-    ASSERT_TRUE(SavePictureFile(red, filled(Qt::red), 320, 240, 80, nullptr));
-    ASSERT_TRUE(SavePictureFile(blue, filled(Qt::blue), 320, 240, 80, nullptr));
+    ASSERT_TRUE(SavePictureFile(red, filled(Qt::red), 320, 240, 80));
+    ASSERT_TRUE(SavePictureFile(blue, filled(Qt::blue), 320, 240, 80));
     QImage shifted = filled(Qt::red);
     QPainter(&shifted).fillRect(180, 80, 40, 40, QColor(Qt::red).darker(200));  // another day's leaf
-    ASSERT_TRUE(SavePictureFile(moved, shifted, 320, 240, 80, nullptr));
+    ASSERT_TRUE(SavePictureFile(moved, shifted, 320, 240, 80));
     QImage shown;
     ASSERT_TRUE(LoadPictureFile(red, shown));
-    const QByteArray document = pdfShowing(shown);
+    const QImage reducedRed = shown.scaled(80, 60), reducedBlue = filled(Qt::blue).scaled(80, 60);
+    const QByteArray document = pdfShowing(shown, {reducedRed, reducedBlue});
 
     const struct {
         std::vector<PrintedPhoto> photos;
         int replaced;
+        int pictures = 3;  // the pictures the rewritten document holds
+        int put = 0;       // which of them, in the order drawn, is now the first photo's bytes
     } cases[] = {
         {{{red, QSize(320, 240), {}}}, 1},
         {{{blue, QSize(320, 240), {}}}, 0},                              // another picture of the same size
         {{{moved, QSize(320, 240), {}}}, 0},                             // the same but for a detail
         {{{red, QSize(640, 480), {}}}, 0},                               // drawn at another size
         {{{blue, QSize(320, 240), {}}, {red, QSize(320, 240), {}}}, 1},  // one that is not it is passed over
+        // The list's copy of a photo that went in whole shows the file; another day's stays.
+        {{{red, QSize(320, 240), {}},
+          {red, QSize(80, 60), jpegOf(reducedRed)},
+          {blue, QSize(80, 60), jpegOf(reducedBlue)}},
+         3,
+         2},
+        // Without the photo whole, the copy goes in as its own JPEG.
+        {{{red, QSize(80, 60), jpegOf(reducedRed)}}, 1, 3, 1},
     };
     for (const auto& c : cases) {
         QByteArray rewritten = document;
@@ -94,9 +120,28 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
         QProcess::execute("pdfimages",
                           {"-j", QString::fromStdString(pdf), QString::fromStdString(dir.file("x"))});
         std::string embedded, file;
-        ASSERT_TRUE(ReadFileBytes(dir.file("x-000.jpg"), embedded));
-        ASSERT_TRUE(ReadFileBytes(red, file));
+        ASSERT_TRUE(ReadFileBytes(dir.file("x-00" + std::to_string(c.put) + ".jpg"), embedded));
+        if (c.photos.front().jpeg.isEmpty()) {
+            ASSERT_TRUE(ReadFileBytes(red, file));
+        } else {
+            file = c.photos.front().jpeg.toStdString();
+        }
         EXPECT_TRUE(embedded == file);
+        // Every picture drawn is there, each once (the list's copy shows the whole file's object).
+        QProcess list;
+        list.start("pdfimages", {"-list", QString::fromStdString(pdf)});
+        list.waitForFinished();
+        QSet<QString> objects;
+        int drawn = 0;
+        for (const QString& line : QString::fromUtf8(list.readAllStandardOutput()).split('\n').mid(2)) {
+            const QStringList f = line.split(' ', Qt::SkipEmptyParts);
+            if (f.size() > 11) {
+                ++drawn;
+                objects.insert(f[10]);  // the image's object number
+            }
+        }
+        EXPECT_EQ(drawn, 3);
+        EXPECT_EQ(objects.size(), c.pictures);
         QProcess info;
         info.start("pdfinfo", {QString::fromStdString(pdf)});
         info.waitForFinished();

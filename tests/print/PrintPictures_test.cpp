@@ -14,7 +14,7 @@ void writePhoto(const TempDir& dir, const QDate& date, QColor color)
 {
     QImage photo(640, 480, QImage::Format_RGB32);
     photo.fill(color);
-    ASSERT_TRUE(SavePictureFile(DayFilePath(dir.path(), date, "jpg"), photo, 640, 480, 90, nullptr));
+    ASSERT_TRUE(SavePictureFile(DayFilePath(dir.path(), date, "jpg"), photo, 640, 480, 90));
 }
 
 bool near(const QImage& image, QColor color)

@@ -4,6 +4,7 @@
 #include "print/PrintLayout.h"
 #include "print/PrintPages.h"
 #include "support/NotebookFixture.h"
+#include "support/RequireWritten.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +32,7 @@ public:
     PrintFixture()
     {
         for (const char* file : {"Layout.ini", "Print.ini"})
-            CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false);
+            RequireWritten(CopyFileSafe(JoinPath(KELTO_KIT_DIR, file), JoinPath(program, file), false));
         EXPECT_TRUE(WriteNotebookKey(notebook, "SchoolName", "みどり小学校"));
     }
     void addPhotoDay(const QDate& date, QSize size = QSize(640, 480))
@@ -39,7 +40,8 @@ public:
         addDay(DateToInt(date));
         QImage red(size, QImage::Format_RGB32);
         red.fill(Qt::red);
-        SavePictureFile(DayFilePath(notebook, date, "jpg"), red, size.width(), size.height(), 90, nullptr);
+        RequireWritten(
+            SavePictureFile(DayFilePath(notebook, date, "jpg"), red, size.width(), size.height(), 90));
     }
     CNotebook& openOn(const QDate& today)
     {
@@ -148,7 +150,7 @@ TEST(PrintSettings, DefaultsFollowTheViewAndBadSizesFallBack)
         return std::vector<int>{s.PrintWidth, s.PrintHeight, s.PrintY, s.PreviewWidth, s.PreviewHeight};
     };
     EXPECT_EQ(read(), (std::vector<int>{780, 992, 0, 496, 780}));
-    WriteFileAtomic(ini, "[Print]\nWidth=0\nHeight=2147483647\nY=100\n[Preview]\nWidth=-5\n");
+    RequireWritten(WriteFileAtomic(ini, "[Print]\nWidth=0\nHeight=2147483647\nY=100\n[Preview]\nWidth=-5\n"));
     EXPECT_EQ(read(), (std::vector<int>{780, 992, 100, 496, 780}));
 }
 
@@ -163,8 +165,7 @@ TEST(PrintSheets, APrintedSheetLooksAsLaidOut)
     CNotebook& nb = f.openOn(QDate(2013, 6, 10));
     const QDate shown = nb.currentDate();
     const std::string pdf = f.temp.file("notebook.pdf");
-    std::string error;
-    ASSERT_TRUE(nb.PrintToPdf(pdf, options(true, false, true, PrintRange::AllData), &error)) << error;
+    RequireWritten(nb.PrintToPdf(pdf, options(true, false, true, PrintRange::AllData)));
     EXPECT_EQ(pdfPages(pdf), 5);
     EXPECT_EQ(nb.currentDate(), shown);  // the current day never moved
     // Each photo once, at its own size, as JPEG: pdfimages lists page, num, type, w, h, ..., enc.
@@ -222,7 +223,8 @@ TEST(PrintSheets, APrintedSheetLooksAsLaidOut)
 
 // A photo larger than its place on the sheet goes into the PDF at the size printed (the photo
 // frame, 320 x 240 of the 780 x 1100 sheet stretched over 190 x 277 mm at 300 dpi: 922 x 715);
-// one smaller than its place at its own size, and the list's pictures at theirs.
+// one smaller than its place at its own size, as its file. The list shows that file again; the
+// other photo's list picture goes in at the list's size.
 TEST(PrintSheets, PhotosAreEmbeddedNoLargerThanPrinted)
 {
     PrintFixture f;
@@ -230,14 +232,13 @@ TEST(PrintSheets, PhotosAreEmbeddedNoLargerThanPrinted)
     f.addPhotoDay(QDate(2013, 5, 2));
     CNotebook& nb = f.openOn(QDate(2013, 6, 10));
     const std::string pdf = f.temp.file("notebook.pdf");
-    std::string error;
-    ASSERT_TRUE(nb.PrintToPdf(pdf, options(true, false, true, PrintRange::AllData), &error)) << error;
+    RequireWritten(nb.PrintToPdf(pdf, options(true, false, true, PrintRange::AllData)));
     const QStringList sizes = embeddedSizes(pdf);
     ASSERT_EQ(sizes.size(), 4) << sizes.join(' ').toStdString();
     EXPECT_EQ(sizes[0], "922x715");
     EXPECT_EQ(sizes[1], "640x480");
-    EXPECT_EQ(sizes[2], sizes[3]);  // the list's two pictures, each at its place's size
-    EXPECT_LT(sizes[2].split('x')[0].toInt(), 640);
+    EXPECT_LT(sizes[2].split('x')[0].toInt(), 640);  // day 1's list picture, at its place's size
+    EXPECT_EQ(sizes[3], "640x480");                  // day 2's: the file that its detail page shows
 
     // The photo printed at its own size is its file, byte for byte, not a re-encoding of it.
     QProcess::execute("pdfimages", {"-j", "-f", "1", "-l", "1", QString::fromStdString(pdf),
@@ -257,20 +258,21 @@ TEST(PrintSheets, AFailedPdfLeavesTheFileThatWasThere)
     CNotebook& nb = f.openOn(QDate(2013, 6, 10));
     const std::string pdf = f.temp.file("out/notebook.pdf");
     f.temp.mkdir("out");
-    WriteFileAtomic(pdf, "the old file");
+    RequireWritten(WriteFileAtomic(pdf, "the old file"));
     SetWriteFaultHook([&](const std::string& p) { return p == pdf; });
-    std::string error;
-    EXPECT_FALSE(nb.PrintToPdf(pdf, options(true, true, true, PrintRange::AllData), &error));
+    const Result printed = nb.PrintToPdf(pdf, options(true, true, true, PrintRange::AllData));
     SetWriteFaultHook(nullptr);
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(printed.message, Msg::PrintFailed);
+    EXPECT_EQ(PdfFailureText(printed), pdf + ": write failed");
     std::string bytes;
     ReadFileBytes(pdf, bytes);
     EXPECT_EQ(bytes, "the old file");
     EXPECT_EQ(QDir(QString::fromStdString(f.temp.file("out"))).entryList(QDir::Files).size(), 1);
 
     // Nothing in range is no file at all.
-    EXPECT_FALSE(
-        nb.PrintToPdf(f.temp.file("none.pdf"), options(false, false, false, PrintRange::AllData), &error));
+    EXPECT_EQ(
+        nb.PrintToPdf(f.temp.file("none.pdf"), options(false, false, false, PrintRange::AllData)).message,
+        Msg::NothingToPrint);
     EXPECT_FALSE(FileExists(f.temp.file("none.pdf")));
 }
 

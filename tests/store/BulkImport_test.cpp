@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "support/CountingProgress.h"
 #include "support/PhotoFiles.h"
+#include "support/RequireWritten.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,7 @@ TEST(BulkImport, NameOrderDecidesTheDayAndBadFilesAreCounted)
     junk.close();
     WritePhoto(r.photos, "f.png", {320, 240}, "2024:05:04 08:00:00");
     // An existing day keeps its measurements and memo.
-    IniFile::WriteString(r.day("20240503", "dat"), "Growth", "DataHeight", "12.5");
+    RequireWritten(IniFile::WriteString(r.day("20240503", "dat"), "Growth", "DataHeight", "12.5"));
     QFile memo(QString::fromStdString(r.day("20240503", "txt")));
     memo.open(QIODevice::WriteOnly);
     memo.write("memo");

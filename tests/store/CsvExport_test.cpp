@@ -4,6 +4,7 @@
 #include "platform/TextCodec.h"
 #include "store/NotebookFile.h"
 #include "support/LeftFiles.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,16 @@ TEST(CsvExport, OneRowPerDayInDateOrder)
     std::string nb = dir.mkdir("nb");
     EXPECT_TRUE(WriteNotebookKey(nb, "StartDate", "2013/04/01"));
     EXPECT_TRUE(WriteNotebookKey(nb, "Option1", "茎の太さ(mm)"));
-    IniFile::WriteKeys(
+    RequireWritten(IniFile::WriteKeys(
         JoinPath(nb, "20130405.dat"), "Weather",
-        {{"Weather", "晴れ, のち\"くもり\""}, {"LowTemp", "8.5"}, {"HighTemp", "20.0"}, {"Daylight", ""}});
-    IniFile::WriteKeys(JoinPath(nb, "20130405.dat"), "Growth",
-                       {{"DataHeight", "12.3"}, {"DataCount", "4"}, {"DataGraph", "0"}, {"Option1", "-1.5"}});
-    IniFile::WriteKeys(JoinPath(nb, "20130402.dat"), "Growth", {{"DataHeight", "10.0"}});
-    WriteFileAtomic(JoinPath(nb, "20130403.jpg"), "not a day record");
+        {{"Weather", "晴れ, のち\"くもり\""}, {"LowTemp", "8.5"}, {"HighTemp", "20.0"}, {"Daylight", ""}}));
+    RequireWritten(IniFile::WriteKeys(
+        JoinPath(nb, "20130405.dat"), "Growth",
+        {{"DataHeight", "12.3"}, {"DataCount", "4"}, {"DataGraph", "0"}, {"Option1", "-1.5"}}));
+    RequireWritten(IniFile::WriteKeys(JoinPath(nb, "20130402.dat"), "Growth", {{"DataHeight", "10.0"}}));
+    RequireWritten(WriteFileAtomic(JoinPath(nb, "20130403.jpg"), "not a day record"));
     std::string out = dir.file("out.csv");
-    std::string error;
-    ASSERT_TRUE(ExportNotebookCsv(nb, out, &error)) << error;
+    RequireWritten(ExportNotebookCsv(nb, out));
     std::string csv;
     ReadFileBytes(out, csv);
     EXPECT_EQ(csv, "\xEF\xBB\xBF"
@@ -38,16 +39,16 @@ TEST(CsvExport, OneRowPerDayInDateOrder)
 TEST(CsvExport, BadFolderOrFileIsAnErrorAndWritesNothing)
 {
     TempDir dir;
-    std::string error;
-    EXPECT_FALSE(ExportNotebookCsv(dir.file("missing"), dir.file("a.csv"), &error));
-    EXPECT_NE(error.find("notebook"), std::string::npos);
+    const Result missing = ExportNotebookCsv(dir.file("missing"), dir.file("a.csv"));
+    EXPECT_EQ(missing.message, Msg::NotNotebookFolder);
+    EXPECT_EQ(missing.path, dir.file("missing"));
     EXPECT_FALSE(FileExists(dir.file("a.csv")));
 
     std::string nb = dir.mkdir("nb");
     EXPECT_TRUE(WriteNotebookKey(nb, "KindName", "x"));
-    error.clear();
-    EXPECT_FALSE(ExportNotebookCsv(nb, dir.file("no/such/folder/a.csv"), &error));
-    EXPECT_FALSE(error.empty());
+    const Result unwritable = ExportNotebookCsv(nb, dir.file("no/such/folder/a.csv"));
+    EXPECT_EQ(unwritable.message, Msg::FileWriteFailed);
+    EXPECT_EQ(unwritable.path, dir.file("no/such/folder/a.csv"));
 }
 
 TEST(CsvExport, WhatAKilledExportLeftBesideItsTargetGoes)
@@ -62,7 +63,7 @@ TEST(CsvExport, WhatAKilledExportLeftBesideItsTargetGoes)
     int fd = OpenTemporaryBeside(dir.file("a.csv"), {}, busy);
     ASSERT_GE(fd, 0);
     AgeFile(busy, fd);
-    ASSERT_TRUE(ExportNotebookCsv(nb, dir.file("a.csv"), nullptr));
+    RequireWritten(ExportNotebookCsv(nb, dir.file("a.csv")));
     ::close(fd);
     EXPECT_FALSE(FileExists(dir.file("a.csv.tmpAb3xYz")));
     EXPECT_TRUE(FileExists(dir.file("b.csv.tmpAb3xYz")));
@@ -87,23 +88,25 @@ TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
     for (const Case& c : cases) {
         char stem[16];
         std::snprintf(stem, sizeof stem, "202611%02d", day);
-        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather", {{"LowTemp", c.text}});
-        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Growth", {{"DataHeight", c.text}});
+        RequireWritten(
+            IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather", {{"LowTemp", c.text}}));
+        RequireWritten(
+            IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Growth", {{"DataHeight", c.text}}));
         expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + ",," + c.temperature
                     + ",,," + c.length + ",,,,,,,1\r\n";
         ++day;
     }
     // A UTF-8 byte-order mark in front of a Shift-JIS file, and a NUL in a value.
-    WriteFileAtomic(JoinPath(nb, "20261120.dat"),
-                    "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") + std::string("\0!", 2) + "\r\n");
+    RequireWritten(
+        WriteFileAtomic(JoinPath(nb, "20261120.dat"), "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ")
+                                                          + std::string("\0!", 2) + "\r\n"));
     expected += "2026-11-20,20,晴れ!,,,,,,,,,,,1\r\n";
     // Copies are not days.
-    WriteFileAtomic(JoinPath(nb, "20261101 copy.dat"), "[Growth]\r\nDataHeight=1.0\r\n");
-    WriteFileAtomic(JoinPath(nb, "20261121 - コピー.dat"), "[Growth]\r\nDataHeight=1.0\r\n");
+    RequireWritten(WriteFileAtomic(JoinPath(nb, "20261101 copy.dat"), "[Growth]\r\nDataHeight=1.0\r\n"));
+    RequireWritten(WriteFileAtomic(JoinPath(nb, "20261121 - コピー.dat"), "[Growth]\r\nDataHeight=1.0\r\n"));
 
     std::string out = dir.file("out.csv");
-    std::string error;
-    ASSERT_TRUE(ExportNotebookCsv(nb, out, &error)) << error;
+    RequireWritten(ExportNotebookCsv(nb, out));
     std::string csv;
     ReadFileBytes(out, csv);
     csv = csv.substr(csv.find("\r\n") + 2);
@@ -133,15 +136,14 @@ TEST(CsvExport, TextASpreadsheetWouldRunStaysText)
     for (const Case& c : cases) {
         char stem[16];
         std::snprintf(stem, sizeof stem, "202611%02d", day);
-        IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather",
-                           {{"Weather", c.weather}, {"LowTemp", "-3.5"}});
+        RequireWritten(IniFile::WriteKeys(JoinPath(nb, std::string(stem) + ".dat"), "Weather",
+                                          {{"Weather", c.weather}, {"LowTemp", "-3.5"}}));
         expected += "2026-11-" + std::string(stem + 6) + "," + std::to_string(day) + "," + c.cell
                     + ",-3.5,,,,,,,,,,1\r\n";
         ++day;
     }
     std::string out = dir.file("out.csv");
-    std::string error;
-    ASSERT_TRUE(ExportNotebookCsv(nb, out, &error)) << error;
+    RequireWritten(ExportNotebookCsv(nb, out));
     std::string csv;
     ReadFileBytes(out, csv);
     EXPECT_NE(csv.find(",室温,'=1+1,フリー項目2,"), std::string::npos);

@@ -9,6 +9,7 @@
 
 #include "platform/TextCodec.h"
 #include "support/LeftFiles.h"
+#include "support/RequireWritten.h"
 
 #include <cmath>
 #include <sys/stat.h>
@@ -69,7 +70,8 @@ TEST(DayRecordFiles, LoadAndSaveKeepTheSentinels)
 {
     TempDir dir;
     std::string dat = JoinPath(dir.path(), "20130420.dat");
-    IniFile::WriteKeys(dat, "Weather", {{"Weather", "晴れ"}, {"LowTemp", ""}, {"HighTemp", "28.0"}});
+    RequireWritten(
+        IniFile::WriteKeys(dat, "Weather", {{"Weather", "晴れ"}, {"LowTemp", ""}, {"HighTemp", "28.0"}}));
     DayRecord day;
     ReadDayFiles(dir.path(), QDate(2013, 4, 20), day);
     ASSERT_TRUE(day.weather && day.measurements);
@@ -119,11 +121,14 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     f.addDay(20130415);
     f.addDay(20130420);
     // Copies and near misses are not days: only "YYYYMMDD.dat" of a real date is one.
-    IniFile::WriteString(JoinPath(f.notebook, "20130415 - コピー.dat"), "Growth", "DataHeight", "1");
-    IniFile::WriteString(JoinPath(f.notebook, "2013041.dat"), "Growth", "DataHeight", "1");
-    IniFile::WriteString(JoinPath(f.notebook, "20131345.dat"), "Growth", "DataHeight", "1");  // no such date
-    IniFile::WriteString(JoinPath(f.notebook, "notes.dat"), "Growth", "DataHeight", "1");
-    IniFile::WriteString(JoinPath(f.notebook, "19991231.dat"), "Growth", "DataHeight", "1");  // before 2000
+    RequireWritten(
+        IniFile::WriteString(JoinPath(f.notebook, "20130415 - コピー.dat"), "Growth", "DataHeight", "1"));
+    RequireWritten(IniFile::WriteString(JoinPath(f.notebook, "2013041.dat"), "Growth", "DataHeight", "1"));
+    RequireWritten(IniFile::WriteString(JoinPath(f.notebook, "20131345.dat"), "Growth", "DataHeight",
+                                        "1"));  // no such date
+    RequireWritten(IniFile::WriteString(JoinPath(f.notebook, "notes.dat"), "Growth", "DataHeight", "1"));
+    RequireWritten(IniFile::WriteString(JoinPath(f.notebook, "19991231.dat"), "Growth", "DataHeight",
+                                        "1"));  // before 2000
     // What writes killed midway left is removed when the notebook opens; nothing else is.
     const std::string stale[] = {"20130415.jpg.tmpAbC123", "20130415.dat.tmpxYz789", "Kelto.dat.tmpQQQQQQ"};
     const std::string others[] = {"20130415.jpg.tmp", "photo.jpg.tmpAbC123", "20130415.mp4.tmpAbC123.mp4"};
@@ -355,7 +360,7 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
     QImage big(800, 600, QImage::Format_RGB32);
     big.fill(Qt::blue);
     std::string jpg = f.dayPath(20130402, "jpg");
-    ASSERT_TRUE(SavePictureFile(jpg, big, 800, 600, 95, nullptr));
+    ASSERT_TRUE(SavePictureFile(jpg, big, 800, 600, 95));
     std::string before, after;
     ReadFileBytes(jpg, before);
     CNotebook& nb = f.open();

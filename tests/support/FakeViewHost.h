@@ -136,7 +136,9 @@ public:
         if (printPdf.empty())
             return r;
         r.confirmed = true;
-        r.printed = WritePdfFile(printPdf, DefaultPdfPageLayout(), 72, print, &r.error);
+        const Result written = WritePdfFile(printPdf, DefaultPdfPageLayout(), 72, print);
+        r.printed = written.ok();
+        r.error = written ? std::string() : PdfFailureText(written);
         return r;
     }
 

@@ -2,6 +2,7 @@
 // tools/weather_server.py on 127.0.0.1, on a port the system picks, for the test's lifetime;
 // with `tls`, over https with a certificate made now (ca() is the file to trust).
 #include "platform/IniFile.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 #include "weather/CurlPageFetcher.h"
 
@@ -78,8 +79,8 @@ public:
         std::string ini = folder + "/Weather.ini";
         QFile::remove(QString::fromStdString(ini));
         QFile::copy(QStringLiteral(KELTO_KIT_DIR "/Weather.ini"), QString::fromStdString(ini));
-        IniFile::WriteString(ini, "Net", "HostName", m_base);
-        IniFile::WriteString(ini, "Net", "RequestInterval", "0");
+        RequireWritten(IniFile::WriteString(ini, "Net", "HostName", m_base));
+        RequireWritten(IniFile::WriteString(ini, "Net", "RequestInterval", "0"));
         return ini;
     }
 

@@ -31,7 +31,7 @@ public:
     // Writes a day file with the given Growth height (and nothing else).
     void addDay(int yyyymmdd, const char* height = "10.0")
     {
-        IniFile::WriteString(dayPath(yyyymmdd, "dat"), "Growth", "DataHeight", height);
+        RequireWritten(IniFile::WriteString(dayPath(yyyymmdd, "dat"), "Growth", "DataHeight", height));
     }
     std::string dayPath(int yyyymmdd, const char* ext) const
     {

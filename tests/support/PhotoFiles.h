@@ -18,7 +18,7 @@ inline std::string WritePhoto(const TempDir& dir, const std::string& name, QSize
         for (int x = 0; x < size.width(); ++x)
             image.setPixel(x, y, qRgb(255, 0, 0));
     const std::string plain = dir.file("plain-" + name + ".jpg");
-    if (!SavePictureFile(plain, image, size.width(), size.height(), 90, nullptr))
+    if (!SavePictureFile(plain, image, size.width(), size.height(), 90))
         return {};
     QFile in(QString::fromStdString(plain));
     in.open(QIODevice::ReadOnly);

@@ -16,11 +16,11 @@ QPoint cellCentre(int k)
     return cellCorner(k) + QPoint(40, 30);
 }
 // The 12th of March 2014 (cell 17) gets a photo of one colour.
-bool photoOn12th(const PageFixture& f, QColor colour)
+Result photoOn12th(const PageFixture& f, QColor colour)
 {
     QImage photo(640, 480, QImage::Format_RGB32);
     photo.fill(colour);
-    return SavePictureFile(f.dayPath(20140312, "jpg"), photo, 640, 480, 90, nullptr);
+    return SavePictureFile(f.dayPath(20140312, "jpg"), photo, 640, 480, 90);
 }
 bool framed(const QImage& page, int k)
 {
@@ -128,7 +128,7 @@ TEST(CalendarPage, ThumbnailsShowTheCurrentPhoto)
     EXPECT_GT(countPixels(f.nb->pageBuffer(), number, [](QColor q) { return q.lightness() > 180; }), 60);
     EXPECT_TRUE(isDark(f.nb->pageBuffer().pixelColor(c)));  // the photo itself stays
     // An undecodable photo leaves the frame empty.
-    WriteFileAtomic(f.dayPath(20140312, "jpg"), "not a picture, longer than before");
+    RequireWritten(WriteFileAtomic(f.dayPath(20140312, "jpg"), "not a picture, longer than before"));
     f.showMonth(2014, 3);
     EXPECT_FALSE(isDark(f.nb->pageBuffer().pixelColor(c)));
     EXPECT_TRUE(framed(f.nb->pageBuffer(), 17));

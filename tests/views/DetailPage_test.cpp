@@ -1,3 +1,4 @@
+#include "support/RequireWritten.h"
 #include "views/PageTestSupport.h"
 #include "views/PageViews.h"
 
@@ -132,7 +133,7 @@ TEST(DetailPage, MemoIsDrawnInTheBoxInEitherEncoding)
         PageFixture f;
         f.addDay(20130510);
         std::string text = "きょうは はっぱが ふえた。\r\n";
-        WriteFileAtomic(f.dayPath(20130510, "txt"), utf8 ? text : ToCp932(text));
+        RequireWritten(WriteFileAtomic(f.dayPath(20130510, "txt"), utf8 ? text : ToCp932(text)));
         f.openOn(QDate(2013, 6, 1));
         EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 10)));
         f.nb->SetViewMode(ViewMode::Detail);
@@ -146,7 +147,7 @@ TEST(DetailPage, TableEndsAtAnEmptyCaption)
 {
     PageFixture f("2013/04/01", {"Data2/Title2="});
     f.addDay(20130510);
-    IniFile::WriteString(f.dayPath(20130510, "dat"), "Growth", "DataCount", "7");
+    RequireWritten(IniFile::WriteString(f.dayPath(20130510, "dat"), "Growth", "DataCount", "7"));
     f.openOn(QDate(2013, 6, 1));
     EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 10)));
     f.nb->SetViewMode(ViewMode::Detail);
@@ -195,7 +196,8 @@ TEST(DetailPage, DoubleClickAreas)
 TEST(DetailPage, ArrowsStepBetweenDays)
 {
     PageFixture f("2013/04/01", {"Data/BackGround=detail.jpg"});
-    CopyFileSafe(std::string(KELTO_KIT_DIR) + "/detail.jpg", JoinPath(f.program, "detail.jpg"), false);
+    RequireWritten(
+        CopyFileSafe(std::string(KELTO_KIT_DIR) + "/detail.jpg", JoinPath(f.program, "detail.jpg"), false));
     for (int d : {20130503, 20130507, 20130509})
         f.addDay(d);
     f.openOn(QDate(2013, 6, 1));

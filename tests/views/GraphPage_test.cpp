@@ -1,4 +1,5 @@
 #include "views/GraphPage.h"
+#include "support/RequireWritten.h"
 #include "views/LayoutIni.h"
 #include "views/PageTestSupport.h"
 
@@ -38,11 +39,11 @@ struct GraphFixture : PageFixture {
         : PageFixture("2013/04/01", withExtra(extra))
     {
         const std::string ini = JoinPath(program, "Kelto.ini");
-        IniFile::WriteString(ini, "Graph", "Color1", "#FF0000");  // plant height red
-        IniFile::WriteString(ini, "Graph", "Color2", "#00C000");  // leaf bars green
-        IniFile::WriteString(ini, "Graph", "Color5", "#0000FF");  // lowest temperature blue
+        RequireWritten(IniFile::WriteString(ini, "Graph", "Color1", "#FF0000"));  // plant height red
+        RequireWritten(IniFile::WriteString(ini, "Graph", "Color2", "#00C000"));  // leaf bars green
+        RequireWritten(IniFile::WriteString(ini, "Graph", "Color5", "#0000FF"));  // lowest temperature blue
         for (const char* key : {"Color3", "Color4", "Color6", "Color7", "Color8"})
-            IniFile::WriteString(ini, "Graph", key, "#000000");
+            RequireWritten(IniFile::WriteString(ini, "Graph", key, "#000000"));
         day(20130503,
             {{"Growth", "DataHeight", "5.0"}, {"Growth", "DataCount", "7"}, {"Weather", "LowTemp", "10.0"}});
         day(20130505, {{"Growth", "DataHeight", "6.0"}, {"Weather", "HighTemp", "20.0"}});
@@ -57,7 +58,7 @@ struct GraphFixture : PageFixture {
     void day(int date, std::vector<std::array<const char*, 3>> keys)
     {
         for (auto& [section, key, value] : keys)
-            IniFile::WriteString(dayPath(date, "dat"), section, key, value);
+            RequireWritten(IniFile::WriteString(dayPath(date, "dat"), section, key, value));
     }
     const QImage& showMay()
     {
@@ -201,10 +202,10 @@ TEST(GraphPage, OutOfRangeSettingsDrawWithoutFailing)
     for (const auto& layout : layouts) {
         GraphFixture f(layout);
         const std::string ini = JoinPath(f.program, "Kelto.ini");
-        IniFile::WriteString(ini, "Graph", "MaxTemp", "-20");
-        IniFile::WriteString(ini, "Graph", "MaxLength", "0");
-        IniFile::WriteString(ini, "Graph", "MaxDaylight", "-3");
-        IniFile::WriteString(ini, "Graph", "FontSize", "0");
+        RequireWritten(IniFile::WriteString(ini, "Graph", "MaxTemp", "-20"));
+        RequireWritten(IniFile::WriteString(ini, "Graph", "MaxLength", "0"));
+        RequireWritten(IniFile::WriteString(ini, "Graph", "MaxDaylight", "-3"));
+        RequireWritten(IniFile::WriteString(ini, "Graph", "FontSize", "0"));
         f.day(20130508, {{"Growth", "DataCount", "2000000000"}, {"Growth", "DataHeight", "1e38"}});
         f.showMay();
         for (QPoint at : {QPoint(0, 0), QPoint(centre(3), 455), QPoint(400, 300)}) {
@@ -226,7 +227,7 @@ TEST(GraphPage, DefaultColoursStayApartInGreyAndChosenOnesAreKept)
             EXPECT_GE(std::abs(qGray(colors[a].rgb()) - qGray(colors[b].rgb())), 20) << a + 1 << " " << b + 1;
         }
     PageFixture f;
-    IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Graph", "Color6", "#000000");
+    RequireWritten(IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Graph", "Color6", "#000000"));
     f.openOn(QDate(2013, 6, 1));
     const GraphSettings read = f.nb->PageSnapshotNow().graph.settings;
     for (int k = 1; k <= kGraphSeriesCount; ++k)

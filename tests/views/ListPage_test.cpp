@@ -1,4 +1,5 @@
 #include "views/ListPage.h"
+#include "support/RequireWritten.h"
 #include "views/PageTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -57,8 +58,9 @@ TEST(ListPage, ListedDaysFollowTheMode)
 {
     PageFixture f;
     f.addDay(20130501);                                                             // measured
-    IniFile::WriteString(f.dayPath(20130502, "dat"), "Weather", "LowTemp", "3.0");  // weather only
-    WriteFileAtomic(f.dayPath(20130503, "jpg"), "not a real photo");                // photo, no record
+    RequireWritten(
+        IniFile::WriteString(f.dayPath(20130502, "dat"), "Weather", "LowTemp", "3.0"));  // weather only
+    RequireWritten(WriteFileAtomic(f.dayPath(20130503, "jpg"), "not a real photo"));     // photo, no record
     f.addDay(20130520);                                                             // after today
     const QDate today(2013, 5, 10);
     auto dayNumbers = [&](ListMode mode) {
@@ -77,9 +79,10 @@ TEST(ListPage, DayValuesAsStored)
 {
     PageFixture f;
     const std::string dat = f.dayPath(20130503, "dat");
-    IniFile::WriteString(dat, "Weather", "Weather", "晴れのち曇り時々");  // 16 bytes in Shift-JIS
-    IniFile::WriteString(dat, "Growth", "DataHeight", "12.50");
-    IniFile::WriteString(dat, "Growth", "Option2", "x");
+    RequireWritten(
+        IniFile::WriteString(dat, "Weather", "Weather", "晴れのち曇り時々"));  // 16 bytes in Shift-JIS
+    RequireWritten(IniFile::WriteString(dat, "Growth", "DataHeight", "12.50"));
+    RequireWritten(IniFile::WriteString(dat, "Growth", "Option2", "x"));
     const std::vector<std::string> v = ListDayValues(f.notebook, QDate(2013, 5, 3), QDate(2013, 4, 1));
     ASSERT_EQ(v.size(), 13u);
     EXPECT_EQ(v[0], "5/3");
@@ -97,7 +100,7 @@ TEST(ListPage, ColumnsThumbnailsLinksAndClicks)
     photo.fill(QColor(200, 0, 0));
     for (int d = 1; d <= 8; ++d)
         f.addDay(20130500 + d);
-    SavePictureFile(f.dayPath(20130502, "jpg"), photo, 64, 48, 90, nullptr);
+    RequireWritten(SavePictureFile(f.dayPath(20130502, "jpg"), photo, 64, 48, 90));
     f.openOn(QDate(2013, 6, 10));
     f.nb->SetCurrentDate(QDate(2013, 5, 1));
     f.nb->SetViewMode(ViewMode::List);
@@ -143,7 +146,7 @@ TEST(ListPage, EmptyNotebookAndSettingChange)
     EXPECT_EQ(pages.HeaderLinks[0], QPoint(kLinkDisabled, kLinkDisabled));
     EXPECT_EQ(pages.HeaderLinks[1], QPoint(kLinkDisabled, kLinkDisabled));
     // The list setting: written and shown at once; Cancel or the same choice changes nothing.
-    WriteFileAtomic(f.dayPath(20130503, "jpg"), "x");
+    RequireWritten(WriteFileAtomic(f.dayPath(20130503, "jpg"), "x"));
     f.host.listDialog = [](ListMode) { return std::optional<ListMode>(ListMode::PhotoDays); };
     EXPECT_TRUE(f.nb->EditListSettings());
     EXPECT_EQ(IniFile::ReadInt(JoinPath(f.program, "Kelto.ini"), "List", "ListMode", 0), 2);

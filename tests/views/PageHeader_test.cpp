@@ -130,7 +130,7 @@ TEST(PageHeader, DisabledLinkOverBackgroundIsHidden)
 {
     PageFixture f("", {"Calender/BackGround=calendar.jpg", "Calender/PrevMonth=40,16,x",
                        "Calender/NextMonth=690,16,x"});
-    CopyFileSafe(std::string(KELTO_KIT_DIR) + "/calendar.jpg", JoinPath(f.program, "calendar.jpg"), false);
+    RequireWritten(CopyFileSafe(std::string(KELTO_KIT_DIR) + "/calendar.jpg", JoinPath(f.program, "calendar.jpg"), false));
     f.openOn(QDate(2013, 5, 20));
     ASSERT_FALSE(f.nb->pages().CalendarBackground.isNull());
     f.showMonth(2013, 5);
@@ -178,11 +178,11 @@ TEST(PageBackground, OnlyPlainNamesInTheProgramFolder)
     const std::string outside = JoinPath(ParentFolder(f.program), "outside.jpg");
     for (const std::string& to :
          {JoinPath(f.program, "calendar.jpg"), outside, JoinPath(f.notebook, "in.jpg")})
-        CopyFileSafe(kit, to, false);
+        RequireWritten(CopyFileSafe(kit, to, false));
     const std::string layout = JoinPath(f.program, "Layout.ini");
     for (const std::string name : {"calendar.jpg", "../outside.jpg", "..\\outside.jpg", outside.c_str(),
                                    "data/観察/in.jpg", "data\\観察\\in.jpg", ".."}) {
-        IniFile::WriteString(layout, "Calender", "BackGround", name);
+        RequireWritten(IniFile::WriteString(layout, "Calender", "BackGround", name));
         const bool loaded =
             !PageViews::LoadPageBackground(layout, AppFolders::Portable(f.program), "Calender").isNull();
         EXPECT_EQ(loaded, name == "calendar.jpg") << name;
@@ -208,9 +208,9 @@ TEST(PageHeader, ShippedHeadersKeepTheirTextsInsideTheirBoxes)
 
     // The titles drawn over the shipped pictures with the shipped layout stay inside the title box.
     PageFixture f("2013/04/01");
-    CopyFileSafe(JoinPath(kit, "Layout.ini"), JoinPath(f.program, "Layout.ini"), false);
+    RequireWritten(CopyFileSafe(JoinPath(kit, "Layout.ini"), JoinPath(f.program, "Layout.ini"), false));
     for (const char* name : {"calendar.jpg", "graph.jpg", "list.jpg"})
-        CopyFileSafe(JoinPath(kit, name), JoinPath(f.program, name), false);
+        RequireWritten(CopyFileSafe(JoinPath(kit, name), JoinPath(f.program, name), false));
     f.addDay(20131201);
     f.openOn(QDate(2013, 12, 20));
     auto boxEdge = [](QColor c) { return c.green() > 130 && c.red() < 130 && c.blue() < 110; };

@@ -1,3 +1,4 @@
+#include "support/RequireWritten.h"
 #include "views/PageTestSupport.h"
 #include "views/PageViews.h"
 
@@ -17,8 +18,8 @@ TEST(PageSnapshot, PagesDrawnWithoutTheControllerMatchTheScreen)
     f.addDay(20130507);
     QImage photo(64, 48, QImage::Format_RGB32);
     photo.fill(Qt::red);
-    ASSERT_TRUE(SavePictureFile(f.dayPath(20130507, "jpg"), photo, 64, 48, 90, nullptr));
-    WriteFileAtomic(f.dayPath(20130507, "txt"), "はっぱが ふえた\n");
+    ASSERT_TRUE(SavePictureFile(f.dayPath(20130507, "jpg"), photo, 64, 48, 90));
+    RequireWritten(WriteFileAtomic(f.dayPath(20130507, "txt"), "はっぱが ふえた\n"));
     f.openOn(QDate(2013, 5, 20));
     f.showMonth(2013, 5);
     const QImage screenCalendar = f.nb->pageBuffer().copy();

@@ -4,6 +4,7 @@
 #include "platform/AppFolders.h"
 #include "platform/TextCodec.h"
 #include "support/NotebookFixture.h"
+#include "support/RequireWritten.h"
 #include "views/PageDraw.h"
 #include "views/PageViews.h"
 
@@ -32,11 +33,11 @@ public:
         : NotebookFixture(startDate)
     {
         const std::string layout = JoinPath(program, "Layout.ini");
-        WriteFileAtomic(layout, kTestLayout);
+        RequireWritten(WriteFileAtomic(layout, kTestLayout));
         for (const std::string& c : changes) {
             size_t slash = c.find('/'), eq = c.find('=');
-            IniFile::WriteString(layout, c.substr(0, slash), c.substr(slash + 1, eq - slash - 1),
-                                 c.substr(eq + 1));
+            RequireWritten(IniFile::WriteString(layout, c.substr(0, slash),
+                                                c.substr(slash + 1, eq - slash - 1), c.substr(eq + 1)));
         }
     }
     CNotebook& openOn(const QDate& today)

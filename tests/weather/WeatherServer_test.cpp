@@ -4,6 +4,7 @@
 #include "store/DayRecord.h"
 #include "support/CountingProgress.h"
 #include "support/LocalWeatherServer.h"
+#include "support/RequireWritten.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/CurlPageFetcher.h"
 
@@ -216,7 +217,7 @@ TEST(WeatherServer, ASiteThatStopsAnsweringEndsTheRunAndTheReportSaysWhereAndWhy
         SCOPED_TRACE(c.mode);
         LocalSite local({"--daily", c.mode, "--from", "2023-05"});
         ASSERT_TRUE(local.server.running());
-        IniFile::WriteString(local.ini, "Net", "Timeout", "2");
+        RequireWritten(IniFile::WriteString(local.ini, "Net", "Timeout", "2"));
         const WeatherSite site = local.site();
         std::vector<QDate> days;
         for (QDate d(2023, 4, 28); d <= QDate(2023, 6, 3); d = d.addDays(1))

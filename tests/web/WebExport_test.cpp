@@ -37,13 +37,16 @@ std::string makeNotebook(const TempDir& dir, const std::string& name)
     for (int day : {1, 3}) {
         photo.fill(QColor(30 * day, 120, 60));
         const QDate date(2026, 5, day);
-        SavePictureFile(DayFilePath(nb, date, "jpg"), photo, 640, 480, 90, nullptr);
-        IniFile::WriteString(DayFilePath(nb, date, "dat"), "Growth", "DataHeight", std::to_string(day * 2) + ".0");
-        IniFile::WriteString(DayFilePath(nb, date, "dat"), "Photo", "SourcePath", dir.path() + "/camera/IMG_1.JPG");
+        RequireWritten(SavePictureFile(DayFilePath(nb, date, "jpg"), photo, 640, 480, 90));
+        RequireWritten(IniFile::WriteString(DayFilePath(nb, date, "dat"), "Growth", "DataHeight",
+                                            std::to_string(day * 2) + ".0"));
+        RequireWritten(IniFile::WriteString(DayFilePath(nb, date, "dat"), "Photo", "SourcePath",
+                                            dir.path() + "/camera/IMG_1.JPG"));
     }
-    IniFile::WriteString(DayFilePath(nb, QDate(2026, 5, 2), "dat"), "Weather", "Weather", "晴れ");
-    WriteFileAtomic(DayFilePath(nb, QDate(2026, 5, 2), "txt"),
-                    ToCp932("<script>alert(1)</script>\r\nめが出た & \"うれしい\"\r\n"));
+    RequireWritten(
+        IniFile::WriteString(DayFilePath(nb, QDate(2026, 5, 2), "dat"), "Weather", "Weather", "晴れ"));
+    RequireWritten(WriteFileAtomic(DayFilePath(nb, QDate(2026, 5, 2), "txt"),
+                                   ToCp932("<script>alert(1)</script>\r\nめが出た & \"うれしい\"\r\n")));
     return nb;
 }
 
@@ -98,10 +101,10 @@ TEST(WebExport, TextIsEscapedAndNamesBecomeLinkSegments)
 TEST(WebExport, OnlyAnEmptyFolderOrAnEarlierSiteIsATarget)
 {
     TempDir dir;
-    WriteFileAtomic(dir.file("file"), "x");
+    RequireWritten(WriteFileAtomic(dir.file("file"), "x"));
     dir.mkdir("empty");
-    WriteFileAtomic(dir.mkdir("site") + "/" + kWebSiteMarker, "x");
-    WriteFileAtomic(dir.mkdir("letters") + "/letter.txt", "x");
+    RequireWritten(WriteFileAtomic(dir.mkdir("site") + "/" + kWebSiteMarker, "x"));
+    RequireWritten(WriteFileAtomic(dir.mkdir("letters") + "/letter.txt", "x"));
     const std::pair<const char*, bool> cases[] = {
         {"missing", true}, {"empty", true}, {"site", true}, {"site/", true}, {"letters", false}, {"file", false},
     };
@@ -155,7 +158,7 @@ TEST(WebExport, AStopOrARefusalLeavesTheTargetAsItWas)
     const std::string site = dir.file("site");
     CountingProgress progress;
     ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, site), progress).ok());
-    WriteFileAtomic(site + "/old.html", "earlier");
+    RequireWritten(WriteFileAtomic(site + "/old.html", "earlier"));
 
     CountingProgress stop;
     stop.cancel();
@@ -165,7 +168,7 @@ TEST(WebExport, AStopOrARefusalLeavesTheTargetAsItWas)
     EXPECT_FALSE(leftTemporaries(dir.path()));
 
     const std::string letters = dir.mkdir("letters");
-    WriteFileAtomic(letters + "/letter.txt", "mine");
+    RequireWritten(WriteFileAtomic(letters + "/letter.txt", "mine"));
     const WebExportReport refused = ExportWebSite(jobFor(dir, nb, letters), progress);
     EXPECT_EQ(refused.result.message, Msg::WebTargetNotSite);
     EXPECT_EQ(fs::directory_iterator(letters)->path().filename(), "letter.txt");
@@ -182,7 +185,7 @@ TEST(WebExport, ClassListsEveryNotebookAndAnUnreadableOneWithItsReason)
     TempDir dir;
     makeNotebook(dir, "たろう");
     const std::string broken = makeNotebook(dir, "じろう");
-    WriteFileAtomic(DayFilePath(broken, QDate(2026, 5, 3), "jpg"), "not a photo");
+    RequireWritten(WriteFileAtomic(DayFilePath(broken, QDate(2026, 5, 3), "jpg"), "not a photo"));
     WebExportJob job = jobFor(dir, {}, dir.file("class"));
     job.dataRoot = dir.file("data");
     CountingProgress progress;

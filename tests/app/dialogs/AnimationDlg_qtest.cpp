@@ -3,6 +3,7 @@
 #include "animation/AnimationPlayer.h"
 #include "photos/PictureFile.h"
 #include "platform/IniFile.h"
+#include "support/RequireWritten.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
@@ -33,7 +34,7 @@ struct Reel {
         photo.fill(Qt::blue);
         QPainter(&photo).fillRect(0, 0, 320, 480, Qt::red);
         for (const QDate& d : dates)
-            SavePictureFile(FramePhotoPath(dir.path(), d), photo, 640, 480, 95, nullptr);
+            RequireWritten(SavePictureFile(FramePhotoPath(dir.path(), d), photo, 640, 480, 95));
     }
     AnimationSetup setup(AnimationMode mode) const
     {

@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
+#include "support/RequireWritten.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -71,8 +72,8 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         const QString face = someFace();
-        IniFile::WriteString(nb.settingsFile(), "Font", "FontName", face.toStdString());
-        IniFile::WriteString(nb.settingsFile(), "Font", "FontSize", "20");
+        RequireWritten(IniFile::WriteString(nb.settingsFile(), "Font", "FontName", face.toStdString()));
+        RequireWritten(IniFile::WriteString(nb.settingsFile(), "Font", "FontSize", "20"));
         CFontDlg dlg(nb);
         QCOMPARE(control<QComboBox>(dlg, CFontDlg::IdFace)->currentText(), face);
         QVERIFY(control<QPushButton>(dlg, CFontDlg::IdOk)->isEnabled());
