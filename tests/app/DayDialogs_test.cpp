@@ -155,8 +155,8 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
     EXPECT_TRUE(empty.showInGraph);
     EXPECT_EQ(empty.height, "");
 
-    IniFile::WriteKeys(f.dayPath(20130421, "dat"), "Growth",
-                       {{"DataHeight", "12.34"}, {"DataCount", "0"}, {"Option1", "-99.5"}, {"DataGraph", "0"}});
+    RequireWritten(IniFile::WriteKeys(f.dayPath(20130421, "dat"), "Growth",
+                                      {{"DataHeight", "12.34"}, {"DataCount", "0"}, {"Option1", "-99.5"}, {"DataGraph", "0"}}));
     ASSERT_TRUE(f.nb->LoadDay(QDate(2013, 4, 21)));
     f.enterMeasurements(nullptr, &filled);
     EXPECT_EQ(filled.height, "12.3");
