@@ -1,5 +1,7 @@
 // Day table scans and day record loads over a notebook of 256 day files.
+#include "GuiBenchMain.h"
 #include "app/CNotebook.h"
+#include "app/HeadlessHost.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/Prompt.h"
@@ -34,14 +36,14 @@ struct Notebook {
                 path, "Growth", {{"DataHeight", "12.5"}, {"DataCount", "6"}, {"DataGraph", "1"}}));
         }
         nb = std::make_unique<CNotebook>(dir.path().toStdString(), prompt, "KeltoBench");
-        // The notebook's place only: the scan below needs no window and no page.
-        NotebookPlace place = nb->place();
-        place.notebookFolder = folder;
-        nb->SetPlace(place);
+        // Opened as --render opens it: no window.
+        nb->SetCommandLineNotebook(folder);
+        nb->Initialize(&host);
     }
     QTemporaryDir dir;
     std::string folder;
     ScriptedPrompt prompt;
+    HeadlessHost host;  // outlives the controller, which writes through it at its end
     std::unique_ptr<CNotebook> nb;
 };
 
@@ -102,4 +104,7 @@ BENCHMARK(BM_ReadDayValues)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return RunGuiBenchmarks(argc, argv);
+}

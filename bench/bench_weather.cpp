@@ -28,6 +28,13 @@ namespace {
 class WindowHost : public HeadlessHost {
 public:
     bool DeliversLater() const override { return true; }
+    // The internet settings dialog closed by OK with internet use set to `internetOn`.
+    bool RunInternetSettingsDialog(const InternetSettingsFields&, const InternetSettingsOps& ops) override
+    {
+        ops.apply(InternetSettingsChoice{internetOn, {}, {}});
+        return true;
+    }
+    bool internetOn = true;
 };
 
 constexpr int kMonths = 6;  // March to August 2023, ten days each
@@ -63,7 +70,11 @@ struct World {
         nb->SetCommandLineNotebook(notebook);
         nb->Initialize(&host);
     }
-    void internet(bool on) { nb->SetInternetEnabled(on); }
+    void internet(bool on)
+    {
+        host.internetOn = on;
+        nb->EditInternetSettings();
+    }
 };
 
 World& world()

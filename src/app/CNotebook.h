@@ -78,9 +78,6 @@ public:
     // buffer (`reload`: the graph reads its month again); a mouse event on the window and the request a page makes of it.
     PageSnapshot PageSnapshotNow() const;
     void DrawPage(ViewMode mode, bool reload = true);
-    // Draws `s` with its corner at `origin` on any painter (a printed sheet, an image): the
-    // screen's page buffer and its mouse state are left alone unless `s` is for the screen.
-    void DrawPageTo(QPainter& p, QPoint origin, const PageSnapshot& s);
     // Empties the calendar's photo cache (the next calendar decodes its photos again).
     void DropThumbnails();
     void HandleMouse(MouseAction action, QPoint point);
@@ -89,8 +86,6 @@ public:
     // date; the calendar shows its month until the month is stepped.
     QDate currentDate() const { return m_store.Day.date; }
     void SetCurrentDate(const QDate& date);
-    // First day of the month the calendar shows.
-    QDate calendarMonth() const { return m_calendarMonth; }
     void SetCalendarMonth(int year, int month);
     // The controller's own list of the notebook's days, as of the last scan.
     const DayList& days() const { return m_days; }
@@ -100,32 +95,20 @@ public:
     // per such day, never while closing or when nobody can answer).
     void RescanDays();
 
-    // These three first flush the day held now; when it cannot be written and the user keeps
-    // it they change nothing and return that failure. LoadDay makes `date` the current day;
-    // OpenDay and NewDay then show it on the detail page.
+    // Both first flush the day held now; when it cannot be written and the user keeps it they
+    // change nothing and return that failure. LoadDay makes `date` the current day; NewDay
+    // makes an empty day of it and shows it on the detail page.
     Result LoadDay(const QDate& date);
-    Result OpenDay(const QDate& date);
     // An empty day for `date`; no file is written until something is entered and flushed.
     Result NewDay(const QDate& date);
     // Writes the current day and scans the days; a failure is told with the file's path.
     Result SaveDay();
-    // Writes the day when it is dirty. When that fails the user chooses: write again, discard
-    // the change (the day is read back from its files and the result is success), or keep it
-    // (the failure is returned and the caller stays where it is). `closing`: the program is
-    // about to end, so discarding means quitting without the change.
-    Result FlushDay(bool closing = false);
     // The previous (-1) or next (+1) listed day; at either end the user is told so.
     void StepDay(int direction);
 
     // The day commands (the detail page shows the current day).
-    EntryFields EntryDialogFields() const;
-    // What the entry dialog's OK does: false with *focusId the field to correct.
-    bool ApplyEntry(const EntryFields& fields, int* focusId = nullptr);
     // Command 32849: the entry dialog, then the detail page is redrawn. True on OK.
     bool EnterMeasurements();
-    DayDataFields DayDataDialogFields() const;
-    // What the data change dialog's OK does; false to stay with *focusId the field to correct.
-    bool ApplyDayData(const DayDataFields& fields, int* focusId = nullptr);
     // Commands 32806 and 32780: the data change dialog; after a moved record the calendar shows.
     bool EditDayData();
     // Command 32817: asks message 141 first. True when the day was deleted.
@@ -136,23 +119,8 @@ public:
 
     // Notebooks: the place of the program, the data root and the open notebook.
     NotebookPlace place() const;
-    void SetPlace(const NotebookPlace& place);
-    NotebookList NotebookListRows() const { return FillNotebookList(place()); }
-    bool SelectNotebook(const std::string* folderName);
-    bool ChangeDataRoot(FolderBrowser& browser);
-    NotebookSettingsFields SettingsDialogFields(SettingsMode mode) const;
-    bool ApplySettings(SettingsMode mode, const NotebookSettingsFields& fields);
     // Runs the settings dialog; on OK redraws the page and retitles the window. True on OK.
     bool EditNotebookSettings(SettingsMode mode);
-
-    // Whether weather may be fetched over the internet ([Data] EnableInternet); the internet
-    // settings change it.
-    void SetInternetEnabled(bool enabled) { m_internetEnabled = enabled; }
-    // The detail page's photo frame ([Triming] Width and Height).
-    void SetPictureArea(QSize area);
-    // The current day, for an operation that changes it in place (a photo import, the user's
-    // edit a test stands in for): the caller sets `dirty`; the next flush writes it.
-    DayRecord& EditCurrentDay() { return m_store.Day; }
 
     // ---- Weather retrieval (CNotebookWeather.cpp) ----
     // The page fetch of every weather operation: libcurl unless one is set (tests).
@@ -172,17 +140,9 @@ public:
     // Ends every request under way at once, without handing over its answer (shutdown).
     void StopWeatherRequests();
     // Command 32815: the internet settings dialog.
-    InternetSettingsFields InternetSettingsDialogFields() const;
-    InternetSettingsOps InternetSettingsDialogOps();
-    void SaveInternetSettings(const InternetSettingsChoice& choice);
     bool EditInternetSettings();
     // Command 32851: asks, then fetches every past day on a worker thread; returns at once.
     void StartBulkWeatherFetch();
-    bool BulkWeatherRunning() const;
-    // Ends a bulk run without asking (shutdown); returns once the worker has finished.
-    void StopBulkWeatherFetch();
-    // The report of the last bulk run that ended.
-    BulkWeatherReport LastBulkWeatherReport() const;
     // ---- end of weather retrieval ----
 
     // ---- Time-lapse video export (CNotebookVideo.cpp) ----
@@ -191,18 +151,6 @@ public:
     // dialog; returns at once. At the end a failure is told (message 135; the old file stays)
     // and the current day is read again.
     void StartVideoExport(FileChooser& chooser);
-    bool VideoExportRunning() const;
-    // What the last export that ended came to (ok also when it was stopped).
-    Result LastVideoExportResult() const;
-    // Ends a running export without asking (shutdown); the old file stays.
-    void StopVideoExport();
-
-private:
-    struct VideoExportState;
-    void finishVideoExport(const Result& result, bool stopped);
-    std::shared_ptr<VideoExportState> m_videoExport;
-
-public:
     // ---- end of time-lapse video export ----
 
     // ---- Web export (CNotebookWeb.cpp) ----
@@ -212,18 +160,6 @@ public:
     // gets the site in a new folder inside it. At the end the folder is named and the user may
     // open the site in the browser.
     void StartWebExport(FolderBrowser& browser);
-    bool WebExportRunning() const;
-    // The folder the last export wrote (or tried to write) and what it came to.
-    std::string LastWebExportFolder() const;
-    Result LastWebExportResult() const;
-    void StopWebExport();
-
-private:
-    struct WebExportState;
-    void finishWebExport(const Result& result, bool stopped);
-    std::shared_ptr<WebExportState> m_webExport;
-
-public:
     // ---- end of web export ----
 
     // ---- Long jobs: one at a time (CNotebook.cpp) ----
@@ -240,37 +176,21 @@ public:
     // ---- end of long jobs ----
 
     // ---- Graph and list pages (CNotebookGraph.cpp) ----
-    const GraphSettings& CurrentGraphSettings() const { return m_paging.graphSettings; }
-    // A change made in the graph settings dialog: held (not written) and, when the graph is on
-    // show, drawn at once from the values already read.
-    void PreviewGraphSettings(const GraphSettings& settings);
-    // The month's weather the graph draws: the site's when it is wanted and kept, else the day
-    // files'. `days`: the month's records read for it (default: the month the graph shows).
-    GraphWeather MonthWeatherForGraph(int year, int month, const GraphMonth* days = nullptr);
     // Command 32833: the graph settings dialog; OK writes Kelto.ini, Cancel restores it. True on OK.
     bool EditGraphSettings();
-    ListMode CurrentListMode() const { return m_paging.listMode; }
     // Command 32853: the list settings dialog. True when the mode changed.
     bool EditListSettings();
-    // The legend of graph scale `scale` (0 hides it) at `point` of the window.
-    void ShowGraphNotes(int scale, QPoint point);
     // ---- end of graph and list pages ----
 
     // What the controller holds, read-only.
     Prompt& prompt() const { return m_prompt; }
     ViewHost* host() const { return m_host; }  // null until Initialize has run
     const DayStore& store() const { return m_store; }
-    const DayRecord& currentDay() const { return m_store.Day; }
     const PageViews& pages() const { return m_pages; }
     ViewMode viewMode() const { return m_viewMode; }
     bool internetEnabled() const { return m_internetEnabled; }
-    bool holdsInstanceLock() const { return m_instanceLock.held(); }
     const QImage& pageBuffer() const { return m_pageBuffer; }
-    QSize viewSize() const { return QSize(m_viewWidth, m_viewHeight); }
     const std::string& settingsFile() const { return m_settingsFile; }
-    const std::string& dataRoot() const { return m_dataRoot; }
-    const std::string& notebookFolder() const { return m_notebookFolder; }
-    const QPen& highlightPen() const { return m_highlightPen; }
     const PictureSettings& pictures() const { return m_pictures; }
 
     // ---- Photo import (CNotebookPhotos.cpp) -------------------------------------------------
@@ -278,15 +198,12 @@ public:
     // chosen through `chooser` becomes the current day's picture, and the day may move to the
     // photo's date. True when the day took the photo.
     bool ImportPhoto(bool rotating, FileChooser& chooser);
-    RotationChoice RememberedRotation() const { return m_rotationChoice; }
-
     // ---- end of photo import -----------------------------------------------------------------
 
     // ---- Bulk photo import (CNotebookBulkImport.cpp) ----------------------------------------
     // Command 32846: asks about the weather, flushes the day, lets the user choose the folder
     // through `browser`, then imports its photos on a worker thread and returns at once.
     void StartBulkImport(FolderBrowser& browser);
-    bool BulkImportRunning() const;
     // The report of the last run that ended.
     BulkImportReport LastBulkImportReport() const;
     // ---- end of bulk photo import -----------------------------------------------------------
@@ -310,6 +227,47 @@ public:
     // ---- end of printing --------------------------------------------------------------------
 
 private:
+    // Writes the day when it is dirty. When that fails the user chooses: write again, discard
+    // the change (the day is read back from its files and the result is success), or keep it
+    // (the failure is returned and the caller stays where it is). `closing`: the program is
+    // about to end, so discarding means quitting without the change.
+    Result FlushDay(bool closing = false);
+    void SetPlace(const NotebookPlace& place);
+    // What the settings dialog opens with in `mode`, and what its OK does (false: the dialog
+    // stays, the user was told why).
+    NotebookSettingsFields SettingsDialogFields(SettingsMode mode) const;
+    bool ApplySettings(SettingsMode mode, const NotebookSettingsFields& fields);
+    // LoadDay, then the detail page.
+    Result OpenDay(const QDate& date);
+    // What the entry and data change dialogs open with, and what their OK does: false with
+    // *focusId the field to correct (the dialog stays).
+    EntryFields EntryDialogFields() const;
+    bool ApplyEntry(const EntryFields& fields, int* focusId = nullptr);
+    DayDataFields DayDataDialogFields() const;
+    bool ApplyDayData(const DayDataFields& fields, int* focusId = nullptr);
+    // The internet settings dialog's values and buttons; its OK stores the choice.
+    InternetSettingsFields InternetSettingsDialogFields() const;
+    InternetSettingsOps InternetSettingsDialogOps();
+    void SaveInternetSettings(const InternetSettingsChoice& choice);
+    // A change made in the graph settings dialog: held (not written) and, when the graph is on
+    // show, drawn at once from the values already read.
+    void PreviewGraphSettings(const GraphSettings& settings);
+    // The month's weather the graph draws: the site's when it is wanted and kept, else the day
+    // files'. `days`: the month's records read for it (default: the month the graph shows).
+    GraphWeather MonthWeatherForGraph(int year, int month, const GraphMonth* days = nullptr);
+    QSize viewSize() const { return QSize(m_viewWidth, m_viewHeight); }
+    // The legend of graph scale `scale` (0 hides it) at `point` of the window.
+    void ShowGraphNotes(int scale, QPoint point);
+    // Whether each long job runs; ending one without asking (shutdown) returns once its
+    // worker has finished (a video or web export leaves the old files as they were).
+    bool BulkImportRunning() const;
+    bool BulkWeatherRunning() const;
+    bool VideoExportRunning() const;
+    bool WebExportRunning() const;
+    void StopBulkImport();
+    void StopBulkWeatherFetch();
+    void StopVideoExport();
+    void StopWebExport();
     void OpenNotebookAtStart();
     // Opens `folder` as the notebook: title, start date, background, days, calendar.
     void OpenNotebook(const std::string& folder);
@@ -347,8 +305,6 @@ private:
     std::optional<QImage> FitDayPicture(const QImage& source, bool rotating, bool bulk);
     // Writes a day of the run (on the user-interface thread); the day held now takes its photo.
     Result ApplyImportedDay(const DayRecord& day);
-    // Ends a run without asking (shutdown); returns once the worker has finished.
-    void StopBulkImport();
     // Print.ini and the print font of Kelto.ini [Font].
     void LoadPrintSettings();
     // On opening the print settings dialog: writes the day, makes the print font, and says
@@ -439,6 +395,13 @@ private:
     // Bulk photo import (CNotebookBulkImport.cpp).
     void finishBulkImport(const BulkImportReport& report, const WeatherError& weatherError);
     std::shared_ptr<BulkImportState> m_bulkImport;
+    // Video and web export (CNotebookVideo.cpp, CNotebookWeb.cpp).
+    struct VideoExportState;
+    void finishVideoExport(const Result& result, bool stopped);
+    std::shared_ptr<VideoExportState> m_videoExport;
+    struct WebExportState;
+    void finishWebExport(const Result& result, bool stopped);
+    std::shared_ptr<WebExportState> m_webExport;
     // Printing (CNotebookPrint.cpp).
     PageSnapshot printSnapshot(const PrintPage& page, PrintingTarget target);
     bool printSheets(QPagedPaintDevice& device, const PrintOptions& options);

@@ -305,22 +305,6 @@ void CNotebook::SetPlace(const NotebookPlace& place)
     m_notebookFolder = place.notebookFolder;
 }
 
-bool CNotebook::SelectNotebook(const std::string* folderName)
-{
-    NotebookPlace place = this->place();
-    bool chosen = ::SelectNotebook(place, m_prompt, folderName);
-    SetPlace(place);
-    return chosen;
-}
-
-bool CNotebook::ChangeDataRoot(FolderBrowser& browser)
-{
-    NotebookPlace place = this->place();
-    bool changed = ::ChangeDataRoot(place, m_prompt, browser);
-    SetPlace(place);
-    return changed;
-}
-
 NotebookSettingsFields CNotebook::SettingsDialogFields(SettingsMode mode) const
 {
     return FillSettingsDialog(place(), m_store.StartDate, mode);

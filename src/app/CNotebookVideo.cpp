@@ -25,11 +25,6 @@ bool CNotebook::VideoExportRunning() const
     return m_videoExport && m_videoExport->job.running();
 }
 
-Result CNotebook::LastVideoExportResult() const
-{
-    return m_videoExport ? m_videoExport->job.lastReport().result : Result{};
-}
-
 void CNotebook::StartVideoExport(FileChooser& chooser)
 {
     if (m_notebookFolder.empty() || refuseWhileJobRuns())

@@ -358,13 +358,6 @@ bool CNotebook::BulkWeatherRunning() const
     return m_weather && m_weather->job.running();
 }
 
-BulkWeatherReport CNotebook::LastBulkWeatherReport() const
-{
-    if (!m_weather)
-        return {};
-    return m_weather->job.lastReport();
-}
-
 bool CNotebook::ApplyFetchedWeather(const QDate& date, const DayWeather& weather)
 {
     if (!WriteFetchedWeather(m_notebookFolder, date, weather))

@@ -22,16 +22,6 @@ bool CNotebook::WebExportRunning() const
     return m_webExport && m_webExport->job.running();
 }
 
-std::string CNotebook::LastWebExportFolder() const
-{
-    return m_webExport ? m_webExport->folder : std::string();
-}
-
-Result CNotebook::LastWebExportResult() const
-{
-    return m_webExport ? m_webExport->job.lastReport().result : Result{};
-}
-
 void CNotebook::StartWebExport(FolderBrowser& browser)
 {
     if (m_notebookFolder.empty() || refuseWhileJobRuns())

@@ -1,10 +1,9 @@
 #include "app/CliTools.h"
+#include "app/CliCommon.h"
 #include "app/CliMessages.h"
 
 #include "app/HeadlessHost.h"
 
-#include "animation/AnimationPlayer.h"
-#include "animation/VideoExport.h"
 #include "app/CNotebook.h"
 #include "app/ViewHost.h"
 #include "store/BulkImport.h"
@@ -25,7 +24,6 @@
 #include "store/NotebookFile.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/CurlPageFetcher.h"
-#include "web/WebExport.h"
 
 #include <QDate>
 #include <QImageWriter>
@@ -35,8 +33,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-namespace {
-// "kelto: " and the text on stderr; a line of the output on stdout.
+namespace cli {
 void complain(const std::string& text)
 {
     std::fprintf(stderr, "kelto: %s\n", text.c_str());
@@ -56,7 +53,11 @@ QString badDate(const std::string& date)
     return Words::tr("--date must be a real date written YYYY-MM-DD, not \"%1\"")
         .arg(QString::fromStdString(date));
 }
+}  // namespace cli
 
+using namespace cli;
+
+namespace {
 QString noNotebook()
 {
     return Words::tr("no notebook: give --notebook DIR (Kelto.ini remembers none)");
@@ -134,8 +135,9 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
     }
     return 0;
 }
-// The notebook a command works on; empty, with the reason on stderr, when there is none.
-std::string openableNotebook(const CommandLine& c, const std::string& programFolder)
+}  // namespace
+
+std::string cli::openableNotebook(const CommandLine& c, const std::string& programFolder)
 {
     std::string folder = notebookFolder(c, programFolder);
     if (folder.empty() || !IsNotebookFolder(folder)) {
@@ -146,6 +148,7 @@ std::string openableNotebook(const CommandLine& c, const std::string& programFol
     return folder;
 }
 
+namespace {
 // The observation place saved in Kelto.ini and the site of Weather.ini; false, with the reason
 // on stderr, when either is missing.
 bool savedWeatherSite(const std::string& programFolder, WeatherPlace& place, WeatherSite& site)
@@ -325,165 +328,6 @@ int printPdf(const CommandLine& c, const std::string& programFolder)
     return 0;
 }
 
-// The menu's video export without the window: the same frames, alignment and writer.
-int exportVideo(const CommandLine& c, const std::string& programFolder)
-{
-    const std::string folder = openableNotebook(c, programFolder);
-    if (folder.empty())
-        return 1;
-    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
-    VideoExportJob job;
-    job.notebookFolder = folder;
-    job.frames = ScanFrames(folder);
-    job.geometry = ReadFrameGeometry(settings);
-    job.speed = ReadVideoSpeed(settings);
-    job.path = VideoTargetPath(c.outPath);
-    VideoExportReport r;
-    {
-        // Ends its line before anything else is printed.
-        ConsoleProgress progress;
-        progress.cancelOnInterrupt();
-        progress.setText(CliMessageText(Msg::VideoExportRunning));
-        r = ExportVideo(job, progress);
-    }
-    if (r.stopped) {
-        complain(Words::tr("stopped; %1 was not written").arg(QString::fromStdString(job.path)));
-        return 1;
-    }
-    if (!r.ok()) {
-        complain(CliResultText(r.result));
-        return 1;
-    }
-    say(Words::tr("%1 frames at %2 per second written to %3")
-            .arg(r.written)
-            .arg(job.speed)
-            .arg(QString::fromStdString(job.path)));
-    return 0;
-}
-
-// The notebook, or with --class every notebook of a data root, as a static web site.
-int exportWeb(const CommandLine& c, const std::string& programFolder)
-{
-    const AppFolders folders = AppFolders::ForProgram(programFolder);
-    WebExportJob job;
-    job.outFolder = c.outPath;
-    if (!c.classRoot.empty()) {
-        job.dataRoot = c.classRoot;
-        if (!FolderExists(job.dataRoot)) {
-            complain(CliMessageText(Msg::WebNoNotebooks) + " " + job.dataRoot);
-            return 1;
-        }
-    } else {
-        job.notebookFolder = openableNotebook(c, programFolder);
-        if (job.notebookFolder.empty())
-            return 1;
-    }
-    if (const Result refused = CheckWebTarget(job.outFolder); !refused) {
-        complain(CliResultText(refused));
-        return 1;
-    }
-    job.layoutFile = folders.kitFile("Layout.ini");
-    job.settingsFile = folders.settingsFile();
-    job.today = Clock::Today();
-    WebExportReport r;
-    {
-        ConsoleProgress progress;
-        progress.cancelOnInterrupt();
-        progress.setText(CliMessageText(Msg::WebExportRunning));
-        r = ExportWebSite(job, progress);
-    }
-    if (r.stopped) {
-        complain(Words::tr("stopped; %1 was not written").arg(QString::fromStdString(job.outFolder)));
-        return 1;
-    }
-    if (!r.ok()) {
-        complain(CliResultText(r.result));
-        return 1;
-    }
-    for (const WebNotebookSummary& n : r.notebooks)
-        if (!n.failure.empty())
-            complain(QString::fromStdString(n.name) + ": " + QString::fromStdString(n.failure));
-    say(Words::tr("%1 pages and %2 photos written to %3")
-            .arg(r.pages)
-            .arg(r.photos)
-            .arg(QString::fromStdString(job.outFolder)));
-    return 0;
-}
-
-// Answers as the user who asked for the run: yes to running it over the following frames, and
-// to replacing days aligned before as --replace says. What the run tells is printed; any other
-// message (a day file that could not be written) makes the run a failure.
-class AutoAlignPrompt : public Prompt {
-public:
-    explicit AutoAlignPrompt(bool replace) : m_replace(replace) {}
-    bool failed = false;
-
-    Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
-    {
-        const std::string shown = CliMessageText(id, text);
-        switch (id) {
-        case Msg::ConfirmAutoAlignFollowing:
-            return Answer::Yes;
-        case Msg::ReplaceStoredAlignments:
-            say(QString::fromStdString(shown) + " "
-                + (m_replace ? Words::tr("(--replace: yes)") : Words::tr("(no)")));
-            return m_replace ? Answer::Yes : Answer::No;
-        case Msg::AutoAlignDone:
-        case Msg::AutoAlignSomeMissed:
-            say(QString::fromStdString(shown));
-            return Answer::Ok;
-        default:
-            complain(shown);
-            failed = true;
-            return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
-        }
-    }
-
-private:
-    bool m_replace;
-};
-
-// The animation editor's run of automatic alignment over the following frames, without the
-// window: the same player, started on the first photo day on --date or later.
-int autoAlign(const CommandLine& c, const std::string& programFolder)
-{
-    QDate from;
-    if (!c.date.empty()) {
-        from = QDate::fromString(QString::fromStdString(c.date), Qt::ISODate);
-        if (!from.isValid() || c.date.size() != 10) {
-            complain(badDate(c.date));
-            return 1;
-        }
-    }
-    const std::string folder = openableNotebook(c, programFolder);
-    if (folder.empty())
-        return 1;
-    const std::vector<QDate> frames = ScanFrames(folder);
-    if (frames.size() < 2) {
-        complain(CliMessageText(Msg::TooFewPhotoDays));
-        return 1;
-    }
-    AutoAlignPrompt prompt(c.replace);
-    const std::optional<QDate> startDate = ParseStartDate(ReadNotebookInfo(folder).StartDate);
-    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
-    AnimationPlayer player(NotebookAnimationSetup(folder, settings, startDate,
-                                                  from.isValid() ? from : frames.front(),
-                                                  AnimationMode::Edit),
-                           prompt);
-    player.Open();
-    {
-        ConsoleProgress progress;
-        progress.cancelOnInterrupt();
-        progress.setText(Words::tr("Automatic alignment").toStdString());
-        player.AutoAlignFollowing([&](int done, int total) {
-            progress.setRange(total);
-            progress.setValue(done);
-            return !progress.cancelled();
-        });
-    }
-    (void)player.Close();  // a frame that could not be written is told, and counts in prompt.failed
-    return prompt.failed ? 1 : 0;
-}
 // The folders in use, one "name<TAB>path" line each ("-" for none).
 int printFolders(const std::string& programFolder)
 {

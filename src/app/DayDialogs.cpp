@@ -215,7 +215,10 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
         // The files go to the new date as they are; the old ones are removed only once every
         // copy is complete, so a failure leaves the day where it was.
         if (Result r = CopyDayFiles(folder, oldDate, newDate); !r) {
+            // The dialog stays on the date: closing it would pass the day off as changed.
             prompt.tell(r.message, Icon::Stop, ResultText(r));
+            if (focusId)
+                *focusId = DayDataId::Date;
             return DayDataOutcome::Refused;
         }
         if (!keepOld) {

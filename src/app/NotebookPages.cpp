@@ -42,20 +42,9 @@ void CNotebook::DrawPage(ViewMode mode, bool reload)
     m_pages.DrawPage(p, QPoint(0, 0), s);
 }
 
-void CNotebook::DrawPageTo(QPainter& p, QPoint origin, const PageSnapshot& s)
-{
-    m_pages.DrawPage(p, origin, s);
-}
-
 void CNotebook::DropThumbnails()
 {
     m_pages.Thumbnails.Clear();
-}
-
-void CNotebook::SetPictureArea(QSize area)
-{
-    m_trimingWidth = area.width();
-    m_trimingHeight = area.height();
 }
 
 void CNotebook::HandleMouse(MouseAction action, QPoint point)

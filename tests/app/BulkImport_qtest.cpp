@@ -52,8 +52,8 @@ void BulkImportTest::portraitsAskOnceAndTheShownDayTakesItsPhoto()
     f.prompt.queue(Answer::No);   // skip r.jpg and every later undated photo
     f.prompt.queue(Answer::Ok);   // the summary
     nb.StartBulkImport(f.browser);
-    QVERIFY(nb.BulkImportRunning());
-    QTRY_VERIFY(!nb.BulkImportRunning());
+    QCOMPARE(nb.RunningJob(), Msg::JobBulkImport);
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
 
     QCOMPARE(f.browser.titles, std::vector<std::string>{"写真画像一括読取フォルダー指定"});
     QCOMPARE(f.host.rotateRequests.size(), size_t(1));
@@ -68,14 +68,12 @@ void BulkImportTest::portraitsAskOnceAndTheShownDayTakesItsPhoto()
     QCOMPARE(f.host.progressHidden, 1);
     QCOMPARE(f.progress.maximum.load(), 6);
     QCOMPARE(f.progress.value.load(), 3);
-    QCOMPARE(nb.LastBulkImportReport().imported, 3);
-    QCOMPARE(nb.RememberedRotation(), RotationChoice::Anticlockwise);
     QCOMPARE(nb.currentDate(), QDate(2024, 5, 3));
     QCOMPARE(nb.dayCount(), 3);
     // The day that existed keeps its height, and its photo is the imported one.
     QVERIFY(nb.LoadDay(QDate(2024, 5, 2)));
-    QCOMPARE(nb.currentDay().measurements->height, 12.5f);
-    QCOMPARE(nb.currentDay().picture.size(), QSize(640, 480));
+    QCOMPARE(nb.store().Day.measurements->height, 12.5f);
+    QCOMPARE(nb.store().Day.picture.size(), QSize(640, 480));
     QCOMPARE(IniFile::ReadString(f.dayPath(20240502, "dat"), "Picture", "SourcePath"),
              f.photos.file("p2.JPG"));
 }
@@ -86,20 +84,20 @@ void BulkImportTest::nothingToImportOrNothingChosen()
     CNotebook& nb = *f.nb;
     WritePhoto(f.photos, "a.png", {320, 240}, "2024:05:01 08:00:00");
     nb.StartBulkImport(f.browser);
-    QTRY_VERIFY(!nb.BulkImportRunning());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), std::vector<int>{153});
 
     // With internet use on, 155 comes first and Cancel ends the command before the folder.
     f.prompt.clear();
-    nb.SetInternetEnabled(true);
+    f.internetSettings([](auto&, const InternetSettingsOps& ops) { ops.apply({true, {}, {}}); });
     f.prompt.queue(Answer::Cancel);
     nb.StartBulkImport(f.browser);
-    QVERIFY(!nb.BulkImportRunning());
+    QCOMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.browser.titles.size(), size_t(1));
     // Yes without an observation place: 136 after the folder, nothing runs.
     f.prompt.queue(Answer::Yes);
     nb.StartBulkImport(f.browser);
-    QVERIFY(!nb.BulkImportRunning());
+    QCOMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{155, 155, 136}));
 }
 

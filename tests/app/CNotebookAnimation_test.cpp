@@ -24,8 +24,7 @@ TEST(CNotebookAnimation, TheEditorsChangesAndSpeedAreStoredWhenItCloses)
     AddPhotoDay(f, 20260302);
     CNotebook& nb = f.open();
     ASSERT_TRUE(nb.LoadDay(QDate(2026, 3, 2)));
-    nb.EditCurrentDay().measurements->height = 42.0f;
-    nb.EditCurrentDay().dirty = true;
+    ASSERT_EQ(f.enterMeasurements([](EntryFields& e) { e.height = "42.0"; }), 0);
     const std::string ini = JoinPath(f.program, "Kelto.ini");
 
     f.host.animationDialog = [&](AnimationPlayer& player, int speed) {
@@ -42,7 +41,7 @@ TEST(CNotebookAnimation, TheEditorsChangesAndSpeedAreStoredWhenItCloses)
     EXPECT_EQ(IniFile::ReadString(f.dayPath(20260302, "dat"), "Triming", "Position"), "160,121");
     EXPECT_EQ(IniFile::ReadInt(ini, "Animation", "Speed", 0), 5);
     EXPECT_EQ(nb.currentDate(), QDate(2026, 3, 2));
-    EXPECT_FALSE(nb.currentDay().picture.isNull());
+    EXPECT_FALSE(nb.store().Day.picture.isNull());
 
     // A speed no player takes is not kept, and one stored by hand is read within 1 to 60.
     f.host.animationDialog = [](AnimationPlayer& player, int) {

@@ -23,7 +23,8 @@ struct PhotoFixture : NotebookFixture {
     {
         addDay(20240501, "12.5");
         open();
-        EXPECT_TRUE(nb->OpenDay(QDate(2024, 5, 1)));
+        EXPECT_TRUE(nb->LoadDay(QDate(2024, 5, 1)));
+        nb->SetViewMode(ViewMode::Detail);
     }
     TempDir photos;
     FakeFileChooser chooser;
@@ -36,7 +37,7 @@ TEST(CNotebookPhotos, LandscapePhotoOfTheSameDayIsTakenWithoutQuestions)
     PhotoFixture f;
     f.chooser.answer = writePhoto(f.photos, "a.jpg", {1600, 1200}, "2024:05:01 09:00:00");
     ASSERT_TRUE(f.nb->ImportPhoto(false, f.chooser));
-    const DayRecord& day = f.nb->EditCurrentDay();
+    const DayRecord& day = f.nb->store().Day;
     EXPECT_EQ(day.picture.size(), QSize(640, 480));
     EXPECT_TRUE(day.dirty && day.pictureChanged);
     EXPECT_EQ(day.sourcePath, f.chooser.answer);
@@ -56,7 +57,7 @@ TEST(CNotebookPhotos, OrientationTurnsAPhonePhotoBeforeTheFitAndCancelChangesNot
     EXPECT_FALSE(f.nb->ImportPhoto(false, f.chooser));
     ASSERT_EQ(f.host.rotateRequests.size(), 1u);
     EXPECT_EQ(f.host.rotateRequests[0].mode, RotateMode::Portrait);
-    const DayRecord& day = f.nb->EditCurrentDay();
+    const DayRecord& day = f.nb->store().Day;
     EXPECT_TRUE(day.picture.isNull());
     EXPECT_FALSE(day.dirty);
     EXPECT_TRUE(day.sourcePath.empty());
@@ -106,7 +107,7 @@ TEST(CNotebookPhotos, RedatingMovesTheDayAndNeverOverwritesAnother)
         EXPECT_EQ(f.nb->ImportPhoto(false, f.chooser), c.answer == Answer::Yes);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{MsgId(c.question)});
         EXPECT_NE(f.prompt.texts()[0].find("2024年5月1日"), std::string::npos) << f.prompt.texts()[0];
-        const DayRecord& day = f.nb->EditCurrentDay();
+        const DayRecord& day = f.nb->store().Day;
         EXPECT_EQ(f.nb->currentDate(), QDate(2024, 5, 1));
         EXPECT_EQ(day.dirty, c.answer == Answer::Yes);
         EXPECT_EQ(day.picture.isNull(), c.answer != Answer::Yes);
@@ -130,6 +131,6 @@ TEST(CNotebookPhotos, UnreadableFilesChangeNothing)
     }
     f.chooser.answer.clear();
     EXPECT_FALSE(f.nb->ImportPhoto(true, f.chooser));
-    EXPECT_FALSE(f.nb->EditCurrentDay().dirty);
+    EXPECT_FALSE(f.nb->store().Day.dirty);
     EXPECT_TRUE(f.prompt.asked().empty());
 }

@@ -2,6 +2,7 @@
 #include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
 #include "support/RequireWritten.h"
+#include "views/PageTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,8 @@ TEST(CNotebookStart, CommandLineNotebookOpensWithoutTouchingSettings)
     std::string ini = JoinPath(f.program, "Kelto.ini");
     RequireWritten(IniFile::WriteString(ini, "Data", "DataName", "other"));
     CNotebook& nb = f.open();
-    EXPECT_EQ(nb.notebookFolder(), f.notebook);
-    EXPECT_EQ(nb.dataRoot(), JoinPath(f.program, "data"));
+    EXPECT_EQ(nb.place().notebookFolder, f.notebook);
+    EXPECT_EQ(nb.place().dataRoot, JoinPath(f.program, "data"));
     EXPECT_EQ(f.host.startDialogs, 0);
     EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
     EXPECT_FALSE(SkipExitConfirmation);
@@ -66,8 +67,8 @@ TEST(CNotebookStart, FirstRunUsesTheDataFolderAndEndingAtTheStartDialogClosesWit
     host.startChoice = StartChoice::EndProgram;
     CNotebook nb(dir.path(), prompt, lockName());
     nb.Initialize(&host);
-    EXPECT_EQ(nb.dataRoot(), JoinPath(dir.path(), "data"));
-    EXPECT_EQ(nb.notebookFolder(), JoinPath(dir.path(), "data") + "/");
+    EXPECT_EQ(nb.place().dataRoot, JoinPath(dir.path(), "data"));
+    EXPECT_EQ(nb.place().notebookFolder, JoinPath(dir.path(), "data") + "/");
     EXPECT_EQ(host.startDialogs, 1);
     EXPECT_EQ(host.closeRequests, 1);
     EXPECT_TRUE(SkipExitConfirmation);
@@ -101,7 +102,7 @@ TEST(CNotebookStart, RemembersTheNotebookOfKeltoIni)
     FakeViewHost host;
     CNotebook nb(dir.path(), prompt, lockName());
     nb.Initialize(&host);
-    EXPECT_EQ(nb.notebookFolder(), notebook);
+    EXPECT_EQ(nb.place().notebookFolder, notebook);
     EXPECT_EQ(host.title, "Kelto[トマト]");
     EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
 }
@@ -138,16 +139,17 @@ TEST(CNotebookSettings, ReadColor)
 
 TEST(CNotebookSettings, HighlightPenAndViewSizeFromKeltoIni)
 {
-    TempDir dir;
-    std::string ini = JoinPath(dir.path(), "Kelto.ini");
+    PageFixture f("");
+    std::string ini = JoinPath(f.program, "Kelto.ini");
     RequireWritten(IniFile::WriteKeys(ini, "Data", {{"CursorColor", "#FF8000"}, {"CursorWidth", "3"}}));
     RequireWritten(IniFile::WriteKeys(ini, "View", {{"Width", "800"}, {"Height", "abc"}}));
-    ScriptedPrompt prompt;
-    CNotebook nb(dir.path(), prompt, lockName());
-    EXPECT_EQ(nb.highlightPen().color(), QColor(255, 128, 0));
-    EXPECT_EQ(nb.highlightPen().width(), 3);
-    EXPECT_EQ(nb.viewSize().width(), 800);
-    EXPECT_EQ(nb.viewSize().height(), 496);  // an unusable size falls back to the default
+    f.openOn(QDate(2014, 4, 30));
+    EXPECT_EQ(f.host.screen.size(), QSize(800, 496));  // an unusable height falls back to the default
+    // A pressed day's frame (cell 15 at 320,130, 80 x 60) is outlined with the pen.
+    f.showMonth(2014, 3);
+    f.nb->HandleMouse(MouseAction::Press, QPoint(360, 160));
+    auto orange = [](QColor c) { return c == QColor(255, 128, 0); };
+    EXPECT_EQ(countPixels(f.host.screen, QRect(318, 145, 5, 1), orange), 3);  // 3 px of the left edge
 }
 
 TEST(CNotebookHelp, OpensTheDocumentOrSays144)

@@ -2,6 +2,7 @@
 #include "app/NotebookSettings.h"
 #include "platform/TextCodec.h"
 #include "res/Strings.h"
+#include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
 #include "support/RequireWritten.h"
 
@@ -18,31 +19,25 @@ std::string key(const std::string& path, const char* section, const char* k)
     return IniFile::ReadString(path, section, k, "<absent>");
 }
 
-// A notebook opened on a new, empty day 2013/04/20.
+// A notebook opened on the detail page of an empty day 2013/04/20 (`internet`: weather may be
+// fetched). Values go in through the dialogs' OK as the windows hand it on.
 struct DayFixture : NotebookFixture {
-    DayFixture()
+    explicit DayFixture(bool internet = false)
     {
+        if (internet)
+            RequireWritten(WriteSettingInt(JoinPath(program, "Kelto.ini"), KeltoIni::EnableInternet, 1));
         open();
-        nb->SetCurrentDate(QDate(2013, 4, 20));
-        EXPECT_TRUE(nb->NewDay(nb->currentDate()));
+        EXPECT_TRUE(nb->LoadDay(QDate(2013, 4, 20)));
+        nb->SetViewMode(ViewMode::Detail);
         prompt.clear();
     }
-    DayRecord& day() { return nb->EditCurrentDay(); }
-    EntryFields entry(const char* height, const char* leaves = "")
+    const DayRecord& day() const { return nb->store().Day; }
+    // The entry dialog's OK with `e` typed in.
+    int enter(const EntryFields& e)
     {
-        EntryFields e;
-        e.height = height;
-        e.leaves = leaves;
-        return e;
+        return enterMeasurements([&](EntryFields& typed) { typed = e; });
     }
 };
-
-QImage photo()
-{
-    QImage img(640, 480, QImage::Format_RGB32);
-    img.fill(QColor(30, 160, 60));
-    return img;
-}
 
 }  // namespace
 
@@ -97,10 +92,7 @@ TEST(EntryDialog, FieldRules)
          : field == "solution" ? e.solution
          : field == "free1"    ? e.free1
                                : e.free2) = c.text;
-        int focus = 0;
-        int closed = f.nb->ApplyEntry(e, &focus);
-        EXPECT_EQ(closed, c.focus == 0 ? 1 : 0) << c.field << " " << c.text;
-        EXPECT_EQ(focus, c.focus) << c.field << " " << c.text;
+        EXPECT_EQ(f.enter(e), c.focus) << c.field << " " << c.text;
         EXPECT_EQ(f.prompt.asked(), c.asked) << c.field << " " << c.text;
         if (c.focus)
             EXPECT_FALSE(f.day().measurements) << "a refused entry stores nothing";
@@ -122,9 +114,7 @@ TEST(EntryDialog, FirstBadFieldInDialogOrderWins)
     EntryFields e;
     e.leafSize = "x";  // 1001 is checked after 1002
     e.leaves = "200";
-    int focus = 0;
-    EXPECT_EQ(f.nb->ApplyEntry(e, &focus), 0);
-    EXPECT_EQ(focus, 1002);
+    EXPECT_EQ(f.enter(e), 1002);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{173});
 }
 
@@ -136,10 +126,7 @@ TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
     e.leafSize = "3.456";
     e.roomTemp = "21.5";
     e.showInGraph = false;
-    f.host.entryDialog = [&](const EntryFields&, const DialogApply<EntryFields>& apply) {
-        return apply(e) == 0;
-    };
-    ASSERT_EQ(f.nb->EnterMeasurements(), 1);
+    ASSERT_EQ(f.enter(e), 0);
     EXPECT_EQ(f.host.dialogs.back().first, DialogId::Entry);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{184});
     EXPECT_FLOAT_EQ(f.day().measurements->height, 12.34f);  // in memory as typed
@@ -159,7 +146,8 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
     DayFixture f;
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)"));
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option2", "花の数"));
-    EntryFields empty = f.nb->EntryDialogFields();
+    EntryFields empty, filled;
+    f.enterMeasurements(nullptr, &empty);
     EXPECT_EQ(empty.free1Caption, "茎の太さ");
     EXPECT_EQ(empty.free1Unit, "mm");
     EXPECT_EQ(empty.free2Caption, "花の数");
@@ -167,14 +155,10 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
     EXPECT_TRUE(empty.showInGraph);
     EXPECT_EQ(empty.height, "");
 
-    Measurements m;
-    m.height = 12.34f;
-    m.leaves = 0;
-    m.roomTemp = -100;
-    m.free1 = -99.5f;
-    m.flags = 0;
-    f.day().measurements = m;
-    EntryFields filled = f.nb->EntryDialogFields();
+    RequireWritten(IniFile::WriteKeys(f.dayPath(20130421, "dat"), "Growth",
+                                      {{"DataHeight", "12.34"}, {"DataCount", "0"}, {"Option1", "-99.5"}, {"DataGraph", "0"}}));
+    ASSERT_TRUE(f.nb->LoadDay(QDate(2013, 4, 21)));
+    f.enterMeasurements(nullptr, &filled);
     EXPECT_EQ(filled.height, "12.3");
     EXPECT_EQ(filled.leaves, "0");
     EXPECT_EQ(filled.roomTemp, "");
@@ -185,18 +169,15 @@ TEST(EntryDialog, CaptionsComeFromTheNotebookWithOrWithoutMeasurements)
 
 TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
 {
-    DayFixture f;
-    f.nb->SetInternetEnabled(true);
-    DayDataFields fill = f.nb->DayDataDialogFields();
-    EXPECT_EQ(fill.date, QDate(2013, 4, 20));
-    EXPECT_TRUE(fill.fetchEnabled);
-
-    DayDataFields d = fill;
-    d.highTemp = "25.0";
-    d.daylight = "0";
-    // 16 two-byte characters: only 15 fit the 31 bytes of the day file.
-    d.weather = "晴れのち曇り一時雨所により雷を伴う";
-    ASSERT_EQ(f.nb->ApplyDayData(d), 1);
+    DayFixture f(true);
+    ASSERT_EQ(f.changeDayData([](DayDataFields& d) {
+        EXPECT_EQ(d.date, QDate(2013, 4, 20));
+        EXPECT_TRUE(d.fetchEnabled);
+        d.highTemp = "25.0";
+        d.daylight = "0";
+        // 16 two-byte characters: only 15 fit the 31 bytes of the day file.
+        d.weather = "晴れのち曇り一時雨所により雷を伴う";
+    }), 0);
     const DayWeather& w = *f.day().weather;
     EXPECT_FLOAT_EQ(w.LowTemp, 25.0f);
     EXPECT_FLOAT_EQ(w.HighTemp, 25.0f);
@@ -217,14 +198,9 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
                {"", "", "", "晴れ☀️", 1009, 0}};
     for (const Bad& b : bad) {
         DayFixture g;
-        DayDataFields e = g.nb->DayDataDialogFields();
-        e.lowTemp = b.low;
-        e.highTemp = b.high;
-        e.daylight = b.daylight;
-        e.weather = b.weather;
-        int focus = 0;
-        EXPECT_EQ(g.nb->ApplyDayData(e, &focus), 0) << b.weather;
-        EXPECT_EQ(focus, b.focus);
+        EXPECT_EQ(g.changeDayData([&](DayDataFields& e) {
+            e.lowTemp = b.low, e.highTemp = b.high, e.daylight = b.daylight, e.weather = b.weather;
+        }), b.focus) << b.weather;
         EXPECT_EQ(g.prompt.asked(), std::vector<int>{b.message});
         EXPECT_FALSE(g.day().weather);
     }
@@ -241,11 +217,9 @@ TEST(DayDataDialog, NumberRangesOfTheWeather)
                  {"", "", "24.1", 1006},     {"", "", ".", 1006},    {"-", "", "", 1007}};
     for (const Case& c : cases) {
         DayFixture f;
-        DayDataFields d = f.nb->DayDataDialogFields();
-        d.lowTemp = c.low, d.highTemp = c.high, d.daylight = c.daylight;
-        int focus = 0;
-        EXPECT_EQ(f.nb->ApplyDayData(d, &focus), c.focus == 0 ? 1 : 0) << c.low << c.high << c.daylight;
-        EXPECT_EQ(focus, c.focus);
+        EXPECT_EQ(f.changeDayData([&](DayDataFields& d) {
+            d.lowTemp = c.low, d.highTemp = c.high, d.daylight = c.daylight;
+        }), c.focus) << c.low << c.high << c.daylight;
     }
 }
 
@@ -262,11 +236,9 @@ struct WrittenDay : DayFixture {
         EXPECT_TRUE(nb->LoadDay(QDate(2013, 4, 20)));
         prompt.clear();
     }
-    int redate(const QDate& to, int* focus = nullptr)
+    int redate(const QDate& to)
     {
-        DayDataFields d = nb->DayDataDialogFields();
-        d.date = to;
-        return nb->ApplyDayData(d, focus);
+        return changeDayData([&](DayDataFields& d) { d.date = to; });
     }
     std::string bytes(int day, const char* ext)
     {
@@ -282,12 +254,7 @@ TEST(DayDataDialog, MovingADayMovesItsFilesAsTheyAre)
     for (Answer answer : {Answer::Yes, Answer::No}) {
         WrittenDay f;
         f.prompt.queue(answer);
-        f.host.dataDialog = [&](const DayDataFields& fields, const DialogApply<DayDataFields>& apply) {
-            DayDataFields d = fields;
-            d.date = QDate(2013, 4, 22);
-            return apply(d) == 0;
-        };
-        ASSERT_EQ(f.nb->EditDayData(), 1);
+        ASSERT_EQ(f.redate(QDate(2013, 4, 22)), 0);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{142});
         EXPECT_EQ(f.day().date, QDate(2013, 4, 22));
         EXPECT_EQ(f.bytes(20130422, "jpg"), "\x89PNG not a jpeg");
@@ -328,9 +295,7 @@ TEST(DayDataDialog, RefusedDatesChangeNothing)
         std::string target = c.targetFile[0] ? f.dayPath(20130422, c.targetFile) : std::string();
         if (!target.empty())
             std::ofstream(target) << "the other day\n";
-        int focus = 0;
-        EXPECT_EQ(f.redate(c.to, &focus), 0);
-        EXPECT_EQ(focus, DayDataId::Date);
+        EXPECT_EQ(f.redate(c.to), DayDataId::Date);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{c.message});
         if (c.message == 203) {
             EXPECT_NE(f.prompt.texts()[0].find("2013年4月22日"), std::string::npos) << f.prompt.texts()[0];
@@ -352,7 +317,7 @@ TEST(DayDataDialog, AFailedMoveKeepsTheDayWhereItWas)
     f.prompt.queue(Answer::Yes);
     std::string target = f.dayPath(20130425, "jpg");
     SetWriteFaultHook([&](const std::string& path) { return path == target; });
-    EXPECT_EQ(f.redate(QDate(2013, 4, 25)), 0);
+    EXPECT_EQ(f.redate(QDate(2013, 4, 25)), DayDataId::Date);
     SetWriteFaultHook(nullptr);
     EXPECT_EQ(f.prompt.asked(), (std::vector<int>{142, 208}));
     EXPECT_NE(f.prompt.texts()[1].find(target), std::string::npos);
@@ -366,10 +331,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
 {
     // Entered but never written: nothing is left behind.
     DayFixture f;
-    Measurements m;
-    m.height = 3;
-    f.day().measurements = m;
-    f.day().dirty = true;
+    ASSERT_EQ(f.enterMeasurements([](EntryFields& e) { e.height = "3"; }), 0);
     f.prompt.queue(Answer::Yes);
     EXPECT_TRUE(f.nb->DeleteCurrentDay());
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{141});
@@ -378,16 +340,9 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
 
     // A written day with photo and memo; the day table no longer lists it afterwards, and a
     // stray copy of its day file is not one of its files.
-    DayFixture g;
+    WrittenDay g;
     g.addDay(20130410);
-    g.day().picture = photo();
-    g.day().pictureChanged = true;
-    g.day().weather = DayWeather{};
-    g.day().dirty = true;
     ASSERT_TRUE(g.nb->SaveDay());
-    {
-        std::ofstream(g.dayPath(20130420, "txt")) << "memo\n";
-    }
     std::string copy = JoinPath(g.notebook, "20130420 - コピー.dat");
     {
         std::ofstream(copy) << "[Growth]\n";
@@ -401,7 +356,7 @@ TEST(DayDelete, DeletingRemovesEveryFileOfTheDayAndForgetsIt)
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
     EXPECT_TRUE(FileExists(copy));
     EXPECT_EQ(g.nb->dayCount(), 1);
-    EXPECT_TRUE(g.nb->FlushDay());
+    g.nb->SetViewMode(ViewMode::Detail);  // a flush point
     EXPECT_TRUE(FindFiles(g.notebook, "20130420.*").empty());
 }
 
@@ -462,7 +417,6 @@ TEST(DayMemo, AWrittenMemoMakesANewDayARecord)
         EXPECT_FALSE(f.day().dirty);
         // The window showed it was waiting, and stopped showing it.
         EXPECT_EQ(f.host.busy, (std::vector<std::string>{LoadString(Msg::EditingMemo), ""}));
-        f.nb->RescanDays();
-        EXPECT_EQ(f.nb->days().contains(QDate(2013, 4, 20)), edits);
+        EXPECT_EQ(f.nb->dayCount(), edits ? 1 : 0);
     }
 }

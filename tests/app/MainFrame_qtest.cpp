@@ -16,9 +16,11 @@
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -31,6 +33,17 @@ namespace {
 int ActionId(const QAction* a)
 {
     return a->isSeparator() ? -1 : a->objectName().toInt();
+}
+
+// The entry dialog of the real window with `height` typed in and OK pressed.
+void EnterHeight(FrameFixture& f, const char* height)
+{
+    ModalWatcher watcher([&](QDialog& dlg) {
+        dlg.findChild<QLineEdit*>("1000")->setText(height);
+        dlg.findChild<QPushButton*>("1")->click();
+    });
+    f.frame->runCommand(Command::Entry);
+    QVERIFY2(watcher.ok(), watcher.failure());
 }
 
 void OpenEveryMenu(CMainFrame& frame)
@@ -323,8 +336,7 @@ void MainFrameTest::calendarWritesChangedDayFirst()
     RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
     nb.SetViewMode(ViewMode::Detail);
     QVERIFY(nb.store().Day.measurements);
-    nb.EditCurrentDay().measurements->height = 7.5f;
-    nb.EditCurrentDay().dirty = true;
+    EnterHeight(f, "7.5");
     f.frame->runCommand(Command::Calendar);
     QCOMPARE(nb.viewMode(), ViewMode::Calendar);
     QVERIFY(!nb.store().Day.dirty);
@@ -339,8 +351,7 @@ void MainFrameTest::ctrlSWritesTheDay()
     CNotebook& nb = f.nb();
     RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
     nb.SetViewMode(ViewMode::Detail);
-    nb.EditCurrentDay().measurements->height = 9.5f;
-    nb.EditCurrentDay().dirty = true;
+    EnterHeight(f, "9.5");
     QAction* save = f.frame->findChild<QAction*>("57603");
     QVERIFY(save);
     QCOMPARE(save->shortcut(), QKeySequence(QKeySequence::Save));
@@ -411,7 +422,7 @@ void MainFrameTest::secondInstanceRefusedSilently()
     QCOMPARE(second.prompt.asked(), std::vector<int>{177});
     QCOMPARE(second.nb().viewMode(), ViewMode::None);
     QVERIFY(!second.nb().host());
-    QVERIFY(first.nb().holdsInstanceLock());
+    QVERIFY(!InstanceLock(lock).acquire());  // the first copy holds it still
 }
 
 void MainFrameTest::leavingAtStartClosesWithoutQuestion()

@@ -40,6 +40,12 @@ NotebookSettingsFields fieldsNamed(const std::string& name)
     return f;
 }
 
+// The settings dialog's OK with `fields` typed in.
+bool applySettings(NotebookFixture& f, SettingsMode mode, const NotebookSettingsFields& fields)
+{
+    return f.editSettings(mode, [&](NotebookSettingsFields& typed) { typed = fields; });
+}
+
 std::string settings(const NotebookFixture& f, const char* key)
 {
     return IniFile::ReadString(JoinPath(f.program, "Kelto.ini"), "Data", key, "<absent>");
@@ -55,7 +61,9 @@ TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
     EXPECT_TRUE(WriteNotebookKey(other, "KindName", "ひまわり"));
     f.temp.mkdir("program/data/not-a-notebook");
 
-    NotebookList list = nb.NotebookListRows();
+    // The selection dialog works on the controller's place.
+    NotebookPlace place = nb.place();
+    NotebookList list = FillNotebookList(place);
     ASSERT_EQ(list.rows.size(), 2u);
     ASSERT_GE(list.selected, 0);
     EXPECT_EQ(list.rows[list.selected].name, "観察");
@@ -63,13 +71,13 @@ TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
     EXPECT_EQ(list.rows[list.selected].startDate, "2013/04/01");
 
     f.prompt.clear();
-    EXPECT_EQ(nb.SelectNotebook(nullptr), 0);
+    EXPECT_FALSE(SelectNotebook(place, f.prompt, nullptr));
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{157});
     EXPECT_EQ(settings(f, "DataName"), "<absent>");
 
     std::string name = "ひまわり";
-    EXPECT_EQ(nb.SelectNotebook(&name), 1);
-    EXPECT_EQ(nb.notebookFolder(), other);
+    EXPECT_TRUE(SelectNotebook(place, f.prompt, &name));
+    EXPECT_EQ(place.notebookFolder, other);
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
     EXPECT_EQ(settings(f, "FolderPath"), "data");  // relative: the data lies in the program folder
 }
@@ -77,12 +85,13 @@ TEST(NotebookSelection, ListSelectsTheRememberedNotebookAndOkNeedsARow)
 TEST(NotebookSettings, NewNotebookStartsFromThePreviousPupilDataAndToday)
 {
     NotebookFixture f;
-    CNotebook& nb = f.open();
+    f.open();
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "SchoolName", "第一小学校"));
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option2", ""));
     std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 6, 3));
-    NotebookSettingsFields created = nb.SettingsDialogFields(SettingsMode::New);
-    NotebookSettingsFields edited = nb.SettingsDialogFields(SettingsMode::Edit);
+    NotebookSettingsFields created, edited;
+    f.editSettings(SettingsMode::New, nullptr, &created);
+    f.editSettings(SettingsMode::Edit, nullptr, &edited);
     today.reset();
     EXPECT_EQ(created.SchoolName, "第一小学校");
     EXPECT_EQ(created.DataName, "");
@@ -97,9 +106,9 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    ASSERT_EQ(nb.ApplySettings(SettingsMode::New, fieldsNamed("トマト2組")), 1);
-    std::string folder = JoinPath(nb.dataRoot(), "トマト2組");
-    EXPECT_EQ(nb.notebookFolder(), folder);
+    ASSERT_TRUE(applySettings(f, SettingsMode::New, fieldsNamed("トマト2組")));
+    std::string folder = JoinPath(nb.place().dataRoot, "トマト2組");
+    EXPECT_EQ(nb.place().notebookFolder, folder);
     NotebookInfo info = ReadNotebookInfo(folder);
     EXPECT_EQ(info.StartDate, "2013/05/10");
     EXPECT_EQ(info.KindName, "ミニトマト");
@@ -133,10 +142,10 @@ TEST(NotebookSettings, RefusedNamesChangeNothing)
         CNotebook& nb = f.open();
         std::string existing = f.temp.mkdir("program/data/other");
         f.prompt.clear();
-        EXPECT_EQ(nb.ApplySettings(c.mode, fieldsNamed(c.name)), 0) << c.name;
+        EXPECT_FALSE(applySettings(f, c.mode, fieldsNamed(c.name))) << c.name;
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{c.message}) << c.name;
-        EXPECT_EQ(nb.notebookFolder(), f.notebook) << c.name;
-        EXPECT_EQ(ListSubfolders(nb.dataRoot()).size(), 2u) << c.name;
+        EXPECT_EQ(nb.place().notebookFolder, f.notebook) << c.name;
+        EXPECT_EQ(ListSubfolders(nb.place().dataRoot).size(), 2u) << c.name;
         EXPECT_FALSE(FolderExists(JoinPath(f.program, "escape"))) << c.name;
         EXPECT_EQ(ReadNotebookKey(f.notebook, "KindName"), "トマト") << c.name;
         EXPECT_EQ(settings(f, "DataName"), "<absent>") << c.name;
@@ -146,10 +155,10 @@ TEST(NotebookSettings, RefusedNamesChangeNothing)
 TEST(NotebookSettings, RenamingOntoAnotherFolderNeverMergesIt)
 {
     NotebookFixture f;
-    CNotebook& nb = f.open();
+    f.open();
     std::string other = f.temp.mkdir("program/data/other");  // empty: a plain rename would replace it
     f.prompt.clear();
-    EXPECT_EQ(nb.ApplySettings(SettingsMode::Edit, fieldsNamed("other")), 0);
+    EXPECT_FALSE(applySettings(f, SettingsMode::Edit, fieldsNamed("other")));
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{163});
     EXPECT_TRUE(IsNotebookFolder(f.notebook));
     EXPECT_FALSE(IsNotebookFolder(other));
@@ -168,10 +177,10 @@ TEST(NotebookSettings, TextShiftJisCannotHoldIsRefusedBeforeAnythingIsWritten)
         else
             fields.Option1 = "高さ(㎝)🌱";
         f.prompt.clear();
-        EXPECT_EQ(nb.ApplySettings(SettingsMode::New, fields), 0);
+        EXPECT_FALSE(applySettings(f, SettingsMode::New, fields));
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{0});
         EXPECT_EQ(f.prompt.texts().at(0), kNotCp932Message);
-        EXPECT_EQ(ListSubfolders(nb.dataRoot()).size(), 1u);
+        EXPECT_EQ(ListSubfolders(nb.place().dataRoot).size(), 1u);
     }
 }
 
@@ -182,9 +191,7 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     f.addDay(20130405);
     // Same name in other letter case: nothing is renamed, the start date is still written.
     EXPECT_TRUE(WriteNotebookKey(f.notebook, "StartDate", "2013/4/1"));
-    NotebookSettingsFields same = nb.SettingsDialogFields(SettingsMode::Edit);
-    same.DataName = "観察";
-    ASSERT_EQ(nb.ApplySettings(SettingsMode::Edit, same), 1);
+    ASSERT_TRUE(f.editSettings(SettingsMode::Edit, [](NotebookSettingsFields& same) { same.DataName = "観察"; }));
     EXPECT_EQ(ReadNotebookKey(f.notebook, "StartDate"), "2013/04/01");
     EXPECT_EQ(settings(f, "DataName"), "<absent>");
 
@@ -194,11 +201,9 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
     g.nb = std::make_unique<CNotebook>(g.program, g.prompt, "KeltoTest-rename");
     g.nb->SetCommandLineNotebook(upper);
     g.nb->Initialize(&g.host);
-    NotebookSettingsFields lower = g.nb->SettingsDialogFields(SettingsMode::Edit);
-    lower.DataName = "tomato";
-    ASSERT_EQ(g.nb->ApplySettings(SettingsMode::Edit, lower), 1);
+    ASSERT_TRUE(g.editSettings(SettingsMode::Edit, [](NotebookSettingsFields& lower) { lower.DataName = "tomato"; }));
     EXPECT_TRUE(FolderExists(upper));
-    EXPECT_FALSE(FolderExists(JoinPath(g.nb->dataRoot(), "tomato")));
+    EXPECT_FALSE(FolderExists(JoinPath(g.nb->place().dataRoot, "tomato")));
 
     // A real rename through the command: the folder, Kelto.ini and the window title follow.
     f.host.settingsDialog = [&](const NotebookSettingsFields& fields, SettingsMode mode,
@@ -209,8 +214,8 @@ TEST(NotebookSettings, RenameMovesTheFolderAndRetitlesAndEveryOkWritesTheStartDa
         return apply(r) == 0;
     };
     ASSERT_EQ(nb.EditNotebookSettings(SettingsMode::Edit), 1);
-    std::string renamed = JoinPath(nb.dataRoot(), "観察2013");
-    EXPECT_EQ(nb.notebookFolder(), renamed);
+    std::string renamed = JoinPath(nb.place().dataRoot, "観察2013");
+    EXPECT_EQ(nb.place().notebookFolder, renamed);
     EXPECT_FALSE(FolderExists(f.notebook));
     EXPECT_TRUE(FileExists(JoinPath(renamed, "20130405.dat")));
     EXPECT_EQ(settings(f, "DataName"), "観察2013");
@@ -224,11 +229,11 @@ TEST(NotebookSettings, NewNotebookNeedsAnExistingDataRoot)
     CNotebook& nb = f.open();
     NotebookPlace missing = nb.place();
     missing.dataRoot = JoinPath(f.program, "missing");
-    nb.SetPlace(missing);
+    std::optional<QDate> startDate;
     f.prompt.clear();
-    EXPECT_EQ(nb.ApplySettings(SettingsMode::New, fieldsNamed("x")), 0);
+    EXPECT_FALSE(ApplySettingsDialog(missing, startDate, f.prompt, SettingsMode::New, fieldsNamed("x")));
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{159});
-    EXPECT_FALSE(FolderExists(nb.dataRoot()));
+    EXPECT_FALSE(FolderExists(missing.dataRoot));
 }
 
 TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
@@ -254,11 +259,12 @@ TEST(NotebookSelection, ChangingTheDataRootWarnsAboutFoldersOutsideTheProgram)
         AnsweringBrowser browser;
         if (*c.chosen)
             browser.answer = f.temp.mkdir(c.chosen);
-        std::string before = nb.dataRoot();
-        EXPECT_EQ(nb.ChangeDataRoot(browser), c.changes) << c.chosen;
+        NotebookPlace place = nb.place();
+        const std::string before = place.dataRoot;
+        EXPECT_EQ(ChangeDataRoot(place, f.prompt, browser), c.changes) << c.chosen;
         EXPECT_EQ(browser.seenInitial, before);
         EXPECT_EQ(browser.seenTitle, "データフォルダーの選択");
-        EXPECT_EQ(nb.dataRoot(), c.changes ? browser.answer : before) << c.chosen;
+        EXPECT_EQ(place.dataRoot, c.changes ? browser.answer : before) << c.chosen;
         EXPECT_EQ(f.prompt.asked(), c.asked) << c.chosen;
         EXPECT_EQ(settings(f, "FolderPath"), "<absent>");  // written only once a notebook is chosen
     }
@@ -284,21 +290,21 @@ TEST(NotebookSettings, NamesAreStoredAsTheyReadBackAndDotNamesRefused)
         NotebookFixture f;
         CNotebook& nb = f.open();
         f.prompt.clear();
-        int result = nb.ApplySettings(c.mode, fieldsNamed(c.typed));
+        const bool result = applySettings(f, c.mode, fieldsNamed(c.typed));
         if (!*c.folder) {
-            EXPECT_EQ(result, 0) << c.typed;
+            EXPECT_FALSE(result) << c.typed;
             EXPECT_EQ(f.prompt.asked(), std::vector<int>{0}) << c.typed;
             EXPECT_EQ(f.prompt.texts().at(0), LoadString(Msg::DataNameLeadingPeriod)) << c.typed;
-            EXPECT_EQ(ListSubfolders(nb.dataRoot()), std::vector<std::string>{"観察"}) << c.typed;
+            EXPECT_EQ(ListSubfolders(nb.place().dataRoot), std::vector<std::string>{"観察"}) << c.typed;
             continue;
         }
-        ASSERT_EQ(result, 1) << c.typed;
+        ASSERT_TRUE(result) << c.typed;
         EXPECT_TRUE(f.prompt.asked().empty()) << c.typed;
-        EXPECT_EQ(nb.notebookFolder(), JoinPath(nb.dataRoot(), c.folder)) << c.typed;
-        EXPECT_TRUE(IsNotebookFolder(nb.notebookFolder())) << c.typed;
+        EXPECT_EQ(nb.place().notebookFolder, JoinPath(nb.place().dataRoot, c.folder)) << c.typed;
+        EXPECT_TRUE(IsNotebookFolder(nb.place().notebookFolder)) << c.typed;
         // What Kelto.ini remembers is exactly the folder's name.
         EXPECT_EQ(settings(f, "DataName"), c.folder) << c.typed;
-        EXPECT_EQ(FindNotebookFolderName(nb.dataRoot(), settings(f, "DataName")), c.folder) << c.typed;
+        EXPECT_EQ(FindNotebookFolderName(nb.place().dataRoot, settings(f, "DataName")), c.folder) << c.typed;
     }
 }
 
@@ -317,37 +323,36 @@ TEST(NotebookSelection, AWindowsFolderNameIsListedDecodedAndOpened)
     NotebookFixture f;
     CNotebook& nb = f.open();
     std::string raw = ToCp932("ひまわり");
-    std::string folder = JoinPath(nb.dataRoot(), raw);
+    std::string folder = JoinPath(nb.place().dataRoot, raw);
     ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
     RawFolderGuard guard{folder};
     EXPECT_TRUE(WriteNotebookKey(folder, "StartDate", "2013/05/01"));
     RequireWritten(IniFile::WriteString(JoinPath(folder, "20130502.dat"), "Growth", "DataHeight", "3.0"));
 
-    NotebookList list = nb.NotebookListRows();
+    NotebookPlace place = nb.place();
+    NotebookList list = FillNotebookList(place);
     ASSERT_EQ(list.rows.size(), 2u);
     EXPECT_EQ(list.rows[0].name, "ひまわり");
     ASSERT_EQ(list.rows[0].folderName, raw);
     f.prompt.clear();
-    ASSERT_EQ(nb.SelectNotebook(&list.rows[0].folderName), 1);
+    ASSERT_TRUE(SelectNotebook(place, f.prompt, &list.rows[0].folderName));
     EXPECT_TRUE(f.prompt.asked().empty());
-    EXPECT_EQ(nb.notebookFolder(), folder);
+    EXPECT_EQ(place.notebookFolder, folder);
     EXPECT_EQ(settings(f, "DataName"), "ひまわり");
-    EXPECT_EQ(nb.SettingsDialogFields(SettingsMode::Edit).DataName, "ひまわり");
 
     // The next start finds the folder again from what Kelto.ini remembers, and opens its days.
-    CNotebook next(f.program, f.prompt, "KeltoTest-next-start");
-    FakeViewHost host;
-    host.startChoice = StartChoice::Open;
-    next.Initialize(&host);
-    EXPECT_EQ(next.notebookFolder(), folder);
-    EXPECT_EQ(host.title, "Kelto[ひまわり]");
-    EXPECT_EQ(next.store().StartDate, QDate(2013, 5, 1));
+    f.nb = std::make_unique<CNotebook>(f.program, f.prompt, "KeltoTest-next-start");
+    f.nb->Initialize(&f.host);
+    EXPECT_EQ(f.nb->place().notebookFolder, folder);
+    EXPECT_EQ(f.host.title, "Kelto[ひまわり]");
+    EXPECT_EQ(f.nb->store().StartDate, QDate(2013, 5, 1));
 
     // Saving the settings unchanged keeps the folder as it is.
-    NotebookSettingsFields same = nb.SettingsDialogFields(SettingsMode::Edit);
-    ASSERT_EQ(nb.ApplySettings(SettingsMode::Edit, same), 1);
+    NotebookSettingsFields opened;
+    ASSERT_TRUE(f.editSettings(SettingsMode::Edit, [](NotebookSettingsFields&) {}, &opened));
+    EXPECT_EQ(opened.DataName, "ひまわり");
     EXPECT_TRUE(FolderExists(folder));
-    EXPECT_EQ(nb.notebookFolder(), folder);
+    EXPECT_EQ(f.nb->place().notebookFolder, folder);
 }
 
 TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
@@ -362,15 +367,16 @@ TEST(NotebookSelection, ANameKeltoIniCannotHoldIsToldNotDropped)
     CNotebook nb(f.program, f.prompt, "KeltoTest-odd-name");
     nb.SetCommandLineNotebook(odd);
     nb.Initialize(&f.host);
-    EXPECT_EQ(nb.notebookFolder(), odd);
+    EXPECT_EQ(nb.place().notebookFolder, odd);
     ASSERT_EQ(f.prompt.texts().size(), 1u);
     EXPECT_EQ(f.prompt.texts().at(0), expected);
 
     // Chosen in the list: opened, and the user hears that it will not be remembered.
     f.prompt.clear();
     std::string name = "トマト🍅";
-    EXPECT_EQ(nb.SelectNotebook(&name), 1);
-    EXPECT_EQ(nb.notebookFolder(), odd);
+    NotebookPlace place = nb.place();
+    EXPECT_TRUE(SelectNotebook(place, f.prompt, &name));
+    EXPECT_EQ(place.notebookFolder, odd);
     ASSERT_EQ(f.prompt.texts().size(), 1u);
     EXPECT_EQ(f.prompt.texts().at(0), expected);
 }
@@ -391,9 +397,10 @@ TEST(NotebookSelection, AChoiceKeltoIniCannotKeepIsReported)
         SetWriteFaultHook(
             [&](const std::string& p) { return p == ini && (++writes == 1) == failFolderPath; });
         std::string name = "ひまわり";
-        EXPECT_TRUE(nb.SelectNotebook(&name)) << lost;
+        NotebookPlace place = nb.place();
+        EXPECT_TRUE(SelectNotebook(place, f.prompt, &name)) << lost;
         SetWriteFaultHook(nullptr);
-        EXPECT_EQ(nb.notebookFolder(), other) << lost;
+        EXPECT_EQ(place.notebookFolder, other) << lost;
         ASSERT_EQ(f.prompt.texts().size(), 1u) << lost;
         EXPECT_NE(f.prompt.texts()[0].find("ひまわり"), std::string::npos) << lost;
     }

@@ -43,8 +43,7 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     writePhoto(f.dayPath(20240502, "jpg"));
     nb.StartVideoExport(chooser);
     QCOMPARE(chooser.lastSuffix, std::string("avi"));
-    QTRY_VERIFY(!nb.VideoExportRunning());
-    QVERIFY(nb.LastVideoExportResult().ok());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QVERIFY(FileExists(chooser.answer + ".avi"));
     QImage photo;
     QVERIFY(LoadPictureFile(chooser.answer, photo));
@@ -57,8 +56,7 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     // A folder that is not there: a failure that names no AVI for MP4, and the file.
     chooser.answer = f.temp.file("missing/growth.mp4");
     nb.StartVideoExport(chooser);
-    QTRY_VERIFY(!nb.VideoExportRunning());
-    QCOMPARE(nb.LastVideoExportResult().message, Msg::VideoCreateFailed);
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{231, 302, 301}));
     QCOMPARE(f.prompt.texts().back(), "動画ファイルの作成に失敗しました\n" + chooser.answer);
 }

@@ -122,19 +122,17 @@ void WeatherBulkTest::editOfTheShownDayAndTheWorkerLoseNothing()
     QVERIFY(nb.LoadDay(QDate(2023, 5, 31)));
     f.prompt.queue(Answer::Ok);  // 168
     nb.StartBulkWeatherFetch();
-    QVERIFY(nb.BulkWeatherRunning());
+    QCOMPARE(nb.RunningJob(), Msg::JobBulkWeather);
     QTRY_COMPARE(f.gate.waiting(), 1);
     // The user changes the shown day while the worker waits for the site.
-    nb.EditCurrentDay().measurements->height = 55.0f;
-    nb.EditCurrentDay().dirty = true;
+    QCOMPARE(f.enterMeasurements([](EntryFields& e) { e.height = "55.0"; }), 0);
     f.gate.open();
-    QTRY_VERIFY(!nb.BulkWeatherRunning());
-    QCOMPARE(nb.LastBulkWeatherReport().written, 3);
-    QCOMPARE(nb.LastBulkWeatherReport().requests, 2);
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
+    QCOMPARE(f.pages.requested().size(), size_t(2));
     // The fetched weather is in the shown day too, so its flush keeps both.
-    QVERIFY(nb.EditCurrentDay().weather);
-    QCOMPARE(nb.EditCurrentDay().weather->HighTemp, 51.0f);
-    QVERIFY(nb.FlushDay());
+    QVERIFY(nb.store().Day.weather);
+    QCOMPARE(nb.store().Day.weather->HighTemp, 51.0f);
+    QVERIFY(nb.SaveDay());
     QCOMPARE(f.value(20230531, "Growth", "DataHeight"), std::string("55.0"));
     QCOMPARE(f.value(20230531, "Weather", "HighTemp"), std::string("51.0"));
     QCOMPARE(f.value(20230601, "Weather", "LowTemp"), std::string("1.0"));
@@ -174,9 +172,8 @@ void WeatherBulkTest::stopEndsTheRequestAtOnceAndAsks()
     QTRY_VERIFY(f.prompt.asked().size() >= 2);
     QCOMPARE(f.prompt.asked()[1], 170);
     f.gate.open();
-    QTRY_VERIFY(!nb.BulkWeatherRunning());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 170, told}));
-    QCOMPARE(nb.LastBulkWeatherReport().written, written);
     QCOMPARE(f.value(20230530, "Weather", "HighTemp").empty(), written == 0);
     QCOMPARE(f.value(20230601, "Weather", "HighTemp").empty(), written < 3);
 }
@@ -189,7 +186,7 @@ void WeatherBulkTest::theEndSaysWhatWasWrittenAndWhyAMonthFailed()
     f.pages.put(monthUrl(2023, 6), dropped());  // the site drops the connection for June
     f.prompt.queue(Answer::Ok);
     nb.StartBulkWeatherFetch();
-    QTRY_VERIFY(!nb.BulkWeatherRunning());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 370}));
     const std::string told = f.prompt.texts().back();
     for (const std::string& part : {std::string("2日分の気象データを書き込みました。"),
@@ -210,7 +207,7 @@ void WeatherBulkTest::failuresAreToldAndNothingIsSentWithoutAPlace()
     RequireWritten(WriteSettingInt(settings, KeltoIni::Place, 47999));
     f.prompt.queue(Answer::Ok);
     nb.StartBulkWeatherFetch();
-    QTRY_VERIFY(!nb.BulkWeatherRunning());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 169}));
     QVERIFY(contains(f.prompt.texts().back(), "2023年5月（2日分）: 気象データの取得に失敗しました。"));
     QVERIFY(f.value(20230530, "Weather", "HighTemp").empty());
@@ -220,7 +217,7 @@ void WeatherBulkTest::failuresAreToldAndNothingIsSentWithoutAPlace()
     size_t before = f.pages.requested().size();
     f.prompt.queue(Answer::Ok);
     nb.StartBulkWeatherFetch();
-    QVERIFY(!nb.BulkWeatherRunning());
+    QCOMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{168, 136}));
     QCOMPARE(nb.FetchWeatherForDialog(QDate(2023, 6, 1)).has_value(), false);
     QCOMPARE(f.prompt.asked().back(), 136);
@@ -283,20 +280,26 @@ void WeatherBulkTest::dayFetchRunsAwayFromTheWindowAndEndsWhenDropped()
 void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
 {
     WeatherNotebook f;
-    CNotebook& nb = *f.nb;
     std::string settings = JoinPath(f.program, "Kelto.ini");
+    InternetSettingsFields opened;
+    auto save = [&](const InternetSettingsChoice& choice) {
+        f.internetSettings([&](const InternetSettingsFields& fields, const InternetSettingsOps& ops) {
+            opened = fields;
+            ops.apply(choice);
+        });
+    };
     InternetSettingsChoice c;
     c.enabled = false;
     c.prefecture = PlaceEntry{"東京都", 44};
     c.station = PlaceEntry{"練馬", -363};
-    nb.SaveInternetSettings(c);
+    save(c);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::EnableInternet), 0);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::Place), -363);
-    QCOMPARE(nb.InternetSettingsDialogFields().savedPref, 44);
-    QCOMPARE(nb.InternetSettingsDialogFields().savedPlace, -363);
     c.enabled = true;
     c.station.reset();
-    nb.SaveInternetSettings(c);  // no station chosen: the saved place stays
+    save(c);  // no station chosen: the saved place stays
+    QCOMPARE(opened.savedPref, 44);
+    QCOMPARE(opened.savedPlace, -363);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::EnableInternet), 1);
     QCOMPARE(ReadSettingInt(settings, KeltoIni::Place), -363);
     QVERIFY(f.prompt.asked().empty());
@@ -305,7 +308,7 @@ void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
     c.prefecture = PlaceEntry{"神奈川県", 46};
     c.station = PlaceEntry{"横浜", 47670};
     SetWriteFaultHook([&](const std::string& p) { return p == settings; });
-    nb.SaveInternetSettings(c);
+    save(c);
     SetWriteFaultHook(nullptr);
     QCOMPARE(f.prompt.asked(), std::vector<int>{MsgId(Msg::InternetSettingsWriteFailed)});
     QVERIFY(contains(f.prompt.texts().back(), settings));
@@ -317,8 +320,6 @@ void WeatherBulkTest::placeIsSavedOnlyWhenItChanged()
 void WeatherBulkTest::placeListsWaitCanBeStopped()
 {
     WeatherNotebook f;
-    CNotebook& nb = *f.nb;
-    InternetSettingsOps ops = nb.InternetSettingsDialogOps();
     // The user presses the wait window's stop while the site keeps the list waiting.
     QTimer press;
     QObject::connect(&press, &QTimer::timeout, [&] {
@@ -326,7 +327,9 @@ void WeatherBulkTest::placeListsWaitCanBeStopped()
             f.host.waitStop();
     });
     press.start(10);
-    QVERIFY(!ops.prefectures());
+    f.internetSettings([](const InternetSettingsFields&, const InternetSettingsOps& ops) {
+        QVERIFY(!ops.prefectures());
+    });
     QCOMPARE(f.gate.cancelled(), 1);
     QVERIFY(f.prompt.asked().empty());  // a stop is no failure to tell
     QCOMPARE(f.host.busy, (std::vector<std::string>{LoadString(Msg::WeatherFetching), ""}));
@@ -346,7 +349,7 @@ void WeatherBulkTest::graphDrawsAtOnceAndAgainWhenTheMonthComes()
     // The month comes: the graph draws the site's values (day d has a high of 20 + d).
     f.gate.open();
     QTRY_COMPARE(nb.PageSnapshotNow().graph.weather.days[29].HighTemp, 50.0f);
-    QCOMPARE(nb.MonthWeatherForGraph(2023, 5).days[29].LowTemp, 30.0f);
+    QCOMPARE(nb.PageSnapshotNow().graph.weather.days[29].LowTemp, 30.0f);
     QCOMPARE(f.host.presents, before + 2);
     // Kept for the run: drawing it again asks nothing.
     const size_t asked = f.pages.requested().size();
@@ -354,13 +357,15 @@ void WeatherBulkTest::graphDrawsAtOnceAndAgainWhenTheMonthComes()
     nb.SetViewMode(ViewMode::Graph);
     QCOMPARE(f.pages.requested().size(), asked);
     // With the graph's GetWeather off nothing is fetched: the day files' weather (none) is drawn.
-    GraphSettings noSite = nb.CurrentGraphSettings();
-    noSite.GetWeather = false;
-    nb.PreviewGraphSettings(noSite);
+    f.host.graphDialog = [](GraphSettings noSite, const std::function<void(const GraphSettings&)>&) {
+        noSite.GetWeather = false;
+        return std::optional<GraphSettings>(noSite);
+    };
+    QVERIFY(nb.EditGraphSettings());
     nb.SetCalendarMonth(2023, 6);
     nb.SetViewMode(ViewMode::Graph);
     QCOMPARE(f.pages.requested().size(), asked);
-    QCOMPARE(nb.MonthWeatherForGraph(2023, 5).days[29].HighTemp, kUnsetTemperature);
+    QCOMPARE(nb.PageSnapshotNow().graph.weather.days[29].HighTemp, kUnsetTemperature);
 }
 
 void WeatherBulkTest::printAsksEachMonthOnce_data()
@@ -413,7 +418,7 @@ void WeatherBulkTest::bulkImportSaysWhyTheWeatherFailedAndKeepsHeldValues()
     browser.answer = photos.path();
     f.prompt.queue(Answer::Yes);  // 155: with the weather
     nb.StartBulkImport(browser);
-    QTRY_VERIFY(!nb.BulkImportRunning());
+    QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{155, 165}));
     const std::string told = f.prompt.texts().back();
     QVERIFY2(contains(told, MonthFailureText(2023, 4, WeatherError{Msg::None, "", WeatherFault::Dropped, 0})),

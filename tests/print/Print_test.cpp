@@ -109,7 +109,8 @@ TEST(PrintPages, ThePagesOfEachRange)
     EXPECT_EQ(PrintPageAt(plan, 9).kind, PrintPage::None);
 
     // Range 1 in the detail view with all kinds: the day, its month's graph, the list from it.
-    ASSERT_TRUE(nb.OpenDay(QDate(2013, 5, 3)));
+    ASSERT_TRUE(nb.LoadDay(QDate(2013, 5, 3)));
+    nb.SetViewMode(ViewMode::Detail);
     plan = nb.BuildPrintPages(options(true, true, true, PrintRange::ShownPage));
     EXPECT_EQ(plan.total(), 3);
     EXPECT_EQ(plan.sheets(), 2);

@@ -1,7 +1,9 @@
 #include "photos/PictureFile.h"
 #include "res/Strings.h"
 #include "store/DayRecord.h"
+#include "support/FakeFileChooser.h"
 #include "support/NotebookFixture.h"
+#include "support/PhotoFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,19 @@ namespace {
 std::string key(const std::string& path, const char* section, const char* k)
 {
     return IniFile::ReadString(path, section, k, "<absent>");
+}
+// A typed-in height, as the entry dialog hands it on.
+void enterHeight(NotebookFixture& f, const char* height)
+{
+    ASSERT_EQ(f.enterMeasurements([&](EntryFields& e) { e.height = height; }), 0);
+}
+// The photo command on the detail page with an 800 x 600 photo that carries no date.
+void importPhoto(NotebookFixture& f)
+{
+    FakeFileChooser chooser;
+    chooser.answer = WritePhoto(f.temp, "photo.jpg", {800, 600}, "");
+    f.nb->SetViewMode(ViewMode::Detail);
+    ASSERT_TRUE(f.nb->ImportPhoto(false, chooser));
 }
 }  // namespace
 
@@ -126,10 +141,8 @@ TEST(DayStore, ScanOrdersLimitsAndSkipsNonDays)
     for (const std::string& name : others)
         EXPECT_TRUE(FileExists(JoinPath(f.notebook, name))) << name;
     ASSERT_EQ(nb.dayCount(), 3);
-    EXPECT_EQ(DateToInt(nb.days().dates[0]), 20130415);
-    EXPECT_EQ(DateToInt(nb.days().dates[1]), 20130420);
-    EXPECT_EQ(DateToInt(nb.days().dates[2]), 20130501);
-    EXPECT_EQ(DateToInt(nb.days().first), 20130415);
+    EXPECT_EQ(nb.days().dates, (std::vector<QDate>{{2013, 4, 15}, {2013, 4, 20}, {2013, 5, 1}}));
+    EXPECT_EQ(nb.days().first, QDate(2013, 4, 15));
     EXPECT_EQ(nb.viewMode(), ViewMode::Calendar);
     EXPECT_EQ(f.host.title, "Kelto[観察]");
 
@@ -263,10 +276,9 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     nb.RescanDays();
     TerminationRequested = false;
     EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
-    nb.EditCurrentDay().measurements->height = 4.0f;
-    nb.EditCurrentDay().dirty = true;
+    enterHeight(f, "4.0");
     EXPECT_TRUE(nb.PrepareToClose());
-    nb.EditCurrentDay().dirty = true;
+    enterHeight(f, "4.0");
     nb.Shutdown();
     EXPECT_EQ(f.prompt.asked().size(), 3u);
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "4.0");
@@ -326,8 +338,7 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
     EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
-    nb.EditCurrentDay().measurements->height = 3.25f;
-    nb.EditCurrentDay().dirty = true;
+    enterHeight(f, "3.25");
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "1.0");
     nb.SetViewMode(ViewMode::Calendar);  // a change of view mode is a flush point
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "3.2");
@@ -355,22 +366,19 @@ TEST(DayStore, SavingValuesLeavesThePhotoFileAsItWas)
     CNotebook& nb = f.open();
     const DayStore& s = nb.store();
     EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
-    nb.EditCurrentDay().measurements->leaves = 4;
-    nb.EditCurrentDay().dirty = true;
-    ASSERT_TRUE(nb.FlushDay());
+    ASSERT_EQ(f.enterMeasurements([](EntryFields& e) { e.leaves = "4"; }), 0);
+    nb.SetViewMode(ViewMode::Calendar);  // a flush point
     ReadFileBytes(jpg, after);
     EXPECT_EQ(after, before);
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataCount"), "4");
 
     // A replaced picture is written, whole, and only once.
-    nb.EditCurrentDay().picture = big.scaled(700, 500);
-    nb.EditCurrentDay().pictureChanged = true;
-    nb.EditCurrentDay().dirty = true;
-    ASSERT_TRUE(nb.FlushDay());
+    importPhoto(f);
+    nb.SetViewMode(ViewMode::Calendar);
     EXPECT_FALSE(s.Day.pictureChanged);
     QImage back;
     ASSERT_TRUE(LoadPictureFile(jpg, back));
-    EXPECT_EQ(back.size(), QSize(700, 500));
+    EXPECT_EQ(back.size(), QSize(640, 480));
 }
 
 TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
@@ -393,13 +401,9 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         CNotebook& nb = f.open();
         const DayStore& s = nb.store();
         EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
-        nb.EditCurrentDay().measurements->height = 5.0f;
-        if (c.photo) {
-            nb.EditCurrentDay().picture = QImage(640, 480, QImage::Format_RGB32);
-            nb.EditCurrentDay().picture.fill(Qt::green);
-            nb.EditCurrentDay().pictureChanged = true;
-        }
-        nb.EditCurrentDay().dirty = true;
+        if (c.photo)
+            importPhoto(f);
+        enterHeight(f, "5.0");
         std::string failing = f.dayPath(20130402, c.photo ? "jpg" : "dat");
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
         for (Answer a : c.answers)
@@ -430,8 +434,7 @@ TEST(DayStore, QuittingWithAnUnwritableDayAsksFirst)
         f.addDay(20130402);
         CNotebook& nb = f.open();
         EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
-        nb.EditCurrentDay().measurements->height = 5.0f;
-        nb.EditCurrentDay().dirty = true;
+        enterHeight(f, "5.0");
         std::string dat = f.dayPath(20130402, "dat");
         SetWriteFaultHook([&](const std::string& p) { return p == dat; });
         f.prompt.queue(a);
@@ -449,11 +452,8 @@ TEST(DayStore, ShutdownWritesTheDirtyDay)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    nb.SetCurrentDate(QDate(2013, 4, 3));
-    EXPECT_TRUE(nb.NewDay(nb.currentDate()));
-    nb.EditCurrentDay().weather = DayWeather{};
-    nb.EditCurrentDay().weather->Weather = "くもり";
-    nb.EditCurrentDay().dirty = true;
+    EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 3)));
+    ASSERT_EQ(f.changeDayData([](DayDataFields& d) { d.weather = "くもり"; }), 0);
     nb.Shutdown();
     EXPECT_EQ(key(f.dayPath(20130403, "dat"), "Weather", "Weather"), "くもり");
 }

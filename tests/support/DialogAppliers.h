@@ -1,26 +1,18 @@
 #pragma once
-// What a dialog's OK hands its values to when a test opens the dialog itself: the controller
-// operation, with 0 to close and otherwise the control to correct.
-#include "app/CNotebook.h"
-#include "app/ViewHost.h"
+// A real dialog opened as the window opens it: the controller's operation hands the fake host
+// what the dialog opens with and what its OK calls; the dialog is made from those and shown,
+// `work` types into it and presses its buttons, and the operation gets the dialog's outcome.
+#include <QDialog>
 
-inline DialogApply<EntryFields> EntryApply(CNotebook& nb)
+#include <functional>
+
+template <class Dialog>
+auto OpenRealDialog(std::function<void(Dialog&)> work)
 {
-    return [&nb](const EntryFields& f) {
-        int focus = 0;
-        return nb.ApplyEntry(f, &focus) ? 0 : focus;
+    return [work = std::move(work)](const auto&... opened) {
+        Dialog dlg(opened...);
+        dlg.show();
+        work(dlg);
+        return dlg.result() == QDialog::Accepted;
     };
-}
-
-inline DialogApply<DayDataFields> DayDataApply(CNotebook& nb)
-{
-    return [&nb](const DayDataFields& f) {
-        int focus = 0;
-        return nb.ApplyDayData(f, &focus) ? 0 : focus;
-    };
-}
-
-inline DialogApply<NotebookSettingsFields> SettingsApply(CNotebook& nb, SettingsMode mode)
-{
-    return [&nb, mode](const NotebookSettingsFields& f) { return nb.ApplySettings(mode, f) ? 0 : 1020; };
 }

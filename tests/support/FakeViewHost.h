@@ -68,10 +68,10 @@ public:
             paint(p);
         }
     }
-    StartChoice RunStartDialog(NotebookPlace&) override
+    StartChoice RunStartDialog(NotebookPlace& place) override
     {
         ++startDialogs;
-        return startChoice;
+        return startDialog ? startDialog(place) : startChoice;
     }
     bool OpenDocument(const std::string& path) override
     {
@@ -173,6 +173,7 @@ public:
     QImage notesPicture;                        // the legend as last painted
     int startDialogs = 0;
     StartChoice startChoice = StartChoice::Open;
+    std::function<StartChoice(NotebookPlace&)> startDialog;
     std::vector<std::string> opened;
     bool openResult = true;
     std::vector<RotateRequest> rotateRequests;

@@ -13,7 +13,9 @@
 
 #include <QUuid>
 
+#include <functional>
 #include <memory>
+#include <tuple>
 
 class NotebookFixture {
 public:
@@ -44,6 +46,53 @@ public:
         nb->SetCommandLineNotebook(notebook);
         nb->Initialize(&host);
         return *nb;
+    }
+
+    // A dialog the fake host opens through `hook`, answered as the user would: `opened` gets the
+    // fields it opened with, `edit` changes them and OK is pressed (no `edit`: Cancel); `run` is
+    // the operation that opens it. 0 when OK closed the dialog, -1 when it was cancelled, else
+    // the field to correct (as the window's dialog hands OK on to the controller).
+    template <class Fields, class Hook>
+    int answerDialog(Hook& hook, const std::function<bool()>& run,
+                     const std::function<void(Fields&)>& edit, Fields* opened = nullptr)
+    {
+        int focus = -1;
+        hook = [&](Fields fields, const auto&... modeAndApply) {
+            if (opened)
+                *opened = fields;
+            if (edit) {
+                edit(fields);
+                focus = std::get<sizeof...(modeAndApply) - 1>(std::tie(modeAndApply...))(fields);
+            }
+            return focus == 0;
+        };
+        run();
+        hook = nullptr;
+        return focus;
+    }
+    int enterMeasurements(const std::function<void(EntryFields&)>& edit, EntryFields* opened = nullptr)
+    {
+        return answerDialog(host.entryDialog, [this] { return nb->EnterMeasurements(); }, edit, opened);
+    }
+    int changeDayData(const std::function<void(DayDataFields&)>& edit)
+    {
+        return answerDialog<DayDataFields>(host.dataDialog, [this] { return nb->EditDayData(); }, edit);
+    }
+    bool editSettings(SettingsMode mode, const std::function<void(NotebookSettingsFields&)>& edit,
+                      NotebookSettingsFields* opened = nullptr)
+    {
+        return answerDialog(host.settingsDialog, [&] { return nb->EditNotebookSettings(mode); }, edit, opened) == 0;
+    }
+    // The internet settings dialog: `work` gets what it opened with and what its buttons call.
+    bool internetSettings(const std::function<void(const InternetSettingsFields&, const InternetSettingsOps&)>& work)
+    {
+        host.internetDialog = [&](const InternetSettingsFields& fields, const InternetSettingsOps& ops) {
+            work(fields, ops);
+            return true;
+        };
+        const bool closed = nb->EditInternetSettings();
+        host.internetDialog = nullptr;
+        return closed;
     }
 
     TempDir temp;

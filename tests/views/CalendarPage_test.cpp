@@ -170,7 +170,7 @@ TEST(CalendarPage, ClickProtocol)
     f.nb->HandleMouse(MouseAction::Move, cellCentre(0));
     EXPECT_EQ(f.host.cursor, PageCursor::Arrow);
     f.click(cellCentre(0));
-    EXPECT_EQ(f.nb->calendarMonth().month(), 3);
+    EXPECT_EQ(f.nb->PageSnapshotNow().shownMonth, 3);
     EXPECT_EQ(f.nb->viewMode(), ViewMode::Calendar);
 
     // Moving over a day shows the hand; pressing outlines its frame on the window.
@@ -234,6 +234,7 @@ TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
     EXPECT_EQ(countPixels(f.nb->pageBuffer(), QRect(0, 0, 780, 496), orange), 0);
     // Drawn for the printer or the preview, no mark either.
     f.showMonth(2014, 3);
+    PageViews pages = f.loadedPages();
     for (int printing : {PrintingPrinter, PrintingPreview}) {
         QImage sheet(780, 496, QImage::Format_RGB32);
         sheet.fill(Qt::white);
@@ -242,7 +243,7 @@ TEST(CalendarPage, TodayIsMarkedOnTheScreenOnly)
         PageSnapshot s = f.nb->PageSnapshotNow();
         s.printing = static_cast<PrintingTarget>(printing);
         s.mode = ViewMode::Calendar;
-        f.nb->DrawPageTo(p, QPoint(0, 0), s);
+        pages.DrawPage(p, QPoint(0, 0), s);
         p.end();
         EXPECT_EQ(countPixels(sheet, QRect(0, 0, 780, 496), orange), 0) << printing;
         EXPECT_TRUE(framed(sheet, 20)) << printing;

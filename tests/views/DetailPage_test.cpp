@@ -249,7 +249,7 @@ TEST(DetailPage, EmptyPhotoAreaAndPrinting)
         PageSnapshot s = f.nb->PageSnapshotNow();
         s.mode = ViewMode::Detail;
         s.printing = PrintingPrinter;
-        f.nb->DrawPageTo(p, QPoint(100, 50), s);
+        f.loadedPages().DrawPage(p, QPoint(100, 50), s);
     }
     // The printer gets no fill; the photo outline moves with the origin.
     EXPECT_EQ(sheet.pixelColor(700, 450), QColor(Qt::yellow));
@@ -270,15 +270,13 @@ TEST(DetailPage, HugePhotoAreaIsDrawnAsFarAsThePageReaches)
     };
     for (const Case& c : cases) {
         PageFixture f;
-        f.addDay(20130510);
-        f.openOn(QDate(2013, 6, 1));
-        EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 10)));
-        QImage photo(320, 240, QImage::Format_RGB32);
-        photo.fill(Qt::red);
-        f.nb->EditCurrentDay().picture = photo;
-        f.nb->SetPictureArea(QSize(c.width, c.height));
-        f.nb->SetViewMode(ViewMode::Detail);  // the photo area is at (20, 40)
-        const QImage& page = f.nb->pageBuffer();
+        PageViews pages = f.loadedPages();
+        PageSnapshot s = f.snapshot(ViewMode::Detail, 2013, 5, QDate(2013, 6, 1));
+        s.day.date = QDate(2013, 5, 10);
+        s.day.picture = QImage(320, 240, QImage::Format_RGB32);
+        s.day.picture.fill(Qt::red);
+        s.pictureArea = QSize(c.width, c.height);
+        const QImage page = PageFixture::draw(pages, s);  // the photo area is at (20, 40)
         if (c.width > 0) {
             EXPECT_TRUE(isRed(page.pixelColor(c.red))) << c.width << " x " << c.height;
         }

@@ -135,27 +135,26 @@ TEST(GraphPage, HiddenSeriesAreNotDrawnAndSettingsChangesShowAtOnce)
 {
     GraphFixture f;
     f.showMay();
-    GraphSettings g = f.nb->CurrentGraphSettings();
-    g.visible.fill(false);
-    g.visible[SeriesRoomTemp - 1] = true;
-    f.nb->PreviewGraphSettings(g);
-    const QImage& page = f.host.screen;
-    EXPECT_EQ(countPixels(page, QRect(100, 60, 620, 380),
-                          [](QColor c) { return isRed(c) || isGreen(c) || isBlue(c); }),
-              0);
-    // Cancel: everything the dialog changed is Kelto.ini's again, and the file is untouched.
+    // Each change in the dialog is drawn at once; Cancel makes everything the dialog changed
+    // Kelto.ini's again, and the file is untouched.
     const std::string ini = JoinPath(f.program, "Kelto.ini");
     const std::string before = fileBytes(ini);
-    f.host.graphDialog = [](const GraphSettings& s,
-                            const std::function<void(const GraphSettings&)>& preview) {
+    int coloured = -1;
+    f.host.graphDialog = [&](const GraphSettings& s, const std::function<void(const GraphSettings&)>& preview) {
         GraphSettings changed = s;
+        changed.visible.fill(false);
+        changed.visible[SeriesRoomTemp - 1] = true;
+        preview(changed);
+        coloured = countPixels(f.host.screen, QRect(100, 60, 620, 380),
+                               [](QColor c) { return isRed(c) || isGreen(c) || isBlue(c); });
         changed.MaxLength = 50;
         preview(changed);
         return std::optional<GraphSettings>();
     };
     EXPECT_FALSE(f.nb->EditGraphSettings());
+    EXPECT_EQ(coloured, 0);
     EXPECT_EQ(fileBytes(ini), before);
-    EXPECT_TRUE(f.nb->CurrentGraphSettings().isVisible(SeriesHeight));
+    EXPECT_TRUE(f.nb->PageSnapshotNow().graph.settings.isVisible(SeriesHeight));
     EXPECT_TRUE(near(f.host.screen, centre(3), 380, isRed));
     // OK writes every key.
     f.host.graphDialog = [](const GraphSettings& s, const std::function<void(const GraphSettings&)>&) {
@@ -230,7 +229,7 @@ TEST(GraphPage, DefaultColoursStayApartInGreyAndChosenOnesAreKept)
     PageFixture f;
     RequireWritten(IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Graph", "Color6", "#000000"));
     f.openOn(QDate(2013, 6, 1));
-    const GraphSettings read = f.nb->CurrentGraphSettings();
+    const GraphSettings read = f.nb->PageSnapshotNow().graph.settings;
     for (int k = 1; k <= kGraphSeriesCount; ++k)
         EXPECT_EQ(read.color(k), k == SeriesHighTemp ? QColor(0, 0, 0) : colors[k - 1]) << k;
     EXPECT_TRUE(f.prompt.asked().empty());

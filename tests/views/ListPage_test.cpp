@@ -154,5 +154,5 @@ TEST(ListPage, EmptyNotebookAndSettingChange)
     EXPECT_FALSE(f.nb->EditListSettings());
     f.host.listDialog = [](ListMode) { return std::optional<ListMode>(); };
     EXPECT_FALSE(f.nb->EditListSettings());
-    EXPECT_EQ(f.nb->CurrentListMode(), ListMode::PhotoDays);
+    EXPECT_EQ(IniFile::ReadInt(JoinPath(f.program, "Kelto.ini"), "List", "ListMode", 0), 2);
 }

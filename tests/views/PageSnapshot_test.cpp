@@ -34,11 +34,11 @@ TEST(PageSnapshot, PagesDrawnWithoutTheControllerMatchTheScreen)
     EXPECT_EQ(PageFixture::draw(pages, calendar), screenCalendar);
 
     PageSnapshot detail = f.snapshot(ViewMode::Detail, 2013, 5, QDate(2013, 5, 20));
-    detail.day = f.nb->EditCurrentDay();
+    detail.day = f.nb->PageSnapshotNow().day;
     detail.dayNumber = 37;
     EXPECT_EQ(PageFixture::draw(pages, detail), screenDetail);
     // The snapshot is a copy: the live day changing afterwards does not reach it.
-    f.nb->EditCurrentDay().picture = QImage();
+    EXPECT_TRUE(f.nb->LoadDay(QDate(2013, 5, 3)));
     EXPECT_EQ(PageFixture::draw(pages, detail), screenDetail);
 
     // At an origin the calendar moves whole.

@@ -59,15 +59,16 @@ void DataDlgTest::weatherFieldRefusesWhatTheDayFileCannotKeep()
     CNotebook& nb = f.open();
     f.addDay(20130420);
     RequireWritten(nb.LoadDay(QDate(2013, 4, 20)));
-    CDataDlg dlg(nb.DayDataDialogFields(), DayDataApply(nb));
-    dlg.show();
-    auto* weather = dlg.findChild<QLineEdit*>("1009");
-    QVERIFY(weather);
-    weather->setFocus();
-    for (const QString& text : commits)
-        commit(weather, text);
-    QCOMPARE(weather->text(), shown);
-    QVERIFY(Cp932Length(weather->text().toStdString()) <= kWeatherBytes);
+    f.host.dataDialog = OpenRealDialog<CDataDlg>([&](CDataDlg& dlg) {
+        auto* weather = dlg.findChild<QLineEdit*>("1009");
+        QVERIFY(weather);
+        weather->setFocus();
+        for (const QString& text : commits)
+            commit(weather, text);
+        QCOMPARE(weather->text(), shown);
+        QVERIFY(Cp932Length(weather->text().toStdString()) <= kWeatherBytes);
+    });
+    QVERIFY(!nb.EditDayData());
 }
 
 void DataDlgTest::typedWeatherIsSavedWhole()
@@ -92,7 +93,7 @@ void DataDlgTest::typedWeatherIsSavedWhole()
     };
     QCOMPARE(nb.EditDayData(), 1);
     QCOMPARE(typed, QString::fromUtf8("晴のち曇晴のち曇晴のち曇abcdefg"));
-    RequireWritten(nb.FlushDay());
+    RequireWritten(nb.SaveDay());
     QCOMPARE(IniFile::ReadString(f.dayPath(20130420, "dat"), "Weather", "Weather"), typed.toStdString());
 }
 
@@ -106,15 +107,17 @@ void DataDlgTest::datePickerIsJapaneseAndEndsToday()
     for (auto [day, max] :
          {std::pair{QDate(2013, 4, 20), QDate(2013, 5, 10)}, {QDate(2013, 6, 1), QDate(2013, 6, 1)}}) {
         RequireWritten(nb.LoadDay(day));
-        CDataDlg dlg(nb.DayDataDialogFields(), DayDataApply(nb));
-        auto* date = dlg.findChild<QDateEdit*>("1002");
-        QVERIFY(date);
-        QCOMPARE(date->date(), day);  // never moved to the limit behind the user's back
-        QCOMPARE(date->maximumDate(), max);
-        QCOMPARE(date->locale().language(), QLocale::Japanese);
-        QVERIFY(date->calendarPopup());
-        QCOMPARE(date->calendarWidget()->firstDayOfWeek(), Qt::Sunday);
-        QCOMPARE(date->calendarWidget()->locale().language(), QLocale::Japanese);
+        f.host.dataDialog = OpenRealDialog<CDataDlg>([&](CDataDlg& dlg) {
+            auto* date = dlg.findChild<QDateEdit*>("1002");
+            QVERIFY(date);
+            QCOMPARE(date->date(), day);  // never moved to the limit behind the user's back
+            QCOMPARE(date->maximumDate(), max);
+            QCOMPARE(date->locale().language(), QLocale::Japanese);
+            QVERIFY(date->calendarPopup());
+            QCOMPARE(date->calendarWidget()->firstDayOfWeek(), Qt::Sunday);
+            QCOMPARE(date->calendarWidget()->locale().language(), QLocale::Japanese);
+        });
+        QVERIFY(!nb.EditDayData());
     }
 }
 

@@ -31,7 +31,7 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         std::string raw = ToCp932("あさがお");
-        std::string windows = JoinPath(nb.dataRoot(), raw);
+        std::string windows = JoinPath(nb.place().dataRoot, raw);
         QCOMPARE(::mkdir(windows.c_str(), 0777), 0);
         RawFolderGuard guard{windows};
         RequireWritten(WriteNotebookKey(windows, "KindName", "あさがお"));

@@ -6,6 +6,7 @@
 #include "app/dialogs/CEntryDlg.h"
 #include "app/dialogs/CStartDlg.h"
 #include "support/DialogAppliers.h"
+#include "store/KeltoIni.h"
 #include "support/NotebookFixture.h"
 
 #include <QCheckBox>
@@ -106,14 +107,19 @@ private slots:
         TempDir dir;
         dir.mkdir("data");
         ScriptedPrompt prompt;
+        FakeViewHost host;
+        int result = -1;
+        bool newRequested = false;
+        host.startDialog = [&](NotebookPlace& place) {
+            CStartDlg dlg(place, prompt);
+            result = dlg.exec();
+            newRequested = dlg.NewNotebookRequested();
+            return StartChoice::EndProgram;
+        };
         CNotebook nb(dir.path(), prompt, "KeltoTest-empty-root");
-        NotebookPlace moved = nb.place();
-        moved.dataRoot = dir.file("data");
-        nb.SetPlace(moved);
-        NotebookPlace place = nb.place();
-        CStartDlg dlg(place, prompt);
-        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
-        QVERIFY(dlg.NewNotebookRequested());
+        nb.Initialize(&host);
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(newRequested);
         QVERIFY(prompt.asked().empty());
     }
 
@@ -123,32 +129,31 @@ private slots:
         CNotebook& nb = f.open();
         RequireWritten(WriteNotebookKey(f.notebook, "StudentName", "山田花子"));
         std::optional<Clock::FixedToday> today(std::in_place, QDate(2014, 5, 7));
-        CDefineDlg dlg(nb.SettingsDialogFields(SettingsMode::New), SettingsMode::New,
-                       SettingsApply(nb, SettingsMode::New));
-        today.reset();
-        dlg.show();
-        QCOMPARE(control<QLineEdit>(dlg, "1018")->text(), QString("山田花子"));
-        QCOMPARE(control<QLineEdit>(dlg, "1020")->text(), QString());
-        QCOMPARE(control<QLineEdit>(dlg, "1004")->text(), QString("フリー項目1"));
-        QCOMPARE(control<QDateEdit>(dlg, "1002")->date(), QDate(2014, 5, 7));
-        QVERIFY(control<QDateEdit>(dlg, "1002")->calendarPopup());
-        QVERIFY(!control<QPushButton>(dlg, "4")->isVisible());
-        shoot(dlg, "define");
+        f.host.settingsDialog = OpenRealDialog<CDefineDlg>([&](CDefineDlg& dlg) {
+            today.reset();
+            QCOMPARE(control<QLineEdit>(dlg, "1018")->text(), QString("山田花子"));
+            QCOMPARE(control<QLineEdit>(dlg, "1020")->text(), QString());
+            QCOMPARE(control<QLineEdit>(dlg, "1004")->text(), QString("フリー項目1"));
+            QCOMPARE(control<QDateEdit>(dlg, "1002")->date(), QDate(2014, 5, 7));
+            QVERIFY(control<QDateEdit>(dlg, "1002")->calendarPopup());
+            QVERIFY(!control<QPushButton>(dlg, "4")->isVisible());
+            shoot(dlg, "define");
 
-        press(dlg, "1");
-        QCOMPARE(f.prompt.asked(), std::vector<int>{158});
-        type(dlg, "1020", "../外");
-        press(dlg, "1");
-        QCOMPARE(f.prompt.asked().back(), 159);
-        QVERIFY(dlg.isVisible());
+            press(dlg, "1");
+            QCOMPARE(f.prompt.asked(), std::vector<int>{158});
+            type(dlg, "1020", "../外");
+            press(dlg, "1");
+            QCOMPARE(f.prompt.asked().back(), 159);
+            QVERIFY(dlg.isVisible());
 
-        type(dlg, "1020", "ミニトマト");
-        type(dlg, "1021", "ミニトマト");
-        control<QDateEdit>(dlg, "1002")->setDate(QDate(2014, 5, 1));
-        press(dlg, "1");
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        std::string folder = JoinPath(nb.dataRoot(), "ミニトマト");
-        QCOMPARE(nb.notebookFolder(), folder);
+            type(dlg, "1020", "ミニトマト");
+            type(dlg, "1021", "ミニトマト");
+            control<QDateEdit>(dlg, "1002")->setDate(QDate(2014, 5, 1));
+            press(dlg, "1");
+        });
+        QVERIFY(nb.EditNotebookSettings(SettingsMode::New));
+        std::string folder = JoinPath(nb.place().dataRoot, "ミニトマト");
+        QCOMPARE(nb.place().notebookFolder, folder);
         NotebookInfo info = ReadNotebookInfo(folder);
         QCOMPARE(info.StartDate, std::string("2014/05/01"));
         QCOMPARE(info.StudentName, std::string("山田花子"));
@@ -207,35 +212,33 @@ private slots:
         NotebookFixture f;
         CNotebook& nb = f.open();
         RequireWritten(WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)"));
-        nb.SetCurrentDate(QDate(2013, 4, 20));
-        RequireWritten(nb.NewDay(nb.currentDate()));
+        RequireWritten(nb.LoadDay(QDate(2013, 4, 20)));
         f.prompt.clear();
 
-        CEntryDlg dlg(nb.EntryDialogFields(), EntryApply(nb));
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(control<QLabel>(dlg, "1051")->text(), QString("茎の太さ"));
-        QCOMPARE(control<QLabel>(dlg, "1053")->text(), QString("mm"));
-        QCOMPARE(control<QLabel>(dlg, "1052")->text(), QString("フリー項目2"));
-        QVERIFY(control<QCheckBox>(dlg, "1007")->isChecked());
-        QCOMPARE(control<QLineEdit>(dlg, "1000")->maxLength(), 7);
-        type(dlg, "1000", "12.34");
-        type(dlg, "1002", "150");
-        type(dlg, "1004", "4.5");
-        shoot(dlg, "entry");
-        press(dlg, "1");
-        QCOMPARE(f.prompt.asked(), std::vector<int>{173});
-        QVERIFY(dlg.isVisible());
-        QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(dlg, "1002"));
-        QCOMPARE(control<QLineEdit>(dlg, "1002")->text(), QString("150"));
+        f.host.entryDialog = OpenRealDialog<CEntryDlg>([&](CEntryDlg& dlg) {
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            QCOMPARE(control<QLabel>(dlg, "1051")->text(), QString("茎の太さ"));
+            QCOMPARE(control<QLabel>(dlg, "1053")->text(), QString("mm"));
+            QCOMPARE(control<QLabel>(dlg, "1052")->text(), QString("フリー項目2"));
+            QVERIFY(control<QCheckBox>(dlg, "1007")->isChecked());
+            QCOMPARE(control<QLineEdit>(dlg, "1000")->maxLength(), 7);
+            type(dlg, "1000", "12.34");
+            type(dlg, "1002", "150");
+            type(dlg, "1004", "4.5");
+            shoot(dlg, "entry");
+            press(dlg, "1");
+            QCOMPARE(f.prompt.asked(), std::vector<int>{173});
+            QVERIFY(dlg.isVisible());
+            QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(dlg, "1002"));
+            QCOMPARE(control<QLineEdit>(dlg, "1002")->text(), QString("150"));
 
-        type(dlg, "1002", "12");
-        control<QCheckBox>(dlg, "1007")->setChecked(false);
-        press(dlg, "1");
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            type(dlg, "1002", "12");
+            control<QCheckBox>(dlg, "1007")->setChecked(false);
+            press(dlg, "1");
+        });
+        QVERIFY(nb.EnterMeasurements());
         QCOMPARE(f.prompt.asked(), (std::vector<int>{173, 184}));
-        nb.EditCurrentDay().dirty = true;
-        RequireWritten(nb.FlushDay());
+        RequireWritten(nb.SaveDay());
         std::string dat = f.dayPath(20130420, "dat");
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataHeight"), std::string("12.3"));
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataCount"), std::string("12"));
@@ -246,12 +249,12 @@ private slots:
     void dataDialogMovesTheDay()
     {
         NotebookFixture f;
+        RequireWritten(WriteSettingInt(JoinPath(f.program, "Kelto.ini"), KeltoIni::EnableInternet, 1));
         CNotebook& nb = f.open();
         f.addDay(20130420, "8.0");
         std::ofstream(f.dayPath(20130420, "txt")) << "memo\n";
         RequireWritten(nb.LoadDay(QDate(2013, 4, 20)));
         nb.SetViewMode(ViewMode::Detail);
-        nb.SetInternetEnabled(true);
         f.prompt.clear();
         f.prompt.queue(Answer::Yes);
 
