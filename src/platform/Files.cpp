@@ -329,7 +329,7 @@ namespace {
 // target with its name, the second name of its old file (none when it is new) and the inode of
 // its new file, then "end".
 // While it is there the set is not complete: a writer killed half way through the renames
-// leaves it, and the next start puts every old file back (RecoverSet). Written only when all
+// leaves it, and the next start puts every old file back (recoverSet). Written only when all
 // targets share a folder and every old file has its second name.
 constexpr std::string_view kSetHeader = "kelto-set 1";
 constexpr std::string_view kSetSuffix = ".set";
