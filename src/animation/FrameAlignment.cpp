@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -199,9 +200,11 @@ void DrawFrameSource(QPainter& target, QPoint origin, const QImage& picture, con
 
 FrameAlignment ZoomFrame(FrameAlignment a, int d, QSize frame)
 {
-    if (a.w + d <= 0)
+    // A size read from a day file may be as large as an int holds: never step past it.
+    const long long w = static_cast<long long>(a.w) + d;
+    if (w <= 0 || w > std::numeric_limits<int>::max())
         return a;
-    a.w += d;
+    a.w = static_cast<int>(w);
     a.h = std::max(
         1, static_cast<int>(static_cast<long long>(frame.height()) * a.w / std::max(frame.width(), 1)));
     return a;
