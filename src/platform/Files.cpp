@@ -565,7 +565,10 @@ int RemoveStaleTemporaries(const std::string& folder,
                            const std::function<bool(std::string_view target, std::string_view suffix)>& ours)
 {
     // First the sets a killed writer left half renamed, while their old files are still there.
-    for (const std::string& name : FindFiles(folder, "*.tmp*.set")) {
+    // The folder is read once; again only when a set was put back (its old files moved).
+    std::vector<std::string> names = FindFiles(folder, "*.tmp*");
+    bool recovered = false;
+    for (const std::string& name : names) {
         std::string_view n(name);
         const size_t at = n.find(".tmp");
         if (at == 0 || at == std::string_view::npos || !isTemporaryTag(n, at) || n.substr(at + 10) != kSetSuffix
@@ -576,9 +579,12 @@ int RemoveStaleTemporaries(const std::string& folder,
             continue;
         recoverSet(folder, path, [&ours](std::string_view target) { return ours(target, {}); });
         unlink(path.c_str());
+        recovered = true;
     }
+    if (recovered)
+        names = FindFiles(folder, "*.tmp*");
     int removed = 0;
-    for (const std::string& name : FindFiles(folder, "*.tmp*")) {
+    for (const std::string& name : names) {
         std::string_view n(name);
         bool match = false;
         for (size_t at = n.find(".tmp"); !match && at != std::string_view::npos; at = n.find(".tmp", at + 1))
