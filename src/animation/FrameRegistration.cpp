@@ -13,6 +13,10 @@
 #include <tuple>
 #include <vector>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 // Coarse to fine: a search by phase correlation over a few zooms on small renderings of the
 // frames, then a short least-squares refinement of shift, zoom and light on frames sampled at
 // half and at full frame size. Both photos are read through gray pyramids built once.
@@ -65,6 +69,17 @@ Float4 Load4(const float* at)
     Float4 v;
     std::memcpy(&v, at, sizeof v);
     return v;
+}
+
+Float4 Sqrt4(Float4 v)
+{
+#if defined(__SSE__)
+    return _mm_sqrt_ps(v);
+#else
+    for (int l = 0; l < 4; ++l)
+        v[l] = std::sqrt(v[l]);
+    return v;
+#endif
 }
 
 using Int4 = qint32 __attribute__((vector_size(16)));
@@ -480,12 +495,15 @@ private:
                 }
         }
     }
+    // In blocks that stay in the cache together: a column of the whole grid does not.
     void transpose(std::vector<float>& v) const
     {
-        const size_t n = static_cast<size_t>(m_n);
-        for (size_t y = 0; y < n; ++y)
-            for (size_t x = y + 1; x < n; ++x)
-                std::swap(v[y * n + x], v[x * n + y]);
+        const size_t n = static_cast<size_t>(m_n), block = std::min<size_t>(n, 16);
+        for (size_t by = 0; by < n; by += block)
+            for (size_t bx = by; bx < n; bx += block)
+                for (size_t y = by; y < by + block; ++y)
+                    for (size_t x = bx == by ? y + 1 : bx; x < bx + block; ++x)
+                        std::swap(v[y * n + x], v[x * n + y]);
     }
 
     int m_n;
@@ -522,16 +540,19 @@ public:
             for (size_t part = 0; part < (pair ? 2u : 1u); ++part) {
                 const Rendering& r = *renderings[first + part];
                 double sum = 0;
-                for (int j = r.y0; j < r.y1; ++j)
+                for (int j = r.y0; j < r.y1; ++j) {
+                    const float* line = &r.px[static_cast<size_t>(j) * kSide];
                     for (int i = r.x0; i < r.x1; ++i)
-                        sum += r.px[index(i, j)];
+                        sum += line[i];
+                }
                 const size_t count = static_cast<size_t>(r.x1 - r.x0) * (r.y1 - r.y0);
                 const float mean = count ? static_cast<float>(sum / double(count)) : 0.f;
-                for (int j = 0; j < kSide; ++j)
-                    for (int i = 0; i < kSide; ++i) {
-                        const size_t k = index(i, j);
-                        (part ? z.im : z.re)[k] = (r.inside(i, j) ? r.px[k] - mean : 0.f) * m_window[k];
-                    }
+                float* out = (part ? z.im : z.re).data();
+                for (int j = r.y0; j < r.y1; ++j) {
+                    const size_t row = static_cast<size_t>(j) * kSide;
+                    for (int i = r.x0; i < r.x1; ++i)
+                        out[row + i] = (r.px[row + i] - mean) * m_window[row + i];
+                }
             }
             m_fft(z, false);
             if (!pair) {
@@ -542,7 +563,9 @@ public:
             Spectrum a(z.re.size()), b(z.re.size());
             for (int y = 0; y < kSide; ++y)
                 for (int x = 0; x < kSide; ++x) {
-                    const size_t k = index(x, y), m = index(-x, -y);
+                    const size_t k = static_cast<size_t>(y * kSide + x),
+                                 m = static_cast<size_t>(((kSide - y) & (kSide - 1)) * kSide
+                                                         + ((kSide - x) & (kSide - 1)));
                     a.re[k] = 0.5f * (z.re[k] + z.re[m]);
                     a.im[k] = 0.5f * (z.im[k] - z.im[m]);
                     b.re[k] = 0.5f * (z.im[k] + z.im[m]);
@@ -568,20 +591,21 @@ public:
             Spectrum z(reference.re.size());
             for (size_t part = 0; part < (pair ? 2u : 1u); ++part) {
                 const Spectrum& other = others[first + part];
-                for (size_t k = 0; k < z.re.size(); ++k) {
+                for (size_t k = 0; k < z.re.size(); k += 4) {
                     // The cross-power spectrum, normalised: only the phase tells the shift.
-                    float cr = reference.re[k] * other.re[k] + reference.im[k] * other.im[k];
-                    float ci = reference.im[k] * other.re[k] - reference.re[k] * other.im[k];
-                    const float magnitude = std::sqrt(cr * cr + ci * ci);
-                    const float scale = magnitude > 1e-20f ? 1 / magnitude : 0.f;
+                    const Float4 ar = Load4(&reference.re[k]), ai = Load4(&reference.im[k]),
+                                 br = Load4(&other.re[k]), bi = Load4(&other.im[k]);
+                    Float4 cr = ar * br + ai * bi, ci = ai * br - ar * bi;
+                    const Float4 magnitude = Sqrt4(cr * cr + ci * ci);
+                    const Float4 scale = magnitude > 1e-20f ? 1 / magnitude : Float4{};
                     cr *= scale;
                     ci *= scale;
                     if (part) {
-                        z.re[k] -= ci;
-                        z.im[k] += cr;
+                        Store4(&z.re[k], Load4(&z.re[k]) - ci);
+                        Store4(&z.im[k], Load4(&z.im[k]) + cr);
                     } else {
-                        z.re[k] += cr;
-                        z.im[k] += ci;
+                        Store4(&z.re[k], Load4(&z.re[k]) + cr);
+                        Store4(&z.im[k], Load4(&z.im[k]) + ci);
                     }
                 }
             }
@@ -603,15 +627,10 @@ private:
     {
         const std::vector<float>& part = imaginary ? surface.im : surface.re;
         auto at = [&](int x, int y) { return part[index(x, y)] / float(kSide * kSide); };
-        int px = 0, py = 0;
-        float best = -1e30f;
-        for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < kSide; ++x)
-                if (at(x, y) > best) {
-                    best = at(x, y);
-                    px = x;
-                    py = y;
-                }
+        // The highest value, the first of equals; the scale (a power of two) changes no order.
+        const size_t top =
+            static_cast<size_t>(std::max_element(part.begin(), part.end()) - part.begin());
+        const int px = static_cast<int>(top % kSide), py = static_cast<int>(top / kSide);
         // The centroid of the 5 x 5 around the peak; the peak lies at minus the shift.
         double sum = 0, sx = 0, sy = 0;
         for (int dy = -2; dy <= 2; ++dy)
