@@ -909,37 +909,51 @@ std::optional<FrameAlignment> ProposeFrameAlignment(const QImage& previousPhoto,
     // start, keeping the zoom that correlates best. Hand-held series move far more between days
     // than the fine search alone can follow. The reference's spectrum serves every zoom.
     const PhaseCorrelation correlation(frame);
-    constexpr std::array kZooms{1.0, 0.87, 1.15, 0.76, 1.32};
-    std::vector<FrameAlignment> candidates;
-    std::vector<Rendering> renderings{Render(before, previousWarp, correlation.grid())};
-    for (double zoom : kZooms) {
-        FrameAlignment candidate = start;
-        candidate.w = std::max(1, static_cast<int>(std::lround(start.w * zoom)));
-        candidate.h = std::max(1, static_cast<int>(std::lround(start.h * zoom)));
-        candidates.push_back(candidate);
-        renderings.push_back(Render(after, WarpOf(candidate, picture, frame), correlation.grid()));
-    }
-    std::vector<const Rendering*> all;
-    for (const Rendering& r : renderings)
-        all.push_back(&r);
-    std::vector<Spectrum> spectra = correlation.spectra(all);
-    const Spectrum referenceSpectrum = std::move(spectra.front());
-    spectra.erase(spectra.begin());
-    const auto shifts = correlation.shifts(referenceSpectrum, spectra);
+    const Rendering referenceRendering = Render(before, previousWarp, correlation.grid());
+    std::optional<Spectrum> referenceSpectrum;
     FrameAlignment best = start;
-    double bestResponse = -1;
-    for (size_t k = 0; k < candidates.size(); ++k) {
-        FrameAlignment candidate = candidates[k];
-        // The content of the reference at u lies at u + shift in this frame.
-        const double ux = double(candidate.w) / frame.width(), uy = double(candidate.h) / frame.height();
-        candidate.x = static_cast<int>(std::lround(candidate.x + shifts[k].frame.x() * ux));
-        candidate.y = static_cast<int>(std::lround(candidate.y + shifts[k].frame.y() * uy));
-        if (shifts[k].response > bestResponse && candidate.x >= 0 && candidate.y >= 0
-            && candidate.x < frame.width() && candidate.y < frame.height()) {
-            bestResponse = shifts[k].response;
-            best = candidate;
+    double bestResponse = -1, bestZoom = 0;
+    auto search = [&](std::initializer_list<double> zooms) {
+        std::vector<FrameAlignment> candidates;
+        std::vector<Rendering> renderings;
+        for (double zoom : zooms) {
+            FrameAlignment candidate = start;
+            candidate.w = std::max(1, static_cast<int>(std::lround(start.w * zoom)));
+            candidate.h = std::max(1, static_cast<int>(std::lround(start.h * zoom)));
+            candidates.push_back(candidate);
+            renderings.push_back(Render(after, WarpOf(candidate, picture, frame), correlation.grid()));
         }
-    }
+        std::vector<const Rendering*> all;
+        if (!referenceSpectrum)
+            all.push_back(&referenceRendering);
+        for (const Rendering& r : renderings)
+            all.push_back(&r);
+        std::vector<Spectrum> spectra = correlation.spectra(all);
+        if (!referenceSpectrum) {
+            referenceSpectrum = std::move(spectra.front());
+            spectra.erase(spectra.begin());
+        }
+        const auto shifts = correlation.shifts(*referenceSpectrum, spectra);
+        for (size_t k = 0; k < candidates.size(); ++k) {
+            FrameAlignment candidate = candidates[k];
+            // The content of the reference at u lies at u + shift in this frame.
+            const double ux = double(candidate.w) / frame.width(), uy = double(candidate.h) / frame.height();
+            candidate.x = static_cast<int>(std::lround(candidate.x + shifts[k].frame.x() * ux));
+            candidate.y = static_cast<int>(std::lround(candidate.y + shifts[k].frame.y() * uy));
+            if (shifts[k].response > bestResponse && candidate.x >= 0 && candidate.y >= 0
+                && candidate.x < frame.width() && candidate.y < frame.height()) {
+                bestResponse = shifts[k].response;
+                best = candidate;
+                bestZoom = zooms.begin()[k];
+            }
+        }
+    };
+    // The zooms around the start first; one step further out only on the side that won.
+    search({1.0, 0.87, 1.15});
+    if (bestZoom == 0.87)
+        search({0.76});
+    else if (bestZoom == 1.15)
+        search({1.32});
 
     // The fine search from the best zoom: shift, zoom and light, at half and then full size.
     const Fit fit = Refine(after, reference, WarpOf(best, picture, frame), frame);
