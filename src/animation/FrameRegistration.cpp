@@ -698,6 +698,9 @@ struct Normal {
     size_t used = 0;  // the pixels that took part
 };
 
+// With `light` false the light stays as it is: only zoom and shift are solved for (the light's
+// rows of the system say "no change"), with less than half the sums.
+template <bool light>
 Normal NormalEquations(const Rendering& current, const Rendering& target, const Grid& grid, const Warp& warp,
                        double ratio, double gain, double offset)
 {
@@ -740,27 +743,30 @@ Normal NormalEquations(const Rendering& current, const Rendering& target, const 
             // What changed between the days (a plant that grew, a cloud) weighs little beside
             // what stayed: a Cauchy weight on the residual.
             const Float4 weight = keep / (1.f + e * e * robust);
-            const Float4 wz = weight * zoom, wx = weight * ix, wy = weight * iy, wv = weight * value;
+            const Float4 wz = weight * zoom, wx = weight * ix, wy = weight * iy;
             sum[ZZ] += wz * zoom;
             sum[ZX] += wz * ix;
             sum[ZY] += wz * iy;
-            sum[ZV] += wz * value;
             sum[XX] += wx * ix;
             sum[XY] += wx * iy;
-            sum[XV] += wx * value;
             sum[YY] += wy * iy;
-            sum[YV] += wy * value;
-            sum[VV] += wv * value;
-            sum[Z] += wz;
-            sum[X] += wx;
-            sum[Y] += wy;
-            sum[V] += wv;
-            sum[One] += weight;
             sum[ZE] += wz * e;
             sum[XE] += wx * e;
             sum[YE] += wy * e;
-            sum[VE] += wv * e;
-            sum[E] += weight * e;
+            if constexpr (light) {
+                const Float4 wv = weight * value;
+                sum[ZV] += wz * value;
+                sum[XV] += wx * value;
+                sum[YV] += wy * value;
+                sum[VV] += wv * value;
+                sum[Z] += wz;
+                sum[X] += wx;
+                sum[Y] += wy;
+                sum[V] += wv;
+                sum[One] += weight;
+                sum[VE] += wv * e;
+                sum[E] += weight * e;
+            }
         };
         int i = x0;
         for (; i + 4 <= x1; i += 4)
@@ -783,10 +789,12 @@ Normal NormalEquations(const Rendering& current, const Rendering& target, const 
                                {ZV, XV, YV, VV, V},
                                {Z, X, Y, V, One}};
     const int right[5] = {ZE, XE, YE, VE, E};
+    const int solved = light ? 5 : 3;
     for (int r = 0; r < 5; ++r) {
         for (int k = 0; k < 5; ++k)
-            out.m[static_cast<size_t>(r)][static_cast<size_t>(k)] = total[static_cast<size_t>(entries[r][k])];
-        out.m[static_cast<size_t>(r)][5] = -total[static_cast<size_t>(right[r])];
+            out.m[static_cast<size_t>(r)][static_cast<size_t>(k)] =
+                r < solved && k < solved ? total[static_cast<size_t>(entries[r][k])] : r == k ? 1 : 0;
+        out.m[static_cast<size_t>(r)][5] = r < solved ? -total[static_cast<size_t>(right[r])] : 0;
     }
     return out;
 }
@@ -832,7 +840,10 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
                 }
                 lightSet = true;
             }
-            Normal normal = NormalEquations(current, *target, *grid, warp, ratio, gain, offset);
+            // At full size the light found at half size stands.
+            Normal normal = grid == &reference.half
+                                ? NormalEquations<true>(current, *target, *grid, warp, ratio, gain, offset)
+                                : NormalEquations<false>(current, *target, *grid, warp, ratio, gain, offset);
             // Too little of the frame overlaps the photo to say anything.
             if (normal.used < static_cast<size_t>(w) * h / 4)
                 return fit;
