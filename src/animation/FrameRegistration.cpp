@@ -514,19 +514,9 @@ private:
 class PhaseCorrelation {
 public:
     explicit PhaseCorrelation(QSize frame)
-        : m_grid(frame, double(kSide) / frame.width(), double(kSide) / frame.height()), m_fft(kSide)
-    {
-        // A Hann window, against the wrap-around edges of the transform.
-        std::vector<float> hann(kSide);
-        for (int i = 0; i < kSide; ++i)
-            hann[static_cast<size_t>(i)] =
-                static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / (kSide - 1)));
-        m_window.resize(static_cast<size_t>(kSide) * kSide);
-        for (int j = 0; j < kSide; ++j)
-            for (int i = 0; i < kSide; ++i)
-                m_window[static_cast<size_t>(j) * kSide + i] =
-                    hann[static_cast<size_t>(i)] * hann[static_cast<size_t>(j)];
-    }
+        : m_grid(frame, double(kSide) / frame.width(), double(kSide) / frame.height()),
+          m_fft(tables().fft), m_window(tables().window)
+    {}
     const Grid& grid() const { return m_grid; }
 
     // The windowed spectra of renderings; the photo's outside takes its mean. Two real grids
@@ -655,8 +645,30 @@ private:
     // per axis, so a frame stretched to a square correlates as well.
     static constexpr int kSide = 128;
     Grid m_grid;
-    Fft2 m_fft;
-    std::vector<float> m_window;
+    // The transform's tables and the window, made once for every registration.
+    struct Tables {
+        Fft2 fft{kSide};
+        std::vector<float> window;
+        Tables() : window(static_cast<size_t>(kSide) * kSide)
+        {
+            // A Hann window, against the wrap-around edges of the transform.
+            std::vector<float> hann(kSide);
+            for (int i = 0; i < kSide; ++i)
+                hann[static_cast<size_t>(i)] =
+                    static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / (kSide - 1)));
+            for (int j = 0; j < kSide; ++j)
+                for (int i = 0; i < kSide; ++i)
+                    window[static_cast<size_t>(j) * kSide + i] =
+                        hann[static_cast<size_t>(i)] * hann[static_cast<size_t>(j)];
+        }
+    };
+    static const Tables& tables()
+    {
+        static const Tables made;
+        return made;
+    }
+    const Fft2& m_fft;
+    const std::vector<float>& m_window;
 };
 
 // --- The fine search: Gauss-Newton over the current photo's warp (a common zoom keeping the
