@@ -63,6 +63,16 @@ const AnimationPlayer::Slot& AnimationPlayer::slot(int index) const
     return none;
 }
 
+// Registration looks at brightness alone, read from the file for it, whether or not the frame
+// is on screen: a frame's proposal does not depend on which frames were shown.
+QImage AnimationPlayer::registrationPhoto(int index)
+{
+    QImage photo;
+    LoadPictureBrightness(FramePhotoPath(m_setup.notebookFolder, m_frames[index]), photo);
+    ++m_decodes;
+    return photo;
+}
+
 // Each frame is decoded once while it stays the frame shown or one of its neighbours.
 const AnimationPlayer::Slot& AnimationPlayer::load(int index)
 {
@@ -334,10 +344,10 @@ bool AnimationPlayer::AutoAlign()
         return false;
     const FrameAlignment previous =
         ReadFrameAlignment(m_setup.notebookFolder, m_frames, m_current - 1, m_setup.geometry).alignment;
-    const QImage& previousPhoto = slot(m_current - 1).picture;
+    const QImage previousPhoto = registrationPhoto(m_current - 1), photo = registrationPhoto(m_current);
     std::optional<FrameAlignment> proposal;
-    if (!previousPhoto.isNull() && !picture().isNull())
-        proposal = m_setup.registrar(previousPhoto, previous, picture(), m_alignment, frameSize());
+    if (!previousPhoto.isNull() && !photo.isNull())
+        proposal = m_setup.registrar(previousPhoto, previous, photo, m_alignment, frameSize());
     if (!proposal) {
         m_prompt.tell(Msg::AutoAlignNotFound, Icon::Information);
         return false;
@@ -407,9 +417,7 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
     }
     // Each frame is registered against the one before it as that one now stands, so the
     // proposals chain from the first frame taken to the last.
-    QImage previousPhoto = slot(first - 1).picture;
-    if (slot(first - 1).index != first - 1)
-        LoadPictureFile(FramePhotoPath(folder, m_frames[first - 1]), previousPhoto);
+    QImage previousPhoto = registrationPhoto(first - 1);
     int aligned = 0, missed = 0, notReached = 0;
     bool currentTook = false;
     for (int j = first; j < frameCount(); ++j) {
@@ -417,11 +425,7 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
             notReached = frameCount() - j;
             break;
         }
-        QImage photo = slot(j).picture;
-        if (slot(j).index != j) {
-            LoadPictureFile(FramePhotoPath(folder, m_frames[j]), photo);
-            ++m_decodes;
-        }
+        QImage photo = registrationPhoto(j);
         if (own[j] && !replaceOwn) {
             previousPhoto = photo;
             continue;

@@ -153,6 +153,7 @@ public:
     FrameAlignment shownAlignment() const;
 
 private:
+    QImage registrationPhoto(int index);
     struct Slot {
         int index = -1;
         QImage picture, thumbnail;

@@ -97,7 +97,7 @@ struct Plane {
 };
 
 // A photo in gray, halved level after level. Gray is 11 R + 16 G + 5 B over 32, like Qt's, read
-// straight from 32-bit pixels. Each level is made in tiles as renderings first need them: a frame
+// straight from 32-bit pixels, or the photo's brightness where it comes as 8-bit gray. Each level is made in tiles as renderings first need them: a frame
 // shows only part of the photo, and at only one or two of the levels.
 class Pyramid {
 public:
@@ -106,8 +106,10 @@ public:
     // and coming anew, page by page, for every photo.
     explicit Pyramid(const QImage& photo, Pyramid* spent = nullptr)
         : m_rgb(photo.format() == QImage::Format_RGB32 || photo.format() == QImage::Format_ARGB32
+                        || photo.format() == QImage::Format_Grayscale8
                     ? photo
-                    : photo.convertToFormat(QImage::Format_RGB32))
+                    : photo.convertToFormat(QImage::Format_RGB32)),
+          m_gray(m_rgb.format() == QImage::Format_Grayscale8)
     {
         int width = m_rgb.width(), height = m_rgb.height();
         for (size_t l = 0;; ++l) {
@@ -223,6 +225,19 @@ private:
     // The gray of the photo's pixels [x0, x1) of line y, 32 times its value, four to a vector.
     void grayLine(int y, int x0, int x1, std::array<Int4, 2 * kTileWidth / 4>& gray) const
     {
+        if (m_gray) {
+            const uchar* line = m_rgb.constScanLine(y);
+            int x = x0;
+            for (; x + 4 <= x1; x += 4)
+                gray[static_cast<size_t>((x - x0) / 4)] = Int4{line[x], line[x + 1], line[x + 2], line[x + 3]} << 5;
+            if (x < x1) {
+                Int4 p{};
+                for (int k = 0; x + k < x1; ++k)
+                    p[k] = line[x + k];
+                gray[static_cast<size_t>((x - x0) / 4)] = p << 5;
+            }
+            return;
+        }
         const auto* line = reinterpret_cast<const quint32*>(m_rgb.constScanLine(y));
         for (int x = x0; x < x1; x += 4) {
             Int4 p{};
@@ -236,7 +251,8 @@ private:
         }
     }
 
-    const QImage m_rgb;
+    const QImage m_rgb;  // RGB32, or the brightness alone (Grayscale8)
+    const bool m_gray;
     std::vector<Level> m_levels;
     mutable std::recursive_mutex m_making;
 };

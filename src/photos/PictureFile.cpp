@@ -242,11 +242,11 @@ QImage asRgbPixels(const QImage& picture)
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage allocatePicture(int width, int height)
+QImage allocatePicture(int width, int height, QImage::Format format = QImage::Format_RGB32)
 {
     if (!sizeAllowed(width, height))
         return {};
-    return QImage(width, height, QImage::Format_RGB32);  // null when memory is short
+    return QImage(width, height, format);  // null when memory is short
 }
 
 void packDibRow(const QRgb* src, int width, uint8_t* dst)
@@ -418,6 +418,7 @@ bool jpegInputWhole(const jpeg_decompress_struct& cinfo, const JpegErrors& error
 
 // Everything with a destructor lives here, in the caller's frame, so a longjmp skips none.
 struct JpegDecodeTarget {
+    bool luma = false;  // asked for: the brightness alone, where the file has it apart
     QImage image;
     std::vector<uint8_t> row;  // a decoded row to convert (CMYK) or to reduce
     RowReducer reducer;
@@ -427,10 +428,11 @@ struct JpegDecodeTarget {
 };
 
 // The picture of width x height (the decoded size reduced by `box`), and the row buffer.
-bool prepareDecodeTarget(JpegDecodeTarget* target, int width, int height, int box, bool rowBuffer)
+bool prepareDecodeTarget(JpegDecodeTarget* target, int width, int height, int box, bool rowBuffer,
+                         QImage::Format format)
 {
     target->image = allocatePicture(static_cast<int>(reducedSide(width, box)),
-                                    static_cast<int>(reducedSide(height, box)));
+                                    static_cast<int>(reducedSide(height, box)), format);
     if (target->image.isNull())
         return false;
     try {
@@ -572,11 +574,17 @@ bool decodeJpeg(const JpegInput& input, int targetWidth, int targetHeight, const
     cinfo.mem->max_memory_to_use = static_cast<long>(codecBytes(reduction));
     cinfo.scale_num = 1;
     cinfo.scale_denom = static_cast<unsigned>(denom);
+    // The brightness alone: the luma channel as stored, its colour neither transformed nor
+    // converted. Each row then goes straight into the picture.
+    const bool luma = target->luma && !cmyk && box == 1 && !region;
+    if (luma)
+        cinfo.out_color_space = JCS_GRAYSCALE;
     jpeg_calc_output_dimensions(&cinfo);
     const bool direct = !cmyk && box == 1;
-    if (cinfo.output_components != 4
+    if (cinfo.output_components != (luma ? 1 : 4)
         || !prepareDecodeTarget(target, static_cast<int>(cinfo.output_width),
-                                static_cast<int>(cinfo.output_height), box, !direct)) {
+                                static_cast<int>(cinfo.output_height), box, !direct,
+                                luma ? QImage::Format_Grayscale8 : QImage::Format_RGB32)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -630,9 +638,10 @@ bool decodeJpeg(const JpegInput& input, int targetWidth, int targetHeight, const
 }
 
 bool loadJpeg(const JpegInput& input, int targetWidth, int targetHeight, const PictureRegion& region,
-              QImage& picture, int* fullWidth, int* fullHeight)
+              QImage& picture, int* fullWidth, int* fullHeight, bool luma)
 {
     JpegDecodeTarget target;
+    target.luma = luma;
     if (!decodeJpeg(input, targetWidth, targetHeight, region, &target))
         return false;
     picture = std::move(target.image);
@@ -924,7 +933,8 @@ bool readWhole(FILE* file, long long size, std::string& bytes)
 // A file of up to kPictureBytesInMemory is read whole, in one go, and decoded from memory (its
 // bytes go to `fileBytes` when given); a larger one is decoded as it is read.
 bool loadPicture(const std::string& path, int targetWidth, int targetHeight, const PictureRegion& region,
-                 QImage& picture, int* outWidth, int* outHeight, std::string* fileBytes = nullptr)
+                 QImage& picture, int* outWidth, int* outHeight, std::string* fileBytes = nullptr,
+                 bool luma = false)
 {
     if (path.empty())
         return false;
@@ -939,7 +949,7 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, con
     bool ok = false;
     if (fileSize > kPictureBytesInMemory || fileSize == 0) {
         ok = jpeg ? loadJpeg(JpegInput{file.get(), {}, fileSize}, targetWidth, targetHeight, region, picture,
-                             &width, &height)
+                             &width, &height, luma)
                   : loadBmp(file.get(), targetWidth, targetHeight, picture, &width, &height);
     } else {
         std::string bytes;
@@ -949,7 +959,7 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, con
         const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
         if (jpeg) {
             ok = loadJpeg(JpegInput{nullptr, {data, bytes.size()}, fileSize}, targetWidth, targetHeight, region,
-                          picture, &width, &height);
+                          picture, &width, &height, luma);
         } else {
             // The BMP reader walks a stream; here the stream is the bytes already read.
             FilePtr memory(fmemopen(bytes.data(), bytes.size(), "rb"), std::fclose);
@@ -994,6 +1004,31 @@ long long PictureReadPeakBytes()
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth, int* outHeight)
 {
     return loadPicture(path, 0, 0, {}, picture, outWidth, outHeight);
+}
+
+bool LoadPictureBrightness(const std::string& path, QImage& brightness)
+{
+    QImage read;
+    if (!loadPicture(path, 0, 0, {}, read, nullptr, nullptr, nullptr, true))
+        return false;
+    if (read.format() == QImage::Format_Grayscale8) {
+        brightness = std::move(read);
+        return true;
+    }
+    // The luma a JPEG file would have kept of these colours (0.299 R + 0.587 G + 0.114 B), so a
+    // picture reads the same whatever kind of file it came in.
+    QImage gray = allocatePicture(read.width(), read.height(), QImage::Format_Grayscale8);
+    if (gray.isNull())
+        return false;
+    for (int y = 0; y < read.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(read.constScanLine(y));
+        uchar* out = gray.scanLine(y);
+        for (int x = 0; x < read.width(); ++x)
+            out[x] = static_cast<uchar>((19595 * qRed(in[x]) + 38470 * qGreen(in[x]) + 7471 * qBlue(in[x]) + 32768)
+                                        >> 16);
+    }
+    brightness = std::move(gray);
+    return true;
 }
 
 bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,

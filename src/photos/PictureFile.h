@@ -31,6 +31,12 @@ constexpr long long kPictureMemoryBudget = 256LL << 20;
 bool LoadPictureFile(const std::string& path, QImage& picture, int* outWidth = nullptr,
                      int* outHeight = nullptr);
 
+// The picture's brightness alone, 8 bits a pixel (Format_Grayscale8), for a use that looks at
+// no colour: a colour JPEG's luma channel as stored, which skips the work on its colour; any
+// other file read whole and given the luma a JPEG would keep (0.299 R + 0.587 G + 0.114 B).
+// Sized as LoadPictureFile. Failure leaves `brightness` untouched.
+bool LoadPictureBrightness(const std::string& path, QImage& brightness);
+
 // Reads a picture for a smaller use: at the smallest of the scales 1/8, 1/4, 1/2, 1 that still
 // gives at least targetWidth x targetHeight (the caller then stretches it), or smaller still
 // where the memory budget asks it. A JPEG is decoded at that DCT scale; a BMP is averaged

@@ -3,6 +3,7 @@
 #include "platform/Prompt.h"
 #include "platform/TextCodec.h"
 #include "support/JpegBytes.h"
+#include "support/RequireWritten.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,11 @@ QImage quadrants(int w, int h)
         for (int x = 0; x < w; ++x)
             image.setPixel(x, y, y < h / 2 ? (x < w / 2 ? kRed : kGreen) : (x < w / 2 ? kBlue : kWhite));
     return image;
+}
+
+int Luma(QRgb c)
+{
+    return static_cast<int>(std::lround(0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c)));
 }
 
 void expectNear(QRgb got, QRgb want, int tolerance, const std::string& what)
@@ -291,7 +297,23 @@ TEST_F(PictureFileTest, JpegColourKinds)
         ASSERT_TRUE(LoadPictureFile(path("c.jpg"), loaded)) << c.name;
         expectNear(loaded.pixel(24, 4), c.wantTop, 6, std::string(c.name) + " top");
         expectNear(loaded.pixel(24, 28), c.wantBottom, 6, std::string(c.name) + " bottom");
+        // The brightness alone: the luma the file keeps (grey, YCbCr), or else that of its colours.
+        QImage brightness;
+        ASSERT_TRUE(LoadPictureBrightness(path("c.jpg"), brightness)) << c.name;
+        ASSERT_EQ(brightness.format(), QImage::Format_Grayscale8) << c.name;
+        ASSERT_EQ(brightness.size(), QSize(48, 32)) << c.name;
+        EXPECT_NEAR(brightness.constScanLine(4)[24], Luma(c.wantTop), 6) << c.name;
+        EXPECT_NEAR(brightness.constScanLine(28)[24], Luma(c.wantBottom), 6) << c.name;
     }
+    const std::string bmp = path("q.bmp");
+    RequireWritten(SavePictureFile(bmp, quadrants(40, 20), 40, 20, 0));
+    QImage brightness = quadrants(1, 1);
+    EXPECT_FALSE(LoadPictureBrightness(path("none.jpg"), brightness));
+    EXPECT_EQ(brightness.format(), QImage::Format_RGB32);  // left as it was
+    ASSERT_TRUE(LoadPictureBrightness(bmp, brightness));
+    EXPECT_EQ(brightness.format(), QImage::Format_Grayscale8);
+    EXPECT_EQ(brightness.constScanLine(5)[30], Luma(kGreen));
+    EXPECT_EQ(brightness.constScanLine(15)[10], Luma(kBlue));
 }
 
 TEST_F(PictureFileTest, BmpKinds)
