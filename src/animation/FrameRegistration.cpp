@@ -403,39 +403,57 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
     return r;
 }
 
+// Sums over two pictures of one size: of a, b, a * a, b * b and a * b, four pixels at a time in
+// float, each block's sums added up in double.
+std::array<double, 5> Moments(const Pixels& a, const Pixels& b)
+{
+    constexpr size_t kBlock = 256;
+    std::array<double, 5> total{};
+    for (size_t from = 0; from < a.size(); from += kBlock) {
+        const size_t to = std::min(a.size(), from + kBlock);
+        std::array<Float4, 5> s{};
+        size_t i = from;
+        for (; i + 4 <= to; i += 4) {
+            const Float4 x = Load4(&a[i]), y = Load4(&b[i]);
+            s[0] += x;
+            s[1] += y;
+            s[2] += x * x;
+            s[3] += y * y;
+            s[4] += x * y;
+        }
+        for (size_t k = 0; k < 5; ++k)
+            total[k] += double(s[k][0]) + s[k][1] + s[k][2] + s[k][3];
+        for (; i < to; ++i) {
+            total[0] += a[i];
+            total[1] += b[i];
+            total[2] += double(a[i]) * a[i];
+            total[3] += double(b[i]) * b[i];
+            total[4] += double(a[i]) * b[i];
+        }
+    }
+    return total;
+}
+
 // How alike two frames are, whatever their brightness and contrast: the correlation of their
 // deviations from their means, 1 for frames that differ only in light.
 double Likeness(const Pixels& a, const Pixels& b)
 {
-    const size_t n = a.size();
-    double ma = 0, mb = 0;
-    for (size_t i = 0; i < n; ++i) {
-        ma += a[i];
-        mb += b[i];
-    }
-    ma /= double(n);
-    mb /= double(n);
-    double ab = 0, aa = 0, bb = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const double da = a[i] - ma, db = b[i] - mb;
-        ab += da * db;
-        aa += da * da;
-        bb += db * db;
-    }
-    const double norm = std::sqrt(aa * bb);
-    return norm > 0 ? ab / norm : 0;
+    const double n = double(a.size());
+    if (!(n > 0))
+        return 0;
+    const auto [sa, sb, aa, bb, ab] = Moments(a, b);
+    const double va = std::max(aa - sa * sa / n, 0.0), vb = std::max(bb - sb * sb / n, 0.0);
+    const double norm = std::sqrt(va * vb);
+    return norm > 0 ? (ab - sa * sb / n) / norm : 0;
 }
 
 // Too little contrast to register against: a blank or nearly flat picture.
 bool Featureless(const Pixels& px)
 {
-    double sum = 0, squares = 0;
-    for (float v : px) {
-        sum += v;
-        squares += double(v) * v;
-    }
-    const double n = double(px.size()), mean = sum / n;
-    return std::sqrt(std::max(squares / n - mean * mean, 0.0)) < 0.02;
+    const double n = double(px.size());
+    const auto m = Moments(px, px);
+    const double mean = m[0] / n;
+    return !(n > 0) || std::sqrt(std::max(m[2] / n - mean * mean, 0.0)) < 0.02;
 }
 
 // --- The coarse search: phase correlation on small renderings whose sides are powers of two.
