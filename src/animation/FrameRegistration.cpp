@@ -563,20 +563,26 @@ public:
             const bool pair = first + 1 < renderings.size();
             for (size_t part = 0; part < (pair ? 2u : 1u); ++part) {
                 const Rendering& r = *renderings[first + part];
+                // Each row four values at a time, then the values left over.
+                auto eachRow = [&](auto&& four, auto&& one) {
+                    for (int j = r.y0; j < r.y1; ++j) {
+                        const size_t row = static_cast<size_t>(j) * kSide;
+                        int i = r.x0;
+                        for (; i + 4 <= r.x1; i += 4)
+                            four(row + static_cast<size_t>(i));
+                        for (; i < r.x1; ++i)
+                            one(row + static_cast<size_t>(i));
+                    }
+                };
+                Float4 sum4{};
                 double sum = 0;
-                for (int j = r.y0; j < r.y1; ++j) {
-                    const float* line = &r.px[static_cast<size_t>(j) * kSide];
-                    for (int i = r.x0; i < r.x1; ++i)
-                        sum += line[i];
-                }
+                eachRow([&](size_t k) { sum4 += Load4(&r.px[k]); }, [&](size_t k) { sum += r.px[k]; });
+                sum += double(sum4[0]) + sum4[1] + sum4[2] + sum4[3];
                 const size_t count = static_cast<size_t>(r.x1 - r.x0) * (r.y1 - r.y0);
                 const float mean = count ? static_cast<float>(sum / double(count)) : 0.f;
                 float* out = (part ? z.im : z.re).data();
-                for (int j = r.y0; j < r.y1; ++j) {
-                    const size_t row = static_cast<size_t>(j) * kSide;
-                    for (int i = r.x0; i < r.x1; ++i)
-                        out[row + i] = (r.px[row + i] - mean) * m_window[row + i];
-                }
+                eachRow([&](size_t k) { Store4(out + k, (Load4(&r.px[k]) - mean) * Load4(&m_window[k])); },
+                        [&](size_t k) { out[k] = (r.px[k] - mean) * m_window[k]; });
             }
             m_fft(z, false);
             if (!pair) {
