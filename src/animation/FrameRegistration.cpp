@@ -863,9 +863,12 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
     double gain = 1, offset = 0;
     Fit fit;
     bool lightSet = false;
+    // Each size ends when the frame's far corner moves by less than `settled` photo pixels; at
+    // full size, by less than a quarter of what one unit of the stored alignment moves it.
+    const double unit = double(photo.size(0).width()) / frame.width();
     for (const auto& [grid, target, iterations, settled] :
          {std::tuple{&reference.half, &reference.atHalf, 8, 0.3},
-          std::tuple{&reference.full, &reference.atFull, 2, 0.1}}) {
+          std::tuple{&reference.full, &reference.atFull, 2, 0.25 * unit}}) {
         const int w = grid->width, h = grid->height;
         for (int iteration = 0; iteration < iterations; ++iteration) {
             const Rendering current = Render(photo, warp, *grid);
@@ -910,7 +913,6 @@ Fit Refine(const Pyramid& photo, const Reference& reference, Warp warp, QSize fr
             offset += d[4];
             if (!(warp.sx > 0) || !(gain > 0))
                 return fit;
-            // Settled: the frame's far corner moves by less than a tenth of a photo pixel.
             if (std::abs(d[0]) * std::max(frame.width(), frame.height()) + std::abs(d[1]) + std::abs(d[2])
                 < settled)
                 break;
