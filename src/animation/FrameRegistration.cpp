@@ -375,12 +375,18 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
         std::fill(at(0, j), at(r.x0, j), 0.f);
         std::fill(at(r.x1, j), at(grid.width, j), 0.f);
     }
-    std::vector<Axis> columns(static_cast<size_t>(r.x1 - r.x0));
-    for (int i = r.x0; i < r.x1; ++i)
-        columns[static_cast<size_t>(i - r.x0)] = axis(column(i), size.width());
+    const size_t count = static_cast<size_t>(r.x1 - r.x0);
+    std::vector<int> index(count);
+    std::vector<float> fraction(count);
+    for (size_t k = 0; k < count; ++k) {
+        const Axis c = axis(column(r.x0 + static_cast<int>(k)), size.width());
+        index[k] = c.index;
+        fraction[k] = c.fraction;
+    }
     // Each row blends its two photo rows over the columns it reads, four at a time, then reads
-    // its columns from the blend.
-    const int from = columns.front().index, to = columns.back().index + 2;
+    // its columns from the blend: four at a time too where they are four photo columns in a row
+    // (a frame pixel a photo pixel apart, as at both sizes the refinement works at).
+    const int from = index.front(), to = index.back() + 2;
     const Plane& p = pyramid.level(l, from, to, axis(row(r.y0), size.height()).index,
                                    axis(row(r.y1 - 1), size.height()).index + 2);
     std::vector<float> blend(static_cast<size_t>(to - from + 4));
@@ -397,8 +403,19 @@ Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
             blend[static_cast<size_t>(x)] = top[x] + (bottom[x] - top[x]) * a.fraction;
         const float* line = blend.data() - from;
         float* out = &r.px[static_cast<size_t>(j) * grid.width + r.x0];
-        for (const Axis& c : columns)
-            *out++ = line[c.index] + (line[c.index + 1] - line[c.index]) * c.fraction;
+        size_t k = 0;
+        for (; k + 4 <= count; k += 4) {
+            const int first = index[k];
+            if (index[k + 3] == first + 3) {  // the columns grow evenly: +3 in three steps is +1 each
+                const Float4 left = Load4(line + first), right = Load4(line + first + 1);
+                Store4(out + k, left + (right - left) * Load4(&fraction[k]));
+            } else {
+                for (size_t m = k; m < k + 4; ++m)
+                    out[m] = line[index[m]] + (line[index[m] + 1] - line[index[m]]) * fraction[m];
+            }
+        }
+        for (; k < count; ++k)
+            out[k] = line[index[k]] + (line[index[k] + 1] - line[index[k]]) * fraction[k];
     }
     return r;
 }
