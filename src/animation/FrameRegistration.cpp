@@ -525,23 +525,61 @@ private:
             }
         }
         const float sign = inverse ? -1.f : 1.f;
-        for (size_t half = 1; half < n; half <<= 1) {
+        auto twiddle = [&](size_t k) { return std::pair(m_cos[k], sign * m_sin[k]); };
+        // The butterfly of rows a and b, b turned by w, along four values of each row.
+        auto butterfly = [](Float4& ar, Float4& ai, Float4& br, Float4& bi, std::pair<float, float> w) {
+            const Float4 tr = br * w.first - bi * w.second, ti = br * w.second + bi * w.first;
+            br = ar - tr;
+            bi = ai - ti;
+            ar = ar + tr;
+            ai = ai + ti;
+        };
+        size_t half = 1;
+        // Two stages at a time while two are left: each four rows are read and written once for
+        // both, every value going through the same operations as stage by stage.
+        for (; 4 * half <= n; half *= 4) {
+            const size_t step = n / (2 * half), next = n / (4 * half);
+            for (size_t i = 0; i < n; i += 4 * half)
+                for (size_t k = 0; k < half; ++k) {
+                    const auto w = twiddle(k * step), w0 = twiddle(k * next), w1 = twiddle((k + half) * next);
+                    std::array<float*, 4> re, im;
+                    for (size_t q = 0; q < 4; ++q) {
+                        re[q] = &s.re[(i + k + q * half) * n];
+                        im[q] = &s.im[(i + k + q * half) * n];
+                    }
+                    for (size_t x = 0; x < n; x += 4) {
+                        Float4 r0 = Load4(re[0] + x), i0 = Load4(im[0] + x), r1 = Load4(re[1] + x),
+                               i1 = Load4(im[1] + x), r2 = Load4(re[2] + x), i2 = Load4(im[2] + x),
+                               r3 = Load4(re[3] + x), i3 = Load4(im[3] + x);
+                        butterfly(r0, i0, r1, i1, w);
+                        butterfly(r2, i2, r3, i3, w);
+                        butterfly(r0, i0, r2, i2, w0);
+                        butterfly(r1, i1, r3, i3, w1);
+                        Store4(re[0] + x, r0);
+                        Store4(im[0] + x, i0);
+                        Store4(re[1] + x, r1);
+                        Store4(im[1] + x, i1);
+                        Store4(re[2] + x, r2);
+                        Store4(im[2] + x, i2);
+                        Store4(re[3] + x, r3);
+                        Store4(im[3] + x, i3);
+                    }
+                }
+        }
+        for (; half < n; half *= 2) {
             const size_t step = n / (2 * half);
             for (size_t i = 0; i < n; i += 2 * half)
                 for (size_t k = 0; k < half; ++k) {
-                    const float wr = m_cos[k * step], wi = sign * m_sin[k * step];
-                    float* ar = &s.re[(i + k) * n];
-                    float* ai = &s.im[(i + k) * n];
-                    float* br = &s.re[(i + k + half) * n];
-                    float* bi = &s.im[(i + k + half) * n];
+                    const auto w = twiddle(k * step);
+                    float *ar = &s.re[(i + k) * n], *ai = &s.im[(i + k) * n];
+                    float *br = &s.re[(i + k + half) * n], *bi = &s.im[(i + k + half) * n];
                     for (size_t x = 0; x < n; x += 4) {
-                        const Float4 xr = Load4(br + x), xi = Load4(bi + x);
-                        const Float4 tr = xr * wr - xi * wi, ti = xr * wi + xi * wr;
-                        const Float4 yr = Load4(ar + x), yi = Load4(ai + x);
-                        Store4(br + x, yr - tr);
-                        Store4(bi + x, yi - ti);
-                        Store4(ar + x, yr + tr);
-                        Store4(ai + x, yi + ti);
+                        Float4 yr = Load4(ar + x), yi = Load4(ai + x), xr = Load4(br + x), xi = Load4(bi + x);
+                        butterfly(yr, yi, xr, xi, w);
+                        Store4(ar + x, yr);
+                        Store4(ai + x, yi);
+                        Store4(br + x, xr);
+                        Store4(bi + x, xi);
                     }
                 }
         }
