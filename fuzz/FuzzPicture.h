@@ -1,6 +1,6 @@
 #pragma once
 // Picture loading: arbitrary bytes as a day's photo of the kind KELTO_FUZZ_PICTURE names, read whole (the detail page),
-// at thumbnail scale (the calendar) and in part (a time-lapse frame). Properties: a picture that loads is within the size
+// as its brightness (automatic alignment), at thumbnail scale (the calendar) and in part (a time-lapse frame). Properties: a picture that loads is within the size
 // limits and has the dimensions reported (reduced where the memory budget asks it), and a failed
 // load leaves the picture untouched.
 #include "FuzzSupport.h"
@@ -51,6 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Loaded before the check reads the sizes (the order of a call's arguments is unspecified).
     const bool loaded = LoadPictureFile(path, picture, &w, &h);
     check(loaded, picture, w, h, false);
+
+    // Its brightness alone (automatic alignment): 8-bit gray, of the size the whole picture loads at.
+    QImage brightness = sentinel;
+    if (!LoadPictureBrightness(path, brightness)) {
+        if (brightness.size() != sentinel.size())
+            fuzz::Fail("a failed load changed the picture");
+    } else if (brightness.format() != QImage::Format_Grayscale8 || (loaded && brightness.size() != picture.size())) {
+        fuzz::Fail("the brightness is not the picture's");
+    }
 
     QImage thumb = sentinel;
     int tw = 0, th = 0;
