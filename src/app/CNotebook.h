@@ -404,7 +404,7 @@ private:
     std::shared_ptr<WebExportState> m_webExport;
     // Printing (CNotebookPrint.cpp).
     PageSnapshot printSnapshot(const PrintPage& page, PrintingTarget target);
-    bool printSheets(QPagedPaintDevice& device, const PrintOptions& options);
+    bool printSheets(QPagedPaintDevice& device, const PrintOptions& options, bool standIns = false);
     // What a print or a preview holds while it runs.
     struct PrintArea {
         PrintSettings settings;

@@ -136,8 +136,10 @@ void CNotebook::DrawPrintSlot(QPainter& p, int page, PrintingTarget target)
         DrawPrintHeader(p, ps.PrintX, 0, m_layoutFile, ReadNotebookInfo(m_notebookFolder));
         y = ps.PrintY;
     }
-    if (m_print.pictures)
+    if (m_print.pictures) {
         m_print.pictures->SetListPictureSize(DeviceSize(p, m_pages.List.PicWidth, m_pages.List.PicHeight));
+        m_print.pictures->SetPhotoAreaSize(DeviceSize(p, m_trimingWidth, m_trimingHeight));
+    }
     const PrintPage what = PrintPageAt(m_print.plan, page);
     if (what.kind == PrintPage::None)
         return;
@@ -157,7 +159,7 @@ QImage CNotebook::DrawPreviewSheet(int slot)
     return sheet;
 }
 
-bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& options)
+bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& options, bool standIns)
 {
     BuildPrintPages(options);
     // Each photo decoded once, ahead of the drawing: the detail pages' days in page order (the
@@ -170,7 +172,7 @@ bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& optio
     }
     m_print.pictures =
         std::make_shared<PrintPictures>(m_notebookFolder, std::move(detailDays),
-                                        std::set<QDate>(m_print.listed.begin(), m_print.listed.end()));
+                                        std::set<QDate>(m_print.listed.begin(), m_print.listed.end()), standIns);
     const bool ok = PrintSheets(device, m_print.settings, m_print.plan.total(), m_print.font,
                                 [this](QPainter& p, int page) { DrawPrintSlot(p, page, PrintingPrinter); });
     m_print.printedPhotos = m_print.pictures->printed();
@@ -195,11 +197,19 @@ Result CNotebook::PrintToPdf(const std::string& path, const PrintOptions& option
     LoadPrintSettings();
     if (BuildPrintPages(options).total() == 0)
         return Result::Failed(Msg::NothingToPrint, {});
-    // The photos printed at their own size go in as their files, not re-encoded.
+    // The photos printed at their own size go in as their files, not re-encoded: drawn first
+    // from small stand-ins, which their files replace. Should a file not take its stand-in's
+    // place, the document is drawn again from the photos themselves.
+    bool standIns = true;
     Result written = WritePdfFile(
         path, DefaultPdfPageLayout(), kPdfResolution,
-        [&](QPagedPaintDevice& device) { return printSheets(device, options); },
-        [this](QByteArray& document) { EmbedPhotoFiles(document, m_print.printedPhotos); });
+        [&](QPagedPaintDevice& device) { return printSheets(device, options, standIns); },
+        [&](QByteArray& document) {
+            int left = 0;
+            EmbedPhotoFiles(document, m_print.printedPhotos, &left);
+            standIns = standIns && left == 0;
+            return left == 0;
+        });
     m_print.printedPhotos.clear();
     return written;
 }

@@ -45,16 +45,46 @@ std::optional<int> jpegComponents(const QByteArray& jpeg)
     return std::nullopt;
 }
 
-// A JPEG decoded at an eighth of its size (the decoder's own reduction: fast).
-QImage eighth(const QByteArray& jpeg, QSize size)
+// A JPEG decoded at `size` (a power-of-two reduction is the decoder's own: fast).
+QImage decodedAt(const QByteArray& jpeg, QSize size)
 {
     QByteArray copy = jpeg;
     QBuffer buffer(&copy);
     QImageReader reader(&buffer, "jpeg");
     reader.setAutoTransform(false);
-    reader.setScaledSize(QSize(std::max(1, (size.width() + 7) / 8), std::max(1, (size.height() + 7) / 8)));
+    reader.setScaledSize(size);
     return reader.read().convertToFormat(QImage::Format_RGB32);
 }
+
+// A JPEG decoded at an eighth of `size`.
+QImage eighth(const QByteArray& jpeg, QSize size)
+{
+    return decodedAt(jpeg, QSize(std::max(1, (size.width() + 7) / 8), std::max(1, (size.height() + 7) / 8)));
+}
+
+// Each 8 x 8 block of a picture averaged into one pixel (the blocks at the edges average what
+// they hold).
+QImage averagedEighth(const QImage& picture)
+{
+    if (picture.isNull())
+        return picture;
+    const int w = (picture.width() + 7) / 8, h = (picture.height() + 7) / 8;
+    QImage out(w, h, QImage::Format_RGB32);
+    for (int by = 0; by < h; ++by)
+        for (int bx = 0; bx < w; ++bx) {
+            int r = 0, g = 0, b = 0, n = 0;
+            for (int y = 8 * by; y < std::min(8 * by + 8, picture.height()); ++y)
+                for (int x = 8 * bx; x < std::min(8 * bx + 8, picture.width()); ++x, ++n) {
+                    const QRgb c = picture.pixel(x, y);
+                    r += qRed(c);
+                    g += qGreen(c);
+                    b += qBlue(c);
+                }
+            out.setPixel(bx, by, qRgb(r / n, g / n, b / n));
+        }
+    return out;
+}
+
 
 // The same picture at an eighth: what the engine's re-encoding leaves, and no more. Two photos
 // of different days differ far more in some eighth-size pixel, where a leaf grew or the light
@@ -78,13 +108,24 @@ bool alike(const QImage& a, const QImage& b)
     return worst <= kWorstApart && sum <= 3LL * a.width() * a.height() * kMeanApart;
 }
 
+// The engine's picture and the file it stands for, both at an eighth of what was drawn. A
+// stand-in is the file decoded at a reduced size: the file decoded at that size again, each
+// reduced alike, shows the same.
+bool showsTheFile(const QByteArray& engine, const QByteArray& file, QSize drawn, bool standIn)
+{
+    if (!standIn)
+        return alike(eighth(engine, drawn), eighth(file, drawn));
+    return alike(averagedEighth(decodedAt(engine, drawn)), averagedEighth(decodedAt(file, drawn)));
+}
+
 struct Object {
     int number = 0;
     qsizetype begin = 0, end = 0;  // its bytes in the file
 };
 
-// The integer after `key` in a dictionary's text; none when absent or not a direct number.
-std::optional<long long> dictNumber(const QByteArray& dict, const char* key)
+// Where the integer after `key` in a dictionary's text stands, [first, end); none when absent
+// or not a direct number.
+std::optional<std::pair<qsizetype, qsizetype>> dictNumberAt(const QByteArray& dict, const char* key)
 {
     const qsizetype at = dict.indexOf(key);
     if (at < 0)
@@ -97,7 +138,22 @@ std::optional<long long> dictNumber(const QByteArray& dict, const char* key)
         ++j;
     if (j == i)
         return std::nullopt;
-    return dict.mid(i, j - i).toLongLong();
+    return std::pair(i, j);
+}
+
+std::optional<long long> dictNumber(const QByteArray& dict, const char* key)
+{
+    const auto at = dictNumberAt(dict, key);
+    return at ? std::optional(dict.mid(at->first, at->second - at->first).toLongLong()) : std::nullopt;
+}
+
+// That integer made `value`; false when there is none.
+bool setDictNumber(QByteArray& dict, const char* key, long long value)
+{
+    const auto at = dictNumberAt(dict, key);
+    if (at)
+        dict.replace(at->first, at->second - at->first, QByteArray::number(value));
+    return at.has_value();
 }
 
 // An object with its references to the keys of `to` made to the values; a stream's bytes are
@@ -137,8 +193,16 @@ QByteArray redirected(QByteArray object, const std::map<int, int>& to)
 
 }  // namespace
 
-int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
+bool JpegGoesInWhole(const QByteArray& jpeg)
 {
+    return jpegComponents(jpeg) == 3;
+}
+
+int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos, int* standInsLeft)
+{
+    if (standInsLeft)
+        *standInsLeft = static_cast<int>(
+            std::count_if(photos.begin(), photos.end(), [](const PrintedPhoto& p) { return p.file.isValid(); }));
     if (photos.empty())
         return 0;
     // The cross-reference table: "xref", "0 N", then N entries "oooooooooo ggggg n".
@@ -179,6 +243,7 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
     std::map<int, QByteArray> replaced;  // object number -> its new bytes
     std::map<std::string, int> whole;    // photo file -> the object that now holds the file itself
     std::map<int, int> shownBy;          // a reduced copy's object -> the object of its whole file
+    int standInsPut = 0;
     size_t next = 0;
     for (const Object& o : objects) {
         if (next >= photos.size())
@@ -207,13 +272,13 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
                     continue;
                 jpeg = QByteArray(file.data(), qsizetype(file.size()));
             }
-            if (jpegComponents(jpeg) != 3)
+            if (!JpegGoesInWhole(jpeg))
                 continue;
             const qsizetype end = bytes.lastIndexOf("\nendstream");
             if (end < stream + 10)
                 break;
             const QByteArray engine = bytes.mid(stream + 10, end - (stream + 10));
-            if (!alike(eighth(engine, size), eighth(jpeg, size)))
+            if (!showsTheFile(engine, jpeg, size, photos[k].file.isValid()))
                 continue;
             // A reduced copy of a photo whose file went in whole shows that file instead: the
             // sheet draws it at the copy's place and size, as sharp as the file, for no bytes.
@@ -229,10 +294,17 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
             if (length < 0 || lengthEnd < 0)
                 break;
             out.replace(length, lengthEnd - length, "/Length " + QByteArray::number(jpeg.size()));
+            // A stand-in's place takes the file at the file's own size.
+            if (photos[k].file.isValid()
+                && (!setDictNumber(out, "/Width", photos[k].file.width())
+                    || !setDictNumber(out, "/Height", photos[k].file.height())))
+                break;
             out += ">>\nstream\n" + jpeg + "\nendstream" + bytes.mid(end + 10);
             replaced[o.number] = std::move(out);
             if (photos[k].jpeg.isEmpty())
                 whole[photos[k].path] = o.number;
+            if (photos[k].file.isValid())
+                ++standInsPut;
             next = k + 1;
             break;
         }
@@ -262,5 +334,7 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos)
     out += pdf.mid(trailer, startxref - trailer);
     out += "startxref\n" + QByteArray::number(newXref) + "\n%%EOF\n";
     pdf = std::move(out);
+    if (standInsLeft)
+        *standInsLeft -= standInsPut;
     return static_cast<int>(replaced.size());
 }

@@ -12,7 +12,13 @@ struct PrintedPhoto {
     std::string path;  // the photo's JPEG file
     QSize size;        // the picture decoded from it, as drawn
     QByteArray jpeg;   // when not empty, the JPEG to put in instead of the file (a reduced copy)
+    // When valid, the picture drawn only stands in for the file (of this size), decoded at a
+    // reduced scale: the file goes in at the picture's place, which it fills at its own size.
+    QSize file = {};
 };
+
+// Whether a JPEG file can go into a PDF as it is (a three-colour baseline or progressive JPEG).
+bool JpegGoesInWhole(const QByteArray& jpeg);
 
 // Replaces in `pdf` (a file as the PDF engine writes it: objects, a cross-reference table, a
 // trailer) the stream of each JPEG picture that shows one of `photos`, in the order drawn, by
@@ -20,5 +26,6 @@ struct PrintedPhoto {
 // same at an eighth of its size, and only by a three-colour baseline or progressive JPEG; the
 // rest stays as it is. A reduced copy (one with `jpeg`) of a photo whose file went in before
 // shows that file instead, and its own picture goes. The number of pictures replaced; 0 leaves
-// `pdf` untouched.
-int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos);
+// `pdf` untouched. `standInsLeft`, when given, receives how many stand-ins the file could not
+// replace (the document then shows them at their reduced size).
+int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos, int* standInsLeft = nullptr);

@@ -1,6 +1,7 @@
 #include "print/PrintPictures.h"
 
 #include "photos/PictureFile.h"
+#include "platform/Files.h"
 #include "store/DayRecord.h"
 
 #include <QBuffer>
@@ -22,9 +23,9 @@ QImage reduced(const QImage& picture, QSize device)
 }  // namespace
 
 PrintPictures::PrintPictures(std::string notebookFolder, std::vector<QDate> detailDays,
-                             std::set<QDate> listDays)
+                             std::set<QDate> listDays, bool standIns)
     : m_folder(std::move(notebookFolder)), m_detailDays(std::move(detailDays)),
-      m_listDays(std::move(listDays))
+      m_listDays(std::move(listDays)), m_standIns(standIns)
 {
     if (!m_detailDays.empty())
         m_worker = std::thread([this] { work(); });
@@ -57,6 +58,34 @@ void PrintPictures::SetListPictureSize(QSize device)
     m_changed.notify_all();
 }
 
+void PrintPictures::SetPhotoAreaSize(QSize device)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_photoArea.isValid())
+            return;
+        m_photoArea = device;
+    }
+    m_changed.notify_all();
+}
+
+// The photo decoded at an eighth, when that is all the PDF needs of it: its file can go in as
+// it is, and goes in at its own size (a photo the area reduces goes in reduced, not as its file).
+// `file` receives the file's size.
+QImage PrintPictures::standIn(const QDate& date, QSize area, QSize* file) const
+{
+    std::string bytes;
+    QImage picture;
+    int width = 0, height = 0;
+    if (!ReadFileBytes(photoPath(date), bytes, 64u << 20)
+        || !JpegGoesInWhole(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())))
+        || !LoadPictureScaled(photoPath(date), 1, 1, picture, &width, &height)
+        || (area.width() <= width && area.height() <= height) || picture.size() == QSize(width, height))
+        return QImage();
+    *file = QSize(width, height);
+    return picture;
+}
+
 void PrintPictures::work()
 {
     for (size_t k = 0; k < m_detailDays.size(); ++k) {
@@ -67,26 +96,38 @@ void PrintPictures::work()
             if (m_stop)
                 return;
         }
+        // What the first sheet tells: the sizes of the list's pictures and of the photo area.
+        auto sheetSize = [&](const QSize& size) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_stop || size.isValid(); });
+            return m_stop ? QSize() : size;
+        };
         QImage photo;
-        if (!LoadPictureFile(photoPath(date), photo))
+        QSize file;
+        if (m_standIns) {
+            const QSize area = sheetSize(m_photoArea);
+            if (!area.isValid())
+                return;
+            photo = standIn(date, area, &file);
+        }
+        if (photo.isNull() && !LoadPictureFile(photoPath(date), photo))
             photo = QImage();
         QImage listPicture;
-        const bool listed = m_listDays.count(date) > 0 && !photo.isNull();
-        QSize listSize;
-        if (listed) {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_stop || m_listSize.isValid(); });
-            if (m_stop)
+        if (m_listDays.count(date) > 0 && !photo.isNull()) {
+            const QSize listSize = sheetSize(m_listSize);
+            if (!listSize.isValid())
                 return;
-            listSize = m_listSize;
+            // A stand-in is too small for the list: the list's copy comes from a decode of its own.
+            if (!file.isValid() || LoadPictureScaled(photoPath(date), listSize.width(), listSize.height(), listPicture))
+                listPicture = reduced(file.isValid() ? listPicture : photo, listSize);
         }
-        if (listed)
-            listPicture = reduced(photo, listSize);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             ++m_decodes;
             m_ready[date] = std::move(photo);
-            if (listed)
+            if (file.isValid())
+                m_standInFor[date] = file;
+            if (!listPicture.isNull())
                 m_listPictures[date] = std::move(listPicture);
             m_next = k + 1;
         }
@@ -107,11 +148,18 @@ QImage PrintPictures::TakePhoto(const QDate& date)
         photo = std::move(it->second);
         m_ready.erase(it);
     }
+    QSize file;
+    if (auto it = m_standInFor.find(date); it != m_standInFor.end()) {
+        file = it->second;
+        m_standInFor.erase(it);
+    }
     if (!photo.isNull())
-        m_printed.push_back({photoPath(date), photo.size(), {}});
+        m_printed.push_back({photoPath(date), photo.size(), {}, file});
     // Pages drawn out of order leave photos behind that no page will take.
     while (!m_ready.empty() && m_ready.begin()->first < date)
         m_ready.erase(m_ready.begin());
+    while (!m_standInFor.empty() && m_standInFor.begin()->first < date)
+        m_standInFor.erase(m_standInFor.begin());
     lock.unlock();
     m_changed.notify_all();
     return photo;
@@ -143,7 +191,7 @@ QImage PrintPictures::ListPicture(const QDate& date, QSize device)
         jpeg.clear();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!jpeg.isEmpty())
-        m_printed.push_back({photoPath(date), picture.size(), std::move(jpeg)});
+        m_printed.push_back({photoPath(date), picture.size(), std::move(jpeg), {}});
     return picture;
 }
 

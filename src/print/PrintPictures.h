@@ -1,7 +1,9 @@
 #pragma once
 // The photos of one print, each decoded once: a worker thread decodes the detail pages' photos
 // in page order a few pages ahead of the drawing, and of the days the list pages show as well it
-// keeps a copy at the list's picture size, so the list needs no second decode.
+// keeps a copy at the list's picture size, so the list needs no second decode. For a PDF whose
+// photos go in as their files, a photo the page shows at its own size or larger is decoded only
+// at an eighth, to stand in for the file until the file takes its place.
 #include "print/PdfPhotos.h"
 
 #include <QDate>
@@ -19,7 +21,9 @@
 class PrintPictures {
 public:
     // `detailDays`: the detail pages' days in page order; `listDays`: the days the list pages show.
-    PrintPictures(std::string notebookFolder, std::vector<QDate> detailDays, std::set<QDate> listDays);
+    // `standIns`: the print is a PDF whose photos go in as their files (see EmbedPhotoFiles).
+    PrintPictures(std::string notebookFolder, std::vector<QDate> detailDays, std::set<QDate> listDays,
+                  bool standIns = false);
     ~PrintPictures();  // stops the worker and waits for it
     PrintPictures(const PrintPictures&) = delete;
     PrintPictures& operator=(const PrintPictures&) = delete;
@@ -27,6 +31,9 @@ public:
     // The list's pictures are made at this size (device pixels); the worker waits for it before
     // it makes the first one. Set once, when the first sheet is drawn.
     void SetListPictureSize(QSize device);
+    // The detail page's photo area (device pixels); with stand-ins the worker waits for it
+    // before the first photo. Set once, when the first sheet is drawn.
+    void SetPhotoAreaSize(QSize device);
 
     // The photo of a detail page, handed over once: null when the day has none, or when it was
     // not among the detail days (the caller decodes it then).
@@ -44,6 +51,7 @@ public:
 
 private:
     void work();
+    QImage standIn(const QDate& date, QSize area, QSize* file) const;
     std::string photoPath(const QDate& date) const;
 
     const std::string m_folder;
@@ -51,11 +59,13 @@ private:
     const std::set<QDate> m_listDays;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
+    const bool m_standIns;
     std::map<QDate, QImage> m_ready;  // decoded, not yet taken
+    std::map<QDate, QSize> m_standInFor;  // of a photo in m_ready that stands in: the file's size
     std::map<QDate, QImage> m_listPictures;
     std::vector<PrintedPhoto> m_printed;
     size_t m_next = 0;  // the detail day the worker decodes next
-    QSize m_listSize;
+    QSize m_listSize, m_photoArea;
     bool m_stop = false;
     int m_decodes = 0;
     std::thread m_worker;

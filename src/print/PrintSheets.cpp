@@ -46,7 +46,7 @@ QPageLayout DefaultPdfPageLayout()
 
 Result WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
                     const std::function<bool(QPagedPaintDevice&)>& print,
-                    const std::function<void(QByteArray&)>& finish)
+                    const std::function<bool(QByteArray&)>& finish)
 {
     QSaveFile file(QString::fromStdString(path));
     auto fail = [&](const QString& why) {
@@ -55,24 +55,29 @@ Result WritePdfFile(const std::string& path, const QPageLayout& layout, int reso
     };
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    bool painted = false;
     // Written into memory first when the bytes are to be rewritten.
     QByteArray document;
-    QBuffer buffer(&document);
-    if (finish)
-        buffer.open(QIODevice::WriteOnly);
-    {
+    auto paint = [&] {
+        document.clear();
+        QBuffer buffer(&document);
+        if (finish)
+            buffer.open(QIODevice::WriteOnly);
         QPdfWriter pdf(finish ? static_cast<QIODevice*>(&buffer) : &file);
         pdf.setCreator(QStringLiteral("Kelto"));
         pdf.setTitle(QStringLiteral("Kelto"));
         pdf.setResolution(resolution);
         pdf.setPageLayout(layout);
-        painted = print(pdf);
-    }  // the writer finishes the file when it goes
-    if (!painted)
+        return print(pdf);
+    };  // the writer finishes the file when it goes
+    if (!paint())
         return fail(QStringLiteral("the pages could not be drawn"));
     if (finish) {
-        finish(document);
+        if (!finish(document)) {
+            // Asked for once more: the second drawing is taken as it finishes.
+            if (!paint())
+                return fail(QStringLiteral("the pages could not be drawn"));
+            (void)finish(document);
+        }
         if (file.write(document) != document.size())
             return fail(file.errorString());
     }

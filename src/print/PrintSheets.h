@@ -30,9 +30,10 @@ inline constexpr int kPdfResolution = 300;
 // Writes a PDF file through `print`, which paints on the device it is given. The file is
 // written beside `path` under another name and takes its name only once it is complete: a
 // failure (message 220) leaves what was at `path` before and says what went wrong in its detail.
-// `finish`, when given, may rewrite the document's bytes before they are written.
+// `finish`, when given, may rewrite the document's bytes before they are written; when it
+// returns false, the document is drawn anew through `print` and finished again, once.
 [[nodiscard]] Result WritePdfFile(const std::string& path, const QPageLayout& layout, int resolution,
                                   const std::function<bool(QPagedPaintDevice&)>& print,
-                                  const std::function<void(QByteArray&)>& finish = {});
+                                  const std::function<bool(QByteArray&)>& finish = {});
 // A failed PDF write as the print messages show it: the file, then what went wrong.
 std::string PdfFailureText(const Result& failure);

@@ -86,13 +86,23 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
     ASSERT_TRUE(LoadPictureFile(red, shown));
     const QImage reducedRed = shown.scaled(80, 60), reducedBlue = filled(Qt::blue).scaled(80, 60);
     const QByteArray document = pdfShowing(shown, {reducedRed, reducedBlue});
+    // The same drawn from the photo decoded at an eighth, standing in for its file.
+    QImage standIn;
+    ASSERT_TRUE(LoadPictureScaled(red, 1, 1, standIn));
+    ASSERT_EQ(standIn.size(), QSize(40, 30));
+    const QByteArray standInDocument = pdfShowing(standIn, {reducedRed, reducedBlue});
 
     const struct {
         std::vector<PrintedPhoto> photos;
         int replaced;
         int pictures = 3;  // the pictures the rewritten document holds
         int put = 0;       // which of them, in the order drawn, is now the first photo's bytes
+        bool standIn = false;
     } cases[] = {
+        // A stand-in's place takes its file, at the file's size; another file's does not.
+        {{{red, QSize(40, 30), {}, QSize(320, 240)}}, 1, 3, 0, true},
+        {{{blue, QSize(40, 30), {}, QSize(320, 240)}}, 0, 3, 0, true},
+        {{{red, QSize(40, 30), {}, QSize(320, 240)}, {red, QSize(80, 60), jpegOf(reducedRed)}}, 2, 2, 0, true},
         {{{red, QSize(320, 240), {}}}, 1},
         {{{blue, QSize(320, 240), {}}}, 0},                              // another picture of the same size
         {{{moved, QSize(320, 240), {}}}, 0},                             // the same but for a detail
@@ -108,10 +118,12 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
         {{{red, QSize(80, 60), jpegOf(reducedRed)}}, 1, 3, 1},
     };
     for (const auto& c : cases) {
-        QByteArray rewritten = document;
-        EXPECT_EQ(EmbedPhotoFiles(rewritten, c.photos), c.replaced) << c.photos.front().path;
+        QByteArray rewritten = c.standIn ? standInDocument : document;
+        int left = -1;
+        EXPECT_EQ(EmbedPhotoFiles(rewritten, c.photos, &left), c.replaced) << c.photos.front().path;
+        EXPECT_EQ(left, c.standIn && !c.replaced ? 1 : 0) << c.photos.front().path;
         if (!c.replaced) {
-            EXPECT_EQ(rewritten, document);
+            EXPECT_EQ(rewritten, c.standIn ? standInDocument : document);
             continue;
         }
         // The rewritten document is read as before, and holds the file itself.
@@ -132,13 +144,18 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
         list.start("pdfimages", {"-list", QString::fromStdString(pdf)});
         list.waitForFinished();
         QSet<QString> objects;
+        QStringList sizes;
         int drawn = 0;
         for (const QString& line : QString::fromUtf8(list.readAllStandardOutput()).split('\n').mid(2)) {
             const QStringList f = line.split(' ', Qt::SkipEmptyParts);
             if (f.size() > 11) {
                 ++drawn;
                 objects.insert(f[10]);  // the image's object number
+                sizes << f[3] + "x" + f[4];
             }
+        }
+        if (c.photos.front().jpeg.isEmpty()) {
+            EXPECT_EQ(sizes.value(c.put), "320x240") << c.photos.front().path;  // the file at its own size
         }
         EXPECT_EQ(drawn, 3);
         EXPECT_EQ(objects.size(), c.pictures);

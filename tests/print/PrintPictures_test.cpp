@@ -77,3 +77,32 @@ TEST(PrintPictures, APrintThatEndsEarlyStopsTheWorker)
     PrintPictures partly(dir.path(), {kDay1, kDay2, kDay3, kDay4, kDay5}, {});
     EXPECT_FALSE(partly.TakePhoto(kDay2).isNull());
 }
+
+// For a PDF, a photo its place shows at its own size or larger is decoded at an eighth only, to
+// stand in for its file; one its place reduces is decoded whole. The list's copy is full either way.
+TEST(PrintPictures, APdfsPhotosStandInAtAnEighthWhereTheirFilesGoInWhole)
+{
+    TempDir dir;
+    writePhoto(dir, kDay1, Qt::red);
+    const struct {
+        QSize area;
+        bool standIn;
+    } cases[] = {{QSize(922, 715), true}, {QSize(640, 480), false}, {QSize(600, 450), false}};
+    for (const auto& c : cases) {
+        PrintPictures pictures(dir.path(), {kDay1}, {kDay1}, true);
+        pictures.SetPhotoAreaSize(c.area);
+        pictures.SetListPictureSize(QSize(64, 48));
+        const QImage photo = pictures.TakePhoto(kDay1);
+        EXPECT_EQ(photo.size(), c.standIn ? QSize(80, 60) : QSize(640, 480)) << c.area.width();
+        EXPECT_TRUE(near(photo, Qt::red)) << c.area.width();
+        const QImage listed = pictures.ListPicture(kDay1, QSize(64, 48));
+        EXPECT_EQ(listed.size(), QSize(64, 48)) << c.area.width();
+        EXPECT_TRUE(near(listed, Qt::red)) << c.area.width();
+        const std::vector<PrintedPhoto> printed = pictures.printed();
+        ASSERT_EQ(printed.size(), 2u) << c.area.width();
+        EXPECT_EQ(printed[0].size, photo.size());
+        EXPECT_EQ(printed[0].file, c.standIn ? QSize(640, 480) : QSize()) << c.area.width();
+        EXPECT_FALSE(printed[1].file.isValid());  // the list's copy goes in as its own JPEG
+        EXPECT_EQ(pictures.decodes(), 1);
+    }
+}

@@ -3,12 +3,15 @@
 #include "photos/PictureFile.h"
 #include "print/PrintLayout.h"
 #include "print/PrintPages.h"
+#include "print/PrintSheets.h"
 #include "support/NotebookFixture.h"
 #include "support/RequireWritten.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPagedPaintDevice>
+#include <QPainter>
 #include <QProcess>
 
 #include <optional>
@@ -311,4 +314,25 @@ TEST(PrintSheets, PrintingFromThePreviewPrintsTheSheetsShown)
     nb.Print();
     EXPECT_EQ(f.host.systemPrintDialogs, 2);
     EXPECT_TRUE(f.prompt.asked().empty());
+}
+
+// A document whose finish asks for it is drawn once more, and the second drawing is the file.
+TEST(PrintSheets, APdfIsDrawnAgainWhenItsFinishAsks)
+{
+    PrintFixture f;
+    const std::string pdf = f.temp.file("again.pdf");
+    int draws = 0, finishes = 0;
+    RequireWritten(WritePdfFile(
+        pdf, DefaultPdfPageLayout(), 72,
+        [&](QPagedPaintDevice& device) {
+            QPainter p(&device);
+            const int pages = ++draws;  // one page the first time, two the second
+            for (int page = 2; page <= pages; ++page)
+                device.newPage();
+            return true;
+        },
+        [&](QByteArray&) { return ++finishes > 1; }));
+    EXPECT_EQ(draws, 2);
+    EXPECT_EQ(finishes, 2);
+    EXPECT_EQ(pdfPages(pdf), 2);
 }
