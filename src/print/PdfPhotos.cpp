@@ -18,9 +18,14 @@ namespace {
 constexpr int kWorstApart = 8;
 constexpr int kMeanApart = 1;
 
-// The number of colour components of a JPEG's frame; none when it is no JPEG or its frame is
-// not baseline, extended or progressive Huffman.
-std::optional<int> jpegComponents(const QByteArray& jpeg)
+struct JpegFrame {
+    int components = 0;
+    QSize size;
+};
+
+// The colour components and size of a JPEG's frame; none when it is no JPEG or its frame is not
+// baseline, extended or progressive Huffman.
+std::optional<JpegFrame> jpegFrame(const QByteArray& jpeg)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(jpeg.constData());
     const qsizetype n = jpeg.size();
@@ -36,7 +41,8 @@ std::optional<int> jpegComponents(const QByteArray& jpeg)
         }
         const int length = b[i + 2] << 8 | b[i + 3];
         if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)
-            return i + 9 < n ? std::optional<int>(b[i + 9]) : std::nullopt;
+            return i + 9 < n ? std::optional(JpegFrame{b[i + 9], QSize(b[i + 7] << 8 | b[i + 8], b[i + 5] << 8 | b[i + 6])})
+                             : std::nullopt;
         if ((marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
             || marker == 0xDA || length < 2)
             return std::nullopt;
@@ -108,14 +114,13 @@ bool alike(const QImage& a, const QImage& b)
     return worst <= kWorstApart && sum <= 3LL * a.width() * a.height() * kMeanApart;
 }
 
-// The engine's picture and the file it stands for, both at an eighth of what was drawn. A
-// stand-in is the file decoded at a reduced size: the file decoded at that size again, each
-// reduced alike, shows the same.
-bool showsTheFile(const QByteArray& engine, const QByteArray& file, QSize drawn, bool standIn)
+// Whether the engine's picture shows the photo drawn, both at an eighth of their size: the file,
+// or the stand-in decoded from it, each reduced alike.
+bool showsThePhoto(const QByteArray& engine, const PrintedPhoto& photo, const QByteArray& file)
 {
-    if (!standIn)
-        return alike(eighth(engine, drawn), eighth(file, drawn));
-    return alike(averagedEighth(decodedAt(engine, drawn)), averagedEighth(decodedAt(file, drawn)));
+    if (!photo.file.isValid())
+        return alike(eighth(engine, photo.size), eighth(file, photo.size));
+    return alike(averagedEighth(decodedAt(engine, photo.size)), averagedEighth(photo.standIn));
 }
 
 struct Object {
@@ -193,9 +198,10 @@ QByteArray redirected(QByteArray object, const std::map<int, int>& to)
 
 }  // namespace
 
-bool JpegGoesInWhole(const QByteArray& jpeg)
+std::optional<QSize> WholeJpegSize(const QByteArray& jpeg)
 {
-    return jpegComponents(jpeg) == 3;
+    const auto frame = jpegFrame(jpeg);
+    return frame && frame->components == 3 && !frame->size.isEmpty() ? std::optional(frame->size) : std::nullopt;
 }
 
 int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos, int* standInsLeft)
@@ -272,17 +278,18 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos, in
                     continue;
                 jpeg = QByteArray(file.data(), qsizetype(file.size()));
             }
-            if (!JpegGoesInWhole(jpeg))
+            if (!WholeJpegSize(jpeg))
                 continue;
             const qsizetype end = bytes.lastIndexOf("\nendstream");
             if (end < stream + 10)
                 break;
             const QByteArray engine = bytes.mid(stream + 10, end - (stream + 10));
-            if (!showsTheFile(engine, jpeg, size, photos[k].file.isValid()))
+            if (!showsThePhoto(engine, photos[k], jpeg))
                 continue;
             // A reduced copy of a photo whose file went in whole shows that file instead: the
             // sheet draws it at the copy's place and size, as sharp as the file, for no bytes.
-            if (const auto at = whole.find(photos[k].path); !photos[k].jpeg.isEmpty() && at != whole.end()) {
+            const bool isWhole = photos[k].jpeg.isEmpty() || photos[k].file.isValid();
+            if (const auto at = whole.find(photos[k].path); !isWhole && at != whole.end()) {
                 shownBy[o.number] = at->second;
                 replaced[o.number] = QByteArray::number(o.number) + " 0 obj\nnull\nendobj\n";
                 next = k + 1;
@@ -301,7 +308,7 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos, in
                 break;
             out += ">>\nstream\n" + jpeg + "\nendstream" + bytes.mid(end + 10);
             replaced[o.number] = std::move(out);
-            if (photos[k].jpeg.isEmpty())
+            if (isWhole)
                 whole[photos[k].path] = o.number;
             if (photos[k].file.isValid())
                 ++standInsPut;

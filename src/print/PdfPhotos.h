@@ -3,8 +3,10 @@
 // a quality that makes a camera photo larger than its file; a photo that went into the PDF at
 // its own size can be embedded as the file itself, as sharp and no larger.
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,13 +14,16 @@ struct PrintedPhoto {
     std::string path;  // the photo's JPEG file
     QSize size;        // the picture decoded from it, as drawn
     QByteArray jpeg;   // when not empty, the JPEG to put in instead of the file (a reduced copy)
-    // When valid, the picture drawn only stands in for the file (of this size), decoded at a
-    // reduced scale: the file goes in at the picture's place, which it fills at its own size.
+    // When valid, the picture drawn (`standIn`) only stands in for the file, of this size: it was
+    // decoded at a reduced scale from the file's bytes in `jpeg`, which go in at its place and
+    // fill it at their own size.
     QSize file = {};
+    QImage standIn = {};
 };
 
-// Whether a JPEG file can go into a PDF as it is (a three-colour baseline or progressive JPEG).
-bool JpegGoesInWhole(const QByteArray& jpeg);
+// The size of a JPEG file that can go into a PDF as it is (a three-colour baseline or
+// progressive JPEG); none for any other.
+std::optional<QSize> WholeJpegSize(const QByteArray& jpeg);
 
 // Replaces in `pdf` (a file as the PDF engine writes it: objects, a cross-reference table, a
 // trailer) the stream of each JPEG picture that shows one of `photos`, in the order drawn, by

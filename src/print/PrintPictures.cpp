@@ -1,7 +1,6 @@
 #include "print/PrintPictures.h"
 
 #include "photos/PictureFile.h"
-#include "platform/Files.h"
 #include "store/DayRecord.h"
 
 #include <QBuffer>
@@ -71,18 +70,19 @@ void PrintPictures::SetPhotoAreaSize(QSize device)
 
 // The photo decoded at an eighth, when that is all the PDF needs of it: its file can go in as
 // it is, and goes in at its own size (a photo the area reduces goes in reduced, not as its file).
-// `file` receives the file's size.
-QImage PrintPictures::standIn(const QDate& date, QSize area, QSize* file) const
+// `file` receives the file's size and `bytes` the file as read, which the stand-in shows.
+QImage PrintPictures::standIn(const QDate& date, QSize area, QSize* file, QByteArray* bytes) const
 {
-    std::string bytes;
+    std::string read;
     QImage picture;
-    int width = 0, height = 0;
-    if (!ReadFileBytes(photoPath(date), bytes, 64u << 20)
-        || !JpegGoesInWhole(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())))
-        || !LoadPictureScaled(photoPath(date), 1, 1, picture, &width, &height)
-        || (area.width() <= width && area.height() <= height) || picture.size() == QSize(width, height))
+    if (!LoadPictureScaled(photoPath(date), 1, 1, picture, read))
         return QImage();
-    *file = QSize(width, height);
+    QByteArray jpeg(read.data(), qsizetype(read.size()));
+    const std::optional<QSize> size = WholeJpegSize(jpeg);
+    if (!size || (area.width() <= size->width() && area.height() <= size->height()) || picture.size() == *size)
+        return QImage();
+    *file = *size;
+    *bytes = std::move(jpeg);
     return picture;
 }
 
@@ -104,11 +104,12 @@ void PrintPictures::work()
         };
         QImage photo;
         QSize file;
+        QByteArray bytes;
         if (m_standIns) {
             const QSize area = sheetSize(m_photoArea);
             if (!area.isValid())
                 return;
-            photo = standIn(date, area, &file);
+            photo = standIn(date, area, &file, &bytes);
         }
         if (photo.isNull() && !LoadPictureFile(photoPath(date), photo))
             photo = QImage();
@@ -126,7 +127,7 @@ void PrintPictures::work()
             ++m_decodes;
             m_ready[date] = std::move(photo);
             if (file.isValid())
-                m_standInFor[date] = file;
+                m_standInFor[date] = {file, std::move(bytes)};
             if (!listPicture.isNull())
                 m_listPictures[date] = std::move(listPicture);
             m_next = k + 1;
@@ -148,13 +149,14 @@ QImage PrintPictures::TakePhoto(const QDate& date)
         photo = std::move(it->second);
         m_ready.erase(it);
     }
-    QSize file;
+    StandIn stood;
     if (auto it = m_standInFor.find(date); it != m_standInFor.end()) {
-        file = it->second;
+        stood = std::move(it->second);
         m_standInFor.erase(it);
     }
     if (!photo.isNull())
-        m_printed.push_back({photoPath(date), photo.size(), {}, file});
+        m_printed.push_back({photoPath(date), photo.size(), std::move(stood.bytes), stood.file,
+                             stood.file.isValid() ? photo : QImage()});
     // Pages drawn out of order leave photos behind that no page will take.
     while (!m_ready.empty() && m_ready.begin()->first < date)
         m_ready.erase(m_ready.begin());
@@ -191,7 +193,7 @@ QImage PrintPictures::ListPicture(const QDate& date, QSize device)
         jpeg.clear();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!jpeg.isEmpty())
-        m_printed.push_back({photoPath(date), picture.size(), std::move(jpeg), {}});
+        m_printed.push_back({photoPath(date), picture.size(), std::move(jpeg), {}, {}});
     return picture;
 }
 

@@ -51,7 +51,7 @@ public:
 
 private:
     void work();
-    QImage standIn(const QDate& date, QSize area, QSize* file) const;
+    QImage standIn(const QDate& date, QSize area, QSize* file, QByteArray* bytes) const;
     std::string photoPath(const QDate& date) const;
 
     const std::string m_folder;
@@ -61,7 +61,11 @@ private:
     std::condition_variable m_changed;
     const bool m_standIns;
     std::map<QDate, QImage> m_ready;  // decoded, not yet taken
-    std::map<QDate, QSize> m_standInFor;  // of a photo in m_ready that stands in: the file's size
+    struct StandIn {
+        QSize file;        // the file's size
+        QByteArray bytes;  // the file as read
+    };
+    std::map<QDate, StandIn> m_standInFor;  // of a photo in m_ready that stands in for its file
     std::map<QDate, QImage> m_listPictures;
     std::vector<PrintedPhoto> m_printed;
     size_t m_next = 0;  // the detail day the worker decodes next

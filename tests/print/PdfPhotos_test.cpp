@@ -87,8 +87,9 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
     const QImage reducedRed = shown.scaled(80, 60), reducedBlue = filled(Qt::blue).scaled(80, 60);
     const QByteArray document = pdfShowing(shown, {reducedRed, reducedBlue});
     // The same drawn from the photo decoded at an eighth, standing in for its file.
-    QImage standIn;
+    QImage standIn, blueStandIn;
     ASSERT_TRUE(LoadPictureScaled(red, 1, 1, standIn));
+    ASSERT_TRUE(LoadPictureScaled(blue, 1, 1, blueStandIn));
     ASSERT_EQ(standIn.size(), QSize(40, 30));
     const QByteArray standInDocument = pdfShowing(standIn, {reducedRed, reducedBlue});
 
@@ -100,9 +101,13 @@ TEST(PdfPhotos, PutsInOnlyTheFileOfThePictureShown)
         bool standIn = false;
     } cases[] = {
         // A stand-in's place takes its file, at the file's size; another file's does not.
-        {{{red, QSize(40, 30), {}, QSize(320, 240)}}, 1, 3, 0, true},
-        {{{blue, QSize(40, 30), {}, QSize(320, 240)}}, 0, 3, 0, true},
-        {{{red, QSize(40, 30), {}, QSize(320, 240)}, {red, QSize(80, 60), jpegOf(reducedRed)}}, 2, 2, 0, true},
+        {{{red, QSize(40, 30), {}, QSize(320, 240), standIn}}, 1, 3, 0, true},
+        {{{blue, QSize(40, 30), {}, QSize(320, 240), blueStandIn}}, 0, 3, 0, true},
+        {{{red, QSize(40, 30), {}, QSize(320, 240), standIn}, {red, QSize(80, 60), jpegOf(reducedRed)}},
+         2,
+         2,
+         0,
+         true},
         {{{red, QSize(320, 240), {}}}, 1},
         {{{blue, QSize(320, 240), {}}}, 0},                              // another picture of the same size
         {{{moved, QSize(320, 240), {}}}, 0},                             // the same but for a detail

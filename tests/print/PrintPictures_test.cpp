@@ -2,6 +2,7 @@
 // list's pictures made from the same decode.
 #include "print/PrintPictures.h"
 #include "photos/PictureFile.h"
+#include "platform/Files.h"
 #include "store/DayRecord.h"
 #include "support/TempDir.h"
 
@@ -102,6 +103,11 @@ TEST(PrintPictures, APdfsPhotosStandInAtAnEighthWhereTheirFilesGoInWhole)
         ASSERT_EQ(printed.size(), 2u) << c.area.width();
         EXPECT_EQ(printed[0].size, photo.size());
         EXPECT_EQ(printed[0].file, c.standIn ? QSize(640, 480) : QSize()) << c.area.width();
+        // A stand-in comes with the file's bytes it was decoded from, which go in at its place.
+        std::string file;
+        ASSERT_TRUE(ReadFileBytes(DayFilePath(dir.path(), kDay1, "jpg"), file));
+        EXPECT_EQ(printed[0].jpeg.toStdString(), c.standIn ? file : std::string()) << c.area.width();
+        EXPECT_EQ(printed[0].standIn.size(), c.standIn ? photo.size() : QSize(0, 0)) << c.area.width();
         EXPECT_FALSE(printed[1].file.isValid());  // the list's copy goes in as its own JPEG
         EXPECT_EQ(pictures.decodes(), 1);
     }
