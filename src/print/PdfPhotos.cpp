@@ -286,12 +286,15 @@ int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos, in
             const QByteArray engine = bytes.mid(stream + 10, end - (stream + 10));
             if (!showsThePhoto(engine, photos[k], jpeg))
                 continue;
-            // A reduced copy of a photo whose file went in whole shows that file instead: the
-            // sheet draws it at the copy's place and size, as sharp as the file, for no bytes.
+            // A reduced copy or a stand-in of a photo whose file went in whole shows that file
+            // instead: the sheet draws it at the picture's place and size, as sharp as the file,
+            // for no bytes.
             const bool isWhole = photos[k].jpeg.isEmpty() || photos[k].file.isValid();
-            if (const auto at = whole.find(photos[k].path); !isWhole && at != whole.end()) {
+            if (const auto at = whole.find(photos[k].path);
+                (!isWhole || photos[k].file.isValid()) && at != whole.end()) {
                 shownBy[o.number] = at->second;
                 replaced[o.number] = QByteArray::number(o.number) + " 0 obj\nnull\nendobj\n";
+                standInsPut += photos[k].file.isValid();
                 next = k + 1;
                 break;
             }

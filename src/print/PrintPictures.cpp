@@ -118,9 +118,10 @@ void PrintPictures::work()
             const QSize listSize = sheetSize(m_listSize);
             if (!listSize.isValid())
                 return;
-            // A stand-in is too small for the list: the list's copy comes from a decode of its own.
-            if (!file.isValid() || LoadPictureScaled(photoPath(date), listSize.width(), listSize.height(), listPicture))
-                listPicture = reduced(file.isValid() ? listPicture : photo, listSize);
+            // A stand-in stands in on the list too: its file goes in once and shows in both
+            // places. A picture of its own, which the PDF engine writes apart from the detail
+            // page's (it shares a picture drawn twice), so the list's place is found as well.
+            listPicture = file.isValid() ? photo.copy() : reduced(photo, listSize);
         }
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -129,7 +130,7 @@ void PrintPictures::work()
             if (file.isValid())
                 m_standInFor[date] = {file, std::move(bytes)};
             if (!listPicture.isNull())
-                m_listPictures[date] = std::move(listPicture);
+                m_listPictures[date] = {std::move(listPicture), file};
             m_next = k + 1;
         }
         m_changed.notify_all();
@@ -172,8 +173,13 @@ QImage PrintPictures::ListPicture(const QDate& date, QSize device)
     QImage picture;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (auto it = m_listPictures.find(date); it != m_listPictures.end() && device == m_listSize)
-            picture = it->second;
+        if (auto it = m_listPictures.find(date); it != m_listPictures.end() && device == m_listSize) {
+            picture = it->second.picture;
+            if (it->second.file.isValid()) {
+                m_printed.push_back({photoPath(date), picture.size(), {}, it->second.file, picture});
+                return picture;
+            }
+        }
     }
     if (picture.isNull()) {
         if (!LoadPictureScaled(photoPath(date), device.width(), device.height(), picture))

@@ -3,7 +3,8 @@
 // in page order a few pages ahead of the drawing, and of the days the list pages show as well it
 // keeps a copy at the list's picture size, so the list needs no second decode. For a PDF whose
 // photos go in as their files, a photo the page shows at its own size or larger is decoded only
-// at an eighth, to stand in for the file until the file takes its place.
+// at an eighth, to stand in for the file on the detail page and on the list until the file
+// takes its place.
 #include "print/PdfPhotos.h"
 
 #include <QDate>
@@ -66,7 +67,11 @@ private:
         QByteArray bytes;  // the file as read
     };
     std::map<QDate, StandIn> m_standInFor;  // of a photo in m_ready that stands in for its file
-    std::map<QDate, QImage> m_listPictures;
+    struct ListCopy {
+        QImage picture;
+        QSize file;  // valid: the picture is the detail page's stand-in for a file of this size
+    };
+    std::map<QDate, ListCopy> m_listPictures;
     std::vector<PrintedPhoto> m_printed;
     size_t m_next = 0;  // the detail day the worker decodes next
     QSize m_listSize, m_photoArea;
