@@ -46,26 +46,26 @@ std::string PrintPictures::photoPath(const QDate& date) const
     return DayFilePath(m_folder, date, "jpg");
 }
 
-void PrintPictures::SetListPictureSize(QSize device)
+// A size the first sheet tells, set once; the worker may be waiting for it.
+void PrintPictures::setOnce(QSize& size, QSize device)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_listSize.isValid())
+        if (size.isValid())
             return;
-        m_listSize = device;
+        size = device;
     }
     m_changed.notify_all();
 }
 
+void PrintPictures::SetListPictureSize(QSize device)
+{
+    setOnce(m_listSize, device);
+}
+
 void PrintPictures::SetPhotoAreaSize(QSize device)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_photoArea.isValid())
-            return;
-        m_photoArea = device;
-    }
-    m_changed.notify_all();
+    setOnce(m_photoArea, device);
 }
 
 // The photo decoded at an eighth, when that is all the PDF needs of it: its file can go in as

@@ -52,6 +52,7 @@ public:
 
 private:
     void work();
+    void setOnce(QSize& size, QSize device);
     QImage standIn(const QDate& date, QSize area, QSize* file, QByteArray* bytes) const;
     std::string photoPath(const QDate& date) const;
 
