@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!LoadPictureBrightness(path, brightness)) {
         if (brightness.size() != sentinel.size())
             fuzz::Fail("a failed load changed the picture");
-    } else if (brightness.format() != QImage::Format_Grayscale8 || (loaded && brightness.size() != picture.size())) {
+    } else if (brightness.format() != QImage::Format_Grayscale8
+               || (loaded && brightness.size() != picture.size())) {
         fuzz::Fail("the brightness is not the picture's");
     }
 

@@ -97,8 +97,9 @@ struct Plane {
 };
 
 // A photo in gray, halved level after level. Gray is 11 R + 16 G + 5 B over 32, like Qt's, read
-// straight from 32-bit pixels, or the photo's brightness where it comes as 8-bit gray. Each level is made in tiles as renderings first need them: a frame
-// shows only part of the photo, and at only one or two of the levels.
+// straight from 32-bit pixels, or the photo's brightness where it comes as 8-bit gray. Each
+// level is made in tiles as renderings first need them: a frame shows only part of the photo,
+// and at only one or two of the levels.
 class Pyramid {
 public:
     // `spent`, when given, is a pyramid nobody uses any more: its memory serves again where the
@@ -228,8 +229,10 @@ private:
         if (m_gray) {
             const uchar* line = m_rgb.constScanLine(y);
             int x = x0;
-            for (; x + 4 <= x1; x += 4)
-                gray[static_cast<size_t>((x - x0) / 4)] = Int4{line[x], line[x + 1], line[x + 2], line[x + 3]} << 5;
+            for (; x + 4 <= x1; x += 4) {
+                const Int4 p{line[x], line[x + 1], line[x + 2], line[x + 3]};
+                gray[static_cast<size_t>((x - x0) / 4)] = p << 5;
+            }
             if (x < x1) {
                 Int4 p{};
                 for (int k = 0; x + k < x1; ++k)
@@ -603,8 +606,8 @@ private:
 class PhaseCorrelation {
 public:
     explicit PhaseCorrelation(QSize frame)
-        : m_grid(frame, double(kSide) / frame.width(), double(kSide) / frame.height()),
-          m_fft(tables().fft), m_window(tables().window)
+        : m_grid(frame, double(kSide) / frame.width(), double(kSide) / frame.height()), m_fft(tables().fft),
+          m_window(tables().window)
     {}
     const Grid& grid() const { return m_grid; }
 
@@ -898,9 +901,13 @@ Normal NormalEquations(const Rendering& current, const Rendering& target, const 
     const int right[5] = {ZE, XE, YE, VE, E};
     const int solved = light ? 5 : 3;
     for (int r = 0; r < 5; ++r) {
-        for (int k = 0; k < 5; ++k)
-            out.m[static_cast<size_t>(r)][static_cast<size_t>(k)] =
-                r < solved && k < solved ? total[static_cast<size_t>(entries[r][k])] : r == k ? 1 : 0;
+        for (int k = 0; k < 5; ++k) {
+            double& entry = out.m[static_cast<size_t>(r)][static_cast<size_t>(k)];
+            if (r < solved && k < solved)
+                entry = total[static_cast<size_t>(entries[r][k])];
+            else
+                entry = r == k ? 1 : 0;
+        }
         out.m[static_cast<size_t>(r)][5] = r < solved ? -total[static_cast<size_t>(right[r])] : 0;
     }
     return out;

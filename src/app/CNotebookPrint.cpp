@@ -170,9 +170,9 @@ bool CNotebook::printSheets(QPagedPaintDevice& device, const PrintOptions& optio
         if (what.kind == PrintPage::Detail && what.date.isValid() && what.date != currentDate())
             detailDays.push_back(what.date);
     }
-    m_print.pictures =
-        std::make_shared<PrintPictures>(m_notebookFolder, std::move(detailDays),
-                                        std::set<QDate>(m_print.listed.begin(), m_print.listed.end()), standIns);
+    m_print.pictures = std::make_shared<PrintPictures>(
+        m_notebookFolder, std::move(detailDays),
+        std::set<QDate>(m_print.listed.begin(), m_print.listed.end()), standIns);
     const bool ok = PrintSheets(device, m_print.settings, m_print.plan.total(), m_print.font,
                                 [this](QPainter& p, int page) { DrawPrintSlot(p, page, PrintingPrinter); });
     m_print.printedPhotos = m_print.pictures->printed();

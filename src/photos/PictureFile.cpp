@@ -958,8 +958,8 @@ bool loadPicture(const std::string& path, int targetWidth, int targetHeight, con
         file.reset();
         const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
         if (jpeg) {
-            ok = loadJpeg(JpegInput{nullptr, {data, bytes.size()}, fileSize}, targetWidth, targetHeight, region,
-                          picture, &width, &height, luma);
+            ok = loadJpeg(JpegInput{nullptr, {data, bytes.size()}, fileSize}, targetWidth, targetHeight,
+                          region, picture, &width, &height, luma);
         } else {
             // The BMP reader walks a stream; here the stream is the bytes already read.
             FilePtr memory(fmemopen(bytes.data(), bytes.size(), "rb"), std::fclose);
@@ -1024,8 +1024,8 @@ bool LoadPictureBrightness(const std::string& path, QImage& brightness)
         const auto* in = reinterpret_cast<const QRgb*>(read.constScanLine(y));
         uchar* out = gray.scanLine(y);
         for (int x = 0; x < read.width(); ++x)
-            out[x] = static_cast<uchar>((19595 * qRed(in[x]) + 38470 * qGreen(in[x]) + 7471 * qBlue(in[x]) + 32768)
-                                        >> 16);
+            out[x] = static_cast<uchar>(
+                (19595 * qRed(in[x]) + 38470 * qGreen(in[x]) + 7471 * qBlue(in[x]) + 32768) >> 16);
     }
     brightness = std::move(gray);
     return true;

@@ -41,7 +41,8 @@ std::optional<JpegFrame> jpegFrame(const QByteArray& jpeg)
         }
         const int length = b[i + 2] << 8 | b[i + 3];
         if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)
-            return i + 9 < n ? std::optional(JpegFrame{b[i + 9], QSize(b[i + 7] << 8 | b[i + 8], b[i + 5] << 8 | b[i + 6])})
+            return i + 9 < n ? std::optional(
+                       JpegFrame{b[i + 9], QSize(b[i + 7] << 8 | b[i + 8], b[i + 5] << 8 | b[i + 6])})
                              : std::nullopt;
         if ((marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
             || marker == 0xDA || length < 2)
@@ -90,7 +91,6 @@ QImage averagedEighth(const QImage& picture)
         }
     return out;
 }
-
 
 // The same picture at an eighth: what the engine's re-encoding leaves, and no more. Two photos
 // of different days differ far more in some eighth-size pixel, where a leaf grew or the light
@@ -201,14 +201,15 @@ QByteArray redirected(QByteArray object, const std::map<int, int>& to)
 std::optional<QSize> WholeJpegSize(const QByteArray& jpeg)
 {
     const auto frame = jpegFrame(jpeg);
-    return frame && frame->components == 3 && !frame->size.isEmpty() ? std::optional(frame->size) : std::nullopt;
+    return frame && frame->components == 3 && !frame->size.isEmpty() ? std::optional(frame->size)
+                                                                     : std::nullopt;
 }
 
 int EmbedPhotoFiles(QByteArray& pdf, const std::vector<PrintedPhoto>& photos, int* standInsLeft)
 {
     if (standInsLeft)
-        *standInsLeft = static_cast<int>(
-            std::count_if(photos.begin(), photos.end(), [](const PrintedPhoto& p) { return p.file.isValid(); }));
+        *standInsLeft = static_cast<int>(std::count_if(
+            photos.begin(), photos.end(), [](const PrintedPhoto& p) { return p.file.isValid(); }));
     if (photos.empty())
         return 0;
     // The cross-reference table: "xref", "0 N", then N entries "oooooooooo ggggg n".

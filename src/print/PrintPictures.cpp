@@ -79,7 +79,8 @@ QImage PrintPictures::standIn(const QDate& date, QSize area, QSize* file, QByteA
         return QImage();
     QByteArray jpeg(read.data(), qsizetype(read.size()));
     const std::optional<QSize> size = WholeJpegSize(jpeg);
-    if (!size || (area.width() <= size->width() && area.height() <= size->height()) || picture.size() == *size)
+    if (!size || (area.width() <= size->width() && area.height() <= size->height())
+        || picture.size() == *size)
         return QImage();
     *file = *size;
     *bytes = std::move(jpeg);
