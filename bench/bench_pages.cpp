@@ -1,5 +1,6 @@
 // Page redraws: the calendar of a month with 31 photo days (thumbnail cache cold and warm),
 // decoding 31 full photos for comparison, one detail page, the graph and the list.
+#include "BenchNotebook.h"
 #include "GuiBenchMain.h"
 #include "app/CNotebook.h"
 #include "app/HeadlessHost.h"
@@ -68,18 +69,8 @@ struct World {
             for (int i = 0; i < 40; ++i)
                 p.drawLine(320, 480, 100 + i * 12, 100 + (i * d) % 200);
             p.end();
-            QDate date(2013, 5, d);
-            RequireWritten(SavePictureFile(DayFilePath(notebook, date, "jpg"), photo, 640, 480, 80));
-            const std::string dat = DayFilePath(notebook, date, "dat");
-            RequireWritten(IniFile::WriteKeys(dat, "Growth",
-                                              {{"DataHeight", std::to_string(d) + ".5"},
-                                               {"DataCount", std::to_string(d / 3)},
-                                               {"DataWidth", "4.5"},
-                                               {"DataFuel", "8.0"},
-                                               {"Temperature", "22.0"}}));
-            RequireWritten(IniFile::WriteKeys(
-                dat, "Weather",
-                {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", "sunny"}}));
+            WriteBenchDay(notebook, QDate(2013, 5, d), photo, std::to_string(d) + ".5", std::to_string(d / 3),
+                          "sunny");
         }
         RequireWritten(WriteFileAtomic(DayFilePath(notebook, QDate(2013, 5, 20), "txt"),
                                        "memo line one\nmemo line two\n"));
