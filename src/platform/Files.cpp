@@ -425,15 +425,13 @@ Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_vie
         }
     }
     // Renamed while still open: the lock stays until the file has its final name.
-    bool ok = true;
     Result result;
     size_t renamed = 0;
     for (PendingFile& f : pending) {
-        if (ok && std::rename(f.tmp.c_str(), f.target.c_str()) != 0) {
-            ok = false;
+        if (result.ok() && std::rename(f.tmp.c_str(), f.target.c_str()) != 0) {
             result = writeFailed(f.target, errno);
             unlink(f.tmp.c_str());
-        } else if (!ok) {
+        } else if (!result.ok()) {
             unlink(f.tmp.c_str());
         } else {
             ++renamed;
@@ -444,7 +442,7 @@ Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_vie
     }
     bool putBack = true;
     for (size_t i = 0; i < backups.size(); ++i) {
-        if (!ok && i < renamed) {
+        if (!result.ok() && i < renamed) {
             if (!backups[i].path.empty() && std::rename(backups[i].path.c_str(), pending[i].target.c_str()) == 0)
                 backups[i].path.clear();
             else if (existed[i] || unlink(pending[i].target.c_str()) != 0)
