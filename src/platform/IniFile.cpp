@@ -201,43 +201,6 @@ void apply(Parsed& p, const IniFile::KeyChange& change)
     raw.insert(raw.begin() + static_cast<long>(insertAt), std::nullopt);
 }
 
-Result writeChanges(const std::string& path, const std::vector<IniFile::KeyChange>& changes,
-                    const std::vector<std::pair<std::string, std::string_view>>& companions)
-{
-    // A line break in a name or value would write lines of its own: a key or a section that
-    // the caller never meant, read back as the day's data.
-    for (const auto& c : changes)
-        if (!IniFile::IsOneLine(c.section) || !IniFile::IsOneLine(c.key)
-            || (c.value && !IniFile::IsOneLine(*c.value)))
-            return Result::Failed(Msg::TextNotStorable, path);
-    std::lock_guard lock(g_mutex);
-    auto old = load(path);
-    if (!old && FileExists(path))
-        return Result::Failed(Msg::FileReadFailed, path);  // never replace what could not be read
-    Parsed p = old ? *old : Parsed{};
-    for (const auto& c : changes)
-        apply(p, c);
-    const char* eol = p.crlf ? "\r\n" : "\n";
-    std::string bytes = p.bom ? "\xEF\xBB\xBF" : "";
-    for (size_t i = 0; i < p.lines.size(); ++i) {
-        if (p.raw[i]) {
-            bytes += *p.raw[i];
-        } else {
-            bool ok = true;
-            bytes += EncodeFileText(p.lines[i], p.encoding, &ok);
-            if (!ok)
-                return Result::Failed(Msg::TextNotStorable, path);
-        }
-        bytes += eol;
-    }
-    // The companions replace their files first: the INI file, replaced last, never points at
-    // what is not there yet.
-    std::vector<std::pair<std::string, std::string_view>> files(companions);
-    files.emplace_back(path, bytes);
-    g_cache.erase(path);
-    return WriteFilesAtomic(files);
-}
-
 std::vector<IniFile::KeyChange>
 sectionChanges(std::string_view section, const std::vector<std::pair<std::string, const std::string*>>& keys)
 {
@@ -302,7 +265,7 @@ Result WriteString(const std::string& path, std::string_view section, std::strin
                    std::string_view value)
 {
     std::string v(value);
-    return writeChanges(path, sectionChanges(section, {{std::string(key), &v}}), {});
+    return WriteChanges(path, sectionChanges(section, {{std::string(key), &v}}), {});
 }
 
 Result WriteInt(const std::string& path, std::string_view section, std::string_view key, int value)
@@ -316,18 +279,49 @@ Result WriteKeys(const std::string& path, std::string_view section,
     std::vector<std::pair<std::string, const std::string*>> refs;
     for (const auto& [k, v] : keys)
         refs.emplace_back(k, &v);
-    return writeChanges(path, sectionChanges(section, refs), {});
+    return WriteChanges(path, sectionChanges(section, refs), {});
 }
 
 Result DeleteKey(const std::string& path, std::string_view section, std::string_view key)
 {
-    return writeChanges(path, sectionChanges(section, {{std::string(key), nullptr}}), {});
+    return WriteChanges(path, sectionChanges(section, {{std::string(key), nullptr}}), {});
 }
 
 Result WriteChanges(const std::string& path, const std::vector<KeyChange>& changes,
                     const std::vector<std::pair<std::string, std::string_view>>& companions)
 {
-    return writeChanges(path, changes, companions);
+    // A line break in a name or value would write lines of its own: a key or a section that
+    // the caller never meant, read back as the day's data.
+    for (const auto& c : changes)
+        if (!IniFile::IsOneLine(c.section) || !IniFile::IsOneLine(c.key)
+            || (c.value && !IniFile::IsOneLine(*c.value)))
+            return Result::Failed(Msg::TextNotStorable, path);
+    std::lock_guard lock(g_mutex);
+    auto old = load(path);
+    if (!old && FileExists(path))
+        return Result::Failed(Msg::FileReadFailed, path);  // never replace what could not be read
+    Parsed p = old ? *old : Parsed{};
+    for (const auto& c : changes)
+        apply(p, c);
+    const char* eol = p.crlf ? "\r\n" : "\n";
+    std::string bytes = p.bom ? "\xEF\xBB\xBF" : "";
+    for (size_t i = 0; i < p.lines.size(); ++i) {
+        if (p.raw[i]) {
+            bytes += *p.raw[i];
+        } else {
+            bool ok = true;
+            bytes += EncodeFileText(p.lines[i], p.encoding, &ok);
+            if (!ok)
+                return Result::Failed(Msg::TextNotStorable, path);
+        }
+        bytes += eol;
+    }
+    // The companions replace their files first: the INI file, replaced last, never points at
+    // what is not there yet.
+    std::vector<std::pair<std::string, std::string_view>> files(companions);
+    files.emplace_back(path, bytes);
+    g_cache.erase(path);
+    return WriteFilesAtomic(files);
 }
 
 bool IsOneLine(std::string_view text)
