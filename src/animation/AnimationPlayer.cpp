@@ -417,7 +417,9 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
     }
     // Each frame is registered against the one before it as that one now stands, so the
     // proposals chain from the first frame taken to the last.
-    QImage previousPhoto = registrationPhoto(first - 1);
+    // A photo is read only for a frame registered or the one before it.
+    QImage previousPhoto;
+    int previousIndex = -1;
     int aligned = 0, missed = 0, notReached = 0;
     bool currentTook = false;
     for (int j = first; j < frameCount(); ++j) {
@@ -425,11 +427,11 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
             notReached = frameCount() - j;
             break;
         }
-        QImage photo = registrationPhoto(j);
-        if (own[j] && !replaceOwn) {
-            previousPhoto = photo;
+        if (own[j] && !replaceOwn)
             continue;
-        }
+        if (previousIndex != j - 1)
+            previousPhoto = registrationPhoto(j - 1);
+        const QImage photo = registrationPhoto(j);
         const FrameAlignment previous =
             ReadFrameAlignment(folder, m_frames, j - 1, m_setup.geometry).alignment;
         const FrameAlignment start =
@@ -439,6 +441,7 @@ int AnimationPlayer::AutoAlignFollowing(const std::function<bool(int, int)>& pro
         if (!previousPhoto.isNull() && !photo.isNull())
             proposal = m_setup.registrar(previousPhoto, previous, photo, start, frameSize());
         previousPhoto = photo;
+        previousIndex = j;
         if (!proposal) {
             ++missed;
             continue;
