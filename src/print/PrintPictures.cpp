@@ -129,9 +129,9 @@ void PrintPictures::work()
             ++m_decodes;
             m_ready[date] = std::move(photo);
             if (file.isValid())
-                m_standInFor[date] = {file, std::move(bytes)};
+                m_standInFor[date] = {file, bytes};  // the bytes shared with the list's copy
             if (!listPicture.isNull())
-                m_listPictures[date] = {std::move(listPicture), file};
+                m_listPictures[date] = {std::move(listPicture), file, std::move(bytes)};
             m_next = k + 1;
         }
         m_changed.notify_all();
@@ -177,7 +177,7 @@ QImage PrintPictures::ListPicture(const QDate& date, QSize device)
         if (auto it = m_listPictures.find(date); it != m_listPictures.end() && device == m_listSize) {
             picture = it->second.picture;
             if (it->second.file.isValid()) {
-                m_printed.push_back({photoPath(date), picture.size(), {}, it->second.file, picture});
+                m_printed.push_back({photoPath(date), picture.size(), it->second.bytes, it->second.file, picture});
                 return picture;
             }
         }

@@ -70,7 +70,8 @@ private:
     std::map<QDate, StandIn> m_standInFor;  // of a photo in m_ready that stands in for its file
     struct ListCopy {
         QImage picture;
-        QSize file;  // valid: the picture is the detail page's stand-in for a file of this size
+        QSize file;        // valid: the picture is the detail page's stand-in for a file of this size
+        QByteArray bytes;  // then: the file as read
     };
     std::map<QDate, ListCopy> m_listPictures;
     std::vector<PrintedPhoto> m_printed;
