@@ -103,7 +103,6 @@ TEST(PrintPictures, APdfsPhotosStandInAtAnEighthWhereTheirFilesGoInWhole)
         const std::vector<PrintedPhoto> printed = pictures.printed();
         ASSERT_EQ(printed.size(), 2u) << c.area.width();
         EXPECT_EQ(printed[1].file, printed[0].file) << c.area.width();
-        EXPECT_EQ(printed[0].size, photo.size());
         EXPECT_EQ(printed[0].file, c.standIn ? QSize(640, 480) : QSize()) << c.area.width();
         // A stand-in comes with the file's bytes it was decoded from, which go in at its place.
         std::string file;
@@ -111,8 +110,6 @@ TEST(PrintPictures, APdfsPhotosStandInAtAnEighthWhereTheirFilesGoInWhole)
         EXPECT_EQ(printed[0].jpeg.toStdString(), c.standIn ? file : std::string()) << c.area.width();
         // The list's: the same file, or else a reduced copy as a JPEG of its own.
         EXPECT_EQ(printed[1].jpeg.toStdString() == file, c.standIn) << c.area.width();
-        EXPECT_FALSE(printed[1].jpeg.isEmpty()) << c.area.width();
-        EXPECT_EQ(printed[0].standIn.size(), c.standIn ? photo.size() : QSize(0, 0)) << c.area.width();
         EXPECT_EQ(pictures.decodes(), 1);
     }
 }
