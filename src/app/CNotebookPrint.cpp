@@ -207,8 +207,8 @@ Result CNotebook::PrintToPdf(const std::string& path, const PrintOptions& option
         [&](QByteArray& document) {
             int left = 0;
             EmbedPhotoFiles(document, m_print.printedPhotos, &left);
-            standIns = standIns && left == 0;
-            return left == 0;
+            standIns = left == 0;  // with one left, drawn again without any
+            return standIns;
         });
     m_print.printedPhotos.clear();
     return written;
