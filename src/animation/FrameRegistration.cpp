@@ -324,7 +324,6 @@ using Pixels = std::vector<float, Unset<float>>;
 struct Rendering {
     Pixels px;
     int x0 = 0, x1 = 0, y0 = 0, y1 = 0;  // inside: [x0, x1) x [y0, y1)
-    bool inside(int i, int j) const { return i >= x0 && i < x1 && j >= y0 && j < y1; }
 };
 
 Rendering Render(const Pyramid& pyramid, const Warp& warp, const Grid& grid)
