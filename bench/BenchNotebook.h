@@ -26,7 +26,8 @@ inline void WriteBenchDay(const std::string& notebook, const QDate& date, const 
                                        {"DataFuel", "8.0"},
                                        {"Temperature", "22.0"}}));
     RequireWritten(IniFile::WriteKeys(
-        dat, "Weather", {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", weather}}));
+        dat, "Weather",
+        {{"LowTemp", "12.0"}, {"HighTemp", "24.5"}, {"Daylight", "6.5"}, {"Weather", weather}}));
 }
 
 inline void WriteBenchNotebook(const std::string& notebook, const QDate& first, int days)
@@ -43,7 +44,8 @@ inline void WriteBenchNotebook(const std::string& notebook, const QDate& first, 
         QPainter p(&photo);
         p.fillRect(40 + i, 300 - i / 2, 120, 160, QColor::fromHsv(i % 360, 180, 160));
         p.end();
-        WriteBenchDay(notebook, date, photo, std::to_string(3 + i / 8) + ".5", std::to_string(2 + i / 12), "晴れ");
+        WriteBenchDay(notebook, date, photo, std::to_string(3 + i / 8) + ".5", std::to_string(2 + i / 12),
+                      "晴れ");
         RequireWritten(WriteFileAtomic(DayFilePath(notebook, date, "txt"),
                                        "きょうの かんさつ\nはっぱが ふえました。\n"));
     }

@@ -177,7 +177,8 @@ QImage PrintPictures::ListPicture(const QDate& date, QSize device)
         if (auto it = m_listPictures.find(date); it != m_listPictures.end() && device == m_listSize) {
             picture = it->second.picture;
             if (it->second.file.isValid()) {
-                m_printed.push_back({photoPath(date), picture.size(), it->second.bytes, it->second.file, picture});
+                m_printed.push_back(
+                    {photoPath(date), picture.size(), it->second.bytes, it->second.file, picture});
                 return picture;
             }
         }
