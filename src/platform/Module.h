@@ -15,5 +15,6 @@ std::string ModulePath(const std::string& name);
 
 // The address of `symbol` in the module `name`, loading it on the first call; a module stays
 // loaded until the process ends. Null when the module is missing or lacks the symbol; `error`
-// then gets the loader's reason. Safe to call from any thread.
+// then gets the reason as one sentence naming the file at fault (the module, or a library it
+// links that is missing), without ": " in it. Safe to call from any thread.
 void* ModuleSymbol(const std::string& name, const char* symbol, std::string* error = nullptr);

@@ -19,8 +19,7 @@ FetchResult CurlPageFetcher::fetch(const std::string& url, int timeoutSeconds, c
         return api->fetch(url, timeoutSeconds, m_caFile, cancel);
     FetchResult r;
     r.finalUrl = url;
-    r.error = "the network module cannot be loaded: " + ModulePath("net")
-              + (error.empty() ? "" : " (" + error + ")");
+    r.error = "the network module cannot be loaded: " + (error.empty() ? ModulePath("net") : error);
     r.failure = FetchFailure::Other;
     return r;
 }

@@ -1,12 +1,14 @@
 // The page fetch and the weather operations against a local server shaped like the site.
 #include "platform/IniFile.h"
 #include "platform/Module.h"
+#include "res/Strings.h"
 #include "store/DayRecord.h"
 #include "support/CountingProgress.h"
 #include "support/LocalWeatherServer.h"
 #include "support/RequireWritten.h"
 #include "weather/BulkWeatherFetch.h"
 #include "weather/CurlPageFetcher.h"
+#include "weather/WeatherFetch.h"
 
 #include <gtest/gtest.h>
 
@@ -78,10 +80,15 @@ TEST(WeatherServer, FetchFollowsRedirectsAndReportsEveryFailure)
     const std::string folder = ModuleFolder();
     SetModuleFolder("/nonexistent");
     const FetchResult missing = fetcher.fetch(server.base() + "/missing", 2);
+    WeatherError told;
+    EXPECT_FALSE(FetchPage(fetcher, server.base() + "/missing", 2, &told));
     SetModuleFolder(folder);
     EXPECT_FALSE(missing.ok());
     EXPECT_EQ(missing.failure, FetchFailure::Other);
     EXPECT_NE(missing.error.find("/nonexistent/libkelto_net.so"), std::string::npos) << missing.error;
+    // The window's message names the file, in one pair of brackets.
+    EXPECT_EQ(WeatherFaultText(told),
+              LoadString(Msg::WeatherNoPage) + std::string("（/nonexistent/libkelto_net.so is missing）"));
 }
 
 TEST(WeatherServer, HttpsWithATrustedCertificateOnly)
