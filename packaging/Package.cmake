@@ -21,10 +21,15 @@ macro(kelto_package_install kind)
 endmacro()
 
 kelto_package_install(TARGETS kelto RUNTIME DESTINATION lib/kelto)
+# The modules beside it, opened by the program on a video export or a weather fetch; Depends
+# names what they link as well as what the executable links (below).
+kelto_package_install(TARGETS ${KELTO_MODULES} LIBRARY DESTINATION lib/kelto)
 # After the strip: the compiler's notes are of no use in the installed program.
-install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment --remove-section=.note
-  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/kelto/kelto\" COMMAND_ERROR_IS_FATAL ANY)"
-  COMPONENT Package EXCLUDE_FROM_ALL)
+foreach(target kelto ${KELTO_MODULES})
+  install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment --remove-section=.note
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/kelto/$<TARGET_FILE_NAME:${target}>\" COMMAND_ERROR_IS_FATAL ANY)"
+    COMPONENT Package EXCLUDE_FROM_ALL)
+endforeach()
 kelto_package_install(DIRECTORY kit/ DESTINATION lib/kelto)
 file(MAKE_DIRECTORY ${KELTO_PACKAGE_FILES})
 file(CREATE_LINK ../lib/kelto/kelto ${KELTO_PACKAGE_FILES}/kelto SYMBOLIC)
@@ -92,9 +97,21 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kelto developers <developers@kelto.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from the binary; the Japanese glyphs and the desktop's helpers are named here.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk")
+# Depends: the libraries the executable and its modules link (dpkg-shlibdeps), and the Japanese
+# glyphs; the desktop's helpers are recommended.
+set(shlibs ${KELTO_PACKAGE_FILES}/depends.cmake)
+set(elf_files $<TARGET_FILE:kelto>)
+foreach(module ${KELTO_MODULES})
+  string(APPEND elf_files "|$<TARGET_FILE:${module}>")
+endforeach()
+add_custom_command(OUTPUT ${shlibs}
+  COMMAND ${CMAKE_COMMAND} -DFILES=${elf_files}
+          "-DEXTRA=fonts-ipafont-gothic | fonts-noto-cjk" -DWORK=${KELTO_PACKAGE_FILES}/shlibdeps
+          -DOUT=${shlibs} -P ${PACKAGING_DIR}/ShlibDepends.cmake
+  DEPENDS kelto ${KELTO_MODULES} ${PACKAGING_DIR}/ShlibDepends.cmake VERBATIM)
+list(APPEND KELTO_PACKAGE_INPUTS ${shlibs})
+set(CPACK_PROJECT_CONFIG_FILE ${shlibs})
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils, xdg-user-dirs")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The first line is the synopsis; CPack indents the others as the control file wants them.
@@ -110,6 +127,6 @@ include(CPack)
 add_custom_target(deb
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${KELTO_PACKAGE_DIR}/_CPack_Packages
   COMMAND cpack --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake -B ${KELTO_PACKAGE_DIR}
-  DEPENDS kelto ${KELTO_PACKAGE_INPUTS}
+  DEPENDS kelto ${KELTO_MODULES} ${KELTO_PACKAGE_INPUTS}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   VERBATIM)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it as a distribution would: lintian without errors or
 # warnings, the menu entry and the AppStream metainfo through their validators, the files where
-# they belong, and the Depends line against every library the installed program loads.
+# they belong, the program's modules among them, and the Depends line against every library the
+# installed program and its modules load.
 # Usage: check.sh <buildDir> <sourceDir> <version>
 set -euo pipefail
 BUILD_DIR=${1:?build folder}
@@ -59,6 +60,11 @@ PROGRAM="$ROOT/usr/lib/kelto"
 while read -r f; do
   cmp -s "$SOURCE_DIR/kit/$f" "$PROGRAM/$f" || fail "$f is not in the program folder as shipped"
 done < <(cd "$SOURCE_DIR/kit" && find . -type f)
+# The modules the program opens beside itself on a video export and a weather fetch.
+LISTING=$(dpkg-deb -c "$DEB")
+for module in libkelto_video.so libkelto_net.so; do
+  grep -q " ./usr/lib/kelto/$module\$" <<<"$LISTING" || fail "the package has no /usr/lib/kelto/$module"
+done
 [ ! -e "$PROGRAM/Kelto.ini" ] && [ ! -e "$PROGRAM/data" ] || fail "the package ships settings or a data folder"
 for f in usr/share/doc/kelto/copyright usr/share/doc/kelto/changelog.gz usr/share/man/man1/kelto.1.gz \
   usr/share/icons/hicolor/scalable/apps/kelto.svg; do
@@ -72,11 +78,15 @@ for shot in calendar detail; do
   [ -s "$BUILD_DIR/package/screenshots/$shot.png" ] || fail "no $shot screenshot for the metainfo"
 done
 
-step "Depends against the libraries of the installed program"
+step "Depends against the libraries of the installed program and its modules"
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 echo "Depends: $DEPENDS"
 echo "$DEPENDS" | grep -q 'fonts-ipafont-gothic' || fail "the Japanese font is not a dependency"
 # Xlib is opened at run time for the lock-key indicators.
 python3 "$SOURCE_DIR/tests/package/depends_cover.py" "$DEPENDS" "$PROGRAM/kelto" libX11.so.6 ||
   fail "Depends does not cover the program's libraries"
+for module in "$PROGRAM"/libkelto_*.so; do
+  python3 "$SOURCE_DIR/tests/package/depends_cover.py" "$DEPENDS" "$module" ||
+    fail "Depends does not cover the libraries of $(basename "$module")"
+done
 step PASS
