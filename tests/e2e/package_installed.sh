@@ -2,17 +2,21 @@
 # The Debian package as a pupil meets it: the program folder cannot be written, so a first start
 # through the real window keeps everything in the user's folders: Kelto.ini in the configuration
 # folder, the notebook in the documents folder (named as the desktop names it), the lock in the
-# runtime folder, and nothing beside the program.
+# runtime folder, and nothing beside the program. The weather and a video export work from
+# there, through the modules beside the program; a teacher's Weather.ini in the configuration
+# folder names the site (here the local stand-in).
 # Usage: package_installed.sh <programFolder> <toolsDir>
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
+source "$(dirname "$0")/lib/package.sh"
 PROGRAM_DIR=${1:?program folder}
-e2e_begin package-installed 180
+TOOLS_DIR=${2:?tools folder}
+e2e_begin package-installed 240
 command -v xdg-user-dir >/dev/null || fail "xdg-user-dir is missing"
 
 e2e_unpack_package "$PROGRAM_DIR"
 chmod -R a-w "$PKG_PROGRAM"
-trap 'chmod -R u+w "$PKG_PROGRAM"; e2e_cleanup' EXIT
+trap 'chmod -R u+w "$PKG_PROGRAM"; e2e_package_cleanup' EXIT
 find "$PKG_ROOT" -printf '%p %s %m\n' | sort >"$WORK/root-before.txt"
 
 e2e_user_home
@@ -38,9 +42,7 @@ e2e_first_notebook "$KELTO_EXE" "$DOCUMENTS/Kelto" e2enote "$XDG_CONFIG_HOME/kel
 e2e_locate "$WORK/calendar.png"
 import -window root "$SHOT_OUT"
 
-kill "$KELTO_PID"
-wait "$KELTO_PID" 2>/dev/null || true
-KELTO_PID=""
+e2e_package_jobs "$KELTO_EXE" "$XDG_CONFIG_HOME/kelto/Kelto.ini" "$(where user-files)/Weather.ini" "$DOCUMENTS/Kelto"
 find "$PKG_ROOT" -printf '%p %s %m\n' | sort >"$WORK/root-after.txt"
 diff "$WORK/root-before.txt" "$WORK/root-after.txt" || fail "the program wrote into the installed files"
 step "PASS (screenshot $SHOT_OUT)"
