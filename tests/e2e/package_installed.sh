@@ -31,6 +31,12 @@ EXEC=$(sed -n 's/^Exec=//p' "$PKG_ROOT"/usr/share/applications/*.desktop)
 KELTO_EXE="$PKG_ROOT/usr/bin/$EXEC"
 [ -x "$KELTO_EXE" ] || fail "the menu entry's command \"$EXEC\" is not on the package's PATH"
 expect_where installed "$XDG_CONFIG_HOME/kelto/Kelto.ini" "$DOCUMENTS/Kelto"
+# The help page shipped beside the program names the same folders.
+for folder in settings notebooks; do
+  path=$(where "$folder")
+  path="~/${path#"$HOME"/}"
+  grep -qF "<code>$path</code>" "$PKG_PROGRAM/doc/index.html" || fail "the help page does not name $path"
+done
 
 step "creating the first notebook"
 e2e_first_notebook "$KELTO_EXE" "$DOCUMENTS/Kelto" e2enote "$XDG_CONFIG_HOME/kelto/Kelto.ini"
