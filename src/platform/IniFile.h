@@ -1,8 +1,9 @@
 #pragma once
 // Private-profile (INI) files: [Section] and Key=Value lines, names compared without regard
 // to case, read key by key with a default, written key by key (file and section created when
-// missing, every other line kept). Files are CP932 on disk (UTF-8 tolerated on read and kept
-// on write); writes are crash-safe and serialised process-wide.
+// missing, every other line kept). Files are CP932 on disk (UTF-8 tolerated on read, see
+// DetectFileEncoding); a file is written back in the encoding it was read in, a new file in
+// CP932. Writes are crash-safe and serialised process-wide.
 #include "platform/Result.h"
 
 #include <optional>
