@@ -31,6 +31,7 @@ bool HasKey(const std::string& path, std::string_view section, std::string_view 
 // Writes several keys of one section with one file replacement.
 [[nodiscard]] Result WriteKeys(const std::string& path, std::string_view section,
                                const std::vector<std::pair<std::string, std::string>>& keys);
+// A section left with nothing but blank lines goes with its last key.
 [[nodiscard]] Result DeleteKey(const std::string& path, std::string_view section, std::string_view key);
 
 // One key of a section set to a value, or deleted when there is none.

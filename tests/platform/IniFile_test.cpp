@@ -112,8 +112,9 @@ TEST(IniFile, WritesChangeOnlyTheirLines)
         {"a new file in CP932; a replaced key keeps its place and spelling", "",
          "Data/DataName=観察1 View/Width=800 data/FolderPath=data DATA/dataname=観察2", true,
          ToCp932("[Data]\r\nDataName=観察2\r\nFolderPath=data\r\n[View]\r\nWidth=800\r\n")},
-        {"comments, blank lines and other keys stay", "; comment\n[A]\nx=1\n\n[B]\ny=2\n", "A/z=3 B/y", true,
-         "; comment\n[A]\nx=1\nz=3\n\n[B]\n"},
+        {"comments, blank lines and other keys stay; a section without keys goes",
+         "; comment\n[A]\nx=1\n\n[B]\ny=2\n\n[C]\nz=1\n", "A/z=3 B/y C/w", true,
+         "; comment\n[A]\nx=1\nz=3\n\n[C]\nz=1\n"},
         {"a UTF-8 file stays UTF-8", "[Data]\nKindName=ミニトマト\n", "Data/SchoolName=北小学校", true,
          "[Data]\nKindName=ミニトマト\nSchoolName=北小学校\n"},
         {"a Shift-JIS file of half-width katakana stays Shift-JIS", "[W]\r\nM=" + ToCp932("ﾅｽ") + "\r\n",
@@ -221,8 +222,7 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
 
     ASSERT_TRUE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}));
     EXPECT_EQ(readAll(photo), "new photo");
-    EXPECT_EQ(readAll(ini),
-              "[Growth]\r\n[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
+    EXPECT_EQ(readAll(ini), "[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
 }
 
 TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
