@@ -23,7 +23,9 @@ const char* const kNotCp932Message =
 
 namespace {
 
-constexpr size_t kFieldLimit = 259;  // characters of one settings field
+// Bytes of one settings field in the notebook file (Shift-JIS), as a reader with a buffer of
+// 260 bytes takes it whole.
+constexpr size_t kFieldLimit = 259;
 
 bool sameIgnoringCase(const std::string& a, const std::string& b)
 {
@@ -31,11 +33,10 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
 }
 
 // A field as the notebook file keeps it: one line (a pasted line break becomes a space), at
-// most kFieldLimit characters.
+// most kFieldLimit bytes in Shift-JIS, never cut inside a character.
 std::string limited(const std::string& text)
 {
-    QString s = QString::fromStdString(IniFile::OneLine(text));
-    return s.left(kFieldLimit).toStdString();
+    return CutCp932(IniFile::OneLine(text), kFieldLimit);
 }
 
 bool pathExists(const std::string& path)
