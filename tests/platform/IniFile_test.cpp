@@ -119,8 +119,6 @@ TEST(IniFile, WritesChangeOnlyTheirLines)
          "[Data]\nKindName=ミニトマト\nSchoolName=北小学校\n"},
         {"a Shift-JIS file of half-width katakana stays Shift-JIS", "[W]\r\nM=" + ToCp932("ﾅｽ") + "\r\n",
          "W/Weather=晴れ", true, ToCp932("[W]\r\nM=ﾅｽ\r\nWeather=晴れ\r\n")},
-        {"a UTF-8 file with a byte-order mark keeps it", "\xEF\xBB\xBF[W]\nM=メモ\n", "W/Weather=晴れ", true,
-         "\xEF\xBB\xBF[W]\nM=メモ\nWeather=晴れ\n"},
         {"a stray lead byte's line keeps its bytes", kStrayByte, "Weather/T=2", true, kStrayByte + "T=2\n"},
         {"a stray lead byte's CRLF line keeps them", kStrayByteCrlf, "Weather/T=2", true,
          kStrayByteCrlf + "T=2\r\n"},
