@@ -328,14 +328,15 @@ int printPdf(const CommandLine& c, const std::string& programFolder)
     return 0;
 }
 
-// The folders in use, one "name<TAB>path" line each ("-" for none).
+// The folders in use, one "name<TAB>path" line each ("-" for none), control characters escaped.
 int printFolders(const std::string& programFolder)
 {
     const AppFolders folders = AppFolders::ForProgram(programFolder);
     const std::string userFolder = folders.userFolder().empty() ? "-" : folders.userFolder();
     std::printf("mode\t%s\nprogram\t%s\nsettings\t%s\nuser-files\t%s\nnotebooks\t%s\nlock\t%s\n",
-                folders.modeName(), folders.programFolder().c_str(), folders.settingsFile().c_str(),
-                userFolder.c_str(), ReadDataRoot(folders).c_str(), InstanceLock().path().c_str());
+                folders.modeName(), EscapedLine(folders.programFolder()).c_str(),
+                EscapedLine(folders.settingsFile()).c_str(), EscapedLine(userFolder).c_str(),
+                EscapedLine(ReadDataRoot(folders)).c_str(), EscapedLine(InstanceLock().path()).c_str());
     return 0;
 }
 }  // namespace

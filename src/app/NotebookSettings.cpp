@@ -23,7 +23,9 @@ const char* const kNotCp932Message =
 
 namespace {
 
-constexpr size_t kFieldLimit = 259;  // characters of one settings field
+// Bytes of one settings field in the notebook file (Shift-JIS), as a reader with a buffer of
+// 260 bytes takes it whole.
+constexpr size_t kFieldLimit = 259;
 
 bool sameIgnoringCase(const std::string& a, const std::string& b)
 {
@@ -31,11 +33,19 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
 }
 
 // A field as the notebook file keeps it: one line (a pasted line break becomes a space), at
-// most kFieldLimit characters.
+// most kFieldLimit bytes in Shift-JIS, never cut inside a character.
 std::string limited(const std::string& text)
 {
-    QString s = QString::fromStdString(IniFile::OneLine(text));
-    return s.left(kFieldLimit).toStdString();
+    return CutCp932(IniFile::OneLine(text), kFieldLimit);
+}
+
+// Writes the place's data root to Kelto.ini; a value that names it already is kept as written.
+bool rememberDataRoot(const NotebookPlace& place)
+{
+    const TextSetting& s = KeltoIni::FolderPath;
+    const std::string stored = IniFile::ReadString(place.settingsFile, s.section, s.key, "");
+    return WriteSettingText(place.settingsFile, s, KeptFolderPath(place.dataAnchor, place.dataRoot, stored))
+        .ok();
 }
 
 bool pathExists(const std::string& path)
@@ -91,9 +101,7 @@ bool SelectNotebook(NotebookPlace& place, Prompt& prompt, const std::string* fol
     std::string dataName = DataNameOfFolder(*folderName);
     // Both keys together find the notebook again: when either is not written the choice is
     // not remembered, and the user hears it.
-    bool remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
-                                       StoredFolderPath(place.dataAnchor, place.dataRoot))
-                          .ok();
+    bool remembered = rememberDataRoot(place);
     remembered = CanRememberDataName(dataName) && remembered
                  && WriteSettingText(place.settingsFile, KeltoIni::DataName, dataName).ok();
     if (!remembered)
@@ -230,9 +238,7 @@ bool ApplySettingsDialog(NotebookPlace& place, std::optional<QDate>& startDate, 
     // that the next start will not find it by itself.
     bool remembered = true;
     if (created)
-        remembered = WriteSettingText(place.settingsFile, KeltoIni::FolderPath,
-                                      StoredFolderPath(place.dataAnchor, place.dataRoot))
-                         .ok();
+        remembered = rememberDataRoot(place);
     if (created || renamed)
         remembered = WriteSettingText(place.settingsFile, KeltoIni::DataName, name).ok() && remembered;
     if (!remembered)

@@ -1,6 +1,7 @@
 #include "app/CKeltoApp.h"
 #include "app/CliTools.h"
 #include "app/CommandLine.h"
+#include "platform/AppFolders.h"
 #include "platform/Words.h"
 
 #include <QGuiApplication>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
     // than going back to the system and coming anew, page by page, each time.
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
     mallopt(M_TRIM_THRESHOLD, 32 << 20);
+    // A relative base directory variable names no folder: no library may make one here.
+    AppFolders::IgnoreRelativeEnvironment();
     CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     using Action = CommandLine::Action;
     // The command line speaks the user's language, with or without a graphics system.
@@ -23,8 +26,10 @@ int main(int argc, char** argv)
             Words::InstallJapanese(app);
         return RunCommandLineTool(command, QCoreApplication::applicationDirPath().toStdString());
     };
-    if (command.action == Action::Help || command.action == Action::Error || command.action == Action::PhotoDate) {
-        // Text and EXIF records only: no graphics system to start.
+    if (command.action == Action::Help || command.action == Action::Error
+        || command.action == Action::PhotoDate || command.action == Action::Where) {
+        // Text, EXIF records and folder names only: no graphics system to start (nor the folders
+        // it makes).
         QCoreApplication app(argc, argv);
         return runTool(app);
     }

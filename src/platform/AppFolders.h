@@ -10,6 +10,7 @@
 // Kelto.txt, the page backgrounds, the help) are taken from the configuration folder when the
 // user has a copy there, else from beside the program.
 #include <string>
+#include <string_view>
 
 enum class FolderMode { Portable, Installed };
 
@@ -44,14 +45,26 @@ public:
     // one cannot be made.
     [[nodiscard]] bool MakeFolders() const;
 
-    // The folder of the per-user single-instance lock: $XDG_RUNTIME_DIR, else /tmp.
+    // The folders the environment names, by the base directory rules of the desktop: a value
+    // that is not an absolute path counts as unset. The home folder: $HOME, else the user's
+    // entry in the password database. The settings' parent: $XDG_CONFIG_HOME, else
+    // ~/.config. The folder of the per-user single-instance lock: $XDG_RUNTIME_DIR, else /tmp.
+    static std::string HomeFolder();
+    static std::string ConfigHome();
     static std::string RuntimeFolder();
+    // Removes the base directory variables that hold no absolute path from the environment, so
+    // that no library takes them for a folder relative to the current one (and makes it).
+    static void IgnoreRelativeEnvironment();
 
 private:
     AppFolders() = default;
     FolderMode m_mode = FolderMode::Portable;
     std::string m_programFolder, m_settingsFile, m_userFolder, m_dataAnchor, m_defaultFolderPath;
 };
+
+// A path as one line of text: a backslash and each control character escaped ("\\", "\n",
+// "\t", "\r", "\x1b"), so a name holding a line break never reads as a line of its own.
+std::string EscapedLine(std::string_view text);
 
 // Whether this process may keep its files in `folder`. Root may write anywhere, so for root
 // the folder's own write bits decide, and a folder under /usr (the package manager's) never is.

@@ -153,6 +153,19 @@ std::optional<std::string> find(const Parsed& p, std::string_view section, std::
     return std::nullopt;
 }
 
+// Removes the section whose header is lines[header] when nothing but blank lines is left in it:
+// a section whose last key was deleted leaves no empty header behind.
+void removeIfEmpty(Parsed& p, size_t header)
+{
+    size_t end = header + 1;
+    std::string_view name;
+    for (; end < p.lines.size() && !sectionHeader(p.lines[end], &name); ++end)
+        if (!trim(p.lines[end]).empty())
+            return;
+    p.lines.erase(p.lines.begin() + static_cast<long>(header), p.lines.begin() + static_cast<long>(end));
+    p.raw.erase(p.raw.begin() + static_cast<long>(header), p.raw.begin() + static_cast<long>(end));
+}
+
 // Applies one change to the lines; no value deletes the key.
 void apply(Parsed& p, const IniFile::KeyChange& change)
 {
@@ -162,6 +175,7 @@ void apply(Parsed& p, const IniFile::KeyChange& change)
     const std::optional<std::string>& value = change.value;
     bool in = false;
     bool sectionSeen = false;
+    size_t header = 0;
     size_t insertAt = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view name, k, v;
@@ -171,6 +185,7 @@ void apply(Parsed& p, const IniFile::KeyChange& change)
             in = equalsNoCase(name, change.section);
             if (in) {
                 sectionSeen = true;
+                header = i;
                 insertAt = i + 1;
             }
             continue;
@@ -184,6 +199,7 @@ void apply(Parsed& p, const IniFile::KeyChange& change)
             } else {
                 lines.erase(lines.begin() + static_cast<long>(i));
                 raw.erase(raw.begin() + static_cast<long>(i));
+                removeIfEmpty(p, header);
             }
             return;
         }

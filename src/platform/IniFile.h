@@ -1,8 +1,9 @@
 #pragma once
 // Private-profile (INI) files: [Section] and Key=Value lines, names compared without regard
 // to case, read key by key with a default, written key by key (file and section created when
-// missing, every other line kept). Files are CP932 on disk (UTF-8 tolerated on read and kept
-// on write); writes are crash-safe and serialised process-wide.
+// missing, every other line kept). Files are CP932 on disk (UTF-8 tolerated on read, see
+// DetectFileEncoding); a file is written back in the encoding it was read in, a new file in
+// CP932. Writes are crash-safe and serialised process-wide.
 #include "platform/Result.h"
 
 #include <optional>
@@ -30,6 +31,7 @@ bool HasKey(const std::string& path, std::string_view section, std::string_view 
 // Writes several keys of one section with one file replacement.
 [[nodiscard]] Result WriteKeys(const std::string& path, std::string_view section,
                                const std::vector<std::pair<std::string, std::string>>& keys);
+// A section left with nothing but blank lines goes with its last key.
 [[nodiscard]] Result DeleteKey(const std::string& path, std::string_view section, std::string_view key);
 
 // One key of a section set to a value, or deleted when there is none.

@@ -134,9 +134,16 @@ TextEncoding DetectFileEncoding(std::string_view bytes, size_t* bomLength)
         }
     // A byte-order mark in front of text that is not UTF-8 (a Shift-JIS file that an editor
     // prefixed) does not make it UTF-8: the text decides.
+    if (bom)
+        return !nonAscii || IsValidUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Cp932;
     if (!nonAscii)
-        return bom ? TextEncoding::Utf8 : TextEncoding::Cp932;
-    return IsValidUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Cp932;
+        return TextEncoding::Cp932;
+    // Without a mark the file is Shift-JIS as Windows writes it. Being valid UTF-8 proves
+    // nothing: half-width katakana pairs (C5 BD) are valid UTF-8 too. Only text that Shift-JIS
+    // cannot decode and UTF-8 can is taken for UTF-8.
+    bool cp932 = true;
+    FromCp932(body, &cp932);
+    return !cp932 && IsValidUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Cp932;
 }
 
 std::string DecodeText(std::string_view body, TextEncoding encoding)

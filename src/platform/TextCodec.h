@@ -23,9 +23,9 @@ bool RoundTripsCp932(std::string_view utf8);
 std::string DecodeFileName(std::string_view raw);
 // True for a name that is not UTF-8 but is valid CP932.
 bool IsCp932FileName(std::string_view raw);
-// The file rule: text (after an optional UTF-8 byte-order mark, whose length goes to
-// `bomLength`) that is valid UTF-8 with non-ASCII bytes is UTF-8; pure ASCII behind a BOM is
-// UTF-8; anything else is CP932, also behind a BOM.
+// The file rule: without a UTF-8 byte-order mark, text is CP932 unless CP932 cannot decode it
+// and UTF-8 can; behind a mark (whose length goes to `bomLength`) it is UTF-8 unless it is not
+// valid UTF-8.
 TextEncoding DetectFileEncoding(std::string_view bytes, size_t* bomLength = nullptr);
 // Text without its BOM decoded in `encoding`.
 std::string DecodeText(std::string_view body, TextEncoding encoding);

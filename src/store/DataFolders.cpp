@@ -63,6 +63,17 @@ std::string StoredFolderPath(const std::string& anchor, const std::string& dataR
     return root.substr(prog == "/" ? 1 : prog.size() + 1);
 }
 
+std::string KeptFolderPath(const std::string& anchor, const std::string& dataRoot, const std::string& stored)
+{
+    if (ResolveDataRoot(anchor, stored) == trimSeparators(dataRoot))
+        return stored;
+    std::string value = StoredFolderPath(anchor, dataRoot);
+    if (!IsAbsoluteFolderPath(value) && stored.find('\\') != std::string::npos
+        && stored.find('/') == std::string::npos)
+        std::replace(value.begin(), value.end(), '/', '\\');
+    return value;
+}
+
 bool IsSafeFolderName(const std::string& name)
 {
     // A control character (a line break above all) could never be kept in Kelto.ini.

@@ -10,6 +10,10 @@
 std::string ResolveDataRoot(const std::string& anchor, std::string folderPath);
 // The FolderPath value for a data root: relative when it lies inside the anchor.
 std::string StoredFolderPath(const std::string& anchor, const std::string& dataRoot);
+// The FolderPath value for a data root when Kelto.ini holds `stored`: `stored` itself when it
+// names that root already (a value written on Windows keeps its backslashes); otherwise the
+// value StoredFolderPath makes, relative with backslashes when `stored` was written so.
+std::string KeptFolderPath(const std::string& anchor, const std::string& dataRoot, const std::string& stored);
 bool IsInsideAnchor(const std::string& anchor, const std::string& dataRoot);
 bool IsAbsoluteFolderPath(const std::string& path);
 // True when `name` can be a notebook folder name: not empty, no separator, not "." or "..".

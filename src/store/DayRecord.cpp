@@ -67,16 +67,22 @@ float ParseMeasure(const std::string& text)
     return static_cast<float>(v);
 }
 
-float ParseDayValue(const std::string& text, float unset)
+bool IsDayNumber(const std::string& text)
 {
-    if (text.empty())
-        return unset;
     double v = 0;
     auto r = scanLeadingNumber(text, v);
-    if (r.ec == std::errc::result_out_of_range
-        || (r.ec == std::errc() && (!std::isfinite(v) || std::fabs(v) > FLT_MAX)))
+    return r.ec == std::errc() && std::isfinite(v) && std::fabs(v) <= FLT_MAX;
+}
+
+float ParseDayValue(const std::string& text, float unset)
+{
+    // Text that does not start with a number (markup, a formula) is no measurement: it reads
+    // as not set, never as 0.
+    if (!IsDayNumber(text))
         return unset;
-    return r.ec == std::errc() ? static_cast<float>(v) : 0.0f;
+    double v = 0;
+    scanLeadingNumber(text, v);
+    return static_cast<float>(v);
 }
 
 namespace {
@@ -112,7 +118,7 @@ bool ReadDayValues(const std::string& folder, const QDate& date, std::optional<D
         m.height = readValue(path, "Growth", "DataHeight", kUnsetLength);
         m.leafSize = readValue(path, "Growth", "DataWidth", kUnsetLength);
         std::string count = IniFile::ReadString(path, "Growth", "DataCount", "");
-        m.leaves = count.empty() ? -1 : IniFile::ParseInt(count);
+        m.leaves = IsDayNumber(count) ? IniFile::ParseInt(count) : -1;
         m.solution = readValue(path, "Growth", "DataFuel", kUnsetLength);
         m.roomTemp = readValue(path, "Growth", "Temperature", kUnsetTemperature);
         m.free1 = readValue(path, "Growth", "Option1", kUnsetTemperature);

@@ -86,5 +86,8 @@ std::string LengthText(float value);
 std::string TemperatureText(float value);
 // The C library's leading-number conversion, locale-independent; 0 for text without a number.
 float ParseMeasure(const std::string& text);
-// A day-file value: empty, non-finite or beyond the float range reads as `unset`.
+// True when a day-file value starts with a number (blanks and "+" first) that a float holds.
+bool IsDayNumber(const std::string& text);
+// A day-file value: empty, not starting with a number, non-finite or beyond the float range
+// reads as `unset`.
 float ParseDayValue(const std::string& text, float unset);

@@ -104,8 +104,12 @@ std::vector<std::string> ListDayValues(const std::string& folder, const QDate& d
         {"Growth", "DataHeight"},  {"Growth", "DataCount"}, {"Growth", "DataWidth"}, {"Growth", "DataFuel"},
         {"Growth", "Temperature"}, {"Growth", "Option1"},   {"Growth", "Option2"},
     };
-    for (size_t k = 0; k < std::size(keys); ++k)
+    for (size_t k = 0; k < std::size(keys); ++k) {
         v[k + 2] = IniFile::ReadString(path, keys[k].first, keys[k].second, "");
+        // A value that is no number (markup, a formula) is shown as not set.
+        if (k != 3 && !IsDayNumber(v[k + 2]))
+            v[k + 2].clear();
+    }
     // The weather text is cut to ten bytes, never inside a character.
     v[5] = CutCp932(v[5], kWeatherTextBytes);
     return v;

@@ -106,7 +106,14 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
 {
     NotebookFixture f;
     CNotebook& nb = f.open();
-    ASSERT_TRUE(applySettings(f, SettingsMode::New, fieldsNamed("トマト2組")));
+    // A value written on Windows that names the data root already is kept as it is.
+    RequireWritten(IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Data", "FolderPath", "data\\"));
+    NotebookSettingsFields fields = fieldsNamed("トマト2組");
+    std::string a129;  // fields are cut at 259 bytes in Shift-JIS, never inside a character
+    for (int i = 0; i < 200; ++i)
+        (i < 129 ? a129 : fields.Option2) += "あ";
+    fields.Option2 = "a" + a129 + fields.Option2;
+    ASSERT_TRUE(applySettings(f, SettingsMode::New, fields));
     std::string folder = JoinPath(nb.place().dataRoot, "トマト2組");
     EXPECT_EQ(nb.place().notebookFolder, folder);
     NotebookInfo info = ReadNotebookInfo(folder);
@@ -114,8 +121,9 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
     EXPECT_EQ(info.KindName, "ミニトマト");
     EXPECT_EQ(info.SchoolName, "第一小学校");
     EXPECT_EQ(info.Option1, "茎の太さ(mm)");
+    EXPECT_EQ(info.Option2, "a" + a129);
     EXPECT_EQ(settings(f, "DataName"), "トマト2組");
-    EXPECT_EQ(settings(f, "FolderPath"), "data");
+    EXPECT_EQ(settings(f, "FolderPath"), "data\\");
     EXPECT_EQ(nb.store().StartDate, QDate(2013, 5, 10));
     // Kelto.dat is Shift-JIS on disk.
     std::string bytes;

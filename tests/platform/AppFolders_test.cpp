@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
@@ -130,4 +132,41 @@ TEST(AppFolders, FolderWritability)
     EXPECT_FALSE(ProgramFolderWritable(dir.file("missing")));
     // The package manager's folders are never the program's to write, even for root.
     EXPECT_FALSE(ProgramFolderWritable("/usr/lib"));
+}
+
+// A relative or empty folder variable is ignored; HOME then comes from the password database.
+TEST(AppFolders, EnvironmentFoldersFollowTheBaseDirectoryRules)
+{
+    TempDir dir;
+    ReadOnlyProgram prog(dir.file("prog"));
+    const std::string home = dir.path(), own = getpwuid(getuid())->pw_dir;
+    const std::string forged = home + "/c\nmode\tportable";
+    struct Case {
+        std::string home, config, runtime;
+        std::string settings, runtimeFolder;
+    } cases[] = {
+        {home, "conf", "run\nx", home + "/.config/kelto/Kelto.ini", "/tmp"},
+        {"", "", "", own + "/.config/kelto/Kelto.ini", "/tmp"},
+        {"rel/home", "", "/run/user/7/", own + "/.config/kelto/Kelto.ini", "/run/user/7"},
+        {home, forged, "/r", forged + "/kelto/Kelto.ini", "/r"},
+    };
+    for (const Case& c : cases) {
+        ScopedEnv h("HOME", c.home), x("XDG_CONFIG_HOME", c.config), r("XDG_RUNTIME_DIR", c.runtime);
+        const AppFolders f = AppFolders::ForProgram(prog.path);
+        EXPECT_EQ(f.settingsFile(), c.settings) << c.home << " " << c.config;
+        EXPECT_EQ(AppFolders::RuntimeFolder(), c.runtimeFolder) << c.runtime;
+        if (c.home == home) {
+            EXPECT_EQ(f.dataAnchor(), home + "/Documents/Kelto");
+        }
+        AppFolders::IgnoreRelativeEnvironment();
+        EXPECT_EQ(std::getenv("XDG_RUNTIME_DIR") != nullptr, c.runtimeFolder != "/tmp") << c.runtime;
+    }
+    struct {
+        const char* text;
+        const char* line;
+    } lines[] = {{"/a b/ノート", "/a b/ノート"},
+                 {"/c\nmode\tportable", "/c\\nmode\\tportable"},
+                 {"a\\n\r\x1b\x7f", "a\\\\n\\r\\x1b\\x7f"}};
+    for (const auto& l : lines)
+        EXPECT_EQ(EscapedLine(l.text), l.line) << l.text;
 }

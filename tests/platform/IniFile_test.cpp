@@ -66,6 +66,8 @@ TEST(IniFile, ReadsWhatTheFileHolds)
         {"UTF-8 file", "[Data]\nKindName=ミニトマト\n", "Data", "KindName", "ミニトマト"},
         {"byte order mark before Shift-JIS", "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") + "\r\n",
          "Weather", "Weather", "晴れ"},
+        {"half-width katakana in Shift-JIS", "[Memo]\nText=" + ToCp932("ﾅｽ ﾄｳ") + "\n", "Memo", "Text",
+         "ﾅｽ ﾄｳ"},
         {"stray lead byte keeps the next line", kStrayByte, "Weather", "LowTemp", "9.7"},
         {"stray lead byte keeps the next CRLF line", kStrayByteCrlf, "Weather", "LowTemp", "9.7"},
         {"huge file", kHuge, "A", "k", "-"},
@@ -110,10 +112,13 @@ TEST(IniFile, WritesChangeOnlyTheirLines)
         {"a new file in CP932; a replaced key keeps its place and spelling", "",
          "Data/DataName=観察1 View/Width=800 data/FolderPath=data DATA/dataname=観察2", true,
          ToCp932("[Data]\r\nDataName=観察2\r\nFolderPath=data\r\n[View]\r\nWidth=800\r\n")},
-        {"comments, blank lines and other keys stay", "; comment\n[A]\nx=1\n\n[B]\ny=2\n", "A/z=3 B/y", true,
-         "; comment\n[A]\nx=1\nz=3\n\n[B]\n"},
+        {"comments, blank lines and other keys stay; a section without keys goes",
+         "; comment\n[A]\nx=1\n\n[B]\ny=2\n\n[C]\nz=1\n", "A/z=3 B/y C/w", true,
+         "; comment\n[A]\nx=1\nz=3\n\n[C]\nz=1\n"},
         {"a UTF-8 file stays UTF-8", "[Data]\nKindName=ミニトマト\n", "Data/SchoolName=北小学校", true,
          "[Data]\nKindName=ミニトマト\nSchoolName=北小学校\n"},
+        {"a Shift-JIS file of half-width katakana stays Shift-JIS", "[W]\r\nM=" + ToCp932("ﾅｽ") + "\r\n",
+         "W/Weather=晴れ", true, ToCp932("[W]\r\nM=ﾅｽ\r\nWeather=晴れ\r\n")},
         {"a stray lead byte's line keeps its bytes", kStrayByte, "Weather/T=2", true, kStrayByte + "T=2\n"},
         {"a stray lead byte's CRLF line keeps them", kStrayByteCrlf, "Weather/T=2", true,
          kStrayByteCrlf + "T=2\r\n"},
@@ -215,8 +220,7 @@ TEST(IniFile, ChangesAndCompanionFilesAreReplacedTogetherOrNotAtAll)
 
     ASSERT_TRUE(IniFile::WriteChanges(ini, changes, {{photo, "new photo"}}));
     EXPECT_EQ(readAll(photo), "new photo");
-    EXPECT_EQ(readAll(ini),
-              "[Growth]\r\n[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
+    EXPECT_EQ(readAll(ini), "[Picture]\r\nSourcePath=/photos/a.jpg\r\n[Weather]\r\nLowTemp=3.0\r\n");
 }
 
 TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)

@@ -46,15 +46,25 @@ TEST(TextCodec, CutNeverSplitsACharacter)
 
 TEST(TextCodec, FileTextEncodingRule)
 {
-    TextEncoding enc;
-    EXPECT_EQ(DecodeFileText(ToCp932("メモ"), &enc), "メモ");
-    EXPECT_EQ(enc, TextEncoding::Cp932);
-    EXPECT_EQ(DecodeFileText("メモ", &enc), "メモ");
-    EXPECT_EQ(enc, TextEncoding::Utf8);
-    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBFplain", &enc), "plain");
-    EXPECT_EQ(enc, TextEncoding::Utf8);
-    EXPECT_EQ(DecodeFileText("plain", &enc), "plain");
-    EXPECT_EQ(enc, TextEncoding::Cp932);  // pure ASCII: new writes stay CP932
+    const std::string bom = "\xEF\xBB\xBF";
+    struct Case {
+        std::string bytes;
+        const char* text;
+        TextEncoding encoding;
+    } cases[] = {
+        {ToCp932("メモ"), "メモ", TextEncoding::Cp932},
+        // Half-width katakana pairs (C5 BD) are valid UTF-8 too: without a mark, still CP932.
+        {ToCp932("ﾅｽ ﾄｳ"), "ﾅｽ ﾄｳ", TextEncoding::Cp932},
+        {"くもり", "くもり", TextEncoding::Utf8},  // not valid CP932
+        {bom + "メモ", "メモ", TextEncoding::Utf8},
+        {bom + "plain", "plain", TextEncoding::Utf8},
+        {"plain", "plain", TextEncoding::Cp932},  // pure ASCII: new writes stay CP932
+    };
+    for (const Case& c : cases) {
+        TextEncoding enc;
+        EXPECT_EQ(DecodeFileText(c.bytes, &enc), c.text) << c.text;
+        EXPECT_EQ(enc, c.encoding) << c.text;
+    }
     // Truncated Shift-JIS (a lead byte at the end) decodes without reading past the end.
     std::string broken = ToCp932("観察");
     broken.pop_back();

@@ -82,6 +82,7 @@ TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
     } cases[] = {
         {"1e39", "", ""},     {"3.5e38", "", ""},     {"1e308", "", ""},    {"-1e39", "", ""},
         {"-0", "0.0", "0.0"}, {"-0.0", "0.0", "0.0"}, {"-0.04", "0.0", ""}, {"12.3", "12.3", "12.3"},
+        {"<b>1</b>", "", ""}, {"@SUM(1+1)", "", ""},  // no number: empty, never 0.0
     };
     std::string expected;
     int day = 1;
@@ -96,6 +97,9 @@ TEST(CsvExport, DamagedValuesAndCopiesStayOutOfTheSheet)
                     + ",,," + c.length + ",,,,,,,1\r\n";
         ++day;
     }
+    // A count that is no number is not 0 leaves.
+    RequireWritten(WriteFileAtomic(JoinPath(nb, "20261119.dat"), "[Growth]\r\nDataCount=<b>3</b>\r\n"));
+    expected += "2026-11-19,19,,,,,,,,,,,,1\r\n";
     // A UTF-8 byte-order mark in front of a Shift-JIS file, and a NUL in a value.
     RequireWritten(
         WriteFileAtomic(JoinPath(nb, "20261120.dat"), "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ")

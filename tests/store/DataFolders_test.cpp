@@ -35,6 +35,20 @@ TEST(DataFolders, FolderPathRule)
     }
     EXPECT_EQ(ResolveDataRoot("/opt/kelto", "data\\class1"), "/opt/kelto/data/class1");
     EXPECT_EQ(ResolveDataRoot("/opt/kelto", "/srv/data"), "/srv/data");
+
+    // A value that already names the root is kept as written; a new one takes its separator.
+    struct Kept {
+        const char* stored;
+        const char* root;
+        const char* kept;
+    } kept[] = {
+        {"data\\class1", "/opt/kelto/data/class1", "data\\class1"},
+        {"data\\class1", "/opt/kelto/data/class2", "data\\class2"},
+        {"data/class1", "/opt/kelto/data/x/y", "data/x/y"},
+        {"", "/opt/kelto/data", "data"},
+    };
+    for (const Kept& k : kept)
+        EXPECT_EQ(KeptFolderPath("/opt/kelto", k.root, k.stored), k.kept) << k.stored << " " << k.root;
 }
 
 TEST(DataFolders, SafeNames)

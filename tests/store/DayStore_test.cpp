@@ -56,9 +56,10 @@ TEST(DayRecordFormat, HandEditedValuesNeverShowAsInfinityOrMinusZero)
     struct Case {
         const char* text;   // as found in a day file
         const char* shown;  // TemperatureText of what was read
-    } cases[] = {{"1e39", ""},   {"3.5e38", ""},    {"1e308", ""},     {"inf", ""},
-                 {"nan", ""},    {"-0", "0.0"},     {"-0.04", "0.0"},  {"", ""},
-                 {"abc", "0.0"}, {"12.34", "12.3"}, {"-99.5", "-99.5"}};
+    } cases[] = {{"1e39", ""},      {"3.5e38", ""},    {"1e308", ""},     {"inf", ""},
+                 {"nan", ""},       {"-0", "0.0"},     {"-0.04", "0.0"},  {"", ""},
+                 {"abc", ""},       {"<b>1</b>", ""},  {"@SUM(1+1)", ""}, {" +2.5cm", "2.5"},
+                 {"12.34", "12.3"}, {"-99.5", "-99.5"}};
     for (const Case& c : cases)
         EXPECT_EQ(TemperatureText(ParseDayValue(c.text, kUnsetTemperature)), c.shown) << c.text;
     EXPECT_EQ(FormatMeasure(std::numeric_limits<float>::infinity()), "");

@@ -82,14 +82,16 @@ TEST(ListPage, DayValuesAsStored)
     RequireWritten(
         IniFile::WriteString(dat, "Weather", "Weather", "晴れのち曇り時々"));  // 16 bytes in Shift-JIS
     RequireWritten(IniFile::WriteString(dat, "Growth", "DataHeight", "12.50"));
-    RequireWritten(IniFile::WriteString(dat, "Growth", "Option2", "x"));
+    RequireWritten(IniFile::WriteString(dat, "Growth", "Option2", "x"));  // no number: not shown
+    RequireWritten(IniFile::WriteString(dat, "Growth", "Option1", "-3.25"));
     const std::vector<std::string> v = ListDayValues(f.notebook, QDate(2013, 5, 3), QDate(2013, 4, 1));
     ASSERT_EQ(v.size(), 13u);
     EXPECT_EQ(v[0], "5/3");
     EXPECT_EQ(v[1], "33");
     EXPECT_EQ(v[5], "晴れのち曇");  // ten bytes
     EXPECT_EQ(v[6], "12.50");       // not reformatted
-    EXPECT_EQ(v[12], "x");
+    EXPECT_EQ(v[11], "-3.25");
+    EXPECT_EQ(v[12], "");
     EXPECT_EQ(ListDayValues(f.notebook, QDate(2013, 5, 3), std::nullopt)[1], "");
 }
 
