@@ -15,6 +15,7 @@
 #include <deque>
 #include <future>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -119,10 +120,11 @@ void drawFrame(const DecodedFrame& d, QSize frameSize, QImage& frame)
     DrawFrameSource(painter, QPoint(0, 0), d.picture, source, frameSize);
 }
 
-// Writes every frame into `tmp`. What went wrong (the file to name with message 135), none
-// when the file is complete; `report` gets the codec, and `stopped` when the user stopped it.
-std::optional<std::string> writeFrames(const KeltoVideoApi& api, const VideoExportJob& job,
-                                       const std::string& tmp, Progress& progress, VideoExportReport& report)
+// Writes every frame into `tmp`. What went wrong (the failure, naming the target or the photo
+// that could not be read), none when the file is complete; `report` gets the codec, and
+// `stopped` when the user stopped it.
+std::optional<Result> writeFrames(const KeltoVideoApi& api, const VideoExportJob& job, const std::string& tmp,
+                                  Progress& progress, VideoExportReport& report)
 {
     const int count = static_cast<int>(job.frames.size());
     char codec[5] = {};
@@ -130,8 +132,9 @@ std::optional<std::string> writeFrames(const KeltoVideoApi& api, const VideoExpo
         api.open(tmp.c_str(), VideoFormatOf(job.path) == VideoFormat::Mp4 ? kKeltoVideoMp4 : kKeltoVideoAvi,
                  static_cast<double>(BoundAnimationSpeed(job.speed)), job.geometry.frame.width(),
                  job.geometry.frame.height(), codec);
+    const Result notWritten = Result::Failed(VideoCreateFailedMessage(job.path), job.path);
     if (!opened)
-        return job.path;
+        return notWritten;
     Writer writer(api, opened);
     report.codec = codec;
 
@@ -154,22 +157,23 @@ std::optional<std::string> writeFrames(const KeltoVideoApi& api, const VideoExpo
         pending.pop_front();
         if (progress.cancelled()) {
             report.stopped = true;
-            return job.path;
+            return notWritten;
         }
         const DecodedFrame& d = decoded[k % (kAhead + 1)];
         if (!d.ok)
-            return FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]);
+            return Result::Failed(Msg::VideoPhotoUnreadable,
+                                  FramePhotoPath(job.notebookFolder, job.frames[static_cast<size_t>(k)]));
         decodeAhead(k + kAhead);
         drawFrame(d, job.geometry.frame, frame);
         if (!writer.write(frame))
-            return job.path;
+            return notWritten;
         progress.setValue(k + 1);
     }
     // The finished file read back: its index must hold every frame, which a write error on the
     // way (a full disk) would have cut short; the encoder itself reports none.
     writer.close();
     if (!VideoContainerIsWhole(tmp) || api.countFrames(tmp.c_str()) != count)
-        return job.path;
+        return notWritten;
     return std::nullopt;
 }
 
@@ -260,7 +264,8 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
     const int fd =
         OpenTemporaryBeside(job.path, VideoFormatOf(job.path) == VideoFormat::Mp4 ? ".mp4" : ".avi", tmp);
     if (fd < 0) {
-        report.result = Result::Failed(VideoCreateFailedMessage(job.path), job.path);
+        report.result = Result::Failed(VideoCreateFailedMessage(job.path), job.path,
+                                       std::generic_category().message(errno));
         return report;
     }
     // Held open to the end: its lock tells another export that this file is being written.
@@ -270,22 +275,23 @@ VideoExportReport ExportVideo(const VideoExportJob& job, Progress& progress)
     } closeAtEnd{fd};
     progress.setRange(count);
     progress.setValue(0);
-    std::optional<std::string> failed;
+    const Msg notWritten = VideoCreateFailedMessage(job.path);
+    std::optional<Result> failed;
     try {
         failed = writeFrames(*api, job, tmp, progress, report);
     } catch (const std::exception&) {
         // The codec library or a thread that could not start: the export fails like a bad write.
-        failed = job.path;
+        failed = Result::Failed(notWritten, job.path);
     }
     // On the disk before it takes the name, so a power cut cannot leave a named, empty file.
     if (!failed && fsync(fd) != 0)
-        failed = job.path;
+        failed = Result::Failed(notWritten, job.path, std::generic_category().message(errno));
     if (!failed && std::rename(tmp.c_str(), job.path.c_str()) != 0)
-        failed = job.path;
+        failed = Result::Failed(notWritten, job.path, std::generic_category().message(errno));
     if (failed) {
         std::remove(tmp.c_str());
         if (!report.stopped)
-            report.result = Result::Failed(VideoCreateFailedMessage(job.path), *failed);
+            report.result = *failed;
         return report;
     }
     report.written = count;

@@ -42,8 +42,9 @@ struct VideoExportJob {
 
 struct VideoExportReport {
     // Message 231 with fewer than two frames, message 450 with the module's file when the video
-    // module cannot be loaded, else VideoCreateFailedMessage with the file it concerns (the
-    // target, or the photo that could not be read). Ok when stopped.
+    // module cannot be loaded, VideoPhotoUnreadable with the photo that could not be read, else
+    // VideoCreateFailedMessage with the target (and the system's reason when it gave one). Ok
+    // when stopped.
     Result result;
     bool stopped = false;  // the progress was cancelled; nothing was written
     int written = 0;       // frames in the finished file

@@ -63,6 +63,7 @@ const EnglishMessage kEnglish[] = {
     {Msg::TextNotStorable, "The text holds a character the file cannot hold, so it was not saved."},
     {Msg::NotNotebookFolder, "This is not a notebook folder (it has no Kelto.dat)."},
     {Msg::NothingToPrint, "Nothing to print: no pages of the chosen kinds in the range."},
+    {Msg::VideoPhotoUnreadable, "The video was not written: this photo could not be read."},
 };
 
 }  // namespace
@@ -94,5 +95,6 @@ std::string CliMessageText(Msg id, const std::string& shown)
 
 std::string CliResultText(const Result& r)
 {
-    return CliMessageText(r.message) + (r.path.empty() ? "" : "\n" + r.path);
+    return CliMessageText(r.message) + (r.path.empty() ? "" : "\n" + r.path)
+           + (r.detail.empty() ? "" : "\n" + r.detail);
 }

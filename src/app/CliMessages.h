@@ -10,5 +10,5 @@
 // the caller has one (the message with a path after it, or formatted with integers). A message
 // without English in the table stays as the window has it.
 std::string CliMessageText(Msg id, const std::string& shown = {});
-// A failure's message and, under it, the file it concerns.
+// A failure's message and, under it, the file it concerns and the system's reason.
 std::string CliResultText(const Result& r);

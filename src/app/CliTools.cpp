@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cli {
@@ -62,6 +63,18 @@ QString noNotebook()
 {
     return Words::tr("no notebook: give --notebook DIR (Kelto.ini remembers none)");
 }
+// Why `folder` is no notebook: it has no Kelto.dat, or what it holds under that name is not a
+// file this program wrote (a folder, a link, a pipe).
+QString notNotebook(const std::string& folder)
+{
+    const QString name = QString::fromStdString(folder);
+    if (!FolderExists(folder))
+        return Words::tr("%1 is not a folder").arg(name);
+    struct stat st;
+    if (::lstat(JoinPath(folder, kNotebookFileName).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return Words::tr("%1 is not a notebook folder: its Kelto.dat is not a regular file").arg(name);
+    return Words::tr("not a notebook folder (no Kelto.dat): %1").arg(name);
+}
 
 // --notebook, or the notebook remembered in Kelto.ini.
 std::string notebookFolder(const CommandLine& c, const std::string& programFolder)
@@ -80,6 +93,12 @@ class StderrPrompt : public Prompt {
 public:
     Answer ask(Msg id, Buttons buttons, Icon, const std::string& text) override
     {
+        if (id == Msg::DaysBeforeStartDate) {
+            // No one answers here: say what stays and how to change it, not the window's question.
+            complain(Words::tr("days lie before the notebook's start date, which stays as it is "
+                               "(kelto --move-start moves it back to the first day)"));
+            return Answer::No;
+        }
         complain(CliMessageText(id, text));
         switch (buttons) {
         case Buttons::Ok:
@@ -100,12 +119,8 @@ int renderPage(const CommandLine& c, const std::string& programFolder)
         return 1;
     }
     std::string folder = notebookFolder(c, programFolder);
-    if (folder.empty()) {
-        complain(noNotebook());
-        return 1;
-    }
-    if (!IsNotebookFolder(folder)) {
-        complain(Words::tr("%1 is not a notebook folder").arg(QString::fromStdString(folder)));
+    if (folder.empty() || !IsNotebookFolder(folder)) {
+        complain(folder.empty() ? noNotebook() : notNotebook(folder));
         return 1;
     }
     StderrPrompt prompt;
@@ -141,7 +156,7 @@ std::string cli::openableNotebook(const CommandLine& c, const std::string& progr
 {
     std::string folder = notebookFolder(c, programFolder);
     if (folder.empty() || !IsNotebookFolder(folder)) {
-        complain(noNotebook());
+        complain(folder.empty() ? noNotebook() : notNotebook(folder));
         return {};
     }
     RemoveStaleNotebookTemporaries(folder);
@@ -149,6 +164,20 @@ std::string cli::openableNotebook(const CommandLine& c, const std::string& progr
 }
 
 namespace {
+// EnableInternet=0 (the internet settings' switch) means no request at all: false, with the
+// setting named on stderr, when it is off.
+bool internetSwitchedOn(const std::string& programFolder)
+{
+    const std::string settings = AppFolders::ForProgram(programFolder).settingsFile();
+    if (ReadSettingInt(settings, KeltoIni::EnableInternet) != 0)
+        return true;
+    complain(
+        Words::tr("the internet is switched off in the settings (インターネット設定: EnableInternet=0 in "
+                  "%1), so nothing was fetched; switch it on in the window (設定 → インターネット設定)")
+            .arg(QString::fromStdString(settings)));
+    return false;
+}
+
 // The observation place saved in Kelto.ini and the site of Weather.ini; false, with the reason
 // on stderr, when either is missing.
 bool savedWeatherSite(const std::string& programFolder, WeatherPlace& place, WeatherSite& site)
@@ -172,7 +201,7 @@ bool savedWeatherSite(const std::string& programFolder, WeatherPlace& place, Wea
 int fetchWeather(const CommandLine& c, const std::string& programFolder)
 {
     const std::string folder = openableNotebook(c, programFolder);
-    if (folder.empty())
+    if (folder.empty() || !internetSwitchedOn(programFolder))
         return 1;
     WeatherPlace place;
     WeatherSite site;
@@ -183,8 +212,10 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
     ConsoleProgress progress;
     progress.cancelOnInterrupt();
     BulkWeatherHooks hooks;
+    Result unwritten;  // the day file that ended the run, with the system's reason
     hooks.write = [&](const QDate& date, const DayWeather& w) {
-        return WriteFetchedWeather(folder, date, w).ok();
+        unwritten = WriteFetchedWeather(folder, date, w);
+        return unwritten.ok();
     };
     hooks.confirmStop = [] { return true; };
     hooks.monthFetched = [](int year, int month, const WeatherError* error) {
@@ -212,10 +243,12 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
                 .arg(r.failedMonths.size())
                 .arg(r.notFetched));
     if (r.failed || r.stopped) {
-        if (r.failed)
+        if (r.failed && r.failedDay != r.unwrittenDay)
             complain((r.error.network != Msg::None ? CliMessageText(r.error.network) + " " : std::string())
                      + r.error.detail);
-        else
+        if (r.unwrittenDay.isValid())
+            complain(r.unwrittenDay.toString(Qt::ISODate).toStdString() + ": " + CliResultText(unwritten));
+        if (!r.failed)
             complain(Words::tr("stopped"));
         return 1;
     }
@@ -223,11 +256,45 @@ int fetchWeather(const CommandLine& c, const std::string& programFolder)
         say(Words::tr("the notebook has no days"));
     return 0;
 }
+// Days before the notebook's start date count back from it. With `move` the start date becomes
+// the first day's date; without, the user is told and it stays. False when it could not be
+// written.
+bool daysBeforeStart(const std::string& folder, bool move)
+{
+    const std::optional<QDate> start = ParseStartDate(ReadNotebookInfo(folder).StartDate);
+    const DayList days = ScanDayList(folder);
+    const QString name = QString::fromStdString(folder);
+    if (!start || !days.first.isValid() || days.first >= *start) {
+        if (move)
+            say(Words::tr("no day lies before the start date of %1: it stays as it is").arg(name));
+        return true;
+    }
+    const QString from = start->toString(Qt::ISODate), first = days.first.toString(Qt::ISODate);
+    if (!move) {
+        say(Words::tr("days lie before the start date %1 and count back from it; the first is %2. "
+                      "To start the notebook on that day: kelto --move-start --notebook %3")
+                .arg(from, first, name));
+        return true;
+    }
+    if (const Result r = WriteNotebookKey(folder, "StartDate", FormatIniDate(days.first)); !r) {
+        complain(CliResultText(r));
+        return false;
+    }
+    say(Words::tr("the start date was moved from %1 back to %2, the first day").arg(from, first));
+    return true;
+}
+
+int moveStart(const CommandLine& c, const std::string& programFolder)
+{
+    const std::string folder = openableNotebook(c, programFolder);
+    return !folder.empty() && daysBeforeStart(folder, true) ? 0 : 1;
+}
+
 // The bulk photo import of the window, without it: the same run writes the same day files.
 int importPhotos(const CommandLine& c, const std::string& programFolder)
 {
     const std::string folder = openableNotebook(c, programFolder);
-    if (folder.empty())
+    if (folder.empty() || (c.weather && !internetSwitchedOn(programFolder)))
         return 1;
     // The day files keep the photo's full path, wherever the program was started.
     std::error_code ec;
@@ -271,14 +338,17 @@ int importPhotos(const CommandLine& c, const std::string& programFolder)
     if (pages)
         say(Words::tr("weather pages fetched: %1").arg(pages->requests()));
     if (r.failed) {
-        complain(CliMessageText(Msg::BulkImportFailed) + " " + weatherError.detail);
+        complain(CliMessageText(Msg::BulkImportFailed) + " "
+                 + (r.failure.message == Msg::WeatherFetchFailed ? weatherError.detail
+                                                                 : CliResultText(r.failure)));
         return 1;
     }
+    const bool startTold = r.imported == 0 || daysBeforeStart(folder, c.moveStart);
     if (r.stopped) {
         complain(Words::tr("stopped"));
         return 1;
     }
-    return 0;
+    return startTold ? 0 : 1;
 }
 // The print dialog's pagination into a PDF file, without a window: the notebook opened as the
 // window opens it, the day of --date on show on its detail page.
@@ -360,8 +430,10 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         if (const Result exported = ExportNotebookCsv(folder, c.outPath); !exported) {
             const QString path = QString::fromStdString(exported.path);
             complain(exported.message == Msg::NotNotebookFolder
-                         ? Words::tr("not a notebook folder (no Kelto.dat): %1").arg(path)
-                         : Words::tr("cannot write the file: %1").arg(path));
+                         ? notNotebook(folder)
+                         : Words::tr("cannot write the file: %1").arg(path)
+                               + QString::fromStdString(
+                                   exported.detail.empty() ? "" : " (" + exported.detail + ")"));
             return 1;
         }
         return 0;
@@ -394,6 +466,8 @@ int RunCommandLineTool(const CommandLine& c, const std::string& programFolder)
         return exportWeb(c, programFolder);
     case CommandLine::Action::Where:
         return printFolders(programFolder);
+    case CommandLine::Action::MoveStart:
+        return moveStart(c, programFolder);
     default:
         complain(Words::tr("this option is not available"));
         return 1;

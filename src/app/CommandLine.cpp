@@ -22,12 +22,19 @@ const HelpEntry kHelp[] = {
     {"kelto --fetch-weather [--notebook DIR]",
      QT_TRANSLATE_NOOP("Words", "Fetches the weather of every past day from the weather site, for the\n"
                                 "observation place set in the program (one request per month).")},
-    {"kelto --import-photos DIR [--notebook DIR] [--rotate cw|ccw|cut|keep] [--weather]",
+    {"kelto --import-photos DIR [--notebook DIR] [--rotate cw|ccw|cut|keep] [--weather]\n"
+     "        [--move-start]",
      QT_TRANSLATE_NOOP("Words",
                        "Imports every JPEG and BMP photo of DIR (in name order) as the day record of\n"
                        "its EXIF date. Portrait photos are turned (cw, ccw) or fitted (cut, keep) as\n"
                        "--rotate says; without it they are skipped and listed, as are photos without\n"
                        "a date. --weather also fetches each day's weather. Prints a summary.")},
+    {"kelto --move-start [--notebook DIR]",
+     QT_TRANSLATE_NOOP("Words",
+                       "Moves the notebook's start date back to its first day when days lie before\n"
+                       "it (they count back from the start: day -3). --import-photos says when its\n"
+                       "photos made such days and leaves the start date; with --move-start it moves\n"
+                       "it too.")},
     {"kelto --print-pdf FILE [--notebook DIR] [--kinds detail,graph,list] [--range all|month|day]\n"
      "        [--date YYYY-MM-DD]",
      QT_TRANSLATE_NOOP("Words",
@@ -191,6 +198,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
                 return fail(QT_TRANSLATE_NOOP("Words", "--rotate takes cw, ccw, cut or keep"));
         } else if (a == "--weather") {
             c.weather = true;
+        } else if (a == "--move-start") {
+            c.moveStart = true;
         } else if (a == "--notebook") {
             if (!value(c.notebook))
                 return fail(QT_TRANSLATE_NOOP("Words", "--notebook needs a folder"));
@@ -204,6 +213,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             return fail(QT_TRANSLATE_NOOP("Words", "unknown option: %1"), a);
         }
     }
+    if (c.moveStart && c.action == CommandLine::Action::Window) {
+        if (!c.outPath.empty() || !c.date.empty())
+            return fail(QT_TRANSLATE_NOOP("Words", "--move-start takes only --notebook"));
+        c.action = CommandLine::Action::MoveStart;
+    }
+    if (c.moveStart && c.action != CommandLine::Action::ImportPhotos
+        && c.action != CommandLine::Action::MoveStart)
+        return fail(QT_TRANSLATE_NOOP("Words", "--move-start goes with --import-photos or alone"));
     if (c.action == CommandLine::Action::Window)
         return fail(QT_TRANSLATE_NOOP(
             "Words", "--notebook, --out and --date go with --export-csv, --render or --print-pdf"));
@@ -212,7 +229,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     if ((!c.rotate.empty() || c.weather) && c.action != CommandLine::Action::ImportPhotos)
         return fail(QT_TRANSLATE_NOOP("Words", "--rotate and --weather go with --import-photos"));
     if (c.action == CommandLine::Action::ImportPhotos && (!c.date.empty() || !c.outPath.empty()))
-        return fail(QT_TRANSLATE_NOOP("Words", "--import-photos takes --notebook, --rotate and --weather"));
+        return fail(QT_TRANSLATE_NOOP(
+            "Words", "--import-photos takes --notebook, --rotate, --weather and --move-start"));
     if (c.action == CommandLine::Action::Render && (c.outPath.empty() || c.date.empty()))
         return fail(QT_TRANSLATE_NOOP("Words", "--render needs --date YYYY-MM-DD and --out FILE.png"));
     if (c.action == CommandLine::Action::FetchWeather && (!c.date.empty() || !c.outPath.empty()))

@@ -18,6 +18,7 @@ struct CommandLine {
         AutoAlign,
         ExportWeb,
         Where,
+        MoveStart,
         Error
     };
     Action action = Action::Window;
@@ -35,6 +36,7 @@ struct CommandLine {
     std::string range;               // --range all|month|day
     bool replace = false;            // --replace (--auto-align)
     std::string classRoot;           // --class DATA_ROOT (--export-web)
+    bool moveStart = false;          // --move-start (alone, or with --import-photos)
 };
 
 // Parsing runs before the application exists; the texts below are made afterwards, in the

@@ -23,5 +23,5 @@ struct [[nodiscard]] Result {
     Result as(Msg other) const { return ok() ? *this : Result{other, path, detail}; }
 };
 
-// The message of a failed result followed by its path, for a message box.
+// The message of a failed result followed by its path and the system's reason, for a message box.
 std::string ResultText(const Result& result);

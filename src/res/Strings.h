@@ -130,6 +130,7 @@ enum class Msg : int {
     TextNotStorable = 593,
     NotNotebookFolder = 594,
     NothingToPrint = 595,
+    VideoPhotoUnreadable = 610,
 };
 
 constexpr int MsgId(Msg message)

@@ -247,8 +247,8 @@ user&apos;s own copies of the read-only files, the notebooks and the lock.</sour
         <translation>--rotate と --weather は --import-photos と一緒に使います</translation>
     </message>
     <message>
-        <source>--import-photos takes --notebook, --rotate and --weather</source>
-        <translation>--import-photos と一緒に使えるのは --notebook、--rotate、--weather です</translation>
+        <source>--import-photos takes --notebook, --rotate, --weather and --move-start</source>
+        <translation>--import-photos と一緒に使えるのは --notebook、--rotate、--weather、--move-start です</translation>
     </message>
     <message>
         <source>--render needs --date YYYY-MM-DD and --out FILE.png</source>
@@ -311,6 +311,51 @@ OUTDIR を置き換えるのは、それが前に書き出したものである�
     <message>
         <source>--export-web takes --notebook or --class</source>
         <translation>--export-web に付けられるのは --notebook か --class のどちらかです</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder</source>
+        <translation>%1 はフォルダーではありません</translation>
+    </message>
+    <message>
+        <source>%1 is not a notebook folder: its Kelto.dat is not a regular file</source>
+        <translation>%1 はノートのフォルダーではありません: その Kelto.dat は普通のファイルではありません</translation>
+    </message>
+    <message>
+        <source>the internet is switched off in the settings (インターネット設定: EnableInternet=0 in %1), so nothing was fetched; switch it on in the window (設定 → インターネット設定)</source>
+        <translation>インターネットを使わない設定です（インターネット設定: %1 の EnableInternet=0）。何も取得していません。ウインドウの「設定 → インターネット設定」でインターネットを使う設定にしてください</translation>
+    </message>
+    <message>
+        <source>days lie before the notebook&apos;s start date, which stays as it is (kelto --move-start moves it back to the first day)</source>
+        <translation>観察開始日より前の日があります。観察開始日はそのままです（kelto --move-start で最初の日に変更できます）</translation>
+    </message>
+    <message>
+        <source>no day lies before the start date of %1: it stays as it is</source>
+        <translation>%1 には観察開始日より前の日がありません。観察開始日はそのままです</translation>
+    </message>
+    <message>
+        <source>days lie before the start date %1 and count back from it; the first is %2. To start the notebook on that day: kelto --move-start --notebook %3</source>
+        <translation>観察開始日 %1 より前の日があり、その日は観察開始日からさかのぼって数えます。最初の日は %2 です。観察開始日をその日にするには: kelto --move-start --notebook %3</translation>
+    </message>
+    <message>
+        <source>the start date was moved from %1 back to %2, the first day</source>
+        <translation>観察開始日を %1 から最初の日の %2 に変更しました</translation>
+    </message>
+    <message>
+        <source>Moves the notebook&apos;s start date back to its first day when days lie before
+it (they count back from the start: day -3). --import-photos says when its
+photos made such days and leaves the start date; with --move-start it moves
+it too.</source>
+        <translation>観察開始日より前の日があるとき、観察開始日を最初の日に変更します（前の日は観察開始日から
+さかのぼって数えます: -3日目）。--import-photos は、取り込んだ写真でそのような日ができたことを
+知らせ、観察開始日はそのままにします。--move-start を付けると観察開始日も変更します。</translation>
+    </message>
+    <message>
+        <source>--move-start takes only --notebook</source>
+        <translation>--move-start に付けられるのは --notebook だけです</translation>
+    </message>
+    <message>
+        <source>--move-start goes with --import-photos or alone</source>
+        <translation>--move-start は --import-photos と一緒に使うか、単独で使います</translation>
     </message>
 </context>
 </TS>

@@ -183,12 +183,12 @@ TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
     };
     CountingProgress progress;
 
-    // A photo that cannot be read, after frames were written.
+    // A photo that cannot be read, after frames were written: the photo is named, not the video.
     const std::string photo = FramePhotoPath(n.dir.path(), n.job.frames[2]);
     ASSERT_TRUE(WriteFileAtomic(photo, "not a picture"));
     VideoExportReport r = ExportVideo(n.job, progress);
     EXPECT_FALSE(r.ok());
-    EXPECT_EQ(r.result.message, Msg::AviCreateFailed);
+    EXPECT_EQ(r.result.message, Msg::VideoPhotoUnreadable);
     EXPECT_EQ(r.result.path, photo);
     EXPECT_TRUE(oldFileKept());
 
@@ -206,6 +206,7 @@ TEST(VideoExport, FailureOrStopKeepsTheOldFileAndLeavesNoTemporary)
     r = ExportVideo(n.job, progress);
     EXPECT_EQ(r.result.message, Msg::AviCreateFailed);
     EXPECT_EQ(r.result.path, n.job.path);
+    EXPECT_EQ(r.result.detail, std::generic_category().message(ENOENT));
 
     // The video module missing from the program folder: told so, naming the module's file.
     const TempDir emptyFolder;

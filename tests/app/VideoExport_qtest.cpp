@@ -7,6 +7,9 @@
 
 #include <QTest>
 
+#include <cerrno>
+#include <system_error>
+
 namespace {
 void writePhoto(const std::string& path)
 {
@@ -53,12 +56,13 @@ void VideoExportTest::exportsBehindTheProgressAndTellsAFailure()
     QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{231, 302}));
     QCOMPARE(f.prompt.texts().back(), "2コマのアニメーションを保存しました。\n" + chooser.answer + ".avi");
 
-    // A folder that is not there: a failure that names no AVI for MP4, and the file.
+    // A folder that is not there: a failure that names no AVI for MP4, the file and the reason.
     chooser.answer = f.temp.file("missing/growth.mp4");
     nb.StartVideoExport(chooser);
     QTRY_COMPARE(nb.RunningJob(), Msg::None);
     QTRY_COMPARE(f.prompt.asked(), (std::vector<int>{231, 302, 301}));
-    QCOMPARE(f.prompt.texts().back(), "動画ファイルの作成に失敗しました\n" + chooser.answer);
+    QCOMPARE(f.prompt.texts().back(), "動画ファイルの作成に失敗しました\n" + chooser.answer + "\n"
+                                          + std::generic_category().message(ENOENT));
 }
 
 QTEST_MAIN(VideoExportTest)

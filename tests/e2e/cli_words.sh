@@ -18,15 +18,18 @@ mkdir -p "$WORK/photos"
 convert -size 64x48 xc:blue "$WORK/photos/undated.jpg"  # no EXIF date
 
 # locale | exit status | words looked for in what it prints | arguments
-while IFS='|' read -r locale status words args; do
-  read -ra argv <<<"$args"
-  out=$(env $locale QT_QPA_PLATFORM=offscreen "$KELTO" "${argv[@]}" 2>&1) && got=0 || got=$?
-  [ "$got" = "$status" ] || fail "$locale kelto $args: exit status $got, not $status: $out"
-  grep -qF -- "$words" <<<"$out" || fail "$locale kelto $args: no \"$words\" in: $out"
-  # Qt's own warnings (a text filled with an argument it has no place for) never reach the user.
-  ! grep -qF "QString::arg" <<<"$out" || fail "$locale kelto $args: a Qt warning in: $out"
-  step "$locale kelto ${argv[0]}: $words"
-done <<TABLE
+check_table() {
+  while IFS='|' read -r locale status words args; do
+    read -ra argv <<<"$args"
+    out=$(env $locale QT_QPA_PLATFORM=offscreen "$KELTO" "${argv[@]}" 2>&1) && got=0 || got=$?
+    [ "$got" = "$status" ] || fail "$locale kelto $args: exit status $got, not $status: $out"
+    grep -qF -- "$words" <<<"$out" || fail "$locale kelto $args: no \"$words\" in: $out"
+    # Qt's own warnings (a text filled with an argument it has no place for) never reach the user.
+    ! grep -qF "QString::arg" <<<"$out" || fail "$locale kelto $args: a Qt warning in: $out"
+    step "$locale kelto ${argv[0]}: $words"
+  done
+}
+check_table <<TABLE
 LANG=ja_JP.UTF-8|0|使い方:|--help
 LANG=C|0|Usage:|--help
 LANG=ja_JP.UTF-8|1|使えないオプションです: --bogus|--bogus
@@ -36,8 +39,8 @@ LC_ALL=ja_JP.UTF-8 LANG=C|1|--date には実在する日付を|--render detail -
 LC_ALL=C LANG=ja_JP.UTF-8|1|--date must be a real date|--render detail --date 2013-02-30 --out $WORK/x.png --notebook $ONE
 LC_MESSAGES=ja_JP.UTF-8 LANG=C|1|写真のある日が2日以上必要です|--export-video $WORK/v.avi --notebook $ONE
 LANG=C|1|A video needs photos on at least two days|--export-video $WORK/v.avi --notebook $ONE
-LANG=ja_JP.UTF-8|1|観測場所の設定が行われていません|--fetch-weather --notebook $ONE
-LANG=C|1|No observation place is set|--fetch-weather --notebook $ONE
+LANG=ja_JP.UTF-8|1|インターネットを使わない設定です|--fetch-weather --notebook $ONE
+LANG=C|1|EnableInternet=0 in|--fetch-weather --notebook $ONE
 LANG=ja_JP.UTF-8|1|ノートのフォルダーではありません|--export-csv $WORK/x.csv --notebook $WORK
 LANG=C|1|not a notebook folder|--export-csv $WORK/x.csv --notebook $WORK
 LANG=ja_JP.UTF-8|1|ファイルに書き込めません: $WORK/none/x.csv|--export-csv $WORK/none/x.csv --notebook $ONE
@@ -47,5 +50,11 @@ LANG=ja_JP.UTF-8|1|印刷するページがありません|--print-pdf $WORK/x.p
 LANG=C|1|nothing to print|--print-pdf $WORK/x.pdf --notebook $ONE --kinds detail --range month --date 2020-01-15
 LANG=ja_JP.UTF-8|0|撮影日付がないため読み飛ばしたファイル: 1個|--import-photos $WORK/photos --notebook $ONE
 LANG=C|0|skipped, no date: 1|--import-photos $WORK/photos --notebook $ONE
+TABLE
+# With the internet switched on, the place is asked for next.
+printf '[Data]\r\nEnableInternet=1\r\n' >"$WORK/prog/Kelto.ini"
+check_table <<TABLE
+LANG=ja_JP.UTF-8|1|観測場所の設定が行われていません|--fetch-weather --notebook $ONE
+LANG=C|1|No observation place is set|--fetch-weather --notebook $ONE
 TABLE
 step "PASS"
