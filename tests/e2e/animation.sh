@@ -86,9 +86,10 @@ kill -0 "$KELTO_PID" 2>/dev/null || fail "the program ended"
 
 triming() { iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' | awk -F= -v key="$2" '
   /^\[/ { sec = tolower($0); next } sec == "[triming]" && $1 == key { print $2 }'; }
-[ "$(triming "$FIRST_DAT" Position)" = "140,110" ] ||
-  fail "the first day holds Position '$(triming "$FIRST_DAT" Position)', not 140,110"
-[ "$(triming "$FIRST_DAT" Size)" = "160,120" ] || fail "the first day's Size is '$(triming "$FIRST_DAT" Size)'"
+# The frame showed the whole photo (one unit a screen pixel): the drag moved its centre by (40, 20).
+[ "$(triming "$FIRST_DAT" Position)" = "120,100" ] ||
+  fail "the first day holds Position '$(triming "$FIRST_DAT" Position)', not 120,100"
+[ "$(triming "$FIRST_DAT" Size)" = "320,240" ] || fail "the first day's Size is '$(triming "$FIRST_DAT" Size)'"
 [ -z "$(triming "$SECOND_DAT" Position)" ] || fail "the playback wrote an alignment into $SECOND_DAT"
 SPEED=$(iconv -f CP932 -t UTF-8 "$WORK/prog/Kelto.ini" | tr -d '\r' | awk -F= '
   /^\[/ { sec = tolower($0); next } sec == "[animation]" && $1 == "Speed" { print $2 }')
