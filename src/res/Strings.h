@@ -130,6 +130,8 @@ enum class Msg : int {
     TextNotStorable = 593,
     NotNotebookFolder = 594,
     NothingToPrint = 595,
+    EditorInstallAdvice = 620,
+    EditorSettingAdvice = 621,
 };
 
 constexpr int MsgId(Msg message)
