@@ -143,16 +143,30 @@ CellText LayoutCellText(const QFont& font, const QString& text, QSize box, QPain
             out.lines.push_back(text);
             return out;
         }
-        QTextLayout layout(text, out.font, device);
-        layout.setTextOption(wrap);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(box.width());
-            out.lines.push_back(text.mid(line.textStart(), line.textLength()));
-        }
-        layout.endLayout();
-        if (static_cast<int>(out.lines.size()) * out.lineHeight <= box.height() || px <= smallest)
+        auto wrapAt = [&](int width) {
+            std::vector<QString> lines;
+            QTextLayout layout(text, out.font, device);
+            layout.setTextOption(wrap);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                lines.push_back(text.mid(line.textStart(), line.textLength()));
+            }
+            layout.endLayout();
+            return lines;
+        };
+        out.lines = wrapAt(box.width());
+        const int count = static_cast<int>(out.lines.size());
+        if (count * out.lineHeight <= box.height() || px <= smallest) {
+            // The lines shared out evenly, not a full line and a last word.
+            if (count > 1) {
+                const int even = fm.horizontalAdvance(text) / count + fm.height();
+                if (std::vector<QString> balanced = wrapAt(std::min(even, box.width()));
+                    static_cast<int>(balanced.size()) == count)
+                    out.lines = std::move(balanced);
+            }
             return out;
+        }
     }
 }
 
