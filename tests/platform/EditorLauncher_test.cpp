@@ -164,13 +164,4 @@ TEST(EditorLauncher, MemoTextKeepsTheFilesEncoding)
         ReadFileBytes(path, bytes);
         EXPECT_EQ(bytes, c.written) << c.name;
     }
-    // A character Shift-JIS cannot hold is refused and the file stays.
-    const std::string sjis = temp.file("no file.txt");
-    MemoText memo;
-    ASSERT_TRUE(ReadMemoText(sjis, memo));
-    memo.text += "\xF0\x9F\x8C\xB1";
-    EXPECT_EQ(WriteMemoText(sjis, memo).message, Msg::TextNotStorable);
-    std::string bytes;
-    ReadFileBytes(sjis, bytes);
-    EXPECT_EQ(bytes, "\x92\xC7\x8B\x4C\n");
 }
