@@ -261,10 +261,10 @@ void AnimationPlayer::edited(const FrameAlignment& a)
     composeOverlay();
 }
 
-void AnimationPlayer::Zoom(int d)
+void AnimationPlayer::Zoom(int d, bool fine)
 {
     if (mayEdit())
-        edited(ZoomFrame(m_alignment, d, frameSize()));
+        edited(ZoomFrame(m_alignment, d, frameSize(), fine));
 }
 
 void AnimationPlayer::Move(int dx, int dy)

@@ -97,8 +97,9 @@ public:
     // Writes an unsaved alignment and stops; the user is told of a failure.
     Result Close();
 
-    // The edits of the frame shown (edit mode, stopped): zoom d = -1 enlarges, +1 reduces.
-    void Zoom(int d);
+    // The edits of the frame shown (edit mode, stopped): zoom d = -1 enlarges, +1 reduces, by
+    // a few per cent, or by one unit when `fine`.
+    void Zoom(int d, bool fine = false);
     void Move(int dx, int dy);
     // Home and End: nothing moves, but the frame counts as edited.
     void MarkModified();

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -71,11 +72,17 @@ FrameGeometry ReadFrameGeometry(const std::string& keltoIni)
     // back to the defaults instead of failing every frame.
     if (fw >= 16 && fw <= 4096 && fh >= 16 && fh <= 4096)
         g.frame = QSize(fw, fh);
-    const auto position = ParseAlignmentPair(IniFile::ReadString(keltoIni, kSection, kPosition, "160,120"));
-    const auto size = ParseAlignmentPair(IniFile::ReadString(keltoIni, kSection, kSize, "160,120"));
-    g.standard = ClampAlignment(
-        Combine(position.value_or(std::pair{160, 120}), size.value_or(std::pair{160, 120})), g.frame);
+    const FrameAlignment whole = WholePhotoAlignment(g.frame);
+    const auto position = ParseAlignmentPair(IniFile::ReadString(keltoIni, kSection, kPosition));
+    const auto size = ParseAlignmentPair(IniFile::ReadString(keltoIni, kSection, kSize));
+    g.standard =
+        ClampAlignment(Combine(position.value_or(PositionOf(whole)), size.value_or(SizeOf(whole))), g.frame);
     return g;
+}
+
+FrameAlignment WholePhotoAlignment(QSize frame)
+{
+    return FrameAlignment{frame.width() / 2, frame.height() / 2, frame.width(), frame.height()};
 }
 
 std::vector<QDate> ScanFrames(const std::string& notebookFolder)
@@ -198,10 +205,16 @@ void DrawFrameSource(QPainter& target, QPoint origin, const QImage& picture, con
     target.restore();
 }
 
-FrameAlignment ZoomFrame(FrameAlignment a, int d, QSize frame)
+FrameAlignment ZoomFrame(FrameAlignment a, int d, QSize frame, bool fine)
 {
+    // A step enlarges by 20/21 and reduces by 21/20, so one of each comes back to the same size.
+    const long long old = a.w;
+    long long w = old + d;
+    if (!fine && d < 0)
+        w = std::min(w, std::llround(old * 20.0 / 21.0));
+    else if (!fine && d > 0)
+        w = std::max(w, std::llround(old * 21.0 / 20.0));
     // A size read from a day file may be as large as an int holds: never step past it.
-    const long long w = static_cast<long long>(a.w) + d;
     if (w <= 0 || w > std::numeric_limits<int>::max())
         return a;
     a.w = static_cast<int>(w);

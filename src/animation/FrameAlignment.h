@@ -38,11 +38,13 @@ struct FrameAlignment {
 };
 
 // What every frame of a notebook shares: the frame size (Kelto.ini [Triming] Width, Height)
-// and the standard alignment ([Triming] Position and Size, "160,120" each when absent).
+// and the standard alignment ([Triming] Position and Size). Where those are absent, a frame
+// shows the whole photo: its centre at the frame's centre, the size of the frame.
 struct FrameGeometry {
     QSize frame{320, 240};
-    FrameAlignment standard;
+    FrameAlignment standard{160, 120, 320, 240};
 };
+FrameAlignment WholePhotoAlignment(QSize frame);
 FrameGeometry ReadFrameGeometry(const std::string& keltoIni);
 
 // The frames of a notebook: the days that have a photo file, oldest first (at most the newest
@@ -88,9 +90,10 @@ void DrawAlignedFrame(QPainter& target, QPoint origin, const QImage& picture, co
 void DrawFrameSource(QPainter& target, QPoint origin, const QImage& picture, const QRect& source,
                      QSize frame);
 
-// The edits. Zoom: d = -1 enlarges, +1 reduces (h follows w in the frame's proportions);
-// nothing changes when w + d would not stay above 0.
-FrameAlignment ZoomFrame(FrameAlignment a, int d, QSize frame);
+// The edits. Zoom: d = -1 enlarges, +1 reduces (h follows w in the frame's proportions), by
+// about five per cent of the width shown (at least one unit), or with `fine` by one unit;
+// nothing changes when w would not stay above 0.
+FrameAlignment ZoomFrame(FrameAlignment a, int d, QSize frame, bool fine = false);
 // Move by whole frame units (positive dx moves the centre point right in the photo, so the
 // picture goes left), clamped to the frame.
 FrameAlignment MoveFrame(FrameAlignment a, int dx, int dy, QSize frame);

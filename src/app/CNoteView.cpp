@@ -9,6 +9,7 @@
 #include "app/Dialogs.h"
 #include "app/dialogs/CGraphDlg.h"
 #include "app/dialogs/CListDlg.h"
+#include "app/dialogs/CMemoDlg.h"
 #include "app/dialogs/CNoteDlg.h"
 #include "app/dialogs/CPreviewDlg.h"
 #include "app/dialogs/CPrintDlg.h"
@@ -204,6 +205,12 @@ RotateAnswer CNoteView::RunRotateDialog(const RotateRequest& request)
     CRotateDlg dlg(request, m_frame);
     dlg.exec();
     return dlg.Answer();
+}
+
+bool CNoteView::RunMemoWindow(const std::string& text, const std::function<bool(const std::string&)>& save)
+{
+    CMemoDlg dlg(text, save, m_frame);
+    return dlg.exec() == QDialog::Accepted;
 }
 
 StartChoice CNoteView::RunStartDialog(NotebookPlace& place)

@@ -55,6 +55,8 @@ public:
     void EndWait() override;
     class CWaitDlg* waitDialog() const { return m_wait; }
     RotateAnswer RunRotateDialog(const RotateRequest& request) override;
+    bool HasMemoWindow() const override { return true; }
+    bool RunMemoWindow(const std::string& text, const std::function<bool(const std::string&)>& save) override;
     bool RunInternetSettingsDialog(const InternetSettingsFields& fields,
                                    const InternetSettingsOps& ops) override;
     Progress* ShowProgressDialog(const std::string& caption) override;

@@ -114,7 +114,8 @@ public:
     // Command 32817: asks message 141 first. True when the day was deleted.
     bool DeleteCurrentDay();
     // Command 32822: the day's memo in an external editor; the program waits for it to end.
-    // `launcher` runs the editor; without one the desktop's editor is started as a process.
+    // `launcher` runs the editor; without one the editor set or found is started as a process,
+    // and where there is none the memo is edited in the host's memo window.
     void EditMemo(EditorLauncher* launcher = nullptr);
 
     // Notebooks: the place of the program, the data root and the open notebook.
@@ -416,4 +417,7 @@ private:
         std::vector<PrintedPhoto> printedPhotos;  // of the last sheets printed
     };
     PrintArea m_print;
+    // The memo in the host's memo window, read and written in the file's own encoding; true
+    // when it was written.
+    bool EditMemoInWindow(const std::string& memo);
 };

@@ -270,16 +270,24 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
         return;
     }
     ProcessEditorLauncher processEditor;
-    EditorLauncher& editor = launcher ? *launcher : processEditor;
-    if (!editor.start(memo)) {
-        m_prompt.tell(Msg::EditorStartFailed, Icon::Stop);
-        return;
+    // Without an editor set or found, the memo is edited in the program's own memo window.
+    if (!launcher && m_host && m_host->HasMemoWindow() && !processEditor.hasEditor()) {
+        if (!EditMemoInWindow(memo))
+            return;
+    } else {
+        EditorLauncher& editor = launcher ? *launcher : processEditor;
+        if (!editor.start(memo)) {
+            const std::string text = std::string(LoadString(Msg::EditorStartFailed)) + "\n\n"
+                                     + LoadString(ProcessEditorLauncher::advice());
+            m_prompt.tell(Msg::EditorStartFailed, Icon::Stop, text);
+            return;
+        }
+        if (m_host)
+            m_host->SetBusy(LoadString(Msg::EditingMemo));
+        editor.waitForFinish();
+        if (m_host)
+            m_host->SetBusy({});
     }
-    if (m_host)
-        m_host->SetBusy(LoadString(Msg::EditingMemo));
-    editor.waitForFinish();
-    if (m_host)
-        m_host->SetBusy({});
 
     // A new day whose memo was written is a record from now on: its day file is written, so
     // the calendar shows it. A memo left as the template made it is not writing.
@@ -292,6 +300,24 @@ void CNotebook::EditMemo(EditorLauncher* launcher)
         (void)SaveDay();  // a failure is told with the file's path; the memo stays held
     }
     drawDetailPage();
+}
+
+bool CNotebook::EditMemoInWindow(const std::string& memo)
+{
+    MemoText text;
+    if (Result r = ReadMemoText(memo, text); !r) {
+        m_prompt.tell(r.message, Icon::Stop, ResultText(r));
+        return false;
+    }
+    return m_host->RunMemoWindow(text.text, [&](const std::string& edited) {
+        MemoText written = text;
+        written.text = edited;
+        if (Result r = WriteMemoText(memo, written); !r) {
+            m_prompt.tell(r.message, Icon::Stop, ResultText(r));
+            return false;
+        }
+        return true;
+    });
 }
 
 NotebookPlace CNotebook::place() const

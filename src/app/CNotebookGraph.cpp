@@ -93,8 +93,11 @@ bool CNotebook::EditGraphSettings()
 {
     if (!m_host)
         return false;
+    // A length maximum never set shows the one the month is drawn with; it stays unset unless
+    // the user types one.
+    const GraphSettings shown = FitGraphSettings(m_paging.graphSettings, m_paging.graphMonth);
     const std::optional<GraphSettings> chosen = m_host->RunGraphDialog(
-        m_paging.graphSettings, m_internetEnabled != 0, [this](const GraphSettings& g) { PreviewGraphSettings(g); });
+        shown, m_internetEnabled != 0, [this](const GraphSettings& g) { PreviewGraphSettings(g); });
     if (chosen) {
         m_paging.graphSettings = *chosen;
         if (!WriteGraphSettings(m_settingsFile, m_paging.graphSettings))

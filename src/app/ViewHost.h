@@ -123,6 +123,16 @@ public:
     // Whether an answer that comes later on a worker can still be shown (the window's event
     // loop runs). A host that draws once without one (--render) needs everything at hand.
     virtual bool DeliversLater() const { return true; }
+    // The memo window: edits `text` inside the program. OK calls `save` with the text, which
+    // tells the user of a failure and returns false (the window then stays). True when it was
+    // closed by OK. A host without windows has none (HasMemoWindow false).
+    virtual bool HasMemoWindow() const { return false; }
+    virtual bool RunMemoWindow(const std::string& text, const std::function<bool(const std::string&)>& save)
+    {
+        (void)text;
+        (void)save;
+        return false;
+    }
     // The rotation dialog (145) on `request`; a cancelled dialog answers accepted = false.
     virtual RotateAnswer RunRotateDialog(const RotateRequest& request) = 0;
     // Weather retrieval. The internet settings dialog (137): true when closed by OK.

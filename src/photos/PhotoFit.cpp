@@ -167,6 +167,22 @@ QImage KeepFit(const QImage& source, QSize frame)
     return out;
 }
 
+QImage RotatedPicture(const RotateRequest& request, RotationChoice choice, TrimRadio radio)
+{
+    const bool portrait = request.mode == RotateMode::Portrait;
+    switch (choice) {
+    case RotationChoice::Clockwise:
+    case RotationChoice::Anticlockwise:
+        return TurnWorkPicture(!portrait && radio == TrimRadio::Cut ? request.cutWork : request.work, choice);
+    case RotationChoice::CutTopBottom:
+        return portrait ? request.cut : QImage();
+    case RotationChoice::KeepTopBottom:
+        return portrait ? request.keep : QImage();
+    default:
+        return QImage();
+    }
+}
+
 std::optional<QImage> FitSourcePicture(const QImage& source, QSize frame, bool rotating, bool bulk,
                                        RotationChoice& remembered, const RotateAsk& ask)
 {

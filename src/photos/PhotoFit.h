@@ -70,6 +70,11 @@ QImage TurnWorkPicture(const QImage& work, RotationChoice choice);
 QImage CutFit(const QImage& source, QSize frame);
 QImage KeepFit(const QImage& source, QSize frame);
 
+// The day picture a rotation dialog's answer gives for `request`, exactly as the fit stores
+// it, so the dialog shows it before the user takes it; null for a choice the mode does not
+// offer.
+QImage RotatedPicture(const RotateRequest& request, RotationChoice choice, TrimRadio radio);
+
 // The whole fitting step: the day picture at `frame`, or none when the user cancelled the
 // rotation dialog. `remembered` is the choice kept between calls: each dialog answer replaces
 // it, and with `bulk` set a remembered choice is used without asking.

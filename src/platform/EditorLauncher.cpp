@@ -12,8 +12,10 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdlib>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -114,12 +116,10 @@ std::vector<std::string> ProcessEditorLauncher::findEditor()
             QString desktop = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
             bool terminal = false;
             QStringList command = desktop.isEmpty() ? QStringList() : desktopExec(desktop, &terminal);
-            if (!command.isEmpty() && executable(command.first())) {
-                if (!terminal)
-                    return toStd(command);
-                if (executable("xterm"))
-                    return toStd(QStringList{"xterm", "-e"} + command);
-            }
+            // A terminal program would need a terminal the user may not have, and an editor
+            // that the pupil does not know: the memo window does better.
+            if (!command.isEmpty() && !terminal && executable(command.first()))
+                return toStd(command);
         } else {
             query.kill();
             query.waitForFinished(1000);
@@ -132,9 +132,63 @@ std::vector<std::string> ProcessEditorLauncher::findEditor()
     for (const QStringList& c : candidates)
         if (executable(c.first()))
             return toStd(c);
-    if (executable("xterm") && executable("nano"))
-        return {"xterm", "-e", "nano"};
     return {};
+}
+
+bool ProcessEditorLauncher::hasEditor()
+{
+    if (!m_editor)
+        m_editor = findEditor();
+    return !m_editor->empty();
+}
+
+Msg ProcessEditorLauncher::advice()
+{
+    return qEnvironmentVariable("KELTO_EDITOR").trimmed().isEmpty() ? Msg::EditorInstallAdvice
+                                                                    : Msg::EditorSettingAdvice;
+}
+
+Result ReadMemoText(const std::string& path, MemoText& memo)
+{
+    // Far more than a pupil writes in a day; a larger file is no memo this window should hold.
+    constexpr size_t kMemoLimit = 1 << 20;
+    memo = MemoText{};
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT)
+        return {};
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, kMemoLimit + 1) || bytes.size() > kMemoLimit)
+        return Result::Failed(Msg::FileReadFailed, path);
+    size_t bom = 0;
+    memo.encoding = DetectFileEncoding(bytes, &bom);
+    memo.bom = bom > 0;
+    std::string text = DecodeText(std::string_view(bytes).substr(bom), memo.encoding);
+    memo.crlf = text.find("\r\n") != std::string::npos;
+    std::string lf;
+    lf.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            lf += text[i];
+    memo.text = std::move(lf);
+    return {};
+}
+
+Result WriteMemoText(const std::string& path, const MemoText& memo)
+{
+    std::string text;
+    text.reserve(memo.text.size());
+    for (char c : memo.text) {
+        if (c == '\n' && memo.crlf)
+            text += '\r';
+        text += c;
+    }
+    bool ok = true;
+    std::string bytes = EncodeFileText(text, memo.encoding, &ok);
+    if (!ok)
+        return Result::Failed(Msg::TextNotStorable, path);
+    if (memo.bom && memo.encoding == TextEncoding::Utf8)
+        bytes.insert(0, "\xEF\xBB\xBF");
+    return WriteFileAtomic(path, bytes);
 }
 
 std::string ProcessEditorLauncher::reachableName(const std::string& path)
@@ -170,8 +224,11 @@ bool ProcessEditorLauncher::start(const std::string& path)
     // One editor at a time: a second start would orphan the first one's wait.
     if (m_process)
         return false;
-    std::vector<std::string> editor = findEditor();
-    if (editor.empty())
+    // The editor is looked up again for the next start.
+    const bool found = hasEditor();
+    const std::vector<std::string> editor = *m_editor;
+    m_editor.reset();
+    if (!found)
         return false;
     auto process = std::make_unique<QProcess>();
     QStringList args;

@@ -1,7 +1,11 @@
 #pragma once
 // The external text editor that edits memo files, behind an interface so tests and other
 // platforms can put their own in.
+#include "platform/Result.h"
+#include "platform/TextCodec.h"
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +23,9 @@ public:
 };
 
 // The editor as a child process: the command is KELTO_EDITOR when set (a program path or a
-// command line), else the desktop's default application for text/plain, else the first
-// common editor found on PATH.
+// command line), else the desktop's default application for text/plain when it opens a window
+// of its own, else the first common graphical editor found on PATH. A program that needs a
+// terminal is never chosen.
 class ProcessEditorLauncher : public EditorLauncher {
 public:
     ProcessEditorLauncher();
@@ -29,6 +34,11 @@ public:
 
     bool start(const std::string& path) override;
     int waitForFinish() override;
+
+    // Whether an editor is set or found (looked up once, then kept for start).
+    bool hasEditor();
+    // What the user can do when no editor started: set KELTO_EDITOR right, or install one.
+    static Msg advice();
 
     // The editor command without the file; empty when none is found.
     static std::vector<std::string> findEditor();
@@ -41,4 +51,21 @@ private:
 
     std::unique_ptr<QProcess> m_process;
     std::string m_linkFolder;
+    std::optional<std::vector<std::string>> m_editor;
 };
+
+// A memo as the memo window edits it: the text, and how the file holds it, so that it is
+// written back the same way (CP932 unless the file was UTF-8, its byte-order mark and its
+// line ends kept).
+struct MemoText {
+    std::string text;  // UTF-8, lines ended by "\n"
+    TextEncoding encoding = TextEncoding::Cp932;
+    bool bom = false;
+    bool crlf = false;
+};
+// A missing file reads as an empty memo; a file that cannot be read (or is too large for a
+// memo) fails with message 591.
+Result ReadMemoText(const std::string& path, MemoText& memo);
+// Replaces the file whole; a text the file's encoding cannot hold is refused (message 593)
+// and the file stays as it was.
+Result WriteMemoText(const std::string& path, const MemoText& memo);

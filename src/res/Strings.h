@@ -131,6 +131,8 @@ enum class Msg : int {
     NotNotebookFolder = 594,
     NothingToPrint = 595,
     VideoPhotoUnreadable = 610,
+    EditorInstallAdvice = 620,
+    EditorSettingAdvice = 621,
 };
 
 constexpr int MsgId(Msg message)

@@ -72,6 +72,7 @@ GraphSettings ReadGraphSettingsExceptColors(const std::string& file)
     for (int k = 1; k <= kGraphSeriesCount; ++k)
         g.visible[k - 1] = IniFile::ReadInt(file, GraphIni::Section, "Visible" + std::to_string(k), 1) != 0;
     g.MaxLength = IniFile::ReadInt(file, GraphIni::Section, GraphIni::MaxLength.key, GraphIni::MaxLength.def);
+    g.MaxLengthSet = !IniFile::ReadString(file, GraphIni::Section, GraphIni::MaxLength.key, "").empty();
     g.MinTemp = IniFile::ReadInt(file, GraphIni::Section, GraphIni::MinTemp.key, GraphIni::MinTemp.def);
     g.MaxTemp = IniFile::ReadInt(file, GraphIni::Section, GraphIni::MaxTemp.key, GraphIni::MaxTemp.def);
     g.MaxDaylight =
@@ -97,7 +98,8 @@ Result WriteGraphSettings(const std::string& file, const GraphSettings& g)
         keys.emplace_back("Visible" + std::to_string(k), g.visible[k - 1] ? "1" : "0");
     for (int k = 1; k <= kGraphSeriesCount; ++k)
         keys.emplace_back("Color" + std::to_string(k), ColorText(g.colors[k - 1]));
-    keys.emplace_back(GraphIni::MaxLength.key, std::to_string(g.MaxLength));
+    if (g.MaxLengthSet)
+        keys.emplace_back(GraphIni::MaxLength.key, std::to_string(g.MaxLength));
     keys.emplace_back(GraphIni::MinTemp.key, std::to_string(g.MinTemp));
     keys.emplace_back(GraphIni::MaxTemp.key, std::to_string(g.MaxTemp));
     keys.emplace_back(GraphIni::MaxDaylight.key, std::to_string(g.MaxDaylight));
@@ -190,6 +192,40 @@ std::pair<double, double> GraphScaleEnds(const GraphSettings& g, int scale)
     return {bottom, top};
 }
 
+int RoundScaleMaximum(double value)
+{
+    if (!(value > 0))
+        return 1;
+    if (value >= 1e9)
+        return 1000000000;
+    double step = std::pow(10.0, std::floor(std::log10(value)));
+    if (value / step < 2)
+        step /= 2;
+    return static_cast<int>(std::max(1.0, (std::floor(value / step) + 1) * step));
+}
+
+GraphSettings FitGraphSettings(const GraphSettings& g, const GraphMonth& month)
+{
+    if (g.MaxLengthSet)
+        return g;
+    GraphSettings fitted = g;
+    fitted.MaxLength = GraphIni::MaxLength.def;
+    double largest = 0;
+    for (int j = 0; j < month.dayCount && j < kGraphDays; ++j) {
+        const GraphMonth::Day& d = month.days[j];
+        if (!d.recorded || !d.showInGraph)
+            continue;
+        const std::pair<int, float> lengths[] = {
+            {SeriesHeight, d.height}, {SeriesLeafSize, d.leafSize}, {SeriesSolution, d.solution}};
+        for (const auto& [series, v] : lengths)
+            if (g.isVisible(series) && std::isfinite(v))
+                largest = std::max(largest, static_cast<double>(v));
+    }
+    if (largest > fitted.MaxLength)
+        fitted.MaxLength = RoundScaleMaximum(largest);
+    return fitted;
+}
+
 int GraphScaleY(double value, double bottom, double top, int scaleY, int scaleHeight)
 {
     const double span = top > bottom ? top - bottom : 1.0;
@@ -236,11 +272,11 @@ void PageViews::DrawGraphAxes(QPainter& p, int ox, int oy, const GraphSettings& 
 
 void PageViews::DrawGraphPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
 {
-    const GraphSettings& g = s.graph.settings;
     // Values of another month than the one shown are not drawn.
     const bool monthMatches = s.graph.month.year == s.shownYear && s.graph.month.month == s.shownMonth;
     const GraphMonth month =
         monthMatches ? s.graph.month : ReadGraphMonth({}, s.shownYear, s.shownMonth, s.today);
+    const GraphSettings g = FitGraphSettings(s.graph.settings, month);
     const GraphWeather weather = monthMatches ? s.graph.weather : GraphWeather{};
     const int vw = s.viewSize.width(), vh = s.viewSize.height();
 

@@ -49,6 +49,9 @@ struct GraphSettings {
     std::array<bool, kGraphSeriesCount> visible{true, true, true, true, true, true, true, true};
     std::array<QColor, kGraphSeriesCount> colors = GraphDefaultColors();
     int MaxLength = 10;
+    // Whether Kelto.ini holds MaxLength. A maximum never set fits the month drawn (see
+    // FitGraphSettings) and is not written until the user sets one.
+    bool MaxLengthSet = false;
     int MinTemp = -20;
     int MaxTemp = 40;
     int MaxDaylight = 12;
@@ -154,6 +157,13 @@ int GraphScaleY(double value, double bottom, double top, int scaleY, int scaleHe
 QRect GraphPlotArea(const GraphLayout& layout, int scale, const QRect& page);
 // The scale ends as drawn: (bottom, top) of scale 0 temperatures, 1 sunshine, 2 lengths.
 std::pair<double, double> GraphScaleEnds(const GraphSettings& g, int scale);
+// The settings a month is drawn with: a length maximum never set becomes the default, or a
+// round value above the month's largest length when a value would stand above the default.
+// A set maximum stays as it is.
+GraphSettings FitGraphSettings(const GraphSettings& g, const GraphMonth& month);
+// A round scale maximum above `value`: 15, 20, 40, 150, 200, ... (steps of a half power of ten
+// below twice a power of ten, of a whole power above).
+int RoundScaleMaximum(double value);
 
 // The legend of scale `scale` (1-3), from Layout.ini [Notes] and [Notes<scale>], in the series' colours.
 // The legend popup's size: the fixed 360 x 240, or more when the layout places the legend further.

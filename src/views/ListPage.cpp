@@ -3,7 +3,6 @@
 
 #include "platform/Files.h"
 #include "platform/IniFile.h"
-#include "platform/TextCodec.h"
 #include "store/DayList.h"
 #include "store/DayRecord.h"
 #include "store/NotebookFile.h"
@@ -11,13 +10,14 @@
 #include "views/PageDraw.h"
 #include "views/PageViews.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 
 namespace {
-constexpr size_t kWeatherTextBytes = 10;
-
+constexpr int kWeatherRow = 5;
 // Growth keys of which one must hold a value for a day to count as measured.
 constexpr const char* kMeasuredKeys[] = {"DataHeight", "DataWidth", "DataCount", "DataFuel", "Temperature"};
 
@@ -110,8 +110,6 @@ std::vector<std::string> ListDayValues(const std::string& folder, const QDate& d
         if (k != 3 && !IsDayNumber(v[k + 2]))
             v[k + 2].clear();
     }
-    // The weather text is cut to ten bytes, never inside a character.
-    v[5] = CutCp932(v[5], kWeatherTextBytes);
     return v;
 }
 
@@ -130,6 +128,50 @@ std::vector<std::string> ListRowCaptions(const std::string& layoutFile, const st
         captions.push_back(ReadNotebookKey(notebookFolder, "Option2"));
     }
     return captions;
+}
+
+CellText LayoutCellText(const QFont& font, const QString& text, QSize box, QPaintDevice* device)
+{
+    CellText out;
+    out.font = font;
+    const int size = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font, device).height();
+    const int smallest = std::max(1, size / 2);
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (int px = size;; --px) {
+        out.font.setPixelSize(px);
+        const QFontMetrics fm(out.font, device);
+        out.lineHeight = fm.height();
+        out.lines.clear();
+        if (px == size && fm.horizontalAdvance(text) <= box.width()) {
+            out.lines.push_back(text);
+            return out;
+        }
+        auto wrapAt = [&](int width) {
+            std::vector<QString> lines;
+            QTextLayout layout(text, out.font, device);
+            layout.setTextOption(wrap);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                lines.push_back(text.mid(line.textStart(), line.textLength()));
+            }
+            layout.endLayout();
+            return lines;
+        };
+        out.lines = wrapAt(box.width());
+        const int count = static_cast<int>(out.lines.size());
+        if (count * out.lineHeight <= box.height() || px <= smallest) {
+            // The lines shared out evenly, not a full line and a last word.
+            if (count > 1) {
+                const int even = fm.horizontalAdvance(text) / count + fm.height();
+                if (std::vector<QString> balanced = wrapAt(std::min(even, box.width()));
+                    static_cast<int>(balanced.size()) == count)
+                    out.lines = std::move(balanced);
+            }
+            return out;
+        }
+    }
 }
 
 void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
@@ -169,9 +211,23 @@ void PageViews::DrawListPage(QPainter& p, int ox, int oy, const PageSnapshot& s)
             StretchPicture(p, left + 2, top - l.PicHeight - 4, l.PicWidth, l.PicHeight, thumb);
         }
         const std::vector<std::string> values = ListDayValues(s.notebookFolder, date, s.startDate);
-        for (int k = 0; k < kListRows; ++k)
-            DrawPageText(p, left + (k == 5 ? 4 : 24), top + k * l.LinePitch + 4, values[k],
-                         PageColors::Black);
+        for (int k = 0; k < kListRows; ++k) {
+            if (k != kWeatherRow) {
+                DrawPageText(p, left + 24, top + k * l.LinePitch + 4, values[k], PageColors::Black);
+                continue;
+            }
+            // The weather text is wrapped in its cell rather than cut.
+            const CellText cell = LayoutCellText(p.font(), QString::fromStdString(values[k]),
+                                                 QSize(l.ColumnWidth - 6, l.LinePitch - 2), p.device());
+            const QFont old = p.font();
+            p.setFont(cell.font);
+            const int lines = static_cast<int>(cell.lines.size());
+            const int y = lines == 1 ? top + k * l.LinePitch + 4 : top + k * l.LinePitch + 1;
+            for (int i = 0; i < lines; ++i)
+                DrawPageText(p, left + 4, y + i * cell.lineHeight, cell.lines[i].toStdString(),
+                             PageColors::Black);
+            p.setFont(old);
+        }
         if (c + 1 < static_cast<size_t>(kListColumns))
             p.drawLine(left + l.ColumnWidth, top, left + l.ColumnWidth, top + tableHeight);
         left += l.ColumnWidth;

@@ -4,13 +4,17 @@
 #include "platform/SettingKey.h"
 
 #include <QDate>
+#include <QFont>
 #include <QImage>
 #include <QSize>
+#include <QString>
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QPaintDevice;
 
 // Kelto.ini [List] ListMode.
 enum class ListMode { AllDays = 0, MeasuredDays = 1, PhotoDays = 2 };
@@ -58,3 +62,13 @@ std::vector<std::string> ListRowCaptions(const std::string& layoutFile, const st
 // The thirteen values of a day's column, as the day file stores them (row 2 is the day number).
 std::vector<std::string> ListDayValues(const std::string& folder, const QDate& date,
                                        std::optional<QDate> startDate);
+
+// How a cell's text stands in a box: on one line in the page font when it fits, else wrapped
+// and made smaller until its lines fit the box (never below half the size). The lines hold the
+// whole text; only a text too long even then reaches beyond the box.
+struct CellText {
+    std::vector<QString> lines;
+    QFont font;
+    int lineHeight = 0;
+};
+CellText LayoutCellText(const QFont& font, const QString& text, QSize box, QPaintDevice* device);

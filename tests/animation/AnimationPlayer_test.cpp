@@ -37,6 +37,8 @@ struct Reel {
         s.startDate = QDate(2026, 4, 22);
         s.currentDate = current;
         s.mode = mode;
+        // A notebook whose Kelto.ini sets a standard alignment: the middle of the photo.
+        s.geometry.standard = FrameAlignment{160, 120, 160, 120};
         return s;
     }
     std::string stored(int k, const char* key) const

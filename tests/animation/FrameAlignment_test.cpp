@@ -18,6 +18,8 @@ struct Frames {
 
     explicit Frames(int n)
     {
+        // A notebook whose Kelto.ini sets a standard alignment: the middle of the photo.
+        geometry.standard = FrameAlignment{160, 120, 160, 120};
         for (int i = 0; i < n; ++i)
             dates.push_back(QDate(2026, 5, 1 + i));
     }
@@ -57,6 +59,20 @@ TEST(FrameAlignment, LookUpGoesOneFrameBackThenToTheStandard)
     EXPECT_EQ(IniFile::ReadString(f.record(3), "Triming", "Size"), "3,4");
 }
 
+// A notebook that never set an alignment shows each photo whole.
+TEST(FrameAlignment, AFrameNeverSetShowsTheWholePhoto)
+{
+    TempDir dir;
+    const std::string ini = dir.file("Kelto.ini");
+    RequireWritten(IniFile::WriteString(ini, "Triming", "Width", "400"));
+    RequireWritten(IniFile::WriteString(ini, "Triming", "Height", "300"));
+    const FrameGeometry g = ReadFrameGeometry(ini);
+    EXPECT_EQ(g.standard, (FrameAlignment{200, 150, 400, 300}));
+    EXPECT_EQ(AlignedSourceRect(g.standard, QSize(640, 480), g.frame), QRect(0, 0, 640, 480));
+    RequireWritten(IniFile::WriteString(ini, "Triming", "Size", "200,150"));
+    EXPECT_EQ(ReadFrameGeometry(ini).standard, (FrameAlignment{200, 150, 200, 150}));
+}
+
 TEST(FrameAlignment, HandEditedValuesStayInsideTheInvariants)
 {
     Frames f(1);
@@ -76,7 +92,20 @@ TEST(FrameAlignment, EditsKeepTheFrameAndTheProportions)
     a = ZoomFrame(a, -1, kFrame);
     EXPECT_EQ(a, (FrameAlignment{160, 120, 1, 1}));
     EXPECT_EQ(ZoomFrame(a, -1, kFrame), a);
-    EXPECT_EQ(ZoomFrame({160, 120, 160, 120}, +1, kFrame), (FrameAlignment{160, 120, 161, 120}));
+    // A step is about five per cent of the width shown, and one back undoes it; with `fine` one unit.
+    const struct {
+        int d;
+        bool fine;
+        FrameAlignment zoomed;
+    } steps[] = {{+1, false, {160, 120, 168, 126}},
+                 {-1, false, {160, 120, 152, 114}},
+                 {+1, true, {160, 120, 161, 120}},
+                 {-1, true, {160, 120, 159, 119}}};
+    for (const auto& s : steps) {
+        EXPECT_EQ(ZoomFrame({160, 120, 160, 120}, s.d, kFrame, s.fine), s.zoomed) << s.d << s.fine;
+        EXPECT_EQ(ZoomFrame(ZoomFrame({160, 120, 320, 240}, s.d, kFrame, s.fine), -s.d, kFrame, s.fine).w,
+                  320);
+    }
 
     EXPECT_EQ(MoveFrame({319, 0, 10, 10}, +1, -1, kFrame), (FrameAlignment{319, 0, 10, 10}));
     EXPECT_EQ(MoveFrame({5, 5, 10, 10}, -1, +1, kFrame), (FrameAlignment{4, 6, 10, 10}));
@@ -95,7 +124,8 @@ TEST(FrameAlignment, CarryOverMovesEachLaterFrameOnceFromWhatItShowed)
     {
         Frames f(30);
         const FrameAlignment old = f.read(1).alignment;
-        ASSERT_TRUE(ApplyToFollowingFrames(f.dir.path(), f.dates, 1, ZoomFrame(old, +1, kFrame), old, f.geometry));
+        ASSERT_TRUE(ApplyToFollowingFrames(f.dir.path(), f.dates, 1, ZoomFrame(old, +1, kFrame, true), old,
+                                           f.geometry));
         EXPECT_FALSE(IniFile::HasKey(f.record(0), "Triming", "Size"));
         for (int j = 1; j < 30; ++j) {
             EXPECT_EQ(IniFile::ReadString(f.record(j), "Triming", "Size"), "161,120") << j;

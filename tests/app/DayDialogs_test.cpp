@@ -400,6 +400,35 @@ TEST(DayMemo, EditorAppendsToTheMemoMadeFromTheTemplate)
     unsetenv("KELTO_EDITOR");
 }
 
+// Where no editor is set or found, the memo is edited in the program's memo window; without one
+// the failure says what to install.
+TEST(DayMemo, WithoutAnEditorTheMemoWindowEditsTheMemo)
+{
+    DayFixture f;
+    std::ofstream(JoinPath(f.program, "Kelto.txt")) << "\x83\x81\x83\x82\r\n";  // "メモ" in Shift-JIS
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", f.temp.file("no-programs").c_str(), 1);
+    f.nb->EditMemo();
+    ASSERT_EQ(f.prompt.asked(), std::vector<int>{132});
+    EXPECT_NE(f.prompt.texts()[0].find(LoadString(Msg::EditorInstallAdvice)), std::string::npos);
+    f.prompt.clear();
+
+    std::string shown;
+    f.host.memoWindow = [&](const std::string& text, const std::function<bool(const std::string&)>& save) {
+        shown = text;
+        EXPECT_FALSE(save(text + "\xF0\x9F\x8C\xB1"));  // refused, told; the window stays
+        return save(text + "背が伸びた\n");
+    };
+    f.nb->EditMemo();
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_EQ(shown, "メモ\n");
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{593});
+    std::string memo;
+    ReadFileBytes(f.dayPath(20130420, "txt"), memo);
+    EXPECT_EQ(memo, "\x83\x81\x83\x82\r\n\x94\x77\x82\xAA\x90\x4C\x82\xD1\x82\xBD\r\n");
+    EXPECT_TRUE(FileExists(f.dayPath(20130420, "dat")));  // written: the day is a record
+}
+
 TEST(DayMemo, AWrittenMemoMakesANewDayARecord)
 {
     std::string script;

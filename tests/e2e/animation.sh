@@ -86,9 +86,10 @@ kill -0 "$KELTO_PID" 2>/dev/null || fail "the program ended"
 
 triming() { iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' | awk -F= -v key="$2" '
   /^\[/ { sec = tolower($0); next } sec == "[triming]" && $1 == key { print $2 }'; }
-[ "$(triming "$FIRST_DAT" Position)" = "140,110" ] ||
-  fail "the first day holds Position '$(triming "$FIRST_DAT" Position)', not 140,110"
-[ "$(triming "$FIRST_DAT" Size)" = "160,120" ] || fail "the first day's Size is '$(triming "$FIRST_DAT" Size)'"
+# The frame showed the whole photo (one unit a screen pixel): the drag moved its centre by (40, 20).
+[ "$(triming "$FIRST_DAT" Position)" = "120,100" ] ||
+  fail "the first day holds Position '$(triming "$FIRST_DAT" Position)', not 120,100"
+[ "$(triming "$FIRST_DAT" Size)" = "320,240" ] || fail "the first day's Size is '$(triming "$FIRST_DAT" Size)'"
 [ -z "$(triming "$SECOND_DAT" Position)" ] || fail "the playback wrote an alignment into $SECOND_DAT"
 SPEED=$(iconv -f CP932 -t UTF-8 "$WORK/prog/Kelto.ini" | tr -d '\r' | awk -F= '
   /^\[/ { sec = tolower($0); next } sec == "[animation]" && $1 == "Speed" { print $2 }')
@@ -98,6 +99,6 @@ step "automatic alignment from the command line"
 LANG=ja_JP.UTF-8 QT_QPA_PLATFORM=offscreen timeout 120 "$WORK/prog/kelto" --auto-align --notebook "$NOTEBOOK" \
   >"$WORK/auto.log" 2>&1 || fail "--auto-align failed: $(tail -3 "$WORK/auto.log")"
 grep -q '個のフレームを自動で位置合わせしました' "$WORK/auto.log" || fail "--auto-align told no result"
-[ "$(triming "$FIRST_DAT" Position)" = "140,110" ] || fail "--auto-align moved the first day, the one aligned by hand"
+[ "$(triming "$FIRST_DAT" Position)" = "120,100" ] || fail "--auto-align moved the first day, the one aligned by hand"
 [ -n "$(triming "$SECOND_DAT" Position)" ] || fail "--auto-align stored nothing for the second day"
 step "done"

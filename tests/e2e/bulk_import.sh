@@ -47,9 +47,11 @@ painted() {
 }
 wait_until 20 painted || fail "the progress dialog is not painted (screenshot $PROGRESS_SHOT)"
 step "progress dialog shown (screenshot $PROGRESS_SHOT)"
-# The clockwise button, at its place in the dialog's client area.
-timeout 10 xdotool mousemove --window "$ROTATE" --sync 232 162 click 1
-wait_until 20 gone '画像回転' || fail "the rotation dialog did not close on clockwise"
+# The clockwise button, then OK, at their places in the dialog's client area: the choice only
+# selects, OK takes it.
+timeout 10 xdotool mousemove --window "$ROTATE" --sync 384 162 click 1
+timeout 10 xdotool mousemove --window "$ROTATE" --sync 384 286 click 1
+wait_until 20 gone '画像回転' || fail "the rotation dialog did not close on clockwise and OK"
 
 SUMMARY=$(focus '^Kelto$' 30) || fail "no summary at the end of the run"
 timeout 10 xdotool key Return

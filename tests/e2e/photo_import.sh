@@ -49,20 +49,23 @@ timeout 10 xdotool key Return
 
 ROTATE=$(focus '画像回転' 30) || fail "the rotation dialog did not open for a portrait photo"
 grab_dialog() { import -window "$ROTATE" "$WORK/rotate.png" 2>/dev/null; }
-# The preview is painted: its centre column shows the photo's blue left and red right halves.
+# The preview is painted: the photo as it would be stored unturned and whole, between white
+# bands, shows its blue left and red right halves.
 preview_painted() {
   grab_dialog || return 1
   local left right
-  left=$(convert "$WORK/rotate.png" -format '%[pixel:p{60,176}]' info:)
-  right=$(convert "$WORK/rotate.png" -format '%[pixel:p{124,176}]' info:)
+  left=$(convert "$WORK/rotate.png" -format '%[pixel:p{90,139}]' info:)
+  right=$(convert "$WORK/rotate.png" -format '%[pixel:p{142,139}]' info:)
   [[ "$left" == *"blue"* || "$left" == "srgb(0,0,25"* ]] && [[ "$right" == *"red"* || "$right" == "srgb(25"*",0,0)" ]]
 }
 wait_until 20 preview_painted || { cp "$WORK/rotate.png" "$ROTATE_SHOT"; fail "the preview does not show the upright photo (screenshot $ROTATE_SHOT)"; }
 cp "$WORK/rotate.png" "$ROTATE_SHOT"
 step "rotation dialog shown (screenshot $ROTATE_SHOT)"
-# The clockwise button, at its place in the dialog's client area.
-timeout 10 xdotool mousemove --window "$ROTATE" --sync 232 162 click 1
-wait_until 20 gone '画像回転' || fail "the rotation dialog did not close on clockwise"
+# The clockwise button, then OK, at their places in the dialog's client area: the choice only
+# selects, OK takes it.
+timeout 10 xdotool mousemove --window "$ROTATE" --sync 384 162 click 1
+timeout 10 xdotool mousemove --window "$ROTATE" --sync 384 286 click 1
+wait_until 20 gone '画像回転' || fail "the rotation dialog did not close on clockwise and OK"
 
 # Question 130 (take the photo's date), then 142 (remove the old date's record): Yes to both.
 # Both boxes carry the same title: each is told from the other by its window.

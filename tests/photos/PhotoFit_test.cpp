@@ -136,10 +136,13 @@ TEST(PhotoFit, TurningAndKeepingPlaceThePhoto)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RotationChoice remembered = None;
-        std::optional<QImage> out =
-            FitSourcePicture(c.photo, kFrame, c.rotating, false, remembered, answering(c.choice, c.radio));
+        RotateRequest seen;
+        std::optional<QImage> out = FitSourcePicture(c.photo, kFrame, c.rotating, false, remembered,
+                                                     answering(c.choice, c.radio, &seen));
         ASSERT_TRUE(out);
         EXPECT_EQ(remembered, c.choice);
+        // The dialog's preview of the answer is the picture stored.
+        EXPECT_EQ(RotatedPicture(seen, c.choice, c.radio), *out);
         for (int k = 0; k < 6; ++k)
             EXPECT_TRUE(near(out->pixel(across[k], 240), colour(c.middle[k]))) << "x " << across[k];
         EXPECT_TRUE(near(out->pixel(320, 1), colour(c.middle[7]))) << "top centre";

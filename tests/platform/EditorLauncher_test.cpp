@@ -106,3 +106,62 @@ TEST(EditorLauncher, MemoInAShiftJisNamedFolderReachesTheEditor)
     ::unlink(memo.c_str());
     ::rmdir(folder.c_str());
 }
+
+// The desktop's text/plain program is taken only when it opens a window of its own: a terminal
+// program is never started, not even inside a terminal found on PATH.
+TEST(EditorLauncher, TerminalProgramsAreNeverChosen)
+{
+    TempDir temp;
+    const std::string bin = temp.file("bin"), apps = temp.file("share/applications");
+    ASSERT_EQ(::mkdir(bin.c_str(), 0777), 0);
+    ASSERT_EQ(::mkdir(temp.file("share").c_str(), 0777), 0);
+    ASSERT_EQ(::mkdir(apps.c_str(), 0777), 0);
+    WriteScript(temp, "bin/xdg-mime", "echo \"$MEMO_APP\"\n");
+    for (const char* program : {"bin/xterm", "bin/nano", "bin/padwriter"})
+        WriteScript(temp, program, "exit 0\n");
+    std::ofstream(apps + "/term.desktop") << "[Desktop Entry]\nExec=nano %F\nTerminal=true\n";
+    std::ofstream(apps + "/pad.desktop") << "[Desktop Entry]\nExec=padwriter %U\nTerminal=false\n";
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", bin.c_str(), 1);
+    setenv("XDG_DATA_HOME", temp.file("share").c_str(), 1);
+    setenv("XDG_DATA_DIRS", temp.file("none").c_str(), 1);
+    setenv("MEMO_APP", "term.desktop", 1);
+    EXPECT_EQ(ProcessEditorLauncher::findEditor(), std::vector<std::string>{});
+    EXPECT_EQ(ProcessEditorLauncher::advice(), Msg::EditorInstallAdvice);
+    setenv("MEMO_APP", "pad.desktop", 1);
+    EXPECT_EQ(ProcessEditorLauncher::findEditor(), std::vector<std::string>{"padwriter"});
+    setenv("PATH", oldPath.c_str(), 1);
+    for (const char* v : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "MEMO_APP"})
+        unsetenv(v);
+}
+
+// The memo window's text is the file's in its own encoding and line ends, and goes back the same way.
+TEST(EditorLauncher, MemoTextKeepsTheFilesEncoding)
+{
+    TempDir temp;
+    struct Case {
+        const char* name;
+        std::string bytes;  // none: no file
+        std::string text;   // as the window shows it
+        std::string written;
+    } const cases[] = {
+        {"shift-jis, windows lines", "\x83\x81\x83\x82\r\n", "メモ\n",
+         "\x83\x81\x83\x82\r\n\x92\xC7\x8B\x4C\r\n"},
+        {"utf-8 with a mark", "\xEF\xBB\xBFメモ\n", "メモ\n", "\xEF\xBB\xBFメモ\n追記\n"},
+        {"utf-8", "メモ\n", "メモ\n", "メモ\n追記\n"},
+        {"no file", "", "", "\x92\xC7\x8B\x4C\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = temp.file(std::string(c.name) + ".txt");
+        if (!c.bytes.empty())
+            std::ofstream(path, std::ios::binary) << c.bytes;
+        MemoText memo;
+        ASSERT_TRUE(ReadMemoText(path, memo)) << c.name;
+        EXPECT_EQ(memo.text, c.text) << c.name;
+        memo.text += "追記\n";
+        ASSERT_TRUE(WriteMemoText(path, memo)) << c.name;
+        std::string bytes;
+        ReadFileBytes(path, bytes);
+        EXPECT_EQ(bytes, c.written) << c.name;
+    }
+}

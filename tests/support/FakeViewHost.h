@@ -51,6 +51,11 @@ public:
             return graphDialog(settings, preview);
         return nextResult() ? std::optional<GraphSettings>(settings) : std::nullopt;
     }
+    bool HasMemoWindow() const override { return bool(memoWindow); }
+    bool RunMemoWindow(const std::string& text, const std::function<bool(const std::string&)>& save) override
+    {
+        return memoWindow(text, save);
+    }
     std::optional<ListMode> RunListDialog(ListMode mode) override
     {
         dialogs.emplace_back(DialogId::List, static_cast<int>(mode));
@@ -169,6 +174,8 @@ public:
                                                const std::function<void(const GraphSettings&)>&)>
         graphDialog;
     std::function<std::optional<ListMode>(ListMode)> listDialog;
+    // The memo window: none unless set; it gets the text and the save the controller passes.
+    std::function<bool(const std::string&, const std::function<bool(const std::string&)>&)> memoWindow;
     std::vector<std::pair<int, QPoint>> notes;  // every legend request: (scale, point)
     QImage notesPicture;                        // the legend as last painted
     int startDialogs = 0;

@@ -96,7 +96,8 @@ TEST(GraphPage, ScalePositions)
 TEST(GraphPage, SeriesDotsGapsAndLeafBarsOnTheirScales)
 {
     GraphFixture f;
-    // Beyond the scales: a plant of 40 cm on a 10 cm scale, 60 leaves, a night of -45 degrees.
+    // Beyond the scales: a plant of 40 cm on a 10 cm scale the user set, 60 leaves, a night of -45 degrees.
+    RequireWritten(IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Graph", "MaxLength", "10"));
     f.day(20130509,
           {{"Growth", "DataHeight", "40.0"}, {"Growth", "DataCount", "60"}, {"Weather", "LowTemp", "-45.0"}});
     f.day(20130510, {{"Growth", "DataHeight", "8.0"}, {"Weather", "LowTemp", "5.0"}});
@@ -160,6 +161,7 @@ TEST(GraphPage, HiddenSeriesAreNotDrawnAndSettingsChangesShowAtOnce)
     f.host.graphDialog = [](const GraphSettings& s, const std::function<void(const GraphSettings&)>&) {
         GraphSettings changed = s;
         changed.MaxLength = 20;
+        changed.MaxLengthSet = true;
         changed.visible[SeriesLeaves - 1] = false;
         changed.colors[SeriesDaylight - 1] = QColor(1, 2, 255);
         return std::optional<GraphSettings>(changed);
@@ -169,6 +171,31 @@ TEST(GraphPage, HiddenSeriesAreNotDrawnAndSettingsChangesShowAtOnce)
     EXPECT_EQ(IniFile::ReadInt(ini, "Graph", "Visible2", 1), 0);
     EXPECT_EQ(IniFile::ReadString(ini, "Graph", "Color7", ""), "#0102FF");
     EXPECT_TRUE(near(f.host.screen, centre(3), 430 - 25, isRed));  // 5 cm of 20
+}
+
+TEST(GraphPage, ALengthMaximumNeverSetFitsTheMonth)
+{
+    const std::pair<double, int> rounds[] = {{0, 1},   {9.5, 10}, {10, 15},   {14, 15},
+                                             {33, 40}, {99, 100}, {100, 150}, {250, 300}};
+    for (auto [value, top] : rounds)
+        EXPECT_EQ(RoundScaleMaximum(value), top) << value;
+
+    GraphFixture f;
+    const std::string ini = JoinPath(f.program, "Kelto.ini");
+    f.day(20130509, {{"Growth", "DataHeight", "14.0"}});
+    f.day(20130510, {{"Growth", "DataHeight", "33.0"}});
+    // 33 cm on a scale fitted to 40: drawn 82 of the scale's 100 pixels up, not cut at its top.
+    EXPECT_TRUE(near(f.showMay(), centre(10), 430 - 82, isRed));
+    // The dialog shows the maximum drawn; OK without typing one writes none.
+    int shown = 0;
+    f.host.graphDialog = [&](const GraphSettings& s, const std::function<void(const GraphSettings&)>&) {
+        shown = s.MaxLength;
+        return std::optional<GraphSettings>(s);
+    };
+    EXPECT_TRUE(f.nb->EditGraphSettings());
+    EXPECT_EQ(shown, 40);
+    EXPECT_EQ(IniFile::ReadString(ini, "Graph", "MaxLength", "none"), "none");
+    EXPECT_TRUE(near(f.host.screen, centre(10), 430 - 82, isRed));
 }
 
 TEST(GraphPage, MouseOpensRecordedDaysAndShowsLegends)

@@ -1,6 +1,9 @@
 #include "views/ListPage.h"
 #include "support/RequireWritten.h"
+#include "views/PageDraw.h"
 #include "views/PageTestSupport.h"
+
+#include <QFontMetrics>
 
 #include <gtest/gtest.h>
 
@@ -88,11 +91,39 @@ TEST(ListPage, DayValuesAsStored)
     ASSERT_EQ(v.size(), 13u);
     EXPECT_EQ(v[0], "5/3");
     EXPECT_EQ(v[1], "33");
-    EXPECT_EQ(v[5], "晴れのち曇");  // ten bytes
+    EXPECT_EQ(v[5], "晴れのち曇り時々");  // whole: the page wraps it
     EXPECT_EQ(v[6], "12.50");       // not reformatted
     EXPECT_EQ(v[11], "-3.25");
     EXPECT_EQ(v[12], "");
     EXPECT_EQ(ListDayValues(f.notebook, QDate(2013, 5, 3), std::nullopt)[1], "");
+}
+
+TEST(ListPage, LongCellTextsWrapWhole)
+{
+    QImage device(200, 100, QImage::Format_RGB32);
+    const QFont font = DefaultPageFont();  // 16 pixels
+    struct Case {
+        const char* text;
+        QSize box;
+        size_t lines;
+    } const cases[] = {
+        {"晴れ", {94, 18}, 1},
+        {"曇一時雨、雷を伴う", {94, 24}, 2},
+        {"晴一時曇、所により雨で雷を伴う", {94, 24}, 2},
+        {"曇一時雨、雷を伴う", {40, 40}, 3},
+    };
+    for (const Case& c : cases) {
+        const CellText cell = LayoutCellText(font, QString::fromUtf8(c.text), c.box, &device);
+        EXPECT_EQ(cell.lines.size(), c.lines) << c.text;
+        QString whole;
+        for (const QString& line : cell.lines) {
+            whole += line;
+            EXPECT_LE(QFontMetrics(cell.font, &device).horizontalAdvance(line.trimmed()), c.box.width())
+                << c.text;
+        }
+        EXPECT_EQ(whole, QString::fromUtf8(c.text));
+        EXPECT_LE(cell.lineHeight * static_cast<int>(cell.lines.size()), c.box.height()) << c.text;
+    }
 }
 
 TEST(ListPage, ColumnsThumbnailsLinksAndClicks)

@@ -22,6 +22,12 @@
 
 namespace {
 
+// Zooming with Shift held steps by one unit instead of a few per cent.
+bool fineZoom()
+{
+    return QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
 constexpr int kColumnWidth = 104;
 constexpr int kBitmapButton = 32;
 
@@ -154,9 +160,9 @@ void CAnimationDlg::buildEditControls(int thumbTop)
         int column, row;
         std::function<void()> act;
     } moves[] = {
-        {"EXP", Expand, 0, 0, [this] { m_player.Zoom(-1); }},
+        {"EXP", Expand, 0, 0, [this] { m_player.Zoom(-1, fineZoom()); }},
         {"UP", Up, 1, 0, [this] { m_player.Move(0, +1); }},
-        {"RDC", Reduce, 2, 0, [this] { m_player.Zoom(+1); }},
+        {"RDC", Reduce, 2, 0, [this] { m_player.Zoom(+1, fineZoom()); }},
         {"LEFT", Left, 0, 1, [this] { m_player.Move(+1, 0); }},
         {"DOWN", Down, 1, 1, [this] { m_player.Move(0, -1); }},
         {"RIGHT", Right, 2, 1, [this] { m_player.Move(-1, 0); }},
@@ -341,7 +347,7 @@ void CAnimationDlg::wheelEvent(QWheelEvent* event)
     const int notches = m_wheelAngle / kNotch;
     m_wheelAngle -= notches * kNotch;
     for (int i = 0; i < std::abs(notches); ++i)
-        m_player.Zoom(notches > 0 ? -1 : +1);
+        m_player.Zoom(notches > 0 ? -1 : +1, event->modifiers().testFlag(Qt::ShiftModifier));
     if (notches != 0)
         refresh();
     event->accept();
@@ -388,11 +394,11 @@ bool CAnimationDlg::editKey(int key)
         break;
     case Qt::Key_Insert:
     case Qt::Key_Delete:
-        m_player.Zoom(-1);
+        m_player.Zoom(-1, fineZoom());
         break;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-        m_player.Zoom(+1);
+        m_player.Zoom(+1, fineZoom());
         break;
     case Qt::Key_Home:
     case Qt::Key_End:

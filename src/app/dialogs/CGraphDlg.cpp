@@ -146,6 +146,7 @@ void CGraphDlg::editChanged(int id, QLineEdit* edit)
     switch (id) {
     case IdMaxLength:
         m_settings.MaxLength = value;
+        m_settings.MaxLengthSet = true;
         break;
     case IdMinTemp:
         m_settings.MinTemp = value;

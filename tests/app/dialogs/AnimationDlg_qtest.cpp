@@ -43,6 +43,7 @@ struct Reel {
         s.startDate = QDate(2026, 2, 20);
         s.currentDate = QDate(2026, 3, 1);
         s.mode = mode;
+        s.geometry.standard = FrameAlignment{160, 120, 160, 120};  // as a Kelto.ini may set it
         return s;
     }
 };
@@ -145,7 +146,7 @@ private slots:
         QTest::keyClick(speed, Qt::Key_Right);
         QTest::keyClick(speed, Qt::Key_Delete);
         QCOMPARE(speed->text(), QStringLiteral("3"));
-        QCOMPARE(o.player.alignment(), (FrameAlignment{159, 120, 159, 119}));
+        QCOMPARE(o.player.alignment(), (FrameAlignment{159, 120, 152, 114}));
         QTest::keyClick(speed, Qt::Key_5);
         QCOMPARE(speed->text(), QStringLiteral("35"));  // other keys go on as usual
         o.click(201);
@@ -185,15 +186,17 @@ private slots:
         Reel reel;
         Open o(reel, AnimationMode::Edit);
         // Turns the wheel over the frame; the frame's width after it.
-        auto turn = [&](int angle) {
-            QWheelEvent wheel({100, 100}, {100, 100}, {}, {0, angle}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        auto turn = [&](int angle, Qt::KeyboardModifiers keys = {}) {
+            QWheelEvent wheel({100, 100}, {100, 100}, {}, {0, angle}, Qt::NoButton, keys, Qt::NoScrollPhase,
+                              false);
             QApplication::sendEvent(&o.dlg, &wheel);
             return o.player.alignment().w;
         };
-        QCOMPARE(turn(120), 159);   // away from the user: enlarged, as Delete does
-        QCOMPARE(turn(-240), 161);  // two notches towards the user: reduced twice
-        QCOMPARE(turn(60), 161);    // half a notch is no step yet
+        QCOMPARE(turn(120), 152);   // away from the user: enlarged a few per cent, as Delete does
+        QCOMPARE(turn(-240), 168);  // two notches towards the user: reduced twice
+        QCOMPARE(turn(60), 168);    // half a notch is no step yet
         QCOMPARE(turn(60), 160);
+        QCOMPARE(turn(120, Qt::ShiftModifier), 159);  // with Shift, one unit a notch
     }
 
     void speedOutsideOneToSixtyIsRefused()

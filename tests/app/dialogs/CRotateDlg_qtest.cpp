@@ -1,5 +1,6 @@
 #include "app/dialogs/CRotateDlg.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -81,63 +82,70 @@ private slots:
         QFETCH(bool, hint);
         QCOMPARE(control<QLabel>(dlg, RotateId::NoRotationHint)->isVisible(), hint);
         QCOMPARE(control<QLabel>(dlg, RotateId::BulkHint)->isVisible(), bulk);
+        // A portrait photo starts unturned and whole, ready to be taken; the rotating import
+        // waits for a direction.
         QFETCH(bool, noRotation);
         QCOMPARE(control<QPushButton>(dlg, RotateId::NoRotation)->isVisible(), noRotation);
-        QVERIFY(!control<QPushButton>(dlg, RotateId::NoRotation)->isEnabled());
+        QCOMPARE(control<QPushButton>(dlg, RotateId::NoRotation)->isChecked(), noRotation);
+        QCOMPARE(control<QPushButton>(dlg, RotateId::Ok)->isEnabled(), noRotation);
         QFETCH(bool, cutChecked);
         QCOMPARE(control<QRadioButton>(dlg, RotateId::Cut)->isChecked(), cutChecked);
-        QVERIFY(!control<QRadioButton>(dlg, RotateId::Keep)->isChecked());
+        QCOMPARE(control<QRadioButton>(dlg, RotateId::Keep)->isChecked(), !cutChecked);
     }
 
-    // The preview shows the picture each choice would take, at the place the mode gives.
-    void previewFollowsTheRadio()
+    // Every choice only selects: the dialog stays and its preview shows the picture the
+    // selection stores, in the picture's own shape.
+    void previewFollowsTheSelection()
     {
         CRotateDlg portrait(request(RotateMode::Portrait));
         portrait.show();
-        QCOMPARE(portrait.PreviewRect(), QRect(32, 96, 120, 160));
-        QCOMPARE(previewCentre(portrait), qRgb(0, 255, 0));
-        QTest::mouseClick(control<QRadioButton>(portrait, RotateId::Cut), Qt::LeftButton);
-        QVERIFY(control<QPushButton>(portrait, RotateId::NoRotation)->isEnabled());
-        QCOMPARE(portrait.PreviewRect(), QRect(32, 131, 120, 90));
-        QCOMPARE(previewCentre(portrait), qRgb(255, 0, 0));
-        QTest::mouseClick(control<QRadioButton>(portrait, RotateId::Keep), Qt::LeftButton);
-        QVERIFY(!control<QRadioButton>(portrait, RotateId::Cut)->isChecked());
         QCOMPARE(previewCentre(portrait), qRgb(0, 0, 255));
+        QTest::mouseClick(control<QRadioButton>(portrait, RotateId::Cut), Qt::LeftButton);
+        QCOMPARE(previewCentre(portrait), qRgb(255, 0, 0));
+        QCOMPARE(portrait.PreviewRect().size(), QSize(200, 150));
+        QTest::mouseClick(control<QPushButton>(portrait, RotateId::Clockwise), Qt::LeftButton);
+        QVERIFY(portrait.isVisible());
+        QCOMPARE(previewCentre(portrait), qRgb(0, 255, 0));
+        QVERIFY(!control<QRadioButton>(portrait, RotateId::Keep)->isEnabled());
 
         CRotateDlg landscape(request(RotateMode::RotatingLandscape));
         landscape.show();
-        QCOMPARE(landscape.PreviewRect(), QRect(32, 96, 120, 160));
+        QCOMPARE(landscape.PreviewRect().size(), QSize(112, 150));  // not turned yet
         QCOMPARE(previewCentre(landscape), qRgb(255, 255, 0));
         QTest::mouseClick(control<QRadioButton>(landscape, RotateId::Keep), Qt::LeftButton);
         QCOMPARE(previewCentre(landscape), qRgb(0, 255, 0));
+        QTest::mouseClick(control<QPushButton>(landscape, RotateId::Anticlockwise), Qt::LeftButton);
+        QCOMPARE(landscape.PreviewRect().size(), QSize(200, 150));
+        QVERIFY(control<QPushButton>(landscape, RotateId::Ok)->isEnabled());
     }
 
     void buttonsAnswer_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("radio");  // control clicked first, 0 for none
-        QTest::addColumn<int>("button");
+        QTest::addColumn<QList<int>>("clicks");  // the last one closes the dialog
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<int>("choice");
         QTest::addColumn<int>("trim");
-        QTest::newRow("clockwise") << 0 << 0 << RotateId::Clockwise << true << 1 << -1;
-        QTest::newRow("anticlockwise") << 0 << 0 << RotateId::Anticlockwise << true << 2 << -1;
-        QTest::newRow("no rotation, cut") << 0 << RotateId::Cut << RotateId::NoRotation << true << 3 << 0;
-        QTest::newRow("no rotation, keep") << 0 << RotateId::Keep << RotateId::NoRotation << true << 4 << 1;
-        QTest::newRow("rotating, keep") << 2 << RotateId::Keep << RotateId::Clockwise << true << 1 << 1;
-        QTest::newRow("rotating, cut") << 1 << 0 << RotateId::Anticlockwise << true << 2 << 0;
-        QTest::newRow("cancel") << 0 << RotateId::Cut << RotateId::Cancel << false << 0 << 0;
+        using namespace RotateId;
+        QTest::newRow("clockwise") << 0 << QList<int>{Clockwise, Ok} << true << 1 << 1;
+        QTest::newRow("anticlockwise") << 0 << QList<int>{Anticlockwise, Ok} << true << 2 << 1;
+        QTest::newRow("no rotation, cut") << 0 << QList<int>{Cut, Ok} << true << 3 << 0;
+        QTest::newRow("no rotation, keep") << 0 << QList<int>{Ok} << true << 4 << 1;
+        QTest::newRow("turned back") << 0 << QList<int>{Clockwise, NoRotation, Ok} << true << 4 << 1;
+        QTest::newRow("rotating, keep") << 2 << QList<int>{Keep, Clockwise, Ok} << true << 1 << 1;
+        QTest::newRow("rotating, cut") << 1 << QList<int>{Anticlockwise, Ok} << true << 2 << 0;
+        QTest::newRow("cancel") << 0 << QList<int>{Cut, Cancel} << false << 0 << 0;
     }
     void buttonsAnswer()
     {
         QFETCH(int, mode);
-        QFETCH(int, radio);
-        QFETCH(int, button);
+        QFETCH(QList<int>, clicks);
         CRotateDlg dlg(request(RotateMode(mode)));
         dlg.show();
-        if (radio)
-            QTest::mouseClick(control<QRadioButton>(dlg, radio), Qt::LeftButton);
-        QTest::mouseClick(control<QPushButton>(dlg, button), Qt::LeftButton);
+        for (int id : clicks) {
+            QVERIFY(dlg.isVisible());
+            QTest::mouseClick(dlg.findChild<QAbstractButton*>(QString::number(id)), Qt::LeftButton);
+        }
         QVERIFY(!dlg.isVisible());
         const RotateAnswer answer = dlg.Answer();
         QFETCH(bool, accepted);
