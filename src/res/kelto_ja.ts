@@ -312,5 +312,9 @@ OUTDIR を置き換えるのは、それが前に書き出したものである�
         <source>--export-web takes --notebook or --class</source>
         <translation>--export-web に付けられるのは --notebook か --class のどちらかです</translation>
     </message>
+    <message>
+        <source>%1 of %2 notebooks could not be exported</source>
+        <translation>%2 冊のうち %1 冊を書き出せませんでした</translation>
+    </message>
 </context>
 </TS>
