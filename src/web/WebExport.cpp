@@ -551,6 +551,12 @@ WebExportReport exportClass(const WebExportJob& job, const std::string& site, Pr
             report.stopped = true;
             return report;
         }
+        // A file of the site that cannot be written (a full disk) fails the export as a whole:
+        // the earlier site stays rather than one missing pupils for no fault of theirs.
+        if (!r.ok() && r.result.path.rfind(site + "/", 0) == 0) {
+            report.result = r.result;
+            return report;
+        }
         if (!r.ok()) {
             // The others go on; this one is listed with the reason.
             fs::remove_all(sub, ec);
@@ -651,6 +657,8 @@ WebExportReport ExportWebSite(const WebExportJob& job, Progress& progress)
     const std::string journal =
         job.settingsFile.empty() ? std::string() : journalPath(job.settingsFile, ::getpid());
     const bool noted = !journal.empty() && writeText(journal, target).ok();
+    if (!noted && !journal.empty())
+        ::unlink(journal.c_str());  // the next export to the target tidies up all the same
     const std::string site = makeTemporaryBeside(target);
     if (site.empty()) {
         report.result = writeFailure(target, errno);

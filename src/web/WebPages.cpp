@@ -15,7 +15,6 @@
 #include <QPainterPath>
 #include <QRegularExpression>
 #include <QSvgGenerator>
-#include <QUrl>
 
 #include <algorithm>
 #include <climits>
@@ -396,7 +395,18 @@ std::string HtmlEscape(std::string_view text)
 
 std::string LinkSegment(const std::string& name)
 {
-    return QUrl::toPercentEncoding(QByteArray::fromStdString(name)).toStdString();
+    // Byte by byte, so a name that is not UTF-8 (made on Windows) still leads to its folder.
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || c == '-' || c == '.'
+            || c == '_' || c == '~')
+            out += c;
+        else
+            out += {'%', hex[b >> 4], hex[b & 15]};
+    }
+    return out;
 }
 
 std::string DayPageName(const QDate& date)

@@ -98,6 +98,7 @@ TEST(WebExport, TextIsEscapedAndNamesBecomeLinkSegments)
     for (const auto& [text, html] : escapes)
         EXPECT_EQ(HtmlEscape(text), html);
     EXPECT_EQ(LinkSegment("はな こ#1"), "%E3%81%AF%E3%81%AA%20%E3%81%93%231");
+    EXPECT_EQ(LinkSegment(ToCp932("はなこ") + "/a.b"), "%82%CD%82%C8%82%B1%2Fa.b");  // the bytes, not UTF-8
 }
 
 TEST(WebExport, OnlyAnEmptyFolderOrAnEarlierSiteIsATarget)
@@ -321,6 +322,14 @@ TEST(WebExport, ClassListsEveryNotebookAndAnUnreadableOneWithItsReason)
     }
     EXPECT_NE(readAll(dir.file("class/notebooks/たろう/index.html")).find("href=\"../../index.html\""),
               std::string::npos);
+    // A page of the site that cannot be written (a full disk) fails the whole run; the site stays.
+    SetWriteFaultHook([](const std::string& path) { return path.find("day-20260502") != std::string::npos; });
+    const WebExportReport full = ExportWebSite(job, progress);
+    SetWriteFaultHook({});
+    EXPECT_EQ(full.result.message, Msg::WebExportFailed);
+    EXPECT_NE(full.result.path.find("day-20260502.html"), std::string::npos) << full.result.path;
+    EXPECT_EQ(readAll(dir.file("class/index.html")), page);
+    EXPECT_FALSE(leftTemporaries(dir.path()));
     for (const char* made : {"data", "class"})
         fs::remove_all(
             dir.file(made));  // the temporary folder's own removal stops at a name that is not UTF-8
