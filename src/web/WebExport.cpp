@@ -481,7 +481,8 @@ Result publish(const std::string& temporary, const std::string& target, const Ta
         return now.kind == TargetState::Site || nothing ? Result::Failed(Msg::WebTargetNotSite, target)
                                                         : refusal(now, target);
     const auto stillSame = [&](const std::string& moved) {
-        return now.kind == TargetState::Empty ? fs::is_empty(moved) : inspectTarget(moved) == now;
+        std::error_code ec;
+        return now.kind == TargetState::Empty ? fs::is_empty(moved, ec) && !ec : inspectTarget(moved) == now;
     };
     std::error_code ec;
     if (now.kind == TargetState::Absent) {
@@ -543,7 +544,9 @@ WebExportReport exportClass(const WebExportJob& job, const std::string& site, Pr
         const std::string sub = JoinPath(notebooks, row.folderName);
         std::error_code ec;
         WebExportReport r;
-        if (!IsSafeFolderName(row.folderName) || !fs::create_directory(sub, ec))
+        if (!IsSafeFolderName(row.folderName))
+            r.result = Result::Failed(Msg::WebNotebookUnreadable, {});
+        else if (!fs::create_directory(sub, ec))
             r.result = writeFailure(sub, ec.value());
         else
             r = exportNotebook(job, JoinPath(job.dataRoot, row.folderName), sub, true, progress, &summary);
