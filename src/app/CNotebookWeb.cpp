@@ -36,9 +36,13 @@ void CNotebook::StartWebExport(FolderBrowser& browser)
     WebExportJob job;
     job.outFolder = *chosen;
     // A folder of other files (the documents folder, say) keeps them: the site goes inside it.
-    if (!CheckWebTarget(job.outFolder))
+    RecoverWebTarget(job.outFolder);
+    if (const Msg m = CheckWebTarget(job.outFolder).message;
+        m == Msg::WebTargetNotSite || m == Msg::WebTargetIsLink) {
         job.outFolder = JoinPath(*chosen, DataNameOfFolder(LastComponent(m_notebookFolder)) + "のWebページ");
-    if (const Result r = CheckWebTarget(job.outFolder); !r) {
+        RecoverWebTarget(job.outFolder);
+    }
+    if (const Result r = CheckWebTarget(job.outFolder, m_notebookFolder); !r) {
         m_prompt.tell(r.message, Icon::Exclamation, ResultText(r));
         return;
     }

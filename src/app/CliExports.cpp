@@ -118,7 +118,10 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
         if (job.notebookFolder.empty())
             return 1;
     }
-    if (const Result refused = CheckWebTarget(job.outFolder); !refused) {
+    RecoverWebTarget(job.outFolder);
+    if (const Result refused =
+            CheckWebTarget(job.outFolder, c.classRoot.empty() ? job.notebookFolder : job.dataRoot);
+        !refused) {
         complain(CliResultText(refused));
         return 1;
     }
@@ -136,6 +139,11 @@ int exportWeb(const CommandLine& c, const std::string& programFolder)
             .arg(r.pages)
             .arg(r.photos)
             .arg(QString::fromStdString(job.outFolder)));
+    // The class page lists a pupil whose notebook failed, but the run did not do its whole job.
+    if (const int failed = r.failedNotebooks()) {
+        complain(Words::tr("%1 of %2 notebooks could not be exported").arg(failed).arg(r.notebooks.size()));
+        return 1;
+    }
     return 0;
 }
 

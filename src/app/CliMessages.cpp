@@ -64,6 +64,12 @@ const EnglishMessage kEnglish[] = {
     {Msg::NotNotebookFolder, "This is not a notebook folder (it has no Kelto.dat)."},
     {Msg::NothingToPrint, "Nothing to print: no pages of the chosen kinds in the range."},
     {Msg::VideoPhotoUnreadable, "The video was not written: this photo could not be read."},
+    {Msg::WebTargetIsLink,
+     "The target is a link, which is not replaced. Give the folder it leads to itself."},
+    {Msg::WebTargetNotFolder, "The target is a file, not a folder. Choose another folder or a new name."},
+    {Msg::WebTargetHoldsNotebook,
+     "The web pages cannot go into a notebook's folder or the data folder, a folder inside one, or a folder "
+     "that holds one. Choose another folder."},
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "platform/AppFolders.h"
 #include "platform/Words.h"
+#include "web/WebExport.h"
 
 #include <QGuiApplication>
 
@@ -33,13 +34,20 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         return runTool(app);
     }
+    // A web export that was killed half way is finished or undone at the next start.
+    const auto tidyWebExports = [] {
+        RecoverWebExports(
+            AppFolders::ForProgram(QCoreApplication::applicationDirPath().toStdString()).settingsFile());
+    };
     if (command.action != Action::Window) {
         // Work without a window draws offscreen, whatever display there is.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         QGuiApplication app(argc, argv);
+        tidyWebExports();
         return runTool(app);
     }
     CKeltoApp app(argc, argv);
+    tidyWebExports();
     if (!app.InitInstance(command.notebook))
         return 1;
     return app.exec();

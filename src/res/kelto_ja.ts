@@ -357,5 +357,9 @@ it too.</source>
         <source>--move-start goes with --import-photos or alone</source>
         <translation>--move-start は --import-photos と一緒に使うか、単独で使います</translation>
     </message>
+    <message>
+        <source>%1 of %2 notebooks could not be exported</source>
+        <translation>%2 冊のうち %1 冊を書き出せませんでした</translation>
+    </message>
 </context>
 </TS>

@@ -15,7 +15,6 @@
 #include <QPainterPath>
 #include <QRegularExpression>
 #include <QSvgGenerator>
-#include <QUrl>
 
 #include <algorithm>
 #include <climits>
@@ -23,6 +22,9 @@
 #include <map>
 
 namespace {
+// The rows of the weather text in the list's and the day page's values.
+constexpr size_t kListWeatherRow = 5, kDetailWeatherRow = 3;
+
 std::string esc(const std::string& text)
 {
     return HtmlEscape(text);
@@ -171,7 +173,7 @@ std::string indexBody(const WebNotebook& nb, const std::vector<QDate>& months)
     const NotebookInfo& i = nb.info;
     std::string b;
     if (nb.inClass)
-        b += navigation({{"../index.html", "← クラスのページ"}});
+        b += navigation({{"../../index.html", "← クラスのページ"}});
     b += "<header><h1>" + esc(nb.name) + "</h1>\n<dl class=\"facts\">";
     const std::pair<const char*, std::string> facts[] = {
         {"学校", i.SchoolName}, {"学年", i.GradeNo},      {"組", i.ClassName},
@@ -261,8 +263,11 @@ std::string dayBody(const WebNotebook& nb, size_t index, const std::vector<std::
     DayRecord day;
     day.date = d;
     ReadDayValues(nb.folder, d, &day.weather, &day.measurements);
-    const auto values = DetailValueTexts(day, d, dayNumber, SplitFreeItemCaption(nb.info.Option1).unit,
-                                         SplitFreeItemCaption(nb.info.Option2).unit);
+    auto values = DetailValueTexts(day, d, dayNumber, SplitFreeItemCaption(nb.info.Option1).unit,
+                                   SplitFreeItemCaption(nb.info.Option2).unit);
+    // A page has room for the whole weather text, which the drawn pages cut to their cells.
+    if (day.weather && values.size() > kDetailWeatherRow)
+        values[kDetailWeatherRow] = day.weather->Weather;
     b += "<table class=\"values\"><tbody>";
     for (size_t r = 0; r < captions.size() && r < values.size(); ++r)
         b += "<tr><th scope=\"row\">" + esc(captions[r]) + "</th><td>" + esc(values[r]) + "</td></tr>";
@@ -299,11 +304,16 @@ std::string monthBody(const WebNotebook& nb, const std::vector<QDate>& months, s
     for (const QDate& d : nb.days) {
         if (d.year() != m.year() || d.month() != m.month())
             continue;
-        const std::vector<std::string> values = ListDayValues(nb.folder, d, nb.startDate);
+        std::vector<std::string> values = ListDayValues(nb.folder, d, nb.startDate);
+        if (values.size() > kListWeatherRow)
+            values[kListWeatherRow] =
+                IniFile::ReadString(DayFilePath(nb.folder, d, "dat"), "Weather", "Weather", "");
         b += "<tr>";
         for (size_t k = 0; k < captions.size() && k < values.size(); ++k)
-            b += k == 0 ? "<th scope=\"row\"><a href=\"" + DayPageName(d) + "\">" + esc(values[k]) + "</a></th>"
-                        : "<td>" + esc(values[k]) + "</td>";
+            b += k == 0
+                     ? "<th scope=\"row\"><a href=\"" + DayPageName(d) + "\">" + esc(values[k]) + "</a></th>"
+                 : k == kListWeatherRow ? "<td class=\"text\">" + esc(values[k]) + "</td>"
+                                        : "<td>" + esc(values[k]) + "</td>";
         b += "</tr>\n";
     }
     b += "</tbody></table></div>\n";
@@ -385,7 +395,18 @@ std::string HtmlEscape(std::string_view text)
 
 std::string LinkSegment(const std::string& name)
 {
-    return QUrl::toPercentEncoding(QByteArray::fromStdString(name)).toStdString();
+    // Byte by byte, so a name that is not UTF-8 (made on Windows) still leads to its folder.
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || c == '-' || c == '.'
+            || c == '_' || c == '~')
+            out += c;
+        else
+            out += {'%', hex[b >> 4], hex[b & 15]};
+    }
+    return out;
 }
 
 std::string DayPageName(const QDate& date)
@@ -461,7 +482,8 @@ WebPage ClassPage(const std::vector<WebNotebookSummary>& notebooks, const QDate&
                  + esc(n.failure) + "</td></tr>\n";
             continue;
         }
-        const std::string site = LinkSegment(n.subfolder) + "/";
+        // The folder's bytes as they are, so a name made on Windows (CP932) is reached too.
+        const std::string site = std::string(kWebNotebooksFolder) + "/" + LinkSegment(n.subfolder) + "/";
         b += "<tr><th scope=\"row\"><a href=\"" + site + "index.html\">" + esc(n.name) + "</a></th><td>"
              + esc(n.kind) + "</td><td>" + esc(n.startDate) + "</td><td>" + num(n.days) + "日</td><td>"
              + (n.lastDay.isValid() ? "<a href=\"" + site + DayPageName(n.lastDay) + "\">" + longDate(n.lastDay) + "</a>"
@@ -517,6 +539,7 @@ table { border-collapse: collapse; }
 .memo .empty { background: none; border: none; color: #777; }
 .scroll { overflow-x: auto; }
 .list td, .class td { white-space: nowrap; }
+.list td.text { white-space: normal; min-width: 7em; overflow-wrap: anywhere; }
 .class img { width: 80px; display: block; }
 .class .failed td { color: #a51d2d; white-space: normal; }
 figure.graph { margin: 8px 0; }

@@ -61,6 +61,14 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
     nb.StartWebExport(browser);
     QCOMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked(), (std::vector<int>{473, 473, 471}));
+
+    // The notebook's own folder, even with a marker planted in it: refused, the notebook kept.
+    QVERIFY(WriteFileAtomic(f.notebook + "/" + kWebSiteMarker, ""));
+    browser.answer = f.notebook;
+    nb.StartWebExport(browser);
+    QCOMPARE(nb.RunningJob(), Msg::None);
+    QCOMPARE(f.prompt.asked().back(), 484);
+    QVERIFY(FileExists(f.dayPath(20240501, "jpg")));
 }
 
 QTEST_MAIN(WebExportTest)

@@ -2,8 +2,9 @@
 # The web export from the command line, opened in a real browser. The sample notebook (a memo
 # holding markup, a photo path in its day file) and a class of three notebooks, one with a photo
 # that cannot be read, are exported without a display; what the command line adds is checked on
-# disk (the marker, the time-lapse, a foreign folder refused with its message and left alone, the
-# unreadable notebook reported, no path of this machine in the class site) and then every page is
+# disk (the marker, the time-lapse, a foreign folder and the notebook itself refused and left
+# alone, the unreadable notebook reported with a failing status, no path of this machine in the
+# class site) and then every page is
 # opened from file:// in Debian's chromium, driven by puppeteer-core, at 768x1024 and 1366x768
 # (tests/web/site_check.mjs). The screenshots stay in build/test-output/web_export/.
 # Usage: web_export.sh <programFolder> <toolsDir>
@@ -45,6 +46,12 @@ LANG=ja_JP.UTF-8 "$KELTO" --export-web "$WORK/mine" --notebook "$NOTE" 2>"$WORK/
 grep -q "置き換えられません" "$WORK/err" || fail "no message for a foreign folder: $(cat "$WORK/err")"
 [ "$(ls "$WORK/mine")" = letter.txt ] || fail "the foreign folder was changed"
 
+step "refuse the notebook, even with a marker planted in it"
+touch "$NOTE/.kelto-web"
+"$KELTO" --export-web "$NOTE" --notebook "$NOTE" 2>"$WORK/err" && fail "the notebook was replaced by its site"
+[ -f "$NOTE/Kelto.dat" ] && [ -f "$NOTE/$MEMO_DAY.txt" ] || fail "the notebook lost files"
+rm "$NOTE/.kelto-web"
+
 step "export the class"
 QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" --days 30 "$WORK/data/はなこ" >/dev/null 2>&1 ||
   fail "second notebook"
@@ -53,10 +60,10 @@ QT_QPA_PLATFORM=offscreen timeout 60 "$TOOLS_DIR/sample_notebook" --days 20 "$WO
 broken=$(ls "$WORK/data/じろう"/[0-9]*.jpg | head -1)
 echo "not a photo" >"$broken"
 CLASS="$WORK/class"
-"$KELTO" --export-web "$CLASS" --class "$WORK/data" >"$WORK/out" 2>"$WORK/err" || fail "class: $(cat "$WORK/err")"
+"$KELTO" --export-web "$CLASS" --class "$WORK/data" >"$WORK/out" 2>"$WORK/err" && fail "a failed notebook left the status 0"
 grep -q "じろう" "$WORK/err" || fail "the unreadable notebook was not reported: $(cat "$WORK/err")"
 for who in たろう はなこ; do
-  [ -f "$CLASS/$who/index.html" ] || fail "$who has no site in the class"
+  [ -f "$CLASS/notebooks/$who/index.html" ] || fail "$who has no site in the class"
 done
 grep -rlF "$WORK" "$CLASS" && fail "a path of this machine is in the class site"
 

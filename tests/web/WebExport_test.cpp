@@ -18,6 +18,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+const char* const kLongWeather = "曇一時雨、雷を伴う所もある";
+
 std::string readAll(const std::string& path)
 {
     std::string bytes;
@@ -44,7 +46,7 @@ std::string makeNotebook(const TempDir& dir, const std::string& name)
                                             dir.path() + "/camera/IMG_1.JPG"));
     }
     RequireWritten(
-        IniFile::WriteString(DayFilePath(nb, QDate(2026, 5, 2), "dat"), "Weather", "Weather", "晴れ"));
+        IniFile::WriteString(DayFilePath(nb, QDate(2026, 5, 2), "dat"), "Weather", "Weather", kLongWeather));
     RequireWritten(WriteFileAtomic(DayFilePath(nb, QDate(2026, 5, 2), "txt"),
                                    ToCp932("<script>alert(1)</script>\r\nめが出た & \"うれしい\"\r\n")));
     return nb;
@@ -96,21 +98,115 @@ TEST(WebExport, TextIsEscapedAndNamesBecomeLinkSegments)
     for (const auto& [text, html] : escapes)
         EXPECT_EQ(HtmlEscape(text), html);
     EXPECT_EQ(LinkSegment("はな こ#1"), "%E3%81%AF%E3%81%AA%20%E3%81%93%231");
+    EXPECT_EQ(LinkSegment(ToCp932("はなこ") + "/a.b"), "%82%CD%82%C8%82%B1%2Fa.b");  // the bytes, not UTF-8
 }
 
 TEST(WebExport, OnlyAnEmptyFolderOrAnEarlierSiteIsATarget)
 {
     TempDir dir;
+    const std::string nb = makeNotebook(dir, "たろう");
+    CountingProgress progress;
+    ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, dir.file("site")), progress).ok());
     RequireWritten(WriteFileAtomic(dir.file("file"), "x"));
     dir.mkdir("empty");
-    RequireWritten(WriteFileAtomic(dir.mkdir("site") + "/" + kWebSiteMarker, "x"));
     RequireWritten(WriteFileAtomic(dir.mkdir("letters") + "/letter.txt", "x"));
-    const std::pair<const char*, bool> cases[] = {
-        {"missing", true}, {"empty", true}, {"site", true}, {"site/", true}, {"letters", false}, {"file", false},
+    // Markers planted by hand: in a notebook, in the data root, beside an index.
+    RequireWritten(WriteFileAtomic(JoinPath(nb, kWebSiteMarker), ""));
+    RequireWritten(WriteFileAtomic(dir.file("data/") + kWebSiteMarker, readAll(dir.file("site/.kelto-web"))));
+    fs::copy(dir.file("site"), dir.file("bare"), fs::copy_options::recursive);
+    RequireWritten(WriteFileAtomic(dir.file("bare/") + kWebSiteMarker, ""));
+    fs::copy(dir.file("site"), dir.file("hiding"), fs::copy_options::recursive);
+    fs::copy(nb, dir.file("hiding/photos/nb"), fs::copy_options::recursive);
+    fs::create_directory_symlink(dir.file("site"), dir.file("link"));
+    const std::tuple<const char*, const char*, Msg> cases[] = {
+        {"missing", "", Msg::None},
+        {"empty", "", Msg::None},
+        {"site", "", Msg::None},
+        {"site/", "", Msg::None},
+        {"letters", "", Msg::WebTargetNotSite},
+        {"file", "", Msg::WebTargetNotFolder},
+        {"link", "", Msg::WebTargetIsLink},
+        {"data/たろう", "", Msg::WebTargetNotSite},
+        {"data", "", Msg::WebTargetNotSite},
+        {"bare", "", Msg::WebTargetNotSite},
+        {"hiding", "", Msg::WebTargetNotSite},
+        {"data/たろう/site", "data/たろう", Msg::WebTargetHoldsNotebook},
+        {"data/たろう", "data/たろう", Msg::WebTargetHoldsNotebook},
+        {".", "data", Msg::WebTargetHoldsNotebook},
+        {"data/new", "data/たろう", Msg::None},
     };
-    for (const auto& [name, ok] : cases)
-        EXPECT_EQ(CheckWebTarget(dir.file(name)).ok(), ok) << name;
-    EXPECT_EQ(CheckWebTarget(dir.file("letters")).message, Msg::WebTargetNotSite);
+    for (const auto& [name, source, message] : cases)
+        EXPECT_EQ(CheckWebTarget(dir.file(name), *source ? dir.file(source) : "").message, message) << name;
+    EXPECT_EQ(ExportWebSite(jobFor(dir, nb, nb), progress).result.message, Msg::WebTargetHoldsNotebook);
+    EXPECT_TRUE(FileExists(NotebookFilePath(nb)));
+}
+
+// Replaces the earlier site with a notebook once the export has looked at it.
+class SwappingProgress : public CountingProgress {
+public:
+    std::string site, notebook;
+    void setText(const std::string&) override
+    {
+        if (site.empty())
+            return;
+        fs::rename(site, site + ".moved");
+        fs::copy(notebook, site, fs::copy_options::recursive);
+        fs::copy(site + ".moved/" + kWebSiteMarker, site);
+        site.clear();
+    }
+};
+
+TEST(WebExport, ATargetIsLookedAtAgainBeforeTheSwap)
+{
+    TempDir dir;
+    const std::string nb = makeNotebook(dir, "たろう");
+    const std::string site = dir.file("site");
+    CountingProgress progress;
+    ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, site), progress).ok());
+    SwappingProgress swapping;
+    swapping.site = site;
+    swapping.notebook = nb;
+    EXPECT_EQ(ExportWebSite(jobFor(dir, nb, site), swapping).result.message, Msg::WebTargetNotSite);
+    EXPECT_EQ(readAll(NotebookFilePath(site)), readAll(NotebookFilePath(nb)));
+    EXPECT_TRUE(FileExists(site + "/20260502.txt"));
+    EXPECT_FALSE(leftTemporaries(dir.path()));
+}
+
+TEST(WebExport, AKilledExportIsFinishedOrUndoneAndItsTemporariesGo)
+{
+    TempDir dir;
+    const std::string nb = makeNotebook(dir, "たろう");
+    const std::string site = dir.file("site"), pristine = dir.file("pristine");
+    CountingProgress progress;
+    ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, pristine), progress).ok());
+    const std::string gone = "-999999999-";  // above any process id the system hands out
+    const std::string living = dir.file(".site.tmp-" + std::to_string(getppid()) + "-0");
+    const std::string notebook = dir.file(".site.tmp" + gone + "9");
+    fs::create_directory(living);
+    fs::copy(nb, notebook, fs::copy_options::recursive);
+    // A swap cut between its two steps: the old site moved aside, the new one built whole or not;
+    // found by the next export to the target, or by the next start through the export's note.
+    for (const bool complete : {true, false}) {
+        const std::string old = dir.file(".site.old" + gone + "0"),
+                          fresh = dir.file(".site.tmp" + gone + "1");
+        fs::copy(pristine, old, fs::copy_options::recursive);
+        fs::copy(pristine, fresh, fs::copy_options::recursive);
+        RequireWritten(WriteFileAtomic(fresh + "/index.html", "new"));
+        if (!complete)
+            fs::remove(fresh + "/" + kWebSiteMarker);
+        if (complete) {
+            RecoverWebTarget(site);
+        } else {
+            const std::string note = dir.file(".kelto-web-export" + gone.substr(0, gone.size() - 1));
+            RequireWritten(WriteFileAtomic(note, site));
+            RecoverWebExports(dir.file("Kelto.ini"));
+            EXPECT_FALSE(fs::exists(note));
+        }
+        EXPECT_EQ(readAll(site + "/index.html") == "new", complete);
+        EXPECT_FALSE(fs::exists(old) || fs::exists(fresh)) << complete;
+        EXPECT_TRUE(fs::exists(living) && FileExists(NotebookFilePath(notebook))) << complete;
+        fs::remove_all(site);
+    }
 }
 
 TEST(WebExport, NotebookSiteIsCompleteRelativeAndSafe)
@@ -141,7 +237,10 @@ TEST(WebExport, NotebookSiteIsCompleteRelativeAndSafe)
         << memoDay;
     EXPECT_NE(memoDay.find("href=\"day-20260501.html\""), std::string::npos);
     EXPECT_NE(memoDay.find("href=\"day-20260503.html\""), std::string::npos);
-    EXPECT_NE(memoDay.find("<td>晴れ</td>"), std::string::npos);
+    // The weather text whole, where the drawn pages cut it to their cells.
+    EXPECT_NE(memoDay.find(std::string("<td>") + kLongWeather + "</td>"), std::string::npos);
+    EXPECT_NE(readAll(site + "/month-202605.html").find(std::string(">") + kLongWeather + "</td>"),
+              std::string::npos);
     EXPECT_NE(readAll(site + "/index.html").find("&lt;b&gt;山川&lt;/b&gt;"), std::string::npos);
     EXPECT_NE(readAll(site + "/month-202605.html").find("<svg class=\"graph\""), std::string::npos);
     for (const auto& e : fs::recursive_directory_iterator(site)) {
@@ -158,13 +257,13 @@ TEST(WebExport, AStopOrARefusalLeavesTheTargetAsItWas)
     const std::string site = dir.file("site");
     CountingProgress progress;
     ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, site), progress).ok());
-    RequireWritten(WriteFileAtomic(site + "/old.html", "earlier"));
+    RequireWritten(WriteFileAtomic(site + "/index.html", "earlier"));
 
     CountingProgress stop;
     stop.cancel();
     const WebExportReport stopped = ExportWebSite(jobFor(dir, nb, site), stop);
     EXPECT_TRUE(stopped.stopped);
-    EXPECT_EQ(readAll(site + "/old.html"), "earlier");
+    EXPECT_EQ(readAll(site + "/index.html"), "earlier");
     EXPECT_FALSE(leftTemporaries(dir.path()));
 
     const std::string letters = dir.mkdir("letters");
@@ -176,7 +275,7 @@ TEST(WebExport, AStopOrARefusalLeavesTheTargetAsItWas)
 
     // A later export replaces the earlier site as a whole.
     ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, site), progress).ok());
-    EXPECT_FALSE(FileExists(site + "/old.html"));
+    EXPECT_NE(readAll(site + "/index.html"), "earlier");
     EXPECT_FALSE(leftTemporaries(dir.path()));
 }
 
@@ -186,25 +285,52 @@ TEST(WebExport, ClassListsEveryNotebookAndAnUnreadableOneWithItsReason)
     makeNotebook(dir, "たろう");
     const std::string broken = makeNotebook(dir, "じろう");
     RequireWritten(WriteFileAtomic(DayFilePath(broken, QDate(2026, 5, 3), "jpg"), "not a photo"));
+    // Folder names the class site's own files have, and one made on Windows (CP932 bytes).
+    for (const char* name : {"index.html", "style.css"})
+        makeNotebook(dir, name);
+    fs::rename(makeNotebook(dir, "はなこ"), dir.file("data/" + ToCp932("はなこ")));
+    // Photos from before the start date.
+    const std::string early = makeNotebook(dir, "さぶろう");
+    RequireWritten(WriteNotebookKey(early, "StartDate", "2026/05/03"));
     WebExportJob job = jobFor(dir, {}, dir.file("class"));
     job.dataRoot = dir.file("data");
     CountingProgress progress;
     const WebExportReport r = ExportWebSite(job, progress);
     ASSERT_TRUE(r.ok()) << ResultText(r.result);
-    ASSERT_EQ(r.notebooks.size(), 2u);
-    const WebNotebookSummary& jiro = r.notebooks[0];
-    const WebNotebookSummary& taro = r.notebooks[1];
+    ASSERT_EQ(r.notebooks.size(), 6u);
+    EXPECT_EQ(r.failedNotebooks(), 1);
+    const WebNotebookSummary& jiro = r.notebooks[3];
+    const WebNotebookSummary& taro = r.notebooks[4];
     EXPECT_EQ(jiro.name, "じろう");
     EXPECT_NE(jiro.failure.find("20260503.jpg"), std::string::npos) << jiro.failure;
     EXPECT_EQ(jiro.failure.find(dir.path()), std::string::npos) << jiro.failure;
-    EXPECT_FALSE(fs::exists(dir.file("class/じろう")));
+    EXPECT_FALSE(fs::exists(dir.file("class/notebooks/じろう")));
     EXPECT_TRUE(taro.failure.empty());
     EXPECT_EQ(taro.days, 3);
     EXPECT_EQ(taro.lastDay, QDate(2026, 5, 3));
     EXPECT_FLOAT_EQ(taro.latestHeight, 6.0f);
     EXPECT_EQ(taro.heights, (std::vector<std::pair<int, float>>{{0, 2.0f}, {2, 6.0f}}));
+    EXPECT_EQ(r.notebooks[2].startDate, "2026年5月1日");  // さぶろう: the first day, not the stored start
+    EXPECT_NE(readAll(dir.file("class/notebooks/さぶろう/day-20260501.html")).find("<small>1日目</small>"),
+              std::string::npos);
     const std::string page = readAll(dir.file("class/index.html"));
-    EXPECT_NE(page.find("href=\"" + LinkSegment("たろう") + "/index.html\""), std::string::npos);
     EXPECT_NE(page.find("class=\"failed\""), std::string::npos);
-    EXPECT_TRUE(FileExists(dir.file("class/たろう/index.html")));
+    for (const std::string& name : {std::string("たろう"), std::string("index.html"), ToCp932("はなこ")}) {
+        EXPECT_NE(page.find("href=\"notebooks/" + LinkSegment(name) + "/index.html\""), std::string::npos)
+            << name;
+        EXPECT_TRUE(FileExists(dir.file("class/notebooks/" + name + "/index.html"))) << name;
+    }
+    EXPECT_NE(readAll(dir.file("class/notebooks/たろう/index.html")).find("href=\"../../index.html\""),
+              std::string::npos);
+    // A page of the site that cannot be written (a full disk) fails the whole run; the site stays.
+    SetWriteFaultHook([](const std::string& path) { return path.find("day-20260502") != std::string::npos; });
+    const WebExportReport full = ExportWebSite(job, progress);
+    SetWriteFaultHook({});
+    EXPECT_EQ(full.result.message, Msg::WebExportFailed);
+    EXPECT_NE(full.result.path.find("day-20260502.html"), std::string::npos) << full.result.path;
+    EXPECT_EQ(readAll(dir.file("class/index.html")), page);
+    EXPECT_FALSE(leftTemporaries(dir.path()));
+    for (const char* made : {"data", "class"})
+        fs::remove_all(
+            dir.file(made));  // the temporary folder's own removal stops at a name that is not UTF-8
 }
