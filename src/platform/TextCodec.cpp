@@ -120,6 +120,29 @@ bool FitsCp932(std::string_view utf8)
     return ok;
 }
 
+namespace {
+// True when every non-ASCII character of valid UTF-8 text is a kana, a CJK ideograph, a
+// Japanese punctuation mark or a full-width form: what a Japanese text is made of, and never
+// what half-width katakana read as UTF-8 give (two-byte Latin letters).
+bool IsJapaneseOnlyUtf8(std::string_view utf8)
+{
+    for (size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((b & 0xF0) != 0xE0 || i + 2 >= utf8.size())
+            return false;
+        const char32_t c = (char32_t(b & 0x0F) << 12) | (char32_t(utf8[i + 1] & 0x3F) << 6) | char32_t(utf8[i + 2] & 0x3F);
+        if (!((c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xFF00 && c <= 0xFFEF)))
+            return false;
+        i += 3;
+    }
+    return true;
+}
+}  // namespace
+
 TextEncoding DetectFileEncoding(std::string_view bytes, size_t* bomLength)
 {
     bool bom = bytes.substr(0, 3) == "\xEF\xBB\xBF";
@@ -139,11 +162,15 @@ TextEncoding DetectFileEncoding(std::string_view bytes, size_t* bomLength)
     if (!nonAscii)
         return TextEncoding::Cp932;
     // Without a mark the file is Shift-JIS as Windows writes it. Being valid UTF-8 proves
-    // nothing: half-width katakana pairs (C5 BD) are valid UTF-8 too. Only text that Shift-JIS
-    // cannot decode and UTF-8 can is taken for UTF-8.
+    // nothing: half-width katakana pairs (C5 BD) are valid UTF-8 too. Text that Shift-JIS
+    // cannot decode and UTF-8 can is UTF-8; so is text both decode where UTF-8 gives Japanese
+    // only (a short memo saved by a Linux editor, "メモ"), which as Shift-JIS would be level-2
+    // kanji each followed by a half-width kana, as nobody writes.
+    if (!IsValidUtf8(body))
+        return TextEncoding::Cp932;
     bool cp932 = true;
     FromCp932(body, &cp932);
-    return !cp932 && IsValidUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Cp932;
+    return !cp932 || IsJapaneseOnlyUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Cp932;
 }
 
 std::string DecodeText(std::string_view body, TextEncoding encoding)

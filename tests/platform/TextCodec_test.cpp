@@ -56,6 +56,9 @@ TEST(TextCodec, FileTextEncodingRule)
         // Half-width katakana pairs (C5 BD) are valid UTF-8 too: without a mark, still CP932.
         {ToCp932("ﾅｽ ﾄｳ"), "ﾅｽ ﾄｳ", TextEncoding::Cp932},
         {"くもり", "くもり", TextEncoding::Utf8},  // not valid CP932
+        // Valid CP932 too ("繝｡繝｢"), but only Japanese as UTF-8: a Linux editor's memo.
+        {"メモ", "メモ", TextEncoding::Utf8},
+        {"観察メモ", "観察メモ", TextEncoding::Utf8},
         {bom + "メモ", "メモ", TextEncoding::Utf8},
         {bom + "plain", "plain", TextEncoding::Utf8},
         {"plain", "plain", TextEncoding::Cp932},  // pure ASCII: new writes stay CP932
