@@ -111,8 +111,8 @@ private:
         const std::string from = DayFilePath(m_notebook, date, "jpg");
         const std::string copy = m_site + "/photos/" + stem + ".jpg";
         const std::string thumb = m_site + "/thumbs/" + stem + ".jpg";
-        std::error_code ec;
-        if (WriteFaultFor(copy) || !fs::copy_file(from, copy, fs::copy_options::overwrite_existing, ec))
+        std::string bytes;  // the notebook's photo by its own name, never through a link
+        if (!ReadFileBytes(from, bytes) || !writeText(copy, bytes))
             return Result::Failed(Msg::WebExportFailed, from);
         QImage picture;
         if (!LoadPictureScaled(from, kWebThumbWidth, kWebThumbHeight, picture))
