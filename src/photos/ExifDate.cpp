@@ -236,7 +236,7 @@ PhotoExif ReadPhotoExif(const std::string& path)
 {
     std::string bytes;
     return searchFileStart([&](size_t limit, Bytes& part) {
-        if (!ReadFileBytes(path, bytes, limit))
+        if (!ReadChosenFileBytes(path, bytes, limit))
             return false;
         part = Bytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
         return true;

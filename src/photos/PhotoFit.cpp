@@ -226,7 +226,7 @@ bool LoadSourcePicture(const std::string& path, QSize frame, QImage& source, Pho
     const int side = std::max(frame.width(), frame.height());
     QImage picture;
     std::string bytes;
-    if (!LoadPictureScaled(path, side, side, picture, bytes))
+    if (!LoadChosenPictureScaled(path, side, side, picture, bytes))
         return false;
     // The record comes from the bytes the picture was decoded from; only a file too large to be
     // held whole is read again, for its first part.

@@ -896,12 +896,14 @@ bool writeBmp(QIODevice& device, const QImage& pixels, int width, int height)
 
 // ---- Files ---------------------------------------------------------------------------------
 
-// Opens only a regular file: a FIFO or device named like a photo must not block or stream.
-// The type is checked on the opened descriptor, so a swap after the check cannot slip through.
-FilePtr openRegularFile(const std::string& path, long long* size)
+// Opens only a regular file: a FIFO or device named like a photo must not block or stream, and
+// a notebook's photo that is a link is not followed. The type is checked on the opened
+// descriptor, so a swap after the check cannot slip through.
+FilePtr openRegularFile(const std::string& path, bool followLinks, long long* size)
 {
     FilePtr none(nullptr, std::fclose);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd =
+        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW));
     if (fd < 0)
         return none;
     struct stat st {};
@@ -934,12 +936,12 @@ bool readWhole(FILE* file, long long size, std::string& bytes)
 // bytes go to `fileBytes` when given); a larger one is decoded as it is read.
 bool loadPicture(const std::string& path, int targetWidth, int targetHeight, const PictureRegion& region,
                  QImage& picture, int* outWidth, int* outHeight, std::string* fileBytes = nullptr,
-                 bool luma = false)
+                 bool luma = false, bool followLinks = false)
 {
     if (path.empty())
         return false;
     long long fileSize = 0;
-    FilePtr file = openRegularFile(path, &fileSize);
+    FilePtr file = openRegularFile(path, followLinks, &fileSize);
     if (!file)
         return false;
     int width = 0;
@@ -1044,6 +1046,14 @@ bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeigh
     fileBytes.clear();
     return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), {}, picture, nullptr, nullptr,
                        &fileBytes);
+}
+
+bool LoadChosenPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
+                             std::string& fileBytes)
+{
+    fileBytes.clear();
+    return loadPicture(path, std::max(targetWidth, 1), std::max(targetHeight, 1), {}, picture, nullptr,
+                       nullptr, &fileBytes, false, true);
 }
 
 bool LoadPictureRegion(const std::string& path, int targetWidth, int targetHeight,

@@ -51,6 +51,11 @@ constexpr long long kPictureBytesInMemory = 32LL << 20;
 // than kPictureBytesInMemory or the read failed.
 bool LoadPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
                        std::string& fileBytes);
+// Every read above takes a notebook's photo by its own name: a link is not followed (the read
+// fails). This one is for a file the user chose outside any notebook (an import's source photo),
+// whose link is followed; otherwise as the one above.
+bool LoadChosenPictureScaled(const std::string& path, int targetWidth, int targetHeight, QImage& picture,
+                             std::string& fileBytes);
 // The part of a picture a caller will draw from, in full-size pixels, given the full size.
 using PictureRegion = std::function<QRect(QSize full)>;
 // As LoadPictureScaled, but of a single-scan colour JPEG read at a DCT scale alone only the rows

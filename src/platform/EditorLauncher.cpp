@@ -44,7 +44,7 @@ QStringList desktopExec(const QString& desktopFile, bool* terminal)
     dirs << (data.isEmpty() ? QString("/usr/local/share:/usr/share") : data).split(':', Qt::SkipEmptyParts);
     for (const QString& dir : dirs) {
         std::string bytes;
-        if (!ReadFileBytes((dir + "/applications/" + desktopFile).toStdString(), bytes))
+        if (!ReadChosenFileBytes((dir + "/applications/" + desktopFile).toStdString(), bytes))
             continue;
         QString exec;
         bool inEntry = false;

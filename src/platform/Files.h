@@ -15,18 +15,28 @@ std::string LastComponent(std::string_view path);  // text after the last separa
 // True when `name` names one entry of a folder: not empty, not "." or "..", and without a
 // separator ("/", or "\\" as a Windows-written name has it) or a NUL.
 bool IsPlainFileName(std::string_view name);
-bool FileExists(const std::string& path);  // a regular file
+// A notebook's files are taken by their own names: a link is never followed (it may lead out
+// of the notebook), and counts as no file. A regular file under that name, not through a link.
+bool FileExists(const std::string& path);
+// A regular file there, a link followed: for a file the user chose outside any notebook.
+bool ChosenFileExists(const std::string& path);
+// True when something other than a regular file has the name: a link, a folder, a FIFO.
+bool NotAFile(const std::string& path);
 bool FolderExists(const std::string& path);
 // Names (not paths) of the regular files in `folder` whose names match `pattern`
-// ('*' and '?', case-insensitive), in the order the file system returns them.
+// ('*' and '?', case-insensitive), in the order the file system returns them. Links are not
+// followed, and not listed.
 std::vector<std::string> FindFiles(const std::string& folder, std::string_view pattern);
 std::vector<std::string> ListSubfolders(const std::string& folder);
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 // Deletes every file of `folder` matching `pattern`; returns how many went.
 int DeleteFiles(const std::string& folder, std::string_view pattern);
 // Reads at most `limit` bytes from the start of a regular file; anything else (a FIFO, a
-// device, a folder) is refused at once without blocking.
+// device, a folder, a link) is refused at once without blocking.
 bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZE_MAX);
+// As ReadFileBytes, a link followed: for a file the user chose outside any notebook (an
+// import's source photo, a desktop entry of the system).
+bool ReadChosenFileBytes(const std::string& path, std::string& out, size_t limit = SIZE_MAX);
 // Writes a new file beside the target and renames it over the target only once complete,
 // so an interrupted write leaves the old file whole. A failure names the file and the system's
 // reason (message 590).
@@ -39,14 +49,19 @@ bool ReadFileBytes(const std::string& path, std::string& out, size_t limit = SIZ
 // puts every old file back before it clears what was left.
 [[nodiscard]] Result WriteFilesAtomic(const std::vector<std::pair<std::string, std::string_view>>& files);
 // The new file such a write starts with: named after `path`, then ".tmp", six random characters
-// and `suffix`, with the permissions the target has (a new one: 0666 less the umask). Its open
+// and `suffix`, with the permissions the target has (a new one, or a target that is a link or
+// someone else's: 0666 less the umask). Its open
 // descriptor, with `tmp` set to its name; -1 when it cannot be made. The descriptor holds an
 // exclusive lock on the file until it is closed, which tells a writer at work from a file
 // left behind by a writer that was killed.
 int OpenTemporaryBeside(const std::string& path, std::string_view suffix, std::string& tmp);
 // Removes from `folder` the files OpenTemporaryBeside made whose target name and suffix `ours`
-// accepts, once no writer holds them and they are more than a few seconds old. Every other
-// file stays. Returns how many went.
+// accepts, once no writer holds them and they are more than a few seconds old, after finishing
+// (or, where it cannot be finished, undoing) each set of files whose writer was killed. Only a
+// record of a set that this program writes, of targets `ours` accepts with no suffix, is acted
+// on, and no target is ever removed. Every other file stays; a record not acted on, and a name
+// `ours` accepts that is not a regular file, are reported once on the error stream. Returns how
+// many went.
 int RemoveStaleTemporaries(const std::string& folder,
                            const std::function<bool(std::string_view target, std::string_view suffix)>& ours);
 // Removes the abandoned files a WriteFileAtomic of `target` left beside it (its writer was

@@ -108,6 +108,10 @@ std::string MemoPath(const std::string& folder, const QDate& date)
 
 Result PrepareMemo(const std::string& memo, const std::string& templ)
 {
+    // A memo that is a link (or a folder, a FIFO) is no memo of the notebook's: an editor given
+    // its name would open what it points to.
+    if (NotAFile(memo))
+        return Result::Failed(Msg::DayWriteFailed, memo);
     if (!FileExists(memo) && FileExists(templ) && !CopyFileSafe(templ, memo, true))
         return Result::Failed(Msg::DayWriteFailed, memo);
     return {};

@@ -146,7 +146,7 @@ std::vector<QDate> ListDayFileDates(const std::string& folder, std::string_view 
 {
     // The folder is read once; the name decides first, and the entry's type comes from the
     // folder itself, so a notebook's scan costs no call per file. Only an entry whose type the
-    // file system does not give, or a link (which counts by what it points to), is looked up.
+    // file system does not give is looked up; a link is no file of the notebook.
     std::vector<QDate> dates;
     DIR* dir = opendir(folder.c_str());
     if (!dir)
@@ -156,9 +156,9 @@ std::vector<QDate> ListDayFileDates(const std::string& folder, std::string_view 
         if (!d.isValid())
             continue;
         bool regular = e->d_type == DT_REG;
-        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+        if (e->d_type == DT_UNKNOWN) {
             struct stat st;
-            regular = fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+            regular = fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
         }
         if (regular)
             dates.push_back(d);

@@ -296,9 +296,11 @@ private:
         const std::string from = DayFilePath(m_notebook, date, "jpg");
         const std::string copy = m_site + "/photos/" + stem + ".jpg";
         const std::string thumb = m_site + "/thumbs/" + stem + ".jpg";
-        std::error_code ec;
-        if (WriteFaultFor(copy) || !fs::copy_file(from, copy, fs::copy_options::overwrite_existing, ec))
-            return Result::Failed(Msg::WebExportFailed, from, ec ? ec.message() : std::string());
+        std::string bytes;  // the notebook's photo by its own name, never through a link
+        if (!ReadFileBytes(from, bytes))
+            return Result::Failed(Msg::WebPhotoUnreadable, from);
+        if (Result r = writeText(copy, bytes); !r)
+            return r;
         QImage picture;
         if (!LoadPictureScaled(from, kWebThumbWidth, kWebThumbHeight, picture))
             return Result::Failed(Msg::WebPhotoUnreadable, from);

@@ -243,7 +243,7 @@ TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
     }
 }
 
-TEST(Files, AWriterKilledBetweenItsRenamesLeavesTheOldSetAfterTheNextStart)
+TEST(Files, AWriterKilledBetweenItsRenamesLeavesTheWholeSetAfterTheNextStart)
 {
     struct Row {
         const char* name;
@@ -288,14 +288,10 @@ TEST(Files, AWriterKilledBetweenItsRenamesLeavesTheOldSetAfterTheNextStart)
         RemoveStaleTemporaries(dir.path(), [](std::string_view target, std::string_view suffix) {
             return suffix.empty() && target.substr(0, 8) == "20240624";
         });
-        const bool killed = row.killAfter != 0;
-        EXPECT_EQ(readAll(photo), killed ? "old photo" : "new photo");
-        if (row.laterRecord)
-            EXPECT_EQ(readAll(record), row.laterRecord);
-        else if (killed && !row.recordExisted)
-            EXPECT_FALSE(FileExists(record));
-        else
-            EXPECT_EQ(readAll(record), killed ? "old record" : "new record");
+        // The set is finished: every new file was whole before the first rename. Only where a
+        // target was written again since is it undone, the later file kept.
+        EXPECT_EQ(readAll(photo), row.laterRecord ? "old photo" : "new photo");
+        EXPECT_EQ(readAll(record), row.laterRecord ? row.laterRecord : "new record");
         EXPECT_EQ(FindFiles(dir.path(), "*.tmp*").size(), 0u);
     }
 }
@@ -331,4 +327,160 @@ TEST(Files, OnlyAbandonedTemporariesOfTheGivenTargetsAreRemoved)
     EXPECT_FALSE(FileExists(dir.file("Kelto.dat.tmp000000")));
     // Once its writer is gone it is abandoned too.
     EXPECT_EQ(RemoveStaleTemporaries(dir.path(), ours), 1);
+}
+
+TEST(Files, ARecordInTheFolderUndoesOnlyASetThisProgramWasWriting)
+{
+    // Each row plants a record (and the files it names) beside a notebook's own files; the
+    // next start must leave every one of these files as it was.
+    struct Row {
+        const char* name;
+        std::function<void(const TempDir&, ino_t datInode)> plant;
+        bool recordStays;  // left alone (and reported), not acted on
+    };
+    auto write = [](const TempDir& dir, const std::string& name, const std::string& bytes) {
+        writeRaw(dir.file(name), bytes);
+        AgeFile(dir.file(name));
+    };
+    const Row rows[] = {
+        {"an older record with no old file for a target",
+         [&](const TempDir& d, ino_t ino) {
+             write(d, "20261012.dat.tmpAbCdEf.set",
+                   "kelto-set 1\n20261012.dat\t\t" + std::to_string(ino) + "\nend\n");
+         },
+         true},
+        {"a record whose new file is not what the target holds",
+         [&](const TempDir& d, ino_t) {
+             write(d, "20261012.dat.tmpQwErTy.new", "planted");
+             write(d, "20261012.dat.tmpQwErTy.old", "planted old");
+             write(d, "20261012.dat.tmpQwErTy.set", "kelto-set 2\n20261012.dat\t1\nend\n");
+         },
+         false},
+        {"a record naming a file that is not the notebook's",
+         [&](const TempDir& d, ino_t) {
+             write(d, "20261012.dat.tmpZxCvBn.set", "kelto-set 2\n20261012.dat\t1\n../Kelto.dat\t1\nend\n");
+         },
+         true},
+        {"a record too large to be one",
+         [&](const TempDir& d, ino_t) {
+             std::string text = "kelto-set 2\n20261012.dat\t1\n";
+             for (int i = 0; i < 400; ++i)
+                 text += "20261012.jpg\t0\n";
+             write(d, "20261012.dat.tmpLaRgE1.set", text + "end\n");
+         },
+         true},
+        {"a record cut short by a kill, its renames never begun",
+         [&](const TempDir& d, ino_t) {
+             ASSERT_EQ(::link(d.file("20261012.dat").c_str(), d.file("20261012.dat.tmpCuT123.old").c_str()),
+                       0);
+             write(d, "20261012.dat.tmpCuT123.new", "new record");
+             write(d, "20261012.dat.tmpCuT123.set", "kelto-set 2\n20261012.dat\t1\n");
+         },
+         false},
+        {"a record of a new target with the target's own file as its new file",
+         [&](const TempDir& d, ino_t) {
+             ASSERT_EQ(::link(d.file("20261012.jpg").c_str(), d.file("20261012.jpg.tmpNoDeL1.new").c_str()),
+                       0);
+             write(d, "20261012.jpg.tmpNoDeL1.set", "kelto-set 2\n20261012.jpg\t0\nend\n");
+         },
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        for (const char* name : {"20261012.dat", "20261012.jpg", "Kelto.dat"})
+            write(dir, name, std::string("own ") + name);
+        struct stat st;
+        ASSERT_EQ(lstat(dir.file("20261012.dat").c_str(), &st), 0);
+        row.plant(dir, st.st_ino);
+        std::vector<std::string> records = FindFiles(dir.path(), "*.set");
+        RemoveStaleTemporaries(dir.path(), [](std::string_view target, std::string_view suffix) {
+            return suffix.empty() && (target == "Kelto.dat" || target.substr(0, 8) == "20261012");
+        });
+        for (const char* name : {"20261012.dat", "20261012.jpg", "Kelto.dat"})
+            EXPECT_EQ(readAll(dir.file(name)), std::string("own ") + name);
+        EXPECT_EQ(FindFiles(dir.path(), "*.set"), row.recordStays ? records : std::vector<std::string>{});
+        if (!row.recordStays) {
+            EXPECT_EQ(FindFiles(dir.path(), "*.tmp*"), std::vector<std::string>{});
+        }
+    }
+}
+
+TEST(Files, AKilledSetLeavesNothingOnceItsWriterIsGone)
+{
+    // What a writer killed at each step of a set leaves, found at the next start: the targets
+    // whole (all old, or all new) and no file of the set left. The old files' second names carry
+    // the old files' times, here ahead of the clock as a copied notebook's may be.
+    for (size_t killAfter : {0, 1, 2}) {
+        for (bool oldNamesGone : {false, true}) {
+            SCOPED_TRACE("killed after " + std::to_string(killAfter) + " renames, old names gone "
+                         + std::to_string(oldNamesGone));
+            TempDir dir;
+            const std::string photo = dir.file("20240408.jpg"), record = dir.file("20240408.dat");
+            ASSERT_TRUE(WriteFileAtomic(photo, "old photo"));
+            ASSERT_TRUE(WriteFileAtomic(record, "old record"));
+            const timespec ahead[2] = {{time(nullptr) + 3600, 0}, {time(nullptr) + 3600, 0}};
+            utimensat(AT_FDCWD, record.c_str(), ahead, 0);
+            const pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                SetAfterRenameHook([killAfter](size_t renamed) {
+                    if (renamed == killAfter)
+                        _exit(0);
+                });
+                if (killAfter == 0)
+                    SetWriteFaultHook([](const std::string&) -> bool { _exit(0); });
+                _exit(WriteFilesAtomic({{photo, "new photo"}, {record, "new record"}}) ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            for (const std::string& name : FindFiles(dir.path(), "*.tmp*")) {
+                if (oldNamesGone && name.size() > 4 && name.substr(name.size() - 4) == ".old")
+                    ::unlink(dir.file(name).c_str());
+                else if (name.find(".old") == std::string::npos)
+                    AgeFile(dir.file(name));
+            }
+            RemoveStaleTemporaries(dir.path(), [](std::string_view target, std::string_view suffix) {
+                return suffix.empty() && target.substr(0, 8) == "20240408";
+            });
+            // A record whose old files are gone can still be finished where it is whole: the
+            // target that had not taken its new file stays as it is, never removed.
+            EXPECT_EQ(readAll(photo), killAfter > 0 ? "new photo" : "old photo");
+            EXPECT_EQ(readAll(record),
+                      killAfter == 2 || (killAfter == 1 && !oldNamesGone) ? "new record" : "old record");
+            EXPECT_EQ(FindFiles(dir.path(), "*.tmp*"), std::vector<std::string>{});
+        }
+    }
+}
+
+TEST(Files, ANotebooksLinksAreNeverFollowed)
+{
+    TempDir outside, dir;
+    const std::string secret = outside.file("id_rsa");
+    writeRaw(secret, "[Growth]\nDataHeight=1\nsecret\n");
+    ASSERT_EQ(chmod(secret.c_str(), 0640), 0);
+    const std::string dat = dir.file("20240501.dat"), memo = dir.file("20240501.txt"),
+                      photo = dir.file("20240501.jpg");
+    for (const std::string& link : {dat, memo, photo})
+        ASSERT_EQ(symlink(secret.c_str(), link.c_str()), 0);
+    std::string bytes;
+    EXPECT_FALSE(FileExists(memo));
+    EXPECT_TRUE(NotAFile(memo));
+    EXPECT_FALSE(ReadFileBytes(memo, bytes));
+    EXPECT_TRUE(ChosenFileExists(memo));  // a file the user chose is taken as the system finds it
+    EXPECT_TRUE(ReadChosenFileBytes(memo, bytes));
+    EXPECT_EQ(FindFiles(dir.path(), "*"), std::vector<std::string>{});
+    // A write replaces the link with a file of the notebook's own: the linked file is neither
+    // read into it nor written, and its permissions are not taken.
+    ASSERT_TRUE(IniFile::WriteChanges(dat, {{"Growth", "DataHeight", "2.0"}}, {{photo, "photo"}}));
+    EXPECT_EQ(readAll(dat).find("secret"), std::string::npos);
+    EXPECT_EQ(readAll(photo), "photo");
+    std::string kept;
+    ASSERT_TRUE(ReadChosenFileBytes(secret, kept));
+    EXPECT_EQ(kept, "[Growth]\nDataHeight=1\nsecret\n");
+    struct stat st;
+    ASSERT_EQ(lstat(photo.c_str(), &st), 0);
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 }
