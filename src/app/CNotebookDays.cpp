@@ -67,7 +67,7 @@ Result CNotebook::writeDay()
     return r;
 }
 
-Result CNotebook::LoadDay(const QDate& date)
+Result CNotebook::LoadDay(QDate date)
 {
     if (Result r = FlushDay(); !r)
         return r;
@@ -76,7 +76,7 @@ Result CNotebook::LoadDay(const QDate& date)
     return {};
 }
 
-Result CNotebook::OpenDay(const QDate& date)
+Result CNotebook::OpenDay(QDate date)
 {
     Result r = LoadDay(date);
     if (r)
@@ -86,7 +86,7 @@ Result CNotebook::OpenDay(const QDate& date)
     return r;
 }
 
-Result CNotebook::NewDay(const QDate& date)
+Result CNotebook::NewDay(QDate date)
 {
     // The day shown before may hold unsaved changes: they belong to that day, not this one.
     if (Result r = FlushDay(); !r) {
@@ -121,8 +121,10 @@ Result CNotebook::FlushDay(bool closing)
         if (a == Answer::Yes) {
             r = writeDay();
         } else if (a == Answer::No) {
-            // Discarded knowingly: the day is what its files hold.
-            m_store.LoadDay(m_notebookFolder, day.date);
+            // Discarded knowingly: the day is what its files hold (its date copied first, as
+            // the load empties the day before it reads).
+            const QDate date = day.date;
+            m_store.LoadDay(m_notebookFolder, date);
             r = {};
         } else {
             break;
@@ -184,7 +186,9 @@ bool CNotebook::EnterMeasurements()
     };
     if (!m_host || !m_host->RunEntryDialog(EntryDialogFields(), apply))
         return false;
+    // What was entered is on the disk once the dialog is closed, not only when the day is left.
     m_store.Day.dirty = true;
+    (void)SaveDay();  // a failure is told with the file's path; the entry stays held
     drawDetailPage();
     return true;
 }
@@ -196,7 +200,11 @@ DayDataFields CNotebook::DayDataDialogFields() const
 
 DayDataOutcome CNotebook::applyDayData(const DayDataFields& fields, int* focusId)
 {
-    DayDataOutcome outcome = ::ApplyDayData(m_store.Day, m_notebookFolder, m_prompt, fields, focusId);
+    // The notebook's first day: its start, or an earlier record.
+    QDate first = m_store.StartDate.value_or(QDate());
+    if (m_days.first.isValid() && (!first.isValid() || m_days.first < first))
+        first = m_days.first;
+    DayDataOutcome outcome = ::ApplyDayData(m_store.Day, m_notebookFolder, m_prompt, fields, first, focusId);
     if (outcome == DayDataOutcome::Refused)
         return outcome;
     SetCurrentDate(m_store.Day.date);
@@ -218,13 +226,14 @@ bool CNotebook::EditDayData()
         DayDataOutcome outcome = applyDayData(f, &focus);
         if (outcome == DayDataOutcome::Refused)
             return focus;
-        // A moved record is written under its new date when the calendar is shown.
         moved = outcome == DayDataOutcome::Moved;
         return 0;
     };
     if (!m_host || !m_host->RunDayDataDialog(DayDataDialogFields(), apply))
         return false;
+    // Written at once, a moved record under its new date.
     m_store.Day.dirty = true;
+    (void)SaveDay();  // a failure is told with the file's path; the change stays held
     drawDetailPage();
     if (moved)
         SetViewMode(ViewMode::Calendar);

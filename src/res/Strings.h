@@ -130,6 +130,8 @@ enum class Msg : int {
     TextNotStorable = 593,
     NotNotebookFolder = 594,
     NothingToPrint = 595,
+    ValueOutOfRange = 660,
+    DateFarBeforeStart = 661,
 };
 
 constexpr int MsgId(Msg message)

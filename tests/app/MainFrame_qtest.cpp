@@ -111,6 +111,7 @@ private slots:
     void viewCommandsAndDisabledCommands();
     void calendarWritesChangedDayFirst();
     void ctrlSWritesTheDay();
+    void entriesStayOnTheDayShown();
     void barsShowAndHide();
     void closeAsksOnceNotebookIsOpen();
     void secondInstanceRefusedSilently();
@@ -362,6 +363,35 @@ void MainFrameTest::ctrlSWritesTheDay()
     QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240502.dat", "Growth", "DataHeight", ""),
              std::string("9.5"));
     QCOMPARE(nb.viewMode(), ViewMode::Detail);
+}
+
+// Stepping from a day just entered shows the neighbouring day with its date, and the next entry
+// goes to that day alone. Each entry is on the disk once its dialog has closed.
+void MainFrameTest::entriesStayOnTheDayShown()
+{
+    FrameFixture f({3});
+    f.start();
+    CNotebook& nb = f.nb();
+    auto height = [&](int day) {
+        return IniFile::ReadString(DayFilePath(f.notebookFolder, QDate(2024, 5, day), "dat"), "Growth",
+                                   "DataHeight", "");
+    };
+    for (Command step : {Command::PreviousDay, Command::NextDay}) {
+        RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
+        nb.SetViewMode(ViewMode::Detail);
+        EnterHeight(f, "8.5");
+        QCOMPARE(height(2), std::string("8.5"));
+        f.frame->runCommand(step);
+        const int shown = step == Command::PreviousDay ? 1 : 3;
+        QCOMPARE(nb.PageSnapshotNow().day.date, QDate(2024, 5, shown));
+        EnterHeight(f, "3.5");
+        QCOMPARE(height(shown), std::string("3.5"));
+        QCOMPARE(height(2), std::string("8.5"));
+    }
+    QCOMPARE(height(1) + height(3), std::string("3.53.5"));
+    // A day read again from its files keeps its date.
+    RequireWritten(nb.LoadDay(nb.currentDate()));
+    QCOMPARE(nb.currentDate(), QDate(2024, 5, 3));
 }
 
 void MainFrameTest::barsShowAndHide()
