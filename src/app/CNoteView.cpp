@@ -19,9 +19,11 @@
 #include "print/PrintSheets.h"
 #include "store/DataFolders.h"
 #include "store/KeltoIni.h"
+#include "views/PageViews.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -85,6 +87,10 @@ void CNoteView::paintEvent(QPaintEvent*)
     p.fillRect(rect(), palette().window());
     if (!m_screen.isNull())
         p.drawImage(0, 0, m_screen);
+    // The calendar's selected day is the window's, not the page's: printed and rendered pages
+    // do not show it.
+    if (const QRect frame = m_notebook->CalendarSelectionFrame(); !frame.isEmpty())
+        PageViews::DrawCalendarSelection(p, frame);
     // The start (with its dialogs) runs after this first paint, not inside it.
     if (!m_startQueued)
         QTimer::singleShot(0, this, &CNoteView::startIfNeeded);
@@ -308,6 +314,14 @@ void CNoteView::routeMouse(MouseAction action, QMouseEvent* event)
         }
     }
     event->ignore();
+}
+
+void CNoteView::keyPressEvent(QKeyEvent* e)
+{
+    if (m_notebook->HandleKey(e->key()))
+        e->accept();
+    else
+        QWidget::keyPressEvent(e);
 }
 
 void CNoteView::mousePressEvent(QMouseEvent* e)

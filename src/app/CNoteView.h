@@ -78,6 +78,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The keys of the page shown (the calendar's); the rest go on as usual.
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

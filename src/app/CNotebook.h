@@ -97,19 +97,31 @@ public:
 
     // Both first flush the day held now; when it cannot be written and the user keeps it they
     // change nothing and return that failure. LoadDay makes `date` the current day; NewDay
-    // makes an empty day of it and shows it on the detail page.
-    Result LoadDay(const QDate& date);
+    // makes an empty day of it and shows it on the detail page. The date is taken by value: the
+    // flush scans the days again and the load replaces the day, either of which may hold it.
+    Result LoadDay(QDate date);
     // An empty day for `date`; no file is written until something is entered and flushed.
-    Result NewDay(const QDate& date);
+    Result NewDay(QDate date);
     // Writes the current day and scans the days; a failure is told with the file's path.
     Result SaveDay();
     // The previous (-1) or next (+1) listed day; at either end the user is told so.
     void StepDay(int direction);
+    // The calendar's selected day: the current date until the keys move it, kept within the
+    // days the shown month has cells for; null before a month is shown. Its cell's frame in the
+    // window while the calendar is shown (else empty).
+    QDate CalendarSelection() const;
+    QRect CalendarSelectionFrame() const;
+    // A key on the page shown (a Qt::Key). On the calendar the arrows move the selection by a
+    // day or a week (into the next month too, never past today), PageUp and PageDown turn the
+    // month, Enter and Space open the selected day as a click does. False when not handled.
+    bool HandleKey(int key);
 
     // The day commands (the detail page shows the current day).
-    // Command 32849: the entry dialog, then the detail page is redrawn. True on OK.
+    // Command 32849: the entry dialog for the day shown, or on the calendar for its selected
+    // day (then shown). OK writes the day. True on OK.
     bool EnterMeasurements();
-    // Commands 32806 and 32780: the data change dialog; after a moved record the calendar shows.
+    // Commands 32806 and 32780: the data change dialog; OK writes the day; after a moved record
+    // the calendar shows.
     bool EditDayData();
     // Command 32817: asks message 141 first. True when the day was deleted.
     bool DeleteCurrentDay();
@@ -239,7 +251,7 @@ private:
     NotebookSettingsFields SettingsDialogFields(SettingsMode mode) const;
     bool ApplySettings(SettingsMode mode, const NotebookSettingsFields& fields);
     // LoadDay, then the detail page.
-    Result OpenDay(const QDate& date);
+    Result OpenDay(QDate date);
     // What the entry and data change dialogs open with, and what their OK does: false with
     // *focusId the field to correct (the dialog stays).
     EntryFields EntryDialogFields() const;
@@ -373,6 +385,10 @@ private:
     DayStore m_store;
     DayList m_days;
     QDate m_calendarMonth;
+    QDate m_calendarSelection;                   // the day the calendar's keys select; its month may differ
+    static int calendarCell(const QDate& date);  // in its month's grid
+    // Selects `date`, showing its month; `redraw`: the page is drawn again in any case.
+    void selectCalendarDay(const QDate& date, bool redraw = false);
     PageViews m_pages;
     bool m_shutDown = false;
     bool m_quiet = false;    // set at shutdown: nothing is asked or told

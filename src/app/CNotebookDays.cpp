@@ -3,6 +3,7 @@
 #include "app/CNotebook.h"
 
 #include "app/ViewHost.h"
+#include "platform/Clock.h"
 #include "platform/EditorLauncher.h"
 #include "platform/Files.h"
 #include "platform/Prompt.h"
@@ -22,8 +23,10 @@ bool CNotebook::mayAsk() const
 void CNotebook::SetCurrentDate(const QDate& date)
 {
     m_store.Day.date = date;
-    if (date.isValid())
+    if (date.isValid()) {
         m_calendarMonth = QDate(date.year(), date.month(), 1);
+        m_calendarSelection = date;
+    }
 }
 
 void CNotebook::SetCalendarMonth(int year, int month)
@@ -67,7 +70,7 @@ Result CNotebook::writeDay()
     return r;
 }
 
-Result CNotebook::LoadDay(const QDate& date)
+Result CNotebook::LoadDay(QDate date)
 {
     if (Result r = FlushDay(); !r)
         return r;
@@ -76,7 +79,7 @@ Result CNotebook::LoadDay(const QDate& date)
     return {};
 }
 
-Result CNotebook::OpenDay(const QDate& date)
+Result CNotebook::OpenDay(QDate date)
 {
     Result r = LoadDay(date);
     if (r)
@@ -86,7 +89,7 @@ Result CNotebook::OpenDay(const QDate& date)
     return r;
 }
 
-Result CNotebook::NewDay(const QDate& date)
+Result CNotebook::NewDay(QDate date)
 {
     // The day shown before may hold unsaved changes: they belong to that day, not this one.
     if (Result r = FlushDay(); !r) {
@@ -121,8 +124,10 @@ Result CNotebook::FlushDay(bool closing)
         if (a == Answer::Yes) {
             r = writeDay();
         } else if (a == Answer::No) {
-            // Discarded knowingly: the day is what its files hold.
-            m_store.LoadDay(m_notebookFolder, day.date);
+            // Discarded knowingly: the day is what its files hold (its date copied first, as
+            // the load empties the day before it reads).
+            const QDate date = day.date;
+            m_store.LoadDay(m_notebookFolder, date);
             r = {};
         } else {
             break;
@@ -154,6 +159,88 @@ void CNotebook::StepDay(int direction)
     (void)OpenDay(m_days.dates[pos]);
 }
 
+QDate CNotebook::CalendarSelection() const
+{
+    if (!m_calendarMonth.isValid())
+        return {};
+    // The days the month shows: all of a past month, this month's up to today, and only the
+    // first of a month still to come.
+    const QDate today = Clock::Today();
+    int last = m_calendarMonth.daysInMonth();
+    if (m_calendarMonth.year() == today.year() && m_calendarMonth.month() == today.month())
+        last = today.day();
+    else if (m_calendarMonth > today)
+        last = 1;
+    const int day = m_calendarSelection.isValid() ? m_calendarSelection.day() : 1;
+    return QDate(m_calendarMonth.year(), m_calendarMonth.month(), std::clamp(day, 1, last));
+}
+
+int CNotebook::calendarCell(const QDate& date)
+{
+    return QDate(date.year(), date.month(), 1).dayOfWeek() % 7 + date.day() - 1;
+}
+
+QRect CNotebook::CalendarSelectionFrame() const
+{
+    const QDate selected = CalendarSelection();
+    if (m_viewMode != ViewMode::Calendar || !selected.isValid())
+        return {};
+    return m_pages.CalendarCellFrame(calendarCell(selected));
+}
+
+void CNotebook::selectCalendarDay(const QDate& date, bool redraw)
+{
+    m_calendarSelection = date;
+    if (date.year() != m_calendarMonth.year() || date.month() != m_calendarMonth.month()) {
+        SetCalendarMonth(date.year(), date.month());
+        redraw = true;
+    }
+    if (redraw)
+        DrawPage(m_viewMode);
+    PresentPage();
+}
+
+bool CNotebook::HandleKey(int key)
+{
+    const QDate selected = CalendarSelection();
+    if (!m_host || m_viewMode != ViewMode::Calendar || !selected.isValid())
+        return false;
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int step = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : key == Qt::Key_Up ? -7 : 7;
+        const QDate to = selected.addDays(step);
+        // The days to come have no cell to select.
+        if (to <= Clock::Today())
+            selectCalendarDay(to);
+        return true;
+    }
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // The month turns as the header's links turn it; the selection keeps its day number
+        // where the month has it.
+        const QDate month = m_calendarMonth.addMonths(key == Qt::Key_PageUp ? -1 : 1);
+        m_calendarSelection = selected;
+        SetCalendarMonth(month.year(), month.month());
+        selectCalendarDay(CalendarSelection(), true);
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        // As a click on the day: a record opens, a day without one is offered as a new day.
+        RunPageAction(PageAction{FileExists(DayFilePath(m_notebookFolder, selected, "dat"))
+                                     ? PageAction::OpenDay
+                                     : PageAction::AskCreateDay,
+                                 selected});
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CNotebook::drawDetailPage()
 {
     if (m_pageBuffer.isNull())
@@ -178,13 +265,37 @@ bool CNotebook::ApplyEntry(const EntryFields& fields, int* focusId)
 
 bool CNotebook::EnterMeasurements()
 {
+    if (!m_host)
+        return false;
+    // On the calendar the entry is for the day selected there, a new one when it has no record.
+    const bool fromCalendar = m_viewMode == ViewMode::Calendar;
+    if (fromCalendar) {
+        const QDate selected = CalendarSelection();
+        if (!selected.isValid())
+            return false;
+        if (Result r = FlushDay(); !r) {
+            PresentPage();
+            return false;
+        }
+        // A day with a day file is a record, as the calendar draws it.
+        if (FileExists(DayFilePath(m_notebookFolder, selected, "dat")))
+            m_store.LoadDay(m_notebookFolder, selected);
+        else
+            m_store.NewDay(selected);
+        SetCurrentDate(selected);
+    }
     auto apply = [this](const EntryFields& f) {
         int focus = 0;
         return ApplyEntry(f, &focus) ? 0 : focus;
     };
-    if (!m_host || !m_host->RunEntryDialog(EntryDialogFields(), apply))
+    if (!m_host->RunEntryDialog(EntryDialogFields(), apply))
         return false;
+    // What was entered is on the disk once the dialog is closed, not only when the day is left.
     m_store.Day.dirty = true;
+    (void)SaveDay();  // a failure is told with the file's path; the entry stays held
+    // The day entered is shown; it was just written, or the user was told why not.
+    if (fromCalendar)
+        m_viewMode = ViewMode::Detail;
     drawDetailPage();
     return true;
 }
@@ -196,7 +307,11 @@ DayDataFields CNotebook::DayDataDialogFields() const
 
 DayDataOutcome CNotebook::applyDayData(const DayDataFields& fields, int* focusId)
 {
-    DayDataOutcome outcome = ::ApplyDayData(m_store.Day, m_notebookFolder, m_prompt, fields, focusId);
+    // The notebook's first day: its start, or an earlier record.
+    QDate first = m_store.StartDate.value_or(QDate());
+    if (m_days.first.isValid() && (!first.isValid() || m_days.first < first))
+        first = m_days.first;
+    DayDataOutcome outcome = ::ApplyDayData(m_store.Day, m_notebookFolder, m_prompt, fields, first, focusId);
     if (outcome == DayDataOutcome::Refused)
         return outcome;
     SetCurrentDate(m_store.Day.date);
@@ -218,13 +333,14 @@ bool CNotebook::EditDayData()
         DayDataOutcome outcome = applyDayData(f, &focus);
         if (outcome == DayDataOutcome::Refused)
             return focus;
-        // A moved record is written under its new date when the calendar is shown.
         moved = outcome == DayDataOutcome::Moved;
         return 0;
     };
     if (!m_host || !m_host->RunDayDataDialog(DayDataDialogFields(), apply))
         return false;
+    // Written at once, a moved record under its new date.
     m_store.Day.dirty = true;
+    (void)SaveDay();  // a failure is told with the file's path; the change stays held
     drawDetailPage();
     if (moved)
         SetViewMode(ViewMode::Calendar);

@@ -29,12 +29,13 @@ constexpr FieldRange kLengthRange{0, 99999};
 constexpr FieldRange kTemperatureRange{-99.9, 99.9};
 constexpr FieldRange kFreeItemRange{-99.9, 99999};
 constexpr FieldRange kSunshineRange{0, 24};
+constexpr FieldRange kLeavesRange{0, 99};
 
-// A plain decimal number: an optional minus sign (when allowed), digits, at most one '.', and
-// at least one digit. No exponent, no sign alone, nothing after the number.
-bool plainDecimal(const std::string& text, bool allowMinus)
+// A plain decimal number: an optional minus sign, digits, at most one '.', and at least one
+// digit. No exponent, no sign alone, nothing after the number.
+bool plainDecimal(const std::string& text)
 {
-    size_t i = allowMinus && !text.empty() && text[0] == '-' ? 1 : 0;
+    size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
     int digits = 0;
     bool dot = false;
     for (; i < text.size(); ++i) {
@@ -48,25 +49,76 @@ bool plainDecimal(const std::string& text, bool allowMinus)
     return digits > 0;
 }
 
-// A number field: empty gives `unset`; otherwise a plain decimal number within `range`.
-// False for anything else.
-bool readDecimal(const std::string& text, float unset, FieldRange range, float& value, bool& extraDecimals)
+enum class FieldRead { Read, NotNumber, OutOfRange };
+
+// A number field: empty gives `unset`; otherwise a plain decimal number, which must lie within
+// `range`.
+FieldRead readDecimal(const std::string& text, float unset, FieldRange range, float& value,
+                      bool& extraDecimals)
 {
     if (text.empty()) {
         value = unset;
-        return true;
+        return FieldRead::Read;
     }
-    if (!plainDecimal(text, range.min < 0))
-        return false;
+    if (!plainDecimal(text))
+        return FieldRead::NotNumber;
     double v = 0;
     auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || !(v >= range.min && v <= range.max))
-        return false;
-    value = static_cast<float>(v);
+    if (r.ec == std::errc::result_out_of_range)
+        return FieldRead::OutOfRange;
+    if (r.ec != std::errc())
+        return FieldRead::NotNumber;
+    if (!(v >= range.min && v <= range.max))
+        return FieldRead::OutOfRange;
+    value = static_cast<float>(v + 0.0);  // "-0" is 0
     size_t dot = text.rfind('.');
     if (dot != std::string::npos && text.size() - dot > 2)
         extraDecimals = true;
-    return true;
+    return FieldRead::Read;
+}
+
+// What the user is told of a field that could not be read: that it takes numbers only, or
+// which range it takes, by the field's name.
+std::string fieldMessage(FieldRead read, const std::string& name, FieldRange range)
+{
+    if (read != FieldRead::OutOfRange)
+        return LoadString(Msg::DigitsOnly);
+    std::string text = LoadString(Msg::ValueOutOfRange);
+    for (const std::string& part :
+         {name, QString::number(range.min).toStdString(), QString::number(range.max).toStdString()}) {
+        size_t at = text.find("%s");
+        if (at != std::string::npos)
+            text.replace(at, 2, part);
+    }
+    return text;
+}
+
+// A number field of a dialog, read into `value`.
+struct NumberField {
+    int id;
+    std::string name;  // as the dialog labels it
+    const std::string& text;
+    float unset;
+    FieldRange range;
+    float& value;
+    bool whole = false;  // a count: no decimals
+};
+
+// Reads the fields in the order the dialog shows them. The first one that cannot be read is
+// told to the user by its name and its id returned; 0 when all were read.
+int readNumberFields(std::initializer_list<NumberField> fields, Prompt& prompt, bool& extraDecimals)
+{
+    for (const NumberField& field : fields) {
+        FieldRead read = field.whole && field.text.find('.') != std::string::npos
+                             ? FieldRead::NotNumber
+                             : readDecimal(field.text, field.unset, field.range, field.value, extraDecimals);
+        if (read != FieldRead::Read) {
+            Msg message = read == FieldRead::OutOfRange ? Msg::ValueOutOfRange : Msg::DigitsOnly;
+            prompt.tell(message, Icon::Exclamation, fieldMessage(read, field.name, field.range));
+            return field.id;
+        }
+    }
+    return 0;
 }
 
 }  // namespace
@@ -107,35 +159,24 @@ std::optional<Measurements> ReadEntryFields(const EntryFields& f, Prompt& prompt
 {
     Measurements m;
     bool extraDecimals = false;
-    auto bad = [&](int id, Msg message) -> std::optional<Measurements> {
+    float leaves = -1;
+    const int bad = readNumberFields(
+        {
+            {EntryId::Height, "草たけ", f.height, kUnsetLength, kLengthRange, m.height},
+            {EntryId::Leaves, "葉の枚数", f.leaves, -1, kLeavesRange, leaves, true},
+            {EntryId::LeafSize, "葉の大きさ", f.leafSize, kUnsetLength, kLengthRange, m.leafSize},
+            {EntryId::Solution, "養液面", f.solution, kUnsetLength, kLengthRange, m.solution},
+            {EntryId::RoomTemp, "室温", f.roomTemp, kUnsetTemperature, kTemperatureRange, m.roomTemp},
+            {EntryId::Free1, f.free1Caption, f.free1, kUnsetTemperature, kFreeItemRange, m.free1},
+            {EntryId::Free2, f.free2Caption, f.free2, kUnsetTemperature, kFreeItemRange, m.free2},
+        },
+        prompt, extraDecimals);
+    if (bad) {
         if (focusId)
-            *focusId = id;
-        prompt.tell(message, Icon::Exclamation);
+            *focusId = bad;
         return std::nullopt;
-    };
-
-    if (!readDecimal(f.height, kUnsetLength, kLengthRange, m.height, extraDecimals))
-        return bad(EntryId::Height, Msg::DigitsOnly);
-    if (f.leaves.empty()) {
-        m.leaves = -1;
-    } else {
-        // Whole numbers only; a negative or too large count says so, other text that it is no number.
-        bool number = plainDecimal(f.leaves, true) && f.leaves.find('.') == std::string::npos;
-        int count = number ? IniFile::ParseInt(f.leaves) : 0;
-        if (!number || count < 0 || count >= 100 || f.leaves[0] == '-')
-            return bad(EntryId::Leaves, number && count != 0 ? Msg::TooManyLeaves : Msg::DigitsOnly);
-        m.leaves = count;
     }
-    if (!readDecimal(f.leafSize, kUnsetLength, kLengthRange, m.leafSize, extraDecimals))
-        return bad(EntryId::LeafSize, Msg::DigitsOnly);
-    if (!readDecimal(f.solution, kUnsetLength, kLengthRange, m.solution, extraDecimals))
-        return bad(EntryId::Solution, Msg::DigitsOnly);
-    if (!readDecimal(f.roomTemp, kUnsetTemperature, kTemperatureRange, m.roomTemp, extraDecimals))
-        return bad(EntryId::RoomTemp, Msg::DigitsOnly);
-    if (!readDecimal(f.free1, kUnsetTemperature, kFreeItemRange, m.free1, extraDecimals))
-        return bad(EntryId::Free1, Msg::DigitsOnly);
-    if (!readDecimal(f.free2, kUnsetTemperature, kFreeItemRange, m.free2, extraDecimals))
-        return bad(EntryId::Free2, Msg::DigitsOnly);
+    m.leaves = static_cast<int>(leaves);
     m.flags = f.showInGraph ? kShowInGraph : 0;
     if (extraDecimals)
         prompt.tell(Msg::RoundedToOneDecimal, Icon::Information);
@@ -157,28 +198,28 @@ DayDataFields FillDayDataDialog(const DayRecord& day, bool internetEnabled)
 }
 
 DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& prompt, const DayDataFields& f,
-                            int* focusId)
+                            const QDate& notebookStart, int* focusId)
 {
-    auto bad = [&](int id) {
-        if (focusId)
-            *focusId = id;
-        prompt.tell(Msg::DigitsOnly, Icon::Exclamation);
-        return DayDataOutcome::Refused;
-    };
     bool ignored = false;
     DayWeather w;
-    if (!readDecimal(f.lowTemp, kUnsetTemperature, kTemperatureRange, w.LowTemp, ignored))
-        return bad(DayDataId::LowTemp);
-    if (!readDecimal(f.highTemp, kUnsetTemperature, kTemperatureRange, w.HighTemp, ignored))
-        return bad(DayDataId::HighTemp);
+    const int bad = readNumberFields(
+        {
+            {DayDataId::LowTemp, "最低気温", f.lowTemp, kUnsetTemperature, kTemperatureRange, w.LowTemp},
+            {DayDataId::HighTemp, "最高気温", f.highTemp, kUnsetTemperature, kTemperatureRange, w.HighTemp},
+            {DayDataId::Daylight, "日照時間", f.daylight, kUnsetLength, kSunshineRange, w.Daylight},
+        },
+        prompt, ignored);
+    if (bad) {
+        if (focusId)
+            *focusId = bad;
+        return DayDataOutcome::Refused;
+    }
     if (f.lowTemp.empty() != f.highTemp.empty()) {
         if (f.lowTemp.empty())
             w.LowTemp = w.HighTemp;
         else
             w.HighTemp = w.LowTemp;
     }
-    if (!readDecimal(f.daylight, kUnsetLength, kSunshineRange, w.Daylight, ignored))
-        return bad(DayDataId::Daylight);
     // The day file is Shift-JIS: refuse what it cannot hold rather than write it garbled.
     if (!FitsCp932(f.weather)) {
         if (focusId)
@@ -201,6 +242,12 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
         // Days are records of the past.
         if (newDate > Clock::Today())
             return refuseDate(Msg::DateAfterToday, {});
+        // A date that long before the notebook began is a slip of the keys, not a record.
+        if (notebookStart.isValid() && newDate < notebookStart.addYears(-1))
+            return refuseDate(Msg::DateFarBeforeStart,
+                              FormatInts(LoadString(Msg::DateFarBeforeStart),
+                                         {newDate.year(), newDate.month(), newDate.day(),
+                                          notebookStart.year(), notebookStart.month(), notebookStart.day()}));
         // Another day's record is never overwritten: the user picks a free date instead.
         if (DayHasFiles(folder, newDate))
             return refuseDate(Msg::DateTaken, FormatInts(LoadString(Msg::DateTaken),
@@ -231,7 +278,7 @@ DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& p
     day.weather = w;
     if (!moveRecord)
         return DayDataOutcome::Applied;
-    // The day is written under its new date when the calendar is shown.
+    // The day is to be written under its new date.
     day.dirty = true;
     return DayDataOutcome::Moved;
 }

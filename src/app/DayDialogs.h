@@ -46,15 +46,16 @@ struct DayDataFields {
 // `folder`, the values of `day`.
 EntryFields FillEntryDialog(const std::string& folder, const DayRecord& day);
 // The measurements the fields stand for; none when a field must be corrected: then *focusId
-// is that field and the user was told why.
+// is that field and the user was told why (that it takes numbers only, or its range).
 std::optional<Measurements> ReadEntryFields(const EntryFields& fields, Prompt& prompt,
                                             int* focusId = nullptr);
 
 DayDataFields FillDayDataDialog(const DayRecord& day, bool internetEnabled);
 enum class DayDataOutcome { Refused, Applied, Moved };
 // Applies the data change dialog to `day`: its date and typed-in weather. A new date after
-// today, or one that already has files of a day, is refused (focus on the date). Moving a day
-// copies its files byte for byte to the new date before the old ones go; Moved: a written
-// record went to the new date and the day is dirty, to be written there.
+// today, more than a year before `notebookStart` (the notebook's first day; null: no bound) or
+// one that already has files of a day is refused (focus on the date) before anything is copied.
+// Moving a day copies its files byte for byte to the new date before the old ones go; Moved: a
+// written record went to the new date and the day is dirty, to be written there.
 DayDataOutcome ApplyDayData(DayRecord& day, const std::string& folder, Prompt& prompt,
-                            const DayDataFields& fields, int* focusId = nullptr);
+                            const DayDataFields& fields, const QDate& notebookStart, int* focusId = nullptr);

@@ -59,7 +59,8 @@ bool RunStoreCommand(CMainFrame& frame, Command command)
             nb.EditNotebookSettings(SettingsMode::Edit);
         return true;
     case Command::Entry:
-        if (detail)
+        // On the calendar: for the day selected there.
+        if (detail || nb.viewMode() == ViewMode::Calendar)
             nb.EnterMeasurements();
         return true;
     case Command::ChangeData:

@@ -31,7 +31,7 @@ const MenuCommand kCommands[] = {
     {Command::Exit, PopupFile, "Kelto終了(&X)", "Keltoを終了する\n終了", no, no, R::Always},
 
     {Command::FetchWeather, PopupEdit, "気象データ取得(&W)...", "インターネットで気象データを取得\n気象データ取得", TB, no, R::Detail},
-    {Command::Entry, PopupEdit, "観察データ入力(&E)...", "観察データを入力する\n観察データ入力", TB, no, R::Detail},
+    {Command::Entry, PopupEdit, "観察データ入力(&E)...", "観察データを入力する\n観察データ入力", TB, no, R::DetailOrCalendar},
     {Command::EditMemo, PopupEdit, "メモ編集(&O)...", "メモ帳を使ってメモを編集する\nメモ編集", no, SEP, R::Detail},
     {Command::ChangeData, PopupEdit, "データ変更(&C)...", "日付/気象データ等を変更\nデータ変更", no, no, R::Detail},
     {Command::DeleteDay, PopupEdit, "データ削除(&D)", "表示中のデータを削除\nデータ削除", no, SEP, R::Detail},
@@ -100,6 +100,9 @@ CommandState EvaluateCommand(EnableRule rule, const CommandContext& c)
         break;
     case R::Detail:
         s.enabled = c.viewMode == ViewMode::Detail;
+        break;
+    case R::DetailOrCalendar:
+        s.enabled = c.viewMode == ViewMode::Detail || c.viewMode == ViewMode::Calendar;
         break;
     case R::DayCountAbove0:
         s.enabled = c.dayCount > 0;

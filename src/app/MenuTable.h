@@ -14,6 +14,7 @@
 enum class EnableRule {
     Always,
     Detail,            // the detail page is shown
+    DetailOrCalendar,  // the detail page or the calendar (its selected day) is shown
     DayCountAbove0,    // at least one day record
     DayCountAbove1,    // at least two day records
     DetailAndTwoDays,  // the detail page with at least two day records

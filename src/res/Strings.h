@@ -136,6 +136,8 @@ enum class Msg : int {
     VideoPhotoUnreadable = 610,
     EditorInstallAdvice = 620,
     EditorSettingAdvice = 621,
+    ValueOutOfRange = 660,
+    DateFarBeforeStart = 661,
 };
 
 constexpr int MsgId(Msg message)

@@ -13,6 +13,8 @@
 namespace {
 // Today's cell is framed in this colour, apart from the highlight pen's green of a press.
 const QColor kTodayFrame{255, 120, 0};
+// The keyboard's selected day: a blue frame around the cell.
+const QColor kSelectionFrame{0, 90, 220};
 
 // A light box under a day number, inside the frame, so blue and grey stay readable on a dark
 // photo; on white it cannot be seen.
@@ -139,10 +141,27 @@ int PageViews::CalendarCellAt(QPoint pt) const
     return row * 7 + column;
 }
 
+QRect PageViews::CalendarCellFrame(int cell) const
+{
+    const CalendarLayout& c = Calendar;
+    return QRect(c.X + (cell % 7) * c.Width, c.Y + (cell / 7) * c.Height, c.PicWidth, c.PicHeight);
+}
+
+void PageViews::DrawCalendarSelection(QPainter& p, const QRect& cell)
+{
+    // Around the cell, in the space between cells: the photo, the day number and today's frame
+    // stay in sight.
+    const QRect frame = cell.adjusted(-4, -4, 3, 3);
+    p.save();
+    p.setPen(QPen(kSelectionFrame, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(frame);
+    p.restore();
+}
+
 void PageViews::HandleCalendarMouse(MouseAction action, QPoint point, const PageSnapshot& s,
                                     PageMouseResult& r)
 {
-    const CalendarLayout& c = Calendar;
     if (!OnCalendarGrid(point)) {
         if (action == MouseAction::Release && m_pressedCell >= 0) {
             m_pressedCell = -1;  // a press on a day is over once the button comes up anywhere
@@ -165,8 +184,7 @@ void PageViews::HandleCalendarMouse(MouseAction action, QPoint point, const Page
         break;
     case MouseAction::Press:
         m_pressedCell = k;
-        r.feedback = PressFeedback{
-            {}, {}, QRect(c.X + (k % 7) * c.Width, c.Y + (k / 7) * c.Height, c.PicWidth, c.PicHeight)};
+        r.feedback = PressFeedback{{}, {}, CalendarCellFrame(k)};
         break;
     case MouseAction::Release: {
         // The day acted on is the pressed one, wherever on the days the button comes up. Whether

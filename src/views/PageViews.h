@@ -76,6 +76,10 @@ public:
     // Cell index under a point, or -1 when the point is off the grid.
     int CalendarCellAt(QPoint point) const;
     bool OnCalendarGrid(QPoint point) const;
+    // The picture frame of cell `cell` (week * 7 + weekday) on the page.
+    QRect CalendarCellFrame(int cell) const;
+    // The keyboard's selection drawn over the cell whose frame is `cell`.
+    static void DrawCalendarSelection(QPainter& p, const QRect& cell);
 
     // Detail page.
     void DrawDetailPage(QPainter& p, int ox, int oy, const PageSnapshot& s);

@@ -53,12 +53,13 @@ TEST(EntryDialog, FieldRules)
         {"leaves", "99", {}, 0, 99},
         {"leaves", "0", {}, 0, 0},
         {"leaves", "5x", {174}, 1002, 0},
-        {"leaves", "100", {173}, 1002, 0},
-        {"leaves", "150", {173}, 1002, 0},
-        {"leaves", "-5", {173}, 1002, 0},
+        {"leaves", "100", {660}, 1002, 0},
+        {"leaves", "150", {660}, 1002, 0},
+        {"leaves", "-5", {660}, 1002, 0},
         {"leaves", "abc", {174}, 1002, 0},
-        {"leaves", "-0", {174}, 1002, 0},
-        {"height", "-3", {174}, 1000, 0},
+        {"leaves", "1.5", {174}, 1002, 0},
+        {"leaves", "-0", {}, 0, 0},
+        {"height", "-3", {660}, 1000, 0},
         {"height", "12.5cm", {174}, 1000, 0},
         {"height", ".5", {}, 0, 0.5f},
         {"height", "x", {174}, 1000, 0},
@@ -66,19 +67,19 @@ TEST(EntryDialog, FieldRules)
         {"roomTemp", "-3.5", {}, 0, -3.5f},
         {"roomTemp", "+3", {174}, 1005, 0},
         {"free2", "-12", {}, 0, -12},
-        {"solution", "-1", {174}, 1003, 0},
+        {"solution", "-1", {660}, 1003, 0},
         {"free1", "abc", {174}, 1004, 0},
         // Only plain decimal numbers within what the value can be, never a "not set" value.
         {"height", "1e38", {174}, 1000, 0},
         {"height", ".", {174}, 1000, 0},
         {"roomTemp", "-", {174}, 1005, 0},
         {"roomTemp", "-.e", {174}, 1005, 0},
-        {"free1", "-99.96", {174}, 1004, 0},
+        {"free1", "-99.96", {660}, 1004, 0},
         {"free1", "-99.9", {}, 0, -99.9f},
-        {"roomTemp", "100", {174}, 1005, 0},
+        {"roomTemp", "100", {660}, 1005, 0},
         {"roomTemp", "-0", {}, 0, 0},
         {"height", "99999", {}, 0, 99999},
-        {"height", "100000", {174}, 1000, 0},
+        {"height", "100000", {660}, 1000, 0},
         {"height", "1.2.3", {174}, 1000, 0},
         {"free2", "5000", {}, 0, 5000},
     };
@@ -108,6 +109,35 @@ TEST(EntryDialog, FieldRules)
     }
 }
 
+TEST(EntryDialog, ARangeIsToldWithTheFieldsNameAndBounds)
+{
+    struct Case {
+        const char* field;
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"roomTemp", "99999", "室温は -99.9 から 99.9 の範囲で入力してください。"},
+        {"leaves", "100", "葉の枚数は 0 から 99 の範囲で入力してください。"},
+        {"free1", "-100", "茎の太さは -99.9 から 99999 の範囲で入力してください。"},
+        {"lowTemp", "-100", "最低気温は -99.9 から 99.9 の範囲で入力してください。"},
+        {"daylight", "25", "日照時間は 0 から 24 の範囲で入力してください。"},
+    };
+    for (const Case& c : cases) {
+        DayFixture f;
+        EXPECT_TRUE(WriteNotebookKey(f.notebook, "Option1", "茎の太さ(mm)"));
+        const std::string field = c.field;
+        if (field == "lowTemp" || field == "daylight")
+            f.changeDayData(
+                [&](DayDataFields& d) { (field == "lowTemp" ? d.lowTemp : d.daylight) = c.text; });
+        else
+            f.enterMeasurements([&](EntryFields& e) {
+                (field == "roomTemp" ? e.roomTemp : field == "leaves" ? e.leaves : e.free1) = c.text;
+            });
+        ASSERT_EQ(f.prompt.texts().size(), 1u) << c.field;
+        EXPECT_EQ(f.prompt.texts()[0], c.message);
+    }
+}
+
 TEST(EntryDialog, FirstBadFieldInDialogOrderWins)
 {
     DayFixture f;
@@ -115,10 +145,10 @@ TEST(EntryDialog, FirstBadFieldInDialogOrderWins)
     e.leafSize = "x";  // 1001 is checked after 1002
     e.leaves = "200";
     EXPECT_EQ(f.enter(e), 1002);
-    EXPECT_EQ(f.prompt.asked(), std::vector<int>{173});
+    EXPECT_EQ(f.prompt.asked(), std::vector<int>{660});
 }
 
-TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
+TEST(EntryDialog, OKWritesTheDayWithOneDecimal)
 {
     DayFixture f;
     EntryFields e;
@@ -130,8 +160,8 @@ TEST(EntryDialog, TwoDecimalsWarnOnceAndAreWrittenWithOne)
     EXPECT_EQ(f.host.dialogs.back().first, DialogId::Entry);
     EXPECT_EQ(f.prompt.asked(), std::vector<int>{184});
     EXPECT_FLOAT_EQ(f.day().measurements->height, 12.34f);  // in memory as typed
-    EXPECT_TRUE(f.day().dirty);
-    f.nb->SetViewMode(ViewMode::Calendar);  // a flush point
+    // On the disk already, without leaving the day.
+    EXPECT_FALSE(f.day().dirty);
     std::string dat = f.dayPath(20130420, "dat");
     EXPECT_EQ(key(dat, "Growth", "DataHeight"), "12.3");
     EXPECT_EQ(key(dat, "Growth", "DataWidth"), "3.5");
@@ -184,6 +214,8 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
     EXPECT_FLOAT_EQ(w.Daylight, 0.0f);
     EXPECT_EQ(w.Weather, "晴れのち曇り一時雨所により雷を");
     EXPECT_LE(Cp932Length(w.Weather), 31u);
+    EXPECT_FALSE(f.day().dirty);
+    EXPECT_EQ(key(f.dayPath(20130420, "dat"), "Weather", "HighTemp"), "25.0");
 
     struct Bad {
         const char* low;
@@ -194,7 +226,7 @@ TEST(DayDataDialog, TemperaturesDaylightAndWeatherText)
         int message;
     } bad[] = {{"x", "", "", "", 1007, 174},
                {"", "a1", "", "", 1017, 174},
-               {"", "", "-1", "", 1006, 174},
+               {"", "", "-1", "", 1006, 660},
                {"", "", "", "晴れ☀️", 1009, 0}};
     for (const Bad& b : bad) {
         DayFixture g;
@@ -285,7 +317,10 @@ TEST(DayDataDialog, RefusedDatesChangeNothing)
                  {"txt", QDate(2013, 4, 22), 203, true},
                  {"dat", QDate(2013, 4, 22), 203, false},
                  {"", QDate(2013, 4, 26), 204, true},
-                 {"", QDate(2014, 4, 20), 204, false}};
+                 {"", QDate(2014, 4, 20), 204, false},
+                 // More than a year before the start (2013/04/01).
+                 {"", QDate(2001, 12, 8), 661, true},
+                 {"", QDate(2012, 3, 31), 661, false}};
     for (const Case& c : cases) {
         WrittenDay f;
         if (!c.written) {

@@ -4,6 +4,7 @@
 
 #include "app/CKeltoApp.h"
 #include "app/MenuTable.h"
+#include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 #include "support/ModalWatcher.h"
@@ -59,6 +60,10 @@ const Commands kDayCommands = {
     Command::ImportPhoto, Command::ImportPhotoRotated, Command::FetchWeather, Command::Entry,
     Command::EditMemo,    Command::ChangeData,         Command::DeleteDay,    Command::Save};
 const Commands kStepCommands = {Command::PreviousDay, Command::NextDay};
+// The day commands but the entry, which the calendar offers for its selected day.
+const Commands kCalendarOff = {Command::ImportPhoto, Command::ImportPhotoRotated, Command::FetchWeather,
+                               Command::EditMemo,    Command::ChangeData,         Command::DeleteDay,
+                               Command::Save};
 const Commands kTwoDayCommands = {Command::ExportAvi, Command::EditAnimation, Command::Animation};
 
 Commands operator+(Commands a, const Commands& b)
@@ -111,6 +116,8 @@ private slots:
     void viewCommandsAndDisabledCommands();
     void calendarWritesChangedDayFirst();
     void ctrlSWritesTheDay();
+    void entriesStayOnTheDayShown();
+    void calendarFromTheKeyboard();
     void barsShowAndHide();
     void closeAsksOnceNotebookIsOpen();
     void secondInstanceRefusedSilently();
@@ -203,15 +210,15 @@ void MainFrameTest::enableAndCheckRules_data()
     const Commands calendar = {Command::Calendar};
     QTest::newRow("calendar, 0 days, offline")
         << 0 << 0 << int(ViewMode::Calendar)
-        << kDayCommands + kStepCommands + kTwoDayCommands + print + bulkWeather + calendar << bars + calendar;
+        << kCalendarOff + kStepCommands + kTwoDayCommands + print + bulkWeather + calendar << bars + calendar;
     QTest::newRow("calendar, 1 day, online")
-        << 1 << 1 << int(ViewMode::Calendar) << kDayCommands + kStepCommands + kTwoDayCommands + calendar
+        << 1 << 1 << int(ViewMode::Calendar) << kCalendarOff + kStepCommands + kTwoDayCommands + calendar
         << bars + calendar;
     QTest::newRow("calendar, 2 days, offline")
-        << 2 << 0 << int(ViewMode::Calendar) << kDayCommands + kStepCommands + bulkWeather + calendar
+        << 2 << 0 << int(ViewMode::Calendar) << kCalendarOff + kStepCommands + bulkWeather + calendar
         << bars + calendar;
     QTest::newRow("calendar, 2 days, online")
-        << 2 << 1 << int(ViewMode::Calendar) << kDayCommands + kStepCommands + calendar << bars + calendar;
+        << 2 << 1 << int(ViewMode::Calendar) << kCalendarOff + kStepCommands + calendar << bars + calendar;
 
     QTest::newRow("detail, 0 days, offline")
         << 0 << 0 << int(ViewMode::Detail) << kStepCommands + kTwoDayCommands + print + bulkWeather << bars;
@@ -362,6 +369,86 @@ void MainFrameTest::ctrlSWritesTheDay()
     QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240502.dat", "Growth", "DataHeight", ""),
              std::string("9.5"));
     QCOMPARE(nb.viewMode(), ViewMode::Detail);
+}
+
+// Stepping from a day just entered shows the neighbouring day with its date, and the next entry
+// goes to that day alone. Each entry is on the disk once its dialog has closed.
+void MainFrameTest::entriesStayOnTheDayShown()
+{
+    FrameFixture f({3});
+    f.start();
+    CNotebook& nb = f.nb();
+    auto height = [&](int day) {
+        return IniFile::ReadString(DayFilePath(f.notebookFolder, QDate(2024, 5, day), "dat"), "Growth",
+                                   "DataHeight", "");
+    };
+    for (Command step : {Command::PreviousDay, Command::NextDay}) {
+        RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
+        nb.SetViewMode(ViewMode::Detail);
+        EnterHeight(f, "8.5");
+        QCOMPARE(height(2), std::string("8.5"));
+        f.frame->runCommand(step);
+        const int shown = step == Command::PreviousDay ? 1 : 3;
+        QCOMPARE(nb.PageSnapshotNow().day.date, QDate(2024, 5, shown));
+        EnterHeight(f, "3.5");
+        QCOMPARE(height(shown), std::string("3.5"));
+        QCOMPARE(height(2), std::string("8.5"));
+    }
+    QCOMPARE(height(1) + height(3), std::string("3.53.5"));
+    // A day read again from its files keeps its date.
+    RequireWritten(nb.LoadDay(nb.currentDate()));
+    QCOMPARE(nb.currentDate(), QDate(2024, 5, 3));
+}
+
+// Arrows move the calendar's selection (drawn in the window), PageUp and PageDown turn the
+// month, Enter opens the day as a click does, and the entry is for the selected day.
+void MainFrameTest::calendarFromTheKeyboard()
+{
+    Clock::FixedToday today(QDate(2024, 5, 10));
+    FrameFixture f({3});
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+    f.start();
+    CNotebook& nb = f.nb();
+    CNoteView* view = f.frame->view();
+    QCOMPARE(nb.CalendarSelection(), QDate(2024, 5, 10));
+    const std::pair<Qt::Key, QDate> steps[] = {
+        {Qt::Key_Right, {2024, 5, 10}},  // never past today
+        {Qt::Key_Up, {2024, 5, 3}},
+        {Qt::Key_Left, {2024, 5, 2}},
+        {Qt::Key_PageUp, {2024, 4, 2}},
+        {Qt::Key_Down, {2024, 4, 9}},
+        {Qt::Key_Up, {2024, 4, 2}},
+        {Qt::Key_Left, {2024, 4, 1}},
+        {Qt::Key_Left, {2024, 3, 31}},
+        {Qt::Key_PageDown, {2024, 4, 30}},
+        {Qt::Key_PageDown, {2024, 5, 10}},
+        {Qt::Key_PageDown, {2024, 6, 1}},  // a month to come shows its first day only
+        {Qt::Key_PageUp, {2024, 5, 1}},
+    };
+    for (const auto& [key, selected] : steps) {
+        QTest::keyClick(view, key);
+        QCOMPARE(nb.CalendarSelection(), selected);
+        QCOMPARE(nb.PageSnapshotNow().shownMonth, selected.month());
+    }
+    const QRect frame = nb.CalendarSelectionFrame();
+    QCOMPARE(frame, nb.pages().CalendarCellFrame(3));  // May 2024 begins on a Wednesday
+    QCOMPARE(view->grab().toImage().pixelColor(frame.left() - 4, frame.center().y()), QColor(0, 90, 220));
+
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(nb.viewMode(), ViewMode::Detail);
+    QCOMPARE(nb.currentDate(), QDate(2024, 5, 1));
+    f.frame->runCommand(Command::Calendar);
+    QTest::keyClick(view, Qt::Key_Up);
+    f.prompt.queue(Answer::No);
+    QTest::keyClick(view, Qt::Key_Return);  // 4/24 has no record: offered as a new day
+    QCOMPARE(f.prompt.asked(), std::vector<int>{151});
+    QCOMPARE(nb.viewMode(), ViewMode::Calendar);
+    EnterHeight(f, "4.5");
+    QCOMPARE(nb.viewMode(), ViewMode::Detail);
+    QCOMPARE(nb.currentDate(), QDate(2024, 4, 24));
+    QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240424.dat", "Growth", "DataHeight", ""),
+             std::string("4.5"));
 }
 
 void MainFrameTest::barsShowAndHide()

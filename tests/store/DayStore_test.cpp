@@ -277,12 +277,12 @@ TEST(DayStore, StartDateQuestionOncePerDayAndNeverWhileEnding)
     nb.RescanDays();
     TerminationRequested = false;
     EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
-    enterHeight(f, "4.0");
+    importPhoto(f);  // held until the day is left
     EXPECT_TRUE(nb.PrepareToClose());
-    enterHeight(f, "4.0");
+    importPhoto(f);
     nb.Shutdown();
     EXPECT_EQ(f.prompt.asked().size(), 3u);
-    EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "4.0");
+    EXPECT_FALSE(nb.store().Day.dirty);
 }
 
 TEST(DayStore, DayNumbers)
@@ -332,7 +332,7 @@ TEST(DayStore, StepDayWalksAndReportsEnds)
     EXPECT_EQ(s.Day.date, QDate(2013, 4, 2));
 }
 
-TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
+TEST(DayStore, EntriesAreWrittenAtOnceAndAnEmptyDayNever)
 {
     NotebookFixture f;
     f.addDay(20130402, "1.0");
@@ -340,8 +340,6 @@ TEST(DayStore, ChangesAreWrittenAtFlushPointsOnly)
     const DayStore& s = nb.store();
     EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
     enterHeight(f, "3.25");
-    EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "1.0");
-    nb.SetViewMode(ViewMode::Calendar);  // a change of view mode is a flush point
     EXPECT_EQ(key(f.dayPath(20130402, "dat"), "Growth", "DataHeight"), "3.2");
     EXPECT_FALSE(s.Day.dirty);
 
@@ -404,9 +402,10 @@ TEST(DayStore, AnUnwritableDaySaysWhatAndWhereAndLetsTheUserChoose)
         EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
         if (c.photo)
             importPhoto(f);
-        enterHeight(f, "5.0");
         std::string failing = f.dayPath(20130402, c.photo ? "jpg" : "dat");
         SetWriteFaultHook([&](const std::string& p) { return p == failing; });
+        enterHeight(f, "5.0");  // told at once, and held
+        f.prompt.clear();
         for (Answer a : c.answers)
             f.prompt.queue(a);
         Result r = nb.LoadDay(QDate(2013, 4, 5));
@@ -435,9 +434,10 @@ TEST(DayStore, QuittingWithAnUnwritableDayAsksFirst)
         f.addDay(20130402);
         CNotebook& nb = f.open();
         EXPECT_TRUE(nb.LoadDay(QDate(2013, 4, 2)));
-        enterHeight(f, "5.0");
         std::string dat = f.dayPath(20130402, "dat");
         SetWriteFaultHook([&](const std::string& p) { return p == dat; });
+        enterHeight(f, "5.0");  // told at once, and held
+        f.prompt.clear();
         f.prompt.queue(a);
         EXPECT_EQ(nb.PrepareToClose(), a == Answer::No);
         EXPECT_EQ(f.prompt.asked(), std::vector<int>{202});

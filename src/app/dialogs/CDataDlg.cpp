@@ -107,7 +107,10 @@ CDataDlg::CDataDlg(const DayDataFields& f, DialogApply<DayDataFields> apply, QWi
     connect(m_fetch, &QPushButton::clicked, this, [this] { startFetch(); });
     // The weather asked for one date never lands on another.
     connect(m_date, &QDateEdit::dateChanged, this, [this] { endFetch(); });
-    m_date->setFocus();
+    // The values are what the dialog is mostly opened for: digits typed at once replace the
+    // first of them, never the date's year.
+    edit(DayDataId::LowTemp)->setFocus();
+    edit(DayDataId::LowTemp)->selectAll();
 }
 
 CDataDlg::~CDataDlg() = default;

@@ -33,6 +33,7 @@ private slots:
     void weatherFieldRefusesWhatTheDayFileCannotKeep();
     void typedWeatherIsSavedWhole();
     void datePickerIsJapaneseAndEndsToday();
+    void digitsTypedAtOnceGoToTheFirstValue();
 };
 
 void DataDlgTest::weatherFieldRefusesWhatTheDayFileCannotKeep_data()
@@ -119,6 +120,23 @@ void DataDlgTest::datePickerIsJapaneseAndEndsToday()
         });
         QVERIFY(!nb.EditDayData());
     }
+}
+
+void DataDlgTest::digitsTypedAtOnceGoToTheFirstValue()
+{
+    NotebookFixture f;
+    CNotebook& nb = f.open();
+    f.addDay(20130420);
+    RequireWritten(IniFile::WriteString(f.dayPath(20130420, "dat"), "Weather", "LowTemp", "5.0"));
+    RequireWritten(nb.LoadDay(QDate(2013, 4, 20)));
+    f.host.dataDialog = OpenRealDialog<CDataDlg>([&](CDataDlg& dlg) {
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QTest::keyClicks(QApplication::focusWidget(), "12");
+        QCOMPARE(dlg.findChild<QLineEdit*>("1007")->text(), QStringLiteral("12"));
+        QCOMPARE(dlg.findChild<QDateEdit*>("1002")->date(), QDate(2013, 4, 20));
+        dlg.reject();
+    });
+    QVERIFY(!nb.EditDayData());
 }
 
 QTEST_MAIN(DataDlgTest)

@@ -227,7 +227,7 @@ private slots:
             type(dlg, "1004", "4.5");
             shoot(dlg, "entry");
             press(dlg, "1");
-            QCOMPARE(f.prompt.asked(), std::vector<int>{173});
+            QCOMPARE(f.prompt.asked(), std::vector<int>{660});
             QVERIFY(dlg.isVisible());
             QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(dlg, "1002"));
             QCOMPARE(control<QLineEdit>(dlg, "1002")->text(), QString("150"));
@@ -237,7 +237,7 @@ private slots:
             press(dlg, "1");
         });
         QVERIFY(nb.EnterMeasurements());
-        QCOMPARE(f.prompt.asked(), (std::vector<int>{173, 184}));
+        QCOMPARE(f.prompt.asked(), (std::vector<int>{660, 184}));
         RequireWritten(nb.SaveDay());
         std::string dat = f.dayPath(20130420, "dat");
         QCOMPARE(IniFile::ReadString(dat, "Growth", "DataHeight"), std::string("12.3"));
