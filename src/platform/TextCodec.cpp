@@ -134,7 +134,8 @@ bool IsJapaneseOnlyUtf8(std::string_view utf8)
         }
         if ((b & 0xF0) != 0xE0 || i + 2 >= utf8.size())
             return false;
-        const char32_t c = (char32_t(b & 0x0F) << 12) | (char32_t(utf8[i + 1] & 0x3F) << 6) | char32_t(utf8[i + 2] & 0x3F);
+        const char32_t c =
+            (char32_t(b & 0x0F) << 12) | (char32_t(utf8[i + 1] & 0x3F) << 6) | char32_t(utf8[i + 2] & 0x3F);
         if (!((c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xFF00 && c <= 0xFFEF)))
             return false;
         i += 3;
