@@ -29,17 +29,8 @@ e2e_start_display
 KELTO_PID=$!
 WIN=$(focus 'Kelto\[weather\]' 50) || fail "the notebook did not open"
 
-step "internet settings"
-menu_command "$WIN" d i
-focus 'インターネット設定ダイアログ' 20 >/dev/null || fail "the internet settings dialog did not open"
-xdotool key space   # the check box has the focus first
-focus '^Kelto$' 20 >/dev/null || fail "question 167 was not asked"
-xdotool key Return  # Yes
-focus 'インターネット設定ダイアログ' 20 >/dev/null || fail "back to the dialog"
-wait_until 20 grep -q prefecture.php "$WORK/requests.log" || true
-# Prefectures: 宗谷地方, 石狩地方, 青森県, 東京都 ...; stations of 東京都: 東京◎ first.
-xdotool key Tab Down Down Down Down
-wait_until 20 grep -q 'prec_no=44' "$WORK/requests.log" || fail "no station list fetched for prefecture 44"
+internet_settings_tokyo "$WIN"
+# Stations of 東京都: 東京◎ first.
 xdotool key Tab Down
 xdotool key Tab Tab Tab Tab Tab space   # past the four read-only fields: the test button
 wait_until 20 grep -q daily_s1 "$WORK/requests.log" || fail "the test button fetched nothing"

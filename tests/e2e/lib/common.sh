@@ -233,3 +233,20 @@ menu_command() {
   wait_until 20 new_window_since "$before" || fail "the menu alt+$2 did not open"
   xdotool key "$3"
 }
+
+# Opens the internet settings of window $1, switches the internet on (answering Yes) and picks
+# 東京都 from the prefectures the local weather site serves (its log: $WORK/requests.log).
+internet_settings_tokyo() {
+  step "internet settings"
+  menu_command "$1" d i
+  focus 'インターネット設定ダイアログ' 20 >/dev/null || fail "the internet settings dialog did not open"
+  xdotool key space   # the check box has the focus first
+  focus '^Kelto$' 20 >/dev/null || fail "the program did not ask before going on the internet"
+  xdotool key Return  # Yes
+  focus 'インターネット設定ダイアログ' 20 >/dev/null || fail "back to the dialog"
+  # The prefectures come first; a failure to fetch them is a message box over the dialog.
+  wait_until 20 grep -qs prefecture "$WORK/requests.log" || fail "the prefecture list was not fetched"
+  # Prefectures: 宗谷地方, 石狩地方, 青森県, 東京都 ...
+  xdotool key Tab Down Down Down Down
+  wait_until 20 grep -q 'prec_no=44' "$WORK/requests.log" || fail "no station list fetched for prefecture 44"
+}

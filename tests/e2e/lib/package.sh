@@ -27,17 +27,7 @@ e2e_package_jobs() {
   mkdir -p "$(dirname "$weather_ini")"
   mv "$WORK/Weather.ini" "$weather_ini"
 
-  step "internet settings"
-  menu_command "$MAIN" d i
-  focus 'インターネット設定ダイアログ' 20 >/dev/null || fail "the internet settings dialog did not open"
-  xdotool key space   # the check box has the focus first
-  focus '^Kelto$' 20 >/dev/null || fail "the program did not ask before going on the internet"
-  xdotool key Return  # Yes
-  focus 'インターネット設定ダイアログ' 20 >/dev/null || fail "back to the dialog"
-  # The prefectures come first; a failure to fetch them is a message box over the dialog.
-  wait_until 20 grep -qs prefecture "$WORK/requests.log" || fail "the prefecture list was not fetched"
-  xdotool key Tab Down Down Down Down   # 東京都
-  wait_until 20 grep -q 'prec_no=44' "$WORK/requests.log" || fail "no station list fetched for prefecture 44"
+  internet_settings_tokyo "$MAIN"
   xdotool key Tab Down
   xdotool key Return
   wait_until 20 gone 'インターネット設定ダイアログ' || fail "the dialog did not close on OK"
