@@ -64,8 +64,8 @@ struct MemoText {
     bool crlf = false;
 };
 // A missing file reads as an empty memo; a file that cannot be read (or is too large for a
-// memo) fails with message 591.
+// memo) fails (Msg::FileReadFailed).
 Result ReadMemoText(const std::string& path, MemoText& memo);
-// Replaces the file whole; a text the file's encoding cannot hold is refused (message 593)
+// Replaces the file whole; a text the file's encoding cannot hold is refused (Msg::TextNotStorable)
 // and the file stays as it was.
 Result WriteMemoText(const std::string& path, const MemoText& memo);
