@@ -37,8 +37,6 @@ namespace fs = std::filesystem;
 
 namespace {
 const char* const kMarkerText = "Kelto web export: this folder is replaced by the next export.\n";
-// What the marker of a site made before sites had ids says; such a site is still replaced.
-const char* const kOldMarkerText = kMarkerText;
 // The note an export keeps beside Kelto.ini while it runs: "<prefix><pid>", holding the target.
 const char* const kJournalPrefix = ".kelto-web-export-";
 
@@ -74,7 +72,8 @@ std::string markerSiteId(const std::string& folder)
     std::string text;
     if (!ReadFileBytes(path, text, 4096))
         return {};
-    if (text == kOldMarkerText)
+    // A site made before sites had ids holds the first line alone; it is still replaced.
+    if (text == kMarkerText)
         return "0";
     static const std::regex form(R"(Kelto web export: [^\n]*\nsite=([0-9a-f]{32})\n)");
     std::smatch m;
@@ -296,14 +295,15 @@ private:
         const std::string from = DayFilePath(m_notebook, date, "jpg");
         const std::string copy = m_site + "/photos/" + stem + ".jpg";
         const std::string thumb = m_site + "/thumbs/" + stem + ".jpg";
-        std::string bytes;  // the notebook's photo by its own name, never through a link
-        if (!ReadFileBytes(from, bytes))
+        // The notebook's photo by its own name, never through a link, read once for the
+        // thumbnail and the copy (a file too large to be held is read again for the copy).
+        QImage picture;
+        std::string bytes;
+        if (!LoadPictureScaled(from, kWebThumbWidth, kWebThumbHeight, picture, bytes)
+            || (bytes.empty() && !ReadFileBytes(from, bytes)))
             return Result::Failed(Msg::WebPhotoUnreadable, from);
         if (Result r = writeText(copy, bytes); !r)
             return r;
-        QImage picture;
-        if (!LoadPictureScaled(from, kWebThumbWidth, kWebThumbHeight, picture))
-            return Result::Failed(Msg::WebPhotoUnreadable, from);
         const QImage small =
             picture.scaled(kWebThumbWidth, kWebThumbHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         return SavePictureFile(thumb, small, small.width(), small.height(), 85).as(Msg::WebExportFailed);
