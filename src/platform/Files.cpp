@@ -738,16 +738,10 @@ struct FolderEntry {
 std::vector<FolderEntry> folderEntries(const std::string& folder)
 {
     std::vector<FolderEntry> out;
-    DIR* d = opendir(folder.c_str());
-    if (!d)
-        return out;
-    while (dirent* e = readdir(d)) {
-        std::string name = e->d_name;
-        struct stat st;
-        if (name != "." && name != ".." && fstatat(dirfd(d), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-            out.push_back({std::move(name), S_ISREG(st.st_mode)});
-    }
-    closedir(d);
+    listFolder(folder, false, [&out](const std::string& name, const struct stat& st) {
+        out.push_back({name, S_ISREG(st.st_mode)});
+        return false;
+    });
     return out;
 }
 
