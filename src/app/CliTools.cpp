@@ -31,7 +31,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cli {
@@ -70,8 +69,7 @@ QString notNotebook(const std::string& folder)
     const QString name = QString::fromStdString(folder);
     if (!FolderExists(folder))
         return Words::tr("%1 is not a folder").arg(name);
-    struct stat st;
-    if (::lstat(JoinPath(folder, kNotebookFileName).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    if (NotAFile(JoinPath(folder, kNotebookFileName)))
         return Words::tr("%1 is not a notebook folder: its Kelto.dat is not a regular file").arg(name);
     return Words::tr("not a notebook folder (no Kelto.dat): %1").arg(name);
 }

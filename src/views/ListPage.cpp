@@ -107,7 +107,7 @@ std::vector<std::string> ListDayValues(const std::string& folder, const QDate& d
     for (size_t k = 0; k < std::size(keys); ++k) {
         v[k + 2] = IniFile::ReadString(path, keys[k].first, keys[k].second, "");
         // A value that is no number (markup, a formula) is shown as not set.
-        if (k != 3 && !IsDayNumber(v[k + 2]))
+        if (k + 2 != kWeatherRow && !IsDayNumber(v[k + 2]))
             v[k + 2].clear();
     }
     return v;
