@@ -93,18 +93,13 @@ TEST(FrameAlignment, EditsKeepTheFrameAndTheProportions)
     EXPECT_EQ(a, (FrameAlignment{160, 120, 1, 1}));
     EXPECT_EQ(ZoomFrame(a, -1, kFrame), a);
     // A step is about five per cent of the width shown, and one back undoes it; with `fine` one unit.
-    const struct {
-        int d;
-        bool fine;
-        FrameAlignment zoomed;
-    } steps[] = {{+1, false, {160, 120, 168, 126}},
-                 {-1, false, {160, 120, 152, 114}},
-                 {+1, true, {160, 120, 161, 120}},
-                 {-1, true, {160, 120, 159, 119}}};
-    for (const auto& s : steps) {
-        EXPECT_EQ(ZoomFrame({160, 120, 160, 120}, s.d, kFrame, s.fine), s.zoomed) << s.d << s.fine;
-        EXPECT_EQ(ZoomFrame(ZoomFrame({160, 120, 320, 240}, s.d, kFrame, s.fine), -s.d, kFrame, s.fine).w,
-                  320);
+    const std::tuple<int, bool, FrameAlignment> steps[] = {{+1, false, {160, 120, 168, 126}},
+                                                           {-1, false, {160, 120, 152, 114}},
+                                                           {+1, true, {160, 120, 161, 120}},
+                                                           {-1, true, {160, 120, 159, 119}}};
+    for (const auto& [d, fine, zoomed] : steps) {
+        EXPECT_EQ(ZoomFrame({160, 120, 160, 120}, d, kFrame, fine), zoomed) << d << fine;
+        EXPECT_EQ(ZoomFrame(ZoomFrame({160, 120, 320, 240}, d, kFrame, fine), -d, kFrame, fine).w, 320);
     }
 
     EXPECT_EQ(MoveFrame({319, 0, 10, 10}, +1, -1, kFrame), (FrameAlignment{319, 0, 10, 10}));

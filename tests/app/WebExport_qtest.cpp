@@ -66,7 +66,6 @@ void WebExportTest::exportsBehindTheProgressAndOffersTheBrowser()
     QVERIFY(WriteFileAtomic(f.notebook + "/" + kWebSiteMarker, ""));
     browser.answer = f.notebook;
     nb.StartWebExport(browser);
-    QCOMPARE(nb.RunningJob(), Msg::None);
     QCOMPARE(f.prompt.asked().back(), 484);
     QVERIFY(FileExists(f.dayPath(20240501, "jpg")));
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 namespace {
 // Table at (20, 150), rows of 20, caption column 100 wide, day columns 100, thumbnails 80 x 60
 // standing 4 above the table.
@@ -102,27 +104,19 @@ TEST(ListPage, LongCellTextsWrapWhole)
 {
     QImage device(200, 100, QImage::Format_RGB32);
     const QFont font = DefaultPageFont();  // 16 pixels
-    struct Case {
-        const char* text;
-        QSize box;
-        size_t lines;
-    } const cases[] = {
+    const std::tuple<const char*, QSize, size_t> cases[] = {
         {"晴れ", {94, 18}, 1},
-        {"曇一時雨、雷を伴う", {94, 24}, 2},
         {"晴一時曇、所により雨で雷を伴う", {94, 24}, 2},
         {"曇一時雨、雷を伴う", {40, 40}, 3},
     };
-    for (const Case& c : cases) {
-        const CellText cell = LayoutCellText(font, QString::fromUtf8(c.text), c.box, &device);
-        EXPECT_EQ(cell.lines.size(), c.lines) << c.text;
-        QString whole;
-        for (const QString& line : cell.lines) {
-            whole += line;
-            EXPECT_LE(QFontMetrics(cell.font, &device).horizontalAdvance(line.trimmed()), c.box.width())
-                << c.text;
-        }
-        EXPECT_EQ(whole, QString::fromUtf8(c.text));
-        EXPECT_LE(cell.lineHeight * static_cast<int>(cell.lines.size()), c.box.height()) << c.text;
+    for (const auto& [text, box, lines] : cases) {
+        const CellText cell = LayoutCellText(font, QString::fromUtf8(text), box, &device);
+        EXPECT_EQ(cell.lines.size(), lines) << text;
+        EXPECT_EQ(std::accumulate(cell.lines.begin(), cell.lines.end(), QString()), QString::fromUtf8(text));
+        for (const QString& line : cell.lines)
+            EXPECT_LE(QFontMetrics(cell.font, &device).horizontalAdvance(line.trimmed()), box.width())
+                << text;
+        EXPECT_LE(cell.lineHeight * static_cast<int>(cell.lines.size()), box.height()) << text;
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -86,6 +87,17 @@ bool leftTemporaries(const std::string& folder)
             return true;
     return false;
 }
+
+// A notebook and the site exported from it.
+class WebExportSite : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(first.ok()) << ResultText(first.result); }
+    TempDir dir;
+    const std::string nb = makeNotebook(dir, "たろう");
+    const std::string site = dir.file("site");
+    CountingProgress progress;
+    const WebExportReport first = ExportWebSite(jobFor(dir, nb, site), progress);
+};
 }  // namespace
 
 TEST(WebExport, TextIsEscapedAndNamesBecomeLinkSegments)
@@ -101,124 +113,70 @@ TEST(WebExport, TextIsEscapedAndNamesBecomeLinkSegments)
     EXPECT_EQ(LinkSegment(ToCp932("はなこ") + "/a.b"), "%82%CD%82%C8%82%B1%2Fa.b");  // the bytes, not UTF-8
 }
 
-TEST(WebExport, OnlyAnEmptyFolderOrAnEarlierSiteIsATarget)
+TEST_F(WebExportSite, OnlyAnEmptyFolderOrAnEarlierSiteIsATarget)
 {
-    TempDir dir;
-    const std::string nb = makeNotebook(dir, "たろう");
-    CountingProgress progress;
-    ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, dir.file("site")), progress).ok());
     RequireWritten(WriteFileAtomic(dir.file("file"), "x"));
     dir.mkdir("empty");
     RequireWritten(WriteFileAtomic(dir.mkdir("letters") + "/letter.txt", "x"));
     // Markers planted by hand: in a notebook, in the data root, beside an index.
     RequireWritten(WriteFileAtomic(JoinPath(nb, kWebSiteMarker), ""));
     RequireWritten(WriteFileAtomic(dir.file("data/") + kWebSiteMarker, readAll(dir.file("site/.kelto-web"))));
-    fs::copy(dir.file("site"), dir.file("bare"), fs::copy_options::recursive);
+    fs::copy(site, dir.file("bare"), fs::copy_options::recursive);
     RequireWritten(WriteFileAtomic(dir.file("bare/") + kWebSiteMarker, ""));
-    fs::copy(dir.file("site"), dir.file("hiding"), fs::copy_options::recursive);
+    fs::copy(site, dir.file("hiding"), fs::copy_options::recursive);
     fs::copy(nb, dir.file("hiding/photos/nb"), fs::copy_options::recursive);
-    fs::create_directory_symlink(dir.file("site"), dir.file("link"));
-    const std::tuple<const char*, const char*, Msg> cases[] = {
-        {"missing", "", Msg::None},
-        {"empty", "", Msg::None},
-        {"site", "", Msg::None},
-        {"site/", "", Msg::None},
-        {"letters", "", Msg::WebTargetNotSite},
-        {"file", "", Msg::WebTargetNotFolder},
-        {"link", "", Msg::WebTargetIsLink},
-        {"data/たろう", "", Msg::WebTargetNotSite},
-        {"data", "", Msg::WebTargetNotSite},
-        {"bare", "", Msg::WebTargetNotSite},
-        {"hiding", "", Msg::WebTargetNotSite},
-        {"data/たろう/site", "data/たろう", Msg::WebTargetHoldsNotebook},
-        {"data/たろう", "data/たろう", Msg::WebTargetHoldsNotebook},
-        {".", "data", Msg::WebTargetHoldsNotebook},
-        {"data/new", "data/たろう", Msg::None},
+    fs::create_directory_symlink(site, dir.file("link"));
+    // The answer for each target, with no notebook exported or the one named.
+    const std::tuple<Msg, const char*, std::vector<const char*>> cases[] = {
+        {Msg::None, "", {"missing", "empty", "site", "site/"}},
+        {Msg::WebTargetNotSite, "", {"letters", "data/たろう", "data", "bare", "hiding"}},
+        {Msg::WebTargetNotFolder, "", {"file"}},
+        {Msg::WebTargetIsLink, "", {"link"}},
+        {Msg::None, "data/たろう", {"data/new"}},
+        {Msg::WebTargetHoldsNotebook, "data/たろう", {"data/たろう/site", "data/たろう"}},
+        {Msg::WebTargetHoldsNotebook, "data", {"."}},
     };
-    for (const auto& [name, source, message] : cases)
-        EXPECT_EQ(CheckWebTarget(dir.file(name), *source ? dir.file(source) : "").message, message) << name;
+    for (const auto& [want, source, targets] : cases)
+        for (const char* name : targets)
+            EXPECT_EQ(CheckWebTarget(dir.file(name), *source ? dir.file(source) : "").message, want) << name;
     EXPECT_EQ(ExportWebSite(jobFor(dir, nb, nb), progress).result.message, Msg::WebTargetHoldsNotebook);
     EXPECT_TRUE(FileExists(NotebookFilePath(nb)));
 }
 
-// Replaces the earlier site with a notebook once the export has looked at it.
-class SwappingProgress : public CountingProgress {
-public:
-    std::string site, notebook;
-    void setText(const std::string&) override
-    {
-        if (site.empty())
-            return;
-        fs::rename(site, site + ".moved");
-        fs::copy(notebook, site, fs::copy_options::recursive);
-        fs::copy(site + ".moved/" + kWebSiteMarker, site);
-        site.clear();
-    }
-};
-
-TEST(WebExport, ATargetIsLookedAtAgainBeforeTheSwap)
+TEST_F(WebExportSite, AKilledExportIsFinishedOrUndoneAndItsTemporariesGo)
 {
-    TempDir dir;
-    const std::string nb = makeNotebook(dir, "たろう");
-    const std::string site = dir.file("site");
-    CountingProgress progress;
-    ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, site), progress).ok());
-    SwappingProgress swapping;
-    swapping.site = site;
-    swapping.notebook = nb;
-    EXPECT_EQ(ExportWebSite(jobFor(dir, nb, site), swapping).result.message, Msg::WebTargetNotSite);
-    EXPECT_EQ(readAll(NotebookFilePath(site)), readAll(NotebookFilePath(nb)));
-    EXPECT_TRUE(FileExists(site + "/20260502.txt"));
-    EXPECT_FALSE(leftTemporaries(dir.path()));
-}
-
-TEST(WebExport, AKilledExportIsFinishedOrUndoneAndItsTemporariesGo)
-{
-    TempDir dir;
-    const std::string nb = makeNotebook(dir, "たろう");
-    const std::string site = dir.file("site"), pristine = dir.file("pristine");
-    CountingProgress progress;
-    ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, pristine), progress).ok());
-    const std::string gone = "-999999999-";  // above any process id the system hands out
-    const std::string living = dir.file(".site.tmp-" + std::to_string(getppid()) + "-0");
-    const std::string notebook = dir.file(".site.tmp" + gone + "9");
+    const std::string out = dir.file("out"), gone = "-999999999-";  // above any process id handed out
+    const std::string living = dir.file(".out.tmp-" + std::to_string(getppid()) + "-0");
+    const std::string notebook = dir.file(".out.tmp" + gone + "9");
     fs::create_directory(living);
     fs::copy(nb, notebook, fs::copy_options::recursive);
     // A swap cut between its two steps: the old site moved aside, the new one built whole or not;
     // found by the next export to the target, or by the next start through the export's note.
     for (const bool complete : {true, false}) {
-        const std::string old = dir.file(".site.old" + gone + "0"),
-                          fresh = dir.file(".site.tmp" + gone + "1");
-        fs::copy(pristine, old, fs::copy_options::recursive);
-        fs::copy(pristine, fresh, fs::copy_options::recursive);
+        const std::string old = dir.file(".out.old" + gone + "0"), fresh = dir.file(".out.tmp" + gone + "1");
+        fs::copy(site, old, fs::copy_options::recursive);
+        fs::copy(site, fresh, fs::copy_options::recursive);
         RequireWritten(WriteFileAtomic(fresh + "/index.html", "new"));
-        if (!complete)
-            fs::remove(fresh + "/" + kWebSiteMarker);
         if (complete) {
-            RecoverWebTarget(site);
+            RecoverWebTarget(out);
         } else {
+            fs::remove(fresh + "/" + kWebSiteMarker);
             const std::string note = dir.file(".kelto-web-export" + gone.substr(0, gone.size() - 1));
-            RequireWritten(WriteFileAtomic(note, site));
+            RequireWritten(WriteFileAtomic(note, out));
             RecoverWebExports(dir.file("Kelto.ini"));
             EXPECT_FALSE(fs::exists(note));
         }
-        EXPECT_EQ(readAll(site + "/index.html") == "new", complete);
+        EXPECT_EQ(readAll(out + "/index.html") == "new", complete);
         EXPECT_FALSE(fs::exists(old) || fs::exists(fresh)) << complete;
         EXPECT_TRUE(fs::exists(living) && FileExists(NotebookFilePath(notebook))) << complete;
-        fs::remove_all(site);
+        fs::remove_all(out);
     }
 }
 
-TEST(WebExport, NotebookSiteIsCompleteRelativeAndSafe)
+TEST_F(WebExportSite, NotebookSiteIsCompleteRelativeAndSafe)
 {
-    TempDir dir;
-    const std::string nb = makeNotebook(dir, "たろう");
-    const std::string site = dir.file("site");
-    CountingProgress progress;
-    const WebExportReport r = ExportWebSite(jobFor(dir, nb, site), progress);
-    ASSERT_TRUE(r.ok()) << ResultText(r.result);
-    EXPECT_EQ(r.pages, 5);  // the index, three days, one month
-    EXPECT_EQ(r.photos, 2);
+    EXPECT_EQ(first.pages, 5);  // the index, three days, one month
+    EXPECT_EQ(first.photos, 2);
     EXPECT_FALSE(leftTemporaries(dir.path()));
     EXPECT_TRUE(FileExists(JoinPath(site, kWebSiteMarker)));
     for (const char* day : {"20260501", "20260503"}) {
@@ -239,10 +197,10 @@ TEST(WebExport, NotebookSiteIsCompleteRelativeAndSafe)
     EXPECT_NE(memoDay.find("href=\"day-20260503.html\""), std::string::npos);
     // The weather text whole, where the drawn pages cut it to their cells.
     EXPECT_NE(memoDay.find(std::string("<td>") + kLongWeather + "</td>"), std::string::npos);
-    EXPECT_NE(readAll(site + "/month-202605.html").find(std::string(">") + kLongWeather + "</td>"),
-              std::string::npos);
+    const std::string month = readAll(site + "/month-202605.html");
+    EXPECT_NE(month.find(std::string(">") + kLongWeather + "</td>"), std::string::npos);
     EXPECT_NE(readAll(site + "/index.html").find("&lt;b&gt;山川&lt;/b&gt;"), std::string::npos);
-    EXPECT_NE(readAll(site + "/month-202605.html").find("<svg class=\"graph\""), std::string::npos);
+    EXPECT_NE(month.find("<svg class=\"graph\""), std::string::npos);
     for (const auto& e : fs::recursive_directory_iterator(site)) {
         const std::string text = readAll(e.path().string());
         EXPECT_EQ(text.find(dir.path()), std::string::npos) << e.path();
@@ -250,13 +208,8 @@ TEST(WebExport, NotebookSiteIsCompleteRelativeAndSafe)
     }
 }
 
-TEST(WebExport, AStopOrARefusalLeavesTheTargetAsItWas)
+TEST_F(WebExportSite, AStopOrARefusalLeavesTheTargetAsItWas)
 {
-    TempDir dir;
-    const std::string nb = makeNotebook(dir, "たろう");
-    const std::string site = dir.file("site");
-    CountingProgress progress;
-    ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, site), progress).ok());
     RequireWritten(WriteFileAtomic(site + "/index.html", "earlier"));
 
     CountingProgress stop;
@@ -277,6 +230,22 @@ TEST(WebExport, AStopOrARefusalLeavesTheTargetAsItWas)
     ASSERT_TRUE(ExportWebSite(jobFor(dir, nb, site), progress).ok());
     EXPECT_NE(readAll(site + "/index.html"), "earlier");
     EXPECT_FALSE(leftTemporaries(dir.path()));
+
+    // The target looked at again before the swap: a notebook put in the site's place meanwhile,
+    // with the site's marker, stays.
+    SetWriteFaultHook([&, swapped = false](const std::string&) mutable {
+        if (!std::exchange(swapped, true)) {
+            fs::rename(site, site + ".moved");
+            fs::copy(nb, site, fs::copy_options::recursive);
+            fs::copy(site + ".moved/" + kWebSiteMarker, site);
+        }
+        return false;
+    });
+    EXPECT_EQ(ExportWebSite(jobFor(dir, nb, site), progress).result.message, Msg::WebTargetNotSite);
+    SetWriteFaultHook({});
+    EXPECT_EQ(readAll(NotebookFilePath(site)), readAll(NotebookFilePath(nb)));
+    EXPECT_TRUE(FileExists(site + "/20260502.txt"));
+    EXPECT_FALSE(leftTemporaries(dir.path()));
 }
 
 TEST(WebExport, ClassListsEveryNotebookAndAnUnreadableOneWithItsReason)
@@ -290,8 +259,7 @@ TEST(WebExport, ClassListsEveryNotebookAndAnUnreadableOneWithItsReason)
         makeNotebook(dir, name);
     fs::rename(makeNotebook(dir, "はなこ"), dir.file("data/" + ToCp932("はなこ")));
     // Photos from before the start date.
-    const std::string early = makeNotebook(dir, "さぶろう");
-    RequireWritten(WriteNotebookKey(early, "StartDate", "2026/05/03"));
+    RequireWritten(WriteNotebookKey(makeNotebook(dir, "さぶろう"), "StartDate", "2026/05/03"));
     WebExportJob job = jobFor(dir, {}, dir.file("class"));
     job.dataRoot = dir.file("data");
     CountingProgress progress;
@@ -330,7 +298,7 @@ TEST(WebExport, ClassListsEveryNotebookAndAnUnreadableOneWithItsReason)
     EXPECT_NE(full.result.path.find("day-20260502.html"), std::string::npos) << full.result.path;
     EXPECT_EQ(readAll(dir.file("class/index.html")), page);
     EXPECT_FALSE(leftTemporaries(dir.path()));
+    // The temporary folder's own removal stops at a name that is not UTF-8.
     for (const char* made : {"data", "class"})
-        fs::remove_all(
-            dir.file(made));  // the temporary folder's own removal stops at a name that is not UTF-8
+        fs::remove_all(dir.file(made));
 }
