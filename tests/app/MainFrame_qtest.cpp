@@ -61,9 +61,7 @@ const Commands kDayCommands = {
     Command::EditMemo,    Command::ChangeData,         Command::DeleteDay,    Command::Save};
 const Commands kStepCommands = {Command::PreviousDay, Command::NextDay};
 // The day commands but the entry, which the calendar offers for its selected day.
-const Commands kCalendarOff = {Command::ImportPhoto, Command::ImportPhotoRotated, Command::FetchWeather,
-                               Command::EditMemo,    Command::ChangeData,         Command::DeleteDay,
-                               Command::Save};
+const Commands kCalendarOff = [c = kDayCommands]() mutable { return std::erase(c, Command::Entry), c; }();
 const Commands kTwoDayCommands = {Command::ExportAvi, Command::EditAnimation, Command::Animation};
 
 Commands operator+(Commands a, const Commands& b)
@@ -116,8 +114,7 @@ private slots:
     void viewCommandsAndDisabledCommands();
     void calendarWritesChangedDayFirst();
     void ctrlSWritesTheDay();
-    void entriesStayOnTheDayShown();
-    void calendarFromTheKeyboard();
+    void entriesGoToTheDayShown();
     void barsShowAndHide();
     void closeAsksOnceNotebookIsOpen();
     void secondInstanceRefusedSilently();
@@ -371,38 +368,11 @@ void MainFrameTest::ctrlSWritesTheDay()
     QCOMPARE(nb.viewMode(), ViewMode::Detail);
 }
 
-// Stepping from a day just entered shows the neighbouring day with its date, and the next entry
-// goes to that day alone. Each entry is on the disk once its dialog has closed.
-void MainFrameTest::entriesStayOnTheDayShown()
-{
-    FrameFixture f({3});
-    f.start();
-    CNotebook& nb = f.nb();
-    auto height = [&](int day) {
-        return IniFile::ReadString(DayFilePath(f.notebookFolder, QDate(2024, 5, day), "dat"), "Growth",
-                                   "DataHeight", "");
-    };
-    for (Command step : {Command::PreviousDay, Command::NextDay}) {
-        RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
-        nb.SetViewMode(ViewMode::Detail);
-        EnterHeight(f, "8.5");
-        QCOMPARE(height(2), std::string("8.5"));
-        f.frame->runCommand(step);
-        const int shown = step == Command::PreviousDay ? 1 : 3;
-        QCOMPARE(nb.PageSnapshotNow().day.date, QDate(2024, 5, shown));
-        EnterHeight(f, "3.5");
-        QCOMPARE(height(shown), std::string("3.5"));
-        QCOMPARE(height(2), std::string("8.5"));
-    }
-    QCOMPARE(height(1) + height(3), std::string("3.53.5"));
-    // A day read again from its files keeps its date.
-    RequireWritten(nb.LoadDay(nb.currentDate()));
-    QCOMPARE(nb.currentDate(), QDate(2024, 5, 3));
-}
-
 // Arrows move the calendar's selection (drawn in the window), PageUp and PageDown turn the
-// month, Enter opens the day as a click does, and the entry is for the selected day.
-void MainFrameTest::calendarFromTheKeyboard()
+// month, Enter opens the day as a click does, and the entry is for the selected day. Stepping
+// from a day just entered shows the neighbouring day with its date, and the next entry goes to
+// that day alone. Each entry is on the disk once its dialog has closed.
+void MainFrameTest::entriesGoToTheDayShown()
 {
     Clock::FixedToday today(QDate(2024, 5, 10));
     FrameFixture f({3});
@@ -411,21 +381,18 @@ void MainFrameTest::calendarFromTheKeyboard()
     f.start();
     CNotebook& nb = f.nb();
     CNoteView* view = f.frame->view();
-    QCOMPARE(nb.CalendarSelection(), QDate(2024, 5, 10));
-    const std::pair<Qt::Key, QDate> steps[] = {
-        {Qt::Key_Right, {2024, 5, 10}},  // never past today
-        {Qt::Key_Up, {2024, 5, 3}},
-        {Qt::Key_Left, {2024, 5, 2}},
-        {Qt::Key_PageUp, {2024, 4, 2}},
-        {Qt::Key_Down, {2024, 4, 9}},
-        {Qt::Key_Up, {2024, 4, 2}},
-        {Qt::Key_Left, {2024, 4, 1}},
-        {Qt::Key_Left, {2024, 3, 31}},
-        {Qt::Key_PageDown, {2024, 4, 30}},
-        {Qt::Key_PageDown, {2024, 5, 10}},
-        {Qt::Key_PageDown, {2024, 6, 1}},  // a month to come shows its first day only
-        {Qt::Key_PageUp, {2024, 5, 1}},
+    auto height = [&](int month, int day) {
+        return IniFile::ReadString(DayFilePath(f.notebookFolder, QDate(2024, month, day), "dat"), "Growth",
+                                   "DataHeight", "");
     };
+    QCOMPARE(nb.CalendarSelection(), QDate(2024, 5, 10));
+    // Never past today; a month to come shows its first day only.
+    using enum Qt::Key;
+    const std::pair<Qt::Key, QDate> steps[] = {
+        {Key_Right, {2024, 5, 10}},    {Key_Up, {2024, 5, 3}},       {Key_Left, {2024, 5, 2}},
+        {Key_PageUp, {2024, 4, 2}},    {Key_Down, {2024, 4, 9}},     {Key_Up, {2024, 4, 2}},
+        {Key_Left, {2024, 4, 1}},      {Key_Left, {2024, 3, 31}},    {Key_PageDown, {2024, 4, 30}},
+        {Key_PageDown, {2024, 5, 10}}, {Key_PageDown, {2024, 6, 1}}, {Key_PageUp, {2024, 5, 1}}};
     for (const auto& [key, selected] : steps) {
         QTest::keyClick(view, key);
         QCOMPARE(nb.CalendarSelection(), selected);
@@ -447,8 +414,21 @@ void MainFrameTest::calendarFromTheKeyboard()
     EnterHeight(f, "4.5");
     QCOMPARE(nb.viewMode(), ViewMode::Detail);
     QCOMPARE(nb.currentDate(), QDate(2024, 4, 24));
-    QCOMPARE(IniFile::ReadString(f.notebookFolder + "/20240424.dat", "Growth", "DataHeight", ""),
-             std::string("4.5"));
+    QCOMPARE(height(4, 24), std::string("4.5"));
+
+    for (Command step : {Command::PreviousDay, Command::NextDay}) {
+        RequireWritten(nb.LoadDay(QDate(2024, 5, 2)));
+        EnterHeight(f, "8.5");
+        f.frame->runCommand(step);
+        const int shown = step == Command::PreviousDay ? 1 : 3;
+        QCOMPARE(nb.PageSnapshotNow().day.date, QDate(2024, 5, shown));
+        EnterHeight(f, "3.5");
+        QCOMPARE(height(5, shown), std::string("3.5"));
+        QCOMPARE(height(5, 2), std::string("8.5"));
+    }
+    // A day read again from its files keeps its date.
+    RequireWritten(nb.LoadDay(nb.currentDate()));
+    QCOMPARE(nb.currentDate(), QDate(2024, 5, 3));
 }
 
 void MainFrameTest::barsShowAndHide()

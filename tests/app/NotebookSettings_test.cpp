@@ -109,10 +109,9 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
     // A value written on Windows that names the data root already is kept as it is.
     RequireWritten(IniFile::WriteString(JoinPath(f.program, "Kelto.ini"), "Data", "FolderPath", "data\\"));
     NotebookSettingsFields fields = fieldsNamed("トマト2組");
-    std::string a129;  // fields are cut at 259 bytes in Shift-JIS, never inside a character
-    for (int i = 0; i < 200; ++i)
-        (i < 129 ? a129 : fields.Option2) += "あ";
-    fields.Option2 = "a" + a129 + fields.Option2;
+    // Fields are cut at 259 bytes in Shift-JIS, never inside a character.
+    const std::string a129 = "a" + QString("あ").repeated(129).toStdString();
+    fields.Option2 = a129 + "ああ";
     ASSERT_TRUE(applySettings(f, SettingsMode::New, fields));
     std::string folder = JoinPath(nb.place().dataRoot, "トマト2組");
     EXPECT_EQ(nb.place().notebookFolder, folder);
@@ -121,7 +120,7 @@ TEST(NotebookSettings, NewNotebookCreatesTheFolderAndRemembersIt)
     EXPECT_EQ(info.KindName, "ミニトマト");
     EXPECT_EQ(info.SchoolName, "第一小学校");
     EXPECT_EQ(info.Option1, "茎の太さ(mm)");
-    EXPECT_EQ(info.Option2, "a" + a129);
+    EXPECT_EQ(info.Option2, a129);
     EXPECT_EQ(settings(f, "DataName"), "トマト2組");
     EXPECT_EQ(settings(f, "FolderPath"), "data\\");
     EXPECT_EQ(nb.store().StartDate, QDate(2013, 5, 10));

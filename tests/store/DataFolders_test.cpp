@@ -15,6 +15,7 @@ TEST(DataFolders, FolderPathRule)
         const char* program;
         const char* root;
         const char* stored;
+        const char* before = "";  // the value found: one that names the root already is kept
     } cases[] = {
         {"/opt/kelto", "/opt/kelto/data", "data"},
         {"/opt/kelto", "/opt/kelto/data/class1", "data/class1"},
@@ -23,11 +24,18 @@ TEST(DataFolders, FolderPathRule)
         {"/opt/kelto", "/opt/kelto2/data", "/opt/kelto2/data"},  // a prefix is not a parent
         {"/opt/kelto", "/opt/Kelto/data", "/opt/Kelto/data"},    // another folder on this platform
         {"/opt/kelto", "/home/pupil/notes", "/home/pupil/notes"},
+        // A new value takes the separator of the one it replaces.
+        {"/opt/kelto", "/opt/kelto/data/class1", "data\\class1", "data\\class1"},
+        {"/opt/kelto", "/opt/kelto/data/class2", "data\\class2", "data\\class1"},
+        {"/opt/kelto", "/opt/kelto/data/x/y", "data/x/y", "data/class1"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(StoredFolderPath(c.program, c.root), c.stored) << c.root;
+        EXPECT_EQ(KeptFolderPath(c.program, c.root, c.before), c.stored) << c.before << " " << c.root;
+        if (*c.before == '\0') {
+            EXPECT_EQ(StoredFolderPath(c.program, c.root), c.stored) << c.root;
+        }
         // What is stored leads back to the same folder.
-        std::string back = ResolveDataRoot(c.program, StoredFolderPath(c.program, c.root));
+        std::string back = ResolveDataRoot(c.program, c.stored);
         std::string expected = c.root;
         while (expected.size() > 1 && expected.back() == '/')
             expected.pop_back();
@@ -35,20 +43,6 @@ TEST(DataFolders, FolderPathRule)
     }
     EXPECT_EQ(ResolveDataRoot("/opt/kelto", "data\\class1"), "/opt/kelto/data/class1");
     EXPECT_EQ(ResolveDataRoot("/opt/kelto", "/srv/data"), "/srv/data");
-
-    // A value that already names the root is kept as written; a new one takes its separator.
-    struct Kept {
-        const char* stored;
-        const char* root;
-        const char* kept;
-    } kept[] = {
-        {"data\\class1", "/opt/kelto/data/class1", "data\\class1"},
-        {"data\\class1", "/opt/kelto/data/class2", "data\\class2"},
-        {"data/class1", "/opt/kelto/data/x/y", "data/x/y"},
-        {"", "/opt/kelto/data", "data"},
-    };
-    for (const Kept& k : kept)
-        EXPECT_EQ(KeptFolderPath("/opt/kelto", k.root, k.stored), k.kept) << k.stored << " " << k.root;
 }
 
 TEST(DataFolders, SafeNames)

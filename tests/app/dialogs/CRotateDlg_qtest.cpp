@@ -104,7 +104,6 @@ private slots:
         QCOMPARE(previewCentre(portrait), qRgb(255, 0, 0));
         QCOMPARE(portrait.PreviewRect().size(), QSize(200, 150));
         QTest::mouseClick(control<QPushButton>(portrait, RotateId::Clockwise), Qt::LeftButton);
-        QVERIFY(portrait.isVisible());
         QCOMPARE(previewCentre(portrait), qRgb(0, 255, 0));
         QVERIFY(!control<QRadioButton>(portrait, RotateId::Keep)->isEnabled());
 
@@ -116,7 +115,6 @@ private slots:
         QCOMPARE(previewCentre(landscape), qRgb(0, 255, 0));
         QTest::mouseClick(control<QPushButton>(landscape, RotateId::Anticlockwise), Qt::LeftButton);
         QCOMPARE(landscape.PreviewRect().size(), QSize(200, 150));
-        QVERIFY(control<QPushButton>(landscape, RotateId::Ok)->isEnabled());
     }
 
     void buttonsAnswer_data()
