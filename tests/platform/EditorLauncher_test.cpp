@@ -112,10 +112,7 @@ TEST(EditorLauncher, MemoInAShiftJisNamedFolderReachesTheEditor)
 TEST(EditorLauncher, TerminalProgramsAreNeverChosen)
 {
     TempDir temp;
-    const std::string bin = temp.file("bin"), apps = temp.file("share/applications");
-    ASSERT_EQ(::mkdir(bin.c_str(), 0777), 0);
-    ASSERT_EQ(::mkdir(temp.file("share").c_str(), 0777), 0);
-    ASSERT_EQ(::mkdir(apps.c_str(), 0777), 0);
+    const std::string bin = temp.mkdir("bin"), apps = temp.mkdir("share/applications");
     WriteScript(temp, "bin/xdg-mime", "echo \"$MEMO_APP\"\n");
     for (const char* program : {"bin/xterm", "bin/nano", "bin/padwriter"})
         WriteScript(temp, program, "exit 0\n");
@@ -141,9 +138,7 @@ TEST(EditorLauncher, MemoTextKeepsTheFilesEncoding)
     TempDir temp;
     struct Case {
         const char* name;
-        std::string bytes;  // none: no file
-        std::string text;   // as the window shows it
-        std::string written;
+        std::string bytes, text, written;  // no bytes: no file; the text as the window shows it
     } const cases[] = {
         {"shift-jis, windows lines", "\x83\x81\x83\x82\r\n", "メモ\n",
          "\x83\x81\x83\x82\r\n\x92\xC7\x8B\x4C\r\n"},
@@ -161,7 +156,6 @@ TEST(EditorLauncher, MemoTextKeepsTheFilesEncoding)
         memo.text += "追記\n";
         ASSERT_TRUE(WriteMemoText(path, memo)) << c.name;
         std::string bytes;
-        ReadFileBytes(path, bytes);
-        EXPECT_EQ(bytes, c.written) << c.name;
+        EXPECT_TRUE(ReadFileBytes(path, bytes) && bytes == c.written) << c.name << ": " << bytes;
     }
 }

@@ -28,6 +28,21 @@ void writeRaw(const std::string& path, const std::string& bytes)
     std::fclose(f);
 }
 
+// Writes `bytes` to `name` in `dir`, a minute old: as an earlier run left it.
+void plant(const TempDir& dir, const std::string& name, const std::string& bytes)
+{
+    writeRaw(dir.file(name), bytes);
+    AgeFile(dir.file(name));
+}
+
+// The next start's look at `dir`, whose notebook's files are Kelto.dat and those named from `days`.
+int removeStale(const TempDir& dir, std::string_view days)
+{
+    return RemoveStaleTemporaries(dir.path(), [days](std::string_view target, std::string_view suffix) {
+        return suffix.empty() && (target == "Kelto.dat" || target.substr(0, days.size()) == days);
+    });
+}
+
 // "a.ini" in `dir`, holding `bytes` (no file when there are none).
 std::string iniHolding(const TempDir& dir, const std::string& bytes)
 {
@@ -66,8 +81,6 @@ TEST(IniFile, ReadsWhatTheFileHolds)
         {"UTF-8 file", "[Data]\nKindName=ミニトマト\n", "Data", "KindName", "ミニトマト"},
         {"byte order mark before Shift-JIS", "\xEF\xBB\xBF[Weather]\r\nWeather=" + ToCp932("晴れ") + "\r\n",
          "Weather", "Weather", "晴れ"},
-        {"half-width katakana in Shift-JIS", "[Memo]\nText=" + ToCp932("ﾅｽ ﾄｳ") + "\n", "Memo", "Text",
-         "ﾅｽ ﾄｳ"},
         {"stray lead byte keeps the next line", kStrayByte, "Weather", "LowTemp", "9.7"},
         {"stray lead byte keeps the next CRLF line", kStrayByteCrlf, "Weather", "LowTemp", "9.7"},
         {"huge file", kHuge, "A", "k", "-"},
@@ -243,20 +256,26 @@ TEST(Files, FilesWrittenTogetherAreAllOldWhenALaterOneCannotTakeItsName)
     }
 }
 
-TEST(Files, AWriterKilledBetweenItsRenamesLeavesTheWholeSetAfterTheNextStart)
+TEST(Files, AWriterKilledAtAnyStepLeavesEachTargetWholeAfterTheNextStart)
 {
     struct Row {
         const char* name;
-        size_t killAfter;  // renames done when the writer dies; 0: it is not killed
-        bool recordExisted;
+        int kill;  // renames done when the writer dies; 0: it dies at its first write; -1: it is not killed
+        bool recordExisted, oldNamesGone;  // gone: the old files' second names, before the next start
         const char* laterRecord;  // written after the kill, before the next start
+        const char *photoAfter, *recordAfter;
     };
     const Row rows[] = {
-        {"killed after the photo took its name", 1, true, nullptr},
-        {"killed after the photo, the record was new", 1, false, nullptr},
-        {"killed after both, before the set was closed", 2, true, nullptr},
-        {"not killed", 0, true, nullptr},
-        {"a record written again since is kept", 1, true, "later record"},
+        {"killed after the photo took its name", 1, true, false, nullptr, "new photo", "new record"},
+        {"killed after the photo, the record was new", 1, false, false, nullptr, "new photo", "new record"},
+        {"killed after both, before the set was closed", 2, true, false, nullptr, "new photo", "new record"},
+        {"not killed", -1, true, false, nullptr, "new photo", "new record"},
+        {"a record written again since is kept", 1, true, false, "later record", "old photo", "later record"},
+        {"killed at its first write", 0, true, false, nullptr, "old photo", "old record"},
+        // A set whose old files are gone is finished where it is whole; a target that had not
+        // taken its new file stays as it is, never removed.
+        {"killed after the photo, old names gone", 1, true, true, nullptr, "new photo", "old record"},
+        {"killed after both, old names gone", 2, true, true, nullptr, "new photo", "new record"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -266,15 +285,20 @@ TEST(Files, AWriterKilledBetweenItsRenamesLeavesTheWholeSetAfterTheNextStart)
         if (row.recordExisted) {
             ASSERT_TRUE(WriteFileAtomic(record, "old record"));
         }
+        // An old file's second name carries its time, here ahead of the clock as a copied notebook's may be.
+        const timespec ahead[2] = {{time(nullptr) + 3600, 0}, {time(nullptr) + 3600, 0}};
+        utimensat(AT_FDCWD, record.c_str(), ahead, 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             // What a SIGKILL leaves: nothing after the chosen rename runs.
-            const size_t killAfter = row.killAfter;
-            SetAfterRenameHook([killAfter](size_t renamed) {
-                if (renamed == killAfter)
+            const int kill = row.kill;
+            SetAfterRenameHook([kill](size_t renamed) {
+                if (static_cast<int>(renamed) == kill)
                     _exit(0);
             });
+            if (kill == 0)
+                SetWriteFaultHook([](const std::string&) -> bool { _exit(0); });
             _exit(WriteFilesAtomic({{photo, "new photo"}, {record, "new record"}}) ? 0 : 1);
         }
         int status = 0;
@@ -283,15 +307,15 @@ TEST(Files, AWriterKilledBetweenItsRenamesLeavesTheWholeSetAfterTheNextStart)
         if (row.laterRecord) {
             ASSERT_TRUE(WriteFileAtomic(record, row.laterRecord));
         }
-        for (const std::string& name : FindFiles(dir.path(), "*"))
-            AgeFile(dir.file(name));
-        RemoveStaleTemporaries(dir.path(), [](std::string_view target, std::string_view suffix) {
-            return suffix.empty() && target.substr(0, 8) == "20240624";
-        });
-        // The set is finished: every new file was whole before the first rename. Only where a
-        // target was written again since is it undone, the later file kept.
-        EXPECT_EQ(readAll(photo), row.laterRecord ? "old photo" : "new photo");
-        EXPECT_EQ(readAll(record), row.laterRecord ? row.laterRecord : "new record");
+        for (const std::string& name : FindFiles(dir.path(), "*.tmp*")) {
+            if (!name.ends_with(".old"))
+                AgeFile(dir.file(name));
+            else if (row.oldNamesGone)
+                ::unlink(dir.file(name).c_str());
+        }
+        removeStale(dir, "20240624");
+        EXPECT_EQ(readAll(photo), row.photoAfter);
+        EXPECT_EQ(readAll(record), row.recordAfter);
         EXPECT_EQ(FindFiles(dir.path(), "*.tmp*").size(), 0u);
     }
 }
@@ -315,10 +339,7 @@ TEST(Files, OnlyAbandonedTemporariesOfTheGivenTargetsAreRemoved)
     ASSERT_GE(fd, 0);
     AgeFile(busy, fd);
 
-    auto ours = [](std::string_view target, std::string_view suffix) {
-        return suffix.empty() && (target == "Kelto.dat" || target.substr(0, 6) == "202405");
-    };
-    EXPECT_EQ(RemoveStaleTemporaries(dir.path(), ours), 2);
+    EXPECT_EQ(removeStale(dir, "202405"), 2);
     ::close(fd);
     for (const std::string& name : kept)
         EXPECT_TRUE(FileExists(dir.file(name))) << name;
@@ -326,138 +347,60 @@ TEST(Files, OnlyAbandonedTemporariesOfTheGivenTargetsAreRemoved)
     EXPECT_FALSE(FileExists(dir.file("20240501.dat.tmpAb3xYz")));
     EXPECT_FALSE(FileExists(dir.file("Kelto.dat.tmp000000")));
     // Once its writer is gone it is abandoned too.
-    EXPECT_EQ(RemoveStaleTemporaries(dir.path(), ours), 1);
+    EXPECT_EQ(removeStale(dir, "202405"), 1);
 }
 
 TEST(Files, ARecordInTheFolderUndoesOnlyASetThisProgramWasWriting)
 {
     // Each row plants a record (and the files it names) beside a notebook's own files; the
     // next start must leave every one of these files as it was.
+    const char* const own[] = {"20261012.dat", "20261012.jpg", "Kelto.dat"};
     struct Row {
         const char* name;
-        std::function<void(const TempDir&, ino_t datInode)> plant;
         bool recordStays;  // left alone (and reported), not acted on
-    };
-    auto write = [](const TempDir& dir, const std::string& name, const std::string& bytes) {
-        writeRaw(dir.file(name), bytes);
-        AgeFile(dir.file(name));
-    };
-    const Row rows[] = {
-        {"an older record with no old file for a target",
-         [&](const TempDir& d, ino_t ino) {
-             write(d, "20261012.dat.tmpAbCdEf.set",
-                   "kelto-set 1\n20261012.dat\t\t" + std::to_string(ino) + "\nend\n");
-         },
-         true},
-        {"a record whose new file is not what the target holds",
-         [&](const TempDir& d, ino_t) {
-             write(d, "20261012.dat.tmpQwErTy.new", "planted");
-             write(d, "20261012.dat.tmpQwErTy.old", "planted old");
-             write(d, "20261012.dat.tmpQwErTy.set", "kelto-set 2\n20261012.dat\t1\nend\n");
-         },
-         false},
-        {"a record naming a file that is not the notebook's",
-         [&](const TempDir& d, ino_t) {
-             write(d, "20261012.dat.tmpZxCvBn.set", "kelto-set 2\n20261012.dat\t1\n../Kelto.dat\t1\nend\n");
-         },
-         true},
-        {"a record too large to be one",
-         [&](const TempDir& d, ino_t) {
-             std::string text = "kelto-set 2\n20261012.dat\t1\n";
-             for (int i = 0; i < 400; ++i)
-                 text += "20261012.jpg\t0\n";
-             write(d, "20261012.dat.tmpLaRgE1.set", text + "end\n");
-         },
-         true},
-        {"a record cut short by a kill, its renames never begun",
-         [&](const TempDir& d, ino_t) {
-             ASSERT_EQ(::link(d.file("20261012.dat").c_str(), d.file("20261012.dat.tmpCuT123.old").c_str()),
-                       0);
-             write(d, "20261012.dat.tmpCuT123.new", "new record");
-             write(d, "20261012.dat.tmpCuT123.set", "kelto-set 2\n20261012.dat\t1\n");
-         },
-         false},
-        {"a record of a new target with the target's own file as its new file",
-         [&](const TempDir& d, ino_t) {
-             ASSERT_EQ(::link(d.file("20261012.jpg").c_str(), d.file("20261012.jpg.tmpNoDeL1.new").c_str()),
-                       0);
-             write(d, "20261012.jpg.tmpNoDeL1.set", "kelto-set 2\n20261012.jpg\t0\nend\n");
-         },
-         false},
+        const char* set;   // the names of the set's files, less their suffixes
+        // The bytes of its .set, .new and .old files: none, no file; "=x", a second name of x.
+        std::string record, fresh, old;
+    } const rows[] = {
+        {"an older record with no old file for a target", true, "20261012.dat.tmpAbCdEf",
+         "kelto-set 1\n20261012.dat\t\t1\nend\n", "", ""},
+        {"a record whose new file is not what the target holds", false, "20261012.dat.tmpQwErTy",
+         "kelto-set 2\n20261012.dat\t1\nend\n", "planted", "planted old"},
+        {"a record naming a file that is not the notebook's", true, "20261012.dat.tmpZxCvBn",
+         "kelto-set 2\n20261012.dat\t1\n../Kelto.dat\t1\nend\n", "", ""},
+        {"a record too large to be one", true, "20261012.dat.tmpLaRgE1",
+         "kelto-set 2\n20261012.dat\t1\n" + std::string(6000, '#') + "\nend\n", "", ""},
+        {"a record cut short by a kill, its renames never begun", false, "20261012.dat.tmpCuT123",
+         "kelto-set 2\n20261012.dat\t1\n", "new record", "=20261012.dat"},
+        {"a record of a new target with the target's own file as its new file", false,
+         "20261012.jpg.tmpNoDeL1", "kelto-set 2\n20261012.jpg\t0\nend\n", "=20261012.jpg", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        for (const char* name : {"20261012.dat", "20261012.jpg", "Kelto.dat"})
-            write(dir, name, std::string("own ") + name);
-        struct stat st;
-        ASSERT_EQ(lstat(dir.file("20261012.dat").c_str(), &st), 0);
-        row.plant(dir, st.st_ino);
-        std::vector<std::string> records = FindFiles(dir.path(), "*.set");
-        RemoveStaleTemporaries(dir.path(), [](std::string_view target, std::string_view suffix) {
-            return suffix.empty() && (target == "Kelto.dat" || target.substr(0, 8) == "20261012");
-        });
-        for (const char* name : {"20261012.dat", "20261012.jpg", "Kelto.dat"})
+        for (const char* name : own)
+            plant(dir, name, std::string("own ") + name);
+        for (const auto& [suffix, bytes] :
+             {std::pair{".new", row.fresh}, {".old", row.old}, {".set", row.record}}) {
+            const std::string name = row.set + std::string(suffix);
+            if (bytes.starts_with("="))
+                ASSERT_EQ(::link(dir.file(bytes.substr(1)).c_str(), dir.file(name).c_str()), 0);
+            else if (!bytes.empty())
+                plant(dir, name, bytes);
+        }
+        const std::vector<std::string> planted = FindFiles(dir.path(), "*.tmp*");
+        removeStale(dir, "20261012");
+        for (const char* name : own)
             EXPECT_EQ(readAll(dir.file(name)), std::string("own ") + name);
-        EXPECT_EQ(FindFiles(dir.path(), "*.set"), row.recordStays ? records : std::vector<std::string>{});
-        if (!row.recordStays) {
-            EXPECT_EQ(FindFiles(dir.path(), "*.tmp*"), std::vector<std::string>{});
-        }
-    }
-}
-
-TEST(Files, AKilledSetLeavesNothingOnceItsWriterIsGone)
-{
-    // What a writer killed at each step of a set leaves, found at the next start: the targets
-    // whole (all old, or all new) and no file of the set left. The old files' second names carry
-    // the old files' times, here ahead of the clock as a copied notebook's may be.
-    for (size_t killAfter : {0, 1, 2}) {
-        for (bool oldNamesGone : {false, true}) {
-            SCOPED_TRACE("killed after " + std::to_string(killAfter) + " renames, old names gone "
-                         + std::to_string(oldNamesGone));
-            TempDir dir;
-            const std::string photo = dir.file("20240408.jpg"), record = dir.file("20240408.dat");
-            ASSERT_TRUE(WriteFileAtomic(photo, "old photo"));
-            ASSERT_TRUE(WriteFileAtomic(record, "old record"));
-            const timespec ahead[2] = {{time(nullptr) + 3600, 0}, {time(nullptr) + 3600, 0}};
-            utimensat(AT_FDCWD, record.c_str(), ahead, 0);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                SetAfterRenameHook([killAfter](size_t renamed) {
-                    if (renamed == killAfter)
-                        _exit(0);
-                });
-                if (killAfter == 0)
-                    SetWriteFaultHook([](const std::string&) -> bool { _exit(0); });
-                _exit(WriteFilesAtomic({{photo, "new photo"}, {record, "new record"}}) ? 0 : 1);
-            }
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            for (const std::string& name : FindFiles(dir.path(), "*.tmp*")) {
-                if (oldNamesGone && name.size() > 4 && name.substr(name.size() - 4) == ".old")
-                    ::unlink(dir.file(name).c_str());
-                else if (name.find(".old") == std::string::npos)
-                    AgeFile(dir.file(name));
-            }
-            RemoveStaleTemporaries(dir.path(), [](std::string_view target, std::string_view suffix) {
-                return suffix.empty() && target.substr(0, 8) == "20240408";
-            });
-            // A record whose old files are gone can still be finished where it is whole: the
-            // target that had not taken its new file stays as it is, never removed.
-            EXPECT_EQ(readAll(photo), killAfter > 0 ? "new photo" : "old photo");
-            EXPECT_EQ(readAll(record),
-                      killAfter == 2 || (killAfter == 1 && !oldNamesGone) ? "new record" : "old record");
-            EXPECT_EQ(FindFiles(dir.path(), "*.tmp*"), std::vector<std::string>{});
-        }
+        EXPECT_EQ(FindFiles(dir.path(), "*.tmp*"), row.recordStays ? planted : std::vector<std::string>{});
     }
 }
 
 TEST(Files, ANotebooksLinksAreNeverFollowed)
 {
     TempDir outside, dir;
-    const std::string secret = outside.file("id_rsa");
-    writeRaw(secret, "[Growth]\nDataHeight=1\nsecret\n");
+    const std::string secret = outside.file("id_rsa"), secretBytes = "[Growth]\nDataHeight=1\nsecret\n";
+    writeRaw(secret, secretBytes);
     ASSERT_EQ(chmod(secret.c_str(), 0640), 0);
     const std::string dat = dir.file("20240501.dat"), memo = dir.file("20240501.txt"),
                       photo = dir.file("20240501.jpg");
@@ -475,9 +418,7 @@ TEST(Files, ANotebooksLinksAreNeverFollowed)
     ASSERT_TRUE(IniFile::WriteChanges(dat, {{"Growth", "DataHeight", "2.0"}}, {{photo, "photo"}}));
     EXPECT_EQ(readAll(dat).find("secret"), std::string::npos);
     EXPECT_EQ(readAll(photo), "photo");
-    std::string kept;
-    ASSERT_TRUE(ReadChosenFileBytes(secret, kept));
-    EXPECT_EQ(kept, "[Growth]\nDataHeight=1\nsecret\n");
+    EXPECT_EQ(readAll(secret), secretBytes);
     struct stat st;
     ASSERT_EQ(lstat(photo.c_str(), &st), 0);
     const mode_t mask = umask(0);
